@@ -36,3 +36,38 @@ void write_timestamp(FILE* fp);
 void output_time_used(const std::string& out_name, FILE* fp);
 
 }  // namespace vask
+
+// ---------------------------------------------------------------------------
+// Ranged matrices: rows [rlo, rhi] x columns [clo, chi] in one contiguous
+// block, row-major, zero-filled (or filled with a given value). m[r][c].
+#include <vector>
+
+namespace vask {
+
+template <class T>
+class matrix_t {
+ public:
+  matrix_t() = default;
+  matrix_t(long rlo, long rhi, long clo, long chi, T fill = T{})
+      : rlo_(rlo), rhi_(rhi), clo_(clo), chi_(chi),
+        ncol_(chi >= clo ? chi - clo + 1 : 0),
+        data_(static_cast<size_t>((rhi >= rlo ? rhi - rlo + 1 : 0) * ncol_ + 1), fill) {}
+  T* operator[](long r) { return data_.data() + 1 + (r - rlo_) * ncol_ - clo_; }
+  const T* operator[](long r) const { return data_.data() + 1 + (r - rlo_) * ncol_ - clo_; }
+  long rlo() const { return rlo_; }
+  long rhi() const { return rhi_; }
+  long clo() const { return clo_; }
+  long chi() const { return chi_; }
+  bool empty() const { return ncol_ == 0 || rhi_ < rlo_; }
+  std::vector<T>& block() { return data_; }  // the whole block; element 0 is the spare
+
+ private:
+  long rlo_ = 1, rhi_ = 0, clo_ = 1, chi_ = 0, ncol_ = 0;
+  std::vector<T> data_ = std::vector<T>(1);
+};
+
+using dmatrix_t = matrix_t<double>;
+using lmatrix_t = matrix_t<long>;
+using cmatrix_t = matrix_t<char>;
+
+}  // namespace vask
