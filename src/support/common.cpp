@@ -1,6 +1,7 @@
 // Points, 3x3 matrices, rotations, frame transforms and shell sorts: see common.hpp.
 #include "support/common.hpp"
 
+#include "driver/option.hpp"
 #include "support/cii.hpp"
 
 namespace vask {
@@ -46,6 +47,8 @@ long sign_control(const xyz& a, const xyz& b, const xyz& c) {
   cross_xyz(a, b, t);
   return dot_xyz(t, c) < 0.0 ? -1 : 1;
 }
+
+bool plus_frames(const frame& f1, const frame& f2) { return same_direction(f1.z_axis, f2.z_axis); }
 
 long get_direction(const xyz& v, const xyz& a, const xyz& b) {
   const double d = dot_xyz(v, a) * dot_xyz(v, b);
@@ -175,7 +178,7 @@ void get_ave_z_axis(const xyz& z1, const xyz& z2, xyz& out) {
 double get_zave_offset(const frame& f1, const frame& f2) {
   xyz z, d;
   get_ave_z_axis(f1.z_axis, f2.z_axis, z);
-  diff_xyz(f1.origin, f2.origin, d);
+  diff_xyz(f1.org, f2.org, d);
   return std::fabs(dot_xyz(d, z));
 }
 
@@ -308,7 +311,7 @@ void oR_xyz(const xyz& o, const rotmat& R, const xyz& local, xyz& global) {
 
 void frame_xyz(const frame& f, const xyz& local, xyz& global) {
   for (long i = 1; i <= 3; ++i)
-    global[i] = f.origin[i] + local[1] * f.x_axis[i] + local[2] * f.y_axis[i] + local[3] * f.z_axis[i];
+    global[i] = f.org[i] + local[1] * f.x_axis[i] + local[2] * f.y_axis[i] + local[3] * f.z_axis[i];
 }
 
 void frame_xyzNx3(const frame& f, long n, const std::vector<xyz>& local, std::vector<xyz>& global) {
@@ -323,7 +326,7 @@ void oR_xyzNx3(const xyz& o, const rotmat& R, long n, const std::vector<xyz>& lo
 
 void project_xyz_by_frame(const frame& f, const xyz& p, xyz& local) {
   xyz d;
-  diff_xyz(f.origin, p, d);
+  diff_xyz(f.org, p, d);
   set_xyz(local, dot_xyz(d, f.x_axis), dot_xyz(d, f.y_axis), dot_xyz(d, f.z_axis));
 }
 
@@ -370,7 +373,7 @@ void set_first_as_reference_by_rotmat(const xyz& o1, const rotmat& R1, const xyz
 void set_first_as_reference_by_frame(const frame& f1, const frame& f2, frame& out) {
   rotmat R1;
   frame_to_R(f1, R1);
-  project_xyz_by_frame(f1, f2.origin, out.origin);
+  project_xyz_by_frame(f1, f2.org, out.org);
   multiply_vec_matrix_by3(f2.x_axis, R1, out.x_axis);
   multiply_vec_matrix_by3(f2.y_axis, R1, out.y_axis);
   multiply_vec_matrix_by3(f2.z_axis, R1, out.z_axis);

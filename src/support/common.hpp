@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -31,18 +30,10 @@ using rotmat = std::array<xyz, 4>;
 // Unset elements hold DBL_MAX.
 using qtn = std::array<double, 4>;
 
-// Reference frame: an origin and three unit axes in global coordinates.
-struct frame {
-  unsigned type = 0;         // 0 base, 1 phosphate, 2 sugar, 3 backbone, 4 sidechain,
-                             // 5 aromatic, 9 bestpair, 10 Gtetrad
-  long planar = 0;           // 1 for base, backbone and aromatic frames
-  long residue = -1;         // owning residue, 1-based; -1 = none
-  std::string text;          // free label
-  double rmsd = -1.0;        // Angstrom, of the fit that made the frame; -1.0 = not fitted
-  xyz origin{};
-  xyz x_axis{}, y_axis{}, z_axis{};
-  qtn quaternion{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // DBL_MAX = unset
-};
+// The reference-frame record (origin, unit axes, quaternion) is declared with
+// the settings in driver/option.hpp; include that header to use the routines
+// here that take frames.
+struct frame;
 
 // The C1' atom of an ideal nucleotide in its own base frame.
 inline constexpr xyz C1_STD_XYZ{0.0, -2.477, 5.399, 0.0};
@@ -100,7 +91,7 @@ long sign_control(const xyz& a, const xyz& b, const xyz& c);  // -1 when (a x b)
 long get_direction(const xyz& v, const xyz& a, const xyz& b);  // sign of (v.a)(v.b): 1, -1 or 0
 inline bool opposite_direction(const xyz& a, const xyz& b) { return dot_xyz(a, b) < 0.0; }
 inline bool same_direction(const xyz& a, const xyz& b) { return dot_xyz(a, b) >= 0.0; }
-inline bool plus_frames(const frame& f1, const frame& f2) { return same_direction(f1.z_axis, f2.z_axis); }
+bool plus_frames(const frame& f1, const frame& f2);  // z1.z2 >= 0
 
 inline double dist_xyz_square(const xyz& a, const xyz& b) {
   const double dx = a[1] - b[1], dy = a[2] - b[2], dz = a[3] - b[3];

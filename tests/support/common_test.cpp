@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "driver/option.hpp"
 #include "test_util.hpp"
 
 namespace vask {
@@ -23,7 +24,7 @@ void expect_rotmat(const rotmat& a, const rotmat& b, double tol = 1e-12) {
 
 frame make_frame(const xyz& o, const rotmat& R) {
   frame f;
-  f.origin = o;
+  f.org = o;
   for (long i = 1; i <= 3; ++i) {
     f.x_axis[i] = R[i][1];
     f.y_axis[i] = R[i][2];
@@ -183,7 +184,7 @@ TEST(frames, ProjectAndBackReturnsThePoint) {
   project_xyz_by_frame(f, p, local);
   frame_xyz(f, local, back);
   expect_xyz(back, p[1], p[2], p[3], 1e-12);
-  project_xyz_by_oR(f.origin, R, p, back);
+  project_xyz_by_oR(f.org, R, p, back);
   expect_xyz(back, local[1], local[2], local[3], 1e-12);
 }
 
@@ -217,7 +218,7 @@ TEST(frames, FirstAsReference) {
   expect_rotmat(R, rel, 1e-12);
   frame out;
   set_first_as_reference_by_frame(make_frame(o1, R1), make_frame(o2, R2), out);
-  expect_xyz(out.origin, 2, 0, 0, 1e-12);
+  expect_xyz(out.org, 2, 0, 0, 1e-12);
   expect_xyz(out.y_axis, rel[1][2], rel[2][2], rel[3][2], 1e-12);
 }
 
