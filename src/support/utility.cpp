@@ -257,12 +257,6 @@ void call_system_log(const std::string& cmd, FILE* fp) {
 
 // ---------------------------------------------------------------- data files
 
-namespace {
-// How often each of the three data files was located; only the first use is logged.
-long data_file_uses[3] = {0, 0, 0};
-constexpr const char* COUNTED_DATA_FILES[3] = {"elements.dat", "atomlist.dat", "baselist.dat"};
-}  // namespace
-
 std::string get_sysdir(const std::string& subdir, const std::string& file) {
   if (exist_file(file)) return "./";
   const char* home = std::getenv("BELQO_VASK");
@@ -275,10 +269,11 @@ std::string get_sysdir(const std::string& subdir, const std::string& file) {
 std::string get_sysfile(const std::string& subdir, const std::string& file) {
   std::string path = get_sysdir(subdir, file) + file;
   if (!exist_file(path)) fatal("get_sysfile(): can't locate file [%s]\n", path.c_str());
-  for (int k = 0; k < 3; ++k) {
-    if (file != COUNTED_DATA_FILES[k]) continue;
-    if (data_file_uses[k]++ == 0 && VERBOSITY > 1) prglog_msg("...... %s ......\n", path.c_str());
-  }
+  long* uses = file == "elements.dat"   ? &Gvars.counts.elements_dat
+               : file == "atomlist.dat" ? &Gvars.counts.atomlist_dat
+               : file == "baselist.dat" ? &Gvars.counts.baselist_dat
+                                        : nullptr;
+  if (uses != nullptr && (*uses)++ == 0 && VERBOSITY > 1) prglog_msg("...... %s ......\n", path.c_str());
   return path;
 }
 
@@ -383,7 +378,7 @@ double extract_dvalue_by_token(const json_token& t, std::string_view text) {
   return cvt2double(token_text(t, text));
 }
 
-void extract_tag_followed_by_3dvals(const parsed_config& cfg, const char* tag, xyz& out) {
+void extract_tag_followed_by_3dvals(const parsed_config& cfg, const char* tag, std::array<double, 4>& out) {
   const long n = cfg.num_tokens;
   long k = 0;
   for (; k < n; ++k) {

@@ -109,7 +109,8 @@ int extract_case_option(std::string_view option);                  // -1, 0 or 1
 
 // ---------------------------------------------------------------------------
 // Values of configuration tokens.
-#include "support/common.hpp"
+#include <array>
+
 #include "support/jsmn.hpp"
 
 namespace vask {
@@ -119,7 +120,8 @@ long extract_lvalue_by_token(const json_token& t, std::string_view text);    // 
 double extract_dvalue_by_token(const json_token& t, std::string_view text);  // DBL_MAX: invalid
 // The three numbers of the array after the first size-0 string or primitive
 // token matching tag (case-insensitive pattern), into out[1..3].
-void extract_tag_followed_by_3dvals(const parsed_config& cfg, const char* tag, xyz& out);
+void extract_tag_followed_by_3dvals(const parsed_config& cfg, const char* tag,
+                                    std::array<double, 4>& out);  // an xyz
 
 }  // namespace vask
 
