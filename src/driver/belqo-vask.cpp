@@ -17,6 +17,7 @@
 #include "modeling/rebuild.hpp"
 #include "schematics/tasks.hpp"
 #include "support/cii.hpp"
+#include "support/common.hpp"
 #include "support/file.hpp"
 #include "support/slre.hpp"
 #include "support/utility.hpp"
@@ -42,7 +43,7 @@ constexpr subcommand kSubcommands[] = {
     {"^(compo|comb|temp|model)", generate_composite_and_exit},
 };
 
-void usage_hint_and_exit(const char* module) {
+[[noreturn]] void usage_hint_and_exit(const char* module) {
   runlog_msg("\ntype: '%s%s -h (or --help)' for further help\n", Gvars.program_name.c_str(),
              module);
   fatal("      '%s --citation' for preferred citation(s)\n", Gvars.program_name.c_str());

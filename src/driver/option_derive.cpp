@@ -109,10 +109,12 @@ void set_verbosity_level(const char* option) {
 
 void derive_logfile(const char* option, std::string& dest) {
   std::string v = get_strvalue(option, true);
-  if (zor_ncmatch(v, "^(no|not|none|off|false|0)$"))
-    dest.clear();
-  else
-    dest = v;
+  for (const char* off : {"no", "not", "none", "off", "false", "0"})
+    if (is_equal_icase_str(v, off)) {
+      dest.clear();
+      return;
+    }
+  dest = v;
 }
 
 void derive_prefix(const char* option) {
