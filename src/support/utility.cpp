@@ -792,28 +792,6 @@ long clear_bit_by_power2_value(long word, long value) {
   return word & ~(1L << k);
 }
 
-bool opts_with_switch_set(const std::array<char, 128>& flags) {
-  return std::any_of(flags.begin(), flags.end(), [](char c) { return c != 0; });
-}
-
-bool cartoon_opts_with_switch_set(const std::array<char, 128>& flags) {
-  return std::any_of(flags.begin() + 3, flags.end(), [](char c) { return c != 0; });
-}
-
-namespace {
-bool block_flag(int k) { return Gvars.block_file[at(k)] != 0; }
-}  // namespace
-
-bool with_block_face_or_edge() { return block_flag(BLK_FACE) || block_flag(BLK_EDGE); }
-bool r3d_fill_base() { return block_flag(BLK_FILL_UPPER) || block_flag(BLK_FILL_LOWER); }
-bool r3d_fill_sugar() { return block_flag(BLK_SUGAR); }
-bool r3d_hbond() { return block_flag(BLK_HBOND); }
-bool r3d_global_frame() { return block_flag(BLK_GLOBAL_FRAME) || block_flag(BLK_GLOBAL_FRAME_ONLY); }
-bool r3d_ref_frame() {
-  return block_flag(BLK_FRAME_ORIGIN) || block_flag(BLK_FRAME_XY) || block_flag(BLK_FRAME_WHOLE);
-}
-bool r3d_items() { return r3d_fill_base() || r3d_fill_sugar() || r3d_hbond() || r3d_ref_frame(); }
-
 // ---------------------------------------------------------------- JSON writer
 
 namespace {

@@ -308,15 +308,7 @@ void init_validx_array(long n, std::vector<validx>& a);
 
 // Bits and switches
 long clear_bit_by_power2_value(long word, long value);  // clears bit log2(value)
-bool opts_with_switch_set(const std::array<char, 128>& flags);          // any flag
-bool cartoon_opts_with_switch_set(const std::array<char, 128>& flags);  // any of 3..127
-bool with_block_face_or_edge();
-bool r3d_fill_base();
-bool r3d_fill_sugar();
-bool r3d_hbond();
-bool r3d_global_frame();
-bool r3d_ref_frame();
-bool r3d_items();
+// (the switch-set tests opts_with_switch_set, r3d_* etc. are in driver/option.hpp)
 
 // ---------------------------------------------------------------------------
 // JSON writer: compact output straight to the stream, members in call order.
