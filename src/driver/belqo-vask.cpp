@@ -100,6 +100,8 @@ long set_long_019(const char* arg) {
   return v < 2 ? v : 9;
 }
 
+void add_one_lval(Seq<long>& seq, long x) { Seq_addhi(seq, x); }
+
 bool mmcif_input() { return Gvars.input_format == 2; }
 bool mmcif_output() { return Gvars.output_format == 2; }
 bool with_ebi_idstr() { return Gvars.idstr == 5 || Gvars.idstr == 6; }

@@ -332,3 +332,38 @@ TEST(SwitchReaders, bare_on_off_and_019) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST(SayGoodBye, a_sub_command_usage_error_shows_its_help_and_fails) {
+  set_globals("belqo-vask");
+  test::log_capture cap;
+  Gvars.counts.fiber = 1;
+  int status = 0;
+  test::fatal_message([] { say_good_bye(); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(cap.text().rfind("\a", 0), 0u);  // the bell goes to the run log
+  Gvars.counts.fiber = 0;
+  Gvars.counts.triz = 1;
+  std::string msg = test::fatal_message([] { say_good_bye(); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(cap.text().find("type: 'belqo-vask triz -h (or --help)' for further help\n"),
+            std::string::npos);
+}
+
+TEST(RunMain, every_end_runs_the_exit_handler) {
+  std::string log = ::testing::TempDir() + "vask-run-main.log";
+  std::string opt = "--run-log=" + log;
+  const char* argv[] = {"belqo-vask", opt.c_str(), "-i=/no/such/file.pdb"};
+  EXPECT_EQ(run_main(3, const_cast<char**>(argv)), 1);
+  EXPECT_EQ(test::read_file(log),
+            "required file </no/such/file.pdb> does not exist!\n\nTime used: 00:00:00:00\n");
+  std::string bad = "--run-log=/no/such/dir/x.log";
+  const char* argv2[] = {"belqo-vask", bad.c_str(), "-i=x.pdb"};
+  EXPECT_EQ(run_main(3, const_cast<char**>(argv2)), 1);  // the open failure is fatal
+  set_globals("belqo-vask");
+}
+
+}  // namespace
+}  // namespace vask
