@@ -10,8 +10,8 @@
 namespace vask {
 
 int vask_main(int argc, char* argv[]) {
-  (void)argc;
-  (void)argv;
+  set_globals(argc > 0 ? argv[0] : "belqo-vask");
+  Gvars.help_mode = 1;
   return 0;
 }
 
@@ -26,6 +26,7 @@ int run_main(int argc, char* argv[]) {
     }
     status = e.status;
   }
+  clean_globals();  // the exit handler runs on every end, normal or fatal
   return status;
 }
 

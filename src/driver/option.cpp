@@ -1,8 +1,180 @@
-// Settings record defaults and the common option parser.
+// Settings record defaults, the constant tables and the exit handler.
 #include "driver/option.hpp"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "support/cii.hpp"
+#include "support/utility.hpp"
 
 namespace vask {
 
 gvars_rec Gvars;
+gconsts_rec Gconsts;
+
+namespace {
+// Streams opened by open_log_streams(); only these are closed at exit.
+bool runlog_owned = false;
+bool prglog_owned = false;
+}  // namespace
+
+bool any_switch(const switch_set& s) {
+  for (char c : s)
+    if (c != 0) return true;
+  return false;
+}
+
+bool chain_selection::selects(std::string_view chain_id) const {
+  if (all) return true;
+  std::string id(chain_id.substr(0, 4));
+  id.resize(4, ' ');
+  for (const auto& s : ids)
+    if (s == id) return true;
+  return false;
+}
+
+switch_set gvars_rec::make_loop_switches() {
+  switch_set s{};
+  s[4] = s[5] = s[6] = 1;  // summary, no repeated nucleotides, special loops
+  return s;
+}
+
+switch_set gvars_rec::make_g4_switches() {
+  switch_set s{};
+  s[0] = 1;  // G-tetrads may sit inside a helix
+  return s;
+}
+
+block_color_table default_block_colors() {
+  block_color_table t{};  // slots 27..63 start at 0
+  const rgb_t grey66{0.66, 0.66, 0.66}, side{0.36, 0.36, 0.36}, unset{-1, -1, -1};
+  t[COLOR_OTHER] = grey66;
+  t[COLOR_A] = {1, 0, 0};
+  t[COLOR_C] = {1, 1, 0};
+  t[COLOR_G] = {0, 1, 0};
+  t[COLOR_T] = {0, 0, 1};
+  t[COLOR_U] = {0, 1, 1};
+  t[COLOR_P] = grey66;
+  t[COLOR_GC] = {0, 1, 0};
+  t[COLOR_AT] = {1, 0, 0};
+  t[COLOR_GU] = {0, 1, 1};
+  t[COLOR_GTETRAD] = {0, 1, 0};
+  t[COLOR_EDGE] = {0.1, 0.1, 0.1};
+  for (int i = COLOR_MINOR; i <= COLOR_LEFT; ++i) t[i] = side;
+  t[COLOR_SYN] = {0, 0.5, 0.5};
+  t[COLOR_PEPTIDE] = {0.9, 0.9, 0.9};
+  t[COLOR_SIDECHAIN] = {0.5, 0, 0.5};
+  t[COLOR_HBOND] = {1, 0, 1};
+  t[COLOR_FILL_UPPER] = unset;
+  t[COLOR_FILL_LOWER] = unset;
+  t[COLOR_FRAME] = unset;
+  t[COLOR_C2ENDO] = {0.3, 0.3, 0.3};
+  t[COLOR_C3ENDO] = {0.8, 0.8, 0.8};
+  return t;
+}
+
+namespace {
+std::string lower_base_name(const char* path) {
+  std::string s = path != nullptr ? path : "";
+  size_t slash = s.find_last_of('/');
+  if (slash != std::string::npos) s.erase(0, slash + 1);
+  size_t dot = s.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) s.erase(dot);
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
+void set_globals(const char* program_path) {
+  Gvars = gvars_rec{};  // every default, as declared
+  Gvars.start_clock = static_cast<long>(std::clock());
+  Gvars.model_clock = Gvars.start_clock;
+  Gvars.start_timestamp = get_timestamp();
+  Gvars.model_timestamp = Gvars.start_timestamp;
+  Gvars.program_path = program_path != nullptr ? program_path : "";
+  Gvars.program_name = lower_base_name(program_path);
+  Gvars.help_file = Gvars.program_name.substr(0, 256) + ".txt";
+  VERBOSITY = 0;
+  RUNLOG = stderr;
+  PRGLOG = nullptr;
+  runlog_owned = prglog_owned = false;
+  set_Gconsts();
+}
+
+void set_Gconsts() {
+  Gconsts = gconsts_rec{};
+  Gconsts.puckers = {"",          "C3'-endo", "C4'-exo",  "O4'-endo", "C1'-exo", "C2'-endo",
+                     "C3'-exo",   "C4'-endo", "O4'-exo",  "C1'-endo", "C2'-exo"};
+  Gconsts.ring_atoms = {"", " C4 ", " N3 ", " C2 ", " N1 ", " C6 ",
+                        " C5 ", " N7 ", " C8 ", " N9 "};
+  Gconsts.aa_names = {"",    "ALA", "VAL", "PHE", "PRO", "MET", "ILE", "LEU", "ASP", "GLU", "LYS",
+                      "ARG", "SER", "THR", "TYR", "HIS", "CYS", "ASN", "GLN", "TRP", "GLY"};
+  Gconsts.base_atoms = {"",     " N1 ", " C2 ", " N3 ", " C4 ", " C5 ", " C6 ", " N7 ", " C8 ",
+                        " N9 ", " N6 ", " O2 ", " O4 ", " C7 ", " N2 ", " O6 ", " N4 "};
+  Gconsts.bb_atoms = {"",     " P  ", " OP1", " OP2", " O5'", " C5'", " C4'",
+                      " O4'", " C3'", " O3'", " C2'", " O2'", " C1'"};
+  Gconsts.num_aa = 20;
+  Gconsts.num_base_atoms = 16;
+  Gconsts.num_bb_atoms = 12;
+  Gconsts.version = std::string("belqo-vask v") + VASK_VERSION;
+  Gconsts.banner = "belqo-vask: dissects the nucleic acids of 3D structures (PDB/mmCIF)\n"
+                   "version " VASK_VERSION "\n";
+}
+
+void open_log_streams() {
+  auto open_one = [](const std::string& name, bool& owned) -> FILE* {
+    owned = false;
+    if (VERBOSITY == -1 || name.empty()) return nullptr;
+    if (name == "stderr") return stderr;
+    if (name == "stdout") return stdout;
+    FILE* fp = std::fopen(name.c_str(), "w");
+    if (fp == nullptr) fatal("open_file <%s> failed: %s\n", name.c_str(), std::strerror(errno));
+    owned = true;
+    return fp;
+  };
+  FILE* run = open_one(Gvars.runlog_name, runlog_owned);
+  RUNLOG = run;
+  PRGLOG = open_one(Gvars.prglog_name, prglog_owned);
+}
+
+void clean_globals() {
+  const run_counters& c = Gvars.counts;
+  prglog_msg("<elements.dat> %ld times\n", c.elements_dat);
+  prglog_msg("<atomlist.dat> %ld times\n", c.atomlist_dat);
+  prglog_msg("<baselist.dat> %ld times\n\n", c.baselist_dat);
+  prglog_msg("COUNT_BOND_IN_RESIDUE %ld times\n", c.bond_in_residue);
+  prglog_msg("COUNT_ATOM_NAME %ld times\n", c.atom_name);
+  prglog_msg("COUNT_ATOM_SYMBOL %ld times\n", c.atom_symbol);
+  prglog_msg("COUNT_CONNECTS %ld times\n", c.connects);
+  prglog_msg("COUNT_FILL_BOND %ld times\n", c.fill_bond);
+  prglog_msg("COUNT_ARG_SWAP %ld times\n", c.arg_swap);
+  prglog_msg("COUNT_NT_RMSD %ld times\n", c.nt_rmsd);
+
+  Gvars.nt_ignored = baselist{};
+  Gvars.nt_mappings = baselist{};
+  Gvars.model_list.clear();
+  Gvars.selected_models.clear();
+
+  std::string used = derive_used_time();
+  runlog_msg("\nTime used: %s\n", used.c_str());
+  prglog_msg("\nTime used: %s\n", used.c_str());
+
+  if (RUNLOG != nullptr) std::fflush(RUNLOG);
+  if (PRGLOG != nullptr) std::fflush(PRGLOG);
+  if (runlog_owned && RUNLOG != nullptr) std::fclose(RUNLOG);
+  if (prglog_owned && PRGLOG != nullptr) std::fclose(PRGLOG);
+  if (runlog_owned) RUNLOG = nullptr;
+  if (prglog_owned) PRGLOG = nullptr;
+  runlog_owned = prglog_owned = false;
+}
+
+void collect_global_options(std::string& command) {
+  if (Gvars.input_format == 2) command += " --format=mmcif";
+  if (Gvars.output_format == 2) command += " --format-output=mmcif";
+  if (Gvars.json != 0) command += " --json";
+}
 
 }  // namespace vask
