@@ -11,6 +11,7 @@
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
 #include "structure/text_util.hpp"
+#include "structure/pending_support.hpp"
 #include "support/cii.hpp"
 #include "support/utility.hpp"
 
@@ -490,7 +491,7 @@ void set_atomlist(atomlist& list) {
                    [](const name2element& a, const name2element& b) {
                      return name2element_full_compare(a, b) < 0;
                    });
-  if (Gvars.count_atomlist_dat <= 1) check_atomlist_repeats(list);
+  if (Gvars.counts.atomlist_dat <= 1) check_atomlist_repeats(list);
 }
 
 void free_atomlist(atomlist& list) {
@@ -515,7 +516,7 @@ std::string convert_pdb_name_to_element(const std::string& name, const atomlist&
     return strcasecmp(e.pattern.c_str(), p.c_str()) < 0;
   });
   if (it == last || strcasecmp(it->pattern.c_str(), pattern.c_str()) != 0) {
-    if (++Gvars.count_atom_name <= 9) {
+    if (++Gvars.counts.atom_name <= 9) {
       char msg[256];
       std::snprintf(msg, sizeof msg, "\t[%s] --> [%s]: no match in file 'atomlist.dat'\n",
                     name.c_str(), pattern.c_str());
@@ -651,7 +652,7 @@ void type_elements(const residue& r, struct_mol& mol) {
     a.c_n_or_o = a.carbon || a.n_or_o;
     a.c_n_o_s_or_halogen = a.c_n_or_o || a.sulfur || a.halogen;
     a.metal = z >= 0 && z <= element_table.count ? element_table.metal[z] : 0;
-    a.water = (a.oxygen && r.num_atoms == 1) || r.is_water;
+    a.water = (a.oxygen && r.num_atoms == 1) || r.flag[rf::is_water];
   }
 }
 
@@ -662,15 +663,15 @@ void populate_atom_types(struct_mol& mol) {
   long max_base = 0;
   for (long k = 1; k <= mol.num_residues; ++k) {
     const residue& r = mol.residues[k];
-    if (r.is_nt)
+    if (r.flag[rf::is_nt])
       type_nt_atoms(r, mol);
-    else if (r.is_aa)
+    else if (r.flag[rf::is_aa])
       type_aa_atoms(r, mol);
     type_elements(r, mol);
   }
   for (long k = 1; k <= mol.num_residues; ++k) {
     const residue& r = mol.residues[k];
-    if (!r.is_nt) continue;
+    if (!r.flag[rf::is_nt]) continue;
     long n = 0;
     for (long i = r.first_atom; i <= r.last_atom; ++i) n += mol.atoms[i].base;
     max_base = std::max(max_base, n);

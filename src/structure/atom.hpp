@@ -83,7 +83,7 @@ struct atom {
   long entity = 0;            // mmCIF entity
   long res_seq = 0;
   char icode = ' ';
-  xyz xyz{};                  // Angstrom, 1-based
+  vask::xyz xyz{};            // Angstrom, 1-based
   double occupancy = 1.0;
   double bfactor = 0.0;
   std::string seg_id = "    ";

@@ -8,13 +8,11 @@
 
 #include "driver/option.hpp"
 #include "structure/text_util.hpp"
+#include "structure/pending_support.hpp"
 #include "support/cii.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
-
-baselist nt_mappings;
-baselist nt_ignored;
 
 namespace {
 using namespace text;
@@ -56,13 +54,13 @@ void add_user_pair(const std::string& name, const std::string& parent, baselist&
   base2std pair{name, parent};
   if (is_valid_baselist_entry(2, 2, pair)) {
     list.entries.push_back(pair);
-    list.count = static_cast<long>(list.entries.size()) - 1;
+    list.num = static_cast<long>(list.entries.size()) - 1;
   }
 }
 
 void finish_list(baselist& list) {
-  list.count = static_cast<long>(list.entries.size()) - 1;
-  if (list.count == 0) {
+  list.num = static_cast<long>(list.entries.size()) - 1;
+  if (list.num == 0) {
     runlog_msg("[w] zero entries with allocate_base2std_array()\n");
     init_baselist(list);
     return;
@@ -74,7 +72,7 @@ void finish_list(baselist& list) {
 }  // namespace
 
 void init_baselist(baselist& list) {
-  list.count = 0;
+  list.num = 0;
   list.entries.assign(1, base2std{});
 }
 
@@ -94,9 +92,9 @@ int base2std_compare(const base2std& a, const base2std& b) {
 }
 
 const base2std* find_in_baselist(const std::string& name, const baselist& list) {
-  if (list.count < 1) return nullptr;
+  if (list.num < 1) return nullptr;
   auto first = list.entries.begin() + 1;
-  auto last = list.entries.begin() + list.count + 1;
+  auto last = list.entries.begin() + list.num + 1;
   auto it = std::lower_bound(first, last, name, [](const base2std& e, const std::string& n) {
     return strcasecmp(e.name.c_str(), n.c_str()) < 0;
   });
@@ -134,10 +132,10 @@ bool is_valid_baselist_entry(long found, long expected, base2std& pair) {
 }
 
 void check_baselist(const baselist& list) {
-  if (list.count < 2) return;
-  if (!Gvars.stand_alone && Gvars.count_baselist_dat != 1) return;
+  if (list.num < 2) return;
+  if (!Gvars.stand_alone && Gvars.counts.baselist_dat != 1) return;
   long repeats = 0;
-  for (long i = 1; i < list.count; ++i) {
+  for (long i = 1; i < list.num; ++i) {
     const auto& a = list.entries[i];
     const auto& b = list.entries[i + 1];
     if (a.name != b.name || a.name == "___") continue;
@@ -168,7 +166,7 @@ void set_baselist(baselist& list) {
   init_baselist(list);
   if (Gvars.stand_alone) {
     for (const auto& r : builtin_bases) list.entries.push_back({r.name, r.parent});
-    list.count = static_cast<long>(list.entries.size()) - 1;
+    list.num = static_cast<long>(list.entries.size()) - 1;
   } else {
     std::string path = get_sysfile("config", "baselist.dat");
     prglog_msg("reading file: '%s'\n", path.c_str());
@@ -176,12 +174,12 @@ void set_baselist(baselist& list) {
   }
   sort_baselist(list);
   check_baselist(list);
-  if (nt_mappings.count < 1) return;
+  if (Gvars.nt_mappings.num < 1) return;
   baselist merged;
   init_baselist(merged);
-  for (long i = 1; i <= nt_mappings.count; ++i) merged.entries.push_back(nt_mappings.entries[i]);
-  for (long i = 1; i <= list.count; ++i)
-    if (find_in_baselist(list.entries[i].name, nt_mappings) == nullptr)
+  for (long i = 1; i <= Gvars.nt_mappings.num; ++i) merged.entries.push_back(Gvars.nt_mappings.entries[i]);
+  for (long i = 1; i <= list.num; ++i)
+    if (find_in_baselist(list.entries[i].name, Gvars.nt_mappings) == nullptr)
       merged.entries.push_back(list.entries[i]);
   finish_list(merged);
   list = std::move(merged);
@@ -192,9 +190,9 @@ void derive_nt_mappings(const std::string& option) {
   if (eq == std::string::npos || eq + 1 >= option.size()) return;
   std::string key = option.substr(0, eq);
   std::string value = option.substr(eq + 1);
-  init_baselist(nt_mappings);
+  init_baselist(Gvars.nt_mappings);
   if (strcasestr(key.c_str(), "file") != nullptr) {
-    read_baselist_file(value, nt_mappings);
+    read_baselist_file(value, Gvars.nt_mappings);
   } else {
     for (char& c : value) {
       if (c == ',' || c == ';') c = '|';
@@ -213,10 +211,10 @@ void derive_nt_mappings(const std::string& option) {
       base2std pair;
       if (words.size() >= 2) pair = {words[0], words[1]};
       if (is_valid_baselist_entry(static_cast<long>(words.size()), 2, pair))
-        nt_mappings.entries.push_back(pair);
+        Gvars.nt_mappings.entries.push_back(pair);
     }
   }
-  finish_list(nt_mappings);
+  finish_list(Gvars.nt_mappings);
 }
 
 void derive_nt_ignored(const std::string& option) {
@@ -225,7 +223,7 @@ void derive_nt_ignored(const std::string& option) {
   std::string value = option.substr(eq + 1);
   for (char& c : value)
     if (c == ',' || c == ';' || c == ':' || c == '|') c = ' ';
-  init_baselist(nt_ignored);
+  init_baselist(Gvars.nt_ignored);
   for (const auto& w : split_words(value, MAX_OPTION_ENTRIES)) {
     VASK_ASSERT(!w.empty());
     if (w.size() > 3) {
@@ -235,21 +233,21 @@ void derive_nt_ignored(const std::string& option) {
     }
     base2std e;
     e.name = right_justify3(upper(w));
-    nt_ignored.entries.push_back(e);
+    Gvars.nt_ignored.entries.push_back(e);
   }
-  nt_ignored.count = static_cast<long>(nt_ignored.entries.size()) - 1;
-  if (nt_ignored.count == 0) runlog_msg("[i] no valid residues to be ignored as nucleotides\n");
+  Gvars.nt_ignored.num = static_cast<long>(Gvars.nt_ignored.entries.size()) - 1;
+  if (Gvars.nt_ignored.num == 0) runlog_msg("[i] no valid residues to be ignored as nucleotides\n");
 }
 
 long ignored_nt(const std::string& name) {
-  for (long i = 1; i <= nt_ignored.count; ++i)
-    if (nt_ignored.entries[i].name == name) return 1;
+  for (long i = 1; i <= Gvars.nt_ignored.num; ++i)
+    if (Gvars.nt_ignored.entries[i].name == name) return 1;
   return 0;
 }
 
 void print_baselist(FILE* fp, const baselist& list) {
   if (fp == nullptr) return;
-  for (long i = 1; i <= list.count; ++i)
+  for (long i = 1; i <= list.num; ++i)
     std::fprintf(fp, "%3.3s\t%3.3s\n", list.entries[i].name.c_str(),
                  list.entries[i].parent.c_str());
 }

@@ -7,21 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "driver/option.hpp"
+
 namespace vask {
 
-struct base2std {
-  std::string name = "___";    // residue name, right-justified in 3 characters, upper case
-  std::string parent = "___";  // "__" and the one-letter code
-};
-
-struct baselist {
-  long count = 0;
-  std::vector<base2std> entries;  // 1..count, sorted by name (case-insensitive); slot 0 unused
-};
-
-// The user mappings (nt-mapping option) and ignored names (nt-ignore option).
-extern baselist nt_mappings;
-extern baselist nt_ignored;
+// The list types (baselist, base_entry) live in the settings header, which
+// holds the user mappings (Gvars.nt_mappings) and ignored names (Gvars.nt_ignored).
+using base2std = base_entry;
 
 void init_baselist(baselist& list);
 void free_baselist(baselist& list);

@@ -150,7 +150,7 @@ void add_one_item_to_connect(long item, connect& set, long bound, const char* la
     set.append(item);
     return;
   }
-  if (++Gvars.count_connects <= 9) {
+  if (++Gvars.counts.connects <= 9) {
     char msg[256];
     std::snprintf(msg, sizeof msg, "[w] -- %s: more than %ld partners\n", label ? label : "", bound);
     logit(msg);

@@ -9,6 +9,7 @@
 
 #include "driver/option.hpp"
 #include "structure/text_util.hpp"
+#include "structure/pending_support.hpp"
 #include "support/cii.hpp"
 #include "support/utility.hpp"
 
@@ -21,7 +22,6 @@ constexpr long MIN_ATOM_RECORD = 52;      // shortest ATOM/HETATM line taken
 constexpr double BACKBONE_RATIO = 0.618;  // share of nucleotides with P or C3' for has_backbone
 constexpr double GLYCO_MIN = 1.0, GLYCO_MAX = 2.0;  // glycosidic bond window, Angstrom
 
-long invalid_symbols_in_file = 0;  // "invalid PDB atomic symbol" is logged once per file
 
 // PDB fixed columns, 1-based first column and width.
 // cols 1-6 record | 7-11 serial | 13-16 atom name | 17 altLoc | 18-20 residue | 22 chain
@@ -129,20 +129,6 @@ void fill_atom_from_line(std::string_view up, char chain, long model, atom& a) {
   a.model = model;
 }
 
-// Packed chain set: byte 0 the count n, then n ids of 4 characters.
-bool chain_selected(const std::string& chains, const std::string& chain_id) {
-  if (chains.find('*') != std::string::npos) return true;
-  if (chains.empty()) return false;
-  long n = static_cast<unsigned char>(chains[0]);
-  std::string id = chain_id.substr(0, 4);
-  id.resize(4, ' ');
-  for (long k = 0; k < n; ++k) {
-    size_t at = 1 + 4 * static_cast<size_t>(k);
-    if (at + 4 <= chains.size() && chains.compare(at, 4, id) == 0) return true;
-  }
-  return false;
-}
-
 std::string atom_description(const atom& a) {
   return a.name + ":" + a.res_name + ":" + a.chain_id + ":" + std::to_string(a.res_seq);
 }
@@ -150,13 +136,13 @@ std::string atom_description(const atom& a) {
 void check_atom_symbol(atom& a) {
   if (a.element != "__" && a.element != "  ") {
     std::string t = text::trimmed(a.element);
-    a.element = t.size() == 1 ? " " + t : t;
+    a.element = t.size() == 1 ? std::string(" ") + t : t;
     if (a.element == " D") {
       a.element = " H";
       a.deuterium = 1;
     }
     if (!is_valid_element_symbol(a.element)) {
-      if (++invalid_symbols_in_file == 1) {
+      if (++Gvars.counts.invalid_element == 1) {
         char msg[128];
         std::snprintf(msg, sizeof msg, "invalid PDB atomic symbol at 77-78: <%2.2s>\n",
                       a.element.c_str());
@@ -185,7 +171,35 @@ void stage_frames_planes_hbonds(struct_mol&) {}        // chain texts, frames, p
 void stage_nt_local_geometry(struct_mol&) {}           // C5'/P in the base frame, framed nts
 void stage_framed_aas(struct_mol&) {}                  // amino acids with a frame
 void stage_torsions(struct_mol&) {}                    // backbone/sugar torsions, B-factors
-void stage_hydration_metals_suites(struct_mol&) {}     // waters, metals, water bridges, suites
+// The counting parts of hydration and metals (the neighbour sets of waters
+// and metals come with the contact stages): water residues, metal atoms, the
+// per-element metal tally and its description ("Mg=3,Mn=1").
+void count_waters_and_metals(struct_mol& mol) {
+  mol.num_waters = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) mol.num_waters += mol.residues[k].flag[rf::is_water] != 0;
+  mol.metals.assign(1, 0);
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    if (!a.metal) continue;
+    mol.metals.push_back(i);
+    if (a.atomic_number >= 0 && a.atomic_number <= MAX_ATOMIC_NUMBER) ++mol.metal_counts[a.atomic_number];
+    ++mol.residues[a.residue].flag[rf::is_metal];
+  }
+  mol.num_metals = static_cast<long>(mol.metals.size()) - 1;
+  mol.metal_text.clear();
+  for (long z = 1; z <= element_table.count && z <= MAX_ATOMIC_NUMBER; ++z) {
+    if (mol.metal_counts[z] == 0) continue;
+    VASK_ASSERT(element_table.metal[z]);
+    std::string sym = text::trimmed(element_table.symbol[z]);
+    if (sym.size() == 2) sym[1] = static_cast<char>(std::tolower(static_cast<unsigned char>(sym[1])));
+    if (!mol.metal_text.empty()) mol.metal_text += ',';
+    mol.metal_text += sym + "=" + std::to_string(mol.metal_counts[z]);
+  }
+}
+
+void stage_hydration_metals_suites(struct_mol& mol) {  // waters, metals, water bridges, suites
+  count_waters_and_metals(mol);
+}
 void stage_atom_exposure(struct_mol&) {}               // exposure of protein atoms
 
 bool glyco_bond(long c1, long b, const struct_mol& mol) {
@@ -318,13 +332,13 @@ void add_more_atom_info(atom& a) {
   const std::string& w = words[0];
   switch (w.size()) {
     case 1:
-      a.name = " " + w + "  ";
+      a.name = std::string(" ") + w + "  ";
       break;
     case 2:
-      a.name = w.find(a.element) != std::string::npos ? w + "  " : " " + w + " ";
+      a.name = w.find(a.element) != std::string::npos ? w + "  " : std::string(" ") + w + " ";
       break;
     case 3:
-      a.name = " " + w;
+      a.name = std::string(" ") + w;
       break;
     default:
       break;
@@ -336,15 +350,15 @@ void check_atom_name(std::string& name) {
   auto blank_or_digit = [](char c) { return c == ' ' || std::isdigit(static_cast<unsigned char>(c)); };
   if ((!blank_or_digit(name[0]) && blank_or_digit(name[1]) && name[3] == ' ') || name == "OP1 " ||
       name == "OP2 " || name == "O1P " || name == "O2P ")
-    name = " " + name.substr(0, 3);
+    name = std::string(" ") + name.substr(0, 3);
 }
 
-bool valid_atom(atom& a, const std::string& altlocs, const std::string& chains) {
+bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chains) {
   if (altlocs.find('*') == std::string::npos && altlocs.find(a.altloc) == std::string::npos)
     return false;
-  if (!chain_selected(chains, a.chain_id)) return false;
-  if (Gvars.occupancy_cutoff != 0 && a.occupancy < Gvars.occupancy_cutoff) return false;
-  if (Gvars.bfactor_cutoff != 0 && a.bfactor > Gvars.bfactor_cutoff) return false;
+  if (!chains.selects(a.chain_id)) return false;
+  if (Gvars.occupancy != 0 && a.occupancy < Gvars.occupancy) return false;
+  if (Gvars.bfactor != 0 && a.bfactor > Gvars.bfactor) return false;
   for (int k = 1; k <= 3; ++k)
     if (std::fabs(a.xyz[k]) > COORD_LIMIT) return false;
   add_more_atom_info(a);
@@ -361,7 +375,7 @@ void standardize_atom_symbol_number(struct_mol& mol) {
     bool file_known = known_symbol(a.element);
     bool derived_known = known_symbol(derived);
     if (!file_known && !derived_known) {
-      if (++Gvars.count_atom_symbol <= 9)
+      if (++Gvars.counts.atom_symbol <= 9)
         prglog_msg("\tcannot derive symbol for atom %s\n", atom_description(a).c_str());
       a.atomic_number = 0;
       continue;
@@ -378,7 +392,7 @@ void standardize_atom_symbol_number(struct_mol& mol) {
 }
 
 void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
-                       const std::string& chains, struct_mol& mol) {
+                       const chain_selection& chains, struct_mol& mol) {
   ensure_periodic_table();
   std::vector<atom> atoms(1);
   std::string line, up;
@@ -455,14 +469,15 @@ long check_mmcif(const std::string& file) {
 }
 
 void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
-                           const std::string& altlocs, const std::string& chains) {
-  invalid_symbols_in_file = 0;
+                           const std::string* altlocs, const chain_selection* chains) {
+  Gvars.counts.invalid_element = 0;
   long saved_format = Gvars.input_format;
   bool cif = Gvars.input_format == 2 || (Gvars.input_format == 3 && check_mmcif(file));
   if (saved_format == 3) Gvars.input_format = 3;  // decided again for every file
   init_struct_mol(file, mol);
-  std::string alt = altlocs.empty() ? "*" : altlocs.substr(0, 511);
-  std::string chs = chains.empty() ? "*" : chains;
+  static const chain_selection every_chain{};
+  std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
+  const chain_selection& chs = chains == nullptr ? every_chain : *chains;
   if (cif) fatal("[e] mmCIF input is not supported by this reader: '%s'\n", file.c_str());
   FILE* fp = open_file(file.c_str(), "r");
   read_pdb_model_fp(fp, model, alt, chs, mol);
@@ -472,16 +487,16 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
 }
 
 void read_pdb_simple(const std::string& file, struct_mol& mol) {
-  read_pdb_simple_model(file, mol, -1, Gvars.altlocs, Gvars.chain_selection);
+  read_pdb_simple_model(file, mol, -1, &Gvars.altlocs, &Gvars.chains);
 }
 
 void read_pdb_model(const std::string& file, struct_mol& mol, long model) {
-  read_pdb_simple_model(file, mol, model, Gvars.altlocs, Gvars.chain_selection);
+  read_pdb_simple_model(file, mol, model, &Gvars.altlocs, &Gvars.chains);
   add_info_struct_mol(mol);
 }
 
 void read_pdb(const std::string& file, struct_mol& mol) {
-  read_pdb_model(file, mol, Gvars.selected_model);
+  read_pdb_model(file, mol, Gvars.select_model);
 }
 
 // ---------------------------------------------------------------------------
@@ -547,7 +562,7 @@ void populate_nt_info(struct_mol& mol) {
   mol.num_nts = nts;
   mol.has_backbone =
       with_backbone > 1 && with_backbone > static_cast<long>(BACKBONE_RATIO * nts) ? 1 : 0;
-  if (Gvars.selected_model == -1 && nts > 0)
+  if (Gvars.select_model == -1 && nts > 0)
     runlog_msg("    total number of %s: %ld\n", "nucleotides", nts);
 }
 
@@ -565,7 +580,7 @@ void populate_aa_info(struct_mol& mol) {
     a.CB = find_atom_in_residue(" CB ", k, mol);
   }
   mol.num_aas = aas;
-  if (Gvars.selected_model == -1 && aas > 0)
+  if (Gvars.select_model == -1 && aas > 0)
     runlog_msg("    total number of %s: %ld\n", "amino acids", aas);
 }
 
@@ -605,7 +620,7 @@ void add_info_struct_mol(struct_mol& mol) {
   stage_torsions(mol);                     // 17
   stage_hydration_metals_suites(mol);      // 18
   stage_atom_exposure(mol);                // 19
-  if (!mol.nts_in_order) Gvars.notes += "   o nucleotides out of order\n";  // 20
+  if (!mol.nts_in_order) Gvars.special_notes += "   o nucleotides out of order\n";  // 20
 }
 
 }  // namespace vask

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue.hpp"
@@ -161,17 +162,17 @@ void mask_off_hydrogens(struct_mol& mol);
 // Reading.
 void read_pdb(const std::string& file, struct_mol& mol);
 void read_pdb_model(const std::string& file, struct_mol& mol, long model);
-// The reading stage alone; empty altloc or chain sets mean "*".
+// The reading stage alone; a null altloc or chain set means "*" (everything).
 void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
-                           const std::string& altlocs, const std::string& chains);
+                           const std::string* altlocs, const chain_selection* chains);
 void read_pdb_simple(const std::string& file, struct_mol& mol);
 // The PDB record reader on an open stream; atoms end up in mol.
 void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
-                       const std::string& chains, struct_mol& mol);
+                       const chain_selection& chains, struct_mol& mol);
 long check_mmcif(const std::string& file);  // 1 when the file is taken as mmCIF
 long is_atom_hetatm_record(const char* line, long length);
 // Filter: altloc and chain sets, occupancy and B-factor cutoffs, coordinate range.
-bool valid_atom(atom& a, const std::string& altlocs, const std::string& chains);
+bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chains);
 void add_more_atom_info(atom& a);
 void check_atom_name(std::string& name);
 void standardize_atom_symbol_number(struct_mol& mol);

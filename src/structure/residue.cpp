@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdarg>
 #include <charconv>
 #include <cstring>
 #include <iterator>
@@ -16,7 +17,7 @@
 #include "structure/pdb.hpp"
 #include "structure/text_util.hpp"
 #include "support/cii.hpp"
-#include "support/method.hpp"
+#include "structure/pending_support.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -73,9 +74,12 @@ bool in_range(long k, const struct_mol& mol) { return k >= 1 && k <= mol.num_res
 
 std::string trim_all(const std::string& s) { return trimmed(s); }
 
-void log_both(const char* fmt, const std::string& a) {
+[[gnu::format(printf, 1, 2)]] void log_both(const char* fmt, ...) {
   char msg[512];
-  std::snprintf(msg, sizeof msg, fmt, a.c_str());
+  va_list ap;
+  va_start(ap, fmt);
+  std::vsnprintf(msg, sizeof msg, fmt, ap);
+  va_end(ap);
   logit(msg);
 }
 
@@ -99,15 +103,13 @@ double fit_ring(const std::array<long, 10>& ring, int last, const struct_mol& mo
                 double* planarity) {
   long n = 0;
   for (int e = 1; e <= last; ++e) n += ring[e] > 0;
-  dmatrix_t observed(1, std::max(n, 1L), 1, 3), standard(1, std::max(n, 1L), 1, 3);
+  std::vector<xyz> observed(static_cast<size_t>(n) + 1), standard(static_cast<size_t>(n) + 1);
   long m = 0;
   for (int e = 1; e <= last; ++e) {
     if (ring[e] <= 0) continue;
     ++m;
-    for (int c = 1; c <= 3; ++c) {
-      observed[m][c] = mol.atoms[ring[e]].xyz[c];
-      standard[m][c] = STD_RING[e][c - 1];
-    }
+    observed[m] = mol.atoms[ring[e]].xyz;
+    standard[m] = {0, STD_RING[e][0], STD_RING[e][1], STD_RING[e][2]};
   }
   double rmsd = ls_fitting(standard, observed, n, nullptr, nullptr, nullptr);
   if (planarity != nullptr) *planarity = rmsd > PLANARITY_RMSD ? get_planarity(n, observed) : -1.0;
@@ -163,7 +165,7 @@ long pass_nt_rmsd_criterion(long k, const std::array<long, 10>& ring, bool has_f
     }
   }
   if (cutoff > PYRIMIDINE_RECHECK_RMSD && rmsd >= PYRIMIDINE_RECHECK_RMSD && rmsd <= cutoff) {
-    if (++Gvars.count_nt_rmsd <= 9) {
+    if (++Gvars.counts.nt_rmsd <= 9) {
       std::snprintf(msg, sizeof msg, "  %s %.3f\n", residue_idstr0(r).c_str(), rmsd);
       logit(msg);
     }
@@ -206,7 +208,7 @@ void check_nucleotide_residue(long k, struct_mol& mol) {
   if (six > 4 && pass_nt_rmsd_criterion(k, ring, false, mol)) {
     F(r, rf::is_nt) = F(r, rf::is_Y) = 1;
     set_dna_rna(r, k, mol);
-    log_both("[i] taken as a pyrimidine ... %s\n", residue_idstr0(r));
+    log_both("[i] taken as a pyrimidine ... %s\n", residue_idstr0(r).c_str());
   }
   double rmsd = fit_ring(ring, 6, mol, nullptr);
   r.rmsd = rmsd;
@@ -244,7 +246,7 @@ void check_special_nucleotide(long k, struct_mol& mol) {
     }
   }
   if (!ok) return;
-  log_both("\t[i] %s is taken as a nucleotide base\n", residue_idstr0(r));
+  log_both("\t[i] %s is taken as a nucleotide base\n", residue_idstr0(r).c_str());
   for (long i = r.first_atom; i <= r.last_atom; ++i) {
     std::string& name = mol.atoms[i].name;
     bool matched = std::find(ring.begin() + 1, ring.end(), i) != ring.end();
@@ -389,7 +391,7 @@ std::string derive_new_nt_std_name(long k, const struct_mol& mol) {
   const residue& r = mol.residues[k];
   std::string std_name;
   if (r.flag[rf::ry_undecided]) {
-    std_name = std::string("__") + static_cast<char>(Gvars.abasic_mark);
+    std_name = std::string("__") + static_cast<char>(Gvars.abasic);
   } else if (r.flag[rf::is_R]) {
     if (residue_has_atom(" O6 ", k, mol))
       std_name = "__g";
@@ -453,7 +455,7 @@ std::string make_key(long model, const std::string& chain_id) {
 
 void populate_residues(struct_mol& mol) {
   const long n_atoms = mol.num_atoms;
-  bool segid = Gvars.segment_id != 0;
+  bool segid = Gvars.segid != 0;
   // 1-2: atom i ends a residue when the next atom differs in model, segment,
   // chain, name, number or insertion code; comparing fields keeps any length.
   std::vector<long> ends;
@@ -473,7 +475,7 @@ void populate_residues(struct_mol& mol) {
   std::vector<long> nts_list;
   if (!Gvars.nts_list_inp.empty()) nts_list = read_nts_list(Gvars.nts_list_inp, nres);
   // 4
-  const long mask = Gvars.parts_mask;
+  const long mask = Gvars.parts;
   for (long k = 1; k <= nres; ++k) {
     apply_atom_aliases(k, mol);
     residue& r = mol.residues[k];
@@ -500,7 +502,7 @@ void populate_residues(struct_mol& mol) {
       F(r, rf::is_misc) = 1;
   }
   // 5-6
-  if ((mask & 1) && Gvars.abasic_mark != 0) check_nts_abasic(mol);
+  if ((mask & 1) && Gvars.abasic != 0) check_nts_abasic(mol);
   if (!nts_list.empty()) apply_nts_list(nts_list, mol);
   // 7-8
   baselist bases;

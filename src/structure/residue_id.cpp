@@ -20,11 +20,6 @@ constexpr size_t ATOM_ID_MAX = 63;       // atom ids are cut here
 constexpr long SHORT_FORM_ENDS = 5;      // items kept at each end of a shortened list
 constexpr long ALWAYS_SHORT = 257;       // letters-and-ids lists from this length on
 
-std::string fmt_long(const char* fmt, long v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, fmt, v);
-  return buf;
-}
 
 std::string lstrip(const std::string& s) {
   size_t b = s.find_first_not_of(' ');
@@ -36,7 +31,7 @@ void blanks_to_underscores(std::string& s) { std::replace(s.begin(), s.end(), ' 
 bool model_shown(const residue& r) { return Gvars.model_mode != 1 && r.model != 0; }
 
 std::string name_part(const residue& r) {
-  return Gvars.short_names ? std::string(1, r.letter) : lstrip(r.name);
+  return Gvars.short_name ? std::string(1, r.letter) : lstrip(r.name);
 }
 
 std::string number_part(const residue& r) {
@@ -70,7 +65,7 @@ bool is_unit_style(long style) { return style == 5 || style == 6; }
 // it is escaped as '_'.
 std::string unit_id(residue& r, const struct_mol& mol, long style) {
   if (r.model == 0) r.model = 1;
-  std::string fields[6] = {style == 6 ? std::string() : structure_id(mol, Gvars.id_separator),
+  std::string fields[6] = {style == 6 ? std::string() : structure_id(mol, Gvars.idstr_sep),
                            std::to_string(r.model),
                            r.chain_id[0] == ' ' ? std::string() : r.chain_id,
                            name_part(r),
@@ -91,8 +86,8 @@ std::string unit_id(residue& r, const struct_mol& mol, long style) {
 }
 
 std::string residue_id(residue& r, const struct_mol& mol) {
-  const long style = Gvars.idstr_style;
-  const char sep = static_cast<char>(Gvars.id_separator);
+  const long style = Gvars.idstr;
+  const char sep = static_cast<char>(Gvars.idstr_sep);
   std::string id;
   switch (style) {
     case 0:
@@ -105,10 +100,10 @@ std::string residue_id(residue& r, const struct_mol& mol) {
       id = structure_id(mol, sep) + sep + idstr_long(r, segment_token(r), name_part(r), false);
       break;
     case 4:
-      id = "[" + lstrip(r.name) + "]" + std::to_string(r.res_seq);
+      id = std::string("[") + lstrip(r.name) + "]" + std::to_string(r.res_seq);
       if (r.icode != ' ') id += std::string("^") + r.icode;
-      id += ":" + r.chain_id;
-      if (r.model != 0) id += "/" + std::to_string(r.model);
+      id += std::string(":") + r.chain_id;
+      if (r.model != 0) id += std::string("/") + std::to_string(r.model);
       blanks_to_underscores(id);
       break;
     case 5:
@@ -117,11 +112,11 @@ std::string residue_id(residue& r, const struct_mol& mol) {
       break;
     case 7:
     case 8:
-      id = (style == 7 ? "/" + structure_id(mol, sep) : std::string("/")) + "/" +
+      id = (style == 7 ? std::string("/") + structure_id(mol, sep) : std::string("/")) + "/" +
            segment_token(r) + "/" + r.chain_id + "/" + std::to_string(r.res_seq);
       break;
     default:  // 1
-      if (model_shown(r)) id = fmt_long("%ld:", r.model);
+      if (model_shown(r)) id = std::to_string(r.model) + ":";
       if (r.chain_id[0] != ' ') id += r.chain_id + sep;
       id += number_part(r);
       if (r.icode != ' ') id += std::string("^") + r.icode;
@@ -132,7 +127,7 @@ std::string residue_id(residue& r, const struct_mol& mol) {
 }
 
 std::string atom_id(const atom& a, const std::string& rid, char sep) {
-  const long style = Gvars.idstr_style;
+  const long style = Gvars.idstr;
   std::string name = text::trimmed(a.name);
   std::string id;
   if (style == 4) {
@@ -162,7 +157,7 @@ std::string atom_id(const atom& a, const std::string& rid, char sep) {
   } else {
     id = name;
     if (a.altloc != ' ') id += std::string(1, sep) + a.altloc;
-    id += "@" + rid;
+    id += std::string("@") + rid;
   }
   if (id.size() > ATOM_ID_MAX) id.resize(ATOM_ID_MAX);
   return id;
@@ -237,7 +232,7 @@ std::string abbr_full(const std::vector<long>& idx, const struct_mol& mol) {
 
 std::string residue_idstr0(const residue& r) {
   std::string s;
-  if (r.model != 0) s = fmt_long("%ld.", r.model);
+  if (r.model != 0) s = std::to_string(r.model) + ".";
   if (r.segid != "    ") s += text::trimmed(r.segid) + ".";
   s += r.chain_id + "." + lstrip(r.name) + "." + std::to_string(r.res_seq);
   if (r.icode != ' ') s += r.icode;
@@ -246,17 +241,17 @@ std::string residue_idstr0(const residue& r) {
 
 std::string idstr_long(residue& r, const std::string& segment, const std::string& name_part_,
                        bool unit_id_form) {
-  const std::string sep(1, static_cast<char>(Gvars.id_separator));
+  const std::string sep(1, static_cast<char>(Gvars.idstr_sep));
   std::string s;
   if (r.model != 0) {
     s = std::to_string(r.model) + sep;
-    if (Gvars.segment_id && !unit_id_form) s += segment + sep;
+    if (Gvars.segid && !unit_id_form) s += segment + sep;
   } else if (unit_id_form) {
     r.model = 1;
-    s = "1" + sep;
+    s = std::string("1") + sep;
   } else {
     s = sep;
-    if (Gvars.segment_id) s += segment + sep;
+    if (Gvars.segid) s += segment + sep;
   }
   if (r.chain_id[0] != ' ') s += r.chain_id;
   s += sep + name_part_ + sep + std::to_string(r.res_seq) + sep;
@@ -265,7 +260,7 @@ std::string idstr_long(residue& r, const std::string& segment, const std::string
 }
 
 void assign_idstr(struct_mol& mol) {
-  const char sep = static_cast<char>(Gvars.id_separator);
+  const char sep = static_cast<char>(Gvars.idstr_sep);
   for (long k = 1; k <= mol.num_residues; ++k) {
     residue& r = mol.residues[k];
     r.idstr = residue_id(r, mol);
@@ -311,8 +306,9 @@ std::string select_tvec_pymol(long n, const std::vector<long>& list, const struc
   for (long m = 1; m <= n; ++m) {
     const residue& r = mol.residues[list[m]];
     if (m > 1) s += " OR ";
-    std::string model = model_shown(r) ? fmt_long("%-4.4ld", r.model) : std::string();
-    s += "//" + model + "/" + r.chain_id + "/" + std::to_string(r.res_seq);
+    char model[32] = "";
+    if (model_shown(r)) std::snprintf(model, sizeof model, "%-4.4ld", r.model);
+    s += std::string("//") + model + "/" + r.chain_id + "/" + std::to_string(r.res_seq);
   }
   return s;
 }
