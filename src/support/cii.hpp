@@ -7,6 +7,7 @@
 // any routine, including the ones that "never return".
 #pragma once
 
+#include <cstdarg>
 #include <stdexcept>
 #include <string>
 
@@ -16,6 +17,10 @@ struct fatal_error : std::runtime_error {
   int status = 1;  // process exit status: 1 for errors, 0 for a normal early end
   explicit fatal_error(const std::string& msg, int st = 1) : std::runtime_error(msg), status(st) {}
 };
+
+// printf formatting of a va_list into a std::string (the one formatting
+// engine behind fatal() and the string formatters).
+std::string vformat(const char* fmt, va_list ap);
 
 // Formats the message (formats end with "\n" themselves) and throws; main()
 // writes it to the run log.
