@@ -10,9 +10,10 @@
 #include "driver/option.hpp"
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "structure/text_util.hpp"
 #include "structure/pending_support.hpp"
 #include "support/cii.hpp"
+#include "support/file.hpp"
+#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -29,7 +30,6 @@ const char* const BACKBONE_ATOM_NAMES[13] = {"",     " P  ", " OP1", " OP2", " O
                                              " C2'", " O2'", " C1'"};
 
 namespace {
-using namespace text;
 
 struct element_row {
   const char* symbol;
@@ -286,20 +286,18 @@ void fill_row(long z, const std::string& symbol, long metal, double cov, double 
 }
 
 void read_elements_file(const std::string& path) {
-  FILE* fp = std::fopen(path.c_str(), "r");
-  if (fp == nullptr) fatal("open_file(): can't open file [%s]\n", path.c_str());
+  FILE* fp = open_file(path, "r");
   long good = 0, highest = -1;
   std::string line;
-  while (read_line(fp, line)) {
-    line = upper(trimmed(line));
-    if (skip_line(line)) continue;
-    auto tok = split_words(line, 6);
-    if (tok.size() < 6) continue;
-    long z = 0, metal = 0;
-    double cov = 0, vdw = 0, w = 0;
-    if (!whole_long(tok[0], z) || !whole_long(tok[2], metal) || tok[1].empty() ||
-        tok[1].size() > 2 || !whole_double(tok[3], cov) || !whole_double(tok[4], vdw) ||
-        !whole_double(tok[5], w))
+  std::vector<std::string> tok;
+  while (get_line(fp, line)) {
+    line = upper_copy(trimmed(line));
+    if (is_doc_string(line)) continue;
+    if (split_str_by_strtok(line, tok, 6, " \t\r\n") < 6) continue;
+    long z = cvt2long(tok[1]), metal = cvt2long(tok[3]);
+    double cov = cvt2double(tok[4]), vdw = cvt2double(tok[5]), w = cvt2double(tok[6]);
+    if (z == LONG_MAX || metal == LONG_MAX || tok[2].empty() || tok[2].size() > 2 ||
+        cov == DBL_MAX || vdw == DBL_MAX || w == DBL_MAX)
       continue;
     if (z < 0 || z > 128) {  // the table has rows 0..128 only
       runlog_msg("[w] atomic number %ld out of range 0..128 in '%s': line ignored\n", z,
@@ -307,10 +305,11 @@ void read_elements_file(const std::string& path) {
       continue;
     }
     ++good;
-    fill_row(z, right_justify2(tok[1]), metal != 0, cov, vdw, w);
+    rjustify(tok[2], 2);
+    fill_row(z, tok[2], metal != 0, cov, vdw, w);
     highest = std::max(highest, z);
   }
-  std::fclose(fp);
+  close_file(fp);
   element_table.count = highest;
   long g = good - 1;
   if (g > highest) fatal("%ld vs %ld: how could that be possible [%s]?\n", g, highest, "elements.dat");
@@ -349,17 +348,17 @@ void check_atomlist_repeats(const atomlist& list) {
 }
 
 void read_atomlist_file(const std::string& path, atomlist& list) {
-  FILE* fp = std::fopen(path.c_str(), "r");
-  if (fp == nullptr) fatal("open_file(): can't open file [%s]\n", path.c_str());
+  FILE* fp = open_file(path, "r");
   list.entries.assign(1, name2element{});
   std::string line;
+  std::vector<std::string> items;
   char msg[512];
-  while (read_line(fp, line)) {
-    line = upper(trimmed(line));
-    if (skip_line(line)) continue;
-    cut_comment(line);
-    auto tok = split_words(line, 2);
-    if (tok.size() < 2) continue;
+  while (get_line(fp, line)) {
+    line = upper_copy(trimmed(line));
+    if (is_doc_string(line)) continue;
+    nullify_line_comment(line);
+    if (split_str_by_strtok(line, items, 2, " \t\r\n") < 2) continue;
+    const std::vector<std::string> tok{items[1], items[2]};
     if (tok[0].size() != 4 || !std::all_of(tok[0].begin(), tok[0].end(), is_pattern_char)) {
       std::snprintf(msg, sizeof msg, "\t\tignore <%s>: must be 4-char; '_' or A-Z\n",
                     tok[0].c_str());
@@ -372,7 +371,8 @@ void read_atomlist_file(const std::string& path, atomlist& list) {
       logit(msg);
       continue;
     }
-    std::string sym = right_justify2(tok[1]);
+    std::string sym = tok[1];
+    rjustify(sym, 2);
     if (sym == " D") sym = " H";
     if (!is_valid_element_symbol(sym)) {
       prglog_msg("\t\tignore <%s>: not included in 'elements.dat'\n", sym.c_str());
@@ -380,7 +380,7 @@ void read_atomlist_file(const std::string& path, atomlist& list) {
     }
     list.entries.push_back({tok[0], sym});
   }
-  std::fclose(fp);
+  close_file(fp);
   list.count = static_cast<long>(list.entries.size()) - 1;
 }
 

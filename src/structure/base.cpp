@@ -7,15 +7,16 @@
 #include <strings.h>
 
 #include "driver/option.hpp"
-#include "structure/text_util.hpp"
+#include "structure/pending_support.hpp"
 #include "structure/pending_support.hpp"
 #include "support/cii.hpp"
+#include "support/file.hpp"
+#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
 
 namespace {
-using namespace text;
 
 struct base_row {
   const char* name;
@@ -111,7 +112,7 @@ bool is_valid_baselist_entry(long found, long expected, base2std& pair) {
     logit(msg);
     return false;
   }
-  pair.name = right_justify3(upper(pair.name));
+  pair.name = right_justify3(upper_copy(pair.name));
   pair.parent = right_justify3(pair.parent);
   std::replace(pair.parent.begin(), pair.parent.end(), ' ', '_');
   char letter = pair.parent[2];
@@ -147,19 +148,17 @@ void check_baselist(const baselist& list) {
 }
 
 void read_baselist_file(const std::string& path, baselist& list) {
-  FILE* fp = std::fopen(path.c_str(), "r");
-  if (fp == nullptr) fatal("open_file(): can't open file [%s]\n", path.c_str());
+  FILE* fp = open_file(path, "r");
   init_baselist(list);
   std::string line;
-  while (read_line(fp, line)) {
-    line = trimmed(line);
-    if (skip_line(line)) continue;
-    cut_comment(line);
-    auto words = split_words(line, 2);
-    if (words.size() < 2) continue;
-    add_user_pair(words[0], words[1], list);
+  std::vector<std::string> words;
+  while (get_line(fp, line)) {
+    if (is_doc_string(line)) continue;
+    nullify_line_comment(line);
+    if (split_str_by_strtok(line, words, 2, " \t\r\n") < 2) continue;
+    add_user_pair(words[1], words[2], list);
   }
-  std::fclose(fp);
+  close_file(fp);
 }
 
 void set_baselist(baselist& list) {
@@ -207,10 +206,11 @@ void derive_nt_mappings(const std::string& option) {
       start = bar + 1;
       if (trimmed(entry).empty()) continue;
       ++taken;
-      auto words = split_words(entry, 3);
+      std::vector<std::string> words;
+      long found = split_str_by_strtok(entry, words, 3, " \t\r\n");
       base2std pair;
-      if (words.size() >= 2) pair = {words[0], words[1]};
-      if (is_valid_baselist_entry(static_cast<long>(words.size()), 2, pair))
+      if (found >= 2) pair = {words[1], words[2]};
+      if (is_valid_baselist_entry(found, 2, pair))
         Gvars.nt_mappings.entries.push_back(pair);
     }
   }
@@ -224,7 +224,10 @@ void derive_nt_ignored(const std::string& option) {
   for (char& c : value)
     if (c == ',' || c == ';' || c == ':' || c == '|') c = ' ';
   init_baselist(Gvars.nt_ignored);
-  for (const auto& w : split_words(value, MAX_OPTION_ENTRIES)) {
+  std::vector<std::string> words;
+  long n = split_str_by_strtok(value, words, MAX_OPTION_ENTRIES, " \t\r\n");
+  for (long k = 1; k <= n; ++k) {
+    const std::string& w = words[k];
     VASK_ASSERT(!w.empty());
     if (w.size() > 3) {
       runlog_msg("\t\tignore <%s> (%ld, more than 3 chars)\n", w.c_str(),
@@ -232,7 +235,7 @@ void derive_nt_ignored(const std::string& option) {
       continue;
     }
     base2std e;
-    e.name = right_justify3(upper(w));
+    e.name = right_justify3(upper_copy(w));
     Gvars.nt_ignored.entries.push_back(e);
   }
   Gvars.nt_ignored.num = static_cast<long>(Gvars.nt_ignored.entries.size()) - 1;

@@ -8,9 +8,10 @@
 #include <strings.h>
 
 #include "driver/option.hpp"
-#include "structure/text_util.hpp"
 #include "structure/pending_support.hpp"
 #include "support/cii.hpp"
+#include "support/file.hpp"
+#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -72,24 +73,6 @@ double read_coordinate(std::string_view s, bool present) {
   return v;
 }
 
-// Reads one line ending in CR, LF or CR LF; false at the end of the stream.
-bool get_line(FILE* fp, std::string& line) {
-  line.clear();
-  int c;
-  bool any = false;
-  while ((c = getc_unlocked(fp)) != EOF) {
-    any = true;
-    if (c == '\n') return true;
-    if (c == '\r') {
-      int d = getc_unlocked(fp);
-      if (d != '\n' && d != EOF) ungetc(d, fp);
-      return true;
-    }
-    line.push_back(static_cast<char>(c));
-  }
-  return any;
-}
-
 bool starts_with(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 
 std::string base_name_of(const std::string& path) {
@@ -135,7 +118,7 @@ std::string atom_description(const atom& a) {
 
 void check_atom_symbol(atom& a) {
   if (a.element != "__" && a.element != "  ") {
-    std::string t = text::trimmed(a.element);
+    std::string t = trimmed(a.element);
     a.element = t.size() == 1 ? std::string(" ") + t : t;
     if (a.element == " D") {
       a.element = " H";
@@ -190,8 +173,8 @@ void count_waters_and_metals(struct_mol& mol) {
   for (long z = 1; z <= element_table.count && z <= MAX_ATOMIC_NUMBER; ++z) {
     if (mol.metal_counts[z] == 0) continue;
     VASK_ASSERT(element_table.metal[z]);
-    std::string sym = text::trimmed(element_table.symbol[z]);
-    if (sym.size() == 2) sym[1] = static_cast<char>(std::tolower(static_cast<unsigned char>(sym[1])));
+    std::string sym = element_table.symbol[z];
+    capitalize_element_symbol(sym);
     if (!mol.metal_text.empty()) mol.metal_text += ',';
     mol.metal_text += sym + "=" + std::to_string(mol.metal_counts[z]);
   }
@@ -322,14 +305,14 @@ void add_more_atom_info(atom& a) {
   a.atomic_number = match_atomic_number_from_name(a.element);
   a.raw_name = a.name;
   a.raw_res_name = a.res_name;
-  auto words = text::split_words(a.name, 1);
-  if (words.empty()) {
+  std::vector<std::string> words;
+  if (split_str_by_strtok(a.name, words, 1, " \t") < 1) {
     char msg[128];
     std::snprintf(msg, sizeof msg, "[i] empty or white-space string: '%s'\n", a.name.c_str());
     logit_verbose(msg);
     return;
   }
-  const std::string& w = words[0];
+  const std::string& w = words[1];
   switch (w.size()) {
     case 1:
       a.name = std::string(" ") + w + "  ";
@@ -429,7 +412,7 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
     a.index = i;
     check_atom_name(a.name);
     std::replace(a.name.begin(), a.name.end(), '*', '\'');
-    std::string rn = text::trimmed(a.res_name);
+    std::string rn = trimmed(a.res_name);
     a.res_name = rn.size() < 3 ? std::string(3 - rn.size(), ' ') + rn : rn;
   }
   standardize_atom_symbol_number(mol);
@@ -455,7 +438,7 @@ long check_mmcif(const std::string& file) {
     std::string line;
     bool after_loop = false;
     while (reason == nullptr && get_line(fp, line)) {
-      std::string t = text::trimmed(line);
+      std::string t = trimmed(line);
       if (t.empty() || t[0] == '#') continue;
       if (after_loop && strncasecmp(t.c_str(), "_atom_site.", 11) == 0) reason = "_atom_site tags";
       after_loop = strncasecmp(t.c_str(), "loop_", 5) == 0;
@@ -563,7 +546,7 @@ void populate_nt_info(struct_mol& mol) {
   mol.has_backbone =
       with_backbone > 1 && with_backbone > static_cast<long>(BACKBONE_RATIO * nts) ? 1 : 0;
   if (Gvars.select_model == -1 && nts > 0)
-    runlog_msg("    total number of %s: %ld\n", "nucleotides", nts);
+    total_counts("nucleotides", nts);
 }
 
 void populate_aa_info(struct_mol& mol) {
@@ -581,7 +564,7 @@ void populate_aa_info(struct_mol& mol) {
   }
   mol.num_aas = aas;
   if (Gvars.select_model == -1 && aas > 0)
-    runlog_msg("    total number of %s: %ld\n", "amino acids", aas);
+    total_counts("amino acids", aas);
 }
 
 void populate_color_index(struct_mol& mol) {

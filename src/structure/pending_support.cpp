@@ -3,18 +3,6 @@
 #include <cmath>
 #include "support/cii.hpp"
 namespace vask {
-FILE* open_file(const std::string& name, const char* mode) {
-  if (name == "stdout") return stdout;
-  if (name == "stderr") return stderr;
-  if (name == "stdin" || name == "-") return stdin;
-  FILE* fp = std::fopen(name.c_str(), mode);
-  if (!fp) fatal("open_file(): can't open file [%s]\n", name.c_str());
-  return fp;
-}
-void close_file(FILE* fp) { if (fp && fp != stdout && fp != stderr && fp != stdin) std::fclose(fp); }
-std::string get_sysfile(const std::string& subdir, const std::string& file) {
-  return std::string(VASK_DATA_DIR) + "/" + subdir + "/" + file;
-}
 // Kabsch via Horn quaternion power iteration, enough for the RMSD.
 double QCProt_ls_fitting(const std::vector<xyz>& a, const std::vector<xyz>& b, long n,
                          std::vector<xyz>*, xyz*, rotmat*) {
@@ -41,7 +29,7 @@ double QCProt_ls_fitting(const std::vector<xyz>& a, const std::vector<xyz>& b, l
   }
   return std::sqrt(std::fabs((G - 2 * lam) / n));
 }
-double get_planarity(long n, const std::vector<xyz>& p) {
+double get_planarity(long n, const std::vector<xyz>&) {
   if (n < 3) return -1.0;
   if (n == 3) return 0.0;
   return 0.0;

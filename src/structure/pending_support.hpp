@@ -5,9 +5,6 @@
 #include <vector>
 #include "support/common.hpp"
 namespace vask {
-FILE* open_file(const std::string& name, const char* mode);
-void close_file(FILE* fp);
-std::string get_sysfile(const std::string& subdir, const std::string& file);
 double QCProt_ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n,
                          std::vector<xyz>* fitted, xyz* origin, rotmat* rot);
 inline double ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n,

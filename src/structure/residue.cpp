@@ -15,15 +15,15 @@
 #include "structure/atom.hpp"
 #include "structure/base.hpp"
 #include "structure/pdb.hpp"
-#include "structure/text_util.hpp"
 #include "support/cii.hpp"
+#include "support/file.hpp"
+#include "support/string.hpp"
 #include "structure/pending_support.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
 
 namespace {
-using namespace text;
 
 // The nine base ring atoms of a guanine in the standard base frame, Angstrom,
 // in BASE_RING_ATOMS order: the six-membered ring, then N7, C8, N9.
@@ -72,7 +72,6 @@ long& F(residue& r, int w) { return r.flag[w]; }
 
 bool in_range(long k, const struct_mol& mol) { return k >= 1 && k <= mol.num_residues; }
 
-std::string trim_all(const std::string& s) { return trimmed(s); }
 
 [[gnu::format(printf, 1, 2)]] void log_both(const char* fmt, ...) {
   char msg[512];
@@ -145,7 +144,7 @@ long pass_nt_rmsd_criterion(long k, const std::array<long, 10>& ring, bool has_f
         residue_has_atom(" C1'", k, mol)) {
       F(r, rf::distorted) = 1;
       std::snprintf(msg, sizeof msg, "  %s %.3f -- distorted, without fitted base frame\n",
-                    trim_all(residue_idstr0(r)).c_str(), rmsd);
+                    trimmed(residue_idstr0(r)).c_str(), rmsd);
       logit(msg);
       return 1;
     }
@@ -325,12 +324,12 @@ void check_nts_abasic(struct_mol& mol) {
 
 std::vector<long> read_nts_list(const std::string& path, long num_residues) {
   runlog_msg("Reading file %s\n", path.c_str());
-  FILE* fp = open_file(path.c_str(), "r");
+  FILE* fp = open_file(path, "r");
   std::vector<long> list;
   std::string line;
-  while (read_line(fp, line)) {
+  while (get_line(fp, line)) {
     std::string t = trimmed(line);
-    if (skip_line(t)) continue;
+    if (is_doc_string(t)) continue;
     long v = 0;
     auto res = std::from_chars(t.data(), t.data() + t.size(), v);
     if (res.ec == std::errc() && v >= 1 && v <= num_residues) {
@@ -381,7 +380,7 @@ void name_5methyl(long k, struct_mol& mol) {
     if (ring6 || a.atomic_number != 6 || !is_covalent_lkg(c5, i, mol) || a.name == " C7 ")
       continue;
     if (verbose2())
-      runlog_msg("\t%s@%s ---> C7\n", trim_all(a.name).c_str(), residue_idstr0(r).c_str());
+      runlog_msg("\t%s@%s ---> C7\n", trimmed(a.name).c_str(), residue_idstr0(r).c_str());
     a.name = " C7 ";
     return;
   }

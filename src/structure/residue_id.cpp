@@ -7,8 +7,8 @@
 #include "driver/option.hpp"
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "structure/text_util.hpp"
 #include "support/cii.hpp"
+#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -42,8 +42,8 @@ std::string number_part(const residue& r) {
 
 std::string segment_token(const residue& r) {
   if (r.segid == "    ") return {};
-  auto words = text::split_words(r.segid, 1);
-  return words.empty() ? std::string() : words[0];
+  std::vector<std::string> words;
+  return split_str_by_strtok(r.segid, words, 1, " ") < 1 ? std::string() : words[1];
 }
 
 std::string structure_id(const struct_mol& mol, char sep) {
@@ -128,7 +128,7 @@ std::string residue_id(residue& r, const struct_mol& mol) {
 
 std::string atom_id(const atom& a, const std::string& rid, char sep) {
   const long style = Gvars.idstr;
-  std::string name = text::trimmed(a.name);
+  std::string name = trimmed(a.name);
   std::string id;
   if (style == 4) {
     size_t slash = rid.find('/');
@@ -233,7 +233,7 @@ std::string abbr_full(const std::vector<long>& idx, const struct_mol& mol) {
 std::string residue_idstr0(const residue& r) {
   std::string s;
   if (r.model != 0) s = std::to_string(r.model) + ".";
-  if (r.segid != "    ") s += text::trimmed(r.segid) + ".";
+  if (r.segid != "    ") s += trimmed(r.segid) + ".";
   s += r.chain_id + "." + lstrip(r.name) + "." + std::to_string(r.res_seq);
   if (r.icode != ' ') s += r.icode;
   return s;
