@@ -10,7 +10,6 @@
 #include "driver/option.hpp"
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "structure/pending_support.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"

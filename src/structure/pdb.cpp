@@ -8,7 +8,6 @@
 #include <strings.h>
 
 #include "driver/option.hpp"
-#include "structure/pending_support.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"

@@ -14,6 +14,7 @@
 #include "structure/bond.hpp"
 #include "structure/residue.hpp"
 #include "support/common.hpp"
+#include "support/utility.hpp"
 
 namespace vask {
 
@@ -60,14 +61,6 @@ struct stage_flags {
   long hbonds = 0;
   long plane_contacts = 0;
   long splay_units = 0;
-};
-
-// One run of O3'-P linked nucleotides.
-struct segidx {
-  long key = 0;
-  long start = 0;
-  long end = 0;
-  long count = 0;
 };
 
 inline constexpr long MAX_ATOMIC_NUMBER = 128;  // rows of the metal tally
@@ -137,7 +130,7 @@ struct struct_mol {
   std::vector<nt_info> nt_infos;    // indexed by residue
   std::string dbn_sequence, dbn_text, dbn_extra;  // secondary-structure texts
   long num_segments = 0;
-  std::vector<segidx> segments;
+  std::vector<segidx> segments;    // O3'-P linked runs of nucleotides
   // The chain, frame, plane, plane-contact and water-bridge arrays are added
   // with the stages that fill them.
 };

@@ -18,7 +18,7 @@
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
-#include "structure/pending_support.hpp"
+#include "support/method.hpp"
 #include "support/utility.hpp"
 
 namespace vask {

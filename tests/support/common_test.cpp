@@ -5,35 +5,18 @@
 #include <random>
 
 #include "driver/option.hpp"
+#include "support/geometry_fixtures.hpp"
 #include "test_util.hpp"
 
 namespace vask {
 
-namespace {
+using test::expect_rotmat;
+using test::make_frame;
 
-void expect_xyz(const xyz& got, double x, double y, double z, double tol = 1e-12) {
-  EXPECT_NEAR(got[1], x, tol);
-  EXPECT_NEAR(got[2], y, tol);
-  EXPECT_NEAR(got[3], z, tol);
+// x, y, z spelled out: most expectations here are small literals.
+static void expect_xyz(const xyz& got, double x, double y, double z, double tol = 1e-12) {
+  test::expect_xyz(got, {0, x, y, z}, tol);
 }
-
-void expect_rotmat(const rotmat& a, const rotmat& b, double tol = 1e-12) {
-  for (long i = 1; i <= 3; ++i)
-    for (long j = 1; j <= 3; ++j) EXPECT_NEAR(a[i][j], b[i][j], tol) << "element " << i << "," << j;
-}
-
-frame make_frame(const xyz& o, const rotmat& R) {
-  frame f;
-  f.org = o;
-  for (long i = 1; i <= 3; ++i) {
-    f.x_axis[i] = R[i][1];
-    f.y_axis[i] = R[i][2];
-    f.z_axis[i] = R[i][3];
-  }
-  return f;
-}
-
-}  // namespace
 
 TEST(xyz_algebra, DifferenceIsSecondMinusFirst) {
   xyz out;

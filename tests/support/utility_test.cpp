@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "driver/option.hpp"
+#include "support/common.hpp"
 
 #include "test_util.hpp"
 
@@ -190,6 +191,189 @@ TEST(extract_tag_followed_by_3dvals, ReadsThePositionArray) {
             "[e] tag 'pos.*4': array contains invalid element (x)\n");
   EXPECT_EQ(test::fatal_message([&] { extract_tag_followed_by_3dvals(cfg, "none", out); }),
             "[e] cannot find required tag 'none'\n");
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST(arrays, FactoriesFillAndReportEmptyRanges) {
+  test::log_capture log(true);
+  std::vector<long> v = lvector_1n(0);
+  EXPECT_EQ(v.size(), 1u);
+  EXPECT_EQ(log.prg_text(), "\nboundary for lvector(): [1 to 0]\n");
+  EXPECT_EQ(log.text(), "");
+  std::vector<double> d = dvector(2, 4);
+  EXPECT_EQ(d, (std::vector<double>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(dvector_1n_DMAX(2), (std::vector<double>{0, DBL_MAX, DBL_MAX}));
+  dmatrix_t m = dmatrix_1m1n_DMAX(2, 2);
+  EXPECT_EQ(m[1][1], DBL_MAX);
+  EXPECT_EQ(m[2][2], DBL_MAX);
+  cmatrix_t texts = cmatrix_1r0c(3, 10);
+  EXPECT_EQ(texts.rlo(), 1);
+  EXPECT_EQ(texts.clo(), 0);
+  EXPECT_EQ(texts.chi(), 10);
+  VERBOSITY = 1;
+  lmatrix(1, 0, 1, 3);
+  VERBOSITY = 0;
+  EXPECT_EQ(log.text(), "\nboundary for lmatrix(): [1 to 0; 1 to 3]\n");
+  EXPECT_EQ(allocate_char_marray(3).size(), 4u);
+}
+
+TEST(vector_utilities, RearrangingAndStatistics) {
+  std::vector<long> v = lvector_1n(3);
+  fill_lvec_by_range(3, 5, v);
+  EXPECT_EQ(v, (std::vector<long>{0, 3, 4, 5}));
+  reverse_larray(3, v);
+  EXPECT_EQ(v, (std::vector<long>{0, 5, 4, 3}));
+  EXPECT_EQ(pos_in_lvec(4, 3, v), 2);
+  EXPECT_EQ(pos_in_lvec(9, 3, v), 0);
+  EXPECT_EQ(min_lvector_idx(std::vector<long>{0, 4, 2, 2}, 1, 3), 2);
+  EXPECT_EQ(min_lvector(v, 2, 1), LONG_MAX);
+  EXPECT_TRUE(lvector_has_distinct_values(3, v));
+  EXPECT_EQ(v, (std::vector<long>{0, 3, 4, 5}));  // left sorted
+  std::vector<long> dup{0, 2, 1, 2};
+  EXPECT_FALSE(lvector_has_distinct_values(3, dup));
+
+  std::vector<long> cnt{0};
+  add_unique_lval_to_0array(7, cnt);
+  add_unique_lval_to_0array(7, cnt);
+  add_unique_lval_to_0array(8, cnt);
+  EXPECT_EQ(cnt, (std::vector<long>{2, 7, 8}));
+
+  std::vector<double> d{0, 1, 2, 3};
+  EXPECT_DOUBLE_EQ(std_dvector(d, 1, 3), 1.0);
+  EXPECT_DOUBLE_EQ(ave_dvector(d, 1, 3), 2.0);
+  EXPECT_EQ(max_dvector(d, 2, 1), -DBL_MAX);
+  test::log_capture log;
+  EXPECT_EQ(std_dvector(d, 2, 2), 0.0);
+  EXPECT_EQ(ave_dvector(d, 3, 2), 0.0);
+  EXPECT_EQ(log.text(), "std_dvector(): less than 2 items (2 .. 2)\nave_dvector(): index out of order (3 > 2)\n");
+  std::vector<double> col_means(2);
+  EXPECT_EQ(test::fatal_message([&] { ave_dmatrix(dmatrix_1m1n(1, 1), 0, 1, col_means); }),
+            "ave_dmatrix(): zero rows\n");
+  EXPECT_TRUE(alt_sign_within_dvector(3, std::vector<double>{0, 1, -1, 2}));
+  EXPECT_FALSE(parallel_alt_sign_between_dvectors(2, std::vector<double>{0, 1, -1}, std::vector<double>{0, -1, 1}));
+  EXPECT_TRUE(parallel_alt_sign_between_dvectors(2, std::vector<double>{0, 1, -1}, std::vector<double>{0, 2, -3}));
+  EXPECT_EQ(clear_bit_by_power2_value(0xF, 8), 0x7);
+  EXPECT_EQ(clear_bit_by_power2_value(0xF, 1), 0xE);
+}
+
+TEST(get_segidx, RunsOfEqualValues) {
+  long nseg = -1;
+  std::vector<segidx> runs = get_segidx(6, std::vector<long>{0, 5, 5, 7, 7, 7, 5}, nseg);
+  ASSERT_EQ(nseg, 3);
+  const long want[4][4] = {{}, {5, 1, 2, 2}, {7, 3, 5, 3}, {5, 6, 6, 1}};
+  for (long r = 1; r <= 3; ++r) {
+    SCOPED_TRACE(r);
+    EXPECT_EQ(runs[r].key, want[r][0]);
+    EXPECT_EQ(runs[r].start, want[r][1]);
+    EXPECT_EQ(runs[r].end, want[r][2]);
+    EXPECT_EQ(runs[r].count, want[r][3]);
+  }
+  runs = get_segidx(1, std::vector<long>{0, 9}, nseg);
+  EXPECT_EQ(nseg, 1);
+  EXPECT_EQ(runs[1].count, 1);
+  EXPECT_TRUE(get_segidx(0, std::vector<long>{0}, nseg).empty());
+  EXPECT_EQ(nseg, 0);
+  runs = get_segidx_charVec0(5, "aabbb", nseg);
+  ASSERT_EQ(nseg, 2);
+  EXPECT_EQ(runs[2].key, 'b');
+  EXPECT_EQ(runs[2].start, 2);
+  EXPECT_EQ(runs[2].end, 4);
+
+  runs = get_consecutive_segments(5, std::vector<long>{0, 3, 4, 5, 9, 10}, nseg);
+  ASSERT_EQ(nseg, 2);
+  EXPECT_EQ(runs[1].start, 1);
+  EXPECT_EQ(runs[1].end, 3);
+  EXPECT_EQ(runs[2].start, 4);
+  EXPECT_EQ(runs[2].end, 5);
+  get_consecutive_segments(3, std::vector<long>{0, 5, 4, 3}, nseg);
+  EXPECT_EQ(nseg, 1);
+  // a linkage test replaces the index difference
+  get_consecutive_segments(3, std::vector<long>{0, 1, 5, 9}, nseg, [](long a, long b) { return b - a == 4; });
+  EXPECT_EQ(nseg, 1);
+}
+
+class json_writer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Gvars = gvars_rec{};
+    fp_ = std::tmpfile();
+  }
+  void TearDown() override { std::fclose(fp_); }
+  std::string text() { return test::read_stream(fp_); }
+  FILE* fp_ = nullptr;
+};
+
+TEST_F(json_writer, MembersNumbersAndEscapes) {
+  json_begin_object(fp_, "a");
+  json_string(fp_, "q", "say \"hi\"\\");
+  json_string(fp_, "ctl", "tab\there\nnew\x01");
+  json_dNumber(fp_, "x", 1.23456);
+  json_dNumber(fp_, "unset", DBL_MAX);
+  json_dNumber(fp_, "nan", std::nan(""));
+  json_nonZero_lNumber(fp_, "zero", 0);
+  json_lNumber(fp_, "n", -4);
+  json_char(fp_, "c", '"');
+  json_boolean(fp_, "b", false);
+  json_dNumberArray0(fp_, "v", 2, 4, std::vector<double>{0, 9, 1, 2, HUGE_VAL});
+  json_end_object0(fp_);
+  json_just_dNumber0(fp_, -HUGE_VAL);
+  EXPECT_EQ(text(),
+            R"("a":{"q":"say \"hi\"\\","ctl":"tab\there\nnew\u0001","x":1.235,"unset":null,"nan":null,)"
+            R"("n":-4,"c":"\"","b":false,"v":[1.000,2.000,null]}null)");
+  json_lNumber0(nullptr, "x", 1);  // no stream: nothing
+}
+
+TEST_F(json_writer, NumberFormatComesFromTheSettings) {
+  Gvars.json_fmt = "%.1f";
+  json_dNumberArray(fp_, "o", 3, std::vector<double>{0, 1.26, -2, 3});
+  json_bareObject_start_with_idx(fp_, 2);
+  json_bareObject_end_check_idx(fp_, 2, 2);
+  EXPECT_EQ(text(), R"("o":[1.3,-2.0,3.0],{"index":2,})");
+}
+
+TEST_F(json_writer, ListFormsFollowTheModeBits) {
+  const struct {
+    long mode;
+    const char* want;
+  } cases[] = {
+      {1 | 4, R"("nts":["A1,B2","A.G1,B.C2"],"hbonds":[2,"N1-N3"])"},
+      {1 | 2, R"("nts":{"short":"A1,B2","long":"A.G1,B.C2"},"hbonds":{"num":2,"desc":"N1-N3"})"},
+      {1 | 8, R"("nts_short":"A1,B2","nts_long":"A.G1,B.C2","hbonds_num":2,"hbonds_desc":"N1-N3")"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    Gvars.json = c.mode;
+    std::fclose(fp_);
+    fp_ = std::tmpfile();
+    json_nt_ids(fp_, "nts", "A1,B2", "A.G1,B.C2");
+    json_hbonds_num_str0(fp_, 2, "N1-N3");
+    EXPECT_EQ(text(), c.want);
+  }
+}
+
+TEST_F(json_writer, FrameWithUnsetValues) {
+  frame f;
+  f.rmsd = -1;
+  set_xyz(f.org, 1, 2, 3);
+  f.qtn = {1, 0, 0, 0};
+  json_frame0(fp_, &f);
+  json_frame0(fp_, nullptr);
+  EXPECT_EQ(text(),
+            R"("frame":{"rmsd":null,"origin":[1.000,2.000,3.000],"x_axis":[1.000,0.000,0.000],)"
+            R"("y_axis":[0.000,1.000,0.000],"z_axis":[0.000,0.000,1.000],"quaternion":[1.000,0.000,0.000,0.000]})");
+}
+
+TEST(output_time_used, StarLineBeforeTheTime) {
+  Gvars = gvars_rec{};
+  FILE* fp = std::tmpfile();
+  output_time_used("out.txt", fp);
+  std::string t = test::read_stream(fp);
+  EXPECT_EQ(t.substr(0, 78), "\n" + std::string(76, '*') + "\n");
+  EXPECT_EQ(t.substr(78, 11), "Time used: ");
+  std::fclose(fp);
 }
 
 }  // namespace vask
