@@ -157,6 +157,10 @@ void with_sound() {
 
 void say_good_bye() {
   with_sound();
+  good_bye_after_bell();
+}
+
+void good_bye_after_bell() {
   const run_counters& c = Gvars.counts;
   if (c.analyze) module_analyze_help_exit(1);
   if (c.rebuild) module_rebuild_help_exit(1);
@@ -171,7 +175,7 @@ void say_good_bye() {
 
 void display_unrecognized_option(const char* arg) {
   runlog_msg("unrecognized option: <%s>\n", arg);
-  say_good_bye();
+  good_bye_after_bell();
 }
 
 void check_nmr_with_get_hbond() {

@@ -43,12 +43,13 @@ int check_inplist(const char* arg, std::string& list);
 void check_required_file(const std::string& name, const char* hint);
 bool specified_file_not_exist(const std::string& name);
 
-// "unrecognized option: <arg>", then the usage exit (status 1).
+// "unrecognized option: <arg>", then the usage exit without its bell (status 1).
 [[noreturn]] void display_unrecognized_option(const char* arg);
 
 // The usage exit: a bell on the run log, then the help of the active
 // sub-command, or the main program's help hint and citation line; status 1.
 [[noreturn]] void say_good_bye();
+[[noreturn]] void good_bye_after_bell();  // the same without the bell
 void with_sound();  // a bell on the run log
 
 // Environment overrides, cross-option limits, then the logs are opened.
