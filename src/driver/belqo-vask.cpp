@@ -7,6 +7,7 @@
 
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
+#include "structure/pdb.hpp"
 #include "interactions/project.hpp"
 #include "interactions/search.hpp"
 #include "interactions/triz.hpp"
@@ -217,9 +218,17 @@ void book_keeping(int argc, int i, const char* arg) {
 }
 
 int run_structures(const run_descriptor& run) {
-  // The per-structure pipeline over one file (loop B), a list of files
-  // (loop A) or the models of an ensemble (loop C) goes here.
-  (void)run;
+  // The per-structure pipeline over a list of files (loop A) or the models of
+  // an ensemble (loop C) goes here; below is loop B, a single file.
+  Gvars.counts.single_file = 1;
+  runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
+  struct_mol mol;
+  read_pdb(run.input, mol);
+  delete_common_files();
+  FILE* fp = open_file(run.output, "w");
+  do_vask_per_structure(run, mol, fp);
+  free_struct_mol(mol);
+  close_file(fp);
   return 0;
 }
 
