@@ -7,6 +7,7 @@
 
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
+#include "structure/pdb.hpp"
 #include "interactions/project.hpp"
 #include "interactions/search.hpp"
 #include "interactions/triz.hpp"
@@ -100,6 +101,8 @@ long set_long_019(const char* arg) {
   return v < 2 ? v : 9;
 }
 
+void add_one_lval(Seq<long>& seq, long x) { Seq_addhi(seq, x); }
+
 bool mmcif_input() { return Gvars.input_format == 2; }
 bool mmcif_output() { return Gvars.output_format == 2; }
 bool with_ebi_idstr() { return Gvars.idstr == 5 || Gvars.idstr == 6; }
@@ -157,6 +160,10 @@ void with_sound() {
 
 void say_good_bye() {
   with_sound();
+  good_bye_after_bell();
+}
+
+void good_bye_after_bell() {
   const run_counters& c = Gvars.counts;
   if (c.analyze) module_analyze_help_exit(1);
   if (c.rebuild) module_rebuild_help_exit(1);
@@ -171,7 +178,7 @@ void say_good_bye() {
 
 void display_unrecognized_option(const char* arg) {
   runlog_msg("unrecognized option: <%s>\n", arg);
-  say_good_bye();
+  good_bye_after_bell();
 }
 
 void check_nmr_with_get_hbond() {
@@ -211,9 +218,17 @@ void book_keeping(int argc, int i, const char* arg) {
 }
 
 int run_structures(const run_descriptor& run) {
-  // The per-structure pipeline over one file (loop B), a list of files
-  // (loop A) or the models of an ensemble (loop C) goes here.
-  (void)run;
+  // The per-structure pipeline over a list of files (loop A) or the models of
+  // an ensemble (loop C) goes here; below is loop B, a single file.
+  Gvars.counts.single_file = 1;
+  runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
+  struct_mol mol;
+  read_pdb(run.input, mol);
+  delete_common_files();
+  FILE* fp = open_file(run.output, "w");
+  do_vask_per_structure(run, mol, fp);
+  free_struct_mol(mol);
+  close_file(fp);
   return 0;
 }
 

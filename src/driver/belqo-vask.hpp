@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/cii.hpp"
+
 namespace vask {
 
 // The whole program behind main(): runs vask_main, catches every early end,
@@ -43,12 +45,13 @@ int check_inplist(const char* arg, std::string& list);
 void check_required_file(const std::string& name, const char* hint);
 bool specified_file_not_exist(const std::string& name);
 
-// "unrecognized option: <arg>", then the usage exit (status 1).
+// "unrecognized option: <arg>", then the usage exit without its bell (status 1).
 [[noreturn]] void display_unrecognized_option(const char* arg);
 
 // The usage exit: a bell on the run log, then the help of the active
 // sub-command, or the main program's help hint and citation line; status 1.
 [[noreturn]] void say_good_bye();
+[[noreturn]] void good_bye_after_bell();  // the same without the bell
 void with_sound();  // a bell on the run log
 
 // Environment overrides, cross-option limits, then the logs are opened.
@@ -64,6 +67,8 @@ bool false_option(const char* s);  // "off|0|no|false"
 long set_switch_default_true(const char* arg);   // bare: 1; off word: 0; else 1
 long set_switch_default_false(const char* arg);  // bare: 0; on word: 1... else 1
 long set_long_019(const char* arg);              // off: 0; bare: 1; 0/1 as given; else 9
+
+void add_one_lval(Seq<long>& seq, long x);  // appends x
 
 bool mmcif_input();
 bool mmcif_output();

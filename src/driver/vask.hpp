@@ -6,11 +6,16 @@
 #pragma once
 
 #include <array>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "driver/belqo-vask.hpp"
+
 namespace vask {
+
+struct struct_mol;
 
 struct aux_file {
   const char* suffix;       // after "<prefix>-"
@@ -100,5 +105,20 @@ void delete_common_files();
 // files are removed and not listed. names[k] is the name found for rows[k]
 // (the ".cif" form when that is the one present).
 long collect_auxfiles(std::vector<long>& rows, std::vector<std::string>& names);
+
+// ---------------------------------------------------------------------------
+// Per-structure pipeline: the report header, the finders in their fixed order,
+// the writers and the report tail, all on one stream (nothing is written
+// without a stream; the finders run in any case).
+void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp);
+
+// The command echo of the report header: program, -i= and the options that
+// change the analysis.
+std::string derive_running_command(const run_descriptor& run);
+
+// Ends the run with status 0 ("no nucleotides found", or "too many
+// nucleotides (n > cap)" above the server cap) before any analysis; returns
+// when the structure is fit for analysis or there is no stream.
+void check_nts(FILE* fp, const std::string& output_name, struct_mol& mol);
 
 }  // namespace vask

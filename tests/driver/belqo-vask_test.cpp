@@ -29,7 +29,8 @@ class VaskExe : public ::testing::Test {
     std::string tmpl = (fs::temp_directory_path() / "vask-e2e-XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = tmpl;
-    touch("x.pdb");
+    // one water: a readable structure without nucleotides, so a run ends with status 0
+    touch("x.pdb", "HETATM    1  O   HOH A 101      10.000  10.000  10.000  1.00 20.00           O\n");
   }
   void TearDown() override { fs::remove_all(dir_); }
 

@@ -256,3 +256,114 @@ TEST(FindSubcommand, words_and_aliases_reach_their_drivers) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST(OptionDerivations, id_string_styles) {
+  const struct {
+    const char* word;
+    long style;
+  } cases[] = {{"--idstr", 2},          {"--idstr=", 2},
+               {"--idstr=brief", 0},    {"--idstr=long", 2},
+               {"--idstr=jmol", 4},     {"--idstr=unit-with-obj", 5},
+               {"--idstr=ebi", 6},      {"--idstr=pymol-has-id", 7},
+               {"--idstr=pymol", 8},    {"--idstr=with-str", 3},
+               {"--idstr=other", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.word);
+    set_globals("belqo-vask");
+    EXPECT_EQ(derive_idstr(c.word), c.style);
+  }
+}
+
+TEST(OptionDerivations, codes_from_words) {
+  set_globals("belqo-vask");
+  test::log_capture cap;
+  EXPECT_EQ(derive_helical_axis_setting("--helix-axis"), 1);
+  EXPECT_EQ(derive_helical_axis_setting("--helix-axis=stem"), 2);
+  EXPECT_EQ(derive_helical_axis_setting("--helix-axis=helix+stem"), 3);
+  EXPECT_EQ(derive_helical_axis_setting("--helix-axis=xx"), 1);
+  EXPECT_EQ(cap.text(),
+            "[i] take option '--helix-axis' as '--helix-axis=helix'\n"
+            "[i] unrecognized option '--helix-axis=xx' default to 'helix'\n");
+  EXPECT_EQ(derive_single_strand_setting("--ss-par"), 1);
+  EXPECT_EQ(derive_single_strand_setting("--ss-par=off"), 0);
+  EXPECT_EQ(derive_single_strand_setting("--ss-par=heli-append"), 19);
+  derive_list_residues("--list-residue=water");
+  EXPECT_EQ(Gvars.list_residue, "water");
+  derive_list_residues("--list-residue");
+  EXPECT_EQ(Gvars.list_residue, "nucleotide");
+  derive_list_chains("--list-chain=other");
+  EXPECT_EQ(Gvars.list_chain, "ot");
+}
+
+TEST(CheckInputOutput, input_output_and_list_words) {
+  std::string in, out = "x", list;
+  EXPECT_EQ(check_input_output("-i=a.pdb", in, out), 1);
+  EXPECT_EQ(in, "a.pdb");
+  EXPECT_EQ(check_input_output("--input-file=b.cif", in, out), 1);
+  EXPECT_EQ(in, "b.cif");
+  // a list is not an input file
+  EXPECT_EQ(check_input_output("--input-list=l.txt", in, out), 0);
+  EXPECT_EQ(check_inplist("--input-list=l.txt", list), 1);
+  EXPECT_EQ(list, "l.txt");
+  EXPECT_EQ(check_input_output("-o=r.txt", in, out), 1);
+  EXPECT_EQ(out, "r.txt");
+  for (const char* w : {"-o", "--o="}) {
+    out = "r.txt";
+    EXPECT_EQ(check_input_output(w, in, out), 1);
+    EXPECT_EQ(out, "stdout");
+  }
+}
+
+TEST(SwitchReaders, bare_on_off_and_019) {
+  EXPECT_EQ(set_switch_default_true("--x"), 1);
+  EXPECT_EQ(set_switch_default_true("--x=OFF"), 0);
+  EXPECT_EQ(set_switch_default_true("--x=maybe"), 1);
+  EXPECT_EQ(set_switch_default_false("--x"), 0);
+  EXPECT_EQ(set_switch_default_false("--x=yes"), 1);
+  EXPECT_EQ(set_long_019("--x"), 1);
+  EXPECT_EQ(set_long_019("--x="), 1);
+  EXPECT_EQ(set_long_019("--x=no"), 0);
+  EXPECT_EQ(set_long_019("--x=1"), 1);
+  EXPECT_EQ(set_long_019("--x=5"), 9);
+}
+
+}  // namespace
+}  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST(SayGoodBye, a_sub_command_usage_error_shows_its_help_and_fails) {
+  set_globals("belqo-vask");
+  test::log_capture cap;
+  Gvars.counts.fiber = 1;
+  int status = 0;
+  test::fatal_message([] { say_good_bye(); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(cap.text().rfind("\a", 0), 0u);  // the bell goes to the run log
+  Gvars.counts.fiber = 0;
+  Gvars.counts.triz = 1;
+  std::string msg = test::fatal_message([] { say_good_bye(); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(cap.text().find("type: 'belqo-vask triz -h (or --help)' for further help\n"),
+            std::string::npos);
+}
+
+TEST(RunMain, every_end_runs_the_exit_handler) {
+  std::string log = ::testing::TempDir() + "vask-run-main.log";
+  std::string opt = "--run-log=" + log;
+  const char* argv[] = {"belqo-vask", opt.c_str(), "-i=/no/such/file.pdb"};
+  EXPECT_EQ(run_main(3, const_cast<char**>(argv)), 1);
+  EXPECT_EQ(test::read_file(log),
+            "required file </no/such/file.pdb> does not exist!\n\nTime used: 00:00:00:00\n");
+  std::string bad = "--run-log=/no/such/dir/x.log";
+  const char* argv2[] = {"belqo-vask", bad.c_str(), "-i=x.pdb"};
+  EXPECT_EQ(run_main(3, const_cast<char**>(argv2)), 1);  // the open failure is fatal
+  set_globals("belqo-vask");
+}
+
+}  // namespace
+}  // namespace vask

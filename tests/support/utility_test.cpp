@@ -6,6 +6,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
 
 #include "driver/option.hpp"
 #include "support/common.hpp"
@@ -374,6 +377,75 @@ TEST(output_time_used, StarLineBeforeTheTime) {
   EXPECT_EQ(t.substr(0, 78), "\n" + std::string(76, '*') + "\n");
   EXPECT_EQ(t.substr(78, 11), "Time used: ");
   std::fclose(fp);
+}
+
+}  // namespace vask
+
+namespace vask {
+
+namespace {
+// A temporary working directory for routines that use fixed file names.
+struct temp_cwd {
+  std::filesystem::path saved = std::filesystem::current_path();
+  std::string dir;
+  temp_cwd() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "vask-util-XXXXXX").string();
+    dir = mkdtemp(tmpl.data());
+    std::filesystem::current_path(dir);
+  }
+  ~temp_cwd() {
+    std::filesystem::current_path(saved);
+    std::filesystem::remove_all(dir);
+  }
+};
+}  // namespace
+
+TEST(frame_files, WriteAndCombineFrames) {
+  temp_cwd cwd;
+  Gvars = gvars_rec{};
+  frame f1;  // turned 90 degrees about z, origin at x = 1
+  set_xyz(f1.org, 1, 0, 0);
+  set_xyz(f1.x_axis, 0, 1, 0);
+  set_xyz(f1.y_axis, -1, 0, 0);
+  frame f2;
+  set_xyz(f2.org, 1, 0, 0);
+  frame out;
+  combine_frames(f1, f2, out);
+  EXPECT_EQ(out.org, (xyz{0, 1, 1, 0}));
+  EXPECT_EQ(out.x_axis, (xyz{0, 0, 1, 0}));
+  EXPECT_EQ(out.y_axis, (xyz{0, -1, 0, 0}));
+  write_frame_file0(out);
+  EXPECT_EQ(test::read_file("vask-rotmat.txt"),
+            "position: [+1.000000 +1.000000 +0.000000]\nx_axis: [+0.000000 +1.000000 +0.000000]\n"
+            "y_axis: [-1.000000 +0.000000 +0.000000]\nz_axis: [+0.000000 +0.000000 +1.000000]\n");
+  Gvars.trx_file = "my.txt";
+  write_frame_file0(out);
+  EXPECT_TRUE(std::filesystem::exists("my.txt"));
+}
+
+TEST(get_sysfile, WorkingDirectoryThenHomeDirectory) {
+  temp_cwd cwd;
+  Gvars = gvars_rec{};
+  std::filesystem::create_directories("home/config");
+  std::fclose(std::fopen("home/config/atomlist.dat", "w"));
+  std::fclose(std::fopen("baselist.dat", "w"));
+  EXPECT_EQ(get_sysfile("config", "baselist.dat"), "./baselist.dat");
+  setenv("BELQO_VASK", (cwd.dir + "/home").c_str(), 1);
+  EXPECT_EQ(get_sysfile("config", "atomlist.dat"), cwd.dir + "/home/config/atomlist.dat");
+  get_sysfile("config", "atomlist.dat");
+  EXPECT_EQ(Gvars.counts.atomlist_dat, 2);
+  EXPECT_EQ(test::fatal_message([] { get_sysfile("config", "elements.dat"); }),
+            "get_sysfile(): can't locate file [" + cwd.dir + "/home/config/elements.dat]\n");
+  unsetenv("BELQO_VASK");
+  EXPECT_EQ(test::fatal_message([] { get_sysdir("config", "elements.dat"); }),
+            "get_sysdir(): can't locate directory with file [elements.dat]\n");
+}
+
+TEST(call_system, NonZeroStatusEndsTheRun) {
+  test::log_capture log;
+  call_system_echo("true");
+  EXPECT_EQ(log.text(), "Command: 'true'\n");
+  EXPECT_EQ(test::fatal_message([] { call_system("exit 3"); }), "Error in running: 'exit 3' (768)\n");
 }
 
 }  // namespace vask
