@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <random>
 
 #include "driver/option.hpp"
@@ -249,6 +252,28 @@ TEST(matrices, PrintingFormats) {
             "        0.000000         0.000000         1.000000\n"
             "1.0 2.0 3.0 #\n");
   std::fclose(fp);
+}
+
+TEST(matrices, PointListPrintAndXyzFile) {
+  const std::vector<xyz> pts{{}, {0, 1, 2, 3}, {0, -4.5, 0, 1e3}};
+  FILE* fp = std::tmpfile();
+  print_dmatrix(fp, pts, 2, "pts");
+  EXPECT_EQ(test::read_stream(fp),
+            "\tpts\n"
+            "        1.000000         2.000000         3.000000\n"
+            "       -4.500000         0.000000      1000.000000\n");
+  std::fclose(fp);
+  char name[] = "/tmp/vask_xyz_XXXXXX";
+  const int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  write_xyz(2, pts, "two points", name);
+  EXPECT_EQ(test::read_file(name),
+            "2\n"
+            "# two points\n"
+            " C         1.00000        2.00000        3.00000 # 1\n"
+            " C        -4.50000        0.00000     1000.00000 # 2\n");
+  std::remove(name);
 }
 
 TEST(sorting, ShellSortCasesAndIndex) {
