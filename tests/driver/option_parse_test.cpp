@@ -371,3 +371,48 @@ TEST(RunMain, every_end_runs_the_exit_handler) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST(BookKeeping, leftover_argument_and_cross_option_limits) {
+  set_globals("belqo-vask");
+  test::log_capture cap;
+  int status = 0;
+  test::fatal_message([] { book_keeping(3, 2, "extra"); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(cap.text().rfind("options must be set in -var[=val] format [extra]\n\a", 0), 0u);
+
+  set_globals("belqo-vask");
+  Gvars.runlog_name = "stderr";
+  Gvars.hbond_dist = 4.5;      // above the good H-bond distance
+  Gvars.pair_only = 1;         // nucleotides only
+  Gvars.pair_vd = 3.0;         // above the network vdist
+  Gvars.model_mode = 2;        // ensembles write no auxiliary-file listing
+  book_keeping(1, 1, nullptr);
+  EXPECT_EQ(Gvars.hbond_good, 4.5);
+  EXPECT_EQ(Gvars.parts, 1);
+  EXPECT_EQ(Gvars.network_vdist, 3.0);
+  EXPECT_EQ(Gvars.auxfiles, 0);
+  EXPECT_EQ(RUNLOG, stderr);
+}
+
+TEST(BookKeeping, nmr_with_get_hbond_and_json_extension_notes) {
+  set_globals("belqo-vask");
+  test::log_capture cap;
+  Gvars.model_mode = 2;
+  Gvars.get_hbond[1] = 1;
+  check_nmr_with_get_hbond();
+  EXPECT_EQ(Gvars.model_mode, 1);
+  Gvars.json = 9;
+  check_json_extension("out.json");
+  check_json_extension("stdout");
+  check_json_extension("out.txt");
+  EXPECT_EQ(cap.text(),
+            "[i] ignore the --nmr option when --get-hbond is specified\n"
+            "    try --nmr with --json to extract H-bonding information\n"
+            "[i] JSON output should end with the .json extension\n");
+}
+
+}  // namespace
+}  // namespace vask
