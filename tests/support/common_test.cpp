@@ -140,6 +140,31 @@ TEST(rotations, SingleRotationAngleIsSigned) {
   EXPECT_NEAR(get_rotmat_angle(rel), 75.0, 1e-9);
 }
 
+TEST(rotations, DiagnosticsWrittenOncePerRun) {
+  const long saved = VERBOSITY;
+  VERBOSITY = 9;
+  test::log_capture log(true);
+  rotmat I, R;
+  identity_matrix(I);
+  double angle;
+  xyz axis;
+  rotz(30.0, R);
+  get_single_rotation_angle_axis(I, R, angle, axis);
+  const std::string first = log.prg_text();
+  EXPECT_EQ(first.rfind("R = [\n", 0), 0u) << first;
+  EXPECT_NE(first.find("];\n\nrot1 = [\n"), std::string::npos);
+  EXPECT_NE(first.find("];\n\nrot2 = [\n       0.866025"), std::string::npos);
+  rotz(-30.0, R);
+  get_single_rotation_angle_axis(I, R, angle, axis);  // negated: the second report
+  const std::string second = log.prg_text().substr(first.size());
+  EXPECT_EQ(second.rfind(std::string(78, '-') + "\n-30\t0\t0\t1\n\t 0.86603 ( 0.86603)\t 0.50000 (-0.50000)", 0), 0u)
+      << second;
+  get_single_rotation_angle_axis(I, R, angle, axis);
+  EXPECT_EQ(log.prg_text().size(), first.size() + second.size());
+  EXPECT_EQ(log.text(), "");
+  VERBOSITY = saved;
+}
+
 TEST(rotations, MatrixDifferenceIgnoresTinyElements) {
   rotmat a, b;
   rotx(20.0, a);

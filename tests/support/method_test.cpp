@@ -400,6 +400,19 @@ TEST(step_pars, TwistAndRiseAboutZ) {
   expect_xyz(mid_org, {0, 0, 0, 1.7}, 1e-10);
 }
 
+TEST(step_pars, PureTranslationTakesTheStraightBranch) {
+  rotmat I;
+  identity_matrix(I);
+  par_set pars;
+  rotmat mid;
+  xyz mid_org;
+  get_step_pars(I, {}, I, {0, 1, 0, 3.4}, pars, mid, mid_org);
+  expect_pars(pars, par_set{0, 1, 0, 3.4, 0, 0, 0}, 1e-12);
+  get_helical_pars(I, {}, I, {0, 1, 0, 3.4}, pars, mid, mid_org);  // no twist: axis falls back to z
+  expect_pars(pars, par_set{0, -0.5, 0, 3.4, 0, 0, 0}, 1e-12);
+  expect_xyz(mid_org, {0, 0.5, 0, 1.7}, 1e-12);
+}
+
 TEST(step_pars, StepEqualsPairWithFramesSwapped) {
   std::mt19937 gen(12);
   for (long trial = 0; trial < 5; ++trial) {
