@@ -8,6 +8,7 @@
 
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
+#include "structure/base.hpp"
 #include "structure/chain.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
@@ -707,9 +708,9 @@ int other_options() {
   } else if (M("^-?-?abasic")) {
     Gvars.abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?');
   } else if (M("^-?-?nt[-_]?(no|ignore|skip)")) {
-    not_available_yet(g_arg);
+    derive_nt_ignored(g_arg);
   } else if (M("^-?-?nt[-_]?map")) {
-    not_available_yet(g_arg);
+    derive_nt_mappings(g_arg);
   } else if (M("^-?-?nt[-_]?cutoff")) {
     Gvars.nt_cutoff = dv(0.01, 0.99);
   } else if (M("^-?-?nt[-_]?ring[-_]?atom[-_]?cutoff")) {
