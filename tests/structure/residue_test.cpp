@@ -297,3 +297,29 @@ TEST_F(IdStrings, long_lists_are_shortened) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST_F(Classify, duplicate_atom_uses_the_first_and_is_logged) {
+  const char* text =
+      R"(ATOM      1  N   ALA A   1      10.000  10.000  10.000  1.00 20.00           N
+ATOM      2  CA  ALA A   1      11.400  10.000  10.000  1.00 20.00           C
+ATOM      3  C   ALA A   1      12.000  11.400  10.000  1.00 20.00           C
+ATOM      4  O   ALA A   1      11.300  12.400  10.000  1.00 20.00           O
+ATOM      5  CB AALA A   1      12.000   9.000  10.500  0.50 20.00           C
+ATOM      6  CB 1ALA A   1      12.100   9.100  10.600  0.50 20.00           C
+)";
+  test::log_capture log;
+  struct_mol mol;
+  test::read_pdb_text(text, mol);
+  ASSERT_TRUE(is_aa(1, mol));
+  EXPECT_EQ(mol.aa_infos[1].CB, 5);
+  EXPECT_NE(log.text().find("\tmore than one < CB > atoms in A.ALA1\n"
+                            "\t*****the first match is used*****\n"),
+            std::string::npos)
+      << log.text();
+}
+
+}  // namespace
+}  // namespace vask
