@@ -7,6 +7,7 @@
 
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
+#include "structure/atom.hpp"
 #include "structure/pdb.hpp"
 #include "interactions/project.hpp"
 #include "interactions/search.hpp"
@@ -21,6 +22,7 @@
 #include "support/common.hpp"
 #include "support/file.hpp"
 #include "support/slre.hpp"
+#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -99,6 +101,12 @@ long set_long_019(const char* arg) {
   if (with_optional_endEqual(arg)) return 1;
   long v = cvt2long(get_strvalue(arg, false));
   return v < 2 ? v : 9;
+}
+
+void add_one_lval(Seq<long>& seq, long x) { Seq_addhi(seq, x); }
+
+std::string get_atom_pair(const atom& a1, const atom& a2) {
+  return trimmed(a1.element) + ":" + trimmed(a2.element);
 }
 
 bool mmcif_input() { return Gvars.input_format == 2; }
@@ -273,6 +281,7 @@ int vask_main(int argc, char* argv[]) {
 
   check_nmr_with_get_hbond();
   check_json_extension(run.output);
+  reset_periodic_table();  // element options in force
   return run_structures(run);
 }
 

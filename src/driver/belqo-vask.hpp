@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/cii.hpp"
+
 namespace vask {
 
 // The whole program behind main(): runs vask_main, catches every early end,
@@ -65,6 +67,12 @@ bool false_option(const char* s);  // "off|0|no|false"
 long set_switch_default_true(const char* arg);   // bare: 1; off word: 0; else 1
 long set_switch_default_false(const char* arg);  // bare: 0; on word: 1... else 1
 long set_long_019(const char* arg);              // off: 0; bare: 1; 0/1 as given; else 9
+
+void add_one_lval(Seq<long>& seq, long x);  // appends x
+
+struct atom;
+// "E1:E2" of the two atoms' element symbols, each trimmed.
+std::string get_atom_pair(const atom& a1, const atom& a2);
 
 bool mmcif_input();
 bool mmcif_output();

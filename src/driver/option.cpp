@@ -2,12 +2,11 @@
 #include "driver/option.hpp"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "support/cii.hpp"
+#include "support/file.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -153,15 +152,11 @@ void open_log_streams() {
   auto open_one = [](const std::string& name, bool& owned) -> FILE* {
     owned = false;
     if (VERBOSITY == -1 || name.empty()) return nullptr;
-    if (name == "stderr") return stderr;
-    if (name == "stdout") return stdout;
-    FILE* fp = std::fopen(name.c_str(), "w");
-    if (fp == nullptr) fatal("open_file <%s> failed: %s\n", name.c_str(), std::strerror(errno));
-    owned = true;
+    FILE* fp = open_file(name, "w");  // "stderr" and "stdout" are the streams themselves
+    owned = !is_pseudo_file(name);
     return fp;
   };
-  FILE* run = open_one(Gvars.runlog_name, runlog_owned);
-  RUNLOG = run;
+  RUNLOG = open_one(Gvars.runlog_name, runlog_owned);
   PRGLOG = open_one(Gvars.prglog_name, prglog_owned);
 }
 
@@ -189,8 +184,8 @@ void clean_globals() {
 
   if (RUNLOG != nullptr) std::fflush(RUNLOG);
   if (PRGLOG != nullptr) std::fflush(PRGLOG);
-  if (runlog_owned && RUNLOG != nullptr) std::fclose(RUNLOG);
-  if (prglog_owned && PRGLOG != nullptr) std::fclose(PRGLOG);
+  if (runlog_owned) close_file(RUNLOG);
+  if (prglog_owned) close_file(PRGLOG);
   if (runlog_owned) RUNLOG = nullptr;
   if (prglog_owned) PRGLOG = nullptr;
   runlog_owned = prglog_owned = false;

@@ -10,6 +10,7 @@
 #include "driver/option.hpp"
 #include "structure/base.hpp"
 #include "structure/chain.hpp"
+#include "structure/residue.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/slre.hpp"
@@ -20,8 +21,8 @@ namespace vask {
 
 namespace {
 
-// Residue-class, nucleotide-name and frame options are read by the structure
-// routines, which are not in the build yet.
+// The frame option is read by the structure routines, which are not in the
+// build yet.
 void not_available_yet(const char* arg) {
   runlog_msg("[w] option '%s' is not available yet -- ignored\n", arg);
 }
@@ -189,8 +190,7 @@ void parts_option() {
     Gvars.parts = 31;
     return;
   }
-  not_available_yet(g_arg);
-  long parts = 0;
+  long parts = derive_non_nt_parts(g_arg);
   if (M("dna|rna|nuc|nts")) parts += 1;
   if (parts == 0) {
     runlog_msg("[i] '%s' ---> taken as to include only nucleotides\n", g_arg);

@@ -3,6 +3,7 @@
 
 #include "driver/option.hpp"
 #include "support/cii.hpp"
+#include "support/file.hpp"
 
 namespace vask {
 
@@ -509,10 +510,24 @@ void print_vec3(FILE* fp, const xyz& v, const char* format, const char* trailer)
   fprintf(fp, "%s\n", trailer == nullptr ? "" : trailer);
 }
 
-void print_dmatrix(FILE* fp, const rotmat& m, const char* title) {
+namespace {
+template <class Rows>
+void print_rows(FILE* fp, const Rows& m, long n, const char* title) {
   if (fp == nullptr) return;
   fprintf(fp, "\t%s\n", title);
-  for (long i = 1; i <= 3; ++i) print_vec3(fp, m[i], nullptr, "");
+  for (long i = 1; i <= n; ++i) print_vec3(fp, m[i], nullptr, "");
+}
+}  // namespace
+
+void print_dmatrix(FILE* fp, const rotmat& m, const char* title) { print_rows(fp, m, 3, title); }
+void print_dmatrix(FILE* fp, const std::vector<xyz>& m, long n, const char* title) { print_rows(fp, m, n, title); }
+
+void write_xyz(long n, const std::vector<xyz>& pts, const char* comment, const std::string& filename) {
+  FILE* fp = open_file(filename, "w");
+  fprintf(fp, "%ld\n", n);
+  fprintf(fp, "# %s\n", comment);
+  for (long i = 1; i <= n; ++i) fprintf(fp, " C %15.5f%15.5f%15.5f # %ld\n", pts[i][1], pts[i][2], pts[i][3], i);
+  close_file(fp);
 }
 
 // ---------------------------------------------------------------------------

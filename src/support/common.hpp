@@ -216,7 +216,10 @@ void move_to_center(std::vector<xyz>& pts, long n);  // subtract the centroid; n
 // Printing: nothing is written to a null stream.
 
 void print_vec3(FILE* fp, const xyz& v, const char* format, const char* trailer);  // format null: "%16.6f" x 3
-void print_dmatrix(FILE* fp, const rotmat& m, const char* title);
+void print_dmatrix(FILE* fp, const rotmat& m, const char* title);                        // "\t%s\n", 3 rows
+void print_dmatrix(FILE* fp, const std::vector<xyz>& m, long n, const char* title);      // rows 1..n
+// An XYZ file of n carbon atoms: count, "# comment", one line per point.
+void write_xyz(long n, const std::vector<xyz>& pts, const char* comment, const std::string& filename);
 
 // ---------------------------------------------------------------------------
 // Sorting 1-based vectors by shell sort (increments 1, 4, 13, ...). After an

@@ -186,13 +186,19 @@ bool qcp_max_eigenvalue(const qcp_input& in, const mat4& K, double& lambda) {
 // Largest eigenvalue of K and its unit eigenvector by Jacobi: the fallback
 // for a double largest root (collinear sets, free to turn about their line),
 // where Newton converges slowly and the adjugate vanishes.
+// K is scaled to unit largest element first: Jacobi stops on an absolute
+// off-diagonal sum, which would otherwise cost small sets their precision.
 void qcp_jacobi(const mat4& K, double& lambda, qtn& q) {
+  double big = 0.0;
+  for (long i = 1; i <= 4; ++i)
+    for (long j = 1; j <= 4; ++j) big = std::max(big, std::fabs(K[i][j]));
+  if (big == 0.0) big = 1.0;
   dmatrix_t a(1, 4, 1, 4), v;
   for (long i = 1; i <= 4; ++i)
-    for (long j = 1; j <= 4; ++j) a[i][j] = K[i][j];
+    for (long j = 1; j <= 4; ++j) a[i][j] = K[i][j] / big;
   std::vector<double> d;
   laa_jacobi(a, 4, d, v);
-  lambda = d[4];
+  lambda = d[4] * big;
   q = {v[1][4], v[2][4], v[3][4], v[4][4]};
 }
 
@@ -581,7 +587,11 @@ void solve_lin_equ(const dmatrix_t& a, long n, const std::vector<double>& b, std
 double QCProt_ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n,
                          std::vector<xyz>* fitted, xyz* origin, rotmat* rot) {
   if (n < 3) {
-    if (verbose2()) runlog_msg("ls_fitting(): too few atom pairs (%ld < %d)\n", n, 3);
+    if (verbose2()) {
+      char msg[80];
+      snprintf(msg, sizeof msg, "ls_fitting(): too few atom pairs (%ld < %d)\n", n, 3);
+      logit(msg);
+    }
     return -1.0;
   }
   const qcp_input in = qcp_prepare(moving, target, n);
@@ -617,6 +627,38 @@ double QCProt_ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>&
     if (fitted->size() < static_cast<size_t>(n + 1)) fitted->resize(n + 1);
     for (long k = 1; k <= n; ++k) oR_xyz(org, R, moving[k], (*fitted)[k]);
   }
+  return rmsd;
+}
+
+double VASK_ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n,
+                       std::vector<xyz>* fitted, xyz* origin, rotmat* rot) {
+  if (n < 3) return -1.0;
+  rotmat C;
+  cov_matrix_xyz(moving, target, n, C);
+  qtn q;
+  double lambda;
+  qcp_jacobi(qcp_key_matrix(C), lambda, q);
+  rotmat R;
+  qtn_to_rotmat(q, R);
+  const qcp_input in = qcp_prepare(moving, target, n);
+  xyz org, rca;
+  multiply_vec_transposed_matrix_by3(in.ca, R, rca);
+  diff_xyz(rca, in.cb, org);
+  double sum = 0.0;
+  for (long k = 1; k <= n; ++k) {
+    xyz p;
+    oR_xyz(org, R, moving[k], p);
+    sum += dist_xyz_square(p, target[k]);
+    if (fitted != nullptr) {
+      if (fitted->size() < static_cast<size_t>(n + 1)) fitted->resize(n + 1);
+      (*fitted)[k] = p;
+    }
+  }
+  const double rmsd = std::sqrt(sum / static_cast<double>(n));
+  if (verbose1() && std::fabs(q[0]) < 1e-6 && std::fabs(q[3]) > 1e-6)
+    runlog_msg("ls_fitting(): q0=%g; rmsd=%g -- could be inverted [w]\n", q[0], rmsd);
+  if (rot != nullptr) *rot = R;
+  if (origin != nullptr) *origin = org;
   return rmsd;
 }
 

@@ -59,6 +59,10 @@ inline double ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>&
                          std::vector<xyz>* fitted, xyz* origin, rotmat* rot) {
   return QCProt_ls_fitting(moving, target, n, fitted, origin, rot);
 }
+// The same superposition through the Jacobi eigenvectors of the key matrix
+// built from the covariance matrix (a cross-check of the QCP route).
+double VASK_ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n,
+                       std::vector<xyz>* fitted, xyz* origin, rotmat* rot);
 double lsfit_rmsd(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n);
 double lsfit_coordinates(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n,
                          std::vector<xyz>& fitted);

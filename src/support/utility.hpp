@@ -1,13 +1,22 @@
-// Run log, program log, verbosity and timing.
+// The common support routines: run log, program log, verbosity and timing;
+// report lines, line reading, strict numbers, shell calls and data files;
+// option values; 1-based and ranged arrays with their whole-array operations
+// and run records; the JSON writer; frame files.
 //
 // The run log carries messages for the user (standard error by default), the
 // program log extra detail for the developer (off by default). Every writer
 // does nothing when its stream is null.
 #pragma once
 
+#include <array>
+#include <cfloat>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "support/jsmn.hpp"
 
 namespace vask {
 
@@ -105,17 +114,8 @@ long equal_sign_pos(std::string_view option);                      // offset of 
 bool with_optional_endEqual(std::string_view option);              // no value given
 int extract_case_option(std::string_view option);                  // -1, 0 or 1
 
-}  // namespace vask
-
 // ---------------------------------------------------------------------------
 // Values of configuration tokens.
-#include <array>
-#include <cfloat>
-#include <functional>
-
-#include "support/jsmn.hpp"
-
-namespace vask {
 
 std::string extract_strvalue_by_token(const json_token& t, std::string_view text);
 long extract_lvalue_by_token(const json_token& t, std::string_view text);    // LONG_MAX: invalid
@@ -125,14 +125,9 @@ double extract_dvalue_by_token(const json_token& t, std::string_view text);  // 
 void extract_tag_followed_by_3dvals(const parsed_config& cfg, const char* tag,
                                     std::array<double, 4>& out);  // an xyz
 
-}  // namespace vask
-
 // ---------------------------------------------------------------------------
 // Ranged matrices: rows [rlo, rhi] x columns [clo, chi] in one contiguous
 // block, row-major, zero-filled (or filled with a given value). m[r][c].
-#include <vector>
-
-namespace vask {
 
 template <class T>
 class matrix_t {
@@ -160,8 +155,6 @@ using dmatrix_t = matrix_t<double>;
 using lmatrix_t = matrix_t<long>;
 using cmatrix_t = matrix_t<char>;
 
-}  // namespace vask
-
 // ---------------------------------------------------------------------------
 // 1-based and ranged arrays. A 1-based vector of n is a std::vector of n + 1
 // (slot 0 unused); a 0-based vector of n holds indices 0..n. A ranged vector
@@ -169,7 +162,6 @@ using cmatrix_t = matrix_t<char>;
 // Matrices are matrix_t. Every factory zero-fills (or fills with DBL_MAX) and
 // reports an empty range to the program log ("boundary for ...") before
 // allocating anyway.
-namespace vask {
 
 std::vector<double> dvector(long lo, long hi);
 std::vector<double> dvector_0n(long n);
@@ -356,10 +348,7 @@ void json_just_dNumber0(FILE* fp, double v);
 void json_just_dNumber(FILE* fp, double v);
 void json_dummy0(FILE* fp);
 
-}  // namespace vask
-
 // Reference frames in JSON (the frame record lives with the settings).
-namespace vask {
 struct frame;
 void json_frame0(FILE* fp, const frame* f);  // nothing for a null frame
 void json_frame(FILE* fp, const frame* f);

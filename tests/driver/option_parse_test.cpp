@@ -77,6 +77,10 @@ TEST_F(CheckCommonOptions, words_set_their_fields) {
       {"--select-model=3", 1, [] { return Gvars.select_model == 3; }},
       {"--metal-cutoff=3", 1, [] { return Gvars.metals == 1 && Gvars.metal_cutoff == 3; }},
       {"--waters=5", 1, [] { return Gvars.waters == 5; }},
+      {"--parts=protein", 1, [] { return Gvars.parts == 2; }},
+      {"--parts=dna+water", 1, [] { return Gvars.parts == 5; }},
+      {"--parts=nothing", 1, [] { return Gvars.parts == 1; }},
+      {"--parts=every", 1, [] { return Gvars.parts == 31; }},
       {"--loop=no-summary", 1, [] { return Gvars.loop[4] == 0 && Gvars.loop[5] == 1; }},
       {"--altloc=b", 1, [] { return Gvars.altlocs == "B "; }},
       {"--block-depth=thin", 1,
@@ -328,6 +332,86 @@ TEST(SwitchReaders, bare_on_off_and_019) {
   EXPECT_EQ(set_long_019("--x=no"), 0);
   EXPECT_EQ(set_long_019("--x=1"), 1);
   EXPECT_EQ(set_long_019("--x=5"), 9);
+}
+
+}  // namespace
+}  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST(SayGoodBye, a_sub_command_usage_error_shows_its_help_and_fails) {
+  set_globals("belqo-vask");
+  test::log_capture cap;
+  Gvars.counts.fiber = 1;
+  int status = 0;
+  test::fatal_message([] { say_good_bye(); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(cap.text().rfind("\a", 0), 0u);  // the bell goes to the run log
+  Gvars.counts.fiber = 0;
+  Gvars.counts.triz = 1;
+  std::string msg = test::fatal_message([] { say_good_bye(); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(cap.text().find("type: 'belqo-vask triz -h (or --help)' for further help\n"),
+            std::string::npos);
+}
+
+TEST(RunMain, every_end_runs_the_exit_handler) {
+  std::string log = ::testing::TempDir() + "vask-run-main.log";
+  std::string opt = "--run-log=" + log;
+  const char* argv[] = {"belqo-vask", opt.c_str(), "-i=/no/such/file.pdb"};
+  EXPECT_EQ(run_main(3, const_cast<char**>(argv)), 1);
+  EXPECT_EQ(test::read_file(log),
+            "required file </no/such/file.pdb> does not exist!\n\nTime used: 00:00:00:00\n");
+  std::string bad = "--run-log=/no/such/dir/x.log";
+  const char* argv2[] = {"belqo-vask", bad.c_str(), "-i=x.pdb"};
+  EXPECT_EQ(run_main(3, const_cast<char**>(argv2)), 1);  // the open failure is fatal
+  set_globals("belqo-vask");
+}
+
+}  // namespace
+}  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST(BookKeeping, leftover_argument_and_cross_option_limits) {
+  set_globals("belqo-vask");
+  test::log_capture cap;
+  int status = 0;
+  test::fatal_message([] { book_keeping(3, 2, "extra"); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(cap.text().rfind("options must be set in -var[=val] format [extra]\n\a", 0), 0u);
+
+  set_globals("belqo-vask");
+  Gvars.runlog_name = "stderr";
+  Gvars.hbond_dist = 4.5;      // above the good H-bond distance
+  Gvars.pair_only = 1;         // nucleotides only
+  Gvars.pair_vd = 3.0;         // above the network vdist
+  Gvars.model_mode = 2;        // ensembles write no auxiliary-file listing
+  book_keeping(1, 1, nullptr);
+  EXPECT_EQ(Gvars.hbond_good, 4.5);
+  EXPECT_EQ(Gvars.parts, 1);
+  EXPECT_EQ(Gvars.network_vdist, 3.0);
+  EXPECT_EQ(Gvars.auxfiles, 0);
+  EXPECT_EQ(RUNLOG, stderr);
+}
+
+TEST(BookKeeping, nmr_with_get_hbond_and_json_extension_notes) {
+  set_globals("belqo-vask");
+  test::log_capture cap;
+  Gvars.model_mode = 2;
+  Gvars.get_hbond[1] = 1;
+  check_nmr_with_get_hbond();
+  EXPECT_EQ(Gvars.model_mode, 1);
+  Gvars.json = 9;
+  check_json_extension("out.json");
+  check_json_extension("stdout");
+  check_json_extension("out.txt");
+  EXPECT_EQ(cap.text(),
+            "[i] ignore the --nmr option when --get-hbond is specified\n"
+            "    try --nmr with --json to extract H-bonding information\n"
+            "[i] JSON output should end with the .json extension\n");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <random>
 
 #include "driver/option.hpp"
@@ -137,6 +140,31 @@ TEST(rotations, SingleRotationAngleIsSigned) {
   EXPECT_NEAR(get_rotmat_angle(rel), 75.0, 1e-9);
 }
 
+TEST(rotations, DiagnosticsWrittenOncePerRun) {
+  const long saved = VERBOSITY;
+  VERBOSITY = 9;
+  test::log_capture log(true);
+  rotmat I, R;
+  identity_matrix(I);
+  double angle;
+  xyz axis;
+  rotz(30.0, R);
+  get_single_rotation_angle_axis(I, R, angle, axis);
+  const std::string first = log.prg_text();
+  EXPECT_EQ(first.rfind("R = [\n", 0), 0u) << first;
+  EXPECT_NE(first.find("];\n\nrot1 = [\n"), std::string::npos);
+  EXPECT_NE(first.find("];\n\nrot2 = [\n       0.866025"), std::string::npos);
+  rotz(-30.0, R);
+  get_single_rotation_angle_axis(I, R, angle, axis);  // negated: the second report
+  const std::string second = log.prg_text().substr(first.size());
+  EXPECT_EQ(second.rfind(std::string(78, '-') + "\n-30\t0\t0\t1\n\t 0.86603 ( 0.86603)\t 0.50000 (-0.50000)", 0), 0u)
+      << second;
+  get_single_rotation_angle_axis(I, R, angle, axis);
+  EXPECT_EQ(log.prg_text().size(), first.size() + second.size());
+  EXPECT_EQ(log.text(), "");
+  VERBOSITY = saved;
+}
+
 TEST(rotations, MatrixDifferenceIgnoresTinyElements) {
   rotmat a, b;
   rotx(20.0, a);
@@ -249,6 +277,28 @@ TEST(matrices, PrintingFormats) {
             "        0.000000         0.000000         1.000000\n"
             "1.0 2.0 3.0 #\n");
   std::fclose(fp);
+}
+
+TEST(matrices, PointListPrintAndXyzFile) {
+  const std::vector<xyz> pts{{}, {0, 1, 2, 3}, {0, -4.5, 0, 1e3}};
+  FILE* fp = std::tmpfile();
+  print_dmatrix(fp, pts, 2, "pts");
+  EXPECT_EQ(test::read_stream(fp),
+            "\tpts\n"
+            "        1.000000         2.000000         3.000000\n"
+            "       -4.500000         0.000000      1000.000000\n");
+  std::fclose(fp);
+  char name[] = "/tmp/vask_xyz_XXXXXX";
+  const int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  write_xyz(2, pts, "two points", name);
+  EXPECT_EQ(test::read_file(name),
+            "2\n"
+            "# two points\n"
+            " C         1.00000        2.00000        3.00000 # 1\n"
+            " C        -4.50000        0.00000     1000.00000 # 2\n");
+  std::remove(name);
 }
 
 TEST(sorting, ShellSortCasesAndIndex) {

@@ -171,6 +171,21 @@ TEST(ls_fitting, RecoversRotationAndShiftOfACopy) {
   }
 }
 
+TEST(ls_fitting, TinySetsStillGiveTheRotation) {
+  // At 0.01 of base size every adjugate column is far below 1e-6: the
+  // rotation must still come out, not the identity.
+  std::vector<xyz> a = sample_points();
+  const long n = static_cast<long>(a.size()) - 1;
+  for (long k = 1; k <= n; ++k) scalar_times_xyz(a[k], 0.01, a[k]);
+  std::mt19937 gen(6);
+  const rotmat R = random_rotation(gen);
+  std::vector<xyz> b(n + 1);
+  for (long k = 1; k <= n; ++k) oR_xyz({0, 1, 1, 1}, R, a[k], b[k]);
+  rotmat got;
+  EXPECT_NEAR(ls_fitting(a, b, n, nullptr, nullptr, &got), 0.0, 1e-8);
+  expect_rotmat(got, R, 1e-8);
+}
+
 TEST(ls_fitting, RmsdMatchesTheFittedCoordinates) {
   std::vector<xyz> a = sample_points(), b = a;
   std::mt19937 gen(9);
@@ -229,6 +244,44 @@ TEST(ls_fitting, DegenerateSetsGiveFiniteResults) {
     }
     EXPECT_NEAR(det_3x3(got), 1.0, 1e-9);
   }
+}
+
+TEST(ls_fitting, TooFewPairsLoggedOnlyWhenVerbose) {
+  const std::vector<xyz> a = sample_points();
+  const long saved = VERBOSITY;
+  {
+    test::log_capture log(true);
+    VERBOSITY = 9;
+    EXPECT_EQ(lsfit_rmsd(a, a, 2), -1.0);
+    EXPECT_EQ(log.text(), "ls_fitting(): too few atom pairs (2 < 3)\n");
+    EXPECT_EQ(log.prg_text(), "ls_fitting(): too few atom pairs (2 < 3)\n");
+    VERBOSITY = 1;
+    EXPECT_EQ(lsfit_rmsd(a, a, 1), -1.0);
+    EXPECT_EQ(log.text(), "ls_fitting(): too few atom pairs (2 < 3)\n");
+  }
+  VERBOSITY = saved;
+}
+
+TEST(ls_fitting, JacobiRouteAgreesWithQcp) {
+  std::vector<xyz> a = sample_points(), b(a.size());
+  const long n = static_cast<long>(a.size()) - 1;
+  std::mt19937 gen(31);
+  std::normal_distribution<double> noise(0.0, 0.2);
+  const rotmat R = random_rotation(gen);
+  for (long k = 1; k <= n; ++k) {
+    oR_xyz({0, 4, -4, 1}, R, a[k], b[k]);
+    for (long i = 1; i <= 3; ++i) b[k][i] += noise(gen);
+  }
+  rotmat r1, r2;
+  xyz o1, o2;
+  std::vector<xyz> f1, f2;
+  const double q = ls_fitting(a, b, n, &f1, &o1, &r1);
+  const double j = VASK_ls_fitting(a, b, n, &f2, &o2, &r2);
+  EXPECT_NEAR(q, j, 1e-9);
+  expect_rotmat(r1, r2, 1e-7);
+  expect_xyz(o1, o2, 1e-6);
+  expect_xyz(f1[n], f2[n], 1e-6);
+  EXPECT_EQ(VASK_ls_fitting(a, b, 2, nullptr, nullptr, nullptr), -1.0);
 }
 
 // ---------------------------------------------------------------------------
@@ -345,6 +398,19 @@ TEST(step_pars, TwistAndRiseAboutZ) {
   get_helical_pars(I, o1, R, o2, pars, mid, mid_org);
   expect_pars(pars, par_set{0, 0, 0, 3.4, 0, 0, 36}, 1e-10);
   expect_xyz(mid_org, {0, 0, 0, 1.7}, 1e-10);
+}
+
+TEST(step_pars, PureTranslationTakesTheStraightBranch) {
+  rotmat I;
+  identity_matrix(I);
+  par_set pars;
+  rotmat mid;
+  xyz mid_org;
+  get_step_pars(I, {}, I, {0, 1, 0, 3.4}, pars, mid, mid_org);
+  expect_pars(pars, par_set{0, 1, 0, 3.4, 0, 0, 0}, 1e-12);
+  get_helical_pars(I, {}, I, {0, 1, 0, 3.4}, pars, mid, mid_org);  // no twist: axis falls back to z
+  expect_pars(pars, par_set{0, -0.5, 0, 3.4, 0, 0, 0}, 1e-12);
+  expect_xyz(mid_org, {0, 0.5, 0, 1.7}, 1e-12);
 }
 
 TEST(step_pars, StepEqualsPairWithFramesSwapped) {
