@@ -1,18 +1,288 @@
-// Program entry, sub-command dispatch and run loops.
+// Program entry, sub-command dispatch, the option loop and the run loops.
 #include "driver/belqo-vask.hpp"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "driver/option.hpp"
+#include "driver/vask.hpp"
+#include "structure/atom.hpp"
+#include "structure/pdb.hpp"
+#include "interactions/project.hpp"
+#include "interactions/search.hpp"
+#include "interactions/triz.hpp"
+#include "modeling/analyze.hpp"
+#include "modeling/composite.hpp"
+#include "modeling/fiber.hpp"
+#include "modeling/mutation.hpp"
+#include "modeling/rebuild.hpp"
+#include "schematics/tasks.hpp"
 #include "support/cii.hpp"
+#include "support/common.hpp"
+#include "support/file.hpp"
+#include "support/slre.hpp"
+#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
 
+namespace {
+
+// Sub-command words, tested in this order against the first argument.
+struct subcommand {
+  const char* pattern;
+  subcommand_driver driver;
+};
+constexpr subcommand kSubcommands[] = {
+    {"^(triz|prot)", perform_triz_and_exit},
+    {"^(analy|belqo|ormo)", analyze_per_belqo_and_exit},
+    {"^(rebuild|recons)", rebuild_customized_models_and_exit},
+    {"^mutat", perform_mutations_and_exit},
+    {"^fib(er|re)", generate_fiber_models_and_exit},
+    {"^(search|query)", perform_search_and_exit},
+    {"^(task|misc|util)", run_utilities_and_exit},
+    {"^project", run_project_and_exit},
+    {"^(compo|comb|temp|model)", generate_composite_and_exit},
+};
+
+[[noreturn]] void usage_hint_and_exit(const char* module) {
+  runlog_msg("\ntype: '%s%s -h (or --help)' for further help\n", Gvars.program_name.c_str(),
+             module);
+  fatal("      '%s --citation' for preferred citation(s)\n", Gvars.program_name.c_str());
+}
+
+// Settings that depend on each other, once every option has been read.
+void fix_block_settings() {
+  auto& bf = Gvars.block_file;
+  const auto& c = Gvars.cartoon;
+  if (Gvars.ga_pair != 0) Gvars.summary = 6;
+  if (c[CTN_BEST_VIEW] || c[CTN_NA_ONLY]) bf[BLK_FACE] = bf[BLK_EDGE] = bf[BLK_EDGE_COLOR] = 1;
+  if ((bf[BLK_PAIR] || bf[BLK_CANONICAL] || bf[BLK_GTETRAD]) && !with_block_face_or_edge())
+    bf[BLK_FACE] = 1;
+  if ((c[CTN_BLOCK_FILE] || c[CTN_BLOCK_COLOR] || c[CTN_BLOCK_DEPTH]) && !opts_with_switch_set(bf))
+    bf[BLK_FACE] = 1;
+  if (opts_with_switch_set(bf) && !bf[BLK_EDGE] && !r3d_items()) bf[BLK_FACE] = 1;
+  if (!with_block_face_or_edge() && (bf[BLK_EQUAL] || bf[BLK_SLIM])) bf[BLK_FACE] = 1;
+  if ((r3d_global_frame() || Gvars.r3d_frame != 0) && !r3d_ref_frame()) bf[BLK_FRAME_WHOLE] = 1;
+  if (r3d_ref_frame()) {
+    if (bf[BLK_FRAME_WHOLE])
+      bf[BLK_FRAME_XY] = bf[BLK_FRAME_ORIGIN] = 1;
+    else if (bf[BLK_FRAME_XY])
+      bf[BLK_FRAME_ORIGIN] = 1;
+  }
+}
+
+}  // namespace
+
+subcommand_driver find_subcommand(const char* word) {
+  if (word == nullptr || word[0] == '-' || std::string_view(word).find('=') != std::string::npos)
+    return nullptr;
+  for (const auto& s : kSubcommands)
+    if (zor_ncmatch(word, s.pattern)) return s.driver;
+  return nullptr;
+}
+
+bool true_option(const char* s) { return zor_ncmatch(s, "^(on|1|yes|true)$"); }
+bool false_option(const char* s) { return zor_ncmatch(s, "^(off|0|no|false)$"); }
+
+long set_switch_default_true(const char* arg) {
+  if (std::string_view(arg).find('=') == std::string_view::npos) return 1;
+  return false_option(get_strvalue(arg, false).c_str()) ? 0 : 1;
+}
+
+long set_switch_default_false(const char* arg) {
+  if (std::string_view(arg).find('=') == std::string_view::npos) return 0;
+  return true_option(get_strvalue(arg, false).c_str()) ? 1 : 0;
+}
+
+long set_long_019(const char* arg) {
+  if (set_switch_default_true(arg) == 0) return 0;
+  if (with_optional_endEqual(arg)) return 1;
+  long v = cvt2long(get_strvalue(arg, false));
+  return v < 2 ? v : 9;
+}
+
+void add_one_lval(Seq<long>& seq, long x) { Seq_addhi(seq, x); }
+
+std::string get_atom_pair(const atom& a1, const atom& a2) {
+  return trimmed(a1.element) + ":" + trimmed(a2.element);
+}
+
+bool mmcif_input() { return Gvars.input_format == 2; }
+bool mmcif_output() { return Gvars.output_format == 2; }
+bool with_ebi_idstr() { return Gvars.idstr == 5 || Gvars.idstr == 6; }
+bool with_pymol_idstr() { return Gvars.idstr == 7 || Gvars.idstr == 8; }
+
+int check_input(const char* arg, std::string& in) {
+  if (zor_ncmatch(arg, "^-?-?i=") ||
+      (zor_ncmatch(arg, "^-?-?input.*=") && !zor_ncmatch(arg, "i(nput)?[-_]?list="))) {
+    in = get_strvalue(arg, true);
+    return 1;
+  }
+  return 0;
+}
+
+int check_output(const char* arg, std::string& out) {
+  if (zor_ncmatch(arg, "^--?o=?$")) {
+    out = "stdout";
+    return 1;
+  }
+  if (zor_ncmatch(arg, "^-?-?o=") || zor_ncmatch(arg, "^-?-?output.*=")) {
+    out = get_strvalue(arg, true);
+    return 1;
+  }
+  return 0;
+}
+
+int check_input_output(const char* arg, std::string& in, std::string& out) {
+  return check_input(arg, in) || check_output(arg, out);
+}
+
+int check_inplist(const char* arg, std::string& list) {
+  if (zor_ncmatch(arg, "^-?-?i(nput)?[-_]?list=")) {
+    list = get_strvalue(arg, true);
+    return 1;
+  }
+  return 0;
+}
+
+bool specified_file_not_exist(const std::string& name) {
+  return !name.empty() && !exist_file(name);
+}
+
+void check_required_file(const std::string& name, const char* hint) {
+  if (name.empty()) {
+    runlog_msg("missing required option: %s\n", hint);
+    say_good_bye();
+  }
+  if (!exist_file(name)) fatal("required file <%s> does not exist!\n", name.c_str());
+}
+
+void with_sound() {
+  // the bell goes to the run log: standard output carries only the report
+  runlog_msg("\a");
+}
+
+void say_good_bye() {
+  with_sound();
+  good_bye_after_bell();
+}
+
+void good_bye_after_bell() {
+  const run_counters& c = Gvars.counts;
+  if (c.analyze) module_analyze_help_exit(1);
+  if (c.rebuild) module_rebuild_help_exit(1);
+  if (c.mutate) module_mutate_help_exit(1);
+  if (c.fiber) module_fiber_help_exit(1);
+  if (c.triz) usage_hint_and_exit(" triz");
+  if (c.search) module_search_help_exit(1);
+  if (c.task) module_tasks_help_exit(1);
+  if (c.composite) module_composite_help_exit(1);
+  usage_hint_and_exit("");
+}
+
+void display_unrecognized_option(const char* arg) {
+  runlog_msg("unrecognized option: <%s>\n", arg);
+  good_bye_after_bell();
+}
+
+void check_nmr_with_get_hbond() {
+  if (Gvars.model_mode == 2 && opts_with_switch_set(Gvars.get_hbond)) {
+    runlog_msg("[i] ignore the --nmr option when --get-hbond is specified\n");
+    runlog_msg("    try --nmr with --json to extract H-bonding information\n");
+    Gvars.model_mode = 1;
+  }
+}
+
+void check_json_extension(const std::string& out) {
+  if (Gvars.json != 0 && !is_pseudo_file(out) && !zor_ncmatch(out, "\\.json$"))
+    runlog_msg("[i] JSON output should end with the .json extension\n");
+}
+
+void book_keeping(int argc, int i, const char* arg) {
+  if (argc > i) {
+    runlog_msg("options must be set in -var[=val] format [%s]\n", arg != nullptr ? arg : "");
+    say_good_bye();
+  }
+  constexpr double kHbondDistDefault = 4.0;
+  const char* env = std::getenv("VASK_HBOND_CUTOFF");
+  if (env != nullptr && is_approx(Gvars.hbond_dist, kHbondDistDefault)) {
+    double v = 0;
+    if (std::sscanf(env, "%lf", &v) == 1 && v >= 2.6 && v <= 6.0)
+      Gvars.hbond_dist = v;
+    else
+      runlog_msg("[i] invalid setting of VASK_HBOND_CUTOFF=%s", env);
+    runlog_msg("[i] H-bond cutoff set to: %.2f\n", Gvars.hbond_dist);
+  }
+  if (Gvars.hbond_dist > Gvars.hbond_good) Gvars.hbond_good = Gvars.hbond_dist;
+  if (Gvars.torsion_file || Gvars.pair_only) Gvars.parts = 1;
+  if (Gvars.pair_vd > Gvars.network_vdist) Gvars.network_vdist = Gvars.pair_vd;
+  if (Gvars.model_mode == 2) Gvars.auxfiles = 0;
+  if (VERBOSITY > 1) Gvars.experimental = 1;
+  open_log_streams();
+}
+
+int run_structures(const run_descriptor& run) {
+  // The per-structure pipeline over a list of files (loop A) or the models of
+  // an ensemble (loop C) goes here; below is loop B, a single file.
+  Gvars.counts.single_file = 1;
+  runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
+  struct_mol mol;
+  read_pdb(run.input, mol);
+  delete_common_files();
+  FILE* fp = open_file(run.output, "w");
+  do_vask_per_structure(run, mol, fp);
+  free_struct_mol(mol);
+  close_file(fp);
+  return 0;
+}
+
 int vask_main(int argc, char* argv[]) {
   set_globals(argc > 0 ? argv[0] : "belqo-vask");
   Gvars.help_mode = 1;
-  return 0;
+  say_good_bye_handler = say_good_bye;
+
+  if (argc > 1) {
+    if (subcommand_driver driver = find_subcommand(argv[1])) driver(argc, argv);
+  }
+
+  run_descriptor run;
+  for (int k = 1; k < argc; ++k) {
+    const char* arg = argv[k];
+    if (check_input_output(arg, run.input, run.output)) continue;
+    if (check_inplist(arg, run.list)) continue;
+    if (check_common_options(arg)) continue;
+    if (zor_ncmatch(arg, "^-?-?ter")) {
+      run.tertiary = with_optional_endEqual(arg) ? 50.0 : get_dvalue(arg, 0.0, 300.0);
+      continue;
+    }
+    display_unrecognized_option(arg);
+  }
+  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+
+  if (Gvars.cleanup > 0) {
+    delete_common_files();
+    remove_file("vask-prog.log");
+    runlog_msg("done with cleaning up files.\n");
+    end_run(0);
+  }
+  if (!run.list.empty()) {
+    check_required_file(run.list, "must specify --ilist=List-of-files");
+    Gvars.auxfiles = 0;
+  } else {
+    check_required_file(run.input, "must specify -i=PDBFile/mmCIF");
+  }
+
+  fix_block_settings();
+  if (cartoon_opts_with_switch_set(Gvars.cartoon) && !is_pseudo_file(run.output) &&
+      !zor_ncmatch(run.output, "\\.pml$"))
+    fatal("[e] PyMOL script must end with the .pml extension\n");
+
+  check_nmr_with_get_hbond();
+  check_json_extension(run.output);
+  reset_periodic_table();  // element options in force
+  return run_structures(run);
 }
 
 int run_main(int argc, char* argv[]) {

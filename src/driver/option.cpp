@@ -2,12 +2,11 @@
 #include "driver/option.hpp"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "support/cii.hpp"
+#include "support/file.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -21,11 +20,36 @@ bool runlog_owned = false;
 bool prglog_owned = false;
 }  // namespace
 
-bool any_switch(const switch_set& s) {
+bool opts_with_switch_set(const switch_set& s) {
   for (char c : s)
     if (c != 0) return true;
   return false;
 }
+
+bool cartoon_opts_with_switch_set(const switch_set& s) {
+  for (size_t i = 3; i < s.size(); ++i)
+    if (s[i] != 0) return true;
+  return false;
+}
+
+bool with_block_face_or_edge() {
+  return Gvars.block_file[BLK_FACE] || Gvars.block_file[BLK_EDGE];
+}
+bool r3d_fill_base() {
+  return Gvars.block_file[BLK_FILL_UPPER] || Gvars.block_file[BLK_FILL_LOWER];
+}
+bool r3d_fill_sugar() { return Gvars.block_file[BLK_SUGAR]; }
+bool r3d_hbond() { return Gvars.block_file[BLK_HBOND]; }
+bool r3d_global_frame() {
+  return Gvars.block_file[BLK_GLOBAL_FRAME] || Gvars.block_file[BLK_GLOBAL_FRAME_ONLY];
+}
+bool r3d_ref_frame() {
+  const auto& bf = Gvars.block_file;
+  return bf[BLK_FRAME_ORIGIN] || bf[BLK_FRAME_XY] || bf[BLK_FRAME_WHOLE];
+}
+bool r3d_items() { return r3d_fill_base() || r3d_fill_sugar() || r3d_hbond() || r3d_ref_frame(); }
+
+void set_identity_frame(frame& f) { f = frame{}; }
 
 bool chain_selection::selects(std::string_view chain_id) const {
   if (all) return true;
@@ -128,15 +152,11 @@ void open_log_streams() {
   auto open_one = [](const std::string& name, bool& owned) -> FILE* {
     owned = false;
     if (VERBOSITY == -1 || name.empty()) return nullptr;
-    if (name == "stderr") return stderr;
-    if (name == "stdout") return stdout;
-    FILE* fp = std::fopen(name.c_str(), "w");
-    if (fp == nullptr) fatal("open_file <%s> failed: %s\n", name.c_str(), std::strerror(errno));
-    owned = true;
+    FILE* fp = open_file(name, "w");  // "stderr" and "stdout" are the streams themselves
+    owned = !is_pseudo_file(name);
     return fp;
   };
-  FILE* run = open_one(Gvars.runlog_name, runlog_owned);
-  RUNLOG = run;
+  RUNLOG = open_one(Gvars.runlog_name, runlog_owned);
   PRGLOG = open_one(Gvars.prglog_name, prglog_owned);
 }
 
@@ -164,8 +184,8 @@ void clean_globals() {
 
   if (RUNLOG != nullptr) std::fflush(RUNLOG);
   if (PRGLOG != nullptr) std::fflush(PRGLOG);
-  if (runlog_owned && RUNLOG != nullptr) std::fclose(RUNLOG);
-  if (prglog_owned && PRGLOG != nullptr) std::fclose(PRGLOG);
+  if (runlog_owned) close_file(RUNLOG);
+  if (prglog_owned) close_file(PRGLOG);
   if (runlog_owned) RUNLOG = nullptr;
   if (prglog_owned) PRGLOG = nullptr;
   runlog_owned = prglog_owned = false;

@@ -21,7 +21,8 @@ namespace vask {
 // 128 on/off flags numbered from 0 (block-file, cartoon, loop, G4, get-hbond,
 // alc/mol and select switches); a set counts as on when any flag is non-zero.
 using switch_set = std::array<char, 128>;
-bool any_switch(const switch_set& s);
+bool opts_with_switch_set(const switch_set& s);          // any of flags 0..127
+bool cartoon_opts_with_switch_set(const switch_set& s);  // any of flags 3..127
 
 // One colour: red, green, blue in [0, 1]; -1 = not set.
 using rgb_t = std::array<double, 3>;
@@ -444,5 +445,63 @@ void clean_globals();
 // Appends " --format=mmcif", " --format-output=mmcif" and " --json" to the
 // command echo as the settings require.
 void collect_global_options(std::string& command);
+
+// ---------------------------------------------------------------------------
+// Block-file switch queries (Gvars.block_file).
+bool with_block_face_or_edge();
+bool r3d_fill_base();     // fill upper or lower side
+bool r3d_fill_sugar();
+bool r3d_hbond();
+bool r3d_global_frame();  // global frame, or global frame only
+bool r3d_ref_frame();     // frame origin, x-y or whole frame
+bool r3d_items();         // any fill, sugar, H-bond or frame item
+
+// ---------------------------------------------------------------------------
+// The common option parser: 1 when the word is one of the shared options and
+// has been applied to Gvars, 0 when it is not (nothing changed). Help,
+// version and citation end the run; a bad value ends it through fatal().
+int check_common_options(const char* arg);
+
+// ---------------------------------------------------------------------------
+// Help, version and citation: each prints its text and ends the run with 0.
+[[noreturn]] void display_helpfile();
+[[noreturn]] void display_helpfile_from_disk();
+[[noreturn]] void exit_normal(const std::string& text);  // framed by lines of 66 '*'
+[[noreturn]] void show_citation();
+bool asking_help(const char* word);
+bool asking_version(const char* word);
+
+// ---------------------------------------------------------------------------
+// Option-value derivations; each takes the whole option word.
+void set_verbosity_level(const char* option);               // VERBOSITY
+void derive_logfile(const char* option, std::string& dest);  // "" for an off word
+void derive_prefix(const char* option);
+long derive_idstr(const char* option);
+long derive_helical_axis_setting(const char* option);
+long derive_single_strand_setting(const char* option);
+void derive_list_residues(const char* option);
+void derive_list_chains(const char* option);
+void get_selModels(const char* option);  // Gvars.selected_models
+void derive_frame_aa_setting(const char* option);
+void derive_view_rotation(const char* option);
+void derive_view_pos_frame(const char* option);
+frame derive_view_mat_frame(const char* option);
+long extract_first_CHAR_with_dft(const char* option, const char* set, long dft);
+long extract_separator_option(const char* option, const char* set, long dft);
+
+// Largest model number an ensemble holds: the expansion of --nmr ranges stops there.
+inline constexpr long MAX_MODEL_NUMBER = 99999;
+
+// ---------------------------------------------------------------------------
+// Block colours, block and cartoon options, pair criteria.
+void set_block_color_by_rgb(const std::string& term, double r, double g, double b);
+void derive_block_color(const char* option);
+void derive_block_file(const char* option);
+void derive_cartoon_block_option(const char* option);
+void check_block_config(const char* option);
+void set_pair_criteria(const char* option);
+
+// Frame helpers for the view options.
+void set_identity_frame(frame& f);
 
 }  // namespace vask

@@ -10,7 +10,6 @@ const Except_T Assert_Failed{"Assertion failed"};
 const Except_T Mem_Failed{"Allocation Failed"};
 const Except_T Fmt_Overflow{"Formatting Overflow"};
 
-namespace {
 std::string vformat(const char* fmt, va_list ap) {
   va_list ap2;
   va_copy(ap2, ap);
@@ -22,7 +21,6 @@ std::string vformat(const char* fmt, va_list ap) {
   s.resize(static_cast<size_t>(n));
   return s;
 }
-}  // namespace
 
 void fatal(const char* fmt, ...) {
   va_list ap;
@@ -51,7 +49,9 @@ std::string except_report(const Except_T* e, const char* file, int line) {
   if (file != nullptr && *file != '\0' && line >= 1) {
     s += " raised at [";
     s += file;
-    s += ":" + std::to_string(line) + "]\n";
+    s += ':';
+    s += std::to_string(line);
+    s += "]\n";
   }
   s += "aborting...\n";
   return s;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+
 #include "test_util.hpp"
 
 namespace vask {
@@ -35,6 +38,56 @@ TEST(VASK_ASSERT, FailureNamesThisFile) {
   std::string msg = test::fatal_message([] { VASK_ASSERT(1 + 1 == 3); });
   EXPECT_NE(msg.find("'Assertion failed' raised at [cii_test.cpp:"), std::string::npos) << msg;
   EXPECT_EQ(test::fatal_message([] { VASK_ASSERT(true); }), "<no fatal>");
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST(Seq, GrowsByDoublingAndKeepsOrder) {
+  Seq<long> s = Seq_new<long>(0);
+  EXPECT_EQ(s.capacity, 16);
+  for (long i = 0; i < 17; ++i) Seq_addhi(s, i);
+  EXPECT_EQ(s.capacity, 32);
+  EXPECT_EQ(Seq_length(s), 17);
+  for (long i = 0; i < 17; ++i) EXPECT_EQ(Seq_get(s, i), i);
+  Seq_free(s);
+  EXPECT_EQ(s.capacity, 0);
+}
+
+TEST(Seq, WrappedSequenceKeepsOrderWhenGrown) {
+  Seq<long> s = Seq_new<long>(0);
+  Seq_addlo(s, 100);
+  EXPECT_EQ(s.head, 15);
+  EXPECT_EQ(s.slots[15], 100);
+  Seq_addhi(s, 101);
+  EXPECT_EQ(s.slots[0], 101);
+  for (long i = 1; i <= 14; ++i) Seq_addlo(s, 100 - i);  // full: 86..101 wrapped round the end
+  Seq_addhi(s, 102);                                     // grows with head > 0
+  EXPECT_EQ(s.capacity, 32);
+  for (long i = 0; i < Seq_length(s); ++i) EXPECT_EQ(Seq_get(s, i), 86 + i);
+  EXPECT_EQ(Seq_remlo(s), 86);
+  EXPECT_EQ(Seq_remhi(s), 102);
+  EXPECT_EQ(Seq_put(s, 0, 7L), 87);
+  EXPECT_EQ(Seq_get(s, 0), 7);
+}
+
+TEST(Seq, MisuseFailsTheAssertion) {
+  Seq<long> s = Seq_new<long>(4);
+  Seq_addhi(s, 1);
+  for (auto f : {std::function<void()>([&] { Seq_get(s, 1); }),
+                 std::function<void()>([&] { Seq_remhi(s), Seq_remhi(s); }),
+                 std::function<void()>([] { Seq_new<long>(-1); })}) {
+    std::string msg = test::fatal_message(f);
+    EXPECT_EQ(msg.substr(0, 38), "Uncaught exception 'Assertion failed' ");
+  }
+}
+
+TEST(Arith, MinimaAndMaximaWithNaN) {
+  EXPECT_EQ(Arith_min(-1, 2), -1);
+  EXPECT_EQ(Arith_lmax(-1, 2), 2);
+  EXPECT_EQ(Arith_dmin(1.0, std::nan("")), 1.0);
+  EXPECT_TRUE(std::isnan(Arith_dmax(1.0, std::nan(""))));
 }
 
 }  // namespace vask

@@ -1,0 +1,919 @@
+// The common option parser: one command-line word at a time, tested against
+// the option patterns in a fixed order; the first test that matches decides.
+// Four groups (sequence, block, cartoon, H-bond) test a prefix first and let
+// the word fall through when none of their members matches. Sub-word tests
+// inside a group see the whole word, key and value together.
+#include <cstring>
+#include <string>
+
+#include "driver/belqo-vask.hpp"
+#include "driver/option.hpp"
+#include "structure/base.hpp"
+#include "structure/chain.hpp"
+#include "structure/residue.hpp"
+#include "support/cii.hpp"
+#include "support/file.hpp"
+#include "support/slre.hpp"
+#include "support/string.hpp"
+#include "support/utility.hpp"
+
+namespace vask {
+
+namespace {
+
+// The frame option is read by the structure routines, which are not in the
+// build yet.
+void not_available_yet(const char* arg) {
+  runlog_msg("[w] option '%s' is not available yet -- ignored\n", arg);
+}
+
+const char* g_arg = nullptr;  // the word under test
+
+bool M(const char* pattern) { return zor_ncmatch(g_arg, pattern); }
+long sw() { return set_switch_default_true(g_arg); }
+double dv(double lo, double hi) { return get_dvalue(g_arg, lo, hi); }
+long lv(long lo, long hi) { return get_lvalue(g_arg, lo, hi); }
+double dv_bare(double bare, double lo, double hi) {
+  return with_optional_endEqual(g_arg) ? bare : get_dvalue(g_arg, lo, hi);
+}
+long lv_bare(long bare, long lo, long hi) {
+  return with_optional_endEqual(g_arg) ? bare : get_lvalue(g_arg, lo, hi);
+}
+std::string sv(bool expand_home) { return get_strvalue(g_arg, expand_home); }
+bool has_value() { return !with_optional_endEqual(g_arg); }
+void set(switch_set& s, std::initializer_list<int> flags) {
+  for (int f : flags) s[static_cast<size_t>(f)] = 1;
+}
+
+// 1: sequence options; 0: not one of them (falls through).
+int sequence_group() {
+  if (M("down|low"))
+    Gvars.seq_lower = sw();
+  else if (M("rna"))
+    Gvars.seq_rna = sw();
+  else if (M("fasta[-_]?wid"))
+    Gvars.fasta_width = lv_bare(72, -1, 120);
+  else if (M("r(ev)?(erse)?[-_]?c(omp)?"))
+    Gvars.seq_revcomp = sw();
+  else if (M("scan"))
+    Gvars.seq_scan = sw();
+  else
+    return 0;
+  return 1;
+}
+
+int block_group() {
+  if (M("^-?-?block?[-_]?view")) {
+    if (sw() == 1) derive_cartoon_block_option(g_arg);
+    Gvars.cartoon[CTN_BEST_VIEW] = 1;
+  } else if (M("^-?-?block?[-_]?config")) {
+    check_block_config(g_arg);
+  } else if (M("^-?-?block?[-_]?(depth|thick|z)")) {
+    if (M("thin|light|narrow|less"))
+      Gvars.block_depth = 0.2;
+    else if (M("thick|bulky|wide|more"))
+      Gvars.block_depth = 0.8;
+    else
+      Gvars.block_depth = dv_bare(0.5, 0.0, 3.6);
+    Gvars.cartoon[CTN_BLOCK_DEPTH] = 1;
+  } else if (M("^-?-?block?[-_]?(pml|cmd|com|scr)[-_]?file")) {
+    Gvars.pml_file = sv(true);
+  } else if (M("^-?-?block?[-_]?(pml|cmd|com|scr)")) {
+    Gvars.block_cmd = sv(false);
+  } else if (M("^-?-?block?[-_]?colou?r")) {
+    derive_block_color(g_arg);
+  } else if (M("^-?-?block?[-_]?(file|option|style)")) {
+    derive_block_file(g_arg);
+  } else {
+    return 0;
+  }
+  return 1;
+}
+
+int cartoon_group() {
+  if (M("^-?-?(cartoon|pymol)[-_]?image"))
+    Gvars.cartoon_image = sv(true);
+  else if (M("(aa|protein)[-_]?color"))
+    Gvars.protein_color = sv(false);
+  else if (M("(aa|protein)[-_]?transp"))
+    Gvars.protein_transp = dv_bare(0.6, 0.0, 1.0);
+  else if (M("^-?-?(cartoon|pymol)[-_]?color"))
+    Gvars.cartoon_color = sv(false);
+  else if (M("^-?-?(cartoon|pymol)[-_]?transp"))
+    Gvars.cartoon_transp = dv_bare(0.6, 0.0, 1.0);
+  else if (M("^-?-?(cartoon|pymol)[-_]?block")) {
+    if (sw() == 1) derive_cartoon_block_option(g_arg);
+  } else if (M("(pml|cmd|com|scr)[-_]?file"))
+    Gvars.pml_file = sv(true);
+  else if (M("^-?-?(cartoon|pymol)[-_]?(pml|cmd|com|scr)"))
+    Gvars.block_cmd = sv(false);
+  else
+    return 0;
+  return 1;
+}
+
+int hbond_group() {
+  // "hbond2hbond" holds "d2": its test must come before the distance test
+  if (M("hbond2hbond[-_]?angle"))
+    Gvars.hbond2hbond_angle = dv(30.0, 90.0);
+  else if (M("d1|low"))
+    Gvars.hbond_d1 = dv(1.5, 3.0);
+  else if (M("d2|dist|high|upper|cut|thr"))
+    Gvars.hbond_dist = dv(2.6, 6.0);
+  else if (M("vd"))
+    Gvars.hbond_vd = dv(0.0, 4.0);
+  else if (M("angle"))
+    Gvars.hbond_angle = dv(30.0, 180.0);
+  else if (M("good"))
+    Gvars.hbond_good = dv(2.6, 3.8);
+  else if (M("string"))
+    Gvars.hbond_string = sw();
+  else
+    return 0;
+  return 1;
+}
+
+void pair_option() {
+  if (!M("list")) {
+    if (M("dist|cut|thr")) {
+      Gvars.pair_dist = dv(0.0, 512.0);
+    } else if (M("vd")) {
+      Gvars.pair_vd = dv(0.0, 4.0);
+    } else if (M("angle")) {
+      Gvars.pair_angle = dv(0.0, 90.0);
+    } else if (M("h[-_]?bond")) {
+      long code = 0;
+      if (sw() != 0) {
+        bool over = M("over"), base = M("base");
+        code = over && base ? 3 : base ? 2 : over ? 1 : 0;
+      }
+      Gvars.pair_hbond = code;
+    } else if (M("net(work)?")) {
+      Gvars.pair_network = sw();
+    } else if (M("cross")) {
+      Gvars.pair_cross = sw();
+    } else if (M("file|info|only")) {
+      Gvars.pair_only = set_long_019(g_arg);
+    } else if (M("crit(eria)?")) {
+      set_pair_criteria(g_arg);
+    } else {
+      runlog_msg("[i] take %s as --pair-only\n", g_arg);
+      Gvars.pair_only = 1;
+    }
+    return;
+  }
+  if (!has_value()) {
+    Gvars.pair_list_type = 4;
+    return;
+  }
+  if (M("^-?-?pair[s]?[-_]?list[-_]?type")) {
+    std::string v = sv(false);
+    Gvars.pair_list_type = zor_ncmatch(v, "WC|PAIR")      ? 1
+                           : zor_ncmatch(v, "CANON|WOBBLE") ? 2
+                           : zor_ncmatch(v, "BEST")         ? 3
+                                                            : 4;
+  } else if (M("^-?-?pair[s]?[-_]?list[-_]?(ONE|WHOLE|UNIT)")) {
+    Gvars.pair_list_one = 1;
+  } else if (M("^-?-?pair[s]?[-_]?list[-_]?inp")) {
+    Gvars.pair_list_inp = sv(true);
+  } else if (M("^-?-?pair[s]?[-_]?list[-_]?out")) {
+    Gvars.pair_list_out = sv(true);
+  }
+  if (!Gvars.pair_list_inp.empty())
+    fail_nonexist_file(Gvars.pair_list_inp);
+  else if (Gvars.pair_list_type == 0)
+    Gvars.pair_list_type = 4;
+}
+
+void parts_option() {
+  if (M("all|every")) {
+    Gvars.parts = 31;
+    return;
+  }
+  long parts = derive_non_nt_parts(g_arg);
+  if (M("dna|rna|nuc|nts")) parts += 1;
+  if (parts == 0) {
+    runlog_msg("[i] '%s' ---> taken as to include only nucleotides\n", g_arg);
+    parts = 1;
+  }
+  Gvars.parts = parts;
+}
+
+long frame_list_bits() {
+  const char* kSide = "aa|amino|side|chain";
+  if (M("base+pair") || M("base[-_]?(and|plus)[-_]?pair")) return M(kSide) ? 7 : 3;
+  long bits = M("pair|bp|best") ? 2 : 0;
+  if (M("base") && !M("base[-_]?pair")) bits += 1;
+  if (M(kSide))
+    bits += 4;
+  else if (bits == 0)
+    bits = 1;
+  return bits;
+}
+
+long r3d_frame_bits() {
+  if (!has_value()) return 1;
+  long bits = 0;
+  if (M("base")) bits += 1;
+  if (M("pair|bp|best")) bits += 2;
+  if (M("G[-_]?(4|QUA|TET)")) bits += 4;
+  if (M("middle")) {
+    if (M("helix")) {
+      bits += 8;
+      if (M("stem")) bits += 16;
+    } else if (M("stem")) {
+      bits += 16;
+    } else {
+      bits += 8;
+    }
+  }
+  bool global = M("global");
+  if (global) bits += 32;
+  if (bits == 0 && !global) bits = 1;
+  return bits;
+}
+
+long view_code() {
+  if (!has_value()) {
+    runlog_msg("[i] take option '%s' as default '--view=nt'\n", g_arg);
+    return 1;
+  }
+  std::string v = sv(false);
+  bool protein = zor_ncmatch(v, "protein|peptide|amino");
+  bool all = zor_ncmatch(v, "all|every|whole|\\*");
+  return protein && all ? 7 : all ? 5 : protein ? 3 : 1;
+}
+
+void get_hbond_option() {
+  if (sw() == 0) return;
+  auto& h = Gvars.get_hbond;
+  if (M("res(idue)?[-_]?label")) h[12] = 1;
+  if (M("hb[-_]?label")) h[13] = 1;
+  if (M("labels")) set(h, {12, 13});
+  if (M("jmol")) {
+    h[6] = 1;
+  } else if (M("pymol")) {
+    h[7] = 1;
+    if (M("ray|png")) h[8] = 1;
+    if (M("convert|run")) set(h, {8, 9});
+    if (M("open|display")) set(h, {8, 9, 10});
+    if (M("pse|session")) h[11] = 1;
+  }
+  bool before = opts_with_switch_set(h);
+  if (M("dna|rna|nuc|nts")) h[1] = 1;
+  if (M("protein|peptide|amino")) h[2] = 1;
+  if (M("complex|interface")) h[3] = 1;
+  if (h[1] && h[2]) h[3] = 1;
+  if (M("water|h2o")) h[4] = 1;
+  if (M("no[nt]?[-_]?(water|h2o)")) h[0] = 1;
+  if (M("all|every|whole|\\*")) h[5] = 1;
+  if (!opts_with_switch_set(h) || before) h[1] = 1;
+}
+
+long stacked_nts_bits() {
+  if (sw() == 0) return 0;
+  long bits = 1;
+  if (M("stem")) bits = M("none|exclude") ? 65 : 3;
+  if (M("reuse|separate")) bits |= 4;
+  if (M("long|large")) bits |= 8;
+  if (M("break|unlink")) bits |= 16;
+  if (M("raw")) bits |= 32;
+  if (M("all|every|whole|\\*")) bits |= 94;
+  return bits;
+}
+
+void alc_mol_option() {
+  if (sw() == 0) return;
+  auto& a = Gvars.alc_mol;
+  if (M("atom")) a[0] = 1;
+  if (M("base|block")) a[1] = 1;
+  if (M("EQUAL|MEAN|AVERAGE|SAME")) set(a, {6, 1});
+  if (M("SLIM|THIN|LEAN|NARROW")) set(a, {7, 1});
+  if (M("thin|light|narrow|less"))
+    Gvars.block_depth = 0.2;
+  else if (M("thick|bulky|wide|more"))
+    Gvars.block_depth = 0.8;
+  if (M("wc|pair")) a[2] = 1;
+  if (M("conn|link")) set(a, {2, 3});
+  if (M("canon|wobble")) set(a, {4, 2});
+  if (M("G[-_]?(4|QUA|TET)")) a[5] = 1;
+  if (M("glob|axis")) a[12] = 1;
+  if (M("stand|refer|frame")) a[8] = 1;
+  if (M("plane")) a[9] = 1;
+  if (M("mdl|mol")) a[10] = 1;
+  if (M("v3|30")) set(a, {10, 11});
+  if (M("carbon")) a[13] = 1;
+  if (M("all|every|whole|\\*")) set(a, {8, 1, 12});
+  if (!opts_with_switch_set(a)) a[1] = 1;
+}
+
+long info_list_bits() {
+  bool ato = M("ato"), res = M("res");
+  long bits = ato && res ? 3 : res ? 2 : ato ? 1 : 0;
+  if (M("cha")) {
+    bits += 4;
+    if (M("fra")) bits += 8;
+  } else if (M("fra")) {
+    bits += 8;
+  } else if (bits == 0) {
+    bits = 2;
+  }
+  return bits;
+}
+
+void select_option() {
+  if (M("[-_]?chain")) {
+    Gvars.select_chain = sv(false);
+  } else if (M("[-_]?(frag|resi)")) {
+    Gvars.select_frag = sv(false);
+  } else if (M("[-_]?atom")) {
+    Gvars.select_atom = sv(false);
+  } else if (M("[-_]?(coor|xyz)")) {
+    long code = M("at") ? 1 : 0;
+    if (M("he")) {
+      code += 2;
+      if (M("both|all")) code = 3;
+    } else if (M("both|all")) {
+      code = 3;
+    } else if (code == 0) {
+      code = 1;
+    }
+    Gvars.select_xyz = code;
+  } else if (M("[-_]?model")) {
+    Gvars.select_model = lv(0, LONG_MAX - 1);
+  } else {
+    if (sw() == 0) return;
+    auto& s = Gvars.select;
+    if (M("all|every|whole|\\*")) s[0] = 1;
+    if (M("nt|nuc")) s[1] = 1;
+    if (M("dna")) s[2] = 1;
+    if (M("rna")) s[3] = 1;
+    if (M("base[-_]?only"))
+      s[4] = 1;
+    else if (M("base"))
+      s[5] = 1;
+    if (M("sugar")) s[6] = 1;
+    if (M("po2|phos")) s[7] = 1;
+    if (M("protein|peptide|amino")) s[8] = 1;
+    if (M("backbone")) s[9] = 1;
+    if (M("water|h2o")) s[10] = 1;
+    if (M("metal|cation")) s[11] = 1;
+    if (M("ligand")) s[12] = 1;
+    if (M("(remove|delete)[-_]?(water|h2o)")) Gvars.delete_water = 1;
+    if (M("(remove|delete)[-_]?h")) Gvars.delete_h = 1;
+    if (M("compl|reverse")) Gvars.reverse_select = 1;
+    if (M("re[-_]?num")) {
+      Gvars.renum_atom = 1;
+      return;
+    }
+    if (!opts_with_switch_set(s)) s[0] = 1;
+  }
+}
+
+void json_option() {
+  if (sw() == 0) {
+    Gvars.json = 0;
+    return;
+  }
+  const char* kWithObject = "(with|has|have)[-_]?(obj|str|id)";
+  if (M("ebi|bgsu|fr3d|rna3d|unit") || M("jmol|jsmol"))
+    Gvars.idstr = M(kWithObject) ? 5 : 6;
+  else if (M("pymol"))
+    Gvars.idstr = M(kWithObject) ? 7 : 8;
+  long mode = M("array") ? 5 : M("object") ? 3 : 9;
+  if (M("ct|connect|table") || Gvars.idstr == 5 || Gvars.idstr == 6) mode += 16;
+  Gvars.json = mode;
+}
+
+void altloc_option() {
+  std::string v = upper_copy(sv(false)).substr(0, 31);
+  if (v.find(' ') == std::string::npos) v += ' ';
+  Gvars.altlocs = v;
+}
+
+void models_option() {
+  if (!has_value())
+    Gvars.model_mode = 1;
+  else if (M("nmr|md|ensemble"))
+    Gvars.model_mode = 2;
+  else if (M("all|every|whole|\\*"))
+    Gvars.model_mode = 4;
+  else if (M("cross"))
+    Gvars.model_mode = 8;
+  else
+    Gvars.model_mode = 1;
+}
+
+long stems_code() {
+  if (M("geo")) return 3;
+  if (M("wc|pair")) return 2;
+  if (M("ga|ag")) return 4;
+  if (M("name")) return 5;
+  if (M("sa|ger")) return 6;
+  if (M("all|every|whole|\\*")) return 7;
+  return 1;
+}
+
+long sqlite_code() {
+  long code = 1;
+  if (M("schema")) {
+    code = 3;
+    runlog_msg("[i] SQLite data plus schema\n");
+  }
+  if (M("po4")) code += 4;
+  return code;
+}
+
+void g4_option() {
+  auto& g = Gvars.g4;
+  if (M("no(t|ne)?[-_]?(in)?[-_]?(helix|duplex)")) g[0] = 0;
+  if (M("heli")) g[1] = 1;
+  if (M("stem")) g[2] = 1;
+  if (M("full")) set(g, {3, 2});
+  if (M("both")) set(g, {1, 2});
+  if (M("tetrad|layer")) g[4] = 1;
+  if (M("curves")) g[M("curves[-_]?(G4)?[-_]?helix") ? 5 : 6] = 1;
+  if (M("base|origin")) g[7] = 1;
+  if (M("c1")) g[8] = 1;
+  if (M("metal")) g[9] = 1;
+  if (M("list")) g[10] = 1;
+  if (M("stack")) g[11] = 1;
+  if (M("pymol|select")) g[12] = 1;
+  if (M("block")) g[13] = 1;
+  if (M("hor|lat|level|flat")) g[14] = 1;
+  if (M("onz")) g[15] = 1;
+  if (M("frame|area")) g[16] = 1;
+}
+
+void uturn_option() {
+  constexpr const char* kLetters = "ACGTUPRYSWKMBDHVN";
+  if (M("cutoff")) {
+    Gvars.uturn_cutoff = dv_bare(90.0, 0.0, 100.0);
+    if (Gvars.uturn == 0) Gvars.uturn = 'K';
+  } else if (M("gap")) {
+    Gvars.uturn_gap = lv_bare(3, 1, 32);
+    if (Gvars.uturn == 0) Gvars.uturn = 'K';
+  } else {
+    Gvars.uturn = extract_first_CHAR_with_dft(g_arg, kLetters, 'K');
+  }
+}
+
+void water_option() {
+  if (!has_value()) {
+    Gvars.waters = 1;
+  } else {
+    if (false_option(sv(false).c_str())) {
+      Gvars.waters = 0;
+      return;
+    }
+    Gvars.waters = lv(1, LONG_MAX - 1);
+  }
+  if (Gvars.waters != 0) Gvars.parts |= 4;
+}
+
+void metal_option() {
+  if (M("[-_]?cutoff")) {
+    Gvars.metal_cutoff = dv(2.0, 4.0);
+    Gvars.metals = 1;
+  } else {
+    Gvars.metals = sw();
+    if (Gvars.metals == 0) return;
+  }
+  Gvars.parts |= 8;
+}
+
+void loop_option() {
+  auto& l = Gvars.loop;
+  if (M("(hairpin)?[-_]?size")) l[1] = 1;
+  if (M("stem")) l[2] = 1;
+  if (M("non?[-_]?p(seudo)?[-_]?knot")) l[3] = 1;
+  if (M("non?[-_]?summary")) l[4] = 0;
+  if (M("repeat")) {
+    l[5] = 0;
+    runlog_msg("[i] allow repeated nts in loops (pseudoknotted ic pairs)\n");
+  }
+  if (M("non?[-_]?special")) {
+    l[6] = 0;
+    runlog_msg("[i] exclude checking of special loops\n");
+  }
+  if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) {
+    Gvars.isolated &= ~2L;
+    runlog_msg("[i] exclude isolated canonical pairs in loops\n");
+  }
+}
+
+long simple_junction_code() {
+  if (!has_value()) return 1;
+  long code = M("ribbon.*c4")       ? 16
+              : M("ribbon.*origin") ? 32
+              : M("ribbon")         ? 8
+              : M("c4")             ? 2
+              : M("phos|cent")      ? 4
+                                    : 1;
+  if (code == 1 && !M("c1")) runlog_msg("[i] unrecognized choice '%s'; set to C1'\n", g_arg);
+  return code;
+}
+
+long kturn_bits() {
+  long bits = 0;
+  if (M("(3|three)")) bits += 1;
+  if (M("junc")) bits += 2;
+  if (M("pseu|knot")) bits += 4;
+  if (M("general|ss|single|strand")) bits += 8;
+  if (M("no(t|n)?[-_]?loop") || M("only"))
+    bits += 24;
+  else if (bits == 0)
+    bits = 8;
+  return bits;
+}
+
+// The numbered tests after the groups; 1 when one matched.
+int other_options() {
+  if (M("^-?-?h$") || M("^-?-?help")) display_helpfile();
+  if (M("^-?-?v$") || M("^-?-?version")) exit_normal(Gconsts.banner);
+  if (M("^-?-?(verbose|more)")) {
+    set_verbosity_level(g_arg);
+  } else if (M("^-?-?(silent|quiet)")) {
+    VERBOSITY = -1;
+  } else if (M("^-?-?run[-_]?(log|file)")) {
+    if (has_value()) derive_logfile(g_arg, Gvars.runlog_name);
+  } else if (M("^-?-?pr(g|og|ogram)[-_]?(log|file)")) {
+    if (has_value())
+      derive_logfile(g_arg, Gvars.prglog_name);
+    else
+      Gvars.prglog_name = Gvars.prefix.substr(0, 468) + "-prog.log";
+  } else if (M("^-?-?prefix")) {
+    derive_prefix(g_arg);
+  } else if (M("^-?-?str(ucture)?[-_]?title")) {
+    Gvars.str_title = has_value() ? sv(false) : std::string();
+  } else if (M("^-?-?(clean|tidy)[-_]?(up)?")) {
+    Gvars.cleanup = sw();
+  } else if (M("^-?-?cit[ea]")) {
+    show_citation();
+  } else if (M("^-?-?(part|component|include)s?")) {
+    parts_option();
+  } else if (M("^-?-?nt[s]?[-_]?list")) {
+    if (M("^-?-?nt[s]?[-_]?list[-_]?inp")) {
+      Gvars.nts_list_inp = sv(true);
+      fail_nonexist_file(Gvars.nts_list_inp);
+    } else if (M("^-?-?nt[s]?[-_]?list[-_]?out")) {
+      Gvars.nts_list_out = sv(true);
+    }
+    Gvars.nts_list = 1;
+  } else if (M("^-?-?vdw[-_]?delta")) {
+    Gvars.vdw_delta = dv(0.0, 1.6);
+  } else if (M("^-?-?vdw[-_]?cutoff")) {
+    Gvars.vdw_cutoff = dv(3.0, 7.0);
+  } else if (M("^-?-?overlap[-_]?angle")) {
+    Gvars.overlap_angle = dv(0.0, 90.0);
+  } else if (M("^-?-?pseudo[-_]?pair[-_]?angle")) {
+    Gvars.pseudo_pair_angle = dv(0.0, 90.0);
+  } else if (M("^-?-?t[-_]?shape[-_]?angle")) {
+    Gvars.tshape_angle = dv(30.0, 90.0);
+  } else if (M("^-?-?t[-_]?shape")) {
+    Gvars.tshape = sw();
+  } else if (M("^-?-?angle11[-_]?cutoff")) {
+    Gvars.angle11_cutoff = dv(0.0, 180.0);
+  } else if (M("^-?-?angle1n[-_]?cutoff")) {
+    Gvars.angle1n_cutoff = dv(0.0, 180.0);
+  } else if (M("^-?-?network[-_]?vdist")) {
+    Gvars.network_vdist = dv(0.0, 6.0);
+  } else if (M("^-?-?network[-_]?ratio")) {
+    Gvars.network_ratio = dv(0.0, 2.0);
+  } else if (M("^-?-?network[-_]?dsa")) {
+    Gvars.network_dsa = dv(0.0, 256.0);
+  } else if (M("^-?-?horizontal[-_]?hdist[-_]?cutoff")) {
+    Gvars.horizontal_hdist = dv(1.5, 4.0);
+  } else if (M("^-?-?nonplanar[-_]?hdist[-_]?cutoff")) {
+    Gvars.nonplanar_hdist = dv(3.3, 4.0);
+  } else if (M("^-?-?c[-_]?h[-_]?bond")) {
+    Gvars.ch_bond = set_long_019(g_arg);
+  } else if (M("^-?-?tr(x|s|ans)[-_](mat|frame|file)")) {
+    Gvars.trx_file = sv(true);
+  } else if (M("^-?-?frame[-_]?(file|list)")) {
+    Gvars.frame_list = frame_list_bits();
+  } else if (M("^-?-?r3d[-_]?frame")) {
+    Gvars.r3d_frame = r3d_frame_bits();
+  } else if (M("^-?-?frame[-_]?(aa|amino|side|chain)")) {
+    not_available_yet(g_arg);  // derive_frame_aa_setting once the frame option is read
+  } else if (M("^-?-?frame")) {
+    not_available_yet(g_arg);
+  } else if (M("^-?-?(view|orient)[-_]?rot")) {
+    derive_view_rotation(g_arg);
+  } else if (M("^-?-?(view|orient)[-_]?pos")) {
+    derive_view_pos_frame(g_arg);
+  } else if (M("^-?-?(view|orient)[-_]?(mat|frame)")) {
+    Gvars.view_mat = derive_view_mat_frame(g_arg);
+  } else if (M("^-?-?(view|orient)[-_]?(align|ls|fit)")) {
+    Gvars.view_align = derive_view_mat_frame(g_arg);
+  } else if (M("^-?-?(view|orient)")) {
+    Gvars.view = view_code();
+  } else if (M("^-?-?h[-_]?b(ond)?[-_]?file") || M("^-?-?get[-_]?hbond")) {
+    get_hbond_option();
+  } else if (M("^-?-?stack[-_]?file")) {
+    Gvars.get_stack = sw();
+  } else if (M("^-?-?get[-_]?stack")) {
+    Gvars.get_stack = 1;
+  } else if (M("^-?-?peptide[-_]?base")) {
+    Gvars.peptide_base = M("stack") && M("pair") ? 4 : M("pair") ? 2 : 1;
+  } else if (M("^-?-?(stack|overlap)(ing)?[-_]?cutoff")) {
+    Gvars.stack_cutoff = dv(0.01, 5.0);
+  } else if (M("^-?-?(stack|overlap)(ing)?[-_]?area")) {
+    Gvars.stack_area = dv(10.0, 900.0);
+  } else if (M("^-?-?stack(ed)?[-_]?nt(s)?")) {
+    Gvars.stacked_nts = stacked_nts_bits();
+  } else if (M("^-?-?stack[-_]?(ens)?")) {
+    Gvars.stack_ens = set_long_019(g_arg);
+  } else if (M("^-?-?bonds?[-_]?file")) {
+    Gvars.bonds_file = sw();
+  } else if (M("^-?-?(alc|mol|mdl)[-_]?file")) {
+    alc_mol_option();
+  } else if (M("^-?-?(lkg|linkage)[-_]?file")) {
+    Gvars.linkage_file = sw();
+  } else if (M("^-?-?contacts?[-_]?file")) {
+    Gvars.contacts_file = sw();
+  } else if (M("^-?-?(sasa|area)[-_]?file")) {
+    Gvars.area_file = sw();
+  } else if (M("^-?-?cx[-_]?file")) {
+    Gvars.cx_file = sw();
+  } else if (M("^-?-?(in)?[-_]?plane[-_]?file")) {
+    Gvars.plane_file = sw();
+  } else if (M("^-?-?tor(sion)?s?[-_]?file")) {
+    Gvars.torsion_file = sw();
+  } else if (M("^-?-?conn(ect)?[-_]?file")) {
+    Gvars.conn_file = sw();
+  } else if (M("^-?-?top[-_]?(view)?[-_]?file")) {
+    Gvars.topview_file = sw();
+  } else if (M("^-?-?check[-_]?op")) {
+    Gvars.check_op = sw();
+  } else if (M("^-?-?info[-_]?(nt|dna|rna|nuc)")) {
+    Gvars.info_nt = sw();
+  } else if (M("^-?-?info[-_]?(aa|amino|pro|pep)")) {
+    Gvars.info_aa = sw();
+  } else if (M("^-?-?info[-_]?(list|file|all)")) {
+    Gvars.info_list = info_list_bits();
+  } else if (M("^-?-?simpl(e|ify)[-_]?pdb")) {
+    Gvars.simple_pdb = sw();
+  } else if (M("^-?-?bp[-_]?seq")) {
+    Gvars.bp_seq = sw();
+  } else if (M("^-?-?play[-_]?(ground)?")) {
+    Gvars.playground = sw();
+  } else if (M("^-?-?select")) {
+    select_option();
+  } else if (M("^-?-?re[-_]?num(ber)?[-_]?r(es)?")) {
+    Gvars.renum_residue = lv_bare(1, -999999, 999999);
+  } else if (M("^-?-?re[-_]?num")) {
+    Gvars.renum_atom = lv_bare(1, -999999, 999999);
+  } else if (M("^-?-?reverse[-_]?s")) {
+    Gvars.reverse_select = sw();
+  } else if (M("^-?-?(delete|remove)[-_]?(water|h2o)")) {
+    Gvars.delete_water = sw();
+  } else if (M("^-?-?(delete|remove)[-_]?h")) {
+    Gvars.delete_h = sw();
+  } else if (M("^-?-?json[-_]?(dec|dig)")) {
+    Gvars.json_fmt = sformat("%%.%ldf", lv_bare(3, 0, 8));
+    if (Gvars.json == 0) Gvars.json = 1;
+  } else if (M("^-?-?json")) {
+    json_option();
+  } else if (M("^-?-?auxfile")) {
+    Gvars.auxfiles = sw();
+  } else if (M("^-?-?(a2base|cap|capping)[-_]?vd1")) {
+    Gvars.a2base_vd1 = dv(1.0, 3.0);
+  } else if (M("^-?-?(a2base|cap|capping)[-_]?vd")) {
+    Gvars.a2base_vd = dv(2.0, 6.0);
+  } else if (M("^-?-?(polygon)?[-_]?offset")) {
+    Gvars.polygon_offset = dv(0.0, 0.8);
+  } else if (M("^-?-?bpx[-_]?dv")) {
+    Gvars.bpx_dv = dv(0.0, 3.0);
+  } else if (M("^-?-?bpx[-_]?angle")) {
+    Gvars.bpx_angle = dv(0.0, 90.0);
+  } else if (M("^-?-?helix[-_]?break")) {
+    Gvars.helix_break = dv(4.0, 12.889);
+  } else if (M("^-?-?helix[-_]?bend")) {
+    Gvars.helix_bend = dv(0.0, 90.0);
+  } else if (M("^-?-?altloc") || M("^-?-?alt(native)?[-_]?l(oc|ist)")) {
+    altloc_option();
+  } else if (M("^-?-?probe[-_]?radius")) {
+    Gvars.probe_radius = dv(0.0, 2.0);
+  } else if (M("^-?-?z[-_]?slice")) {
+    Gvars.z_slice = dv(0.001, 0.5);
+  } else if (M("^-?-?curved[-_]?cutoff")) {
+    Gvars.curved_cutoff = dv(0.0, 9.0);
+  } else if (M("^-?-?rise[-_]?cutoff")) {
+    Gvars.rise_cutoff = dv(0.0, 9.0);
+  } else if (M("^-?-?helix[-_]?ext")) {
+    Gvars.helix_ext = dv(0.0, 512.0);
+  } else if (M("^-?-?heli(x|cal)[-_]?axis")) {
+    Gvars.helical_axis = derive_helical_axis_setting(g_arg);
+  } else if (M("^-?-?abasic")) {
+    Gvars.abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?');
+  } else if (M("^-?-?nt[-_]?(no|ignore|skip)")) {
+    derive_nt_ignored(g_arg);
+  } else if (M("^-?-?nt[-_]?map")) {
+    derive_nt_mappings(g_arg);
+  } else if (M("^-?-?nt[-_]?cutoff")) {
+    Gvars.nt_cutoff = dv(0.01, 0.99);
+  } else if (M("^-?-?nt[-_]?ring[-_]?atom[-_]?cutoff")) {
+    Gvars.ring_atom_cutoff = dv(0.0, 0.5);
+  } else if (M("^-?-?(bb|backbone)[-_]?ratio")) {
+    double r = dv(0.01, 100.0);
+    Gvars.bb_ratio = r < 1.0 ? 1.0 / r : r;
+  } else if (M("^-?-?chain")) {
+    derive_chains_to_run(g_arg, Gvars.chains);
+  } else if (M("^-?-?models")) {
+    models_option();
+  } else if (M("^-?-?(nmr|md|ensemble)")) {
+    Gvars.model_mode = 2;
+    if (has_value()) get_selModels(g_arg);
+  } else if (M("^-?-?symm")) {
+    Gvars.model_mode = M("cross") ? 8 : 4;
+  } else if (M("^-?-?sasa")) {
+    Gvars.sasa = sw();
+  } else if (M("^-?-?raw[-_]?(xyz|coor|pdb)")) {
+    Gvars.raw_xyz = sw();
+  } else if (M("^-?-?raw[-_]?name")) {
+    Gvars.raw_name = sw();
+  } else if (M("^-?-?occupancy")) {
+    Gvars.occupancy = dv_bare(0.001, 0.0, 1.0);
+  } else if (M("^-?-?b[-_]?factor")) {
+    Gvars.bfactor = dv_bare(999999.0, -999999.0, 999999.0);
+  } else if (M("^-?-?stem")) {
+    Gvars.stems = stems_code();
+  } else if (M("^-?-?helix[-_]?b(a|b)")) {
+    Gvars.helix_baxis = sw();
+  } else if (M("^-?-?(sugar)?[-_]?pucker")) {
+    Gvars.pucker = M("westhof|ws|83|new") ? 0 : 1;
+  } else if (M("^-?-?idstr[-_]?sep")) {
+    Gvars.idstr_sep = extract_separator_option(g_arg, "&.:,|+", '.');
+  } else if (M("^-?-?idstr[-_]?(set|num|len|count|size)")) {
+    Gvars.idstr_size = lv(12, 1024);
+  } else if (M("^-?-?idstr")) {
+    Gvars.idstr = derive_idstr(g_arg);
+  } else if (M("^-?-?(short|brief|simple$)")) {
+    Gvars.short_name = sw();
+    if (!M("(res)?(idue)?[-_]?name")) Gvars.idstr = 0;
+  } else if (M("^-?-?stand[-_]?(alone)?")) {
+    Gvars.stand_alone = sw();
+  } else if (M("^-?-?format[-_]?out(put)?")) {
+    Gvars.output_format = M("pdbx|cif") ? 2 : 1;
+  } else if (M("^-?-?(mm)?cif[-_]?out(put)?") || M("^-?-?out(put)?[-_]?(mm)?cif")) {
+    Gvars.output_format = 2;
+  } else if (M("^-?-?format")) {
+    Gvars.input_format = M("pdbx|cif") ? 2 : 1;
+  } else if (M("^-?-?(mm)?cif$")) {
+    Gvars.input_format = 2;
+  } else if (M("^-?-?pdb$")) {
+    Gvars.input_format = 1;
+  } else if (M("^-?-?segid")) {
+    Gvars.segid = sw();
+  } else if (M("^-?-?sqlite")) {
+    Gvars.sqlite = sqlite_code();
+  } else if (M("^-?-?tor(sion)?s?[-_]?360")) {
+    Gvars.torsion360 = M("pseudo") ? 1 : M("all|every|whole|\\*") ? 9 : set_long_019(g_arg);
+  } else if (M("^-?-?(po|op)[-_]?(bond|conn)")) {
+    Gvars.op_bond = dv(1.0, 16.0);
+  } else if (M("^-?-?atom[-_]?hb.*prop")) {
+    Gvars.atom_hbond_prop = sw();
+  } else if (M("^-?-?splay[-_]?(cutoff)?")) {
+    Gvars.splay_cutoff = dv_bare(100.0, 0.0, 180.0);
+  } else if (M("^-?-?rmsd[-_]?d(ouble)?[-_]?s")) {
+    Gvars.rmsd_ds = dv_bare(0.68168, 0.0, 1.0);
+  } else if (M("^-?-?rmsd[-_]?s(ingle)?[-_]?s")) {
+    Gvars.rmsd_ss = dv_bare(0.5, 0.0, 1.0);
+  } else if (M("^-?-?rmsd[-_]?z(dna|rna|form)?")) {
+    Gvars.rmsd_z = dv_bare(0.76, 0.0, 2.0);
+  } else if (M("^-?-?(test|debug)")) {
+    Gvars.test = sw();
+  } else if (M("^-?-?(new|exptl|experimental)")) {
+    Gvars.experimental = sw();
+  } else if (M("^-?-?circular")) {
+    Gvars.circular = sw();
+  } else if (M("^-?-?(1|a|one|per|single)[-_]?model")) {
+    Gvars.one_pass = sw();
+  } else if (M("^-?-?opening(180)?")) {
+    Gvars.opening = dv_bare(-168.0, -180.0, 0.0);
+  } else if (M("^-?-?ga[-_]?(pair)?")) {
+    Gvars.ga_pair = set_long_019(g_arg);
+  } else if (M("^-?-?z[-_]?(step|form)")) {
+    Gvars.z_step = sw();
+  } else if (M("^-?-?zor?[-_]?(frame)?[-_]?axis[-_]?(len|siz)")) {
+    Gvars.axis_len = dv_bare(2.0, 0.0, 10.0);
+  } else if (M("^-?-?zor?[-_]?(frame)?[-_]?axis[-_]?(rad|wid)")) {
+    Gvars.axis_rad = dv_bare(0.02, 0.0, 1.0);
+  } else if (M("^-?-?zor?[-_]?(frame)?[-_]?o(rigin)?[-_]rad")) {
+    Gvars.origin_rad = dv_bare(0.06889, 0.0, 0.6);
+  } else if (M("^-?-?zor?[-_]?(block)?[-_]?(edge|line)")) {
+    Gvars.block_edge = dv_bare(0.03, 0.0, 0.3);
+  } else if (M("^-?-?order[-_]?residue")) {
+    Gvars.order_residues = sw();
+  } else if (M("^-?-?list[-_]?chain")) {
+    derive_list_chains(g_arg);
+  } else if (M("^-?-?list[-_]?residue")) {
+    derive_list_residues(g_arg);
+  } else if (M("^-?-?a?[-_]?minor")) {
+    Gvars.a_minor = extract_first_CHAR_with_dft(g_arg, "ACGTUPRYSWKMBDHVN", 'A');
+  } else if (M("^-?-?G4?[-_]?(list|inp)")) {
+    Gvars.g4_list = sv(true);
+  } else if (M("^-?-?G4?[-_]?bulge")) {
+    Gvars.g4_bulge = lv_bare(16, 1, 64);
+  } else if (M("^-?-?g[-_]?(4|qua|tet)") && !M("model")) {
+    g4_option();
+  } else if (M("^-?-?u[-_]?turn")) {
+    uturn_option();
+  } else if (M("^-?-?ua[-_]?loop")) {
+    Gvars.ua_loop = lv_bare(8, 1, 32);
+  } else if (M("^-?-?non?[-_]?pair")) {
+    Gvars.non_pair = sw() == 0 ? 0 : M("excl(.*)[-_]?neig") ? 3 : 1;
+  } else if (M("^-?-?(po4|phos)")) {
+    Gvars.phosphate = sw();
+  } else if (M("^-?-?p(seudo)?[-_]?knot")) {
+    Gvars.pknot = sw();
+  } else if (M("^-?-?nest(ed)?")) {
+    Gvars.pknot = 0;
+  } else if (M("^-?-?dbn")) {
+    if (M("break")) Gvars.dbn_break = extract_first_CHAR_with_dft(g_arg, "&.:;,|+([{", '&');
+    if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) Gvars.isolated &= ~1L;
+  } else if (M("^-?-?(ss|2nd)[-_]?simple")) {
+    Gvars.ss_simple = sw();
+  } else if (M("^-?-?(water|h2o)")) {
+    water_option();
+  } else if (M("^-?-?metal")) {
+    metal_option();
+  } else if (M("^-?-?crit(eri)?")) {
+    set_pair_criteria(g_arg);
+  } else if (M("^-?-?d?WC[-_]?geo")) {
+    Gvars.wc_geo = dv(-90.0, 0.0);
+  } else if (M("^-?-?loop")) {
+    loop_option();
+  } else if (M("^-?-?(lone|iso)(late)?d?(canon)?(ical)?[-_]?pair") || M("^-?-?ic[-_]?pair")) {
+    if (M("not[-_]?(in)?[-_]?(dbn|sec|str)")) Gvars.isolated &= ~1L;
+    if (M("not[-_]?(in)?[-_]?loop")) Gvars.isolated &= ~2L;
+    if (M("repeat")) Gvars.loop[5] = 0;
+  } else if (M("^-?-?embed")) {
+    Gvars.embedded = sw();
+  } else if (M("^-?-?(extend|consolidate)")) {
+    Gvars.stems = 7;
+    Gvars.loop[2] = 0;
+  } else if (M("^-?-?time")) {
+    Gvars.time_report = sw();
+  } else if (M("^-?-?summary")) {
+    Gvars.summary = sw() == 0 ? 0 : M("ind") ? 6 : 2;
+  } else if (M("^-?-?name")) {
+    Gvars.pair_name = !has_value() ? 2 : M("simple|regular|less|no") ? 1 : 2;
+  } else if (M("^-?-?simpl(e|ify)[-_]?junction")) {
+    Gvars.simple_jct = simple_junction_code();
+  } else if (M("^-?-?simple[-_]?pa")) {
+    Gvars.simple_pair = !has_value()            ? 1
+                        : M("n1|n9")            ? 2
+                        : M("c1")               ? 4
+                        : M("center|ring")      ? 8
+                                                : 1;
+  } else if (M("^-?-?special[-_]?n(ucleo)?t")) {
+    Gvars.special_nts = sw();
+  } else if (M("^-?-?k(ink)?[-_]?turn[-_]?angle")) {
+    Gvars.kturn_angle = dv(0.0, 180.0);
+  } else if (M("^-?-?k(ink)?[-_]?turn")) {
+    Gvars.kturn = kturn_bits();
+  } else if (M("^-?-?scale[-_]?(factor)?")) {
+    Gvars.scale_factor = dv(0.0, DBL_MAX);
+  } else if (M("^-?-?s(ingle)?[-_]?s(trand)?[-_]?par")) {
+    Gvars.ss_par = derive_single_strand_setting(g_arg);
+  } else if (M("^-?-?suite[-_]?wannabe")) {
+    Gvars.suite_wannabe = sw();
+  } else if (M("^-?-?suite[-_]?power")) {
+    Gvars.suite_power = dv(1.0, 6.0);
+  } else if (M("^-?-?suite[-_]?(sep|dlm|delim)")) {
+    Gvars.suite_sep = extract_separator_option(g_arg, "&.:;,|+([{", '(');
+  } else if (M("^-?-?suite[-_]?upper[-_]?base")) {
+    Gvars.suite_upper = sw();
+  } else if (M("^-?-?transp")) {
+    Gvars.transparency = dv_bare(0.8, 0.0, 1.0);
+    Gvars.block_file[BLK_TRANSPARENT] = 1;
+  } else if (M("^-?-?server")) {
+    Gvars.server_cap = lv_bare(20000, 1, 999999);
+  } else if (M("^-?-?web[-_]?skmatic")) {
+    Gvars.web_skmatic = sw();
+  } else if (M("^-?-?(pymol)?[-_]?ray[-_]?(size|width)?")) {
+    Gvars.ray_size = lv_bare(1800, 600, 5000);
+  } else {
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int check_common_options(const char* arg) {
+  g_arg = arg;
+  if (M("^-?-?seq(uence)?[-_]?") && sequence_group()) return 1;
+  if (M("^-?-?block?") && block_group()) return 1;
+  if (M("^-?-?(cartoon|pymol)[-_]?") && cartoon_group()) return 1;
+  if (M("^-?-?hbonds?[-_]?") && hbond_group()) return 1;
+  if (M("^-?-?pair[-_]?")) {
+    pair_option();
+    return 1;
+  }
+  return other_options();
+}
+
+}  // namespace vask

@@ -1,0 +1,124 @@
+// The auxiliary-file table: clean-up before a run and the listing after it.
+//
+// Auxiliary files are named "<prefix>-<suffix>" with the output prefix of
+// Gvars; a coordinate ensemble (suffix ending in ".pdb") is written as ".cif"
+// in mmCIF output mode.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/belqo-vask.hpp"
+
+namespace vask {
+
+struct struct_mol;
+
+struct aux_file {
+  const char* suffix;       // after "<prefix>-"
+  const char* description;  // shown in the listing
+};
+
+inline constexpr std::array<aux_file, 59> aux_file_table = {{
+    {"pairs.pdb", "an ensemble of base pairs"},
+    {"pairNetworks.pdb", "an ensemble of pairing networks"},
+    {"multiplets.pdb", "an ensemble of multiplets"},
+    {"cyclicTetrads.pdb", "an ensemble of cyclic tetrads"},
+    {"multipletSegments.pdb", "an ensemble of stacked multiplets"},
+    {"stackingMultiplets.pdb", "an ensemble of stacking multiplets (pairwise)"},
+    {"stems.pdb", "an ensemble of stems"},
+    {"helices.pdb", "an ensemble of helices (coaxial stacking)"},
+    {"stackingPairsPerHelix.pdb", "an ensemble of stacking pairs per helix"},
+    {"helicalAxes.pdb", "helical axes in PDB format (for PyMOL)"},
+    {"Gtetrads.pdb", "an ensemble of G-tetrads"},
+    {"G4helices.pdb", "an ensemble of G4-helices"},
+    {"G4stems.pdb", "an ensemble of G4-stems"},
+    {"G4stackings.pdb", "an ensemble of stacking G-tetrads (pairwise)"},
+    {"G4lists.txt", "a list of G-tetrads in G4 helices"},
+    {"G4select.pml", "PyMOL select commands"},
+    {"G4curves.inp", "input to Curves+ for analyzing a G-quadruplex"},
+    {"imotifs.pdb", "an ensemble of i-motifs"},
+    {"hairpins.pdb", "an ensemble of hairpin loops"},
+    {"bulges.pdb", "an ensemble of bulges"},
+    {"iloops.pdb", "an ensemble of internal loops"},
+    {"junctions.pdb", "an ensemble of junctions (multi-branch)"},
+    {"simplifiedJcts.pdb", "simplified representation of junctions"},
+    {"2ndstrs.bpseq", "secondary structure in bpseq format"},
+    {"2ndstrs.ct", "secondary structure in connectivity table format"},
+    {"2ndstrs.dbn", "secondary structure in dot-bracket notation"},
+    {"specials.pdb", "an ensemble of special loop cases"},
+    {"torsions.txt", "backbone torsion angles and suite names"},
+    {"splays.pdb", "an ensemble of splayed-apart units"},
+    {"Bfactors.txt", "average temperature factors for nucleotides"},
+    {"kissingLoops.pdb", "an ensemble of kissing loops"},
+    {"zippers.pdb", "an ensemble of ribose zippers"},
+    {"Aminors.pdb", "an ensemble of A minor motifs (types I and II)"},
+    {"Kturns.pdb", "an ensemble of kink-turn motifs"},
+    {"Uturns.pdb", "an ensemble of U-turn motifs"},
+    {"UAloops.pdb", "an ensemble of rHoogsteen UA-loop motifs"},
+    {"stacks.pdb", "an ensemble of base stacks"},
+    {"summary.csv", "a summary of nucleotide features in CSV format"},
+    {"atom2bases.pdb", "an ensemble of atom-base stacking interactions"},
+    {"waterBridges.pdb", "an ensemble of water-mediated interactions"},
+    {"waterClusters.pdb", "an ensemble of water-mediated clusters"},
+    {"metals.pdb", "an ensemble of metal coordinations"},
+    {"phosphates.pdb", "an ensemble of phosphate interactions"},
+    {"pymol.pml", "PyMOL script for displaying junctions"},
+    {"jmol.scr", "PyMOL script for displaying junctions"},
+    {"rotmat.txt", "position vector and rotation matrix"},
+    {"viewV.pdb", "vertical view of the principle moment of inertia"},
+    {"viewH.pdb", "horizontal view of the principle moment of inertia"},
+    {"viewT.pdb", "top view of the principle moment of inertia"},
+    {"pairFrames.txt", "base-pair reference frames with the analyze module"},
+    {"baseFrames.txt", "base reference frames with analyze --ss"},
+    {"dsStepPars.txt", "base-pair step parameters for rebuilding"},
+    {"dsHeliPars.txt", "base-pair helical parameters for rebuilding"},
+    {"frameHeliPars.txt", "helical parameters with analyze --frame"},
+    {"frameStepPars.txt", "step parameters with analyze --frame"},
+    {"pairs.txt", "a list of base pairs"},
+    {"nts.txt", "list of nucleotides"},
+    {"ssStepPars.txt", "base step parameters for rebuilding"},
+    {"ssHeliPars.txt", "base helical parameters for rebuilding"},
+}};
+static_assert(aux_file_table.size() == 59, "one row per auxiliary output");
+
+// Files with fixed names, removed by the clean-up only.
+inline constexpr std::array<const char*, 8> fixed_aux_files = {
+    "vask-bestview-pymol.png", "vask-bestview.png", "vask-bestview.r3d", "vask-bestview.pdb",
+    "vask-bestview.cif",       "vask-composite.pdb", "vask-composite.sh", "vask-G4modelBBLkg.pdb"};
+
+// "<prefix>-<suffix>" with at most 256 characters of the prefix.
+std::string aux_file_name(std::string_view suffix);
+
+// The mmCIF twin of a name: a trailing ".pdb" replaced by ".cif"; "" when the
+// name does not end with ".pdb".
+std::string cif_twin(std::string_view name);
+
+// Removes the table's files (and their mmCIF twins) and the fixed-name files;
+// nothing when the clean-up setting is 0.
+void delete_common_files();
+
+// Table rows (0-based) of the auxiliary files present, in table order; empty
+// files are removed and not listed. names[k] is the name found for rows[k]
+// (the ".cif" form when that is the one present).
+long collect_auxfiles(std::vector<long>& rows, std::vector<std::string>& names);
+
+// ---------------------------------------------------------------------------
+// Per-structure pipeline: the report header, the finders in their fixed order,
+// the writers and the report tail, all on one stream (nothing is written
+// without a stream; the finders run in any case).
+void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp);
+
+// The command echo of the report header: program, -i= and the options that
+// change the analysis.
+std::string derive_running_command(const run_descriptor& run);
+
+// Ends the run with status 0 ("no nucleotides found", or "too many
+// nucleotides (n > cap)" above the server cap) before any analysis; returns
+// when the structure is fit for analysis or there is no stream.
+void check_nts(FILE* fp, const std::string& output_name, struct_mol& mol);
+
+}  // namespace vask

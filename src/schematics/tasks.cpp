@@ -1,0 +1,22 @@
+// The task sub-command: utility tasks.
+#include "schematics/tasks.hpp"
+
+#include "support/cii.hpp"
+#include "support/utility.hpp"
+
+namespace vask {
+
+// Until the sub-command is built, a call says so and fails.
+void run_utilities_and_exit(int argc, char* argv[]) {
+  (void)argc;
+  (void)argv;
+  runlog_msg("[e] the 'task' sub-command is not available yet\n");
+  end_run(1);
+}
+
+void module_tasks_help_exit(int status) {
+  runlog_msg("[i] help for the 'task' sub-command is not available yet\n");
+  end_run(status);
+}
+
+}  // namespace vask

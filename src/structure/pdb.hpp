@@ -1,0 +1,179 @@
+// The structure record struct_mol (one model of one coordinate file), the
+// per-nucleotide and per-amino-acid atom-index records, the PDB reader and the
+// preparation pipeline that fills the record.
+#pragma once
+
+#include <array>
+#include <cfloat>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver/option.hpp"
+#include "structure/atom.hpp"
+#include "structure/bond.hpp"
+#include "structure/residue.hpp"
+#include "support/common.hpp"
+#include "support/utility.hpp"
+
+namespace vask {
+
+// Atom indices of one nucleotide (-1 absent); filled for nucleotides only.
+struct nt_info {
+  long P = -1, OP1 = -1, OP2 = -1;
+  long spare1 = -1;
+  long O5p = -1, C5p = -1, C4p = -1, O4p = -1, C3p = -1, O3p = -1, C2p = -1, O2p = -1,
+       C1p = -1;
+  long glyco_n = -1;  // base atom bonded to C1' (N9, N1, C5 or another one)
+  long base2 = -1;    // with glyco_n and base3, the atoms that fix chi
+  long base3 = -1;
+  long spare2 = -1;
+  std::array<long, 6> ring{-1, -1, -1, -1, -1, -1};  // 1..5: C1', C2', C3', C4', O4'
+  std::array<long, 7> spare3{-1, -1, -1, -1, -1, -1, -1};
+  long glyco_type = 0;  // 0 none, 1 C1'-N, 2 C1'-C5 (pseudouridine), 3 another base atom
+  xyz c5_local{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // C5' in the base frame; [0] its distance
+  xyz p_local{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};   // P in the base frame; [0] its distance
+  double c5_angle = DBL_MAX;  // degrees between the frame's x axis and C4'->C5'
+  connect linked;
+};
+
+// Atom indices of one amino acid (-1 absent); filled for amino acids only.
+struct aa_info {
+  long N = -1, CA = -1, C = -1, O = -1, CB = -1;
+  std::array<long, 8> spare{-1, -1, -1, -1, -1, -1, -1, -1};
+  std::string sstr = "   ";  // secondary-structure text, filled by the protein code
+  connect linked;
+};
+
+// Populated stages of the preparation pipeline, in pipeline order (0/1).
+struct stage_flags {
+  long residues = 0;
+  long atom_types = 0;
+  long ntaa_linkages = 0;
+  long ordered_residues = 0;
+  long contacts = 0;
+  long vdw_contacts = 0;
+  long bonds = 0;
+  long po4_links = 0;
+  long peptide_links = 0;
+  long frames = 0;
+  long planes = 0;
+  long hbonds = 0;
+  long plane_contacts = 0;
+  long splay_units = 0;
+};
+
+inline constexpr long MAX_ATOMIC_NUMBER = 128;  // rows of the metal tally
+
+// One model of one coordinate file. Arrays are 1-based (slot 0 unused) and
+// empty until their stage fills them.
+struct struct_mol {
+  std::string file_name;   // as given to init_struct_mol
+  std::string base_name;   // without directory and extension; the structure id
+  stage_flags stage;
+  long has_backbone = 0;        // enough nucleotides carry P or C3'
+  long atoms_written = 0;       // running count of the residue-set writers
+  long max_residue_atoms = 0;
+  long max_base_atoms = 0;
+  int idstr_width = 0;          // longest residue id string
+  long num_atoms = 0;
+  long num_bonds = 0;
+  long num_hbonds = 0;
+  long num_json_hbonds = 0;
+  long num_residues = 0;
+  long num_nts = 0;
+  long num_modified = 0;
+  long num_aas = 0;
+  // residue order lists (1-based)
+  std::vector<long> residue_order;  // thread order
+  std::vector<long> nt_order;
+  std::vector<long> aa_order_marks;
+  std::vector<long> nt_residue;     // nucleotide number -> residue, 1..num_nts
+  std::vector<long> aa_residue;     // amino-acid number -> residue, 1..num_aas
+  long nts_in_order = 1;
+  long aas_in_order = 1;
+  long num_framed_nts = 0;
+  std::vector<long> framed_nts;
+  long num_framed_aas = 0;
+  std::vector<long> framed_aas;
+  long num_chains = 0;
+  long num_na_chains = 0;
+  std::string na_chain_text;        // chain summaries of the chain stage
+  long num_protein_chains = 0;
+  std::string protein_chain_text;
+  long dup_na_chain_ids = 0;        // two nucleic-acid chains share an id
+  long dup_protein_chain_ids = 0;   // two protein chains share an id
+  long num_dna_chains = 0;
+  std::string dna_chain_text;
+  long num_rna_chains = 0;
+  std::string rna_chain_text;
+  long num_models = 0;
+  std::vector<long> models;         // distinct model numbers of the chains
+  long num_splay_units = 0;
+  std::array<long, 4> pair_tallies{};  // kept by the base-pair step
+  long num_waters = 0;
+  long num_water_bridges = 0;
+  long num_frames = 0;
+  long num_planes = 0;
+  long num_plane_contacts = 0;
+  long num_metals = 0;
+  std::vector<long> metals;
+  std::array<long, MAX_ATOMIC_NUMBER + 1> metal_counts{};  // metal atoms per atomic number
+  std::string metal_text;
+  long num_ligands = 0;
+  std::vector<atom> atoms;          // file order
+  std::vector<bond> bonds;          // covalent bonds
+  std::vector<bond> hbonds;
+  std::vector<bond> json_hbonds;
+  std::vector<residue> residues;
+  std::vector<aa_info> aa_infos;    // indexed by residue
+  std::vector<nt_info> nt_infos;    // indexed by residue
+  std::string dbn_sequence, dbn_text, dbn_extra;  // secondary-structure texts
+  long num_segments = 0;
+  std::vector<segidx> segments;    // O3'-P linked runs of nucleotides
+  // The chain, frame, plane, plane-contact and water-bridge arrays are added
+  // with the stages that fill them.
+};
+
+void init_struct_mol(const std::string& file_name, struct_mol& mol);
+void free_struct_mol(struct_mol& mol);
+[[noreturn]] void free_pdb_exit(struct_mol& mol);  // frees and ends the run with status 0
+inline bool is_dummy(long index) { return index == -1; }
+inline bool not_dummy(long index) { return index != -1; }
+
+// Atom selection over residue atom ranges.
+void set_residue_atoms_good_status(long k, struct_mol& mol);
+void set_residue_atoms_bad_status(long k, struct_mol& mol);
+void switch_residue_atoms_status(long k, struct_mol& mol);
+void set_all_atoms_good_status(struct_mol& mol);
+void set_all_atoms_bad_status(struct_mol& mol);
+long pdb_atoms_all_in_good_status(const struct_mol& mol);
+long get_number_of_good_atoms_per_pdb(const struct_mol& mol);
+long get_number_of_good_atoms_per_residue(long k, const struct_mol& mol);
+void mask_off_hydrogens(struct_mol& mol);
+
+// Reading.
+void read_pdb(const std::string& file, struct_mol& mol);
+void read_pdb_model(const std::string& file, struct_mol& mol, long model);
+// The reading stage alone; a null altloc or chain set means "*" (everything).
+void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
+                           const std::string* altlocs, const chain_selection* chains);
+void read_pdb_simple(const std::string& file, struct_mol& mol);
+// The PDB record reader on an open stream; atoms end up in mol.
+void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
+                       const chain_selection& chains, struct_mol& mol);
+long check_mmcif(const std::string& file);  // 1 when the file is taken as mmCIF
+long is_atom_hetatm_record(const char* line, long length);
+// Filter: altloc and chain sets, occupancy and B-factor cutoffs, coordinate range.
+bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chains);
+void add_more_atom_info(atom& a);
+void check_atom_name(std::string& name);
+void standardize_atom_symbol_number(struct_mol& mol);
+
+// Preparation pipeline.
+void add_info_struct_mol(struct_mol& mol);
+void populate_nt_info(struct_mol& mol);
+void populate_aa_info(struct_mol& mol);
+void populate_color_index(struct_mol& mol);
+
+}  // namespace vask

@@ -1,0 +1,165 @@
+// Residues: delimiting consecutive atoms into residues, classifying them
+// (nucleotide by base-ring fit, amino acid, water, ligand, other), residue
+// predicates and the residue and atom id strings.
+#pragma once
+
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "structure/bond.hpp"
+
+namespace vask {
+
+struct struct_mol;
+
+// Words of the residue flag block (75 longs). The first 13 are set while the
+// residues are classified; the others by later stages.
+namespace rf {
+enum : int {
+  is_R = 0,       // purine nucleotide
+  is_Y,           // pyrimidine nucleotide (also undecided ones)
+  ry_undecided,   // purine/pyrimidine cannot be decided
+  is_dna,         // nucleotide without O2'
+  is_rna,         // nucleotide with O2'
+  is_nt,          // nucleotide
+  abasic,         // backbone-only nucleotide
+  distorted,      // base too distorted for a base frame
+  is_aa,          // amino acid
+  is_water,
+  is_ligand,
+  is_misc,        // none of the above
+  is_cys,         // cysteine
+  is_metal,       // metal ion residue
+  modified,       // modified nucleotide
+  break_mark,     // chain break before this nucleotide
+  c1_angle,       // C1' angle class
+  nt_number,      // nucleotide number in nucleotide order
+  na_chain,       // index of its nucleic-acid chain
+  aa_chain,       // index of its protein chain
+  bestpair,       // best-pair partner (residue index)
+  pknot,          // pseudoknotted
+  helix,          // helix index
+  stem,           // stem index
+  isolated_pair,  // isolated canonical pair index
+  count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
+};
+}  // namespace rf
+
+inline constexpr int NUM_FRAME_SLOTS = 14;  // frame slots per residue, by frame type
+
+struct residue {
+  long first_atom = -1;  // inclusive atom range
+  long last_atom = -1;
+  long num_atoms = -1;
+  long index = -1;       // own 1-based number
+  std::array<long, NUM_FRAME_SLOTS> frames{-1, -1, -1, -1, -1, -1, -1,
+                                           -1, -1, -1, -1, -1, -1, -1};  // frame indices; -1 none
+  std::string name = "   ";      // residue name as read, right-justified in 3 characters
+  long model = 0;
+  std::string segid = "    ";
+  std::string chain_id = " ";     // up to 4 characters
+  long res_seq = 0;
+  char icode = ' ';
+  std::string idstr;              // id string in the chosen style
+  std::string key;                // model-and-chain key "%10.10ld%4.4s"
+  long hetatm = LONG_MAX;         // HETATM flag of the first atom
+  std::array<long, rf::count> flag{};  // class flags and later per-residue marks
+  double rmsd = -1.0;             // RMSD of the last standard-base fit; -1.0 = none
+  std::string std_name = "   ";   // standard parent ("__A" ...), "HOH", or lower-cased aa name
+  char letter = '-';              // one-letter code
+  char dbn = '.';                 // dot-bracket character
+  int color_index = 0;
+  // neighbour sets
+  connect hbonded;       // H-bond partners
+  connect paired;        // paired nucleotides
+  connect linked;        // covalently linked nucleotide/amino-acid neighbours
+  connect contacts;      // residue contacts
+  std::array<double, 4> overlap_areas{};  // total, nt-nt, nt-aa, aa-aa (Angstrom^2)
+  connect vdw_contacts;
+  connect po4_contacts;
+  connect po4_bridges;
+  connect waters;        // waters near the residue
+  connect metals;        // metals near the residue
+  std::array<connect, 4> analysis_sets;  // kept for the analysis stages
+};
+
+void populate_residues(struct_mol& mol);
+void free_residues(std::vector<residue>& residues);
+
+// Residue predicates: 0 for an index outside 1..number of residues.
+long good_residue(long k, const struct_mol& mol);
+long is_nt(long k, const struct_mol& mol);
+long is_R(long k, const struct_mol& mol);
+long is_Y(long k, const struct_mol& mol);
+long is_DNA_nt(long k, const struct_mol& mol);
+long is_RNA_nt(long k, const struct_mol& mol);
+long is_aa(long k, const struct_mol& mol);
+long is_aa_cys(long k, const struct_mol& mol);
+long is_water(long k, const struct_mol& mol);
+long is_metal(long k, const struct_mol& mol);
+long is_ligand(long k, const struct_mol& mol);
+long is_misc(long k, const struct_mol& mol);
+long is_pknot(long k, const struct_mol& mol);
+long is_nt_backbone_only(long k, const struct_mol& mol);
+long no_base_frame(long k, const struct_mol& mol);
+long is_ntaa(long k, const struct_mol& mol);
+long is_modified_nt(long k, const struct_mol& mol);
+long both_nts(long a, long b, const struct_mol& mol);
+long both_aas(long a, long b, const struct_mol& mol);
+long nt_with_aa(long a, long b, const struct_mol& mol);
+long with_same_model_chain(long a, long b, const struct_mol& mol);
+
+// Atom predicates.
+long good_atom(long i, const struct_mol& mol);
+long is_hydrogen(long i, const struct_mol& mol);
+long is_oxygen(long i, const struct_mol& mol);
+long is_nitrogen(long i, const struct_mol& mol);
+long is_on(long i, const struct_mol& mol);
+long is_baseatom(long i, const struct_mol& mol);
+long is_aaSCatom(long i, const struct_mol& mol);
+long is_C1_prime(long i, const struct_mol& mol);
+long atom_is_C1_prime(long i, const struct_mol& mol);
+
+// First atom of that 4-character name in the residue, or -1.
+long find_atom_in_residue(const char* name, long k, const struct_mol& mol);
+long residue_has_atom(const char* name, long k, const struct_mol& mol);
+long get_number_of_nt(const struct_mol& mol);
+long get_number_of_aa(const struct_mol& mol);
+
+long derive_non_nt_parts(const std::string& text);
+long residue_to_include(long mask, long k, const struct_mol& mol);
+void count_dna_rna(long k, const struct_mol& mol, long& dna_count, long& rna_count);
+std::string assign_na_type(long dna_count, long rna_count);  // "DNA", "RNA", "D+R" or "---"
+void mark_nts_per_collect(struct_mol& mol, const connect& set, long value, int slot);
+void list_residues(const char* kind, const struct_mol& mol, const char* file);
+void print_pdb_residues(FILE* fp, const struct_mol& mol, long with_water);
+void prtId(long k, const struct_mol& mol);
+
+// Id strings.
+void assign_idstr(struct_mol& mol);
+std::string residue_idstr0(const residue& r);  // log form, e.g. 1.A.G.10
+std::string idstr_long(residue& r, const std::string& segment, const std::string& name_part,
+                       bool unit_id);
+std::string get_residues_abbr_ids(long n, const std::vector<long>& list, const struct_mol& mol);
+std::string get_residues_full_ids(long n, const std::vector<long>& list, const struct_mol& mol);
+std::string get_residues_abbr_full_ids(long n, const std::vector<long>& list,
+                                       const struct_mol& mol);
+std::string get_connect_abbr_ids(const connect& set, const struct_mol& mol);
+std::string get_connect_full_ids(const connect& set, const struct_mol& mol);
+std::string get_connect_abbr_full_ids(const connect& set, const struct_mol& mol);
+std::string get_2residues_info(long a, long b, const struct_mol& mol);
+std::string get_3residues_info(long a, long b, long c, const struct_mol& mol);
+std::string get_2residues_abbr(long a, long b, const struct_mol& mol);
+std::string get_3residues_abbr(long a, long b, long c, const struct_mol& mol);
+std::string select_tvec_pymol(long n, const std::vector<long>& list, const struct_mol& mol);
+long with_segid(const residue& r);
+long with_icode(const residue& r);
+long with_atom_name_xchk(const std::string& s);
+long with_res_name_xchk(const std::string& s);
+long with_icode_xchk(char c);
+long with_chain_id_xchk(const std::string& s);
+
+}  // namespace vask

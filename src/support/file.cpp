@@ -1,0 +1,295 @@
+// Files and paths: see file.hpp.
+#include "support/file.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "support/cii.hpp"
+#include "support/slre.hpp"
+#include "support/string.hpp"
+#include "support/utility.hpp"
+
+namespace vask {
+
+namespace {
+constexpr size_t COPY_BLOCK = 510;  // bytes per read when copying
+constexpr const char* COORD_SUFFIX = "\\.(pdbx|pdb|ent|cif|mmcif)$";
+
+bool is_write_mode(const char* mode) { return mode != nullptr && std::strpbrk(mode, "wa+") != nullptr; }
+
+char path_separator() {
+  const char* os = std::getenv("OS");
+  return os != nullptr && icase_strstr(os, "WINDOWS") != std::string_view::npos ? '\\' : '/';
+}
+
+bool is_std_stream(FILE* fp) { return fp == stdin || fp == stdout || fp == stderr; }
+}  // namespace
+
+bool is_stdin(std::string_view name) { return name == "stdin" || name == "-"; }
+
+bool stdout_stderr(std::string_view name) { return name == "stdout" || name == "stderr"; }
+
+bool is_pseudo_file(std::string_view name) { return is_stdin(name) || stdout_stderr(name); }
+
+FILE* open_file(const std::string& name, const char* mode) {
+  if (name == "-") return is_write_mode(mode) ? stdout : stdin;
+  if (name == "stdin") return stdin;
+  if (name == "stdout") return stdout;
+  if (name == "stderr") return stderr;
+  errno = 0;
+  FILE* fp = std::fopen(name.c_str(), mode);
+  if (fp == nullptr) fatal("open_file <%s> failed: %s\n", name.c_str(), std::strerror(errno));
+  return fp;
+}
+
+FILE* append_file(const std::string& name) { return open_file(name, "a"); }
+
+FILE* open_tmpfile() {
+  errno = 0;
+  FILE* fp = std::tmpfile();
+  if (fp == nullptr) fatal("open_tmpfile() failed: %s\n", std::strerror(errno));
+  return fp;
+}
+
+void close_file(FILE* fp) {
+  if (fp == nullptr || is_std_stream(fp)) return;
+  errno = 0;
+  if (std::fclose(fp) == EOF) fatal("close_file failed: %s\n", std::strerror(errno));
+}
+
+bool exist_file(const std::string& name) {
+  if (is_pseudo_file(name)) return true;
+  if (name.empty()) return false;
+  FILE* fp = std::fopen(name.c_str(), "r");
+  if (fp == nullptr) return false;
+  std::fclose(fp);
+  return true;
+}
+
+void fail_nonexist_file(const std::string& name) {
+  if (!exist_file(name)) fatal("[e] file '%s' does not exist\n", name.c_str());
+}
+
+long file_size(const std::string& name) {
+  FILE* fp = open_file(name, "rb");
+  std::fseek(fp, 0, SEEK_END);
+  long n = std::ftell(fp);
+  close_file(fp);
+  return n;
+}
+
+bool is_empty_file(const std::string& name) { return file_size(name) == 0; }
+
+void create_empty_file(const std::string& name) {
+  if (is_pseudo_file(name)) return;
+  close_file(open_file(name, "w"));
+}
+
+void remove_file(const std::string& name) {
+  if (is_pseudo_file(name) || !exist_file(name)) return;
+  if (std::remove(name.c_str()) != 0) fatal("remove_file failed: %s\n", name.c_str());
+}
+
+void remove_empty_file(const std::string& name) {
+  if (!is_pseudo_file(name) && exist_file(name) && file_size(name) == 0) remove_file(name);
+}
+
+namespace {
+// Copies in blocks; false on a short write.
+bool copy_blocks(FILE* in, FILE* out) {
+  char buf[COPY_BLOCK];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0)
+    if (std::fwrite(buf, 1, n, out) != n) return false;
+  return true;
+}
+}  // namespace
+
+void copy_file_handle_to_handle(FILE* in, FILE* out) {
+  if (!copy_blocks(in, out)) fatal("[e] file copy error\n");
+}
+
+void copy_file(const std::string& src, const std::string& dst) {
+  if (src == dst) {
+    runlog_msg("same source/destination file named: <%s>\n", src.c_str());
+    return;
+  }
+  FILE* in = open_file(src, "rb");
+  FILE* out = open_file(dst, "wb");
+  copy_file_handle_to_handle(in, out);
+  close_file(in);
+  close_file(out);
+}
+
+void copy_file_to_handle(const std::string& src, FILE* out) {
+  FILE* in = open_file(src, "rb");
+  copy_file_handle_to_handle(in, out);
+  close_file(in);
+}
+
+void cat_file(const std::string& src, const std::string& dst) {
+  FILE* in = open_file(src, "rb");
+  FILE* out = open_file(dst, "ab");
+  if (!copy_blocks(in, out))
+    fatal("file concatenation error from <%s> to <%s>\n", src.c_str(), dst.c_str());
+  close_file(in);
+  close_file(out);
+}
+
+void rename_file(const std::string& src, const std::string& dst) {
+  if (!exist_file(src)) fatal("file to be renamed <%s> does NOT exist!\n", src.c_str());
+  if (stdout_stderr(dst)) {
+    cat_file(src, dst);
+    return;
+  }
+  if (std::rename(src.c_str(), dst.c_str()) != 0)
+    fatal("rename_file failed: <%s> (to <%s>)\n", src.c_str(), dst.c_str());
+}
+
+std::string file_content(const std::string& name) {
+  long n = file_size(name);
+  std::string s(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  FILE* fp = open_file(name, "rb");
+  size_t got = std::fread(s.data(), 1, s.size(), fp);
+  close_file(fp);
+  if (got != s.size()) fatal("Error in reading file <%s>\n", name.c_str());
+  return s;
+}
+
+bool same_text_files(long skip, const std::string& name1, const std::string& name2) {
+  std::string a = file_content(name1);
+  std::string b = file_content(name2);
+  size_t i = 0, j = 0;
+  for (long k = 0; k < skip && i < a.size(); ++k) {  // a line of file 1 skipped ...
+    size_t e = a.find('\n', i);
+    i = e == std::string::npos ? a.size() : e + 1;
+    if (j >= b.size()) return false;                // ... needs one of file 2
+    e = b.find('\n', j);
+    j = e == std::string::npos ? b.size() : e + 1;
+  }
+  return a.compare(i, std::string::npos, b, j, std::string::npos) == 0;
+}
+
+std::string get_filestr(const std::string& name) {
+  FILE* fp = open_file(name, "r");
+  std::string s, line;
+  while (get_line(fp, line)) {
+    s += line;
+    s += '\n';
+  }
+  close_file(fp);
+  return s;
+}
+
+std::string get_clean_filestr(const std::string& name) {
+  FILE* fp = open_file(name, "r");
+  std::string s, line;
+  while (get_line(fp, line)) {
+    if (is_doc_string(line)) continue;
+    nullify_line_comment(line);
+    s += trim(line);
+    s += ' ';
+  }
+  close_file(fp);
+  return rtrim(s);
+}
+
+std::vector<std::string> get_filelines(const std::string& name) {
+  FILE* fp = open_file(name, "r");
+  std::vector<std::string> lines;
+  std::string line;
+  while (get_line(fp, line)) lines.push_back(line);
+  close_file(fp);
+  return lines;
+}
+
+void check_filelines(const std::string& name) {
+  std::vector<std::string> lines = get_filelines(name);
+  runlog_msg("\nA total of %d lines:\n", static_cast<int>(lines.size()));
+  for (size_t i = 0; i < lines.size(); ++i) runlog_msg("%d..\t%s\n", static_cast<int>(i), lines[i].c_str());
+}
+
+bool is_coordinate_file_name(std::string_view name) { return zor_ncmatch(std::string(name), COORD_SUFFIX); }
+
+bool valid_coordinate_file(const std::string& name) { return is_coordinate_file_name(name) && exist_file(name); }
+
+std::vector<std::string> get_coord_lists(long& count, const std::string& list_file) {
+  runlog_msg("[i] process a list of target structures: '%s'\n", list_file.c_str());
+  FILE* fp = open_file(list_file, "r");
+  std::vector<std::string> names(1);  // 1-based
+  std::string line;
+  while (get_line(fp, line)) {
+    if (is_doc_string(line)) continue;
+    std::string word = trim_word(line);  // a name is the line's first word, kept whole
+    if (valid_coordinate_file(word)) names.push_back(word);
+  }
+  close_file(fp);
+  count = static_cast<long>(names.size()) - 1;
+  if (count == 0) fatal("[e] no valid coordinate files listed in '%s'\n", list_file.c_str());
+  runlog_msg("    %ld valid coordinate files\n", count);
+  FILE* out = open_file("PDB-lists.txt", "w");
+  for (long i = 1; i <= count; ++i) std::fprintf(out, "%s\n", names[static_cast<size_t>(i)].c_str());
+  close_file(out);
+  return names;
+}
+
+// ---------------------------------------------------------------- paths
+
+std::string get_basename(std::string_view path) {
+  size_t k = path.rfind(path_separator());
+  return std::string(k == std::string_view::npos ? path : path.substr(k + 1));
+}
+
+std::string get_file_extension(std::string_view path) {
+  std::string base = get_basename(path);
+  size_t k = base.rfind('.');
+  return k == std::string::npos ? std::string() : base.substr(k + 1);
+}
+
+std::string basename_del_ext(std::string_view path) {
+  std::string base = get_basename(path);
+  size_t k = base.rfind('.');
+  return k == std::string::npos ? base : base.substr(0, k);
+}
+
+std::string basename_renew_ext(std::string_view path, std::string_view ext) {
+  return basename_del_ext(path) + "." + std::string(ext);
+}
+
+void extract_path_two_parts(std::string_view path, std::string& stem, std::string& ext) {
+  size_t dot = path.rfind('.');
+  size_t sep = path.rfind(path_separator());
+  if (stdout_stderr(path) || dot == std::string_view::npos ||
+      (sep != std::string_view::npos && dot < sep)) {
+    stem = std::string(path);
+    ext.clear();
+    return;
+  }
+  stem = std::string(path.substr(0, dot));
+  ext = std::string(path.substr(dot));
+}
+
+void add_end_slash(std::string& path) {
+  if (!end_with_char(path, '/')) path += '/';
+}
+
+void delete_end_slash(std::string& path) {
+  if (end_with_char(path, '/')) path.pop_back();
+}
+
+bool with_prefix_nc(std::string_view text, std::string_view prefix) {
+  std::string pattern(1, '^');
+  pattern += prefix;
+  return zor_ncmatch(std::string(text), pattern.c_str());
+}
+
+bool with_suffix_nc(std::string_view text, std::string_view suffix) {
+  std::string pattern;
+  if (begin_with_char(suffix, '.')) pattern += '\\';  // the dot is literal
+  pattern += suffix;
+  pattern += '$';
+  return zor_ncmatch(std::string(text), pattern.c_str());
+}
+
+}  // namespace vask

@@ -1,0 +1,68 @@
+// Files and paths: opening and closing with one failure policy, the four
+// pseudo-names of the standard streams, existence and size tests, copying,
+// concatenating, renaming and removing, whole-file and line reading, base
+// names and extensions, and the reader of a list of coordinate files.
+//
+// Pseudo-names (exact, case-sensitive): "stdin" is standard input, "-" is
+// standard input when read and standard output when written, "stdout" and
+// "stderr" are the output streams. They are never opened, closed, created or
+// removed as files, and each counts as an existing file. Failures end the run
+// through fatal().
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vask {
+
+bool is_stdin(std::string_view name);       // "stdin" or "-"
+bool stdout_stderr(std::string_view name);  // "stdout" or "stderr"
+bool is_pseudo_file(std::string_view name); // any of the four
+
+FILE* open_file(const std::string& name, const char* mode);
+FILE* append_file(const std::string& name);  // open_file(name, "a")
+FILE* open_tmpfile();
+void close_file(FILE* fp);  // leaves null and the standard streams alone
+
+bool exist_file(const std::string& name);          // pseudo-names: true; "": false
+void fail_nonexist_file(const std::string& name);  // fatal when not exist_file
+long file_size(const std::string& name);
+bool is_empty_file(const std::string& name);
+void create_empty_file(const std::string& name);   // truncates; pseudo-names: nothing
+void remove_file(const std::string& name);         // missing files and pseudo-names: nothing
+void remove_empty_file(const std::string& name);
+void copy_file_handle_to_handle(FILE* in, FILE* out);
+void copy_file(const std::string& src, const std::string& dst);
+void copy_file_to_handle(const std::string& src, FILE* out);
+void cat_file(const std::string& src, const std::string& dst);  // src appended to dst
+void rename_file(const std::string& src, const std::string& dst);
+std::string file_content(const std::string& name);
+bool same_text_files(long skip, const std::string& name1, const std::string& name2);
+
+std::string get_filestr(const std::string& name);        // lines joined, each ending "\n"
+std::string get_clean_filestr(const std::string& name);  // comments and blank lines dropped
+std::vector<std::string> get_filelines(const std::string& name);  // 0-based
+void check_filelines(const std::string& name);           // lists the lines in the run log
+
+// Names ending in .pdb, .ent, .cif, .mmcif or .pdbx, in any case.
+bool is_coordinate_file_name(std::string_view name);
+bool valid_coordinate_file(const std::string& name);  // such a name, and the file exists
+// The coordinate files named by a list file (first word of each line), in
+// order, at [1..count]; also written to "PDB-lists.txt". None: fatal.
+std::vector<std::string> get_coord_lists(long& count, const std::string& list_file);
+
+// Paths. The separator is '\' when the environment variable OS contains
+// "WINDOWS" (any case), else '/'.
+std::string get_basename(std::string_view path);
+std::string get_file_extension(std::string_view path);  // without the dot; "" when none
+std::string basename_del_ext(std::string_view path);
+std::string basename_renew_ext(std::string_view path, std::string_view ext);
+void extract_path_two_parts(std::string_view path, std::string& stem, std::string& ext);
+void add_end_slash(std::string& path);
+void delete_end_slash(std::string& path);
+bool with_prefix_nc(std::string_view text, std::string_view prefix);
+bool with_suffix_nc(std::string_view text, std::string_view suffix);
+
+}  // namespace vask

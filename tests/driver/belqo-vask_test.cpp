@@ -1,0 +1,218 @@
+// End-to-end runs of the executable in a temporary folder: exit status,
+// run log (standard error or --run-log), standard output and files left.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "test_util.hpp"
+
+namespace vask {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct run_result {
+  int status = -1;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+class VaskExe : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "vask-e2e-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    // one water: a readable structure without nucleotides, so a run ends with status 0
+    touch("x.pdb", "HETATM    1  O   HOH A 101      10.000  10.000  10.000  1.00 20.00           O\n");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void touch(const std::string& name, const std::string& text = "x\n") {
+    std::ofstream(dir_ / name) << text;
+  }
+  bool exists(const std::string& name) const { return fs::exists(dir_ / name); }
+
+  run_result run(const std::string& args, const std::string& env = "") {
+    std::string cmd = "cd '" + dir_.string() + "' && " + env + " '" VASK_EXE "' " + args +
+                      " >stdout.txt 2>stderr.txt";
+    int rc = std::system(cmd.c_str());
+    run_result r;
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = test::read_file((dir_ / "stdout.txt").string());
+    r.err = test::read_file((dir_ / "stderr.txt").string());
+    fs::remove(dir_ / "stdout.txt");
+    fs::remove(dir_ / "stderr.txt");
+    return r;
+  }
+
+  fs::path dir_;
+};
+
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(VaskExe, no_argument_asks_for_an_input_file) {
+  run_result r = run("");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");  // the bell goes to the run log too
+  EXPECT_EQ(r.err,
+            "missing required option: must specify -i=PDBFile/mmCIF\n\a"
+            "\ntype: 'belqo-vask -h (or --help)' for further help\n"
+            "      'belqo-vask --citation' for preferred citation(s)\n"
+            "\nTime used: 00:00:00:00\n");
+}
+
+TEST_F(VaskExe, help_words_print_the_built_in_help) {
+  const std::string bar(70, '=');
+  for (const char* word : {"--help", "-h", "help", "-help", "H"}) {
+    SCOPED_TRACE(word);
+    run_result r = run(word);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind(bar + "\nbelqo-vask", 0), 0u);
+    EXPECT_TRUE(has(r.err, "Usage: belqo-vask [options]\n"));
+    EXPECT_TRUE(has(r.err, "of DNA-protein or RNA-protein complexes\n" + bar + "\n"));
+  }
+  run_result r = run("--hx");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("unrecognized option: <--hx>\n", 0), 0u);
+}
+
+TEST_F(VaskExe, version_and_citation) {
+  const std::string stars(66, '*');
+  run_result r = run("-v");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err.rfind("\n" + stars + "\nbelqo-vask", 0), 0u) << r.err;
+  EXPECT_TRUE(has(r.err, VASK_VERSION "\n" + stars + "\n\nTime used: "));
+  r = run("--citation");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.err, "belqo-vask developers"));
+  EXPECT_TRUE(has(r.err, " OR "));
+}
+
+TEST_F(VaskExe, input_file_must_exist) {
+  run_result r = run("-i=absent.pdb");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("required file <absent.pdb> does not exist!\n", 0), 0u);
+  r = run("--ilist=absent.txt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "required file <absent.txt> does not exist!\n"));
+}
+
+TEST_F(VaskExe, run_log_file_and_silent) {
+  run_result r = run("-i=absent.pdb --run-log=run.log");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(test::read_file((dir_ / "run.log").string()),
+            "required file <absent.pdb> does not exist!\n\nTime used: 00:00:00:00\n");
+  r = run("-i=absent.pdb --silent");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(VaskExe, sub_command_words_reach_their_drivers) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"triz", "triz"},         {"PROT", "triz"},        {"analyze", "analyze"},
+      {"rebuild", "rebuild"},   {"mutate", "mutate"},    {"fibre", "fiber"},
+      {"query", "search"},      {"util", "task"},        {"project", "project"},
+      {"combine", "composite"}, {"model", "composite"}};
+  for (const auto& [word, name] : cases) {
+    SCOPED_TRACE(word);
+    run_result r = run(word + " -i=x.pdb");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.err, "[e] the '" + name + "' sub-command is not available yet\n")) << r.err;
+  }
+  // a first word with "=" or a leading dash is an option of the main program
+  run_result r = run("models=all -i=x.pdb");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_FALSE(has(r.err, "sub-command"));
+}
+
+TEST_F(VaskExe, option_errors_come_before_reading) {
+  run_result r = run("-i=x.pdb --hbond-dist=7");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "invalid option [--hbond-dist=7]: value 7 out of range [2.6, 6]\n"
+            "\nTime used: 00:00:00:00\n");
+  r = run("-i=x.pdb --hbond-dist");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "wrong format for specifying a var=val pair [--hbond-dist]\n"));
+  EXPECT_TRUE(has(r.err, "type: 'belqo-vask -h (or --help)' for further help\n"));
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(VaskExe, cleanup_removes_only_the_auxiliary_files) {
+  for (const char* f : {"abc-pairs.pdb", "abc-pairs.cif", "abc-2ndstrs.dbn", "abc-torsions.txt",
+                        "vask-bestview.png", "vask-composite.sh", "vask-prog.log", "abc.cif",
+                        "vask-pairs.pdb", "keep.txt"})
+    touch(f);
+  run_result r = run("--cleanup --prefix=abc");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.err, "done with cleaning up files.\n"));
+  for (const char* f : {"abc-pairs.pdb", "abc-pairs.cif", "abc-2ndstrs.dbn", "abc-torsions.txt",
+                        "vask-bestview.png", "vask-composite.sh", "vask-prog.log"}) {
+    SCOPED_TRACE(f);
+    EXPECT_FALSE(exists(f));
+  }
+  for (const char* f : {"abc.cif", "vask-pairs.pdb", "keep.txt", "x.pdb"}) {
+    SCOPED_TRACE(f);
+    EXPECT_TRUE(exists(f));
+  }
+}
+
+TEST_F(VaskExe, cleanup_with_a_pdb_prefix_keeps_the_users_cif_file) {
+  for (const char* f : {"1abc.pdb", "1abc.cif", "1abc.pdb-pairs.pdb", "1abc.pdb-pairs.cif"})
+    touch(f);
+  run_result r = run("--cleanup --prefix=1abc.pdb");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_FALSE(exists("1abc.pdb-pairs.pdb"));
+  EXPECT_FALSE(exists("1abc.pdb-pairs.cif"));
+  EXPECT_TRUE(exists("1abc.pdb"));
+  EXPECT_TRUE(exists("1abc.cif"));
+}
+
+TEST_F(VaskExe, option_notes_and_checks) {
+  run_result r = run("-i=x.pdb --pair");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.err, "[i] take --pair as --pair-only\n"));
+
+  r = run("-i=x.pdb --nmr=5:2");
+  EXPECT_TRUE(has(r.err, "\t[i] ignore wrong order or 0 step: '5:2'\n"
+                         "\t[i] no valid numbers specified: take all models\n"));
+
+  r = run("-i=x.pdb \"--block-color=A 255 0 0\"");
+  EXPECT_TRUE(has(r.err, "[i] rgb color [255 0 0] (assumed in range [0, 255]) rescaled to "
+                         "[1 0 0] (in range [0, 1])\n"));
+
+  touch("f.cfg", "{\"origin\": [0, 0, 0], \"x-axis\": [1, 0, 0], \"z-axis\": [0, 0, 1]}\n");
+  r = run("-i=x.pdb --view-mat=f.cfg");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "[e] cannot find required tag 'y[-_]?axis'\n")) << r.err;
+
+  r = run("-i=x.pdb --blocview -o=out.txt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "[e] PyMOL script must end with the .pml extension\n"));
+  r = run("-i=x.pdb --blocview -o=out.pml");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(VaskExe, hbond_cutoff_from_the_environment) {
+  run_result r = run("-i=x.pdb", "VASK_HBOND_CUTOFF=3.5");
+  EXPECT_TRUE(has(r.err, "[i] H-bond cutoff set to: 3.50\n"));
+  r = run("-i=x.pdb", "VASK_HBOND_CUTOFF=7");
+  EXPECT_TRUE(has(r.err, "[i] invalid setting of VASK_HBOND_CUTOFF=7[i] H-bond cutoff set to: 4.00\n"));
+  r = run("-i=x.pdb --hbond-dist=3.2", "VASK_HBOND_CUTOFF=3.5");
+  EXPECT_FALSE(has(r.err, "H-bond cutoff"));
+}
+
+}  // namespace
+}  // namespace vask

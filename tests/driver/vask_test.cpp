@@ -1,0 +1,187 @@
+// The auxiliary-file table and the per-structure pipeline end to end: report
+// header, the nucleotide check and the early ends of a single-file run.
+#include "driver/vask.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include <filesystem>
+#include <fstream>
+
+#include "driver/option.hpp"
+#include "structure/pdb.hpp"
+#include "test_util.hpp"
+
+namespace vask {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs each test inside a fresh temporary folder.
+class AuxFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    set_globals("belqo-vask");
+    std::string tmpl = (fs::temp_directory_path() / "vask-aux-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    old_ = fs::current_path();
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(old_);
+    fs::remove_all(dir_);
+  }
+  static void touch(const std::string& name, const std::string& text = "x\n") {
+    std::ofstream(name) << text;
+  }
+  fs::path dir_, old_;
+};
+
+TEST(AuxFileName, prefix_suffix_and_cif_twin) {
+  set_globals("belqo-vask");
+  EXPECT_EQ(aux_file_name("pairs.pdb"), "vask-pairs.pdb");
+  Gvars.prefix = std::string(300, 'p');
+  EXPECT_EQ(aux_file_name("x"), std::string(256, 'p') + "-x");
+  EXPECT_EQ(cif_twin("abc-pairs.pdb"), "abc-pairs.cif");
+  EXPECT_EQ(cif_twin("1abc.pdb-torsions.txt"), "");  // only a trailing ".pdb"
+  EXPECT_EQ(cif_twin("1abc.pdb-pairs.pdb"), "1abc.pdb-pairs.cif");
+  EXPECT_STREQ(aux_file_table[0].suffix, "pairs.pdb");
+  EXPECT_STREQ(aux_file_table[58].description, "base helical parameters for rebuilding");
+}
+
+TEST_F(AuxFiles, clean_up_setting_zero_keeps_everything) {
+  touch("vask-pairs.pdb");
+  Gvars.cleanup = 0;
+  delete_common_files();
+  EXPECT_TRUE(fs::exists("vask-pairs.pdb"));
+  Gvars.cleanup = -1;
+  delete_common_files();
+  EXPECT_FALSE(fs::exists("vask-pairs.pdb"));
+}
+
+TEST_F(AuxFiles, collect_lists_present_files_in_table_order_and_drops_empty_ones) {
+  Gvars.prefix = "abc";
+  touch("abc-torsions.txt");
+  touch("abc-pairs.cif");    // mmCIF form of the first row
+  touch("abc-stems.pdb", "");  // empty: removed, not listed
+  touch("vask-hairpins.pdb");  // another prefix
+  std::vector<long> rows;
+  std::vector<std::string> names;
+  EXPECT_EQ(collect_auxfiles(rows, names), 2);
+  EXPECT_EQ(rows, (std::vector<long>{0, 27}));
+  EXPECT_EQ(names, (std::vector<std::string>{"abc-pairs.cif", "abc-torsions.txt"}));
+  EXPECT_FALSE(fs::exists("abc-stems.pdb"));
+  EXPECT_TRUE(fs::exists("vask-hairpins.pdb"));
+}
+
+// ---------------------------------------------------------------------------
+// The per-structure pipeline
+
+
+struct exe_result {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs the executable in a fresh temporary folder holding copies of the given
+// test-data files.
+class PipelineExe : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "vask-pipeline-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  void copy_data(const std::string& name) {
+    fs::copy_file(test::test_data(name), dir_ / name);
+  }
+  exe_result run(const std::string& args) {
+    std::string cmd = "cd '" + dir_.string() + "' && '" VASK_EXE "' " + args +
+                      " >stdout.txt 2>stderr.txt";
+    int rc = std::system(cmd.c_str());
+    exe_result r;
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = test::read_file((dir_ / "stdout.txt").string());
+    r.err = test::read_file((dir_ / "stderr.txt").string());
+    return r;
+  }
+  fs::path dir_;
+};
+
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(PipelineExe, header_of_1ehz) {
+  copy_data("1ehz.pdb");
+  exe_result r = run("-i=1ehz.pdb");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string stars(76, '*');
+  EXPECT_EQ(r.out.rfind(stars + "\nbelqo-vask", 0), 0u) << r.out;
+  EXPECT_TRUE(has(r.out, "\n" + stars + "\nNote: By default, each nucleotide is identified by "
+                         "chainId.name#. So a\n"));
+  EXPECT_TRUE(has(r.out, "    Questions and suggestions are *always* welcome on the ORMO "
+                         "Forum.\n\nCommand: belqo-vask -i=1ehz.pdb\nDate and time: "));
+  EXPECT_TRUE(has(r.out, "File name: 1ehz.pdb\n"
+                         "    no. of DNA/RNA chains: 0\n"
+                         "    no. of nucleotides:    76\n"
+                         "    no. of atoms:          1821\n"
+                         "    no. of waters:         160\n"
+                         "    no. of metals:         9 [Mg=6,Mn=3]\n"))
+      << r.out;
+  EXPECT_TRUE(has(r.err, "\nProcessing file '1ehz.pdb'\n"));
+  EXPECT_TRUE(has(r.err, "    total number of nucleotides: 76\n"));
+}
+
+TEST_F(PipelineExe, command_echo_lists_changed_settings) {
+  copy_data("1ehz.pdb");
+  exe_result r = run("-i=1ehz.pdb --nt-cutoff=0.3 --prefix=abc -o=out.txt");
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string out = test::read_file((dir_ / "out.txt").string());
+  EXPECT_TRUE(has(out, "Command: belqo-vask -i=1ehz.pdb --prefix=abc --nt-cutoff=0.3 -o=out.txt\n"))
+      << out;
+}
+
+TEST_F(PipelineExe, protein_ends_with_no_nucleotides_found) {
+  copy_data("1ubq.pdb");
+  exe_result r = run("-i=1ubq.pdb");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "    no. of nucleotides:    0\n"));
+  EXPECT_EQ(r.out.substr(r.out.size() - 22), "\nno nucleotides found\n");
+  // no banner for a structure without nucleotides
+  EXPECT_EQ(r.out.rfind(std::string(76, '*') + "\nNote:", 0), 0u);
+  // written to a file, the message also goes to the run log
+  r = run("-i=1ubq.pdb -o=out.txt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.err, "\nno nucleotides found\n"));
+}
+
+TEST_F(PipelineExe, a_file_without_atoms_is_an_error) {
+  std::ofstream(dir_ / "notes.txt") << "These are notes,\nnot coordinates.\n";
+  exe_result r = run("-i=notes.txt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "[e] no ATOM/HETATM records found in 'notes.txt'\n")) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(PipelineExe, server_cap_limits_the_nucleotides) {
+  copy_data("1ehz.pdb");
+  exe_result r = run("-i=1ehz.pdb --server=50");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "\ntoo many nucleotides (76 > 50)\n")) << r.out;
+}
+
+TEST(CheckNts, no_stream_makes_no_test) {
+  struct_mol mol;  // no nucleotides
+  check_nts(nullptr, "stdout", mol);
+  SUCCEED();
+}
+
+}  // namespace
+}  // namespace vask

@@ -1,0 +1,402 @@
+// PDB reading: column rules, filters, name and element completion, and the
+// nucleotide counts of real entries.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "structure/pdb.hpp"
+#include "structure/residue.hpp"
+#include "structure_fixture.hpp"
+
+namespace vask {
+namespace {
+
+using test::read_pdb_text;
+
+// Guanosine 1 of 1ehz (yeast tRNA-Phe), chain A: a complete nucleotide.
+const char* const G1 = R"(ATOM      1  OP3   G A   1      50.193  51.190  50.534  1.00 99.85           O
+ATOM      2  P     G A   1      50.626  49.730  50.573  1.00100.19           P
+ATOM      3  OP1   G A   1      49.854  48.893  49.562  1.00100.19           O
+ATOM      4  OP2   G A   1      52.137  49.542  50.511  1.00 99.21           O
+ATOM      5  O5'   G A   1      50.161  49.136  52.023  1.00 99.82           O
+ATOM      6  C5'   G A   1      50.216  49.948  53.210  1.00 98.63           C
+ATOM      7  C4'   G A   1      50.968  49.231  54.309  1.00 97.84           C
+ATOM      8  O4'   G A   1      50.450  47.888  54.472  1.00 97.10           O
+ATOM      9  C3'   G A   1      52.454  49.030  54.074  1.00 98.07           C
+ATOM     10  O3'   G A   1      53.203  50.177  54.425  1.00 99.39           O
+ATOM     11  C2'   G A   1      52.781  47.831  54.957  1.00 96.96           C
+ATOM     12  O2'   G A   1      53.018  48.156  56.313  1.00 96.77           O
+ATOM     13  C1'   G A   1      51.502  47.007  54.836  1.00 95.70           C
+ATOM     14  N9    G A   1      51.628  45.992  53.798  1.00 93.67           N
+ATOM     15  C8    G A   1      51.064  46.007  52.547  1.00 92.60           C
+ATOM     16  N7    G A   1      51.379  44.966  51.831  1.00 91.19           N
+ATOM     17  C5    G A   1      52.197  44.218  52.658  1.00 91.47           C
+ATOM     18  C6    G A   1      52.848  42.992  52.425  1.00 90.68           C
+ATOM     19  O6    G A   1      52.826  42.291  51.404  1.00 90.38           O
+ATOM     20  N1    G A   1      53.588  42.588  53.534  1.00 90.71           N
+ATOM     21  C2    G A   1      53.685  43.282  54.716  1.00 91.21           C
+ATOM     22  N2    G A   1      54.452  42.733  55.671  1.00 91.23           N
+ATOM     23  N3    G A   1      53.077  44.429  54.946  1.00 91.92           N
+ATOM     24  C4    G A   1      52.356  44.836  53.879  1.00 92.62           C
+)";
+
+// Pseudouridine 39 of 1ehz: a C-glycosidic pyrimidine (C1'-C5).
+const char* const PSU39 = R"(HETATM  845  N1  PSU A  39      74.080  36.066   5.459  1.00 75.82           N
+HETATM  846  C2  PSU A  39      74.415  36.835   4.354  1.00 75.59           C
+HETATM  847  N3  PSU A  39      75.735  36.769   3.984  1.00 76.29           N
+HETATM  848  C4  PSU A  39      76.728  36.038   4.591  1.00 77.28           C
+HETATM  849  C5  PSU A  39      76.307  35.280   5.732  1.00 77.93           C
+HETATM  850  C6  PSU A  39      75.025  35.316   6.112  1.00 76.07           C
+HETATM  851  O2  PSU A  39      73.605  37.525   3.749  1.00 75.80           O
+HETATM  852  O4  PSU A  39      77.875  36.079   4.134  1.00 77.81           O
+HETATM  853  C1' PSU A  39      77.325  34.455   6.488  1.00 79.85           C
+HETATM  854  C2' PSU A  39      78.240  35.315   7.366  1.00 80.79           C
+HETATM  855  O2' PSU A  39      79.550  34.775   7.399  1.00 79.82           O
+HETATM  856  C3' PSU A  39      77.509  35.235   8.700  1.00 81.32           C
+HETATM  857  C4' PSU A  39      77.034  33.800   8.726  1.00 83.30           C
+HETATM  858  O3' PSU A  39      78.312  35.525   9.823  1.00 80.38           O
+HETATM  859  O4' PSU A  39      76.648  33.545   7.349  1.00 81.10           O
+HETATM  860  C5' PSU A  39      75.867  33.557   9.646  1.00 86.38           C
+HETATM  861  O5' PSU A  39      74.796  34.470   9.341  1.00 90.31           O
+HETATM  862  P   PSU A  39      73.308  34.151   9.814  1.00 92.76           P
+HETATM  863  OP1 PSU A  39      73.270  34.200  11.303  1.00 93.12           O
+HETATM  864  OP2 PSU A  39      72.370  34.998   9.024  1.00 92.11           O
+)";
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> v;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) v.push_back(l);
+  return v;
+}
+
+std::string join(const std::vector<std::string>& v) {
+  std::string s;
+  for (const auto& l : v) s += l + "\n";
+  return s;
+}
+
+// Applies f to every line of the text.
+template <class F>
+std::string edit_lines(const std::string& text, F f) {
+  auto v = lines_of(text);
+  for (auto& l : v) f(l);
+  return join(v);
+}
+
+long find_atom(const struct_mol& mol, const std::string& name) {
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    if (mol.atoms[i].name == name) return i;
+  return -1;
+}
+
+using PdbReader = test::StructureTest;
+
+TEST_F(PdbReader, reads_columns_of_a_full_record) {
+  struct_mol mol;
+  read_pdb_text(G1, mol);
+  ASSERT_EQ(mol.num_atoms, 24);
+  const atom& p = mol.atoms[2];
+  EXPECT_EQ(p.serial, 2);
+  EXPECT_EQ(p.name, " P  ");
+  EXPECT_EQ(p.res_name, "  G");
+  EXPECT_EQ(p.chain_id, "A");
+  EXPECT_EQ(p.res_seq, 1);
+  EXPECT_DOUBLE_EQ(p.xyz[1], 50.626);
+  EXPECT_DOUBLE_EQ(p.xyz[3], 50.573);
+  EXPECT_DOUBLE_EQ(p.occupancy, 1.0);
+  EXPECT_DOUBLE_EQ(p.bfactor, 100.19);
+  EXPECT_EQ(p.element, " P");
+  EXPECT_EQ(p.atomic_number, 15);
+  EXPECT_EQ(p.index, 2);
+  EXPECT_EQ(mol.num_residues, 1);
+  EXPECT_EQ(mol.num_nts, 1);
+  EXPECT_TRUE(is_R(1, mol));
+  EXPECT_TRUE(is_RNA_nt(1, mol));
+  EXPECT_EQ(mol.residues[1].idstr, "A.G1");
+  EXPECT_EQ(mol.residues[1].letter, 'G');
+  EXPECT_EQ(p.idstr, "P@A.G1");
+}
+
+// The column rules that real files exercise, each as an edit of G1.
+TEST_F(PdbReader, column_rules_of_edited_records) {
+  const struct {
+    const char* what;
+    std::string text;
+    std::function<void(const struct_mol&)> check;
+  } cases[] = {
+      {"'*' for the prime (O3*)",
+       edit_lines(G1, [](std::string& l) { std::replace(l.begin() + 12, l.begin() + 16, '\'', '*'); }),
+       [](const struct_mol& m) {
+         EXPECT_NE(find_atom(m, " O3'"), -1);
+         EXPECT_EQ(m.num_nts, 1);
+       }},
+      {"left-justified names (P, OP1, C1')",
+       edit_lines(G1,
+                  [](std::string& l) {
+                    std::string name = l.substr(12, 4);
+                    size_t b = name.find_first_not_of(' ');
+                    name = name.substr(b) + std::string(b, ' ');
+                    l.replace(12, 4, name);
+                  }),
+       [](const struct_mol& m) {
+         EXPECT_NE(find_atom(m, " P  "), -1);
+         EXPECT_NE(find_atom(m, " OP1"), -1);
+         EXPECT_NE(find_atom(m, " C1'"), -1);
+         EXPECT_EQ(m.num_nts, 1);
+       }},
+      {"missing element columns: elements derived from names",
+       edit_lines(G1, [](std::string& l) { l.resize(66); }),
+       [](const struct_mol& m) {
+         EXPECT_EQ(m.atoms[find_atom(m, " P  ")].element, " P");
+         EXPECT_EQ(m.atoms[find_atom(m, " C1'")].atomic_number, 6);
+         EXPECT_EQ(m.atoms[find_atom(m, " N9 ")].atomic_number, 7);
+         EXPECT_EQ(m.num_nts, 1);
+       }},
+      {"lower-case chain id stays lower case",
+       edit_lines(G1, [](std::string& l) { l[21] = 'a'; }),
+       [](const struct_mol& m) {
+         EXPECT_EQ(m.residues[1].chain_id, "a");
+         EXPECT_EQ(m.residues[1].idstr, "a.G1");
+       }},
+      {"insertion code",
+       edit_lines(G1, [](std::string& l) { l[26] = 'B'; }),
+       [](const struct_mol& m) {
+         EXPECT_EQ(m.residues[1].icode, 'B');
+         EXPECT_EQ(m.residues[1].idstr, "A.G1^B");
+       }},
+      {"short lines of 53 characters still get z",
+       edit_lines(G1, [](std::string& l) { l.resize(53); }),
+       [](const struct_mol& m) {
+         ASSERT_EQ(m.num_atoms, 24);
+         EXPECT_DOUBLE_EQ(m.atoms[2].xyz[3], 50.57);
+         EXPECT_DOUBLE_EQ(m.atoms[2].occupancy, 1.0);
+         EXPECT_DOUBLE_EQ(m.atoms[2].bfactor, 0.0);
+         EXPECT_EQ(m.num_nts, 1);
+       }},
+      {"HETATM nucleotide is a nucleotide and a ligand",
+       edit_lines(G1, [](std::string& l) { l.replace(0, 6, "HETATM"); }),
+       [](const struct_mol& m) {
+         EXPECT_TRUE(is_nt(1, m));
+         EXPECT_TRUE(is_ligand(1, m));
+         EXPECT_EQ(m.num_ligands, 1);
+       }},
+      {"lower-case record name is an atom record",
+       edit_lines(G1, [](std::string& l) { l.replace(0, 4, "atom"); }),
+       [](const struct_mol& m) { EXPECT_EQ(m.num_atoms, 24); }},
+      {"deuterium is stored as hydrogen",
+       std::string(G1) +
+           "ATOM     25  D1    G A   1      54.000  42.000  53.500  1.00 90.00           D\n",
+       [](const struct_mol& m) {
+         const atom& d = m.atoms[25];
+         EXPECT_EQ(d.element, " H");
+         EXPECT_EQ(d.deuterium, 1);
+         EXPECT_EQ(d.atomic_number, 1);
+         EXPECT_EQ(d.base, 0);  // hydrogens get no nucleotide class
+         EXPECT_EQ(d.hydrogen, 1);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    struct_mol mol;
+    read_pdb_text(c.text, mol);
+    c.check(mol);
+  }
+}
+
+TEST_F(PdbReader, alternate_locations_follow_the_altloc_setting) {
+  std::string text = G1;
+  text += "ATOM     25  C1'A  G A   2      51.502  47.007  54.836  0.50 95.70           C\n";
+  text += "ATOM     26  C1'B  G A   2      51.602  47.107  54.936  0.50 95.70           C\n";
+  struct_mol mol;
+  read_pdb_text(text, mol);
+  EXPECT_EQ(mol.num_atoms, 25);  // default set "A1 ": B dropped
+  EXPECT_EQ(mol.atoms[25].altloc, 'A');
+  EXPECT_EQ(mol.atoms[25].idstr, "C1'.A@A.G2");
+  Gvars.altlocs = "B ";
+  struct_mol mol_b;
+  read_pdb_text(text, mol_b);
+  ASSERT_EQ(mol_b.num_atoms, 25);
+  EXPECT_EQ(mol_b.atoms[25].altloc, 'B');
+}
+
+TEST_F(PdbReader, reading_stops_at_the_first_end_or_endmdl) {
+  std::string two_models = "MODEL        1\n" + std::string(G1) + "ENDMDL\nMODEL        2\n" + G1 +
+                           "ENDMDL\n";
+  struct_mol mol;
+  read_pdb_text(two_models, mol);
+  EXPECT_EQ(mol.num_atoms, 24);
+  EXPECT_EQ(mol.atoms[1].model, 1);
+  Gvars.select_model = 2;
+  struct_mol second;
+  read_pdb_text(two_models, second);
+  EXPECT_EQ(second.num_atoms, 24);
+  EXPECT_EQ(second.atoms[1].model, 2);
+  Gvars.select_model = -1;
+  // a lower-case "end" does not stop the reading
+  struct_mol lower;
+  read_pdb_text(std::string(G1) + "end\n" + edit_lines(G1, [](std::string& l) { l[25] = '2'; }),
+                lower);
+  EXPECT_EQ(lower.num_residues, 2);
+}
+
+TEST_F(PdbReader, no_atom_records_is_an_error) {
+  int status = 0;
+  std::string msg = test::fatal_message(
+      [] {
+        struct_mol mol;
+        read_pdb_text("HEADER    nothing here\nREMARK   1\nEND\n", mol, "notes");
+      },
+      &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(msg, "[e] no ATOM/HETATM records found in 'notes.pdb'\n");
+}
+
+TEST_F(PdbReader, pseudouridine_is_a_c_glycosidic_pyrimidine) {
+  struct_mol mol;
+  read_pdb_text(PSU39, mol);
+  ASSERT_TRUE(is_nt(1, mol));
+  EXPECT_TRUE(is_Y(1, mol));
+  EXPECT_EQ(mol.residues[1].std_name, "__P");
+  EXPECT_EQ(mol.residues[1].letter, 'P');
+  const nt_info& n = mol.nt_infos[1];
+  EXPECT_EQ(n.glyco_type, 2);
+  EXPECT_EQ(mol.atoms[n.glyco_n].name, " C5 ");
+  EXPECT_EQ(mol.atoms[n.base2].name, " C4 ");
+  EXPECT_EQ(mol.atoms[n.base3].name, " C6 ");
+}
+
+TEST_F(PdbReader, water_name_variants) {
+  const struct {
+    const char* name;
+    const char* extra;  // second atom line or ""
+    bool water;
+  } cases[] = {
+      {"HOH", "", true},  {"WAT", "", true},  {"DOD", "", true}, {"TIP", "", true},
+      {"SOL", "", true},  {"XYZ", "", false},
+      {"HOH", "HETATM    2  H1  HOH A 101      10.500  10.000  10.000  1.00 20.00           H\n",
+       true},
+      {"HOH", "HETATM    2  C1  HOH A 101      10.500  10.000  10.000  1.00 20.00           C\n",
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (c.extra[0] ? " with a second atom" : ""));
+    char line[128];
+    std::snprintf(line, sizeof line,
+                  "HETATM    1  O   %s A 101      10.000  10.000  10.000  1.00 20.00           O\n",
+                  c.name);
+    struct_mol mol;
+    read_pdb_text(std::string(line) + c.extra, mol);
+    EXPECT_EQ(is_water(1, mol), c.water ? 1 : 0);
+    EXPECT_EQ(mol.num_waters, c.water ? 1 : 0);
+    EXPECT_EQ(mol.atoms[1].water, c.water || std::string(c.extra).empty() ? 1 : 0);
+  }
+}
+
+TEST_F(PdbReader, reads_1ehz) {
+  test::log_capture log;
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  EXPECT_EQ(mol.base_name, "1ehz");
+  EXPECT_EQ(mol.num_nts, 76);
+  EXPECT_EQ(mol.num_aas, 0);
+  EXPECT_EQ(mol.num_waters, 160);
+  EXPECT_NE(log.text().find("    total number of nucleotides: 76\n"), std::string::npos);
+  // modified nucleotides map to their parents
+  std::map<std::string, std::string> parent;
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (is_nt(k, mol)) parent[mol.residues[k].name] = mol.residues[k].std_name;
+  EXPECT_EQ(parent["PSU"], "__P");
+  EXPECT_EQ(parent["  G"], "__G");
+  EXPECT_EQ(parent["2MG"], "__g");
+  EXPECT_EQ(parent["5MC"], "__c");
+  EXPECT_EQ(parent["1MA"], "__a");
+  EXPECT_EQ(parent["5MU"], "__t");
+  EXPECT_EQ(parent["H2U"], "__u");
+}
+
+TEST_F(PdbReader, protein_has_no_nucleotides) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ubq.pdb"), mol);
+  EXPECT_EQ(mol.num_nts, 0);
+  EXPECT_EQ(mol.num_aas, 76);
+  EXPECT_EQ(mol.has_backbone, 0);
+}
+
+}  // namespace
+}  // namespace vask
+
+namespace vask {
+namespace {
+
+// Rows of the shared MANIFEST.md for PDB-format files: file name and the "nt"
+// column (polymer nucleotides of model 1).
+std::vector<std::pair<std::string, long>> manifest_pdb_rows() {
+  std::vector<std::pair<std::string, long>> rows;
+  std::istringstream in(test::read_file(test::shared_structure("MANIFEST.md")));
+  std::regex row(R"(^\| `([^`]+\.pdb)` \|)");
+  for (std::string l; std::getline(in, l);) {
+    std::smatch m;
+    if (!std::regex_search(l, m, row)) continue;
+    std::vector<std::string> cols;
+    std::istringstream cs(l);
+    for (std::string c; std::getline(cs, c, '|');) cols.push_back(c);
+    rows.emplace_back(m[1], std::stol(cols[7]));
+  }
+  return rows;
+}
+
+// Files whose nucleotide count differs from the manifest, with the reason.
+// The manifest counts polymer residues by name; the reader counts residues
+// whose base ring fits a standard base, free nucleotide ligands included.
+const std::map<std::string, std::pair<long, const char*>> kExpectedDifferences = {
+    {"1qf6.pdb", {77, "AMP ligand fits an adenine"}},
+    {"1raw.pdb", {37, "AMP ligand fits an adenine"}},
+    {"1y26.pdb", {72, "ADE (free adenine) ligand fits"}},
+    {"2miy.pdb", {60, "PRF (preQ1) ligand fits a purine ring"}},
+    {"3mht.pdb", {26, "SAH ligand fits an adenine"}},
+    {"4qln.pdb", {119, "two 2BA (cyclic di-AMP) ligands"}},
+    {"7pbl.pdb", {36, "three ADP and three AGS ligands"}},
+    {"1xpo.pdb", {18, "six AGS ligands"}},
+    {"1a34.pdb", {21, "free U ligand"}},
+    {"4gxy.pdb", {162, "C113 keeps only P, OP1 and O5': no base, under 5 backbone atoms"}},
+    {"4hhb.pdb", {2, "PO4 147 of chains B and D hold a lone P atom: abasic sites"}},
+    {"3ok4.pdb", {60, "five altlocs A-E with own chain ids; only altloc A is read"}},
+};
+
+TEST_F(PdbReader, nucleotide_counts_match_the_manifest) {
+  auto rows = manifest_pdb_rows();
+  ASSERT_GT(rows.size(), 60u);
+  test::log_capture quiet;
+  for (const auto& [file, nt] : rows) {
+    SCOPED_TRACE(file);
+    struct_mol mol;
+    Gvars = gvars_rec{};
+    read_pdb(test::shared_structure(file), mol);
+    auto diff = kExpectedDifferences.find(file);
+    long want = diff == kExpectedDifferences.end() ? nt : diff->second.first;
+    EXPECT_EQ(mol.num_nts, want) << file << " manifest " << nt;
+  }
+}
+
+}  // namespace
+}  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST_F(PdbReader, large_model_numbers_make_longer_keys_not_overruns) {
+  test::log_capture quiet;
+  struct_mol mol;
+  read_pdb_text("MODEL     123456789012\n" + std::string(G1), mol);
+  ASSERT_EQ(mol.num_residues, 1);
+  EXPECT_EQ(mol.residues[1].model, 123456789012L);
+  EXPECT_EQ(mol.residues[1].key, "123456789012   A");
+}
+
+}  // namespace
+}  // namespace vask
