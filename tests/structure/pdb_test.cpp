@@ -385,3 +385,18 @@ TEST_F(PdbReader, nucleotide_counts_match_the_manifest) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST_F(PdbReader, large_model_numbers_make_longer_keys_not_overruns) {
+  test::log_capture quiet;
+  struct_mol mol;
+  read_pdb_text("MODEL     123456789012\n" + std::string(G1), mol);
+  ASSERT_EQ(mol.num_residues, 1);
+  EXPECT_EQ(mol.residues[1].model, 123456789012L);
+  EXPECT_EQ(mol.residues[1].key, "123456789012   A");
+}
+
+}  // namespace
+}  // namespace vask
