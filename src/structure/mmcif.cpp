@@ -70,9 +70,11 @@ bool next_token(const std::string& t, size_t& pos, cif_token& tok) {
         break;
       }
       if (nl + 1 < n && t[nl + 1] == ';') {
-        size_t e = nl;
-        if (e > body && t[e - 1] == '\r') --e;
-        tok.value = all.substr(body, e - body);
+        // the value without the line ends and blanks around it
+        size_t b = body, e = nl;
+        while (b < e && is_blank(t[b])) ++b;
+        while (e > b && is_blank(t[e - 1])) --e;
+        tok.value = all.substr(b, e - b);
         pos = nl + 2;
         break;
       }
@@ -139,14 +141,6 @@ bool atom_row(const cif_reader& r, const cif_row& row) {
                                                : g.size() == 6 && strncasecmp(g.data(), "HETATM", 6) == 0;
 }
 
-bool is_cif_file(const std::string& file) {
-  if (Gvars.input_format == 2) return true;
-  if (Gvars.input_format != 3) return false;
-  bool cif = check_mmcif(file) != 0;
-  Gvars.input_format = 3;  // decided again for every file
-  return cif;
-}
-
 void load_cif_file(const std::string& file, cif_reader& r) {
   FILE* fp = open_file(file, "r");
   load_cif_stream(fp, file, r);
@@ -170,6 +164,14 @@ size_t rows_estimate(const cif_reader& r) {
 
 // ---------------------------------------------------------------------------
 // Reading
+
+bool is_cif_file(const std::string& file) {
+  if (Gvars.input_format == 2) return true;
+  if (Gvars.input_format != 3) return false;
+  bool cif = check_mmcif(file) != 0;
+  Gvars.input_format = 3;  // decided again for every file
+  return cif;
+}
 
 void load_cif_stream(FILE* fp, const std::string& name, cif_reader& r) {
   r = cif_reader{};

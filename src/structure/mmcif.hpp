@@ -60,6 +60,10 @@ struct cif_row {
   size_t end = 0;                        // offset just past its last value
 };
 
+// True when the file is read as mmCIF: by the format option, or decided
+// for this file (extension or content).
+bool is_cif_file(const std::string& file);
+
 // Reads a whole stream (a file or standard input) into r.text.
 void load_cif_stream(FILE* fp, const std::string& name, cif_reader& r);
 
