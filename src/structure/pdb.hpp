@@ -131,6 +131,11 @@ struct struct_mol {
   std::string dbn_sequence, dbn_text, dbn_extra;  // secondary-structure texts
   long num_segments = 0;
   std::vector<segidx> segments;    // O3'-P linked runs of nucleotides
+  // Neighbour index over all atoms (bond.hpp), built once by the linkage
+  // stage and reused by the contact, bond, metal and later stages; stale once
+  // atoms are moved after the pipeline.
+  std::vector<xyz> atom_xyz;       // 1-based copy of the atom coordinates
+  cell_grid atom_grid;
   // The chain, frame, plane, plane-contact and water-bridge arrays are added
   // with the stages that fill them.
 };
