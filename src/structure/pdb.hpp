@@ -114,6 +114,7 @@ struct struct_mol {
   long num_waters = 0;
   long num_water_bridges = 0;
   long num_frames = 0;
+  std::vector<frame> frames;       // 1-based, all groups; residues hold indices into it
   long num_planes = 0;
   long num_plane_contacts = 0;
   long num_metals = 0;
