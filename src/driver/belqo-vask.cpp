@@ -226,10 +226,13 @@ void book_keeping(int argc, int i, const char* arg) {
 int run_structures(const run_descriptor& run) {
   // The per-structure pipeline over a list of files (loop A) or the models of
   // an ensemble (loop C) goes here; below is loop B, a single file.
+  reset_periodic_table();  // the stand-alone setting chooses the element table's source
   Gvars.counts.single_file = 1;
   runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
   struct_mol mol;
   read_pdb(run.input, mol);
+  // the one-shot tasks (each ends the run) and the nucleotide-list output
+  // slot in here, before the clean-up
   delete_common_files();
   FILE* fp = open_file(run.output, "w");
   do_vask_per_structure(run, mol, fp);
