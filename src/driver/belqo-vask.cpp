@@ -386,12 +386,15 @@ int run_ensemble(const run_descriptor& run) {
 }  // namespace
 
 int run_structures(const run_descriptor& run) {
+  reset_periodic_table();  // the stand-alone setting chooses the element table's source
   if (nmr_ensemble()) return run_ensemble(run);
   if (!run.list.empty()) return run_file_list(run);
   Gvars.counts.single_file = 1;
   runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
   struct_mol mol;
   read_pdb(run.input, mol);
+  // the one-shot tasks (each ends the run) and the nucleotide-list output
+  // slot in here, before the clean-up
   delete_common_files();
   FILE* fp = open_file(run.output, "w");
   do_vask_per_structure(run, mol, fp);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "driver/option.hpp"
+#include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "support/common.hpp"
@@ -203,7 +204,9 @@ void run_finders(const run_descriptor&, struct_mol&) {}
 // The report writers slot in here, in this order: main report body, water
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
 // tertiary contacts (with the --ter cutoff).
-void run_writers(const run_descriptor&, struct_mol&, FILE*) {}
+void run_writers(const run_descriptor&, struct_mol& mol, FILE*) {
+  print_nt_torsions(mol, nullptr);
+}
 
 // "paths" and "counts" of the unit-id id-string styles. The counts of the
 // feature lists join as their finders land; only non-zero ones are written.

@@ -119,7 +119,10 @@ TEST_F(JsonExe, report_of_1ehz_in_both_formats) {
     EXPECT_TRUE(has(js, std::string("\"input_file\":\"") + in + "\",\"str_id\":\"1ehz\",\"num_atoms\":1821,"
                         "\"num_waters\":160,\"num_metals\":9,\"metals_desc\":\"Mg=6,Mn=3\",\"num_notes\":52,"
                         "\"notes\":[{\"Aminors\":\"A-minor interactions (including types I and II)\"},"));
-    EXPECT_TRUE(has(js, "{\"vert_dist\":\"vertical distance from an atom to a base plane\"}],\"start_at\":\""));
+    EXPECT_TRUE(has(js, "{\"vert_dist\":\"vertical distance from an atom to a base plane\"}],"));
+    EXPECT_TRUE(has(js, "],\"start_at\":\""));
+    // the auxiliary files the run wrote, listed by index, name and description
+    EXPECT_TRUE(has(js, "\"auxfiles\":[{\"index\":1,\"name\":\"vask-") || !has(js, "\"num_auxfiles\":"));
     EXPECT_EQ(count_of(js, "\"},{\"") + 1, 52u);  // the notes, one object each
     EXPECT_EQ(js.substr(js.size() - 4), "\"}}\n");
     EXPECT_TRUE(has(js, std::string("\"command\":\"belqo-vask -i=") + in + " --json\","));
