@@ -8,6 +8,9 @@
 #include <strings.h>
 
 #include "driver/option.hpp"
+#include "pairing/suite.hpp"  // the preparation pipeline runs the conformation stages
+#include "pairing/torsion.hpp"
+#include "structure/mmcif.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
@@ -152,7 +155,10 @@ void stage_models(struct_mol&) {}                      // distinct model numbers
 void stage_frames_planes_hbonds(struct_mol&) {}        // chain texts, frames, planes, H-bonds
 void stage_nt_local_geometry(struct_mol&) {}           // C5'/P in the base frame, framed nts
 void stage_framed_aas(struct_mol&) {}                  // amino acids with a frame
-void stage_torsions(struct_mol&) {}                    // backbone/sugar torsions, B-factors
+void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsions, B-factors
+  get_nt_bb_torsions(mol);
+  get_nt_sugar_torsions(mol);
+}
 // The counting parts of hydration and metals (the neighbour sets of waters
 // and metals come with the contact stages): water residues, metal atoms, the
 // per-element metal tally and its description ("Mg=3,Mn=1").
@@ -181,6 +187,7 @@ void count_waters_and_metals(struct_mol& mol) {
 
 void stage_hydration_metals_suites(struct_mol& mol) {  // waters, metals, water bridges, suites
   count_waters_and_metals(mol);
+  populate_suite(mol);
 }
 void stage_atom_exposure(struct_mol&) {}               // exposure of protein atoms
 
@@ -285,6 +292,87 @@ long get_number_of_good_atoms_per_residue(long k, const struct_mol& mol) {
   for (long i = mol.residues[k].first_atom; i <= mol.residues[k].last_atom; ++i)
     n += mol.atoms[i].status != 0;
   return n;
+}
+
+long get_number_of_good_atoms_residue_set(long n, const std::vector<long>& residues,
+                                          const struct_mol& mol) {
+  long num = 0;
+  for (long m = 1; m <= n; ++m) num += get_number_of_good_atoms_per_residue(residues[m], mol);
+  return num;
+}
+
+void renumber_atom(struct_mol& mol) {
+  if (Gvars.renum_atom == 0) return;
+  long serial = Gvars.renum_atom;
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    if (mol.atoms[i].status) mol.atoms[i].serial = serial++;
+}
+
+void copy_pdb_xyz(const struct_mol& mol, std::vector<xyz>& points) {
+  copy_atoms_xyz(mol.num_atoms, mol.atoms, points);
+}
+
+void copy_xyz_pdb(const std::vector<xyz>& points, struct_mol& mol) {
+  copy_xyz_atoms(mol.num_atoms, points, mol.atoms);
+}
+
+void copy_atoms_xyz(long n, const std::vector<atom>& atoms, std::vector<xyz>& points) {
+  points.resize(static_cast<size_t>(n) + 1);
+  for (long i = 1; i <= n; ++i) points[i] = atoms[i].xyz;
+}
+
+void copy_xyz_atoms(long n, const std::vector<xyz>& points, std::vector<atom>& atoms) {
+  for (long i = 1; i <= n; ++i) atoms[i].xyz = points[i];
+}
+
+long extract_residue_xyz(long k, const struct_mol& mol, std::vector<xyz>& points) {
+  const residue& r = mol.residues[k];
+  points.assign(1, xyz{});
+  for (long i = r.first_atom; i <= r.last_atom; ++i) points.push_back(mol.atoms[i].xyz);
+  return r.num_atoms;
+}
+
+void ave_pdb_xyz(const struct_mol& mol, xyz& point) {
+  point = {0, 0, 0, 0};
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    for (int c = 1; c <= 3; ++c) point[c] += mol.atoms[i].xyz[c];
+  if (mol.num_atoms > 0)
+    for (int c = 1; c <= 3; ++c) point[c] /= static_cast<double>(mol.num_atoms);
+}
+
+void residue_set_center(long n, const std::vector<long>& residues, const struct_mol& mol,
+                        xyz& point) {
+  point = {0, 0, 0, 0};
+  long num = 0;
+  for (long m = 1; m <= n; ++m) {
+    const residue& r = mol.residues[residues[m]];
+    for (long i = r.first_atom; i <= r.last_atom; ++i) {
+      if (mol.atoms[i].hydrogen) continue;
+      for (int c = 1; c <= 3; ++c) point[c] += mol.atoms[i].xyz[c];
+      ++num;
+    }
+  }
+  if (num > 0)  // an empty set stays at the origin instead of 0/0
+    for (int c = 1; c <= 3; ++c) point[c] /= static_cast<double>(num);
+}
+
+void get_extremeXYZ_pdb(const struct_mol& mol, xyz& max, xyz& min, xyz& mean) {
+  max = {0, -DBL_MAX, -DBL_MAX, -DBL_MAX};
+  min = {0, DBL_MAX, DBL_MAX, DBL_MAX};
+  mean = {0, 0, 0, 0};
+  long num = 0;
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    if (a.hydrogen || !is_ntaa(a.residue, mol)) continue;
+    for (int c = 1; c <= 3; ++c) {
+      max[c] = std::max(max[c], a.xyz[c]);
+      min[c] = std::min(min[c], a.xyz[c]);
+      mean[c] += a.xyz[c];
+    }
+    ++num;
+  }
+  if (num > 1)
+    for (int c = 1; c <= 3; ++c) mean[c] /= static_cast<double>(num);
 }
 
 void mask_off_hydrogens(struct_mol& mol) {
@@ -399,6 +487,10 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
     fill_atom_from_line(up, chain, current_model, a);
     if (valid_atom(a, altlocs, chains)) atoms.push_back(std::move(a));
   }
+  set_atoms_array(atoms, model, mol);
+}
+
+void set_atoms_array(std::vector<atom>& atoms, long model, struct_mol& mol) {
   if (atoms.size() == 1) {
     // a file without usable atoms is an input error, not a normal end
     if (model < 0) fatal("[e] no ATOM/HETATM records found in '%s'\n", mol.file_name.c_str());
@@ -460,10 +552,17 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
   static const chain_selection every_chain{};
   std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
   const chain_selection& chs = chains == nullptr ? every_chain : *chains;
-  if (cif) fatal("[e] mmCIF input is not supported by this reader: '%s'\n", file.c_str());
   FILE* fp = open_file(file.c_str(), "r");
-  read_pdb_model_fp(fp, model, alt, chs, mol);
-  close_file(fp);
+  if (cif) {
+    cif_reader r;
+    load_cif_stream(fp, file, r);
+    close_file(fp);
+    if (!fill_mmcif_header_with_checks(r)) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
+    read_cif_atoms(r, model, alt, chs, mol);
+  } else {
+    read_pdb_model_fp(fp, model, alt, chs, mol);
+    close_file(fp);
+  }
   populate_residues(mol);
   mol.stage.residues = 1;
 }
