@@ -8,6 +8,7 @@
 #include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
+#include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
@@ -198,7 +199,7 @@ void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<con
   const std::string name = name_pdbcif_outfile("metals");
   FILE* out = open_file(name.c_str(), "w");
   const bool cif = Gvars.output_format == 2;
-  if (cif) output_cif_header(out, mol.base_name);
+  if (cif) write_cif_header(out, mol.base_name);
   const long saved_model = Gvars.counts.cif_model_num;
   for (long m = 1; m <= n; ++m) {
     const long R = mol.atoms[mol.metals[m]].residue;

@@ -413,6 +413,34 @@ std::string empty_chain_to_underscore(const std::string& id) {
 
 std::string underscore_to_empty_chain(const std::string& id) { return id == "_" ? " " : id; }
 
+void populate_atom_exposure(struct_mol& mol) {
+  if (mol.num_protein_chains == 0) return;
+  constexpr double RADIUS = 10.0;                     // Angstrom
+  constexpr double SPHERE = 4188.790204786391;        // volume of a 10 A sphere
+  constexpr double ATOM_VOLUME = 20.1;                // Angstrom^3 per heavy atom
+  ensure_atom_grid(mol);
+  std::vector<long> chain_of(static_cast<size_t>(mol.num_atoms) + 1, 0);
+  for (long c = 1; c <= mol.num_chains; ++c) {
+    const chain& ch = mol.chains[c];
+    if (!ch.num_aas) continue;
+    for (long t = 1; t <= ch.num_residues; ++t) {
+      const residue& r = mol.residues[ch.residues[t]];
+      for (long i = r.first_atom; i <= r.last_atom; ++i) chain_of[i] = c;
+    }
+  }
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    if (chain_of[i] == 0 || mol.atoms[i].hydrogen) continue;
+    long n = 0;
+    for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], RADIUS, [&](long j, double) {
+      if (chain_of[j] == chain_of[i] && !mol.atoms[j].hydrogen &&
+          atoms_same_altloc(mol.atoms[i], mol.atoms[j]))
+        ++n;
+    });
+    double v = ATOM_VOLUME * static_cast<double>(n);
+    mol.atoms[i].exposure = (SPHERE - v) / v;
+  }
+}
+
 std::vector<long> nts_in_chain_order(const struct_mol& mol) {
   std::vector<long> out(1, 0);
   std::vector<char> seen(static_cast<size_t>(mol.num_residues) + 1, 0);

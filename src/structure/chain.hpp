@@ -75,6 +75,9 @@ void list_chains(const char* kind, const struct_mol& mol, const std::string& fil
 void print_pdb_chains(FILE* fp, const struct_mol& mol);
 std::string empty_chain_to_underscore(const std::string& id);
 std::string underscore_to_empty_chain(const std::string& id);
+// Exposure of the heavy atoms of protein chains: from the number of heavy
+// atoms of the same chain within 10 A (the atom itself included).
+void populate_atom_exposure(struct_mol& mol);
 // Nucleotides of the chains in chain order, then any others in index order.
 std::vector<long> nts_in_chain_order(const struct_mol& mol);
 

@@ -286,7 +286,6 @@ void write_pdb_connects(const struct_mol& mol, const std::string& file);
 std::string name_pdbcif_outfile(const std::string& part);  // "<prefix>-<part>.pdb" or ".cif"
 void end_pdbfile(FILE* fp);          // "END" unless the output is mmCIF
 void output_model_header(FILE* fp);  // mmCIF header "model_VASK", or "REMARK VASK"
-void output_cif_header(FILE* fp, const std::string& block);  // data_, loop_ and the 21 tags
 long get_nextModelNumber(const std::string& file);
 // The nucleotide list file: name, or "<prefix>-nts.txt" when name is empty.
 void write_nts_list(const struct_mol& mol, long n, const std::vector<long>& nts,
