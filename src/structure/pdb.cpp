@@ -11,6 +11,7 @@
 #include "pairing/frame.hpp"  // the preparation pipeline runs the frame and conformation stages
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
+#include "structure/mmcif.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
@@ -516,6 +517,10 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
     fill_atom_from_line(up, chain, current_model, a);
     if (valid_atom(a, altlocs, chains)) atoms.push_back(std::move(a));
   }
+  set_atoms_array(atoms, model, mol);
+}
+
+void set_atoms_array(std::vector<atom>& atoms, long model, struct_mol& mol) {
   if (atoms.size() == 1) {
     // a file without usable atoms is an input error, not a normal end
     if (model < 0) fatal("[e] no ATOM/HETATM records found in '%s'\n", mol.file_name.c_str());
@@ -577,10 +582,17 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
   static const chain_selection every_chain{};
   std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
   const chain_selection& chs = chains == nullptr ? every_chain : *chains;
-  if (cif) fatal("[e] mmCIF input is not supported by this reader: '%s'\n", file.c_str());
   FILE* fp = open_file(file.c_str(), "r");
-  read_pdb_model_fp(fp, model, alt, chs, mol);
-  close_file(fp);
+  if (cif) {
+    cif_reader r;
+    load_cif_stream(fp, file, r);
+    close_file(fp);
+    if (!fill_mmcif_header_with_checks(r)) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
+    read_cif_atoms(r, model, alt, chs, mol);
+  } else {
+    read_pdb_model_fp(fp, model, alt, chs, mol);
+    close_file(fp);
+  }
   populate_residues(mol);
   mol.stage.residues = 1;
 }
