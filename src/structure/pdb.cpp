@@ -8,6 +8,8 @@
 #include <strings.h>
 
 #include "driver/option.hpp"
+#include "pairing/hbond.hpp"  // the pipeline runs the H-bond and plane stages
+#include "pairing/plane.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
@@ -140,7 +142,9 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // ---------------------------------------------------------------------------
 // Stages of the pipeline that later parts of the structure model fill in;
 // their order in add_info_struct_mol is fixed.
-void stage_atom_hbond_property(struct_mol&) {}         // H-bond roles of atoms
+void stage_atom_hbond_property(struct_mol& mol) {      // H-bond roles of atoms
+  populate_atom_hbond_property(mol);
+}
 void stage_linkages_and_order(struct_mol&) {}          // nt/aa linkages, ordered residues
 void stage_na_segments(struct_mol&) {}                 // O3'-P linked runs
 void stage_nts_miscs(struct_mol&) {}                   // per-nucleotide marks
@@ -149,7 +153,10 @@ void stage_contacts_and_bonds(struct_mol&) {}          // contacts, vdW contacts
 void stage_dna_to_rna(struct_mol&) {}                  // DNA with a bonded O2' is RNA
 void stage_po4_peptide_chains(struct_mol&) {}          // phosphate and peptide links, chains
 void stage_models(struct_mol&) {}                      // distinct model numbers of the chains
-void stage_frames_planes_hbonds(struct_mol&) {}        // chain texts, frames, planes, H-bonds
+void stage_frames_planes_hbonds(struct_mol& mol) {     // chain texts, frames, planes, H-bonds
+  populate_planes(mol);
+  if (mol.stage.contacts) populate_hbonds(mol);
+}
 void stage_nt_local_geometry(struct_mol&) {}           // C5'/P in the base frame, framed nts
 void stage_framed_aas(struct_mol&) {}                  // amino acids with a frame
 void stage_torsions(struct_mol&) {}                    // backbone/sugar torsions, B-factors
@@ -230,6 +237,8 @@ void free_struct_mol(struct_mol& mol) {
   free_bonds(mol.bonds);
   free_bonds(mol.hbonds);
   free_bonds(mol.json_hbonds);
+  std::vector<frame>().swap(mol.frames);
+  free_planes(mol.planes);
   free_residues(mol.residues);
   mol.num_chains = 0;
   std::vector<aa_info>().swap(mol.aa_infos);
