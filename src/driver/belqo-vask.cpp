@@ -226,6 +226,7 @@ void book_keeping(int argc, int i, const char* arg) {
 int run_structures(const run_descriptor& run) {
   // The per-structure pipeline over a list of files (loop A) or the models of
   // an ensemble (loop C) goes here; below is loop B, a single file.
+  reset_periodic_table();  // the stand-alone setting chooses the element table's source
   Gvars.counts.single_file = 1;
   runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
   struct_mol mol;

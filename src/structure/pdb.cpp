@@ -296,6 +296,87 @@ long get_number_of_good_atoms_per_residue(long k, const struct_mol& mol) {
   return n;
 }
 
+long get_number_of_good_atoms_residue_set(long n, const std::vector<long>& residues,
+                                          const struct_mol& mol) {
+  long num = 0;
+  for (long m = 1; m <= n; ++m) num += get_number_of_good_atoms_per_residue(residues[m], mol);
+  return num;
+}
+
+void renumber_atom(struct_mol& mol) {
+  if (Gvars.renum_atom == 0) return;
+  long serial = Gvars.renum_atom;
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    if (mol.atoms[i].status) mol.atoms[i].serial = serial++;
+}
+
+void copy_pdb_xyz(const struct_mol& mol, std::vector<xyz>& points) {
+  copy_atoms_xyz(mol.num_atoms, mol.atoms, points);
+}
+
+void copy_xyz_pdb(const std::vector<xyz>& points, struct_mol& mol) {
+  copy_xyz_atoms(mol.num_atoms, points, mol.atoms);
+}
+
+void copy_atoms_xyz(long n, const std::vector<atom>& atoms, std::vector<xyz>& points) {
+  points.resize(static_cast<size_t>(n) + 1);
+  for (long i = 1; i <= n; ++i) points[i] = atoms[i].xyz;
+}
+
+void copy_xyz_atoms(long n, const std::vector<xyz>& points, std::vector<atom>& atoms) {
+  for (long i = 1; i <= n; ++i) atoms[i].xyz = points[i];
+}
+
+long extract_residue_xyz(long k, const struct_mol& mol, std::vector<xyz>& points) {
+  const residue& r = mol.residues[k];
+  points.assign(1, xyz{});
+  for (long i = r.first_atom; i <= r.last_atom; ++i) points.push_back(mol.atoms[i].xyz);
+  return r.num_atoms;
+}
+
+void ave_pdb_xyz(const struct_mol& mol, xyz& point) {
+  point = {0, 0, 0, 0};
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    for (int c = 1; c <= 3; ++c) point[c] += mol.atoms[i].xyz[c];
+  if (mol.num_atoms > 0)
+    for (int c = 1; c <= 3; ++c) point[c] /= static_cast<double>(mol.num_atoms);
+}
+
+void residue_set_center(long n, const std::vector<long>& residues, const struct_mol& mol,
+                        xyz& point) {
+  point = {0, 0, 0, 0};
+  long num = 0;
+  for (long m = 1; m <= n; ++m) {
+    const residue& r = mol.residues[residues[m]];
+    for (long i = r.first_atom; i <= r.last_atom; ++i) {
+      if (mol.atoms[i].hydrogen) continue;
+      for (int c = 1; c <= 3; ++c) point[c] += mol.atoms[i].xyz[c];
+      ++num;
+    }
+  }
+  if (num > 0)  // an empty set stays at the origin instead of 0/0
+    for (int c = 1; c <= 3; ++c) point[c] /= static_cast<double>(num);
+}
+
+void get_extremeXYZ_pdb(const struct_mol& mol, xyz& max, xyz& min, xyz& mean) {
+  max = {0, -DBL_MAX, -DBL_MAX, -DBL_MAX};
+  min = {0, DBL_MAX, DBL_MAX, DBL_MAX};
+  mean = {0, 0, 0, 0};
+  long num = 0;
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    if (a.hydrogen || !is_ntaa(a.residue, mol)) continue;
+    for (int c = 1; c <= 3; ++c) {
+      max[c] = std::max(max[c], a.xyz[c]);
+      min[c] = std::min(min[c], a.xyz[c]);
+      mean[c] += a.xyz[c];
+    }
+    ++num;
+  }
+  if (num > 1)
+    for (int c = 1; c <= 3; ++c) mean[c] /= static_cast<double>(num);
+}
+
 void mask_off_hydrogens(struct_mol& mol) {
   for (long i = 1; i <= mol.num_atoms; ++i)
     if (mol.atoms[i].hydrogen) mol.atoms[i].status = 0;

@@ -144,6 +144,11 @@ struct struct_mol {
   std::string dbn_sequence, dbn_text, dbn_extra;  // secondary-structure texts
   long num_segments = 0;
   std::vector<segidx> segments;    // O3'-P linked runs of nucleotides
+  // Neighbour index over all atoms (bond.hpp), built once by the linkage
+  // stage and reused by the contact, bond, metal and later stages; stale once
+  // atoms are moved after the pipeline.
+  std::vector<xyz> atom_xyz;       // 1-based copy of the atom coordinates
+  cell_grid atom_grid;
   // The chain, frame, plane, plane-contact and water-bridge arrays are added
   // with the stages that fill them.
 };
@@ -163,7 +168,25 @@ void set_all_atoms_bad_status(struct_mol& mol);
 long pdb_atoms_all_in_good_status(const struct_mol& mol);
 long get_number_of_good_atoms_per_pdb(const struct_mol& mol);
 long get_number_of_good_atoms_per_residue(long k, const struct_mol& mol);
+long get_number_of_good_atoms_residue_set(long n, const std::vector<long>& residues,
+                                          const struct_mol& mol);  // residues 1..n
 void mask_off_hydrogens(struct_mol& mol);
+void renumber_atom(struct_mol& mol);  // selected atoms from the renumber-atoms setting on
+
+// Coordinate copies (1-based point lists).
+void copy_pdb_xyz(const struct_mol& mol, std::vector<xyz>& points);
+void copy_xyz_pdb(const std::vector<xyz>& points, struct_mol& mol);
+void copy_atoms_xyz(long n, const std::vector<atom>& atoms, std::vector<xyz>& points);
+void copy_xyz_atoms(long n, const std::vector<xyz>& points, std::vector<atom>& atoms);
+long extract_residue_xyz(long k, const struct_mol& mol, std::vector<xyz>& points);
+void ave_pdb_xyz(const struct_mol& mol, xyz& point);  // all atoms, hydrogens included
+// Mean of the non-hydrogen atoms of residues 1..n of the list; the origin when
+// there is no such atom.
+void residue_set_center(long n, const std::vector<long>& residues, const struct_mol& mol,
+                        xyz& point);
+// Largest, smallest and mean coordinates of the non-hydrogen atoms of
+// nucleotides and amino acids.
+void get_extremeXYZ_pdb(const struct_mol& mol, xyz& max, xyz& min, xyz& mean);
 
 // Reading.
 void read_pdb(const std::string& file, struct_mol& mol);

@@ -609,12 +609,18 @@ long find_atom_in_residue(const char* name, long k, const struct_mol& mol) {
       found = i;
       if (r.idstr.empty()) return found;  // classification: ids do not exist yet
     } else {
-      prglog_msg("[i] duplicate atom '%s' in residue %s\n", name, r.idstr.c_str());
+      char msg[512];
+      std::snprintf(msg, sizeof msg, "\tmore than one <%s> atoms in %s\n", name, r.idstr.c_str());
+      logit(msg);
+      logit("\t*****the first match is used*****\n");
       return found;
     }
   }
-  if (found == -1 && verbose2() && !r.idstr.empty())
-    prglog_msg("[i] missing atom '%s' in residue %s\n", name, r.idstr.c_str());
+  if (found == -1 && verbose2() && !r.idstr.empty()) {
+    char msg[512];
+    std::snprintf(msg, sizeof msg, "\tmissing atom [%s] in %s\n", name, r.idstr.c_str());
+    logit(msg);
+  }
   return found;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "driver/option.hpp"
@@ -17,11 +18,16 @@ namespace vask::test {
 class StructureTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    quiet_ = std::make_unique<log_capture>();  // keeps test output free of run-log lines
     Gvars = gvars_rec{};
     VERBOSITY = 0;
     reset_periodic_table();
   }
-  void TearDown() override { Gvars = gvars_rec{}; }
+  void TearDown() override {
+    Gvars = gvars_rec{};
+    quiet_.reset();
+  }
+  std::unique_ptr<log_capture> quiet_;
 };
 
 // Reads PDB text as a file named "<name>.pdb" and prepares the structure.

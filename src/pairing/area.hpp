@@ -1,0 +1,41 @@
+// Solvent-accessible surface areas by the Lee-Richards method and buried areas.
+//
+// Each atom is a sphere of its van der Waals radius plus a probe radius, cut
+// into parallel slices; the arcs of each slice circle not covered by the
+// neighbours' circles are summed (Lee & Richards, J. Mol. Biol. 55:379, 1971).
+// The buried area of two atom sets A and B is area(A) + area(B) - area(A and B).
+// This file works on plain atom records; choosing the atoms of residues,
+// bases or side chains of a structure is done by its callers.
+#pragma once
+
+#include <vector>
+
+namespace vask {
+
+// One atom of an area calculation; arrays are 1-based (slot 0 unused).
+struct area_rec {
+  double x = -1.0, y = -1.0, z = -1.0;  // position, Angstrom
+  double radius = -1.0;                 // van der Waals radius, Angstrom
+  double area = -1.0;                   // accessible area, square Angstrom (output)
+  long atom = -1;                       // atom index in the structure; -1 = none
+};
+
+inline constexpr double default_probe_radius = 1.4;    // Angstrom (water)
+inline constexpr double default_slice_fraction = 0.05;  // of the sphere diameter: 20 slices
+
+// Fills the accessible area of recs[1..n] (all atoms present together) for
+// probe radius probe and slices of fraction slice of each sphere's diameter.
+// Works for any number of atoms: the cube grid, the atoms per cube, the
+// neighbours and the arcs per slice have no fixed limits.
+void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
+                                    double slice);
+
+// Total accessible area of recs[1..n] computed together (0 for n = 0).
+double get_total_area(long n, std::vector<area_rec> recs, double probe, double slice);
+
+// Buried area of sets a[1..na] and b[1..nb]: area(a) + area(b) - area(a and b);
+// 0 when either set is empty.
+double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
+                       const std::vector<area_rec>& b, double probe, double slice);
+
+}  // namespace vask

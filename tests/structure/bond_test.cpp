@@ -1,0 +1,156 @@
+// Connection sets: bounds, set operations and the add routines; the cell
+// grid against brute force.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "structure/bond.hpp"
+#include "structure/pdb.hpp"
+#include "structure_fixture.hpp"
+
+namespace vask {
+namespace {
+
+connect make_set(std::initializer_list<long> items) {
+  connect c;
+  for (long v : items) c.append(v);
+  return c;
+}
+
+using Connect = test::StructureTest;
+
+TEST_F(Connect, merge_stops_at_the_capacity) {
+  connect dst;
+  for (long v = 1; v <= 126; ++v) dst.append(v);
+  connect src = make_set({200, 201, 202, 203, 204});
+  test::log_capture log(true);
+  merge_two_cnts(src, dst);
+  EXPECT_EQ(dst.count, 128);
+  EXPECT_EQ(dst[127], 200);
+  EXPECT_EQ(dst[128], 201);
+  EXPECT_EQ(log.text(), "[w] -- truncated at the upper boundary\n");
+  EXPECT_EQ(log.prg_text(), "[w] -- merge_two_cnts() out of boundary\n");
+}
+
+TEST_F(Connect, equality_uniqueness_and_removal) {
+  connect a = make_set({1, 2}), b = make_set({2, 1});
+  EXPECT_EQ(is_equal_cnts(a, b), 0);
+  EXPECT_EQ(is_equal_cnts(connect{}, connect{}), 1);
+  std::vector<connect> array = allocate_connects_array(1);
+  array[1] = b;
+  EXPECT_EQ(is_unique_cnt(a, 1, array), 0);
+  EXPECT_EQ(array[1][1], 2);  // arguments not reordered
+  EXPECT_EQ(is_unique_cnt(a, 0, array), 1);
+  EXPECT_EQ(is_cnt1_contained_in_cnt2(connect{}, a), 1);
+  EXPECT_EQ(cnts_with_shared_node(a, make_set({3, 2})), 1);
+
+  connect c = make_set({4, 5});
+  c.value = 3.0;
+  remove_cnt1_from_cnt2(connect{}, c);
+  EXPECT_EQ(c.count, 2);
+  EXPECT_EQ(c.value, DBL_MAX);
+  remove_cnt1_from_cnt2(make_set({4}), c);
+  EXPECT_EQ(c.count, 1);
+  EXPECT_EQ(c[1], 5);
+  std::string msg = test::fatal_message([&] { remove_cnt1_from_cnt2(make_set({9}), c); });
+  EXPECT_NE(msg.find("Assertion failed"), std::string::npos);
+}
+
+TEST_F(Connect, reverse_sort_and_owner) {
+  std::vector<connect> array = allocate_connects_array(3);
+  for (long k = 1; k <= 3; ++k) array[k] = make_set({k});
+  reverse_connects_array(1, array);
+  EXPECT_EQ(array[1][1], 1);
+  reverse_connects_array(3, array);
+  EXPECT_EQ(array[1][1], 3);
+  EXPECT_EQ(array[2][1], 2);
+  EXPECT_EQ(array[3][1], 1);
+  connect s = make_set({9, 3, 5});
+  sort_one_connect(s);
+  EXPECT_EQ(s[1], 3);
+  EXPECT_EQ(s[3], 9);
+  s.set_owner(42);  // slot 0 carries the owner and is not a member
+  EXPECT_EQ(s.owner(), 42);
+  EXPECT_EQ(s.count, 3);
+  EXPECT_FALSE(lval_in_cnts(42, s));
+}
+
+TEST_F(Connect, add_item_respects_bound_and_duplicates) {
+  test::log_capture log(true);
+  connect s;
+  add_one_item_to_connect(7, s, 2, "nbrs");
+  add_one_item_to_connect(7, s, 2, "nbrs");  // duplicate: noted in the program log
+  add_one_item_to_connect(8, s, 2, "nbrs");
+  add_one_item_to_connect(9, s, 2, "nbrs");  // past the bound: dropped
+  EXPECT_EQ(s.count, 2);
+  EXPECT_EQ(s[2], 8);
+  EXPECT_EQ(log.text(), "[w] -- nbrs: more than 2 partners\n");
+  EXPECT_EQ(log.prg_text(),
+            "[i] -- item 7 already exists [nbrs]\n[w] -- nbrs: more than 2 partners\n");
+  // the warning is written for the first 9 events of the run only
+  for (int k = 0; k < 12; ++k) add_one_item_to_connect(100 + k, s, 2, "x");
+  long warnings = 0;
+  for (size_t p = 0; (p = log.text().find("more than", p)) != std::string::npos; ++p) ++warnings;
+  EXPECT_EQ(warnings, 9);
+  connect full;
+  for (long v = 1; v <= 200; ++v) add_one_item_to_connect_simple(v, full, "");
+  EXPECT_EQ(full.count, CONNECT_MAX);
+}
+
+// ---------------------------------------------------------------------------
+// Cell grid
+
+using BondTest = test::StructureTest;
+
+std::vector<std::pair<long, long>> brute_pairs(const std::vector<xyz>& pts, long n, double r) {
+  std::vector<std::pair<long, long>> out;
+  for (long i = 1; i <= n; ++i)
+    for (long j = i + 1; j <= n; ++j)
+      if (dist_xyz_square(pts[i], pts[j]) <= r * r) out.emplace_back(i, j);
+  return out;
+}
+
+TEST_F(BondTest, cell_grid_matches_brute_force_on_1ehz) {
+  struct_mol mol;
+  read_pdb_simple(test::test_data("1ehz.pdb"), mol);
+  std::vector<xyz> pts = atom_points(mol);
+  const long n = mol.num_atoms;
+  ASSERT_GT(n, 1000);
+  cell_grid g = make_cell_grid(pts, n, 4.8);
+  for (double r : {0.0, 1.6, 4.8, 7.5, 12.0}) {  // below, at and above the cube edge
+    SCOPED_TRACE(r);
+    EXPECT_EQ(near_pairs(g, pts, n, r), brute_pairs(pts, n, r));
+  }
+  // a query point outside the box, and one far away
+  for (const xyz& q : {xyz{0, pts[1][1] - 9.0, pts[1][2], pts[1][3]}, xyz{0, 1e6, 1e6, 1e6}}) {
+    std::vector<long> got, want;
+    for_each_within(g, pts, q, 10.0, [&](long j, double) { got.push_back(j); });
+    for (long j = 1; j <= n; ++j)
+      if (dist_xyz_square(q, pts[j]) <= 100.0) want.push_back(j);
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, want);
+  }
+}
+
+TEST_F(BondTest, cell_grid_survives_stray_and_unset_points) {
+  // a far-away point would need billions of 1 A cubes: the edge is widened
+  std::vector<xyz> pts = {xyz{}, {0, 0, 0, 0}, {0, 0.5, 0, 0}, {0, 5e5, 5e5, 5e5},
+                          {0, DBL_MAX, 0, 0}, {0, NAN, 0, 0}, {0, 0.9, 0.1, 0}};
+  const long n = 6;
+  cell_grid g = make_cell_grid(pts, n, 1.0);
+  EXPECT_GT(g.edge, 1.0);
+  EXPECT_LE(g.nx * g.ny * g.nz, 4096);
+  std::vector<std::pair<long, long>> want = {{1, 2}, {1, 6}, {2, 6}};
+  EXPECT_EQ(near_pairs(g, pts, n, 1.0), want);
+  // an empty set answers nothing
+  cell_grid empty = make_cell_grid(pts, 0, 1.0);
+  long hits = 0;
+  for_each_within(empty, pts, pts[1], 5.0, [&](long, double) { ++hits; });
+  EXPECT_EQ(hits, 0);
+}
+
+}  // namespace
+}  // namespace vask
