@@ -31,6 +31,7 @@ using rgb_t = std::array<double, 3>;
 struct frame {
   int type = 0;           // 0 base, 1 phosphate, 2 sugar, 3 backbone, 4 sidechain,
                           // 5 aromatic, 9 bestpair, 10 Gtetrad
+  long planar = 0;        // 1 for base, backbone and aromatic frames of a structure
   long residue = -1;      // owning residue, 1-based; -1 none
   std::string text;       // short label
   double rmsd = -1.0;     // fit RMSD; -1.0 unset

@@ -138,6 +138,26 @@ long first_atom_named(const std::vector<atom>& atoms, long first, long last, con
   return -1;
 }
 
+// Ring-atom pairs of a template and a residue in ring-list order; find(name)
+// gives the residue's atom of that name (-1 when absent), at(b) its position.
+template <class Find, class At>
+long pair_ring_atoms(const std::vector<atom>& tmpl, long nt, bool purine, Find find, At at,
+                     std::vector<xyz>& tmpl_xyz, std::vector<xyz>& res_xyz) {
+  long num_ring = purine ? num_purine_ring : num_pyrimidine_ring;
+  tmpl_xyz.assign(static_cast<size_t>(num_ring + 1), xyz{});
+  res_xyz.assign(static_cast<size_t>(num_ring + 1), xyz{});
+  long n = 0;
+  for (long k = 0; k < num_ring; ++k) {
+    long a = first_atom_named(tmpl, 1, nt, ring_atoms[k]);
+    long b = find(ring_atoms[k]);
+    if (a == -1 || b == -1) continue;
+    ++n;
+    tmpl_xyz[n] = tmpl[a].xyz;
+    res_xyz[n] = at(b);
+  }
+  return n;
+}
+
 void write_frame_row(FILE* fp, const xyz& v, const char* comment) {
   fprintf(fp, "%16.6f %16.6f %16.6f\t%s\n", v[1], v[2], v[3], comment);
 }
@@ -357,19 +377,111 @@ double fit_base_frame(long n, const std::vector<xyz>& tmpl, const std::vector<xy
 long match_ring_atoms(const std::vector<atom>& tmpl, long nt, const std::vector<atom>& res,
                       long first, long last, bool purine, std::vector<xyz>& tmpl_xyz,
                       std::vector<xyz>& res_xyz) {
-  long num_ring = purine ? num_purine_ring : num_pyrimidine_ring;
-  tmpl_xyz.assign(static_cast<size_t>(num_ring + 1), xyz{});
-  res_xyz.assign(static_cast<size_t>(num_ring + 1), xyz{});
-  long n = 0;
-  for (long k = 0; k < num_ring; ++k) {
-    long a = first_atom_named(tmpl, 1, nt, ring_atoms[k]);
-    long b = first_atom_named(res, first, last, ring_atoms[k]);
-    if (a == -1 || b == -1) continue;
-    ++n;
-    tmpl_xyz[n] = tmpl[a].xyz;
-    res_xyz[n] = res[b].xyz;
+  return pair_ring_atoms(
+      tmpl, nt, purine, [&](const char* name) { return first_atom_named(res, first, last, name); },
+      [&](long b) { return res[b].xyz; }, tmpl_xyz, res_xyz);
+}
+
+// ---------------------------------------------------------------------------
+// Frames of a structure
+
+const frame* base_frame(long i, const struct_mol& mol) {
+  if (!is_nt(i, mol)) return nullptr;
+  long k = mol.residues[i].frames[FRAME_BASE];
+  return k >= 1 && k < static_cast<long>(mol.frames.size()) ? &mol.frames[k] : nullptr;
+}
+
+long number_of_base_frames(const struct_mol& mol) {
+  VASK_ASSERT(mol.stage.frames);
+  long count = 0;
+  for (long k = 1; k <= mol.num_nts && k < static_cast<long>(mol.nt_order.size()); ++k)
+    count += base_frame(mol.nt_order[k], mol) != nullptr;
+  return count;
+}
+
+long number_of_amino_frames(const struct_mol& mol) {
+  VASK_ASSERT(mol.stage.frames);
+  long count = 0;
+  for (long k = 1; k <= mol.num_frames; ++k)
+    count += mol.frames[k].type == FRAME_BACKBONE || mol.frames[k].type == FRAME_AROMATIC;
+  return count;
+}
+
+void derive_frame_by_first_pdb_atoms(const struct_mol& mol, frame& f) {
+  if (mol.num_atoms < 3) return;
+  const xyz &a1 = mol.atoms[1].xyz, &a2 = mol.atoms[2].xyz;
+  xyz d12{};
+  diff_xyz(a1, a2, d12);
+  for (long k = 3; k <= mol.num_atoms; ++k) {
+    xyz d1k{}, u = d12;
+    diff_xyz(a1, mol.atoms[k].xyz, d1k);
+    double angle = angle_xyz(u, d1k);
+    if (angle >= 5 && angle <= 175) {
+      define_frame_by_3positions(a1, a2, mol.atoms[k].xyz, f);
+      return;
+    }
   }
-  return n;
+  runlog_msg("[w] too few non-linear atoms to define orientation\n");
+}
+
+void print_pdb_frames(FILE* fp, const struct_mol& mol) {
+  if (fp == nullptr) return;
+  for (long k = 1; k <= mol.num_frames; ++k) {
+    const frame& f = mol.frames[k];
+    if (f.residue == -1) continue;
+    char title[256];
+    snprintf(title, sizeof title, "%4ld %-12s\t%ld\t%-10g\t[%s]", k, get_frame_type(f.type),
+             f.residue, f.rmsd, mol.residues[f.residue].idstr.c_str());
+    write_one_frame(fp, title, f);
+  }
+}
+
+void print_quenby_frames(const std::string& file_name, const struct_mol& mol, long n,
+                         const std::vector<frame>& frames) {
+  FILE* fp = open_file(file_name, "w");
+  fprintf(fp, "# Reference frames based on Quenby's definition\n");
+  for (long i = 1; i <= n; ++i) {
+    const frame& f = frames[i];
+    fprintf(fp, "%4ld\t%s\t%ld\t%s\n", i, mol.residues[f.residue].idstr.c_str(), f.residue,
+            f.type == FRAME_QUENBY_AA ? "quenby-aa" : "quenby-nt");
+    write_one_frame(fp, nullptr, f);
+  }
+  close_file(fp);
+}
+
+void get_nt_base_frames(struct_mol& mol) {
+  struct_mol holder;  // only its file name and atoms are used
+  std::vector<xyz> tmpl_xyz, res_xyz;
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    if (!is_nt(i, mol) || no_base_frame(i, mol)) continue;
+    std::string name = check_std_name(mol.residues[i].std_name);
+    long nt = read_frame_atom_records(set_frame_name(name, true), holder);
+    long n = pair_ring_atoms(
+        holder.atoms, nt, is_R(i, mol),
+        [&](const char* ring_name) { return find_atom_in_residue(ring_name, i, mol); },
+        [&](long b) { return mol.atoms[b].xyz; }, tmpl_xyz, res_xyz);
+    frame f;
+    init_one_frame(f);
+    if (fit_base_frame(n, tmpl_xyz, res_xyz, f) < 0) continue;
+    f.residue = i;
+    mol.frames.push_back(f);
+    long index = static_cast<long>(mol.frames.size()) - 1;
+    mol.residues[i].frames[FRAME_BASE] = index;
+    for (long a = mol.residues[i].first_atom; a <= mol.residues[i].last_atom; ++a)
+      if (mol.atoms[a].base) mol.atoms[a].frame_index = index;
+  }
+}
+
+void populate_frames(struct_mol& mol) {
+  // The array grows as frames are made, so no capacity has to be guessed.
+  mol.frames = allocate_frames_array(0);
+  get_nt_base_frames(mol);
+  mol.num_frames = static_cast<long>(mol.frames.size()) - 1;
+  for (long k = 1; k <= mol.num_frames; ++k) {
+    int t = mol.frames[k].type;
+    mol.frames[k].planar = t == FRAME_BASE || t == FRAME_BACKBONE || t == FRAME_AROMATIC;
+  }
+  mol.stage.frames = 1;
 }
 
 }  // namespace vask

@@ -99,4 +99,30 @@ long match_ring_atoms(const std::vector<atom>& tmpl, long nt, const std::vector<
                       long first, long last, bool purine, std::vector<xyz>& tmpl_xyz,
                       std::vector<xyz>& res_xyz);
 
+// ---------------------------------------------------------------------------
+// Frames of a structure
+
+// The base frame of residue i, or null (not a nucleotide, or no fitted base).
+const frame* base_frame(long i, const struct_mol& mol);
+long number_of_base_frames(const struct_mol& mol);   // nucleotides in thread order with one
+long number_of_amino_frames(const struct_mol& mol);  // frames of type backbone or aromatic
+
+// A viewing frame from the first atoms of the structure: origin at atom 1,
+// x towards atom 2, y towards the first atom off that line (5..175 degrees).
+void derive_frame_by_first_pdb_atoms(const struct_mol& mol, frame& f);
+
+// Listing of every frame attached to a residue; nothing for a null stream.
+void print_pdb_frames(FILE* fp, const struct_mol& mol);
+// The amino-acid/nucleotide frame file of frames[1..n].
+void print_quenby_frames(const std::string& file_name, const struct_mol& mol, long n,
+                         const std::vector<frame>& frames);
+
+// Fits the base frame of every nucleotide that has an identifiable base,
+// appending to mol.frames.
+void get_nt_base_frames(struct_mol& mol);
+
+// Makes the frames of the structure (bases first, in residue order), marks
+// the planar ones and sets the frames stage flag.
+void populate_frames(struct_mol& mol);
+
 }  // namespace vask

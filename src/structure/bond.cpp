@@ -233,9 +233,8 @@ long cnts_with_shared_node(const connect& a, const connect& b) {
 
 void print_one_connect(const char* title, const connect& set, FILE* fp) {
   if (fp == nullptr) return;
-  std::fprintf(fp, "\n");
-  for (int i = 0; i < 76; ++i) std::fputc('-', fp);
-  std::fprintf(fp, "\n%s [%ld]:", title, set.count);
+  print_leadline_sepchar(fp, '-', SEPARATOR_WIDTH);
+  std::fprintf(fp, "%s [%ld]:", title, set.count);
   for (long k = 1; k <= set.count; ++k) std::fprintf(fp, " %ld", set.members[k]);
   std::fprintf(fp, "\n");
 }

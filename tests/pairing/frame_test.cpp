@@ -336,3 +336,97 @@ TEST_F(FrameTest, RingAtomPairs) {
 }
 
 }  // namespace vask
+
+namespace vask {
+
+TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
+  test::log_capture quiet;
+  reset_periodic_table();
+  struct_mol mol;
+  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  ASSERT_EQ(mol.num_nts, 76);
+  populate_frames(mol);
+  EXPECT_EQ(mol.stage.frames, 1);
+  EXPECT_EQ(mol.num_frames, 76);
+  for (long k = 1; k <= mol.num_frames; ++k) {
+    const frame& f = mol.frames[k];
+    SCOPED_TRACE(mol.residues[f.residue].idstr);
+    EXPECT_EQ(f.type, 0);
+    EXPECT_EQ(f.planar, 1);
+    EXPECT_EQ(base_frame(f.residue, mol), &f);
+    EXPECT_GE(f.rmsd, 0);
+    EXPECT_LT(f.rmsd, 0.3);  // dihydrouridine's puckered ring fits worst
+    // the frame origin lies near the base ring, z normal to it
+    long n1 = find_atom_in_residue(" C4 ", f.residue, mol);
+    ASSERT_NE(n1, -1);
+    EXPECT_LT(dist_xyz(f.org, mol.atoms[n1].xyz), 4.0);
+    xyz local{};
+    project_xyz_by_frame(f, mol.atoms[n1].xyz, local);
+    EXPECT_LT(std::fabs(local[3]), 0.2);
+    EXPECT_EQ(mol.atoms[n1].frame_index, k);
+    // C1' sits where the ideal base puts it (the frame is not flipped or turned);
+    // dihydrouridine's ring is too puckered for this
+    if (mol.residues[f.residue].name == "H2U") continue;
+    long c1 = find_atom_in_residue(" C1'", f.residue, mol);
+    ASSERT_NE(c1, -1);
+    project_xyz_by_frame(f, mol.atoms[c1].xyz, local);
+    EXPECT_LT(dist_xyz(local, xyz{0, -2.48, 5.37, 0}), 0.5);
+  }
+  EXPECT_EQ(base_frame(0, mol), nullptr);
+  EXPECT_EQ(base_frame(mol.num_residues + 1, mol), nullptr);
+  long water = 0;
+  for (long k = 1; k <= mol.num_residues && water == 0; ++k)
+    if (!is_nt(k, mol)) water = k;
+  EXPECT_EQ(base_frame(water, mol), nullptr);
+
+  // the data-file templates give the same frames
+  std::string root = std::string(VASK_DATA_DIR) + "/..";
+  setenv("BELQO_VASK", root.c_str(), 1);
+  struct_mol again;
+  read_pdb(test::shared_structure("1ehz.pdb"), again);
+  Gvars.stand_alone = 0;
+  populate_frames(again);
+  unsetenv("BELQO_VASK");
+  ASSERT_EQ(again.num_frames, mol.num_frames);
+  for (long k = 1; k <= mol.num_frames; ++k) {
+    EXPECT_EQ(again.frames[k].org, mol.frames[k].org);
+    EXPECT_EQ(again.frames[k].z_axis, mol.frames[k].z_axis);
+  }
+
+  FILE* fp = std::tmpfile();
+  print_pdb_frames(fp, mol);
+  std::string text = test::read_stream(fp);
+  std::fclose(fp);
+  EXPECT_EQ(text.substr(0, text.find('\t', 18)), "   1 base        \t1");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5 * 76);
+}
+
+TEST_F(FrameTest, ViewingFrameFromFirstAtoms) {
+  test::log_capture log;
+  struct_mol mol;
+  mol.num_atoms = 4;
+  mol.atoms.resize(5);
+  mol.atoms[1].xyz = xyz{0, 0, 0, 0};
+  mol.atoms[2].xyz = xyz{0, 2, 0, 0};
+  mol.atoms[3].xyz = xyz{0, 4, 0.1, 0};  // under 5 degrees off the line
+  mol.atoms[4].xyz = xyz{0, 1, 0, 3};
+  frame f;
+  init_one_frame(f);
+  derive_frame_by_first_pdb_atoms(mol, f);
+  expect_xyz_near(f.x_axis, xyz{0, 1, 0, 0}, 1e-12);
+  expect_xyz_near(f.y_axis, xyz{0, 0, 0, 1}, 1e-12);
+  expect_xyz_near(f.z_axis, xyz{0, 0, -1, 0}, 1e-12);
+  EXPECT_EQ(log.text(), "");
+
+  mol.num_atoms = 3;
+  frame g;
+  init_one_frame(g);
+  derive_frame_by_first_pdb_atoms(mol, g);
+  EXPECT_EQ(log.text(), "[w] too few non-linear atoms to define orientation\n");
+  EXPECT_EQ(g.x_axis, xyz{});
+  mol.num_atoms = 2;
+  derive_frame_by_first_pdb_atoms(mol, g);
+  EXPECT_EQ(log.text(), "[w] too few non-linear atoms to define orientation\n");
+}
+
+}  // namespace vask

@@ -154,3 +154,20 @@ TEST_F(BondTest, cell_grid_survives_stray_and_unset_points) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST(PrintConnect, title_count_and_members) {
+  FILE* fp = std::tmpfile();
+  connect s;
+  s.append(3);
+  s.append(11);
+  print_one_connect("waters", s, fp);
+  print_one_connect("waters", s, nullptr);
+  EXPECT_EQ(test::read_stream(fp), "\n" + std::string(76, '-') + "\nwaters [2]: 3 11\n");
+  std::fclose(fp);
+}
+
+}  // namespace
+}  // namespace vask

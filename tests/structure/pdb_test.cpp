@@ -400,3 +400,32 @@ TEST_F(PdbReader, large_model_numbers_make_longer_keys_not_overruns) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+// Ten copies of G1; the first `with_backbone` keep P and C3', the others lose both.
+std::string ten_nucleotides(int with_backbone) {
+  std::string text;
+  for (int k = 1; k <= 10; ++k)
+    text += edit_lines(G1, [&](std::string& l) {
+      char num[8];
+      std::snprintf(num, sizeof num, "%4d", k);
+      l.replace(22, 4, num);
+      std::string name = l.substr(12, 4);
+      if (k > with_backbone && (name == " P  " || name == " C3'")) l.clear();
+    });
+  return text;
+}
+
+TEST_F(PdbReader, has_backbone_needs_more_than_0618_of_the_nucleotides) {
+  struct_mol six, seven;
+  read_pdb_text(ten_nucleotides(6), six);
+  read_pdb_text(ten_nucleotides(7), seven);
+  EXPECT_EQ(six.num_nts, 10);
+  EXPECT_EQ(six.has_backbone, 0);  // 6 is not above 6 (0.618 x 10 truncated)
+  EXPECT_EQ(seven.has_backbone, 1);
+}
+
+}  // namespace
+}  // namespace vask
