@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "driver/option.hpp"
+#include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
@@ -285,8 +286,8 @@ void eliminate_conflicts(const struct_mol& mol, long n, std::vector<bond>& r) {
 // Steps 12 and 13: coplanar bases without a base-base bond.
 void rescue_coplanar(long i, long j, const struct_mol& mol, long n, std::vector<bond>& r) {
   if (!unstacked_nts(i, j, mol)) return;
-  const frame* fi = nt_base_frame(i, mol);
-  const frame* fj = nt_base_frame(j, mol);
+  const frame* fi = base_frame(i, mol);
+  const frame* fj = base_frame(j, mol);
   if (fi == nullptr || fj == nullptr) return;
   double dv = 0, angle = 0;
   get_dv_angle(*fi, *fj, dv, angle);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 
+#include "pairing/frame.hpp"
 #include "pairing/polygon.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
@@ -102,13 +103,13 @@ bool nts_directly_linked(long i, long j, const struct_mol& mol) {
 // A third framed nucleotide in both contact sets whose base origin lies
 // within 3.8 A of both base origins sits between the two bases.
 bool intercalated_base(long i, long j, const struct_mol& mol) {
-  const frame* fi = nt_base_frame(i, mol);
-  const frame* fj = nt_base_frame(j, mol);
+  const frame* fi = base_frame(i, mol);
+  const frame* fj = base_frame(j, mol);
   const connect& set = mol.residues[i].vdw_contacts;
   for (long m = 1; m <= set.count; ++m) {
     long r = set.members[m];
     if (r == j || !is_nt(r, mol) || !mol.residues[j].vdw_contacts.has(r)) continue;
-    const frame* fr = nt_base_frame(r, mol);
+    const frame* fr = base_frame(r, mol);
     if (fr == nullptr) continue;
     if (dist_in_cutoff(fr->org, fi->org, INTERCALATE_DIST) && dist_in_cutoff(fr->org, fj->org, INTERCALATE_DIST))
       return true;
@@ -116,14 +117,22 @@ bool intercalated_base(long i, long j, const struct_mol& mol) {
   return false;
 }
 
-// Template positions (base frame) of the named ring atoms of a standard base.
-bool standard_ring_template(const std::string& std_name, const char* const* names, long n,
+// Template positions (base frame) of the named ring atoms of the residue's
+// standard base: the atoms the base frame was fitted to.
+bool standard_ring_template(long k, const char* const* names, long n, const struct_mol& mol,
                             std::vector<xyz>& templ) {
-  (void)std_name;
-  (void)names;
-  (void)n;
-  templ.clear();
-  return false;
+  struct_mol holder;  // only its file name and atoms are used
+  const long count =
+      read_frame_atom_records(set_frame_name(check_std_name(mol.residues[k].std_name), true), holder);
+  templ.assign(n + 1, xyz{});
+  for (long m = 1; m <= n; ++m) {
+    long found = -1;
+    for (long a = 1; a <= count && found == -1; ++a)
+      if (holder.atoms[a].name == names[m]) found = a;
+    if (found == -1) return false;
+    templ[m] = holder.atoms[found].xyz;
+  }
+  return true;
 }
 
 }  // namespace
@@ -140,17 +149,13 @@ const frame* residue_frame(long k, int t, const struct_mol& mol) {
   return frame_by_index(mol.residues[k].frames[t], mol);
 }
 
-const frame* nt_base_frame(long k, const struct_mol& mol) {
-  return is_nt(k, mol) ? residue_frame(k, 0, mol) : nullptr;
-}
-
 const frame* planar_atom_frame(long a, const struct_mol& mol) {
   if (a < 1 || a > mol.num_atoms) return nullptr;
   const atom& at = mol.atoms[a];
   bool planar = (at.base && is_nt(at.residue, mol)) || (at.in_plane && !at.peptide_plane && is_aa(at.residue, mol));
   if (!planar) return nullptr;
   if (const frame* f = frame_by_index(at.frame_index, mol)) return f;
-  return at.base ? nt_base_frame(at.residue, mol) : residue_frame(at.residue, 5, mol);
+  return at.base ? base_frame(at.residue, mol) : residue_frame(at.residue, FRAME_AROMATIC, mol);
 }
 
 // ---------------------------------------------------------------------------
@@ -195,10 +200,10 @@ long populate_plane_idx0(const char* const* names, long n, long k, const struct_
 
 long rescue_base_ring(const char* const* names, long n, long k, const struct_mol& mol,
                       std::array<long, 16>& inner) {
-  const frame* f = nt_base_frame(k, mol);
+  const frame* f = base_frame(k, mol);
   if (f == nullptr) return 0;
   std::vector<xyz> templ;  // template positions by ring name, in the base frame
-  if (!standard_ring_template(mol.residues[k].std_name, names, n, templ)) return 0;
+  if (!standard_ring_template(k, names, n, mol, templ)) return 0;
   const residue& r = mol.residues[k];
   for (long m = 1; m <= n; ++m) {
     if (inner[m] > 0) continue;
@@ -226,7 +231,7 @@ long rescue_base_ring(const char* const* names, long n, long k, const struct_mol
 
 void get_base_planes(const struct_mol& mol, std::vector<plane>& list) {
   for (long k = 1; k <= mol.num_residues; ++k) {
-    const frame* f = nt_base_frame(k, mol);
+    const frame* f = base_frame(k, mol);
     if (f == nullptr) continue;
     const residue& r = mol.residues[k];
     const long n = is_R(k, mol) ? 9 : 6;
@@ -247,7 +252,7 @@ void get_base_planes(const struct_mol& mol, std::vector<plane>& list) {
     if (missing && !rescue_base_ring(BASE_RING_ATOMS, n, k, mol, p.inner)) continue;
     p.num_atoms = n;
     get_plane_center(p, mol);
-    p.frame_index = r.frames[0];
+    p.frame_index = r.frames[FRAME_BASE];
     p.kind = 0;
     for (long m = 1; m <= n; ++m) {
       long ring_atom = p.inner[m];
@@ -273,7 +278,7 @@ void get_base_planes(const struct_mol& mol, std::vector<plane>& list) {
 void get_peptide_planes(const struct_mol& mol, std::vector<plane>& list) {
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (!is_aa(k, mol)) continue;
-    const frame* f = residue_frame(k, 3, mol);
+    const frame* f = residue_frame(k, FRAME_BACKBONE, mol);
     if (f == nullptr) continue;
     long ca = find_atom_in_residue(" CA ", k, mol);
     long c = find_atom_in_residue(" C  ", k, mol);
@@ -290,7 +295,7 @@ void get_peptide_planes(const struct_mol& mol, std::vector<plane>& list) {
     if (ca2 == -1) continue;
     plane p;
     p.kind = 2;
-    p.frame_index = mol.residues[k].frames[3];
+    p.frame_index = mol.residues[k].frames[FRAME_BACKBONE];
     p.num_atoms = 4;
     p.inner[1] = ca;
     p.inner[2] = n2;
@@ -305,7 +310,7 @@ void get_peptide_planes(const struct_mol& mol, std::vector<plane>& list) {
 
 void get_sidechain_planes(const struct_mol& mol, std::vector<plane>& list) {
   for (long k = 1; k <= mol.num_residues; ++k) {
-    if (!is_aa(k, mol) || residue_frame(k, 5, mol) == nullptr) continue;
+    if (!is_aa(k, mol) || residue_frame(k, FRAME_AROMATIC, mol) == nullptr) continue;
     const residue& r = mol.residues[k];
     const sidechain_ring* ring = nullptr;
     for (const auto& s : SIDECHAIN_RINGS)
@@ -328,7 +333,7 @@ void get_sidechain_planes(const struct_mol& mol, std::vector<plane>& list) {
       if (oh != -1) p.outer[4] = oh;
     }
     p.kind = 1;
-    p.frame_index = r.frames[5];
+    p.frame_index = r.frames[FRAME_AROMATIC];
     list.push_back(p);
     if (Gvars.test) {
       std::string label = r.idstr;
@@ -382,7 +387,7 @@ double do_projection_get_oarea(const frame* f1, long n1, const long* list1, cons
     if (angle > GATE_ANGLE) return 0;
     long r1 = mol.atoms[list1[1]].residue, r2 = mol.atoms[list2[1]].residue;
     if (!nts_directly_linked(r1, r2, mol)) return 0;
-    if (nt_base_frame(r1, mol) == nullptr || nt_base_frame(r2, mol) == nullptr) return 0;
+    if (base_frame(r1, mol) == nullptr || base_frame(r2, mol) == nullptr) return 0;
     if (intercalated_base(r1, r2, mol)) return 0;
   }
   xyz z;

@@ -21,12 +21,11 @@ namespace vask {
 inline constexpr long MAX_PLANE_ATOMS = 15;      // vertices of one plane polygon
 inline constexpr long MAX_PROJECTED_ATOMS = 20;  // atoms of one projected list
 
-// Frame lookups shared by the plane and H-bond code: the frame of type t
-// (frame::type codes) of residue k, or null; the frame of an atom's planar
-// group (base ring or planar side chain), or null.
+// Frame lookups shared by the plane and H-bond code (base frames: frame.hpp):
+// the frame of type t (frame::type codes) of residue k, or null; the frame of
+// an atom's planar group (base ring or planar side chain), or null.
 const frame* frame_by_index(long f, const struct_mol& mol);  // mol.frames[f], or null
 const frame* residue_frame(long k, int t, const struct_mol& mol);
-const frame* nt_base_frame(long k, const struct_mol& mol);  // null unless a framed nucleotide
 const frame* planar_atom_frame(long a, const struct_mol& mol);
 
 // ---------------------------------------------------------------------------

@@ -8,7 +8,7 @@
 #include <strings.h>
 
 #include "driver/option.hpp"
-#include "pairing/hbond.hpp"  // the pipeline runs the H-bond and plane stages
+#include "pairing/hbond.hpp"  // the pipeline runs the plane and H-bond stages
 #include "pairing/plane.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
