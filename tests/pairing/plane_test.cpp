@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "pairing/frame.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
 #include "structure/structure_fixture.hpp"
@@ -214,6 +215,65 @@ TEST_F(PlaneTest, RecordLifeCycleAndOrder) {
   EXPECT_FALSE(plane_compare(pep, base));
   free_planes(planes);
   EXPECT_TRUE(planes.empty());
+}
+
+}  // namespace vask
+
+namespace vask {
+
+namespace {
+
+// A structure read through the pipeline with its frames and planes built.
+void read_with_planes(const std::string& path, struct_mol& mol) {
+  read_pdb(path, mol);
+  if (!mol.stage.frames) {  // until the pipeline makes frames itself
+    populate_frames(mol);
+    populate_planes(mol);
+  }
+}
+
+long residue_by_number(const struct_mol& mol, const std::string& chain, long number) {
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (mol.residues[k].chain_id == chain && mol.residues[k].res_seq == number) return k;
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(PlaneTest, BasePlanesOf1ehzInRingOrder) {
+  struct_mol mol;
+  read_with_planes(test::test_data("1ehz.pdb"), mol);
+  long bases = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    if (base_frame(k, mol) == nullptr) continue;
+    ++bases;
+    SCOPED_TRACE(mol.residues[k].idstr);
+    const plane* p = get_nt_scp_plane(k, mol);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->kind, 0u);
+    EXPECT_EQ(p->num_atoms, is_R(k, mol) ? 9 : 6);
+    for (long m = 1; m <= p->num_atoms; ++m) EXPECT_EQ(mol.atoms[p->inner[m]].name, BASE_RING_ATOMS[m]);
+    const frame* f = base_frame(k, mol);
+    xyz d;
+    diff_xyz(f->org, p->center, d);
+    EXPECT_LT(std::fabs(dot_xyz(d, f->z_axis)), 0.3);  // the ring centre lies in the base plane
+  }
+  EXPECT_EQ(bases, 76);
+  for (long k = 2; k <= mol.num_planes; ++k) EXPECT_FALSE(plane_compare(mol.planes[k], mol.planes[k - 1]));
+}
+
+TEST_F(PlaneTest, StackedStepOverlapsAndPairedBasesDoNot) {
+  struct_mol mol;
+  read_with_planes(test::shared_structure("1bna.pdb"), mol);
+  // Dickerson dodecamer: A5-A6 stack on strand A; A5 pairs with T20
+  long a5 = residue_by_number(mol, "A", 5), a6 = residue_by_number(mol, "A", 6);
+  long t20 = residue_by_number(mol, "B", 20);
+  ASSERT_GT(a5, 0);
+  ASSERT_GT(t20, 0);
+  EXPECT_GT(get_outer_overlap_area_byResNum(a5, a6, mol), 1.0);
+  EXPECT_GT(get_inner_overlap_area_byResNum(a5, a6, mol), 0.0);
+  EXPECT_EQ(get_outer_overlap_area_byResNum(a5, t20, mol), 0.0);
+  EXPECT_NEAR(get_outer_overlap_area_byResNum(a6, a5, mol), get_outer_overlap_area_byResNum(a5, a6, mol), 1e-6);
 }
 
 }  // namespace vask
