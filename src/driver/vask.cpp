@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "driver/option.hpp"
+#include "pairing/torsion.hpp"
 #include "structure/pdb.hpp"
 #include "support/common.hpp"
 #include "support/file.hpp"
@@ -110,7 +111,9 @@ void run_finders(const run_descriptor&, struct_mol&) {}
 // The report writers slot in here, in this order: main report body, water
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
 // tertiary contacts (with the --ter cutoff).
-void run_writers(const run_descriptor&, struct_mol&, FILE*) {}
+void run_writers(const run_descriptor&, struct_mol& mol, FILE*) {
+  print_nt_torsions(mol, nullptr);
+}
 
 void write_text_tail(const run_descriptor& run, FILE* fp) {
   std::vector<long> rows;

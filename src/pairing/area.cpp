@@ -9,6 +9,12 @@
 #include <cmath>
 #include <numbers>
 
+#include "driver/option.hpp"
+#include "structure/atom.hpp"
+#include "structure/pdb.hpp"
+#include "structure/residue.hpp"
+#include "support/cii.hpp"
+#include "support/file.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -131,6 +137,57 @@ double sphere_area(double zi, double R, const std::vector<neighbour>& nbs, long 
   return R * sum;
 }
 
+// ---------------------------------------------------------------------------
+// Atom selection of the structure forms
+
+bool good(long a, const struct_mol& mol) { return mol.atoms[a].status == 1; }
+
+// Appends atom a of the structure as an area record.
+void add_atom_record(long a, const struct_mol& mol, std::vector<area_rec>& recs) {
+  const atom& at = mol.atoms[a];
+  area_rec r;
+  r.x = at.xyz[1];
+  r.y = at.xyz[2];
+  r.z = at.xyz[3];
+  r.radius = element_table.vdw_radius[at.atomic_number];
+  r.atom = a;
+  recs.push_back(r);
+}
+
+// Records of the atoms of residue i that pass keep(a).
+template <class Keep>
+void add_residue_records(long i, const struct_mol& mol, Keep keep, std::vector<area_rec>& recs) {
+  const residue& r = mol.residues[i];
+  for (long a = r.first_atom; a <= r.last_atom; ++a)
+    if (keep(a)) add_atom_record(a, mol, recs);
+}
+
+std::vector<area_rec> residue_set_records(long n, const std::vector<long>& list,
+                                          const struct_mol& mol) {
+  std::vector<area_rec> recs(1);
+  for (long k = 1; k <= n; ++k)
+    add_residue_records(list[k], mol, [&](long a) { return good(a, mol); }, recs);
+  return recs;
+}
+
+std::vector<area_rec> base_records(long i, const struct_mol& mol) {
+  std::vector<area_rec> recs(1);
+  add_residue_records(
+      i, mol, [&](long a) { return good(a, mol) && mol.atoms[a].base && !mol.atoms[a].hydrogen; },
+      recs);
+  return recs;
+}
+
+long count(const std::vector<area_rec>& recs) { return static_cast<long>(recs.size()) - 1; }
+
+double buried(const std::vector<area_rec>& a, const std::vector<area_rec>& b) {
+  return get_buried_area(count(a), a, count(b), b, Gvars.probe_radius, Gvars.z_slice);
+}
+
+double raw_area(const std::vector<area_rec>& recs) {
+  return get_total_area(count(recs), recs, Gvars.probe_radius, Gvars.z_slice);
+}
+
 }  // namespace
 
 void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
@@ -182,6 +239,124 @@ double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
   both.insert(both.end(), b.begin() + 1, b.begin() + nb + 1);
   return get_total_area(na, a, probe, slice) + get_total_area(nb, b, probe, slice) -
          get_total_area(na + nb, std::move(both), probe, slice);
+}
+
+// ---------------------------------------------------------------------------
+// Areas of a structure
+
+void get_area_per_pdb(struct_mol& mol) {
+  ensure_periodic_table();
+  std::vector<area_rec> recs(1);
+  for (long a = 1; a <= mol.num_atoms; ++a)
+    if (good(a, mol)) add_atom_record(a, mol, recs);
+  calculate_area_by_lee_richards(count(recs), recs, Gvars.probe_radius, Gvars.z_slice);
+  for (long k = 1; k <= count(recs); ++k) {
+    long a = recs[k].atom;
+    if (a == -1) fatal("no matching back from area to atom (%ld)\n", k);
+    if (!good(a, mol)) fatal("atom %ld not in good status\n", a);
+    mol.atoms[a].area = recs[k].area;
+  }
+}
+
+void print_area(const struct_mol& mol, const std::string& file_name) {
+  ensure_periodic_table();
+  FILE* fp = open_file(file_name, "w");
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    // cols 1-6 record | 7-11 serial | 13-16 name | 17 altLoc | 18-20 residue | 22 chain
+    //      23-26 resSeq | 27 iCode | 31-54 x, y, z (8.3), then the area and the radius
+    fprintf(fp, "%-6.6s", a.hetatm ? "HETATM" : "ATOM  ");
+    fprintf(fp, "%5ld%c%4.4s", a.serial % 100000, ' ', a.name.c_str());
+    fprintf(fp, "%c%3.3s%c%c", a.altloc, a.res_name.c_str(), ' ', a.chain_id[0]);
+    fprintf(fp, "%4ld%c%3.3s", a.res_seq, a.icode, "   ");
+    fprintf(fp, "%8.3f%8.3f%8.3f", a.xyz[1], a.xyz[2], a.xyz[3]);
+    // an atom left out of the calculation has no area: "---", not the unset value
+    if (a.area == DBL_MAX)
+      fprintf(fp, " # area=%-8s\tvdw=%-5.2f\n", "---", element_table.vdw_radius[a.atomic_number]);
+    else
+      fprintf(fp, " # area=%-8.3f\tvdw=%-5.2f\n", a.area, element_table.vdw_radius[a.atomic_number]);
+  }
+  fprintf(fp, "### total area: %.1f\n", sum_up_area_per_pdb(mol));
+  close_file(fp);
+}
+
+double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
+  ensure_periodic_table();
+  return raw_area(residue_set_records(n, list, mol));
+}
+
+double get_raw_area_per_residue(long i, const struct_mol& mol) {
+  return get_raw_area_residue_set(1, {0, i}, mol);
+}
+
+double get_raw_area_two_residues(long a, long b, const struct_mol& mol) {
+  return get_raw_area_residue_set(2, {0, a, b}, mol);
+}
+
+double get_area_diff_residue_sets(long na, const std::vector<long>& la, long nb,
+                                  const std::vector<long>& lb, const struct_mol& mol) {
+  if (na < 1 || nb < 1) return 0;
+  ensure_periodic_table();
+  return buried(residue_set_records(na, la, mol), residue_set_records(nb, lb, mol));
+}
+
+double get_area_diff_one_vs_set(long i, long n, const std::vector<long>& list, const struct_mol& mol) {
+  return get_area_diff_residue_sets(1, {0, i}, n, list, mol);
+}
+
+double get_area_diff_two_residues(long a, long b, const struct_mol& mol) {
+  return get_raw_area_per_residue(a, mol) + get_raw_area_per_residue(b, mol) -
+         get_raw_area_two_residues(a, b, mol);
+}
+
+double get_delta_residue_area(long a, long b, const struct_mol& mol) {
+  return get_area_diff_residue_sets(1, {0, a}, 1, {0, b}, mol);
+}
+
+double get_delta_base2base_area(long a, long b, const struct_mol& mol) {
+  if (!is_nt(a, mol) || !is_nt(b, mol)) return -1.0;
+  ensure_periodic_table();
+  return buried(base_records(a, mol), base_records(b, mol));
+}
+
+double get_delta_AAsc2base_area(long a, long b, const struct_mol& mol) {
+  if (is_nt(a, mol) && is_aa(b, mol)) std::swap(a, b);
+  if (!is_aa(a, mol) || !is_nt(b, mol)) return -1.0;
+  ensure_periodic_table();
+  std::vector<area_rec> side(1);
+  add_residue_records(
+      a, mol,
+      [&](long k) { return good(k, mol) && mol.atoms[k].sidechain && !mol.atoms[k].hydrogen; },
+      side);
+  return buried(side, base_records(b, mol));
+}
+
+double get_delta_atom2base_area(long atom_index, long nt, const struct_mol& mol) {
+  ensure_periodic_table();
+  std::vector<area_rec> lone(1);
+  if (good(atom_index, mol) && !mol.atoms[atom_index].hydrogen) add_atom_record(atom_index, mol, lone);
+  return buried(lone, base_records(nt, mol));
+}
+
+double sum_up_area_per_pdb(const struct_mol& mol) {
+  double total = 0;
+  for (long a = 1; a <= mol.num_atoms; ++a)
+    if (good(a, mol) && mol.atoms[a].area != DBL_MAX) total += mol.atoms[a].area;
+  return total;
+}
+
+double sum_up_area_per_residue(long i, const struct_mol& mol) {
+  double total = 0;
+  for (long a = mol.residues[i].first_atom; a <= mol.residues[i].last_atom; ++a)
+    if (good(a, mol) && mol.atoms[a].area != DBL_MAX) total += mol.atoms[a].area;
+  return total;
+}
+
+double sum_up_area_per_chain(const std::string& chain_id, const struct_mol& mol) {
+  double total = 0;
+  for (long i = 1; i <= mol.num_residues; ++i)
+    if (mol.residues[i].chain_id == chain_id) total += sum_up_area_per_residue(i, mol);
+  return total;
 }
 
 }  // namespace vask

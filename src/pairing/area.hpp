@@ -8,9 +8,12 @@
 // bases or side chains of a structure is done by its callers.
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace vask {
+
+struct struct_mol;
 
 // One atom of an area calculation; arrays are 1-based (slot 0 unused).
 struct area_rec {
@@ -37,5 +40,36 @@ double get_total_area(long n, std::vector<area_rec> recs, double probe, double s
 // 0 when either set is empty.
 double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
                        const std::vector<area_rec>& b, double probe, double slice);
+
+// ---------------------------------------------------------------------------
+// Areas of a structure (probe radius and slice fraction from the settings).
+// Only good (selected) atoms take part; the base and side-chain forms also
+// leave out hydrogens.
+
+void get_area_per_pdb(struct_mol& mol);  // every good atom's area, all computed together
+// The per-atom area file: one line per atom, then the total of the good atoms.
+void print_area(const struct_mol& mol, const std::string& file_name);
+
+double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol);
+double get_raw_area_per_residue(long i, const struct_mol& mol);
+double get_raw_area_two_residues(long a, long b, const struct_mol& mol);
+// Buried areas; 0 when either set is empty.
+double get_area_diff_residue_sets(long na, const std::vector<long>& la, long nb,
+                                  const std::vector<long>& lb, const struct_mol& mol);
+double get_area_diff_one_vs_set(long i, long n, const std::vector<long>& list, const struct_mol& mol);
+double get_area_diff_two_residues(long a, long b, const struct_mol& mol);
+double get_delta_residue_area(long a, long b, const struct_mol& mol);
+// Buried area of two bases; -1.0 unless both residues are nucleotides.
+double get_delta_base2base_area(long a, long b, const struct_mol& mol);
+// Buried area of an amino-acid side chain and a base, either order; -1.0
+// unless one is an amino acid and the other a nucleotide.
+double get_delta_AAsc2base_area(long a, long b, const struct_mol& mol);
+// Buried area of one atom (a full sphere alone) and the base of nucleotide nt.
+double get_delta_atom2base_area(long atom_index, long nt, const struct_mol& mol);
+
+// Sums of the stored per-atom areas of the good atoms (get_area_per_pdb first).
+double sum_up_area_per_pdb(const struct_mol& mol);
+double sum_up_area_per_residue(long i, const struct_mol& mol);
+double sum_up_area_per_chain(const std::string& chain_id, const struct_mol& mol);  // 0: no such chain
 
 }  // namespace vask

@@ -8,8 +8,10 @@
 #include <strings.h>
 
 #include "driver/option.hpp"
-#include "pairing/hbond.hpp"  // the pipeline runs the plane and H-bond stages
+#include "pairing/hbond.hpp"  // the preparation pipeline runs the subsystem-4 stages
 #include "pairing/plane.hpp"
+#include "pairing/suite.hpp"
+#include "pairing/torsion.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
@@ -159,7 +161,10 @@ void stage_frames_planes_hbonds(struct_mol& mol) {     // chain texts, frames, p
 }
 void stage_nt_local_geometry(struct_mol&) {}           // C5'/P in the base frame, framed nts
 void stage_framed_aas(struct_mol&) {}                  // amino acids with a frame
-void stage_torsions(struct_mol&) {}                    // backbone/sugar torsions, B-factors
+void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsions, B-factors
+  get_nt_bb_torsions(mol);
+  get_nt_sugar_torsions(mol);
+}
 // The counting parts of hydration and metals (the neighbour sets of waters
 // and metals come with the contact stages): water residues, metal atoms, the
 // per-element metal tally and its description ("Mg=3,Mn=1").
@@ -188,6 +193,7 @@ void count_waters_and_metals(struct_mol& mol) {
 
 void stage_hydration_metals_suites(struct_mol& mol) {  // waters, metals, water bridges, suites
   count_waters_and_metals(mol);
+  populate_suite(mol);
 }
 void stage_atom_exposure(struct_mol&) {}               // exposure of protein atoms
 

@@ -9,6 +9,7 @@
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 #include "test_util.hpp"
 
@@ -220,6 +221,102 @@ TEST(calculate_area_by_lee_richards, AgreesWithFreesasa) {
     double ours = get_total_area(count(v), v, probe, slice);
     EXPECT_NEAR(ours, freesasa_total(v, std::lround(1 / slice)), 1e-4 * ours);
   }
+}
+
+}  // namespace vask
+
+#include "driver/option.hpp"
+#include "structure/atom.hpp"
+#include "structure/pdb.hpp"
+#include "structure/residue.hpp"
+
+namespace vask {
+
+class StructureAreaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Gvars = gvars_rec{};
+    reset_periodic_table();
+    test::log_capture quiet;
+    read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  }
+  void TearDown() override { Gvars = gvars_rec{}; }
+  long residue_numbered(long number) const {
+    for (long i = 1; i <= mol.num_residues; ++i)
+      if (mol.residues[i].res_seq == number && is_nt(i, mol)) return i;
+    return 0;
+  }
+  struct_mol mol;
+};
+
+TEST_F(StructureAreaTest, PerAtomAreasAndSums) {
+  get_area_per_pdb(mol);
+  double total = 0, chain_a = 0;
+  std::vector<area_rec> recs(1);
+  for (long a = 1; a <= mol.num_atoms; ++a) {
+    ASSERT_NE(mol.atoms[a].area, DBL_MAX);
+    total += mol.atoms[a].area;
+    recs.push_back(atom_at(mol.atoms[a].xyz[1], mol.atoms[a].xyz[2], mol.atoms[a].xyz[3],
+                           element_table.vdw_radius[mol.atoms[a].atomic_number]));
+  }
+  for (long i = 1; i <= mol.num_residues; ++i) chain_a += sum_up_area_per_residue(i, mol);
+  EXPECT_NEAR(sum_up_area_per_pdb(mol), total, 1e-6);
+  EXPECT_NEAR(sum_up_area_per_chain("A", mol), chain_a, 1e-6);
+  EXPECT_EQ(sum_up_area_per_chain("Z", mol), 0);
+  EXPECT_NEAR(total, get_total_area(count(recs), recs, probe, default_slice_fraction), 1e-6);
+
+  char path[] = "/tmp/vask_area_file_XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  double area2 = mol.atoms[2].area;
+  mol.atoms[2].area = DBL_MAX;  // as for an atom left out
+  print_area(mol, path);
+  std::vector<std::string> lines;
+  std::istringstream in(test::read_file(path));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::remove(path);
+  ASSERT_EQ(static_cast<long>(lines.size()), mol.num_atoms + 1);
+  char want[128];
+  snprintf(want, sizeof want, "ATOM      1  OP3   G A   1      50.193  51.190  50.534 # area=%-8.3f\tvdw=%-5.2f",
+           mol.atoms[1].area, element_table.vdw_radius[mol.atoms[1].atomic_number]);
+  EXPECT_EQ(lines[0], want);
+  EXPECT_EQ(lines[1].substr(54, 20), " # area=---     \tvdw");
+  snprintf(want, sizeof want, "### total area: %.1f", total - area2);
+  EXPECT_EQ(lines.back(), want);
+}
+
+TEST_F(StructureAreaTest, BuriedAreasOfResidueSetsAndBases) {
+  long g1 = residue_numbered(1), c72 = residue_numbered(72), a36 = residue_numbered(36);
+  ASSERT_TRUE(g1 && c72 && a36);
+  double paired = get_delta_base2base_area(g1, c72, mol);
+  EXPECT_GT(paired, 20);
+  EXPECT_NEAR(get_delta_base2base_area(c72, g1, mol), paired, 1e-6);
+  EXPECT_NEAR(get_delta_base2base_area(g1, a36, mol), 0, 1e-6) << "bases far apart";
+  long water = 0;
+  for (long i = 1; i <= mol.num_residues && !water; ++i)
+    if (is_water(i, mol)) water = i;
+  ASSERT_NE(water, 0);
+  EXPECT_EQ(get_delta_base2base_area(g1, water, mol), -1.0);
+  EXPECT_EQ(get_delta_AAsc2base_area(g1, c72, mol), -1.0) << "no amino acid";
+
+  // residue sets: consistent with raw areas, empty sets bury nothing
+  std::vector<long> one = {0, g1}, two = {0, g1, c72};
+  double buried = get_area_diff_residue_sets(1, one, 1, {0, c72}, mol);
+  EXPECT_GT(buried, paired);
+  EXPECT_NEAR(buried, get_raw_area_per_residue(g1, mol) + get_raw_area_per_residue(c72, mol) -
+                          get_raw_area_residue_set(2, two, mol), 1e-6);
+  EXPECT_NEAR(get_area_diff_two_residues(g1, c72, mol), buried, 1e-6);
+  EXPECT_NEAR(get_delta_residue_area(g1, c72, mol), buried, 1e-6);
+  EXPECT_NEAR(get_area_diff_one_vs_set(g1, 1, {0, c72}, mol), buried, 1e-6);
+  EXPECT_EQ(get_area_diff_residue_sets(0, {0}, 1, one, mol), 0);
+  EXPECT_EQ(get_raw_area_residue_set(0, {0}, mol), 0);
+
+  // one atom of the partner base against a base: its own full sphere takes part
+  long n3 = find_atom_in_residue(" N3 ", c72, mol);
+  ASSERT_NE(n3, -1);
+  EXPECT_GT(get_delta_atom2base_area(n3, g1, mol), 0);
+  EXPECT_NEAR(get_delta_atom2base_area(n3, a36, mol), 0, 1e-6);
 }
 
 }  // namespace vask
