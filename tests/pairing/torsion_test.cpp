@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "pairing/frame.hpp"
 #include "pairing/suite.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
@@ -301,6 +302,11 @@ TEST_F(TorsionTest, TrnaPheStemsAreAntiC3EndoBI) {
     SCOPED_TRACE(number);
     EXPECT_EQ(mol.nt_infos[k].glyco_type, 2);
     EXPECT_EQ(mol.nt_infos[k].glyco_bond, "anti");
+    for (long m : {k - 1, k, k + 1}) {
+      const frame* f = base_frame(m, mol);
+      ASSERT_NE(f, nullptr);
+      EXPECT_LT(f->rmsd, 0.1);  // fitted like its neighbours
+    }
   }
   // The 5' end has no alpha and, unlinked before it, no eta.
   long first = find_residue(mol, "A", 1);
