@@ -8,7 +8,9 @@
 #include <strings.h>
 
 #include "driver/option.hpp"
-#include "pairing/frame.hpp"  // the preparation pipeline runs the frame and conformation stages
+#include "pairing/frame.hpp"  // the preparation pipeline runs the subsystem-4 stages
+#include "pairing/hbond.hpp"
+#include "pairing/plane.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
@@ -144,7 +146,9 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // ---------------------------------------------------------------------------
 // Stages of the pipeline that later parts of the structure model fill in;
 // their order in add_info_struct_mol is fixed.
-void stage_atom_hbond_property(struct_mol&) {}         // H-bond roles of atoms
+void stage_atom_hbond_property(struct_mol& mol) {      // H-bond roles of atoms
+  populate_atom_hbond_property(mol);
+}
 void stage_linkages_and_order(struct_mol&) {}          // nt/aa linkages, ordered residues
 void stage_na_segments(struct_mol&) {}                 // O3'-P linked runs
 void stage_nts_miscs(struct_mol&) {}                   // per-nucleotide marks
@@ -155,6 +159,8 @@ void stage_po4_peptide_chains(struct_mol&) {}          // phosphate and peptide 
 void stage_models(struct_mol&) {}                      // distinct model numbers of the chains
 void stage_frames_planes_hbonds(struct_mol& mol) {     // chain texts, frames, planes, H-bonds
   populate_frames(mol);
+  populate_planes(mol);
+  if (mol.stage.contacts) populate_hbonds(mol);
 }
 
 // C5' and P of every nucleotide in its own base frame (with their distances
@@ -267,6 +273,8 @@ void free_struct_mol(struct_mol& mol) {
   free_bonds(mol.bonds);
   free_bonds(mol.hbonds);
   free_bonds(mol.json_hbonds);
+  std::vector<frame>().swap(mol.frames);
+  free_planes(mol.planes);
   free_residues(mol.residues);
   mol.num_chains = 0;
   std::vector<aa_info>().swap(mol.aa_infos);
