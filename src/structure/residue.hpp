@@ -84,6 +84,7 @@ struct residue {
   connect paired;        // paired nucleotides
   connect linked;        // covalently linked nucleotide/amino-acid neighbours
   connect contacts;      // residue contacts
+  std::array<long, 3> planes{-1, -1, -1};  // base, side-chain and peptide plane indices; -1 none
   std::array<double, 4> overlap_areas{};  // total, nt-nt, nt-aa, aa-aa (Angstrom^2)
   connect vdw_contacts;
   connect po4_contacts;
