@@ -14,6 +14,7 @@
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
+#include "support/common.hpp"
 #include "support/file.hpp"
 #include "support/utility.hpp"
 
@@ -188,6 +189,46 @@ double raw_area(const std::vector<area_rec>& recs) {
   return get_total_area(count(recs), recs, Gvars.probe_radius, Gvars.z_slice);
 }
 
+// ---------------------------------------------------------------------------
+// Convex hull
+
+constexpr double hull_tolerance = 1e-10;
+
+struct triangle {
+  long a, b, c;  // point indices, counter-clockwise seen from outside
+  bool alive;
+};
+
+// Six times the signed volume of the tetrahedron (a, b, c, d): positive when d
+// lies on the side of a, b, c from which they turn counter-clockwise.
+double six_volume(const xyz& a, const xyz& b, const xyz& c, const xyz& d) {
+  xyz ab{}, ac{}, ad{}, n{};
+  diff_xyz(a, b, ab);
+  diff_xyz(a, c, ac);
+  diff_xyz(a, d, ad);
+  cross_xyz(ab, ac, n);
+  return dot_xyz(n, ad);
+}
+
+// Adds the face, or removes it when it is already present (in any vertex
+// order): a face shared by two new fans lies inside the grown hull.
+void add_triangle(std::vector<triangle>& faces, long a, long b, long c) {
+  for (auto& f : faces) {
+    if (!f.alive) continue;
+    bool same = (f.a == a || f.a == b || f.a == c) && (f.b == a || f.b == b || f.b == c) &&
+                (f.c == a || f.c == b || f.c == c);
+    if (same) {
+      f.alive = false;
+      return;
+    }
+  }
+  faces.push_back({a, b, c, true});
+}
+
+double volume_tetrahedron(const xyz& a, const xyz& b, const xyz& c, const xyz& d) {
+  return std::fabs(six_volume(a, b, c, d)) / 6;
+}
+
 }  // namespace
 
 void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
@@ -239,6 +280,50 @@ double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
   both.insert(both.end(), b.begin() + 1, b.begin() + nb + 1);
   return get_total_area(na, a, probe, slice) + get_total_area(nb, b, probe, slice) -
          get_total_area(na + nb, std::move(both), probe, slice);
+}
+
+double get_convex_hull_volume(long n, const std::vector<xyz>& pts) {
+  if (n < 4) fatal("Abort: at least 4 points are needed\n");
+  // the first tetrahedron: point 1, the next distinct point, the next one off
+  // their line, the next one off their plane
+  const long a = 1;
+  long b = 0, c = 0, d = 0;
+  for (long k = 2; k <= n && !b; ++k)
+    if (dist_xyz(pts[a], pts[k]) > hull_tolerance) b = k;
+  for (long k = 2; k <= n && b && !c; ++k) {
+    xyz ab{}, ak{}, cr{};
+    diff_xyz(pts[a], pts[b], ab);
+    diff_xyz(pts[a], pts[k], ak);
+    cross_xyz(ab, ak, cr);
+    if (length_xyz(cr) > hull_tolerance) c = k;
+  }
+  if (!c) fatal("Abort: no plane\n");
+  for (long k = 2; k <= n && !d; ++k)
+    if (std::fabs(six_volume(pts[a], pts[b], pts[c], pts[k])) > hull_tolerance) d = k;
+  if (!d) fatal("Abort: no volume\n");
+
+  if (six_volume(pts[a], pts[b], pts[c], pts[d]) > 0) std::swap(b, c);  // d below face a, b, c
+  std::vector<triangle> faces = {{a, b, c, true}, {a, d, b, true}, {b, d, c, true}, {c, d, a, true}};
+  double volume = volume_tetrahedron(pts[a], pts[b], pts[c], pts[d]);
+  for (long p = 2; p <= n; ++p) {
+    if (p == b || p == c || p == d) continue;
+    size_t current = faces.size();
+    std::vector<triangle> visible;
+    for (size_t k = 0; k < current; ++k) {
+      triangle& f = faces[k];
+      if (!f.alive || six_volume(pts[f.a], pts[f.b], pts[f.c], pts[p]) <= hull_tolerance) continue;
+      volume += volume_tetrahedron(pts[f.a], pts[f.b], pts[f.c], pts[p]);
+      f.alive = false;
+      visible.push_back(f);
+    }
+    for (const auto& f : visible) {
+      add_triangle(faces, f.a, f.b, p);
+      add_triangle(faces, f.b, f.c, p);
+      add_triangle(faces, f.c, f.a, p);
+    }
+    std::erase_if(faces, [](const triangle& f) { return !f.alive; });
+  }
+  return volume;
 }
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "support/common.hpp"
+
 namespace vask {
 
 struct struct_mol;
@@ -40,6 +42,11 @@ double get_total_area(long n, std::vector<area_rec> recs, double probe, double s
 // 0 when either set is empty.
 double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
                        const std::vector<area_rec>& b, double probe, double slice);
+
+// Volume of the convex hull of pts[1..n], grown point by point from a first
+// tetrahedron. Fewer than 4 points, or points all on one line or one plane,
+// end the run.
+double get_convex_hull_volume(long n, const std::vector<xyz>& pts);
 
 // ---------------------------------------------------------------------------
 // Areas of a structure (probe radius and slice fraction from the settings).

@@ -5,10 +5,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <strings.h>
 
 #include "driver/option.hpp"
-#include "pairing/suite.hpp"  // the preparation pipeline runs the conformation stages
+#include "pairing/frame.hpp"  // the preparation pipeline runs the subsystem-4 stages
+#include "pairing/hbond.hpp"
+#include "pairing/plane.hpp"
+#include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
 #include "support/cii.hpp"
@@ -144,12 +148,8 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // Stages of the pipeline; their order in add_info_struct_mol is fixed. The
 // hooks named hook_* belong to the nucleotide-geometry and H-bond stages and
 // stay empty until those land.
-void hook_atom_hbond_property(struct_mol&) {}  // H-bond roles of atoms from the property tables
-void hook_frames(struct_mol&) {}               // reference frames of bases and side chains
-void hook_planes(struct_mol&) {}               // residue planes
-void hook_hbonds(struct_mol&) {}               // H-bonds, residue H-bond sets, JSON H-bond list
+void hook_json_hbonds(struct_mol&) {}          // the JSON H-bond list
 void hook_plane_contacts(struct_mol&) {}       // plane contacts
-void hook_nt_local_geometry(struct_mol&) {}    // C5'/P in the base frame; framed nucleotides
 void hook_framed_aas(struct_mol&) {}           // amino acids with a side-chain frame
 void hook_water_bridges(struct_mol&) {}        // water-mediated H-bonds
 
@@ -194,10 +194,39 @@ void stage_po4_peptide_chains(struct_mol& mol) {
 
 void stage_frames_planes_hbonds(struct_mol& mol) {
   populate_chainStr(mol);
-  hook_frames(mol);
-  hook_planes(mol);
-  hook_hbonds(mol);
+  populate_frames(mol);
+  populate_planes(mol);
+  populate_hbonds(mol);
+  hook_json_hbonds(mol);
   hook_plane_contacts(mol);
+}
+
+// C5' and P of every nucleotide in its own base frame (with their distances
+// from the origin), the angle of C5'->C4' to the frame's x axis, and the
+// nucleotides, in nucleotide order, that have a base frame.
+void stage_nt_local_geometry(struct_mol& mol) {
+  VASK_ASSERT(mol.stage.frames);
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    const frame* f = base_frame(i, mol);
+    if (f == nullptr) continue;
+    nt_info& n = mol.nt_infos[i];
+    auto local = [&](long a, xyz& out) {
+      if (a == -1) return;
+      project_xyz_by_frame(*f, mol.atoms[a].xyz, out);
+      out[0] = length_xyz(out);
+    };
+    local(n.C5p, n.c5_local);
+    local(n.P, n.p_local);
+    if (n.C4p != -1 && n.C5p != -1) {
+      xyz v, x = f->x_axis;
+      diff_xyz(mol.atoms[n.C5p].xyz, mol.atoms[n.C4p].xyz, v);
+      n.c5_angle = angle_xyz(x, v);
+    }
+  }
+  mol.framed_nts.assign(1, 0);
+  for (size_t k = 1; k < mol.nt_order.size(); ++k)
+    if (base_frame(mol.nt_order[k], mol) != nullptr) mol.framed_nts.push_back(mol.nt_order[k]);
+  mol.num_framed_nts = static_cast<long>(mol.framed_nts.size()) - 1;
 }
 
 void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsions, B-factors
@@ -258,6 +287,8 @@ void free_struct_mol(struct_mol& mol) {
   free_bonds(mol.bonds);
   free_bonds(mol.hbonds);
   free_bonds(mol.json_hbonds);
+  std::vector<frame>().swap(mol.frames);
+  free_planes(mol.planes);
   free_residues(mol.residues);
   mol.num_chains = 0;
   std::vector<aa_info>().swap(mol.aa_infos);
@@ -578,8 +609,15 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
     cif_reader r;
     load_cif_stream(fp, file, r);
     close_file(fp);
-    if (!fill_mmcif_header_with_checks(r)) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
-    read_cif_atoms(r, model, alt, chs, mol);
+    if (fill_mmcif_header_with_checks(r)) {
+      read_cif_atoms(r, model, alt, chs, mol);
+    } else {
+      // no usable atom loop: the text is tried as PDB records
+      FILE* mem = r.text.empty() ? nullptr : fmemopen(r.text.data(), r.text.size(), "r");
+      if (mem == nullptr) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
+      std::unique_ptr<FILE, int (*)(FILE*)> closer(mem, std::fclose);
+      read_pdb_model_fp(mem, model, alt, chs, mol);
+    }
   } else {
     read_pdb_model_fp(fp, model, alt, chs, mol);
     close_file(fp);
@@ -706,7 +744,7 @@ void add_info_struct_mol(struct_mol& mol) {
   populate_atom_types(mol);                // 1
   populate_nt_info(mol);                   // 2
   populate_aa_info(mol);                   // 3
-  hook_atom_hbond_property(mol);           // 4
+  populate_atom_hbond_property(mol);       // 4
   populate_color_index(mol);               // 5
   stage_linkages_and_order(mol);           // 6
   populate_na_segments(mol);               // 7
@@ -717,7 +755,7 @@ void add_info_struct_mol(struct_mol& mol) {
   stage_po4_peptide_chains(mol);           // 12
   populate_models(mol);                    // 13
   stage_frames_planes_hbonds(mol);         // 14
-  hook_nt_local_geometry(mol);             // 15
+  stage_nt_local_geometry(mol);            // 15
   hook_framed_aas(mol);                    // 16
   stage_torsions(mol);                     // 17
   stage_hydration_metals_suites(mol);      // 18

@@ -29,7 +29,10 @@ area_rec atom_at(double x, double y, double z, double r) {
   return a;
 }
 
-long count(const std::vector<area_rec>& v) { return static_cast<long>(v.size()) - 1; }
+template <class T>
+long count(const std::vector<T>& v) {
+  return static_cast<long>(v.size()) - 1;
+}
 
 // Van der Waals radii by element symbol for the real-structure tests.
 double radius_of(const std::string& element) {
@@ -317,6 +320,55 @@ TEST_F(StructureAreaTest, BuriedAreasOfResidueSetsAndBases) {
   ASSERT_NE(n3, -1);
   EXPECT_GT(get_delta_atom2base_area(n3, g1, mol), 0);
   EXPECT_NEAR(get_delta_atom2base_area(n3, a36, mol), 0, 1e-6);
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST(get_convex_hull_volume, KnownSolidsAndDegenerateInput) {
+  auto points = [](std::initializer_list<std::array<double, 3>> ps) {
+    std::vector<xyz> v(1);
+    for (auto p : ps) v.push_back(xyz{0, p[0], p[1], p[2]});
+    return v;
+  };
+  auto cube = points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1},
+                      {1, 1, 1}, {0.5, 0.5, 0.5}, {0.2, 0.9, 0.1}});
+  const struct {
+    const char* name;
+    std::vector<xyz> pts;
+    double want;
+  } cases[] = {
+      {"tetrahedron", points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}), 1.0 / 6},
+      {"mirrored tetrahedron", points({{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 1}}), 1.0 / 6},
+      {"unit cube with inner points", cube, 1},
+      {"cube, repeated corner first", points({{0, 0, 0}, {0, 0, 0}, {1, 1, 1}, {1, 0, 0}, {0, 1, 0},
+                                               {1, 1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1}}), 1},
+      {"octahedron", points({{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}}),
+       4.0 / 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NEAR(get_convex_hull_volume(count(c.pts), c.pts), c.want, 1e-12);
+  }
+  // points on a sphere: the hull approaches the ball from inside
+  std::vector<xyz> sphere(1);
+  for (long i = 0; i < 40; ++i)
+    for (long j = 0; j < 20; ++j) {
+      double t = pi * (j + 0.5) / 20, f = 2 * pi * i / 40;
+      sphere.push_back(xyz{0, std::sin(t) * std::cos(f), std::sin(t) * std::sin(f), std::cos(t)});
+    }
+  double v = get_convex_hull_volume(count(sphere), sphere);
+  EXPECT_LT(v, 4 * pi / 3);
+  EXPECT_GT(v, 0.95 * 4 * pi / 3);
+
+  auto line = points({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}});
+  auto plane = points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 3, 0}});
+  auto three = points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+  EXPECT_EQ(test::fatal_message([&] { get_convex_hull_volume(3, three); }),
+            "Abort: at least 4 points are needed\n");
+  EXPECT_EQ(test::fatal_message([&] { get_convex_hull_volume(4, line); }), "Abort: no plane\n");
+  EXPECT_EQ(test::fatal_message([&] { get_convex_hull_volume(5, plane); }), "Abort: no volume\n");
 }
 
 }  // namespace vask
