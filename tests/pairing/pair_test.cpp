@@ -69,6 +69,7 @@ bond base_hbond(double d, long status) {
   b.distance = d;
   b.status = status;
   b.type = 'p';
+  b.good_type = b.both_base = 1;
   return b;
 }
 
@@ -347,7 +348,8 @@ TEST_F(PairTest, ManyHbondsAreCappedWithAWarning) {
     bond b;
     b.atom1 = 2 * k - 1;
     b.atom2 = 2 * k;
-    b.tag = k;
+    b.index = k;
+    b.good_type = 1;
     b.distance = 3.0;
     b.type = 'p';
     hb.push_back(b);
