@@ -436,3 +436,29 @@ TEST_F(PairTest, PairListFileHasAHeaderAndOneLinePerPair) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+// The twelve Watson-Crick pairs of the B-DNA dodecamer, described one by one.
+TEST_F(PairTest, DodecamerPairsByGeometry) {
+  struct_mol mol;
+  test::log_capture log;
+  read_pdb(test::shared_structure("1bna.pdb"), mol);
+  ASSERT_EQ(mol.num_nts, 24);
+  for (long i = 1; i <= 12; ++i) {
+    pair p;
+    populate_one_base_pair(i, 25 - i, mol, p);
+    SCOPED_TRACE(get_pair_idstr(i, p, mol));
+    EXPECT_EQ(p.name, "WC");
+    EXPECT_TRUE(p.canonical);
+    EXPECT_EQ(p.LW, "cWW");
+    EXPECT_EQ(p.VASK, "cW-W");
+    EXPECT_EQ(p.Saenger, p.bp_upper.find('G') != std::string::npos ? "19-XIX" : "20-XX");
+    EXPECT_LT(p.C1C1_dist, 11.0);
+    EXPECT_GT(p.C1C1_dist, 10.0);
+  }
+}
+
+}  // namespace
+}  // namespace vask
