@@ -9,6 +9,10 @@
 #include <cmath>
 #include <numbers>
 
+#include "driver/option.hpp"
+#include "structure/pdb.hpp"
+#include "support/cii.hpp"
+#include "support/file.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -182,6 +186,183 @@ double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
   both.insert(both.end(), b.begin() + 1, b.begin() + nb + 1);
   return get_total_area(na, a, probe, slice) + get_total_area(nb, b, probe, slice) -
          get_total_area(na + nb, std::move(both), probe, slice);
+}
+
+// ---------------------------------------------------------------------------
+// Areas of a structure
+
+namespace {
+
+enum class atom_part { all, base, side_chain };
+
+bool takes_part(const atom& a, atom_part part) {
+  if (a.status != 1) return false;
+  switch (part) {
+    case atom_part::all:
+      return true;
+    case atom_part::base:
+      return a.base && !a.hydrogen;
+    case atom_part::side_chain:
+      return a.sidechain && !a.hydrogen;
+  }
+  return false;
+}
+
+area_rec area_rec_of_atom(long i, const struct_mol& mol) {
+  const atom& a = mol.atoms[i];
+  area_rec r;
+  r.x = a.xyz[1];
+  r.y = a.xyz[2];
+  r.z = a.xyz[3];
+  r.radius = element_table.vdw_radius[a.atomic_number];
+  r.atom = i;
+  return r;
+}
+
+// Appends the chosen atoms of residue k to recs (1-based, slot 0 present).
+void add_residue_atoms(long k, atom_part part, const struct_mol& mol, std::vector<area_rec>& recs) {
+  const residue& r = mol.residues[k];
+  for (long i = r.first_atom; i <= r.last_atom; ++i)
+    if (takes_part(mol.atoms[i], part)) recs.push_back(area_rec_of_atom(i, mol));
+}
+
+std::vector<area_rec> residue_set_recs(long n, const std::vector<long>& list, atom_part part,
+                                       const struct_mol& mol) {
+  std::vector<area_rec> recs(1);
+  for (long k = 1; k <= n; ++k) add_residue_atoms(list[k], part, mol, recs);
+  return recs;
+}
+
+long rec_count(const std::vector<area_rec>& recs) { return static_cast<long>(recs.size()) - 1; }
+
+double total_area(std::vector<area_rec> recs) {
+  const long n = rec_count(recs);  // before the move: argument order is unspecified
+  return get_total_area(n, std::move(recs), Gvars.probe_radius, Gvars.z_slice);
+}
+
+double buried_area(const std::vector<area_rec>& a, const std::vector<area_rec>& b) {
+  return get_buried_area(rec_count(a), a, rec_count(b), b, Gvars.probe_radius, Gvars.z_slice);
+}
+
+}  // namespace
+
+void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs) {
+  calculate_area_by_lee_richards(n, recs, Gvars.probe_radius, Gvars.z_slice);
+}
+
+void get_area_per_pdb(struct_mol& mol) {
+  std::vector<area_rec> recs(1);
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    mol.atoms[i].area = 0;
+    if (mol.atoms[i].status == 1) recs.push_back(area_rec_of_atom(i, mol));
+  }
+  const long n = rec_count(recs);
+  calculate_area_by_lee_richards(n, recs);
+  for (long k = 1; k <= n; ++k) {
+    const long i = recs[k].atom;
+    if (i < 1 || i > mol.num_atoms) fatal("no matching back from area to atom (%ld)\n", k);
+    if (mol.atoms[i].status != 1) fatal("atom %ld not in good status\n", i);
+    mol.atoms[i].area = recs[k].area;
+  }
+}
+
+void print_area(const struct_mol& mol, FILE* fp) {
+  if (fp == nullptr) return;
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    // cols 1-6 record | 7-11 serial | 13-16 name | 17 altLoc | 18-20 residue | 22 chain
+    //      23-26 resSeq | 27 iCode | 31-54 x, y, z | then the area and the radius
+    std::fprintf(fp, "%-6.6s", a.hetatm ? "HETATM" : "ATOM  ");
+    std::fprintf(fp, "%5ld%c%4.4s", a.serial % 100000, ' ', a.name.c_str());
+    std::fprintf(fp, "%c%3.3s%c%c", a.altloc, a.res_name.c_str(), ' ',
+                 a.chain_id.empty() ? ' ' : a.chain_id[0]);
+    std::fprintf(fp, "%4ld%c%3.3s", a.res_seq, a.icode, "   ");
+    std::fprintf(fp, "%8.3f%8.3f%8.3f", a.xyz[1], a.xyz[2], a.xyz[3]);
+    std::fprintf(fp, " # area=%-8.3f\tvdw=%-5.2f\n", a.area,
+                 element_table.vdw_radius[a.atomic_number]);
+  }
+  std::fprintf(fp, "### total area: %.1f\n", sum_up_area_per_pdb(mol));
+}
+
+void print_area(const struct_mol& mol, const std::string& file) {
+  FILE* fp = open_file(file, "w");
+  print_area(mol, fp);
+  close_file(fp);
+}
+
+double sum_up_area_per_pdb(const struct_mol& mol) {
+  double sum = 0;
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    if (mol.atoms[i].status == 1) sum += mol.atoms[i].area;
+  return sum;
+}
+
+double sum_up_area_per_residue(long k, const struct_mol& mol) {
+  double sum = 0;
+  const residue& r = mol.residues[k];
+  for (long i = r.first_atom; i <= r.last_atom; ++i)
+    if (mol.atoms[i].status == 1) sum += mol.atoms[i].area;
+  return sum;
+}
+
+double sum_up_area_per_chain(const std::string& chain_id, const struct_mol& mol) {
+  double sum = 0;
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (mol.residues[k].chain_id == chain_id) sum += sum_up_area_per_residue(k, mol);
+  return sum;
+}
+
+double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
+  return total_area(residue_set_recs(n, list, atom_part::all, mol));
+}
+
+double get_raw_area_per_residue(long k, const struct_mol& mol) {
+  return get_raw_area_residue_set(1, {0, k}, mol);
+}
+
+double get_raw_area_two_residues(long a, long b, const struct_mol& mol) {
+  return get_raw_area_residue_set(2, {0, a, b}, mol);
+}
+
+double get_area_diff_residue_sets(long na, const std::vector<long>& la, long nb,
+                                  const std::vector<long>& lb, const struct_mol& mol) {
+  if (na == 0 || nb == 0) return 0;
+  return buried_area(residue_set_recs(na, la, atom_part::all, mol),
+                     residue_set_recs(nb, lb, atom_part::all, mol));
+}
+
+double get_area_diff_one_vs_set(long k, long n, const std::vector<long>& list,
+                                const struct_mol& mol) {
+  return get_area_diff_residue_sets(1, {0, k}, n, list, mol);
+}
+
+double get_area_diff_two_residues(long a, long b, const struct_mol& mol) {
+  return get_raw_area_per_residue(a, mol) + get_raw_area_per_residue(b, mol) -
+         get_raw_area_two_residues(a, b, mol);
+}
+
+double get_delta_residue_area(long a, long b, const struct_mol& mol) {
+  return buried_area(residue_set_recs(1, {0, a}, atom_part::all, mol),
+                     residue_set_recs(1, {0, b}, atom_part::all, mol));
+}
+
+double get_delta_base2base_area(long a, long b, const struct_mol& mol) {
+  if (!is_nt(a, mol) || !is_nt(b, mol)) return -1.0;
+  return buried_area(residue_set_recs(1, {0, a}, atom_part::base, mol),
+                     residue_set_recs(1, {0, b}, atom_part::base, mol));
+}
+
+double get_delta_AAsc2base_area(long a, long b, const struct_mol& mol) {
+  if (is_nt(a, mol) && is_aa(b, mol)) std::swap(a, b);
+  if (!is_aa(a, mol) || !is_nt(b, mol)) return -1.0;
+  return buried_area(residue_set_recs(1, {0, a}, atom_part::side_chain, mol),
+                     residue_set_recs(1, {0, b}, atom_part::base, mol));
+}
+
+double get_delta_atom2base_area(long a, long k, const struct_mol& mol) {
+  std::vector<area_rec> one(1);
+  if (mol.atoms[a].status == 1 && !mol.atoms[a].hydrogen) one.push_back(area_rec_of_atom(a, mol));
+  return buried_area(one, residue_set_recs(1, {0, k}, atom_part::base, mol));
 }
 
 }  // namespace vask
