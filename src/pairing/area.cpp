@@ -10,8 +10,11 @@
 #include <numbers>
 
 #include "driver/option.hpp"
+#include "structure/atom.hpp"
 #include "structure/pdb.hpp"
+#include "structure/residue.hpp"
 #include "support/cii.hpp"
+#include "support/common.hpp"
 #include "support/file.hpp"
 #include "support/utility.hpp"
 
@@ -135,6 +138,97 @@ double sphere_area(double zi, double R, const std::vector<neighbour>& nbs, long 
   return R * sum;
 }
 
+// ---------------------------------------------------------------------------
+// Atom selection of the structure forms
+
+bool good(long a, const struct_mol& mol) { return mol.atoms[a].status == 1; }
+
+// Appends atom a of the structure as an area record.
+void add_atom_record(long a, const struct_mol& mol, std::vector<area_rec>& recs) {
+  const atom& at = mol.atoms[a];
+  area_rec r;
+  r.x = at.xyz[1];
+  r.y = at.xyz[2];
+  r.z = at.xyz[3];
+  r.radius = element_table.vdw_radius[at.atomic_number];
+  r.atom = a;
+  recs.push_back(r);
+}
+
+// Records of the atoms of residue i that pass keep(a).
+template <class Keep>
+void add_residue_records(long i, const struct_mol& mol, Keep keep, std::vector<area_rec>& recs) {
+  const residue& r = mol.residues[i];
+  for (long a = r.first_atom; a <= r.last_atom; ++a)
+    if (keep(a)) add_atom_record(a, mol, recs);
+}
+
+std::vector<area_rec> residue_set_records(long n, const std::vector<long>& list,
+                                          const struct_mol& mol) {
+  std::vector<area_rec> recs(1);
+  for (long k = 1; k <= n; ++k)
+    add_residue_records(list[k], mol, [&](long a) { return good(a, mol); }, recs);
+  return recs;
+}
+
+std::vector<area_rec> base_records(long i, const struct_mol& mol) {
+  std::vector<area_rec> recs(1);
+  add_residue_records(
+      i, mol, [&](long a) { return good(a, mol) && mol.atoms[a].base && !mol.atoms[a].hydrogen; },
+      recs);
+  return recs;
+}
+
+long count(const std::vector<area_rec>& recs) { return static_cast<long>(recs.size()) - 1; }
+
+double buried(const std::vector<area_rec>& a, const std::vector<area_rec>& b) {
+  return get_buried_area(count(a), a, count(b), b, Gvars.probe_radius, Gvars.z_slice);
+}
+
+double raw_area(const std::vector<area_rec>& recs) {
+  return get_total_area(count(recs), recs, Gvars.probe_radius, Gvars.z_slice);
+}
+
+// ---------------------------------------------------------------------------
+// Convex hull
+
+constexpr double hull_tolerance = 1e-10;
+
+struct triangle {
+  long a, b, c;  // point indices, counter-clockwise seen from outside
+  bool alive;
+};
+
+// Six times the signed volume of the tetrahedron (a, b, c, d): positive when d
+// lies on the side of a, b, c from which they turn counter-clockwise.
+double six_volume(const xyz& a, const xyz& b, const xyz& c, const xyz& d) {
+  xyz ab{}, ac{}, ad{}, n{};
+  diff_xyz(a, b, ab);
+  diff_xyz(a, c, ac);
+  diff_xyz(a, d, ad);
+  cross_xyz(ab, ac, n);
+  return dot_xyz(n, ad);
+}
+
+// Adds the face, or removes it when it is already present (in any vertex
+// order): a face shared by two new fans lies inside the grown hull.
+void add_triangle(std::vector<triangle>& faces, long a, long b, long c) {
+  for (auto& f : faces) {
+    if (!f.alive) continue;
+    bool same = (f.a == a || f.a == b || f.a == c) && (f.b == a || f.b == b || f.b == c) &&
+                (f.c == a || f.c == b || f.c == c);
+    if (same) {
+      f.alive = false;
+      return;
+    }
+  }
+  faces.push_back({a, b, c, true});
+}
+
+double volume_tetrahedron(const xyz& a, const xyz& b, const xyz& c, const xyz& d) {
+  return std::fabs(six_volume(a, b, c, d)) / 6;
+}
+
 }  // namespace
 
 void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
@@ -188,136 +282,96 @@ double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
          get_total_area(na + nb, std::move(both), probe, slice);
 }
 
+double get_convex_hull_volume(long n, const std::vector<xyz>& pts) {
+  if (n < 4) fatal("Abort: at least 4 points are needed\n");
+  // the first tetrahedron: point 1, the next distinct point, the next one off
+  // their line, the next one off their plane
+  const long a = 1;
+  long b = 0, c = 0, d = 0;
+  for (long k = 2; k <= n && !b; ++k)
+    if (dist_xyz(pts[a], pts[k]) > hull_tolerance) b = k;
+  for (long k = 2; k <= n && b && !c; ++k) {
+    xyz ab{}, ak{}, cr{};
+    diff_xyz(pts[a], pts[b], ab);
+    diff_xyz(pts[a], pts[k], ak);
+    cross_xyz(ab, ak, cr);
+    if (length_xyz(cr) > hull_tolerance) c = k;
+  }
+  if (!c) fatal("Abort: no plane\n");
+  for (long k = 2; k <= n && !d; ++k)
+    if (std::fabs(six_volume(pts[a], pts[b], pts[c], pts[k])) > hull_tolerance) d = k;
+  if (!d) fatal("Abort: no volume\n");
+
+  if (six_volume(pts[a], pts[b], pts[c], pts[d]) > 0) std::swap(b, c);  // d below face a, b, c
+  std::vector<triangle> faces = {{a, b, c, true}, {a, d, b, true}, {b, d, c, true}, {c, d, a, true}};
+  double volume = volume_tetrahedron(pts[a], pts[b], pts[c], pts[d]);
+  for (long p = 2; p <= n; ++p) {
+    if (p == b || p == c || p == d) continue;
+    size_t current = faces.size();
+    std::vector<triangle> visible;
+    for (size_t k = 0; k < current; ++k) {
+      triangle& f = faces[k];
+      if (!f.alive || six_volume(pts[f.a], pts[f.b], pts[f.c], pts[p]) <= hull_tolerance) continue;
+      volume += volume_tetrahedron(pts[f.a], pts[f.b], pts[f.c], pts[p]);
+      f.alive = false;
+      visible.push_back(f);
+    }
+    for (const auto& f : visible) {
+      add_triangle(faces, f.a, f.b, p);
+      add_triangle(faces, f.b, f.c, p);
+      add_triangle(faces, f.c, f.a, p);
+    }
+    std::erase_if(faces, [](const triangle& f) { return !f.alive; });
+  }
+  return volume;
+}
+
 // ---------------------------------------------------------------------------
 // Areas of a structure
 
-namespace {
-
-enum class atom_part { all, base, side_chain };
-
-bool takes_part(const atom& a, atom_part part) {
-  if (a.status != 1) return false;
-  switch (part) {
-    case atom_part::all:
-      return true;
-    case atom_part::base:
-      return a.base && !a.hydrogen;
-    case atom_part::side_chain:
-      return a.sidechain && !a.hydrogen;
-  }
-  return false;
-}
-
-area_rec area_rec_of_atom(long i, const struct_mol& mol) {
-  const atom& a = mol.atoms[i];
-  area_rec r;
-  r.x = a.xyz[1];
-  r.y = a.xyz[2];
-  r.z = a.xyz[3];
-  r.radius = element_table.vdw_radius[a.atomic_number];
-  r.atom = i;
-  return r;
-}
-
-// Appends the chosen atoms of residue k to recs (1-based, slot 0 present).
-void add_residue_atoms(long k, atom_part part, const struct_mol& mol, std::vector<area_rec>& recs) {
-  const residue& r = mol.residues[k];
-  for (long i = r.first_atom; i <= r.last_atom; ++i)
-    if (takes_part(mol.atoms[i], part)) recs.push_back(area_rec_of_atom(i, mol));
-}
-
-std::vector<area_rec> residue_set_recs(long n, const std::vector<long>& list, atom_part part,
-                                       const struct_mol& mol) {
-  std::vector<area_rec> recs(1);
-  for (long k = 1; k <= n; ++k) add_residue_atoms(list[k], part, mol, recs);
-  return recs;
-}
-
-long rec_count(const std::vector<area_rec>& recs) { return static_cast<long>(recs.size()) - 1; }
-
-double total_area(std::vector<area_rec> recs) {
-  const long n = rec_count(recs);  // before the move: argument order is unspecified
-  return get_total_area(n, std::move(recs), Gvars.probe_radius, Gvars.z_slice);
-}
-
-double buried_area(const std::vector<area_rec>& a, const std::vector<area_rec>& b) {
-  return get_buried_area(rec_count(a), a, rec_count(b), b, Gvars.probe_radius, Gvars.z_slice);
-}
-
-}  // namespace
-
-void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs) {
-  calculate_area_by_lee_richards(n, recs, Gvars.probe_radius, Gvars.z_slice);
-}
-
 void get_area_per_pdb(struct_mol& mol) {
+  ensure_periodic_table();
   std::vector<area_rec> recs(1);
-  for (long i = 1; i <= mol.num_atoms; ++i) {
-    mol.atoms[i].area = 0;
-    if (mol.atoms[i].status == 1) recs.push_back(area_rec_of_atom(i, mol));
-  }
-  const long n = rec_count(recs);
-  calculate_area_by_lee_richards(n, recs);
-  for (long k = 1; k <= n; ++k) {
-    const long i = recs[k].atom;
-    if (i < 1 || i > mol.num_atoms) fatal("no matching back from area to atom (%ld)\n", k);
-    if (mol.atoms[i].status != 1) fatal("atom %ld not in good status\n", i);
-    mol.atoms[i].area = recs[k].area;
+  for (long a = 1; a <= mol.num_atoms; ++a)
+    if (good(a, mol)) add_atom_record(a, mol, recs);
+  calculate_area_by_lee_richards(count(recs), recs, Gvars.probe_radius, Gvars.z_slice);
+  for (long k = 1; k <= count(recs); ++k) {
+    long a = recs[k].atom;
+    if (a == -1) fatal("no matching back from area to atom (%ld)\n", k);
+    if (!good(a, mol)) fatal("atom %ld not in good status\n", a);
+    mol.atoms[a].area = recs[k].area;
   }
 }
 
-void print_area(const struct_mol& mol, FILE* fp) {
-  if (fp == nullptr) return;
+void print_area(const struct_mol& mol, const std::string& file_name) {
+  ensure_periodic_table();
+  FILE* fp = open_file(file_name, "w");
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const atom& a = mol.atoms[i];
     // cols 1-6 record | 7-11 serial | 13-16 name | 17 altLoc | 18-20 residue | 22 chain
-    //      23-26 resSeq | 27 iCode | 31-54 x, y, z | then the area and the radius
-    std::fprintf(fp, "%-6.6s", a.hetatm ? "HETATM" : "ATOM  ");
-    std::fprintf(fp, "%5ld%c%4.4s", a.serial % 100000, ' ', a.name.c_str());
-    std::fprintf(fp, "%c%3.3s%c%c", a.altloc, a.res_name.c_str(), ' ',
-                 a.chain_id.empty() ? ' ' : a.chain_id[0]);
-    std::fprintf(fp, "%4ld%c%3.3s", a.res_seq, a.icode, "   ");
-    std::fprintf(fp, "%8.3f%8.3f%8.3f", a.xyz[1], a.xyz[2], a.xyz[3]);
-    std::fprintf(fp, " # area=%-8.3f\tvdw=%-5.2f\n", a.area,
-                 element_table.vdw_radius[a.atomic_number]);
+    //      23-26 resSeq | 27 iCode | 31-54 x, y, z (8.3), then the area and the radius
+    fprintf(fp, "%-6.6s", a.hetatm ? "HETATM" : "ATOM  ");
+    fprintf(fp, "%5ld%c%4.4s", a.serial % 100000, ' ', a.name.c_str());
+    fprintf(fp, "%c%3.3s%c%c", a.altloc, a.res_name.c_str(), ' ', a.chain_id[0]);
+    fprintf(fp, "%4ld%c%3.3s", a.res_seq, a.icode, "   ");
+    fprintf(fp, "%8.3f%8.3f%8.3f", a.xyz[1], a.xyz[2], a.xyz[3]);
+    // an atom left out of the calculation has no area: "---", not the unset value
+    if (a.area == DBL_MAX)
+      fprintf(fp, " # area=%-8s\tvdw=%-5.2f\n", "---", element_table.vdw_radius[a.atomic_number]);
+    else
+      fprintf(fp, " # area=%-8.3f\tvdw=%-5.2f\n", a.area, element_table.vdw_radius[a.atomic_number]);
   }
-  std::fprintf(fp, "### total area: %.1f\n", sum_up_area_per_pdb(mol));
-}
-
-void print_area(const struct_mol& mol, const std::string& file) {
-  FILE* fp = open_file(file, "w");
-  print_area(mol, fp);
+  fprintf(fp, "### total area: %.1f\n", sum_up_area_per_pdb(mol));
   close_file(fp);
 }
 
-double sum_up_area_per_pdb(const struct_mol& mol) {
-  double sum = 0;
-  for (long i = 1; i <= mol.num_atoms; ++i)
-    if (mol.atoms[i].status == 1) sum += mol.atoms[i].area;
-  return sum;
-}
-
-double sum_up_area_per_residue(long k, const struct_mol& mol) {
-  double sum = 0;
-  const residue& r = mol.residues[k];
-  for (long i = r.first_atom; i <= r.last_atom; ++i)
-    if (mol.atoms[i].status == 1) sum += mol.atoms[i].area;
-  return sum;
-}
-
-double sum_up_area_per_chain(const std::string& chain_id, const struct_mol& mol) {
-  double sum = 0;
-  for (long k = 1; k <= mol.num_residues; ++k)
-    if (mol.residues[k].chain_id == chain_id) sum += sum_up_area_per_residue(k, mol);
-  return sum;
-}
-
 double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
-  return total_area(residue_set_recs(n, list, atom_part::all, mol));
+  ensure_periodic_table();
+  return raw_area(residue_set_records(n, list, mol));
 }
 
-double get_raw_area_per_residue(long k, const struct_mol& mol) {
-  return get_raw_area_residue_set(1, {0, k}, mol);
+double get_raw_area_per_residue(long i, const struct_mol& mol) {
+  return get_raw_area_residue_set(1, {0, i}, mol);
 }
 
 double get_raw_area_two_residues(long a, long b, const struct_mol& mol) {
@@ -326,14 +380,13 @@ double get_raw_area_two_residues(long a, long b, const struct_mol& mol) {
 
 double get_area_diff_residue_sets(long na, const std::vector<long>& la, long nb,
                                   const std::vector<long>& lb, const struct_mol& mol) {
-  if (na == 0 || nb == 0) return 0;
-  return buried_area(residue_set_recs(na, la, atom_part::all, mol),
-                     residue_set_recs(nb, lb, atom_part::all, mol));
+  if (na < 1 || nb < 1) return 0;
+  ensure_periodic_table();
+  return buried(residue_set_records(na, la, mol), residue_set_records(nb, lb, mol));
 }
 
-double get_area_diff_one_vs_set(long k, long n, const std::vector<long>& list,
-                                const struct_mol& mol) {
-  return get_area_diff_residue_sets(1, {0, k}, n, list, mol);
+double get_area_diff_one_vs_set(long i, long n, const std::vector<long>& list, const struct_mol& mol) {
+  return get_area_diff_residue_sets(1, {0, i}, n, list, mol);
 }
 
 double get_area_diff_two_residues(long a, long b, const struct_mol& mol) {
@@ -342,27 +395,53 @@ double get_area_diff_two_residues(long a, long b, const struct_mol& mol) {
 }
 
 double get_delta_residue_area(long a, long b, const struct_mol& mol) {
-  return buried_area(residue_set_recs(1, {0, a}, atom_part::all, mol),
-                     residue_set_recs(1, {0, b}, atom_part::all, mol));
+  return get_area_diff_residue_sets(1, {0, a}, 1, {0, b}, mol);
 }
 
 double get_delta_base2base_area(long a, long b, const struct_mol& mol) {
   if (!is_nt(a, mol) || !is_nt(b, mol)) return -1.0;
-  return buried_area(residue_set_recs(1, {0, a}, atom_part::base, mol),
-                     residue_set_recs(1, {0, b}, atom_part::base, mol));
+  ensure_periodic_table();
+  return buried(base_records(a, mol), base_records(b, mol));
 }
 
 double get_delta_AAsc2base_area(long a, long b, const struct_mol& mol) {
   if (is_nt(a, mol) && is_aa(b, mol)) std::swap(a, b);
   if (!is_aa(a, mol) || !is_nt(b, mol)) return -1.0;
-  return buried_area(residue_set_recs(1, {0, a}, atom_part::side_chain, mol),
-                     residue_set_recs(1, {0, b}, atom_part::base, mol));
+  ensure_periodic_table();
+  std::vector<area_rec> side(1);
+  add_residue_records(
+      a, mol,
+      [&](long k) { return good(k, mol) && mol.atoms[k].sidechain && !mol.atoms[k].hydrogen; },
+      side);
+  return buried(side, base_records(b, mol));
 }
 
-double get_delta_atom2base_area(long a, long k, const struct_mol& mol) {
-  std::vector<area_rec> one(1);
-  if (mol.atoms[a].status == 1 && !mol.atoms[a].hydrogen) one.push_back(area_rec_of_atom(a, mol));
-  return buried_area(one, residue_set_recs(1, {0, k}, atom_part::base, mol));
+double get_delta_atom2base_area(long atom_index, long nt, const struct_mol& mol) {
+  ensure_periodic_table();
+  std::vector<area_rec> lone(1);
+  if (good(atom_index, mol) && !mol.atoms[atom_index].hydrogen) add_atom_record(atom_index, mol, lone);
+  return buried(lone, base_records(nt, mol));
+}
+
+double sum_up_area_per_pdb(const struct_mol& mol) {
+  double total = 0;
+  for (long a = 1; a <= mol.num_atoms; ++a)
+    if (good(a, mol) && mol.atoms[a].area != DBL_MAX) total += mol.atoms[a].area;
+  return total;
+}
+
+double sum_up_area_per_residue(long i, const struct_mol& mol) {
+  double total = 0;
+  for (long a = mol.residues[i].first_atom; a <= mol.residues[i].last_atom; ++a)
+    if (good(a, mol) && mol.atoms[a].area != DBL_MAX) total += mol.atoms[a].area;
+  return total;
+}
+
+double sum_up_area_per_chain(const std::string& chain_id, const struct_mol& mol) {
+  double total = 0;
+  for (long i = 1; i <= mol.num_residues; ++i)
+    if (mol.residues[i].chain_id == chain_id) total += sum_up_area_per_residue(i, mol);
+  return total;
 }
 
 }  // namespace vask

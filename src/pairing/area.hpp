@@ -4,14 +4,14 @@
 // into parallel slices; the arcs of each slice circle not covered by the
 // neighbours' circles are summed (Lee & Richards, J. Mol. Biol. 55:379, 1971).
 // The buried area of two atom sets A and B is area(A) + area(B) - area(A and B).
-// The core works on plain atom records; the structure forms below pick the
-// selected atoms of residues, bases or side chains and use the probe radius
-// and slice settings.
+// This file works on plain atom records; choosing the atoms of residues,
+// bases or side chains of a structure is done by its callers.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "support/common.hpp"
 
 namespace vask {
 
@@ -43,46 +43,40 @@ double get_total_area(long n, std::vector<area_rec> recs, double probe, double s
 double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
                        const std::vector<area_rec>& b, double probe, double slice);
 
+// Volume of the convex hull of pts[1..n], grown point by point from a first
+// tetrahedron. Fewer than 4 points, or points all on one line or one plane,
+// end the run.
+double get_convex_hull_volume(long n, const std::vector<xyz>& pts);
+
 // ---------------------------------------------------------------------------
-// Areas of a structure. Only selected atoms (status 1) count; the per-structure
-// and residue-set forms include hydrogens, the base, side-chain and atom forms
-// leave them out. Radii are the element table's van der Waals radii.
+// Areas of a structure (probe radius and slice fraction from the settings).
+// Only good (selected) atoms take part; the base and side-chain forms also
+// leave out hydrogens.
 
-// Settings-driven core: probe radius and slice fraction from Gvars.
-void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs);
+void get_area_per_pdb(struct_mol& mol);  // every good atom's area, all computed together
+// The per-atom area file: one line per atom, then the total of the good atoms.
+void print_area(const struct_mol& mol, const std::string& file_name);
 
-// The area of every selected atom, all of them together, into atom::area
-// (0 for atoms not selected).
-void get_area_per_pdb(struct_mol& mol);
-// The per-atom area file: one line per atom and the total of the selected ones.
-void print_area(const struct_mol& mol, const std::string& file);
-void print_area(const struct_mol& mol, FILE* fp);  // nothing when fp is null
-
-// Sums of atom::area over the selected atoms of the structure, of residue k,
-// or of the residues whose chain id is chain_id (0 when none has it).
-double sum_up_area_per_pdb(const struct_mol& mol);
-double sum_up_area_per_residue(long k, const struct_mol& mol);
-double sum_up_area_per_chain(const std::string& chain_id, const struct_mol& mol);
-
-// Area of the selected atoms of residues list[1..n] computed together.
 double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol);
-double get_raw_area_per_residue(long k, const struct_mol& mol);
+double get_raw_area_per_residue(long i, const struct_mol& mol);
 double get_raw_area_two_residues(long a, long b, const struct_mol& mol);
-
-// Buried areas of residue sets (0 when a set is empty).
+// Buried areas; 0 when either set is empty.
 double get_area_diff_residue_sets(long na, const std::vector<long>& la, long nb,
                                   const std::vector<long>& lb, const struct_mol& mol);
-double get_area_diff_one_vs_set(long k, long n, const std::vector<long>& list,
-                                const struct_mol& mol);
+double get_area_diff_one_vs_set(long i, long n, const std::vector<long>& list, const struct_mol& mol);
 double get_area_diff_two_residues(long a, long b, const struct_mol& mol);
 double get_delta_residue_area(long a, long b, const struct_mol& mol);
-
-// Buried area of the bases of two nucleotides; -1.0 unless both are nucleotides.
+// Buried area of two bases; -1.0 unless both residues are nucleotides.
 double get_delta_base2base_area(long a, long b, const struct_mol& mol);
-// Buried area of an amino acid's side chain and a nucleotide's base, either
-// argument order; -1.0 unless one is an amino acid and the other a nucleotide.
+// Buried area of an amino-acid side chain and a base, either order; -1.0
+// unless one is an amino acid and the other a nucleotide.
 double get_delta_AAsc2base_area(long a, long b, const struct_mol& mol);
-// Buried area of atom a (a full sphere alone) and the base of nucleotide k.
-double get_delta_atom2base_area(long a, long k, const struct_mol& mol);
+// Buried area of one atom (a full sphere alone) and the base of nucleotide nt.
+double get_delta_atom2base_area(long atom_index, long nt, const struct_mol& mol);
+
+// Sums of the stored per-atom areas of the good atoms (get_area_per_pdb first).
+double sum_up_area_per_pdb(const struct_mol& mol);
+double sum_up_area_per_residue(long i, const struct_mol& mol);
+double sum_up_area_per_chain(const std::string& chain_id, const struct_mol& mol);  // 0: no such chain
 
 }  // namespace vask

@@ -181,6 +181,8 @@ TEST_F(PipelineExe, data_files_replace_the_built_in_tables) {
   copy_data("1ehz.pdb");
   for (const char* f : {"elements.dat", "atomlist.dat", "baselist.dat"})
     fs::copy_file(fs::path(VASK_TEST_DATA) / "../../data/config" / f, dir_ / f);
+  for (const auto& f : fs::directory_iterator(fs::path(VASK_TEST_DATA) / "../../data/standard_frames"))
+    fs::copy_file(f.path(), dir_ / f.path().filename());
   exe_result r = run("-i=1ehz.pdb --stand-alone=off");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(r.out, "    no. of nucleotides:    76\n"));

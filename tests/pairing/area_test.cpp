@@ -34,7 +34,10 @@ area_rec atom_at(double x, double y, double z, double r) {
   return a;
 }
 
-long count(const std::vector<area_rec>& v) { return static_cast<long>(v.size()) - 1; }
+template <class T>
+long count(const std::vector<T>& v) {
+  return static_cast<long>(v.size()) - 1;
+}
 
 // Van der Waals radii by element symbol for the real-structure tests.
 double radius_of(const std::string& element) {
@@ -271,94 +274,19 @@ std::string tyrosine(long num, long first_serial, double z) {
   return text;
 }
 
-constexpr double sphere(double r) { return 4 * pi * (r + probe) * (r + probe); }
-
 }  // namespace
 
-TEST_F(StructureArea, LoneAtomIsFullSphereAndCoincidentAtomsBuryEachOther) {
+// A tyrosine ring 3.5 above a guanine buries side chain and base against each
+// other; the backbone atoms do not count.
+TEST_F(StructureArea, SideChainOverBase) {
   struct_mol mol;
-  test::read_pdb_text(pdb_line("HETATM", 1, "MG", " MG", 1, 1, 2, 3, "MG"), mol);
-  get_area_per_pdb(mol);
-  const double r = element_table.vdw_radius[mol.atoms[1].atomic_number];
-  EXPECT_NEAR(mol.atoms[1].area, sphere(r), 1e-9);
-
-  struct_mol two;
-  test::read_pdb_text(pdb_line("HETATM", 1, "O", "HOH", 1, 1, 2, 3, "O") +
-                    pdb_line("HETATM", 2, "O", "HOH", 2, 1, 2, 3, "O"),
-                two);
-  get_area_per_pdb(two);
-  EXPECT_EQ(two.atoms[1].area, 0);
-  EXPECT_EQ(two.atoms[2].area, 0);
-  EXPECT_EQ(sum_up_area_per_pdb(two), 0);
-}
-
-TEST_F(StructureArea, PerAtomFileLinesAndTotal) {
-  struct_mol mol;
-  test::read_pdb_text(pdb_line("HETATM", 7, "O", "HOH", 12, 1.5, -2.25, 30, "O") +
-                    pdb_line("ATOM", 8, "MG", " MG", 13, 21.5, -2.25, 30, "MG"),
-                mol);
-  get_area_per_pdb(mol);
-  FILE* fp = std::tmpfile();
-  print_area(mol, fp);
-  print_area(mol, nullptr);  // no stream: nothing happens
-  char want[512];
-  const double r1 = element_table.vdw_radius[mol.atoms[1].atomic_number];
-  const double r2 = element_table.vdw_radius[mol.atoms[2].atomic_number];
-  std::snprintf(want, sizeof want,
-                "HETATM    7  O   HOH A  12       1.500  -2.250  30.000 # area=%-8.3f\tvdw=%-5.2f\n"
-                "ATOM      8 MG    MG A  13      21.500  -2.250  30.000 # area=%-8.3f\tvdw=%-5.2f\n"
-                "### total area: %.1f\n",
-                sphere(r1), r1, sphere(r2), r2, sphere(r1) + sphere(r2));
-  EXPECT_EQ(test::read_stream(fp), want);
-  std::fclose(fp);
-
-  struct_mol none;  // an empty structure still gets its total line
-  FILE* fp2 = std::tmpfile();
-  print_area(none, fp2);
-  EXPECT_EQ(test::read_stream(fp2), "### total area: 0.0\n");
-  std::fclose(fp2);
-}
-
-TEST_F(StructureArea, ResidueSetsAndBases) {
-  struct_mol mol;
-  // residue 1 and 2: guanines stacked 3.4 apart; residue 3: far away; 4: tyrosine over 3
-  test::read_pdb_text(guanine(1, 1, 0) + guanine(2, 13, 3.4) + guanine(3, 25, 40) + tyrosine(4, 37, 43.5),
-                mol);
-  ASSERT_EQ(mol.num_residues, 4);
-  ASSERT_TRUE(is_nt(1, mol) && is_nt(3, mol) && is_aa(4, mol));
-
-  // sums of the per-atom areas equal the areas of the residues computed together
-  get_area_per_pdb(mol);
-  EXPECT_NEAR(sum_up_area_per_residue(1, mol) + sum_up_area_per_residue(2, mol),
-              get_raw_area_two_residues(1, 2, mol), 1e-6);
-  EXPECT_NEAR(sum_up_area_per_chain("A", mol), sum_up_area_per_pdb(mol), 1e-9);
-  EXPECT_EQ(sum_up_area_per_chain("Z", mol), 0);
-
-  const std::vector<long> none{0};
-  EXPECT_EQ(get_raw_area_residue_set(0, none, mol), 0);
-  EXPECT_EQ(get_area_diff_residue_sets(0, none, 1, {0, 1}, mol), 0);
-  EXPECT_EQ(get_area_diff_one_vs_set(1, 0, none, mol), 0);
-
-  const double stacked = get_area_diff_two_residues(1, 2, mol);
-  EXPECT_GT(stacked, 100);
-  EXPECT_NEAR(get_delta_residue_area(1, 2, mol), stacked, 1e-6);
-  EXPECT_NEAR(get_area_diff_one_vs_set(1, 1, {0, 2}, mol), stacked, 1e-6);
-  EXPECT_NEAR(get_area_diff_residue_sets(2, {0, 1, 3}, 1, {0, 2}, mol), stacked, 1e-6);
-
-  const double bases = get_delta_base2base_area(1, 2, mol);
-  EXPECT_GT(bases, 100);
-  EXPECT_LT(bases, stacked);  // the C1' atoms are left out
-  EXPECT_NEAR(get_delta_base2base_area(1, 3, mol), 0, 1e-6);
-  EXPECT_EQ(get_delta_base2base_area(3, 4, mol), -1.0);
-
-  const double sc = get_delta_AAsc2base_area(4, 3, mol);
+  test::read_pdb_text(guanine(1, 1, 40) + tyrosine(2, 13, 43.5) + guanine(3, 25, 0), mol);
+  ASSERT_TRUE(is_nt(1, mol) && is_aa(2, mol) && is_nt(3, mol));
+  const double sc = get_delta_AAsc2base_area(2, 1, mol);
   EXPECT_GT(sc, 50);
-  EXPECT_NEAR(get_delta_AAsc2base_area(3, 4, mol), sc, 1e-9);
-  EXPECT_EQ(get_delta_AAsc2base_area(1, 2, mol), -1.0);
-
-  // an atom far from the base buries nothing; the base's own N1 buries its sphere
-  EXPECT_NEAR(get_delta_atom2base_area(2, 3, mol), 0, 1e-6);
-  EXPECT_GT(get_delta_atom2base_area(mol.residues[2].first_atom + 7, 1, mol), 10);
+  EXPECT_LT(sc, get_area_diff_two_residues(1, 2, mol));
+  EXPECT_NEAR(get_delta_AAsc2base_area(1, 2, mol), sc, 1e-9);
+  EXPECT_NEAR(get_delta_AAsc2base_area(2, 3, mol), 0, 1e-6);
 }
 
 TEST_F(StructureArea, PerResidueAreasOf1ehzAgreeWithFreesasa) {
@@ -435,6 +363,151 @@ TEST(sasa_file, WritesPerAtomAreasOf1ehz) {
   EXPECT_EQ(atoms, 1821);
   EXPECT_NEAR(total, sum, 0.1 + 1e-3 * atoms);
   EXPECT_GT(total, 10000);
+}
+
+}  // namespace vask
+
+#include "driver/option.hpp"
+#include "structure/atom.hpp"
+#include "structure/pdb.hpp"
+#include "structure/residue.hpp"
+
+namespace vask {
+
+class StructureAreaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Gvars = gvars_rec{};
+    reset_periodic_table();
+    test::log_capture quiet;
+    read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  }
+  void TearDown() override { Gvars = gvars_rec{}; }
+  long residue_numbered(long number) const {
+    for (long i = 1; i <= mol.num_residues; ++i)
+      if (mol.residues[i].res_seq == number && is_nt(i, mol)) return i;
+    return 0;
+  }
+  struct_mol mol;
+};
+
+TEST_F(StructureAreaTest, PerAtomAreasAndSums) {
+  get_area_per_pdb(mol);
+  double total = 0, chain_a = 0;
+  std::vector<area_rec> recs(1);
+  for (long a = 1; a <= mol.num_atoms; ++a) {
+    ASSERT_NE(mol.atoms[a].area, DBL_MAX);
+    total += mol.atoms[a].area;
+    recs.push_back(atom_at(mol.atoms[a].xyz[1], mol.atoms[a].xyz[2], mol.atoms[a].xyz[3],
+                           element_table.vdw_radius[mol.atoms[a].atomic_number]));
+  }
+  for (long i = 1; i <= mol.num_residues; ++i) chain_a += sum_up_area_per_residue(i, mol);
+  EXPECT_NEAR(sum_up_area_per_pdb(mol), total, 1e-6);
+  EXPECT_NEAR(sum_up_area_per_chain("A", mol), chain_a, 1e-6);
+  EXPECT_EQ(sum_up_area_per_chain("Z", mol), 0);
+  EXPECT_NEAR(total, get_total_area(count(recs), recs, probe, default_slice_fraction), 1e-6);
+
+  char path[] = "/tmp/vask_area_file_XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  double area2 = mol.atoms[2].area;
+  mol.atoms[2].area = DBL_MAX;  // as for an atom left out
+  print_area(mol, path);
+  std::vector<std::string> lines;
+  std::istringstream in(test::read_file(path));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::remove(path);
+  ASSERT_EQ(static_cast<long>(lines.size()), mol.num_atoms + 1);
+  char want[128];
+  snprintf(want, sizeof want, "ATOM      1  OP3   G A   1      50.193  51.190  50.534 # area=%-8.3f\tvdw=%-5.2f",
+           mol.atoms[1].area, element_table.vdw_radius[mol.atoms[1].atomic_number]);
+  EXPECT_EQ(lines[0], want);
+  EXPECT_EQ(lines[1].substr(54, 20), " # area=---     \tvdw");
+  snprintf(want, sizeof want, "### total area: %.1f", total - area2);
+  EXPECT_EQ(lines.back(), want);
+}
+
+TEST_F(StructureAreaTest, BuriedAreasOfResidueSetsAndBases) {
+  long g1 = residue_numbered(1), c72 = residue_numbered(72), a36 = residue_numbered(36);
+  ASSERT_TRUE(g1 && c72 && a36);
+  double paired = get_delta_base2base_area(g1, c72, mol);
+  EXPECT_GT(paired, 20);
+  EXPECT_NEAR(get_delta_base2base_area(c72, g1, mol), paired, 1e-6);
+  EXPECT_NEAR(get_delta_base2base_area(g1, a36, mol), 0, 1e-6) << "bases far apart";
+  long water = 0;
+  for (long i = 1; i <= mol.num_residues && !water; ++i)
+    if (is_water(i, mol)) water = i;
+  ASSERT_NE(water, 0);
+  EXPECT_EQ(get_delta_base2base_area(g1, water, mol), -1.0);
+  EXPECT_EQ(get_delta_AAsc2base_area(g1, c72, mol), -1.0) << "no amino acid";
+
+  // residue sets: consistent with raw areas, empty sets bury nothing
+  std::vector<long> one = {0, g1}, two = {0, g1, c72};
+  double buried = get_area_diff_residue_sets(1, one, 1, {0, c72}, mol);
+  EXPECT_GT(buried, paired);
+  EXPECT_NEAR(buried, get_raw_area_per_residue(g1, mol) + get_raw_area_per_residue(c72, mol) -
+                          get_raw_area_residue_set(2, two, mol), 1e-6);
+  EXPECT_NEAR(get_area_diff_two_residues(g1, c72, mol), buried, 1e-6);
+  EXPECT_NEAR(get_delta_residue_area(g1, c72, mol), buried, 1e-6);
+  EXPECT_NEAR(get_area_diff_one_vs_set(g1, 1, {0, c72}, mol), buried, 1e-6);
+  EXPECT_EQ(get_area_diff_residue_sets(0, {0}, 1, one, mol), 0);
+  EXPECT_EQ(get_raw_area_residue_set(0, {0}, mol), 0);
+
+  // one atom of the partner base against a base: its own full sphere takes part
+  long n3 = find_atom_in_residue(" N3 ", c72, mol);
+  ASSERT_NE(n3, -1);
+  EXPECT_GT(get_delta_atom2base_area(n3, g1, mol), 0);
+  EXPECT_NEAR(get_delta_atom2base_area(n3, a36, mol), 0, 1e-6);
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST(get_convex_hull_volume, KnownSolidsAndDegenerateInput) {
+  auto points = [](std::initializer_list<std::array<double, 3>> ps) {
+    std::vector<xyz> v(1);
+    for (auto p : ps) v.push_back(xyz{0, p[0], p[1], p[2]});
+    return v;
+  };
+  auto cube = points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1},
+                      {1, 1, 1}, {0.5, 0.5, 0.5}, {0.2, 0.9, 0.1}});
+  const struct {
+    const char* name;
+    std::vector<xyz> pts;
+    double want;
+  } cases[] = {
+      {"tetrahedron", points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}), 1.0 / 6},
+      {"mirrored tetrahedron", points({{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 1}}), 1.0 / 6},
+      {"unit cube with inner points", cube, 1},
+      {"cube, repeated corner first", points({{0, 0, 0}, {0, 0, 0}, {1, 1, 1}, {1, 0, 0}, {0, 1, 0},
+                                               {1, 1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1}}), 1},
+      {"octahedron", points({{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}}),
+       4.0 / 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NEAR(get_convex_hull_volume(count(c.pts), c.pts), c.want, 1e-12);
+  }
+  // points on a sphere: the hull approaches the ball from inside
+  std::vector<xyz> sphere(1);
+  for (long i = 0; i < 40; ++i)
+    for (long j = 0; j < 20; ++j) {
+      double t = pi * (j + 0.5) / 20, f = 2 * pi * i / 40;
+      sphere.push_back(xyz{0, std::sin(t) * std::cos(f), std::sin(t) * std::sin(f), std::cos(t)});
+    }
+  double v = get_convex_hull_volume(count(sphere), sphere);
+  EXPECT_LT(v, 4 * pi / 3);
+  EXPECT_GT(v, 0.95 * 4 * pi / 3);
+
+  auto line = points({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}});
+  auto plane = points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 3, 0}});
+  auto three = points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+  EXPECT_EQ(test::fatal_message([&] { get_convex_hull_volume(3, three); }),
+            "Abort: at least 4 points are needed\n");
+  EXPECT_EQ(test::fatal_message([&] { get_convex_hull_volume(4, line); }), "Abort: no plane\n");
+  EXPECT_EQ(test::fatal_message([&] { get_convex_hull_volume(5, plane); }), "Abort: no volume\n");
 }
 
 }  // namespace vask
