@@ -170,6 +170,7 @@ struct gvars_rec {
   std::string model_timestamp;   // copy of the start timestamp
   std::string special_notes;     // notes printed under "Special notes:"
   long pknot_marker = 0;         // written by the dot-bracket derivation
+  long bp_overlaps = 0;          // best pairs whose frames overlap (the base-pair step)
   long help_mode = 0;            // 1 built-in help; 2 silent exit; other: help text file
   std::string program_path;      // argv[0] as given
   std::string program_name;      // base name, no extension, lower-cased
