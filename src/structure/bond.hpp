@@ -123,6 +123,10 @@ void print_one_connect(const char* title, const connect& set, FILE* fp);
 // first 9 such events of the run); a duplicate is noted when label is not empty.
 void add_one_item_to_connect(long item, connect& set, long bound, const char* label);
 void add_one_item_to_connect_simple(long item, connect& set, const char* label);
+// Turns per-residue sets[1..n] into connected networks (breadth-first, cut at
+// 128 members), each sorted and kept once, in the set of its lowest residue;
+// networks smaller than minimum are emptied.
+void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets);
 
 // One covalent bond or H-bond; arrays are 1-based, slot 0 unused.
 struct bond {
@@ -134,6 +138,20 @@ struct bond {
   long status = -1;      // H-bond state; unused by covalent bonds
   char type = '?';       // H-bond type character; '?' for covalent bonds
   std::string text;      // H-bond text; unused by covalent bonds
+  // H-bond use only (0/1 flags unless noted); atom1 is then in the first
+  // residue of the pair examined, atom2 in the second.
+  long index = 0;          // serial number in filtered copies
+  double dvert = -1.0;     // Angstrom to the base/side-chain plane; -1.0 = not computed
+  long both_base = 0;      // both atoms are base atoms
+  long any_base = 0;       // at least one is a base atom
+  long with_water = 0;     // either residue is a water
+  long with_O2prime = 0;   // at least one atom is O2'
+  long O2prime_base = 0;   // an O2' atom and a base atom
+  long O2prime_pair = 0;   // both atoms are O2'
+  long both_polar = 0;     // both atoms are N or O
+  long good_type = 0;      // type 'o' or 'p'
+  long good_dist = 0;      // distance acceptable
+  long base_good = 0;      // both_base and good type
 };
 
 inline constexpr double COVALENT_FACTOR = 1.15;  // covalent radius sum multiplier

@@ -5,10 +5,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <strings.h>
 
 #include "driver/option.hpp"
-#include "pairing/frame.hpp"  // the preparation pipeline runs the frame and conformation stages
+#include "pairing/frame.hpp"  // the preparation pipeline runs the subsystem-4 stages
+#include "pairing/hbond.hpp"
+#include "pairing/plane.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
@@ -144,7 +147,9 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // ---------------------------------------------------------------------------
 // Stages of the pipeline that later parts of the structure model fill in;
 // their order in add_info_struct_mol is fixed.
-void stage_atom_hbond_property(struct_mol&) {}         // H-bond roles of atoms
+void stage_atom_hbond_property(struct_mol& mol) {      // H-bond roles of atoms
+  populate_atom_hbond_property(mol);
+}
 void stage_linkages_and_order(struct_mol&) {}          // nt/aa linkages, ordered residues
 void stage_na_segments(struct_mol&) {}                 // O3'-P linked runs
 void stage_nts_miscs(struct_mol&) {}                   // per-nucleotide marks
@@ -155,6 +160,8 @@ void stage_po4_peptide_chains(struct_mol&) {}          // phosphate and peptide 
 void stage_models(struct_mol&) {}                      // distinct model numbers of the chains
 void stage_frames_planes_hbonds(struct_mol& mol) {     // chain texts, frames, planes, H-bonds
   populate_frames(mol);
+  populate_planes(mol);
+  if (mol.stage.contacts) populate_hbonds(mol);
 }
 
 // C5' and P of every nucleotide in its own base frame (with their distances
@@ -267,6 +274,8 @@ void free_struct_mol(struct_mol& mol) {
   free_bonds(mol.bonds);
   free_bonds(mol.hbonds);
   free_bonds(mol.json_hbonds);
+  std::vector<frame>().swap(mol.frames);
+  free_planes(mol.planes);
   free_residues(mol.residues);
   mol.num_chains = 0;
   std::vector<aa_info>().swap(mol.aa_infos);
@@ -587,8 +596,15 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
     cif_reader r;
     load_cif_stream(fp, file, r);
     close_file(fp);
-    if (!fill_mmcif_header_with_checks(r)) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
-    read_cif_atoms(r, model, alt, chs, mol);
+    if (fill_mmcif_header_with_checks(r)) {
+      read_cif_atoms(r, model, alt, chs, mol);
+    } else {
+      // no usable atom loop: the text is tried as PDB records
+      FILE* mem = r.text.empty() ? nullptr : fmemopen(r.text.data(), r.text.size(), "r");
+      if (mem == nullptr) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
+      std::unique_ptr<FILE, int (*)(FILE*)> closer(mem, std::fclose);
+      read_pdb_model_fp(mem, model, alt, chs, mol);
+    }
   } else {
     read_pdb_model_fp(fp, model, alt, chs, mol);
     close_file(fp);

@@ -96,6 +96,17 @@ struct aa_info {
   connect linked;
 };
 
+// The planar group of one residue: a base ring, a planar side chain or a
+// peptide unit (filled by the residue-plane stage).
+struct plane {
+  unsigned kind = 0;           // 0 base, 1 side chain, 2 peptide
+  long frame_index = -1;       // the group's frame in struct_mol::frames; -1 none
+  long num_atoms = 0;          // vertices in inner (= in outer); at most 15
+  xyz center{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // mean of the inner atoms; DBL_MAX unset
+  std::array<long, 16> inner{};  // 1..num_atoms: planar atoms in polygon order
+  std::array<long, 16> outer{};  // the same polygon with exocyclic atoms in place of ring atoms
+};
+
 // Populated stages of the preparation pipeline, in pipeline order (0/1).
 struct stage_flags {
   long residues = 0;
@@ -175,7 +186,8 @@ struct struct_mol {
   long num_ligands = 0;
   std::vector<atom> atoms;          // file order
   std::vector<bond> bonds;          // covalent bonds
-  std::vector<bond> hbonds;
+  std::vector<plane> planes;        // 1-based: base, then side-chain, then peptide planes
+  std::vector<bond> hbonds;         // 1-based, sorted by atom1 then atom2
   std::vector<bond> json_hbonds;
   std::vector<residue> residues;
   std::vector<aa_info> aa_infos;    // indexed by residue
