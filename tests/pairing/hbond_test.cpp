@@ -283,3 +283,75 @@ TEST_F(HbondTest, BadBpxAndModerate) {
 }
 
 }  // namespace vask
+
+namespace vask {
+
+namespace {
+
+long atom_role(const struct_mol& mol, const std::string& chain, long number, const char* name) {
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const residue& r = mol.residues[k];
+    if (r.chain_id != chain || r.res_seq != number) continue;
+    long a = find_atom_in_residue(name, k, mol);
+    return a == -1 ? -1 : mol.atoms[a].hbond_role;
+  }
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(HbondTest, RolesFromTheResidueTables) {
+  struct_mol trna, dna, protein;
+  read_pdb(test::test_data("1ehz.pdb"), trna);
+  read_pdb(test::shared_structure("1bna.pdb"), dna);
+  read_pdb(test::test_data("1ubq.pdb"), protein);
+  const struct {
+    const struct_mol* mol;
+    long number;
+    const char* name;
+    long want;
+  } cases[] = {
+      {&trna, 1, " N1 ", HB_DONOR},      // G1
+      {&trna, 1, " O6 ", HB_ACCEPTOR},
+      {&trna, 1, " C2 ", HB_NEVER},
+      {&trna, 1, " P  ", HB_NEVER},
+      {&trna, 1, " O2'", HB_EITHER},
+      {&trna, 1, " C1'", HB_DONOR},
+      {&trna, 2, " N4 ", HB_DONOR},      // C2
+      {&trna, 2, " N3 ", HB_ACCEPTOR},
+      {&trna, 10, " N1 ", HB_DONOR},     // 2MG: a modified G takes the G table
+      {&trna, 14, " C2 ", HB_DONOR},     // A14
+      {&trna, 39, " N1 ", HB_DONOR},     // pseudouridine
+      {&trna, 8, " N1 ", HB_NEVER},      // U8
+      {&dna, 7, " C7 ", HB_DONOR},       // T7: the methyl is a C-H donor
+      {&dna, 7, " C5 ", HB_NEVER},
+      {&dna, 7, " O2'", -1},
+      {&protein, 20, " OG ", HB_EITHER},  // SER20
+      {&protein, 68, " NE2", HB_DONOR},   // HIS68
+      {&protein, 68, " ND1", HB_EITHER},
+      {&protein, 68, " CB ", HB_UNSET},   // not in the tables
+      {&protein, 1, " SD ", HB_ACCEPTOR}, // MET1
+      {&protein, 1, " CA ", HB_DONOR},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.number) + c.name);
+    EXPECT_EQ(atom_role(*c.mol, "A", c.number, c.name), c.want);
+  }
+}
+
+TEST_F(HbondTest, LowerCaseAminoAcidNamesGetTheSideChainRoles) {
+  const std::string text =
+      "ATOM      1  N   ser A   1      11.104   6.134  -6.504  1.00  0.00           N\n"
+      "ATOM      2  CA  ser A   1      11.639   6.071  -5.147  1.00  0.00           C\n"
+      "ATOM      3  C   ser A   1      13.147   5.941  -5.159  1.00  0.00           C\n"
+      "ATOM      4  O   ser A   1      13.721   5.401  -6.106  1.00  0.00           O\n"
+      "ATOM      5  CB  ser A   1      11.053   4.905  -4.353  1.00  0.00           C\n"
+      "ATOM      6  OG  ser A   1      11.491   4.945  -3.002  1.00  0.00           O\n";
+  struct_mol mol;
+  test::read_pdb_text(text, mol);
+  ASSERT_EQ(mol.num_residues, 1);
+  ASSERT_TRUE(is_aa(1, mol));
+  EXPECT_EQ(atom_role(mol, "A", 1, " OG "), HB_EITHER);
+}
+
+}  // namespace vask
