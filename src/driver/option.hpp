@@ -98,6 +98,7 @@ struct run_counters {
   long invalid_element = 0;  // invalid element symbols of the current file
   long altloc = 0;
   long missing_atom = 0;
+  long network_cut = 0;      // connection networks cut at 128 members
   long nt_name = 0;
   long modified_nt = 0;
   long hbond = 0;
@@ -170,6 +171,7 @@ struct gvars_rec {
   std::string model_timestamp;   // copy of the start timestamp
   std::string special_notes;     // notes printed under "Special notes:"
   long pknot_marker = 0;         // written by the dot-bracket derivation
+  long bp_overlaps = 0;          // best pairs whose frames overlap (the base-pair step)
   long help_mode = 0;            // 1 built-in help; 2 silent exit; other: help text file
   std::string program_path;      // argv[0] as given
   std::string program_name;      // base name, no extension, lower-cased

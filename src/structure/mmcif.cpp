@@ -102,10 +102,16 @@ bool next_token(const std::string& t, size_t& pos, cif_token& tok) {
 
 // A plain token that ends a loop: a tag or one of the reserved words.
 bool is_loop_end(const cif_token& tok) {
-  if (tok.quoted) return false;
+  if (tok.quoted || tok.value.empty()) return false;
   std::string_view v = tok.value;
-  return (!v.empty() && v[0] == '_') || starts_nc(v, "loop_") || starts_nc(v, "data_") ||
-         starts_nc(v, "save_") || starts_nc(v, "global_") || starts_nc(v, "stop_");
+  switch (v[0]) {  // a cheap first test: this runs for every value of the file
+    case '_': return true;
+    case 'l': case 'L': return starts_nc(v, "loop_");
+    case 'd': case 'D': return starts_nc(v, "data_");
+    case 's': case 'S': return starts_nc(v, "save_") || starts_nc(v, "stop_");
+    case 'g': case 'G': return starts_nc(v, "global_");
+    default: return false;
+  }
 }
 
 bool whole_long(std::string_view s, long& out) {
@@ -151,8 +157,8 @@ void load_cif_file(const std::string& file, cif_reader& r) {
 // every reader shares.
 void keep_cif_atom(const cif_reader& r, const cif_row& row, long m, const std::string& altlocs,
                    const chain_selection& chains, std::vector<atom>& atoms) {
-  atom a;
-  if (fill_one_cif_atom(r, row, m, a) && valid_atom(a, altlocs, chains)) atoms.push_back(std::move(a));
+  atom& a = atoms.emplace_back();  // filled in place: no copy of the record
+  if (!fill_one_cif_atom(r, row, m, a) || !valid_atom(a, altlocs, chains)) atoms.pop_back();
 }
 
 size_t rows_estimate(const cif_reader& r) {
@@ -177,6 +183,12 @@ void load_cif_stream(FILE* fp, const std::string& name, cif_reader& r) {
   r = cif_reader{};
   r.file_name = name;
   if (fp == nullptr) return;
+  // a regular file is read in one piece; a pipe grows the buffer as it comes
+  long size = std::fseek(fp, 0, SEEK_END) == 0 ? std::ftell(fp) : -1;
+  if (size > 0 && std::fseek(fp, 0, SEEK_SET) == 0) {
+    r.text.resize(static_cast<size_t>(size));
+    r.text.resize(std::fread(r.text.data(), 1, r.text.size(), fp));
+  }
   char buf[1 << 16];
   size_t got = 0;
   while ((got = std::fread(buf, 1, sizeof buf, fp)) > 0) r.text.append(buf, got);
@@ -216,7 +228,7 @@ bool fill_mmcif_header_with_checks(cif_reader& r) {
       r.next = row_start;
       return true;
     }
-    after_loop = !tok.quoted && strcasecmp(std::string(tok.value).c_str(), "loop_") == 0;
+    after_loop = !tok.quoted && tok.value.size() == 5 && starts_nc(tok.value, "loop_");
   }
   return false;
 }
@@ -267,7 +279,8 @@ bool fill_one_cif_atom(const cif_reader& r, const cif_row& row, long model, atom
   long v = 0;
   double d = 0;
   a.model = model;
-  a.hetatm = upper(value(CIF_GROUP)) == "HETATM";
+  std::string_view group = value(CIF_GROUP);
+  a.hetatm = group.size() == 6 && starts_nc(group, "HETATM");
   a.serial = whole_long(value(CIF_ID), v) ? v : 0;
   VASK_ASSERT(r.pos[CIF_TYPE_SYMBOL] != 0);
   a.element = right_justified(upper(value(CIF_TYPE_SYMBOL)), 2);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <strings.h>
 
 #include "driver/option.hpp"
@@ -595,8 +596,15 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
     cif_reader r;
     load_cif_stream(fp, file, r);
     close_file(fp);
-    if (!fill_mmcif_header_with_checks(r)) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
-    read_cif_atoms(r, model, alt, chs, mol);
+    if (fill_mmcif_header_with_checks(r)) {
+      read_cif_atoms(r, model, alt, chs, mol);
+    } else {
+      // no usable atom loop: the text is tried as PDB records
+      FILE* mem = r.text.empty() ? nullptr : fmemopen(r.text.data(), r.text.size(), "r");
+      if (mem == nullptr) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
+      std::unique_ptr<FILE, int (*)(FILE*)> closer(mem, std::fclose);
+      read_pdb_model_fp(mem, model, alt, chs, mol);
+    }
   } else {
     read_pdb_model_fp(fp, model, alt, chs, mol);
     close_file(fp);

@@ -138,6 +138,17 @@ TEST_F(JsonExe, verbose_report_has_no_version_and_a_fixed_time) {
   EXPECT_TRUE(has(r.out, ",\"time_used\":\"999\"}}"));
 }
 
+TEST_F(JsonExe, unit_id_style_adds_paths_and_counts_and_drops_the_command) {
+  copy_data("1ehz.pdb");
+  exe_result r = run("-i=1ehz.pdb --json --idstr=unit");
+  EXPECT_EQ(r.status, 0) << r.err;
+  expect_json_line(r.out);
+  EXPECT_TRUE(has(r.out, "\"paths\":{\"pairs\":\"nt1,nt2\",\"multiplets\":\"nts_long\","));
+  EXPECT_TRUE(has(r.out, "\"hbonds\":\"res_long;atom1_id,atom2_id\",\"nts\":\"nt_id\"},\"counts\":{"));
+  EXPECT_TRUE(has(r.out, "\"nts\":76},\"metadata\":{"));
+  EXPECT_FALSE(has(r.out, "\"command\""));
+}
+
 TEST_F(JsonExe, protein_gives_the_warning_object) {
   copy_data("1ubq.pdb");
   exe_result r = run("-i=1ubq.pdb --json");

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <string>
@@ -334,6 +335,99 @@ TEST_F(TorsionTest, BDnaDodecamerIsC2EndoFamilyAndBI) {
         EXPECT_EQ(n.bb_type, "(BI) ");
       }
     }
+  }
+}
+
+TEST_F(TorsionTest, ZDnaGuaninesAreSynCytosinesAnti) {
+  struct_mol mol;
+  read_structure(test::shared_structure("3p4j-assembly1.cif"), mol);
+  ASSERT_EQ(mol.num_nts, 12);
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    if (!is_nt(k, mol)) continue;
+    SCOPED_TRACE(mol.residues[k].idstr);
+    bool guanine = mol.residues[k].letter == 'G';
+    EXPECT_EQ(mol.nt_infos[k].glyco_bond, guanine ? "syn" : "anti");
+    EXPECT_EQ(glyco_syn(k, mol), guanine);
+    EXPECT_EQ(glyco_anti(k, mol), !guanine);
+    EXPECT_EQ(glyco_syn_G4(k, mol), guanine);
+    if (!guanine) {
+      EXPECT_EQ(mol.nt_infos[k].puckering, "C2'-endo");
+    }
+  }
+}
+
+TEST_F(TorsionTest, G4TieBreakersTakeTheNearerChiRange) {
+  struct_mol mol;
+  read_structure(test::test_data("1ehz.pdb"), mol);
+  long k = find_residue(mol, "A", 15);
+  ASSERT_GT(k, 0);
+  struct {
+    const char* glyco;
+    double chi;
+    long syn, anti;
+  } cases[] = {
+      {"--", 100, 1, 0},      // 10 from the syn end, 35 from 135
+      {"--", -30, 0, 1},      // 330: 30 from syn, 15 from 315
+      {"--", DBL_MAX, 0, 1},  // unset counts as anti
+      {"syn", -160, 1, 0},    // an assigned class stands
+      {"anti", 60, 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chi);
+    mol.nt_infos[k].glyco_bond = c.glyco;
+    mol.nt_infos[k].chi = c.chi;
+    EXPECT_EQ(glyco_syn_G4(k, mol), c.syn);
+    EXPECT_EQ(glyco_anti_G4(k, mol), c.anti);
+    EXPECT_EQ(syn_anti_assigned(k, mol), std::string(c.glyco) != "--");
+  }
+  long water = 0;
+  for (long m = 1; m <= mol.num_residues && water == 0; ++m)
+    if (!is_nt(m, mol)) water = m;
+  EXPECT_EQ(glyco_anti(water, mol), 0);
+  EXPECT_EQ(glyco_syn_G4(water, mol), 0);
+  EXPECT_EQ(syn_anti_assigned(water, mol), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Suites of real nucleotides
+
+TEST_F(TorsionTest, SuitesOfTrnaPheAndP4P6) {
+  struct {
+    const char* file;
+    const char* chain;
+    long number;
+    const char* bin;
+    const char* cluster;
+    const char* comment;  // start of the comment
+    double suiteness;     // 0 none; else to 0.001
+  } cases[] = {
+      {"1ehz.pdb", "A", 1, "inc ", "__", "incomplete", 0},
+      {"1ehz.pdb", "A", 14, "trig", "!!", "triaged: gamma", 0},
+      {"1ehz.pdb", "A", 17, "33 t", "!!", "outlier from known clusters [4D]", 0},
+      {"1ehz.pdb", "A", 9, "32 p", "1[", "  between satellite \"1[\" (0.861) and dominant \"1b\"", 0.046},
+      {"1ehz.pdb", "A", 7, "32 p", "1b", "  between dominant \"1b\" (0.134) and satellite \"1[\"", 0.803},
+      {"1ehz.pdb", "A", 10, "23 p", "2g", "", 0.640},  // a wannabe cluster
+      {"1ehz.pdb", "A", 59, "23 p", "4d", "no dominant cluster", 0.411},
+      {"1gid.pdb", "A", 200, "trig", "!!", "triaged: epsilon, alpha", 0},
+      {"1gid.pdb", "A", 109, "33 t", "!!", "outlier from known clusters (7D: '1c')", 0},
+      {"1gid.pdb", "A", 114, "33 p", "&a", "outside satellite \"&a\" (0.270) and dominant \"1a\"", 0.738},
+      {"1gid.pdb", "A", 254, "33 p", "3a", "no dominant cluster", 0.766},
+      {"1gid.pdb", "B", 122, "32 m", "7r", "", 0.555},
+  };
+  std::map<std::string, struct_mol> mols;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.chain + std::to_string(c.number));
+    if (!mols.count(c.file))
+      read_structure(test::shared_structure(c.file), mols[c.file]);
+    const struct_mol& mol = mols[c.file];
+    long k = find_residue(mol, c.chain, c.number);
+    ASSERT_GT(k, 0);
+    const suite& s = mol.nt_infos[k].bb_suite;
+    EXPECT_EQ(s.bin, c.bin);
+    EXPECT_EQ(s.cluster, c.cluster);
+    EXPECT_EQ(s.comment.substr(0, std::strlen(c.comment)), c.comment);
+    EXPECT_NEAR(s.suiteness, c.suiteness, 0.0005);
+    EXPECT_EQ(s.valid, c.suiteness > 0);
   }
 }
 

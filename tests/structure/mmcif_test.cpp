@@ -189,6 +189,21 @@ TEST_F(MmcifTest, pdb_and_mmcif_copies_read_the_same) {
   }
 }
 
+TEST_F(MmcifTest, a_cif_name_without_an_atom_loop_is_read_as_pdb) {
+  const std::string path = ::testing::TempDir() + "misnamed.cif";
+  FILE* out = std::fopen(path.c_str(), "w");
+  std::fputs("ATOM      1  P     G A   1      50.626  49.730  50.573  1.00100.19           P\n", out);
+  std::fclose(out);
+  struct_mol mol;
+  read_pdb(path, mol);
+  ASSERT_EQ(mol.num_atoms, 1);
+  EXPECT_EQ(mol.atoms[1].name, " P  ");
+  out = std::fopen(path.c_str(), "w");
+  std::fclose(out);
+  EXPECT_NE(test::fatal_message([&] { read_pdb(path, mol); }).find("no ATOM/HETATM records found"),
+            std::string::npos);
+}
+
 TEST_F(MmcifTest, large_ribosomal_subunit) {
   struct_mol mol;
   read_pdb(test::shared_structure("1ffk.cif"), mol);
