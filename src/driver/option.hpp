@@ -98,6 +98,7 @@ struct run_counters {
   long invalid_element = 0;  // invalid element symbols of the current file
   long altloc = 0;
   long missing_atom = 0;
+  long network_cut = 0;      // connection networks cut at 128 members
   long nt_name = 0;
   long modified_nt = 0;
   long hbond = 0;

@@ -263,6 +263,50 @@ void add_one_item_to_connect_simple(long item, connect& set, const char* label) 
   add_one_item_to_connect(item, set, CONNECT_MAX, label);
 }
 
+void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets) {
+  std::vector<long> network(1);  // the network gathered just before, 1-based
+  std::vector<char> seen(static_cast<size_t>(n + 1), 0);
+  for (long k = 1; k <= n; ++k) {
+    if (sets[k].count == 0 || std::find(network.begin() + 1, network.end(), k) != network.end())
+      continue;
+    network.assign(1, 0);
+    network.push_back(k);
+    seen[k] = 1;
+    for (size_t g = 1; g < network.size(); ++g) {  // breadth-first: the list is the queue
+      const connect& set = sets[network[g]];
+      for (long m = 1; m <= set.count; ++m) {
+        const long item = set.members[m];
+        if (item < 1 || item > n || seen[item]) continue;
+        seen[item] = 1;
+        network.push_back(item);
+      }
+    }
+    for (size_t g = 1; g < network.size(); ++g) seen[network[g]] = 0;
+    const long size = static_cast<long>(network.size()) - 1;
+    if (size > CONNECT_MAX) {
+      if (++Gvars.counts.network_cut <= 9) {
+        char msg[128];
+        std::snprintf(msg, sizeof msg, "[w] connections out of boundary [%ld > %d]\n", size,
+                      static_cast<int>(CONNECT_MAX));
+        logit(msg);
+      }
+      network.resize(CONNECT_MAX + 1);
+    }
+    std::sort(network.begin() + 1, network.end());
+    sets[k].count = 0;
+    for (size_t g = 1; g < network.size(); ++g) sets[k].append(network[g]);
+  }
+  for (long k = 1; k <= n; ++k) {
+    if (sets[k].count < minimum) {
+      sets[k].clear();
+      continue;
+    }
+    const std::vector<long> members(sets[k].members.begin(), sets[k].members.begin() + sets[k].count + 1);
+    for (size_t m = 2; m < members.size(); ++m)
+      if (members[m] >= 1 && members[m] <= n) sets[members[m]].clear();
+  }
+}
+
 void init_one_bond(bond& b) { b = bond{}; }
 
 std::vector<bond> allocate_bonds_array(long n) {

@@ -123,6 +123,10 @@ void print_one_connect(const char* title, const connect& set, FILE* fp);
 // first 9 such events of the run); a duplicate is noted when label is not empty.
 void add_one_item_to_connect(long item, connect& set, long bound, const char* label);
 void add_one_item_to_connect_simple(long item, connect& set, const char* label);
+// Turns per-residue sets[1..n] into connected networks (breadth-first, cut at
+// 128 members), each sorted and kept once, in the set of its lowest residue;
+// networks smaller than minimum are emptied.
+void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets);
 
 // One covalent bond or H-bond; arrays are 1-based, slot 0 unused.
 struct bond {
