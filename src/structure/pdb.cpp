@@ -637,6 +637,10 @@ void read_pdb_model(const std::string& file, struct_mol& mol, long model) {
 
 void read_pdb(const std::string& file, struct_mol& mol) {
   read_pdb_model(file, mol, Gvars.select_model);
+  if (symmetry_on_ensemble(mol)) {  // the mode is back to 1: the first model only
+    free_struct_mol(mol);
+    read_pdb_model(file, mol, Gvars.select_model);
+  }
 }
 
 // ---------------------------------------------------------------------------
