@@ -3,11 +3,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
 #include "structure/atom.hpp"
+#include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "interactions/project.hpp"
 #include "interactions/search.hpp"
@@ -223,16 +226,179 @@ void book_keeping(int argc, int i, const char* arg) {
   open_log_streams();
 }
 
+namespace {
+
+// Reads one structure of a list or an ensemble. A structure that cannot be
+// read (no atoms, a broken file) is reported in its place and the run goes on
+// with the next one, so only the errors of reading are caught here; a normal
+// early end (status 0) passes through.
+bool read_structure(const std::function<void()>& read, std::string& message) {
+  try {
+    read();
+    return true;
+  } catch (const fatal_error& e) {
+    if (e.status == 0) throw;
+    message = e.what();
+    runlog_msg("%s", message.c_str());
+    return false;
+  }
+}
+
+// The report of one structure of a list or an ensemble: the pipeline, or the
+// reading error in its place.
+void report_structure(const run_descriptor& run, bool read_ok, const std::string& message,
+                      struct_mol& mol, FILE* fp) {
+  if (read_ok)
+    do_vask_per_structure(run, mol, fp);
+  else
+    write_read_failure(fp, run.input, message);
+}
+
+void end_json_line(FILE* fp) {
+  if (Gvars.json) json_raw_text(fp, "\n");
+}
+
+// Loop A: each listed file with its own report, or all in one file
+// (-o=one:NAME): <model id="base"> blocks in text, a JSON array in JSON mode.
+int run_file_list(const run_descriptor& run) {
+  delete_common_files();
+  long n = 0;
+  std::vector<std::string> files = get_coord_lists(n, run.list);
+  runlog_msg("\nProcessing %ld coordinate files in '%s'\n", n, run.list.c_str());
+  const bool one_file = with_prefix_nc(run.output, "one:");
+  std::string ext = get_file_extension(run.output);
+  if (is_pseudo_file(run.output) || ext.empty()) ext = Gvars.json ? "json" : "out";
+  FILE* all = nullptr;
+  if (one_file) {
+    all = open_file(run.output.substr(4), "w");
+    json_raw_text(Gvars.json ? all : nullptr, "[");
+  }
+  std::set<std::string> used;
+  bool failed = false;
+  for (long k = 1; k <= n; ++k) {
+    const std::string& file = files[static_cast<size_t>(k)];
+    const std::string base = basename_del_ext(file);
+    run_descriptor each = run;
+    each.input = file;  // the report names the file it was made from
+    if (one_file) {
+      each.output = run.output.substr(4);
+      runlog_msg("%ld (%ld): %s\n", k, n, file.c_str());
+    } else {
+      each.output = sformat("%s%s.%s", run.output.c_str(), base.c_str(), ext.c_str());
+      if (!used.insert(each.output).second) {
+        // two files with the same base name: the later report gets its list position
+        std::string unique = sformat("%s%s_%ld.%s", run.output.c_str(), base.c_str(), k, ext.c_str());
+        runlog_msg("[w] '%s' already written in this run: '%s' goes to '%s'\n", each.output.c_str(),
+                   file.c_str(), unique.c_str());
+        each.output = unique;
+        used.insert(unique);
+      }
+      runlog_msg("%ld (%ld): %s ---> %s\n", k, n, file.c_str(), each.output.c_str());
+    }
+    struct_mol mol;
+    std::string message;
+    const bool ok = read_structure([&] { read_pdb(file, mol); }, message);
+    failed = failed || !ok;
+    FILE* fp = one_file ? all : open_file(each.output, "w");
+    if (one_file) {
+      if (Gvars.json)
+        json_raw_text(fp, k > 1 ? "," : "");
+      else
+        std::fprintf(fp, "<model id=\"%s\">\n", base.c_str());
+    }
+    report_structure(each, ok, message, mol, fp);
+    free_struct_mol(mol);
+    if (one_file) {
+      if (!Gvars.json) std::fprintf(fp, "</model>\n\n");
+      std::fflush(fp);
+    } else {
+      end_json_line(fp);
+      close_file(fp);
+    }
+  }
+  if (one_file) {
+    json_raw_text(Gvars.json ? all : nullptr, "]\n");
+    close_file(all);
+  }
+  return failed ? 1 : 0;
+}
+
+// Loop C: the selected models of an ensemble, one report each, in one output.
+int run_ensemble(const run_descriptor& run) {
+  delete_common_files();
+  const long n = num_selected_models();
+  runlog_msg("\nProcessing ensemble '%s' [%ld models]\n", run.input.c_str(), n);
+  const bool cif = is_cif_file(run.input);
+  FILE* in = nullptr;
+  cif_reader cif_in;
+  if (Gvars.one_pass) {
+    in = open_file(run.input, "r");
+    if (cif) {
+      load_cif_stream(in, run.input, cif_in);
+      close_file(in);
+      in = nullptr;
+      if (!fill_mmcif_header_with_checks(cif_in)) fatal("no ATOM/HETATOM records or models\n");
+    }
+  }
+  FILE* fp = open_file(run.output, "w");
+  if (Gvars.json) json_nmr_start(fp, run.input, n);
+  bool failed = false;
+  for (long k = 1; k <= n; ++k) {
+    const long model = Gvars.model_list[static_cast<size_t>(k)];
+    runlog_msg("\nmodel %ld [%ld of %ld]\n", model, k, n);
+    struct_mol mol;
+    std::string message;
+    const bool ok = read_structure(
+        [&] {
+          if (!Gvars.one_pass) {
+            read_pdb_model(run.input, mol, model);
+            return;
+          }
+          init_struct_mol(run.input, mol);
+          if (cif)
+            read_model_cif_format(cif_in, model, mol);
+          else
+            read_model_pdb_format(in, model, mol);
+        },
+        message);
+    failed = failed || !ok;
+    if (Gvars.json)
+      json_per_model_start(fp, k, model);
+    else if (fp != nullptr)
+      std::fprintf(fp, "<model id=\"%ld\">\n", model);
+    report_structure(run, ok, message, mol, fp);
+    if (Gvars.json)
+      json_per_model_end(fp, k == n);
+    else if (fp != nullptr)
+      std::fprintf(fp, "</model>\n\n");
+    if (fp != nullptr) std::fflush(fp);
+    free_struct_mol(mol);
+  }
+  if (Gvars.json) {
+    json_nmr_end(fp);
+    end_json_line(fp);
+  }
+  close_file(in);
+  close_file(fp);
+  return failed ? 1 : 0;
+}
+
+}  // namespace
+
 int run_structures(const run_descriptor& run) {
-  // The per-structure pipeline over a list of files (loop A) or the models of
-  // an ensemble (loop C) goes here; below is loop B, a single file.
+  reset_periodic_table();  // the stand-alone setting chooses the element table's source
+  if (nmr_ensemble()) return run_ensemble(run);
+  if (!run.list.empty()) return run_file_list(run);
   Gvars.counts.single_file = 1;
   runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
   struct_mol mol;
   read_pdb(run.input, mol);
+  // the one-shot tasks (each ends the run) and the nucleotide-list output
+  // slot in here, before the clean-up
   delete_common_files();
   FILE* fp = open_file(run.output, "w");
   do_vask_per_structure(run, mol, fp);
+  end_json_line(fp);
   free_struct_mol(mol);
   close_file(fp);
   return 0;
@@ -283,6 +449,7 @@ int vask_main(int argc, char* argv[]) {
   check_nmr_with_get_hbond();
   check_json_extension(run.output);
   reset_periodic_table();  // element options in force
+  if (run.list.empty()) check_nmr(run.input);
   return run_structures(run);
 }
 

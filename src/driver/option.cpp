@@ -130,8 +130,6 @@ void set_globals(const char* program_path) {
 
 void set_Gconsts() {
   Gconsts = gconsts_rec{};
-  Gconsts.puckers = {"",          "C3'-endo", "C4'-exo",  "O4'-endo", "C1'-exo", "C2'-endo",
-                     "C3'-exo",   "C4'-endo", "O4'-exo",  "C1'-endo", "C2'-exo"};
   Gconsts.ring_atoms = {"", " C4 ", " N3 ", " C2 ", " N1 ", " C6 ",
                         " C5 ", " N7 ", " C8 ", " N9 "};
   Gconsts.aa_names = {"",    "ALA", "VAL", "PHE", "PRO", "MET", "ILE", "LEU", "ASP", "GLU", "LYS",

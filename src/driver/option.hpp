@@ -31,6 +31,7 @@ using rgb_t = std::array<double, 3>;
 struct frame {
   int type = 0;           // 0 base, 1 phosphate, 2 sugar, 3 backbone, 4 sidechain,
                           // 5 aromatic, 9 bestpair, 10 Gtetrad
+  long planar = 0;        // 1 for base, backbone and aromatic frames of a structure
   long residue = -1;      // owning residue, 1-based; -1 none
   std::string text;       // short label
   double rmsd = -1.0;     // fit RMSD; -1.0 unset
@@ -169,6 +170,7 @@ struct gvars_rec {
   std::string model_timestamp;   // copy of the start timestamp
   std::string special_notes;     // notes printed under "Special notes:"
   long pknot_marker = 0;         // written by the dot-bracket derivation
+  long bp_overlaps = 0;          // best pairs whose frames overlap (the base-pair step)
   long help_mode = 0;            // 1 built-in help; 2 silent exit; other: help text file
   std::string program_path;      // argv[0] as given
   std::string program_name;      // base name, no extension, lower-cased
@@ -409,7 +411,10 @@ extern gvars_rec Gvars;
 
 // Fixed name tables, the version text and the banner.
 struct gconsts_rec {
-  std::vector<std::string> puckers;    // 1..10: "C3'-endo" ... "C2'-exo" (36-degree bins from 0)
+  std::vector<std::string> puckers{"",         "C3'-endo", "C4'-exo",  "O4'-endo",
+                                   "C1'-exo",  "C2'-endo", "C3'-exo",  "C4'-endo",
+                                   "O4'-exo",  "C1'-endo", "C2'-exo"};
+                                       // 1..10 by 36-degree phase bins from 0
   std::vector<std::string> ring_atoms;  // 1..9: " C4 " ... " N9 "
   std::vector<std::string> aa_names;   // 1..20: ALA ... GLY
   long num_aa = 20;

@@ -1,14 +1,22 @@
 // The auxiliary-file table: clean-up and collection.
 #include "driver/vask.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "driver/option.hpp"
+#include "pairing/torsion.hpp"
+#include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "support/common.hpp"
 #include "support/file.hpp"
+#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -51,6 +59,13 @@ bool same_file(const std::string& a, const std::string& b) {
 void check_file_clashes(const run_descriptor& run) {
   if (Gvars.prefix.find('/') != std::string::npos)
     fatal("[e] --prefix takes a plain name without a directory: '%s'\n", Gvars.prefix.c_str());
+  // found now rather than by the first auxiliary file, after the analysis
+  constexpr size_t kNameMax = 255;  // bytes in one file name
+  size_t longest = 0;
+  for (const auto& row : aux_file_table) longest = std::max(longest, std::strlen(row.suffix));
+  if (aux_file_name("").size() + longest > kNameMax)
+    fatal("[e] --prefix is too long: at most %zu characters make file names\n",
+          kNameMax - longest - 1);
   struct named {
     const char* what;
     const std::string& name;
@@ -111,7 +126,95 @@ namespace {
 
 constexpr double DEFAULT_NT_CUTOFF = 0.28;  // Angstrom; echoed only when changed
 
-bool nmr_ensemble() { return Gvars.model_mode == 2 && Gvars.num_models > 0; }
+// The glossary of the JSON metadata, {key, text}.
+struct json_note {
+  const char* key;
+  const char* text;
+};
+constexpr json_note kJsonNotes[] = {
+    {"Aminors", "A-minor interactions (including types I and II)"},
+    {"Cstem_index", "stem index of the 'Canonical' helix in k-turn"},
+    {"Cstem_pair", "Cstem bp delineating the k-turn internal loop"},
+    {"Dp", "perpendicular distance of the 3' P atom to the glycosidic bond"},
+    {"GA_pair", "sheared G-A pair in k-turn"},
+    {"HtypePknot", "H-type pseudoknot"},
+    {"Kturn", "kink-turn (k-turn)"},
+    {"LW", "Leontis-Westhof"},
+    {"NCstem_index", "stem index of the 'Non-Canonical' helix in k-turn"},
+    {"NCstem_pair", "NCstem bp delineating the k-turn internal loop"},
+    {"Uturn", "U-turn of the UNR- or GNRA-type"},
+    {"aa", "amino acid"},
+    {"atom_pair", "symbols of the two atoms involved in an H-bond"},
+    {"auxfiles", "auxiliary files"},
+    {"glyco_bond", "conformation of base related to sugar (syn or anti)"},
+    {"bb_type", "backbone conformation, BI or BII"},
+    {"bending_angle", "angle between two helical axes"},
+    {"bp", "base pair"},
+    {"bseq", "base sequence in one-letter code"},
+    {"bulge", "bulge loop"},
+    {"coaxStacks", "coaxial stacking of stems within a helix"},
+    {"dbn", "dot bracket notation"},
+    {"desc", "description"},
+    {"donAcc_type", "donor/acceptor type of the atom pair in an H-bond"},
+    {"epsilon_zeta", "difference between epsilon and zeta torsion angles"},
+    {"hairpin", "hairpin loop"},
+    {"hbond", "hydrogen bond (H-bond)"},
+    {"helix", "defined by base-stacking interactions, regardless of bp type and backbone connectivity"},
+    {"id", "identifier"},
+    {"iloop", "internal loop"},
+    {"index", "serial number"},
+    {"isoCanonPairs", "isolated canonical pairs"},
+    {"junction", "(multi-branched) junction loop"},
+    {"kissingLoop", "kissing loop"},
+    {"multiplet", "3+ bases in a coplanar geometry"},
+    {"na", "nucleic acid"},
+    {"nonPair", "two nts not forming a pair, but with H-bonding/stacking interactions"},
+    {"nonStack", "nucleotide not involved in stacking interactions"},
+    {"nt", "nucleotide"},
+    {"num", "number"},
+    {"oArea", "overlap areas between two bases, including exocyclic atoms"},
+    {"oArea_ring", "overlap areas between two bases, including only ring atoms"},
+    {"phosContacts", "H-bonding and atom-capping interactions involving a phosphate"},
+    {"residue_pair", "types of the two residues involved in an H-bond"},
+    {"rmsd", "root-mean-squares deviation"},
+    {"serNum", "serial number"},
+    {"ssSegments", "single-stranded segments not involved in loops"},
+    {"ssZp", "Z-coordinate of the 3' phosphorus atom with reference to the 5' base plane"},
+    {"sstr", "secondary structure in dbn"},
+    {"stem", "helix consisting of only canonical pairs, with a continuous backbone"},
+    {"str_id", "structure identifier, derived from inpfile with extension removed"},
+    {"vert_dist", "vertical distance from an atom to a base plane"},
+};
+static_assert(std::size(kJsonNotes) == 52, "one glossary note per row");
+
+// The reference strings of the JSON metadata.
+constexpr const char* kLicense = "see the LICENSE file of the belqo-vask distribution";
+constexpr const char* kUrl = "README.md of the belqo-vask distribution";
+constexpr const char* kUrlAlt = "belqo-vask --help";
+constexpr const char* kForum = "the belqo-vask issue tracker";
+constexpr const char* kCitation =
+    "The belqo-vask developers (2026). belqo-vask: dissecting the nucleic acids of "
+    "three-dimensional structures (PDB and mmCIF), version " VASK_VERSION ".";
+
+// Members of "paths" (unit-id id-string styles), in order.
+constexpr std::pair<const char*, const char*> kJsonPaths[] = {
+    {"pairs", "nt1,nt2"},
+    {"multiplets", "nts_long"},
+    {"helices", "pairs.nt1,nt2"},
+    {"stems", "pairs.nt1,nt2"},
+    {"isoCanonPairs", "nt1,nt2"},
+    {"coaxStacks", "stem_indices.pairs.nt1,nt2"},
+    {"hairpins", "nts_long"},
+    {"bulges", "nts_long"},
+    {"iloops", "nts_long"},
+    {"junctions", "nts_long"},
+    {"kissingLoops", "hairpin_indices.nts_long"},
+    {"ssSegments", "nts_long"},
+    {"stacks", "nts_long"},
+    {"nonStack", "nts_long"},
+    {"hbonds", "res_long;atom1_id,atom2_id"},
+    {"nts", "nt_id"},
+};
 
 void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
   print_separator(fp, '*', SEPARATOR_WIDTH);
@@ -159,7 +262,71 @@ void run_finders(const run_descriptor&, struct_mol&) {}
 // The report writers slot in here, in this order: main report body, water
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
 // tertiary contacts (with the --ter cutoff).
-void run_writers(const run_descriptor&, struct_mol&, FILE*) {}
+void run_writers(const run_descriptor&, struct_mol& mol, FILE*) {
+  print_nt_torsions(mol, nullptr);
+}
+
+// "paths" and "counts" of the unit-id id-string styles. The counts of the
+// feature lists join as their finders land; only non-zero ones are written.
+void json_paths_counts(const struct_mol& mol, FILE* fp) {
+  json_begin_object(fp, "paths");
+  const size_t n = std::size(kJsonPaths);
+  for (size_t k = 0; k < n; ++k) {
+    if (k + 1 < n)
+      json_string(fp, kJsonPaths[k].first, kJsonPaths[k].second);
+    else
+      json_string0(fp, kJsonPaths[k].first, kJsonPaths[k].second);
+  }
+  json_end_object(fp);
+  json_begin_object(fp, "counts");
+  json_nonZero_lNumber(fp, "hbonds", mol.num_hbonds);
+  json_lNumber0(fp, "nts", mol.num_nts);
+  json_end_object(fp);
+}
+
+void json_metadata(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
+  json_begin_object(fp, "metadata");
+  if (VERBOSITY <= 1) json_string(fp, "version", Gconsts.version);
+  json_string(fp, "license", kLicense);
+  json_string(fp, "url", kUrl);
+  json_string(fp, "url_alt", kUrlAlt);
+  json_string(fp, "forum", kForum);
+  json_string(fp, "citation", kCitation);
+  if (!with_ebi_idstr()) json_string(fp, "command", derive_running_command(run));
+  json_header_items(run.input, mol, fp);
+  const long num_notes = static_cast<long>(std::size(kJsonNotes));
+  json_lNumber(fp, "num_notes", num_notes);
+  json_begin_array(fp, "notes");
+  for (long k = 0; k < num_notes; ++k) {
+    json_raw_text(fp, "{");
+    json_string0(fp, kJsonNotes[k].key, kJsonNotes[k].text);
+    json_raw_text(fp, k + 1 < num_notes ? "}," : "}");
+  }
+  json_end_array(fp);
+  std::vector<long> rows;
+  std::vector<std::string> names;
+  long n = collect_auxfiles(rows, names);
+  if (n > 0 && Gvars.auxfiles) {
+    json_lNumber(fp, "num_auxfiles", n);
+    json_begin_array(fp, "auxfiles");
+    for (long k = 0; k < n; ++k) {
+      json_bareObject_start_with_idx(fp, k + 1);
+      json_string(fp, "name", names[static_cast<size_t>(k)]);
+      json_string0(fp, "desc", aux_file_table[static_cast<size_t>(rows[static_cast<size_t>(k)])].description);
+      json_bareObject_end_check_idx(fp, k + 1, n);
+    }
+    json_end_array(fp);
+  }
+  json_footer(fp);
+  json_end_object0(fp);
+}
+
+void write_json_tail(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
+  // the members of chains, nucleotides, H-bonds and block coordinates come first
+  if (with_ebi_idstr()) json_paths_counts(mol, fp);
+  json_metadata(run, mol, fp);
+  json_end_object0(fp);
+}
 
 void write_text_tail(const run_descriptor& run, FILE* fp) {
   std::vector<long> rows;
@@ -205,27 +372,116 @@ std::string derive_running_command(const run_descriptor& run) {
   return cmd;
 }
 
-void check_nts(FILE* fp, const std::string& output_name, struct_mol& mol) {
-  if (fp == nullptr) return;
+bool check_nts(FILE* fp, const std::string& output_name, const struct_mol& mol) {
+  if (fp == nullptr) return true;
   std::string msg;
   if (mol.num_nts > 0) {
-    if (Gvars.server_cap == 0 || mol.num_nts <= Gvars.server_cap) return;
+    if (Gvars.server_cap == 0 || mol.num_nts <= Gvars.server_cap) return true;
     msg = sformat("too many nucleotides (%ld > %ld)", mol.num_nts, Gvars.server_cap);
   } else {
     msg = "no nucleotides found";
   }
   if (!stdout_stderr(output_name)) runlog_msg("\n%s\n", msg.c_str());
-  std::fprintf(fp, "\n%s\n", msg.c_str());
-  close_file(fp);
-  free_pdb_exit(mol);
+  if (Gvars.json) {
+    json_string0(fp, "warning", msg);
+    json_end_object0(fp);
+  } else {
+    std::fprintf(fp, "\n%s\n", msg.c_str());
+  }
+  return false;
+}
+
+void write_read_failure(FILE* fp, const std::string& input, const std::string& message) {
+  if (fp == nullptr) return;
+  std::string msg = trimmed(message);
+  if (Gvars.json) {
+    json_raw_text(fp, "{");
+    json_string(fp, "input_file", input);
+    json_string0(fp, "error", msg);
+    json_end_object0(fp);
+  } else {
+    std::fprintf(fp, "File name: %s\n\n%s\n", get_basename(input).c_str(), msg.c_str());
+  }
+}
+
+void json_header_items(const std::string& input_name, const struct_mol& mol, FILE* fp) {
+  if (fp == nullptr) return;
+  json_string(fp, "input_file", input_name);
+  json_string(fp, "str_id", mol.base_name);
+  if (mol.num_models > 1) json_lNumber(fp, "num_models", mol.num_models);
+  if (mol.num_protein_chains > 0) {
+    json_lNumber(fp, "num_aaChains", mol.num_protein_chains);
+    json_string(fp, "aaChains", mol.protein_chain_text);
+  }
+  if (mol.num_na_chains > 0) {
+    json_lNumber(fp, "num_naChains", mol.num_na_chains);
+    json_string(fp, "naChains", mol.na_chain_text);
+  }
+  json_lNumber(fp, "num_atoms", mol.num_atoms);
+  json_lNumber(fp, "num_waters", mol.num_waters);
+  if (mol.num_metals > 0) {
+    json_lNumber(fp, "num_metals", mol.num_metals);
+    json_string(fp, "metals_desc", mol.metal_text);
+  }
+}
+
+void json_footer(FILE* fp) {
+  if (fp == nullptr) return;
+  if (VERBOSITY < 2 && Gvars.time_report) {
+    json_string(fp, "start_at", Gvars.start_timestamp);
+    json_string(fp, "finish_at", get_timestamp());
+    json_string0(fp, "time_used", derive_used_time());
+  } else {
+    json_string0(fp, "time_used", "999");
+  }
+}
+
+void json_nmr_start(FILE* fp, const std::string& input_name, long n) {
+  if (fp == nullptr) return;
+  json_raw_text(fp, "{");
+  json_string(fp, "input_file", input_name);
+  json_lNumber(fp, "num_models", n);
+  json_begin_array(fp, "models");
+}
+
+void json_per_model_start(FILE* fp, long k, long model) {
+  if (fp == nullptr) return;
+  json_raw_text(fp, "{");
+  json_lNumber(fp, "index", k);
+  json_lNumber(fp, "model", model);
+  json_raw_text(fp, "\"parameters\":");
+}
+
+void json_per_model_end(FILE* fp, bool last) {
+  Gvars.start_clock = static_cast<long>(std::clock());
+  if (fp == nullptr) return;
+  json_raw_text(fp, last ? "}" : "},");
+  Gvars.start_timestamp = get_timestamp();
+}
+
+void json_nmr_end(FILE* fp) {
+  Gvars.start_clock = Gvars.model_clock;
+  if (fp == nullptr) return;
+  json_end_array(fp);
+  Gvars.start_timestamp = Gvars.model_timestamp;
+  json_footer(fp);
+  json_end_object0(fp);
 }
 
 void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp) {
-  if (fp != nullptr) write_text_header(run, mol, fp);
-  check_nts(fp, run.output, mol);
+  if (fp != nullptr) {
+    if (Gvars.json)
+      json_raw_text(fp, "{");
+    else
+      write_text_header(run, mol, fp);
+  }
+  if (!check_nts(fp, run.output, mol)) return;
   run_finders(run, mol);
   run_writers(run, mol, fp);
-  write_text_tail(run, fp);
+  if (Gvars.json)
+    write_json_tail(run, mol, fp);
+  else
+    write_text_tail(run, fp);
 }
 
 }  // namespace vask

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <numbers>
 
+#include "driver/option.hpp"
+#include "pairing/torsion.hpp"
 #include "support/cii.hpp"
 
 namespace vask {
@@ -368,6 +370,51 @@ void append_chain_suite_string(std::string& out, const std::vector<suite_chain_n
     }
   }
   if (n >= 1) out += code(n);
+}
+
+// ---------------------------------------------------------------------------
+// Suites of a structure
+
+namespace {
+
+suite_options options_from_settings() {
+  suite_options opt;
+  opt.power = Gvars.suite_power;
+  opt.wannabe = Gvars.suite_wannabe;
+  return opt;
+}
+
+}  // namespace
+
+void get_membership(struct_mol& mol) {
+  const auto& table = suite_cluster_table();
+  suite_options opt = options_from_settings();
+  for (long i = 1; i <= mol.num_residues; ++i)
+    if (is_nt(i, mol)) get_suite_membership(mol.nt_infos[i].bb_suite, table, opt);
+}
+
+void populate_suite(struct_mol& mol) {
+  const auto& table = suite_cluster_table();
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    if (!is_nt(i, mol)) continue;
+    nt_info& n = mol.nt_infos[i];
+    suite& s = n.bb_suite;
+    init_1suite(s);
+    s.dihedral[4] = to360(n.alpha);
+    s.dihedral[5] = to360(n.beta);
+    s.dihedral[6] = to360(n.gamma);
+    s.dihedral[7] = to360(n.delta);
+    // The suite starts at the sugar whose O3' is bonded to this P, wherever
+    // that nucleotide sits in the file.
+    long j = nt_5prime_neighbour(i, mol);
+    if (j != -1) {
+      s.dihedral[1] = to360(mol.nt_infos[j].delta);
+      s.dihedral[2] = to360(mol.nt_infos[j].epsilon);
+      s.dihedral[3] = to360(mol.nt_infos[j].zeta);
+    }
+    get_suite_bin(s, table);
+  }
+  get_membership(mol);
 }
 
 }  // namespace vask

@@ -14,24 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace vask {
+#include "structure/pdb.hpp"  // the suite record
 
-// Suite of one nucleotide; the rows of the cluster table use the same layout.
-struct suite {
-  std::string bin;           // "33 p" style, "inc " (incomplete) or "trig" (triaged); empty at start
-  std::string cluster;       // two characters, "__" (incomplete) or "!!" (not assigned)
-  std::string status;        // "certain" or "wannabe", from the matched cluster
-  std::string role;          // "dom", "sat" or "ord", from the matched cluster
-  std::array<double, 8> dihedral;  // 1-based degrees in [0, 360): [1] delta(i-1), [2] epsilon(i-1),
-                                   // [3] zeta(i-1), [4] alpha, [5] beta, [6] gamma, [7] delta;
-                                   // DBL_MAX = unset; cluster means in a table row
-  long valid = 1;            // 0 once unassignable or an outlier
-  long bin_index = 0;        // 1..12 in suite_bins
-  long cluster_index = 0;    // row of the cluster table
-  long num_candidates = 0;   // clusters within the 4D cut-off
-  std::string comment;       // triage or assignment note
-  double suiteness = 0;      // in [0.01, 1] once assigned
-};
+namespace vask {
 
 inline constexpr long num_suite_bins = 12;
 inline constexpr long num_suite_clusters = 53;
@@ -81,5 +66,12 @@ struct suite_chain_nt {
 // brackets when delimiter is not 0; codes upper-cased when upper is set.
 void append_chain_suite_string(std::string& out, const std::vector<suite_chain_nt>& nts, long n,
                                long delimiter, bool upper);
+
+// The suites of a structure: the seven dihedrals of every nucleotide (the
+// first three from its O3'-P linked 5' neighbour), bins and triage, then
+// get_membership, then the chain suite strings.
+void populate_suite(struct_mol& mol);
+// Cluster membership of every still-valid nucleotide suite.
+void get_membership(struct_mol& mol);
 
 }  // namespace vask

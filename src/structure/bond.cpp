@@ -12,6 +12,109 @@
 
 namespace vask {
 
+namespace {
+
+constexpr long GRID_MAX_CUBES_PER_POINT = 8;  // more cubes than this per point widen the edge
+constexpr long GRID_MIN_CUBES = 4096;         // small sets may use this many cubes anyway
+
+bool usable_point(const xyz& p) {
+  for (int k = 1; k <= 3; ++k)
+    if (!std::isfinite(p[k]) || p[k] == DBL_MAX) return false;
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Cell grid
+
+long cell_grid::cube_of(const xyz& p) const {
+  long c[3];
+  const long dims[3] = {nx, ny, nz};
+  for (int k = 0; k < 3; ++k) {
+    double v = std::floor((p[k + 1] - lo[k + 1]) / edge);
+    if (!(v >= 0) || v > static_cast<double>(dims[k] - 1)) return -1;
+    c[k] = static_cast<long>(v);
+  }
+  return (c[0] * ny + c[1]) * nz + c[2];
+}
+
+cell_grid make_cell_grid(const std::vector<xyz>& pts, long n, double radius) {
+  VASK_ASSERT(radius > 0 && n >= 0 && static_cast<long>(pts.size()) > n);
+  cell_grid g;
+  g.edge = radius;
+  xyz lo{0, DBL_MAX, DBL_MAX, DBL_MAX}, hi{0, -DBL_MAX, -DBL_MAX, -DBL_MAX};
+  long used = 0;
+  for (long i = 1; i <= n; ++i) {
+    if (!usable_point(pts[i])) continue;
+    ++used;
+    for (int k = 1; k <= 3; ++k) {
+      lo[k] = std::min(lo[k], pts[i][k]);
+      hi[k] = std::max(hi[k], pts[i][k]);
+    }
+  }
+  g.next.assign(static_cast<size_t>(n) + 1, 0);
+  if (used == 0) {
+    g.lo = {0, 0, 0, 0};
+    g.head.assign(1, 0);
+    return g;
+  }
+  g.lo = lo;
+  const double max_cubes =
+      static_cast<double>(std::max(GRID_MIN_CUBES, GRID_MAX_CUBES_PER_POINT * used));
+  for (;;) {
+    double c = 1;
+    for (int k = 1; k <= 3; ++k) c *= std::floor((hi[k] - lo[k]) / g.edge) + 1;
+    if (c <= max_cubes) break;
+    g.edge *= 1.5;  // a stray far-away point: fewer, larger cubes
+  }
+  g.nx = static_cast<long>(std::floor((hi[1] - lo[1]) / g.edge)) + 1;
+  g.ny = static_cast<long>(std::floor((hi[2] - lo[2]) / g.edge)) + 1;
+  g.nz = static_cast<long>(std::floor((hi[3] - lo[3]) / g.edge)) + 1;
+  g.head.assign(static_cast<size_t>(g.nx * g.ny * g.nz), 0);
+  // inserted from n down to 1, so each cube lists its points in ascending order
+  for (long i = n; i >= 1; --i) {
+    if (!usable_point(pts[i])) continue;
+    long c = g.cube_of(pts[i]);
+    VASK_ASSERT(c >= 0);
+    g.next[i] = g.head[c];
+    g.head[c] = i;
+  }
+  return g;
+}
+
+std::vector<std::pair<long, long>> near_pairs(const cell_grid& g, const std::vector<xyz>& pts,
+                                              long n, double r) {
+  std::vector<std::pair<long, long>> out;
+  std::vector<long> hits;
+  for (long i = 1; i <= n; ++i) {
+    if (!usable_point(pts[i])) continue;
+    hits.clear();
+    for_each_within(g, pts, pts[i], r, [&](long j, double) {
+      if (j > i) hits.push_back(j);
+    });
+    std::sort(hits.begin(), hits.end());
+    for (long j : hits) out.emplace_back(i, j);
+  }
+  return out;
+}
+
+std::vector<xyz> atom_points(const struct_mol& mol) {
+  std::vector<xyz> pts(static_cast<size_t>(mol.num_atoms) + 1, xyz{});
+  for (long i = 1; i <= mol.num_atoms; ++i) pts[i] = mol.atoms[i].xyz;
+  return pts;
+}
+
+void ensure_atom_grid(struct_mol& mol) {
+  if (static_cast<long>(mol.atom_xyz.size()) == mol.num_atoms + 1 && !mol.atom_grid.head.empty())
+    return;
+  mol.atom_xyz = atom_points(mol);
+  mol.atom_grid = make_cell_grid(mol.atom_xyz, mol.num_atoms, ATOM_GRID_EDGE);
+}
+
+// ---------------------------------------------------------------------------
+// Connection sets
+
 void connect::set_owner(long v) {
   if (members.empty()) members.resize(1, 0);
   members[0] = v;
@@ -130,9 +233,8 @@ long cnts_with_shared_node(const connect& a, const connect& b) {
 
 void print_one_connect(const char* title, const connect& set, FILE* fp) {
   if (fp == nullptr) return;
-  std::fprintf(fp, "\n");
-  for (int i = 0; i < 76; ++i) std::fputc('-', fp);
-  std::fprintf(fp, "\n%s [%ld]:", title, set.count);
+  print_leadline_sepchar(fp, '-', SEPARATOR_WIDTH);
+  std::fprintf(fp, "%s [%ld]:", title, set.count);
   for (long k = 1; k <= set.count; ++k) std::fprintf(fp, " %ld", set.members[k]);
   std::fprintf(fp, "\n");
 }

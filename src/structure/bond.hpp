@@ -1,5 +1,7 @@
-// Connection sets (the one small-set type) and the bond record with its
-// covalent-distance tests.
+// Connection sets (the one small-set type), the bond record with its
+// covalent-distance tests, and the cell grid that every neighbour search of
+// the structure model (contacts, covalent bonds, waters, metals) and of the
+// later stages (H-bonds, pairs) goes through.
 //
 // A connect set holds at most 128 positive indices. Atoms carry three sets and
 // residues thirteen, so a ribosome holds millions of them: the members live in
@@ -7,14 +9,80 @@
 // of 129 longs, which would cost about 1 GB there.
 #pragma once
 
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "support/common.hpp"
 
 namespace vask {
 
 struct struct_mol;
+
+// ---------------------------------------------------------------------------
+// Cell grid: points hashed into cubes of edge `edge` over the box fitted to
+// them, so a query within radius r visits only the cubes within ceil(r/edge)
+// of its own (27 cubes when r <= edge). Points with a non-finite or unset
+// (DBL_MAX) coordinate are left out. When the box would need too many cubes
+// (a stray far-away point), the edge is widened.
+struct cell_grid {
+  double edge = 0;                 // Angstrom; >= the radius asked for
+  xyz lo{};                        // lower corner of the box
+  long nx = 1, ny = 1, nz = 1;     // cubes along x, y, z
+  std::vector<long> head;          // head[cube] = first point in it; 0 = none
+  std::vector<long> next;          // next[i] = next point in i's cube; 0 ends
+  long cube_of(const xyz& p) const;  // -1 when outside the box
+};
+
+// Grid over points 1..n of pts (1-based) with cube edge >= radius (> 0).
+cell_grid make_cell_grid(const std::vector<xyz>& pts, long n, double radius);
+
+// Calls f(j, d2) for every point j of the grid with squared distance
+// d2 <= r * r from q (both ends inclusive), cube by cube; the order is fixed
+// but not sorted.
+template <class F>
+void for_each_within(const cell_grid& g, const std::vector<xyz>& pts, const xyz& q, double r,
+                     F&& f) {
+  if (g.head.empty() || !(r >= 0) || !std::isfinite(q[1]) || !std::isfinite(q[2]) ||
+      !std::isfinite(q[3]) || q[1] == DBL_MAX || q[2] == DBL_MAX || q[3] == DBL_MAX)
+    return;
+  const double r2 = r * r;
+  long lo[3], hi[3];
+  const long dims[3] = {g.nx, g.ny, g.nz};
+  for (int k = 0; k < 3; ++k) {
+    double a = std::floor((q[k + 1] - r - g.lo[k + 1]) / g.edge);
+    double b = std::floor((q[k + 1] + r - g.lo[k + 1]) / g.edge);
+    if (b < 0 || a > static_cast<double>(dims[k] - 1)) return;
+    lo[k] = a < 0 ? 0 : static_cast<long>(a);
+    hi[k] = b > static_cast<double>(dims[k] - 1) ? dims[k] - 1 : static_cast<long>(b);
+  }
+  for (long ix = lo[0]; ix <= hi[0]; ++ix)
+    for (long iy = lo[1]; iy <= hi[1]; ++iy)
+      for (long iz = lo[2]; iz <= hi[2]; ++iz)
+        for (long j = g.head[(ix * g.ny + iy) * g.nz + iz]; j != 0; j = g.next[j]) {
+          const double dx = pts[j][1] - q[1], dy = pts[j][2] - q[2], dz = pts[j][3] - q[3];
+          const double d2 = dx * dx + dy * dy + dz * dz;
+          if (d2 <= r2) f(j, d2);
+        }
+}
+
+// All pairs (i, j), i < j, of grid points within r of each other, sorted by
+// i then j: what a brute-force double loop over 1..n gives.
+std::vector<std::pair<long, long>> near_pairs(const cell_grid& g, const std::vector<xyz>& pts,
+                                              long n, double r);
+
+// The atoms' coordinates as a 1-based point list (slot 0 unused).
+std::vector<xyz> atom_points(const struct_mol& mol);
+
+inline constexpr double ATOM_GRID_EDGE = 4.8;  // Angstrom: the residue contact cutoff
+
+// Builds mol.atom_xyz and mol.atom_grid (edge ATOM_GRID_EDGE) over all atoms
+// unless they cover the current atom count already.
+void ensure_atom_grid(struct_mol& mol);
 
 inline constexpr long CONNECT_MAX = 128;  // capacity of a connect set
 
@@ -66,6 +134,20 @@ struct bond {
   long status = -1;      // H-bond state; unused by covalent bonds
   char type = '?';       // H-bond type character; '?' for covalent bonds
   std::string text;      // H-bond text; unused by covalent bonds
+  // H-bond use only (0/1 flags unless noted); atom1 is then in the first
+  // residue of the pair examined, atom2 in the second.
+  long index = 0;          // serial number in filtered copies
+  double dvert = -1.0;     // Angstrom to the base/side-chain plane; -1.0 = not computed
+  long both_base = 0;      // both atoms are base atoms
+  long any_base = 0;       // at least one is a base atom
+  long with_water = 0;     // either residue is a water
+  long with_O2prime = 0;   // at least one atom is O2'
+  long O2prime_base = 0;   // an O2' atom and a base atom
+  long O2prime_pair = 0;   // both atoms are O2'
+  long both_polar = 0;     // both atoms are N or O
+  long good_type = 0;      // type 'o' or 'p'
+  long good_dist = 0;      // distance acceptable
+  long base_good = 0;      // both_base and good type
 };
 
 inline constexpr double COVALENT_FACTOR = 1.15;  // covalent radius sum multiplier

@@ -5,9 +5,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <strings.h>
 
 #include "driver/option.hpp"
+#include "pairing/frame.hpp"  // the preparation pipeline runs the subsystem-4 stages
+#include "pairing/hbond.hpp"
+#include "pairing/plane.hpp"
+#include "pairing/suite.hpp"
+#include "pairing/torsion.hpp"
+#include "structure/mmcif.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
@@ -140,7 +147,9 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // ---------------------------------------------------------------------------
 // Stages of the pipeline that later parts of the structure model fill in;
 // their order in add_info_struct_mol is fixed.
-void stage_atom_hbond_property(struct_mol&) {}         // H-bond roles of atoms
+void stage_atom_hbond_property(struct_mol& mol) {      // H-bond roles of atoms
+  populate_atom_hbond_property(mol);
+}
 void stage_linkages_and_order(struct_mol&) {}          // nt/aa linkages, ordered residues
 void stage_na_segments(struct_mol&) {}                 // O3'-P linked runs
 void stage_nts_miscs(struct_mol&) {}                   // per-nucleotide marks
@@ -149,10 +158,44 @@ void stage_contacts_and_bonds(struct_mol&) {}          // contacts, vdW contacts
 void stage_dna_to_rna(struct_mol&) {}                  // DNA with a bonded O2' is RNA
 void stage_po4_peptide_chains(struct_mol&) {}          // phosphate and peptide links, chains
 void stage_models(struct_mol&) {}                      // distinct model numbers of the chains
-void stage_frames_planes_hbonds(struct_mol&) {}        // chain texts, frames, planes, H-bonds
-void stage_nt_local_geometry(struct_mol&) {}           // C5'/P in the base frame, framed nts
+void stage_frames_planes_hbonds(struct_mol& mol) {     // chain texts, frames, planes, H-bonds
+  populate_frames(mol);
+  populate_planes(mol);
+  if (mol.stage.contacts) populate_hbonds(mol);
+}
+
+// C5' and P of every nucleotide in its own base frame (with their distances
+// from the origin), the angle of C5'->C4' to the frame's x axis, and the
+// nucleotides, in nucleotide order, that have a base frame.
+void stage_nt_local_geometry(struct_mol& mol) {
+  VASK_ASSERT(mol.stage.frames);
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    const frame* f = base_frame(i, mol);
+    if (f == nullptr) continue;
+    nt_info& n = mol.nt_infos[i];
+    auto local = [&](long a, xyz& out) {
+      if (a == -1) return;
+      project_xyz_by_frame(*f, mol.atoms[a].xyz, out);
+      out[0] = length_xyz(out);
+    };
+    local(n.C5p, n.c5_local);
+    local(n.P, n.p_local);
+    if (n.C4p != -1 && n.C5p != -1) {
+      xyz v, x = f->x_axis;
+      diff_xyz(mol.atoms[n.C5p].xyz, mol.atoms[n.C4p].xyz, v);
+      n.c5_angle = angle_xyz(x, v);
+    }
+  }
+  mol.framed_nts.assign(1, 0);
+  for (size_t k = 1; k < mol.nt_order.size(); ++k)
+    if (base_frame(mol.nt_order[k], mol) != nullptr) mol.framed_nts.push_back(mol.nt_order[k]);
+  mol.num_framed_nts = static_cast<long>(mol.framed_nts.size()) - 1;
+}
 void stage_framed_aas(struct_mol&) {}                  // amino acids with a frame
-void stage_torsions(struct_mol&) {}                    // backbone/sugar torsions, B-factors
+void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsions, B-factors
+  get_nt_bb_torsions(mol);
+  get_nt_sugar_torsions(mol);
+}
 // The counting parts of hydration and metals (the neighbour sets of waters
 // and metals come with the contact stages): water residues, metal atoms, the
 // per-element metal tally and its description ("Mg=3,Mn=1").
@@ -181,6 +224,7 @@ void count_waters_and_metals(struct_mol& mol) {
 
 void stage_hydration_metals_suites(struct_mol& mol) {  // waters, metals, water bridges, suites
   count_waters_and_metals(mol);
+  populate_suite(mol);
 }
 void stage_atom_exposure(struct_mol&) {}               // exposure of protein atoms
 
@@ -230,6 +274,8 @@ void free_struct_mol(struct_mol& mol) {
   free_bonds(mol.bonds);
   free_bonds(mol.hbonds);
   free_bonds(mol.json_hbonds);
+  std::vector<frame>().swap(mol.frames);
+  free_planes(mol.planes);
   free_residues(mol.residues);
   mol.num_chains = 0;
   std::vector<aa_info>().swap(mol.aa_infos);
@@ -285,6 +331,87 @@ long get_number_of_good_atoms_per_residue(long k, const struct_mol& mol) {
   for (long i = mol.residues[k].first_atom; i <= mol.residues[k].last_atom; ++i)
     n += mol.atoms[i].status != 0;
   return n;
+}
+
+long get_number_of_good_atoms_residue_set(long n, const std::vector<long>& residues,
+                                          const struct_mol& mol) {
+  long num = 0;
+  for (long m = 1; m <= n; ++m) num += get_number_of_good_atoms_per_residue(residues[m], mol);
+  return num;
+}
+
+void renumber_atom(struct_mol& mol) {
+  if (Gvars.renum_atom == 0) return;
+  long serial = Gvars.renum_atom;
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    if (mol.atoms[i].status) mol.atoms[i].serial = serial++;
+}
+
+void copy_pdb_xyz(const struct_mol& mol, std::vector<xyz>& points) {
+  copy_atoms_xyz(mol.num_atoms, mol.atoms, points);
+}
+
+void copy_xyz_pdb(const std::vector<xyz>& points, struct_mol& mol) {
+  copy_xyz_atoms(mol.num_atoms, points, mol.atoms);
+}
+
+void copy_atoms_xyz(long n, const std::vector<atom>& atoms, std::vector<xyz>& points) {
+  points.resize(static_cast<size_t>(n) + 1);
+  for (long i = 1; i <= n; ++i) points[i] = atoms[i].xyz;
+}
+
+void copy_xyz_atoms(long n, const std::vector<xyz>& points, std::vector<atom>& atoms) {
+  for (long i = 1; i <= n; ++i) atoms[i].xyz = points[i];
+}
+
+long extract_residue_xyz(long k, const struct_mol& mol, std::vector<xyz>& points) {
+  const residue& r = mol.residues[k];
+  points.assign(1, xyz{});
+  for (long i = r.first_atom; i <= r.last_atom; ++i) points.push_back(mol.atoms[i].xyz);
+  return r.num_atoms;
+}
+
+void ave_pdb_xyz(const struct_mol& mol, xyz& point) {
+  point = {0, 0, 0, 0};
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    for (int c = 1; c <= 3; ++c) point[c] += mol.atoms[i].xyz[c];
+  if (mol.num_atoms > 0)
+    for (int c = 1; c <= 3; ++c) point[c] /= static_cast<double>(mol.num_atoms);
+}
+
+void residue_set_center(long n, const std::vector<long>& residues, const struct_mol& mol,
+                        xyz& point) {
+  point = {0, 0, 0, 0};
+  long num = 0;
+  for (long m = 1; m <= n; ++m) {
+    const residue& r = mol.residues[residues[m]];
+    for (long i = r.first_atom; i <= r.last_atom; ++i) {
+      if (mol.atoms[i].hydrogen) continue;
+      for (int c = 1; c <= 3; ++c) point[c] += mol.atoms[i].xyz[c];
+      ++num;
+    }
+  }
+  if (num > 0)  // an empty set stays at the origin instead of 0/0
+    for (int c = 1; c <= 3; ++c) point[c] /= static_cast<double>(num);
+}
+
+void get_extremeXYZ_pdb(const struct_mol& mol, xyz& max, xyz& min, xyz& mean) {
+  max = {0, -DBL_MAX, -DBL_MAX, -DBL_MAX};
+  min = {0, DBL_MAX, DBL_MAX, DBL_MAX};
+  mean = {0, 0, 0, 0};
+  long num = 0;
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    if (a.hydrogen || !is_ntaa(a.residue, mol)) continue;
+    for (int c = 1; c <= 3; ++c) {
+      max[c] = std::max(max[c], a.xyz[c]);
+      min[c] = std::min(min[c], a.xyz[c]);
+      mean[c] += a.xyz[c];
+    }
+    ++num;
+  }
+  if (num > 1)
+    for (int c = 1; c <= 3; ++c) mean[c] /= static_cast<double>(num);
 }
 
 void mask_off_hydrogens(struct_mol& mol) {
@@ -399,6 +526,10 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
     fill_atom_from_line(up, chain, current_model, a);
     if (valid_atom(a, altlocs, chains)) atoms.push_back(std::move(a));
   }
+  set_atoms_array(atoms, model, mol);
+}
+
+void set_atoms_array(std::vector<atom>& atoms, long model, struct_mol& mol) {
   if (atoms.size() == 1) {
     // a file without usable atoms is an input error, not a normal end
     if (model < 0) fatal("[e] no ATOM/HETATM records found in '%s'\n", mol.file_name.c_str());
@@ -460,10 +591,24 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
   static const chain_selection every_chain{};
   std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
   const chain_selection& chs = chains == nullptr ? every_chain : *chains;
-  if (cif) fatal("[e] mmCIF input is not supported by this reader: '%s'\n", file.c_str());
   FILE* fp = open_file(file.c_str(), "r");
-  read_pdb_model_fp(fp, model, alt, chs, mol);
-  close_file(fp);
+  if (cif) {
+    cif_reader r;
+    load_cif_stream(fp, file, r);
+    close_file(fp);
+    if (fill_mmcif_header_with_checks(r)) {
+      read_cif_atoms(r, model, alt, chs, mol);
+    } else {
+      // no usable atom loop: the text is tried as PDB records
+      FILE* mem = r.text.empty() ? nullptr : fmemopen(r.text.data(), r.text.size(), "r");
+      if (mem == nullptr) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
+      std::unique_ptr<FILE, int (*)(FILE*)> closer(mem, std::fclose);
+      read_pdb_model_fp(mem, model, alt, chs, mol);
+    }
+  } else {
+    read_pdb_model_fp(fp, model, alt, chs, mol);
+    close_file(fp);
+  }
   populate_residues(mol);
   mol.stage.residues = 1;
 }

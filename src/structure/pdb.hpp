@@ -18,7 +18,43 @@
 
 namespace vask {
 
-// Atom indices of one nucleotide (-1 absent); filled for nucleotides only.
+// One dinucleotide step: the measures from a nucleotide's base to the P of
+// its 3' neighbour and, for the splayed-apart list, the step's class.
+struct ss_par {
+  long nt1 = -1, nt2 = -1;      // the two residues
+  char type = '-';              // class character of the step
+  double ssZp = DBL_MAX;        // z of the 3' neighbour's P in this base's frame, Angstrom
+  double Dp = DBL_MAX;          // that P to the line C1'-glycosidic base atom, Angstrom
+  long splayed = 0;             // 1: the step counts as splayed apart
+  double splay_angle = DBL_MAX;     // degrees at that P between the two base origins
+  double splay_distance = DBL_MAX;  // between the two base origins, Angstrom
+  double splay_ratio = DBL_MAX;     // distance / (P-origin 1 + P-origin 2)
+  std::array<double, 7> pars{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX,
+                             DBL_MAX, DBL_MAX, DBL_MAX};  // 1..6 step or helical parameters
+};
+
+// RNA backbone suite of one nucleotide (the rows of the suite cluster table
+// use the same layout).
+struct suite {
+  std::string bin;           // "33 p" style, "inc " (incomplete) or "trig" (triaged); empty at start
+  std::string cluster;       // two characters, "__" (incomplete) or "!!" (not assigned)
+  std::string status;        // "certain" or "wannabe", from the matched cluster
+  std::string role;          // "dom", "sat" or "ord", from the matched cluster
+  std::array<double, 8> dihedral{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX,
+                                 DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};
+                             // 1-based degrees in [0, 360): [1] delta(i-1), [2] epsilon(i-1),
+                             // [3] zeta(i-1), [4] alpha, [5] beta, [6] gamma, [7] delta;
+                             // DBL_MAX = unset; cluster means in a table row
+  long valid = 1;            // 0 once unassignable or an outlier
+  long bin_index = 0;        // 1..12 in suite_bins
+  long cluster_index = 0;    // row of the cluster table
+  long num_candidates = 0;   // clusters within the 4D cut-off
+  std::string comment;       // triage or assignment note
+  double suiteness = 0;      // in [0.01, 1] once assigned
+};
+
+// Atom indices of one nucleotide (-1 absent) and its conformation; filled for
+// nucleotides only. Angles in degrees, DBL_MAX = unset.
 struct nt_info {
   long P = -1, OP1 = -1, OP2 = -1;
   long spare1 = -1;
@@ -35,6 +71,21 @@ struct nt_info {
   xyz p_local{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};   // P in the base frame; [0] its distance
   double c5_angle = DBL_MAX;  // degrees between the frame's x axis and C4'->C5'
   connect linked;
+  // backbone: torsions in [-180, 180], the glycosidic class and the BI/BII class
+  double alpha = DBL_MAX, beta = DBL_MAX, gamma = DBL_MAX, delta = DBL_MAX,
+         epsilon = DBL_MAX, zeta = DBL_MAX, chi = DBL_MAX;
+  std::string glyco_bond = "--";  // "syn", "anti" or "--"
+  std::string bb_type = "(--) ";  // "(BI) ", "(BII)" or "(--) "
+  // virtual torsions through P and C4', C1' or the base origin
+  double eta = DBL_MAX, theta = DBL_MAX, eta_prime = DBL_MAX, theta_prime = DBL_MAX,
+         eta_base = DBL_MAX, theta_base = DBL_MAX;
+  // sugar: endocyclic torsions, pseudorotation (phase in [0, 360)) and class
+  double v0 = DBL_MAX, v1 = DBL_MAX, v2 = DBL_MAX, v3 = DBL_MAX, v4 = DBL_MAX;
+  double amplitude = DBL_MAX, phase_angle = DBL_MAX;
+  std::string puckering;                 // pucker name; empty until set
+  std::string sugar_class = "   ----   ";  // "~C2'-endo ", " ~C3'-endo" or "   ----   "
+  ss_par ss;                             // step to the 3' neighbour
+  suite bb_suite;                        // the suite ending at this nucleotide
 };
 
 // Atom indices of one amino acid (-1 absent); filled for amino acids only.
@@ -43,6 +94,17 @@ struct aa_info {
   std::array<long, 8> spare{-1, -1, -1, -1, -1, -1, -1, -1};
   std::string sstr = "   ";  // secondary-structure text, filled by the protein code
   connect linked;
+};
+
+// The planar group of one residue: a base ring, a planar side chain or a
+// peptide unit (filled by the residue-plane stage).
+struct plane {
+  unsigned kind = 0;           // 0 base, 1 side chain, 2 peptide
+  long frame_index = -1;       // the group's frame in struct_mol::frames; -1 none
+  long num_atoms = 0;          // vertices in inner (= in outer); at most 15
+  xyz center{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // mean of the inner atoms; DBL_MAX unset
+  std::array<long, 16> inner{};  // 1..num_atoms: planar atoms in polygon order
+  std::array<long, 16> outer{};  // the same polygon with exocyclic atoms in place of ring atoms
 };
 
 // Populated stages of the preparation pipeline, in pipeline order (0/1).
@@ -114,6 +176,7 @@ struct struct_mol {
   long num_waters = 0;
   long num_water_bridges = 0;
   long num_frames = 0;
+  std::vector<frame> frames;       // 1-based, all groups; residues hold indices into it
   long num_planes = 0;
   long num_plane_contacts = 0;
   long num_metals = 0;
@@ -123,7 +186,8 @@ struct struct_mol {
   long num_ligands = 0;
   std::vector<atom> atoms;          // file order
   std::vector<bond> bonds;          // covalent bonds
-  std::vector<bond> hbonds;
+  std::vector<plane> planes;        // 1-based: base, then side-chain, then peptide planes
+  std::vector<bond> hbonds;         // 1-based, sorted by atom1 then atom2
   std::vector<bond> json_hbonds;
   std::vector<residue> residues;
   std::vector<aa_info> aa_infos;    // indexed by residue
@@ -131,6 +195,11 @@ struct struct_mol {
   std::string dbn_sequence, dbn_text, dbn_extra;  // secondary-structure texts
   long num_segments = 0;
   std::vector<segidx> segments;    // O3'-P linked runs of nucleotides
+  // Neighbour index over all atoms (bond.hpp), built once by the linkage
+  // stage and reused by the contact, bond, metal and later stages; stale once
+  // atoms are moved after the pipeline.
+  std::vector<xyz> atom_xyz;       // 1-based copy of the atom coordinates
+  cell_grid atom_grid;
   // The chain, frame, plane, plane-contact and water-bridge arrays are added
   // with the stages that fill them.
 };
@@ -150,7 +219,25 @@ void set_all_atoms_bad_status(struct_mol& mol);
 long pdb_atoms_all_in_good_status(const struct_mol& mol);
 long get_number_of_good_atoms_per_pdb(const struct_mol& mol);
 long get_number_of_good_atoms_per_residue(long k, const struct_mol& mol);
+long get_number_of_good_atoms_residue_set(long n, const std::vector<long>& residues,
+                                          const struct_mol& mol);  // residues 1..n
 void mask_off_hydrogens(struct_mol& mol);
+void renumber_atom(struct_mol& mol);  // selected atoms from the renumber-atoms setting on
+
+// Coordinate copies (1-based point lists).
+void copy_pdb_xyz(const struct_mol& mol, std::vector<xyz>& points);
+void copy_xyz_pdb(const std::vector<xyz>& points, struct_mol& mol);
+void copy_atoms_xyz(long n, const std::vector<atom>& atoms, std::vector<xyz>& points);
+void copy_xyz_atoms(long n, const std::vector<xyz>& points, std::vector<atom>& atoms);
+long extract_residue_xyz(long k, const struct_mol& mol, std::vector<xyz>& points);
+void ave_pdb_xyz(const struct_mol& mol, xyz& point);  // all atoms, hydrogens included
+// Mean of the non-hydrogen atoms of residues 1..n of the list; the origin when
+// there is no such atom.
+void residue_set_center(long n, const std::vector<long>& residues, const struct_mol& mol,
+                        xyz& point);
+// Largest, smallest and mean coordinates of the non-hydrogen atoms of
+// nucleotides and amino acids.
+void get_extremeXYZ_pdb(const struct_mol& mol, xyz& max, xyz& min, xyz& mean);
 
 // Reading.
 void read_pdb(const std::string& file, struct_mol& mol);
@@ -162,6 +249,10 @@ void read_pdb_simple(const std::string& file, struct_mol& mol);
 // The PDB record reader on an open stream; atoms end up in mol.
 void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
                        const chain_selection& chains, struct_mol& mol);
+// The atoms read (slot 0 unused) become mol's atom array, every name in its
+// 4-character form and every element checked; the same for each reader. No
+// atoms at all is an input error.
+void set_atoms_array(std::vector<atom>& atoms, long model, struct_mol& mol);
 long check_mmcif(const std::string& file);  // 1 when the file is taken as mmCIF
 long is_atom_hetatm_record(const char* line, long length);
 // Filter: altloc and chain sets, occupancy and B-factor cutoffs, coordinate range.

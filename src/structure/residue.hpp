@@ -44,6 +44,13 @@ enum : int {
   helix,          // helix index
   stem,           // stem index
   isolated_pair,  // isolated canonical pair index
+  num_pairs,      // base pairs of the nucleotide (the base-pair tidy-up)
+  wc_partner,     // Watson-Crick partner
+  wobble_partner, // wobble partner
+  canonical_partner,
+  noncanonical_pairs,  // number of non-canonical pairs
+  sheared_partner,
+  g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
@@ -77,6 +84,7 @@ struct residue {
   connect paired;        // paired nucleotides
   connect linked;        // covalently linked nucleotide/amino-acid neighbours
   connect contacts;      // residue contacts
+  std::array<long, 3> planes{-1, -1, -1};  // base, side-chain and peptide plane indices; -1 none
   std::array<double, 4> overlap_areas{};  // total, nt-nt, nt-aa, aa-aa (Angstrom^2)
   connect vdw_contacts;
   connect po4_contacts;
@@ -84,6 +92,7 @@ struct residue {
   connect waters;        // waters near the residue
   connect metals;        // metals near the residue
   std::array<connect, 4> analysis_sets;  // kept for the analysis stages
+  connect mismatched_g4;  // never to be taken as G4 partners of this residue
 };
 
 void populate_residues(struct_mol& mol);

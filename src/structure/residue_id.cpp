@@ -101,9 +101,9 @@ std::string residue_id(residue& r, const struct_mol& mol) {
       break;
     case 4:
       id = std::string("[") + lstrip(r.name) + "]" + std::to_string(r.res_seq);
-      if (r.icode != ' ') id += std::string("^") + r.icode;
-      id += std::string(":") + r.chain_id;
-      if (r.model != 0) id += std::string("/") + std::to_string(r.model);
+      if (r.icode != ' ') (id += '^') += r.icode;
+      (id += ':') += r.chain_id;
+      if (r.model != 0) (id += '/') += std::to_string(r.model);
       blanks_to_underscores(id);
       break;
     case 5:
@@ -119,7 +119,7 @@ std::string residue_id(residue& r, const struct_mol& mol) {
       if (model_shown(r)) id = std::to_string(r.model) + ":";
       if (r.chain_id[0] != ' ') id += r.chain_id + sep;
       id += number_part(r);
-      if (r.icode != ' ') id += std::string("^") + r.icode;
+      if (r.icode != ' ') (id += '^') += r.icode;
       blanks_to_underscores(id);
       break;
   }
@@ -135,7 +135,7 @@ std::string atom_id(const atom& a, const std::string& rid, char sep) {
     std::string head = rid.substr(0, slash);
     std::string model = slash == std::string::npos ? std::string() : rid.substr(slash);
     id = head + "." + name;
-    if (a.altloc != ' ') id += std::string("%") + a.altloc;
+    if (a.altloc != ' ') (id += '%') += a.altloc;
     id += model;
   } else if (is_unit_style(style)) {
     std::vector<std::string> f;
@@ -157,7 +157,7 @@ std::string atom_id(const atom& a, const std::string& rid, char sep) {
   } else {
     id = name;
     if (a.altloc != ' ') id += std::string(1, sep) + a.altloc;
-    id += std::string("@") + rid;
+    (id += '@') += rid;
   }
   if (id.size() > ATOM_ID_MAX) id.resize(ATOM_ID_MAX);
   return id;
@@ -248,7 +248,7 @@ std::string idstr_long(residue& r, const std::string& segment, const std::string
     if (Gvars.segid && !unit_id_form) s += segment + sep;
   } else if (unit_id_form) {
     r.model = 1;
-    s = std::string("1") + sep;
+    s = "1" + sep;
   } else {
     s = sep;
     if (Gvars.segid) s += segment + sep;

@@ -921,10 +921,39 @@ void json_frame_item(FILE* fp, const frame* f, bool comma) {
 }
 }  // namespace
 
+namespace {
+// Length of the valid UTF-8 sequence starting at s[i] (a byte >= 0x80), or 0.
+size_t utf8_length(std::string_view s, size_t i) {
+  auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char b = byte(i);
+  const size_t n = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xC2 && b <= 0xDF ? 2 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  for (size_t k = 1; k < n; ++k)
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  const unsigned char b1 = byte(i + 1);
+  if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 > 0x9F) || (b == 0xF0 && b1 < 0x90) ||
+      (b == 0xF4 && b1 > 0x8F))
+    return 0;
+  return n;
+}
+}  // namespace
+
 std::string escaped_json_string(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (char c : s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      // JSON text is UTF-8: a byte outside a valid sequence (a Latin-1 file
+      // name, say) is written as the code point of that byte
+      if (size_t n = utf8_length(s, i)) {
+        out.append(s.substr(i, n));
+        i += n - 1;
+      } else {
+        out += sformat("\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+      }
+      continue;
+    }
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

@@ -193,8 +193,10 @@ class BadInput : public ::testing::Test {
     // the user's files are as they were; nothing but the named output and
     // prefix-named files appeared
     std::set<std::string> allowed;
+    std::string list_output;  // list mode: one report per file, named after it
     for (const auto& a : c.args) {
       if (a.rfind("-o=", 0) == 0) allowed.insert(a.substr(3));
+      if (a.rfind("-o=", 0) == 0) list_output = a.substr(3);
       if (a.rfind("--run-log=", 0) == 0) allowed.insert(a.substr(10));
     }
     for (const auto& entry : fs::directory_iterator(dir)) {
@@ -207,7 +209,8 @@ class BadInput : public ::testing::Test {
         }
         continue;
       }
-      bool ok = allowed.count(name) || name.rfind("vask-", 0) == 0 || name == "PDB-lists.txt";
+      bool ok = allowed.count(name) || name.rfind("vask-", 0) == 0 || name == "PDB-lists.txt" ||
+                (!list_output.empty() && name.rfind(list_output, 0) == 0);
       EXPECT_TRUE(ok) << "unexpected file left: " << name;
     }
     for (const auto& [name, text] : c.files) {
@@ -232,7 +235,7 @@ TEST_F(BadInput, broken_coordinate_files_end_cleanly) {
   std::vector<bad_case> cases = {
       {"empty file", {{"x.pdb", ""}}, {"-i=x.pdb"}, 1, no_atoms},
       {"random bytes", {{"x.pdb", random_bytes(5000, 1)}}, {"-i=x.pdb"}, 1, no_atoms},
-      {"random bytes taken as mmCIF", {{"x.cif", random_bytes(5000, 2)}}, {"-i=x.cif"}, 1, ""},
+      {"random bytes taken as mmCIF", {{"x.cif", random_bytes(5000, 2)}}, {"-i=x.cif"}, 1, "no ATOM/HETATM records found"},
       {"random bytes after good atoms", {{"x.pdb", good + random_bytes(5000, 3)}},
        {"-i=x.pdb", "-o=out.txt"}, 0, ""},
       {"NUL bytes inside records", {{"x.pdb", std::string(good).replace(200, 3, std::string(3, '\0'))}},
@@ -265,6 +268,22 @@ TEST_F(BadInput, broken_coordinate_files_end_cleanly) {
        {"-i=x.pdb", "-o=out.txt"}, 0, ""},
       {"ENDMDL without MODEL", {{"x.pdb", good + "ENDMDL\nMODEL        1\n" + good + "ENDMDL\n"}},
        {"-i=x.pdb", "-o=out.txt"}, 0, ""},
+      {"MODEL without ENDMDL, as an ensemble", {{"x.pdb", "MODEL        1\n" + good + "MODEL        2\n" + good + "END\n"}},
+       {"-i=x.pdb", "-o=out.txt", "--nmr"}, 1, "has wrong MODEL/ENDMDL order"},
+      {"ENDMDL without MODEL, as an ensemble", {{"x.pdb", good + "ENDMDL\nMODEL        1\n" + good + "ENDMDL\n"}},
+       {"-i=x.pdb", "-o=out.txt", "--nmr"}, 1, "MODEL/ENDMDL"},
+      {"last model never closed, as an ensemble", {{"x.pdb", "MODEL        1\n" + good + "ENDMDL\nMODEL        2\n" + good}},
+       {"-i=x.pdb", "-o=out.txt", "--nmr"}, 1, "MODEL/ENDMDL"},
+      {"MODEL number unreadable, as an ensemble", {{"x.pdb", "MODEL     xyz\n" + good + "ENDMDL\n"}},
+       {"-i=x.pdb", "-o=out.txt", "--nmr"}, 1, "Error reading model"},
+      {"empty models, as an ensemble", {{"x.pdb", "MODEL        1\nENDMDL\nMODEL        2\nENDMDL\n"}},
+       {"-i=x.pdb", "-o=out.txt", "--nmr"}, 1, ""},
+      {"selected models absent, as an ensemble", {{"x.pdb", "MODEL        1\n" + good + "ENDMDL\nMODEL        2\n" + good + "ENDMDL\n"}},
+       {"-i=x.pdb", "-o=out.txt", "--nmr=5-9"}, kEither, ""},
+      {"huge model numbers, as an ensemble", {{"x.pdb", "MODEL 99999999999999999999\n" + good + "ENDMDL\nMODEL -5\n" + good + "ENDMDL\n"}},
+       {"-i=x.pdb", "-o=out.txt", "--nmr"}, kEither, ""},
+      {"not an ensemble, as an ensemble", {{"x.pdb", good}}, {"-i=x.pdb", "-o=out.txt", "--nmr"}, 0,
+       "no models found"},
       {"MODEL number unreadable", {{"x.pdb", "MODEL     xyz\n" + good + "ENDMDL\n"}},
        {"-i=x.pdb", "-o=out.txt"}, kEither, ""},
       {"input is a directory", {{"d.pdb/", ""}}, {"-i=d.pdb"}, 1, ""},
@@ -307,7 +326,7 @@ TEST_F(BadInput, broken_mmcif_files_end_cleanly) {
   std::string no_z = kCifTags;
   no_z.erase(no_z.find("_atom_site.Cartn_z\n"), 19);
   std::vector<bad_case> cases = {
-      {"no Cartn_z column", {{"x.cif", no_z + rows}}, {"-i=x.cif"}, 1, ""},
+      {"no Cartn_z column", {{"x.cif", no_z + rows}}, {"-i=x.cif"}, 1, "no ATOM/HETATM records found"},
       {"unbalanced quote", {{"x.cif", std::string(kCifTags) + rows.substr(0, 3000) + "ATOM 999 C 'C1 . G A 1 1 2 3 1 1 1 A 1\n" + rows.substr(3000)}},
        {"-i=x.cif", "-o=out.txt"}, kEither, ""},
       {"quote never closed to the end", {{"x.cif", std::string(kCifTags) + "ATOM 1 C \"C1' . G A 1 1 2 3 1 1 1 A 1\n"}},
@@ -318,7 +337,7 @@ TEST_F(BadInput, broken_mmcif_files_end_cleanly) {
        {"-i=x.cif", "-o=out.txt"}, kEither, ""},
       {"text field never closed", {{"x.cif", std::string(kCifTags) + rows.substr(0, 2000) + "\n;open text\n" + rows.substr(2000)}},
        {"-i=x.cif", "-o=out.txt"}, kEither, ""},
-      {"loop_ and tags only", {{"x.cif", kCifTags}}, {"-i=x.cif"}, 1, ""},
+      {"loop_ and tags only", {{"x.cif", kCifTags}}, {"-i=x.cif"}, 1, "no ATOM/HETATM records found"},
       {"coordinates not numbers", {{"x.cif", std::string(kCifTags) + cif_rows(atoms, chain_a, [](size_t, const std::string&) { return std::string("1"); }).replace(20, 0, "x")}},
        {"-i=x.cif", "-o=out.txt"}, kEither, ""},
       {"9-digit residue numbers", {{"x.cif", std::string(kCifTags) + cif_rows(atoms, chain_a, [&](size_t i, const std::string& l) { return std::to_string(100000000 + std::stol(resnum(i, l))); })}},
@@ -342,7 +361,10 @@ TEST_F(BadInput, list_files_naming_what_is_not_there) {
   std::vector<bad_case> cases = {
       {"missing files and a directory",
        {{"list.txt", "missing.pdb\nsub.pdb\nnowhere/x.cif\n\n# note\n"}, {"sub.pdb/", ""}},
-       {"--ilist=list.txt", "-o=out.txt"}, 1, ""},
+       {"--ilist=list.txt", "-o=out.txt"}, 1, "no valid coordinate files"},
+      {"a good file among missing ones",
+       {{"list.txt", "missing.pdb\nsub.pdb\nx.pdb\n"}, {"sub.pdb/", ""}, {"x.pdb", good}},
+       {"--ilist=list.txt", "-o=out.txt"}, 0, ""},
       {"empty list", {{"list.txt", ""}}, {"--ilist=list.txt"}, 1, ""},
       {"list is binary", {{"list.txt", random_bytes(3000, 4)}}, {"--ilist=list.txt"}, 1, ""},
       {"list missing", {}, {"--ilist=none.txt"}, 1, "none.txt"},
@@ -375,7 +397,7 @@ TEST_F(BadInput, option_values_out_of_range_empty_or_huge) {
       with("id style of 10,000 characters", "--idstr=" + huge_text, 0, ""),
       with("model list of 10,000 characters", many_ranges, kEither, ""),
       with("model list of 10,000 digits", "--nmr=" + huge_number, kEither, ""),
-      with("prefix of 10,000 characters", "--prefix=" + huge_text, kEither, ""),
+      with("prefix of 10,000 characters", "--prefix=" + huge_text, 1, "[e] --prefix is too long"),
       with("run log named by 10,000 characters", "--run-log=" + huge_text, 1, ""),
       with("config file of 10,000 characters", "--view-file=" + huge_text, kEither, ""),
       with("unknown option of 10,000 characters", "--" + huge_text, 1, "unrecognized option"),

@@ -101,8 +101,8 @@ class PipelineExe : public ::testing::Test {
   void copy_data(const std::string& name) {
     fs::copy_file(test::test_data(name), dir_ / name);
   }
-  exe_result run(const std::string& args) {
-    std::string cmd = "cd '" + dir_.string() + "' && '" VASK_EXE "' " + args +
+  exe_result run(const std::string& args, const std::string& env = "") {
+    std::string cmd = "cd '" + dir_.string() + "' && " + env + " '" VASK_EXE "' " + args +
                       " >stdout.txt 2>stderr.txt";
     int rc = std::system(cmd.c_str());
     exe_result r;
@@ -175,6 +175,22 @@ TEST_F(PipelineExe, server_cap_limits_the_nucleotides) {
   exe_result r = run("-i=1ehz.pdb --server=50");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(r.out, "\ntoo many nucleotides (76 > 50)\n")) << r.out;
+}
+
+TEST_F(PipelineExe, data_files_replace_the_built_in_tables) {
+  copy_data("1ehz.pdb");
+  for (const char* f : {"elements.dat", "atomlist.dat", "baselist.dat"})
+    fs::copy_file(fs::path(VASK_TEST_DATA) / "../../data/config" / f, dir_ / f);
+  for (const auto& f : fs::directory_iterator(fs::path(VASK_TEST_DATA) / "../../data/standard_frames"))
+    fs::copy_file(f.path(), dir_ / f.path().filename());
+  exe_result r = run("-i=1ehz.pdb --stand-alone=off");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "    no. of nucleotides:    76\n"));
+  EXPECT_TRUE(has(r.out, "    no. of metals:         9 [Mg=6,Mn=3]\n"));
+  fs::remove(dir_ / "elements.dat");
+  r = run("-i=1ehz.pdb --stand-alone=off", "env -u BELQO_VASK");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "[elements.dat]")) << r.err;
 }
 
 TEST(CheckNts, no_stream_makes_no_test) {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 
 #include "structure/pdb.hpp"
@@ -338,14 +337,15 @@ namespace {
 std::vector<std::pair<std::string, long>> manifest_pdb_rows() {
   std::vector<std::pair<std::string, long>> rows;
   std::istringstream in(test::read_file(test::shared_structure("MANIFEST.md")));
-  std::regex row(R"(^\| `([^`]+\.pdb)` \|)");
   for (std::string l; std::getline(in, l);) {
-    std::smatch m;
-    if (!std::regex_search(l, m, row)) continue;
+    if (l.rfind("| `", 0) != 0) continue;
+    size_t end = l.find('`', 3);
+    std::string file = l.substr(3, end - 3);
+    if (file.size() < 4 || file.substr(file.size() - 4) != ".pdb") continue;
     std::vector<std::string> cols;
     std::istringstream cs(l);
     for (std::string c; std::getline(cs, c, '|');) cols.push_back(c);
-    rows.emplace_back(m[1], std::stol(cols[7]));
+    rows.emplace_back(file, std::stol(cols[7]));
   }
   return rows;
 }
@@ -396,6 +396,35 @@ TEST_F(PdbReader, large_model_numbers_make_longer_keys_not_overruns) {
   ASSERT_EQ(mol.num_residues, 1);
   EXPECT_EQ(mol.residues[1].model, 123456789012L);
   EXPECT_EQ(mol.residues[1].key, "123456789012   A");
+}
+
+}  // namespace
+}  // namespace vask
+
+namespace vask {
+namespace {
+
+// Ten copies of G1; the first `with_backbone` keep P and C3', the others lose both.
+std::string ten_nucleotides(int with_backbone) {
+  std::string text;
+  for (int k = 1; k <= 10; ++k)
+    text += edit_lines(G1, [&](std::string& l) {
+      char num[8];
+      std::snprintf(num, sizeof num, "%4d", k);
+      l.replace(22, 4, num);
+      std::string name = l.substr(12, 4);
+      if (k > with_backbone && (name == " P  " || name == " C3'")) l.clear();
+    });
+  return text;
+}
+
+TEST_F(PdbReader, has_backbone_needs_more_than_0618_of_the_nucleotides) {
+  struct_mol six, seven;
+  read_pdb_text(ten_nucleotides(6), six);
+  read_pdb_text(ten_nucleotides(7), seven);
+  EXPECT_EQ(six.num_nts, 10);
+  EXPECT_EQ(six.has_backbone, 0);  // 6 is not above 6 (0.618 x 10 truncated)
+  EXPECT_EQ(seven.has_backbone, 1);
 }
 
 }  // namespace

@@ -1,0 +1,291 @@
+// Base-pair writers: the pair section of the text report, the "pairs" array
+// of the JSON report, the pair ensemble, the pair-list file and the one-shot
+// pair file, and the one-line pair texts other sections print.
+#include <cfloat>
+#include <cmath>
+
+#include "pairing/pair.hpp"
+#include "structure/pdb.hpp"
+#include "support/file.hpp"
+#include "support/string.hpp"
+#include "support/utility.hpp"
+
+namespace vask {
+
+namespace {
+
+constexpr double UNSET = DBL_MAX;
+
+// Per-nucleotide conformation of the torsion stage; unset until it runs.
+double nt_chi(long r, const struct_mol& mol) {
+  (void)r;
+  (void)mol;
+  return UNSET;
+}
+std::string nt_syn_anti(long r, const struct_mol& mol) {
+  (void)r;
+  (void)mol;
+  return "";
+}
+std::string nt_pucker(long r, const struct_mol& mol) {
+  (void)r;
+  (void)mol;
+  return "";
+}
+
+// The atoms of the residues moved into frame f, as one model of the ensemble.
+void write_residues_in_frame(const std::vector<long>& residues, const frame& f, struct_mol& mol, FILE* fp) {
+  (void)residues;
+  (void)f;
+  (void)mol;
+  (void)fp;
+}
+
+double torsion_range(double t, bool to360) {
+  if (t == UNSET || !to360) return t;
+  return t < 0 ? t + 360.0 : t;
+}
+
+std::string num_or_dash(double v, int decimals) {
+  return v == UNSET ? std::string("--") : sformat("%.*f", decimals, v);
+}
+
+const std::string& idstr(long r, const struct_mol& mol) { return mol.residues[r].idstr; }
+
+std::vector<double> par_vector(const par_set& p) { return std::vector<double>(p.begin(), p.end()); }
+
+}  // namespace
+
+std::string default_pairs_list_name() { return sformat("%.*s-pairs.txt", 256, Gvars.prefix.c_str()); }
+
+std::string get_pair_idstr(long k, const pair& p, const struct_mol& mol) {
+  return sformat("%4ld %-14s %-14s", k, idstr(p.nt1, mol).c_str(), idstr(p.nt2, mol).c_str()) +
+         sformat(" %s %-12s", p.bp.c_str(), p.name.c_str());
+}
+
+std::string get_pair_idstr_abbr(const pair& p, const struct_mol& mol) {
+  return sformat("%-14s %-14s", idstr(p.nt1, mol).c_str(), idstr(p.nt2, mol).c_str()) +
+         sformat(" [%s] %s", p.bp.c_str(), p.name.c_str());
+}
+
+void display_three_bp_classifications(const pair& p, FILE* fp) {
+  if (fp == nullptr) return;
+  std::fprintf(fp, " %-9s", p.Saenger.c_str());
+  if (verbose2()) {
+    std::fprintf(fp, " %-3s  %-4s", p.LW.c_str(), p.VASK.c_str());
+    std::fprintf(fp, "  %+-.0f", p.dWC);
+    std::fprintf(fp, "  %+-.2f", p.quality);
+    std::fprintf(fp, " %c", p.WC_geometry ? 'y' : 'n');
+  } else {
+    std::fprintf(fp, " %-3s  %-s", p.LW.c_str(), p.VASK.c_str());
+  }
+  std::fprintf(fp, "\n");
+}
+
+void show_pair_info(long k, const pair& p, const struct_mol& mol, FILE* fp) {
+  if (fp == nullptr) return;
+  std::fprintf(fp, "%s", get_pair_idstr(k, p, mol).c_str());
+  display_three_bp_classifications(p, fp);
+}
+
+void display_more_pair_info(const pair& p, const struct_mol& mol, FILE* fp) {
+  if (fp == nullptr) return;
+  const bool all360 = Gvars.torsion360 == 9;
+  std::fprintf(fp, "       ");
+  for (int k = 1; k <= 2; ++k) {
+    const long r = k == 1 ? p.nt1 : p.nt2;
+    const double lambda = k == 1 ? p.lambda1 : p.lambda2;
+    if (k == 2) std::fprintf(fp, " ");
+    std::fprintf(fp, "[%s", num_or_dash(torsion_range(nt_chi(r, mol), all360), 1).c_str());
+    std::fprintf(fp, "(%s)", nt_syn_anti(r, mol).c_str());
+    std::fprintf(fp, " %s", trimmed(nt_pucker(r, mol)).c_str());
+    std::fprintf(fp, " lambda=%s]", num_or_dash(lambda, 1).c_str());
+  }
+  std::fprintf(fp, "\n");
+  std::fprintf(fp, "       d(C1'-C1')=%s", num_or_dash(p.C1C1_dist, 2).c_str());
+  std::fprintf(fp, " d(N1-N9)=%s", num_or_dash(p.N1N9_dist, 2).c_str());
+  std::fprintf(fp, " d(C6-C8)=%s", num_or_dash(p.C6C8_dist, 2).c_str());
+  std::fprintf(fp, " tor(C1'-N1-N9-C1')=%s", num_or_dash(torsion_range(p.CNNC_torsion, all360), 1).c_str());
+  if (verbose2()) {
+    std::fprintf(fp, " xdir=%s", num_or_dash(p.xdir, 2).c_str());
+    if (p.xdir != UNSET) std::fprintf(fp, "(%.0f)", dot_to_angle(p.xdir));
+  }
+  std::fprintf(fp, "\n");
+  std::fprintf(fp, "       H-bonds[%ld]: \"%s\"\n", p.num_hbonds, p.hbond_text.c_str());
+  std::fprintf(fp, "       interBase-angle=%s", num_or_dash(p.interBase_angle, 0).c_str());
+  if (verbose2()) {
+    std::fprintf(fp, " planarity=%s", num_or_dash(p.planarity, 3).c_str());
+    std::fprintf(fp, " dm=%s", num_or_dash(p.dm, 2).c_str());
+  }
+  std::fprintf(fp, "  Simple-bpParams: Shear=%s", num_or_dash(p.bp_simpleParams[1], 2).c_str());
+  std::fprintf(fp, " Stretch=%s", num_or_dash(p.bp_simpleParams[2], 2).c_str());
+  std::fprintf(fp, " Buckle=%s", num_or_dash(p.bp_simpleParams[4], 1).c_str());
+  std::fprintf(fp, " Propeller=%s\n", num_or_dash(p.bp_simpleParams[5], 1).c_str());
+}
+
+void show_pair_info_detailed(long k, const pair& p, const struct_mol& mol, FILE* fp) {
+  show_pair_info(k, p, mol, fp);
+  if (VERBOSITY >= 1) display_more_pair_info(p, mol, fp);
+}
+
+void output_pairs_info(long n, const std::vector<pair>& pairs, const struct_mol& mol, FILE* fp) {
+  if (n == 0 || fp == nullptr) return;
+  if (Gvars.json) {
+    json_pairs(n, pairs, mol, fp);
+    return;
+  }
+  print_leadline_sepchar(fp, '*', SEPARATOR_WIDTH);
+  print_noun(fp, n, "List of %ld base %s\n", "pair");
+  std::fprintf(fp, "     nt1            nt2            bp  name        Saenger   LW   VASK");
+  if (verbose2()) std::fprintf(fp, "  dWC");
+  std::fprintf(fp, "\n");
+  for (long k = 1; k <= n; ++k) {
+    const pair& p = pairs[k];
+    std::fprintf(fp, "%4ld %-14s %-14s", k, idstr(p.nt1, mol).c_str(), idstr(p.nt2, mol).c_str());
+    if (verbose2()) {
+      std::fprintf(fp, " [%s]%c", p.bp.c_str(), p.best ? 'o' : ' ');
+      std::fprintf(fp, " %-11s %s", p.name.c_str(), p.hbond_types.c_str());
+      if (Gvars.sasa) std::fprintf(fp, " area=%-7.1f ", p.area);
+    } else {
+      std::fprintf(fp, " %s %-11s", p.bp.c_str(), p.name.c_str());
+    }
+    display_three_bp_classifications(p, fp);
+    if (VERBOSITY >= 1) {
+      display_more_pair_info(p, mol, fp);
+      const par_set& b = p.bp_params;
+      std::fprintf(fp, "       bp-pars: [%-7.2f %-7.2f %-7.2f %-7.2f %-7.2f %.2f]\n", b[1], b[2], b[3], b[4], b[5],
+                   b[6]);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// JSON
+
+void json_pair_basic0(const pair& p, const struct_mol& mol, FILE* fp) {
+  if (fp == nullptr) return;
+  json_string(fp, "nt1", idstr(p.nt1, mol));
+  json_string(fp, "nt2", idstr(p.nt2, mol));
+  json_string(fp, "bp", p.bp);
+  json_string(fp, "name", p.name);
+  json_string(fp, "Saenger", trimmed(p.Saenger));
+  json_string(fp, "LW", p.LW);
+  json_string0(fp, "VASK", p.VASK);
+}
+
+namespace {
+
+void json_paired_ntpars(long nt, long k, const struct_mol& mol, FILE* fp) {
+  json_dNumber(fp, sformat("chi%ld", k).c_str(), torsion_range(nt_chi(nt, mol), Gvars.torsion360 != 0));
+  json_string(fp, sformat("conf%ld", k).c_str(), nt_syn_anti(nt, mol));
+  json_string(fp, sformat("pucker%ld", k).c_str(), trimmed(nt_pucker(nt, mol)));
+}
+
+}  // namespace
+
+void json_pairs(long n, const std::vector<pair>& pairs, const struct_mol& mol, FILE* fp) {
+  if (fp == nullptr) return;
+  json_lNumber(fp, "num_pairs", n);
+  json_begin_array(fp, "pairs");
+  for (long k = 1; k <= n; ++k) {
+    const pair& p = pairs[k];
+    json_bareObject_start_with_idx(fp, k);
+    json_pair_basic0(p, mol, fp);
+    if (VERBOSITY >= 1) {
+      json_comma(fp);
+      json_boolean(fp, "intra_chain", p.intra_chain != 0);
+      json_paired_ntpars(p.nt1, 1, mol, fp);
+      json_dNumber(fp, "lambda1", p.lambda1);
+      json_paired_ntpars(p.nt2, 2, mol, fp);
+      json_dNumber(fp, "lambda2", p.lambda2);
+      json_dNumber(fp, "C1C1_dist", p.C1C1_dist);
+      json_dNumber(fp, "N1N9_dist", p.N1N9_dist);
+      json_dNumber(fp, "C6C8_dist", p.C6C8_dist);
+      json_dNumber(fp, "CNNC_torsion", torsion_range(p.CNNC_torsion, Gvars.torsion360 != 0));
+      json_hbonds_num_str(fp, p.num_hbonds, p.hbond_text);
+      if ((Gvars.idstr == 5 || Gvars.idstr == 6) && p.num_hbond_indices > 0) {
+        std::vector<long> v(p.hbond_indices.begin(), p.hbond_indices.begin() + p.num_hbond_indices + 1);
+        json_lNumberArray(fp, "hbond_indices", p.num_hbond_indices, v);
+      }
+      json_dNumber(fp, "interBase_angle", p.interBase_angle);
+      json_dNumber(fp, "planarity", p.planarity);
+      json_dNumber(fp, "simple_Shear", p.bp_simpleParams[1]);
+      json_dNumber(fp, "simple_Stretch", p.bp_simpleParams[2]);
+      json_dNumber(fp, "simple_Buckle", p.bp_simpleParams[4]);
+      json_dNumber(fp, "simple_Propeller", p.bp_simpleParams[5]);
+      json_dNumberArray(fp, "bp_simpleParams", 6, par_vector(p.bp_simpleParams));
+      json_dNumberArray(fp, "bp_params", 6, par_vector(p.bp_params));
+      json_frame0(fp, &p.frame);
+    }
+    if (verbose2()) {
+      json_comma(fp);
+      json_dNumber(fp, "dWC", p.dWC);
+      json_dNumber(fp, "quality", p.quality);
+      if (Gvars.sasa) json_dNumber(fp, "area", p.area);
+      json_dNumber0(fp, "rsum", p.rsum);
+    }
+    json_bareObject_end_check_idx(fp, k, n);
+  }
+  json_end_array(fp);
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& mol) {
+  if (n == 0 || !Gvars.auxfiles) return;
+  const bool cif = Gvars.output_format == 2;
+  const std::string name = sformat("%.*s-%s.%s", 256, Gvars.prefix.c_str(), "pairs", cif ? "cif" : "pdb");
+  FILE* fp = open_file(name, "w");
+  if (cif) std::fprintf(fp, "data_%s\n", mol.base_name.c_str());
+  for (long k = 1; k <= n; ++k) {
+    const pair& p = pairs[k];
+    std::vector<long> residues{0, p.nt1, p.nt2};
+    if (p.metal) residues.push_back(p.metal);
+    if (cif) {
+      Gvars.counts.cif_model_num = k;
+    } else {
+      std::fprintf(fp, "%6s    %4ld\n", "MODEL ", k);
+      std::fprintf(fp, "REMARK    %s [%s] %s\n", idstr(p.nt1, mol).c_str(), p.bp.c_str(), idstr(p.nt2, mol).c_str());
+    }
+    write_residues_in_frame(residues, p.frame, mol, fp);
+    if (!cif) std::fprintf(fp, "ENDMDL\n");
+  }
+  if (!cif) std::fprintf(fp, "END\n");
+  close_file(fp);
+}
+
+void write_pairs_list(const std::string& file, const struct_mol& mol, long n, const std::vector<pair>& pairs) {
+  if (n == 0) return;
+  const std::string name = file.empty() ? default_pairs_list_name() : file;
+  FILE* fp = open_file(name, "w");
+  std::fprintf(fp, "# %ld (no. of base pairs)\n", n);
+  for (long k = 1; k <= n; ++k) {
+    const pair& p = pairs[k];
+    std::string comment = get_pair_idstr(k, p, mol);
+    rtrim(comment);
+    std::fprintf(fp, "%6ld %6ld  # %c %s\n", p.nt1, p.nt2, p.best ? 'o' : '.', comment.c_str());
+  }
+  close_file(fp);
+}
+
+void write_pair_file(struct_mol& mol, const std::string& file) {
+  if (mol.num_nts == 0) return;
+  FILE* fp = open_file(file, "w");
+  long n = 0;
+  std::vector<pair> pairs = populate_base_pairs(mol, n);
+  if (n > 0) tidyup_and_mark_pairs(n, pairs, mol);
+  if ((Gvars.pair_only == 9 || VERBOSITY >= 1) && n > 0 && Gvars.auxfiles) write_pairs_pdb_frame(n, pairs, mol);
+  total_counts("base pairs", n);
+  if (Gvars.json) {
+    std::fprintf(fp, "{");
+    json_pairs(n, pairs, mol, fp);
+    json_string0(fp, "program", Gconsts.version);
+    std::fprintf(fp, "}");
+  } else {
+    output_pairs_info(n, pairs, mol, fp);
+  }
+  close_file(fp);
+}
+
+}  // namespace vask

@@ -1,0 +1,85 @@
+// Residue planes and their projected overlap.
+//
+// A plane is the flat group of one residue that can stack, pair or touch
+// edge-on: a base ring, the planar end of an aromatic, amide, carboxylate or
+// guanidinium side chain, or a peptide unit. Each is an atom polygon in ring
+// order ("inner") plus the same polygon with exocyclic substituents in place of
+// ring atoms ("outer"), tied to the residue's matching frame. The overlap of two
+// planes is the area common to their polygons seen along the mean of the two
+// normals (the polygon arithmetic itself is in polygon.hpp); plane contacts and
+// their classes live elsewhere. The plane record is declared with struct_mol.
+#pragma once
+
+#include <vector>
+
+#include "driver/option.hpp"
+#include "structure/pdb.hpp"
+#include "support/common.hpp"
+
+namespace vask {
+
+inline constexpr long MAX_PLANE_ATOMS = 15;      // vertices of one plane polygon
+inline constexpr long MAX_PROJECTED_ATOMS = 20;  // atoms of one projected list
+
+// Frame lookups shared by the plane and H-bond code (base frames: frame.hpp):
+// the frame of type t (frame::type codes) of residue k, or null; the frame of
+// an atom's planar group (base ring or planar side chain), or null.
+const frame* frame_by_index(long f, const struct_mol& mol);  // mol.frames[f], or null
+const frame* residue_frame(long k, int t, const struct_mol& mol);
+const frame* planar_atom_frame(long a, const struct_mol& mol);
+
+// ---------------------------------------------------------------------------
+// Plane records
+
+void init_one_plane(plane& p);
+std::vector<plane> allocate_planes_array(long n);  // n < 0 is an assertion failure; slots 1..n fresh
+void free_planes(std::vector<plane>& planes);
+void get_plane_center(plane& p, const struct_mol& mol);  // mean of the inner atoms
+bool plane_compare(const plane& a, const plane& b);      // kind, then the first inner atom
+
+// Builds, sorts and links all planes of the structure; sets the planes stage flag.
+void populate_planes(struct_mol& mol);
+void get_base_planes(const struct_mol& mol, std::vector<plane>& list);
+void get_peptide_planes(const struct_mol& mol, std::vector<plane>& list);
+void get_sidechain_planes(const struct_mol& mol, std::vector<plane>& list);
+// Fills the missing (0) ring atoms of inner[1..n] from the base template placed
+// by the residue's base frame; 0 when one cannot be replaced.
+long rescue_base_ring(const char* const* names, long n, long k, const struct_mol& mol,
+                      std::array<long, 16>& inner);
+// Appends names[1..n] of residue k to p.inner and sets the centre; 0 (with p
+// reset) on the first missing atom.
+long populate_plane_idx0(const char* const* names, long n, long k, const struct_mol& mol, plane& p);
+
+// ---------------------------------------------------------------------------
+// Projected ring overlap (square Angstrom). 0 = no overlap or gated out;
+// -DBL_MAX = a missing frame or atom list.
+
+// Gated overlap of two atom lists (1-based, list[1..n]) seen along the mean
+// normal of the two frames.
+double do_projection_get_oarea(const frame* f1, long n1, const long* list1, const frame* f2, long n2,
+                               const long* list2, const struct_mol& mol);
+double get_inner_overlap_area_byPlane(const plane* p1, const plane* p2, const struct_mol& mol);
+double get_outer_overlap_area_byPlane(const plane* p1, const plane* p2, const struct_mol& mol);
+// The base plane of a nucleotide or the side-chain plane of an amino acid
+// (null when absent); any other residue is an assertion failure.
+const plane* get_nt_scp_plane(long k, const struct_mol& mol);
+double get_inner_overlap_area_byResNum(long i, long j, const struct_mol& mol);
+double get_outer_overlap_area_byResNum(long i, long j, const struct_mol& mol);
+// Ungated overlap of the two outer polygons seen along a unit axis.
+double get_oarea_by2Planes1frame(const xyz& axis, const plane* p1, const plane* p2, const struct_mol& mol);
+double get_two_nts_oarea_per_zAxis(long i, long j, const xyz& axis, const struct_mol& mol);
+
+// 1 when atom a, projected along residue k's plane normal, lies inside its ring
+// widened by margin (Angstrom).
+long atom_projected_in_plane_ring(long a, long k, const struct_mol& mol, double margin);
+// Moves every edge of pts[1..n] (x, y) outward by |d|, in place. Returns false,
+// leaving the points unchanged, when two neighbouring moved edges do not cross
+// (distorted or very long edges).
+bool extended_polygon(long n, std::vector<xyz>& pts, double d);
+long point_in_polygon(long n, const std::vector<xyz>& pts, const xyz& p);  // parity rule on (x, y)
+
+// Diagnostic Alchemy files of a polygon and of one point.
+void write_polygon_alchemy(long n, const std::vector<xyz>& pts, const char* type, const char* file);
+void write_atom_alchemy(const xyz& p, const char* type, const char* file);
+
+}  // namespace vask

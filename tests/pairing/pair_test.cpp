@@ -1,0 +1,436 @@
+// Base pairs: the record, the naming and class tables on hand-made pairs,
+// best pairs, tidy-up and user marks, pair lists and the writers.
+#include "pairing/pair.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "structure/pdb.hpp"
+#include "support/string.hpp"
+#include "test_util.hpp"
+
+namespace vask {
+namespace {
+
+class PairTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Gvars = gvars_rec{};
+    VERBOSITY = 0;
+  }
+  void TearDown() override {
+    Gvars = gvars_rec{};
+    VERBOSITY = 0;
+  }
+};
+
+// A structure of nucleotides with the given one-letter codes, ids "A.<letter><k>".
+struct_mol make_nts(const std::string& letters) {
+  struct_mol mol;
+  const long n = static_cast<long>(letters.size());
+  mol.num_residues = n;
+  mol.num_nts = n;
+  mol.residues.assign(static_cast<size_t>(n + 1), residue{});
+  mol.nt_infos.assign(static_cast<size_t>(n + 1), nt_info{});
+  for (long k = 1; k <= n; ++k) {
+    residue& r = mol.residues[k];
+    r.index = k;
+    r.letter = letters[static_cast<size_t>(k - 1)];
+    r.flag[rf::is_nt] = 1;
+    r.idstr = sformat("A.%c%ld", r.letter, k);
+  }
+  return mol;
+}
+
+// A pair described only by the fields the naming tables read.
+pair hand_pair(long i, long j, const char* bp, const char* own, par_set pars, double dwc) {
+  pair p;
+  init_one_pair(p);
+  p.nt1 = i;
+  p.nt2 = j;
+  p.bp = bp;
+  p.bp_upper = upper_copy(p.bp);
+  p.VASK = own;
+  p.bp_params = pars;
+  p.plus_face = p.bp[1] == '+';
+  p.dWC = dwc;
+  p.interBase_angle = 10;
+  p.dv = 0.2;
+  p.rsum = 0.3;
+  return p;
+}
+
+bond base_hbond(double d, long status) {
+  bond b;
+  b.distance = d;
+  b.status = status;
+  b.type = 'p';
+  return b;
+}
+
+TEST_F(PairTest, NewRecordHasItsDefaults) {
+  pair p;
+  init_one_pair(p);
+  EXPECT_EQ(p.Saenger, "--");
+  EXPECT_EQ(p.LW, "...");
+  EXPECT_EQ(p.VASK, "....");
+  EXPECT_EQ(p.cis_trans, '.');
+  EXPECT_EQ(p.planarity, -1.0);
+  EXPECT_EQ(p.area, -1.0);
+  EXPECT_EQ(p.dWC, DBL_MAX);
+  EXPECT_EQ(p.bp_params[6], DBL_MAX);
+  EXPECT_EQ(p.nt1, -1);
+  EXPECT_EQ(allocate_pairs_array(0).size(), 1u);
+  EXPECT_EQ(allocate_pairs_array(3)[3].Saenger, "--");
+  EXPECT_EQ(Saenger2Roman[28], std::string("28-XXVIII"));
+}
+
+TEST_F(PairTest, QueriesAndOrder) {
+  pair a, b, c;
+  a.nt1 = 3, a.nt2 = 9;
+  b.nt1 = 3, b.nt2 = 12;
+  c.nt1 = 4, c.nt2 = 5;
+  EXPECT_LT(pair_compare(a, b), 0);
+  EXPECT_LT(pair_compare(b, c), 0);
+  EXPECT_EQ(pair_compare(c, c), 0);
+  EXPECT_EQ(pair_other_nt(a, 3), 9);
+  EXPECT_EQ(pair_other_nt(a, 9), 3);
+  EXPECT_EQ(pair_other_nt(a, 77), 3);  // in neither slot: nt1
+  EXPECT_TRUE(pair_with_two_nts(a, 9, 3));
+  pair r = a;
+  std::swap(r.nt1, r.nt2);
+  EXPECT_TRUE(two_pairs_match(a, r));
+  EXPECT_FALSE(two_pairs_match(a, b));
+}
+
+TEST_F(PairTest, CommonNamesByTheirWindows) {
+  const struct {
+    const char* what;
+    const char* bp;
+    const char* own;
+    par_set pars;
+    double dwc;
+    const char* name;
+  } cases[] = {
+      {"G-C Watson-Crick", "G-C", "cW-W", {0, 0.1, -0.1, 0.2, 5, -10, 1}, -8, "WC"},
+      {"G-U wobble, shear on the G side", "G-U", "cW-W", {0, -2.2, -0.4, 0.1, 3, -8, 2}, -20, "Wobble"},
+      {"U-G wobble, letters swapped", "U-G", "cW-W", {0, 2.2, -0.4, 0.1, 3, -8, 2}, -20, "Wobble"},
+      {"G-U with the shear on the wrong side", "G-U", "cW-W", {0, 2.2, -0.4, 0.1, 3, -8, 2}, -20, "~Wobble"},
+      {"A+U Hoogsteen", "A+U", "cM+W", {0, 0.5, 3.2, 0.1, 3, 5, 70}, 30, "Hoogsteen"},
+      {"A-U reverse Hoogsteen", "A-U", "tM-W", {0, 4.0, -1.5, 0.1, 3, 5, -95}, -40, "rHoogsteen"},
+      {"G-A sheared", "G-A", "tm-M", {0, 6.5, -4.5, 0.1, 3, 5, -10}, -60, "Sheared"},
+      {"C-A reverse Hoogsteen-like", "C-A", "tM-W", {0, 4.0, -1.5, 0.1, 3, 5, -95}, -40, "~rHoogsteen"},
+      {"A-G outside every window", "A-G", "cW-W", {0, 9, 9, 0, 0, 0, 170}, -80, "--"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    pair p = hand_pair(1, 2, c.bp, c.own, c.pars, c.dwc);
+    classify_pair(p, std::vector<bond>(1), 0, 0);
+    EXPECT_EQ(p.name, c.name);
+    EXPECT_EQ(p.canonical, p.WC || p.Wobble);
+  }
+}
+
+TEST_F(PairTest, SaengerClassesAndReconciliation) {
+  // two base-to-base H-bonds between two atoms each, as a canonical pair has
+  auto with_hbonds = [](pair p) {
+    p.num_base_polar_hbonds = 2;
+    p.num_base_atoms = 2;
+    return p;
+  };
+  pair gc = with_hbonds(hand_pair(1, 2, "G-C", "cW-W", {0, 0.1, -0.1, 0.2, 5, -10, 1}, -8));
+  classify_pair(gc, std::vector<bond>(1), 0, 0);
+  EXPECT_EQ(gc.Saenger, "19-XIX");
+  EXPECT_TRUE(gc.WC_geometry);
+
+  pair at = with_hbonds(hand_pair(1, 2, "A-T", "cW-W", {0, 0.1, -0.1, 0.2, 5, -10, 1}, -8));
+  classify_pair(at, std::vector<bond>(1), 0, 0);
+  EXPECT_EQ(at.Saenger, "20-XX");
+
+  pair gu = with_hbonds(hand_pair(1, 2, "G-U", "cW-W", {0, -2.2, -0.4, 0.1, 3, -8, 2}, -20));
+  classify_pair(gu, std::vector<bond>(1), 0, 0);
+  EXPECT_EQ(gu.Saenger, "28-XXVIII");
+  EXPECT_TRUE(gu.canonical);
+
+  // no H-bonds: the class comes only from the name flags
+  pair bare = hand_pair(1, 2, "A-U", "cW-W", {0, 0.1, -0.1, 0.2, 5, -10, 1}, -8);
+  classify_pair(bare, std::vector<bond>(1), 0, 0);
+  EXPECT_EQ(bare.Saenger, "20-XX");
+
+  // G+G of a G-tetrad: the dWC rule gives class 6 even without H-bonds
+  pair gg = hand_pair(1, 2, "G+G", "cW+M", {0, 1.5, 3.5, 0.1, 3, 5, 90}, 60);
+  classify_pair(gg, std::vector<bond>(1), 0, 0);
+  EXPECT_EQ(gg.Saenger, "06-VI");
+  EXPECT_TRUE(gg.G4_pair);
+
+  pair cc = with_hbonds(hand_pair(1, 2, "C+C", "tW+W", {0, 2.0, 1.0, 0.1, 3, 5, 170}, 40));
+  cc.hbond_text = "O2(carbonyl)-N4(amino)[2.90],N3-N3[2.80]";
+  classify_pair(cc, std::vector<bond>(1), 0, 0);
+  EXPECT_EQ(cc.Saenger, "15-XV");
+  EXPECT_TRUE(cc.CC_pair);
+}
+
+TEST_F(PairTest, RecoveredAndPlatformAndSimpleNaming) {
+  // G-C named "~Wobble" first, dWC -20: promoted to WC
+  pair p = hand_pair(1, 2, "G-C", "cW-W", {0, 2.0, 0.5, 0.1, 3, -8, 10}, -20);
+  classify_pair(p, std::vector<bond>(1), 0, 0);
+  EXPECT_EQ(p.name, "WC");
+  EXPECT_EQ(p.WC_recovered, 1);
+  EXPECT_TRUE(p.canonical);
+
+  // linked neighbours are a platform, never WC or Metal
+  pair q = hand_pair(1, 2, "G-C", "cW-W", {0, 0.1, -0.1, 0.2, 5, -10, 1}, -8);
+  classify_pair(q, std::vector<bond>(1), 1, 7);
+  EXPECT_EQ(q.name, "Platform");
+  EXPECT_FALSE(q.WC);
+  EXPECT_EQ(q.metal, 0);
+
+  // a nameless pair whose bases share a metal
+  pair m = hand_pair(1, 2, "A-G", "cW-W", {0, 9, 9, 0, 0, 0, 170}, -80);
+  classify_pair(m, std::vector<bond>(1), 0, 7);
+  EXPECT_EQ(m.name, "Metal");
+  EXPECT_EQ(m.metal, 7);
+
+  Gvars.pair_name = 1;
+  pair h = hand_pair(1, 2, "G+C", "cM+W", {0, 0.5, 3.2, 0.1, 3, 5, 70}, 30);
+  classify_pair(h, std::vector<bond>(1), 0, 0);
+  EXPECT_EQ(h.name, "--");
+}
+
+TEST_F(PairTest, QualityScore) {
+  pair p = hand_pair(1, 2, "G-C", "cW-W", {0, 0.1, -0.1, 0.2, 5, -10, 1}, -6);
+  p.WC_geometry = 1;
+  // two base-to-base H-bonds: 2.9 (mutual best) and 3.2 (not): h = 0.1 + 0.2 + 1 + 3
+  std::vector<bond> hb{bond{}, base_hbond(2.9, 1), base_hbond(3.2, 2)};
+  EXPECT_NEAR(get_pair_quality(p, hb, 0), (4.3 / 3.0) * 6 + 5 * 0.3 + 3 * 0.2, 1e-9);
+  // no H-bonds, minus face, G-U letters: 9/3 x |dWC| + ... + 3; linked adds 3 to h
+  pair q = hand_pair(1, 2, "G-U", "cW-W", {0, 0, 0, 0, 0, 0, 0}, -6);
+  EXPECT_NEAR(get_pair_quality(q, std::vector<bond>(1), 0), 3.0 * 6 + 1.5 + 0.6 + 3.0, 1e-9);
+  EXPECT_NEAR(get_pair_quality(q, std::vector<bond>(1), 1), 4.0 * 6 + 1.5 + 0.6 + 3.0, 1e-9);
+  // the plus face costs 10, and G+U is not among the wobble letters (6)
+  pair r = hand_pair(1, 2, "G+U", "cW+W", {0, 0, 0, 0, 0, 0, 0}, 6);
+  EXPECT_NEAR(get_pair_quality(r, std::vector<bond>(1), 0), 3.0 * 6 + 1.5 + 10 + 0.6 + 6.0, 1e-9);
+}
+
+TEST_F(PairTest, BestPairsByMutualLowestScore) {
+  std::vector<pair> pairs = allocate_pairs_array(2);
+  pairs[1].nt1 = 1, pairs[1].nt2 = 2, pairs[1].quality = 1.0;
+  pairs[2].nt1 = 2, pairs[2].nt2 = 3, pairs[2].quality = 0.5;
+  mark_best_pairs_by_score(2, pairs, 3);
+  EXPECT_FALSE(pairs[1].best);
+  EXPECT_TRUE(pairs[2].best);
+  EXPECT_EQ(pairs[1].quality, 1.0);  // scores come back positive
+
+  // equal scores sharing a nucleotide: the earlier pair wins
+  pairs[1].best = pairs[2].best = 0;
+  pairs[2].quality = 1.0;
+  mark_best_pairs_by_score(2, pairs, 3);
+  EXPECT_TRUE(pairs[1].best);
+  EXPECT_FALSE(pairs[2].best);
+
+  // a second pass finds pairs among the nucleotides left over
+  std::vector<pair> four = allocate_pairs_array(3);
+  four[1].nt1 = 1, four[1].nt2 = 2, four[1].quality = 2.0;
+  four[2].nt1 = 2, four[2].nt2 = 3, four[2].quality = 1.0;
+  four[3].nt1 = 3, four[3].nt2 = 4, four[3].quality = 3.0;
+  mark_best_pairs_by_score(3, four, 4);
+  EXPECT_TRUE(four[2].best);
+  EXPECT_FALSE(four[1].best);
+  EXPECT_FALSE(four[3].best);
+}
+
+TEST_F(PairTest, TidyUpDemotesLosingCanonicalPairsAndMarksResidues) {
+  struct_mol mol = make_nts("GCCS");
+  std::vector<pair> pairs = allocate_pairs_array(3);
+  auto wc = [](pair& p, long i, long j, double q) {
+    p.nt1 = i, p.nt2 = j, p.quality = q;
+    p.WC = p.canonical = 1;
+    p.name = "WC";
+    p.Saenger_num = 19;
+    p.Saenger = "19-XIX";
+  };
+  wc(pairs[1], 1, 2, 1.0);
+  wc(pairs[2], 1, 3, 2.0);  // loses to pair 1
+  pairs[3].nt1 = 3, pairs[3].nt2 = 4, pairs[3].quality = 5.0, pairs[3].Sheared = 1, pairs[3].CC_pair = 1;
+  tidyup_and_mark_pairs(3, pairs, mol);
+  EXPECT_TRUE(pairs[1].best);
+  EXPECT_EQ(pairs[2].name, "--");
+  EXPECT_EQ(pairs[2].Saenger, "--");
+  EXPECT_FALSE(pairs[2].canonical);
+  EXPECT_EQ(mol.residues[1].flag[rf::wc_partner], 2);
+  EXPECT_EQ(mol.residues[2].flag[rf::canonical_partner], 1);
+  EXPECT_EQ(mol.residues[1].flag[rf::bestpair], 2);
+  EXPECT_EQ(mol.residues[1].flag[rf::num_pairs], 2);
+  EXPECT_EQ(mol.residues[3].flag[rf::noncanonical_pairs], 2);
+  EXPECT_EQ(pairs[3].index, 3);
+  // C+C and sheared at once counts once, as C+C
+  EXPECT_EQ(mol.pair_tallies[TALLY_CC], 1);
+  EXPECT_EQ(mol.pair_tallies[TALLY_SHEARED], 0);
+  // marking twice (as after pseudoknot removal) does not double the counts
+  mark_residue_str_pair(3, pairs, mol);
+  EXPECT_EQ(mol.residues[1].flag[rf::num_pairs], 2);
+}
+
+TEST_F(PairTest, UserMarksKeepOneCanonicalPartner) {
+  struct_mol mol = make_nts("GCG");
+  std::vector<pair> pairs = allocate_pairs_array(2);
+  pairs[1].nt1 = 1, pairs[1].nt2 = 2, pairs[1].best = 1, pairs[1].WC = pairs[1].canonical = 1;
+  pairs[1].name = "WC";
+  pairs[2].nt1 = 3, pairs[2].nt2 = 2, pairs[2].user_mark = 9;
+  apply_user_pair_marks(2, pairs, mol);
+  EXPECT_TRUE(pairs[2].best);
+  EXPECT_FALSE(pairs[1].best);
+  EXPECT_FALSE(pairs[1].canonical);  // demoted as a losing canonical pair
+  EXPECT_EQ(pairs[1].name, "--");
+
+  pairs[1].user_mark = -1;
+  pairs[1].WC = pairs[1].canonical = 1;
+  pairs[2].user_mark = 0;
+  apply_user_pair_marks(2, pairs, mol);
+  EXPECT_FALSE(pairs[1].canonical);
+  EXPECT_FALSE(pairs[1].WC);
+}
+
+TEST_F(PairTest, PairListLinesAndErrors) {
+  struct_mol mol = make_nts("GC");
+  const char* text = "# 1 (no. of base pairs)\nnum_pairs=1\n7\nhello world\n";
+  FILE* fp = fmemopen(const_cast<char*>(text), std::strlen(text), "r");
+  test::log_capture log;
+  const auto lines = parse_pairs_list(fp, mol);
+  std::fclose(fp);
+  EXPECT_TRUE(lines.empty());
+  EXPECT_NE(log.text().find("[w] ignore invalid entry: 'hello world'"), std::string::npos);
+  EXPECT_EQ(log.text().find("num_pairs"), std::string::npos);
+
+  const std::string path = testing::TempDir() + "pairs_none.txt";
+  FILE* out = std::fopen(path.c_str(), "w");
+  std::fputs("# nothing here\nnum_pairs=0\n", out);
+  std::fclose(out);
+  int status = 0;
+  long n = 0;
+  const std::string msg = test::fatal_message([&] { read_pairs_list(path, mol, n); }, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(msg, "[e] no valid list of pairs in: '" + path + "'\n");
+}
+
+TEST_F(PairTest, HbondTextUsesFunctionalGroups) {
+  EXPECT_EQ(atom_name_to_functional_group('g', " O6 "), "O6(carbonyl)");
+  EXPECT_EQ(atom_name_to_functional_group('C', " N4 "), "N4(amino)");
+  EXPECT_EQ(atom_name_to_functional_group('C', " N3 "), "N3");
+  EXPECT_EQ(atom_name_to_functional_group('A', " O2'"), "O2'(hydroxyl)");
+
+  struct_mol mol = make_nts("GC");
+  mol.num_atoms = 4;
+  mol.atoms.assign(5, atom{});
+  const char* names[] = {"", " O6 ", " N1 ", " N4 ", " N3 "};
+  for (long k = 1; k <= 4; ++k) mol.atoms[k].name = names[k];
+  std::vector<bond> hb(3);
+  hb[1].atom1 = 1, hb[1].atom2 = 3, hb[1].distance = 2.914, hb[1].type = 'p';
+  hb[2].atom1 = 2, hb[2].atom2 = 4, hb[2].distance = 2.9, hb[2].type = 'x';
+  EXPECT_EQ(derive_hbondStr('G', 'C', mol, 2, hb), "O6(carbonyl)-N4(amino)[2.91],N1(imino)*N3[2.90]");
+  EXPECT_EQ(derive_hbondStr(0, 0, mol, 2, hb), "O6-N4[2.91],N1*N3[2.90]");
+  EXPECT_EQ(derive_hbondStr('G', 'C', mol, 0, hb), "");
+}
+
+TEST_F(PairTest, ManyHbondsAreCappedWithAWarning) {
+  struct_mol mol = make_nts("GC");
+  const long nh = 40;
+  mol.num_atoms = 2 * nh;
+  mol.atoms.assign(static_cast<size_t>(2 * nh + 1), atom{});
+  mol.json_hbonds.assign(1, bond{});
+  std::vector<bond> hb(1);
+  for (long k = 1; k <= nh; ++k) {
+    bond b;
+    b.atom1 = 2 * k - 1;
+    b.atom2 = 2 * k;
+    b.tag = k;
+    b.distance = 3.0;
+    b.type = 'p';
+    hb.push_back(b);
+    mol.json_hbonds.push_back(b);
+  }
+  mol.num_json_hbonds = nh;
+  Gvars.idstr = 5;
+  pair p;
+  test::log_capture log;
+  derive_pair_hbonds(nh, hb, mol, p);
+  EXPECT_EQ(p.num_hbonds, nh);
+  EXPECT_EQ(p.num_hbond_indices, MAX_PAIR_HBONDS);
+  EXPECT_EQ(p.hbond_indices[31], 31);
+  EXPECT_NE(log.text().find("[w] more than 31 H-bonds in one pair"), std::string::npos);
+}
+
+TEST_F(PairTest, TextSectionAndJsonKeys) {
+  struct_mol mol = make_nts("GC");
+  std::vector<pair> pairs = allocate_pairs_array(1);
+  pairs[1] = hand_pair(1, 2, "G-C", "cW-W", {0, 0.1, -0.1, 0.2, 5, -10, 1}, -8);
+  pairs[1].name = "WC";
+  pairs[1].LW = "cWW";
+  pairs[1].Saenger = "19-XIX";
+  FILE* fp = std::tmpfile();
+  output_pairs_info(1, pairs, mol, fp);
+  const std::string text = test::read_stream(fp);
+  std::fclose(fp);
+  EXPECT_NE(text.find("List of 1 base pair\n"), std::string::npos);
+  EXPECT_NE(text.find("   1 A.G1           A.C2           G-C WC          19-XIX    cWW  cW-W\n"), std::string::npos);
+
+  pairs.push_back(pairs[1]);
+  pairs[2].LW = "--";
+  pairs[2].VASK = "--";
+  fp = std::tmpfile();
+  output_pairs_info(2, pairs, mol, fp);
+  const std::string two = test::read_stream(fp);
+  std::fclose(fp);
+  EXPECT_NE(two.find("List of 2 base pairs\n"), std::string::npos);
+  EXPECT_NE(two.find("19-XIX    --   --\n"), std::string::npos);
+
+  Gvars.json = 9;
+  fp = std::tmpfile();
+  output_pairs_info(1, pairs, mol, fp);
+  const std::string json = test::read_stream(fp);
+  std::fclose(fp);
+  EXPECT_EQ(json,
+            "\"num_pairs\":1,\"pairs\":[{\"index\":1,\"nt1\":\"A.G1\",\"nt2\":\"A.C2\",\"bp\":\"G-C\",\"name\":\"WC\","
+            "\"Saenger\":\"19-XIX\",\"LW\":\"cWW\",\"VASK\":\"cW-W\"}],");
+}
+
+TEST_F(PairTest, MoreDetailPrintsDashesForUnsetValues) {
+  struct_mol mol = make_nts("GC");
+  pair p = hand_pair(1, 2, "G-C", "cW-W", {0, 0.1, -0.1, 0.2, 5, -10, 1}, -8);
+  FILE* fp = std::tmpfile();
+  display_more_pair_info(p, mol, fp);
+  const std::string text = test::read_stream(fp);
+  std::fclose(fp);
+  EXPECT_NE(text.find(" lambda=--]"), std::string::npos);
+  EXPECT_NE(text.find("d(C1'-C1')=--"), std::string::npos);
+  EXPECT_NE(text.find("       H-bonds[0]: \"\"\n"), std::string::npos);
+}
+
+TEST_F(PairTest, PairListFileHasAHeaderAndOneLinePerPair) {
+  struct_mol mol = make_nts("GCAU");
+  std::vector<pair> pairs = allocate_pairs_array(3);
+  const long ij[4][2] = {{0, 0}, {1, 2}, {3, 4}, {1, 4}};
+  for (long k = 1; k <= 3; ++k) {
+    pairs[k].nt1 = ij[k][0];
+    pairs[k].nt2 = ij[k][1];
+    pairs[k].bp = "G-C";
+    pairs[k].name = "--";
+  }
+  pairs[2].best = 1;
+  const std::string path = testing::TempDir() + "pairs_list.txt";
+  write_pairs_list(path, mol, 3, pairs);
+  const std::string text = test::read_file(path);
+  EXPECT_EQ(text,
+            "# 3 (no. of base pairs)\n"
+            "     1      2  # .    1 A.G1           A.C2           G-C --\n"
+            "     3      4  # o    2 A.A3           A.U4           G-C --\n"
+            "     1      4  # .    3 A.G1           A.U4           G-C --\n");
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace vask

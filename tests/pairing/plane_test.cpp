@@ -1,0 +1,279 @@
+#include "pairing/plane.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <string>
+
+#include "pairing/frame.hpp"
+#include "structure/atom.hpp"
+#include "structure/residue.hpp"
+#include "structure/structure_fixture.hpp"
+#include "test_util.hpp"
+
+namespace vask {
+
+namespace {
+
+constexpr double RING_RADIUS = 1.4;                                      // Angstrom
+const double HEXAGON_AREA = 1.5 * std::sqrt(3.0) * RING_RADIUS * RING_RADIUS;  // regular hexagon
+
+// A hand-built structure: residues of consecutive atoms and frames set directly.
+struct mol_builder {
+  struct_mol mol;
+  mol_builder() {
+    mol.atoms.resize(1);
+    mol.residues.resize(1);
+    mol.frames.resize(1);
+  }
+  long add_residue(bool nt) {
+    residue r;
+    r.index = ++mol.num_residues;
+    r.first_atom = mol.num_atoms + 1;
+    r.last_atom = mol.num_atoms;
+    r.idstr = "A.R" + std::to_string(r.index);
+    if (nt) r.flag[rf::is_nt] = 1;
+    mol.residues.push_back(r);
+    return r.index;
+  }
+  long add_atom(const std::string& name, const xyz& p) {
+    atom a;
+    a.index = ++mol.num_atoms;
+    a.name = name;
+    a.xyz = p;
+    a.residue = mol.num_residues;
+    mol.atoms.push_back(a);
+    mol.residues[mol.num_residues].last_atom = a.index;
+    return a.index;
+  }
+  // A regular hexagon of radius 1.4 about (x, y, z) in a plane normal to z;
+  // returns the 1-based list of its atoms.
+  std::array<long, 16> add_hexagon(double x, double y, double z) {
+    std::array<long, 16> list{};
+    for (long k = 1; k <= 6; ++k) {
+      double t = PI / 3.0 * static_cast<double>(k - 1);
+      list[k] = add_atom(" C" + std::to_string(k) + " ", {0, x + RING_RADIUS * std::cos(t),
+                                                            y + RING_RADIUS * std::sin(t), z});
+    }
+    return list;
+  }
+  long add_frame(double tilt_degrees) {  // z axis tilted about x
+    frame f;
+    double t = deg2rad(tilt_degrees);
+    f.z_axis = {0, 0, -std::sin(t), std::cos(t)};
+    f.y_axis = {0, 0, std::cos(t), std::sin(t)};
+    mol.frames.push_back(f);
+    return static_cast<long>(mol.frames.size()) - 1;
+  }
+};
+
+std::vector<xyz> square(double side) {
+  return {xyz{}, {0, 0, 0, 0}, {0, side, 0, 0}, {0, side, side, 0}, {0, 0, side, 0}};
+}
+
+}  // namespace
+
+class PlaneTest : public test::StructureTest {};
+
+TEST_F(PlaneTest, ProjectionGatesByAngleDistanceAndNeighbourhood) {
+  const struct {
+    const char* what;
+    double tilt;    // degrees between the two frames' z axes
+    double height;  // Angstrom between the two parallel rings of atoms
+    bool overlap;
+  } cases[] = {
+      {"stacked 3.4 A apart", 0, 3.4, true},
+      {"normals 70 degrees apart", 70, 3.4, false},
+      {"closest atoms 5.5 A apart", 0, 5.5, false},
+      {"40 degrees, 4.2 A: above 4.116", 40, 4.2, false},
+      {"20 degrees, 4.5 A: above 4.338, not nucleotides", 20, 4.5, false},
+      {"20 degrees, 4.3 A: below 4.338", 20, 4.3, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    mol_builder b;
+    b.add_residue(false);
+    auto r1 = b.add_hexagon(0, 0, 0);
+    b.add_residue(false);
+    auto r2 = b.add_hexagon(0, 0, c.height);
+    long i1 = b.add_frame(0);
+    long i2 = b.add_frame(c.tilt);
+    const frame* f1 = &b.mol.frames[i1];
+    const frame* f2 = &b.mol.frames[i2];
+    double a12 = do_projection_get_oarea(f1, 6, r1.data(), f2, 6, r2.data(), b.mol);
+    double a21 = do_projection_get_oarea(f2, 6, r2.data(), f1, 6, r1.data(), b.mol);
+    EXPECT_NEAR(a12, a21, 1e-6);
+    if (c.overlap)
+      EXPECT_GT(a12, 0.5 * HEXAGON_AREA);  // a tilted view shifts the rings apart
+    else
+      EXPECT_EQ(a12, 0.0);
+  }
+}
+
+TEST_F(PlaneTest, StackedRingsOverlapByTheirCommonArea) {
+  mol_builder b;
+  b.add_residue(false);
+  auto r1 = b.add_hexagon(0, 0, 0);
+  b.add_residue(false);
+  auto r2 = b.add_hexagon(0, 0, 3.4);
+  auto r3 = b.add_hexagon(0.5, 0, 3.4);
+  long f = b.add_frame(0);
+  const frame* fr = &b.mol.frames[f];
+  EXPECT_NEAR(do_projection_get_oarea(fr, 6, r1.data(), fr, 6, r2.data(), b.mol), HEXAGON_AREA, 1e-3);
+  double shifted = do_projection_get_oarea(fr, 6, r1.data(), fr, 6, r3.data(), b.mol);
+  EXPECT_GT(shifted, 0.5 * HEXAGON_AREA);
+  EXPECT_LT(shifted, HEXAGON_AREA);
+  EXPECT_EQ(do_projection_get_oarea(nullptr, 6, r1.data(), fr, 6, r2.data(), b.mol), -DBL_MAX);
+  EXPECT_EQ(do_projection_get_oarea(fr, 0, r1.data(), fr, 6, r2.data(), b.mol), -DBL_MAX);
+}
+
+TEST(extended_polygon, MovesEdgesOutwardEitherSign) {
+  for (double d : {0.5, -0.5}) {
+    SCOPED_TRACE(d);
+    auto sq = square(2.0);
+    ASSERT_TRUE(extended_polygon(4, sq, d));
+    // the list starts at the corner after the old vertex 1
+    EXPECT_NEAR(sq[1][1], 2.5, 1e-9);
+    EXPECT_NEAR(sq[1][2], -0.5, 1e-9);
+    EXPECT_NEAR(sq[3][1], -0.5, 1e-9);
+    EXPECT_NEAR(sq[3][2], 2.5, 1e-9);
+  }
+  auto sq = square(2.0);
+  ASSERT_TRUE(extended_polygon(4, sq, 0.0));
+  EXPECT_EQ(sq, square(2.0));
+}
+
+TEST(extended_polygon, DistortedPolygonIsLeftUnchanged) {
+  // edges of 10 A: the 6 A moved segments of neighbouring edges never meet
+  auto big = square(10.0);
+  EXPECT_FALSE(extended_polygon(4, big, 0.268));
+  EXPECT_EQ(big, square(10.0));
+}
+
+TEST(point_in_polygon, ParityRule) {
+  auto sq = square(2.0);
+  EXPECT_EQ(point_in_polygon(4, sq, {0, 1, 1, 0}), 1);
+  EXPECT_EQ(point_in_polygon(4, sq, {0, 3, 1, 0}), 0);
+  EXPECT_EQ(point_in_polygon(4, sq, {0, 1, -0.1, 0}), 0);
+  EXPECT_EQ(point_in_polygon(0, sq, {0, 1, 1, 0}), 0);
+}
+
+TEST_F(PlaneTest, AtomOverRingWithMargin) {
+  mol_builder b;
+  long k = b.add_residue(true);
+  auto ring = b.add_hexagon(0, 0, 0);
+  const double apothem = RING_RADIUS * std::cos(PI / 6.0);
+  const double t = PI / 6.0;  // direction of the middle of the first edge
+  long centre = b.add_atom(" X1 ", {0, 0, 0, 3.0});
+  long near_edge = b.add_atom(" X2 ", {0, (apothem + 0.2) * std::cos(t), (apothem + 0.2) * std::sin(t), 1.0});
+  plane p;
+  p.frame_index = b.add_frame(0);
+  p.num_atoms = 6;
+  p.inner = ring;
+  p.outer = ring;
+  b.mol.planes = {plane{}, p};
+  b.mol.residues[k].planes[0] = 1;
+  for (double margin : {0.0, 0.268, 1.0}) EXPECT_EQ(atom_projected_in_plane_ring(centre, k, b.mol, margin), 1);
+  EXPECT_EQ(atom_projected_in_plane_ring(near_edge, k, b.mol, Gvars.polygon_offset), 1);
+  EXPECT_EQ(atom_projected_in_plane_ring(near_edge, k, b.mol, 0.0), 0);
+}
+
+TEST_F(PlaneTest, DistortedRingFallsBackToTheUnwidenedRingWithAWarning) {
+  mol_builder b;
+  long k = b.add_residue(true);
+  auto ring = b.add_hexagon(0, 0, 0);
+  b.mol.atoms[ring[4]].xyz = {0, -12.0, 0, 0};  // one vertex pulled 12 A out: long edges
+  long inside = b.add_atom(" X1 ", {0, -2.0, 0, 2.0});
+  long outside = b.add_atom(" X2 ", {0, 0, 3.0, 2.0});
+  plane p;
+  p.frame_index = b.add_frame(0);
+  p.num_atoms = 6;
+  p.inner = ring;
+  b.mol.planes = {plane{}, p};
+  b.mol.residues[k].planes[0] = 1;
+  test::log_capture log;
+  EXPECT_EQ(atom_projected_in_plane_ring(inside, k, b.mol, 0.268), 1);
+  EXPECT_EQ(atom_projected_in_plane_ring(outside, k, b.mol, 0.268), 0);
+  EXPECT_NE(log.text().find("[w] distorted ring of A.R1"), std::string::npos);
+}
+
+TEST_F(PlaneTest, RecordLifeCycleAndOrder) {
+  auto planes = allocate_planes_array(2);
+  ASSERT_EQ(planes.size(), 3u);
+  EXPECT_EQ(planes[1].num_atoms, 0);
+  EXPECT_EQ(planes[1].frame_index, -1);
+  EXPECT_EQ(planes[1].center[1], DBL_MAX);
+  plane base, side, pep;
+  base.inner[1] = 50;
+  side.kind = 1;
+  side.inner[1] = 10;
+  pep.kind = 2;
+  pep.inner[1] = 5;
+  EXPECT_TRUE(plane_compare(base, side));
+  EXPECT_TRUE(plane_compare(side, pep));
+  EXPECT_FALSE(plane_compare(pep, base));
+  free_planes(planes);
+  EXPECT_TRUE(planes.empty());
+}
+
+}  // namespace vask
+
+namespace vask {
+
+namespace {
+
+// A structure read through the pipeline with its frames and planes built.
+void read_with_planes(const std::string& path, struct_mol& mol) {
+  read_pdb(path, mol);
+  if (!mol.stage.frames) {  // until the pipeline makes frames itself
+    populate_frames(mol);
+    populate_planes(mol);
+  }
+}
+
+long residue_by_number(const struct_mol& mol, const std::string& chain, long number) {
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (mol.residues[k].chain_id == chain && mol.residues[k].res_seq == number) return k;
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(PlaneTest, BasePlanesOf1ehzInRingOrder) {
+  struct_mol mol;
+  read_with_planes(test::test_data("1ehz.pdb"), mol);
+  long bases = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    if (base_frame(k, mol) == nullptr) continue;
+    ++bases;
+    SCOPED_TRACE(mol.residues[k].idstr);
+    const plane* p = get_nt_scp_plane(k, mol);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->kind, 0u);
+    EXPECT_EQ(p->num_atoms, is_R(k, mol) ? 9 : 6);
+    for (long m = 1; m <= p->num_atoms; ++m) EXPECT_EQ(mol.atoms[p->inner[m]].name, BASE_RING_ATOMS[m]);
+    const frame* f = base_frame(k, mol);
+    xyz d;
+    diff_xyz(f->org, p->center, d);
+    EXPECT_LT(std::fabs(dot_xyz(d, f->z_axis)), 0.3);  // the ring centre lies in the base plane
+  }
+  EXPECT_EQ(bases, 76);
+  for (long k = 2; k <= mol.num_planes; ++k) EXPECT_FALSE(plane_compare(mol.planes[k], mol.planes[k - 1]));
+}
+
+TEST_F(PlaneTest, StackedStepOverlapsAndPairedBasesDoNot) {
+  struct_mol mol;
+  read_with_planes(test::shared_structure("1bna.pdb"), mol);
+  // Dickerson dodecamer: A5-A6 stack on strand A; A5 pairs with T20
+  long a5 = residue_by_number(mol, "A", 5), a6 = residue_by_number(mol, "A", 6);
+  long t20 = residue_by_number(mol, "B", 20);
+  ASSERT_GT(a5, 0);
+  ASSERT_GT(t20, 0);
+  EXPECT_GT(get_outer_overlap_area_byResNum(a5, a6, mol), 1.0);
+  EXPECT_GT(get_inner_overlap_area_byResNum(a5, a6, mol), 0.0);
+  EXPECT_EQ(get_outer_overlap_area_byResNum(a5, t20, mol), 0.0);
+  EXPECT_NEAR(get_outer_overlap_area_byResNum(a6, a5, mol), get_outer_overlap_area_byResNum(a5, a6, mol), 1e-6);
+}
+
+}  // namespace vask
