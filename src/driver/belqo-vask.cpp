@@ -393,8 +393,8 @@ int run_structures(const run_descriptor& run) {
   runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
   struct_mol mol;
   read_pdb(run.input, mol);
-  // the one-shot tasks (each ends the run) and the nucleotide-list output
-  // slot in here, before the clean-up
+  perform_single_task_exit(mol, run.output);  // ends the run when a task option is set
+  // the nucleotide-list output slots in here, before the clean-up
   delete_common_files();
   FILE* fp = open_file(run.output, "w");
   do_vask_per_structure(run, mol, fp);

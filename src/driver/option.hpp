@@ -98,10 +98,12 @@ struct run_counters {
   long invalid_element = 0;  // invalid element symbols of the current file
   long altloc = 0;
   long missing_atom = 0;
+  long network_cut = 0;      // connection networks cut at 128 members
   long nt_name = 0;
   long modified_nt = 0;
   long hbond = 0;
   long misc = 0;
+  long pdb_overflow = 0;  // values narrowed to fit their PDB column
   // dot-bracket conflicts, each behind its note in the secondary-structure section
   long dbn_wrong_order = 0;      // "cross-paired segments in wrong order"
   long dbn_many_conflicts = 0;   // "too many conflicts"

@@ -370,7 +370,8 @@ double fit_base_frame(long n, const std::vector<xyz>& tmpl, const std::vector<xy
   double rmsd = ls_fitting(tmpl, res, n, nullptr, &origin, &R);
   f.type = FRAME_BASE;
   f.rmsd = rmsd;
-  fillout_frame_from_oR(origin, R, f);
+  // copy x, y, z only, so the unused slot 0 of the frame's origin stays 0
+  fillout_frame_from_oR(xyz{0, origin[1], origin[2], origin[3]}, R, f);
   return rmsd;
 }
 
@@ -482,6 +483,157 @@ void populate_frames(struct_mol& mol) {
     mol.frames[k].planar = t == FRAME_BASE || t == FRAME_BACKBONE || t == FRAME_AROMATIC;
   }
   mol.stage.frames = 1;
+}
+
+// ---------------------------------------------------------------------------
+// Distances and orientation of two frames
+
+namespace {
+
+// d = o(f2) - o(f1) and the mean z axis of the two frames.
+void origin_step_and_mean_z(const frame& f1, const frame& f2, xyz& d, xyz& zm) {
+  diff_xyz(f1.org, f2.org, d);
+  get_ave_z_axis(f1.z_axis, f2.z_axis, zm);
+}
+
+// The base frames of two residues, or false when either has none.
+bool two_base_frames(long i, long j, const struct_mol& mol, const frame*& f1, const frame*& f2) {
+  f1 = base_frame(i, mol);
+  f2 = base_frame(j, mol);
+  return f1 != nullptr && f2 != nullptr;
+}
+
+}  // namespace
+
+double get_point_vdist_to_frame(const xyz& p, const frame& f) {
+  return std::fabs(get_point_vdist0_to_frame(p, f));
+}
+
+double get_point_vdist0_to_frame(const xyz& p, const frame& f) {
+  xyz d;
+  diff_xyz(f.org, p, d);
+  return dot_xyz(d, f.z_axis);
+}
+
+double get_vdist_by_frame(const frame& f1, const frame& f2) {
+  xyz d, zm;
+  origin_step_and_mean_z(f1, f2, d, zm);
+  return std::fabs(dot_xyz(d, zm));
+}
+
+double get_hdist_by_frame(const frame& f1, const frame& f2) {
+  xyz d, zm;
+  origin_step_and_mean_z(f1, f2, d, zm);
+  return orth_xyz_length(d, zm);
+}
+
+void get_vdist_dist_by_frame(const frame& f1, const frame& f2, double& dv, double& dist) {
+  xyz d, zm;
+  origin_step_and_mean_z(f1, f2, d, zm);
+  dv = std::fabs(dot_xyz(d, zm));
+  dist = length_xyz(d);
+}
+
+double get_vdist_min_by_frame(const frame& f1, const frame& f2) {
+  xyz d;
+  diff_xyz(f1.org, f2.org, d);
+  return std::min(std::fabs(dot_xyz(d, f1.z_axis)), std::fabs(dot_xyz(d, f2.z_axis)));
+}
+
+double get_vdist_by_residue(long i, long j, const struct_mol& mol) {
+  const frame *f1, *f2;
+  return two_base_frames(i, j, mol, f1, f2) ? get_vdist_by_frame(*f1, *f2) : -1.0;
+}
+
+double get_vdist_min_by_residue(long i, long j, const struct_mol& mol) {
+  const frame *f1, *f2;
+  return two_base_frames(i, j, mol, f1, f2) ? get_vdist_min_by_frame(*f1, *f2) : -1.0;
+}
+
+void get_vdist_dist_by_residue(long i, long j, const struct_mol& mol, double& dv, double& dist) {
+  const frame *f1, *f2;
+  if (two_base_frames(i, j, mol, f1, f2)) {
+    get_vdist_dist_by_frame(*f1, *f2, dv, dist);
+  } else {
+    dv = dist = -1.0;
+  }
+}
+
+void get_dv_dh_point2_axis(const xyz& p, const xyz& q, const xyz& axis, double& dv, double& dh) {
+  xyz v;
+  diff_xyz(p, q, v);
+  dv = std::fabs(dot_xyz(v, axis));
+  dh = orth_xyz_length(v, axis);
+}
+
+long frame2_on_positiveZ_side(const frame& f1, const frame& f2) {
+  xyz d;
+  diff_xyz(f1.org, f2.org, d);
+  return same_direction(f1.z_axis, d);
+}
+
+long two_frames_in_similar_orient(const frame& f1, const frame& f2) {
+  return same_direction(f1.x_axis, f2.x_axis) && same_direction(f1.y_axis, f2.y_axis) &&
+         same_direction(f1.z_axis, f2.z_axis);
+}
+
+std::string get_stack_faces(const frame& f1, const frame& f2) {
+  xyz d, back;
+  diff_xyz(f1.org, f2.org, d);
+  copy_negate_xyz(d, back);
+  bool p1 = same_direction(f1.z_axis, d), p2 = same_direction(f2.z_axis, back);
+  if (p1 && !p2) return "pm(>>,forward)";
+  if (!p1 && p2) return "mp(<<,backward)";
+  if (p1 && p2) return "pp(><,inward)";
+  return "mm(<>,outward)";
+}
+
+void get_nt_set_frame(const struct_mol& mol, long n, const std::vector<long>& list, frame& f) {
+  VASK_ASSERT(n >= 1);
+  set_identity_frame(f);  // no residue, unset RMSD and quaternion
+  if (n == 1) {
+    if (const frame* b = base_frame(list[1], mol)) f = *b;
+    return;
+  }
+  if (n == 2) {
+    const frame *f1, *f2;
+    if (!two_base_frames(list[1], list[2], mol, f1, f2)) return;
+    get_middle_bp_frame(*f1, *f2, f);
+    double len = length_xyz(f.x_axis);
+    if (len < 1e-6) {  // the two x axes cancel: fall back on the first one
+      runlog_msg("\tx-axis %g\n", len);
+      f.x_axis = f1->x_axis;
+      cross_norm_xyz(f.z_axis, f.x_axis, f.y_axis);
+      cross_norm_xyz(f.y_axis, f.z_axis, f.x_axis);
+    }
+    return;
+  }
+  const frame* ref = nullptr;
+  for (long k = 1; k <= n && ref == nullptr; ++k) ref = base_frame(list[k], mol);
+  if (ref == nullptr) return;
+  xyz org{}, x{}, z{};
+  long count = 0;
+  for (long k = 1; k <= n; ++k) {
+    const frame* b = base_frame(list[k], mol);
+    if (b == nullptr) continue;
+    ++count;
+    sum_xyz(org, b->org, org);
+    if (same_direction(b->x_axis, ref->x_axis)) sum_xyz(x, b->x_axis, x);
+    else diff_xyz(b->x_axis, x, x);  // x - b.x
+    if (same_direction(b->z_axis, ref->z_axis)) sum_xyz(z, b->z_axis, z);
+    else diff_xyz(b->z_axis, z, z);
+  }
+  norm_xyz(z);
+  f.z_axis = z;
+  cross_norm_xyz(z, x, f.y_axis);
+  cross_norm_xyz(f.y_axis, z, f.x_axis);
+  scalar_times_xyz(org, 1.0 / static_cast<double>(count), f.org);
+}
+
+void get_cnts_frame(const struct_mol& mol, const connect& set, frame& f) {
+  std::vector<long> list(static_cast<size_t>(set.count) + 1, 0);
+  for (long k = 1; k <= set.count; ++k) list[k] = set[k];
+  get_nt_set_frame(mol, set.count, list, f);
 }
 
 }  // namespace vask

@@ -125,4 +125,33 @@ void get_nt_base_frames(struct_mol& mol);
 // the planar ones and sets the frames stage flag.
 void populate_frames(struct_mol& mol);
 
+// ---------------------------------------------------------------------------
+// Distances and orientation of two frames. d = o(f2) - o(f1); the mean z
+// axis zm is z1 + z2, or z2 - z1 when they point apart, made unit.
+
+double get_point_vdist_to_frame(const xyz& p, const frame& f);   // |(p - o).z|
+double get_point_vdist0_to_frame(const xyz& p, const frame& f);  // (p - o).z, signed
+double get_vdist_by_frame(const frame& f1, const frame& f2);     // |d.zm|
+double get_hdist_by_frame(const frame& f1, const frame& f2);     // |d| across zm
+void get_vdist_dist_by_frame(const frame& f1, const frame& f2, double& dv, double& dist);
+double get_vdist_min_by_frame(const frame& f1, const frame& f2);  // min(|d.z1|, |d.z2|)
+// The same of the base frames of residues i and j; -1.0 when either has none.
+double get_vdist_by_residue(long i, long j, const struct_mol& mol);
+double get_vdist_min_by_residue(long i, long j, const struct_mol& mol);
+void get_vdist_dist_by_residue(long i, long j, const struct_mol& mol, double& dv, double& dist);
+// With v = q - p: dv = |v.axis|, dh = |v| across the unit axis.
+void get_dv_dh_point2_axis(const xyz& p, const xyz& q, const xyz& axis, double& dv, double& dh);
+long frame2_on_positiveZ_side(const frame& f1, const frame& f2);      // z1.d >= 0
+long two_frames_in_similar_orient(const frame& f1, const frame& f2);  // x, y, z pairwise alike
+// Which faces of two stacked bases meet: "pm(>>,forward)", "mp(<<,backward)",
+// "pp(><,inward)" or "mm(<>,outward)"; the first letter is 'p' when z1 points
+// towards o2, the second when z2 points towards o1.
+std::string get_stack_faces(const frame& f1, const frame& f2);
+
+// The frame of nucleotides list[1..n] (n >= 1): a base frame, the middle
+// frame of two, or the mean origin and axes of more (members without a base
+// frame left out); the identity frame when there is nothing to go by.
+void get_nt_set_frame(const struct_mol& mol, long n, const std::vector<long>& list, frame& f);
+void get_cnts_frame(const struct_mol& mol, const connect& set, frame& f);
+
 }  // namespace vask

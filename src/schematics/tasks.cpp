@@ -1,10 +1,22 @@
-// The task sub-command: utility tasks.
+// The task sub-command (utility tasks) and the one-shot tasks of the main command.
 #include "schematics/tasks.hpp"
 
+#include "driver/option.hpp"
+#include "pairing/area.hpp"
+#include "structure/pdb.hpp"
 #include "support/cii.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
+
+// The task options are tested in a fixed order; the first one set wins.
+void perform_single_task_exit(struct_mol& mol, const std::string& output) {
+  if (Gvars.area_file) {
+    get_area_per_pdb(mol);
+    print_area(mol, output);
+    free_pdb_exit(mol);
+  }
+}
 
 // Until the sub-command is built, a call says so and fails.
 void run_utilities_and_exit(int argc, char* argv[]) {

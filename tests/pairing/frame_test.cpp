@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "structure/pdb.hpp"
 #include "support/common.hpp"
+#include "support/method.hpp"
 #include "test_util.hpp"
 
 namespace vask {
@@ -427,6 +429,124 @@ TEST_F(FrameTest, ViewingFrameFromFirstAtoms) {
   mol.num_atoms = 2;
   derive_frame_by_first_pdb_atoms(mol, g);
   EXPECT_EQ(log.text(), "[w] too few non-linear atoms to define orientation\n");
+}
+
+// ---------------------------------------------------------------------------
+// Distances and orientation of two frames
+
+namespace {
+
+// A frame at origin o with axes x, y, z (given in that order, 0-based triples).
+frame make_frame(std::array<double, 3> o, std::array<double, 3> x, std::array<double, 3> y,
+                 std::array<double, 3> z) {
+  frame f;
+  f.org = {0, o[0], o[1], o[2]};
+  f.x_axis = {0, x[0], x[1], x[2]};
+  f.y_axis = {0, y[0], y[1], y[2]};
+  f.z_axis = {0, z[0], z[1], z[2]};
+  return f;
+}
+
+frame turned_over(frame f) {
+  negate_xyz(f.y_axis);
+  negate_xyz(f.z_axis);
+  return f;
+}
+
+}  // namespace
+
+TEST_F(FrameTest, StackedFrameMeasures) {
+  frame f1 = make_frame({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+  frame f2 = make_frame({1, 2, 3.4}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1});  // 3.4 A above, turned 90
+  for (const frame& g : {f2, turned_over(f2)}) {
+    EXPECT_NEAR(get_vdist_by_frame(f1, g), 3.4, 1e-12);
+    EXPECT_NEAR(get_vdist_by_frame(g, f1), 3.4, 1e-12);
+    EXPECT_NEAR(get_hdist_by_frame(f1, g), std::sqrt(5.0), 1e-12);
+    EXPECT_NEAR(get_vdist_min_by_frame(f1, g), 3.4, 1e-12);
+    double dv = 0, dist = 0;
+    get_vdist_dist_by_frame(f1, g, dv, dist);
+    EXPECT_NEAR(dv, 3.4, 1e-12);
+    EXPECT_NEAR(dist, std::sqrt(5.0 + 3.4 * 3.4), 1e-12);
+  }
+  EXPECT_EQ(get_stack_faces(f1, f2), "pm(>>,forward)");
+  EXPECT_EQ(get_stack_faces(f1, turned_over(f2)), "pp(><,inward)");
+  EXPECT_EQ(get_stack_faces(turned_over(f1), f2), "mm(<>,outward)");
+  EXPECT_EQ(get_stack_faces(f2, f1), "mp(<<,backward)");
+  EXPECT_EQ(frame2_on_positiveZ_side(f1, f2), 1);
+  EXPECT_EQ(frame2_on_positiveZ_side(f2, f1), 0);
+  frame level = make_frame({3, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+  EXPECT_EQ(frame2_on_positiveZ_side(f1, level), 1);  // in the xy-plane counts as above
+  EXPECT_EQ(two_frames_in_similar_orient(f1, level), 1);
+  EXPECT_EQ(two_frames_in_similar_orient(f1, f2), 1);  // x.x = 0 counts as alike
+  EXPECT_EQ(two_frames_in_similar_orient(f1, turned_over(level)), 0);
+
+  // perpendicular z axes: the mean axis is z1 + z2
+  frame side = make_frame({0, 0, 2}, {1, 0, 0}, {0, 0, 1}, {0, -1, 0});
+  EXPECT_NEAR(get_vdist_by_frame(f1, side), 2 / std::sqrt(2.0), 1e-12);
+  double dv = 0, dh = 0;
+  get_dv_dh_point2_axis(f1.org, f2.org, f1.z_axis, dv, dh);
+  EXPECT_NEAR(dv, 3.4, 1e-12);
+  EXPECT_NEAR(dh, std::sqrt(5.0), 1e-12);
+  xyz above{0, 5, 5, -1.5};
+  EXPECT_NEAR(get_point_vdist0_to_frame(above, f1), -1.5, 1e-12);
+  EXPECT_NEAR(get_point_vdist_to_frame(above, f1), 1.5, 1e-12);
+}
+
+TEST_F(FrameTest, ResidueAndSetFrames) {
+  test::log_capture quiet;
+  reset_periodic_table();
+  struct_mol mol;
+  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  long a1 = 0, a2 = 0, a3 = 0, water = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    if (is_nt(k, mol) && mol.residues[k].res_seq == 1) a1 = k;
+    if (is_nt(k, mol) && mol.residues[k].res_seq == 2) a2 = k;
+    if (is_nt(k, mol) && mol.residues[k].res_seq == 3) a3 = k;
+    if (!is_nt(k, mol) && water == 0) water = k;
+  }
+  ASSERT_TRUE(a1 && a2 && a3 && water);
+  const frame &f1 = *base_frame(a1, mol), &f2 = *base_frame(a2, mol);
+  EXPECT_NEAR(get_vdist_by_residue(a1, a2, mol), get_vdist_by_frame(f1, f2), 1e-12);
+  EXPECT_NEAR(get_vdist_min_by_residue(a2, a1, mol), get_vdist_min_by_frame(f2, f1), 1e-12);
+  EXPECT_GT(get_vdist_by_residue(a1, a2, mol), 2.5);  // stacked neighbours of a stem
+  EXPECT_LT(get_vdist_by_residue(a1, a2, mol), 4.0);
+  for (long bad : {0L, water, mol.num_residues + 1}) {
+    SCOPED_TRACE(bad);
+    EXPECT_EQ(get_vdist_by_residue(a1, bad, mol), -1.0);
+    EXPECT_EQ(get_vdist_min_by_residue(bad, a1, mol), -1.0);
+    double dv = 0, dist = 0;
+    get_vdist_dist_by_residue(a1, bad, mol, dv, dist);
+    EXPECT_EQ(dv, -1.0);
+    EXPECT_EQ(dist, -1.0);
+  }
+
+  frame f;
+  get_nt_set_frame(mol, 1, {0, a2}, f);
+  EXPECT_EQ(f.org, f2.org);
+  EXPECT_EQ(f.rmsd, f2.rmsd);
+  get_nt_set_frame(mol, 2, {0, a1, water}, f);  // a member without a frame: identity
+  EXPECT_EQ(f.residue, -1);
+  EXPECT_EQ(f.org, (xyz{0, 0, 0, 0}));
+  EXPECT_EQ(f.x_axis, (xyz{0, 1, 0, 0}));
+  get_nt_set_frame(mol, 2, {0, a1, a2}, f);
+  frame mid;
+  get_middle_bp_frame(f1, f2, mid);
+  EXPECT_EQ(f.org, mid.org);
+  get_nt_set_frame(mol, 3, {0, water, a2, water}, f);  // one framed member
+  expect_xyz_near(f.org, f2.org, 1e-12);
+  expect_xyz_near(f.z_axis, f2.z_axis, 1e-12);
+  expect_xyz_near(f.x_axis, f2.x_axis, 1e-9);
+  get_nt_set_frame(mol, 3, {0, a1, a2, a3}, f);
+  EXPECT_NEAR(det_3x3(rotmat{xyz{}, xyz{0, f.x_axis[1], f.y_axis[1], f.z_axis[1]},
+                             xyz{0, f.x_axis[2], f.y_axis[2], f.z_axis[2]},
+                             xyz{0, f.x_axis[3], f.y_axis[3], f.z_axis[3]}}),
+              1.0, 1e-9);
+  connect set;
+  for (long m : {a1, a2, a3}) set.append(m);
+  frame g;
+  get_cnts_frame(mol, set, g);
+  EXPECT_EQ(g.org, f.org);
+  EXPECT_EQ(g.z_axis, f.z_axis);
 }
 
 }  // namespace vask

@@ -100,6 +100,27 @@ TEST_F(Connect, add_item_respects_bound_and_duplicates) {
   EXPECT_EQ(full.count, CONNECT_MAX);
 }
 
+TEST_F(Connect, tidyup_merges_sets_into_networks) {
+  for (long minimum : {2, 3}) {
+    SCOPED_TRACE(minimum);
+    // 1-2-3 reached through one-way links; 4-5; 6 empty; 7 alone with itself
+    std::vector<connect> sets = {connect{}, make_set({2}), make_set({3}), connect{},
+                                 make_set({5}), make_set({4}), connect{}, make_set({7})};
+    tidyup_connection_network(minimum, 7, sets);
+    EXPECT_TRUE(is_equal_cnts(sets[1], make_set({1, 2, 3})));
+    EXPECT_EQ(sets[2].count + sets[3].count + sets[5].count + sets[6].count + sets[7].count, 0);
+    EXPECT_EQ(sets[4].count, minimum == 2 ? 2 : 0);
+  }
+  // a chain of 200 residues: one network cut at 128 members, with a warning
+  test::log_capture log(true);
+  std::vector<connect> chain(201);
+  for (long k = 1; k < 200; ++k) chain[k] = make_set({k + 1});
+  tidyup_connection_network(2, 200, chain);
+  ASSERT_EQ(chain[1].count, CONNECT_MAX);
+  EXPECT_EQ(chain[1][CONNECT_MAX], CONNECT_MAX);
+  EXPECT_EQ(log.text(), "[w] connections out of boundary [200 > 128]\n");
+}
+
 // ---------------------------------------------------------------------------
 // Cell grid
 
