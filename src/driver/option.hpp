@@ -180,7 +180,7 @@ struct gvars_rec {
   std::string runlog_name = "stderr";
   std::string prglog_name;       // empty: no program log
   long num_models = 0;                // models of the ensemble
-  std::vector<long> model_list;       // model numbers of the ensemble, 0-based; empty = none
+  std::vector<long> model_list;       // [0] = models in use n, [1..n] their numbers in file order; empty = none
   std::vector<long> selected_models;  // [0] = count n, [1..n] model numbers ascending; empty = all
   run_counters counts;
   long server_cap = 0;           // maximum number of nucleotides accepted; 0 no cap
