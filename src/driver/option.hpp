@@ -39,7 +39,7 @@ struct frame {
   xyz x_axis{0, 1, 0, 0};
   xyz y_axis{0, 0, 1, 0};
   xyz z_axis{0, 0, 0, 1};
-  std::array<double, 4> qtn{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // w, x, y, z; DBL_MAX unset
+  xyz qtn{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // quaternion w, x, y, z; DBL_MAX unset
 };
 
 // One residue of the frame option (structure written in a residue frame).
