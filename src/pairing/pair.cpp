@@ -8,6 +8,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "pairing/area.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/hbond.hpp"
+#include "pairing/plane.hpp"
+#include "pairing/torsion.hpp"
 #include "structure/pdb.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
@@ -30,40 +35,23 @@ namespace {
 
 constexpr double UNSET = DBL_MAX;
 
-const frame* base_frame_of(long i, const struct_mol& mol) {
-  (void)i;
-  (void)mol;
-  return nullptr;
-}
+const frame* base_frame_of(long i, const struct_mol& mol) { return base_frame(i, mol); }
 
 long collect_pair_hbonds(long i, long j, struct_mol& mol, std::vector<bond>& hbonds) {
-  (void)i;
-  (void)j;
-  (void)mol;
-  (void)hbonds;
-  return 0;
+  return get_hbonds_ij(i, j, mol, hbonds);
 }
 
+// Centre of the residue's base ring (its base plane).
 bool ring_center(long i, const struct_mol& mol, xyz& center) {
-  (void)i;
-  (void)mol;
-  (void)center;
-  return false;
+  const long k = mol.residues[i].planes[0];
+  if (k < 1 || k > mol.num_planes || mol.planes[k].center[1] == DBL_MAX) return false;
+  center = mol.planes[k].center;
+  return true;
 }
 
-double outer_overlap_area(long i, long j, const struct_mol& mol) {
-  (void)i;
-  (void)j;
-  (void)mol;
-  return 0.0;
-}
+double outer_overlap_area(long i, long j, const struct_mol& mol) { return get_outer_overlap_area_byResNum(i, j, mol); }
 
-double base2base_area(long i, long j, const struct_mol& mol) {
-  (void)i;
-  (void)j;
-  (void)mol;
-  return 0.0;
-}
+double base2base_area(long i, long j, const struct_mol& mol) { return get_delta_base2base_area(i, j, mol); }
 
 long bases_share_metal(long i, long j, const struct_mol& mol) {
   (void)i;
@@ -91,36 +79,16 @@ double vdist_min_by_frame(const frame& f1, const frame& f2) {
 }
 
 double atoms_torsion(long a, long b, long c, long d, const struct_mol& mol) {
-  if (a < 1 || b < 1 || c < 1 || d < 1) return UNSET;
-  const xyz& pa = mol.atoms[a].xyz;
-  const xyz& pb = mol.atoms[b].xyz;
-  const xyz& pc = mol.atoms[c].xyz;
-  const xyz& pd = mol.atoms[d].xyz;
-  xyz b1, b2, b3, n1, n2, m;
-  diff_xyz(pa, pb, b1);
-  diff_xyz(pb, pc, b2);
-  diff_xyz(pc, pd, b3);
-  cross_xyz(b1, b2, n1);
-  cross_xyz(b2, b3, n2);
-  xyz ub2 = b2;
-  norm_xyz(ub2);
-  cross_xyz(n1, ub2, m);
-  return rad2deg(std::atan2(dot_xyz(m, n2), dot_xyz(n1, n2)));
+  return idx2torsion({0, a, b, c, d}, mol, 0);
 }
 
 // H-bond record flags.
-bool hb_good_type(const bond& b) { return b.type == 'o' || b.type == 'p'; }
-bool hb_both_base(const bond& b, const struct_mol& mol) {
-  return is_baseatom(b.atom1, mol) && is_baseatom(b.atom2, mol);
-}
-bool hb_any_base(const bond& b, const struct_mol& mol) {
-  return is_baseatom(b.atom1, mol) || is_baseatom(b.atom2, mol);
-}
-bool hb_good_dist(const bond& b) {
-  return (b.distance >= 2.6 && b.distance <= 3.3) || (hb_good_type(b) && b.distance >= 2.5 && b.distance <= 3.3);
-}
+bool hb_good_type(const bond& b) { return b.good_type != 0; }
+bool hb_both_base(const bond& b, const struct_mol&) { return b.both_base != 0; }
+bool hb_any_base(const bond& b, const struct_mol&) { return b.any_base != 0; }
+bool hb_good_dist(const bond& b) { return b.good_dist != 0; }
 bool hb_mutual_best(const bond& b) { return b.status == 1; }
-long hb_json_index(const bond& b) { return b.tag; }
+long hb_json_index(const bond& b) { return b.index; }
 
 // ---------------------------------------------------------------------------
 // Window tests of the naming tables.
@@ -811,7 +779,7 @@ void fillout_pair(long i, long j, long nh, const std::vector<bond>& hbonds, stru
 
 void populate_one_base_pair(long i, long j, struct_mol& mol, pair& p) {
   VASK_ASSERT(good_residue(i, mol) && good_residue(j, mol));
-  std::vector<bond> hbonds(static_cast<size_t>(HBOND_BUFFER + 1));
+  std::vector<bond> hbonds = allocate_hbond_scratch();
   const long nh = collect_pair_hbonds(i, j, mol, hbonds);
   fillout_pair(i, j, nh, hbonds, mol, p);
 }
@@ -828,12 +796,6 @@ const connect* stacked_set(long r, const struct_mol& mol) {
   return nullptr;
 }
 
-// Syn guanine of a G-tetrad.
-bool glyco_syn(long r, const struct_mol& mol) {
-  (void)r;
-  (void)mol;
-  return false;
-}
 
 // One linkage step between i and j, either way.
 bool linkage_neighbours(long i, long j, const struct_mol& mol) {
@@ -999,7 +961,7 @@ long order_Gtetrad(std::array<long, 5>& tetrad, struct_mol& mol) {
     tetrad[0] = 0;
     return 0;
   }
-  if (glyco_syn(g1, mol)) std::swap(s2, s4);
+  if (glyco_syn_G4(g1, mol)) std::swap(s2, s4);
   tetrad[2] = s2;
   tetrad[3] = s3;
   tetrad[4] = s4;
@@ -1329,24 +1291,9 @@ void tidyup_and_mark_pairs(long n, std::vector<pair>& pairs, struct_mol& mol) {
 
 namespace {
 
-// O3' of a bonded to (or within 1.0..2.3 Angstrom of) P of b: a 5'-to-3' link.
-bool o3p_linked(long a, long b, const struct_mol& mol) {
-  if (a == b || !is_nt(a, mol) || !is_nt(b, mol)) return false;
-  const long o3 = mol.nt_infos[a].O3p, p = mol.nt_infos[b].P;
-  if (o3 < 1 || p < 1) return false;
-  if (mol.atoms[o3].bonded.has(p)) return true;
-  const double d = dist_atoms(o3, p, mol);
-  return d >= 1.0 && d <= 2.3;
-}
-
 // The linked neighbours of r: its 5' side and its 3' side (0 when none).
 std::array<long, 2> ordered_neighbours(long r, const struct_mol& mol) {
-  const connect& lk = mol.nt_infos[r].linked;
-  long five = lk.count >= 1 ? lk[1] : 0;
-  long three = lk.count >= 2 ? lk[2] : 0;
-  const bool ok = (five == 0 || o3p_linked(five, r, mol)) && (three == 0 || o3p_linked(r, three, mol));
-  if (!ok) std::swap(five, three);
-  return {five, three};
+  return {std::max(nt_5prime_neighbour(r, mol), 0L), std::max(nt_3prime_neighbour(r, mol), 0L)};
 }
 
 struct hbond_counts {
@@ -1364,10 +1311,6 @@ hbond_counts count_base_hbonds(long nh, const std::vector<bond>& hbonds, const s
     if (gt && b.distance >= 2.5 && b.distance <= 3.5) ++c.moderate;
   }
   return c;
-}
-
-bool bad_bpx(double dv, double angle) {
-  return dv > std::min(Gvars.bpx_dv, Gvars.pair_vd) || angle > std::min(Gvars.bpx_angle, Gvars.pair_angle);
 }
 
 // Last chance: two bases in Watson-Crick geometry without enough H-bonds.
@@ -1502,7 +1445,7 @@ long is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbond
 }
 
 long is_pair_simple(long i, long j, struct_mol& mol) {
-  std::vector<bond> hbonds(static_cast<size_t>(HBOND_BUFFER + 1));
+  std::vector<bond> hbonds = allocate_hbond_scratch();
   long nh = 0;
   return is_pair(i, j, mol, nh, hbonds);
 }
@@ -1581,7 +1524,7 @@ std::vector<pair> populate_base_pairs(struct_mol& mol, long& n) {
   n = 0;
   std::vector<pair> pairs(1);
   if (mol.num_nts < 2) return pairs;
-  std::vector<bond> hbonds(static_cast<size_t>(HBOND_BUFFER + 1));
+  std::vector<bond> hbonds = allocate_hbond_scratch();
   std::vector<long> candidates;
   for (long i = 1; i < mol.num_residues; ++i) {
     if (!is_nt(i, mol)) continue;
@@ -1663,7 +1606,7 @@ std::vector<pair> read_pairs_list(const std::string& file, struct_mol& mol, long
   if (lines.empty()) fatal("[e] no valid list of pairs in: '%s'\n", file.c_str());
   n = static_cast<long>(lines.size());
   std::vector<pair> pairs = allocate_pairs_array(n);
-  std::vector<bond> hbonds(static_cast<size_t>(HBOND_BUFFER + 1));
+  std::vector<bond> hbonds = allocate_hbond_scratch();
   for (long k = 1; k <= n; ++k) {
     const pair_list_line& l = lines[static_cast<size_t>(k - 1)];
     VASK_ASSERT(good_residue(l.i, mol) && good_residue(l.j, mol));

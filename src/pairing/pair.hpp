@@ -24,7 +24,6 @@ struct struct_mol;
 struct residue;
 
 inline constexpr long MAX_PAIR_HBONDS = 31;  // H-bond indices kept per pair
-inline constexpr long HBOND_BUFFER = 1024;   // scratch H-bond records per residue pair
 
 // One base pair. Unset doubles hold DBL_MAX, unset indices -1.
 struct pair {

@@ -16,22 +16,10 @@ namespace {
 
 constexpr double UNSET = DBL_MAX;
 
-// Per-nucleotide conformation of the torsion stage; unset until it runs.
-double nt_chi(long r, const struct_mol& mol) {
-  (void)r;
-  (void)mol;
-  return UNSET;
-}
-std::string nt_syn_anti(long r, const struct_mol& mol) {
-  (void)r;
-  (void)mol;
-  return "";
-}
-std::string nt_pucker(long r, const struct_mol& mol) {
-  (void)r;
-  (void)mol;
-  return "";
-}
+// Per-nucleotide conformation of the torsion stage.
+double nt_chi(long r, const struct_mol& mol) { return mol.nt_infos[r].chi; }
+std::string nt_syn_anti(long r, const struct_mol& mol) { return mol.nt_infos[r].glyco_bond; }
+std::string nt_pucker(long r, const struct_mol& mol) { return mol.nt_infos[r].puckering; }
 
 // The atoms of the residues moved into frame f, as one model of the ensemble.
 void write_residues_in_frame(const std::vector<long>& residues, const frame& f, struct_mol& mol, FILE* fp) {

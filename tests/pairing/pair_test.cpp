@@ -69,6 +69,7 @@ bond base_hbond(double d, long status) {
   b.distance = d;
   b.status = status;
   b.type = 'p';
+  b.good_type = b.both_base = 1;
   return b;
 }
 
@@ -347,7 +348,8 @@ TEST_F(PairTest, ManyHbondsAreCappedWithAWarning) {
     bond b;
     b.atom1 = 2 * k - 1;
     b.atom2 = 2 * k;
-    b.tag = k;
+    b.index = k;
+    b.good_type = 1;
     b.distance = 3.0;
     b.type = 'p';
     hb.push_back(b);
@@ -430,6 +432,32 @@ TEST_F(PairTest, PairListFileHasAHeaderAndOneLinePerPair) {
             "     3      4  # o    2 A.A3           A.U4           G-C --\n"
             "     1      4  # .    3 A.G1           A.U4           G-C --\n");
   std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace vask
+
+namespace vask {
+namespace {
+
+// The twelve Watson-Crick pairs of the B-DNA dodecamer, described one by one.
+TEST_F(PairTest, DodecamerPairsByGeometry) {
+  struct_mol mol;
+  test::log_capture log;
+  read_pdb(test::shared_structure("1bna.pdb"), mol);
+  ASSERT_EQ(mol.num_nts, 24);
+  for (long i = 1; i <= 12; ++i) {
+    pair p;
+    populate_one_base_pair(i, 25 - i, mol, p);
+    SCOPED_TRACE(get_pair_idstr(i, p, mol));
+    EXPECT_EQ(p.name, "WC");
+    EXPECT_TRUE(p.canonical);
+    EXPECT_EQ(p.LW, "cWW");
+    EXPECT_EQ(p.VASK, "cW-W");
+    EXPECT_EQ(p.Saenger, p.bp_upper.find('G') != std::string::npos ? "19-XIX" : "20-XX");
+    EXPECT_LT(p.C1C1_dist, 11.0);
+    EXPECT_GT(p.C1C1_dist, 10.0);
+  }
 }
 
 }  // namespace
