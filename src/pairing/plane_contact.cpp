@@ -168,6 +168,12 @@ void fillout_planeCnt_types(planeCnt& c, struct_mol& mol) {
 
 void populate_plane_contacts(struct_mol& mol) {
   VASK_ASSERT(mol.stage.hbonds && mol.stage.vdw_contacts && mol.stage.planes);
+  for (long k = 1; k <= mol.num_residues; ++k) {  // written only here: a second call starts afresh
+    residue& r = mol.residues[k];
+    r.plane_stacks.clear();
+    r.overlap_areas = {};
+    r.stacked = 0;
+  }
   std::vector<planeCnt> found;
   // Candidates come from the residues' van der Waals contact sets, so only
   // planes of residues in contact are ever compared.

@@ -158,26 +158,17 @@ long _extract_peptide_base_hbonds(const struct_mol& mol, long nt, long aa, std::
 void _extract_peptide_context(const std::vector<residue>& residues, long aa, std::string& context,
                               std::string& prev, std::string& next) {
   const residue& r = residues[aa];
-  char before = '.', after = '.';
-  prev = next = ".";
+  long before = 0, after = 0;  // linked neighbours; 0 none
   if (r.linked.count == 2) {
-    const residue& m1 = residues[r.linked[1]];
-    const residue& m2 = residues[r.linked[2]];
-    prev = m1.idstr;
-    next = m2.idstr;
-    before = m1.letter;
-    after = m2.letter;
+    before = r.linked[1];
+    after = r.linked[2];
   } else if (r.linked.count == 1) {
-    const long m = r.linked[1];
-    if (aa <= m) {
-      next = residues[m].idstr;
-      after = residues[m].letter;
-    } else {
-      prev = residues[m].idstr;
-      before = residues[m].letter;
-    }
+    (aa <= r.linked[1] ? after : before) = r.linked[1];
   }
-  context = sformat("%c%c%c", before, r.letter, after);
+  prev = before ? residues[before].idstr : std::string(".");
+  next = after ? residues[after].idstr : std::string(".");
+  context = sformat("%c%c%c", before ? residues[before].letter : '.', r.letter,
+                    after ? residues[after].letter : '.');
 }
 
 void t_write_pcnt_info(long serial, const planeCnt& c, struct_mol& mol, FILE* fp) {
