@@ -277,3 +277,52 @@ TEST_F(PlaneTest, StackedStepOverlapsAndPairedBasesDoNot) {
 }
 
 }  // namespace vask
+
+namespace vask {
+
+TEST_F(PlaneTest, MissingRingAtomReplacedByANearbyBaseAtom) {
+  // G1 of 1ehz with its C8 renamed, and moved by dz Angstrom
+  const std::string file = test::read_file(test::test_data("1ehz.pdb"));
+  std::vector<std::string> g1;
+  for (size_t pos = file.find("\nATOM  "); pos != std::string::npos; pos = file.find("\nATOM  ", pos + 1)) {
+    std::string line = file.substr(pos + 1, file.find('\n', pos + 1) - pos);
+    if (line.substr(17, 10) != "  G A   1 ") break;
+    if (line.substr(12, 4) == " C8 ") line.replace(12, 4, " C8X");
+    g1.push_back(line);
+  }
+  ASSERT_EQ(g1.size(), 24u);
+  const struct {
+    double dz;
+    bool rescued;
+  } cases[] = {{0.1, true}, {0.5, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dz);
+    std::string text;
+    for (std::string line : g1) {
+      if (line.substr(12, 4) == " C8X") {
+        char z[9];
+        std::snprintf(z, sizeof z, "%8.3f", std::stod(line.substr(46, 8)) + c.dz);
+        line.replace(46, 8, z);
+      }
+      text += line;
+    }
+    struct_mol mol;
+    test::log_capture log;
+    test::read_pdb_text(text, mol);
+    ASSERT_EQ(mol.num_residues, 1);
+    ASSERT_NE(base_frame(1, mol), nullptr);
+    populate_planes(mol);  // again, inside the log capture
+    EXPECT_NE(log.text().find("[w] Residue A.G1 missing planar atom [C8]\n"), std::string::npos);
+    const plane* p = get_nt_scp_plane(1, mol);
+    if (!c.rescued) {
+      EXPECT_EQ(p, nullptr);
+      continue;
+    }
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(mol.atoms[p->inner[8]].name, " C8X");
+    EXPECT_NE(log.text().find("\t[i] A.G1: replace missing base ring atom [ C8 ] with [ C8X] (d=0.1"),
+              std::string::npos);
+  }
+}
+
+}  // namespace vask
