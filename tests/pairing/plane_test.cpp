@@ -326,3 +326,48 @@ TEST_F(PlaneTest, MissingRingAtomReplacedByANearbyBaseAtom) {
 }
 
 }  // namespace vask
+
+namespace vask {
+
+TEST_F(PlaneTest, SideChainAndPeptidePlanesOf1ubq) {
+  struct_mol mol;
+  read_with_planes(test::test_data("1ubq.pdb"), mol);
+  if (number_of_amino_frames(mol) == 0) GTEST_SKIP() << "no amino-acid frames yet";
+  auto names = [&](const std::array<long, 16>& list, long n) {
+    std::string s;
+    for (long m = 1; m <= n; ++m) s += mol.atoms[list[m]].name + ",";
+    return s;
+  };
+  long sidechains = 0, peptides = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    if (!is_aa(k, mol)) continue;
+    const residue& r = mol.residues[k];
+    SCOPED_TRACE(r.idstr);
+    const plane* side = get_nt_scp_plane(k, mol);
+    if (r.std_name == "gly" || r.std_name == "ala" || r.std_name == "leu") {
+      EXPECT_EQ(side, nullptr);
+    }
+    if (r.std_name == "tyr") {
+      ASSERT_NE(side, nullptr);
+      EXPECT_EQ(names(side->inner, 6), " CG , CD2, CE2, CZ , CE1, CD1,");
+      EXPECT_EQ(names(side->outer, 6), " CB , CD2, CE2, OH , CE1, CD1,");
+    }
+    if (r.std_name == "arg" && side != nullptr) {
+      EXPECT_LE(dist_atoms(side->inner[1], side->inner[4], mol), dist_atoms(side->inner[1], side->inner[3], mol));
+    }
+    sidechains += side != nullptr;
+    long pep = r.planes[2];
+    if (pep == -1) continue;
+    ++peptides;
+    const plane& p = mol.planes[pep];
+    EXPECT_EQ(p.num_atoms, 4);
+    EXPECT_EQ(names(p.inner, 4), " CA , N  , CA , O  ,");
+    EXPECT_EQ(mol.atoms[p.inner[1]].residue, k);
+    EXPECT_NE(mol.atoms[p.inner[2]].residue, k);
+  }
+  EXPECT_GT(sidechains, 20);
+  EXPECT_EQ(peptides, 75);  // every amino acid but the C-terminal one
+  for (long k = 2; k <= mol.num_planes; ++k) EXPECT_FALSE(plane_compare(mol.planes[k], mol.planes[k - 1]));
+}
+
+}  // namespace vask
