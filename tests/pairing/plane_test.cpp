@@ -260,6 +260,11 @@ TEST_F(PlaneTest, BasePlanesOf1ehzInRingOrder) {
   }
   EXPECT_EQ(bases, 76);
   for (long k = 2; k <= mol.num_planes; ++k) EXPECT_FALSE(plane_compare(mol.planes[k], mol.planes[k - 1]));
+  if (!mol.stage.bonds) return;  // outer atoms come from the covalent bonds
+  const plane* g1 = get_nt_scp_plane(residue_by_number(mol, "A", 1), mol);
+  std::string outer;
+  for (long m = 1; m <= g1->num_atoms; ++m) outer += mol.atoms[g1->outer[m]].name + ",";
+  EXPECT_EQ(outer, " C4 , N3 , N2 , N1 , O6 , C5 , N7 , C8 , C1',");
 }
 
 TEST_F(PlaneTest, StackedStepOverlapsAndPairedBasesDoNot) {
