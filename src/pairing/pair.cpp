@@ -71,13 +71,6 @@ long nts_linked(long i, long j, const struct_mol& mol) {
   return good_residue(i, mol) && mol.residues[i].linked.has(j);
 }
 
-// Smaller vertical distance of each origin from the other base plane.
-double vdist_min_by_frame(const frame& f1, const frame& f2) {
-  xyz d;
-  diff_xyz(f1.org, f2.org, d);
-  return std::min(std::fabs(dot_xyz(d, f1.z_axis)), std::fabs(dot_xyz(d, f2.z_axis)));
-}
-
 double atoms_torsion(long a, long b, long c, long d, const struct_mol& mol) {
   return idx2torsion({0, a, b, c, d}, mol, 0);
 }
@@ -169,8 +162,7 @@ void simple_frame(const frame& f, const xyz& p1, const xyz& p2, frame& out) {
   out.org = f.org;
   out.z_axis = f.z_axis;
   diff_xyz(p2, p1, out.y_axis);  // p1 - p2
-  cross_norm_xyz(out.y_axis, out.z_axis, out.x_axis);
-  cross_norm_xyz(out.z_axis, out.x_axis, out.y_axis);
+  derive_frame_x_y0(out);
 }
 
 // ---------------------------------------------------------------------------
@@ -733,7 +725,7 @@ void fillout_pair(long i, long j, long nh, const std::vector<bond>& hbonds, stru
     p.frame.z_axis[k] = mid_rot[k][3];
   }
   get_dv_angle(*f1, *f2, p.dv, p.interBase_angle);
-  p.dm = vdist_min_by_frame(*f1, *f2);
+  p.dm = get_vdist_min_by_frame(*f1, *f2);
   p.rsum = p.dv / Gvars.pair_vd + p.interBase_angle / Gvars.pair_angle;
 
   const residue& ri = mol.residues[i];
@@ -1386,7 +1378,7 @@ long is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbond
       (dv / Gvars.pair_vd + angle / Gvars.pair_angle > 1.62 || angle > Gvars.pair_angle ||
        dv > std::min(2.2, Gvars.pair_vd)))
     return 0;
-  const double dm = vdist_min_by_frame(*f1, *f2);
+  const double dm = get_vdist_min_by_frame(*f1, *f2);
   if (dv > Gvars.pair_vd && !(c.good >= 1 && dm <= 1.6)) return 0;
   if (angle > Gvars.pair_angle) {
     if (c.good == 0) return 0;
