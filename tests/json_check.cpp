@@ -182,4 +182,11 @@ class checker {
 
 std::string json_error(std::string_view text) { return checker(text).run(); }
 
+std::string json_members_error(std::string_view members) {
+  std::string object(1, '{');
+  object.append(members);
+  object.push_back('}');
+  return json_error(object);
+}
+
 }  // namespace vask::test

@@ -11,4 +11,7 @@ namespace vask::test {
 // Empty when text is one valid JSON value; else what is wrong and where.
 std::string json_error(std::string_view text);
 
+// The same for a run of members ("a":1,"b":[2]), checked as one object.
+std::string json_members_error(std::string_view members);
+
 }  // namespace vask::test

@@ -103,6 +103,7 @@ struct run_counters {
   long modified_nt = 0;
   long hbond = 0;
   long misc = 0;
+  long pdb_overflow = 0;  // values narrowed to fit their PDB column
   // dot-bracket conflicts, each behind its note in the secondary-structure section
   long dbn_wrong_order = 0;      // "cross-paired segments in wrong order"
   long dbn_many_conflicts = 0;   // "too many conflicts"

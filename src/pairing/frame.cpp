@@ -370,7 +370,8 @@ double fit_base_frame(long n, const std::vector<xyz>& tmpl, const std::vector<xy
   double rmsd = ls_fitting(tmpl, res, n, nullptr, &origin, &R);
   f.type = FRAME_BASE;
   f.rmsd = rmsd;
-  fillout_frame_from_oR(origin, R, f);
+  // copy x, y, z only, so the unused slot 0 of the frame's origin stays 0
+  fillout_frame_from_oR(xyz{0, origin[1], origin[2], origin[3]}, R, f);
   return rmsd;
 }
 

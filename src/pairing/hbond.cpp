@@ -195,11 +195,19 @@ bool any_accepted(long n, const std::vector<bond>& r) {
   return false;
 }
 
-// Two different unlinked nucleotides whose outer base polygons do not overlap.
-bool unstacked_nts(long i, long j, const struct_mol& mol) {
-  return i != j && both_nts(i, j, mol) && !residues_linked(i, j, mol) &&
-         !(get_outer_overlap_area_byResNum(i, j, mol) > 0);
-}
+// Two different unlinked nucleotides whose outer base polygons do not
+// overlap; the overlap is projected at most once per residue pair.
+struct unstacked_test {
+  long i, j;
+  const struct_mol& mol;
+  int known = -1;  // -1 not yet decided
+  bool operator()() {
+    if (known == -1)
+      known = i != j && both_nts(i, j, mol) && !residues_linked(i, j, mol) &&
+              !(get_outer_overlap_area_byResNum(i, j, mol) > 0);
+    return known == 1;
+  }
+};
 
 void rerun_geometric_rules(long i, long j, const struct_mol& mol, long n, std::vector<bond>& r) {
   eliminate_hbond_vertical(i, j, mol, n, r);
@@ -208,10 +216,10 @@ void rerun_geometric_rules(long i, long j, const struct_mol& mol, long n, std::v
 }
 
 // Step 7 of the per-pair rules: unstacked nucleotides keep well-placed polar bonds.
-void rescue_unstacked(long i, long j, const struct_mol& mol, long n, std::vector<bond>& r) {
-  if (!unstacked_nts(i, j, mol)) return;
+void rescue_unstacked(unstacked_test& unstacked, const struct_mol& mol, long n, std::vector<bond>& r) {
   for (long k = 1; k <= n; ++k)
     if (r[k].status != -1 && r[k].distance <= Gvars.hbond_good) return;
+  if (!unstacked()) return;
   for (long k = 1; k <= n; ++k) {
     bond& b = r[k];
     if (b.distance > Gvars.hbond_good || !good_hbond_type(b.type) || !b.both_polar) continue;
@@ -284,11 +292,11 @@ void eliminate_conflicts(const struct_mol& mol, long n, std::vector<bond>& r) {
 }
 
 // Steps 12 and 13: coplanar bases without a base-base bond.
-void rescue_coplanar(long i, long j, const struct_mol& mol, long n, std::vector<bond>& r) {
-  if (!unstacked_nts(i, j, mol)) return;
+void rescue_coplanar(unstacked_test& unstacked, const struct_mol& mol, long n, std::vector<bond>& r) {
+  const long i = unstacked.i, j = unstacked.j;
   const frame* fi = base_frame(i, mol);
   const frame* fj = base_frame(j, mol);
-  if (fi == nullptr || fj == nullptr) return;
+  if (i == j || fi == nullptr || fj == nullptr || !unstacked()) return;
   double dv = 0, angle = 0;
   get_dv_angle(*fi, *fj, dv, angle);
   bool base_bond = false;
@@ -596,9 +604,9 @@ long collect_hbonds(long i, long j, const struct_mol& mol, std::vector<bond>& r,
       }
       if (b.type == 'p' && in_range(b.distance, Gvars.hbond_d1, vdw + SELF_P_VDW_EXTRA)) b.status = 1;
     }
-  } else {
-    rescue_unstacked(i, j, mol, n, r);
   }
+  unstacked_test unstacked{i, j, mol};
+  if (i != j) rescue_unstacked(unstacked, mol, n, r);
   eliminate_by_roots(mol, n, r);
   if (i == j && is_nt(i, mol))
     for (long k = 1; k <= n; ++k)
@@ -606,7 +614,7 @@ long collect_hbonds(long i, long j, const struct_mol& mol, std::vector<bond>& r,
   eliminate_hbond_by_small_bond_angle(mol, n, r);
   eliminate_hbond2hbond_small_angle(mol, n, r);
   eliminate_conflicts(mol, n, r);
-  rescue_coplanar(i, j, mol, n, r);
+  rescue_coplanar(unstacked, mol, n, r);
   long m = 0;
   for (long k = 1; k <= n; ++k) {
     if (r[k].status == -1) continue;

@@ -7,6 +7,7 @@
 #include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/pdb.hpp"
+#include "structure/residue.hpp"
 #include "support/cii.hpp"
 #include "support/utility.hpp"
 
@@ -337,6 +338,393 @@ long is_covalent_simple(long i, long j, const struct_mol& mol, double factor) {
 long is_covalent_lkg(long i, long j, const struct_mol& mol) {
   if (!atoms_same_model_chain_altloc(i, j, mol)) return 0;
   return is_covalent_simple(i, j, mol, COVALENT_FACTOR);
+}
+
+}  // namespace vask
+
+namespace vask {
+
+namespace {
+
+constexpr double O_ACCEPTOR_MAX = 1.33;  // Angstrom: a shorter single bond is C=O-like
+constexpr double S_ACCEPTOR_MAX = 1.7;   // Angstrom
+constexpr long BOND_PARTNERS = 6;        // bonded set bound per atom
+constexpr long MAX_CYCLE_STEPS = 1000000;  // guard on the depth-first cycle search
+
+double covalent_radius(long i, const struct_mol& mol) {
+  return element_table.covalent_radius[mol.atoms[i].atomic_number];
+}
+
+double max_covalent_radius(const struct_mol& mol) {
+  double r = 0;
+  for (long i = 1; i <= mol.num_atoms; ++i) r = std::max(r, covalent_radius(i, mol));
+  return r;
+}
+
+std::string atom_id(long i, const struct_mol& mol) {
+  const atom& a = mol.atoms[i];
+  return a.idstr.empty() ? std::to_string(i) : a.idstr;
+}
+
+// Cycle search state of trace_cycles.
+struct cycle_search {
+  std::vector<std::vector<long>> adj;
+  std::vector<connect>* cycles = nullptr;
+  long stored = 0;
+  long steps = 0;
+  bool full = false;
+  std::vector<long> path;
+  std::vector<char> on_path;
+
+  void extend() {
+    if (full || ++steps > MAX_CYCLE_STEPS) return;
+    long cur = path.back();
+    for (long nb : adj[cur]) {
+      if (full) return;
+      if (nb == path.front() && path.size() >= 3) {
+        connect c;
+        for (long v : path) c.append(v);
+        if (is_unique_cnt(c, stored, *cycles)) {
+          (*cycles)[++stored] = c;
+          if (stored == MAX_CYCLES) full = true;
+        }
+      } else if (!on_path[nb]) {
+        path.push_back(nb);
+        on_path[nb] = 1;
+        extend();
+        on_path[nb] = 0;
+        path.pop_back();
+      }
+    }
+  }
+};
+
+void rederive_base_ring(long k, struct_mol& mol) {
+  const residue& r = mol.residues[k];
+  long nbase = 0;
+  for (long i = r.first_atom; i <= r.last_atom; ++i) nbase += mol.atoms[i].base != 0;
+  if (is_R(k, mol) && nbase <= 12) return;
+  if (is_Y(k, mol) && nbase <= 10) return;
+  std::vector<std::array<long, 2>> links(MAX_RING_LINKS + 1, std::array<long, 2>{0, 0});
+  long nlinks = 0;
+  for (long i = r.first_atom; i <= r.last_atom; ++i) {
+    if (!mol.atoms[i].in_plane) continue;
+    const connect& bd = mol.atoms[i].bonded;
+    for (long t = 1; t <= bd.count; ++t) {
+      long j = bd[t];
+      if (j < r.first_atom || j > r.last_atom || !mol.atoms[j].in_plane) continue;
+      if (nlinks == MAX_RING_LINKS) {
+        bool present = false;
+        for (long q = 1; q <= nlinks && !present; ++q)
+          present = links[q][0] == std::min(i, j) && links[q][1] == std::max(i, j);
+        if (!present) return;  // too many bonds for the ring step: skipped
+        continue;
+      }
+      add_one_unique_lkg_in_order(i, j, nlinks, links);
+    }
+  }
+  std::vector<connect> cycles = allocate_connects_array(MAX_CYCLES);
+  long num = trace_cycles(nlinks, links, cycles);
+  VASK_ASSERT(num >= 0);
+  if (num == 0) return;
+  long best = 1;
+  for (long c = 2; c <= num; ++c)
+    if (cycles[c].count > cycles[best].count) best = c;
+  for (long i = r.first_atom; i <= r.last_atom; ++i) mol.atoms[i].base = mol.atoms[i].in_plane = 0;
+  const connect& ring = cycles[best];
+  for (long t = 1; t <= ring.count; ++t) {
+    atom& a = mol.atoms[ring[t]];
+    a.base = a.in_plane = 1;
+    for (long q = 1; q <= a.bonded.count; ++q) {
+      long j = a.bonded[q];
+      if (ring.has(j)) continue;
+      mol.atoms[j].base = mol.atoms[j].in_plane = 1;
+    }
+  }
+}
+
+void refine_hbond_role(long i, struct_mol& mol) {
+  atom& a = mol.atoms[i];
+  const long r = a.hbond_role, n = a.bonded.count;
+  if (is_nt(a.residue, mol) && r == 16 && a.hetatm && (a.nitrogen || a.oxygen) && n <= 2)
+    a.hbond_role = 8;
+  if (a.halogen && n == 1) {
+    a.hbond_role = a.element == " F" ? 2 : 1;
+    return;
+  }
+  if (a.hbond_role == 8) {
+    double d = n >= 1 ? dist_atoms(i, a.bonded[1], mol) : DBL_MAX;
+    if (a.oxygen) {
+      if (n == 2) a.hbond_role = 2;
+      else if (n == 1) a.hbond_role = d <= O_ACCEPTOR_MAX ? 2 : 4;
+    } else if (a.sulfur) {
+      if (n == 2 || (n == 1 && d <= S_ACCEPTOR_MAX)) a.hbond_role = 2;
+    } else if (a.nitrogen) {
+      if (n == 1) a.hbond_role = 1;
+    } else if (a.carbon) {
+      if (n == 1 || n == 2) a.hbond_role = 1;
+    }
+  }
+  if (a.hbond_role != r) a.role_changed = 1;
+}
+
+long first_sulfur(long k, const struct_mol& mol) {
+  const residue& r = mol.residues[k];
+  for (long i = r.first_atom; i <= r.last_atom; ++i)
+    if (mol.atoms[i].sulfur) return i;
+  return -1;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Bond helpers
+
+void fillout_atoms_ij_bond_only(long i, long j, const struct_mol& mol, long& count,
+                                std::vector<bond>& buf) {
+  ++count;
+  if (static_cast<long>(buf.size()) <= count) buf.resize(static_cast<size_t>(count) + 1);
+  bond& b = buf[count];
+  b = bond{};
+  b.atom1 = std::min(i, j);
+  b.atom2 = std::max(i, j);
+  b.distance = dist_atoms(i, j, mol);
+  b.cutoff = COVALENT_FACTOR * (covalent_radius(i, mol) + covalent_radius(j, mol));
+}
+
+long get_bonds_within_residue(long k, const struct_mol& mol, long max, std::vector<bond>& buf) {
+  const residue& r = mol.residues[k];
+  long count = 0;
+  const double rmax = max_covalent_radius(mol);
+  const bool grid = static_cast<long>(mol.atom_xyz.size()) == mol.num_atoms + 1 &&
+                    !mol.atom_grid.head.empty();
+  std::vector<long> cand;
+  for (long a = r.first_atom; a <= r.last_atom; ++a) {
+    if (mol.atoms[a].hydrogen) continue;
+    cand.clear();
+    if (grid) {
+      for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[a],
+                      COVALENT_FACTOR * (covalent_radius(a, mol) + rmax), [&](long b, double) {
+                        if (b > a && b <= r.last_atom) cand.push_back(b);
+                      });
+      std::sort(cand.begin(), cand.end());
+    } else {
+      for (long b = a + 1; b <= r.last_atom; ++b) cand.push_back(b);
+    }
+    for (long b : cand) {
+      if (mol.atoms[b].hydrogen || !is_covalent_lkg(a, b, mol)) continue;
+      fillout_atoms_ij_bond_only(a, b, mol, count, buf);
+      if (count >= max) return count;
+    }
+  }
+  return count;
+}
+
+long get_bonds_between_residues(long r1, long r2, const struct_mol& mol, long max,
+                                std::vector<bond>& buf) {
+  if (r1 == r2 || !with_same_model_chain(r1, r2, mol)) return 0;
+  const residue& a = mol.residues[r1];
+  const residue& b = mol.residues[r2];
+  long count = 0;
+  for (long i = a.first_atom; i <= a.last_atom; ++i) {
+    if (mol.atoms[i].hydrogen) continue;
+    for (long j = b.first_atom; j <= b.last_atom; ++j) {
+      if (mol.atoms[j].hydrogen || !is_covalent_lkg(i, j, mol)) continue;
+      fillout_atoms_ij_bond_only(i, j, mol, count, buf);
+      if (count >= max) return count;
+    }
+  }
+  return count;
+}
+
+long atoms_a_b_covalent_bond(long a, long b, const struct_mol& mol) {
+  return mol.atoms[b].bonded.has(a);
+}
+
+long atoms_a_b_both_connected_to_c(long a, long b, const struct_mol& mol) {
+  const connect& s = mol.atoms[a].bonded;
+  for (long t = 1; t <= s.count; ++t)
+    if (mol.atoms[b].bonded.has(s[t])) return 1;
+  return 0;
+}
+
+long atoms_in_bond(long i, long j, const struct_mol& mol) { return mol.atoms[i].bonded.has(j); }
+long atoms_in_hbond(long i, long j, const struct_mol& mol) { return mol.atoms[i].hbonded.has(j); }
+long atoms_in_waterBridge(long i, long j, const struct_mol& mol) {
+  return mol.atoms[i].water_bridged.has(j);
+}
+
+void check_fill_bond(long i, long j, struct_mol& mol) {
+  std::string label = "check_fill_bond(" + atom_id(i, mol) + ", " + atom_id(j, mol) + ")";
+  add_one_item_to_connect(j, mol.atoms[i].bonded, BOND_PARTNERS, label.c_str());
+  add_one_item_to_connect(i, mol.atoms[j].bonded, BOND_PARTNERS, label.c_str());
+}
+
+void check_fill_hbond(long i, long j, struct_mol& mol) {
+  std::string label = "check_fill_hbond(" + atom_id(i, mol) + ", " + atom_id(j, mol) + ")";
+  add_one_item_to_connect(j, mol.atoms[i].hbonded, CONNECT_MAX, label.c_str());
+  add_one_item_to_connect(i, mol.atoms[j].hbonded, CONNECT_MAX, label.c_str());
+}
+
+void fillout_residue_hbonds(struct_mol& mol) {
+  for (long k = 1; k <= mol.num_hbonds; ++k) {
+    long r1 = mol.atoms[mol.hbonds[k].atom1].residue;
+    long r2 = mol.atoms[mol.hbonds[k].atom2].residue;
+    add_one_item_to_connect_simple(r2, mol.residues[r1].hbonded, "");
+    add_one_item_to_connect_simple(r1, mol.residues[r2].hbonded, "");
+  }
+}
+
+void fillout_one_lkg(long i, long j, struct_mol& mol) {
+  add_one_item_to_connect(j, mol.residues[i].linked, 2, "fillout_one_lkg()");
+  add_one_item_to_connect(i, mol.residues[j].linked, 2, "fillout_one_lkg()");
+}
+
+void add_one_unique_lkg_in_order(long a, long b, long& count,
+                                 std::vector<std::array<long, 2>>& links) {
+  const long lo = std::min(a, b), hi = std::max(a, b);
+  for (long k = 1; k <= count; ++k)
+    if (links[k][0] == lo && links[k][1] == hi) return;
+  ++count;
+  if (static_cast<long>(links.size()) <= count) links.resize(static_cast<size_t>(count) + 1);
+  links[count] = {lo, hi};
+}
+
+long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
+                  std::vector<connect>& cycles) {
+  if (nlinks < 3) return 0;
+  if (static_cast<long>(cycles.size()) <= MAX_CYCLES) cycles.resize(MAX_CYCLES + 1);
+  for (long c = 1; c <= MAX_CYCLES; ++c) cycles[c].clear();
+  long top = 0;
+  for (long k = 1; k <= nlinks; ++k) top = std::max({top, links[k][0], links[k][1]});
+  cycle_search s;
+  s.adj.assign(static_cast<size_t>(top) + 1, {});
+  for (long k = 1; k <= nlinks; ++k) {
+    s.adj[links[k][0]].push_back(links[k][1]);
+    s.adj[links[k][1]].push_back(links[k][0]);
+  }
+  s.cycles = &cycles;
+  s.on_path.assign(static_cast<size_t>(top) + 1, 0);
+  for (long k = 1; k <= nlinks && !s.full; ++k) {
+    s.path = {links[k][0], links[k][1]};
+    s.on_path[links[k][0]] = s.on_path[links[k][1]] = 1;
+    s.extend();
+    s.on_path[links[k][0]] = s.on_path[links[k][1]] = 0;
+  }
+  return s.full ? 0 : s.stored;
+}
+
+// ---------------------------------------------------------------------------
+// Covalent bond stage
+
+void populate_bonds(struct_mol& mol) {
+  VASK_ASSERT(mol.stage.ntaa_linkages);
+  ensure_atom_grid(mol);
+  long max_atoms = mol.max_residue_atoms;
+  for (long k = 1; k <= mol.num_residues; ++k)
+    max_atoms = std::max(max_atoms, mol.residues[k].num_atoms);
+  const long max = static_cast<long>(2 * max_atoms + 64);
+  std::vector<bond> all(1), buf(static_cast<size_t>(max) + 1);
+  auto take = [&](long n) {
+    for (long t = 1; t <= n; ++t) all.push_back(buf[t]);
+  };
+
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    long n = get_bonds_within_residue(k, mol, max, buf);
+    take(n);
+    if (n >= max && ++Gvars.counts.bond_in_residue <= 9) {
+      std::string msg = sformat("\tmaximum bonds (%ld) reached in residue [%s]\n", n,
+                                mol.residues[k].idstr.c_str());
+      logit(msg.c_str());
+    }
+    long one = 0;
+    if (is_nt(k, mol) && mol.nt_infos[k].next_P != -1 && mol.nt_infos[k].O3p != -1) {
+      fillout_atoms_ij_bond_only(mol.nt_infos[k].O3p, mol.nt_infos[k].next_P, mol, one, buf);
+      take(one);
+    } else if (is_aa(k, mol) && mol.aa_infos[k].next_N != -1 && mol.aa_infos[k].C != -1) {
+      fillout_atoms_ij_bond_only(mol.aa_infos[k].C, mol.aa_infos[k].next_N, mol, one, buf);
+      take(one);
+    }
+  }
+
+  // Ligand-metal bonds: candidate pairs come from the grid around each
+  // single-atom metal residue, then are taken in (ligand, metal) order.
+  const double rmax = max_covalent_radius(mol);
+  std::vector<std::pair<long, long>> lig_metal;
+  for (long j = 1; j <= mol.num_residues; ++j) {
+    const residue& rj = mol.residues[j];
+    if (rj.num_atoms != 1 || !mol.atoms[rj.first_atom].metal) continue;
+    long m = rj.first_atom;
+    for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[m],
+                    COVALENT_FACTOR * (covalent_radius(m, mol) + rmax), [&](long a, double) {
+                      if (is_ligand(mol.atoms[a].residue, mol))
+                        lig_metal.emplace_back(mol.atoms[a].residue, j);
+                    });
+  }
+  std::sort(lig_metal.begin(), lig_metal.end());
+  lig_metal.erase(std::unique(lig_metal.begin(), lig_metal.end()), lig_metal.end());
+  for (const auto& [i, j] : lig_metal) {
+    long n = get_bonds_between_residues(i, j, mol, max, buf);
+    take(n);
+    if (n >= max) {
+      std::string msg =
+          sformat("\tmaximum bond linkages (%ld) reached between residues [%s] and [%s]\n", n,
+                  mol.residues[i].idstr.c_str(), mol.residues[j].idstr.c_str());
+      logit(msg.c_str());
+    }
+  }
+
+  // Disulfide bonds between the first sulfur atoms of two cysteines.
+  std::vector<std::pair<long, long>> ss;
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    if (!is_aa_cys(i, mol)) continue;
+    long si = first_sulfur(i, mol);
+    if (si == -1) continue;
+    for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[si],
+                    COVALENT_FACTOR * (covalent_radius(si, mol) + rmax), [&](long a, double) {
+                      long j = mol.atoms[a].residue;
+                      if (j > i && is_aa_cys(j, mol) && first_sulfur(j, mol) == a)
+                        ss.emplace_back(si, a);
+                    });
+  }
+  std::sort(ss.begin(), ss.end());
+  for (const auto& [si, sj] : ss) {
+    if (!is_covalent_lkg(si, sj, mol)) continue;
+    long one = 0;
+    fillout_atoms_ij_bond_only(si, sj, mol, one, buf);
+    take(one);
+  }
+
+  std::stable_sort(all.begin() + 1, all.end(), bond_compare);
+  mol.bonds = std::move(all);
+  mol.num_bonds = static_cast<long>(mol.bonds.size()) - 1;
+  for (long k = 1; k <= mol.num_bonds; ++k) check_fill_bond(mol.bonds[k].atom1, mol.bonds[k].atom2, mol);
+
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    atom& a = mol.atoms[i];
+    sort_one_connect(a.bonded);
+    if (a.hydrogen) continue;
+    long heavy = 0, which = 0;
+    for (long t = 1; t <= a.bonded.count; ++t)
+      if (!mol.atoms[a.bonded[t]].hydrogen) {
+        ++heavy;
+        which = a.bonded[t];
+      }
+    if (heavy == 1) a.heavy_neighbour = which;
+  }
+  mol.stage.bonds = 1;
+
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    if (!is_nt(k, mol)) continue;
+    long c1 = mol.nt_infos[k].C1p;
+    if (c1 == -1) continue;
+    const connect& bd = mol.atoms[c1].bonded;
+    for (long t = 1; t <= bd.count; ++t)
+      if (mol.atoms[bd[t]].base) mol.atoms[c1].in_plane = 1;
+  }
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (is_nt(k, mol)) rederive_base_ring(k, mol);
+  for (long i = 1; i <= mol.num_atoms; ++i) refine_hbond_role(i, mol);
 }
 
 }  // namespace vask

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,7 @@
 namespace vask {
 
 struct struct_mol;
+struct atom;
 
 // ---------------------------------------------------------------------------
 // Cell grid: points hashed into cubes of edge `edge` over the box fitted to
@@ -166,5 +168,109 @@ bool bond_compare(const bond& a, const bond& b);  // by atom1, then atom2
 long is_covalent_lkg(long i, long j, const struct_mol& mol);
 // The distance part alone with the caller's factor (no validity or model test).
 long is_covalent_simple(long i, long j, const struct_mol& mol, double factor);
+
+// ---------------------------------------------------------------------------
+// Covalent bonds (bond.cpp)
+
+// Finds the covalent bonds (sorted by atom1, atom2), fills every atom's bonded
+// set, re-derives the base atoms of modified nucleotides from their largest
+// ring and refines H-bond roles from bond counts. Needs the linkage stage.
+void populate_bonds(struct_mol& mol);
+// Non-hydrogen atom pairs a < b of residue k that pass the covalent test,
+// appended to buf[1..]; at most max; returns the number found.
+long get_bonds_within_residue(long k, const struct_mol& mol, long max, std::vector<bond>& buf);
+long get_bonds_between_residues(long r1, long r2, const struct_mol& mol, long max,
+                                std::vector<bond>& buf);
+void fillout_atoms_ij_bond_only(long i, long j, const struct_mol& mol, long& count,
+                                std::vector<bond>& buf);
+long atoms_a_b_covalent_bond(long a, long b, const struct_mol& mol);
+long atoms_a_b_both_connected_to_c(long a, long b, const struct_mol& mol);
+long atoms_in_bond(long i, long j, const struct_mol& mol);
+long atoms_in_hbond(long i, long j, const struct_mol& mol);
+long atoms_in_waterBridge(long i, long j, const struct_mol& mol);
+void check_fill_bond(long i, long j, struct_mol& mol);   // each in the other's bonded set
+void check_fill_hbond(long i, long j, struct_mol& mol);  // each in the other's H-bonded set
+void fillout_residue_hbonds(struct_mol& mol);
+void fillout_one_lkg(long i, long j, struct_mol& mol);   // residues in each other's linkage set
+// Adds the row (min, max) of a and b to links[1..count] unless present.
+void add_one_unique_lkg_in_order(long a, long b, long& count,
+                                 std::vector<std::array<long, 2>>& links);
+// Simple cycles (>= 3 atoms) of the undirected graph of links[1..nlinks],
+// each once, into cycles[1..96] in path order; returns how many (0 when all
+// 96 filled or nlinks < 3).
+long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
+                  std::vector<connect>& cycles);
+inline constexpr long MAX_CYCLES = 96;
+inline constexpr long MAX_RING_LINKS = 512;
+
+// ---------------------------------------------------------------------------
+// Backbone linkages and residue order (bond_linkage.cpp)
+
+// O3'(i)-P(j) bonded, or close enough (1.0..2.3 A, or below the O3'-P option).
+long is_nts_connected(long i, long j, const struct_mol& mol);
+long is_aas_connected(long i, long j, const struct_mol& mol);  // C(i)-N(j), 1.0..2.0 A
+long is_nts_connected_either_way(long i, long j, const struct_mol& mol);
+long is_aas_connected_either_way(long i, long j, const struct_mol& mol);
+long is_ntaa_connected_either_way(long i, long j, const struct_mol& mol);
+long nts_in_array_connected_5p_to_3p(long n, const std::vector<long>& list, const struct_mol& mol);
+long aas_in_array_connected(long n, const std::vector<long>& list, const struct_mol& mol);
+long is_aa_i2j_all_connected(long i, long j, const struct_mol& mol);
+long residues_all_connected(long n, const std::vector<long>& list, const struct_mol& mol);
+long count_nts_break(long n, const std::vector<long>& list, const struct_mol& mol, long either_way);
+long count_nts_disorder(long n, const std::vector<long>& list, const struct_mol& mol);
+// Steps along the recorded linkages from nucleotide i to j (0 when not
+// reached within min(max, num_nts)); path, when given, gets [0] = steps + 1
+// and [1..] the nucleotides from i to j.
+long nts_i2j_dist(long i, long j, long max, const struct_mol& mol, std::vector<long>* path);
+long nts_dist1(long i, long j, const struct_mol& mol);
+long nts_connected_distN(long i, long j, const struct_mol& mol, long n);
+long is_nt_i2j_all_connected(long i, long j, const struct_mol& mol, long either_way);
+// Walks a chain of sets with one or two links each from the end node start;
+// path[1..] gets the nodes; returns the length, 0 on a broken chain.
+long extract_one_lkg(const std::vector<connect>& sets, long start, std::vector<long>& path);
+long extract_one_residue_thread(long start, const std::vector<connect>& sets,
+                                std::vector<long>& path);
+// First atom named name in atoms first..last, -1 when none; with a residue id
+// a duplicate or (at verbose level 2) a missing atom is logged.
+long find_atom_in_range(const char* name, long first, long last, const std::vector<atom>& atoms,
+                        const std::string& residue_id);
+void warn_out_of_order(const char* label, long a, long b, const struct_mol& mol);
+
+void populate_ntaaLkgs(struct_mol& mol);
+void populate_ordered_residues(struct_mol& mol);
+void populate_na_segments(struct_mol& mol);
+void populate_nts_miscs(struct_mol& mol);
+void populate_contacts(struct_mol& mol);
+void populate_vdwCnts(struct_mol& mol);
+void populate_PO4(struct_mol& mol);
+void populate_peptide(struct_mol& mol);
+void populate_PO4_contacts_bridges(struct_mol& mol);
+void write_pdb_in_order(const struct_mol& mol, const std::string& file);
+void t_write_residue_hbonds(const struct_mol& mol);
+
+inline constexpr double CONTACT_CUTOFF = 4.8;  // Angstrom, nearest heavy atoms of two residues
+
+// ---------------------------------------------------------------------------
+// Waters, metals and van der Waals contacts (bond_water.cpp)
+
+void populate_hydration(struct_mol& mol);
+void populate_metal(struct_mol& mol);
+// Metal summary: one set per metal atom (slot 0 = the metal atom, members =
+// its ligand residues) into list[1..count]; with the metals switch, the
+// "metals" coordinate file and the text or JSON listing on fp.
+void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<connect>& list,
+                                   FILE* fp);
+long atoms_ij_in_vdwCnt(long a, long b, const struct_mol& mol);
+long ntbase_metal_in_covlkg(long nt, long metal_atom, const struct_mol& mol);
+long ntbases_in_waterBridge(long i, long j, const struct_mol& mol);
+void write_waters_metals(long k, long res, const connect& set, struct_mol& mol, FILE* fp);
+void print_waters(FILE* fp, struct_mol& mol);
+void print_metals(FILE* fp, struct_mol& mol);
+long residues_in_hbond(long i, long j, const struct_mol& mol);
+long residues_in_pair(long i, long j, const struct_mol& mol);
+long residues_in_waterBridge(long i, long j, const struct_mol& mol);
+long residues_in_linkage(long i, long j, const struct_mol& mol);
+long residues_in_contact(long i, long j, const struct_mol& mol);
+long residues_in_vdwCnt(long i, long j, const struct_mol& mol);
 
 }  // namespace vask

@@ -8,7 +8,9 @@
 #include <cstring>
 #include <strings.h>
 
+#include "structure/bond.hpp"
 #include "structure/pdb.hpp"
+#include "structure/residue.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
@@ -444,6 +446,30 @@ void match_selModels(const std::string& file) {
   list[0] = kept;
   runlog_msg("[i] %ld models in '%s', %ld specified via --nmr matched: %ld\n", Gvars.num_models,
              file.c_str(), nsel, kept);
+}
+
+bool symmetry_on_ensemble(const struct_mol& mol) {
+  constexpr double SAME_ATOM = 1.0;  // Angstrom: one atom repeated in another model
+  if (!all_models() || mol.num_nts < 2) return false;
+  std::vector<long> models;
+  for (long i = 1; i <= mol.num_atoms; ++i) models.push_back(mol.atoms[i].model);
+  std::sort(models.begin(), models.end());
+  const long num_models = std::unique(models.begin(), models.end()) - models.begin();
+  if (num_models < 2) return false;
+  std::vector<xyz> pts(1);
+  for (long r = 1; r <= mol.num_residues; ++r) {
+    if (!mol.residues[static_cast<size_t>(r)].flag[rf::is_nt]) continue;
+    long n = find_atom_in_residue(is_Y(r, mol) ? " N1 " : " N9 ", r, mol);
+    if (n != -1) pts.push_back(mol.atoms[static_cast<size_t>(n)].xyz);
+  }
+  const long n = static_cast<long>(pts.size()) - 1;
+  if (n < 2) return false;
+  const long close = static_cast<long>(near_pairs(make_cell_grid(pts, n, SAME_ATOM), pts, n, SAME_ATOM).size());
+  if (close <= 2 * num_models) return false;
+  runlog_msg("[i] You specified --symm, but the input file is an (NMR) ensemble\n");
+  runlog_msg("    *** in the following, only the FIRST model will be processed ***\n");
+  Gvars.model_mode = 1;
+  return true;
 }
 
 void read_model_pdb_format(FILE* fp, long model, struct_mol& mol) {

@@ -118,6 +118,12 @@ long num_selected_models();
 void check_nmr(const std::string& file);
 void match_selModels(const std::string& file);
 
+// The symmetry modes (4, 8) read every model as one structure, which suits
+// symmetry copies but not an ensemble. True (with a note, and the mode set
+// back to 1) when mol holds 2+ models whose nucleotides lie on each other:
+// more than twice as many glycosidic-N pairs within 1.0 Angstrom as models.
+bool symmetry_on_ensemble(const struct_mol& mol);
+
 // One model of an ensemble from a stream kept open between models (PDB), or
 // from the loop's pending row on (mmCIF); both fill mol and run the
 // preparation pipeline. The caller initialises mol before each call.

@@ -145,23 +145,60 @@ void check_atom_symbol(atom& a) {
 bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.empty(); }
 
 // ---------------------------------------------------------------------------
-// Stages of the pipeline that later parts of the structure model fill in;
-// their order in add_info_struct_mol is fixed.
-void stage_atom_hbond_property(struct_mol& mol) {      // H-bond roles of atoms
-  populate_atom_hbond_property(mol);
+// Stages of the pipeline; their order in add_info_struct_mol is fixed. The
+// hooks named hook_* belong to the nucleotide-geometry and H-bond stages and
+// stay empty until those land.
+void hook_json_hbonds(struct_mol&) {}          // the JSON H-bond list
+void hook_plane_contacts(struct_mol&) {}       // plane contacts
+void hook_framed_aas(struct_mol&) {}           // amino acids with a side-chain frame
+void hook_water_bridges(struct_mol&) {}        // water-mediated H-bonds
+
+void stage_linkages_and_order(struct_mol& mol) {
+  populate_ntaaLkgs(mol);
+  populate_ordered_residues(mol);
 }
-void stage_linkages_and_order(struct_mol&) {}          // nt/aa linkages, ordered residues
-void stage_na_segments(struct_mol&) {}                 // O3'-P linked runs
-void stage_nts_miscs(struct_mol&) {}                   // per-nucleotide marks
-void stage_ligand_links(struct_mol&) {}                // linked ligands lose the ligand flag
-void stage_contacts_and_bonds(struct_mol&) {}          // contacts, vdW contacts, covalent bonds
-void stage_dna_to_rna(struct_mol&) {}                  // DNA with a bonded O2' is RNA
-void stage_po4_peptide_chains(struct_mol&) {}          // phosphate and peptide links, chains
-void stage_models(struct_mol&) {}                      // distinct model numbers of the chains
-void stage_frames_planes_hbonds(struct_mol& mol) {     // chain texts, frames, planes, H-bonds
+
+// "ligand0": a ligand covalently linked to a nucleotide or amino acid is
+// taken as part of the chain.
+void stage_ligand_links(struct_mol& mol) {
+  if (!Gvars.cartoon[CTN_LIGAND0]) return;
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (mol.residues[k].flag[rf::is_ligand] && mol.residues[k].linked.count > 0)
+      mol.residues[k].flag[rf::is_ligand] = 0;
+}
+
+void stage_contacts_and_bonds(struct_mol& mol) {
+  populate_contacts(mol);
+  populate_vdwCnts(mol);
+  populate_bonds(mol);
+  VASK_ASSERT(mol.stage.bonds);
+}
+
+// A "DNA" nucleotide whose C2' carries three bonded atoms has an O2' substituent.
+void stage_dna_to_rna(struct_mol& mol) {
+  for (long t = 1; t < static_cast<long>(mol.nt_order.size()); ++t) {
+    residue& r = mol.residues[mol.nt_order[t]];
+    long c2 = mol.nt_infos[mol.nt_order[t]].C2p;
+    if (!r.flag[rf::is_dna] || c2 == -1 || mol.atoms[c2].bonded.count != 3) continue;
+    r.flag[rf::is_dna] = 0;
+    r.flag[rf::is_rna] = 1;
+  }
+}
+
+void stage_po4_peptide_chains(struct_mol& mol) {
+  populate_PO4(mol);
+  populate_peptide(mol);
+  populate_PO4_contacts_bridges(mol);
+  populate_chains(mol);
+}
+
+void stage_frames_planes_hbonds(struct_mol& mol) {
+  populate_chainStr(mol);
   populate_frames(mol);
   populate_planes(mol);
-  if (mol.stage.contacts) populate_hbonds(mol);
+  populate_hbonds(mol);
+  hook_json_hbonds(mol);
+  hook_plane_contacts(mol);
 }
 
 // C5' and P of every nucleotide in its own base frame (with their distances
@@ -191,42 +228,18 @@ void stage_nt_local_geometry(struct_mol& mol) {
     if (base_frame(mol.nt_order[k], mol) != nullptr) mol.framed_nts.push_back(mol.nt_order[k]);
   mol.num_framed_nts = static_cast<long>(mol.framed_nts.size()) - 1;
 }
-void stage_framed_aas(struct_mol&) {}                  // amino acids with a frame
+
 void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsions, B-factors
   get_nt_bb_torsions(mol);
   get_nt_sugar_torsions(mol);
 }
-// The counting parts of hydration and metals (the neighbour sets of waters
-// and metals come with the contact stages): water residues, metal atoms, the
-// per-element metal tally and its description ("Mg=3,Mn=1").
-void count_waters_and_metals(struct_mol& mol) {
-  mol.num_waters = 0;
-  for (long k = 1; k <= mol.num_residues; ++k) mol.num_waters += mol.residues[k].flag[rf::is_water] != 0;
-  mol.metals.assign(1, 0);
-  for (long i = 1; i <= mol.num_atoms; ++i) {
-    const atom& a = mol.atoms[i];
-    if (!a.metal) continue;
-    mol.metals.push_back(i);
-    if (a.atomic_number >= 0 && a.atomic_number <= MAX_ATOMIC_NUMBER) ++mol.metal_counts[a.atomic_number];
-    ++mol.residues[a.residue].flag[rf::is_metal];
-  }
-  mol.num_metals = static_cast<long>(mol.metals.size()) - 1;
-  mol.metal_text.clear();
-  for (long z = 1; z <= element_table.count && z <= MAX_ATOMIC_NUMBER; ++z) {
-    if (mol.metal_counts[z] == 0) continue;
-    VASK_ASSERT(element_table.metal[z]);
-    std::string sym = element_table.symbol[z];
-    capitalize_element_symbol(sym);
-    if (!mol.metal_text.empty()) mol.metal_text += ',';
-    mol.metal_text += sym + "=" + std::to_string(mol.metal_counts[z]);
-  }
-}
 
 void stage_hydration_metals_suites(struct_mol& mol) {  // waters, metals, water bridges, suites
-  count_waters_and_metals(mol);
+  populate_hydration(mol);
+  populate_metal(mol);
+  hook_water_bridges(mol);
   populate_suite(mol);
 }
-void stage_atom_exposure(struct_mol&) {}               // exposure of protein atoms
 
 bool glyco_bond(long c1, long b, const struct_mol& mol) {
   if (c1 == -1 || b == -1) return false;
@@ -624,6 +637,10 @@ void read_pdb_model(const std::string& file, struct_mol& mol, long model) {
 
 void read_pdb(const std::string& file, struct_mol& mol) {
   read_pdb_model(file, mol, Gvars.select_model);
+  if (symmetry_on_ensemble(mol)) {  // the mode is back to 1: the first model only
+    free_struct_mol(mol);
+    read_pdb_model(file, mol, Gvars.select_model);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -731,22 +748,22 @@ void add_info_struct_mol(struct_mol& mol) {
   populate_atom_types(mol);                // 1
   populate_nt_info(mol);                   // 2
   populate_aa_info(mol);                   // 3
-  stage_atom_hbond_property(mol);          // 4
+  populate_atom_hbond_property(mol);       // 4
   populate_color_index(mol);               // 5
   stage_linkages_and_order(mol);           // 6
-  stage_na_segments(mol);                  // 7
-  stage_nts_miscs(mol);                    // 8
+  populate_na_segments(mol);               // 7
+  populate_nts_miscs(mol);                 // 8
   stage_ligand_links(mol);                 // 9
   stage_contacts_and_bonds(mol);           // 10
   stage_dna_to_rna(mol);                   // 11
   stage_po4_peptide_chains(mol);           // 12
-  stage_models(mol);                       // 13
+  populate_models(mol);                    // 13
   stage_frames_planes_hbonds(mol);         // 14
   stage_nt_local_geometry(mol);            // 15
-  stage_framed_aas(mol);                   // 16
+  hook_framed_aas(mol);                    // 16
   stage_torsions(mol);                     // 17
   stage_hydration_metals_suites(mol);      // 18
-  stage_atom_exposure(mol);                // 19
+  populate_atom_exposure(mol);             // 19
   if (!mol.nts_in_order) Gvars.special_notes += "   o nucleotides out of order\n";  // 20
 }
 

@@ -12,6 +12,7 @@
 #include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
+#include "structure/chain.hpp"
 #include "structure/residue.hpp"
 #include "support/common.hpp"
 #include "support/utility.hpp"
@@ -70,6 +71,8 @@ struct nt_info {
   xyz c5_local{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // C5' in the base frame; [0] its distance
   xyz p_local{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};   // P in the base frame; [0] its distance
   double c5_angle = DBL_MAX;  // degrees between the frame's x axis and C4'->C5'
+  long next_P = -1;  // P of the 3'-linked next nucleotide; -1 none or ambiguous
+  std::array<long, 6> po4{-1, -1, -1, -1, -1, -1};  // 1..5: P, OP1, OP2, O3' bonded to P, O5'
   connect linked;
   // backbone: torsions in [-180, 180], the glycosidic class and the BI/BII class
   double alpha = DBL_MAX, beta = DBL_MAX, gamma = DBL_MAX, delta = DBL_MAX,
@@ -93,6 +96,8 @@ struct aa_info {
   long N = -1, CA = -1, C = -1, O = -1, CB = -1;
   std::array<long, 8> spare{-1, -1, -1, -1, -1, -1, -1, -1};
   std::string sstr = "   ";  // secondary-structure text, filled by the protein code
+  long next_N = -1;  // N of the linked next amino acid; -1 none or ambiguous
+  std::array<long, 6> peptide{-1, -1, -1, -1, -1, -1};  // 1..5: CA, C, O, then N, CA of the next
   connect linked;
 };
 
@@ -171,6 +176,8 @@ struct struct_mol {
   std::string rna_chain_text;
   long num_models = 0;
   std::vector<long> models;         // distinct model numbers of the chains
+  std::vector<chain> chains;        // 1..num_chains, by first residue once summarised
+  helixVec na_axis;                 // rise and axis over all nucleotides
   long num_splay_units = 0;
   std::array<long, 4> pair_tallies{};  // kept by the base-pair step
   long num_waters = 0;
@@ -200,7 +207,7 @@ struct struct_mol {
   // atoms are moved after the pipeline.
   std::vector<xyz> atom_xyz;       // 1-based copy of the atom coordinates
   cell_grid atom_grid;
-  // The chain, frame, plane, plane-contact and water-bridge arrays are added
+  // The frame, plane, plane-contact and water-bridge arrays are added
   // with the stages that fill them.
 };
 
@@ -266,5 +273,34 @@ void add_info_struct_mol(struct_mol& mol);
 void populate_nt_info(struct_mol& mol);
 void populate_aa_info(struct_mol& mol);
 void populate_color_index(struct_mol& mol);
+
+// ---------------------------------------------------------------------------
+// Writing atom records and residue sets (pdb_output.cpp). Every writer does
+// nothing for a null stream and skips atoms of status 0. A PDB value too wide
+// for its column is narrowed, never shifting the columns, with a warning.
+
+void write_atom_record(FILE* fp, const atom& a);      // mmCIF row or PDB line by the output format
+void write_atom_record_pdb(FILE* fp, const atom& a);
+void write_atom_record_cif(FILE* fp, const atom& a);
+void write_residue_record(FILE* fp, long k, const struct_mol& mol);
+// Residue k with coordinates pts[1..] (atom order) and serials atoms_written + 1, ...
+void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std::vector<xyz>& pts);
+// Residues list[1..n] projected into frame f (unless null or the raw-xyz switch).
+void write_residue_set_pdb_simple(long n, const std::vector<long>& list, const frame* f,
+                                  struct_mol& mol, FILE* fp);
+void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const frame* f, long view,
+                                 struct_mol& mol, FILE* fp);
+void write_struct_mol(struct_mol& mol, const std::string& file);
+void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file);
+void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file);
+// All atoms, then a CONECT line per bonded atom naming the serials written.
+void write_pdb_connects(const struct_mol& mol, const std::string& file);
+std::string name_pdbcif_outfile(const std::string& part);  // "<prefix>-<part>.pdb" or ".cif"
+void end_pdbfile(FILE* fp);          // "END" unless the output is mmCIF
+void output_model_header(FILE* fp);  // mmCIF header "model_VASK", or "REMARK VASK"
+long get_nextModelNumber(const std::string& file);
+// The nucleotide list file: name, or "<prefix>-nts.txt" when name is empty.
+void write_nts_list(const struct_mol& mol, long n, const std::vector<long>& nts,
+                    const std::string& name);
 
 }  // namespace vask

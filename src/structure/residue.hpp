@@ -159,6 +159,27 @@ std::string get_residues_abbr_full_ids(long n, const std::vector<long>& list,
 std::string get_connect_abbr_ids(const connect& set, const struct_mol& mol);
 std::string get_connect_full_ids(const connect& set, const struct_mol& mol);
 std::string get_connect_abbr_full_ids(const connect& set, const struct_mol& mol);
+// Nucleotide lists in JSON, as short and long id texts in the form of the
+// JSON mode bits (support's json_nt_ids); a "0" writer adds no comma.
+void json_abbIds_cnts0(FILE* fp, const char* key, const connect& set, const struct_mol& mol);
+void json_abbIds_cnts(FILE* fp, const char* key, const connect& set, const struct_mol& mol);
+void json_abbIds_vec0(FILE* fp, const char* key, long n, const std::vector<long>& list,
+                      const struct_mol& mol);
+void json_abbIds_vec(FILE* fp, const char* key, long n, const std::vector<long>& list,
+                     const struct_mol& mol);
+// "num_nts" with the count, then the nucleotides under "nts".
+void json_numNts_cnts0(FILE* fp, const connect& set, const struct_mol& mol);
+void json_numNts_cnts(FILE* fp, const connect& set, const struct_mol& mol);
+void json_numNts_vec0(FILE* fp, long n, const std::vector<long>& list, const struct_mol& mol);
+void json_numNts_vec(FILE* fp, long n, const std::vector<long>& list, const struct_mol& mol);
+// "num_<key>":n and the array key of {"index","num_nts","nts"} objects over
+// sets[1..n], followed by a comma; the _dval form adds each set's value
+// under dkey (null when unset) when dkey is given.
+void json_array_of_nts_list(FILE* fp, const char* key, long n, const std::vector<connect>& sets,
+                            const struct_mol& mol);
+void json_array_of_nts_list_dval(FILE* fp, const char* key, long n, const std::vector<connect>& sets,
+                                 const char* dkey, const struct_mol& mol);
+
 std::string get_2residues_info(long a, long b, const struct_mol& mol);
 std::string get_3residues_info(long a, long b, long c, const struct_mol& mol);
 std::string get_2residues_abbr(long a, long b, const struct_mol& mol);

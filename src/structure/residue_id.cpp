@@ -320,4 +320,63 @@ long with_res_name_xchk(const std::string& s) { return s != "___"; }
 long with_icode_xchk(char c) { return c != '_'; }
 long with_chain_id_xchk(const std::string& s) { return s != "____"; }
 
+// ---------------------------------------------------------------------------
+// Nucleotide lists in JSON
+
+void json_abbIds_cnts0(FILE* fp, const char* key, const connect& set, const struct_mol& mol) {
+  if (fp != nullptr) json_nt_ids0(fp, key, get_connect_abbr_ids(set, mol), get_connect_full_ids(set, mol));
+}
+void json_abbIds_cnts(FILE* fp, const char* key, const connect& set, const struct_mol& mol) {
+  if (fp != nullptr) json_nt_ids(fp, key, get_connect_abbr_ids(set, mol), get_connect_full_ids(set, mol));
+}
+void json_abbIds_vec0(FILE* fp, const char* key, long n, const std::vector<long>& list,
+                      const struct_mol& mol) {
+  if (fp != nullptr)
+    json_nt_ids0(fp, key, get_residues_abbr_ids(n, list, mol), get_residues_full_ids(n, list, mol));
+}
+void json_abbIds_vec(FILE* fp, const char* key, long n, const std::vector<long>& list,
+                     const struct_mol& mol) {
+  if (fp != nullptr)
+    json_nt_ids(fp, key, get_residues_abbr_ids(n, list, mol), get_residues_full_ids(n, list, mol));
+}
+
+void json_numNts_cnts0(FILE* fp, const connect& set, const struct_mol& mol) {
+  json_lNumber(fp, "num_nts", set.count);
+  json_abbIds_cnts0(fp, "nts", set, mol);
+}
+void json_numNts_cnts(FILE* fp, const connect& set, const struct_mol& mol) {
+  json_numNts_cnts0(fp, set, mol);
+  json_comma(fp);
+}
+void json_numNts_vec0(FILE* fp, long n, const std::vector<long>& list, const struct_mol& mol) {
+  json_lNumber(fp, "num_nts", n);
+  json_abbIds_vec0(fp, "nts", n, list, mol);
+}
+void json_numNts_vec(FILE* fp, long n, const std::vector<long>& list, const struct_mol& mol) {
+  json_numNts_vec0(fp, n, list, mol);
+  json_comma(fp);
+}
+
+void json_array_of_nts_list_dval(FILE* fp, const char* key, long n, const std::vector<connect>& sets,
+                                 const char* dkey, const struct_mol& mol) {
+  if (fp == nullptr) return;
+  json_lNumber(fp, sformat("num_%s", key).c_str(), n);
+  json_begin_array(fp, key);
+  for (long k = 1; k <= n; ++k) {
+    const connect& set = sets[static_cast<size_t>(k)];
+    json_bareObject_start_with_idx(fp, k);
+    json_numNts_cnts0(fp, set, mol);
+    if (dkey != nullptr) {
+      json_comma(fp);
+      json_dNumber0(fp, dkey, set.value);
+    }
+    json_bareObject_end_check_idx(fp, k, n);
+  }
+  json_end_array(fp);
+}
+void json_array_of_nts_list(FILE* fp, const char* key, long n, const std::vector<connect>& sets,
+                            const struct_mol& mol) {
+  json_array_of_nts_list_dval(fp, key, n, sets, nullptr, mol);
+}
+
 }  // namespace vask

@@ -1007,8 +1007,8 @@ void pars_by_frames(const frame& f1, const frame& f2, bool flip, kind k, par_set
 }
 
 void mid_frame_by_frames(const frame& f1, const frame& f2, bool flip, kind k, par_set& pars, frame* mid_frame) {
-  rotmat mid_rot;
-  xyz mid_org;
+  rotmat mid_rot{};
+  xyz mid_org{};  // slot 0 is copied into the frame too
   pars_by_frames(f1, f2, flip, k, pars, mid_rot, mid_org);
   if (mid_frame != nullptr) fill_frame(mid_org, mid_rot, *mid_frame);
 }

@@ -116,7 +116,8 @@ TEST_F(JsonExe, report_of_1ehz_in_both_formats) {
     std::string js = file("1ehz.json");
     expect_json_line(js);
     EXPECT_EQ(js.rfind("{\"metadata\":{\"version\":\"belqo-vask v", 0), 0u) << js.substr(0, 80);
-    EXPECT_TRUE(has(js, std::string("\"input_file\":\"") + in + "\",\"str_id\":\"1ehz\",\"num_atoms\":1821,"
+    EXPECT_TRUE(has(js, std::string("\"input_file\":\"") + in + "\",\"str_id\":\"1ehz\",\"num_naChains\":1,\"naChains\":\"A=76\","
+                        "\"num_atoms\":1821,"
                         "\"num_waters\":160,\"num_metals\":9,\"metals_desc\":\"Mg=6,Mn=3\",\"num_notes\":52,"
                         "\"notes\":[{\"Aminors\":\"A-minor interactions (including types I and II)\"},"));
     EXPECT_TRUE(has(js, "{\"vert_dist\":\"vertical distance from an atom to a base plane\"}],"));

@@ -129,7 +129,7 @@ TEST_F(PipelineExe, header_of_1ehz) {
   EXPECT_TRUE(has(r.out, "    Questions and suggestions are *always* welcome on the ORMO "
                          "Forum.\n\nCommand: belqo-vask -i=1ehz.pdb\nDate and time: "));
   EXPECT_TRUE(has(r.out, "File name: 1ehz.pdb\n"
-                         "    no. of DNA/RNA chains: 0\n"
+                         "    no. of DNA/RNA chains: 1 [A=76]\n"
                          "    no. of nucleotides:    76\n"
                          "    no. of atoms:          1821\n"
                          "    no. of waters:         160\n"

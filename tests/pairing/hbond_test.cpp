@@ -283,3 +283,201 @@ TEST_F(HbondTest, BadBpxAndModerate) {
 }
 
 }  // namespace vask
+
+namespace vask {
+
+namespace {
+
+long atom_role(const struct_mol& mol, const std::string& chain, long number, const char* name) {
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const residue& r = mol.residues[k];
+    if (r.chain_id != chain || r.res_seq != number) continue;
+    long a = find_atom_in_residue(name, k, mol);
+    return a == -1 ? -1 : mol.atoms[a].hbond_role;
+  }
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(HbondTest, RolesFromTheResidueTables) {
+  struct_mol trna, dna, protein;
+  read_pdb(test::test_data("1ehz.pdb"), trna);
+  read_pdb(test::shared_structure("1bna.pdb"), dna);
+  read_pdb(test::test_data("1ubq.pdb"), protein);
+  const struct {
+    const struct_mol* mol;
+    long number;
+    const char* name;
+    long want;
+  } cases[] = {
+      {&trna, 1, " N1 ", HB_DONOR},      // G1
+      {&trna, 1, " O6 ", HB_ACCEPTOR},
+      {&trna, 1, " C2 ", HB_NEVER},
+      {&trna, 1, " P  ", HB_NEVER},
+      {&trna, 1, " O2'", HB_EITHER},
+      {&trna, 1, " C1'", HB_DONOR},
+      {&trna, 2, " N4 ", HB_DONOR},      // C2
+      {&trna, 2, " N3 ", HB_ACCEPTOR},
+      {&trna, 10, " N1 ", HB_DONOR},     // 2MG: a modified G takes the G table
+      {&trna, 14, " C2 ", HB_DONOR},     // A14
+      {&trna, 39, " N1 ", HB_DONOR},     // pseudouridine
+      {&trna, 8, " N1 ", HB_NEVER},      // U8
+      {&dna, 7, " C7 ", HB_DONOR},       // T7: the methyl is a C-H donor
+      {&dna, 7, " C5 ", HB_NEVER},
+      {&dna, 7, " O2'", -1},
+      {&protein, 20, " OG ", HB_EITHER},  // SER20
+      {&protein, 68, " NE2", HB_DONOR},   // HIS68
+      {&protein, 68, " ND1", HB_EITHER},
+      {&protein, 68, " CB ", HB_UNSET},   // not in the tables
+      {&protein, 1, " SD ", HB_ACCEPTOR}, // MET1
+      {&protein, 1, " CA ", HB_DONOR},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.number) + c.name);
+    EXPECT_EQ(atom_role(*c.mol, "A", c.number, c.name), c.want);
+  }
+}
+
+TEST_F(HbondTest, LowerCaseAminoAcidNamesGetTheSideChainRoles) {
+  const std::string text =
+      "ATOM      1  N   ser A   1      11.104   6.134  -6.504  1.00  0.00           N\n"
+      "ATOM      2  CA  ser A   1      11.639   6.071  -5.147  1.00  0.00           C\n"
+      "ATOM      3  C   ser A   1      13.147   5.941  -5.159  1.00  0.00           C\n"
+      "ATOM      4  O   ser A   1      13.721   5.401  -6.106  1.00  0.00           O\n"
+      "ATOM      5  CB  ser A   1      11.053   4.905  -4.353  1.00  0.00           C\n"
+      "ATOM      6  OG  ser A   1      11.491   4.945  -3.002  1.00  0.00           O\n";
+  struct_mol mol;
+  test::read_pdb_text(text, mol);
+  ASSERT_EQ(mol.num_residues, 1);
+  ASSERT_TRUE(is_aa(1, mol));
+  EXPECT_EQ(atom_role(mol, "A", 1, " OG "), HB_EITHER);
+}
+
+}  // namespace vask
+
+namespace vask {
+
+namespace {
+
+// A structure read through the whole preparation pipeline.
+bool read_with_hbonds(const std::string& path, struct_mol& mol) {
+  read_pdb(path, mol);
+  return mol.stage.hbonds != 0;
+}
+
+long find_residue(const struct_mol& mol, const std::string& chain, long number) {
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (mol.residues[k].chain_id == chain && mol.residues[k].res_seq == number) return k;
+  return -1;
+}
+
+// The stored H-bond between the two named atoms of residues i and j, or null.
+const bond* hbond_between(const struct_mol& mol, long i, const char* a, long j, const char* b) {
+  long x = find_atom_in_residue(a, i, mol), y = find_atom_in_residue(b, j, mol);
+  for (long k = 1; k <= mol.num_hbonds; ++k) {
+    const bond& h = mol.hbonds[k];
+    if ((h.atom1 == x && h.atom2 == y) || (h.atom1 == y && h.atom2 == x)) return &h;
+  }
+  return nullptr;
+}
+
+// Checks the Watson-Crick H-bonds of pairs (chain1 i, chain2 j): three N/O
+// H-bonds for G-C, two for A-U and A-T, each 2.6..3.4 A.
+void expect_wc_hbonds(const struct_mol& mol, const std::vector<std::array<long, 2>>& pairs,
+                      const std::string& chain1, const std::string& chain2) {
+  static const char* const gc[3][2] = {{" O6 ", " N4 "}, {" N1 ", " N3 "}, {" N2 ", " O2 "}};
+  static const char* const au[2][2] = {{" N6 ", " O4 "}, {" N1 ", " N3 "}};
+  long checked = 0;
+  for (const auto& p : pairs) {
+    long i = find_residue(mol, chain1, p[0]), j = find_residue(mol, chain2, p[1]);
+    ASSERT_GT(i, 0);
+    ASSERT_GT(j, 0);
+    char bi = mol.residues[i].std_name[2] & ~0x20, bj = mol.residues[j].std_name[2] & ~0x20;
+    if (bi == 'C' || bi == 'U' || bi == 'T') {  // purine first
+      std::swap(i, j);
+      std::swap(bi, bj);
+    }
+    const bool is_gc = bi == 'G' && bj == 'C', is_au = bi == 'A' && (bj == 'U' || bj == 'T');
+    if (!is_gc && !is_au) continue;  // G-U wobble and pseudouridine pairs are not checked
+    SCOPED_TRACE(mol.residues[i].idstr + " - " + mol.residues[j].idstr);
+    ++checked;
+    for (int m = 0; m < (is_gc ? 3 : 2); ++m) {
+      const char* a = is_gc ? gc[m][0] : au[m][0];
+      const char* b = is_gc ? gc[m][1] : au[m][1];
+      const bond* h = hbond_between(mol, i, a, j, b);
+      ASSERT_NE(h, nullptr) << a << " - " << b;
+      EXPECT_GE(h->distance, 2.6);
+      EXPECT_LE(h->distance, 3.4);
+      EXPECT_EQ(h->type, 'p');
+    }
+  }
+  EXPECT_GT(checked, 0);
+}
+
+}  // namespace
+
+TEST_F(HbondTest, WatsonCrickPairsOf1ehzHaveTheirHbonds) {
+  struct_mol mol;
+  if (!read_with_hbonds(test::test_data("1ehz.pdb"), mol)) GTEST_SKIP() << "no contacts yet";
+  // tRNA-Phe stems: acceptor 1-72..7-66, D 10-25..13-22, anticodon 27-43..31-39, T 49-65..53-61
+  std::vector<std::array<long, 2>> pairs;
+  for (long k = 0; k < 7; ++k) pairs.push_back({1 + k, 72 - k});
+  for (long k = 0; k < 4; ++k) pairs.push_back({10 + k, 25 - k});
+  for (long k = 0; k < 5; ++k) pairs.push_back({27 + k, 43 - k});
+  for (long k = 0; k < 5; ++k) pairs.push_back({49 + k, 65 - k});
+  expect_wc_hbonds(mol, pairs, "A", "A");
+}
+
+TEST_F(HbondTest, WatsonCrickPairsOf1bnaHaveTheirHbonds) {
+  struct_mol mol;
+  if (!read_with_hbonds(test::shared_structure("1bna.pdb"), mol)) GTEST_SKIP() << "no contacts yet";
+  std::vector<std::array<long, 2>> pairs;  // CGCGAATTCGCG: i pairs with 25 - i
+  for (long i = 1; i <= 12; ++i) pairs.push_back({i, 25 - i});
+  expect_wc_hbonds(mol, pairs, "A", "B");
+}
+
+TEST_F(HbondTest, ProteinAndProteinRnaHbonds) {
+  struct_mol protein, complex;
+  if (!read_with_hbonds(test::test_data("1ubq.pdb"), protein)) GTEST_SKIP() << "no contacts yet";
+  // ubiquitin's first beta hairpin: I3 N-H...O L15 and V5 N-H...O I13
+  long i3 = find_residue(protein, "A", 3), l15 = find_residue(protein, "A", 15);
+  long v5 = find_residue(protein, "A", 5), i13 = find_residue(protein, "A", 13);
+  ASSERT_NE(hbond_between(protein, i3, " N  ", l15, " O  "), nullptr);
+  ASSERT_NE(hbond_between(protein, v5, " N  ", i13, " O  "), nullptr);
+  ASSERT_TRUE(read_with_hbonds(test::shared_structure("1a34.pdb"), complex));
+  long nt_aa = 0;
+  for (long k = 1; k <= complex.num_hbonds; ++k) {
+    const bond& h = complex.hbonds[k];
+    long r1 = complex.atoms[h.atom1].residue, r2 = complex.atoms[h.atom2].residue;
+    if (!nt_with_aa(r1, r2, complex)) continue;
+    ++nt_aa;
+    EXPECT_GE(h.distance, Gvars.hbond_d1);
+    EXPECT_LE(h.distance, Gvars.hbond_dist);
+  }
+  EXPECT_GE(nt_aa, 5);
+}
+
+TEST_F(HbondTest, WaterHbondsStopAtTheGoodDistance) {
+  for (double good : {3.6, 3.2}) {
+    SCOPED_TRACE(good);
+    Gvars.hbond_good = good;
+    struct_mol mol;
+    if (!read_with_hbonds(test::shared_structure("354d.pdb"), mol)) GTEST_SKIP() << "no contacts yet";
+    long water = 0, beyond_33 = 0;
+    for (long k = 1; k <= mol.num_hbonds; ++k) {
+      const bond& h = mol.hbonds[k];
+      bool w = is_water(mol.atoms[h.atom1].residue, mol) || is_water(mol.atoms[h.atom2].residue, mol);
+      if (!w) continue;
+      ++water;
+      EXPECT_LE(h.distance, good);
+      beyond_33 += h.distance > 3.3;
+    }
+    EXPECT_GT(water, 50);  // many ordered waters
+    if (good > 3.5) {
+      EXPECT_GT(beyond_33, 0);  // waters reach past the usual 3.3 A
+    }
+  }
+}
+
+}  // namespace vask

@@ -11,6 +11,7 @@
 
 #include "structure/pdb.hpp"
 #include "support/string.hpp"
+#include "json_check.hpp"
 #include "test_util.hpp"
 
 namespace vask {
@@ -398,6 +399,7 @@ TEST_F(PairTest, TextSectionAndJsonKeys) {
   EXPECT_EQ(json,
             "\"num_pairs\":1,\"pairs\":[{\"index\":1,\"nt1\":\"A.G1\",\"nt2\":\"A.C2\",\"bp\":\"G-C\",\"name\":\"WC\","
             "\"Saenger\":\"19-XIX\",\"LW\":\"cWW\",\"VASK\":\"cW-W\"}],");
+  EXPECT_EQ(test::json_members_error(json.substr(0, json.size() - 1)), "");  // without the trailing comma
 }
 
 TEST_F(PairTest, MoreDetailPrintsDashesForUnsetValues) {

@@ -389,6 +389,60 @@ TEST_F(TorsionTest, G4TieBreakersTakeTheNearerChiRange) {
 }
 
 // ---------------------------------------------------------------------------
+// The torsion file
+
+TEST_F(TorsionTest, TorsionFileColumns) {
+  struct_mol mol;
+  read_structure(test::test_data("1ehz.pdb"), mol);
+  std::string path = testing::TempDir() + "vask-torsions-test.txt";
+  print_nt_torsions(mol, path.c_str());
+  std::string text = test::read_file(path);
+  std::remove(path.c_str());
+  auto line_of = [&](const std::string& start, size_t from = 0) {
+    size_t b = text.find("\n" + start, from);
+    if (b == std::string::npos) return std::string();
+    return text.substr(b + 1, text.find('\n', b + 1) - b - 1);
+  };
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            "         Output of DNA/RNA backbone conformational parameters");
+  // main chain: a 5' end without alpha
+  size_t main = text.find("Main chain conformational parameters:");
+  ASSERT_NE(main, std::string::npos);
+  std::string first = line_of(" 1     G A.G1", main);
+  EXPECT_EQ(first.substr(0, 40), " 1     G A.G1                ---  -128.1");
+  EXPECT_NE(first.find("(BI)"), std::string::npos);
+  EXPECT_NE(first.find("(anti)"), std::string::npos);
+  EXPECT_NE(first.find("(C3'-endo)  ~C3'-endo"), std::string::npos);
+  // a 3' end: no epsilon, zeta or e-z, four blanks after the e-z dashes
+  std::string last = line_of(" 76    A A.A76", main);
+  EXPECT_NE(last.find("     ---     ---     ---    "), std::string::npos) << last;
+  // syn/anti widths: "(anti)" and "(syn) " both take six columns
+  size_t chi_col = first.find("(anti)");
+  EXPECT_EQ(chi_col, 24u + 6 * 8 + 12 + 8);  // lead, six torsions, e-z, chi
+  // the sugar section in file order, the suites with shown bins
+  size_t sugar = text.find("Sugar conformational parameters:");
+  ASSERT_NE(sugar, std::string::npos);
+  EXPECT_NE(line_of(" 1     G A.G1", sugar).find("C3'-endo"), std::string::npos);
+  size_t suites = text.find("Assignment of sugar-phosphate backbone suites");
+  ASSERT_NE(suites, std::string::npos);
+  EXPECT_EQ(line_of(" 1     G A.G1", suites), " 1     G A.G1            inc      __       0");
+  EXPECT_EQ(line_of(" 2     C A.C2", suites), " 2     C A.C2            33p      1a       0.935");
+  EXPECT_EQ(line_of(" 14    A A.A14", suites), " 14    A A.A14           trig     !!       0");
+  EXPECT_NE(text.find("\nuse --suite-delimiter to add delimiters (matched '()' by default).\n"),
+            std::string::npos);
+
+  // the file name follows the prefix; nothing without auxiliary files
+  Gvars.prefix = testing::TempDir() + "tors";
+  print_nt_torsions(mol, nullptr);
+  std::string named = Gvars.prefix + "-torsions.txt";
+  EXPECT_EQ(test::read_file(named), text);
+  std::remove(named.c_str());
+  Gvars.auxfiles = 0;
+  print_nt_torsions(mol, nullptr);
+  EXPECT_EQ(std::fopen(named.c_str(), "r"), nullptr);
+}
+
+// ---------------------------------------------------------------------------
 // Suites of real nucleotides
 
 TEST_F(TorsionTest, SuitesOfTrnaPheAndP4P6) {

@@ -292,6 +292,25 @@ TEST_F(MmcifTest, one_pass_models_equal_models_read_alone) {
   }
 }
 
+TEST_F(MmcifTest, symmetry_mode_refuses_an_ensemble) {
+  for (const char* file : {"2koc.pdb", "2koc.cif"}) {
+    SCOPED_TRACE(file);
+    Gvars.model_mode = 4;
+    test::log_capture log;
+    struct_mol mol;
+    read_pdb(test::shared_structure(file), mol);
+    EXPECT_EQ(Gvars.model_mode, 1);
+    EXPECT_EQ(mol.num_atoms, 451);  // model 1 of 20
+    EXPECT_NE(log.text().find("[i] You specified --symm, but the input file is an (NMR) ensemble\n"
+                              "    *** in the following, only the FIRST model will be processed ***\n"),
+              std::string::npos);
+  }
+  Gvars.model_mode = 4;  // one model: nothing to refuse
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  EXPECT_EQ(Gvars.model_mode, 4);
+}
+
 TEST_F(MmcifTest, model_predicates) {
   Gvars.model_mode = 1;
   EXPECT_FALSE(with_model(3));

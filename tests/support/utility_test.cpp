@@ -13,6 +13,7 @@
 #include "driver/option.hpp"
 #include "support/common.hpp"
 
+#include "json_check.hpp"
 #include "test_util.hpp"
 
 namespace vask {
@@ -354,6 +355,7 @@ TEST_F(json_writer, ListFormsFollowTheModeBits) {
     json_nt_ids(fp_, "nts", "A1,B2", "A.G1,B.C2");
     json_hbonds_num_str0(fp_, 2, "N1-N3");
     EXPECT_EQ(text(), c.want);
+    EXPECT_EQ(test::json_members_error(text()), "");
   }
 }
 
@@ -367,6 +369,7 @@ TEST_F(json_writer, FrameWithUnsetValues) {
   EXPECT_EQ(text(),
             R"("frame":{"rmsd":null,"origin":[1.000,2.000,3.000],"x_axis":[1.000,0.000,0.000],)"
             R"("y_axis":[0.000,1.000,0.000],"z_axis":[0.000,0.000,1.000],"quaternion":[1.000,0.000,0.000,0.000]})");
+  EXPECT_EQ(test::json_members_error(text()), "");
 }
 
 TEST(output_time_used, StarLineBeforeTheTime) {

@@ -1,0 +1,350 @@
+// Writing atoms as PDB lines or mmCIF rows: whole structures, residue sets
+// moved into a frame, CONECT records, auxiliary file names and the
+// nucleotide list file. Declared in pdb.hpp.
+//
+// A PDB line has fixed columns; a value too wide for its column is written
+// narrower (fewer decimals, or the low digits of a number) with a warning, so
+// the columns after it never shift. An mmCIF row always has all its fields:
+// empty values are "." or "?", values with blanks or quotes are quoted.
+#include <cmath>
+#include <cstring>
+
+#include "driver/option.hpp"
+#include "structure/mmcif.hpp"
+#include "structure/pdb.hpp"
+#include "structure/residue.hpp"
+#include "support/cii.hpp"
+#include "support/file.hpp"
+#include "support/string.hpp"
+#include "support/utility.hpp"
+
+namespace vask {
+
+namespace {
+
+constexpr long SERIAL_MODULUS = 100000;  // serials wrap to fit columns 7-11
+
+std::string atom_label(const atom& a) {
+  if (!a.idstr.empty()) return a.idstr;
+  return sformat("%s:%s:%s:%ld", trimmed(a.name).c_str(), trimmed(a.res_name).c_str(),
+                 a.chain_id.c_str(), a.res_seq);
+}
+
+void warn_overflow(const atom& a, const char* what, double value, int first, int last,
+                   const std::string& written) {
+  if (++Gvars.counts.pdb_overflow > 9) return;
+  runlog_msg("[w] %s %g of atom %s does not fit PDB columns %d-%d: written as '%s'\n", what,
+             value, atom_label(a).c_str(), first, last, written.c_str());
+}
+
+// A real number in exactly width characters: decimals dropped one at a time
+// until it fits; beyond that, clamped to the widest value that fits.
+std::string fit_real(const atom& a, const char* what, double v, int width, int decimals, int first) {
+  std::string s = sformat("%*.*f", width, decimals, v);
+  if (static_cast<int>(s.size()) <= width) return s;
+  for (int d = decimals - 1; d >= 0 && static_cast<int>(s.size()) > width; --d)
+    s = sformat("%*.*f", width, d, v);
+  if (static_cast<int>(s.size()) > width) {
+    double top = std::pow(10.0, v < 0 ? width - 1 : width) - 1;
+    s = sformat("%*.0f", width, v < 0 ? -top : top);
+  }
+  warn_overflow(a, what, v, first, first + width - 1, s);
+  return s;
+}
+
+// An integer in exactly width characters: its low digits when too wide.
+std::string fit_integer(const atom& a, const char* what, long v, int width, int first) {
+  std::string s = sformat("%*ld", width, v);
+  if (static_cast<int>(s.size()) <= width) return s;
+  long mod = 1;
+  for (int k = 0; k < width; ++k) mod *= 10;
+  s = sformat("%*ld", width, ((v % mod) + mod) % mod);
+  warn_overflow(a, what, static_cast<double>(v), first, first + width - 1, s);
+  return s;
+}
+
+bool cif_needs_quotes(std::string_view v) {
+  if (v == "." || v == "?") return true;
+  if (std::strchr("_#$'\"[];", v[0]) != nullptr) return true;
+  return v.find_first_of(" \t") != std::string_view::npos;
+}
+
+// One mmCIF value: trimmed; empty_mark when empty; quoted when it holds
+// blanks, starts with a reserved character or could be read as a null.
+std::string cif_token(std::string_view raw, const char* empty_mark, bool always_quote = false) {
+  std::string v = trimmed(raw);
+  if (v.empty()) return empty_mark;
+  if (!always_quote && !cif_needs_quotes(v)) return v;
+  char q = v.find('"') == std::string::npos ? '"' : '\'';
+  return q + v + q;
+}
+
+// A PDB charge ("2+", "1-") as the signed integer mmCIF holds.
+std::string cif_charge(const std::string& charge) {
+  std::string c = trimmed(charge);
+  if (c.empty()) return "?";
+  if (c.size() == 2 && std::isdigit(static_cast<unsigned char>(c[0])) && (c[1] == '+' || c[1] == '-'))
+    return c[1] == '-' ? std::string("-") + c[0] : std::string(1, c[0]);
+  return cif_token(c, "?");
+}
+
+long cif_model_number(const atom& a) {
+  if (Gvars.counts.cif_model_num != 0) return Gvars.counts.cif_model_num;
+  return Gvars.model_mode < 4 ? 1 : a.model;
+}
+
+std::vector<xyz> residue_points(long k, const struct_mol& mol) {
+  const residue& r = mol.residues[k];
+  std::vector<xyz> pts(1);
+  for (long i = r.first_atom; i <= r.last_atom; ++i) pts.push_back(mol.atoms[i].xyz);
+  return pts;
+}
+
+}  // namespace
+
+// cols 1-6 record | 7-11 serial | 13-16 atom name | 17 altLoc | 18-20 residue | 22 chain
+//      23-26 resSeq | 27 iCode | 31-38, 39-46, 47-54 x, y, z (8.3) | 55-60 occupancy (6.2)
+//      61-66 B-factor (6.2) | 73-76 segment id | 77-78 element | 79-80 charge
+void write_atom_record_pdb(FILE* fp, const atom& a) {
+  if (fp == nullptr) return;
+  const std::string& name = Gvars.raw_name ? a.raw_name : a.name;
+  const std::string& res = Gvars.raw_name ? a.raw_res_name : a.res_name;
+  std::string seg = "    ";
+  if (!Gvars.cartoon[CTN_BEST_VIEW]) {
+    if (a.seg_id != "    " && !a.seg_id.empty())
+      seg = a.seg_id;
+    else if (a.chain_id.size() >= 2)
+      seg = a.chain_id;
+    else if (Gvars.model_mode != 1 && a.model != 0)
+      seg = sformat("%-4.4ld", a.model);
+  }
+  std::string serial = fit_integer(a, "serial number", a.serial % SERIAL_MODULUS, 5, 7);
+  std::string seq = fit_integer(a, "residue number", a.res_seq, 4, 23);
+  std::string x = fit_real(a, "x coordinate", a.xyz[1], 8, 3, 31);
+  std::string y = fit_real(a, "y coordinate", a.xyz[2], 8, 3, 39);
+  std::string z = fit_real(a, "z coordinate", a.xyz[3], 8, 3, 47);
+  std::string occ = fit_real(a, "occupancy", a.occupancy, 6, 2, 55);
+  std::string bf = fit_real(a, "B-factor", a.bfactor, 6, 2, 61);
+  const char chain = a.chain_id.empty() ? ' ' : a.chain_id[0];
+  std::fprintf(fp, "%-6s%s %4.4s%c%3.3s %c%s%c   %s%s%s%s%s      %-4.4s%2.2s%2.2s\n",
+               a.hetatm ? "HETATM" : "ATOM", serial.c_str(), name.c_str(), a.altloc, res.c_str(),
+               chain, seq.c_str(), a.icode, x.c_str(), y.c_str(), z.c_str(), occ.c_str(),
+               bf.c_str(), seg.c_str(), a.deuterium ? " D" : a.element.c_str(), a.charge.c_str());
+}
+
+// Fields in the tag order of output_cif_header, one blank apart.
+void write_atom_record_cif(FILE* fp, const atom& a) {
+  if (fp == nullptr) return;
+  const std::string& name = Gvars.raw_name ? a.raw_name : a.name;
+  const std::string& res = Gvars.raw_name ? a.raw_res_name : a.res_name;
+  std::string element = a.deuterium ? "D" : (a.element == "__" ? "?" : cif_token(a.element, "?"));
+  std::string qname = cif_token(name, "?", true);
+  std::string rname = cif_token(res, "?");
+  std::string chain = cif_token(a.chain_id, ".");
+  std::string alt = a.altloc == ' ' ? "." : cif_token(std::string(1, a.altloc), ".");
+  std::string icode = a.icode == ' ' ? "?" : cif_token(std::string(1, a.icode), "?");
+  std::fprintf(fp, "%s %ld %s %s %s %s %s %ld %ld %s %.3f %.3f %.3f %.2f %.2f %s %ld %s %s %s %ld\n",
+               a.hetatm ? "HETATM" : "ATOM", a.serial, element.c_str(), qname.c_str(), alt.c_str(),
+               rname.c_str(), chain.c_str(), a.entity, a.res_seq, icode.c_str(), a.xyz[1], a.xyz[2],
+               a.xyz[3], a.occupancy, a.bfactor, cif_charge(a.charge).c_str(), a.res_seq,
+               rname.c_str(), chain.c_str(), qname.c_str(), cif_model_number(a));
+}
+
+void write_atom_record(FILE* fp, const atom& a) {
+  if (fp == nullptr || a.status == 0) return;
+  if (Gvars.output_format == 2)
+    write_atom_record_cif(fp, a);
+  else
+    write_atom_record_pdb(fp, a);
+}
+
+void write_residue_record(FILE* fp, long k, const struct_mol& mol) {
+  const residue& r = mol.residues[k];
+  for (long i = r.first_atom; i <= r.last_atom; ++i) write_atom_record(fp, mol.atoms[i]);
+}
+
+void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std::vector<xyz>& pts) {
+  if (fp == nullptr) return;
+  const residue& r = mol.residues[k];
+  for (long i = r.first_atom, t = 1; i <= r.last_atom; ++i, ++t) {
+    atom a = mol.atoms[i];
+    a.xyz = pts[t];
+    a.serial = mol.atoms_written + t;
+    write_atom_record(fp, a);
+  }
+}
+
+void write_residue_set_pdb_simple(long n, const std::vector<long>& list, const frame* f,
+                                  struct_mol& mol, FILE* fp) {
+  mol.atoms_written = 0;
+  for (long t = 1; t <= n; ++t) {
+    long k = list[t];
+    std::vector<xyz> pts = residue_points(k, mol);
+    if (f != nullptr && !Gvars.raw_xyz)
+      project_xyzNx3_by_frame(*f, static_cast<long>(pts.size()) - 1, pts);
+    write_residue_record_xyz(fp, k, mol, pts);
+    mol.atoms_written += mol.residues[k].num_atoms;
+  }
+}
+
+void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const frame* f, long view,
+                                 struct_mol& mol, FILE* fp) {
+  std::vector<long> all(list.begin(), list.begin() + n + 1);
+  auto add = [&](long k) {
+    for (size_t t = 1; t < all.size(); ++t)
+      if (all[t] == k) return;
+    all.push_back(k);
+  };
+  if (Gvars.metals)
+    for (long t = 1; t <= n; ++t) {
+      const connect& m = mol.residues[list[t]].metals;
+      for (long q = 1; q <= m.count; ++q) add(m[q]);
+    }
+  if (Gvars.waters)
+    for (long t = 1; t <= n; ++t) {
+      const connect& w = mol.residues[list[t]].waters;
+      for (long q = 1; q <= w.count; ++q) add(w[q]);
+    }
+  mol.atoms_written = 0;
+  for (size_t t = 1; t < all.size(); ++t) {
+    long k = all[t];
+    std::vector<xyz> pts = residue_points(k, mol);
+    if (f != nullptr && !Gvars.raw_xyz)
+      project_xyzNx3_by_frame_side_view(*f, view, static_cast<long>(pts.size()) - 1, pts);
+    write_residue_record_xyz(fp, k, mol, pts);
+    mol.atoms_written += mol.residues[k].num_atoms;
+  }
+}
+
+void write_struct_mol(struct_mol& mol, const std::string& file) {
+  FILE* fp = open_file(file.c_str(), "w");
+  if (Gvars.output_format == 2) {
+    write_cif_header(fp, mol.base_name);
+    for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i]);
+    close_file(fp);
+    return;
+  }
+  const bool model_option = Gvars.select_model != -1;
+  if (mol.num_models < 2 && !model_option) {
+    for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i]);
+  } else if (!(mol.num_models < 2 && model_option && mol.num_models == 0)) {
+    for (long m = 1; m <= mol.num_models; ++m) {
+      const long model = mol.models[m];
+      std::fprintf(fp, "%6s    %4ld\n", "MODEL ", model);
+      long serial = 0;
+      for (long i = 1; i <= mol.num_atoms; ++i) {
+        atom& a = mol.atoms[i];
+        if (a.model != model || a.status == 0) continue;
+        a.serial = ++serial;
+        write_atom_record(fp, a);
+      }
+      std::fprintf(fp, "ENDMDL\n");
+    }
+  }
+  std::fprintf(fp, "END\n");
+  close_file(fp);
+}
+
+void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file) {
+  std::vector<xyz> local = atom_points(mol), global;
+  frame_xyzNx3(f, mol.num_atoms, local, global);
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    mol.atoms[i].xyz = global[i];
+    if (Gvars.renum_atom) mol.atoms[i].serial = Gvars.renum_atom + i - 1;
+  }
+  write_struct_mol(mol, file);
+}
+
+void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file) {
+  VASK_ASSERT(f != nullptr);
+  FILE* fp = open_file(file.c_str(), "w");
+  std::vector<long> all(1);
+  for (long k = 1; k <= mol.num_residues; ++k) all.push_back(k);
+  if (Gvars.output_format == 2) {
+    write_cif_header(fp, mol.base_name);
+    write_residue_set_pdb_frame(mol.num_residues, all, f, view, mol, fp);
+    close_file(fp);
+    return;
+  }
+  if (mol.num_models >= 2) {
+    for (long m = 1; m <= mol.num_models; ++m) {
+      std::vector<long> list(1);
+      for (long k = 1; k <= mol.num_residues; ++k)
+        if (mol.residues[k].model == mol.models[m]) list.push_back(k);
+      std::fprintf(fp, "%6s    %4ld\n", "MODEL ", mol.models[m]);
+      write_residue_set_pdb_frame(static_cast<long>(list.size()) - 1, list, f, view, mol, fp);
+      std::fprintf(fp, "ENDMDL\n");
+    }
+  } else {
+    write_residue_set_pdb_frame(mol.num_residues, all, f, view, mol, fp);
+  }
+  std::fprintf(fp, "END\n");
+  close_file(fp);
+}
+
+void write_pdb_connects(const struct_mol& mol, const std::string& file) {
+  if (!pdb_atoms_all_in_good_status(mol)) {
+    logit("\tnot all atoms are in good status: stop filtering atoms!\n");
+    return;
+  }
+  FILE* fp = open_file(file.c_str(), "w");
+  for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record_pdb(fp, mol.atoms[i]);
+  // CONECT names atoms by the serials on their lines, as readers resolve them
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const connect& bd = mol.atoms[i].bonded;
+    if (bd.count == 0) continue;
+    std::string line = sformat("CONECT%5ld", mol.atoms[i].serial % SERIAL_MODULUS);
+    for (long t = 1; t <= bd.count; ++t)
+      line += sformat("%5ld", mol.atoms[bd[t]].serial % SERIAL_MODULUS);
+    std::fprintf(fp, "%-80s\n", line.c_str());
+  }
+  std::fprintf(fp, "END\n");
+  close_file(fp);
+}
+
+std::string name_pdbcif_outfile(const std::string& part) {
+  return sformat("%.*s-%s.%s", 256, Gvars.prefix.c_str(), part.c_str(),
+                 Gvars.output_format == 2 ? "cif" : "pdb");
+}
+
+void end_pdbfile(FILE* fp) {
+  if (fp != nullptr && Gvars.output_format != 2) std::fprintf(fp, "END\n");
+}
+
+void output_model_header(FILE* fp) {
+  if (fp == nullptr) return;
+  if (Gvars.output_format == 2)
+    write_cif_header(fp, "model_VASK");
+  else
+    std::fprintf(fp, "REMARK VASK\n");
+}
+
+long get_nextModelNumber(const std::string& file) {
+  if (!exist_file(file)) return 1;
+  FILE* fp = open_file(file.c_str(), "r");
+  std::string line;
+  long num = 0;
+  while (get_line(fp, line)) {
+    if (line.compare(0, 6, "MODEL ") != 0) continue;
+    ++num;
+    long v = 0;
+    if (std::sscanf(line.c_str() + 6, "%ld", &v) != 1 || v != num) {
+      close_file(fp);
+      fatal("model #s are not consecutive [%ld vs %ld]\n", num, v);
+    }
+  }
+  close_file(fp);
+  return num + 1;
+}
+
+void write_nts_list(const struct_mol& mol, long n, const std::vector<long>& nts,
+                    const std::string& name) {
+  std::string file = name.empty() ? sformat("%.*s-nts.txt", 256, Gvars.prefix.c_str()) : name;
+  FILE* fp = open_file(file.c_str(), "w");
+  std::fprintf(fp, "# %ld (no. of nucleotides)\n", n);
+  for (long k = 1; k <= n; ++k)
+    std::fprintf(fp, "%4ld  # %4ld %s\n", nts[k], k, mol.residues[nts[k]].idstr.c_str());
+  close_file(fp);
+}
+
+}  // namespace vask

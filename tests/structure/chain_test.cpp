@@ -1,0 +1,198 @@
+// Chains, residue linkage and order, and the chain option: real entries and
+// pieces of 1ehz put together in a chosen order.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "structure/chain.hpp"
+#include "structure/pdb.hpp"
+#include "structure/residue.hpp"
+#include "structure_fixture.hpp"
+
+namespace vask {
+namespace {
+
+using test::read_pdb_text;
+using ChainTest = test::StructureTest;
+
+// The ATOM/HETATM lines of 1ehz residues, in the order asked.
+std::string ehz_residues(const std::vector<long>& numbers) {
+  std::ifstream in(test::test_data("1ehz.pdb"));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::string out;
+  for (long n : numbers)
+    for (const std::string& line : lines) {
+      if (line.compare(0, 4, "ATOM") != 0 && line.compare(0, 6, "HETATM") != 0) continue;
+      if (line.size() > 26 && std::stol(line.substr(22, 4)) == n && line[21] == 'A') out += line + "\n";
+    }
+  return out;
+}
+
+bool shared_present(const std::string& name) {
+  return std::ifstream(test::shared_structure(name)).good();
+}
+
+TEST_F(ChainTest, dinucleotide_stored_3prime_first_is_ordered_5prime_to_3prime) {
+  struct_mol mol;
+  test::log_capture log;
+  read_pdb_text(ehz_residues({2, 1}), mol);  // C2 before G1
+  ASSERT_EQ(mol.num_nts, 2);
+  EXPECT_EQ(mol.residues[1].name, "  C");
+  EXPECT_TRUE(mol.residues[1].linked.has(2));
+  EXPECT_EQ(is_nts_connected(2, 1, mol), 1);  // O3'(G1)-P(C2)
+  EXPECT_EQ(is_nts_connected(1, 2, mol), 0);
+  ASSERT_EQ(mol.nt_order.size(), 3u);
+  EXPECT_EQ(mol.nt_order[1], 2);  // G1 first
+  EXPECT_EQ(mol.nt_order[2], 1);
+  EXPECT_EQ(mol.nts_in_order, 0);
+  EXPECT_NE(log.text().find("[w]  with nts out of order: A.G1[2] vs A.C2[1]\n"), std::string::npos)
+      << log.text();
+  EXPECT_NE(Gvars.special_notes.find("   o nucleotides out of order\n"), std::string::npos);
+  // the O3'-P bond is recorded although it comes from a link, not a residue
+  EXPECT_EQ(mol.nt_infos[2].next_P, mol.nt_infos[1].P);
+  EXPECT_TRUE(mol.atoms[mol.nt_infos[2].O3p].bonded.has(mol.nt_infos[1].P));
+  EXPECT_EQ(mol.nt_infos[1].po4[4], mol.nt_infos[2].O3p);
+}
+
+TEST_F(ChainTest, break_marks_and_linkage_distance_on_a_gapped_strand) {
+  struct_mol mol;
+  read_pdb_text(ehz_residues({1, 2, 3, 5, 6}), mol);  // residue 4 missing
+  ASSERT_EQ(mol.num_nts, 5);
+  EXPECT_EQ(mol.residues[3].flag[rf::break_mark], 'x');
+  EXPECT_EQ(mol.residues[2].flag[rf::break_mark], 0);
+  std::vector<long> list = {0, 1, 2, 3, 4, 5};
+  EXPECT_EQ(count_nts_break(5, list, mol, 0), 1);
+  EXPECT_EQ(nts_i2j_dist(1, 3, 10, mol, nullptr), 2);
+  EXPECT_EQ(nts_i2j_dist(1, 4, 10, mol, nullptr), 0);  // across the gap
+  std::vector<long> path;
+  EXPECT_EQ(nts_i2j_dist(3, 1, 10, mol, &path), 2);
+  EXPECT_EQ(path, (std::vector<long>{3, 3, 2, 1}));
+  EXPECT_EQ(mol.num_segments, 2);
+  ASSERT_EQ(mol.num_chains, 1);
+  EXPECT_EQ(mol.chains[1].num_breaks, 1);
+  EXPECT_EQ(chain_header(mol.chains[1], 1, "x", mol, false), "1   A RNA* nts=5");
+  // C1' angle only where both neighbours are linked
+  EXPECT_GT(mol.residues[2].flag[rf::c1_angle], 0);
+  EXPECT_EQ(mol.residues[3].flag[rf::c1_angle], 0);
+}
+
+TEST_F(ChainTest, o3p_distance_window_and_cutoff_option) {
+  struct_mol mol;
+  read_pdb_text(ehz_residues({1, 2}), mol);
+  long o3 = mol.nt_infos[1].O3p, p = mol.nt_infos[2].P;
+  mol.atoms[o3].bonded.clear();
+  mol.atoms[p].bonded.clear();
+  // move residue 2 so that O3'-P is 2.5 A long
+  double d = dist_atoms(o3, p, mol);
+  xyz dir;
+  diff_xyz(mol.atoms[o3].xyz, mol.atoms[p].xyz, dir);
+  for (long i = mol.residues[2].first_atom; i <= mol.residues[2].last_atom; ++i)
+    for (int k = 1; k <= 3; ++k) mol.atoms[i].xyz[k] += dir[k] * (2.5 / d - 1.0);
+  EXPECT_NEAR(dist_atoms(o3, p, mol), 2.5, 1e-9);
+  EXPECT_EQ(is_nts_connected(1, 2, mol), 0);
+  Gvars.op_bond = 3.0;
+  EXPECT_EQ(is_nts_connected(1, 2, mol), 1);
+}
+
+TEST_F(ChainTest, real_entries_give_their_chains) {
+  struct case_t {
+    const char* file;
+    std::vector<std::string> want;  // "id type residues"
+  };
+  const case_t cases[] = {
+      {"1bna.pdb", {"A DNA 12", "B DNA 12"}},
+      {"1kx5.pdb",
+       {"I DNA 147", "J DNA 147", "A Protein 135", "B Protein 102", "C Protein 128",
+        "D Protein 122", "E Protein 135", "F Protein 102", "G Protein 128", "H Protein 122"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    if (!shared_present(c.file)) GTEST_SKIP() << "shared structure missing: " << c.file;
+    struct_mol mol;
+    read_pdb(test::shared_structure(c.file), mol);
+    std::vector<std::string> got;
+    for (long k = 1; k <= mol.num_chains; ++k) {
+      const chain& ch = mol.chains[k];
+      if (ch.empty) continue;
+      got.push_back(ch.chain_id + " " + ch.type + " " + std::to_string(ch.num_residues));
+      for (long t = 1; t <= ch.num_residues; ++t) {  // residues point back at their chain
+        const residue& r = mol.residues[ch.residues[t]];
+        EXPECT_EQ(ch.num_nts ? r.flag[rf::na_chain] : r.flag[rf::aa_chain], k);
+      }
+    }
+    std::sort(got.begin(), got.end());
+    std::vector<std::string> want = c.want;
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want);
+  }
+}
+
+TEST_F(ChainTest, header_of_1ehz_and_1bna) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  EXPECT_EQ(mol.num_na_chains, 1);
+  EXPECT_EQ(mol.na_chain_text, "A=76");
+  EXPECT_EQ(mol.num_rna_chains, 1);
+  EXPECT_EQ(mol.num_models, 1);
+  EXPECT_EQ(mol.num_segments, 1);
+  EXPECT_GT(mol.chains[1].gyration, 0.0);
+  if (!shared_present("1bna.pdb")) GTEST_SKIP() << "shared structure 1bna.pdb missing";
+  struct_mol dna;
+  read_pdb(test::shared_structure("1bna.pdb"), dna);
+  EXPECT_EQ(dna.na_chain_text, "A=12,B=12");
+  EXPECT_EQ(dna.dna_chain_text, "A=12,B=12");
+  EXPECT_EQ(dna.num_dna_chains, 2);
+  // B-DNA: about 3.3 A per step along the axis
+  EXPECT_NEAR(dna.chains[1].axis.rise, 3.3, 0.3);
+  EXPECT_NEAR(dna.chains[2].axis.rise, 3.3, 0.3);
+  EXPECT_NE(dna.chains[1].axis.axis_start[1], DBL_MAX);
+}
+
+TEST_F(ChainTest, locate_xy_finds_the_centre_of_a_circle) {
+  // pairs of points on a circle of radius 5 around (1, -2)
+  std::vector<xyz> pts(7);
+  const double a[] = {0.0, 1.0, 2.5};
+  const double b[] = {0.7, 2.9, 4.4};
+  for (int k = 0; k < 3; ++k) {
+    pts[k + 1] = {0, 1 + 5 * std::cos(a[k]), -2 + 5 * std::sin(a[k]), 3.0 * k};
+    pts[k + 4] = {0, 1 + 5 * std::cos(b[k]), -2 + 5 * std::sin(b[k]), -1.0};
+  }
+  xyz c;
+  locate_xy(3, pts, c);
+  EXPECT_NEAR(c[1], 1.0, 1e-9);
+  EXPECT_NEAR(c[2], -2.0, 1e-9);
+}
+
+TEST_F(ChainTest, chain_option_words) {
+  const struct {
+    const char* option;
+    std::vector<std::string> ids;
+    bool all;
+  } cases[] = {
+      {"--chain=A,B", {"A   ", "B   "}, false},
+      {"--chain=A|B C", {"A   ", "B   ", "C   "}, false},
+      {"--chain=ABCDE", {}, true},
+      {"--chain=", {}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.option);
+    chain_selection sel;
+    derive_chains_to_run(c.option, sel);
+    EXPECT_EQ(sel.ids, c.ids);
+    EXPECT_EQ(sel.all, c.all);
+  }
+  std::string many = "--chain=";
+  for (int k = 0; k < 256; ++k) many += std::to_string(k) + ",";
+  chain_selection sel;
+  int status = 0;
+  EXPECT_EQ(test::fatal_message([&] { derive_chains_to_run(many, sel); }, &status),
+            "too many chain ids in the chain option: 256 (at most 255)\n");
+  EXPECT_EQ(status, 1);
+}
+
+}  // namespace
+}  // namespace vask

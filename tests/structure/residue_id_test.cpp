@@ -1,0 +1,82 @@
+// Nucleotide lists in JSON: the three forms of the JSON mode bits, the count
+// members and the array of lists, checked as JSON.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "json_check.hpp"
+#include "structure/pdb.hpp"
+#include "structure/residue.hpp"
+#include "structure_fixture.hpp"
+
+namespace vask {
+namespace {
+
+class NtListJson : public test::StructureTest {
+ protected:
+  void SetUp() override {
+    StructureTest::SetUp();
+    read_pdb(test::test_data("1ehz.pdb"), mol_);
+  }
+  // What f writes, wrapped in braces so that it reads as one JSON object.
+  template <class F>
+  std::string object_of(F&& f) {
+    FILE* fp = std::tmpfile();
+    std::fputc('{', fp);
+    f(fp);
+    std::fputc('}', fp);
+    std::string text = test::read_stream(fp);
+    std::fclose(fp);
+    return text;
+  }
+  struct_mol mol_;
+};
+
+TEST_F(NtListJson, forms_follow_the_mode_bits) {
+  connect set;
+  for (long k : {1, 2, 3}) set.append(k);
+  const struct {
+    long mode;
+    const char* expected;
+  } cases[] = {
+      {1, R"({"num_nts":3,"nts_short":"GCG","nts_long":"A.G1,A.C2,A.G3"})"},
+      {3, R"({"num_nts":3,"nts":{"short":"GCG","long":"A.G1,A.C2,A.G3"}})"},
+      {5, R"({"num_nts":3,"nts":["GCG","A.G1,A.C2,A.G3"]})"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    Gvars.json = c.mode;
+    std::string out = object_of([&](FILE* fp) { json_numNts_cnts0(fp, set, mol_); });
+    EXPECT_EQ(out, c.expected);
+    const std::vector<long> list{0, 1, 2, 3};
+    EXPECT_EQ(object_of([&](FILE* fp) { json_numNts_vec0(fp, 3, list, mol_); }), out);
+  }
+}
+
+TEST_F(NtListJson, array_of_lists_with_values) {
+  Gvars.json = 1;
+  std::vector<connect> sets(3);
+  sets[1].append(1);
+  sets[1].value = 2.5;
+  sets[2].append(2);
+  sets[2].append(3);
+  std::string out = object_of([&](FILE* fp) {
+    json_array_of_nts_list_dval(fp, "stacks", 2, sets, "rise", mol_);
+    json_dummy0(fp);
+  });
+  EXPECT_EQ(test::json_error(out), "") << out;
+  EXPECT_EQ(out, R"({"num_stacks":2,"stacks":[{"index":1,"num_nts":1,"nts_short":"G","nts_long":"A.G1",)"
+                 R"("rise":2.500},{"index":2,"num_nts":2,"nts_short":"CG","nts_long":"A.C2,A.G3","rise":null}],)"
+                 R"("DUMMY_END":true})");
+  out = object_of([&](FILE* fp) {
+    json_array_of_nts_list(fp, "stacks", 1, sets, mol_);
+    json_dummy0(fp);
+  });
+  EXPECT_EQ(out, R"({"num_stacks":1,"stacks":[{"index":1,"num_nts":1,"nts_short":"G","nts_long":"A.G1"}],)"
+                 R"("DUMMY_END":true})");
+  json_array_of_nts_list(nullptr, "stacks", 1, sets, mol_);  // no stream: nothing
+}
+
+}  // namespace
+}  // namespace vask
