@@ -60,16 +60,9 @@ long bases_share_metal(long i, long j, const struct_mol& mol) {
   return 0;
 }
 
-long bases_in_water_bridge(long i, long j, const struct_mol& mol) {
-  (void)i;
-  (void)j;
-  (void)mol;
-  return 0;
-}
+long bases_in_water_bridge(long i, long j, const struct_mol& mol) { return ntbases_in_waterBridge(i, j, mol); }
 
-long nts_linked(long i, long j, const struct_mol& mol) {
-  return good_residue(i, mol) && mol.residues[i].linked.has(j);
-}
+long nts_linked(long i, long j, const struct_mol& mol) { return residues_in_linkage(i, j, mol); }
 
 double atoms_torsion(long a, long b, long c, long d, const struct_mol& mol) {
   return idx2torsion({0, a, b, c, d}, mol, 0);
@@ -1512,30 +1505,40 @@ void check_recovered_WC_context(struct_mol& mol, long n, std::vector<pair>& pair
   }
 }
 
+// Nucleotide pairs (i < j, sorted by i then j) whose base-frame origins lie
+// within d of each other: the candidates of the pair test, from one cell grid
+// over the origins instead of all residue pairs.
+std::vector<std::pair<long, long>> base_frame_neighbours(const struct_mol& mol, double d) {
+  std::vector<long> nts(1);
+  std::vector<xyz> origins(1);
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    const frame* f = is_nt(i, mol) ? base_frame(i, mol) : nullptr;
+    if (f == nullptr) continue;
+    nts.push_back(i);
+    origins.push_back(f->org);
+  }
+  const long m = static_cast<long>(nts.size()) - 1;
+  std::vector<std::pair<long, long>> result;
+  if (m < 2) return result;
+  const cell_grid grid = make_cell_grid(origins, m, std::max(d, 1.0));
+  for (const auto& [u, v] : near_pairs(grid, origins, m, d)) result.emplace_back(nts[u], nts[v]);
+  std::sort(result.begin(), result.end());
+  return result;
+}
+
 std::vector<pair> populate_base_pairs(struct_mol& mol, long& n) {
   n = 0;
   std::vector<pair> pairs(1);
   if (mol.num_nts < 2) return pairs;
   std::vector<bond> hbonds = allocate_hbond_scratch();
-  std::vector<long> candidates;
-  for (long i = 1; i < mol.num_residues; ++i) {
-    if (!is_nt(i, mol)) continue;
-    // candidates are the residue's spatial contacts, taken in index order
-    candidates.clear();
-    const connect& near = mol.residues[i].contacts;
-    for (long k = 1; k <= near.count; ++k)
-      if (near[k] > i && is_nt(near[k], mol)) candidates.push_back(near[k]);
-    std::sort(candidates.begin(), candidates.end());
-    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-    for (long j : candidates) {
-      long nh = 0;
-      if (!is_pair(i, j, mol, nh, hbonds)) continue;
-      pair p;
-      fillout_pair(i, j, nh, hbonds, mol, p);
-      if (Gvars.pair_cross && p.intra_chain) continue;
-      pairs.push_back(p);
-      ++n;
-    }
+  for (const auto& [i, j] : base_frame_neighbours(mol, Gvars.pair_dist)) {
+    long nh = 0;
+    if (!is_pair(i, j, mol, nh, hbonds)) continue;
+    pair p;
+    fillout_pair(i, j, nh, hbonds, mol, p);
+    if (Gvars.pair_cross && p.intra_chain) continue;
+    pairs.push_back(p);
+    ++n;
   }
   const long added = add_more_WC_geo_pairs_in_duplex(mol, n, pairs);
   if (added > 0) {
@@ -1551,7 +1554,7 @@ std::vector<pair> populate_base_pairs(struct_mol& mol, long& n) {
 // ---------------------------------------------------------------------------
 // The base-pair step of one structure
 
-void find_pairs_list(struct_mol& mol, long& n, std::vector<pair>& pairs, long report) {
+void find_pairs(struct_mol& mol, long& n, std::vector<pair>& pairs, long report) {
   n = 0;
   pairs.assign(1, pair{});
   if (mol.num_nts == 0) return;

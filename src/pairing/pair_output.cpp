@@ -9,6 +9,7 @@
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
 #include "pairing/pair.hpp"
+#include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
@@ -25,14 +26,6 @@ constexpr double UNSET = DBL_MAX;
 double nt_chi(long r, const struct_mol& mol) { return mol.nt_infos[r].chi; }
 std::string nt_syn_anti(long r, const struct_mol& mol) { return mol.nt_infos[r].glyco_bond; }
 std::string nt_pucker(long r, const struct_mol& mol) { return mol.nt_infos[r].puckering; }
-
-// The atoms of the residues moved into frame f, as one model of the ensemble.
-void write_residues_in_frame(const std::vector<long>& residues, const frame& f, struct_mol& mol, FILE* fp) {
-  (void)residues;
-  (void)f;
-  (void)mol;
-  (void)fp;
-}
 
 double torsion_range(double t, bool to360) {
   if (t == UNSET || !to360) return t;
@@ -228,9 +221,8 @@ void json_pairs(long n, const std::vector<pair>& pairs, const struct_mol& mol, F
 void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& mol) {
   if (n == 0 || !Gvars.auxfiles) return;
   const bool cif = Gvars.output_format == 2;
-  const std::string name = sformat("%.*s-%s.%s", 256, Gvars.prefix.c_str(), "pairs", cif ? "cif" : "pdb");
-  FILE* fp = open_file(name, "w");
-  if (cif) std::fprintf(fp, "data_%s\n", mol.base_name.c_str());
+  FILE* fp = open_file(name_pdbcif_outfile("pairs"), "w");
+  if (cif) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= n; ++k) {
     const pair& p = pairs[k];
     std::vector<long> residues{0, p.nt1, p.nt2};
@@ -241,10 +233,10 @@ void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& m
       std::fprintf(fp, "%6s    %4ld\n", "MODEL ", k);
       std::fprintf(fp, "REMARK    %s [%s] %s\n", idstr(p.nt1, mol).c_str(), p.bp.c_str(), idstr(p.nt2, mol).c_str());
     }
-    write_residues_in_frame(residues, p.frame, mol, fp);
+    write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, &p.frame, 0, mol, fp);
     if (!cif) std::fprintf(fp, "ENDMDL\n");
   }
-  if (!cif) std::fprintf(fp, "END\n");
+  end_pdbfile(fp);
   close_file(fp);
 }
 
