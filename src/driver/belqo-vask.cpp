@@ -425,6 +425,7 @@ int vask_main(int argc, char* argv[]) {
     }
     display_unrecognized_option(arg);
   }
+  check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
 
   if (Gvars.cleanup > 0) {

@@ -195,8 +195,10 @@ void get_selModels(const char* option) {
   convert_char_in_str(v, '-', ':');
   std::vector<std::string> items;
   long n = split_str_by_strtok(v, items, 512, " \t\n");
-  std::vector<long> numbers;
+  // one mark per possible number: overlapping ranges cost no memory or sorting
+  std::vector<char> chosen(static_cast<size_t>(MAX_MODEL_NUMBER) + 1, 0);
   bool capped = false;
+  long lowest = MAX_MODEL_NUMBER + 1, highest = -1;
   for (long k = 1; k <= n; ++k) {
     const std::string& item = items[static_cast<size_t>(k)];
     std::vector<std::string> parts;
@@ -217,7 +219,7 @@ void get_selModels(const char* option) {
       step = x[1];
       end = x[2];
     }
-    if (begin > end || step <= 0) {
+    if (begin < 0 || begin > end || step <= 0) {
       logit(sformat("\t[i] ignore wrong order or 0 step: '%s'\n", item.c_str()).c_str());
       continue;
     }
@@ -226,12 +228,15 @@ void get_selModels(const char* option) {
       end = MAX_MODEL_NUMBER;
       capped = true;
     }
-    for (long m = begin; m <= end; m += step) numbers.push_back(m);
+    for (long m = begin; m <= end; m += step) chosen[static_cast<size_t>(m)] = 1;
+    lowest = std::min(lowest, begin);
+    highest = std::max(highest, end);
   }
   if (capped)
     logit(sformat("\t[i] ignore model numbers above %ld\n", MAX_MODEL_NUMBER).c_str());
-  std::sort(numbers.begin(), numbers.end());
-  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  std::vector<long> numbers;
+  for (long m = lowest; m <= highest; ++m)
+    if (chosen[static_cast<size_t>(m)]) numbers.push_back(m);
   if (numbers.empty()) {
     logit("\t[i] no valid numbers specified: take all models\n");
     Gvars.selected_models.clear();

@@ -1,12 +1,17 @@
 // The auxiliary-file table: clean-up and collection.
 #include "driver/vask.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <iterator>
+#include <system_error>
 #include <utility>
 
 #include "driver/option.hpp"
+#include "driver/vask_results.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
@@ -40,6 +45,60 @@ void delete_common_files() {
     if (!twin.empty()) remove_file(twin);
   }
   for (const char* name : fixed_aux_files) remove_file(name);
+}
+
+namespace {
+// The same file under two names (links and relative paths included), or two
+// equal names of files that do not exist yet; the stream pseudo-names never clash.
+bool same_file(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty() || is_pseudo_file(a) || is_pseudo_file(b)) return false;
+  std::error_code ec;
+  return a == b || std::filesystem::equivalent(a, b, ec);
+}
+}  // namespace
+
+void check_file_clashes(const run_descriptor& run) {
+  if (Gvars.prefix.find('/') != std::string::npos)
+    fatal("[e] --prefix takes a plain name without a directory: '%s'\n", Gvars.prefix.c_str());
+  // found now rather than by the first auxiliary file, after the analysis
+  constexpr size_t kNameMax = 255;  // bytes in one file name
+  size_t longest = 0;
+  for (const auto& row : aux_file_table) longest = std::max(longest, std::strlen(row.suffix));
+  if (aux_file_name("").size() + longest > kNameMax)
+    fatal("[e] --prefix is too long: at most %zu characters make file names\n",
+          kNameMax - longest - 1);
+  struct named {
+    const char* what;
+    const std::string& name;
+  };
+  const named inputs[] = {{"input file", run.input}, {"list file", run.list}};
+  const named outputs[] = {{"output file", run.output},
+                           {"run log", Gvars.runlog_name},
+                           {"program log", Gvars.prglog_name}};
+  for (const auto& out : outputs) {
+    for (const auto& in : inputs)
+      if (same_file(out.name, in.name))
+        fatal("[e] the %s '%s' is the %s: refusing to overwrite it\n", out.what,
+              out.name.c_str(), in.what);
+    for (const auto& other : outputs)
+      if (&other < &out && same_file(out.name, other.name))
+        fatal("[e] the %s and the %s are the same file '%s'\n", other.what, out.what,
+              out.name.c_str());
+  }
+  std::vector<std::string> aux;
+  for (const auto& row : aux_file_table) {
+    aux.push_back(aux_file_name(row.suffix));
+    if (std::string twin = cif_twin(aux.back()); !twin.empty()) aux.push_back(twin);
+  }
+  aux.insert(aux.end(), fixed_aux_files.begin(), fixed_aux_files.end());
+  aux.emplace_back("PDB-lists.txt");
+  const named mine[] = {inputs[0], inputs[1], outputs[0]};
+  for (const auto& f : mine)
+    for (const auto& name : aux)
+      if (same_file(f.name, name))
+        fatal("[e] the %s '%s' has the name of an auxiliary file this run writes or "
+              "removes: rename it or choose another --prefix\n",
+              f.what, f.name.c_str());
 }
 
 long collect_auxfiles(std::vector<long>& rows, std::vector<std::string>& names) {
@@ -199,7 +258,10 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
 // hairpins, loops, single-stranded segments, kissing loops, A-minors, U-turns,
 // UA-loops, G-quadruplexes, i-motifs, ribose zippers, kink turns, phosphate
 // contacts.
-void run_finders(const run_descriptor&, struct_mol&) {}
+void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, FILE* fp) {
+  summarize_modified_nts(mol, results, fp);
+  summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
+}
 
 // The report writers slot in here, in this order: main report body, water
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
@@ -418,12 +480,15 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
       write_text_header(run, mol, fp);
   }
   if (!check_nts(fp, run.output, mol)) return;
-  run_finders(run, mol);
+  vask_results results;
+  init_vask(results);
+  run_finders(run, mol, results, fp);
   run_writers(run, mol, fp);
   if (Gvars.json)
     write_json_tail(run, mol, fp);
   else
     write_text_tail(run, fp);
+  free_vask(&results);
 }
 
 }  // namespace vask

@@ -101,6 +101,14 @@ std::string cif_twin(std::string_view name);
 // nothing when the clean-up setting is 0.
 void delete_common_files();
 
+// Refuses (fatal, before anything is opened for writing) a run that would
+// write over what it reads or mix two outputs in one file: the report, the
+// run log or the program log naming the input file or the list file, or each
+// other; an input, list or report with the name of an auxiliary file of the
+// prefix; a prefix with a directory part (auxiliary files stay in the
+// working directory). Names are compared as files, so "./x" matches "x".
+void check_file_clashes(const run_descriptor& run);
+
 // Table rows (0-based) of the auxiliary files present, in table order; empty
 // files are removed and not listed. names[k] is the name found for rows[k]
 // (the ".cif" form when that is the one present).

@@ -155,14 +155,14 @@ void copy_cluster(suite& s, const suite& row) {
 
 // Copies the cluster of the chosen row and scores the suite by its 7D distance
 // to the first row of that name.
-void assign_cluster(suite& s, const std::vector<suite>& table, long row, const suite_options& opt) {
+void assign_cluster(suite& s, const std::vector<suite>& table, long row) {
   copy_cluster(s, table[row]);
   long first = 0;
   for (long k = 1; k < static_cast<long>(table.size()) && first == 0; ++k)
     if (table[k].cluster == s.cluster) first = k;
   VASK_ASSERT(first > 0);
   s.cluster_index = first;
-  double d7 = suite_distance(s, table[first], general_widths, 1, num_suite_dihedrals, opt.power);
+  double d7 = suite_distance(s, table[first], general_widths, 1, num_suite_dihedrals, Gvars.suite_power);
   if (d7 <= 1.0) {
     s.suiteness = std::max((std::cos(std::numbers::pi * d7) + 1) / 2, 0.01);
   } else {
@@ -180,8 +180,7 @@ double dot_4d(const suite& a, const suite& b, const suite& c) {
 }
 
 // Chooses between dominant D and satellite S; returns the chosen row.
-long resolve_dominant_satellite(suite& s, const std::vector<suite>& table, long dom, long sat,
-                                const suite_options& opt) {
+long resolve_dominant_satellite(suite& s, const std::vector<suite>& table, long dom, long sat) {
   const suite &D = table[dom], &S = table[sat];
   double sat_w[num_suite_dihedrals + 1], dom_w[num_suite_dihedrals + 1];
   std::copy(std::begin(general_widths), std::end(general_widths), sat_w);
@@ -198,8 +197,8 @@ long resolve_dominant_satellite(suite& s, const std::vector<suite>& table, long 
       if (w->dom[j] > 0) dom_w[j] = w->dom[j];
     }
   }
-  double d_sat = suite_distance(s, S, sat_w, 2, 5, opt.power);
-  double d_dom = suite_distance(s, D, dom_w, 2, 5, opt.power);
+  double d_sat = suite_distance(s, S, sat_w, 2, 5, Gvars.suite_power);
+  double d_dom = suite_distance(s, D, dom_w, 2, 5, Gvars.suite_power);
   char sat_text[64], dom_text[64], comment[192];
   snprintf(sat_text, sizeof sat_text, "satellite \"%s\" (%.3f)", S.cluster.c_str(), d_sat);
   snprintf(dom_text, sizeof dom_text, "dominant \"%s\" (%.3f)", D.cluster.c_str(), d_dom);
@@ -295,14 +294,14 @@ void get_suite_bin(suite& s, const std::vector<suite>& table) {
   }
 }
 
-void get_suite_membership(suite& s, const std::vector<suite>& table, const suite_options& opt) {
+void get_suite_membership(suite& s, const std::vector<suite>& table) {
   if (!s.valid) return;
   std::vector<candidate> cands;
   long dom = 0;
   for (long k = 1; k < static_cast<long>(table.size()); ++k) {
     const suite& row = table[k];
-    if (row.bin != s.bin || (!opt.wannabe && row.status == "wannabe")) continue;
-    double d = suite_distance(s, row, general_widths, 2, 5, opt.power);
+    if (row.bin != s.bin || (!Gvars.suite_wannabe && row.status == "wannabe")) continue;
+    double d = suite_distance(s, row, general_widths, 2, 5, Gvars.suite_power);
     if (d < 1.0) {
       cands.push_back({d, k});
       if (row.role == "dom") dom = k;
@@ -316,7 +315,7 @@ void get_suite_membership(suite& s, const std::vector<suite>& table, const suite
   }
   s.num_candidates = static_cast<long>(cands.size());
   if (cands.size() == 1) {
-    assign_cluster(s, table, cands[0].row, opt);
+    assign_cluster(s, table, cands[0].row);
     return;
   }
   std::sort(cands.begin(), cands.end(), [](const candidate& a, const candidate& b) {
@@ -324,7 +323,7 @@ void get_suite_membership(suite& s, const std::vector<suite>& table, const suite
   });
   if (dom == 0) {
     s.comment = "no dominant cluster";
-    assign_cluster(s, table, cands[0].row, opt);
+    assign_cluster(s, table, cands[0].row);
     return;
   }
   long sat = 0;
@@ -337,21 +336,22 @@ void get_suite_membership(suite& s, const std::vector<suite>& table, const suite
   VASK_ASSERT(sat > 0);
   if (table[sat].role != "sat") {
     s.comment = "no dominant-satellite pair";
-    assign_cluster(s, table, cands[0].row, opt);
+    assign_cluster(s, table, cands[0].row);
     return;
   }
-  long chosen = resolve_dominant_satellite(s, table, dom, sat, opt);
+  long chosen = resolve_dominant_satellite(s, table, dom, sat);
   VASK_ASSERT(table[chosen].bin == s.bin);
-  assign_cluster(s, table, chosen, opt);
+  assign_cluster(s, table, chosen);
 }
 
-void assign_suite(suite& s, const std::vector<suite>& table, const suite_options& opt) {
+void assign_suite(suite& s, const std::vector<suite>& table) {
   get_suite_bin(s, table);
-  get_suite_membership(s, table, opt);
+  get_suite_membership(s, table);
 }
 
-void append_chain_suite_string(std::string& out, const std::vector<suite_chain_nt>& nts, long n,
-                               long delimiter, bool upper) {
+void append_chain_suite_string(std::string& out, const std::vector<suite_chain_nt>& nts, long n) {
+  const long delimiter = Gvars.suite_sep;
+  const bool upper = Gvars.suite_upper != 0;
   auto code = [&](long k) {
     return upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(nts[k].code)))
                  : nts[k].code;
@@ -375,22 +375,10 @@ void append_chain_suite_string(std::string& out, const std::vector<suite_chain_n
 // ---------------------------------------------------------------------------
 // Suites of a structure
 
-namespace {
-
-suite_options options_from_settings() {
-  suite_options opt;
-  opt.power = Gvars.suite_power;
-  opt.wannabe = Gvars.suite_wannabe;
-  return opt;
-}
-
-}  // namespace
-
 void get_membership(struct_mol& mol) {
   const auto& table = suite_cluster_table();
-  suite_options opt = options_from_settings();
   for (long i = 1; i <= mol.num_residues; ++i)
-    if (is_nt(i, mol)) get_suite_membership(mol.nt_infos[i].bb_suite, table, opt);
+    if (is_nt(i, mol)) get_suite_membership(mol.nt_infos[i].bb_suite, table);
 }
 
 void populate_suite(struct_mol& mol) {

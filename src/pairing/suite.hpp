@@ -27,12 +27,6 @@ inline constexpr const char* suite_bins[num_suite_bins + 1] = {
     "", "33 p", "33 t", "33 m", "32 p", "32 t", "32 m",
     "23 p", "23 t", "23 m", "22 p", "22 t", "22 m"};
 
-// Settings of the assignment (defaults as the command-line options give them).
-struct suite_options {
-  double power = 3.0;  // exponent p of the scaled distance, 1..6
-  long wannabe = 1;    // 0: clusters of status "wannabe" are never candidates
-};
-
 void init_1suite(suite& s);                   // start values
 double to360(double angle);                   // a negative angle + 360; DBL_MAX stays
 void cat_triage(std::string& comment, const char* word);  // "triaged: w" or ", w" appended
@@ -48,11 +42,12 @@ double suite_distance(const suite& x, const suite& c, const double* w, long firs
 // Bins or triages one suite whose dihedrals are set; clears valid on failure.
 void get_suite_bin(suite& s, const std::vector<suite>& table);
 
-// Matches one binned (valid) suite against the table.
-void get_suite_membership(suite& s, const std::vector<suite>& table, const suite_options& opt);
+// Matches one binned (valid) suite against the table, with the distance power
+// and the wannabe switch of the settings.
+void get_suite_membership(suite& s, const std::vector<suite>& table);
 
 // get_suite_bin, then get_suite_membership when still valid.
-void assign_suite(suite& s, const std::vector<suite>& table, const suite_options& opt);
+void assign_suite(suite& s, const std::vector<suite>& table);
 
 // One nucleotide of a chain, as the chain suite string sees it.
 struct suite_chain_nt {
@@ -62,10 +57,9 @@ struct suite_chain_nt {
 };
 
 // Appends to out the chain string of nts[1..n]: each code followed by the suite
-// joining it to the next ("..", "??" or the cluster name), in delimiter
-// brackets when delimiter is not 0; codes upper-cased when upper is set.
-void append_chain_suite_string(std::string& out, const std::vector<suite_chain_nt>& nts, long n,
-                               long delimiter, bool upper);
+// joining it to the next ("..", "??" or the cluster name), in brackets when
+// the settings name a suite delimiter; codes upper-cased when they ask for it.
+void append_chain_suite_string(std::string& out, const std::vector<suite_chain_nt>& nts, long n);
 
 // The suites of a structure: the seven dihedrals of every nucleotide (the
 // first three from its O3'-P linked 5' neighbour), bins and triage, then

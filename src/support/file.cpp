@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "support/cii.hpp"
 #include "support/slre.hpp"
@@ -212,7 +214,12 @@ void check_filelines(const std::string& name) {
 
 bool is_coordinate_file_name(std::string_view name) { return zor_ncmatch(std::string(name), COORD_SUFFIX); }
 
-bool valid_coordinate_file(const std::string& name) { return is_coordinate_file_name(name) && exist_file(name); }
+// A folder can be opened for reading but holds no records: not a coordinate file.
+bool valid_coordinate_file(const std::string& name) {
+  std::error_code ec;
+  return is_coordinate_file_name(name) && exist_file(name) &&
+         (is_pseudo_file(name) || !std::filesystem::is_directory(name, ec));
+}
 
 std::vector<std::string> get_coord_lists(long& count, const std::string& list_file) {
   runlog_msg("[i] process a list of target structures: '%s'\n", list_file.c_str());

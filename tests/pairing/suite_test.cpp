@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+#include "driver/option.hpp"
+
 namespace vask {
 
 namespace {
@@ -73,7 +75,7 @@ TEST(assign_suite, EveryClusterMeanIsItsOwnCluster) {
   for (long k = 1; k <= 53; ++k) {
     SCOPED_TRACE(t[k].cluster);
     suite s = from_row(k);
-    assign_suite(s, t, {});
+    assign_suite(s, t);
     EXPECT_EQ(s.valid, 1) << s.comment;
     EXPECT_EQ(s.bin, t[k].bin);
     EXPECT_EQ(s.cluster, t[k].cluster);
@@ -107,7 +109,7 @@ TEST(assign_suite, UnassignableSuites) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     suite s = c.s;
-    assign_suite(s, suite_cluster_table(), {});
+    assign_suite(s, suite_cluster_table());
     EXPECT_EQ(s.valid, 0);
     EXPECT_EQ(s.bin, c.bin);
     EXPECT_EQ(s.cluster, std::string(c.bin) == "inc " ? "__" : "!!");
@@ -129,7 +131,7 @@ TEST(assign_suite, DominantSatelliteDecision) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.beta);
     suite s = make_suite({81.495, 212.250, 288.831, 294.967, c.beta, 53.550, 81.035});
-    assign_suite(s, suite_cluster_table(), {});
+    assign_suite(s, suite_cluster_table());
     EXPECT_EQ(s.cluster, c.cluster);
     EXPECT_EQ(s.valid, 1);
     EXPECT_GE(s.num_candidates, 2);
@@ -142,7 +144,7 @@ TEST(assign_suite, DominantSatelliteDecision) {
   auto t = custom_table({{"1a", "dom", {81, 212, 289, 295, 68, 54, 81}},
                          {"1m", "sat", {81, 212, 289, 295, 116, 54, 81}}});
   suite s = make_suite({81, 212, 289, 295, 100, 54, 81});
-  assign_suite(s, t, {});
+  assign_suite(s, t);
   EXPECT_EQ(s.cluster, "1m");
   EXPECT_EQ(s.comment, "  between satellite \"1m\" (0.500) and dominant \"1a\" (0.500)");
 }
@@ -151,20 +153,20 @@ TEST(assign_suite, CandidateAndScoreLimits) {
   // epsilon 60 (one general width) from the only row: 4D distance exactly 1, no candidate
   auto t = custom_table({{"1a", "dom", {81, 212, 289, 295, 174, 54, 81}}});
   suite s = make_suite({81, 272, 289, 295, 174, 54, 81});
-  assign_suite(s, t, {});
+  assign_suite(s, t);
   EXPECT_EQ(s.cluster, "!!");
   EXPECT_EQ(s.comment, "outlier from known clusters [4D]");
 
   // delta(i-1) 28 (one width) away: 7D distance exactly 1 is still assigned, at the floor
   s = make_suite({109, 212, 289, 295, 174, 54, 81});
-  assign_suite(s, t, {});
+  assign_suite(s, t);
   EXPECT_EQ(s.cluster, "1a");
   EXPECT_EQ(s.valid, 1);
   EXPECT_EQ(s.num_candidates, 1);
   EXPECT_DOUBLE_EQ(s.suiteness, 0.01);
 
   s = make_suite({81, 212, 289, 295, 174, 54, 81});
-  assign_suite(s, std::vector<suite>(1), {});
+  assign_suite(s, std::vector<suite>(1));
   EXPECT_EQ(s.comment, "outlier from known clusters [4D]");
 }
 
@@ -179,7 +181,7 @@ TEST(assign_suite, NearestWhenNoDominantSatellitePair) {
     auto t = custom_table({{"1a", c.role_1a, {81, 212, 260, 295, 174, 54, 81}},
                            {"7a", "ord", {81, 212, 230, 295, 174, 54, 81}}});
     suite s = make_suite({81, 212, 240, 295, 174, 54, 81});
-    assign_suite(s, t, {});
+    assign_suite(s, t);
     EXPECT_EQ(s.cluster, "7a");
     EXPECT_EQ(s.cluster_index, 2);
     EXPECT_EQ(s.num_candidates, 2);
@@ -192,31 +194,49 @@ TEST(assign_suite, WannabeSwitch) {
   for (const char* name : {"5n", "5p", "5r", "2g", "0k", "2z", "2u"}) {
     SCOPED_TRACE(name);
     suite on = from_row(row_of(name)), off = on;
-    assign_suite(on, t, {});
-    assign_suite(off, t, {3.0, 0});
+    assign_suite(on, t);
+    Gvars.suite_wannabe = 0;
+    assign_suite(off, t);
+    Gvars = gvars_rec{};
     EXPECT_EQ(on.cluster, name);
     EXPECT_NE(off.cluster, name);
   }
+}
+
+TEST(assign_suite, DistancePowerSetting) {
+  // epsilon 30 and zeta 33 degrees off: 0.5 and 0.6 widths, 0.70 for p = 3, 1.1 for p = 1
+  auto t = custom_table({{"1a", "dom", {81, 212, 289, 295, 174, 54, 81}}});
+  suite s = make_suite({81, 242, 256, 295, 174, 54, 81});
+  assign_suite(s, t);
+  EXPECT_EQ(s.cluster, "1a");
+  s = make_suite({81, 242, 256, 295, 174, 54, 81});
+  Gvars.suite_power = 1.0;
+  assign_suite(s, t);
+  Gvars = gvars_rec{};
+  EXPECT_EQ(s.comment, "outlier from known clusters [4D]");
 }
 
 TEST(append_chain_suite_string, DelimitersBreaksAndCase) {
   std::vector<suite_chain_nt> nts = {{}, {'g', "__", false}, {'C', "1a", false}, {'A', "1c", false}};
   const struct {
     long delimiter;
-    bool upper;
+    long upper;
     const char* want;
-  } cases[] = {{0, false, "g1aC1cA"}, {'(', false, "g(1a)C(1c)A"}, {'[', false, "g[1a]C[1c]A"},
-               {'|', false, "g|1a|C|1c|A"}, {0, true, "G1aC1cA"}};
+  } cases[] = {{0, 0, "g1aC1cA"}, {'(', 0, "g(1a)C(1c)A"}, {'[', 0, "g[1a]C[1c]A"},
+               {'|', 0, "g|1a|C|1c|A"}, {0, 1, "G1aC1cA"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.want);
+    Gvars.suite_sep = c.delimiter;
+    Gvars.suite_upper = c.upper;
     std::string out;
-    append_chain_suite_string(out, nts, 3, c.delimiter, c.upper);
+    append_chain_suite_string(out, nts, 3);
     EXPECT_EQ(out, c.want);
   }
+  Gvars = gvars_rec{};
   nts[1].broken = true;
   nts[3].cluster.clear();
   std::string out = "x";
-  append_chain_suite_string(out, nts, 3, 0, false);
+  append_chain_suite_string(out, nts, 3);
   EXPECT_EQ(out, "xg..C??A");
 }
 

@@ -1,0 +1,56 @@
+// The option parser on one argument vector per input: the input's lines are
+// the words after the program name. Every word goes through the readers the
+// driver offers it to, in the driver's order; then the cross-option limits.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "driver/belqo-vask.hpp"
+#include "fuzz_common.hpp"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::silence_stdout();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<std::string> words{"belqo-vask"};
+  std::string w;
+  for (size_t i = 0; i < size; ++i) {
+    char c = static_cast<char>(data[i]);
+    if (c == '\n') {
+      words.push_back(w);
+      w.clear();
+    } else if (c != '\0') {  // argv words cannot hold a NUL
+      w += c;
+    }
+  }
+  if (!w.empty()) words.push_back(w);
+  std::vector<char*> argv;
+  for (auto& s : words) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
+
+  fuzz::reset_globals();
+  vask::Gvars.help_mode = 1;
+  vask::say_good_bye_handler = vask::say_good_bye;
+  try {
+    std::string in, out, list;
+    for (int k = 1; k < argc; ++k) {
+      const char* arg = argv[static_cast<size_t>(k)];
+      if (vask::check_input_output(arg, in, out)) continue;
+      if (vask::check_inplist(arg, list)) continue;
+      if (vask::check_common_options(arg)) continue;
+      vask::display_unrecognized_option(arg);
+    }
+    // the logs would be files named by the input: keep them closed
+    vask::Gvars.runlog_name.clear();
+    vask::Gvars.prglog_name.clear();
+    vask::book_keeping(argc, argc, argc > 1 ? argv[static_cast<size_t>(argc - 1)] : nullptr);
+  } catch (const vask::fatal_error& e) {
+    fuzz::expected_end(e);
+  }
+  vask::RUNLOG = nullptr;
+  vask::PRGLOG = nullptr;
+  return 0;
+}

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Runs each fuzz target for a bounded time on a scratch copy of its seed corpus.
+#
+#   fuzz/run.sh [SECONDS] [TARGET...]     (default: 60 seconds, every target)
+#
+# Environment: FUZZ_BUILD (build folder, default build/fuzz, built with the
+# "fuzz" preset when missing), FUZZ_RUNS (a number of executions instead of
+# a time), FUZZ_JOBS (targets run side by side, default 1), FUZZ_KEEP (keep
+# the scratch folder). Crash inputs are copied to fuzz/crashes/<target>/.
+# Exit status 1 when any target found a crash, a leak or a timeout.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+secs=${1:-60}
+shift || true
+build=${FUZZ_BUILD:-$root/build/fuzz}
+jobs=${FUZZ_JOBS:-1}
+
+if [ ! -x "$build/fuzz/fuzz_pdb" ]; then
+  (cd "$root" && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$(nproc)" >/dev/null) ||
+    { echo "fuzz/run.sh: cannot build the fuzz targets (needs clang++ with libFuzzer)" >&2; exit 2; }
+fi
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for f in "$root"/fuzz/fuzz_*.cpp; do
+    t=$(basename "$f" .cpp)
+    targets+=("${t#fuzz_}")
+  done
+fi
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/vask-fuzz.XXXXXX")
+[ -n "${FUZZ_KEEP:-}" ] || trap 'rm -rf "$scratch"' EXIT
+
+run_one() {
+  local t=$1 exe="$build/fuzz/fuzz_$1" dir="$scratch/$1"
+  mkdir -p "$dir/corpus" "$dir/artifacts" "$dir/work"
+  cp "$root/fuzz/corpus/$t/"* "$dir/corpus/" 2>/dev/null || true
+  local limit=(-max_total_time="$secs")
+  [ -n "${FUZZ_RUNS:-}" ] && limit=(-runs="$FUZZ_RUNS")
+  # the targets write their scratch files into the working directory
+  (cd "$dir/work" && ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
+     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+     "$exe" "${limit[@]}" -timeout=10 -rss_limit_mb=2560 -max_len=16384 -print_final_stats=1 \
+     -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$dir/log" 2>&1)
+  local rc=$?
+  local runs speed
+  runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$dir/log" | grep -oE '[0-9]+$' | tail -1)
+  speed=$(grep -oE 'stat::average_exec_per_sec: *[0-9]+' "$dir/log" | grep -oE '[0-9]+$' | tail -1)
+  local cov
+  cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$dir/log" | tail -1)
+  printf '%-10s %12s runs  %8s exec/s  %s  corpus %s files  exit %d\n' "$t" "${runs:-?}" \
+    "${speed:-?}" "${cov:-}" "$(ls "$dir/corpus" | wc -l)" "$rc"
+  if [ $rc -ne 0 ] || [ -n "$(ls "$dir/artifacts")" ]; then
+    mkdir -p "$root/fuzz/crashes/$t"
+    cp "$dir/artifacts/"* "$root/fuzz/crashes/$t/" 2>/dev/null || true
+    grep -E 'ERROR|SUMMARY|runtime error|assertion reached|Uncaught' "$dir/log" | head -5
+    echo "  log: $dir/log (kept); inputs in fuzz/crashes/$t/"
+    return 1
+  fi
+  return 0
+}
+
+status=0
+pids=()
+for t in "${targets[@]}"; do
+  if [ ! -x "$build/fuzz/fuzz_$t" ]; then echo "fuzz/run.sh: no target $t" >&2; status=1; continue; fi
+  if [ "$jobs" -gt 1 ]; then
+    run_one "$t" &
+    pids+=($!)
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || status=1; done
+  else
+    run_one "$t" || status=1
+  fi
+done
+for p in "${pids[@]}"; do wait "$p" || status=1; done
+[ $status -eq 0 ] || FUZZ_KEEP=1
+[ $status -eq 0 ] || trap - EXIT
+exit $status
