@@ -95,9 +95,8 @@ double split_overlap(long n1, long n2, const std::vector<xyz>& pts) {
 }
 
 bool nts_directly_linked(long i, long j, const struct_mol& mol) {
-  if (!is_nt(i, mol) || !is_nt(j, mol) || i == j) return false;
-  if (static_cast<long>(mol.nt_infos.size()) <= std::max(i, j)) return false;
-  return mol.nt_infos[i].linked.has(j) || mol.nt_infos[j].linked.has(i);
+  if (!is_nt(i, mol) || !is_nt(j, mol) || i == j || !with_same_model_chain(i, j, mol)) return false;
+  return mol.residues[i].linked.has(j);
 }
 
 // A third framed nucleotide in both contact sets whose base origin lies
