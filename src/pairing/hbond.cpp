@@ -12,6 +12,7 @@
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
 #include "structure/atom.hpp"
+#include "structure/bond.hpp"
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
 #include "support/common.hpp"
@@ -153,7 +154,7 @@ bool share_covalent_neighbour(long a, long b, const struct_mol& mol) {
 }
 
 bool residues_linked(long i, long j, const struct_mol& mol) {
-  return mol.residues[i].linked.has(j) || mol.residues[j].linked.has(i);
+  return residues_in_linkage(i, j, mol) || residues_in_linkage(j, i, mol);
 }
 
 double atoms_angle(long a, long vertex, long b, const struct_mol& mol) {

@@ -223,13 +223,10 @@ namespace vask {
 
 namespace {
 
-// A structure read through the pipeline with its frames and planes built.
+// A structure read through the preparation pipeline, planes included.
 void read_with_planes(const std::string& path, struct_mol& mol) {
   read_pdb(path, mol);
-  if (!mol.stage.frames) {  // until the pipeline makes frames itself
-    populate_frames(mol);
-    populate_planes(mol);
-  }
+  ASSERT_TRUE(mol.stage.planes);
 }
 
 long residue_by_number(const struct_mol& mol, const std::string& chain, long number) {
