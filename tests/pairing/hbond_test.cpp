@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "pairing/pair.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
 #include "structure/structure_fixture.hpp"
@@ -478,6 +479,32 @@ TEST_F(HbondTest, WaterHbondsStopAtTheGoodDistance) {
       EXPECT_GT(beyond_33, 0);  // waters reach past the usual 3.3 A
     }
   }
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST_F(HbondTest, PerPairQueriesOf1ehz) {
+  struct_mol mol;
+  read_with_hbonds(test::test_data("1ehz.pdb"), mol);
+  pair wc, far;
+  wc.nt1 = find_residue(mol, "A", 1);
+  wc.nt2 = find_residue(mol, "A", 72);
+  far.nt1 = wc.nt1;
+  far.nt2 = find_residue(mol, "A", 40);
+  EXPECT_EQ(pair_with_moderate_hbond(wc, mol), 1);
+  EXPECT_EQ(pair_with_moderate_hbond(far, mol), 0);  // not in contact
+  std::vector<bond> records = allocate_hbond_scratch();
+  EXPECT_EQ(get_hbonds_ij(wc.nt1, wc.nt2, mol, records), 3);
+  EXPECT_EQ(hbonds_ij_with_o2(wc.nt1, wc.nt2, mol, records), 0);
+  // the same answer as the stored list, pair by pair
+  long stored = 0;
+  for (long k = 1; k <= mol.num_hbonds; ++k) {
+    long r1 = mol.atoms[mol.hbonds[k].atom1].residue, r2 = mol.atoms[mol.hbonds[k].atom2].residue;
+    stored += (r1 == wc.nt1 && r2 == wc.nt2) || (r1 == wc.nt2 && r2 == wc.nt1);
+  }
+  EXPECT_EQ(stored, 3);
 }
 
 }  // namespace vask
