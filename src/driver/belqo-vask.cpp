@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
@@ -396,8 +397,11 @@ int run_structures(const run_descriptor& run) {
   struct_mol mol;
   read_pdb(run.input, mol);
   perform_single_task_exit(mol, run.output);  // ends the run when a task option is set
-  // the nucleotide-list output slots in here, before the clean-up
   delete_common_files();
+  if (Gvars.nts_list) {  // after the clean-up, which would remove "<prefix>-nts.txt"
+    std::vector<long> nts = nts_in_chain_order(mol);
+    write_nts_list(mol, static_cast<long>(nts.size()) - 1, nts, Gvars.nts_list_out);
+  }
   FILE* fp = open_file(run.output, "w");
   do_vask_per_structure(run, mol, fp);
   end_json_line(fp);
