@@ -219,9 +219,11 @@ void book_keeping(int argc, int i, const char* arg) {
       runlog_msg("[i] invalid setting of VASK_HBOND_CUTOFF=%s", env);
     runlog_msg("[i] H-bond cutoff set to: %.2f\n", Gvars.hbond_dist);
   }
-  if (Gvars.hbond_dist > Gvars.hbond_good) Gvars.hbond_good = Gvars.hbond_dist;
+  // The good H-bond distance and the network vdist are ceilings of their own
+  // kind: never above the H-bond cutoff and the pair vertical distance.
+  if (Gvars.hbond_good > Gvars.hbond_dist) Gvars.hbond_good = Gvars.hbond_dist;
   if (Gvars.torsion_file || Gvars.pair_only) Gvars.parts = 1;
-  if (Gvars.pair_vd > Gvars.network_vdist) Gvars.network_vdist = Gvars.pair_vd;
+  if (Gvars.network_vdist > Gvars.pair_vd) Gvars.network_vdist = Gvars.pair_vd;
   if (Gvars.model_mode == 2) Gvars.auxfiles = 0;
   if (VERBOSITY > 1) Gvars.experimental = 1;
   open_log_streams();

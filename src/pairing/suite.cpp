@@ -403,6 +403,21 @@ void populate_suite(struct_mol& mol) {
     get_suite_bin(s, table);
   }
   get_membership(mol);
+  get_chain_suite_strings(mol);
+}
+
+void get_chain_suite_strings(struct_mol& mol) {
+  std::vector<suite_chain_nt> nts;
+  for (long c = 1; c <= mol.num_chains; ++c) {
+    chain& ch = mol.chains[c];
+    nts.assign(1, suite_chain_nt{});
+    for (long k = 1; k <= ch.num_chain_nts; ++k) {
+      long i = ch.nts[k];
+      nts.push_back({mol.residues[i].letter, mol.nt_infos[i].bb_suite.cluster,
+                     mol.residues[i].flag[rf::break_mark] == 'x'});
+    }
+    append_chain_suite_string(ch.suite, nts, ch.num_chain_nts);
+  }
 }
 
 }  // namespace vask
