@@ -270,9 +270,9 @@ void run_writers(const run_descriptor&, struct_mol& mol, FILE*) {
   print_nt_torsions(mol, nullptr);
 }
 
-// "paths" and "counts" of the unit-id id-string styles. The counts of the
-// feature lists join as their finders land; only non-zero ones are written.
-void json_paths_counts(const struct_mol& mol, FILE* fp) {
+// "paths" and "counts" of the unit-id id-string styles; only non-zero
+// feature counts are written, the nucleotide count always.
+void json_paths_counts(const struct_mol& mol, const vask_results& results, FILE* fp) {
   json_begin_object(fp, "paths");
   const size_t n = std::size(kJsonPaths);
   for (size_t k = 0; k < n; ++k) {
@@ -283,7 +283,24 @@ void json_paths_counts(const struct_mol& mol, FILE* fp) {
   }
   json_end_object(fp);
   json_begin_object(fp, "counts");
-  json_nonZero_lNumber(fp, "hbonds", mol.num_hbonds);
+  const std::pair<const char*, long> counts[] = {
+      {"pairs", results.num_pairs},
+      {"multiplets", results.num_multiplets},
+      {"helices", results.num_helices},
+      {"stems", results.num_stems},
+      {"isoCanonPairs", results.num_isolated_pairs},
+      {"coaxStacks", results.num_coaxial_stacks},
+      {"hairpins", results.num_hairpins},
+      {"bulges", results.num_bulges},
+      {"iloops", results.num_iloops},
+      {"junctions", results.num_junctions},
+      {"kissingLoops", results.num_kissing_loops},
+      {"ssSegments", results.num_ss_segments},
+      {"stacks", results.num_stacks},
+      {"nonStack", results.num_non_stacked},
+      {"hbonds", mol.num_hbonds},
+  };
+  for (const auto& [key, count] : counts) json_nonZero_lNumber(fp, key, count);
   json_lNumber0(fp, "nts", mol.num_nts);
   json_end_object(fp);
 }
@@ -325,9 +342,10 @@ void json_metadata(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
   json_end_object0(fp);
 }
 
-void write_json_tail(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
+void write_json_tail(const run_descriptor& run, const struct_mol& mol, const vask_results& results,
+                     FILE* fp) {
   // the members of chains, nucleotides, H-bonds and block coordinates come first
-  if (with_ebi_idstr()) json_paths_counts(mol, fp);
+  if (with_ebi_idstr()) json_paths_counts(mol, results, fp);
   json_metadata(run, mol, fp);
   json_end_object0(fp);
 }
@@ -485,7 +503,7 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
   run_finders(run, mol, results, fp);
   run_writers(run, mol, fp);
   if (Gvars.json)
-    write_json_tail(run, mol, fp);
+    write_json_tail(run, mol, results, fp);
   else
     write_text_tail(run, fp);
   free_vask(&results);

@@ -339,9 +339,6 @@ TEST_F(FrameTest, RingAtomPairs) {
   EXPECT_EQ(a[3], pyrimidine[3].xyz);
 }
 
-}  // namespace vask
-
-namespace vask {
 
 TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
   test::log_capture quiet;
