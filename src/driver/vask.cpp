@@ -12,6 +12,7 @@
 
 #include "driver/option.hpp"
 #include "driver/vask_results.hpp"
+#include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
@@ -38,11 +39,19 @@ std::string cif_twin(std::string_view name) {
 
 void delete_common_files() {
   if (Gvars.cleanup == 0) return;
+  // a pair list of an earlier run given as this run's input is kept
+  auto remove_unless_input = [](const std::string& name) {
+    std::error_code ec;
+    if (!Gvars.pair_list_inp.empty() &&
+        (name == Gvars.pair_list_inp || std::filesystem::equivalent(name, Gvars.pair_list_inp, ec)))
+      return;
+    remove_file(name);
+  };
   for (const auto& row : aux_file_table) {
     std::string name = aux_file_name(row.suffix);
-    remove_file(name);
+    remove_unless_input(name);
     std::string twin = cif_twin(name);
-    if (!twin.empty()) remove_file(twin);
+    if (!twin.empty()) remove_unless_input(twin);
   }
   for (const char* name : fixed_aux_files) remove_file(name);
 }
@@ -261,12 +270,19 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
 void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, FILE* fp) {
   summarize_modified_nts(mol, results, fp);
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
+  find_pairs(mol, results.num_pairs, results.pairs, 1);
 }
 
 // The report writers slot in here, in this order: main report body, water
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
 // tertiary contacts (with the --ter cutoff).
-void run_writers(const run_descriptor&, struct_mol& mol, FILE*) {
+void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& results, FILE* fp) {
+  if (fp != nullptr && Gvars.bp_overlaps) {
+    const std::string note = sformat("with %ld overlapped base pairs\n", Gvars.bp_overlaps);
+    logit(("[w]  " + note).c_str());
+    if (Gvars.special_notes.size() + note.size() + 5 <= 2048) Gvars.special_notes += "   o " + note;
+  }
+  output_pairs_info(results.num_pairs, results.pairs, mol, fp);
   print_nt_torsions(mol, nullptr);
 }
 
@@ -501,7 +517,7 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
   vask_results results;
   init_vask(results);
   run_finders(run, mol, results, fp);
-  run_writers(run, mol, fp);
+  run_writers(run, mol, results, fp);
   if (Gvars.json)
     write_json_tail(run, mol, results, fp);
   else

@@ -61,14 +61,13 @@ struct suite_chain_nt {
 // the settings name a suite delimiter; codes upper-cased when they ask for it.
 void append_chain_suite_string(std::string& out, const std::vector<suite_chain_nt>& nts, long n);
 
-// The chain text slot (chain::texts) holding the chain's suite string.
-inline constexpr int CHAIN_SUITE_TEXT = 3;
-
 // The suites of a structure: the seven dihedrals of every nucleotide (the
 // first three from its O3'-P linked 5' neighbour), bins and triage, then
 // get_membership, then the chain suite strings.
 void populate_suite(struct_mol& mol);
 // Cluster membership of every still-valid nucleotide suite.
 void get_membership(struct_mol& mol);
+// Appends every nucleotide chain's suite string to its chain record.
+void get_chain_suite_strings(struct_mol& mol);
 
 }  // namespace vask

@@ -581,7 +581,7 @@ void print_suites(FILE* fp, const std::vector<long>& order, const struct_mol& mo
     const chain& ch = mol.chains[k];
     if (ch.num_chain_nts < 1) continue;
     std::fprintf(fp, "%s  %s\n", chain_header(ch, ++c, mol.base_name, mol, true).c_str(),
-                 ch.texts[CHAIN_SUITE_TEXT].c_str());
+                 ch.suite.c_str());
   }
 }
 

@@ -283,15 +283,15 @@ void populate_chains(struct_mol& mol) {
     if (ch.num_aas) ++mol.num_protein_chains;
   }
   mark_residue_chains(mol);
-  mol.dup_na_chain_ids = mol.dup_protein_chain_ids = 0;
-  for (long a = 1; a <= n; ++a)
-    for (long b = a + 1; b <= n; ++b) {
-      const chain& x = mol.chains[a];
-      const chain& y = mol.chains[b];
-      if (x.chain_id != y.chain_id) continue;
-      if (x.num_nts && y.num_nts) mol.dup_na_chain_ids = 1;
-      if (x.num_aas && y.num_aas) mol.dup_protein_chain_ids = 1;
-    }
+  auto duplicate_ids = [&](bool protein) {
+    std::vector<std::string> ids;
+    for (long c = 1; c <= n; ++c)
+      if (protein ? mol.chains[c].num_aas : mol.chains[c].num_nts) ids.push_back(mol.chains[c].chain_id);
+    std::sort(ids.begin(), ids.end());
+    return std::adjacent_find(ids.begin(), ids.end()) != ids.end() ? 1L : 0L;
+  };
+  mol.dup_na_chain_ids = duplicate_ids(false);
+  mol.dup_protein_chain_ids = duplicate_ids(true);
   for (long c = 1; c <= n; ++c) {
     chain& ch = mol.chains[c];
     if (ch.num_nts && ch.num_chain_nts > 1)

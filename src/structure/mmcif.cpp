@@ -2,7 +2,6 @@
 #include "structure/mmcif.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -13,7 +12,6 @@
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
-#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -419,6 +417,12 @@ std::vector<long> scan_cif_models(const std::string& file) {
 
 void check_nmr(const std::string& file) {
   if (!nmr()) return;
+  if (is_stdin(file)) {
+    // the scan would use up the stream that the models are then read from
+    runlog_msg("[w] an ensemble is read from a file, not from standard input: one model is read\n");
+    Gvars.model_mode = 1;
+    return;
+  }
   std::vector<long> models = is_cif_file(file) ? scan_cif_models(file) : scan_pdb_models(file);
   if (models.empty()) {
     runlog_msg("no models found: ignoring the --nmr option\n");

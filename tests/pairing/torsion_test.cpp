@@ -514,7 +514,7 @@ TEST_F(TorsionTest, ChainSuiteStrings) {
     struct_mol mol;
     read_structure(path, mol);
     ASSERT_EQ(mol.num_chains, 1);
-    const std::string& text = mol.chains[1].texts[CHAIN_SUITE_TEXT];
+    const std::string& text = mol.chains[1].suite;
     EXPECT_EQ(text.substr(0, std::strlen(c.start)), c.start);
     EXPECT_EQ(text.back(), 'A');  // the 3' end has no suite after it
   }
@@ -530,8 +530,8 @@ TEST_F(TorsionTest, ChainSuiteStrings) {
     test::log_capture quiet;
     test::read_pdb_text(gapped, mol, "1ehz-gapped");
   }
-  EXPECT_NE(mol.chains[1].texts[CHAIN_SUITE_TEXT].find("u5pG4bG..A1fG1aA"), std::string::npos)
-      << mol.chains[1].texts[CHAIN_SUITE_TEXT];
+  EXPECT_NE(mol.chains[1].suite.find("u5pG4bG..A1fG1aA"), std::string::npos)
+      << mol.chains[1].suite;
   const suite& a21 = mol.nt_infos[find_residue(mol, "A", 21)].bb_suite;
   EXPECT_EQ(a21.bin, "inc ");
   EXPECT_EQ(a21.cluster, "__");
@@ -563,6 +563,12 @@ TEST_F(TorsionTest, StrandStoredThreeToFivePrimeGivesTheSameConformation) {
     compared += a.bb_suite.cluster == "1a";
   }
   EXPECT_GT(compared, 40);
+  // The chain string of the reversed file reads the same suites backwards.
+  const std::string& f = forward.chains[1].suite;
+  std::string reversed;
+  for (size_t p = f.size(); p >= 3; p -= 3) reversed += f.substr(p - 1, 1) + f.substr(p - 3, 2);
+  reversed += f[0];
+  EXPECT_EQ(backward.chains[1].suite, reversed);
 }
 
 }  // namespace vask

@@ -253,6 +253,10 @@ TEST_F(MmcifTest, ensemble_scan_errors_and_fallback) {
   check_nmr(single);
   EXPECT_EQ(Gvars.model_mode, 1);
   EXPECT_NE(log.text().find("no models found: ignoring the --nmr option\n"), std::string::npos);
+  Gvars.model_mode = 2;  // standard input cannot be scanned and read again
+  check_nmr("stdin");
+  EXPECT_EQ(Gvars.model_mode, 1);
+  EXPECT_NE(log.text().find("[w] an ensemble is read from a file, not from standard input"), std::string::npos);
 }
 
 // A model read alone and read in one pass through the ensemble gives the same
