@@ -53,10 +53,17 @@ double outer_overlap_area(long i, long j, const struct_mol& mol) { return get_ou
 
 double base2base_area(long i, long j, const struct_mol& mol) { return get_delta_base2base_area(i, j, mol); }
 
+// The metal residue whose metal atom both bases coordinate; 0 when none.
 long bases_share_metal(long i, long j, const struct_mol& mol) {
-  (void)i;
-  (void)j;
-  (void)mol;
+  if (!good_residue(i, mol) || !good_residue(j, mol)) return 0;
+  const connect& near = mol.residues[i].metals;
+  for (long k = 1; k <= near.count; ++k) {
+    const long R = near[k];
+    if (!mol.residues[j].metals.has(R)) continue;
+    const residue& m = mol.residues[R];
+    for (long a = m.first_atom; a <= m.last_atom; ++a)
+      if (mol.atoms[a].metal && ntbase_metal_in_covlkg(i, a, mol) && ntbase_metal_in_covlkg(j, a, mol)) return R;
+  }
   return 0;
 }
 
@@ -774,13 +781,10 @@ void populate_one_base_pair(long i, long j, struct_mol& mol, pair& p) {
 
 namespace {
 
-// The residue's stacking partners of the plane contacts; null until known.
+// The residue's stacking partners of the plane contacts.
 const connect* stacked_set(long r, const struct_mol& mol) {
-  (void)r;
-  (void)mol;
-  return nullptr;
+  return good_residue(r, mol) ? &mol.residues[r].plane_stacks : nullptr;
 }
-
 
 // One linkage step between i and j, either way.
 bool linkage_neighbours(long i, long j, const struct_mol& mol) {
