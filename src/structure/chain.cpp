@@ -428,15 +428,22 @@ void populate_atom_exposure(struct_mol& mol) {
       for (long i = r.first_atom; i <= r.last_atom; ++i) chain_of[i] = c;
     }
   }
+  // the neighbour relation is symmetric: each pair is met once, from its lower atom
+  std::vector<long> count(static_cast<size_t>(mol.num_atoms) + 1, 0);
   for (long i = 1; i <= mol.num_atoms; ++i) {
     if (chain_of[i] == 0 || mol.atoms[i].hydrogen) continue;
-    long n = 0;
+    ++count[i];  // the atom itself
     for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], RADIUS, [&](long j, double) {
-      if (chain_of[j] == chain_of[i] && !mol.atoms[j].hydrogen &&
-          atoms_same_altloc(mol.atoms[i], mol.atoms[j]))
-        ++n;
+      if (j > i && chain_of[j] == chain_of[i] && !mol.atoms[j].hydrogen &&
+          atoms_same_altloc(mol.atoms[i], mol.atoms[j])) {
+        ++count[i];
+        ++count[j];
+      }
     });
-    double v = ATOM_VOLUME * static_cast<double>(n);
+  }
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    if (count[i] == 0) continue;
+    double v = ATOM_VOLUME * static_cast<double>(count[i]);
     mol.atoms[i].exposure = (SPHERE - v) / v;
   }
 }

@@ -153,8 +153,8 @@ void load_cif_file(const std::string& file, cif_reader& r) {
   close_file(fp);
 }
 
-// The filtered atoms of one model into mol, with the checks and name forms
-// every reader shares.
+// One row as an atom at the end of atoms, through the filter every reader
+// shares; a row without a name or filtered out leaves nothing.
 void keep_cif_atom(const cif_reader& r, const cif_row& row, long m, const std::string& altlocs,
                    const chain_selection& chains, std::vector<atom>& atoms) {
   atom& a = atoms.emplace_back();  // filled in place: no copy of the record
