@@ -83,7 +83,8 @@ void check_file_clashes(const run_descriptor& run) {
   const named inputs[] = {{"input file", run.input}, {"list file", run.list}};
   const named outputs[] = {{"output file", run.output},
                            {"run log", Gvars.runlog_name},
-                           {"program log", Gvars.prglog_name}};
+                           {"program log", Gvars.prglog_name},
+                           {"pair-list output", Gvars.pair_list_out}};
   for (const auto& out : outputs) {
     for (const auto& in : inputs)
       if (same_file(out.name, in.name))

@@ -711,7 +711,12 @@ void fillout_pair(long i, long j, long nh, const std::vector<bond>& hbonds, stru
 
   const frame* f1 = base_frame_of(i, mol);
   const frame* f2 = base_frame_of(j, mol);
-  VASK_ASSERT(f1 != nullptr && f2 != nullptr);
+  if (f1 == nullptr || f2 == nullptr) {
+    // a base without a frame has no geometry to classify: the record stays unnamed
+    p.name = "--";
+    p.LW = p.VASK = "--";
+    return;
+  }
   rotmat mid_rot{};
   xyz mid_org{};
   get_bp_pars_by_frames(*f1, *f2, p.bp_params, mid_rot, mid_org);

@@ -41,9 +41,13 @@ struct_mol make_nts(const std::string& letters) {
   mol.num_nts = n;
   mol.residues.assign(static_cast<size_t>(n + 1), residue{});
   mol.nt_infos.assign(static_cast<size_t>(n + 1), nt_info{});
+  mol.num_atoms = n;  // one atom per residue
+  mol.atoms.assign(static_cast<size_t>(n + 1), atom{});
   for (long k = 1; k <= n; ++k) {
     residue& r = mol.residues[k];
     r.index = k;
+    r.first_atom = r.last_atom = k;
+    mol.atoms[k].residue = k;
     r.letter = letters[static_cast<size_t>(k - 1)];
     r.flag[rf::is_nt] = 1;
     r.idstr = sformat("A.%c%ld", r.letter, k);
@@ -205,6 +209,17 @@ TEST_F(PairTest, RecoveredAndPlatformAndSimpleNaming) {
   pair h = hand_pair(1, 2, "G+C", "cM+W", {0, 0.5, 3.2, 0.1, 3, 5, 70}, 30);
   classify_pair(h, std::vector<bond>(1), 0, 0);
   EXPECT_EQ(h.name, "--");
+}
+
+TEST_F(PairTest, NucleotidesWithoutBaseFramesStayUnnamed) {
+  struct_mol mol = make_nts("GC");
+  pair p;
+  populate_one_base_pair(1, 2, mol, p);
+  EXPECT_EQ(p.nt1, 1);
+  EXPECT_EQ(p.nt2, 2);
+  EXPECT_EQ(p.name, "--");
+  EXPECT_EQ(p.LW, "--");
+  EXPECT_FALSE(p.canonical);
 }
 
 TEST_F(PairTest, QualityScore) {
@@ -686,6 +701,11 @@ TEST_F(PairExe, PairListWrittenAndReadBack) {
   EXPECT_EQ(file("vask-pairs.txt"), list);
   ASSERT_EQ(run("-i=1ehz.pdb -o=again.txt --pair-list-inp=./vask-pairs.txt"), 0);
   EXPECT_EQ(file("vask-pairs.txt"), list);
+
+  // the pair-list output never replaces the coordinate file
+  const std::string coords = file("1ehz.pdb");
+  EXPECT_EQ(run("-i=1ehz.pdb -o=x.txt --pair-list-out=1ehz.pdb"), 1);
+  EXPECT_EQ(file("1ehz.pdb"), coords);
 
   // a list without one valid line is an error
   std::FILE* fp = std::fopen((dir_ / "bad.txt").c_str(), "w");
