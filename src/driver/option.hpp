@@ -39,7 +39,7 @@ struct frame {
   xyz x_axis{0, 1, 0, 0};
   xyz y_axis{0, 0, 1, 0};
   xyz z_axis{0, 0, 0, 1};
-  std::array<double, 4> qtn{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // w, x, y, z; DBL_MAX unset
+  xyz qtn{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // quaternion w, x, y, z; DBL_MAX unset
 };
 
 // One residue of the frame option (structure written in a residue frame).
@@ -180,7 +180,7 @@ struct gvars_rec {
   std::string runlog_name = "stderr";
   std::string prglog_name;       // empty: no program log
   long num_models = 0;                // models of the ensemble
-  std::vector<long> model_list;       // model numbers of the ensemble, 0-based; empty = none
+  std::vector<long> model_list;       // [0] = models in use n, [1..n] their numbers in file order; empty = none
   std::vector<long> selected_models;  // [0] = count n, [1..n] model numbers ascending; empty = all
   run_counters counts;
   long server_cap = 0;           // maximum number of nucleotides accepted; 0 no cap

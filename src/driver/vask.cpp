@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "driver/option.hpp"
+#include "driver/vask_results.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
@@ -257,7 +258,10 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
 // hairpins, loops, single-stranded segments, kissing loops, A-minors, U-turns,
 // UA-loops, G-quadruplexes, i-motifs, ribose zippers, kink turns, phosphate
 // contacts.
-void run_finders(const run_descriptor&, struct_mol&) {}
+void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, FILE* fp) {
+  summarize_modified_nts(mol, results, fp);
+  summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
+}
 
 // The report writers slot in here, in this order: main report body, water
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
@@ -476,12 +480,15 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
       write_text_header(run, mol, fp);
   }
   if (!check_nts(fp, run.output, mol)) return;
-  run_finders(run, mol);
+  vask_results results;
+  init_vask(results);
+  run_finders(run, mol, results, fp);
   run_writers(run, mol, fp);
   if (Gvars.json)
     write_json_tail(run, mol, fp);
   else
     write_text_tail(run, fp);
+  free_vask(&results);
 }
 
 }  // namespace vask

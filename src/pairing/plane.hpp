@@ -10,6 +10,8 @@
 // their classes live elsewhere. The plane record is declared with struct_mol.
 #pragma once
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "driver/option.hpp"
@@ -77,6 +79,49 @@ long atom_projected_in_plane_ring(long a, long k, const struct_mol& mol, double 
 // (distorted or very long edges).
 bool extended_polygon(long n, std::vector<xyz>& pts, double d);
 long point_in_polygon(long n, const std::vector<xyz>& pts, const xyz& p);  // parity rule on (x, y)
+
+// ---------------------------------------------------------------------------
+// Plane contacts (plane_contact.cpp) and their lists (plane_output.cpp)
+
+inline constexpr unsigned PLANE_BASE = 0;  // plane::kind codes
+inline constexpr unsigned PLANE_SIDECHAIN = 1;
+inline constexpr unsigned PLANE_PEPTIDE = 2;
+
+void init_one_planeCnt(planeCnt& c);
+std::vector<planeCnt> allocate_planeCnts_array(long n);  // n < 0 is an assertion failure
+void free_planeCnts(std::vector<planeCnt>& contacts);
+// By 10 x kind(plane1) + kind(plane2), then res1, then res2.
+bool planeCnt_compare(const planeCnt& a, const planeCnt& b, const struct_mol& mol);
+// Sets hbonded, linked, the class, the stack faces and the residues' stacked flags.
+void fillout_planeCnt_types(planeCnt& c, struct_mol& mol);
+// Every contact of two planes in van der Waals range, sorted, with the
+// residues' stacking sets and area sums; needs the H-bonds, the van der Waals
+// contacts and the planes. Sets the plane-contacts stage flag.
+void populate_plane_contacts(struct_mol& mol);
+// The contact of planes a and b (indices into mol.planes, either order), or null.
+const planeCnt* check_planeCnt_for_2planes(long a, long b, const struct_mol& mol);
+// The base or side-chain planes of residues i and j pair, stack or form a T.
+long residuePlanes_in_pair(long i, long j, const struct_mol& mol);
+long residuePlanes_in_stack(long i, long j, const struct_mol& mol);
+long residuePlanes_in_tshape(long i, long j, const struct_mol& mol);
+
+// One-shot lists (the file is opened for writing): all stacking contacts;
+// bases stacked on (settings 1, 4) or paired with (2) peptide units.
+void write_stacks_list(const struct_mol& mol, const std::string& file);
+void write_peptide_base_stack_pair(const struct_mol& mol, const std::string& file);
+void write_peptide_base_pairing(const struct_mol& mol, const std::string& file);
+void write_stacks_list(const struct_mol& mol, FILE* fp);             // nothing for null
+void write_peptide_base_stack_pair(const struct_mol& mol, FILE* fp);
+void write_peptide_base_pairing(const struct_mol& mol, FILE* fp);
+// Appends " hbonds.<n>=..." with the moderate H-bonds of nucleotide nt with
+// amino acid aa or the next one along the peptide link; returns n.
+long _extract_peptide_base_hbonds(const struct_mol& mol, long nt, long aa, std::string& text);
+// "%c%c%c" codes of the linked neighbours of aa around it, and their ids ("." none).
+void _extract_peptide_context(const std::vector<residue>& residues, long aa, std::string& context,
+                              std::string& prev, std::string& next);
+// Diagnostic model files of all contacts, pairs, stacks and T-shapes ("planeCnts" ...).
+void t_write_planeCts(struct_mol& mol);
+void t_write_pcnt_info(long serial, const planeCnt& c, struct_mol& mol, FILE* fp);
 
 // Diagnostic Alchemy files of a polygon and of one point.
 void write_polygon_alchemy(long n, const std::vector<xyz>& pts, const char* type, const char* file);

@@ -3,6 +3,7 @@
 
 #include "driver/option.hpp"
 #include "pairing/area.hpp"
+#include "pairing/plane.hpp"
 #include "structure/pdb.hpp"
 #include "support/cii.hpp"
 #include "support/utility.hpp"
@@ -11,6 +12,14 @@ namespace vask {
 
 // The task options are tested in a fixed order; the first one set wins.
 void perform_single_task_exit(struct_mol& mol, const std::string& output) {
+  if (Gvars.get_stack) {
+    write_stacks_list(mol, output);
+    free_pdb_exit(mol);
+  }
+  if (Gvars.peptide_base) {
+    write_peptide_base_stack_pair(mol, output);
+    free_pdb_exit(mol);
+  }
   if (Gvars.area_file) {
     get_area_per_pdb(mol);
     print_area(mol, output);

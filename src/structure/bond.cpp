@@ -495,7 +495,8 @@ void fillout_atoms_ij_bond_only(long i, long j, const struct_mol& mol, long& cou
 long get_bonds_within_residue(long k, const struct_mol& mol, long max, std::vector<bond>& buf) {
   const residue& r = mol.residues[k];
   long count = 0;
-  const double rmax = max_covalent_radius(mol);
+  double rmax = 0;  // partners lie in this residue: its own largest radius bounds the search
+  for (long b = r.first_atom; b <= r.last_atom; ++b) rmax = std::max(rmax, covalent_radius(b, mol));
   const bool grid = static_cast<long>(mol.atom_xyz.size()) == mol.num_atoms + 1 &&
                     !mol.atom_grid.head.empty();
   std::vector<long> cand;

@@ -149,7 +149,6 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // hooks named hook_* belong to the nucleotide-geometry and H-bond stages and
 // stay empty until those land.
 void hook_json_hbonds(struct_mol&) {}          // the JSON H-bond list
-void hook_plane_contacts(struct_mol&) {}       // plane contacts
 void hook_framed_aas(struct_mol&) {}           // amino acids with a side-chain frame
 void hook_water_bridges(struct_mol&) {}        // water-mediated H-bonds
 
@@ -198,7 +197,7 @@ void stage_frames_planes_hbonds(struct_mol& mol) {
   populate_planes(mol);
   populate_hbonds(mol);
   hook_json_hbonds(mol);
-  hook_plane_contacts(mol);
+  populate_plane_contacts(mol);
 }
 
 // C5' and P of every nucleotide in its own base frame (with their distances
@@ -289,6 +288,7 @@ void free_struct_mol(struct_mol& mol) {
   free_bonds(mol.json_hbonds);
   std::vector<frame>().swap(mol.frames);
   free_planes(mol.planes);
+  free_planeCnts(mol.plane_contacts);
   free_residues(mol.residues);
   mol.num_chains = 0;
   std::vector<aa_info>().swap(mol.aa_infos);

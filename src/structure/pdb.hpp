@@ -112,6 +112,25 @@ struct plane {
   std::array<long, 16> outer{};  // the same polygon with exocyclic atoms in place of ring atoms
 };
 
+// The contact of two planes in van der Waals range, its measures and its one
+// class (pair, stack, T-shape or other); filled by the plane-contact stage.
+struct planeCnt {
+  long res1 = -1, res2 = -1;      // residues of the two planes
+  long plane1 = -1, plane2 = -1;  // indices into struct_mol::planes; plane1 < plane2
+  std::string faces;              // stack faces of a stack ("pm(>>,forward)" ...); empty otherwise
+  double oarea = DBL_MAX;         // gated overlap of the outer polygons, mean normal (Angstrom^2)
+  double oarea1 = DBL_MAX;        // ungated overlap along plane 1's normal
+  double oarea2 = DBL_MAX;        // ungated overlap along plane 2's normal
+  double dv = DBL_MAX, dh = DBL_MAX;    // centre separation along / across the mean normal
+  double dv1 = DBL_MAX, dh1 = DBL_MAX;  // the same for plane 1's normal
+  double dv2 = DBL_MAX, dh2 = DBL_MAX;  // the same for plane 2's normal
+  double dcc = DBL_MAX;           // centre distance, Angstrom
+  double angle = DBL_MAX;         // normals' angle folded into 0..90 degrees
+  long hbonded = 0;               // outer atoms of the two planes H-bonded
+  long linked = 0;                // residues covalently linked
+  long is_pair = 0, is_stack = 0, is_tshape = 0, is_other = 0;  // exactly one is 1
+};
+
 // Populated stages of the preparation pipeline, in pipeline order (0/1).
 struct stage_flags {
   long residues = 0;
@@ -194,6 +213,7 @@ struct struct_mol {
   std::vector<atom> atoms;          // file order
   std::vector<bond> bonds;          // covalent bonds
   std::vector<plane> planes;        // 1-based: base, then side-chain, then peptide planes
+  std::vector<planeCnt> plane_contacts;  // 1-based, in planeCnt_compare order
   std::vector<bond> hbonds;         // 1-based, sorted by atom1 then atom2
   std::vector<bond> json_hbonds;
   std::vector<residue> residues;

@@ -85,7 +85,9 @@ struct residue {
   connect linked;        // covalently linked nucleotide/amino-acid neighbours
   connect contacts;      // residue contacts
   std::array<long, 3> planes{-1, -1, -1};  // base, side-chain and peptide plane indices; -1 none
-  std::array<double, 4> overlap_areas{};  // total, nt-nt, nt-aa, aa-aa (Angstrom^2)
+  std::array<double, 4> overlap_areas{};  // stacking areas: total, nt-nt, nt-aa, aa-aa (Angstrom^2)
+  connect plane_stacks;  // residues whose planes stack on this residue's planes
+  long stacked = 0;      // some plane of the residue stacks
   connect vdw_contacts;
   connect po4_contacts;
   connect po4_bridges;

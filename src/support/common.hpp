@@ -21,14 +21,20 @@
 namespace vask {
 
 // A point or vector in Angstrom, 1-based: p[1], p[2], p[3] are x, y, z; p[0] unused.
-using xyz = std::array<double, 4>;
+// Always zero-filled when default-constructed, so a scratch point never carries
+// stale memory into slot 0 or into a result.
+struct xyz : std::array<double, 4> {
+  constexpr xyz() : std::array<double, 4>{} {}
+  constexpr xyz(double a0, double a1, double a2, double a3) : std::array<double, 4>{a0, a1, a2, a3} {}
+  constexpr xyz(const std::array<double, 4>& a) : std::array<double, 4>(a) {}  // NOLINT: implicit
+};
 
 // A 1-based 3x3 matrix m[row][col]; as a rotation, its columns are the frame's x, y, z axes.
 using rotmat = std::array<xyz, 4>;
 
 // A quaternion, 0-based: w, then the vector part at 1..3 (lined up with an xyz).
 // Unset elements hold DBL_MAX.
-using qtn = std::array<double, 4>;
+using qtn = xyz;
 
 // The reference-frame record (origin, unit axes, quaternion) is declared with
 // the settings in driver/option.hpp; include that header to use the routines

@@ -58,7 +58,7 @@ TEST(JsonChecker, accepts_json_and_rejects_the_rest) {
 
 TEST(JsonWriter, strings_are_escaped_for_valid_json) {
   set_globals("belqo-vask");
-  const std::string raw = std::string("a\"b\\c\x01\x1f\ttab caf\xc3\xa9 latin\xe9 cut\xc3", 31);
+  const std::string raw = "a\"b\\c\x01\x1f\ttab caf\xc3\xa9 latin\xe9 cut\xc3";
   std::string out(1, '"');
   out += escaped_json_string(raw);
   out += '"';

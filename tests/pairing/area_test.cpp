@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "../structure/structure_fixture.hpp"
+#include "residue_fixtures.hpp"
 #include "structure/atom.hpp"
 #include "structure/pdb.hpp"
 #include "test_util.hpp"
@@ -238,49 +239,13 @@ namespace {
 
 class StructureArea : public test::StructureTest {};
 
-// cols 1-6 record | 7-11 serial | 13-16 name | 18-20 residue | 22 chain | 23-26 number
-//      31-54 x, y, z | 55-60 occupancy | 61-66 B | 77-78 element
-std::string pdb_line(const char* record, long serial, const char* name, const char* res,
-                     long num, double x, double y, double z, const char* element) {
-  char line[100];
-  std::snprintf(line, sizeof line, "%-6s%5ld %-4s %3s A%4ld    %8.3f%8.3f%8.3f  1.00  0.00          %2s\n",
-                record, serial, name, res, num, x, y, z, element);
-  return line;
-}
-
-// A guanine base (ideal geometry) placed at height z, with C1'.
-std::string guanine(long num, long first_serial, double z, double dx = 0) {
-  struct { const char* name; double x, y; const char* el; } atoms[] = {
-      {"C1'", -2.479, 5.346, "C"}, {"N9", -1.291, 4.498, "N"},  {"C8", 0.024, 4.897, "C"},
-      {"N7", 0.877, 3.902, "N"},   {"C5", 0.071, 2.771, "C"},   {"C6", 0.369, 1.398, "C"},
-      {"O6", 1.611, 0.909, "O"},   {"N1", -0.668, 0.532, "N"},  {"C2", -1.957, 0.964, "C"},
-      {"N2", -2.916, 0.007, "N"},  {"N3", -2.263, 2.239, "N"},  {"C4", -1.255, 3.124, "C"}};
-  std::string text;
-  long serial = first_serial;
-  for (const auto& a : atoms) text += pdb_line("ATOM", serial++, a.name, "  G", num, a.x + dx, a.y, z, a.el);
-  return text;
-}
-
-// Tyrosine with its side chain laid in a plane at height z.
-std::string tyrosine(long num, long first_serial, double z) {
-  struct { const char* name; double x, y, z; const char* el; } atoms[] = {
-      {"N", 0.0, -4.0, 1.2, "N"},   {"CA", 0.0, -3.0, 0.0, "C"}, {"C", 1.2, -3.2, -0.9, "C"},
-      {"O", 1.3, -4.2, -1.6, "O"},  {"CB", 0.0, -1.5, 0.0, "C"}, {"CG", 0.0, -0.0, 0.0, "C"},
-      {"CD1", 1.2, 0.7, 0.0, "C"},  {"CD2", -1.2, 0.7, 0.0, "C"}, {"CE1", 1.2, 2.1, 0.0, "C"},
-      {"CE2", -1.2, 2.1, 0.0, "C"}, {"CZ", 0.0, 2.8, 0.0, "C"},  {"OH", 0.0, 4.2, 0.0, "O"}};
-  std::string text;
-  long serial = first_serial;
-  for (const auto& a : atoms) text += pdb_line("ATOM", serial++, a.name, "TYR", num, a.x, a.y, a.z + z, a.el);
-  return text;
-}
-
 }  // namespace
 
 // A tyrosine ring 3.5 above a guanine buries side chain and base against each
 // other; the backbone atoms do not count.
 TEST_F(StructureArea, SideChainOverBase) {
   struct_mol mol;
-  test::read_pdb_text(guanine(1, 1, 40) + tyrosine(2, 13, 43.5) + guanine(3, 25, 0), mol);
+  test::read_pdb_text(test::guanine(1, 1, 40) + test::tyrosine(2, 13, 43.5) + test::guanine(3, 25, 0), mol);
   ASSERT_TRUE(is_nt(1, mol) && is_aa(2, mol) && is_nt(3, mol));
   const double sc = get_delta_AAsc2base_area(2, 1, mol);
   EXPECT_GT(sc, 50);
@@ -335,20 +300,25 @@ TEST_F(StructureArea, PerResidueAreasOf1ehzAgreeWithFreesasa) {
   EXPECT_GT(compared, 76);
 }
 
-// The one-shot task: every atom line carries its area, then the total; the run
-// ends with status 0 before the analysis.
-TEST(sasa_file, WritesPerAtomAreasOf1ehz) {
+// The one-shot task on a file: the exit status and the file's text.
+int run_sasa_file(const std::string& input, std::string& text) {
   char out[] = "/tmp/vask_sasa_XXXXXX";
   int fd = mkstemp(out);
-  ASSERT_GE(fd, 0);
+  if (fd < 0) return -1;
   close(fd);
-  std::string cmd = std::string("'" VASK_EXE "' -i='") + test::test_data("1ehz.pdb") +
-                    "' --sasa-file -o=" + out + " 2>/dev/null";
+  std::string cmd = std::string("'" VASK_EXE "' -i='") + input + "' --sasa-file -o=" + out + " 2>/dev/null";
   int rc = std::system(cmd.c_str());
-  ASSERT_TRUE(WIFEXITED(rc));
-  EXPECT_EQ(WEXITSTATUS(rc), 0);
-  std::istringstream text(test::read_file(out));
+  text = test::read_file(out);
   std::remove(out);
+  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+// Every atom line carries its area, then the total; the run ends with status
+// 0 before the analysis.
+TEST(sasa_file, WritesPerAtomAreasOf1ehz) {
+  std::string out;
+  EXPECT_EQ(run_sasa_file(test::test_data("1ehz.pdb"), out), 0);
+  std::istringstream text(out);
   long atoms = 0;
   double sum = 0, area = 0, total = -1;
   for (std::string line; std::getline(text, line);) {
@@ -363,6 +333,20 @@ TEST(sasa_file, WritesPerAtomAreasOf1ehz) {
   EXPECT_EQ(atoms, 1821);
   EXPECT_NEAR(total, sum, 0.1 + 1e-3 * atoms);
   EXPECT_GT(total, 10000);
+}
+
+// The ribosomal subunit (64,281 atoms) once overran fixed cube and neighbour limits.
+TEST(sasa_file, LargeRibosomalSubunit) {
+  std::string path = test::shared_structure("1ffk.cif");
+  if (!std::ifstream(path)) GTEST_SKIP() << path << " not found";
+  std::string out;
+  ASSERT_EQ(run_sasa_file(path, out), 0);
+  long lines = 0;
+  for (char ch : out) lines += ch == '\n';
+  EXPECT_EQ(lines, 64281 + 1);
+  double total = 0;
+  ASSERT_EQ(std::sscanf(out.c_str() + out.rfind("###"), "### total area: %lf", &total), 1);
+  EXPECT_GT(total, 1e5);
 }
 
 }  // namespace vask

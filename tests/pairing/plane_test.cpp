@@ -260,6 +260,11 @@ TEST_F(PlaneTest, BasePlanesOf1ehzInRingOrder) {
   }
   EXPECT_EQ(bases, 76);
   for (long k = 2; k <= mol.num_planes; ++k) EXPECT_FALSE(plane_compare(mol.planes[k], mol.planes[k - 1]));
+  if (!mol.stage.bonds) return;  // outer atoms come from the covalent bonds
+  const plane* g1 = get_nt_scp_plane(residue_by_number(mol, "A", 1), mol);
+  std::string outer;
+  for (long m = 1; m <= g1->num_atoms; ++m) outer += mol.atoms[g1->outer[m]].name + ",";
+  EXPECT_EQ(outer, " C4 , N3 , N2 , N1 , O6 , C5 , N7 , C8 , C1',");
 }
 
 TEST_F(PlaneTest, StackedStepOverlapsAndPairedBasesDoNot) {
@@ -274,6 +279,100 @@ TEST_F(PlaneTest, StackedStepOverlapsAndPairedBasesDoNot) {
   EXPECT_GT(get_inner_overlap_area_byResNum(a5, a6, mol), 0.0);
   EXPECT_EQ(get_outer_overlap_area_byResNum(a5, t20, mol), 0.0);
   EXPECT_NEAR(get_outer_overlap_area_byResNum(a6, a5, mol), get_outer_overlap_area_byResNum(a5, a6, mol), 1e-6);
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST_F(PlaneTest, MissingRingAtomReplacedByANearbyBaseAtom) {
+  // G1 of 1ehz with its C8 renamed, and moved by dz Angstrom
+  const std::string file = test::read_file(test::test_data("1ehz.pdb"));
+  std::vector<std::string> g1;
+  for (size_t pos = file.find("\nATOM  "); pos != std::string::npos; pos = file.find("\nATOM  ", pos + 1)) {
+    std::string line = file.substr(pos + 1, file.find('\n', pos + 1) - pos);
+    if (line.substr(17, 10) != "  G A   1 ") break;
+    if (line.substr(12, 4) == " C8 ") line.replace(12, 4, " C8X");
+    g1.push_back(line);
+  }
+  ASSERT_EQ(g1.size(), 24u);
+  const struct {
+    double dz;
+    bool rescued;
+  } cases[] = {{0.1, true}, {0.5, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dz);
+    std::string text;
+    for (std::string line : g1) {
+      if (line.substr(12, 4) == " C8X") {
+        char z[9];
+        std::snprintf(z, sizeof z, "%8.3f", std::stod(line.substr(46, 8)) + c.dz);
+        line.replace(46, 8, z);
+      }
+      text += line;
+    }
+    struct_mol mol;
+    test::log_capture log;
+    test::read_pdb_text(text, mol);
+    ASSERT_EQ(mol.num_residues, 1);
+    ASSERT_NE(base_frame(1, mol), nullptr);
+    populate_planes(mol);  // again, inside the log capture
+    EXPECT_NE(log.text().find("[w] Residue A.G1 missing planar atom [C8]\n"), std::string::npos);
+    const plane* p = get_nt_scp_plane(1, mol);
+    if (!c.rescued) {
+      EXPECT_EQ(p, nullptr);
+      continue;
+    }
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(mol.atoms[p->inner[8]].name, " C8X");
+    EXPECT_NE(log.text().find("\t[i] A.G1: replace missing base ring atom [ C8 ] with [ C8X] (d=0.1"),
+              std::string::npos);
+  }
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST_F(PlaneTest, SideChainAndPeptidePlanesOf1ubq) {
+  struct_mol mol;
+  read_with_planes(test::test_data("1ubq.pdb"), mol);
+  if (number_of_amino_frames(mol) == 0) GTEST_SKIP() << "no amino-acid frames yet";
+  auto names = [&](const std::array<long, 16>& list, long n) {
+    std::string s;
+    for (long m = 1; m <= n; ++m) s += mol.atoms[list[m]].name + ",";
+    return s;
+  };
+  long sidechains = 0, peptides = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    if (!is_aa(k, mol)) continue;
+    const residue& r = mol.residues[k];
+    SCOPED_TRACE(r.idstr);
+    const plane* side = get_nt_scp_plane(k, mol);
+    if (r.std_name == "gly" || r.std_name == "ala" || r.std_name == "leu") {
+      EXPECT_EQ(side, nullptr);
+    }
+    if (r.std_name == "tyr") {
+      ASSERT_NE(side, nullptr);
+      EXPECT_EQ(names(side->inner, 6), " CG , CD2, CE2, CZ , CE1, CD1,");
+      EXPECT_EQ(names(side->outer, 6), " CB , CD2, CE2, OH , CE1, CD1,");
+    }
+    if (r.std_name == "arg" && side != nullptr) {
+      EXPECT_LE(dist_atoms(side->inner[1], side->inner[4], mol), dist_atoms(side->inner[1], side->inner[3], mol));
+    }
+    sidechains += side != nullptr;
+    long pep = r.planes[2];
+    if (pep == -1) continue;
+    ++peptides;
+    const plane& p = mol.planes[pep];
+    EXPECT_EQ(p.num_atoms, 4);
+    EXPECT_EQ(names(p.inner, 4), " CA , N  , CA , O  ,");
+    EXPECT_EQ(mol.atoms[p.inner[1]].residue, k);
+    EXPECT_NE(mol.atoms[p.inner[2]].residue, k);
+  }
+  EXPECT_GT(sidechains, 20);
+  EXPECT_EQ(peptides, 75);  // every amino acid but the C-terminal one
+  for (long k = 2; k <= mol.num_planes; ++k) EXPECT_FALSE(plane_compare(mol.planes[k], mol.planes[k - 1]));
 }
 
 }  // namespace vask

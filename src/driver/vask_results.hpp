@@ -1,0 +1,84 @@
+// The per-structure results container: every list the finders derive, each a
+// count and an owned 1-based array (slot 0 unused), in the fixed order of the
+// pipeline; and the modified-nucleotide summary, the first finder.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "pairing/pair.hpp"
+#include "structure/bond.hpp"
+#include "structure/pdb.hpp"
+
+namespace vask {
+
+// Records of finders that have not landed yet; each is replaced by the real
+// record (and its header included here) when its finder arrives.
+struct mstack {};      // a segment of stacked multiplets
+struct helix {};       // a helix or a stem
+struct nonpair {};     // two nucleotides in contact without pairing
+struct a2base {};      // an atom capping a base
+struct hairpin {};
+struct loop {};        // a bulge, internal loop or junction
+struct ss_segment {    // a single-stranded segment
+  long start = 0, end = 0, kind = 0;
+  std::vector<long> nts;  // 1-based
+};
+struct Uturn {};
+struct gtetrad {};
+struct g4plex {};
+struct imotif {};
+struct zipper {};
+struct Kturn {};
+struct PO4_contact {};
+
+struct vask_results {
+  long num_misassigned = 0;                                              // 1 helix/stem mis-assignments
+  long num_modified = 0;          std::vector<long> modified;           // 2 residues, chain order
+  long num_metals = 0;            std::vector<connect> metals;          // 3 [0] = metal atom
+  long num_pairs = 0;             std::vector<pair> pairs;              // 4
+  long num_networks = 0;          std::vector<connect> networks;        // 5 pair networks
+  long num_multiplets = 0;        std::vector<connect> multiplets;      // 6
+  long num_cyclic_tetrads = 0;    std::vector<connect> cyclic_tetrads;  // 7
+  long num_mp_segments = 0;       std::vector<mstack> mp_segments;      // 8 stacked multiplets
+  long num_helices = 0;           std::vector<helix> helices;           // 9
+  long num_stems = 0;             std::vector<helix> stems;             // 10
+  long num_isolated_pairs = 0;    std::vector<pair> isolated_pairs;     // 11 isolated canonical pairs
+  long num_coaxial_stacks = 0;                                          // 12
+  long num_nonpairs = 0;          std::vector<nonpair> nonpairs;        // 13
+  long num_stacks = 0;            std::vector<connect> stacks;          // 14
+  long num_non_stacked = 0;       std::vector<long> non_stacked;        // 15
+  long num_a2bases = 0;           std::vector<a2base> a2bases;          // 16 atom-base capping
+  long num_hairpins = 0;          std::vector<hairpin> hairpins;        // 17
+  long num_hairpins2 = 0;         std::vector<hairpin> hairpins2;       // 18
+  long num_loops = 0;             std::vector<loop> loops;              // 19
+  long num_loop_finds = 0;                                              // 20
+  long num_bulges = 0, num_iloops = 0, num_junctions = 0;               // 21
+  long num_ss_segments = 0;       std::vector<ss_segment> ss_segments;  // 22
+  long num_kissing_loops = 0;     std::vector<connect> kissing_loops;   // 23
+  long num_Aminors = 0;           std::vector<connect> Aminors;         // 24
+  long num_Uturns = 0;            std::vector<Uturn> Uturns;            // 25
+  long num_UAloops = 0;           std::vector<connect> UAloops;         // 26
+  long num_Gtetrads = 0;          std::vector<gtetrad> Gtetrads;        // 27
+  long num_isolated_Gtetrads = 0; std::vector<gtetrad> isolated_Gtetrads;  // 28
+  long num_G4helices = 0;         std::vector<g4plex> G4helices;        // 29
+  long num_G4stems = 0;           std::vector<g4plex> G4stems;          // 30
+  long num_G4_finds = 0;                                                // 31
+  long num_imotifs = 0;           std::vector<imotif> imotifs;          // 32
+  long num_zipper_groups = 0;     std::vector<connect> zipper_groups;   // 33
+  long num_zippers = 0;           std::vector<zipper> zippers;          // 34
+  long num_Kturns = 0;            std::vector<Kturn> Kturns;            // 35
+  long num_PO4s = 0;              std::vector<PO4_contact> PO4s;        // 36
+  long num_ss_pars = 0;           std::vector<ss_par> ss_pars;          // 37 splayed-apart pairs
+  long num_splay_units = 0;       std::vector<connect> splay_units;     // 38
+  long num_water_clusters = 0;    std::vector<connect> water_clusters;  // 39
+};
+
+void init_vask(vask_results& results);  // every slot 0 / none
+void free_vask(vask_results* results);  // releases every list; counts kept; null ignored
+
+// Slot 2 and mol.num_modified: the modified nucleotides in chain order; in
+// text mode with a stream, the list of their types.
+void summarize_modified_nts(struct_mol& mol, vask_results& results, FILE* fp);
+
+}  // namespace vask
