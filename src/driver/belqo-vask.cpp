@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
@@ -218,9 +219,11 @@ void book_keeping(int argc, int i, const char* arg) {
       runlog_msg("[i] invalid setting of VASK_HBOND_CUTOFF=%s", env);
     runlog_msg("[i] H-bond cutoff set to: %.2f\n", Gvars.hbond_dist);
   }
-  if (Gvars.hbond_dist > Gvars.hbond_good) Gvars.hbond_good = Gvars.hbond_dist;
+  // The good H-bond distance and the network vdist are ceilings of their own
+  // kind: never above the H-bond cutoff and the pair vertical distance.
+  if (Gvars.hbond_good > Gvars.hbond_dist) Gvars.hbond_good = Gvars.hbond_dist;
   if (Gvars.torsion_file || Gvars.pair_only) Gvars.parts = 1;
-  if (Gvars.pair_vd > Gvars.network_vdist) Gvars.network_vdist = Gvars.pair_vd;
+  if (Gvars.network_vdist > Gvars.pair_vd) Gvars.network_vdist = Gvars.pair_vd;
   if (Gvars.model_mode == 2) Gvars.auxfiles = 0;
   if (VERBOSITY > 1) Gvars.experimental = 1;
   open_log_streams();
@@ -394,8 +397,11 @@ int run_structures(const run_descriptor& run) {
   struct_mol mol;
   read_pdb(run.input, mol);
   perform_single_task_exit(mol, run.output);  // ends the run when a task option is set
-  // the nucleotide-list output slots in here, before the clean-up
   delete_common_files();
+  if (Gvars.nts_list) {  // after the clean-up, which would remove "<prefix>-nts.txt"
+    std::vector<long> nts = nts_in_chain_order(mol);
+    write_nts_list(mol, static_cast<long>(nts.size()) - 1, nts, Gvars.nts_list_out);
+  }
   FILE* fp = open_file(run.output, "w");
   do_vask_per_structure(run, mol, fp);
   end_json_line(fp);

@@ -12,6 +12,7 @@
 
 #include "driver/option.hpp"
 #include "driver/vask_results.hpp"
+#include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
@@ -38,11 +39,19 @@ std::string cif_twin(std::string_view name) {
 
 void delete_common_files() {
   if (Gvars.cleanup == 0) return;
+  // a pair list of an earlier run given as this run's input is kept
+  auto remove_unless_input = [](const std::string& name) {
+    std::error_code ec;
+    if (!Gvars.pair_list_inp.empty() &&
+        (name == Gvars.pair_list_inp || std::filesystem::equivalent(name, Gvars.pair_list_inp, ec)))
+      return;
+    remove_file(name);
+  };
   for (const auto& row : aux_file_table) {
     std::string name = aux_file_name(row.suffix);
-    remove_file(name);
+    remove_unless_input(name);
     std::string twin = cif_twin(name);
-    if (!twin.empty()) remove_file(twin);
+    if (!twin.empty()) remove_unless_input(twin);
   }
   for (const char* name : fixed_aux_files) remove_file(name);
 }
@@ -74,7 +83,8 @@ void check_file_clashes(const run_descriptor& run) {
   const named inputs[] = {{"input file", run.input}, {"list file", run.list}};
   const named outputs[] = {{"output file", run.output},
                            {"run log", Gvars.runlog_name},
-                           {"program log", Gvars.prglog_name}};
+                           {"program log", Gvars.prglog_name},
+                           {"pair-list output", Gvars.pair_list_out}};
   for (const auto& out : outputs) {
     for (const auto& in : inputs)
       if (same_file(out.name, in.name))
@@ -261,18 +271,25 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
 void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, FILE* fp) {
   summarize_modified_nts(mol, results, fp);
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
+  find_pairs(mol, results.num_pairs, results.pairs, 1);
 }
 
 // The report writers slot in here, in this order: main report body, water
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
 // tertiary contacts (with the --ter cutoff).
-void run_writers(const run_descriptor&, struct_mol& mol, FILE*) {
+void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& results, FILE* fp) {
+  if (fp != nullptr && Gvars.bp_overlaps) {
+    const std::string note = sformat("with %ld overlapped base pairs\n", Gvars.bp_overlaps);
+    logit(("[w]  " + note).c_str());
+    if (Gvars.special_notes.size() + note.size() + 5 <= 2048) Gvars.special_notes += "   o " + note;
+  }
+  output_pairs_info(results.num_pairs, results.pairs, mol, fp);
   print_nt_torsions(mol, nullptr);
 }
 
-// "paths" and "counts" of the unit-id id-string styles. The counts of the
-// feature lists join as their finders land; only non-zero ones are written.
-void json_paths_counts(const struct_mol& mol, FILE* fp) {
+// "paths" and "counts" of the unit-id id-string styles; only non-zero
+// feature counts are written, the nucleotide count always.
+void json_paths_counts(const struct_mol& mol, const vask_results& results, FILE* fp) {
   json_begin_object(fp, "paths");
   const size_t n = std::size(kJsonPaths);
   for (size_t k = 0; k < n; ++k) {
@@ -283,7 +300,24 @@ void json_paths_counts(const struct_mol& mol, FILE* fp) {
   }
   json_end_object(fp);
   json_begin_object(fp, "counts");
-  json_nonZero_lNumber(fp, "hbonds", mol.num_hbonds);
+  const std::pair<const char*, long> counts[] = {
+      {"pairs", results.num_pairs},
+      {"multiplets", results.num_multiplets},
+      {"helices", results.num_helices},
+      {"stems", results.num_stems},
+      {"isoCanonPairs", results.num_isolated_pairs},
+      {"coaxStacks", results.num_coaxial_stacks},
+      {"hairpins", results.num_hairpins},
+      {"bulges", results.num_bulges},
+      {"iloops", results.num_iloops},
+      {"junctions", results.num_junctions},
+      {"kissingLoops", results.num_kissing_loops},
+      {"ssSegments", results.num_ss_segments},
+      {"stacks", results.num_stacks},
+      {"nonStack", results.num_non_stacked},
+      {"hbonds", mol.num_hbonds},
+  };
+  for (const auto& [key, count] : counts) json_nonZero_lNumber(fp, key, count);
   json_lNumber0(fp, "nts", mol.num_nts);
   json_end_object(fp);
 }
@@ -325,9 +359,10 @@ void json_metadata(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
   json_end_object0(fp);
 }
 
-void write_json_tail(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
+void write_json_tail(const run_descriptor& run, const struct_mol& mol, const vask_results& results,
+                     FILE* fp) {
   // the members of chains, nucleotides, H-bonds and block coordinates come first
-  if (with_ebi_idstr()) json_paths_counts(mol, fp);
+  if (with_ebi_idstr()) json_paths_counts(mol, results, fp);
   json_metadata(run, mol, fp);
   json_end_object0(fp);
 }
@@ -483,9 +518,9 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
   vask_results results;
   init_vask(results);
   run_finders(run, mol, results, fp);
-  run_writers(run, mol, fp);
+  run_writers(run, mol, results, fp);
   if (Gvars.json)
-    write_json_tail(run, mol, fp);
+    write_json_tail(run, mol, results, fp);
   else
     write_text_tail(run, fp);
   free_vask(&results);

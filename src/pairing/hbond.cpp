@@ -10,8 +10,10 @@
 
 #include "driver/option.hpp"
 #include "pairing/frame.hpp"
+#include "pairing/pair.hpp"
 #include "pairing/plane.hpp"
 #include "structure/atom.hpp"
+#include "structure/bond.hpp"
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
 #include "support/common.hpp"
@@ -153,7 +155,7 @@ bool share_covalent_neighbour(long a, long b, const struct_mol& mol) {
 }
 
 bool residues_linked(long i, long j, const struct_mol& mol) {
-  return mol.residues[i].linked.has(j) || mol.residues[j].linked.has(i);
+  return residues_in_linkage(i, j, mol) || residues_in_linkage(j, i, mol);
 }
 
 double atoms_angle(long a, long vertex, long b, const struct_mol& mol) {
@@ -703,9 +705,9 @@ long moderate_hbond(const bond& b) {
   return b.good_type && in_range(b.distance, GOOD_D_LOW_TYPED, MODERATE_D_HIGH);
 }
 
-long pair_with_moderate_hbond(long i, long j, const struct_mol& mol) {
+long pair_with_moderate_hbond(const pair& p, const struct_mol& mol) {
   std::vector<bond> records = allocate_hbond_scratch();
-  long n = get_hbonds_ij(i, j, mol, records);
+  long n = get_hbonds_ij(p.nt1, p.nt2, mol, records);
   for (long k = 1; k <= n; ++k)
     if (moderate_hbond(records[k])) return 1;
   return 0;

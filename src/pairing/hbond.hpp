@@ -17,6 +17,8 @@
 
 namespace vask {
 
+struct pair;
+
 inline constexpr long HBOND_SCRATCH = 1024;  // candidates kept per residue pair
 
 // Donor/acceptor role codes (atom::hbond_role).
@@ -69,7 +71,7 @@ long number_clean_hbonds(const struct_mol& mol);
 void collect_clean_hbonds(const struct_mol& mol, std::vector<bond>& out);
 
 long moderate_hbond(const bond& b);  // good type and 2.5 <= d <= 3.5
-long pair_with_moderate_hbond(long i, long j, const struct_mol& mol);
+long pair_with_moderate_hbond(const pair& p, const struct_mol& mol);  // some moderate H-bond of its two nts
 long hbonds_ij_with_o2(long i, long j, const struct_mol& mol, std::vector<bond>& records);
 long hbonds_ij_with_base_o2(long i, long j, const struct_mol& mol, std::vector<bond>& records);
 long hbonds_ij_has_o2_o2(long i, long j, const struct_mol& mol, std::vector<bond>& records);

@@ -53,30 +53,23 @@ double outer_overlap_area(long i, long j, const struct_mol& mol) { return get_ou
 
 double base2base_area(long i, long j, const struct_mol& mol) { return get_delta_base2base_area(i, j, mol); }
 
+// The metal residue whose metal atom both bases coordinate; 0 when none.
 long bases_share_metal(long i, long j, const struct_mol& mol) {
-  (void)i;
-  (void)j;
-  (void)mol;
+  if (!good_residue(i, mol) || !good_residue(j, mol)) return 0;
+  const connect& near = mol.residues[i].metals;
+  for (long k = 1; k <= near.count; ++k) {
+    const long R = near[k];
+    if (!mol.residues[j].metals.has(R)) continue;
+    const residue& m = mol.residues[R];
+    for (long a = m.first_atom; a <= m.last_atom; ++a)
+      if (mol.atoms[a].metal && ntbase_metal_in_covlkg(i, a, mol) && ntbase_metal_in_covlkg(j, a, mol)) return R;
+  }
   return 0;
 }
 
-long bases_in_water_bridge(long i, long j, const struct_mol& mol) {
-  (void)i;
-  (void)j;
-  (void)mol;
-  return 0;
-}
+long bases_in_water_bridge(long i, long j, const struct_mol& mol) { return ntbases_in_waterBridge(i, j, mol); }
 
-long nts_linked(long i, long j, const struct_mol& mol) {
-  return good_residue(i, mol) && mol.residues[i].linked.has(j);
-}
-
-// Smaller vertical distance of each origin from the other base plane.
-double vdist_min_by_frame(const frame& f1, const frame& f2) {
-  xyz d;
-  diff_xyz(f1.org, f2.org, d);
-  return std::min(std::fabs(dot_xyz(d, f1.z_axis)), std::fabs(dot_xyz(d, f2.z_axis)));
-}
+long nts_linked(long i, long j, const struct_mol& mol) { return residues_in_linkage(i, j, mol); }
 
 double atoms_torsion(long a, long b, long c, long d, const struct_mol& mol) {
   return idx2torsion({0, a, b, c, d}, mol, 0);
@@ -169,8 +162,7 @@ void simple_frame(const frame& f, const xyz& p1, const xyz& p2, frame& out) {
   out.org = f.org;
   out.z_axis = f.z_axis;
   diff_xyz(p2, p1, out.y_axis);  // p1 - p2
-  cross_norm_xyz(out.y_axis, out.z_axis, out.x_axis);
-  cross_norm_xyz(out.z_axis, out.x_axis, out.y_axis);
+  derive_frame_x_y0(out);
 }
 
 // ---------------------------------------------------------------------------
@@ -719,7 +711,12 @@ void fillout_pair(long i, long j, long nh, const std::vector<bond>& hbonds, stru
 
   const frame* f1 = base_frame_of(i, mol);
   const frame* f2 = base_frame_of(j, mol);
-  VASK_ASSERT(f1 != nullptr && f2 != nullptr);
+  if (f1 == nullptr || f2 == nullptr) {
+    // a base without a frame has no geometry to classify: the record stays unnamed
+    p.name = "--";
+    p.LW = p.VASK = "--";
+    return;
+  }
   rotmat mid_rot{};
   xyz mid_org{};
   get_bp_pars_by_frames(*f1, *f2, p.bp_params, mid_rot, mid_org);
@@ -733,7 +730,7 @@ void fillout_pair(long i, long j, long nh, const std::vector<bond>& hbonds, stru
     p.frame.z_axis[k] = mid_rot[k][3];
   }
   get_dv_angle(*f1, *f2, p.dv, p.interBase_angle);
-  p.dm = vdist_min_by_frame(*f1, *f2);
+  p.dm = get_vdist_min_by_frame(*f1, *f2);
   p.rsum = p.dv / Gvars.pair_vd + p.interBase_angle / Gvars.pair_angle;
 
   const residue& ri = mol.residues[i];
@@ -789,13 +786,10 @@ void populate_one_base_pair(long i, long j, struct_mol& mol, pair& p) {
 
 namespace {
 
-// The residue's stacking partners of the plane contacts; null until known.
+// The residue's stacking partners of the plane contacts.
 const connect* stacked_set(long r, const struct_mol& mol) {
-  (void)r;
-  (void)mol;
-  return nullptr;
+  return good_residue(r, mol) ? &mol.residues[r].plane_stacks : nullptr;
 }
-
 
 // One linkage step between i and j, either way.
 bool linkage_neighbours(long i, long j, const struct_mol& mol) {
@@ -1386,7 +1380,7 @@ long is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbond
       (dv / Gvars.pair_vd + angle / Gvars.pair_angle > 1.62 || angle > Gvars.pair_angle ||
        dv > std::min(2.2, Gvars.pair_vd)))
     return 0;
-  const double dm = vdist_min_by_frame(*f1, *f2);
+  const double dm = get_vdist_min_by_frame(*f1, *f2);
   if (dv > Gvars.pair_vd && !(c.good >= 1 && dm <= 1.6)) return 0;
   if (angle > Gvars.pair_angle) {
     if (c.good == 0) return 0;
@@ -1520,30 +1514,40 @@ void check_recovered_WC_context(struct_mol& mol, long n, std::vector<pair>& pair
   }
 }
 
+// Nucleotide pairs (i < j, sorted by i then j) whose base-frame origins lie
+// within d of each other: the candidates of the pair test, from one cell grid
+// over the origins instead of all residue pairs.
+std::vector<std::pair<long, long>> base_frame_neighbours(const struct_mol& mol, double d) {
+  std::vector<long> nts(1);
+  std::vector<xyz> origins(1);
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    const frame* f = is_nt(i, mol) ? base_frame(i, mol) : nullptr;
+    if (f == nullptr) continue;
+    nts.push_back(i);
+    origins.push_back(f->org);
+  }
+  const long m = static_cast<long>(nts.size()) - 1;
+  std::vector<std::pair<long, long>> result;
+  if (m < 2) return result;
+  const cell_grid grid = make_cell_grid(origins, m, std::max(d, 1.0));
+  for (const auto& [u, v] : near_pairs(grid, origins, m, d)) result.emplace_back(nts[u], nts[v]);
+  std::sort(result.begin(), result.end());
+  return result;
+}
+
 std::vector<pair> populate_base_pairs(struct_mol& mol, long& n) {
   n = 0;
   std::vector<pair> pairs(1);
   if (mol.num_nts < 2) return pairs;
   std::vector<bond> hbonds = allocate_hbond_scratch();
-  std::vector<long> candidates;
-  for (long i = 1; i < mol.num_residues; ++i) {
-    if (!is_nt(i, mol)) continue;
-    // candidates are the residue's spatial contacts, taken in index order
-    candidates.clear();
-    const connect& near = mol.residues[i].contacts;
-    for (long k = 1; k <= near.count; ++k)
-      if (near[k] > i && is_nt(near[k], mol)) candidates.push_back(near[k]);
-    std::sort(candidates.begin(), candidates.end());
-    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-    for (long j : candidates) {
-      long nh = 0;
-      if (!is_pair(i, j, mol, nh, hbonds)) continue;
-      pair p;
-      fillout_pair(i, j, nh, hbonds, mol, p);
-      if (Gvars.pair_cross && p.intra_chain) continue;
-      pairs.push_back(p);
-      ++n;
-    }
+  for (const auto& [i, j] : base_frame_neighbours(mol, Gvars.pair_dist)) {
+    long nh = 0;
+    if (!is_pair(i, j, mol, nh, hbonds)) continue;
+    pair p;
+    fillout_pair(i, j, nh, hbonds, mol, p);
+    if (Gvars.pair_cross && p.intra_chain) continue;
+    pairs.push_back(p);
+    ++n;
   }
   const long added = add_more_WC_geo_pairs_in_duplex(mol, n, pairs);
   if (added > 0) {
@@ -1557,87 +1561,9 @@ std::vector<pair> populate_base_pairs(struct_mol& mol, long& n) {
 }
 
 // ---------------------------------------------------------------------------
-// User pair lists
-
-std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol) {
-  std::vector<pair_list_line> kept;
-  std::string line;
-  while (get_line(fp, line)) {
-    if (is_doc_string(line)) continue;
-    long a = 0, b = 0, c = 0;
-    const int got = std::sscanf(line.c_str(), "%ld %ld %ld", &a, &b, &c);
-    if ((got == 2 || got == 3) && is_nt(a, mol) && is_nt(b, mol) && base_frame_of(a, mol) != nullptr &&
-        base_frame_of(b, mol) != nullptr) {
-      if (a == b) {
-        runlog_msg("[w] ignore a pair of one nucleotide with itself: '%s'\n", line.c_str());
-        continue;
-      }
-      bool repeated = false;
-      for (const auto& k : kept)
-        if ((k.i == a && k.j == b) || (k.i == b && k.j == a)) repeated = true;
-      if (repeated) {
-        runlog_msg("[w] ignore a repeated pair: '%s'\n", line.c_str());
-        continue;
-      }
-      kept.push_back({a, b, got == 3 ? c : 0, line});
-      continue;
-    }
-    if (got != 1 && line.find("num_pairs=") == std::string::npos)
-      runlog_msg("[w] ignore invalid entry: '%s'\n", line.c_str());
-  }
-  return kept;
-}
-
-namespace {
-
-bool same_file(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec);  // false when either is missing
-}
-
-}  // namespace
-
-std::vector<pair> read_pairs_list(const std::string& file, struct_mol& mol, long& n) {
-  runlog_msg("Reading file %s\n", file.c_str());
-  FILE* fp = open_file(file, "r");
-  const std::vector<pair_list_line> lines = parse_pairs_list(fp, mol);
-  close_file(fp);
-  if (lines.empty()) fatal("[e] no valid list of pairs in: '%s'\n", file.c_str());
-  n = static_cast<long>(lines.size());
-  std::vector<pair> pairs = allocate_pairs_array(n);
-  std::vector<bond> hbonds = allocate_hbond_scratch();
-  for (long k = 1; k <= n; ++k) {
-    const pair_list_line& l = lines[static_cast<size_t>(k - 1)];
-    VASK_ASSERT(good_residue(l.i, mol) && good_residue(l.j, mol));
-    const long nh = collect_pair_hbonds(l.i, l.j, mol, hbonds);
-    fillout_pair(l.i, l.j, nh, hbonds, mol, pairs[k]);
-    const char* phrase = nullptr;
-    if (l.third == 1) {
-      pairs[k].user_mark = 1;
-      phrase = "treated as a canonical pair: ";
-    } else if (l.third >= 2) {
-      pairs[k].user_mark = 9;
-      phrase = "treated as a pair in helix: ";
-    } else if (l.third == -1) {
-      pairs[k].user_mark = -1;
-      phrase = "[x] excluded as a canonical pair:";
-    } else if (l.third <= -2) {
-      pairs[k].user_mark = -9;
-      phrase = "[x] excluded as a pair in helix:";
-    }
-    if (phrase != nullptr) logit(sformat("[i] -- %s%s\n", phrase, l.text.c_str()).c_str());
-  }
-  fillout_pairs_per_residue(n, pairs, mol.residues);
-  const std::string out = default_pairs_list_name();
-  if (!same_file(file, out)) write_pairs_list(out, mol, n, pairs);
-  return pairs;
-}
-
-// ---------------------------------------------------------------------------
 // The base-pair step of one structure
 
-void find_pairs_list(struct_mol& mol, long& n, std::vector<pair>& pairs, long report) {
+void find_pairs(struct_mol& mol, long& n, std::vector<pair>& pairs, long report) {
   n = 0;
   pairs.assign(1, pair{});
   if (mol.num_nts == 0) return;

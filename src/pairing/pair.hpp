@@ -12,6 +12,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/option.hpp"
@@ -140,8 +141,13 @@ double get_planarity_2nts(long i, long j, const struct_mol& mol);
 // ---------------------------------------------------------------------------
 // Detection
 
-void find_pairs_list(struct_mol& mol, long& n, std::vector<pair>& pairs, long report);
+// The base pairs of one structure into pairs[1..n] (the results' pair slot):
+// detected, or read from the pair-list input; tidied and marked; with report,
+// the count to the run log and the pair ensemble; the pair-list output.
+void find_pairs(struct_mol& mol, long& n, std::vector<pair>& pairs, long report);
 std::vector<pair> populate_base_pairs(struct_mol& mol, long& n);
+// Nucleotides i < j (sorted) whose base-frame origins lie within d, found on a cell grid.
+std::vector<std::pair<long, long>> base_frame_neighbours(const struct_mol& mol, double d);
 long is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbonds);
 long is_pair_simple(long i, long j, struct_mol& mol);
 long good_base2base_distance(long i, long j, const struct_mol& mol, double d);

@@ -1,11 +1,17 @@
 // Base-pair writers: the pair section of the text report, the "pairs" array
 // of the JSON report, the pair ensemble, the pair-list file and the one-shot
-// pair file, and the one-line pair texts other sections print.
+// pair file, the reader of a user's pair list, and the one-line pair texts
+// other sections print.
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
 
+#include "pairing/frame.hpp"
+#include "pairing/hbond.hpp"
 #include "pairing/pair.hpp"
+#include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
+#include "support/cii.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
 #include "support/utility.hpp"
@@ -20,14 +26,6 @@ constexpr double UNSET = DBL_MAX;
 double nt_chi(long r, const struct_mol& mol) { return mol.nt_infos[r].chi; }
 std::string nt_syn_anti(long r, const struct_mol& mol) { return mol.nt_infos[r].glyco_bond; }
 std::string nt_pucker(long r, const struct_mol& mol) { return mol.nt_infos[r].puckering; }
-
-// The atoms of the residues moved into frame f, as one model of the ensemble.
-void write_residues_in_frame(const std::vector<long>& residues, const frame& f, struct_mol& mol, FILE* fp) {
-  (void)residues;
-  (void)f;
-  (void)mol;
-  (void)fp;
-}
 
 double torsion_range(double t, bool to360) {
   if (t == UNSET || !to360) return t;
@@ -223,9 +221,8 @@ void json_pairs(long n, const std::vector<pair>& pairs, const struct_mol& mol, F
 void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& mol) {
   if (n == 0 || !Gvars.auxfiles) return;
   const bool cif = Gvars.output_format == 2;
-  const std::string name = sformat("%.*s-%s.%s", 256, Gvars.prefix.c_str(), "pairs", cif ? "cif" : "pdb");
-  FILE* fp = open_file(name, "w");
-  if (cif) std::fprintf(fp, "data_%s\n", mol.base_name.c_str());
+  FILE* fp = open_file(name_pdbcif_outfile("pairs"), "w");
+  if (cif) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= n; ++k) {
     const pair& p = pairs[k];
     std::vector<long> residues{0, p.nt1, p.nt2};
@@ -236,10 +233,10 @@ void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& m
       std::fprintf(fp, "%6s    %4ld\n", "MODEL ", k);
       std::fprintf(fp, "REMARK    %s [%s] %s\n", idstr(p.nt1, mol).c_str(), p.bp.c_str(), idstr(p.nt2, mol).c_str());
     }
-    write_residues_in_frame(residues, p.frame, mol, fp);
+    write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, &p.frame, 0, mol, fp);
     if (!cif) std::fprintf(fp, "ENDMDL\n");
   }
-  if (!cif) std::fprintf(fp, "END\n");
+  end_pdbfile(fp);
   close_file(fp);
 }
 
@@ -274,6 +271,84 @@ void write_pair_file(struct_mol& mol, const std::string& file) {
     output_pairs_info(n, pairs, mol, fp);
   }
   close_file(fp);
+}
+
+// ---------------------------------------------------------------------------
+// User pair lists
+
+std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol) {
+  std::vector<pair_list_line> kept;
+  std::string line;
+  while (get_line(fp, line)) {
+    if (is_doc_string(line)) continue;
+    long a = 0, b = 0, c = 0;
+    const int got = std::sscanf(line.c_str(), "%ld %ld %ld", &a, &b, &c);
+    if ((got == 2 || got == 3) && is_nt(a, mol) && is_nt(b, mol) && base_frame(a, mol) != nullptr &&
+        base_frame(b, mol) != nullptr) {
+      if (a == b) {
+        runlog_msg("[w] ignore a pair of one nucleotide with itself: '%s'\n", line.c_str());
+        continue;
+      }
+      bool repeated = false;
+      for (const auto& k : kept)
+        if ((k.i == a && k.j == b) || (k.i == b && k.j == a)) repeated = true;
+      if (repeated) {
+        runlog_msg("[w] ignore a repeated pair: '%s'\n", line.c_str());
+        continue;
+      }
+      kept.push_back({a, b, got == 3 ? c : 0, line});
+      continue;
+    }
+    if (got != 1 && line.find("num_pairs=") == std::string::npos)
+      runlog_msg("[w] ignore invalid entry: '%s'\n", line.c_str());
+  }
+  return kept;
+}
+
+namespace {
+
+bool same_file(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec);  // false when either is missing
+}
+
+}  // namespace
+
+std::vector<pair> read_pairs_list(const std::string& file, struct_mol& mol, long& n) {
+  runlog_msg("Reading file %s\n", file.c_str());
+  FILE* fp = open_file(file, "r");
+  const std::vector<pair_list_line> lines = parse_pairs_list(fp, mol);
+  close_file(fp);
+  if (lines.empty()) fatal("[e] no valid list of pairs in: '%s'\n", file.c_str());
+  n = static_cast<long>(lines.size());
+  std::vector<pair> pairs = allocate_pairs_array(n);
+  std::vector<bond> hbonds = allocate_hbond_scratch();
+  for (long k = 1; k <= n; ++k) {
+    const pair_list_line& l = lines[static_cast<size_t>(k - 1)];
+    VASK_ASSERT(good_residue(l.i, mol) && good_residue(l.j, mol));
+    const long nh = get_hbonds_ij(l.i, l.j, mol, hbonds);
+    fillout_pair(l.i, l.j, nh, hbonds, mol, pairs[k]);
+    const char* phrase = nullptr;
+    if (l.third == 1) {
+      pairs[k].user_mark = 1;
+      phrase = "treated as a canonical pair: ";
+    } else if (l.third >= 2) {
+      pairs[k].user_mark = 9;
+      phrase = "treated as a pair in helix: ";
+    } else if (l.third == -1) {
+      pairs[k].user_mark = -1;
+      phrase = "[x] excluded as a canonical pair:";
+    } else if (l.third <= -2) {
+      pairs[k].user_mark = -9;
+      phrase = "[x] excluded as a pair in helix:";
+    }
+    if (phrase != nullptr) logit(sformat("[i] -- %s%s\n", phrase, l.text.c_str()).c_str());
+  }
+  fillout_pairs_per_residue(n, pairs, mol.residues);
+  const std::string out = default_pairs_list_name();
+  if (!same_file(file, out)) write_pairs_list(out, mol, n, pairs);
+  return pairs;
 }
 
 }  // namespace vask

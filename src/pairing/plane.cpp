@@ -11,6 +11,7 @@
 #include "pairing/frame.hpp"
 #include "pairing/polygon.hpp"
 #include "structure/atom.hpp"
+#include "structure/bond.hpp"
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
@@ -92,12 +93,6 @@ double split_overlap(long n1, long n2, const std::vector<xyz>& pts) {
   for (long k = 1; k <= n1; ++k) a[k] = pts[k];
   for (long k = 1; k <= n2; ++k) b[k] = pts[n1 + k];
   return get_overlap_area(n1, a, n2, b);
-}
-
-bool nts_directly_linked(long i, long j, const struct_mol& mol) {
-  if (!is_nt(i, mol) || !is_nt(j, mol) || i == j) return false;
-  if (static_cast<long>(mol.nt_infos.size()) <= std::max(i, j)) return false;
-  return mol.nt_infos[i].linked.has(j) || mol.nt_infos[j].linked.has(i);
 }
 
 // A third framed nucleotide in both contact sets whose base origin lies
@@ -386,7 +381,7 @@ double do_projection_get_oarea(const frame* f1, long n1, const long* list1, cons
   if (dmin2 > near * near) {
     if (angle > GATE_ANGLE) return 0;
     long r1 = mol.atoms[list1[1]].residue, r2 = mol.atoms[list2[1]].residue;
-    if (!nts_directly_linked(r1, r2, mol)) return 0;
+    if (!is_nt(r1, mol) || !is_nt(r2, mol) || !nts_dist1(r1, r2, mol)) return 0;
     if (base_frame(r1, mol) == nullptr || base_frame(r2, mol) == nullptr) return 0;
     if (intercalated_base(r1, r2, mol)) return 0;
   }

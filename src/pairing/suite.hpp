@@ -67,5 +67,7 @@ void append_chain_suite_string(std::string& out, const std::vector<suite_chain_n
 void populate_suite(struct_mol& mol);
 // Cluster membership of every still-valid nucleotide suite.
 void get_membership(struct_mol& mol);
+// Appends every nucleotide chain's suite string to its chain record.
+void get_chain_suite_strings(struct_mol& mol);
 
 }  // namespace vask

@@ -12,6 +12,7 @@
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
+#include "support/file.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -471,24 +472,39 @@ void populate_contacts(struct_mol& mol) {
   std::vector<char> included(static_cast<size_t>(n) + 1, 0);
   for (long k = 1; k <= n; ++k) included[k] = residue_to_include(Gvars.parts, k, mol) != 0;
   // Two residues are in contact when two of their heavy atoms are closer than
-  // the cutoff: each heavy atom asks the grid once.
-  std::vector<std::pair<long, long>> pairs;
+  // the cutoff: each heavy atom asks the grid once. Residue by residue, the
+  // later residues met are added in ascending order, as a double loop over
+  // residue pairs would add them; no pair is met twice, so sets that are not
+  // full take members without the duplicate scan.
   const double c2 = CONTACT_CUTOFF * CONTACT_CUTOFF;
-  for (long i = 1; i <= mol.num_atoms; ++i) {
-    const atom& a = mol.atoms[i];
-    if (a.hydrogen || !included[a.residue]) continue;
-    for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], CONTACT_CUTOFF,
-                    [&](long j, double d2) {
-                      const atom& b = mol.atoms[j];
-                      if (b.residue > a.residue && !b.hydrogen && included[b.residue] && d2 < c2)
-                        pairs.emplace_back(a.residue, b.residue);
-                    });
-  }
-  std::sort(pairs.begin(), pairs.end());
-  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
-  for (const auto& [r1, r2] : pairs) {
-    add_one_item_to_connect_simple(r2, mol.residues[r1].contacts, "populate_contacts()");
-    add_one_item_to_connect_simple(r1, mol.residues[r2].contacts, "populate_contacts()");
+  auto add = [](long item, connect& set) {
+    if (set.count < CONNECT_MAX)
+      set.append(item);
+    else if (Gvars.counts.connects < 9)  // the warning, for the first few
+      add_one_item_to_connect_simple(item, set, "populate_contacts()");
+    else
+      ++Gvars.counts.connects;  // dropped, counted as the bounded add counts it
+  };
+  std::vector<long> near;
+  for (long r = 1; r <= n; ++r) {
+    if (!included[r]) continue;
+    near.clear();
+    const residue& res = mol.residues[r];
+    for (long i = res.first_atom; i <= res.last_atom; ++i) {
+      if (mol.atoms[i].hydrogen) continue;
+      for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], CONTACT_CUTOFF,
+                      [&](long j, double d2) {
+                        const atom& b = mol.atoms[j];
+                        if (b.residue > r && !b.hydrogen && included[b.residue] && d2 < c2)
+                          near.push_back(b.residue);
+                      });
+    }
+    std::sort(near.begin(), near.end());
+    near.erase(std::unique(near.begin(), near.end()), near.end());
+    for (long j : near) {
+      add(j, mol.residues[r].contacts);
+      add(r, mol.residues[j].contacts);
+    }
   }
   for (long k = 1; k <= n; ++k) sort_one_connect(mol.residues[k].contacts);
   mol.stage.contacts = 1;
@@ -603,6 +619,14 @@ void populate_PO4_contacts_bridges(struct_mol& mol) {
   };
   list("-------- Base/aa-PO4 contacts --------\n", &residue::po4_contacts);
   list("-------- PO4s bridging base/aa --------\n", &residue::po4_bridges);
+}
+
+void write_pdb_in_order(struct_mol& mol, const std::string& file) {
+  if (file.empty()) return;
+  FILE* fp = open_file(file.c_str(), "w");
+  write_residue_set_pdb_simple(mol.num_residues, mol.residue_order, nullptr, mol, fp);
+  end_pdbfile(fp);
+  close_file(fp);
 }
 
 void t_write_residue_hbonds(const struct_mol& mol) {

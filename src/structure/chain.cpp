@@ -283,15 +283,15 @@ void populate_chains(struct_mol& mol) {
     if (ch.num_aas) ++mol.num_protein_chains;
   }
   mark_residue_chains(mol);
-  mol.dup_na_chain_ids = mol.dup_protein_chain_ids = 0;
-  for (long a = 1; a <= n; ++a)
-    for (long b = a + 1; b <= n; ++b) {
-      const chain& x = mol.chains[a];
-      const chain& y = mol.chains[b];
-      if (x.chain_id != y.chain_id) continue;
-      if (x.num_nts && y.num_nts) mol.dup_na_chain_ids = 1;
-      if (x.num_aas && y.num_aas) mol.dup_protein_chain_ids = 1;
-    }
+  auto duplicate_ids = [&](bool protein) {
+    std::vector<std::string> ids;
+    for (long c = 1; c <= n; ++c)
+      if (protein ? mol.chains[c].num_aas : mol.chains[c].num_nts) ids.push_back(mol.chains[c].chain_id);
+    std::sort(ids.begin(), ids.end());
+    return std::adjacent_find(ids.begin(), ids.end()) != ids.end() ? 1L : 0L;
+  };
+  mol.dup_na_chain_ids = duplicate_ids(false);
+  mol.dup_protein_chain_ids = duplicate_ids(true);
   for (long c = 1; c <= n; ++c) {
     chain& ch = mol.chains[c];
     if (ch.num_nts && ch.num_chain_nts > 1)
@@ -428,15 +428,22 @@ void populate_atom_exposure(struct_mol& mol) {
       for (long i = r.first_atom; i <= r.last_atom; ++i) chain_of[i] = c;
     }
   }
+  // the neighbour relation is symmetric: each pair is met once, from its lower atom
+  std::vector<long> count(static_cast<size_t>(mol.num_atoms) + 1, 0);
   for (long i = 1; i <= mol.num_atoms; ++i) {
     if (chain_of[i] == 0 || mol.atoms[i].hydrogen) continue;
-    long n = 0;
+    ++count[i];  // the atom itself
     for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], RADIUS, [&](long j, double) {
-      if (chain_of[j] == chain_of[i] && !mol.atoms[j].hydrogen &&
-          atoms_same_altloc(mol.atoms[i], mol.atoms[j]))
-        ++n;
+      if (j > i && chain_of[j] == chain_of[i] && !mol.atoms[j].hydrogen &&
+          atoms_same_altloc(mol.atoms[i], mol.atoms[j])) {
+        ++count[i];
+        ++count[j];
+      }
     });
-    double v = ATOM_VOLUME * static_cast<double>(n);
+  }
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    if (count[i] == 0) continue;
+    double v = ATOM_VOLUME * static_cast<double>(count[i]);
     mol.atoms[i].exposure = (SPHERE - v) / v;
   }
 }

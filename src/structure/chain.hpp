@@ -46,6 +46,7 @@ struct chain {
   long num_chain_nts = 0;
   std::vector<long> nts;       // 1..num_chain_nts
   std::array<std::string, 4> texts;  // per-chain strings of the secondary-structure stage
+  std::string suite;           // backbone suites between the nucleotides ("g1aC1cA")
   helixVec axis;
   long num_heavy_atoms = 0;
   double gyration = -1.0;      // Angstrom; -1.0 without heavy atoms

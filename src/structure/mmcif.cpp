@@ -2,7 +2,6 @@
 #include "structure/mmcif.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -13,7 +12,6 @@
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
-#include "support/string.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -155,8 +153,8 @@ void load_cif_file(const std::string& file, cif_reader& r) {
   in.close();
 }
 
-// The filtered atoms of one model into mol, with the checks and name forms
-// every reader shares.
+// One row as an atom at the end of atoms, through the filter every reader
+// shares; a row without a name or filtered out leaves nothing.
 void keep_cif_atom(const cif_reader& r, const cif_row& row, long m, const std::string& altlocs,
                    const chain_selection& chains, std::vector<atom>& atoms) {
   atom& a = atoms.emplace_back();  // filled in place: no copy of the record
@@ -419,6 +417,12 @@ std::vector<long> scan_cif_models(const std::string& file) {
 
 void check_nmr(const std::string& file) {
   if (!nmr()) return;
+  if (is_stdin(file)) {
+    // the scan would use up the stream that the models are then read from
+    runlog_msg("[w] an ensemble is read from a file, not from standard input: one model is read\n");
+    Gvars.model_mode = 1;
+    return;
+  }
   std::vector<long> models = is_cif_file(file) ? scan_cif_models(file) : scan_pdb_models(file);
   if (models.empty()) {
     runlog_msg("no models found: ignoring the --nmr option\n");
@@ -484,18 +488,21 @@ void read_model_cif_format(cif_reader& r, long model, struct_mol& mol) {
   ensure_periodic_table();
   std::vector<atom> atoms(1);
   cif_row row;
-  bool first = true;
-  long reference = 0;
+  bool started = false;
+  long wanted = model;
   size_t pending = std::string::npos;
+  // rows of other models before the asked one are passed over (models come
+  // in file order, whatever their numbers); after it, another model's row
+  // ends this model and is the next call's first row
   while (next_cif_row(r, row) && atom_row(r, row)) {
     long m = cif_row_model(r, row);
-    if (first) reference = m;
-    first = false;
-    if (model >= 0 && m < model) continue;
-    if (m != (model >= 0 ? model : reference)) {
-      pending = row.start;  // this row starts the next model
+    if (wanted < 0) wanted = m;  // none asked: the model of the pending row
+    if (m != wanted) {
+      if (!started) continue;
+      pending = row.start;
       break;
     }
+    started = true;
     keep_cif_atom(r, row, m, Gvars.altlocs, Gvars.chains, atoms);
   }
   r.next = pending;

@@ -116,7 +116,7 @@ void write_atom_record_pdb(FILE* fp, const atom& a) {
     else if (a.chain_id.size() >= 2)
       seg = a.chain_id;
     else if (Gvars.model_mode != 1 && a.model != 0)
-      seg = sformat("%-4.4ld", a.model);
+      seg = sformat("%-4ld", a.model);  // "3   ": a precision would zero-pad
   }
   std::string serial = fit_integer(a, "serial number", a.serial % SERIAL_MODULUS, 5, 7);
   std::string seq = fit_integer(a, "residue number", a.res_seq, 4, 23);

@@ -385,14 +385,20 @@ TEST(BookKeeping, leftover_argument_and_cross_option_limits) {
 
   set_globals("belqo-vask");
   Gvars.runlog_name = "stderr";
-  Gvars.hbond_dist = 4.5;      // above the good H-bond distance
+  book_keeping(1, 1, nullptr);
+  EXPECT_EQ(Gvars.hbond_good, 3.6);  // defaults in order: nothing lowered
+  EXPECT_EQ(Gvars.network_vdist, 2.0);
+
+  set_globals("belqo-vask");
+  Gvars.runlog_name = "stderr";
+  Gvars.hbond_dist = 3.4;      // below the good H-bond distance
   Gvars.pair_only = 1;         // nucleotides only
-  Gvars.pair_vd = 3.0;         // above the network vdist
+  Gvars.pair_vd = 1.5;         // below the network vdist
   Gvars.model_mode = 2;        // ensembles write no auxiliary-file listing
   book_keeping(1, 1, nullptr);
-  EXPECT_EQ(Gvars.hbond_good, 4.5);
+  EXPECT_EQ(Gvars.hbond_good, 3.4);
   EXPECT_EQ(Gvars.parts, 1);
-  EXPECT_EQ(Gvars.network_vdist, 3.0);
+  EXPECT_EQ(Gvars.network_vdist, 1.5);
   EXPECT_EQ(Gvars.auxfiles, 0);
   EXPECT_EQ(RUNLOG, stderr);
 }

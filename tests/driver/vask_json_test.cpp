@@ -115,7 +115,9 @@ TEST_F(JsonExe, report_of_1ehz_in_both_formats) {
     EXPECT_EQ(r.status, 0) << r.err;
     std::string js = file("1ehz.json");
     expect_json_line(js);
-    EXPECT_EQ(js.rfind("{\"metadata\":{\"version\":\"belqo-vask v", 0), 0u) << js.substr(0, 80);
+    // the sections of the analysis, then the metadata
+    EXPECT_EQ(js.rfind("{\"num_pairs\":34,\"pairs\":[{\"index\":1,", 0), 0u) << js.substr(0, 80);
+    EXPECT_TRUE(has(js, "],\"metadata\":{\"version\":\"belqo-vask v")) << js.substr(0, 80);
     EXPECT_TRUE(has(js, std::string("\"input_file\":\"") + in + "\",\"str_id\":\"1ehz\",\"num_naChains\":1,\"naChains\":\"A=76\","
                         "\"num_atoms\":1821,"
                         "\"num_waters\":160,\"num_metals\":9,\"metals_desc\":\"Mg=6,Mn=3\",\"num_notes\":52,"
@@ -124,7 +126,8 @@ TEST_F(JsonExe, report_of_1ehz_in_both_formats) {
     EXPECT_TRUE(has(js, "],\"start_at\":\""));
     // the auxiliary files the run wrote, listed by index, name and description
     EXPECT_TRUE(has(js, "\"auxfiles\":[{\"index\":1,\"name\":\"vask-") || !has(js, "\"num_auxfiles\":"));
-    EXPECT_EQ(count_of(js, "\"},{\"") + 1, 52u);  // the notes, one object each
+    const size_t notes = js.find("\"notes\":[");
+    EXPECT_EQ(count_of(js.substr(notes, js.find("}]", notes) - notes), "\"},{\"") + 1, 52u);  // one object each
     EXPECT_EQ(js.substr(js.size() - 4), "\"}}\n");
     EXPECT_TRUE(has(js, std::string("\"command\":\"belqo-vask -i=") + in + " --json\","));
   }
@@ -177,7 +180,7 @@ TEST_F(JsonExe, ensemble_frame_with_all_or_selected_models) {
     std::string js = file("e.json");
     expect_json_line(js);
     EXPECT_TRUE(has(js, ",\"num_models\":" + std::to_string(c.models) + ",\"models\":[{\"index\":1,\"model\":1,"
-                        "\"parameters\":{\"metadata\":{"));
+                        "\"parameters\":{\"num_pairs\":"));
     EXPECT_EQ(count_of(js, "\"parameters\":"), c.models);
     EXPECT_TRUE(has(js, "\"num_notes\":52"));
     EXPECT_TRUE(has(js, "}}}],\"start_at\":"));  // the last model closes without a comma
@@ -227,7 +230,7 @@ TEST_F(JsonExe, ensemble_goes_on_past_a_model_without_atoms) {
     expect_json_line(js);
     EXPECT_EQ(count_of(js, "\"parameters\":"), 3u);
     EXPECT_TRUE(has(js, "{\"index\":2,\"model\":2,\"parameters\":{\"input_file\":\"gap.pdb\",\"error\":\"[e] no "
-                        "model#2 found in 'gap.pdb'\"}},{\"index\":3,\"model\":3,\"parameters\":{\"metadata\""))
+                        "model#2 found in 'gap.pdb'\"}},{\"index\":3,\"model\":3,\"parameters\":{\"num_pairs\":"))
         << js.substr(0, 400);
     EXPECT_TRUE(has(r.err, "[e] no model#2 found in 'gap.pdb'\n"));
   }
@@ -268,8 +271,8 @@ TEST_F(JsonExe, list_run_into_one_file) {
   EXPECT_EQ(r.status, 0) << r.err;
   std::string js = file("all.json");
   expect_json_line(js);
-  EXPECT_EQ(js.rfind("[{\"metadata\":", 0), 0u);
-  EXPECT_TRUE(has(js, "}},{\"warning\":\"no nucleotides found\"},{\"metadata\":"));
+  EXPECT_EQ(js.rfind("[{\"num_pairs\":34,", 0), 0u);
+  EXPECT_TRUE(has(js, "}},{\"warning\":\"no nucleotides found\"},{\"num_pairs\":34,"));
   EXPECT_TRUE(has(js, "\"input_file\":\"q\\\"uote\\\\lat\\u00e9.pdb\""));
   EXPECT_EQ(js.substr(js.size() - 3), "}]\n");
   r = run("--ilist=list.txt -o=one:all.txt");

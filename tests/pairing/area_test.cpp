@@ -349,24 +349,13 @@ TEST(sasa_file, LargeRibosomalSubunit) {
   EXPECT_GT(total, 1e5);
 }
 
-}  // namespace vask
-
-#include "driver/option.hpp"
-#include "structure/atom.hpp"
-#include "structure/pdb.hpp"
-#include "structure/residue.hpp"
-
-namespace vask {
-
-class StructureAreaTest : public ::testing::Test {
+// tRNA-Phe read once per test, with default settings.
+class StructureAreaTest : public test::StructureTest {
  protected:
   void SetUp() override {
-    Gvars = gvars_rec{};
-    reset_periodic_table();
-    test::log_capture quiet;
+    test::StructureTest::SetUp();
     read_pdb(test::shared_structure("1ehz.pdb"), mol);
   }
-  void TearDown() override { Gvars = gvars_rec{}; }
   long residue_numbered(long number) const {
     for (long i = 1; i <= mol.num_residues; ++i)
       if (mol.residues[i].res_seq == number && is_nt(i, mol)) return i;
@@ -444,10 +433,6 @@ TEST_F(StructureAreaTest, BuriedAreasOfResidueSetsAndBases) {
   EXPECT_GT(get_delta_atom2base_area(n3, g1, mol), 0);
   EXPECT_NEAR(get_delta_atom2base_area(n3, a36, mol), 0, 1e-6);
 }
-
-}  // namespace vask
-
-namespace vask {
 
 TEST(get_convex_hull_volume, KnownSolidsAndDegenerateInput) {
   auto points = [](std::initializer_list<std::array<double, 3>> ps) {

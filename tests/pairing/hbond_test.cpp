@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "pairing/pair.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
 #include "structure/structure_fixture.hpp"
@@ -361,9 +362,9 @@ namespace vask {
 namespace {
 
 // A structure read through the whole preparation pipeline.
-bool read_with_hbonds(const std::string& path, struct_mol& mol) {
+void read_with_hbonds(const std::string& path, struct_mol& mol) {
   read_pdb(path, mol);
-  return mol.stage.hbonds != 0;
+  ASSERT_TRUE(mol.stage.hbonds);
 }
 
 long find_residue(const struct_mol& mol, const std::string& chain, long number) {
@@ -419,7 +420,7 @@ void expect_wc_hbonds(const struct_mol& mol, const std::vector<std::array<long, 
 
 TEST_F(HbondTest, WatsonCrickPairsOf1ehzHaveTheirHbonds) {
   struct_mol mol;
-  if (!read_with_hbonds(test::test_data("1ehz.pdb"), mol)) GTEST_SKIP() << "no contacts yet";
+  read_with_hbonds(test::test_data("1ehz.pdb"), mol);
   // tRNA-Phe stems: acceptor 1-72..7-66, D 10-25..13-22, anticodon 27-43..31-39, T 49-65..53-61
   std::vector<std::array<long, 2>> pairs;
   for (long k = 0; k < 7; ++k) pairs.push_back({1 + k, 72 - k});
@@ -431,7 +432,7 @@ TEST_F(HbondTest, WatsonCrickPairsOf1ehzHaveTheirHbonds) {
 
 TEST_F(HbondTest, WatsonCrickPairsOf1bnaHaveTheirHbonds) {
   struct_mol mol;
-  if (!read_with_hbonds(test::shared_structure("1bna.pdb"), mol)) GTEST_SKIP() << "no contacts yet";
+  read_with_hbonds(test::shared_structure("1bna.pdb"), mol);
   std::vector<std::array<long, 2>> pairs;  // CGCGAATTCGCG: i pairs with 25 - i
   for (long i = 1; i <= 12; ++i) pairs.push_back({i, 25 - i});
   expect_wc_hbonds(mol, pairs, "A", "B");
@@ -439,13 +440,13 @@ TEST_F(HbondTest, WatsonCrickPairsOf1bnaHaveTheirHbonds) {
 
 TEST_F(HbondTest, ProteinAndProteinRnaHbonds) {
   struct_mol protein, complex;
-  if (!read_with_hbonds(test::test_data("1ubq.pdb"), protein)) GTEST_SKIP() << "no contacts yet";
+  read_with_hbonds(test::test_data("1ubq.pdb"), protein);
   // ubiquitin's first beta hairpin: I3 N-H...O L15 and V5 N-H...O I13
   long i3 = find_residue(protein, "A", 3), l15 = find_residue(protein, "A", 15);
   long v5 = find_residue(protein, "A", 5), i13 = find_residue(protein, "A", 13);
   ASSERT_NE(hbond_between(protein, i3, " N  ", l15, " O  "), nullptr);
   ASSERT_NE(hbond_between(protein, v5, " N  ", i13, " O  "), nullptr);
-  ASSERT_TRUE(read_with_hbonds(test::shared_structure("1a34.pdb"), complex));
+  read_with_hbonds(test::shared_structure("1a34.pdb"), complex);
   long nt_aa = 0;
   for (long k = 1; k <= complex.num_hbonds; ++k) {
     const bond& h = complex.hbonds[k];
@@ -463,7 +464,7 @@ TEST_F(HbondTest, WaterHbondsStopAtTheGoodDistance) {
     SCOPED_TRACE(good);
     Gvars.hbond_good = good;
     struct_mol mol;
-    if (!read_with_hbonds(test::shared_structure("354d.pdb"), mol)) GTEST_SKIP() << "no contacts yet";
+    read_with_hbonds(test::shared_structure("354d.pdb"), mol);
     long water = 0, beyond_33 = 0;
     for (long k = 1; k <= mol.num_hbonds; ++k) {
       const bond& h = mol.hbonds[k];
@@ -478,6 +479,32 @@ TEST_F(HbondTest, WaterHbondsStopAtTheGoodDistance) {
       EXPECT_GT(beyond_33, 0);  // waters reach past the usual 3.3 A
     }
   }
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST_F(HbondTest, PerPairQueriesOf1ehz) {
+  struct_mol mol;
+  read_with_hbonds(test::test_data("1ehz.pdb"), mol);
+  pair wc, far;
+  wc.nt1 = find_residue(mol, "A", 1);
+  wc.nt2 = find_residue(mol, "A", 72);
+  far.nt1 = wc.nt1;
+  far.nt2 = find_residue(mol, "A", 40);
+  EXPECT_EQ(pair_with_moderate_hbond(wc, mol), 1);
+  EXPECT_EQ(pair_with_moderate_hbond(far, mol), 0);  // not in contact
+  std::vector<bond> records = allocate_hbond_scratch();
+  EXPECT_EQ(get_hbonds_ij(wc.nt1, wc.nt2, mol, records), 3);
+  EXPECT_EQ(hbonds_ij_with_o2(wc.nt1, wc.nt2, mol, records), 0);
+  // the same answer as the stored list, pair by pair
+  long stored = 0;
+  for (long k = 1; k <= mol.num_hbonds; ++k) {
+    long r1 = mol.atoms[mol.hbonds[k].atom1].residue, r2 = mol.atoms[mol.hbonds[k].atom2].residue;
+    stored += (r1 == wc.nt1 && r2 == wc.nt2) || (r1 == wc.nt2 && r2 == wc.nt1);
+  }
+  EXPECT_EQ(stored, 3);
 }
 
 }  // namespace vask

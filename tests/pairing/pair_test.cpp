@@ -3,12 +3,16 @@
 #include "pairing/pair.hpp"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "pairing/frame.hpp"
 #include "structure/pdb.hpp"
 #include "support/string.hpp"
 #include "json_check.hpp"
@@ -37,9 +41,13 @@ struct_mol make_nts(const std::string& letters) {
   mol.num_nts = n;
   mol.residues.assign(static_cast<size_t>(n + 1), residue{});
   mol.nt_infos.assign(static_cast<size_t>(n + 1), nt_info{});
+  mol.num_atoms = n;  // one atom per residue
+  mol.atoms.assign(static_cast<size_t>(n + 1), atom{});
   for (long k = 1; k <= n; ++k) {
     residue& r = mol.residues[k];
     r.index = k;
+    r.first_atom = r.last_atom = k;
+    mol.atoms[k].residue = k;
     r.letter = letters[static_cast<size_t>(k - 1)];
     r.flag[rf::is_nt] = 1;
     r.idstr = sformat("A.%c%ld", r.letter, k);
@@ -201,6 +209,17 @@ TEST_F(PairTest, RecoveredAndPlatformAndSimpleNaming) {
   pair h = hand_pair(1, 2, "G+C", "cM+W", {0, 0.5, 3.2, 0.1, 3, 5, 70}, 30);
   classify_pair(h, std::vector<bond>(1), 0, 0);
   EXPECT_EQ(h.name, "--");
+}
+
+TEST_F(PairTest, NucleotidesWithoutBaseFramesStayUnnamed) {
+  struct_mol mol = make_nts("GC");
+  pair p;
+  populate_one_base_pair(1, 2, mol, p);
+  EXPECT_EQ(p.nt1, 1);
+  EXPECT_EQ(p.nt2, 2);
+  EXPECT_EQ(p.name, "--");
+  EXPECT_EQ(p.LW, "--");
+  EXPECT_FALSE(p.canonical);
 }
 
 TEST_F(PairTest, QualityScore) {
@@ -460,6 +479,240 @@ TEST_F(PairTest, DodecamerPairsByGeometry) {
     EXPECT_LT(p.C1C1_dist, 11.0);
     EXPECT_GT(p.C1C1_dist, 10.0);
   }
+}
+
+}  // namespace
+}  // namespace vask
+
+namespace vask {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The pairs of a real structure, found by the whole pipeline.
+struct found_pairs {
+  struct_mol mol;
+  long n = 0;
+  std::vector<pair> pairs;
+  const pair* get(const std::string& id1, const std::string& id2) const {
+    for (long k = 1; k <= n; ++k) {
+      const std::string& a = mol.residues[pairs[k].nt1].idstr;
+      const std::string& b = mol.residues[pairs[k].nt2].idstr;
+      if ((a == id1 && b == id2) || (a == id2 && b == id1)) return &pairs[k];
+    }
+    return nullptr;
+  }
+};
+
+void find_structure_pairs(const std::string& name, found_pairs& f) {
+  test::log_capture log;
+  Gvars.auxfiles = 0;
+  read_pdb(test::shared_structure(name), f.mol);
+  find_pairs(f.mol, f.n, f.pairs, 0);
+}
+
+TEST_F(PairTest, TransferRnaPairsByName) {
+  found_pairs f;
+  find_structure_pairs("1ehz.pdb", f);
+  EXPECT_EQ(f.n, 34);
+  // the four stems of the cloverleaf: 20 canonical pairs
+  const long stems[][2] = {{1, 72}, {2, 71}, {3, 70}, {4, 69}, {5, 68}, {6, 67}, {7, 66},
+                           {10, 25}, {11, 24}, {12, 23}, {13, 22},
+                           {27, 43}, {28, 42}, {29, 41}, {30, 40},
+                           {49, 65}, {50, 64}, {51, 63}, {52, 62}, {53, 61}};
+  long canonical = 0;
+  for (long k = 1; k <= f.n; ++k) canonical += f.pairs[k].canonical;
+  EXPECT_EQ(canonical, 21);  // the stems and G19-C56
+  for (const auto& s : stems) {
+    const pair* p = nullptr;
+    for (long k = 1; k <= f.n; ++k)
+      if (f.mol.residues[f.pairs[k].nt1].res_seq == s[0] && f.mol.residues[f.pairs[k].nt2].res_seq == s[1])
+        p = &f.pairs[k];
+    SCOPED_TRACE(sformat("%ld-%ld", s[0], s[1]));
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->canonical);
+    EXPECT_TRUE(p->best);
+    EXPECT_EQ(p->LW, "cWW");
+  }
+  // A31-PSU39 sits in the anticodon stem in Watson-Crick geometry, but its
+  // letters (A-P) are not a canonical pair
+  const pair* ap = f.get("A.A31", "A.PSU39");
+  ASSERT_NE(ap, nullptr);
+  EXPECT_FALSE(ap->canonical);
+  EXPECT_EQ(ap->LW, "cWW");
+
+  const struct {
+    const char* nt1;
+    const char* nt2;
+    const char* name;
+    const char* LW;
+    const char* Saenger;
+  } tertiary[] = {
+      {"A.G4", "A.U69", "Wobble", "cWW", "28-XXVIII"},
+      {"A.G19", "A.C56", "WC", "cWW", "19-XIX"},
+      {"A.G15", "A.C48", "rWC", "tWW", "22-XXII"},  // the Levitt pair
+      {"A.U8", "A.A14", "rHoogsteen", "tWH", "24-XXIV"},
+      {"A.5MU54", "A.1MA58", "rHoogsteen", "tWH", "24-XXIV"},
+      {"A.A9", "A.A23", "--", "tHH", "02-II"},
+      {"A.G18", "A.PSU55", "--", "tWS", "--"},
+      {"A.M2G26", "A.A44", "Imino", "cWW", "08-VIII"},
+      {"A.G22", "A.7MG46", "--", "tHW", "07-VII"},
+      {"A.2MG10", "A.G45", "--", "cHS", "--"},
+  };
+  for (const auto& t : tertiary) {
+    SCOPED_TRACE(std::string(t.nt1) + " " + t.nt2);
+    const pair* p = f.get(t.nt1, t.nt2);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->name, t.name);
+    EXPECT_EQ(p->LW, t.LW);
+    EXPECT_EQ(p->Saenger, t.Saenger);
+  }
+}
+
+TEST_F(PairTest, QuadruplexGuaninePairsAndTetradRevision) {
+  found_pairs f;
+  find_structure_pairs("1jjp.cif", f);
+  long gg = 0;
+  for (long k = 1; k <= f.n; ++k) {
+    const pair& p = f.pairs[k];
+    if (p.bp_upper != "G+G") continue;
+    ++gg;
+    EXPECT_EQ(p.Saenger, "06-VI");
+    EXPECT_TRUE(p.LW == "cWH" || p.LW == "cHW") << p.LW;
+  }
+  EXPECT_EQ(gg, 16);  // four G-tetrads
+  EXPECT_EQ(f.mol.pair_tallies[TALLY_G4], 16);
+  // every tetrad pair passes the tetrad test, so the revision runs on them
+  long tetrad_pairs = 0;
+  for (long k = 1; k <= f.n; ++k) tetrad_pairs += tetrad_like_G4pair(f.pairs[k], f.mol, nullptr);
+  EXPECT_EQ(tetrad_pairs, 16);
+  // afterwards no guanine has two best partners
+  std::vector<long> best_count(static_cast<size_t>(f.mol.num_residues + 1), 0);
+  for (long k = 1; k <= f.n; ++k)
+    if (f.pairs[k].best) {
+      ++best_count[static_cast<size_t>(f.pairs[k].nt1)];
+      ++best_count[static_cast<size_t>(f.pairs[k].nt2)];
+    }
+  for (long r = 1; r <= f.mol.num_residues; ++r) EXPECT_LE(best_count[static_cast<size_t>(r)], 1) << r;
+}
+
+TEST_F(PairTest, CandidatesFromTheGridEqualBruteForce) {
+  test::log_capture log;
+  struct_mol mol;
+  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  const auto grid = base_frame_neighbours(mol, Gvars.pair_dist);
+  std::vector<std::pair<long, long>> brute;
+  for (long i = 1; i <= mol.num_residues; ++i)
+    for (long j = i + 1; j <= mol.num_residues; ++j) {
+      const frame* a = is_nt(i, mol) ? base_frame(i, mol) : nullptr;
+      const frame* b = is_nt(j, mol) ? base_frame(j, mol) : nullptr;
+      if (a != nullptr && b != nullptr && dist_xyz(a->org, b->org) <= Gvars.pair_dist) brute.emplace_back(i, j);
+    }
+  EXPECT_EQ(grid, brute);
+  EXPECT_GT(grid.size(), 100u);
+}
+
+// The executable end to end, in a folder of its own.
+class PairExe : public PairTest {
+ protected:
+  void SetUp() override {
+    PairTest::SetUp();
+    std::string tmpl = (fs::temp_directory_path() / "pairexe-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    for (const char* f : {"1bna.pdb", "1ehz.pdb"}) fs::copy_file(test::shared_structure(f), dir_ / f);
+  }
+  void TearDown() override {
+    fs::remove_all(dir_);
+    PairTest::TearDown();
+  }
+  int run(const std::string& args) {
+    const std::string cmd = "cd '" + dir_.string() + "' && '" VASK_EXE "' " + args + " >stdout.txt 2>stderr.txt";
+    const int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string file(const std::string& name) { return test::read_file((dir_ / name).string()); }
+  fs::path dir_;
+};
+
+long count_lines_with(const std::string& text, const std::string& start) {
+  long n = 0;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    if (text.compare(pos, start.size(), start) == 0) ++n;
+    pos = end + 1;
+  }
+  return n;
+}
+
+TEST_F(PairExe, DodecamerReportJsonAndEnsemble) {
+  ASSERT_EQ(run("-i=1bna.pdb -o=out.txt"), 0) << file("stderr.txt");
+  const std::string text = file("out.txt");
+  EXPECT_NE(text.find("List of 12 base pairs\n"), std::string::npos);
+  EXPECT_NE(text.find("   5 A.DA5          B.DT20         A-T WC          20-XX     cWW  cW-W\n"), std::string::npos);
+  EXPECT_NE(file("stderr.txt").find("    total number of base pairs: 12\n"), std::string::npos);
+  const std::string ens = file("vask-pairs.pdb");
+  EXPECT_EQ(count_lines_with(ens, "MODEL "), 12);
+  EXPECT_EQ(count_lines_with(ens, "ENDMDL"), 12);
+  EXPECT_NE(ens.find("REMARK    A.DC1 [C-G] B.DG24\n"), std::string::npos);
+  if (fs::exists("/usr/bin/gemmi")) {
+    const std::string cmd = "cd '" + dir_.string() + "' && gemmi contents vask-pairs.pdb >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+  }
+
+  ASSERT_EQ(run("-i=1bna.pdb -o=more.txt --more"), 0);
+  const std::string more = file("more.txt");
+  EXPECT_EQ(count_lines_with(more, "       bp-pars: ["), 12);
+  EXPECT_EQ(count_lines_with(more, "       H-bonds[3]: \""), 8);  // the G-C pairs
+  EXPECT_EQ(count_lines_with(more, "       H-bonds[2]: \""), 4);  // the A-T pairs
+
+  ASSERT_EQ(run("-i=1bna.pdb -o=out.json --json"), 0);
+  const std::string js = file("out.json");
+  EXPECT_EQ(js.rfind("{\"num_pairs\":12,\"pairs\":[{\"index\":1,\"nt1\":\"A.DC1\",\"nt2\":\"B.DG24\",\"bp\":\"C-G\","
+                     "\"name\":\"WC\",\"Saenger\":\"19-XIX\",\"LW\":\"cWW\",\"VASK\":\"cW-W\"},",
+                     0),
+            0u);
+}
+
+TEST_F(PairExe, PairListWrittenAndReadBack) {
+  ASSERT_EQ(run("-i=1ehz.pdb -o=out.txt --pair-list-type=best"), 0) << file("stderr.txt");
+  const std::string list = file("vask-pairs.txt");
+  EXPECT_EQ(list.rfind("# 30 (no. of base pairs)\n     1     72  # o    1 A.G1           A.C72          G-C WC\n", 0), 0u);
+  EXPECT_EQ(count_lines_with(list, "  "), 30);
+  fs::copy_file(dir_ / "vask-pairs.txt", dir_ / "mine.txt");
+
+  // read back: the same 30 pairs, in the same order
+  ASSERT_EQ(run("-i=1ehz.pdb -o=back.txt --pair-list-inp=mine.txt"), 0) << file("stderr.txt");
+  const std::string back = file("back.txt");
+  EXPECT_NE(back.find("List of 30 base pairs\n"), std::string::npos);
+  size_t at = 0;
+  for (long k = 1; k <= 30; ++k) {
+    const size_t start = list.find('#', list.find('\n', at)) + 4;
+    at = list.find('\n', start);
+    const std::string row = list.substr(start, at - start);  // "%4ld %-14s %-14s %s ..."
+    EXPECT_NE(back.find(row.substr(0, 34)), std::string::npos) << row;
+  }
+
+  // the list of an earlier run given as input survives the clean-up and is not rewritten
+  fs::copy_file(dir_ / "mine.txt", dir_ / "vask-pairs.txt", fs::copy_options::overwrite_existing);
+  ASSERT_EQ(run("-i=1ehz.pdb -o=again.txt --pair-list-inp=vask-pairs.txt"), 0) << file("stderr.txt");
+  EXPECT_EQ(file("vask-pairs.txt"), list);
+  ASSERT_EQ(run("-i=1ehz.pdb -o=again.txt --pair-list-inp=./vask-pairs.txt"), 0);
+  EXPECT_EQ(file("vask-pairs.txt"), list);
+
+  // the pair-list output never replaces the coordinate file
+  const std::string coords = file("1ehz.pdb");
+  EXPECT_EQ(run("-i=1ehz.pdb -o=x.txt --pair-list-out=1ehz.pdb"), 1);
+  EXPECT_EQ(file("1ehz.pdb"), coords);
+
+  // a list without one valid line is an error
+  std::FILE* fp = std::fopen((dir_ / "bad.txt").c_str(), "w");
+  std::fputs("# no pairs\nnum_pairs=2\n1 1\n", fp);
+  std::fclose(fp);
+  EXPECT_EQ(run("-i=1ehz.pdb -o=bad_out.txt --pair-list-inp=bad.txt"), 1);
+  EXPECT_NE(file("stderr.txt").find("[e] no valid list of pairs in: 'bad.txt'\n"), std::string::npos);
 }
 
 }  // namespace

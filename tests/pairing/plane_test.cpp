@@ -223,13 +223,10 @@ namespace vask {
 
 namespace {
 
-// A structure read through the pipeline with its frames and planes built.
+// A structure read through the preparation pipeline, planes included.
 void read_with_planes(const std::string& path, struct_mol& mol) {
   read_pdb(path, mol);
-  if (!mol.stage.frames) {  // until the pipeline makes frames itself
-    populate_frames(mol);
-    populate_planes(mol);
-  }
+  ASSERT_TRUE(mol.stage.planes);
 }
 
 long residue_by_number(const struct_mol& mol, const std::string& chain, long number) {
@@ -373,6 +370,92 @@ TEST_F(PlaneTest, SideChainAndPeptidePlanesOf1ubq) {
   EXPECT_GT(sidechains, 20);
   EXPECT_EQ(peptides, 75);  // every amino acid but the C-terminal one
   for (long k = 2; k <= mol.num_planes; ++k) EXPECT_FALSE(plane_compare(mol.planes[k], mol.planes[k - 1]));
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST_F(PlaneTest, WideGapNeedsLinkedFramedNeighboursWithoutIntercalation) {
+  // Two bases 4.5 A apart with normals 20 degrees apart (above 4.56 - 20/90):
+  // only direct linkage neighbours with base frames and nothing in between overlap.
+  const struct {
+    const char* what;
+    bool linked, framed, intercalated;
+    bool overlap;
+  } cases[] = {
+      {"linked neighbours", true, true, false, true},
+      {"not linked", false, true, false, false},
+      {"no base frames", true, false, false, false},
+      {"a third base between them", true, true, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    mol_builder b;
+    long r1 = b.add_residue(true);
+    auto ring1 = b.add_hexagon(0, 0, 0);
+    long r2 = b.add_residue(true);
+    auto ring2 = b.add_hexagon(0, 0, 4.5);
+    long r3 = b.add_residue(true);
+    b.add_hexagon(0, 0, 2.25);  // the intercalator's ring, used only through its frame
+    const long f1 = b.add_frame(0), f2 = b.add_frame(20), f3 = b.add_frame(0);
+    b.mol.frames[f2].org = {0, 0, 0, 4.5};
+    b.mol.frames[f3].org = {0, 0, 0, 2.25};
+    if (c.framed) {
+      b.mol.residues[r1].frames[0] = f1;
+      b.mol.residues[r2].frames[0] = f2;
+    }
+    b.mol.residues[r3].frames[0] = f3;
+    if (c.linked) {
+      b.mol.residues[r1].linked.append(r2);
+      b.mol.residues[r2].linked.append(r1);
+    }
+    if (c.intercalated) {
+      b.mol.residues[r1].vdw_contacts.append(r3);
+      b.mol.residues[r2].vdw_contacts.append(r3);
+    }
+    double a = do_projection_get_oarea(&b.mol.frames[f1], 6, ring1.data(), &b.mol.frames[f2], 6, ring2.data(),
+                                       b.mol);
+    if (c.overlap)
+      EXPECT_GT(a, 0.0);
+    else
+      EXPECT_EQ(a, 0.0);
+  }
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST_F(PlaneTest, ArginineKeepsTheAminoNitrogenNearerCDLast) {
+  // ARG42 of 1ubq, with its NH1/NH2 names as deposited and swapped
+  const std::string file = test::read_file(test::test_data("1ubq.pdb"));
+  std::string arg;
+  for (size_t pos = file.find("\nATOM  "); pos != std::string::npos; pos = file.find("\nATOM  ", pos + 1)) {
+    std::string line = file.substr(pos + 1, file.find('\n', pos + 1) - pos);
+    if (line.substr(17, 10) == "ARG A  42 ") arg += line;
+  }
+  std::string swapped = arg;
+  for (size_t pos = 0; (pos = swapped.find(" NH", pos)) != std::string::npos; pos += 4)
+    swapped[pos + 3] = swapped[pos + 3] == '1' ? '2' : '1';
+  const struct {
+    const std::string* text;
+    const char* inner;
+    bool warned;
+  } cases[] = {{&arg, " CD , NE , NH2, NH1,", false}, {&swapped, " CD , NE , NH1, NH2,", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.inner);
+    struct_mol mol;
+    test::log_capture log(true);
+    test::read_pdb_text(*c.text, mol);
+    const plane* p = get_nt_scp_plane(1, mol);
+    ASSERT_NE(p, nullptr);
+    std::string inner;
+    for (long m = 1; m <= p->num_atoms; ++m) inner += mol.atoms[p->inner[m]].name + ",";
+    EXPECT_EQ(inner, c.inner);
+    EXPECT_EQ(log.prg_text().find("[w] arginine [A.ARG42] -- NH1/NH2 naming swapped\n") != std::string::npos,
+              c.warned);
+  }
 }
 
 }  // namespace vask

@@ -241,3 +241,25 @@ TEST(append_chain_suite_string, DelimitersBreaksAndCase) {
 }
 
 }  // namespace vask
+
+#include "../structure/structure_fixture.hpp"
+
+namespace vask {
+
+class ChainSuiteTest : public test::StructureTest {};
+
+TEST_F(ChainSuiteTest, TrnaPheChainString) {
+  struct_mol mol;
+  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  const chain* a = nullptr;
+  for (long c = 1; c <= mol.num_chains; ++c)
+    if (mol.chains[c].num_chain_nts == 76) a = &mol.chains[c];
+  ASSERT_NE(a, nullptr);
+  // 76 one-letter codes and 75 two-character suites; the acceptor stem is A-form (1a)
+  EXPECT_EQ(a->suite.size(), 76u + 2 * 75);
+  EXPECT_EQ(a->suite.substr(0, 15), "G1aC1aG1aG1aA1a");
+  EXPECT_EQ(a->suite.substr(a->suite.size() - 10), "A1aC1aC!!A");
+  EXPECT_EQ(mol.nt_infos[a->nts[1]].bb_suite.cluster, "__") << "first nucleotide: no suite";
+}
+
+}  // namespace vask

@@ -192,3 +192,172 @@ TEST(PrintConnect, title_count_and_members) {
 
 }  // namespace
 }  // namespace vask
+
+// ---------------------------------------------------------------------------
+// Covalent bonds, contacts and rings
+
+namespace vask {
+namespace {
+
+using CovalentTest = test::StructureTest;
+
+// One HETATM line of residue LIG (number res, chain A) at x along the x axis.
+std::string het(long serial, const char* name, const char* elem, double x, char alt = ' ',
+                const char* res = "LIG", long num = 1) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "HETATM%5ld %-4s%c%3s A%4ld    %8.3f%8.3f%8.3f  1.00  0.00          %2s\n",
+                serial, name, alt, res, num, x, 0.0, 0.0, elem);
+  return buf;
+}
+
+TEST_F(CovalentTest, covalent_test_edges) {
+  const struct {
+    const char* label;
+    std::string text;
+    long want;
+  } cases[] = {
+      {"carbons 1.74 A apart", het(1, "C1", "C", 0) + het(2, "C2", "C", 1.74), 1},
+      {"carbons 1.76 A apart", het(1, "C1", "C", 0) + het(2, "C2", "C", 1.76), 0},
+      {"atoms 0.59 A apart", het(1, "C1", "C", 0) + het(2, "C2", "C", 0.59), 0},
+      {"two metals", het(1, "MG", "MG", 0, ' ', " MG", 1) + het(2, "MG", "MG", 1.0, ' ', " MG", 2), 0},
+      {"altlocs A and B", het(1, "C1", "C", 0, 'A') + het(2, "C2", "C", 1.5, 'B'), 0},
+      {"altloc A and blank", het(1, "C1", "C", 0, 'A') + het(2, "C2", "C", 1.5), 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Gvars = gvars_rec{};
+    Gvars.altlocs = "*";
+    struct_mol mol;
+    test::read_pdb_text(c.text, mol);
+    ASSERT_EQ(mol.num_atoms, 2);
+    EXPECT_EQ(is_covalent_lkg(1, 2, mol), c.want);
+    if (mol.num_residues == 1) {
+      EXPECT_EQ(mol.num_bonds, c.want);
+      EXPECT_EQ(atoms_a_b_covalent_bond(1, 2, mol), c.want);
+    }
+  }
+}
+
+TEST_F(CovalentTest, single_bonded_oxygen_role_by_bond_length) {
+  const struct {
+    double d;
+    long role;
+  } cases[] = {{1.23, 2}, {1.43, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.d);
+    struct_mol mol;
+    test::read_pdb_text(het(1, "C1", "C", 0) + het(2, "O1", "O", c.d), mol);
+    mol.atoms[2].hbond_role = 8;  // unknown: ligands get no role from the property tables
+    mol.atoms[2].role_changed = 0;
+    populate_bonds(mol);
+    ASSERT_EQ(mol.num_bonds, 1);
+    EXPECT_EQ(mol.atoms[2].hbond_role, c.role);
+    EXPECT_EQ(mol.atoms[2].role_changed, 1);
+    EXPECT_EQ(mol.atoms[2].heavy_neighbour, 1);
+  }
+}
+
+TEST_F(CovalentTest, contact_cutoff_is_exclusive_and_vdw_contacts_follow) {
+  const struct {
+    double d;
+    long contact;
+  } cases[] = {{4.79, 1}, {4.80, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.d);
+    struct_mol mol;
+    test::read_pdb_text(het(1, "C1", "C", 0, ' ', "LIG", 1) + het(2, "C1", "C", c.d, ' ', "LIG", 2), mol);
+    ASSERT_EQ(mol.num_residues, 2);
+    EXPECT_EQ(residues_in_contact(1, 2, mol), c.contact);
+    EXPECT_EQ(residues_in_contact(2, 1, mol), c.contact);
+    // two carbons are in van der Waals contact up to 4.56 A with the defaults
+    EXPECT_EQ(residues_in_vdwCnt(1, 2, mol), 0);
+  }
+  struct_mol mol;
+  test::read_pdb_text(het(1, "C1", "C", 0, ' ', "LIG", 1) + het(2, "C1", "C", 4.56, ' ', "LIG", 2), mol);
+  EXPECT_EQ(atoms_ij_in_vdwCnt(1, 2, mol), 1);
+  EXPECT_EQ(residues_in_vdwCnt(1, 2, mol), 1);
+}
+
+TEST_F(CovalentTest, contacts_and_bonds_match_brute_force_on_1ehz) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  // covalent bonds within residues by a plain double loop
+  long intra = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const residue& r = mol.residues[k];
+    for (long a = r.first_atom; a <= r.last_atom; ++a)
+      for (long b = a + 1; b <= r.last_atom; ++b)
+        if (!mol.atoms[a].hydrogen && !mol.atoms[b].hydrogen && is_covalent_lkg(a, b, mol)) ++intra;
+  }
+  long found_intra = 0;
+  for (long k = 1; k <= mol.num_bonds; ++k)
+    found_intra += mol.atoms[mol.bonds[k].atom1].residue == mol.atoms[mol.bonds[k].atom2].residue;
+  EXPECT_EQ(found_intra, intra);
+  // between residues: the O3'-P links of 76 nucleotides, and one Mn ion bonded
+  // to the O2' of the modified (HETATM, so ligand-flagged) H2U16
+  EXPECT_EQ(mol.num_bonds - found_intra, 75 + 1);
+  // residue contacts by the nearest heavy atoms
+  for (long i = 1; i <= mol.num_residues; i += 7)
+    for (long j = i + 1; j <= mol.num_residues; ++j) {
+      double best = DBL_MAX;
+      const residue& ri = mol.residues[i];
+      const residue& rj = mol.residues[j];
+      for (long a = ri.first_atom; a <= ri.last_atom; ++a)
+        for (long b = rj.first_atom; b <= rj.last_atom; ++b)
+          best = std::min(best, dist_atoms_square(a, b, mol));
+      ASSERT_EQ(residues_in_contact(i, j, mol), best < 23.04 ? 1 : 0) << i << " " << j;
+    }
+}
+
+TEST_F(CovalentTest, trace_cycles_of_a_fused_ring) {
+  // a purine-like graph: six-ring 1-6, five-ring 5-6-7-8-9, one tail 9-10
+  const long edges[][2] = {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}, {5, 7}, {7, 8}, {8, 9},
+                           {9, 6}, {9, 10}};
+  std::vector<std::array<long, 2>> links(1);
+  long n = 0;
+  for (const auto& e : edges) add_one_unique_lkg_in_order(e[1], e[0], n, links);
+  add_one_unique_lkg_in_order(2, 1, n, links);  // duplicate dropped
+  ASSERT_EQ(n, 11);
+  EXPECT_EQ(links[1], (std::array<long, 2>{1, 2}));
+  std::vector<connect> cycles = allocate_connects_array(MAX_CYCLES);
+  long num = trace_cycles(n, links, cycles);
+  ASSERT_EQ(num, 3);
+  std::vector<long> sizes;
+  for (long c = 1; c <= num; ++c) sizes.push_back(cycles[c].count);
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<long>{5, 6, 9}));
+  EXPECT_EQ(trace_cycles(2, links, cycles), 0);
+}
+
+TEST_F(CovalentTest, json_hbond_list_leaves_out_waters_unless_asked) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  ASSERT_GT(mol.num_json_hbonds, 0);
+  EXPECT_EQ(static_cast<long>(mol.json_hbonds.size()) - 1, mol.num_json_hbonds);
+  long with_water = 0;
+  for (long k = 1; k <= mol.num_hbonds; ++k)
+    with_water += is_water(mol.atoms[mol.hbonds[k].atom1].residue, mol) ||
+                  is_water(mol.atoms[mol.hbonds[k].atom2].residue, mol);
+  ASSERT_GT(with_water, 0);
+  EXPECT_EQ(mol.num_json_hbonds, mol.num_hbonds - with_water);
+  for (long k = 1; k <= mol.num_json_hbonds; ++k)
+    EXPECT_FALSE(is_water(mol.atoms[mol.json_hbonds[k].atom1].residue, mol) ||
+                 is_water(mol.atoms[mol.json_hbonds[k].atom2].residue, mol));
+  EXPECT_FALSE(opts_with_switch_set(Gvars.get_hbond));  // the listing switches as found
+  // hydration: waters in contact and H-bonded, both ways
+  long hydrated = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const connect& w = mol.residues[k].waters;
+    for (long t = 1; t <= w.count; ++t) {
+      EXPECT_TRUE(mol.residues[w[t]].waters.has(k));
+      if (!is_water(k, mol)) {
+        EXPECT_TRUE(residues_in_contact(k, w[t], mol) && residues_in_hbond(k, w[t], mol));
+        ++hydrated;
+      }
+    }
+  }
+  EXPECT_GT(hydrated, 0);
+}
+
+}  // namespace
+}  // namespace vask

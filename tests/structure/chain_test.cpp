@@ -196,3 +196,33 @@ TEST_F(ChainTest, chain_option_words) {
 
 }  // namespace
 }  // namespace vask
+
+namespace vask {
+namespace {
+
+TEST_F(ChainTest, atom_exposure_counts_heavy_atoms_of_the_chain_within_10A) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ubq.pdb"), mol);
+  ASSERT_EQ(mol.num_protein_chains, 1);
+  long checked = 0;
+  for (long i = 1; i <= mol.num_atoms; i += 37) {
+    const atom& a = mol.atoms[i];
+    if (a.hydrogen || !is_aa(a.residue, mol)) continue;
+    long n = 0;
+    for (long j = 1; j <= mol.num_atoms; ++j)
+      if (!mol.atoms[j].hydrogen && is_aa(mol.atoms[j].residue, mol) &&
+          dist_atoms_square(i, j, mol) <= 100.0)
+        ++n;
+    EXPECT_DOUBLE_EQ(a.exposure, (4188.790204786391 - 20.1 * n) / (20.1 * n)) << i;
+    ++checked;
+  }
+  EXPECT_GT(checked, 10);
+  // waters are in no protein chain: no exposure
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    if (is_water(mol.atoms[i].residue, mol)) {
+      EXPECT_EQ(mol.atoms[i].exposure, DBL_MAX);
+    }
+}
+
+}  // namespace
+}  // namespace vask
