@@ -59,6 +59,53 @@ constexpr template_atom base_P[] = {
 static_assert(std::size(base_A) == 11 && std::size(base_C) == 9 && std::size(base_G) == 12);
 static_assert(std::size(base_T) == 10 && std::size(base_U) == 9 && std::size(base_P) == 9);
 
+// Other groups, each in its own standard frame: the phosphate (its O3' from
+// the preceding nucleotide), the sugar on C1', C4', O4', the peptide unit
+// spanning the bond to the next amino acid, the amino-acid side chain on N,
+// CA, C, CB, and the planar ends of nine side chains.
+constexpr template_atom group_po4[] = {
+    {" P  ", 0.000, 0.000, 0.000},   {" OP1", 0.741, -1.290, 0.000}, {" OP2", 0.746, 1.300, 0.000},
+    {" O3'", -1.008, -0.091, 1.234}, {" O5'", -0.987, -0.021, -1.241}};
+constexpr template_atom group_sug[] = {
+    {" C1'", 0.822, 1.158, -0.000}, {" C4'", 0.843, -1.188, 0.000}, {" O4'", 0.000, 0.000, 0.000}};
+constexpr template_atom group_pep[] = {
+    {" CA ", -1.398, -1.283, 0.000}, {" C  ", 0.000, -0.660, 0.000}, {" O  ", 1.017, -1.371, 0.000},
+    {" N  ", 0.000, 0.660, 0.000},   {" CA ", 1.232, 1.461, 0.000}};
+constexpr template_atom group_scn[] = {
+    {" N  ", -0.498, 1.364, 0.000}, {" CA ", 0.000, 0.000, 0.000}, {" C  ", -0.517, -0.772, 1.200},
+    {" CB ", 1.537, 0.000, 0.000}};
+constexpr template_atom group_arg[] = {
+    {" CD ", 1.202, -2.140, 0.000}, {" NE ", 0.000, -1.323, 0.000}, {" CZ ", 0.000, 0.000, 0.000},
+    {" NH1", 1.188, 0.631, 0.000},  {" NH2", -1.146, 0.659, 0.000}};
+constexpr template_atom group_asn[] = {
+    {" CB ", 0.000, -1.509, 0.000}, {" CG ", 0.000, 0.000, 0.000}, {" OD1", 1.069, 0.600, 0.000},
+    {" ND2", -1.181, 0.610, 0.000}};
+constexpr template_atom group_asp[] = {
+    {" CB ", 0.000, -1.507, 0.000}, {" CG ", 0.000, 0.000, 0.000}, {" OD1", 1.120, 0.578, 0.000},
+    {" OD2", -1.097, 0.621, 0.000}};
+constexpr template_atom group_gln[] = {
+    {" CG ", 0.000, -1.513, 0.000}, {" CD ", 0.000, 0.000, 0.000}, {" OE1", 1.040, 0.649, 0.000},
+    {" NE2", -1.183, 0.622, 0.000}};
+constexpr template_atom group_glu[] = {
+    {" CG ", 0.000, -1.517, 0.000}, {" CD ", 0.000, 0.000, 0.000}, {" OE1", 1.109, 0.560, 0.000},
+    {" OE2", -1.102, 0.603, 0.000}};
+constexpr template_atom group_his[] = {
+    {" CB ", 0.000, -1.473, 0.000}, {" CG ", 0.000, 0.000, 0.000},  {" ND1", 1.039, 0.870, 0.000},
+    {" CD2", -1.125, 0.778, 0.000}, {" CE1", 0.598, 2.139, 0.000},  {" NE2", -0.741, 2.116, 0.000}};
+constexpr template_atom group_phe[] = {
+    {" CB ", -0.009, -2.935, 0.000}, {" CG ", 0.000, -1.417, 0.000}, {" CD1", 1.169, -0.694, 0.000},
+    {" CD2", -1.181, -0.713, 0.000}, {" CE1", 1.183, 0.683, 0.000},  {" CE2", -1.150, 0.663, 0.000},
+    {" CZ ", 0.000, 1.417, 0.000}};
+constexpr template_atom group_tyr[] = {
+    {" CB ", -0.025, -2.905, 0.000}, {" CG ", 0.000, -1.394, 0.000}, {" CD1", 1.189, -0.676, 0.000},
+    {" CD2", -1.192, -0.675, 0.000}, {" CE1", 1.197, 0.711, 0.000},  {" CE2", -1.202, 0.709, 0.000},
+    {" CZ ", 0.000, 1.394, 0.000},   {" OH ", -0.016, 2.776, 0.000}};
+constexpr template_atom group_trp[] = {
+    {" CB ", 1.924, -2.517, 0.000},  {" CG ", 1.369, -1.129, 0.000},  {" CD1", 2.133, 0.018, 0.000},
+    {" CD2", 0.000, -0.701, 0.000},  {" NE1", 1.305, 1.128, 0.000},   {" CE2", 0.000, 0.701, 0.000},
+    {" CE3", -1.205, -1.404, 0.000}, {" CZ2", -1.195, 1.415, 0.000},  {" CZ3", -2.395, -0.700, 0.000},
+    {" CH2", -2.370, 0.701, 0.000}};
+
 struct builtin_template {
   const char* key;       // matched as a substring of the template file name
   const char* res_name;  // residue name of its ATOM lines
@@ -80,8 +127,16 @@ constexpr builtin_template builtin_templates[] = {
     make_template("frame___A", "  A", base_A), make_template("frame___C", "  C", base_C),
     make_template("frame___G", "  G", base_G), make_template("frame___P", "PSU", base_P),
     make_template("frame___T", "  T", base_T), make_template("frame___U", "  U", base_U),
+    make_template("frame_po4", "PO4", group_po4), make_template("frame_sug", "SUG", group_sug),
+    make_template("frame_pep", "TRS", group_pep), make_template("frame_scn", "SCN", group_scn),
+    make_template("frame_arg", "ARG", group_arg), make_template("frame_asn", "ASN", group_asn),
+    make_template("frame_asp", "ASP", group_asp), make_template("frame_gln", "GLN", group_gln),
+    make_template("frame_glu", "GLU", group_glu), make_template("frame_his", "HIS", group_his),
+    make_template("frame_phe", "PHE", group_phe), make_template("frame_tyr", "TYR", group_tyr),
+    make_template("frame_trp", "TRP", group_trp),
 };
-static_assert(std::size(builtin_templates) == 12, "six bases, standard and modified");
+static_assert(std::size(builtin_templates) == 25,
+              "six bases, standard and modified, and thirteen other groups");
 
 inline constexpr const char* standard_frames_dir = "data/standard_frames";
 
@@ -473,10 +528,169 @@ void get_nt_base_frames(struct_mol& mol) {
   }
 }
 
+// ---------------------------------------------------------------------------
+// Phosphate, sugar, peptide and side-chain frames
+
+namespace {
+
+constexpr const char* po4_names[] = {" P  ", " OP1", " OP2", " O3'", " O5'"};
+constexpr const char* sug_names[] = {" C1'", " C4'", " O4'"};
+constexpr const char* pep_names[] = {" CA ", " C  ", " O  ", " N  ", " CA "};
+constexpr const char* scn_names[] = {" N  ", " CA ", " C  ", " CB "};
+
+// Atoms of the planar end of nine side chains, by standard name.
+struct planar_sidechain {
+  const char* std_name;
+  std::vector<const char*> atoms;
+};
+const planar_sidechain planar_sidechains[] = {
+    {"arg", {" CD ", " NE ", " CZ ", " NH1", " NH2"}},
+    {"phe", {" CB ", " CG ", " CD1", " CD2", " CE1", " CE2", " CZ "}},
+    {"tyr", {" CB ", " CG ", " CD1", " CD2", " CE1", " CE2", " CZ ", " OH "}},
+    {"trp", {" CB ", " CG ", " CD1", " CD2", " NE1", " CE2", " CE3", " CZ2", " CZ3", " CH2"}},
+    {"his", {" CB ", " CG ", " ND1", " CD2", " CE1", " NE2"}},
+    {"asn", {" CB ", " CG ", " OD1", " ND2"}},
+    {"asp", {" CB ", " CG ", " OD1", " OD2"}},
+    {"gln", {" CG ", " CD ", " OE1", " NE2"}},
+    {"glu", {" CG ", " CD ", " OE1", " OE2"}},
+};
+
+constexpr double ARG_SWAP_RMSD = 0.5;  // Angstrom: an arginine fit this bad has NH1/NH2 swapped
+constexpr long MAX_ARG_SWAP_REPORTS = 9;
+
+// How a fitted group marks its atoms.
+enum group_marks : unsigned { MARK_NONE = 0, MARK_FRAME = 1, MARK_PEPTIDE = 2, MARK_PLANAR = 4 };
+
+// The template of a group, checked against its atom-name list (user files may be wrong).
+template <size_t N>
+void read_group_template(const char* file_name, const char* const (&names)[N], struct_mol& holder) {
+  long count = read_frame_atom_records(file_name, holder);
+  if (count != static_cast<long>(N))
+    fatal("wrong frame PDB file: <%s> [%ld vs %ld]\n", holder.file_name.c_str(), count,
+          static_cast<long>(N));
+  for (size_t k = 0; k < N; ++k)
+    if (holder.atoms[k + 1].name != names[k])
+      fatal("wrong frame PDB file: <%s> [atom <%s> not in proper order]\n",
+            holder.file_name.c_str(), names[k]);
+}
+
+// Least-squares frame of the group of residue i from its paired points;
+// appended to the structure with the residue's reference and the atom marks.
+void append_group_frame(int type, long i, const std::vector<xyz>& tmpl, const std::vector<xyz>& res,
+                        const std::vector<long>& atoms, long n, unsigned marks, struct_mol& mol) {
+  frame f;
+  init_one_frame(f);
+  if (fit_base_frame(n, tmpl, res, f) < 0) return;  // fewer than 3 atoms
+  f.type = type;
+  f.residue = i;
+  mol.frames.push_back(f);
+  long index = static_cast<long>(mol.frames.size()) - 1;
+  mol.residues[i].frames[type] = index;
+  for (long k = 1; k <= n; ++k) {
+    atom& a = mol.atoms[atoms[k]];
+    if (marks & MARK_FRAME) a.frame_index = index;
+    if (marks & MARK_PEPTIDE) a.peptide_plane = 1;
+    if (marks & MARK_PLANAR) a.in_plane = 1;
+  }
+}
+
+// Fits one group kind over the residues that select() accepts; group(i, k)
+// gives the residue's atom for template atom k (-1 when absent).
+template <size_t N, class Select, class Group>
+void get_group_frames(int type, const char* file_name, const char* const (&names)[N], unsigned marks,
+                      struct_mol& mol, Select&& select, Group&& group) {
+  struct_mol holder;
+  read_group_template(file_name, names, holder);
+  std::vector<xyz> tmpl(N + 1), res(N + 1);
+  std::vector<long> atoms(N + 1, -1);
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    if (!select(i)) continue;
+    long n = 0;
+    for (long k = 1; k <= static_cast<long>(N); ++k) {
+      long a = group(i, k);
+      if (a == -1) continue;
+      ++n;
+      tmpl[n] = holder.atoms[k].xyz;
+      res[n] = mol.atoms[a].xyz;
+      atoms[n] = a;
+    }
+    append_group_frame(type, i, tmpl, res, atoms, n, marks, mol);
+  }
+}
+
+}  // namespace
+
+void get_nt_PO4_frames(struct_mol& mol) {
+  get_group_frames(FRAME_PHOSPHATE, "frame_po4.pdb", po4_names, MARK_FRAME, mol,
+                   [&](long i) { return is_nt(i, mol); },
+                   [&](long i, long k) { return mol.nt_infos[i].po4[k]; });
+}
+
+void get_nt_sugar_frames(struct_mol& mol) {
+  get_group_frames(FRAME_SUGAR, "frame_sug.pdb", sug_names, MARK_NONE, mol,
+                   [&](long i) { return is_nt(i, mol); }, [&](long i, long k) {
+                     const nt_info& n = mol.nt_infos[i];
+                     return k == 1 ? n.C1p : k == 2 ? n.C4p : n.O4p;
+                   });
+}
+
+void get_aa_peptide_frames(struct_mol& mol) {
+  get_group_frames(FRAME_BACKBONE, "frame_pep.pdb", pep_names, MARK_FRAME | MARK_PEPTIDE | MARK_PLANAR,
+                   mol,
+                   [&](long i) {
+                     const auto& p = mol.aa_infos[i].peptide;
+                     return is_aa(i, mol) && p[4] != -1 && p[5] != -1;
+                   },
+                   [&](long i, long k) { return mol.aa_infos[i].peptide[k]; });
+}
+
+void get_aa_sidechain_frames(struct_mol& mol) {
+  get_group_frames(FRAME_SIDECHAIN, "frame_scn.pdb", scn_names, MARK_NONE, mol,
+                   [&](long i) { return is_aa(i, mol); }, [&](long i, long k) {
+                     const aa_info& a = mol.aa_infos[i];
+                     return k == 1 ? a.N : k == 2 ? a.CA : k == 3 ? a.C : a.CB;
+                   });
+}
+
+void get_planar_aasc_frame(const std::vector<const char*>& names, long i, struct_mol& mol) {
+  const residue& r = mol.residues[i];
+  struct_mol holder;
+  long nt = read_frame_atom_records(set_frame_name(r.std_name, false), holder);
+  std::vector<xyz> tmpl(1), res(1);
+  std::vector<long> atoms(1, -1);
+  for (const char* name : names) {
+    if (name == nullptr || *name == '\0') break;
+    long t = find_atom_in_range(name, 1, nt, holder.atoms, holder.file_name);
+    long a = find_atom_in_residue(name, i, mol);
+    if (t == -1 || a == -1) continue;
+    tmpl.push_back(holder.atoms[t].xyz);
+    res.push_back(mol.atoms[a].xyz);
+    atoms.push_back(a);
+  }
+  long n = static_cast<long>(atoms.size()) - 1;
+  if (n < 3) return;
+  if (r.std_name == "arg" && lsfit_rmsd(tmpl, res, n) > ARG_SWAP_RMSD &&
+      ++Gvars.counts.arg_swap <= MAX_ARG_SWAP_REPORTS) {
+    // NH1 and NH2 named the other way round: fit them swapped.
+    runlog_msg("[w] arginine [%s] -- NH1/NH2 naming swapped\n", r.idstr.c_str());
+    if (n == 5) std::swap(res[4], res[5]);
+  }
+  append_group_frame(FRAME_AROMATIC, i, tmpl, res, atoms, n, MARK_FRAME | MARK_PLANAR, mol);
+}
+
 void populate_frames(struct_mol& mol) {
   // The array grows as frames are made, so no capacity has to be guessed.
   mol.frames = allocate_frames_array(0);
   get_nt_base_frames(mol);
+  get_nt_PO4_frames(mol);
+  get_nt_sugar_frames(mol);
+  get_aa_peptide_frames(mol);
+  get_aa_sidechain_frames(mol);
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    if (!is_aa(i, mol)) continue;
+    for (const auto& p : planar_sidechains)
+      if (mol.residues[i].std_name == p.std_name) get_planar_aasc_frame(p.atoms, i, mol);
+  }
   mol.num_frames = static_cast<long>(mol.frames.size()) - 1;
   for (long k = 1; k <= mol.num_frames; ++k) {
     int t = mol.frames[k].type;
@@ -590,7 +804,8 @@ std::string get_stack_faces(const frame& f1, const frame& f2) {
 
 void get_nt_set_frame(const struct_mol& mol, long n, const std::vector<long>& list, frame& f) {
   VASK_ASSERT(n >= 1);
-  set_identity_frame(f);  // no residue, unset RMSD and quaternion
+  set_identity_frame(f);
+  f.qtn.fill(DBL_MAX);  // no residue, unset RMSD and quaternion
   if (n == 1) {
     if (const frame* b = base_frame(list[1], mol)) f = *b;
     return;

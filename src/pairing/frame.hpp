@@ -121,6 +121,17 @@ void print_quenby_frames(const std::string& file_name, const struct_mol& mol, lo
 // appending to mol.frames.
 void get_nt_base_frames(struct_mol& mol);
 
+// Frames of the other groups, appended in residue order: phosphate (P, OP1,
+// OP2, the O3' bonded to P, O5'), sugar (C1', C4', O4'), peptide unit (CA, C,
+// O, then N, CA of the next amino acid), side chain (N, CA, C, CB) and the
+// planar end of one side chain (atoms by name, up to the first empty one).
+// A group with fewer than 3 atoms gets no frame.
+void get_nt_PO4_frames(struct_mol& mol);
+void get_nt_sugar_frames(struct_mol& mol);
+void get_aa_peptide_frames(struct_mol& mol);
+void get_aa_sidechain_frames(struct_mol& mol);
+void get_planar_aasc_frame(const std::vector<const char*>& names, long i, struct_mol& mol);
+
 // Makes the frames of the structure (bases first, in residue order), marks
 // the planar ones and sets the frames stage flag.
 void populate_frames(struct_mol& mol);

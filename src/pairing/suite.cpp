@@ -9,6 +9,8 @@
 
 #include "driver/option.hpp"
 #include "pairing/torsion.hpp"
+#include "structure/chain.hpp"
+#include "structure/residue.hpp"
 #include "support/cii.hpp"
 
 namespace vask {
@@ -410,13 +412,20 @@ void get_chain_suite_strings(struct_mol& mol) {
   std::vector<suite_chain_nt> nts;
   for (long c = 1; c <= mol.num_chains; ++c) {
     chain& ch = mol.chains[c];
-    nts.assign(1, suite_chain_nt{});
-    for (long k = 1; k <= ch.num_chain_nts; ++k) {
+    long n = ch.num_chain_nts;
+    nts.assign(static_cast<size_t>(n) + 1, suite_chain_nt{});
+    for (long k = 1; k <= n; ++k) {
       long i = ch.nts[k];
-      nts.push_back({mol.residues[i].letter, mol.nt_infos[i].bb_suite.cluster,
-                     mol.residues[i].flag[rf::break_mark] == 'x'});
+      nts[k].code = mol.residues[i].letter;
+      nts[k].broken = mol.residues[i].flag[rf::break_mark] == 'x';
+      // The suite between k and k + 1 ends at whichever of the two is the
+      // 3' partner of the link (k + 1 unless the chain runs 3' to 5').
+      if (k == n) continue;
+      long next = ch.nts[k + 1];
+      long holder = nt_5prime_neighbour(i, mol) == next ? i : next;
+      nts[k + 1].cluster = mol.nt_infos[holder].bb_suite.cluster;
     }
-    append_chain_suite_string(ch.suite, nts, ch.num_chain_nts);
+    append_chain_suite_string(ch.suite, nts, n);
   }
 }
 

@@ -12,10 +12,12 @@
 
 #include "pairing/frame.hpp"
 #include "pairing/suite.hpp"
+#include "structure/bond.hpp"
+#include "structure/chain.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
-#include "support/string.hpp"
 #include "support/method.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 
@@ -25,7 +27,6 @@ constexpr double UNSET_LIMIT = 1e36;         // a coordinate beyond this is unse
 constexpr double BB_CLASS_CUTOFF = 0.52;     // Angstrom, BI/BII template fit
 constexpr double SUGAR_CLASS_CUTOFF = 0.35;  // Angstrom, C2'/C3'-endo template fit
 constexpr double SIN36_PLUS_SIN72 = 1.5388417685876266;
-constexpr double O3P_MIN = 1.0, O3P_MAX = 2.3;  // Angstrom, an O3'-P link without a bond record
 
 // Backbone templates on C4', C3', O3' of i and P, O5' of i+1.
 constexpr five_points BI_TEMPLATE{{{0, 0, 0, 0},
@@ -62,26 +63,16 @@ long nt_atom(long k, long nt_info::*field, const struct_mol& mol) {
   return is_nt(k, mol) ? mol.nt_infos[k].*field : -1;
 }
 
-// O3' of nucleotide i covalently joined to P of nucleotide j.
-bool o3p_linked(long i, long j, const struct_mol& mol) {
-  if (i == j || !is_nt(i, mol) || !is_nt(j, mol) || !with_same_model_chain(i, j, mol)) return false;
-  long o3 = mol.nt_infos[i].O3p, p = mol.nt_infos[j].P;
-  if (o3 == -1 || p == -1) return false;
-  if (mol.atoms[o3].bonded.has(p)) return true;
-  if (!atoms_same_model_chain_altloc(o3, p, mol)) return false;
-  double d = dist_atoms(o3, p, mol);
-  return d >= O3P_MIN && d <= O3P_MAX;
-}
-
-// The first of the file neighbours and linked residues of i that passes test(k).
+// The first of the file neighbours and the linkage partners of nucleotide i
+// that passes test(k).
 template <class F>
 long linked_neighbour(long i, const struct_mol& mol, F&& test) {
   if (!is_nt(i, mol)) return -1;
   for (long k : {i - 1, i + 1})
     if (test(k)) return k;
-  for (const connect* set : {&mol.nt_infos[i].linked, &mol.residues[i].linked})
-    for (long m = 1; m <= set->count; ++m)
-      if (test((*set)[m])) return (*set)[m];
+  const connect& partners = mol.residues[i].linked;
+  for (long m = 1; m <= partners.count; ++m)
+    if (test(partners[m])) return partners[m];
   return -1;
 }
 
@@ -202,11 +193,11 @@ long classify_bb_by_rmsd(const std::array<long, 6>& idx, const std::vector<atom>
 }
 
 long nt_5prime_neighbour(long i, const struct_mol& mol) {
-  return linked_neighbour(i, mol, [&](long k) { return o3p_linked(k, i, mol); });
+  return linked_neighbour(i, mol, [&](long k) { return is_nts_connected(k, i, mol); });
 }
 
 long nt_3prime_neighbour(long i, const struct_mol& mol) {
-  return linked_neighbour(i, mol, [&](long k) { return o3p_linked(i, k, mol); });
+  return linked_neighbour(i, mol, [&](long k) { return is_nts_connected(i, k, mol); });
 }
 
 // ---------------------------------------------------------------------------
@@ -281,7 +272,7 @@ void populate_all_ss_dist_pars(struct_mol& mol) {
     long a = mol.nt_order[m], b = mol.nt_order[m + 1];
     const frame *fa = base_frame(a, mol), *fb = base_frame(b, mol);
     long p = nt_atom(b, &nt_info::P, mol);
-    if (fa == nullptr || fb == nullptr || p == -1 || !o3p_linked(a, b, mol)) continue;
+    if (fa == nullptr || fb == nullptr || p == -1 || !is_nts_connected(a, b, mol)) continue;
     const xyz& P = mol.atoms[p].xyz;
     ss_par& s = mol.nt_infos[a].ss;
     xyz pa, pb, op;  // P to each base origin; base origin a to P
@@ -383,8 +374,8 @@ void print_dist(FILE* fp, double d) {
 // Nucleotides in chain order.
 std::vector<long> chain_order_nts(const struct_mol& mol) {
   std::vector<long> list(1, 0);
-  for (long k = 1; k <= mol.num_residues; ++k)
-    if (is_nt(k, mol)) list.push_back(k);
+  for (long c = 1; c <= mol.num_chains; ++c)
+    for (long t = 1; t <= mol.chains[c].num_chain_nts; ++t) list.push_back(mol.chains[c].nts[t]);
   return list;
 }
 
@@ -585,6 +576,13 @@ void print_suites(FILE* fp, const std::vector<long>& order, const struct_mol& mo
              "modified nucleotide name (e.g., 'a') with suite cluster (e.g., '1a'),\n"
              "use --suite-delimiter to add delimiters (matched '()' by default).\n\n",
              fp);
+  long c = 0;
+  for (long k = 1; k <= mol.num_chains; ++k) {
+    const chain& ch = mol.chains[k];
+    if (ch.num_chain_nts < 1) continue;
+    std::fprintf(fp, "%s  %s\n", chain_header(ch, ++c, mol.base_name, mol, true).c_str(),
+                 ch.suite.c_str());
+  }
 }
 
 }  // namespace

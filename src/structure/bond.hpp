@@ -245,7 +245,8 @@ void populate_vdwCnts(struct_mol& mol);
 void populate_PO4(struct_mol& mol);
 void populate_peptide(struct_mol& mol);
 void populate_PO4_contacts_bridges(struct_mol& mol);
-void write_pdb_in_order(const struct_mol& mol, const std::string& file);
+// All residues in thread order (nothing for an empty file name).
+void write_pdb_in_order(struct_mol& mol, const std::string& file);
 void t_write_residue_hbonds(const struct_mol& mol);
 
 inline constexpr double CONTACT_CUTOFF = 4.8;  // Angstrom, nearest heavy atoms of two residues

@@ -131,7 +131,7 @@ long ntbase_metal_in_covlkg(long nt, long metal_atom, const struct_mol& mol) {
 }
 
 long ntbases_in_waterBridge(long i, long j, const struct_mol& mol) {
-  if (!mol.residues[i].analysis_sets[0].has(j) && !residues_in_waterBridge(i, j, mol)) return 0;
+  if (!residues_in_waterBridge(i, j, mol)) return 0;
   if (!both_nts(i, j, mol)) return 0;
   const residue& ri = mol.residues[i];
   const residue& rj = mol.residues[j];
@@ -144,10 +144,8 @@ long ntbases_in_waterBridge(long i, long j, const struct_mol& mol) {
   return 0;
 }
 
-// The residue record has no set of its own for water-bridged residues yet:
-// the water-bridge stage keeps them in the first analysis set.
 long residues_in_waterBridge(long i, long j, const struct_mol& mol) {
-  return mol.residues[i].analysis_sets[0].has(j);
+  return mol.residues[i].water_bridged.has(j);
 }
 long residues_in_hbond(long i, long j, const struct_mol& mol) { return mol.residues[i].hbonded.has(j); }
 long residues_in_pair(long i, long j, const struct_mol& mol) { return mol.residues[i].paired.has(j); }

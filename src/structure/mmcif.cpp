@@ -148,9 +148,9 @@ bool atom_row(const cif_reader& r, const cif_row& row) {
 }
 
 void load_cif_file(const std::string& file, cif_reader& r) {
-  FILE* fp = open_file(file, "r");
-  load_cif_stream(fp, file, r);
-  close_file(fp);
+  scoped_file in(open_file(file, "r"));
+  load_cif_stream(in.get(), file, r);
+  in.close();
 }
 
 // One row as an atom at the end of atoms, through the filter every reader
@@ -488,18 +488,21 @@ void read_model_cif_format(cif_reader& r, long model, struct_mol& mol) {
   ensure_periodic_table();
   std::vector<atom> atoms(1);
   cif_row row;
-  bool first = true;
-  long reference = 0;
+  bool started = false;
+  long wanted = model;
   size_t pending = std::string::npos;
+  // rows of other models before the asked one are passed over (models come
+  // in file order, whatever their numbers); after it, another model's row
+  // ends this model and is the next call's first row
   while (next_cif_row(r, row) && atom_row(r, row)) {
     long m = cif_row_model(r, row);
-    if (first) reference = m;
-    first = false;
-    if (model >= 0 && m < model) continue;
-    if (m != (model >= 0 ? model : reference)) {
-      pending = row.start;  // this row starts the next model
+    if (wanted < 0) wanted = m;  // none asked: the model of the pending row
+    if (m != wanted) {
+      if (!started) continue;
+      pending = row.start;
       break;
     }
+    started = true;
     keep_cif_atom(r, row, m, Gvars.altlocs, Gvars.chains, atoms);
   }
   r.next = pending;

@@ -148,7 +148,6 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // Stages of the pipeline; their order in add_info_struct_mol is fixed. The
 // hooks named hook_* belong to the nucleotide-geometry and H-bond stages and
 // stay empty until those land.
-void hook_json_hbonds(struct_mol&) {}          // the JSON H-bond list
 void hook_framed_aas(struct_mol&) {}           // amino acids with a side-chain frame
 void hook_water_bridges(struct_mol&) {}        // water-mediated H-bonds
 
@@ -196,7 +195,7 @@ void stage_frames_planes_hbonds(struct_mol& mol) {
   populate_frames(mol);
   populate_planes(mol);
   populate_hbonds(mol);
-  hook_json_hbonds(mol);
+  populate_json_hbonds(mol);
   populate_plane_contacts(mol);
 }
 
@@ -604,11 +603,11 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
   static const chain_selection every_chain{};
   std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
   const chain_selection& chs = chains == nullptr ? every_chain : *chains;
-  FILE* fp = open_file(file.c_str(), "r");
+  scoped_file in(open_file(file.c_str(), "r"));  // closed also when reading fails
   if (cif) {
     cif_reader r;
-    load_cif_stream(fp, file, r);
-    close_file(fp);
+    load_cif_stream(in.get(), file, r);
+    in.close();
     if (fill_mmcif_header_with_checks(r)) {
       read_cif_atoms(r, model, alt, chs, mol);
     } else {
@@ -619,8 +618,8 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
       read_pdb_model_fp(mem, model, alt, chs, mol);
     }
   } else {
-    read_pdb_model_fp(fp, model, alt, chs, mol);
-    close_file(fp);
+    read_pdb_model_fp(in.get(), model, alt, chs, mol);
+    in.close();
   }
   populate_residues(mol);
   mol.stage.residues = 1;
@@ -645,6 +644,16 @@ void read_pdb(const std::string& file, struct_mol& mol) {
 
 // ---------------------------------------------------------------------------
 // Preparation pipeline
+
+void populate_json_hbonds(struct_mol& mol) {
+  VASK_ASSERT(mol.stage.hbonds);
+  const switch_set saved = Gvars.get_hbond;
+  Gvars.get_hbond.fill(0);
+  Gvars.get_hbond[Gvars.waters ? 5 : 0] = 1;  // every H-bond, or every one without a water
+  mol.num_json_hbonds = number_clean_hbonds(mol);
+  collect_clean_hbonds(mol, mol.json_hbonds);
+  Gvars.get_hbond = saved;
+}
 
 void populate_nt_info(struct_mol& mol) {
   mol.nt_infos.assign(static_cast<size_t>(mol.num_residues) + 1, nt_info{});

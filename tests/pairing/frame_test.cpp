@@ -7,6 +7,8 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "structure/pdb.hpp"
@@ -346,8 +348,8 @@ TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
   ASSERT_EQ(mol.num_nts, 76);
   populate_frames(mol);
   EXPECT_EQ(mol.stage.frames, 1);
-  EXPECT_EQ(mol.num_frames, 76);
-  for (long k = 1; k <= mol.num_frames; ++k) {
+  EXPECT_EQ(mol.num_frames, 3 * 76);  // base, phosphate and sugar frames
+  for (long k = 1; k <= 76; ++k) {  // base frames come first
     const frame& f = mol.frames[k];
     SCOPED_TRACE(mol.residues[f.residue].idstr);
     EXPECT_EQ(f.type, 0);
@@ -388,6 +390,7 @@ TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
   unsetenv("BELQO_VASK");
   ASSERT_EQ(again.num_frames, mol.num_frames);
   for (long k = 1; k <= mol.num_frames; ++k) {
+    SCOPED_TRACE(k);
     EXPECT_EQ(again.frames[k].org, mol.frames[k].org);
     EXPECT_EQ(again.frames[k].z_axis, mol.frames[k].z_axis);
   }
@@ -397,7 +400,7 @@ TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
   std::string text = test::read_stream(fp);
   std::fclose(fp);
   EXPECT_EQ(text.substr(0, text.find('\t', 18)), "   1 base        \t1");
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5 * 76);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5 * 3 * 76);
 }
 
 TEST_F(FrameTest, ViewingFrameFromFirstAtoms) {
@@ -523,6 +526,10 @@ TEST_F(FrameTest, ResidueAndSetFrames) {
   EXPECT_EQ(f.rmsd, f2.rmsd);
   get_nt_set_frame(mol, 2, {0, a1, water}, f);  // a member without a frame: identity
   EXPECT_EQ(f.residue, -1);
+  EXPECT_EQ(f.qtn[0], DBL_MAX);  // unlike set_identity_frame's
+  frame view;
+  set_identity_frame(view);
+  EXPECT_EQ(view.qtn, (qtn{1, 0, 0, 0}));
   EXPECT_EQ(f.org, (xyz{0, 0, 0, 0}));
   EXPECT_EQ(f.x_axis, (xyz{0, 1, 0, 0}));
   get_nt_set_frame(mol, 2, {0, a1, a2}, f);
@@ -544,6 +551,148 @@ TEST_F(FrameTest, ResidueAndSetFrames) {
   get_cnts_frame(mol, set, g);
   EXPECT_EQ(g.org, f.org);
   EXPECT_EQ(g.z_axis, f.z_axis);
+}
+
+// ---------------------------------------------------------------------------
+// Phosphate, sugar, peptide and side-chain frames
+
+namespace {
+
+long residue_number(const struct_mol& mol, long number) {
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (mol.residues[k].res_seq == number && !is_water(k, mol)) return k;
+  return 0;
+}
+
+// Reads a structure through the whole preparation pipeline, logs silenced.
+void read_quietly(const std::string& path, struct_mol& mol) {
+  test::log_capture quiet;
+  reset_periodic_table();
+  read_pdb(path, mol);
+}
+
+long count_frames(const struct_mol& mol, int type) {
+  long n = 0;
+  for (long k = 1; k <= mol.num_frames; ++k) n += mol.frames[k].type == type;
+  return n;
+}
+
+}  // namespace
+
+TEST_F(FrameTest, PhosphateAndSugarFramesOfTrnaPhe) {
+  struct_mol mol;
+  read_quietly(test::shared_structure("1ehz.pdb"), mol);
+  EXPECT_EQ(count_frames(mol, FRAME_PHOSPHATE), 76);
+  EXPECT_EQ(count_frames(mol, FRAME_SUGAR), 76);
+  long g1 = residue_number(mol, 1), c2 = residue_number(mol, 2);
+  // the 5' phosphate has no O3' before it: fitted on P, OP1, OP2 and O5'
+  const frame& p1 = mol.frames[mol.residues[g1].frames[FRAME_PHOSPHATE]];
+  EXPECT_EQ(p1.residue, g1);
+  EXPECT_GT(p1.rmsd, 0);
+  // a linked phosphate takes the O3' of the nucleotide before it
+  long k2 = mol.residues[c2].frames[FRAME_PHOSPHATE];
+  const frame& p2 = mol.frames[k2];
+  EXPECT_LT(p2.rmsd, 0.1);
+  EXPECT_LT(dist_xyz(p2.org, mol.atoms[mol.nt_infos[c2].P].xyz), 0.1);
+  EXPECT_EQ(mol.atoms[mol.nt_infos[c2].P].frame_index, k2);
+  EXPECT_EQ(mol.atoms[mol.nt_infos[g1].O3p].frame_index, k2);
+  EXPECT_EQ(mol.atoms[mol.nt_infos[c2].P].in_plane, 0);
+  // the sugar frame sits on O4' and marks nothing
+  const frame& s2 = mol.frames[mol.residues[c2].frames[FRAME_SUGAR]];
+  EXPECT_LT(dist_xyz(s2.org, mol.atoms[mol.nt_infos[c2].O4p].xyz), 0.1);
+  EXPECT_EQ(mol.atoms[mol.nt_infos[c2].C1p].frame_index, -1);
+  EXPECT_EQ(mol.frames[k2].planar, 0);
+}
+
+TEST_F(FrameTest, PeptideAndSideChainFramesOfUbiquitin) {
+  struct_mol mol;
+  read_quietly(test::test_data("1ubq.pdb"), mol);
+  ASSERT_EQ(mol.num_aas, 76);
+  EXPECT_EQ(count_frames(mol, FRAME_BACKBONE), 75);  // the last residue has no successor
+  EXPECT_EQ(count_frames(mol, FRAME_SIDECHAIN), 76);
+  // 4 Arg, 2 Phe, 1 Tyr, 1 His, 2 Asn, 5 Asp, 6 Gln, 6 Glu (Trp none)
+  EXPECT_EQ(count_frames(mol, FRAME_AROMATIC), 27);
+  EXPECT_EQ(mol.residues[residue_number(mol, 76)].frames[FRAME_BACKBONE], -1);
+  for (long k = 1; k <= mol.num_frames; ++k) {
+    const frame& f = mol.frames[k];
+    SCOPED_TRACE(mol.residues[f.residue].idstr);
+    EXPECT_EQ(mol.residues[f.residue].frames[f.type], k);
+    EXPECT_LT(f.rmsd, 0.2);
+    EXPECT_EQ(f.planar, f.type == FRAME_BACKBONE || f.type == FRAME_AROMATIC);
+  }
+  // glycine: a side-chain frame on N, CA and C alone
+  long g10 = residue_number(mol, 10);
+  ASSERT_EQ(mol.residues[g10].name, "GLY");
+  EXPECT_NE(mol.residues[g10].frames[FRAME_SIDECHAIN], -1);
+  // the peptide unit of residue 1 spans C(1)-N(2): its atoms carry the marks
+  long m1 = residue_number(mol, 1), q2 = residue_number(mol, 2);
+  long pep = mol.residues[m1].frames[FRAME_BACKBONE];
+  for (long a : {mol.aa_infos[m1].C, mol.aa_infos[m1].O, mol.aa_infos[q2].N}) {
+    EXPECT_EQ(mol.atoms[a].frame_index, pep);
+    EXPECT_EQ(mol.atoms[a].peptide_plane, 1);
+    EXPECT_EQ(mol.atoms[a].in_plane, 1);
+  }
+  long y59 = residue_number(mol, 59);
+  long oh = find_atom_in_residue(" OH ", y59, mol);
+  EXPECT_EQ(mol.atoms[oh].frame_index, mol.residues[y59].frames[FRAME_AROMATIC]);
+  EXPECT_EQ(mol.atoms[oh].in_plane, 1);
+  EXPECT_EQ(mol.atoms[oh].peptide_plane, 0);
+}
+
+TEST_F(FrameTest, ArginineWithSwappedNH1NH2) {
+  struct_mol mol;
+  read_quietly(test::test_data("1ubq.pdb"), mol);
+  long r42 = residue_number(mol, 42);
+  long nh1 = find_atom_in_residue(" NH1", r42, mol), nh2 = find_atom_in_residue(" NH2", r42, mol);
+  std::swap(mol.atoms[nh1].xyz, mol.atoms[nh2].xyz);
+  for (long before : {0L, 9L}) {
+    SCOPED_TRACE(before);
+    Gvars.counts.arg_swap = before;
+    test::log_capture log;
+    populate_frames(mol);
+    const frame& f = mol.frames[mol.residues[r42].frames[FRAME_AROMATIC]];
+    EXPECT_EQ(Gvars.counts.arg_swap, before + 1);
+    if (before == 0) {  // swapped back for the fit; the atoms keep their names and places
+      EXPECT_LT(f.rmsd, 0.2);
+      EXPECT_EQ(log.text(), "[w] arginine [" + mol.residues[r42].idstr + "] -- NH1/NH2 naming swapped\n");
+    } else {  // from the tenth on: no message, the first fit stands
+      EXPECT_GT(f.rmsd, 0.5);
+      EXPECT_EQ(log.text(), "");
+    }
+    EXPECT_EQ(mol.atoms[nh1].name, " NH1");
+  }
+}
+
+TEST_F(FrameTest, UserGroupTemplatesAreChecked) {
+  namespace fs = std::filesystem;
+  fs::path root = fs::path(testing::TempDir()) / "vask_frames_root";
+  fs::path dir = root / "data/standard_frames";
+  fs::create_directories(dir);
+  for (const auto& f : fs::directory_iterator(fs::path(VASK_DATA_DIR) / "standard_frames"))
+    fs::copy_file(f.path(), dir / f.path().filename(), fs::copy_options::overwrite_existing);
+  const char* saved = std::getenv("BELQO_VASK");
+  std::string saved_value = saved ? saved : "";
+  setenv("BELQO_VASK", root.c_str(), 1);
+  struct_mol mol;
+  read_quietly(test::shared_structure("1ehz.pdb"), mol);
+  Gvars.stand_alone = 0;
+  std::string po4 = (dir / "frame_po4.pdb").string();
+  std::string text = test::read_file(po4);
+  std::string four = text.substr(0, text.rfind("ATOM"));  // O5' dropped
+  std::ofstream(po4) << four;
+  EXPECT_EQ(test::fatal_message([&] { populate_frames(mol); }),
+            "wrong frame PDB file: <" + po4 + "> [4 vs 5]\n");
+  std::string swapped = text;
+  swapped[text.find(" OP1") + 3] = '2';  // OP2 listed before OP1
+  swapped[text.find(" OP2") + 3] = '1';
+  std::ofstream(po4) << swapped;
+  EXPECT_EQ(test::fatal_message([&] { populate_frames(mol); }),
+            "wrong frame PDB file: <" + po4 + "> [atom < OP1> not in proper order]\n");
+  std::ofstream(po4) << text;
+  populate_frames(mol);
+  EXPECT_EQ(count_frames(mol, FRAME_PHOSPHATE), 76);
+  if (saved) setenv("BELQO_VASK", saved_value.c_str(), 1); else unsetenv("BELQO_VASK");
+  fs::remove_all(root);
 }
 
 }  // namespace vask

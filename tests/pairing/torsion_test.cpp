@@ -11,6 +11,7 @@
 
 #include "pairing/frame.hpp"
 #include "pairing/suite.hpp"
+#include "structure/chain.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
 #include "structure/structure_fixture.hpp"
@@ -297,6 +298,7 @@ TEST_F(TorsionTest, TrnaPheStemsAreAntiC3EndoBI) {
     EXPECT_GT(n.bb_suite.suiteness, 0.4);
   }
   // Pseudouridines bond through C5: chi is O4'-C1'-C5-C4 and still anti.
+  populate_all_ss_dist_pars(mol);
   for (long number : {39, 55}) {
     long k = find_residue(mol, "A", number);
     ASSERT_GT(k, 0);
@@ -308,6 +310,14 @@ TEST_F(TorsionTest, TrnaPheStemsAreAntiC3EndoBI) {
       ASSERT_NE(f, nullptr);
       EXPECT_LT(f->rmsd, 0.1);  // fitted like its neighbours
     }
+    // the next P on the +z side of an anti base, off the glycosidic bond as for C3'-endo
+    const ss_par& ss = mol.nt_infos[k].ss;
+    EXPECT_GT(ss.ssZp, 3.0);
+    EXPECT_LT(ss.ssZp, 6.0);
+    EXPECT_GT(ss.Dp, 4.0);
+    EXPECT_GT(ss.splay_angle, 0);
+    EXPECT_LT(ss.splay_ratio, 1.0);
+    EXPECT_EQ(ss.nt1, -1);  // the step list itself is made elsewhere
   }
   // The 5' end has no alpha and, unlinked before it, no eta.
   long first = find_residue(mol, "A", 1);
@@ -322,6 +332,7 @@ TEST_F(TorsionTest, TrnaPheStemsAreAntiC3EndoBI) {
 TEST_F(TorsionTest, BDnaDodecamerIsC2EndoFamilyAndBI) {
   struct_mol mol;
   read_structure(test::shared_structure("1bna.pdb"), mol);
+  populate_all_ss_dist_pars(mol);
   for (auto [chain, lo, hi] : {std::tuple{"A", 4, 9}, std::tuple{"B", 16, 21}}) {
     for (long number = lo; number <= hi; ++number) {
       long k = find_residue(mol, chain, number);
@@ -334,6 +345,7 @@ TEST_F(TorsionTest, BDnaDodecamerIsC2EndoFamilyAndBI) {
       if (number != lo && number != hi) {
         EXPECT_EQ(n.bb_type, "(BI) ");
       }
+      EXPECT_LT(n.ss.Dp, 2.9);  // the next P close to the glycosidic bond line: C2'-endo
     }
   }
 }
@@ -398,11 +410,12 @@ TEST_F(TorsionTest, TorsionFileColumns) {
   print_nt_torsions(mol, path.c_str());
   std::string text = test::read_file(path);
   std::remove(path.c_str());
-  auto line_of = [&](const std::string& start, size_t from = 0) {
-    size_t b = text.find("\n" + start, from);
+  auto line_in = [](const std::string& t, const std::string& start, size_t from) {
+    size_t b = t.find("\n" + start, from);
     if (b == std::string::npos) return std::string();
-    return text.substr(b + 1, text.find('\n', b + 1) - b - 1);
+    return t.substr(b + 1, t.find('\n', b + 1) - b - 1);
   };
+  auto line_of = [&](const std::string& start, size_t from = 0) { return line_in(text, start, from); };
   EXPECT_EQ(text.substr(0, text.find('\n')),
             "         Output of DNA/RNA backbone conformational parameters");
   // main chain: a 5' end without alpha
@@ -430,6 +443,23 @@ TEST_F(TorsionTest, TorsionFileColumns) {
   EXPECT_EQ(line_of(" 14    A A.A14", suites), " 14    A A.A14           trig     !!       0");
   EXPECT_NE(text.find("\nuse --suite-delimiter to add delimiters (matched '()' by default).\n"),
             std::string::npos);
+
+  // the 0..360 setting: 1 for the virtual torsions only, 9 for all but tm and P
+  for (long range : {1L, 9L}) {
+    SCOPED_TRACE(range);
+    Gvars.torsion360 = range;
+    print_nt_torsions(mol, path.c_str());
+    std::string t = test::read_file(path);
+    std::remove(path.c_str());
+    size_t m = t.find("Main chain conformational parameters:");
+    size_t v = t.find("Virtual eta/theta torsion angles:");
+    std::string c2_main = line_in(t, " 2     C A.C2", m), c2_virtual = line_in(t, " 2     C A.C2", v);
+    c2_main = c2_main.substr(0, 24 + 6 * 8);  // alpha..zeta
+    EXPECT_EQ(c2_main.find('-') == std::string::npos, range == 9) << c2_main;
+    EXPECT_EQ(c2_virtual.find('-'), std::string::npos) << c2_virtual;
+    EXPECT_NE(c2_virtual.find("  215.4"), std::string::npos) << c2_virtual;  // theta -144.6
+  }
+  Gvars.torsion360 = 0;
 
   // the file name follows the prefix; nothing without auxiliary files
   Gvars.prefix = testing::TempDir() + "tors";
@@ -485,6 +515,46 @@ TEST_F(TorsionTest, SuitesOfTrnaPheAndP4P6) {
   }
 }
 
+TEST_F(TorsionTest, ChainSuiteStrings) {
+  const std::string path = test::test_data("1ehz.pdb");
+  struct {
+    long sep, upper;
+    const char* start;
+  } cases[] = {
+      {0, 0, "G1aC1aG1aG1aA1aU1bU2aU1[A2gg1aC1aU1cC!!A1aG!!u!!u5pG4bG2aG!!A1fG1aA1aG1aC1ag1aC"},
+      {'(', 0, "G(1a)C(1a)G(1a)G(1a)A(1a)U(1b)U(2a)U(1[)A(2g)g(1a)C"},
+      {'[', 1, "G[1a]C[1a]G[1a]G[1a]A[1a]U[1b]U[2a]U[1[]A[2g]G[1a]C"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.start);
+    Gvars.suite_sep = c.sep;
+    Gvars.suite_upper = c.upper;
+    struct_mol mol;
+    read_structure(path, mol);
+    ASSERT_EQ(mol.num_chains, 1);
+    const std::string& text = mol.chains[1].suite;
+    EXPECT_EQ(text.substr(0, std::strlen(c.start)), c.start);
+    EXPECT_EQ(text.back(), 'A');  // the 3' end has no suite after it
+  }
+  // A missing nucleotide breaks the chain: ".." after G19, and A21 starts afresh.
+  Gvars.suite_sep = 0;
+  Gvars.suite_upper = 0;
+  std::istringstream in(test::read_file(path));
+  std::string gapped;
+  for (std::string line; std::getline(in, line);)
+    if (!(line.rfind("ATOM", 0) == 0 && line.substr(17, 9) == "  G A  20")) gapped += line + "\n";
+  struct_mol mol;
+  {
+    test::log_capture quiet;
+    test::read_pdb_text(gapped, mol, "1ehz-gapped");
+  }
+  EXPECT_NE(mol.chains[1].suite.find("u5pG4bG..A1fG1aA"), std::string::npos)
+      << mol.chains[1].suite;
+  const suite& a21 = mol.nt_infos[find_residue(mol, "A", 21)].bb_suite;
+  EXPECT_EQ(a21.bin, "inc ");
+  EXPECT_EQ(a21.cluster, "__");
+}
+
 TEST_F(TorsionTest, StrandStoredThreeToFivePrimeGivesTheSameConformation) {
   struct_mol forward, backward;
   read_structure(test::test_data("1ehz.pdb"), forward);
@@ -511,6 +581,12 @@ TEST_F(TorsionTest, StrandStoredThreeToFivePrimeGivesTheSameConformation) {
     compared += a.bb_suite.cluster == "1a";
   }
   EXPECT_GT(compared, 40);
+  // The chain string of the reversed file reads the same suites backwards.
+  const std::string& f = forward.chains[1].suite;
+  std::string reversed;
+  for (size_t p = f.size(); p >= 3; p -= 3) reversed += f.substr(p - 1, 1) + f.substr(p - 3, 2);
+  reversed += f[0];
+  EXPECT_EQ(backward.chains[1].suite, reversed);
 }
 
 }  // namespace vask

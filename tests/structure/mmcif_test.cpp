@@ -315,6 +315,27 @@ TEST_F(MmcifTest, symmetry_mode_refuses_an_ensemble) {
   EXPECT_EQ(Gvars.model_mode, 4);
 }
 
+TEST_F(MmcifTest, one_pass_reading_follows_the_file_order_of_models) {
+  // models 3, 2, 1 in this order; 3 and 1 are asked for, in file order
+  std::string text = kTags;
+  for (long m : {3, 2, 1})
+    for (long i = 1; i <= 2; ++i)
+      text += "ATOM " + std::to_string(m * 10 + i) + " C C" + std::to_string(i) + " . G A 1 1 2 3 " +
+              std::to_string(m) + "\n";
+  cif_reader r = reader_of(text);
+  ASSERT_TRUE(fill_mmcif_header_with_checks(r));
+  for (long m : {3L, 1L}) {
+    SCOPED_TRACE(m);
+    struct_mol mol;
+    init_struct_mol("test.cif", mol);
+    read_model_cif_format(r, m, mol);
+    ASSERT_EQ(mol.num_atoms, 2);
+    EXPECT_EQ(mol.atoms[1].serial, m * 10 + 1);
+    EXPECT_EQ(mol.atoms[2].model, m);
+  }
+  EXPECT_EQ(r.next, std::string::npos);
+}
+
 TEST_F(MmcifTest, model_predicates) {
   Gvars.model_mode = 1;
   EXPECT_FALSE(with_model(3));
