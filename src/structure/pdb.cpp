@@ -614,11 +614,11 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
   static const chain_selection every_chain{};
   std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
   const chain_selection& chs = chains == nullptr ? every_chain : *chains;
-  FILE* fp = open_file(file.c_str(), "r");
+  scoped_file in(open_file(file.c_str(), "r"));  // closed also when reading fails
   if (cif) {
     cif_reader r;
-    load_cif_stream(fp, file, r);
-    close_file(fp);
+    load_cif_stream(in.get(), file, r);
+    in.close();
     if (fill_mmcif_header_with_checks(r)) {
       read_cif_atoms(r, model, alt, chs, mol);
     } else {
@@ -629,8 +629,8 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
       read_pdb_model_fp(mem, model, alt, chs, mol);
     }
   } else {
-    read_pdb_model_fp(fp, model, alt, chs, mol);
-    close_file(fp);
+    read_pdb_model_fp(in.get(), model, alt, chs, mol);
+    in.close();
   }
   populate_residues(mol);
   mol.stage.residues = 1;
