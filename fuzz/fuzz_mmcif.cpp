@@ -1,9 +1,8 @@
-// The mmCIF reader (tokens, tag check, rows, model selection) and the
-// preparation pipeline on arbitrary bytes; also the one-pass model reader.
+// The mmCIF reader (atom loop, row tokens, atom filling) and the preparation
+// pipeline on arbitrary bytes.
 //
-// Byte 0 picks the reading settings (model number, model mode, altloc set,
-// whole-file or model-by-model reading); the rest is the file. A run may end
-// with a fatal error, never otherwise.
+// Byte 0 picks the reading settings (model number, model mode, altloc set);
+// the rest is the file. A run may end with a fatal error, never otherwise.
 #include <cstdint>
 #include <string>
 
@@ -25,25 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const long model = models[mode & 3];
   vask::Gvars.model_mode = (mode & 4) ? 4 : 1;
   if (mode & 8) vask::Gvars.altlocs = "*";
-  const bool by_model = (mode & 16) != 0;
+  vask::Gvars.input_format = 2;
   vask::cif_reader r;
   r.file_name = "fuzz.cif";
   r.text.assign(reinterpret_cast<const char*>(data + 1), size - 1);
   vask::struct_mol mol;
-  vask::init_struct_mol("fuzz.cif", mol);
+  vask::init_struct_mol(r.file_name, mol);
   try {
     if (vask::fill_mmcif_header_with_checks(r)) {
-      if (by_model) {
-        for (int k = 0; k < 3 && r.next != std::string::npos; ++k) {  // a few models in turn
-          vask::init_struct_mol("fuzz.cif", mol);
-          vask::read_model_cif_format(r, model < 0 ? -1 : model + k, mol);
-        }
-      } else {
-        vask::read_cif_atoms(r, model, vask::Gvars.altlocs, vask::Gvars.chains, mol);
-        vask::populate_residues(mol);
-        mol.stage.residues = 1;
-        vask::add_info_struct_mol(mol);
-      }
+      vask::read_cif_atoms(r, model, vask::Gvars.altlocs, vask::Gvars.chains, mol);
+      vask::populate_residues(mol);
+      mol.stage.residues = 1;
+      vask::add_info_struct_mol(mol);
     }
   } catch (const vask::fatal_error& e) {
     fuzz::expected_end(e);

@@ -49,7 +49,10 @@ bool r3d_ref_frame() {
 }
 bool r3d_items() { return r3d_fill_base() || r3d_fill_sugar() || r3d_hbond() || r3d_ref_frame(); }
 
-void set_identity_frame(frame& f) { f = frame{}; }
+void set_identity_frame(frame& f) {
+  f = frame{};
+  f.qtn = {1.0, 0.0, 0.0, 0.0};
+}
 
 bool chain_selection::selects(std::string_view chain_id) const {
   if (all) return true;

@@ -508,7 +508,7 @@ void derive_cartoon_block_option(const char* option);
 void check_block_config(const char* option);
 void set_pair_criteria(const char* option);
 
-// Frame helpers for the view options.
+// Frame helpers for the view options: origin 0, unit axes, identity quaternion.
 void set_identity_frame(frame& f);
 
 }  // namespace vask

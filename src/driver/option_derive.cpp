@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/option.hpp"
+#include "pairing/frame.hpp"
 #include "support/cii.hpp"
 #include "support/common.hpp"
 #include "support/jsmn.hpp"
@@ -29,51 +30,6 @@ std::string from_eq(const char* option) {
   std::string_view s(option);
   size_t eq = s.find('=');
   return eq == std::string_view::npos ? std::string() : std::string(s.substr(eq));
-}
-
-void rotmat_to_frame(const rotmat& R, frame& f) {
-  for (int i = 1; i <= 3; ++i) {
-    f.x_axis[i] = R[i][1];
-    f.y_axis[i] = R[i][2];
-    f.z_axis[i] = R[i][3];
-  }
-}
-
-void frame_to_rotmat(const frame& f, rotmat& R) {
-  for (int i = 1; i <= 3; ++i) {
-    R[i][1] = f.x_axis[i];
-    R[i][2] = f.y_axis[i];
-    R[i][3] = f.z_axis[i];
-  }
-}
-
-// y made orthogonal to x (both unit), z := x cross y.
-void orthonormalize_frame(frame& f) {
-  norm_xyz(f.x_axis);
-  orth_xyz(f.y_axis, f.x_axis);
-  cross_xyz(f.x_axis, f.y_axis, f.z_axis);
-}
-
-void define_frame_by_3positions(const xyz& p1, const xyz& p2, const xyz& p3, frame& f) {
-  f.org = p1;
-  diff_xyz(p1, p2, f.x_axis);
-  diff_xyz(p1, p3, f.y_axis);
-  orthonormalize_frame(f);
-}
-
-void verify_frame(frame& f) {
-  rotmat R;
-  frame_to_rotmat(f, R);
-  double det = R[1][1] * (R[2][2] * R[3][3] - R[2][3] * R[3][2]) -
-               R[1][2] * (R[2][1] * R[3][3] - R[2][3] * R[3][1]) +
-               R[1][3] * (R[2][1] * R[3][2] - R[2][2] * R[3][1]);
-  constexpr double kTol = 0.001;
-  if (std::fabs(det - 1.0) < kTol && std::fabs(dot_xyz(f.x_axis, f.y_axis)) < kTol &&
-      std::fabs(dot_xyz(f.x_axis, f.z_axis)) < kTol &&
-      std::fabs(dot_xyz(f.y_axis, f.z_axis)) < kTol)
-    return;
-  runlog_msg("[w] input frame NOT orthonormal within 0.001: corrected\n");
-  orthonormalize_frame(f);
 }
 
 frame identity_frame_fit1() {

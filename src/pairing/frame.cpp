@@ -804,7 +804,8 @@ std::string get_stack_faces(const frame& f1, const frame& f2) {
 
 void get_nt_set_frame(const struct_mol& mol, long n, const std::vector<long>& list, frame& f) {
   VASK_ASSERT(n >= 1);
-  set_identity_frame(f);  // no residue, unset RMSD and quaternion
+  set_identity_frame(f);
+  f.qtn.fill(DBL_MAX);  // no residue, unset RMSD and quaternion
   if (n == 1) {
     if (const frame* b = base_frame(list[1], mol)) f = *b;
     return;

@@ -11,13 +11,13 @@
 #include <initializer_list>
 
 #include "pairing/frame.hpp"
+#include "pairing/suite.hpp"
 #include "structure/bond.hpp"
 #include "structure/chain.hpp"
-#include "pairing/suite.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
-#include "support/string.hpp"
 #include "support/method.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 
@@ -27,7 +27,6 @@ constexpr double UNSET_LIMIT = 1e36;         // a coordinate beyond this is unse
 constexpr double BB_CLASS_CUTOFF = 0.52;     // Angstrom, BI/BII template fit
 constexpr double SUGAR_CLASS_CUTOFF = 0.35;  // Angstrom, C2'/C3'-endo template fit
 constexpr double SIN36_PLUS_SIN72 = 1.5388417685876266;
-constexpr double O3P_MIN = 1.0, O3P_MAX = 2.3;  // Angstrom, an O3'-P link without a bond record
 
 // Backbone templates on C4', C3', O3' of i and P, O5' of i+1.
 constexpr five_points BI_TEMPLATE{{{0, 0, 0, 0},
@@ -64,15 +63,16 @@ long nt_atom(long k, long nt_info::*field, const struct_mol& mol) {
   return is_nt(k, mol) ? mol.nt_infos[k].*field : -1;
 }
 
-// The first of the file neighbours and linked residues of i that passes test(k).
+// The first of the file neighbours and the linkage partners of nucleotide i
+// that passes test(k).
 template <class F>
 long linked_neighbour(long i, const struct_mol& mol, F&& test) {
   if (!is_nt(i, mol)) return -1;
   for (long k : {i - 1, i + 1})
     if (test(k)) return k;
-  for (const connect* set : {&mol.nt_infos[i].linked, &mol.residues[i].linked})
-    for (long m = 1; m <= set->count; ++m)
-      if (test((*set)[m])) return (*set)[m];
+  const connect& partners = mol.residues[i].linked;
+  for (long m = 1; m <= partners.count; ++m)
+    if (test(partners[m])) return partners[m];
   return -1;
 }
 

@@ -12,6 +12,7 @@
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
+#include "support/file.hpp"
 #include "support/utility.hpp"
 
 namespace vask {
@@ -618,6 +619,14 @@ void populate_PO4_contacts_bridges(struct_mol& mol) {
   };
   list("-------- Base/aa-PO4 contacts --------\n", &residue::po4_contacts);
   list("-------- PO4s bridging base/aa --------\n", &residue::po4_bridges);
+}
+
+void write_pdb_in_order(struct_mol& mol, const std::string& file) {
+  if (file.empty()) return;
+  FILE* fp = open_file(file.c_str(), "w");
+  write_residue_set_pdb_simple(mol.num_residues, mol.residue_order, nullptr, mol, fp);
+  end_pdbfile(fp);
+  close_file(fp);
 }
 
 void t_write_residue_hbonds(const struct_mol& mol) {

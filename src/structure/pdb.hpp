@@ -293,6 +293,9 @@ void add_info_struct_mol(struct_mol& mol);
 void populate_nt_info(struct_mol& mol);
 void populate_aa_info(struct_mol& mol);
 void populate_color_index(struct_mol& mol);
+// The structure's JSON H-bond list: every H-bond with the waters setting on,
+// else those without a water residue; the listing switches are left as found.
+void populate_json_hbonds(struct_mol& mol);
 
 // ---------------------------------------------------------------------------
 // Writing atom records and residue sets (pdb_output.cpp). Every writer does

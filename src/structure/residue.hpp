@@ -93,6 +93,7 @@ struct residue {
   connect po4_bridges;
   connect waters;        // waters near the residue
   connect metals;        // metals near the residue
+  connect water_bridged; // residues bridged to this one by a water (water-bridge stage)
   std::array<connect, 4> analysis_sets;  // kept for the analysis stages
   connect mismatched_g4;  // never to be taken as G4 partners of this residue
 };

@@ -424,3 +424,38 @@ TEST_F(PlaneTest, WideGapNeedsLinkedFramedNeighboursWithoutIntercalation) {
 }
 
 }  // namespace vask
+
+namespace vask {
+
+TEST_F(PlaneTest, ArginineKeepsTheAminoNitrogenNearerCDLast) {
+  // ARG42 of 1ubq, with its NH1/NH2 names as deposited and swapped
+  const std::string file = test::read_file(test::test_data("1ubq.pdb"));
+  std::string arg;
+  for (size_t pos = file.find("\nATOM  "); pos != std::string::npos; pos = file.find("\nATOM  ", pos + 1)) {
+    std::string line = file.substr(pos + 1, file.find('\n', pos + 1) - pos);
+    if (line.substr(17, 10) == "ARG A  42 ") arg += line;
+  }
+  std::string swapped = arg;
+  for (size_t pos = 0; (pos = swapped.find(" NH", pos)) != std::string::npos; pos += 4)
+    swapped[pos + 3] = swapped[pos + 3] == '1' ? '2' : '1';
+  const struct {
+    const std::string* text;
+    const char* inner;
+    bool warned;
+  } cases[] = {{&arg, " CD , NE , NH2, NH1,", false}, {&swapped, " CD , NE , NH1, NH2,", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.inner);
+    struct_mol mol;
+    test::log_capture log(true);
+    test::read_pdb_text(*c.text, mol);
+    const plane* p = get_nt_scp_plane(1, mol);
+    ASSERT_NE(p, nullptr);
+    std::string inner;
+    for (long m = 1; m <= p->num_atoms; ++m) inner += mol.atoms[p->inner[m]].name + ",";
+    EXPECT_EQ(inner, c.inner);
+    EXPECT_EQ(log.prg_text().find("[w] arginine [A.ARG42] -- NH1/NH2 naming swapped\n") != std::string::npos,
+              c.warned);
+  }
+}
+
+}  // namespace vask

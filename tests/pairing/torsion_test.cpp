@@ -410,11 +410,12 @@ TEST_F(TorsionTest, TorsionFileColumns) {
   print_nt_torsions(mol, path.c_str());
   std::string text = test::read_file(path);
   std::remove(path.c_str());
-  auto line_of = [&](const std::string& start, size_t from = 0) {
-    size_t b = text.find("\n" + start, from);
+  auto line_in = [](const std::string& t, const std::string& start, size_t from) {
+    size_t b = t.find("\n" + start, from);
     if (b == std::string::npos) return std::string();
-    return text.substr(b + 1, text.find('\n', b + 1) - b - 1);
+    return t.substr(b + 1, t.find('\n', b + 1) - b - 1);
   };
+  auto line_of = [&](const std::string& start, size_t from = 0) { return line_in(text, start, from); };
   EXPECT_EQ(text.substr(0, text.find('\n')),
             "         Output of DNA/RNA backbone conformational parameters");
   // main chain: a 5' end without alpha
@@ -442,6 +443,23 @@ TEST_F(TorsionTest, TorsionFileColumns) {
   EXPECT_EQ(line_of(" 14    A A.A14", suites), " 14    A A.A14           trig     !!       0");
   EXPECT_NE(text.find("\nuse --suite-delimiter to add delimiters (matched '()' by default).\n"),
             std::string::npos);
+
+  // the 0..360 setting: 1 for the virtual torsions only, 9 for all but tm and P
+  for (long range : {1L, 9L}) {
+    SCOPED_TRACE(range);
+    Gvars.torsion360 = range;
+    print_nt_torsions(mol, path.c_str());
+    std::string t = test::read_file(path);
+    std::remove(path.c_str());
+    size_t m = t.find("Main chain conformational parameters:");
+    size_t v = t.find("Virtual eta/theta torsion angles:");
+    std::string c2_main = line_in(t, " 2     C A.C2", m), c2_virtual = line_in(t, " 2     C A.C2", v);
+    c2_main = c2_main.substr(0, 24 + 6 * 8);  // alpha..zeta
+    EXPECT_EQ(c2_main.find('-') == std::string::npos, range == 9) << c2_main;
+    EXPECT_EQ(c2_virtual.find('-'), std::string::npos) << c2_virtual;
+    EXPECT_NE(c2_virtual.find("  215.4"), std::string::npos) << c2_virtual;  // theta -144.6
+  }
+  Gvars.torsion360 = 0;
 
   // the file name follows the prefix; nothing without auxiliary files
   Gvars.prefix = testing::TempDir() + "tors";

@@ -329,5 +329,35 @@ TEST_F(CovalentTest, trace_cycles_of_a_fused_ring) {
   EXPECT_EQ(trace_cycles(2, links, cycles), 0);
 }
 
+TEST_F(CovalentTest, json_hbond_list_leaves_out_waters_unless_asked) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  ASSERT_GT(mol.num_json_hbonds, 0);
+  EXPECT_EQ(static_cast<long>(mol.json_hbonds.size()) - 1, mol.num_json_hbonds);
+  long with_water = 0;
+  for (long k = 1; k <= mol.num_hbonds; ++k)
+    with_water += is_water(mol.atoms[mol.hbonds[k].atom1].residue, mol) ||
+                  is_water(mol.atoms[mol.hbonds[k].atom2].residue, mol);
+  ASSERT_GT(with_water, 0);
+  EXPECT_EQ(mol.num_json_hbonds, mol.num_hbonds - with_water);
+  for (long k = 1; k <= mol.num_json_hbonds; ++k)
+    EXPECT_FALSE(is_water(mol.atoms[mol.json_hbonds[k].atom1].residue, mol) ||
+                 is_water(mol.atoms[mol.json_hbonds[k].atom2].residue, mol));
+  EXPECT_FALSE(opts_with_switch_set(Gvars.get_hbond));  // the listing switches as found
+  // hydration: waters in contact and H-bonded, both ways
+  long hydrated = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const connect& w = mol.residues[k].waters;
+    for (long t = 1; t <= w.count; ++t) {
+      EXPECT_TRUE(mol.residues[w[t]].waters.has(k));
+      if (!is_water(k, mol)) {
+        EXPECT_TRUE(residues_in_contact(k, w[t], mol) && residues_in_hbond(k, w[t], mol));
+        ++hydrated;
+      }
+    }
+  }
+  EXPECT_GT(hydrated, 0);
+}
+
 }  // namespace
 }  // namespace vask

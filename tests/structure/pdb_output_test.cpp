@@ -303,5 +303,25 @@ TEST_F(WriterTest, three_models_written_as_pdb_restart_serials) {
                                              "MODEL        3", "ENDMDL", "END"}));
 }
 
+TEST_F(WriterTest, residues_written_in_thread_order) {
+  // C2 stored before G1: written 5' to 3', G1 first, serials from 1
+  std::ifstream in(test::test_data("1ehz.pdb"));
+  std::string line, g1, c2;
+  while (std::getline(in, line)) {
+    if (line.compare(0, 4, "ATOM") != 0) continue;
+    long num = std::stol(line.substr(22, 4));
+    if (num == 1) g1 += line + "\n";
+    if (num == 2) c2 += line + "\n";
+  }
+  struct_mol mol;
+  test::read_pdb_text(c2 + g1, mol);
+  write_pdb_in_order(mol, "order.pdb");
+  std::string text = test::read_file("order.pdb");
+  EXPECT_EQ(text.substr(0, 27), "ATOM      1  OP3   G A   1 ");
+  EXPECT_NE(text.find("ATOM     25  P     C A   2 "), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 4), "END\n");
+  write_pdb_in_order(mol, "");  // no name: nothing
+}
+
 }  // namespace
 }  // namespace vask
