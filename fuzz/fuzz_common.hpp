@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 #include "driver/option.hpp"
 #include "support/cii.hpp"
@@ -29,6 +30,12 @@ inline void expected_end(const vask::fatal_error& e) {
     std::fprintf(stderr, "assertion reached from input:\n%s\n", e.what());
     std::abort();
   }
+}
+
+// A scratch file name in the working directory, one per process so that
+// parallel fuzzing jobs sharing the folder do not trample each other.
+inline std::string scratch_name(const char* stem, const char* ext) {
+  return std::string(stem) + "-" + std::to_string(static_cast<long>(getpid())) + ext;
 }
 
 // Standard output carries help texts and reports; the fuzzer has no use for them.

@@ -11,7 +11,6 @@
 #include "support/jsmn.hpp"
 
 namespace {
-constexpr const char* kConfigFile = "fuzz-config.txt";  // in the working directory
 
 void check_tokens(const vask::jsmn_parser& p, const std::vector<vask::json_token>& tokens,
                   std::string_view text) {
@@ -44,11 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (r == vask::JSMN_ERROR_NOMEM) std::abort();  // 2^40 tokens never run out
   check_tokens(p, tokens, text);
 
-  FILE* fp = std::fopen(kConfigFile, "wb");
+  static const std::string file = fuzz::scratch_name("fuzz-config", ".txt");
+  FILE* fp = std::fopen(file.c_str(), "wb");
   if (fp == nullptr) return 0;
   std::fwrite(data, 1, size, fp);
   std::fclose(fp);
-  const std::string file = kConfigFile;
   try {
     vask::parsed_config cfg;
     vask::parse_config(cfg, file);

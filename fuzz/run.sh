@@ -4,9 +4,12 @@
 #   fuzz/run.sh [SECONDS] [TARGET...]     (default: 60 seconds, every target)
 #
 # Environment: FUZZ_BUILD (build folder, default build/fuzz, built with the
-# "fuzz" preset when missing), FUZZ_RUNS (a number of executions instead of
-# a time), FUZZ_JOBS (targets run side by side, default 1), FUZZ_KEEP (keep
-# the scratch folder). Crash inputs are copied to fuzz/crashes/<target>/.
+# "fuzz" preset when missing), FUZZ_RUNS (executions per process: the run
+# stops at the time or the count, whichever comes first), FUZZ_JOBS
+# (targets run side by side, default 1), FUZZ_WORKERS (processes per target sharing one corpus, default 1),
+# FUZZ_MAX_LEN (largest input, default 16384), FUZZ_LEAKS (0: no leak checks,
+# several times faster), FUZZ_KEEP (keep the scratch folder). Crash inputs
+# are copied to fuzz/crashes/<target>/.
 # Exit status 1 when any target found a crash, a leak or a timeout.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,7 +31,10 @@ if [ ${#targets[@]} -eq 0 ]; then
   done
 fi
 
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/vask-fuzz.XXXXXX")
+# in memory when possible: some targets write a small file per input
+tmp=${FUZZ_TMPDIR:-/dev/shm}
+[ -d "$tmp" ] && [ -w "$tmp" ] || tmp=${TMPDIR:-/tmp}
+scratch=$(mktemp -d "$tmp/vask-fuzz.XXXXXX")
 [ -n "${FUZZ_KEEP:-}" ] || trap 'rm -rf "$scratch"' EXIT
 
 run_one() {
@@ -36,24 +42,31 @@ run_one() {
   mkdir -p "$dir/corpus" "$dir/artifacts" "$dir/work"
   cp "$root/fuzz/corpus/$t/"* "$dir/corpus/" 2>/dev/null || true
   local limit=(-max_total_time="$secs")
-  [ -n "${FUZZ_RUNS:-}" ] && limit=(-runs="$FUZZ_RUNS")
+  [ -n "${FUZZ_RUNS:-}" ] && limit+=(-runs="$FUZZ_RUNS")  # whichever comes first
+  local workers=${FUZZ_WORKERS:-1} par=()
+  [ "$workers" -gt 1 ] && par=(-jobs="$workers" -workers="$workers")
+  local start=$SECONDS
   # the targets write their scratch files into the working directory
-  (cd "$dir/work" && ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
+  (cd "$dir/work" && ASAN_OPTIONS=detect_leaks=${FUZZ_LEAKS:-1}:allocator_may_return_null=1 \
      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-     "$exe" "${limit[@]}" -timeout=10 -rss_limit_mb=2560 -max_len=16384 -print_final_stats=1 \
+     "$exe" "${limit[@]}" "${par[@]}" -timeout=10 -rss_limit_mb=2560 \
+     -max_len="${FUZZ_MAX_LEN:-16384}" -detect_leaks="${FUZZ_LEAKS:-1}" -print_final_stats=1 \
      -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$dir/log" 2>&1)
   local rc=$?
+  local took=$((SECONDS - start))
+  [ "$workers" -gt 1 ] && cat "$dir/work"/fuzz-*.log >>"$dir/log" 2>/dev/null
   local runs speed
-  runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$dir/log" | grep -oE '[0-9]+$' | tail -1)
-  speed=$(grep -oE 'stat::average_exec_per_sec: *[0-9]+' "$dir/log" | grep -oE '[0-9]+$' | tail -1)
+  runs=$(grep -aoE 'stat::number_of_executed_units: *[0-9]+' "$dir/log" | grep -oE '[0-9]+$' |
+         awk '{s += $1} END {print s + 0}')
+  speed=$((runs / (took > 0 ? took : 1)))
   local cov
-  cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$dir/log" | tail -1)
-  printf '%-10s %12s runs  %8s exec/s  %s  corpus %s files  exit %d\n' "$t" "${runs:-?}" \
-    "${speed:-?}" "${cov:-}" "$(ls "$dir/corpus" | wc -l)" "$rc"
+  cov=$(grep -aoE 'cov: [0-9]+ ft: [0-9]+' "$dir/log" | sort -t' ' -k2 -n | tail -1)
+  printf '%-10s %12s runs in %6ss  %7s exec/s  %s  corpus %s files  exit %d\n' "$t" "$runs" \
+    "$took" "$speed" "${cov:-}" "$(ls "$dir/corpus" | wc -l)" "$rc"
   if [ $rc -ne 0 ] || [ -n "$(ls "$dir/artifacts")" ]; then
     mkdir -p "$root/fuzz/crashes/$t"
     cp "$dir/artifacts/"* "$root/fuzz/crashes/$t/" 2>/dev/null || true
-    grep -E 'ERROR|SUMMARY|runtime error|assertion reached|Uncaught' "$dir/log" | head -5
+    grep -aE 'ERROR|SUMMARY|runtime error|assertion reached|Uncaught' "$dir/log" | head -5
     echo "  log: $dir/log (kept); inputs in fuzz/crashes/$t/"
     return 1
   fi

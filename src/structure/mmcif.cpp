@@ -148,9 +148,9 @@ bool atom_row(const cif_reader& r, const cif_row& row) {
 }
 
 void load_cif_file(const std::string& file, cif_reader& r) {
-  FILE* fp = open_file(file, "r");
-  load_cif_stream(fp, file, r);
-  close_file(fp);
+  scoped_file in(open_file(file, "r"));
+  load_cif_stream(in.get(), file, r);
+  in.close();
 }
 
 // One row as an atom at the end of atoms, through the filter every reader

@@ -173,36 +173,47 @@ bool same_text_files(long skip, const std::string& name1, const std::string& nam
   return a.compare(i, std::string::npos, b, j, std::string::npos) == 0;
 }
 
+scoped_file::~scoped_file() {
+  // unwinding: no error check (the run is failing already), never a throw
+  if (fp_ != nullptr && fp_ != stdin && fp_ != stdout && fp_ != stderr) std::fclose(fp_);
+}
+
+void scoped_file::close() {
+  FILE* fp = fp_;
+  fp_ = nullptr;
+  close_file(fp);
+}
+
 std::string get_filestr(const std::string& name) {
-  FILE* fp = open_file(name, "r");
+  scoped_file in(open_file(name, "r"));
   std::string s, line;
-  while (get_line(fp, line)) {
+  while (get_line(in.get(), line)) {
     s += line;
     s += '\n';
   }
-  close_file(fp);
+  in.close();
   return s;
 }
 
 std::string get_clean_filestr(const std::string& name) {
-  FILE* fp = open_file(name, "r");
+  scoped_file in(open_file(name, "r"));
   std::string s, line;
-  while (get_line(fp, line)) {
+  while (get_line(in.get(), line)) {
     if (is_doc_string(line)) continue;
-    nullify_line_comment(line);
+    nullify_line_comment(line);  // fatal on a line it cannot tokenize
     s += trim(line);
     s += ' ';
   }
-  close_file(fp);
+  in.close();
   return rtrim(s);
 }
 
 std::vector<std::string> get_filelines(const std::string& name) {
-  FILE* fp = open_file(name, "r");
+  scoped_file in(open_file(name, "r"));
   std::vector<std::string> lines;
   std::string line;
-  while (get_line(fp, line)) lines.push_back(line);
-  close_file(fp);
+  while (get_line(in.get(), line)) lines.push_back(line);
+  in.close();
   return lines;
 }
 

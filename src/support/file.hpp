@@ -26,6 +26,23 @@ FILE* append_file(const std::string& name);  // open_file(name, "a")
 FILE* open_tmpfile();
 void close_file(FILE* fp);  // leaves null and the standard streams alone
 
+// Owns an open stream and closes it when the scope ends, also when a fatal
+// error unwinds through it: the list and ensemble loops go on after a failed
+// structure, and a stream left open per failure would use up the process's
+// file descriptors. close() is the normal, checked close.
+class scoped_file {
+ public:
+  explicit scoped_file(FILE* fp) : fp_(fp) {}
+  ~scoped_file();
+  scoped_file(const scoped_file&) = delete;
+  scoped_file& operator=(const scoped_file&) = delete;
+  FILE* get() const { return fp_; }
+  void close();
+
+ private:
+  FILE* fp_;
+};
+
 bool exist_file(const std::string& name);          // pseudo-names: true; "": false
 void fail_nonexist_file(const std::string& name);  // fatal when not exist_file
 long file_size(const std::string& name);
