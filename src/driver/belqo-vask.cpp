@@ -276,7 +276,7 @@ int run_file_list(const run_descriptor& run) {
   if (one_file) {
     check_list_report_name(run.output.substr(4), listed);
     all = open_file(run.output.substr(4), "w");
-    json_raw_text(Gvars.json ? all : nullptr, "[");
+    if (Gvars.json) json_raw_text(all, "[");  // one JSON array of the reports
   }
   std::set<std::string> used;
   bool failed = false;
@@ -307,10 +307,10 @@ int run_file_list(const run_descriptor& run) {
     failed = failed || !ok;
     FILE* fp = one_file ? all : open_file(each.output, "w");
     if (one_file) {
-      if (Gvars.json)
-        json_raw_text(fp, k > 1 ? "," : "");
-      else
+      if (!Gvars.json)
         std::fprintf(fp, "<model id=\"%s\">\n", base.c_str());
+      else if (k > 1)
+        json_comma(fp);
     }
     report_structure(each, ok, message, mol, fp);
     free_struct_mol(mol);
@@ -323,7 +323,7 @@ int run_file_list(const run_descriptor& run) {
     }
   }
   if (one_file) {
-    json_raw_text(Gvars.json ? all : nullptr, "]\n");
+    if (Gvars.json) json_raw_text(all, "]\n");
     close_file(all);
   }
   return failed ? 1 : 0;

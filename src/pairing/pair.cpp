@@ -1566,6 +1566,7 @@ std::vector<pair> populate_base_pairs(struct_mol& mol, long& n) {
 void find_pairs(struct_mol& mol, long& n, std::vector<pair>& pairs, long report) {
   n = 0;
   pairs.assign(1, pair{});
+  Gvars.bp_overlaps = 0;  // a count of this structure only
   if (mol.num_nts == 0) return;
   const bool from_list = !Gvars.pair_list_inp.empty();
   pairs = from_list ? read_pairs_list(Gvars.pair_list_inp, mol, n) : populate_base_pairs(mol, n);

@@ -263,6 +263,9 @@ void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<con
                                    FILE* fp);
 long atoms_ij_in_vdwCnt(long a, long b, const struct_mol& mol);
 long ntbase_metal_in_covlkg(long nt, long metal_atom, const struct_mol& mol);
+// The first metal residue coordinated by the bases of nucleotides i and j and
+// lying in both base planes (within 0.8 A); 0 when none.
+long ntbases_share_metal(long i, long j, const struct_mol& mol);
 long ntbases_in_waterBridge(long i, long j, const struct_mol& mol);
 void write_waters_metals(long k, long res, const connect& set, struct_mol& mol, FILE* fp);
 void print_waters(FILE* fp, struct_mol& mol);

@@ -130,6 +130,38 @@ long ntbase_metal_in_covlkg(long nt, long metal_atom, const struct_mol& mol) {
   return 0;
 }
 
+long ntbases_share_metal(long i, long j, const struct_mol& mol) {
+  constexpr double PLANE_DIST = 0.8;  // Angstrom: the metal lies in both base planes
+  if (mol.num_metals == 0 || !both_nts(i, j, mol)) return 0;
+  const connect& mi = mol.residues[i].metals;
+  const connect& mj = mol.residues[j].metals;
+  if (mi.count == 0 || mj.count == 0) return 0;
+  auto base_frame_of = [&](long k) -> const frame* {
+    long f = mol.residues[k].frames[0];  // slot 0: the base frame
+    return f >= 1 && f < static_cast<long>(mol.frames.size()) ? &mol.frames[f] : nullptr;
+  };
+  const frame* fi = base_frame_of(i);
+  const frame* fj = base_frame_of(j);
+  if (fi == nullptr || fj == nullptr) return 0;
+  auto in_plane = [&](const xyz& p, const frame& f) {
+    xyz d;
+    diff_xyz(f.org, p, d);
+    return std::fabs(dot_xyz(d, f.z_axis)) <= PLANE_DIST;
+  };
+  for (long t = 1; t <= mi.count; ++t) {
+    const long m = mi[t];
+    if (!mj.has(m)) continue;
+    long atom_m = -1;
+    for (long a = mol.residues[m].first_atom; a <= mol.residues[m].last_atom && atom_m == -1; ++a)
+      if (mol.atoms[a].metal) atom_m = a;
+    if (atom_m == -1) continue;
+    if (!ntbase_metal_in_covlkg(i, atom_m, mol) || !ntbase_metal_in_covlkg(j, atom_m, mol)) continue;
+    const xyz& p = mol.atoms[atom_m].xyz;
+    if (in_plane(p, *fi) && in_plane(p, *fj)) return m;
+  }
+  return 0;
+}
+
 long ntbases_in_waterBridge(long i, long j, const struct_mol& mol) {
   if (!residues_in_waterBridge(i, j, mol)) return 0;
   if (!both_nts(i, j, mol)) return 0;

@@ -148,7 +148,6 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // Stages of the pipeline; their order in add_info_struct_mol is fixed. The
 // hooks named hook_* belong to the nucleotide-geometry and H-bond stages and
 // stay empty until those land.
-void hook_framed_aas(struct_mol&) {}           // amino acids with a side-chain frame
 void hook_water_bridges(struct_mol&) {}        // water-mediated H-bonds
 
 void stage_linkages_and_order(struct_mol& mol) {
@@ -225,6 +224,18 @@ void stage_nt_local_geometry(struct_mol& mol) {
   for (size_t k = 1; k < mol.nt_order.size(); ++k)
     if (base_frame(mol.nt_order[k], mol) != nullptr) mol.framed_nts.push_back(mol.nt_order[k]);
   mol.num_framed_nts = static_cast<long>(mol.framed_nts.size()) - 1;
+}
+
+// The amino acids, in amino-acid order, that have a side-chain frame.
+void stage_framed_aas(struct_mol& mol) {
+  if (mol.num_aas == 0) return;
+  VASK_ASSERT(mol.stage.frames);
+  mol.framed_aas.assign(1, 0);
+  for (size_t k = 1; k < mol.aa_order_marks.size(); ++k) {
+    long f = mol.residues[mol.aa_order_marks[k]].frames[FRAME_SIDECHAIN];
+    if (f >= 1 && f < static_cast<long>(mol.frames.size())) mol.framed_aas.push_back(mol.aa_order_marks[k]);
+  }
+  mol.num_framed_aas = static_cast<long>(mol.framed_aas.size()) - 1;
 }
 
 void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsions, B-factors
@@ -769,7 +780,7 @@ void add_info_struct_mol(struct_mol& mol) {
   populate_models(mol);                    // 13
   stage_frames_planes_hbonds(mol);         // 14
   stage_nt_local_geometry(mol);            // 15
-  hook_framed_aas(mol);                    // 16
+  stage_framed_aas(mol);                   // 16
   stage_torsions(mol);                     // 17
   stage_hydration_metals_suites(mol);      // 18
   populate_atom_exposure(mol);             // 19

@@ -436,6 +436,15 @@ TEST_F(HbondTest, WatsonCrickPairsOf1bnaHaveTheirHbonds) {
   std::vector<std::array<long, 2>> pairs;  // CGCGAATTCGCG: i pairs with 25 - i
   for (long i = 1; i <= 12; ++i) pairs.push_back({i, 25 - i});
   expect_wc_hbonds(mol, pairs, "A", "B");
+  // stacked neighbours on one strand: their close base atoms are no H-bonds
+  for (long k = 1; k <= mol.num_hbonds; ++k) {
+    const bond& h = mol.hbonds[k];
+    const residue& r1 = mol.residues[mol.atoms[h.atom1].residue];
+    const residue& r2 = mol.residues[mol.atoms[h.atom2].residue];
+    if (r1.flag[rf::is_nt] && r2.flag[rf::is_nt]) {
+      EXPECT_NE(r1.chain_id, r2.chain_id) << r1.idstr << " " << r2.idstr;
+    }
+  }
 }
 
 TEST_F(HbondTest, ProteinAndProteinRnaHbonds) {
@@ -505,6 +514,24 @@ TEST_F(HbondTest, PerPairQueriesOf1ehz) {
     stored += (r1 == wc.nt1 && r2 == wc.nt2) || (r1 == wc.nt2 && r2 == wc.nt1);
   }
   EXPECT_EQ(stored, 3);
+}
+
+}  // namespace vask
+
+namespace vask {
+
+TEST_F(HbondTest, InvertedDistanceWindowIsEmpty) {
+  // allowed settings can put d1 above the water cutoff: no candidate, no error
+  hb_builder b;
+  long w = b.add_residue(rf::is_water);
+  b.add_atom(" O  ", 8, {0, 0, 0, 0}, HB_EITHER);
+  long g = b.add_residue(rf::is_nt);
+  b.add_atom(" O6 ", 8, {0, 2.9, 0, 0}, HB_ACCEPTOR);
+  Gvars.hbond_d1 = 3.0;
+  EXPECT_EQ(candidates(b, w, g, 2.8), 0);
+  Gvars.hbond_d1 = 1.98;
+  EXPECT_EQ(candidates(b, w, g, 2.8), 0);  // beyond the cutoff
+  EXPECT_EQ(candidates(b, w, g, 3.6), 1);
 }
 
 }  // namespace vask

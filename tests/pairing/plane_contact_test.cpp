@@ -332,6 +332,40 @@ TEST_F(PlaneContactExe, StacksListOf1ehz) {
   EXPECT_FALSE(fs::exists(dir_ / "vask-planeCnts.pdb"));
 }
 
+// Rna15 RRM on a GU dinucleotide: aromatic side chains stack on G1.
+TEST_F(PlaneContactExe, SideChainsOnBaseIn2x1f) {
+  const std::string path = test::shared_structure("2x1f.pdb");
+  if (!fs::exists(path)) GTEST_SKIP() << path << " not found";
+  ASSERT_EQ(run("-i='" + path + "' --stack-file -o=stacks.txt"), 0);
+  const std::string text = read("stacks.txt");
+  EXPECT_NE(text.find(" G/Y B.G1 A.TYR21 "), std::string::npos) << text;
+  EXPECT_NE(text.find(" G/H B.G1 A.HIS109 "), std::string::npos) << text;
+}
+
+// A base stacked on a peptide unit (tRNA-Asp on its synthetase) and a base
+// paired with one (HhaI methyltransferase on DNA).
+TEST_F(PlaneContactExe, PeptideBaseLines) {
+  const struct {
+    const char *file, *option, *line;
+  } cases[] = {
+      {"1efw.cif", "--peptide-base",
+       "pdb=1efw, nt=C.C32, aa=A.LEU31, aa_context=DLG, aa_prev=A.ASP30, aa_next=A.GLY32, area=2.4, "
+       "dv=3.24, angle=12\n"},
+      {"3mht.pdb", "--peptide-base-pair",
+       "pdb=3mht, nt=C.DG408, aa=A.GLY236, aa_context=GGQ, aa_prev=A.GLY235, aa_next=A.GLN237, "
+       "hbonds.3=O6@C.DG408-N@A.GLN237[2.82]:N1@C.DG408-OE1@A.GLN237[3.07]:N2@C.DG408-OE1@A.GLN237[3.03], "
+       "dv=0.14, angle=14\n"},
+  };
+  for (const auto& t : cases) {
+    SCOPED_TRACE(t.file);
+    const std::string path = test::shared_structure(t.file);
+    if (!fs::exists(path)) continue;
+    fs::remove(dir_ / "pb.txt");
+    ASSERT_EQ(run("-i='" + path + "' " + t.option + " -o=pb.txt"), 0);
+    EXPECT_EQ(read("pb.txt"), t.line);
+  }
+}
+
 TEST_F(PlaneContactExe, PeptideBaseListsAppend) {
   const std::string in = "-i='" + test::test_data("1ehz.pdb") + "'";
   ASSERT_EQ(run(in + " --peptide-base -o=pb.txt"), 0);

@@ -224,5 +224,41 @@ TEST_F(ChainTest, atom_exposure_counts_heavy_atoms_of_the_chain_within_10A) {
     }
 }
 
+// A copy of residue text with a new residue number and x moved by dx.
+std::string moved_copy(const std::string& text, long number, double dx) {
+  std::istringstream in(text);
+  std::string out;
+  for (std::string l; std::getline(in, l);) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%4ld", number);
+    l.replace(22, 4, buf);
+    std::snprintf(buf, sizeof buf, "%8.3f", std::stod(l.substr(30, 8)) + dx);
+    l.replace(30, 8, buf);
+    out += l + "\n";
+  }
+  return out;
+}
+
+TEST_F(ChainTest, three_candidate_successors_keep_linkage_sets_symmetric) {
+  // G1, a water, then three overlapping copies of C2 whose P atoms all sit
+  // next to the O3' of G1: G1 takes two of them, the third stays unlinked
+  // (a one-sided link would leave the residue order unreadable)
+  const std::string water =
+      "HETATM 1601  O   HOH A 101      60.000  60.000  60.000  1.00 30.00           O\n";
+  const std::string c2 = ehz_residues({2});
+  struct_mol mol;
+  read_pdb_text(ehz_residues({1}) + water + moved_copy(c2, 12, 0.0) + moved_copy(c2, 13, 0.2) +
+                    moved_copy(c2, 14, 0.4),
+                mol);
+  ASSERT_EQ(mol.num_residues, 5);
+  EXPECT_EQ(mol.residues[1].linked.count, 2);
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const connect& lk = mol.residues[k].linked;
+    for (long t = 1; t <= lk.count; ++t) EXPECT_TRUE(mol.residues[lk[t]].linked.has(k)) << k;
+  }
+  EXPECT_EQ(mol.residues[5].linked.count, 0);
+  EXPECT_EQ(static_cast<long>(mol.residue_order.size()), 6);
+}
+
 }  // namespace
 }  // namespace vask
