@@ -190,9 +190,11 @@ void write_residue_set_pdb_simple(long n, const std::vector<long>& list, const f
 void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const frame* f, long view,
                                  struct_mol& mol, FILE* fp) {
   std::vector<long> all(list.begin(), list.begin() + n + 1);
+  std::vector<char> listed(static_cast<size_t>(mol.num_residues) + 1, 0);
+  for (long t = 1; t <= n; ++t) listed[list[t]] = 1;
   auto add = [&](long k) {
-    for (size_t t = 1; t < all.size(); ++t)
-      if (all[t] == k) return;
+    if (listed[k]) return;
+    listed[k] = 1;
     all.push_back(k);
   };
   if (Gvars.metals)
@@ -252,6 +254,7 @@ void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file
     mol.atoms[i].xyz = global[i];
     if (Gvars.renum_atom) mol.atoms[i].serial = Gvars.renum_atom + i - 1;
   }
+  std::vector<xyz>().swap(mol.atom_xyz);  // the neighbour grid no longer matches the atoms
   write_struct_mol(mol, file);
 }
 

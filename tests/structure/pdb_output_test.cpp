@@ -323,5 +323,29 @@ TEST_F(WriterTest, residues_written_in_thread_order) {
   write_pdb_in_order(mol, "");  // no name: nothing
 }
 
+TEST_F(WriterTest, residue_set_with_its_metals) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  long yyg = 0;
+  for (long k = 1; k <= mol.num_residues; ++k)
+    if (mol.residues[k].idstr == "A.YYG37") yyg = k;
+  ASSERT_GT(yyg, 0);
+  ASSERT_GT(mol.residues[yyg].metals.count, 0);
+  const long metal = mol.residues[yyg].metals[1];
+  std::vector<long> list = {0, yyg};
+  for (long with_metals : {0L, 1L}) {
+    SCOPED_TRACE(with_metals);
+    Gvars.metals = with_metals;
+    FILE* fp = std::tmpfile();
+    write_residue_set_pdb_frame(1, list, nullptr, 0, mol, fp);
+    std::string text = test::read_stream(fp);
+    std::fclose(fp);
+    const std::string tag = mol.residues[metal].name + " A " + std::to_string(mol.residues[metal].res_seq);
+    EXPECT_EQ(text.find(tag) != std::string::npos, with_metals == 1) << tag;
+    // serials run from 1 over the residues written
+    EXPECT_EQ(text.substr(6, 5), "    1");
+  }
+}
+
 }  // namespace
 }  // namespace vask
