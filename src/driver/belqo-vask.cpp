@@ -271,8 +271,10 @@ int run_file_list(const run_descriptor& run) {
   const bool one_file = with_prefix_nc(run.output, "one:");
   std::string ext = get_file_extension(run.output);
   if (is_pseudo_file(run.output) || ext.empty()) ext = Gvars.json ? "json" : "out";
+  const std::set<std::string> listed = canonical_file_set(files);
   FILE* all = nullptr;
   if (one_file) {
+    check_list_report_name(run.output.substr(4), listed);
     all = open_file(run.output.substr(4), "w");
     if (Gvars.json) json_raw_text(all, "[");  // one JSON array of the reports
   }
@@ -297,6 +299,7 @@ int run_file_list(const run_descriptor& run) {
         used.insert(unique);
       }
       runlog_msg("%ld (%ld): %s ---> %s\n", k, n, file.c_str(), each.output.c_str());
+      check_list_report_name(each.output, listed);
     }
     struct_mol mol;
     std::string message;

@@ -111,6 +111,26 @@ void check_file_clashes(const run_descriptor& run) {
               f.what, f.name.c_str());
 }
 
+namespace {
+std::string canonical_name(const std::string& name) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::weakly_canonical(name, ec);
+  return ec ? name : p.string();
+}
+}  // namespace
+
+std::set<std::string> canonical_file_set(const std::vector<std::string>& files) {
+  std::set<std::string> listed;
+  for (size_t k = 1; k < files.size(); ++k) listed.insert(canonical_name(files[k]));
+  return listed;
+}
+
+void check_list_report_name(const std::string& report, const std::set<std::string>& listed) {
+  if (!is_pseudo_file(report) && listed.count(canonical_name(report)))
+    fatal("[e] the report file '%s' is one of the listed input files: refusing to overwrite it\n",
+          report.c_str());
+}
+
 long collect_auxfiles(std::vector<long>& rows, std::vector<std::string>& names) {
   rows.clear();
   names.clear();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <set>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -108,6 +109,11 @@ void delete_common_files();
 // prefix; a prefix with a directory part (auxiliary files stay in the
 // working directory). Names are compared as files, so "./x" matches "x".
 void check_file_clashes(const run_descriptor& run);
+
+// List mode: the listed coordinate files (files[1..n]) as canonical paths,
+// and the refusal of a report file among them (a later turn would read it).
+std::set<std::string> canonical_file_set(const std::vector<std::string>& files);
+void check_list_report_name(const std::string& report, const std::set<std::string>& listed);
 
 // Table rows (0-based) of the auxiliary files present, in table order; empty
 // files are removed and not listed. names[k] is the name found for rows[k]

@@ -432,6 +432,8 @@ TEST_F(BadInput, outputs_never_overwrite_inputs) {
       {"run log over the input", {{"x.pdb", good}}, {"-i=x.pdb", "--run-log=x.pdb"}, 1, "[e] the run log"},
       {"program log over the input", {{"x.pdb", good}}, {"-i=x.pdb", "--prg-log=x.pdb"}, 1, "[e] the program log"},
       {"report over the list", {{"x.pdb", good}, {"l.txt", "x.pdb\n"}}, {"--ilist=l.txt", "-o=l.txt"}, 1, "[e] the output file"},
+      {"list report over a listed file", {{"x.pdb", good}, {"y.pdb", good}, {"l.txt", "x.pdb\ny.pdb\n"}},
+       {"--ilist=l.txt", "-o=one:./y.pdb"}, 1, "[e] the report file './y.pdb' is one of the listed input files"},
       {"report and run log in one file", {{"x.pdb", good}}, {"-i=x.pdb", "-o=r.txt", "--run-log=r.txt"}, 1, "[e] the output file and the run log"},
       {"input named like an auxiliary file", {{"vask-pairs.pdb", good}}, {"-i=vask-pairs.pdb", "-o=out.txt"}, 1, "[e] the input file 'vask-pairs.pdb'"},
       {"input named like an auxiliary file, clean-up", {{"vask-pairs.pdb", good}}, {"-i=vask-pairs.pdb", "--cleanup"}, 1, "[e] the input file"},
@@ -509,8 +511,9 @@ TEST_F(BadInput, long_lists_of_failing_files_keep_going) {
   fs::create_directory(dir);
   std::string list;
   for (int k = 0; k < 80; ++k) {
-    std::string name = std::to_string(k);
-    name.insert(0, "e").append(".pdb");
+    std::string name = "e";
+    name += std::to_string(k);
+    name += ".pdb";
     std::ofstream(dir / name) << "REMARK no atoms\n";
     list += name + "\n";
   }
