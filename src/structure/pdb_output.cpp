@@ -93,6 +93,15 @@ long cif_model_number(const atom& a) {
   return Gvars.model_mode < 4 ? 1 : a.model;
 }
 
+// The names as read while the raw-names setting is on; atoms made by the
+// program itself have no names as read and write their own.
+const std::string& written_name(const atom& a) {
+  return Gvars.raw_name && !is_space_string(a.raw_name) ? a.raw_name : a.name;
+}
+const std::string& written_res_name(const atom& a) {
+  return Gvars.raw_name && !is_space_string(a.raw_res_name) ? a.raw_res_name : a.res_name;
+}
+
 std::vector<xyz> residue_points(long k, const struct_mol& mol) {
   const residue& r = mol.residues[k];
   std::vector<xyz> pts(1);
@@ -107,8 +116,8 @@ std::vector<xyz> residue_points(long k, const struct_mol& mol) {
 //      61-66 B-factor (6.2) | 73-76 segment id | 77-78 element | 79-80 charge
 void write_atom_record_pdb(FILE* fp, const atom& a) {
   if (fp == nullptr) return;
-  const std::string& name = Gvars.raw_name ? a.raw_name : a.name;
-  const std::string& res = Gvars.raw_name ? a.raw_res_name : a.res_name;
+  const std::string& name = written_name(a);
+  const std::string& res = written_res_name(a);
   std::string seg = "    ";
   if (!Gvars.cartoon[CTN_BEST_VIEW]) {
     if (a.seg_id != "    " && !a.seg_id.empty())
@@ -135,8 +144,8 @@ void write_atom_record_pdb(FILE* fp, const atom& a) {
 // Fields in the tag order of output_cif_header, one blank apart.
 void write_atom_record_cif(FILE* fp, const atom& a) {
   if (fp == nullptr) return;
-  const std::string& name = Gvars.raw_name ? a.raw_name : a.name;
-  const std::string& res = Gvars.raw_name ? a.raw_res_name : a.res_name;
+  const std::string& name = written_name(a);
+  const std::string& res = written_res_name(a);
   std::string element = a.deuterium ? "D" : (a.element == "__" ? "?" : cif_token(a.element, "?"));
   std::string qname = cif_token(name, "?", true);
   std::string rname = cif_token(res, "?");

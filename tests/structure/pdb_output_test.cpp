@@ -91,6 +91,8 @@ TEST_F(OutputTest, pdb_line_columns) {
       {"ensemble model number", [](atom& x) { Gvars.model_mode = 2; x.model = 3; }, 73, "3   "},
       {"deuterium", [](atom& x) { x.deuterium = 1; x.element = " H"; }, 77, " D"},
       {"HETATM", [](atom& x) { x.hetatm = 1; }, 1, "HETATM"},
+      {"atom made without names as read",
+       [](atom& x) { x.raw_name = "    "; x.raw_res_name = "   "; x.name = " N9 "; }, 13, " N9    G"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
