@@ -105,7 +105,7 @@ void write_cif_header(FILE* fp, const std::string& block_name);
 bool with_model(long model_number);  // mode 1: false; else model number non-zero
 bool all_models();                   // modes 4 and 8
 bool nmr();                          // mode 2
-bool nmr_ensemble();                 // mode 2 with models listed
+bool nmr_ensemble();                 // mode 2 with models found by the scan
 bool matched_model(long m, long wanted);
 bool primary_mol();                  // no model number asked
 
@@ -125,8 +125,10 @@ void match_selModels(const std::string& file);
 bool symmetry_on_ensemble(const struct_mol& mol);
 
 // One model of an ensemble from a stream kept open between models (PDB), or
-// from the loop's pending row on (mmCIF); both fill mol and run the
-// preparation pipeline. The caller initialises mol before each call.
+// from the loop's pending row on (mmCIF), so that models asked in file order
+// are read in one pass; rows of other models before the asked one are passed
+// over. Both fill mol and run the preparation pipeline; a model without atoms
+// ends through fatal(). The caller initialises mol before each call.
 void read_model_pdb_format(FILE* fp, long model, struct_mol& mol);
 void read_model_cif_format(cif_reader& r, long model, struct_mol& mol);
 

@@ -359,5 +359,30 @@ TEST_F(CovalentTest, json_hbond_list_leaves_out_waters_unless_asked) {
   EXPECT_GT(hydrated, 0);
 }
 
+TEST_F(CovalentTest, large_modified_bases_take_their_atoms_from_the_largest_ring) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  long g1 = 0, yyg = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    if (mol.residues[k].idstr == "A.G1") g1 = k;
+    if (mol.residues[k].idstr == "A.YYG37") yyg = k;
+  }
+  ASSERT_TRUE(g1 && yyg);
+  // a standard guanine keeps its base atoms; C1' lies in the base plane
+  const atom& c1 = mol.atoms[mol.nt_infos[g1].C1p];
+  EXPECT_EQ(c1.base, 0);
+  EXPECT_EQ(c1.in_plane, 1);
+  EXPECT_EQ(mol.atoms[find_atom_in_residue(" N9 ", g1, mol)].base, 1);
+  // wybutosine: the three fused rings and the atoms bonded to them, C1' too;
+  // the side chain beyond them is not base
+  const atom& y1 = mol.atoms[mol.nt_infos[yyg].C1p];
+  EXPECT_EQ(y1.base, 1);
+  long base = 0;
+  const residue& r = mol.residues[yyg];
+  for (long i = r.first_atom; i <= r.last_atom; ++i) base += mol.atoms[i].base;
+  EXPECT_GT(base, 13);
+  EXPECT_LT(base, r.num_atoms - 12);  // sugar, phosphate and the side-chain tail stay out
+}
+
 }  // namespace
 }  // namespace vask

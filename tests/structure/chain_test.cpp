@@ -260,5 +260,30 @@ TEST_F(ChainTest, three_candidate_successors_keep_linkage_sets_symmetric) {
   EXPECT_EQ(static_cast<long>(mol.residue_order.size()), 6);
 }
 
+TEST_F(ChainTest, dna_with_a_2prime_substituent_is_taken_as_rna) {
+  // G1 of 1ehz with its O2' turned into a fluorine: no O2', so first DNA;
+  // its C2' has three bonded atoms, so RNA after the covalent bonds
+  std::string g1 = ehz_residues({1});
+  size_t at = g1.find(" O2'");
+  ASSERT_NE(at, std::string::npos);
+  g1.replace(at, 4, " F2'");
+  size_t eol = g1.find('\n', at);
+  g1.replace(eol - 2, 2, " F");
+  struct_mol raw;  // classified only
+  init_struct_mol("raw.pdb", raw);
+  FILE* fp = fmemopen(g1.data(), g1.size(), "r");
+  read_pdb_model_fp(fp, -1, "*", chain_selection{}, raw);
+  std::fclose(fp);
+  populate_residues(raw);
+  EXPECT_EQ(raw.residues[1].flag[rf::is_dna], 1);
+  struct_mol mol;
+  read_pdb_text(g1, mol);
+  ASSERT_EQ(mol.num_nts, 1);
+  EXPECT_EQ(mol.atoms[mol.nt_infos[1].C2p].bonded.count, 3);
+  EXPECT_EQ(mol.residues[1].flag[rf::is_rna], 1);
+  EXPECT_EQ(mol.residues[1].flag[rf::is_dna], 0);
+  EXPECT_EQ(mol.chains[1].type, "RNA");
+}
+
 }  // namespace
 }  // namespace vask
