@@ -80,11 +80,15 @@ void check_file_clashes(const run_descriptor& run) {
     const char* what;
     const std::string& name;
   };
-  const named inputs[] = {{"input file", run.input}, {"list file", run.list}};
+  const named inputs[] = {{"input file", run.input},
+                          {"list file", run.list},
+                          {"nucleotide-list input", Gvars.nts_list_inp},
+                          {"pair-list input", Gvars.pair_list_inp}};
   const named outputs[] = {{"output file", run.output},
                            {"run log", Gvars.runlog_name},
                            {"program log", Gvars.prglog_name},
-                           {"pair-list output", Gvars.pair_list_out}};
+                           {"pair-list output", Gvars.pair_list_out},
+                           {"nucleotide-list output", Gvars.nts_list_out}};
   for (const auto& out : outputs) {
     for (const auto& in : inputs)
       if (same_file(out.name, in.name))

@@ -434,6 +434,8 @@ TEST_F(BadInput, outputs_never_overwrite_inputs) {
       {"report over the list", {{"x.pdb", good}, {"l.txt", "x.pdb\n"}}, {"--ilist=l.txt", "-o=l.txt"}, 1, "[e] the output file"},
       {"list report over a listed file", {{"x.pdb", good}, {"y.pdb", good}, {"l.txt", "x.pdb\ny.pdb\n"}},
        {"--ilist=l.txt", "-o=one:./y.pdb"}, 1, "[e] the report file './y.pdb' is one of the listed input files"},
+      {"pair list written over the input", {{"x.pdb", good}}, {"-i=x.pdb", "-o=out.txt", "--pair-list-out=x.pdb"}, 1, "[e] the pair-list output 'x.pdb' is the input file"},
+      {"nucleotide list written over the input", {{"x.pdb", good}}, {"-i=x.pdb", "-o=out.txt", "--nt-list-out=x.pdb"}, 1, "[e] the nucleotide-list output 'x.pdb' is the input file"},
       {"report and run log in one file", {{"x.pdb", good}}, {"-i=x.pdb", "-o=r.txt", "--run-log=r.txt"}, 1, "[e] the output file and the run log"},
       {"input named like an auxiliary file", {{"vask-pairs.pdb", good}}, {"-i=vask-pairs.pdb", "-o=out.txt"}, 1, "[e] the input file 'vask-pairs.pdb'"},
       {"input named like an auxiliary file, clean-up", {{"vask-pairs.pdb", good}}, {"-i=vask-pairs.pdb", "--cleanup"}, 1, "[e] the input file"},
