@@ -285,5 +285,27 @@ TEST_F(ChainTest, dna_with_a_2prime_substituent_is_taken_as_rna) {
   EXPECT_EQ(mol.chains[1].type, "RNA");
 }
 
+TEST_F(ChainTest, chain_with_more_amino_acids_than_nucleotides_is_a_protein) {
+  std::ifstream in(test::test_data("1ubq.pdb"));
+  std::string aas;
+  for (std::string l; std::getline(in, l);)
+    if (l.compare(0, 4, "ATOM") == 0 && std::stol(l.substr(22, 4)) <= 5) {
+      l[21] = 'A';
+      aas += l + "\n";
+    }
+  test::log_capture log;
+  struct_mol mol;
+  read_pdb_text(ehz_residues({1, 2, 3}) + aas, mol);
+  ASSERT_EQ(mol.num_chains, 1);
+  const chain& ch = mol.chains[1];
+  EXPECT_EQ(ch.type, "Protein");
+  EXPECT_EQ(ch.num_nts, 0);
+  EXPECT_EQ(ch.num_aas, 5);
+  EXPECT_EQ(mol.num_na_chains, 0);
+  EXPECT_EQ(mol.num_protein_chains, 1);
+  EXPECT_NE(log.text().find("[w]  chainId 'A' with nts=3 and aas=5\n"), std::string::npos) << log.text();
+  EXPECT_NE(Gvars.special_notes.find("   o chainId 'A' with nts=3 and aas=5\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vask
