@@ -384,5 +384,35 @@ TEST_F(CovalentTest, large_modified_bases_take_their_atoms_from_the_largest_ring
   EXPECT_LT(base, r.num_atoms - 12);  // sugar, phosphate and the side-chain tail stay out
 }
 
+TEST_F(CovalentTest, metal_coordination_distance) {
+  // a water oxygen at d from an ion: Mg by the 3.2 A setting, K by its radii
+  const struct {
+    const char* ion;
+    const char* elem;
+    double d;
+    long ligand;
+  } cases[] = {{" MG", "MG", 3.19, 1}, {" MG", "MG", 3.21, 0}, {"  K", "K", 3.46, 1}, {"  K", "K", 3.48, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.ion) + " " + std::to_string(c.d));
+    struct_mol mol;
+    test::read_pdb_text(het(1, c.elem, c.elem, 0, ' ', c.ion, 1) +
+                            het(2, "O", "O", c.d, ' ', "HOH", 2),
+                        mol);
+    ASSERT_EQ(mol.num_metals, 1);
+    EXPECT_EQ(mol.residues[1].metals.count, c.ligand);
+    EXPECT_EQ(mol.residues[2].metals.count, c.ligand);
+    EXPECT_EQ(mol.residues[1].flag[rf::is_metal], 1);  // metal atoms of the residue
+  }
+  // the residues with metals, as PDB records
+  struct_mol mol;
+  test::read_pdb_text(het(1, "MG", "MG", 0, ' ', " MG", 1) + het(2, "O", "O", 2.1, ' ', "HOH", 2), mol);
+  FILE* fp = std::tmpfile();
+  print_metals(fp, mol);
+  std::string text = test::read_stream(fp);
+  std::fclose(fp);
+  EXPECT_EQ(text.rfind("REMARK  #1 A.MG1 with 1: ", 0), 0u) << text;
+  EXPECT_NE(text.find("HETATM    2 O    HOH A   2       2.100"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace vask
