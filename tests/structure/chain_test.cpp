@@ -307,5 +307,42 @@ TEST_F(ChainTest, chain_with_more_amino_acids_than_nucleotides_is_a_protein) {
   EXPECT_NE(Gvars.special_notes.find("   o chainId 'A' with nts=3 and aas=5\n"), std::string::npos);
 }
 
+TEST_F(ChainTest, hybrid_chain_types) {
+  if (!shared_present("1bna.pdb")) GTEST_SKIP() << "shared structure 1bna.pdb missing";
+  // DNA residues of 1bna chain A renumbered from 101, after RNA residues of 1ehz
+  auto dna = [](long n) {
+    std::ifstream in(test::shared_structure("1bna.pdb"));
+    std::string out;
+    for (std::string l; std::getline(in, l);) {
+      if (l.compare(0, 4, "ATOM") != 0 || l[21] != 'A') continue;
+      long num = std::stol(l.substr(22, 4));
+      if (num > n) continue;
+      char buf[24];
+      std::snprintf(buf, sizeof buf, "%4ld", 100 + num);
+      out += l.replace(22, 4, buf) + "\n";
+    }
+    return out;
+  };
+  const struct {
+    long ndna, nrna;
+    const char* want;
+  } cases[] = {{10, 1, "DNA[10]/1"}, {10, 2, "DNA[10]/RNA[2]"}, {5, 5, "DNA[5]/RNA[5]"},
+               {1, 5, "RNA[5]/1"},   {2, 5, "DNA[2]/RNA[5]"},  {3, 0, "DNA"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.want);
+    std::vector<long> rna;
+    for (long k = 1; k <= c.nrna; ++k) rna.push_back(k);
+    struct_mol mol;
+    read_pdb_text(ehz_residues(rna) + dna(c.ndna), mol);
+    ASSERT_EQ(mol.num_chains, 1);
+    EXPECT_EQ(mol.chains[1].type, c.want);
+    EXPECT_EQ(mol.chains[1].num_dna, c.ndna);
+    EXPECT_EQ(mol.chains[1].num_hybrid, c.nrna ? c.ndna + c.nrna : 0);
+    EXPECT_EQ(mol.num_dna_chains, std::string(c.want).find("DNA") == 0 ? 1 : 0);
+    // an RNA chain is one whose type names RNA: "DNA[10]/1" is counted as DNA only
+    EXPECT_EQ(mol.num_rna_chains, std::string(c.want).find("RNA") != std::string::npos ? 1 : 0);
+  }
+}
+
 }  // namespace
 }  // namespace vask
