@@ -723,12 +723,7 @@ void fillout_pair(long i, long j, long nh, const std::vector<bond>& hbonds, stru
   p.plus_face = plus_frames(*f1, *f2);
   p.dWC = get_dWC(p.bp_params, p.plus_face);
   p.xdir = dot_xyz(f1->x_axis, f2->x_axis);
-  p.frame.org = mid_org;
-  for (int k = 1; k <= 3; ++k) {
-    p.frame.x_axis[k] = mid_rot[k][1];
-    p.frame.y_axis[k] = mid_rot[k][2];
-    p.frame.z_axis[k] = mid_rot[k][3];
-  }
+  fillout_frame_from_oR(mid_org, mid_rot, p.frame);  // axes, origin and quaternion
   get_dv_angle(*f1, *f2, p.dv, p.interBase_angle);
   p.dm = get_vdist_min_by_frame(*f1, *f2);
   p.rsum = p.dv / Gvars.pair_vd + p.interBase_angle / Gvars.pair_angle;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "pairing/frame.hpp"
+#include "support/quaternion.hpp"
 #include "structure/pdb.hpp"
 #include "support/string.hpp"
 #include "json_check.hpp"
@@ -716,4 +717,28 @@ TEST_F(PairExe, PairListWrittenAndReadBack) {
 }
 
 }  // namespace
+}  // namespace vask
+
+namespace vask {
+
+// The pair frame carries the quaternion of its own axes, not a placeholder.
+TEST(PairFrame, QuaternionMatchesItsAxes) {
+  set_globals("belqo-vask");
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  long n = 0;
+  std::vector<pair> pairs;
+  find_pairs(mol, n, pairs, 0);
+  ASSERT_GT(n, 0);
+  for (long k = 1; k <= n; ++k) {
+    const frame& f = pairs[k].frame;
+    rotmat R{}, back{};
+    frame_to_rotmat(f, R);
+    qtn q = f.qtn;
+    qtn_to_rotmat(q, back);
+    for (int i = 1; i <= 3; ++i)
+      for (int j = 1; j <= 3; ++j) EXPECT_NEAR(R[i][j], back[i][j], 1e-6) << "pair " << k;
+  }
+}
+
 }  // namespace vask
