@@ -1220,31 +1220,22 @@ void mark_residue_str_pair(long n, std::vector<pair>& pairs, struct_mol& mol) {
     p.index = k;
     auto& f1 = mol.residues[p.nt1].flag;
     auto& f2 = mol.residues[p.nt2].flag;
+    auto mark_partners = [&](int f) {  // each side records the other
+      f1[f] = p.nt2;
+      f2[f] = p.nt1;
+    };
     ++f1[rf::num_pairs];
     ++f2[rf::num_pairs];
     if (p.canonical) {
-      f1[rf::canonical_partner] = p.nt2;
-      f2[rf::canonical_partner] = p.nt1;
-      if (p.WC) {
-        f1[rf::wc_partner] = p.nt2;
-        f2[rf::wc_partner] = p.nt1;
-      }
-      if (p.Wobble) {
-        f1[rf::wobble_partner] = p.nt2;
-        f2[rf::wobble_partner] = p.nt1;
-      }
+      mark_partners(rf::canonical_partner);
+      if (p.WC) mark_partners(rf::wc_partner);
+      if (p.Wobble) mark_partners(rf::wobble_partner);
     } else {
       ++f1[rf::noncanonical_pairs];
       ++f2[rf::noncanonical_pairs];
     }
-    if (p.best) {
-      f1[rf::bestpair] = p.nt2;
-      f2[rf::bestpair] = p.nt1;
-    }
-    if (p.Sheared) {
-      f1[rf::sheared_partner] = p.nt2;
-      f2[rf::sheared_partner] = p.nt1;
-    }
+    if (p.best) mark_partners(rf::bestpair);
+    if (p.Sheared) mark_partners(rf::sheared_partner);
   }
 }
 
