@@ -53,19 +53,8 @@ double outer_overlap_area(long i, long j, const struct_mol& mol) { return get_ou
 
 double base2base_area(long i, long j, const struct_mol& mol) { return get_delta_base2base_area(i, j, mol); }
 
-// The metal residue whose metal atom both bases coordinate; 0 when none.
-long bases_share_metal(long i, long j, const struct_mol& mol) {
-  if (!good_residue(i, mol) || !good_residue(j, mol)) return 0;
-  const connect& near = mol.residues[i].metals;
-  for (long k = 1; k <= near.count; ++k) {
-    const long R = near[k];
-    if (!mol.residues[j].metals.has(R)) continue;
-    const residue& m = mol.residues[R];
-    for (long a = m.first_atom; a <= m.last_atom; ++a)
-      if (mol.atoms[a].metal && ntbase_metal_in_covlkg(i, a, mol) && ntbase_metal_in_covlkg(j, a, mol)) return R;
-  }
-  return 0;
-}
+// The metal residue that both bases coordinate, in both base planes; 0 when none.
+long bases_share_metal(long i, long j, const struct_mol& mol) { return ntbases_share_metal(i, j, mol); }
 
 long bases_in_water_bridge(long i, long j, const struct_mol& mol) { return ntbases_in_waterBridge(i, j, mol); }
 
