@@ -12,6 +12,7 @@
 
 #include "driver/option.hpp"
 #include "driver/vask_results.hpp"
+#include "pairing/hbond_water.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/mmcif.hpp"
@@ -295,6 +296,7 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
 void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, FILE* fp) {
   summarize_modified_nts(mol, results, fp);
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
+  derive_water_clusters(mol, results.num_water_clusters, results.water_clusters);
   find_pairs(mol, results.num_pairs, results.pairs, 1);
 }
 
@@ -308,6 +310,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
     if (Gvars.special_notes.size() + note.size() + 5 <= 2048) Gvars.special_notes += "   o " + note;
   }
   output_pairs_info(results.num_pairs, results.pairs, mol, fp);
+  output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
   print_nt_torsions(mol, nullptr);
 }
 
