@@ -15,6 +15,7 @@
 #include "pairing/hbond_water.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
+#include "pairing/torsion_splay.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "support/common.hpp"
@@ -298,6 +299,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
   derive_water_clusters(mol, results.num_water_clusters, results.water_clusters);
   find_pairs(mol, results.num_pairs, results.pairs, 1);
+  find_ssPars(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units, results.splay_units);
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -310,6 +312,8 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
     if (Gvars.special_notes.size() + note.size() + 5 <= 2048) Gvars.special_notes += "   o " + note;
   }
   output_pairs_info(results.num_pairs, results.pairs, mol, fp);
+  output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
+                results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
   print_nt_torsions(mol, nullptr);
 }
