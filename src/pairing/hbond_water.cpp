@@ -69,6 +69,8 @@ void populate_waterBridges(struct_mol& mol) {
   VASK_ASSERT(mol.stage.hbonds);
   mol.num_water_bridges = 0;
   mol.water_bridges.assign(1, water_bridge{});
+  for (long a = 1; a <= mol.num_atoms; ++a) mol.atoms[a].water_bridged.clear();
+  for (long k = 1; k <= mol.num_residues; ++k) mol.residues[k].water_bridged.clear();
   if (mol.num_waters == 0) return;
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (!is_water(k, mol)) continue;
