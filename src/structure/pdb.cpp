@@ -11,6 +11,7 @@
 #include "driver/option.hpp"
 #include "pairing/frame.hpp"  // the preparation pipeline runs the subsystem-4 stages
 #include "pairing/hbond.hpp"
+#include "pairing/hbond_water.hpp"
 #include "pairing/plane.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
@@ -142,10 +143,7 @@ void check_atom_symbol(atom& a) {
 bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.empty(); }
 
 // ---------------------------------------------------------------------------
-// Stages of the pipeline; their order in add_info_struct_mol is fixed. The
-// hooks named hook_* belong to the nucleotide-geometry and H-bond stages and
-// stay empty until those land.
-void hook_water_bridges(struct_mol&) {}        // water-mediated H-bonds
+// Stages of the pipeline; their order in add_info_struct_mol is fixed.
 
 void stage_linkages_and_order(struct_mol& mol) {
   populate_ntaaLkgs(mol);
@@ -243,7 +241,7 @@ void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsio
 void stage_hydration_metals_suites(struct_mol& mol) {  // waters, metals, water bridges, suites
   populate_hydration(mol);
   populate_metal(mol);
-  hook_water_bridges(mol);
+  populate_waterBridges(mol);
   populate_suite(mol);
 }
 
