@@ -49,10 +49,8 @@ bool r3d_ref_frame() {
 }
 bool r3d_items() { return r3d_fill_base() || r3d_fill_sugar() || r3d_hbond() || r3d_ref_frame(); }
 
-void set_identity_frame(frame& f) {
-  f = frame{};
-  f.qtn = {1.0, 0.0, 0.0, 0.0};
-}
+// Identity axes; the quaternion stays unset, so writers print it as missing.
+void set_identity_frame(frame& f) { f = frame{}; }
 
 bool chain_selection::selects(std::string_view chain_id) const {
   if (all) return true;

@@ -53,19 +53,8 @@ double outer_overlap_area(long i, long j, const struct_mol& mol) { return get_ou
 
 double base2base_area(long i, long j, const struct_mol& mol) { return get_delta_base2base_area(i, j, mol); }
 
-// The metal residue whose metal atom both bases coordinate; 0 when none.
-long bases_share_metal(long i, long j, const struct_mol& mol) {
-  if (!good_residue(i, mol) || !good_residue(j, mol)) return 0;
-  const connect& near = mol.residues[i].metals;
-  for (long k = 1; k <= near.count; ++k) {
-    const long R = near[k];
-    if (!mol.residues[j].metals.has(R)) continue;
-    const residue& m = mol.residues[R];
-    for (long a = m.first_atom; a <= m.last_atom; ++a)
-      if (mol.atoms[a].metal && ntbase_metal_in_covlkg(i, a, mol) && ntbase_metal_in_covlkg(j, a, mol)) return R;
-  }
-  return 0;
-}
+// The metal residue that both bases coordinate, in both base planes; 0 when none.
+long bases_share_metal(long i, long j, const struct_mol& mol) { return ntbases_share_metal(i, j, mol); }
 
 long bases_in_water_bridge(long i, long j, const struct_mol& mol) { return ntbases_in_waterBridge(i, j, mol); }
 
@@ -253,7 +242,7 @@ void expand_wc_pair(pair& p, const struct_mol* mol) {
   p.WC_recovered = -1;
   p.WC = 1;
   p.name = "WC";
-  if (verbose2() && mol != nullptr) logit(sformat("recovered WC pair: %s\n", pair_text(p, *mol).c_str()).c_str());
+  if (verbose2() && mol != nullptr) logitf("recovered WC pair: %s\n", pair_text(p, *mol).c_str());
 }
 
 double get_pair_quality(const pair& p, const std::vector<bond>& base_hbonds, long linked) {
@@ -410,9 +399,8 @@ void reconcile_Saenger_common_name(pair& p, const struct_mol* mol) {
   }
   p.Saenger_num = now;
   if (changes == 1 && verbose2() && mol != nullptr)
-    logit(sformat("%s [reconcile_Saenger_common_name(): %s ---> %s]\n", pair_text(p, *mol).c_str(),
-                  Saenger2Roman[static_cast<size_t>(c)], Saenger2Roman[static_cast<size_t>(now)])
-              .c_str());
+    logitf("%s [reconcile_Saenger_common_name(): %s ---> %s]\n", pair_text(p, *mol).c_str(),
+           Saenger2Roman[static_cast<size_t>(c)], Saenger2Roman[static_cast<size_t>(now)]);
 }
 
 void assign_Saenger_class(pair& p, const struct_mol* mol) {
@@ -723,12 +711,7 @@ void fillout_pair(long i, long j, long nh, const std::vector<bond>& hbonds, stru
   p.plus_face = plus_frames(*f1, *f2);
   p.dWC = get_dWC(p.bp_params, p.plus_face);
   p.xdir = dot_xyz(f1->x_axis, f2->x_axis);
-  p.frame.org = mid_org;
-  for (int k = 1; k <= 3; ++k) {
-    p.frame.x_axis[k] = mid_rot[k][1];
-    p.frame.y_axis[k] = mid_rot[k][2];
-    p.frame.z_axis[k] = mid_rot[k][3];
-  }
+  fillout_frame_from_oR(mid_org, mid_rot, p.frame);  // axes, origin and quaternion
   get_dv_angle(*f1, *f2, p.dv, p.interBase_angle);
   p.dm = get_vdist_min_by_frame(*f1, *f2);
   p.rsum = p.dv / Gvars.pair_vd + p.interBase_angle / Gvars.pair_angle;
@@ -1167,7 +1150,7 @@ void remove_wrong_WC_pairs(long n, std::vector<pair>& pairs, const struct_mol& m
     ++changed;
   }
   if (changed && VERBOSITY == 2)
-    logit(sformat("[i] -- '%s' has %ld WC pairs reverted\n", mol.file_name.c_str(), changed).c_str());
+    logitf("[i] -- '%s' has %ld WC pairs reverted\n", mol.file_name.c_str(), changed);
 }
 
 void apply_user_pair_marks(long n, std::vector<pair>& pairs, const struct_mol& mol) {
@@ -1226,31 +1209,22 @@ void mark_residue_str_pair(long n, std::vector<pair>& pairs, struct_mol& mol) {
     p.index = k;
     auto& f1 = mol.residues[p.nt1].flag;
     auto& f2 = mol.residues[p.nt2].flag;
+    auto mark_partners = [&](int f) {  // each side records the other
+      f1[f] = p.nt2;
+      f2[f] = p.nt1;
+    };
     ++f1[rf::num_pairs];
     ++f2[rf::num_pairs];
     if (p.canonical) {
-      f1[rf::canonical_partner] = p.nt2;
-      f2[rf::canonical_partner] = p.nt1;
-      if (p.WC) {
-        f1[rf::wc_partner] = p.nt2;
-        f2[rf::wc_partner] = p.nt1;
-      }
-      if (p.Wobble) {
-        f1[rf::wobble_partner] = p.nt2;
-        f2[rf::wobble_partner] = p.nt1;
-      }
+      mark_partners(rf::canonical_partner);
+      if (p.WC) mark_partners(rf::wc_partner);
+      if (p.Wobble) mark_partners(rf::wobble_partner);
     } else {
       ++f1[rf::noncanonical_pairs];
       ++f2[rf::noncanonical_pairs];
     }
-    if (p.best) {
-      f1[rf::bestpair] = p.nt2;
-      f2[rf::bestpair] = p.nt1;
-    }
-    if (p.Sheared) {
-      f1[rf::sheared_partner] = p.nt2;
-      f2[rf::sheared_partner] = p.nt1;
-    }
+    if (p.best) mark_partners(rf::bestpair);
+    if (p.Sheared) mark_partners(rf::sheared_partner);
   }
 }
 

@@ -243,9 +243,7 @@ void print_one_connect(const char* title, const connect& set, FILE* fp) {
 void add_one_item_to_connect(long item, connect& set, long bound, const char* label) {
   if (set.has(item)) {
     if (label != nullptr && *label != '\0') {
-      char msg[256];
-      std::snprintf(msg, sizeof msg, "[i] -- item %ld already exists [%s]\n", item, label);
-      logit_test(msg);
+      logit_testf("[i] -- item %ld already exists [%s]\n", item, label);
     }
     return;
   }
@@ -254,9 +252,7 @@ void add_one_item_to_connect(long item, connect& set, long bound, const char* la
     return;
   }
   if (++Gvars.counts.connects <= 9) {
-    char msg[256];
-    std::snprintf(msg, sizeof msg, "[w] -- %s: more than %ld partners\n", label ? label : "", bound);
-    logit(msg);
+    logitf("[w] -- %s: more than %ld partners\n", label ? label : "", bound);
   }
 }
 
@@ -286,10 +282,7 @@ void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets)
     const long size = static_cast<long>(network.size()) - 1;
     if (size > CONNECT_MAX) {
       if (++Gvars.counts.network_cut <= 9) {
-        char msg[128];
-        std::snprintf(msg, sizeof msg, "[w] connections out of boundary [%ld > %d]\n", size,
-                      static_cast<int>(CONNECT_MAX));
-        logit(msg);
+        logitf("[w] connections out of boundary [%ld > %d]\n", size, static_cast<int>(CONNECT_MAX));
       }
       network.resize(CONNECT_MAX + 1);
     }
@@ -634,9 +627,7 @@ void populate_bonds(struct_mol& mol) {
     long n = get_bonds_within_residue(k, mol, max, buf);
     take(n);
     if (n >= max && ++Gvars.counts.bond_in_residue <= 9) {
-      std::string msg = sformat("\tmaximum bonds (%ld) reached in residue [%s]\n", n,
-                                mol.residues[k].idstr.c_str());
-      logit(msg.c_str());
+      logitf("\tmaximum bonds (%ld) reached in residue [%s]\n", n, mol.residues[k].idstr.c_str());
     }
     long one = 0;
     if (is_nt(k, mol) && mol.nt_infos[k].next_P != -1 && mol.nt_infos[k].O3p != -1) {
@@ -668,10 +659,8 @@ void populate_bonds(struct_mol& mol) {
     long n = get_bonds_between_residues(i, j, mol, max, buf);
     take(n);
     if (n >= max) {
-      std::string msg =
-          sformat("\tmaximum bond linkages (%ld) reached between residues [%s] and [%s]\n", n,
-                  mol.residues[i].idstr.c_str(), mol.residues[j].idstr.c_str());
-      logit(msg.c_str());
+      logitf("\tmaximum bond linkages (%ld) reached between residues [%s] and [%s]\n", n,
+             mol.residues[i].idstr.c_str(), mol.residues[j].idstr.c_str());
     }
   }
 

@@ -526,10 +526,11 @@ TEST_F(FrameTest, ResidueAndSetFrames) {
   EXPECT_EQ(f.rmsd, f2.rmsd);
   get_nt_set_frame(mol, 2, {0, a1, water}, f);  // a member without a frame: identity
   EXPECT_EQ(f.residue, -1);
-  EXPECT_EQ(f.qtn[0], DBL_MAX);  // unlike set_identity_frame's
+  EXPECT_EQ(f.qtn[0], DBL_MAX);
   frame view;
-  set_identity_frame(view);
-  EXPECT_EQ(view.qtn, (qtn{1, 0, 0, 0}));
+  set_identity_frame(view);  // identity axes, quaternion left unset
+  EXPECT_EQ(view.qtn[0], DBL_MAX);
+  EXPECT_EQ(view.z_axis, (xyz{0, 0, 0, 1}));
   EXPECT_EQ(f.org, (xyz{0, 0, 0, 0}));
   EXPECT_EQ(f.x_axis, (xyz{0, 1, 0, 0}));
   get_nt_set_frame(mol, 2, {0, a1, a2}, f);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "pairing/frame.hpp"
+#include "support/quaternion.hpp"
 #include "structure/pdb.hpp"
 #include "support/string.hpp"
 #include "json_check.hpp"
@@ -596,6 +597,32 @@ TEST_F(PairTest, QuadruplexGuaninePairsAndTetradRevision) {
   for (long r = 1; r <= f.mol.num_residues; ++r) EXPECT_LE(best_count[static_cast<size_t>(r)], 1) << r;
 }
 
+// "Metal" names pairs whose bases both coordinate one metal lying in both base
+// planes: a quadruplex's channel K+ sits between the tetrads, out of plane.
+TEST_F(PairTest, MetalPairsNeedTheMetalInBothBasePlanes) {
+  found_pairs duplex;
+  find_structure_pairs("1duq.pdb", duplex);
+  const pair* in_plane = duplex.get("A.G106", "B.G124");
+  ASSERT_NE(in_plane, nullptr);
+  EXPECT_EQ(in_plane->name, "Metal");
+  EXPECT_GT(in_plane->metal, 0);
+
+  found_pairs quadruplex;
+  find_structure_pairs("5v3f-assembly1.cif", quadruplex);
+  const struct_mol& mol = quadruplex.mol;
+  long sharing = 0;
+  for (long k = 1; k <= quadruplex.n; ++k) {
+    const pair& p = quadruplex.pairs[k];
+    if (p.bp_upper != "G+G") continue;
+    SCOPED_TRACE(mol.residues[p.nt1].idstr + " " + mol.residues[p.nt2].idstr);
+    EXPECT_NE(p.name, "Metal");
+    EXPECT_EQ(p.metal, 0);
+    const connect& mi = mol.residues[p.nt1].metals;
+    for (long t = 1; t <= mi.count; ++t) sharing += mol.residues[p.nt2].metals.has(mi[t]) ? 1 : 0;
+  }
+  EXPECT_GT(sharing, 0);  // the bases do share the K+ residues
+}
+
 TEST_F(PairTest, CandidatesFromTheGridEqualBruteForce) {
   test::log_capture log;
   struct_mol mol;
@@ -716,4 +743,28 @@ TEST_F(PairExe, PairListWrittenAndReadBack) {
 }
 
 }  // namespace
+}  // namespace vask
+
+namespace vask {
+
+// The pair frame carries the quaternion of its own axes, not a placeholder.
+TEST(PairFrame, QuaternionMatchesItsAxes) {
+  set_globals("belqo-vask");
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  long n = 0;
+  std::vector<pair> pairs;
+  find_pairs(mol, n, pairs, 0);
+  ASSERT_GT(n, 0);
+  for (long k = 1; k <= n; ++k) {
+    const frame& f = pairs[k].frame;
+    rotmat R{}, back{};
+    frame_to_rotmat(f, R);
+    qtn q = f.qtn;
+    qtn_to_rotmat(q, back);
+    for (int i = 1; i <= 3; ++i)
+      for (int j = 1; j <= 3; ++j) EXPECT_NEAR(R[i][j], back[i][j], 1e-6) << "pair " << k;
+  }
+}
+
 }  // namespace vask
