@@ -54,13 +54,15 @@ run_one() {
      -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$dir/log" 2>&1)
   local rc=$?
   local took=$((SECONDS - start))
-  [ "$workers" -gt 1 ] && cat "$dir/work"/fuzz-*.log >>"$dir/log" 2>/dev/null
+  # with workers, each process keeps its own log (the main log repeats them)
+  local logs=("$dir/log")
+  [ "$workers" -gt 1 ] && logs=("$dir/work"/fuzz-*.log)
   local runs speed
-  runs=$(grep -aoE 'stat::number_of_executed_units: *[0-9]+' "$dir/log" | grep -oE '[0-9]+$' |
-         awk '{s += $1} END {print s + 0}')
+  runs=$(cat "${logs[@]}" 2>/dev/null | grep -aoE 'stat::number_of_executed_units: *[0-9]+' |
+         grep -oE '[0-9]+$' | awk '{s += $1} END {print s + 0}')
   speed=$((runs / (took > 0 ? took : 1)))
   local cov
-  cov=$(grep -aoE 'cov: [0-9]+ ft: [0-9]+' "$dir/log" | sort -t' ' -k2 -n | tail -1)
+  cov=$(cat "${logs[@]}" 2>/dev/null | grep -aoE 'cov: [0-9]+ ft: [0-9]+' | sort -t' ' -k2 -n | tail -1)
   printf '%-10s %12s runs in %6ss  %7s exec/s  %s  corpus %s files  exit %d\n' "$t" "$runs" \
     "$took" "$speed" "${cov:-}" "$(ls "$dir/corpus" | wc -l)" "$rc"
   if [ $rc -ne 0 ] || [ -n "$(ls "$dir/artifacts")" ]; then
