@@ -166,7 +166,7 @@ void get_selModels(const char* option) {
       if (x[j - 1] == LONG_MAX) ok = false;
     }
     if (!ok) {
-      logit(sformat("\t[i] ignore invalid '%s' --- begin[:step]:end\n", item.c_str()).c_str());
+      logitf("\t[i] ignore invalid '%s' --- begin[:step]:end\n", item.c_str());
       continue;
     }
     long begin = x[0], step = 1, end = x[0];
@@ -176,7 +176,7 @@ void get_selModels(const char* option) {
       end = x[2];
     }
     if (begin < 0 || begin > end || step <= 0) {
-      logit(sformat("\t[i] ignore wrong order or 0 step: '%s'\n", item.c_str()).c_str());
+      logitf("\t[i] ignore wrong order or 0 step: '%s'\n", item.c_str());
       continue;
     }
     // an ensemble holds at most MAX_MODEL_NUMBER models: never expand beyond
@@ -188,8 +188,7 @@ void get_selModels(const char* option) {
     lowest = std::min(lowest, begin);
     highest = std::max(highest, end);
   }
-  if (capped)
-    logit(sformat("\t[i] ignore model numbers above %ld\n", MAX_MODEL_NUMBER).c_str());
+  if (capped) logitf("\t[i] ignore model numbers above %ld\n", MAX_MODEL_NUMBER);
   std::vector<long> numbers;
   for (long m = lowest; m <= highest; ++m)
     if (chosen[static_cast<size_t>(m)]) numbers.push_back(m);

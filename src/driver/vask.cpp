@@ -12,8 +12,10 @@
 
 #include "driver/option.hpp"
 #include "driver/vask_results.hpp"
+#include "pairing/hbond_water.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
+#include "pairing/torsion_splay.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "support/common.hpp"
@@ -295,7 +297,9 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
 void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, FILE* fp) {
   summarize_modified_nts(mol, results, fp);
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
+  derive_water_clusters(mol, results.num_water_clusters, results.water_clusters);
   find_pairs(mol, results.num_pairs, results.pairs, 1);
+  find_ssPars(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units, results.splay_units);
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -308,6 +312,9 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
     if (Gvars.special_notes.size() + note.size() + 5 <= 2048) Gvars.special_notes += "   o " + note;
   }
   output_pairs_info(results.num_pairs, results.pairs, mol, fp);
+  output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
+                results.splay_units, fp);  // last section of the main report body
+  output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
   print_nt_torsions(mol, nullptr);
 }
 

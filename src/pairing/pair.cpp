@@ -253,7 +253,7 @@ void expand_wc_pair(pair& p, const struct_mol* mol) {
   p.WC_recovered = -1;
   p.WC = 1;
   p.name = "WC";
-  if (verbose2() && mol != nullptr) logit(sformat("recovered WC pair: %s\n", pair_text(p, *mol).c_str()).c_str());
+  if (verbose2() && mol != nullptr) logitf("recovered WC pair: %s\n", pair_text(p, *mol).c_str());
 }
 
 double get_pair_quality(const pair& p, const std::vector<bond>& base_hbonds, long linked) {
@@ -410,9 +410,8 @@ void reconcile_Saenger_common_name(pair& p, const struct_mol* mol) {
   }
   p.Saenger_num = now;
   if (changes == 1 && verbose2() && mol != nullptr)
-    logit(sformat("%s [reconcile_Saenger_common_name(): %s ---> %s]\n", pair_text(p, *mol).c_str(),
-                  Saenger2Roman[static_cast<size_t>(c)], Saenger2Roman[static_cast<size_t>(now)])
-              .c_str());
+    logitf("%s [reconcile_Saenger_common_name(): %s ---> %s]\n", pair_text(p, *mol).c_str(),
+           Saenger2Roman[static_cast<size_t>(c)], Saenger2Roman[static_cast<size_t>(now)]);
 }
 
 void assign_Saenger_class(pair& p, const struct_mol* mol) {
@@ -1162,7 +1161,7 @@ void remove_wrong_WC_pairs(long n, std::vector<pair>& pairs, const struct_mol& m
     ++changed;
   }
   if (changed && VERBOSITY == 2)
-    logit(sformat("[i] -- '%s' has %ld WC pairs reverted\n", mol.file_name.c_str(), changed).c_str());
+    logitf("[i] -- '%s' has %ld WC pairs reverted\n", mol.file_name.c_str(), changed);
 }
 
 void apply_user_pair_marks(long n, std::vector<pair>& pairs, const struct_mol& mol) {

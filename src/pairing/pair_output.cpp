@@ -343,7 +343,7 @@ std::vector<pair> read_pairs_list(const std::string& file, struct_mol& mol, long
       pairs[k].user_mark = -9;
       phrase = "[x] excluded as a pair in helix:";
     }
-    if (phrase != nullptr) logit(sformat("[i] -- %s%s\n", phrase, l.text.c_str()).c_str());
+    if (phrase != nullptr) logitf("[i] -- %s%s\n", phrase, l.text.c_str());
   }
   fillout_pairs_per_residue(n, pairs, mol.residues);
   const std::string out = default_pairs_list_name();

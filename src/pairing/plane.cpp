@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cfloat>
-#include <cstdarg>
 #include <cmath>
 #include <string>
 
@@ -62,16 +61,6 @@ void debug_plane_lines(const std::string& label, const plane& p, bool with_outer
   std::fprintf(RUNLOG, "\tout-layer: ");
   for (long k = 1; k <= p.num_atoms; ++k) std::fprintf(RUNLOG, " %4ld", p.outer[k]);
   std::fprintf(RUNLOG, "\n");
-}
-
-// Side-chain warnings go to the program log, and to the run log when verbose.
-[[gnu::format(printf, 1, 2)]] void sidechain_warning(const char* fmt, ...) {
-  char buf[512];
-  va_list ap;
-  va_start(ap, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, ap);
-  va_end(ap);
-  logit_verbose(buf);
 }
 
 // Copies the coordinates of list[1..n] into pts[first..first+n-1].
@@ -184,7 +173,8 @@ long populate_plane_idx0(const char* const* names, long n, long k, const struct_
     long a = find_atom_in_residue(names[m], k, mol);
     if (a == -1) {
       init_one_plane(p);
-      sidechain_warning("[w] Residue [%s] -- missing planar atom '%s'\n", mol.residues[k].idstr.c_str(), names[m]);
+      logit_verbosef("[w] Residue [%s] -- missing planar atom '%s'\n",
+                     mol.residues[k].idstr.c_str(), names[m]);
       return 0;
     }
     p.inner[++p.num_atoms] = a;
@@ -215,10 +205,8 @@ long rescue_base_ring(const char* const* names, long n, long k, const struct_mol
       }
     }
     if (best == -1 || d > Gvars.ring_atom_cutoff) return 0;
-    char msg[256];
-    std::snprintf(msg, sizeof msg, "\t[i] %s: replace missing base ring atom [%s] with [%s] (d=%.2f)\n",
-                  r.idstr.c_str(), names[m], mol.atoms[best].name.c_str(), d);
-    logit(msg);
+    logitf("\t[i] %s: replace missing base ring atom [%s] with [%s] (d=%.2f)\n", r.idstr.c_str(),
+           names[m], mol.atoms[best].name.c_str(), d);
     inner[m] = best;
   }
   return 1;
@@ -235,10 +223,8 @@ void get_base_planes(const struct_mol& mol, std::vector<plane>& list) {
     for (long m = 1; m <= n; ++m) {
       long a = find_atom_in_residue(BASE_RING_ATOMS[m], k, mol);
       if (a == -1) {
-        char msg[256];
-        std::snprintf(msg, sizeof msg, "[w] Residue %s missing planar atom [%s]\n", r.idstr.c_str(),
-                      trimmed_name(BASE_RING_ATOMS[m]).c_str());
-        logit(msg);
+        logitf("[w] Residue %s missing planar atom [%s]\n", r.idstr.c_str(),
+               trimmed_name(BASE_RING_ATOMS[m]).c_str());
         missing = true;
         a = 0;
       }
@@ -315,7 +301,7 @@ void get_sidechain_planes(const struct_mol& mol, std::vector<plane>& list) {
     if (!populate_plane_idx0(ring->atoms, ring->n, k, mol, p)) continue;
     if (r.std_name == "arg" &&
         dist_atoms_square(p.inner[1], p.inner[4], mol) > dist_atoms_square(p.inner[1], p.inner[3], mol)) {
-      sidechain_warning("[w] arginine [%s] -- NH1/NH2 naming swapped\n", r.idstr.c_str());
+      logit_verbosef("[w] arginine [%s] -- NH1/NH2 naming swapped\n", r.idstr.c_str());
       std::swap(p.inner[3], p.inner[4]);
     }
     p.outer = p.inner;

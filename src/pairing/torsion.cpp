@@ -267,27 +267,28 @@ void get_nt_sugar_torsions(struct_mol& mol) {
   }
 }
 
+void get_ss_dist_pars(long a, long b, const struct_mol& mol, ss_par& s) {
+  const frame *fa = base_frame(a, mol), *fb = base_frame(b, mol);
+  long p = nt_atom(b, &nt_info::P, mol);
+  if (fa == nullptr || fb == nullptr || p == -1 || !is_nts_connected(a, b, mol)) return;
+  const xyz& P = mol.atoms[p].xyz;
+  xyz pa, pb, op;  // P to each base origin; base origin a to P
+  diff_xyz(P, fa->org, pa);
+  diff_xyz(P, fb->org, pb);
+  diff_xyz(fa->org, P, op);
+  s.ssZp = dot_xyz(op, fa->z_axis);
+  const nt_info& n = mol.nt_infos[a];
+  if (n.C1p != -1 && n.glyco_n != -1)
+    s.Dp = get_point_line_dist(P, mol.atoms[n.C1p].xyz, mol.atoms[n.glyco_n].xyz);
+  double da = length_xyz(pa), db = length_xyz(pb);
+  s.splay_distance = dist_xyz(fa->org, fb->org);
+  s.splay_ratio = s.splay_distance / (da + db);
+  s.splay_angle = angle_xyz(pa, pb);
+}
+
 void populate_all_ss_dist_pars(struct_mol& mol) {
-  for (size_t m = 1; m + 1 < mol.nt_order.size(); ++m) {
-    long a = mol.nt_order[m], b = mol.nt_order[m + 1];
-    const frame *fa = base_frame(a, mol), *fb = base_frame(b, mol);
-    long p = nt_atom(b, &nt_info::P, mol);
-    if (fa == nullptr || fb == nullptr || p == -1 || !is_nts_connected(a, b, mol)) continue;
-    const xyz& P = mol.atoms[p].xyz;
-    ss_par& s = mol.nt_infos[a].ss;
-    xyz pa, pb, op;  // P to each base origin; base origin a to P
-    diff_xyz(P, fa->org, pa);
-    diff_xyz(P, fb->org, pb);
-    diff_xyz(fa->org, P, op);
-    s.ssZp = dot_xyz(op, fa->z_axis);
-    const nt_info& n = mol.nt_infos[a];
-    if (n.C1p != -1 && n.glyco_n != -1)
-      s.Dp = get_point_line_dist(P, mol.atoms[n.C1p].xyz, mol.atoms[n.glyco_n].xyz);
-    double da = length_xyz(pa), db = length_xyz(pb);
-    s.splay_distance = dist_xyz(fa->org, fb->org);
-    s.splay_ratio = s.splay_distance / (da + db);
-    s.splay_angle = angle_xyz(pa, pb);
-  }
+  for (size_t m = 1; m + 1 < mol.nt_order.size(); ++m)
+    get_ss_dist_pars(mol.nt_order[m], mol.nt_order[m + 1], mol, mol.nt_infos[mol.nt_order[m]].ss);
 }
 
 // ---------------------------------------------------------------------------

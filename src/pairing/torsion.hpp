@@ -50,7 +50,10 @@ void get_pseudorotation(nt_info& n);
 void get_nt_bb_torsions(struct_mol& mol);
 void get_nt_sugar_torsions(struct_mol& mol);
 
-// ssZp, Dp and the splay measures of every linked step of the nucleotide order.
+// ssZp, Dp and the splay measures of the step from nucleotide a to b into s;
+// left unset unless a's O3' is linked to b's P and both have base frames.
+void get_ss_dist_pars(long a, long b, const struct_mol& mol, ss_par& s);
+// The same for every linked step of the nucleotide order.
 void populate_all_ss_dist_pars(struct_mol& mol);
 
 // Syn/anti queries on the glyco_bond text.

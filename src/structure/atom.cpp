@@ -313,10 +313,7 @@ void read_elements_file(const std::string& path) {
   long g = good - 1;
   if (g > highest) fatal("%ld vs %ld: how could that be possible [%s]?\n", g, highest, "elements.dat");
   if (g < highest) {
-    char msg[512];
-    std::snprintf(msg, sizeof msg, "\t%ld malformed entries ignored in '%s'\n", highest - g,
-                  "elements.dat");
-    logit(msg);
+    logitf("\t%ld malformed entries ignored in '%s'\n", highest - g, "elements.dat");
   }
 }
 
@@ -339,10 +336,8 @@ void check_atomlist_repeats(const atomlist& list) {
     if (a.pattern == "____" || a.pattern == "HE__" || a.pattern == "HF__" ||
         a.pattern == "HG__" || a.pattern == "HO__")
       continue;
-    char msg[256];
-    std::snprintf(msg, sizeof msg, "file <atomlist.dat>: [%4.4s %2.2s] vs [%4.4s %2.2s]\n",
-                  a.pattern.c_str(), a.element.c_str(), b.pattern.c_str(), b.element.c_str());
-    logit(msg);
+    logitf("file <atomlist.dat>: [%4.4s %2.2s] vs [%4.4s %2.2s]\n", a.pattern.c_str(),
+           a.element.c_str(), b.pattern.c_str(), b.element.c_str());
   }
 }
 
@@ -351,7 +346,6 @@ void read_atomlist_file(const std::string& path, atomlist& list) {
   list.entries.assign(1, name2element{});
   std::string line;
   std::vector<std::string> items;
-  char msg[512];
   while (get_line(fp, line)) {
     line = upper_copy(trimmed(line));
     if (is_doc_string(line)) continue;
@@ -359,15 +353,12 @@ void read_atomlist_file(const std::string& path, atomlist& list) {
     if (split_str_by_strtok(line, items, 2, " \t\r\n") < 2) continue;
     const std::vector<std::string> tok{items[1], items[2]};
     if (tok[0].size() != 4 || !std::all_of(tok[0].begin(), tok[0].end(), is_pattern_char)) {
-      std::snprintf(msg, sizeof msg, "\t\tignore <%s>: must be 4-char; '_' or A-Z\n",
-                    tok[0].c_str());
-      logit(msg);
+      logitf("\t\tignore <%s>: must be 4-char; '_' or A-Z\n", tok[0].c_str());
       continue;
     }
     if (tok[1].size() > 2 ||
         !std::all_of(tok[1].begin(), tok[1].end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
-      std::snprintf(msg, sizeof msg, "\t\tignore <%s>: not a valid atom symbol\n", tok[1].c_str());
-      logit(msg);
+      logitf("\t\tignore <%s>: not a valid atom symbol\n", tok[1].c_str());
       continue;
     }
     std::string sym = tok[1];
@@ -516,10 +507,8 @@ std::string convert_pdb_name_to_element(const std::string& name, const atomlist&
   });
   if (it == last || strcasecmp(it->pattern.c_str(), pattern.c_str()) != 0) {
     if (++Gvars.counts.atom_name <= 9) {
-      char msg[256];
-      std::snprintf(msg, sizeof msg, "\t[%s] --> [%s]: no match in file 'atomlist.dat'\n",
-                    name.c_str(), pattern.c_str());
-      logit_verbose(msg);
+      logit_verbosef("\t[%s] --> [%s]: no match in file 'atomlist.dat'\n", name.c_str(),
+                     pattern.c_str());
       logit_verbose("\tnow use default [check & update file 'atomlist.dat']\n");
     }
     return "__";

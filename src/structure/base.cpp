@@ -103,11 +103,8 @@ const base2std* find_in_baselist(const std::string& name, const baselist& list) 
 
 bool is_valid_baselist_entry(long found, long expected, base2std& pair) {
   if (found != expected) return false;
-  char msg[256];
   if (pair.name.size() > 3 || pair.parent.size() > 3) {
-    std::snprintf(msg, sizeof msg, "\t\tignore pair <%s\t%s>: > 3-char\n", pair.name.c_str(),
-                  pair.parent.c_str());
-    logit(msg);
+    logitf("\t\tignore pair <%s\t%s>: > 3-char\n", pair.name.c_str(), pair.parent.c_str());
     return false;
   }
   pair.name = right_justify3(upper_copy(pair.name));
@@ -115,16 +112,14 @@ bool is_valid_baselist_entry(long found, long expected, base2std& pair) {
   std::replace(pair.parent.begin(), pair.parent.end(), ' ', '_');
   char letter = pair.parent[2];
   if (std::strchr("ACGTUPacgtup", letter) == nullptr) {
-    std::snprintf(msg, sizeof msg,
-                  "[w] %s can only be mapped to A.C.G.T.U.P (or lower case), not '%c' -- entry "
-                  "ignored\n",
-                  pair.name.c_str(), letter);
-    logit(msg);
+    logitf(
+        "[w] %s can only be mapped to A.C.G.T.U.P (or lower case), not '%c' -- entry "
+        "ignored\n",
+        pair.name.c_str(), letter);
     return false;
   }
   if (pair.name == "PSU" && pair.parent != "__P" && pair.parent != "__p") {
-    std::snprintf(msg, sizeof msg, "[w] PSU cannot be mapped to '%c' -- entry ignored\n", letter);
-    logit(msg);
+    logitf("[w] PSU cannot be mapped to '%c' -- entry ignored\n", letter);
     return false;
   }
   return true;

@@ -250,22 +250,14 @@ void add_item_labelled(long item, connect& set, long bound, Label&& label) {
   if (set.has(item)) {
     if (PRGLOG == nullptr && !Gvars.test) return;  // the note would reach no log
     const std::string text = label();
-    if (!text.empty()) {
-      char msg[256];
-      std::snprintf(msg, sizeof msg, "[i] -- item %ld already exists [%s]\n", item, text.c_str());
-      logit_test(msg);
-    }
+    if (!text.empty()) logit_testf("[i] -- item %ld already exists [%s]\n", item, text.c_str());
     return;
   }
   if (set.count + 1 <= bound && set.count + 1 <= CONNECT_MAX) {
     set.append(item);
     return;
   }
-  if (++Gvars.counts.connects <= 9) {
-    char msg[256];
-    std::snprintf(msg, sizeof msg, "[w] -- %s: more than %ld partners\n", label().c_str(), bound);
-    logit(msg);
-  }
+  if (++Gvars.counts.connects <= 9) logitf("[w] -- %s: more than %ld partners\n", label().c_str(), bound);
 }
 
 }  // namespace
@@ -300,10 +292,7 @@ void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets)
     const long size = static_cast<long>(network.size()) - 1;
     if (size > CONNECT_MAX) {
       if (++Gvars.counts.network_cut <= 9) {
-        char msg[128];
-        std::snprintf(msg, sizeof msg, "[w] connections out of boundary [%ld > %d]\n", size,
-                      static_cast<int>(CONNECT_MAX));
-        logit(msg);
+        logitf("[w] connections out of boundary [%ld > %d]\n", size, static_cast<int>(CONNECT_MAX));
       }
       network.resize(CONNECT_MAX + 1);
     }
@@ -676,9 +665,7 @@ void populate_bonds(struct_mol& mol) {
     long n = get_bonds_within_residue(k, mol, max, buf);
     take(n);
     if (n >= max && ++Gvars.counts.bond_in_residue <= 9) {
-      std::string msg = sformat("\tmaximum bonds (%ld) reached in residue [%s]\n", n,
-                                mol.residues[k].idstr.c_str());
-      logit(msg.c_str());
+      logitf("\tmaximum bonds (%ld) reached in residue [%s]\n", n, mol.residues[k].idstr.c_str());
     }
     long one = 0;
     if (is_nt(k, mol) && mol.nt_infos[k].next_P != -1 && mol.nt_infos[k].O3p != -1) {
@@ -710,10 +697,8 @@ void populate_bonds(struct_mol& mol) {
     long n = get_bonds_between_residues(i, j, mol, max, buf);
     take(n);
     if (n >= max) {
-      std::string msg =
-          sformat("\tmaximum bond linkages (%ld) reached between residues [%s] and [%s]\n", n,
-                  mol.residues[i].idstr.c_str(), mol.residues[j].idstr.c_str());
-      logit(msg.c_str());
+      logitf("\tmaximum bond linkages (%ld) reached between residues [%s] and [%s]\n", n,
+             mol.residues[i].idstr.c_str(), mol.residues[j].idstr.c_str());
     }
   }
 

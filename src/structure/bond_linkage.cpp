@@ -275,9 +275,8 @@ long find_atom_in_range(const char* name, long first, long last, const std::vect
 }
 
 void warn_out_of_order(const char* label, long a, long b, const struct_mol& mol) {
-  std::string msg = sformat("[w]  with %s out of order: %s[%ld] vs %s[%ld]\n", label,
-                            mol.residues[a].idstr.c_str(), a, mol.residues[b].idstr.c_str(), b);
-  logit(msg.c_str());
+  logitf("[w]  with %s out of order: %s[%ld] vs %s[%ld]\n", label, mol.residues[a].idstr.c_str(), a,
+         mol.residues[b].idstr.c_str(), b);
 }
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "driver/option.hpp"
 #include "pairing/frame.hpp"  // the preparation pipeline runs the subsystem-4 stages
 #include "pairing/hbond.hpp"
+#include "pairing/hbond_water.hpp"
 #include "pairing/plane.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
@@ -132,10 +133,7 @@ void check_atom_symbol(atom& a) {
     }
     if (!is_valid_element_symbol(a.element)) {
       if (++Gvars.counts.invalid_element == 1) {
-        char msg[128];
-        std::snprintf(msg, sizeof msg, "invalid PDB atomic symbol at 77-78: <%2.2s>\n",
-                      a.element.c_str());
-        logit_verbose(msg);
+        logit_verbosef("invalid PDB atomic symbol at 77-78: <%2.2s>\n", a.element.c_str());
       }
       a.element = "__";
     }
@@ -145,10 +143,7 @@ void check_atom_symbol(atom& a) {
 bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.empty(); }
 
 // ---------------------------------------------------------------------------
-// Stages of the pipeline; their order in add_info_struct_mol is fixed. The
-// hooks named hook_* belong to the nucleotide-geometry and H-bond stages and
-// stay empty until those land.
-void hook_water_bridges(struct_mol&) {}        // water-mediated H-bonds
+// Stages of the pipeline; their order in add_info_struct_mol is fixed.
 
 void stage_linkages_and_order(struct_mol& mol) {
   populate_ntaaLkgs(mol);
@@ -246,7 +241,7 @@ void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsio
 void stage_hydration_metals_suites(struct_mol& mol) {  // waters, metals, water bridges, suites
   populate_hydration(mol);
   populate_metal(mol);
-  hook_water_bridges(mol);
+  populate_waterBridges(mol);
   populate_suite(mol);
 }
 
@@ -456,9 +451,7 @@ void add_more_atom_info(atom& a) {
   a.raw_res_name = a.res_name;
   std::vector<std::string> words;
   if (split_str_by_strtok(a.name, words, 1, " \t") < 1) {
-    char msg[128];
-    std::snprintf(msg, sizeof msg, "[i] empty or white-space string: '%s'\n", a.name.c_str());
-    logit_verbose(msg);
+    logit_verbosef("[i] empty or white-space string: '%s'\n", a.name.c_str());
     return;
   }
   const std::string& w = words[1];
@@ -700,10 +693,7 @@ void populate_nt_info(struct_mol& mol) {
         n.base2 = at(" C4 ");
         if (glyco_bond(n.C1p, n.glyco_n, mol)) {
           n.glyco_type = 2;
-          char msg[256];
-          std::snprintf(msg, sizeof msg, "%s has pseudo-uridine C1'...C5 glycosidic bond\n",
-                        r.idstr.c_str());
-          logit_verbose(msg);
+          logit_verbosef("%s has pseudo-uridine C1'...C5 glycosidic bond\n", r.idstr.c_str());
         }
       }
       n.base3 = at(" C6 ");

@@ -131,6 +131,12 @@ struct planeCnt {
   long is_pair = 0, is_stack = 0, is_tshape = 0, is_other = 0;  // exactly one is 1
 };
 
+// A water whose oxygen is H-bonded to atoms of two or more other residues.
+struct water_bridge {
+  connect atoms;     // the water oxygen, then its H-bond partners (ascending)
+  connect residues;  // the water, then the partners' residues, each once
+};
+
 // Populated stages of the preparation pipeline, in pipeline order (0/1).
 struct stage_flags {
   long residues = 0;
@@ -201,6 +207,7 @@ struct struct_mol {
   std::array<long, 4> pair_tallies{};  // kept by the base-pair step
   long num_waters = 0;
   long num_water_bridges = 0;
+  std::vector<water_bridge> water_bridges;  // 1-based
   long num_frames = 0;
   std::vector<frame> frames;       // 1-based, all groups; residues hold indices into it
   long num_planes = 0;
@@ -227,8 +234,6 @@ struct struct_mol {
   // atoms are moved after the pipeline.
   std::vector<xyz> atom_xyz;       // 1-based copy of the atom coordinates
   cell_grid atom_grid;
-  // The frame, plane, plane-contact and water-bridge arrays are added
-  // with the stages that fill them.
 };
 
 void init_struct_mol(const std::string& file_name, struct_mol& mol);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdarg>
 #include <charconv>
 #include <cstring>
 #include <iterator>
@@ -73,15 +72,6 @@ long& F(residue& r, int w) { return r.flag[w]; }
 bool in_range(long k, const struct_mol& mol) { return k >= 1 && k <= mol.num_residues; }
 
 
-[[gnu::format(printf, 1, 2)]] void log_both(const char* fmt, ...) {
-  char msg[512];
-  va_list ap;
-  va_start(ap, fmt);
-  std::vsnprintf(msg, sizeof msg, fmt, ap);
-  va_end(ap);
-  logit(msg);
-}
-
 // Atoms i, j at a bond length: both selected, same model/chain/altloc, 1-2 A.
 bool bond_length_apart(long i, long j, const struct_mol& mol) {
   if (i == -1 || j == -1) return false;
@@ -137,36 +127,30 @@ long pass_nt_rmsd_criterion(long k, const std::array<long, 10>& ring, bool has_f
   double rmsd = fit_ring(ring, 9, mol, &planarity);
   r.rmsd = rmsd;
   if (rmsd < 0) return 0;
-  char msg[512];
   double cutoff = Gvars.nt_cutoff;
   if (rmsd > cutoff) {
     if (count_found(ring, 1, 6) == 6 && residue_has_atom(" P  ", k, mol) &&
         residue_has_atom(" C1'", k, mol)) {
       F(r, rf::distorted) = 1;
-      std::snprintf(msg, sizeof msg, "  %s %.3f -- distorted, without fitted base frame\n",
-                    trimmed(residue_idstr0(r)).c_str(), rmsd);
-      logit(msg);
+      logitf("  %s %.3f -- distorted, without fitted base frame\n",
+             trimmed(residue_idstr0(r)).c_str(), rmsd);
       return 1;
     }
     return 0;
   }
   if (planarity >= 0) {
-    std::snprintf(msg, sizeof msg, "  *%s %.3f (planarity=%.3f)\n", residue_idstr0(r).c_str(),
-                  rmsd, planarity);
-    logit(msg);
+    logitf("  *%s %.3f (planarity=%.3f)\n", residue_idstr0(r).c_str(), rmsd, planarity);
     if (has_five && planarity < FLAT_PURINE_PLANARITY) {
       double six = fit_ring(ring, 6, mol, nullptr);
       if (six >= 0 && six <= PYRIMIDINE_RECHECK_RMSD) {
-        std::snprintf(msg, sizeof msg, "  \t re-checked as a pyrimidine: rmsd=%.3f\n", six);
-        logit(msg);
+        logitf("  \t re-checked as a pyrimidine: rmsd=%.3f\n", six);
         return 0;
       }
     }
   }
   if (cutoff > PYRIMIDINE_RECHECK_RMSD && rmsd >= PYRIMIDINE_RECHECK_RMSD && rmsd <= cutoff) {
     if (++Gvars.counts.nt_rmsd <= 9) {
-      std::snprintf(msg, sizeof msg, "  %s %.3f\n", residue_idstr0(r).c_str(), rmsd);
-      logit(msg);
+      logitf("  %s %.3f\n", residue_idstr0(r).c_str(), rmsd);
     }
   }
   return 1;
@@ -207,7 +191,7 @@ void check_nucleotide_residue(long k, struct_mol& mol) {
   if (six > 4 && pass_nt_rmsd_criterion(k, ring, false, mol)) {
     F(r, rf::is_nt) = F(r, rf::is_Y) = 1;
     set_dna_rna(r, k, mol);
-    log_both("[i] taken as a pyrimidine ... %s\n", residue_idstr0(r).c_str());
+    logitf("[i] taken as a pyrimidine ... %s\n", residue_idstr0(r).c_str());
   }
   double rmsd = fit_ring(ring, 6, mol, nullptr);
   r.rmsd = rmsd;
@@ -245,7 +229,7 @@ void check_special_nucleotide(long k, struct_mol& mol) {
     }
   }
   if (!ok) return;
-  log_both("\t[i] %s is taken as a nucleotide base\n", residue_idstr0(r).c_str());
+  logitf("\t[i] %s is taken as a nucleotide base\n", residue_idstr0(r).c_str());
   for (long i = r.first_atom; i <= r.last_atom; ++i) {
     std::string& name = mol.atoms[i].name;
     bool matched = std::find(ring.begin() + 1, ring.end(), i) != ring.end();
@@ -417,10 +401,8 @@ std::string derive_new_nt_std_name(long k, const struct_mol& mol) {
 void msg_uncommon_base(const residue& r) {
   for (const char* p : STD_PARENTS)
     if (r.std_name == p) return;
-  char msg[512];
-  std::snprintf(msg, sizeof msg, "uncommon base '%s' assigned to '%c' for %s\n", r.name.c_str(),
-                r.std_name[2], residue_idstr0(r).c_str());
-  logit_verbose(msg);
+  logit_verbosef("uncommon base '%s' assigned to '%c' for %s\n", r.name.c_str(), r.std_name[2],
+                 residue_idstr0(r).c_str());
 }
 
 void verify_nt_RY_assignment(const struct_mol& mol) {
@@ -609,17 +591,13 @@ long find_atom_in_residue(const char* name, long k, const struct_mol& mol) {
       found = i;
       if (r.idstr.empty()) return found;  // classification: ids do not exist yet
     } else {
-      char msg[512];
-      std::snprintf(msg, sizeof msg, "\tmore than one <%s> atoms in %s\n", name, r.idstr.c_str());
-      logit(msg);
+      logitf("\tmore than one <%s> atoms in %s\n", name, r.idstr.c_str());
       logit("\t*****the first match is used*****\n");
       return found;
     }
   }
   if (found == -1 && verbose2() && !r.idstr.empty()) {
-    char msg[512];
-    std::snprintf(msg, sizeof msg, "\tmissing atom [%s] in %s\n", name, r.idstr.c_str());
-    logit(msg);
+    logitf("\tmissing atom [%s] in %s\n", name, r.idstr.c_str());
   }
   return found;
 }

@@ -50,10 +50,33 @@ enum : int {
   canonical_partner,
   noncanonical_pairs,  // number of non-canonical pairs
   sheared_partner,
+  // marks left by the later finders and read by the nucleotide features
+  helix_end,      // helix-end partner
+  stem_end,       // stem-end partner
+  coaxial_stack,
+  multiplet,      // multiplet index
+  hairpin,        // hairpin-loop index
+  bulge,          // bulge index
+  iloop,          // internal-loop index
+  junction,       // junction index
+  ss_non_loop,    // single-stranded segment outside loops
+  kissing_loop,
+  uturn,
+  kturn,
+  non_pair_contact,
+  a_minor,
+  g_tetrad,
+  i_motif,
+  ribose_zipper,
+  cap_donor,      // atom-base capping donor count
+  cap_acceptor,   // atom-base capping acceptor count
+  phosphate,      // phosphate-contact mark
+  splayed,        // splayed-apart steps the nucleotide belongs to
   g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
+static_assert(rf::splayed < rf::g4_pair_mark, "analysis marks overlap the G-tetrad block");
 
 inline constexpr int NUM_FRAME_SLOTS = 14;  // frame slots per residue, by frame type
 

@@ -165,11 +165,7 @@ std::string atom_id(const atom& a, const std::string& rid, char sep) {
 
 bool shorten(long n) { return n > Gvars.idstr_size; }
 
-void warn_shortened(long n) {
-  char msg[128];
-  std::snprintf(msg, sizeof msg, "[w]  number-of-residues=%ld -- in shortened form\n", n);
-  logit(msg);
-}
+void warn_shortened(long n) { logitf("[w]  number-of-residues=%ld -- in shortened form\n", n); }
 
 std::string letters_of(const std::vector<long>& idx, const struct_mol& mol, bool short_form) {
   std::string s;

@@ -89,11 +89,11 @@ void range_add_to_set(long from, long to, long lo, long hi, byte_set& s) {
 }
 
 void print_out_of_set_range_message(long v, long lo, long hi) {
-  logit(sformat("\t%ld out of set range [%ld, %ld]\n", v, lo, hi).c_str());
+  logitf("\t%ld out of set range [%ld, %ld]\n", v, lo, hi);
 }
 
 void print_out_of_order_message(long from, long to) {
-  logit(sformat("\tout of order: %ld -> %ld\n", from, to).c_str());
+  logitf("\tout of order: %ld -> %ld\n", from, to);
 }
 
 }  // namespace vask

@@ -59,6 +59,27 @@ void logit_test(const char* s) {
   prglog_msg("%s", s);
 }
 
+void logitf(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  logit(vformat(fmt, ap).c_str());
+  va_end(ap);
+}
+
+void logit_verbosef(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  logit_verbose(vformat(fmt, ap).c_str());
+  va_end(ap);
+}
+
+void logit_testf(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  logit_test(vformat(fmt, ap).c_str());
+  va_end(ap);
+}
+
 void prglog_new_runlog(const char* fmt, ...) {
   va_list ap;
   if (PRGLOG != nullptr) {

@@ -30,6 +30,10 @@ void logit(const char* s);                        // s to both logs
 [[noreturn]] void logit_fatal(const char* s);     // s to both logs, then fatal("%s", s)
 void logit_verbose(const char* s);                // run log when VERBOSITY > 0; program log always
 void logit_test(const char* s);                   // run log with the test switch; program log always
+// The same three with a printf format, built whole (no length limit).
+[[gnu::format(printf, 1, 2)]] void logitf(const char* fmt, ...);
+[[gnu::format(printf, 1, 2)]] void logit_verbosef(const char* fmt, ...);
+[[gnu::format(printf, 1, 2)]] void logit_testf(const char* fmt, ...);
 [[gnu::format(printf, 1, 2)]] void prglog_new_runlog(const char* fmt, ...);
 
 bool keep_silent();  // VERBOSITY == -1

@@ -35,6 +35,44 @@ TEST(runlog_msg, WritesNothingWhenClosed) {
   EXPECT_EQ(log.prg_text(), "both\n");
 }
 
+// The formatted variants keep a message of any length whole, and route it as
+// their plain counterparts do: both logs, or the run log only when verbose or
+// with the test switch.
+TEST(logitf, FormatsWholeMessagesToTheRightLogs) {
+  const long saved_verbosity = VERBOSITY;
+  const long saved_test = Gvars.test;
+  const std::string id(2000, 'A');
+  const std::string want = "[w] " + id + " #7\n";
+  const struct {
+    const char* label;
+    void (*log)(const std::string&);
+    long verbosity;
+    long test_switch;
+    bool to_runlog;
+  } cases[] = {
+      {"logitf", [](const std::string& s) { logitf("[w] %s #%d\n", s.c_str(), 7); }, 0, 0, true},
+      {"logit_verbosef quiet",
+       [](const std::string& s) { logit_verbosef("[w] %s #%d\n", s.c_str(), 7); }, 0, 0, false},
+      {"logit_verbosef verbose",
+       [](const std::string& s) { logit_verbosef("[w] %s #%d\n", s.c_str(), 7); }, 1, 0, true},
+      {"logit_testf off", [](const std::string& s) { logit_testf("[w] %s #%d\n", s.c_str(), 7); },
+       9, 0, false},
+      {"logit_testf on", [](const std::string& s) { logit_testf("[w] %s #%d\n", s.c_str(), 7); }, 0,
+       1, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    VERBOSITY = c.verbosity;
+    Gvars.test = c.test_switch;
+    test::log_capture log(true);
+    c.log(id);
+    EXPECT_EQ(log.text(), c.to_runlog ? want : "");
+    EXPECT_EQ(log.prg_text(), want);
+  }
+  VERBOSITY = saved_verbosity;
+  Gvars.test = saved_test;
+}
+
 }  // namespace vask
 
 namespace vask {
