@@ -492,6 +492,7 @@ void populate_contacts(struct_mol& mol) {
     if (!a.hydrogen && a.residue >= 1 && a.residue <= n && included[a.residue]) owner[i] = a.residue;
   }
   std::vector<long> near;
+  std::vector<long> met_by(static_cast<size_t>(n) + 1, 0);  // the last residue r that met it
   for (long r = 1; r <= n; ++r) {
     if (!included[r]) continue;
     near.clear();
@@ -500,11 +501,14 @@ void populate_contacts(struct_mol& mol) {
       if (mol.atoms[i].hydrogen) continue;
       for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], CONTACT_CUTOFF,
                       [&](long j, double d2) {
-                        if (owner[j] > r && d2 < c2) near.push_back(owner[j]);
+                        const long o = owner[j];
+                        if (o > r && met_by[o] != r && d2 < c2) {
+                          met_by[o] = r;
+                          near.push_back(o);
+                        }
                       });
     }
     std::sort(near.begin(), near.end());
-    near.erase(std::unique(near.begin(), near.end()), near.end());
     for (long j : near) {
       add(j, mol.residues[r].contacts);
       add(r, mol.residues[j].contacts);
