@@ -53,19 +53,8 @@ double outer_overlap_area(long i, long j, const struct_mol& mol) { return get_ou
 
 double base2base_area(long i, long j, const struct_mol& mol) { return get_delta_base2base_area(i, j, mol); }
 
-// The metal residue whose metal atom both bases coordinate; 0 when none.
-long bases_share_metal(long i, long j, const struct_mol& mol) {
-  if (!good_residue(i, mol) || !good_residue(j, mol)) return 0;
-  const connect& near = mol.residues[i].metals;
-  for (long k = 1; k <= near.count; ++k) {
-    const long R = near[k];
-    if (!mol.residues[j].metals.has(R)) continue;
-    const residue& m = mol.residues[R];
-    for (long a = m.first_atom; a <= m.last_atom; ++a)
-      if (mol.atoms[a].metal && ntbase_metal_in_covlkg(i, a, mol) && ntbase_metal_in_covlkg(j, a, mol)) return R;
-  }
-  return 0;
-}
+// The metal residue that both bases coordinate, in both base planes; 0 when none.
+long bases_share_metal(long i, long j, const struct_mol& mol) { return ntbases_share_metal(i, j, mol); }
 
 long bases_in_water_bridge(long i, long j, const struct_mol& mol) { return ntbases_in_waterBridge(i, j, mol); }
 
@@ -1220,31 +1209,22 @@ void mark_residue_str_pair(long n, std::vector<pair>& pairs, struct_mol& mol) {
     p.index = k;
     auto& f1 = mol.residues[p.nt1].flag;
     auto& f2 = mol.residues[p.nt2].flag;
+    auto mark_partners = [&](int f) {  // each side records the other
+      f1[f] = p.nt2;
+      f2[f] = p.nt1;
+    };
     ++f1[rf::num_pairs];
     ++f2[rf::num_pairs];
     if (p.canonical) {
-      f1[rf::canonical_partner] = p.nt2;
-      f2[rf::canonical_partner] = p.nt1;
-      if (p.WC) {
-        f1[rf::wc_partner] = p.nt2;
-        f2[rf::wc_partner] = p.nt1;
-      }
-      if (p.Wobble) {
-        f1[rf::wobble_partner] = p.nt2;
-        f2[rf::wobble_partner] = p.nt1;
-      }
+      mark_partners(rf::canonical_partner);
+      if (p.WC) mark_partners(rf::wc_partner);
+      if (p.Wobble) mark_partners(rf::wobble_partner);
     } else {
       ++f1[rf::noncanonical_pairs];
       ++f2[rf::noncanonical_pairs];
     }
-    if (p.best) {
-      f1[rf::bestpair] = p.nt2;
-      f2[rf::bestpair] = p.nt1;
-    }
-    if (p.Sheared) {
-      f1[rf::sheared_partner] = p.nt2;
-      f2[rf::sheared_partner] = p.nt1;
-    }
+    if (p.best) mark_partners(rf::bestpair);
+    if (p.Sheared) mark_partners(rf::sheared_partner);
   }
 }
 

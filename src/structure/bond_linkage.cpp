@@ -484,6 +484,13 @@ void populate_contacts(struct_mol& mol) {
     else
       ++Gvars.counts.connects;  // dropped, counted as the bounded add counts it
   };
+  // The residue of each heavy atom of an included residue, 0 for the other
+  // atoms: the inner loop then reads one number, not the atom record.
+  std::vector<long> owner(static_cast<size_t>(mol.num_atoms) + 1, 0);
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    if (!a.hydrogen && a.residue >= 1 && a.residue <= n && included[a.residue]) owner[i] = a.residue;
+  }
   std::vector<long> near;
   for (long r = 1; r <= n; ++r) {
     if (!included[r]) continue;
@@ -493,9 +500,7 @@ void populate_contacts(struct_mol& mol) {
       if (mol.atoms[i].hydrogen) continue;
       for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], CONTACT_CUTOFF,
                       [&](long j, double d2) {
-                        const atom& b = mol.atoms[j];
-                        if (b.residue > r && !b.hydrogen && included[b.residue] && d2 < c2)
-                          near.push_back(b.residue);
+                        if (owner[j] > r && d2 < c2) near.push_back(owner[j]);
                       });
     }
     std::sort(near.begin(), near.end());
@@ -536,19 +541,25 @@ void populate_vdwCnts(struct_mol& mol) {
 // ---------------------------------------------------------------------------
 // Phosphate and peptide groups
 
+namespace {
+
+// The first covalent partner of atom i with this name; -1 when none.
+long bonded_partner_named(long i, const char* name, const struct_mol& mol) {
+  const connect& bd = mol.atoms[i].bonded;
+  for (long t = 1; t <= bd.count; ++t)
+    if (mol.atoms[bd[t]].name == name) return bd[t];
+  return -1;
+}
+
+}  // namespace
+
 void populate_PO4(struct_mol& mol) {
   VASK_ASSERT(mol.stage.bonds);
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (!is_nt(k, mol)) continue;
     nt_info& n = mol.nt_infos[k];
     n.po4 = {-1, n.P, n.OP1, n.OP2, -1, n.O5p};
-    if (n.P == -1) continue;
-    const connect& bd = mol.atoms[n.P].bonded;
-    for (long t = 1; t <= bd.count; ++t)
-      if (mol.atoms[bd[t]].name == " O3'") {
-        n.po4[4] = bd[t];
-        break;
-      }
+    if (n.P != -1) n.po4[4] = bonded_partner_named(n.P, " O3'", mol);
   }
   mol.stage.po4_links = 1;
 }
@@ -559,19 +570,14 @@ void populate_peptide(struct_mol& mol) {
     if (!is_aa(k, mol)) continue;
     aa_info& a = mol.aa_infos[k];
     a.peptide = {-1, a.CA, a.C, a.O, -1, -1};
-    if (a.C == -1) continue;
-    const connect& bd = mol.atoms[a.C].bonded;
-    for (long t = 1; t <= bd.count; ++t) {
-      const atom& b = mol.atoms[bd[t]];
-      if (b.name != " N  ") continue;
-      if (b.residue == k) {
-        prglog_msg("[e] %s: C--N\n", mol.residues[k].idstr.c_str());
-        break;
-      }
-      a.peptide[4] = bd[t];
-      a.peptide[5] = find_atom_in_residue(" CA ", b.residue, mol);
-      break;
+    const long n = a.C == -1 ? -1 : bonded_partner_named(a.C, " N  ", mol);
+    if (n == -1) continue;
+    if (mol.atoms[n].residue == k) {
+      prglog_msg("[e] %s: C--N\n", mol.residues[k].idstr.c_str());
+      continue;
     }
+    a.peptide[4] = n;
+    a.peptide[5] = find_atom_in_residue(" CA ", mol.atoms[n].residue, mol);
   }
   mol.stage.peptide_links = 1;
 }

@@ -167,20 +167,11 @@ bool shorten(long n) { return n > Gvars.idstr_size; }
 
 void warn_shortened(long n) { logitf("[w]  number-of-residues=%ld -- in shortened form\n", n); }
 
-std::string letters_of(const std::vector<long>& idx, const struct_mol& mol, bool short_form) {
-  std::string s;
-  long n = static_cast<long>(idx.size());
-  for (long m = 0; m < n; ++m) {
-    if (short_form && m == SHORT_FORM_ENDS) {
-      s += "---";
-      m = n - SHORT_FORM_ENDS;
-    }
-    s += mol.residues[idx[m]].letter;
-  }
-  return s;
-}
-
-std::string ids_of(const std::vector<long>& idx, const struct_mol& mol, bool short_form) {
+// The items of idx joined by sep; the short form keeps SHORT_FORM_ENDS items at
+// each end with "---" (and no separator) between them.
+template <class Item>
+std::string joined_items(const std::vector<long>& idx, bool short_form, const char* sep,
+                         Item item) {
   std::string s;
   long n = static_cast<long>(idx.size());
   for (long m = 0; m < n; ++m) {
@@ -188,11 +179,20 @@ std::string ids_of(const std::vector<long>& idx, const struct_mol& mol, bool sho
       s += "---";
       m = n - SHORT_FORM_ENDS;
     } else if (m > 0) {
-      s += ',';
+      s += sep;
     }
-    s += mol.residues[idx[m]].idstr;
+    s += item(idx[m]);
   }
   return s;
+}
+
+std::string letters_of(const std::vector<long>& idx, const struct_mol& mol, bool short_form) {
+  return joined_items(idx, short_form, "", [&mol](long k) { return mol.residues[k].letter; });
+}
+
+std::string ids_of(const std::vector<long>& idx, const struct_mol& mol, bool short_form) {
+  return joined_items(idx, short_form, ",",
+                      [&mol](long k) -> const std::string& { return mol.residues[k].idstr; });
 }
 
 std::vector<long> from_list(long n, const std::vector<long>& list) {

@@ -597,6 +597,32 @@ TEST_F(PairTest, QuadruplexGuaninePairsAndTetradRevision) {
   for (long r = 1; r <= f.mol.num_residues; ++r) EXPECT_LE(best_count[static_cast<size_t>(r)], 1) << r;
 }
 
+// "Metal" names pairs whose bases both coordinate one metal lying in both base
+// planes: a quadruplex's channel K+ sits between the tetrads, out of plane.
+TEST_F(PairTest, MetalPairsNeedTheMetalInBothBasePlanes) {
+  found_pairs duplex;
+  find_structure_pairs("1duq.pdb", duplex);
+  const pair* in_plane = duplex.get("A.G106", "B.G124");
+  ASSERT_NE(in_plane, nullptr);
+  EXPECT_EQ(in_plane->name, "Metal");
+  EXPECT_GT(in_plane->metal, 0);
+
+  found_pairs quadruplex;
+  find_structure_pairs("5v3f-assembly1.cif", quadruplex);
+  const struct_mol& mol = quadruplex.mol;
+  long sharing = 0;
+  for (long k = 1; k <= quadruplex.n; ++k) {
+    const pair& p = quadruplex.pairs[k];
+    if (p.bp_upper != "G+G") continue;
+    SCOPED_TRACE(mol.residues[p.nt1].idstr + " " + mol.residues[p.nt2].idstr);
+    EXPECT_NE(p.name, "Metal");
+    EXPECT_EQ(p.metal, 0);
+    const connect& mi = mol.residues[p.nt1].metals;
+    for (long t = 1; t <= mi.count; ++t) sharing += mol.residues[p.nt2].metals.has(mi[t]) ? 1 : 0;
+  }
+  EXPECT_GT(sharing, 0);  // the bases do share the K+ residues
+}
+
 TEST_F(PairTest, CandidatesFromTheGridEqualBruteForce) {
   test::log_capture log;
   struct_mol mol;

@@ -78,5 +78,20 @@ TEST_F(NtListJson, array_of_lists_with_values) {
   json_array_of_nts_list(nullptr, "stacks", 1, sets, mol_);  // no stream: nothing
 }
 
+// Lists longer than the id-size setting keep five items at each end around
+// "---", with no comma next to it; a list at the setting is written whole.
+TEST_F(NtListJson, long_lists_are_shortened_at_both_ends) {
+  Gvars.idstr_size = 12;
+  std::vector<long> list{0};
+  for (long k = 1; k <= 13; ++k) list.push_back(k);
+  test::log_capture log;
+  EXPECT_EQ(get_residues_abbr_full_ids(13, list, mol_),
+            "GCGGA---AgCUC A.G1,A.C2,A.G3,A.G4,A.A5---A.A9,A.2MG10,A.C11,A.U12,A.C13");
+  EXPECT_EQ(log.text(), "[w]  number-of-residues=13 -- in shortened form\n"
+                        "[w]  number-of-residues=13 -- in shortened form\n");
+  EXPECT_EQ(get_residues_abbr_full_ids(12, list, mol_),
+            "GCGGAUUUAgCU A.G1,A.C2,A.G3,A.G4,A.A5,A.U6,A.U7,A.U8,A.A9,A.2MG10,A.C11,A.U12");
+}
+
 }  // namespace
 }  // namespace vask
