@@ -665,24 +665,16 @@ void get_hbonds_per_pdb(struct_mol& mol) {
   }
   if (removed > 0) prglog_msg("[i] overall, removed %ld H-bonds via angle\n", removed);
   mol.num_hbonds = static_cast<long>(mol.hbonds.size()) - 1;
-  stable_sort_1n(mol.hbonds, mol.num_hbonds, bond_compare);
+  sort_bonds_by_atoms(mol.hbonds, mol.num_hbonds);
 }
 
 void populate_hbonds(struct_mol& mol) {
   VASK_ASSERT(mol.stage.atom_types && mol.stage.contacts);
   get_hbonds_per_pdb(mol);
-  for (long k = 1; k <= mol.num_hbonds; ++k) {
-    const bond& b = mol.hbonds[k];
-    add_one_item_to_connect(b.atom2, mol.atoms[b.atom1].hbonded, CONNECT_MAX, "");
-    add_one_item_to_connect(b.atom1, mol.atoms[b.atom2].hbonded, CONNECT_MAX, "");
-  }
+  for (long k = 1; k <= mol.num_hbonds; ++k) check_fill_hbond(mol.hbonds[k].atom1, mol.hbonds[k].atom2, mol);
   for (long a = 1; a <= mol.num_atoms; ++a) sort_one_connect(mol.atoms[a].hbonded);
-  for (long k = 1; k <= mol.num_hbonds; ++k) {
-    long r1 = mol.atoms[mol.hbonds[k].atom1].residue, r2 = mol.atoms[mol.hbonds[k].atom2].residue;
-    if (r1 == r2) continue;
-    add_one_item_to_connect(r2, mol.residues[r1].hbonded, CONNECT_MAX, "");
-    add_one_item_to_connect(r1, mol.residues[r2].hbonded, CONNECT_MAX, "");
-  }
+  fillout_residue_hbonds(mol);
+  for (long r = 1; r <= mol.num_residues; ++r) sort_one_connect(mol.residues[r].hbonded);
   mol.stage.hbonds = 1;
 }
 

@@ -221,7 +221,7 @@ void derive_nt_ignored(const std::string& option) {
   long n = split_str_by_strtok(value, words, MAX_OPTION_ENTRIES, " \t\r\n");
   for (long k = 1; k <= n; ++k) {
     const std::string& w = words[k];
-    VASK_ASSERT(!w.empty());
+    if (w.empty()) continue;  // a word of other white space (form feed, vertical tab)
     if (w.size() > 3) {
       runlog_msg("\t\tignore <%s> (%ld, more than 3 chars)\n", w.c_str(),
                  static_cast<long>(w.size()));

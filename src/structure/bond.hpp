@@ -190,7 +190,9 @@ long atoms_in_hbond(long i, long j, const struct_mol& mol);
 long atoms_in_waterBridge(long i, long j, const struct_mol& mol);
 void check_fill_bond(long i, long j, struct_mol& mol);   // each in the other's bonded set
 void check_fill_hbond(long i, long j, struct_mol& mol);  // each in the other's H-bonded set
-void fillout_residue_hbonds(struct_mol& mol);
+void fillout_residue_hbonds(struct_mol& mol);  // residue pairs of the structure's H-bonds
+// Records 1..n ordered by atom1, then atom2; equal pairs keep their order.
+void sort_bonds_by_atoms(std::vector<bond>& bonds, long n);
 void fillout_one_lkg(long i, long j, struct_mol& mol);   // residues in each other's linkage set
 // Adds the row (min, max) of a and b to links[1..count] unless present.
 void add_one_unique_lkg_in_order(long a, long b, long& count,

@@ -484,6 +484,13 @@ void populate_contacts(struct_mol& mol) {
     else
       ++Gvars.counts.connects;  // dropped, counted as the bounded add counts it
   };
+  // The residue of each heavy atom of an included residue, 0 for the other
+  // atoms: the inner loop then reads one number, not the atom record.
+  std::vector<long> owner(static_cast<size_t>(mol.num_atoms) + 1, 0);
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    if (!a.hydrogen && a.residue >= 1 && a.residue <= n && included[a.residue]) owner[i] = a.residue;
+  }
   std::vector<long> near;
   for (long r = 1; r <= n; ++r) {
     if (!included[r]) continue;
@@ -493,9 +500,7 @@ void populate_contacts(struct_mol& mol) {
       if (mol.atoms[i].hydrogen) continue;
       for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], CONTACT_CUTOFF,
                       [&](long j, double d2) {
-                        const atom& b = mol.atoms[j];
-                        if (b.residue > r && !b.hydrogen && included[b.residue] && d2 < c2)
-                          near.push_back(b.residue);
+                        if (owner[j] > r && d2 < c2) near.push_back(owner[j]);
                       });
     }
     std::sort(near.begin(), near.end());

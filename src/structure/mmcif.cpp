@@ -285,7 +285,8 @@ bool fill_one_cif_atom(const cif_reader& r, const cif_row& row, long model, atom
   VASK_ASSERT(r.pos[CIF_TYPE_SYMBOL] != 0);
   a.element = right_justified(upper(value(CIF_TYPE_SYMBOL)), 2);
   std::string_view name = either(CIF_AUTH_ATOM, CIF_LABEL_ATOM);
-  if (null_value(name) || name.find_first_not_of(' ') == std::string_view::npos) {
+  // white space of any kind (a quoted tab) gives no name either
+  if (null_value(name) || name.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos) {
     if (++Gvars.counts.misc <= MAX_WARNINGS)
       runlog_msg("[w] mmCIF atom without a name skipped in '%s' (serial %ld)\n", r.file_name.c_str(),
                  a.serial);

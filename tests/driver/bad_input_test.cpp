@@ -354,6 +354,9 @@ TEST_F(BadInput, broken_mmcif_files_end_cleanly) {
        {"-i=x.cif", "-o=out.txt"}, kEither, ""},
       {"text field never closed", {{"x.cif", std::string(kCifTags) + rows.substr(0, 2000) + "\n;open text\n" + rows.substr(2000)}},
        {"-i=x.cif", "-o=out.txt"}, kEither, ""},
+      // found by fuzzing: a quoted tab as the atom name reached the 4-character name invariant
+      {"atom name a quoted tab", {{"x.cif", std::string(kCifTags) + "ATOM 1 C \"\t\" . G A 1 1.0 2.0 3.0 1 20 1 A 1\n" + rows}},
+       {"-i=x.cif", "-o=out.txt"}, 0, "[w] mmCIF atom without a name skipped"},
       {"loop_ and tags only", {{"x.cif", kCifTags}}, {"-i=x.cif"}, 1, "no ATOM/HETATM records found"},
       {"coordinates not numbers", {{"x.cif", std::string(kCifTags) + cif_rows(atoms, chain_a, [](size_t, const std::string&) { return std::string("1"); }).replace(20, 0, "x")}},
        {"-i=x.cif", "-o=out.txt"}, kEither, ""},
@@ -409,6 +412,8 @@ TEST_F(BadInput, option_values_out_of_range_empty_or_huge) {
       with("real number of 10,000 digits", "--hbond-dist=" + huge_number, 1, "--hbond-dist="),
       with("number of 10,000 letters", "--nt-cutoff=" + huge_text, 1, "--nt-cutoff="),
       with("NaN as a number", "--hbond-dist=nan", 1, "--hbond-dist="),
+      // found by fuzzing: a form feed as the only word reached an invariant
+      with("residue names of other white space", "--nt-ignore=\f\v", 0, ""),
       with("chain list of 10,000 characters", "--chain=" + huge_text, kEither, ""),
       with("altloc set of 10,000 characters", "--altloc=" + huge_text, kEither, ""),
       with("id style of 10,000 characters", "--idstr=" + huge_text, 0, ""),
