@@ -296,6 +296,8 @@ void free_struct_mol(struct_mol& mol) {
   std::vector<frame>().swap(mol.frames);
   free_planes(mol.planes);
   free_planeCnts(mol.plane_contacts);
+  free_waterBridges(mol.water_bridges);
+  mol.num_water_bridges = 0;
   free_residues(mol.residues);
   mol.num_chains = 0;
   std::vector<aa_info>().swap(mol.aa_infos);

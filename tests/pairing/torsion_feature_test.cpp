@@ -187,6 +187,13 @@ TEST(NucleotideJson, chains_and_nts_of_tRNA_and_a_duplex) {
     EXPECT_NE(js.find("\",null],\"nt_type\""), std::string::npos);     // a 3' end
     EXPECT_NE(js.find("\"frame\":{\"rmsd\":"), std::string::npos);
   }
+  // water bridges have no JSON form: their report lists stay out of the JSON
+  const std::string cmd = "cd '" + dir.string() + "' && '" VASK_EXE "' -i='" +
+                          test::shared_structure("1ehz.pdb") + "' --json --water --exptl -o=w.json 2>err.txt";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(test::json_error(test::read_file((dir / "w.json").string())), "");
+  EXPECT_TRUE(fs::exists(dir / "vask-waterBridges.pdb"));
+  EXPECT_TRUE(fs::exists(dir / "vask-waterClusters.pdb"));
   // the second strand of the duplex starts its own count
   const std::string js = test::read_file((dir / "out.json").string());
   EXPECT_NE(js.find("{\"index\":13,\"index_chain\":1,\"chain_name\":\"B\",\"nt_resnum\":13,"), std::string::npos);
