@@ -15,6 +15,7 @@
 #include "pairing/hbond_water.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
+#include "pairing/torsion_feature.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
@@ -315,6 +316,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
+  assign_nt_features(mol, fp);
   print_nt_torsions(mol, nullptr);
 }
 
@@ -393,6 +395,8 @@ void json_metadata(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
 void write_json_tail(const run_descriptor& run, const struct_mol& mol, const vask_results& results,
                      FILE* fp) {
   // the members of chains, nucleotides, H-bonds and block coordinates come first
+  json_chain_bending_suite(mol, fp);
+  json_ntPars(mol, fp);
   if (with_ebi_idstr()) json_paths_counts(mol, results, fp);
   json_metadata(run, mol, fp);
   json_end_object0(fp);

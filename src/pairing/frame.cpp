@@ -485,10 +485,10 @@ void print_pdb_frames(FILE* fp, const struct_mol& mol) {
   for (long k = 1; k <= mol.num_frames; ++k) {
     const frame& f = mol.frames[k];
     if (f.residue == -1) continue;
-    char title[256];
-    snprintf(title, sizeof title, "%4ld %-12s\t%ld\t%-10g\t[%s]", k, get_frame_type(f.type),
-             f.residue, f.rmsd, mol.residues[f.residue].idstr.c_str());
-    write_one_frame(fp, title, f);
+    const std::string title =
+        sformat("%4ld %-12s\t%ld\t%-10g\t[%s]", k, get_frame_type(f.type), f.residue, f.rmsd,
+                mol.residues[f.residue].idstr.c_str());
+    write_one_frame(fp, title.c_str(), f);
   }
 }
 
