@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string_view>
 
 #include "structure/pdb.hpp"
@@ -506,12 +507,16 @@ void print_quenby_frames(const std::string& file_name, const struct_mol& mol, lo
 }
 
 void get_nt_base_frames(struct_mol& mol) {
-  struct_mol holder;  // only its file name and atoms are used
+  // Templates by file name: a structure has few kinds of base, each read once.
+  std::map<std::string, struct_mol> templates;  // only file name and atoms are used
   std::vector<xyz> tmpl_xyz, res_xyz;
   for (long i = 1; i <= mol.num_residues; ++i) {
     if (!is_nt(i, mol) || no_base_frame(i, mol)) continue;
-    std::string name = check_std_name(mol.residues[i].std_name);
-    long nt = read_frame_atom_records(set_frame_name(name, true), holder);
+    const std::string file = set_frame_name(check_std_name(mol.residues[i].std_name), true);
+    auto [it, added] = templates.try_emplace(file);
+    struct_mol& holder = it->second;
+    if (added) read_frame_atom_records(file, holder);
+    long nt = holder.num_atoms;
     long n = pair_ring_atoms(
         holder.atoms, nt, is_R(i, mol),
         [&](const char* ring_name) { return find_atom_in_residue(ring_name, i, mol); },
