@@ -84,6 +84,23 @@ cell_grid make_cell_grid(const std::vector<xyz>& pts, long n, double radius) {
   return g;
 }
 
+packed_cells pack_cells(const cell_grid& g, const std::vector<xyz>& pts, const std::vector<char>& keep) {
+  packed_cells p;
+  p.grid = &g;
+  const long cubes = static_cast<long>(g.head.size());
+  p.start.assign(static_cast<size_t>(cubes) + 1, 0);
+  for (long c = 0; c < cubes; ++c) {
+    p.start[c] = static_cast<long>(p.index.size());
+    for (long j = g.head[c]; j != 0; j = g.next[j]) {
+      if (!keep[j]) continue;
+      p.index.push_back(j);
+      p.at.push_back({pts[j][1], pts[j][2], pts[j][3]});
+    }
+  }
+  p.start[cubes] = static_cast<long>(p.index.size());
+  return p;
+}
+
 std::vector<std::pair<long, long>> near_pairs(const cell_grid& g, const std::vector<xyz>& pts,
                                               long n, double r) {
   std::vector<std::pair<long, long>> out;
