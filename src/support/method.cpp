@@ -587,11 +587,7 @@ void solve_lin_equ(const dmatrix_t& a, long n, const std::vector<double>& b, std
 double QCProt_ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n,
                          std::vector<xyz>* fitted, xyz* origin, rotmat* rot) {
   if (n < 3) {
-    if (verbose2()) {
-      char msg[80];
-      snprintf(msg, sizeof msg, "ls_fitting(): too few atom pairs (%ld < %d)\n", n, 3);
-      logit(msg);
-    }
+    if (verbose2()) logitf("ls_fitting(): too few atom pairs (%ld < %d)\n", n, 3);
     return -1.0;
   }
   const qcp_input in = qcp_prepare(moving, target, n);
