@@ -438,12 +438,18 @@ long get_possible_hbond_atom_pair(long i, long j, const struct_mol& mol, std::ve
   const residue& rj = mol.residues[j];
   const bool with_water = is_water(i, mol) || is_water(j, mol);
   long n = 0;
+  // The allowed atoms of residue j, found once rather than per atom of i.
+  thread_local std::vector<long> allowed_j;
+  allowed_j.clear();
+  for (long b = rj.first_atom; b <= rj.last_atom; ++b)
+    if (is_allowed_hbond_atom(b, mol)) allowed_j.push_back(b);
   for (long a = ri.first_atom; a <= ri.last_atom; ++a) {
     if (!is_allowed_hbond_atom(a, mol)) continue;
     const atom& A = mol.atoms[a];
     // Within one residue a later atom already met every earlier one.
-    for (long b = i == j ? a + 1 : rj.first_atom; b <= rj.last_atom; ++b) {
-      if (!is_allowed_hbond_atom(b, mol) || A.bonded.has(b)) continue;
+    for (long b : allowed_j) {
+      if (i == j && b <= a) continue;
+      if (A.bonded.has(b)) continue;
       const atom& B = mol.atoms[b];
       if (!dx_dy_dz_all_less(A.xyz, B.xyz, cutoff)) continue;
       const double d = dist_xyz(A.xyz, B.xyz);

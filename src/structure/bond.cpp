@@ -657,8 +657,9 @@ void populate_bonds(struct_mol& mol) {
     max_atoms = std::max(max_atoms, mol.residues[k].num_atoms);
   const long max = static_cast<long>(2 * max_atoms + 64);
   std::vector<bond> all(1), buf(static_cast<size_t>(max) + 1);
+  all.reserve(static_cast<size_t>(mol.num_atoms + mol.num_residues) + 64);  // about one bond per atom
   auto take = [&](long n) {
-    for (long t = 1; t <= n; ++t) all.push_back(buf[t]);
+    for (long t = 1; t <= n; ++t) all.push_back(std::move(buf[t]));
   };
 
   for (long k = 1; k <= mol.num_residues; ++k) {

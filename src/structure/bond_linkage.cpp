@@ -491,20 +491,74 @@ void populate_contacts(struct_mol& mol) {
     const atom& a = mol.atoms[i];
     if (!a.hydrogen && a.residue >= 1 && a.residue <= n && included[a.residue]) owner[i] = a.residue;
   }
+  // The same atoms per cube of the atom grid, packed: indices ascending with
+  // their coordinates beside them, so a query can start past the atoms of its
+  // own and earlier residues instead of walking them.
+  const cell_grid& g = mol.atom_grid;
+  const long cubes = static_cast<long>(g.head.size());
+  std::vector<long> start(static_cast<size_t>(cubes) + 1, 0), idx;
+  std::vector<std::array<double, 3>> at;
+  idx.reserve(static_cast<size_t>(mol.num_atoms));
+  at.reserve(static_cast<size_t>(mol.num_atoms));
+  for (long c = 0; c < cubes; ++c) {
+    start[c] = static_cast<long>(idx.size());
+    for (long j = g.head[c]; j != 0; j = g.next[j]) {
+      if (owner[j] == 0) continue;
+      idx.push_back(j);
+      at.push_back({mol.atom_xyz[j][1], mol.atom_xyz[j][2], mol.atom_xyz[j][3]});
+    }
+  }
+  start[cubes] = static_cast<long>(idx.size());
+  // With residues in atom order, every atom of a later residue comes after
+  // the residue's last atom.
+  bool in_order = true;
+  for (long k = 2; k <= n && in_order; ++k)
+    in_order = mol.residues[k].first_atom > mol.residues[k - 1].last_atom;
+
   std::vector<long> near;
+  std::vector<long> met_by(static_cast<size_t>(n) + 1, 0);  // the last residue r that met it
+  const long dims[3] = {g.nx, g.ny, g.nz};
   for (long r = 1; r <= n; ++r) {
     if (!included[r]) continue;
     near.clear();
     const residue& res = mol.residues[r];
+    const long after = in_order ? res.last_atom : 0;
     for (long i = res.first_atom; i <= res.last_atom; ++i) {
-      if (mol.atoms[i].hydrogen) continue;
-      for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], CONTACT_CUTOFF,
-                      [&](long j, double d2) {
-                        if (owner[j] > r && d2 < c2) near.push_back(owner[j]);
-                      });
+      if (owner[i] == 0) continue;
+      const xyz& q = mol.atom_xyz[i];
+      long lo[3], hi[3];
+      bool outside = false;
+      for (int k = 0; k < 3 && !outside; ++k) {
+        if (!std::isfinite(q[k + 1]) || q[k + 1] == DBL_MAX) {
+          outside = true;
+          break;
+        }
+        const double e = std::floor((q[k + 1] - CONTACT_CUTOFF - g.lo[k + 1]) / g.edge);
+        const double f = std::floor((q[k + 1] + CONTACT_CUTOFF - g.lo[k + 1]) / g.edge);
+        outside = f < 0 || e > static_cast<double>(dims[k] - 1);
+        lo[k] = e < 0 ? 0 : static_cast<long>(e);
+        hi[k] = f > static_cast<double>(dims[k] - 1) ? dims[k] - 1 : static_cast<long>(f);
+      }
+      if (outside) continue;
+      for (long ix = lo[0]; ix <= hi[0]; ++ix)
+        for (long iy = lo[1]; iy <= hi[1]; ++iy)
+          for (long iz = lo[2]; iz <= hi[2]; ++iz) {
+            const long c = (ix * g.ny + iy) * g.nz + iz;
+            const long* first = idx.data() + start[c];
+            const long* last = idx.data() + start[c + 1];
+            for (const long* p = std::upper_bound(first, last, after); p != last; ++p) {
+              const long o = owner[*p];
+              if (o <= r || met_by[o] == r) continue;
+              const auto& b = at[static_cast<size_t>(p - idx.data())];
+              const double dx = b[0] - q[1], dy = b[1] - q[2], dz = b[2] - q[3];
+              if (dx * dx + dy * dy + dz * dz < c2) {
+                met_by[o] = r;
+                near.push_back(o);
+              }
+            }
+          }
     }
     std::sort(near.begin(), near.end());
-    near.erase(std::unique(near.begin(), near.end()), near.end());
     for (long j : near) {
       add(j, mol.residues[r].contacts);
       add(r, mol.residues[j].contacts);

@@ -160,6 +160,30 @@ TEST_F(FeatureTest, b_factor_means) {
   EXPECT_NEAR(g1.bfactors[0], sum / static_cast<double>(n), 1e-9);
 }
 
+TEST_F(FeatureTest, json_torsion_ranges_follow_the_setting) {
+  load("1ehz.pdb");
+  struct row {
+    long setting;
+    const char *alpha, *theta;  // of C2, whose alpha is -67.449 and theta -141.5
+  } rows[] = {{0, "\"alpha\":-67.", "\"theta\":-1"}, {1, "\"alpha\":-67.", "\"theta\":2"},
+              {9, "\"alpha\":292.", "\"theta\":2"}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.setting);
+    Gvars.torsion360 = r.setting;
+    FILE* fp = std::tmpfile();
+    json_ntPars(mol_, fp);
+    const std::string js = test::read_stream(fp);
+    std::fclose(fp);
+    EXPECT_EQ(test::json_members_error(js.substr(0, js.size() - 1)), "");  // without the trailing comma
+    const size_t c2 = js.find("{\"index\":2,");
+    ASSERT_NE(c2, std::string::npos);
+    const std::string nt2 = js.substr(c2, js.find("{\"index\":3,") - c2);
+    EXPECT_NE(nt2.find(r.alpha), std::string::npos) << nt2;
+    EXPECT_NE(nt2.find(r.theta), std::string::npos) << nt2;
+    EXPECT_NE(nt2.find("\"amplitude\":3"), std::string::npos);  // amplitude keeps its range
+  }
+}
+
 // The JSON records of the executable's report, checked strictly.
 TEST(NucleotideJson, chains_and_nts_of_tRNA_and_a_duplex) {
   const fs::path dir = fs::temp_directory_path() / ("vask-ntjson-" + std::to_string(getpid()));
