@@ -482,21 +482,19 @@ void json_header_items(const std::string& input_name, const struct_mol& mol, FIL
   if (fp == nullptr) return;
   json_string(fp, "input_file", input_name);
   json_string(fp, "str_id", mol.base_name);
+  // a count and its description, both only when there is any
+  auto counted = [fp](const char* count_key, long n, const char* text_key,
+                      const std::string& text) {
+    if (n <= 0) return;
+    json_lNumber(fp, count_key, n);
+    json_string(fp, text_key, text);
+  };
   if (mol.num_models > 1) json_lNumber(fp, "num_models", mol.num_models);
-  if (mol.num_protein_chains > 0) {
-    json_lNumber(fp, "num_aaChains", mol.num_protein_chains);
-    json_string(fp, "aaChains", mol.protein_chain_text);
-  }
-  if (mol.num_na_chains > 0) {
-    json_lNumber(fp, "num_naChains", mol.num_na_chains);
-    json_string(fp, "naChains", mol.na_chain_text);
-  }
+  counted("num_aaChains", mol.num_protein_chains, "aaChains", mol.protein_chain_text);
+  counted("num_naChains", mol.num_na_chains, "naChains", mol.na_chain_text);
   json_lNumber(fp, "num_atoms", mol.num_atoms);
   json_lNumber(fp, "num_waters", mol.num_waters);
-  if (mol.num_metals > 0) {
-    json_lNumber(fp, "num_metals", mol.num_metals);
-    json_string(fp, "metals_desc", mol.metal_text);
-  }
+  counted("num_metals", mol.num_metals, "metals_desc", mol.metal_text);
 }
 
 void json_footer(FILE* fp) {

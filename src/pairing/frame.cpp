@@ -239,21 +239,9 @@ void free_frames(std::vector<frame>& frames) { std::vector<frame>().swap(frames)
 
 void frame_to_rotmat(const frame& f, rotmat& R) { xyz_to_rotmat(f.x_axis, f.y_axis, f.z_axis, R); }
 
-void xyz_to_rotmat(const xyz& x, const xyz& y, const xyz& z, rotmat& R) {
-  for (long i = 1; i <= 3; ++i) {
-    R[i][1] = x[i];
-    R[i][2] = y[i];
-    R[i][3] = z[i];
-  }
-}
+void xyz_to_rotmat(const xyz& x, const xyz& y, const xyz& z, rotmat& R) { axes_to_rotmat(x, y, z, R); }
 
-void rotmat_to_frame(const rotmat& R, frame& f) {
-  for (long i = 1; i <= 3; ++i) {
-    f.x_axis[i] = R[i][1];
-    f.y_axis[i] = R[i][2];
-    f.z_axis[i] = R[i][3];
-  }
-}
+void rotmat_to_frame(const rotmat& R, frame& f) { rotmat_to_axes(R, f.x_axis, f.y_axis, f.z_axis); }
 
 void fillout_frame_from_oxyz(const xyz& o, const xyz& x, const xyz& y, const xyz& z, frame& f) {
   f.org = o;
