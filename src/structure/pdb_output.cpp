@@ -6,6 +6,7 @@
 // narrower (fewer decimals, or the low digits of a number) with a warning, so
 // the columns after it never shift. An mmCIF row always has all its fields:
 // empty values are "." or "?", values with blanks or quotes are quoted.
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -81,12 +82,21 @@ std::string fit_real(const atom& a, const char* what, double v, int width, int d
 }
 
 // An integer in exactly width characters: its low digits when too wide.
+// "%*ld" of v, without printf's parsing: two of these per written atom.
+std::string integer_text(long v, int width) {
+  char buf[24];
+  const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  const long len = end - buf;
+  std::string s(width > len ? static_cast<size_t>(width - len) : 0, ' ');
+  return s.append(buf, static_cast<size_t>(len));
+}
+
 std::string fit_integer(const atom& a, const char* what, long v, int width, int first) {
-  std::string s = sformat("%*ld", width, v);
+  std::string s = integer_text(v, width);
   if (static_cast<int>(s.size()) <= width) return s;
   long mod = 1;
   for (int k = 0; k < width; ++k) mod *= 10;
-  s = sformat("%*ld", width, ((v % mod) + mod) % mod);
+  s = integer_text(((v % mod) + mod) % mod, width);
   warn_overflow(a, what, static_cast<double>(v), first, first + width - 1, s);
   return s;
 }
