@@ -449,11 +449,11 @@ long get_possible_hbond_atom_pair(long i, long j, const struct_mol& mol, std::ve
     // Within one residue a later atom already met every earlier one.
     for (long b : allowed_j) {
       if (i == j && b <= a) continue;
-      if (A.bonded.has(b)) continue;
       const atom& B = mol.atoms[b];
+      // the distance rejects most pairs: it goes before the bonded-set scan
       if (!dx_dy_dz_all_less(A.xyz, B.xyz, cutoff)) continue;
       const double d = dist_xyz(A.xyz, B.xyz);
-      if (d < Gvars.hbond_d1 || d > cutoff) continue;
+      if (d < Gvars.hbond_d1 || d > cutoff || A.bonded.has(b)) continue;
       const long polar = (A.n_or_o != 0) + (B.n_or_o != 0);
       if (polar == 0) continue;
       if (polar == 1 && (Gvars.ch_bond == 0 || d > vdw_window(a, b, mol))) continue;
