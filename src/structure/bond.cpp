@@ -746,13 +746,16 @@ void populate_bonds(struct_mol& mol) {
   mol.num_bonds = static_cast<long>(mol.bonds.size()) - 1;
   for (long k = 1; k <= mol.num_bonds; ++k) check_fill_bond(mol.bonds[k].atom1, mol.bonds[k].atom2, mol);
 
+  // hydrogen flags side by side: the partners' records are then not read
+  std::vector<char> hydrogen(static_cast<size_t>(mol.num_atoms) + 1, 0);
+  for (long i = 1; i <= mol.num_atoms; ++i) hydrogen[i] = mol.atoms[i].hydrogen != 0;
   for (long i = 1; i <= mol.num_atoms; ++i) {
     atom& a = mol.atoms[i];
     sort_one_connect(a.bonded);
-    if (a.hydrogen) continue;
+    if (hydrogen[i]) continue;
     long heavy = 0, which = 0;
     for (long t = 1; t <= a.bonded.count; ++t)
-      if (!mol.atoms[a.bonded[t]].hydrogen) {
+      if (!hydrogen[a.bonded[t]]) {
         ++heavy;
         which = a.bonded[t];
       }
