@@ -177,9 +177,7 @@ void clean_globals() {
   Gvars.model_list.clear();
   Gvars.selected_models.clear();
 
-  std::string used = derive_used_time();
-  runlog_msg("\nTime used: %s\n", used.c_str());
-  prglog_msg("\nTime used: %s\n", used.c_str());
+  logitf("\nTime used: %s\n", derive_used_time().c_str());
 
   if (RUNLOG != nullptr) std::fflush(RUNLOG);
   if (PRGLOG != nullptr) std::fflush(PRGLOG);

@@ -15,6 +15,7 @@
 #include "pairing/hbond_water.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
+#include "pairing/torsion_feature.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
@@ -315,6 +316,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
+  assign_nt_features(mol, fp);
   print_nt_torsions(mol, nullptr);
 }
 
@@ -393,6 +395,8 @@ void json_metadata(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
 void write_json_tail(const run_descriptor& run, const struct_mol& mol, const vask_results& results,
                      FILE* fp) {
   // the members of chains, nucleotides, H-bonds and block coordinates come first
+  json_chain_bending_suite(mol, fp);
+  json_ntPars(mol, fp);
   if (with_ebi_idstr()) json_paths_counts(mol, results, fp);
   json_metadata(run, mol, fp);
   json_end_object0(fp);
@@ -478,21 +482,19 @@ void json_header_items(const std::string& input_name, const struct_mol& mol, FIL
   if (fp == nullptr) return;
   json_string(fp, "input_file", input_name);
   json_string(fp, "str_id", mol.base_name);
+  // a count and its description, both only when there is any
+  auto counted = [fp](const char* count_key, long n, const char* text_key,
+                      const std::string& text) {
+    if (n <= 0) return;
+    json_lNumber(fp, count_key, n);
+    json_string(fp, text_key, text);
+  };
   if (mol.num_models > 1) json_lNumber(fp, "num_models", mol.num_models);
-  if (mol.num_protein_chains > 0) {
-    json_lNumber(fp, "num_aaChains", mol.num_protein_chains);
-    json_string(fp, "aaChains", mol.protein_chain_text);
-  }
-  if (mol.num_na_chains > 0) {
-    json_lNumber(fp, "num_naChains", mol.num_na_chains);
-    json_string(fp, "naChains", mol.na_chain_text);
-  }
+  counted("num_aaChains", mol.num_protein_chains, "aaChains", mol.protein_chain_text);
+  counted("num_naChains", mol.num_na_chains, "naChains", mol.na_chain_text);
   json_lNumber(fp, "num_atoms", mol.num_atoms);
   json_lNumber(fp, "num_waters", mol.num_waters);
-  if (mol.num_metals > 0) {
-    json_lNumber(fp, "num_metals", mol.num_metals);
-    json_string(fp, "metals_desc", mol.metal_text);
-  }
+  counted("num_metals", mol.num_metals, "metals_desc", mol.metal_text);
 }
 
 void json_footer(FILE* fp) {

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string_view>
 
 #include "structure/pdb.hpp"
@@ -238,21 +239,9 @@ void free_frames(std::vector<frame>& frames) { std::vector<frame>().swap(frames)
 
 void frame_to_rotmat(const frame& f, rotmat& R) { xyz_to_rotmat(f.x_axis, f.y_axis, f.z_axis, R); }
 
-void xyz_to_rotmat(const xyz& x, const xyz& y, const xyz& z, rotmat& R) {
-  for (long i = 1; i <= 3; ++i) {
-    R[i][1] = x[i];
-    R[i][2] = y[i];
-    R[i][3] = z[i];
-  }
-}
+void xyz_to_rotmat(const xyz& x, const xyz& y, const xyz& z, rotmat& R) { axes_to_rotmat(x, y, z, R); }
 
-void rotmat_to_frame(const rotmat& R, frame& f) {
-  for (long i = 1; i <= 3; ++i) {
-    f.x_axis[i] = R[i][1];
-    f.y_axis[i] = R[i][2];
-    f.z_axis[i] = R[i][3];
-  }
-}
+void rotmat_to_frame(const rotmat& R, frame& f) { rotmat_to_axes(R, f.x_axis, f.y_axis, f.z_axis); }
 
 void fillout_frame_from_oxyz(const xyz& o, const xyz& x, const xyz& y, const xyz& z, frame& f) {
   f.org = o;
@@ -485,10 +474,10 @@ void print_pdb_frames(FILE* fp, const struct_mol& mol) {
   for (long k = 1; k <= mol.num_frames; ++k) {
     const frame& f = mol.frames[k];
     if (f.residue == -1) continue;
-    char title[256];
-    snprintf(title, sizeof title, "%4ld %-12s\t%ld\t%-10g\t[%s]", k, get_frame_type(f.type),
-             f.residue, f.rmsd, mol.residues[f.residue].idstr.c_str());
-    write_one_frame(fp, title, f);
+    const std::string title =
+        sformat("%4ld %-12s\t%ld\t%-10g\t[%s]", k, get_frame_type(f.type), f.residue, f.rmsd,
+                mol.residues[f.residue].idstr.c_str());
+    write_one_frame(fp, title.c_str(), f);
   }
 }
 
@@ -506,12 +495,16 @@ void print_quenby_frames(const std::string& file_name, const struct_mol& mol, lo
 }
 
 void get_nt_base_frames(struct_mol& mol) {
-  struct_mol holder;  // only its file name and atoms are used
+  // Templates by file name: a structure has few kinds of base, each read once.
+  std::map<std::string, struct_mol> templates;  // only file name and atoms are used
   std::vector<xyz> tmpl_xyz, res_xyz;
   for (long i = 1; i <= mol.num_residues; ++i) {
     if (!is_nt(i, mol) || no_base_frame(i, mol)) continue;
-    std::string name = check_std_name(mol.residues[i].std_name);
-    long nt = read_frame_atom_records(set_frame_name(name, true), holder);
+    const std::string file = set_frame_name(check_std_name(mol.residues[i].std_name), true);
+    auto [it, added] = templates.try_emplace(file);
+    struct_mol& holder = it->second;
+    if (added) read_frame_atom_records(file, holder);
+    long nt = holder.num_atoms;
     long n = pair_ring_atoms(
         holder.atoms, nt, is_R(i, mol),
         [&](const char* ring_name) { return find_atom_in_residue(ring_name, i, mol); },

@@ -438,16 +438,22 @@ long get_possible_hbond_atom_pair(long i, long j, const struct_mol& mol, std::ve
   const residue& rj = mol.residues[j];
   const bool with_water = is_water(i, mol) || is_water(j, mol);
   long n = 0;
+  // The allowed atoms of residue j, found once rather than per atom of i.
+  thread_local std::vector<long> allowed_j;
+  allowed_j.clear();
+  for (long b = rj.first_atom; b <= rj.last_atom; ++b)
+    if (is_allowed_hbond_atom(b, mol)) allowed_j.push_back(b);
   for (long a = ri.first_atom; a <= ri.last_atom; ++a) {
     if (!is_allowed_hbond_atom(a, mol)) continue;
     const atom& A = mol.atoms[a];
     // Within one residue a later atom already met every earlier one.
-    for (long b = i == j ? a + 1 : rj.first_atom; b <= rj.last_atom; ++b) {
-      if (!is_allowed_hbond_atom(b, mol) || A.bonded.has(b)) continue;
+    for (long b : allowed_j) {
+      if (i == j && b <= a) continue;
       const atom& B = mol.atoms[b];
+      // the distance rejects most pairs: it goes before the bonded-set scan
       if (!dx_dy_dz_all_less(A.xyz, B.xyz, cutoff)) continue;
       const double d = dist_xyz(A.xyz, B.xyz);
-      if (d < Gvars.hbond_d1 || d > cutoff) continue;
+      if (d < Gvars.hbond_d1 || d > cutoff || A.bonded.has(b)) continue;
       const long polar = (A.n_or_o != 0) + (B.n_or_o != 0);
       if (polar == 0) continue;
       if (polar == 1 && (Gvars.ch_bond == 0 || d > vdw_window(a, b, mol))) continue;
@@ -665,24 +671,16 @@ void get_hbonds_per_pdb(struct_mol& mol) {
   }
   if (removed > 0) prglog_msg("[i] overall, removed %ld H-bonds via angle\n", removed);
   mol.num_hbonds = static_cast<long>(mol.hbonds.size()) - 1;
-  stable_sort_1n(mol.hbonds, mol.num_hbonds, bond_compare);
+  sort_bonds_by_atoms(mol.hbonds, mol.num_hbonds);
 }
 
 void populate_hbonds(struct_mol& mol) {
   VASK_ASSERT(mol.stage.atom_types && mol.stage.contacts);
   get_hbonds_per_pdb(mol);
-  for (long k = 1; k <= mol.num_hbonds; ++k) {
-    const bond& b = mol.hbonds[k];
-    add_one_item_to_connect(b.atom2, mol.atoms[b.atom1].hbonded, CONNECT_MAX, "");
-    add_one_item_to_connect(b.atom1, mol.atoms[b.atom2].hbonded, CONNECT_MAX, "");
-  }
+  for (long k = 1; k <= mol.num_hbonds; ++k) check_fill_hbond(mol.hbonds[k].atom1, mol.hbonds[k].atom2, mol);
   for (long a = 1; a <= mol.num_atoms; ++a) sort_one_connect(mol.atoms[a].hbonded);
-  for (long k = 1; k <= mol.num_hbonds; ++k) {
-    long r1 = mol.atoms[mol.hbonds[k].atom1].residue, r2 = mol.atoms[mol.hbonds[k].atom2].residue;
-    if (r1 == r2) continue;
-    add_one_item_to_connect(r2, mol.residues[r1].hbonded, CONNECT_MAX, "");
-    add_one_item_to_connect(r1, mol.residues[r2].hbonded, CONNECT_MAX, "");
-  }
+  fillout_residue_hbonds(mol);
+  for (long r = 1; r <= mol.num_residues; ++r) sort_one_connect(mol.residues[r].hbonded);
   mol.stage.hbonds = 1;
 }
 

@@ -63,6 +63,21 @@ void write_set_ensemble(const char* part, long n, const std::vector<connect>& se
   close_file(fp);
 }
 
+// Every residue with water-bridged partners, and the partners.
+void write_first_layer(const struct_mol& mol, FILE* fp) {
+  print_separator(fp, '-', 64);
+  std::fprintf(fp, "Water-mediated residues in the first layer\n");
+  long serial = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const connect& set = mol.residues[k].water_bridged;
+    if (set.count == 0) continue;
+    std::vector<long> list(set.members.begin(), set.members.begin() + set.count + 1);
+    std::fprintf(fp, "%4ld %s [%ld]", ++serial, mol.residues[k].idstr.c_str(), set.count);
+    std::fprintf(fp, " %s\n", get_residues_full_ids(set.count, list, mol).c_str());
+  }
+}
+
+
 }  // namespace
 
 void populate_waterBridges(struct_mol& mol) {
@@ -122,33 +137,26 @@ void output_waterBridges(struct_mol& mol, long num_clusters, const std::vector<c
   const long n = mol.num_water_bridges;
   std::vector<connect> bridges(static_cast<size_t>(n) + 1);
   for (long k = 1; k <= n; ++k) bridges[k] = mol.water_bridges[k].residues;
+  const bool with_clusters = Gvars.experimental && num_clusters > 0;
   write_set_ensemble("waterBridges", n, bridges,
                      [&](long k, xyz& o) { o = mol.atoms[mol.water_bridges[k].atoms[1]].xyz; }, mol);
+  if (with_clusters)
+    write_set_ensemble("waterClusters", num_clusters, clusters,
+                       [&](long k, xyz& o) {
+                         const connect& c = clusters[k];
+                         std::vector<long> list(c.members.begin(), c.members.begin() + c.count + 1);
+                         residue_set_center(c.count, list, mol, o);
+                       },
+                       mol);
+  if (Gvars.json) return;  // the lists have no JSON form: keep them out of a JSON report
+
   print_leadline_sepchar(fp, '*', 76);
   print_noun(fp, n, "List of %ld %s mediating two or more residues\n", "water");
   for (long k = 1; k <= n; ++k)
     std::fprintf(fp, "%4ld nts=%ld %s\n", k, bridges[k].count,
                  get_connect_abbr_full_ids(bridges[k], mol).c_str());
-
-  print_separator(fp, '-', 64);
-  std::fprintf(fp, "Water-mediated residues in the first layer\n");
-  long serial = 0;
-  for (long k = 1; k <= mol.num_residues; ++k) {
-    const connect& set = mol.residues[k].water_bridged;
-    if (set.count == 0) continue;
-    std::vector<long> list(set.members.begin(), set.members.begin() + set.count + 1);
-    std::fprintf(fp, "%4ld %s [%ld]", ++serial, mol.residues[k].idstr.c_str(), set.count);
-    std::fprintf(fp, " %s\n", get_residues_full_ids(set.count, list, mol).c_str());
-  }
-
-  if (!Gvars.experimental || num_clusters == 0) return;
-  write_set_ensemble("waterClusters", num_clusters, clusters,
-                     [&](long k, xyz& o) {
-                       const connect& c = clusters[k];
-                       std::vector<long> list(c.members.begin(), c.members.begin() + c.count + 1);
-                       residue_set_center(c.count, list, mol, o);
-                     },
-                     mol);
+  write_first_layer(mol, fp);
+  if (!with_clusters) return;
   print_separator(fp, '-', 64);
   std::fprintf(fp, "Water-mediated network of residues\n");
   for (long k = 1; k <= num_clusters; ++k)

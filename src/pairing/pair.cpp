@@ -377,26 +377,16 @@ long get_Saenger_class(pair& p) {
 void reconcile_Saenger_common_name(pair& p, const struct_mol* mol) {
   const long c = p.Saenger_num;
   long now = c, changes = 0;
-  if (p.WC && c != 19 && c != 20) {
-    now = p.bp_upper.find('G') != std::string::npos ? 19 : 20;
+  auto expect = [&](bool named, long cls) {  // a named pair takes its class
+    if (!named || c == cls) return;
+    now = cls;
     ++changes;
-  }
-  if (p.Wobble && c != 28) {
-    now = 28;
-    ++changes;
-  }
-  if (p.Hoogsteen && c != 23) {
-    now = 23;
-    ++changes;
-  }
-  if (p.rHoogsteen && c != 24) {
-    now = 24;
-    ++changes;
-  }
-  if (p.Sheared && c != 11) {
-    now = 11;
-    ++changes;
-  }
+  };
+  if (c != 19 && c != 20) expect(p.WC, p.bp_upper.find('G') != std::string::npos ? 19 : 20);
+  expect(p.Wobble, 28);
+  expect(p.Hoogsteen, 23);
+  expect(p.rHoogsteen, 24);
+  expect(p.Sheared, 11);
   p.Saenger_num = now;
   if (changes == 1 && verbose2() && mol != nullptr)
     logitf("%s [reconcile_Saenger_common_name(): %s ---> %s]\n", pair_text(p, *mol).c_str(),

@@ -63,6 +63,14 @@ void debug_plane_lines(const std::string& label, const plane& p, bool with_outer
   std::fprintf(RUNLOG, "\n");
 }
 
+// The same for a ring plane, under the residue id padded to the id width.
+void debug_ring_plane(const residue& r, const plane& p, const struct_mol& mol) {
+  if (!Gvars.test) return;
+  std::string label = r.idstr;
+  label.resize(std::max<size_t>(label.size(), static_cast<size_t>(mol.idstr_width)), ' ');
+  debug_plane_lines(label + " : ", p, true);
+}
+
 // Copies the coordinates of list[1..n] into pts[first..first+n-1].
 void copy_atoms_xyz(long n, const long* list, const struct_mol& mol, std::vector<xyz>& pts, long first) {
   for (long k = 1; k <= n; ++k) pts[first + k - 1] = mol.atoms[list[k]].xyz;
@@ -248,11 +256,7 @@ void get_base_planes(const struct_mol& mol, std::vector<plane>& list) {
       }
     }
     list.push_back(p);
-    if (Gvars.test) {
-      std::string label = r.idstr;
-      label.resize(std::max<size_t>(label.size(), static_cast<size_t>(mol.idstr_width)), ' ');
-      debug_plane_lines(label + " : ", p, true);
-    }
+    debug_ring_plane(r, p, mol);
   }
 }
 
@@ -316,11 +320,7 @@ void get_sidechain_planes(const struct_mol& mol, std::vector<plane>& list) {
     p.kind = 1;
     p.frame_index = r.frames[FRAME_AROMATIC];
     list.push_back(p);
-    if (Gvars.test) {
-      std::string label = r.idstr;
-      label.resize(std::max<size_t>(label.size(), static_cast<size_t>(mol.idstr_width)), ' ');
-      debug_plane_lines(label + " : ", p, true);
-    }
+    debug_ring_plane(r, p, mol);
   }
 }
 

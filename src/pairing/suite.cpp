@@ -12,6 +12,7 @@
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
 #include "support/cii.hpp"
+#include "support/utility.hpp"
 
 namespace vask {
 
@@ -201,13 +202,11 @@ long resolve_dominant_satellite(suite& s, const std::vector<suite>& table, long 
   }
   double d_sat = suite_distance(s, S, sat_w, 2, 5, Gvars.suite_power);
   double d_dom = suite_distance(s, D, dom_w, 2, 5, Gvars.suite_power);
-  char sat_text[64], dom_text[64], comment[192];
-  snprintf(sat_text, sizeof sat_text, "satellite \"%s\" (%.3f)", S.cluster.c_str(), d_sat);
-  snprintf(dom_text, sizeof dom_text, "dominant \"%s\" (%.3f)", D.cluster.c_str(), d_dom);
+  const std::string sat_text = sformat("satellite \"%s\" (%.3f)", S.cluster.c_str(), d_sat);
+  const std::string dom_text = sformat("dominant \"%s\" (%.3f)", D.cluster.c_str(), d_dom);
   bool to_satellite = d_dom >= d_sat;  // a tie goes to the satellite
-  snprintf(comment, sizeof comment, "%s %s and %s", word, to_satellite ? sat_text : dom_text,
-           to_satellite ? dom_text : sat_text);
-  s.comment = comment;
+  s.comment = sformat("%s %s and %s", word, (to_satellite ? sat_text : dom_text).c_str(),
+                      (to_satellite ? dom_text : sat_text).c_str());
   return to_satellite ? sat : dom;
 }
 

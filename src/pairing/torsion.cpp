@@ -291,6 +291,18 @@ void populate_all_ss_dist_pars(struct_mol& mol) {
     get_ss_dist_pars(mol.nt_order[m], mol.nt_order[m + 1], mol, mol.nt_infos[mol.nt_order[m]].ss);
 }
 
+std::vector<long> chain_order_nts(const struct_mol& mol) {
+  std::vector<long> list(1, 0);
+  for (long c = 1; c <= mol.num_chains; ++c)
+    for (long t = 1; t <= mol.chains[c].num_chain_nts; ++t) list.push_back(mol.chains[c].nts[t]);
+  return list;
+}
+
+std::string shown_bin(const std::string& bin) {
+  if (bin.size() == 4 && bin[2] == ' ') return bin.substr(0, 2) + bin.substr(3);
+  return bin.substr(0, bin.find(' '));
+}
+
 // ---------------------------------------------------------------------------
 // Syn/anti queries
 
@@ -373,13 +385,6 @@ void print_dist(FILE* fp, double d) {
 }
 
 // Nucleotides in chain order.
-std::vector<long> chain_order_nts(const struct_mol& mol) {
-  std::vector<long> list(1, 0);
-  for (long c = 1; c <= mol.num_chains; ++c)
-    for (long t = 1; t <= mol.chains[c].num_chain_nts; ++t) list.push_back(mol.chains[c].nts[t]);
-  return list;
-}
-
 // The separator line, then the legend lines.
 void print_section_head(FILE* fp, std::initializer_list<const char*> lines) {
   print_separator(fp, '*', TORSION_FILE_WIDTH);
@@ -532,11 +537,6 @@ void print_sugar(FILE* fp, const std::vector<long>& order, const struct_mol& mol
 }
 
 // "33p" for a "33 p" bin, else its first word ("inc", "trig").
-std::string shown_bin(const std::string& bin) {
-  if (bin.size() == 4 && bin[2] == ' ') return bin.substr(0, 2) + bin.substr(3);
-  return bin.substr(0, bin.find(' '));
-}
-
 void print_suites(FILE* fp, const std::vector<long>& order, const struct_mol& mol) {
   print_section_head(fp, {
       "Assignment of sugar-phosphate backbone suites",

@@ -68,6 +68,11 @@ long glyco_anti_G4(long i, const struct_mol& mol);
 void init_one_ssPar(ss_par& s);
 void free_ssPars(std::vector<ss_par>& list);
 
+// The nucleotides of every chain in chain order, 1-based.
+std::vector<long> chain_order_nts(const struct_mol& mol);
+// A suite bin as shown: "33 p" as "33p", "inc " as "inc".
+std::string shown_bin(const std::string& bin);
+
 // A newline and the counter back to 0 when residue i+1 is on another chain.
 void reset_if_cswitch(long i, const struct_mol& mol, FILE* fp, long& counter);
 

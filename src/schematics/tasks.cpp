@@ -10,8 +10,47 @@
 
 namespace vask {
 
+namespace {
+
+// One-shot tasks whose producers are not built yet: the run says so on the run
+// log instead of quietly giving the normal report in their place.
+void warn_unbuilt_tasks() {
+  const struct {
+    bool set;
+    const char* what;
+  } unbuilt[] = {
+      {!Gvars.list_chain.empty(), "--list-chain"},
+      {!Gvars.list_residue.empty(), "--list-residue"},
+      {!Gvars.select_chain.empty() || !Gvars.select_frag.empty() ||
+           !Gvars.select_atom.empty() || Gvars.select_xyz != 0 ||
+           opts_with_switch_set(Gvars.select),
+       "--select"},
+      {Gvars.renum_residue != 0 || Gvars.renum_atom != 0, "--renum"},
+      {Gvars.bonds_file != 0, "--bonds-file"},
+      {opts_with_switch_set(Gvars.alc_mol), "--alc-file"},
+      {Gvars.linkage_file != 0, "--linkage-file"},
+      {Gvars.contacts_file != 0, "--contacts-file"},
+      {Gvars.cx_file != 0, "--cx-file"},
+      {Gvars.plane_file != 0, "--plane-file"},
+      {Gvars.torsion_file != 0, "--torsion-file"},
+      {Gvars.conn_file != 0, "--connect-file"},
+      {Gvars.topview_file != 0, "--top-view-file"},
+      {opts_with_switch_set(Gvars.get_hbond), "--get-hbond"},
+      {Gvars.frame_list != 0, "--frame-file"},
+      {cartoon_opts_with_switch_set(Gvars.cartoon), "--cartoon-block"},
+      {Gvars.view != 0 || Gvars.view_rot.rmsd > 0 || Gvars.view_pos.rmsd > 0 ||
+           Gvars.view_mat.rmsd > 0,
+       "--view"},
+  };
+  for (const auto& u : unbuilt)
+    if (u.set) runlog_msg("[w] the one-shot task of option %s is not available yet -- ignored\n", u.what);
+}
+
+}  // namespace
+
 // The task options are tested in a fixed order; the first one set wins.
 void perform_single_task_exit(struct_mol& mol, const std::string& output) {
+  warn_unbuilt_tasks();
   if (Gvars.get_stack) {
     write_stacks_list(mol, output);
     free_pdb_exit(mol);

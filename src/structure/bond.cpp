@@ -84,6 +84,23 @@ cell_grid make_cell_grid(const std::vector<xyz>& pts, long n, double radius) {
   return g;
 }
 
+packed_cells pack_cells(const cell_grid& g, const std::vector<xyz>& pts, const std::vector<char>& keep) {
+  packed_cells p;
+  p.grid = &g;
+  const long cubes = static_cast<long>(g.head.size());
+  p.start.assign(static_cast<size_t>(cubes) + 1, 0);
+  for (long c = 0; c < cubes; ++c) {
+    p.start[c] = static_cast<long>(p.index.size());
+    for (long j = g.head[c]; j != 0; j = g.next[j]) {
+      if (!keep[j]) continue;
+      p.index.push_back(j);
+      p.at.push_back({pts[j][1], pts[j][2], pts[j][3]});
+    }
+  }
+  p.start[cubes] = static_cast<long>(p.index.size());
+  return p;
+}
+
 std::vector<std::pair<long, long>> near_pairs(const cell_grid& g, const std::vector<xyz>& pts,
                                               long n, double r) {
   std::vector<std::pair<long, long>> out;
@@ -240,20 +257,30 @@ void print_one_connect(const char* title, const connect& set, FILE* fp) {
   std::fprintf(fp, "\n");
 }
 
-void add_one_item_to_connect(long item, connect& set, long bound, const char* label) {
+namespace {
+
+// The add of add_one_item_to_connect with the label made only when a message
+// needs it: callers whose labels name atoms would otherwise build a string
+// for every member added.
+template <class Label>
+void add_item_labelled(long item, connect& set, long bound, Label&& label) {
   if (set.has(item)) {
-    if (label != nullptr && *label != '\0') {
-      logit_testf("[i] -- item %ld already exists [%s]\n", item, label);
-    }
+    if (PRGLOG == nullptr && !Gvars.test) return;  // the note would reach no log
+    const std::string text = label();
+    if (!text.empty()) logit_testf("[i] -- item %ld already exists [%s]\n", item, text.c_str());
     return;
   }
   if (set.count + 1 <= bound && set.count + 1 <= CONNECT_MAX) {
     set.append(item);
     return;
   }
-  if (++Gvars.counts.connects <= 9) {
-    logitf("[w] -- %s: more than %ld partners\n", label ? label : "", bound);
-  }
+  if (++Gvars.counts.connects <= 9) logitf("[w] -- %s: more than %ld partners\n", label().c_str(), bound);
+}
+
+}  // namespace
+
+void add_one_item_to_connect(long item, connect& set, long bound, const char* label) {
+  add_item_labelled(item, set, bound, [label] { return std::string(label ? label : ""); });
 }
 
 void add_one_item_to_connect_simple(long item, connect& set, const char* label) {
@@ -342,6 +369,7 @@ namespace {
 constexpr double O_ACCEPTOR_MAX = 1.33;  // Angstrom: a shorter single bond is C=O-like
 constexpr double S_ACCEPTOR_MAX = 1.7;   // Angstrom
 constexpr long BOND_PARTNERS = 6;        // bonded set bound per atom
+constexpr long WITHIN_RESIDUE_GRID_MIN = 64;  // atoms in a residue from which its bonds use the grid
 constexpr long MAX_CYCLE_STEPS = 1000000;  // guard on the depth-first cycle search
 
 double covalent_radius(long i, const struct_mol& mol) {
@@ -490,7 +518,9 @@ long get_bonds_within_residue(long k, const struct_mol& mol, long max, std::vect
   long count = 0;
   double rmax = 0;  // partners lie in this residue: its own largest radius bounds the search
   for (long b = r.first_atom; b <= r.last_atom; ++b) rmax = std::max(rmax, covalent_radius(b, mol));
-  const bool grid = static_cast<long>(mol.atom_xyz.size()) == mol.num_atoms + 1 &&
+  // A small residue is quicker to scan pair by pair than through the grid.
+  const bool grid = r.last_atom - r.first_atom >= WITHIN_RESIDUE_GRID_MIN &&
+                    static_cast<long>(mol.atom_xyz.size()) == mol.num_atoms + 1 &&
                     !mol.atom_grid.head.empty();
   std::vector<long> cand;
   for (long a = r.first_atom; a <= r.last_atom; ++a) {
@@ -549,24 +579,49 @@ long atoms_in_waterBridge(long i, long j, const struct_mol& mol) {
 }
 
 void check_fill_bond(long i, long j, struct_mol& mol) {
-  std::string label = "check_fill_bond(" + atom_id(i, mol) + ", " + atom_id(j, mol) + ")";
-  add_one_item_to_connect(j, mol.atoms[i].bonded, BOND_PARTNERS, label.c_str());
-  add_one_item_to_connect(i, mol.atoms[j].bonded, BOND_PARTNERS, label.c_str());
+  auto label = [&] { return "check_fill_bond(" + atom_id(i, mol) + ", " + atom_id(j, mol) + ")"; };
+  add_item_labelled(j, mol.atoms[i].bonded, BOND_PARTNERS, label);
+  add_item_labelled(i, mol.atoms[j].bonded, BOND_PARTNERS, label);
 }
 
 void check_fill_hbond(long i, long j, struct_mol& mol) {
-  std::string label = "check_fill_hbond(" + atom_id(i, mol) + ", " + atom_id(j, mol) + ")";
-  add_one_item_to_connect(j, mol.atoms[i].hbonded, CONNECT_MAX, label.c_str());
-  add_one_item_to_connect(i, mol.atoms[j].hbonded, CONNECT_MAX, label.c_str());
+  auto label = [&] { return "check_fill_hbond(" + atom_id(i, mol) + ", " + atom_id(j, mol) + ")"; };
+  add_item_labelled(j, mol.atoms[i].hbonded, CONNECT_MAX, label);
+  add_item_labelled(i, mol.atoms[j].hbonded, CONNECT_MAX, label);
 }
 
 void fillout_residue_hbonds(struct_mol& mol) {
+  // Most residue pairs share several H-bonds: repeats are expected, not noted.
+  auto label = [] { return std::string(); };
   for (long k = 1; k <= mol.num_hbonds; ++k) {
     long r1 = mol.atoms[mol.hbonds[k].atom1].residue;
     long r2 = mol.atoms[mol.hbonds[k].atom2].residue;
-    add_one_item_to_connect_simple(r2, mol.residues[r1].hbonded, "");
-    add_one_item_to_connect_simple(r1, mol.residues[r2].hbonded, "");
+    if (r1 == r2) continue;  // a residue is not its own H-bond partner
+    add_item_labelled(r2, mol.residues[r1].hbonded, CONNECT_MAX, label);
+    add_item_labelled(r1, mol.residues[r2].hbonded, CONNECT_MAX, label);
   }
+}
+
+void sort_bonds_by_atoms(std::vector<bond>& bonds, long n) {
+  // Sorting small keys and moving each record once beats a stable sort of
+  // the records themselves; ties keep their list order, as a stable sort would.
+  struct key {
+    long atom1, atom2, at;
+  };
+  std::vector<key> keys(static_cast<size_t>(n));
+  for (long k = 1; k <= n; ++k) keys[k - 1] = {bonds[k].atom1, bonds[k].atom2, k};
+  auto less = [](const key& a, const key& b) {
+    if (a.atom1 != b.atom1) return a.atom1 < b.atom1;
+    if (a.atom2 != b.atom2) return a.atom2 < b.atom2;
+    return a.at < b.at;
+  };
+  if (std::is_sorted(keys.begin(), keys.end(), less)) return;
+  std::sort(keys.begin(), keys.end(), less);
+  std::vector<bond> out(static_cast<size_t>(n) + 1);
+  out[0] = std::move(bonds[0]);
+  for (long k = 1; k <= n; ++k) out[k] = std::move(bonds[keys[k - 1].at]);
+  for (long k = n + 1; k < static_cast<long>(bonds.size()); ++k) out.push_back(std::move(bonds[k]));
+  bonds = std::move(out);
 }
 
 void fillout_one_lkg(long i, long j, struct_mol& mol) {
@@ -619,8 +674,9 @@ void populate_bonds(struct_mol& mol) {
     max_atoms = std::max(max_atoms, mol.residues[k].num_atoms);
   const long max = static_cast<long>(2 * max_atoms + 64);
   std::vector<bond> all(1), buf(static_cast<size_t>(max) + 1);
+  all.reserve(static_cast<size_t>(mol.num_atoms + mol.num_residues) + 64);  // about one bond per atom
   auto take = [&](long n) {
-    for (long t = 1; t <= n; ++t) all.push_back(buf[t]);
+    for (long t = 1; t <= n; ++t) all.push_back(std::move(buf[t]));
   };
 
   for (long k = 1; k <= mol.num_residues; ++k) {
@@ -685,18 +741,21 @@ void populate_bonds(struct_mol& mol) {
     take(one);
   }
 
-  std::stable_sort(all.begin() + 1, all.end(), bond_compare);
+  sort_bonds_by_atoms(all, static_cast<long>(all.size()) - 1);
   mol.bonds = std::move(all);
   mol.num_bonds = static_cast<long>(mol.bonds.size()) - 1;
   for (long k = 1; k <= mol.num_bonds; ++k) check_fill_bond(mol.bonds[k].atom1, mol.bonds[k].atom2, mol);
 
+  // hydrogen flags side by side: the partners' records are then not read
+  std::vector<char> hydrogen(static_cast<size_t>(mol.num_atoms) + 1, 0);
+  for (long i = 1; i <= mol.num_atoms; ++i) hydrogen[i] = mol.atoms[i].hydrogen != 0;
   for (long i = 1; i <= mol.num_atoms; ++i) {
     atom& a = mol.atoms[i];
     sort_one_connect(a.bonded);
-    if (a.hydrogen) continue;
+    if (hydrogen[i]) continue;
     long heavy = 0, which = 0;
     for (long t = 1; t <= a.bonded.count; ++t)
-      if (!mol.atoms[a.bonded[t]].hydrogen) {
+      if (!hydrogen[a.bonded[t]]) {
         ++heavy;
         which = a.bonded[t];
       }

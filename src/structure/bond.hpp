@@ -43,25 +43,32 @@ struct cell_grid {
 // Grid over points 1..n of pts (1-based) with cube edge >= radius (> 0).
 cell_grid make_cell_grid(const std::vector<xyz>& pts, long n, double radius);
 
+// The cubes a query of radius r around q must visit, as index ranges
+// lo..hi along x, y, z; false when there are none.
+inline bool cube_range(const cell_grid& g, const xyz& q, double r, long lo[3], long hi[3]) {
+  if (g.head.empty() || !(r >= 0) || !std::isfinite(q[1]) || !std::isfinite(q[2]) ||
+      !std::isfinite(q[3]) || q[1] == DBL_MAX || q[2] == DBL_MAX || q[3] == DBL_MAX)
+    return false;
+  const long dims[3] = {g.nx, g.ny, g.nz};
+  for (int k = 0; k < 3; ++k) {
+    double a = std::floor((q[k + 1] - r - g.lo[k + 1]) / g.edge);
+    double b = std::floor((q[k + 1] + r - g.lo[k + 1]) / g.edge);
+    if (b < 0 || a > static_cast<double>(dims[k] - 1)) return false;
+    lo[k] = a < 0 ? 0 : static_cast<long>(a);
+    hi[k] = b > static_cast<double>(dims[k] - 1) ? dims[k] - 1 : static_cast<long>(b);
+  }
+  return true;
+}
+
 // Calls f(j, d2) for every point j of the grid with squared distance
 // d2 <= r * r from q (both ends inclusive), cube by cube; the order is fixed
 // but not sorted.
 template <class F>
 void for_each_within(const cell_grid& g, const std::vector<xyz>& pts, const xyz& q, double r,
                      F&& f) {
-  if (g.head.empty() || !(r >= 0) || !std::isfinite(q[1]) || !std::isfinite(q[2]) ||
-      !std::isfinite(q[3]) || q[1] == DBL_MAX || q[2] == DBL_MAX || q[3] == DBL_MAX)
-    return;
-  const double r2 = r * r;
   long lo[3], hi[3];
-  const long dims[3] = {g.nx, g.ny, g.nz};
-  for (int k = 0; k < 3; ++k) {
-    double a = std::floor((q[k + 1] - r - g.lo[k + 1]) / g.edge);
-    double b = std::floor((q[k + 1] + r - g.lo[k + 1]) / g.edge);
-    if (b < 0 || a > static_cast<double>(dims[k] - 1)) return;
-    lo[k] = a < 0 ? 0 : static_cast<long>(a);
-    hi[k] = b > static_cast<double>(dims[k] - 1) ? dims[k] - 1 : static_cast<long>(b);
-  }
+  if (!cube_range(g, q, r, lo, hi)) return;
+  const double r2 = r * r;
   for (long ix = lo[0]; ix <= hi[0]; ++ix)
     for (long iy = lo[1]; iy <= hi[1]; ++iy)
       for (long iz = lo[2]; iz <= hi[2]; ++iz)
@@ -70,6 +77,43 @@ void for_each_within(const cell_grid& g, const std::vector<xyz>& pts, const xyz&
           const double d2 = dx * dx + dy * dy + dz * dz;
           if (d2 <= r2) f(j, d2);
         }
+}
+
+// The points of a cell grid that a filter keeps, packed cube by cube:
+// indices ascending with their coordinates beside them. Scans that want only
+// the points after a given index skip the others with one binary search per
+// cube, and never touch the atom records.
+struct packed_cells {
+  const cell_grid* grid = nullptr;
+  std::vector<long> start;                 // cube c: entries start[c] .. start[c + 1] - 1
+  std::vector<long> index;                 // point numbers
+  std::vector<std::array<double, 3>> at;   // their x, y, z
+};
+
+// keep[j] != 0 selects point j (1-based, as the grid).
+packed_cells pack_cells(const cell_grid& g, const std::vector<xyz>& pts, const std::vector<char>& keep);
+
+// Calls f(j, d2) for every kept point j > after with squared distance
+// d2 <= r * r from q, cube by cube, ascending within a cube.
+template <class F>
+void for_each_within_after(const packed_cells& p, const xyz& q, double r, long after, F&& f) {
+  const cell_grid& g = *p.grid;
+  long lo[3], hi[3];
+  if (!cube_range(g, q, r, lo, hi)) return;
+  const double r2 = r * r;
+  const long* base = p.index.data();
+  for (long ix = lo[0]; ix <= hi[0]; ++ix)
+    for (long iy = lo[1]; iy <= hi[1]; ++iy)
+      for (long iz = lo[2]; iz <= hi[2]; ++iz) {
+        const long c = (ix * g.ny + iy) * g.nz + iz;
+        const long* last = base + p.start[c + 1];
+        for (const long* e = std::upper_bound(base + p.start[c], last, after); e != last; ++e) {
+          const auto& b = p.at[static_cast<size_t>(e - base)];
+          const double dx = b[0] - q[1], dy = b[1] - q[2], dz = b[2] - q[3];
+          const double d2 = dx * dx + dy * dy + dz * dz;
+          if (d2 <= r2) f(*e, d2);
+        }
+      }
 }
 
 // All pairs (i, j), i < j, of grid points within r of each other, sorted by
@@ -190,7 +234,9 @@ long atoms_in_hbond(long i, long j, const struct_mol& mol);
 long atoms_in_waterBridge(long i, long j, const struct_mol& mol);
 void check_fill_bond(long i, long j, struct_mol& mol);   // each in the other's bonded set
 void check_fill_hbond(long i, long j, struct_mol& mol);  // each in the other's H-bonded set
-void fillout_residue_hbonds(struct_mol& mol);
+void fillout_residue_hbonds(struct_mol& mol);  // residue pairs of the structure's H-bonds
+// Records 1..n ordered by atom1, then atom2; equal pairs keep their order.
+void sort_bonds_by_atoms(std::vector<bond>& bonds, long n);
 void fillout_one_lkg(long i, long j, struct_mol& mol);   // residues in each other's linkage set
 // Adds the row (min, max) of a and b to links[1..count] unless present.
 void add_one_unique_lkg_in_order(long a, long b, long& count,

@@ -484,22 +484,40 @@ void populate_contacts(struct_mol& mol) {
     else
       ++Gvars.counts.connects;  // dropped, counted as the bounded add counts it
   };
+  // The residue of each heavy atom of an included residue, 0 for the other
+  // atoms: the inner loop then reads one number, not the atom record.
+  std::vector<long> owner(static_cast<size_t>(mol.num_atoms) + 1, 0);
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    const atom& a = mol.atoms[i];
+    if (!a.hydrogen && a.residue >= 1 && a.residue <= n && included[a.residue]) owner[i] = a.residue;
+  }
+  std::vector<char> keep(owner.size(), 0);
+  for (size_t i = 1; i < owner.size(); ++i) keep[i] = owner[i] != 0;
+  const packed_cells cells = pack_cells(mol.atom_grid, mol.atom_xyz, keep);
+  // With residues in atom order, every atom of a later residue comes after
+  // the residue's last atom: the scan starts there.
+  bool in_order = true;
+  for (long k = 2; k <= n && in_order; ++k)
+    in_order = mol.residues[k].first_atom > mol.residues[k - 1].last_atom;
+
   std::vector<long> near;
+  std::vector<long> met_by(static_cast<size_t>(n) + 1, 0);  // the last residue r that met it
   for (long r = 1; r <= n; ++r) {
     if (!included[r]) continue;
     near.clear();
     const residue& res = mol.residues[r];
+    const long after = in_order ? res.last_atom : 0;
     for (long i = res.first_atom; i <= res.last_atom; ++i) {
-      if (mol.atoms[i].hydrogen) continue;
-      for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], CONTACT_CUTOFF,
-                      [&](long j, double d2) {
-                        const atom& b = mol.atoms[j];
-                        if (b.residue > r && !b.hydrogen && included[b.residue] && d2 < c2)
-                          near.push_back(b.residue);
-                      });
+      if (owner[i] == 0) continue;
+      for_each_within_after(cells, mol.atom_xyz[i], CONTACT_CUTOFF, after, [&](long j, double d2) {
+        const long o = owner[j];
+        if (o > r && met_by[o] != r && d2 < c2) {
+          met_by[o] = r;
+          near.push_back(o);
+        }
+      });
     }
     std::sort(near.begin(), near.end());
-    near.erase(std::unique(near.begin(), near.end()), near.end());
     for (long j : near) {
       add(j, mol.residues[r].contacts);
       add(r, mol.residues[j].contacts);

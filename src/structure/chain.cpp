@@ -428,14 +428,23 @@ void populate_atom_exposure(struct_mol& mol) {
       for (long i = r.first_atom; i <= r.last_atom; ++i) chain_of[i] = c;
     }
   }
+  // Heavy atoms of protein chains, packed by cube with their chain and
+  // alternate location beside them: the scan never reads the atom records.
+  std::vector<char> keep(static_cast<size_t>(mol.num_atoms) + 1, 0), altloc(keep.size(), ' ');
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    keep[i] = chain_of[i] != 0 && !mol.atoms[i].hydrogen;
+    altloc[i] = mol.atoms[i].altloc;
+  }
+  const packed_cells cells = pack_cells(mol.atom_grid, mol.atom_xyz, keep);
   // the neighbour relation is symmetric: each pair is met once, from its lower atom
   std::vector<long> count(static_cast<size_t>(mol.num_atoms) + 1, 0);
   for (long i = 1; i <= mol.num_atoms; ++i) {
-    if (chain_of[i] == 0 || mol.atoms[i].hydrogen) continue;
+    if (!keep[i]) continue;
     ++count[i];  // the atom itself
-    for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[i], RADIUS, [&](long j, double) {
-      if (j > i && chain_of[j] == chain_of[i] && !mol.atoms[j].hydrogen &&
-          atoms_same_altloc(mol.atoms[i], mol.atoms[j])) {
+    const long ci = chain_of[i];
+    const char ai = altloc[i];
+    for_each_within_after(cells, mol.atom_xyz[i], RADIUS, i, [&](long j, double) {
+      if (chain_of[j] == ci && (ai == ' ' || altloc[j] == ' ' || altloc[j] == ai)) {
         ++count[i];
         ++count[j];
       }

@@ -15,6 +15,7 @@
 #include "pairing/plane.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
+#include "pairing/torsion_feature.hpp"
 #include "structure/mmcif.hpp"
 #include "support/cii.hpp"
 #include "support/file.hpp"
@@ -236,6 +237,7 @@ void stage_framed_aas(struct_mol& mol) {
 void stage_torsions(struct_mol& mol) {                  // backbone/sugar torsions, B-factors
   get_nt_bb_torsions(mol);
   get_nt_sugar_torsions(mol);
+  get_nt_b_factors(mol);
 }
 
 void stage_hydration_metals_suites(struct_mol& mol) {  // waters, metals, water bridges, suites
@@ -294,6 +296,8 @@ void free_struct_mol(struct_mol& mol) {
   std::vector<frame>().swap(mol.frames);
   free_planes(mol.planes);
   free_planeCnts(mol.plane_contacts);
+  free_waterBridges(mol.water_bridges);
+  mol.num_water_bridges = 0;
   free_residues(mol.residues);
   mol.num_chains = 0;
   std::vector<aa_info>().swap(mol.aa_infos);

@@ -87,6 +87,10 @@ struct nt_info {
   double amplitude = DBL_MAX, phase_angle = DBL_MAX;
   std::string puckering;                 // pucker name; empty until set
   std::string sugar_class = "   ----   ";  // "~C2'-endo ", " ~C3'-endo" or "   ----   "
+  // mean B-factors of the heavy atoms: [0] all, [1] base, [2] sugar,
+  // [3] backbone, [4] chain backbone (P, OP1, OP2, O5', C5', C4', C3', O3'),
+  // [5] phosphorus; DBL_MAX = no such atom
+  std::array<double, 6> bfactors{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};
   ss_par ss;                             // step to the 3' neighbour
   suite bb_suite;                        // the suite ending at this nucleotide
 };

@@ -6,6 +6,7 @@
 // narrower (fewer decimals, or the low digits of a number) with a warning, so
 // the columns after it never shift. An mmCIF row always has all its fields:
 // empty values are "." or "?", values with blanks or quotes are quoted.
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -37,13 +38,41 @@ void warn_overflow(const atom& a, const char* what, double value, int first, int
              value, atom_label(a).c_str(), first, last, written.c_str());
 }
 
+// "%*.*f" of v. Coordinates fill most of a written PDB file, and printf's
+// exact decimal conversion is slow: the value is rounded here directly unless
+// it lies so near a rounding tie that only printf's exact expansion can
+// settle it (then, and for large or non-finite values, printf does it all).
+std::string fixed_text(double v, int width, int decimals) {
+  static constexpr double SCALE[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  static constexpr double QUICK_MAX = 1e9;   // scaled magnitudes rounded here
+  static constexpr double TIE_MARGIN = 1e-6; // well above the scaling error below QUICK_MAX
+  if (!std::isfinite(v) || decimals < 0 || decimals > 6) return sformat("%*.*f", width, decimals, v);
+  const double scaled = std::fabs(v) * SCALE[decimals];
+  const double whole = std::floor(scaled);
+  if (!(scaled < QUICK_MAX) || std::fabs(scaled - whole - 0.5) < TIE_MARGIN)
+    return sformat("%*.*f", width, decimals, v);
+  unsigned long n = static_cast<unsigned long>(whole) + (scaled - whole > 0.5 ? 1 : 0);
+  char buf[40];
+  char* p = buf + sizeof buf;
+  for (int k = 0; k < decimals; ++k, n /= 10) *--p = static_cast<char>('0' + n % 10);
+  if (decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  if (std::signbit(v)) *--p = '-';  // as printf: "-0.000" for a small negative value
+  const long len = buf + sizeof buf - p;
+  std::string s(width > len ? static_cast<size_t>(width - len) : 0, ' ');
+  return s.append(p, static_cast<size_t>(len));
+}
+
 // A real number in exactly width characters: decimals dropped one at a time
 // until it fits; beyond that, clamped to the widest value that fits.
 std::string fit_real(const atom& a, const char* what, double v, int width, int decimals, int first) {
-  std::string s = sformat("%*.*f", width, decimals, v);
+  std::string s = fixed_text(v, width, decimals);
   if (static_cast<int>(s.size()) <= width) return s;
   for (int d = decimals - 1; d >= 0 && static_cast<int>(s.size()) > width; --d)
-    s = sformat("%*.*f", width, d, v);
+    s = fixed_text(v, width, d);
   if (static_cast<int>(s.size()) > width) {
     double top = std::pow(10.0, v < 0 ? width - 1 : width) - 1;
     s = sformat("%*.0f", width, v < 0 ? -top : top);
@@ -53,12 +82,21 @@ std::string fit_real(const atom& a, const char* what, double v, int width, int d
 }
 
 // An integer in exactly width characters: its low digits when too wide.
+// "%*ld" of v, without printf's parsing: two of these per written atom.
+std::string integer_text(long v, int width) {
+  char buf[24];
+  const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  const long len = end - buf;
+  std::string s(width > len ? static_cast<size_t>(width - len) : 0, ' ');
+  return s.append(buf, static_cast<size_t>(len));
+}
+
 std::string fit_integer(const atom& a, const char* what, long v, int width, int first) {
-  std::string s = sformat("%*ld", width, v);
+  std::string s = integer_text(v, width);
   if (static_cast<int>(s.size()) <= width) return s;
   long mod = 1;
   for (int k = 0; k < width; ++k) mod *= 10;
-  s = sformat("%*ld", width, ((v % mod) + mod) % mod);
+  s = integer_text(((v % mod) + mod) % mod, width);
   warn_overflow(a, what, static_cast<double>(v), first, first + width - 1, s);
   return s;
 }

@@ -87,6 +87,13 @@ void set_dna_rna(residue& r, long k, const struct_mol& mol) {
     F(r, rf::is_dna) = 1;
 }
 
+// A nucleotide: purine or pyrimidine, RNA or DNA by its O2'.
+void mark_nucleotide(residue& r, long k, bool purine, const struct_mol& mol) {
+  F(r, rf::is_nt) = 1;
+  F(r, purine ? rf::is_R : rf::is_Y) = 1;
+  set_dna_rna(r, k, mol);
+}
+
 // Least-squares fit of the found ring atoms (entries 1..last) onto the standard ring.
 double fit_ring(const std::array<long, 10>& ring, int last, const struct_mol& mol,
                 double* planarity) {
@@ -179,9 +186,7 @@ void check_nucleotide_residue(long k, struct_mol& mol) {
   if (found < 3) return;
   if (nitrogens == 0 && !residue_has_atom(" C1'", k, mol)) return;
   if (pass_nt_rmsd_criterion(k, ring, five > 0, mol)) {
-    F(r, rf::is_nt) = 1;
-    F(r, five > 0 ? rf::is_R : rf::is_Y) = 1;
-    set_dna_rna(r, k, mol);
+    mark_nucleotide(r, k, five > 0, mol);
     return;
   }
   if (five == 0) return;
@@ -189,15 +194,14 @@ void check_nucleotide_residue(long k, struct_mol& mol) {
   ring[7] = ring[8] = ring[9] = 0;
   long six = count_found(ring, 1, 6);
   if (six > 4 && pass_nt_rmsd_criterion(k, ring, false, mol)) {
-    F(r, rf::is_nt) = F(r, rf::is_Y) = 1;
-    set_dna_rna(r, k, mol);
+    mark_nucleotide(r, k, false, mol);
     logitf("[i] taken as a pyrimidine ... %s\n", residue_idstr0(r).c_str());
   }
   double rmsd = fit_ring(ring, 6, mol, nullptr);
   r.rmsd = rmsd;
   if (rmsd != -1.0 && rmsd < UNKNOWN_NT_RMSD) {
-    F(r, rf::ry_undecided) = F(r, rf::is_nt) = F(r, rf::is_Y) = 1;
-    set_dna_rna(r, k, mol);
+    F(r, rf::ry_undecided) = 1;
+    mark_nucleotide(r, k, false, mol);
     prglog_msg("            taken as an unknown nucleotide\n");
   } else {
     r.rmsd = -1.0;
@@ -216,15 +220,12 @@ void check_special_nucleotide(long k, struct_mol& mol) {
   if (found < 3 || !nitrogen) return;
   bool ok = false;
   if (pass_nt_rmsd_criterion(k, ring, five > 0, mol)) {
-    F(r, rf::is_nt) = 1;
-    F(r, five > 0 ? rf::is_R : rf::is_Y) = 1;
-    set_dna_rna(r, k, mol);
+    mark_nucleotide(r, k, five > 0, mol);
     ok = true;
   } else if (five > 0 && count_found(ring, 1, 6) >= 3) {
     ring[7] = ring[8] = ring[9] = 0;
     if (pass_nt_rmsd_criterion(k, ring, false, mol)) {
-      F(r, rf::is_nt) = F(r, rf::is_Y) = 1;
-      set_dna_rna(r, k, mol);
+      mark_nucleotide(r, k, false, mol);
       ok = true;
     }
   }

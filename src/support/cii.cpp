@@ -11,11 +11,15 @@ const Except_T Mem_Failed{"Allocation Failed"};
 const Except_T Fmt_Overflow{"Formatting Overflow"};
 
 std::string vformat(const char* fmt, va_list ap) {
+  // Most texts are short: one formatting pass into a local buffer, a second
+  // one only for a longer text (floating-point conversions are costly).
+  char local[256];
   va_list ap2;
   va_copy(ap2, ap);
-  int n = std::vsnprintf(nullptr, 0, fmt, ap2);
+  int n = std::vsnprintf(local, sizeof local, fmt, ap2);
   va_end(ap2);
   if (n <= 0) return {};
+  if (static_cast<size_t>(n) < sizeof local) return std::string(local, static_cast<size_t>(n));
   std::string s(static_cast<size_t>(n) + 1, '\0');
   std::vsnprintf(s.data(), s.size(), fmt, ap);
   s.resize(static_cast<size_t>(n));

@@ -20,7 +20,7 @@ struct fatal_error : std::runtime_error {
 
 // printf formatting of a va_list into a std::string (the one formatting
 // engine behind fatal() and the string formatters).
-std::string vformat(const char* fmt, va_list ap);
+[[gnu::format(printf, 1, 0)]] std::string vformat(const char* fmt, va_list ap);
 
 // Formats the message (formats end with "\n" themselves) and throws; main()
 // writes it to the run log.

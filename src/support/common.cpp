@@ -9,13 +9,7 @@ namespace vask {
 
 namespace {
 
-void frame_to_R(const frame& f, rotmat& R) {
-  for (long i = 1; i <= 3; ++i) {
-    R[i][1] = f.x_axis[i];
-    R[i][2] = f.y_axis[i];
-    R[i][3] = f.z_axis[i];
-  }
-}
+void frame_to_R(const frame& f, rotmat& R) { axes_to_rotmat(f.x_axis, f.y_axis, f.z_axis, R); }
 
 // Rotation-matrix check block of the program log.
 void verify_rotmat(const rotmat& R, const char* label, FILE* fp) {

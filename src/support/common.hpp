@@ -32,6 +32,23 @@ struct xyz : std::array<double, 4> {
 // A 1-based 3x3 matrix m[row][col]; as a rotation, its columns are the frame's x, y, z axes.
 using rotmat = std::array<xyz, 4>;
 
+// Axis j of a rotation matrix is its column j; slot 0 of the axes is left alone.
+inline xyz rotmat_column(const rotmat& R, long j) { return {0, R[1][j], R[2][j], R[3][j]}; }
+inline void axes_to_rotmat(const xyz& x, const xyz& y, const xyz& z, rotmat& R) {
+  for (long i = 1; i <= 3; ++i) {
+    R[i][1] = x[i];
+    R[i][2] = y[i];
+    R[i][3] = z[i];
+  }
+}
+inline void rotmat_to_axes(const rotmat& R, xyz& x, xyz& y, xyz& z) {
+  for (long i = 1; i <= 3; ++i) {
+    x[i] = R[i][1];
+    y[i] = R[i][2];
+    z[i] = R[i][3];
+  }
+}
+
 // A quaternion, 0-based: w, then the vector part at 1..3 (lined up with an xyz).
 // Unset elements hold DBL_MAX.
 using qtn = xyz;

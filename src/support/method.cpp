@@ -587,11 +587,7 @@ void solve_lin_equ(const dmatrix_t& a, long n, const std::vector<double>& b, std
 double QCProt_ls_fitting(const std::vector<xyz>& moving, const std::vector<xyz>& target, long n,
                          std::vector<xyz>* fitted, xyz* origin, rotmat* rot) {
   if (n < 3) {
-    if (verbose2()) {
-      char msg[80];
-      snprintf(msg, sizeof msg, "ls_fitting(): too few atom pairs (%ld < %d)\n", n, 3);
-      logit(msg);
-    }
+    if (verbose2()) logitf("ls_fitting(): too few atom pairs (%ld < %d)\n", n, 3);
     return -1.0;
   }
   const qcp_input in = qcp_prepare(moving, target, n);
@@ -793,21 +789,11 @@ double get_BCScore(const std::vector<double>& a, const std::vector<double>& b, l
 
 namespace {
 
-xyz column(const rotmat& R, long j) { return {0, R[1][j], R[2][j], R[3][j]}; }
-
-void set_columns(const xyz& x, const xyz& y, const xyz& z, rotmat& R) {
-  for (long i = 1; i <= 3; ++i) {
-    R[i][1] = x[i];
-    R[i][2] = y[i];
-    R[i][3] = z[i];
-  }
-}
-
 void fill_frame(const xyz& o, const rotmat& R, frame& f) {
   f.org = o;
-  f.x_axis = column(R, 1);
-  f.y_axis = column(R, 2);
-  f.z_axis = column(R, 3);
+  f.x_axis = rotmat_column(R, 1);
+  f.y_axis = rotmat_column(R, 2);
+  f.z_axis = rotmat_column(R, 3);
   qtn_from_rotmat(R, f.qtn);
 }
 
@@ -846,7 +832,7 @@ rotmat Ry(double a) {
 
 void get_step_pars(const rotmat& rot1, const xyz& org1, const rotmat& rot2, const xyz& org2, par_set& pars,
                    rotmat& mid_rot, xyz& mid_org) {
-  const xyz z1 = column(rot1, 3), z2 = column(rot2, 3);
+  const xyz z1 = rotmat_column(rot1, 3), z2 = rotmat_column(rot2, 3);
   xyz hinge;
   cross_xyz(z1, z2, hinge);
   const double gamma = get_vector_angle(z1, z2, hinge);
@@ -856,8 +842,8 @@ void get_step_pars(const rotmat& rot1, const xyz& org1, const rotmat& rot2, cons
   rotmat r1, r2;
   turn_matrix(hinge, -gamma / 2.0, rot2, r2);
   turn_matrix(hinge, gamma / 2.0, rot1, r1);
-  xyz mz = column(r2, 3);
-  const xyz y1 = column(r1, 2), y2 = column(r2, 2);
+  xyz mz = rotmat_column(r2, 3);
+  const xyz y1 = rotmat_column(r1, 2), y2 = rotmat_column(r2, 2);
 
   double twist = get_vector_angle(y1, y2, mz);
   if (twist < Gvars.opening) twist += 360.0;
@@ -866,7 +852,7 @@ void get_step_pars(const rotmat& rot1, const xyz& org1, const rotmat& rot2, cons
   xyz my, mx;
   get_vector(y1, mz, twist / 2.0, my);
   cross_xyz(my, mz, mx);
-  set_columns(mx, my, mz, mid_rot);
+  axes_to_rotmat(mx, my, mz, mid_rot);
 
   ave_xyz(org1, org2, mid_org);
   xyz d;
@@ -888,8 +874,8 @@ void get_bp_pars(const rotmat& rot1, const xyz& org1, const rotmat& rot2, const 
 void get_helical_pars(const rotmat& rot1, const xyz& org1, const rotmat& rot2, const xyz& org2, par_set& pars,
                       rotmat& mid_rot, xyz& mid_org) {
   xyz dx, dy, axis;
-  diff_xyz(column(rot1, 1), column(rot2, 1), dx);
-  diff_xyz(column(rot1, 2), column(rot2, 2), dy);
+  diff_xyz(rotmat_column(rot1, 1), rotmat_column(rot2, 1), dx);
+  diff_xyz(rotmat_column(rot1, 2), rotmat_column(rot2, 2), dy);
   cross_xyz(dx, dy, axis);
   if (length_xyz(axis) < 1e-6)
     set_zaxis(axis);
@@ -900,20 +886,20 @@ void get_helical_pars(const rotmat& rot1, const xyz& org1, const rotmat& rot2, c
   rotmat rh[3];
   double tipinc[3] = {0, 0, 0};
   for (long k = 1; k <= 2; ++k) {
-    const xyz zk = column(*rots[k], 3);
+    const xyz zk = rotmat_column(*rots[k], 3);
     xyz hinge;
     cross_xyz(zk, axis, hinge);
     tipinc[k] = get_vector_angle(zk, axis, hinge);
     turn_matrix(hinge, tipinc[k], *rots[k], rh[k]);
   }
-  const xyz x1h = column(rh[1], 1), y1h = column(rh[1], 2);
+  const xyz x1h = rotmat_column(rh[1], 1), y1h = rotmat_column(rh[1], 2);
   xyz mx, my;
-  sum_norm_xyz(x1h, column(rh[2], 1), mx);
-  sum_norm_xyz(y1h, column(rh[2], 2), my);
-  set_columns(mx, my, axis, mid_rot);
+  sum_norm_xyz(x1h, rotmat_column(rh[2], 1), mx);
+  sum_norm_xyz(y1h, rotmat_column(rh[2], 2), my);
+  axes_to_rotmat(mx, my, axis, mid_rot);
 
   xyz ax = axis;
-  const double htwist = get_vector_angle(y1h, column(rh[2], 2), ax);
+  const double htwist = get_vector_angle(y1h, rotmat_column(rh[2], 2), ax);
   pars[6] = htwist;
   xyz d;
   diff_xyz(org1, org2, d);
@@ -921,7 +907,7 @@ void get_helical_pars(const rotmat& rot1, const xyz& org1, const rotmat& rot2, c
   pars[3] = hrise;
 
   xyz az1;
-  cross_xyz(axis, column(rot1, 3), az1);
+  cross_xyz(axis, rotmat_column(rot1, 3), az1);
   const double phi = deg2rad(get_vector_angle(az1, y1h, ax));
   pars[4] = tipinc[1] * std::sin(phi);
   pars[5] = tipinc[1] * std::cos(phi);
@@ -981,7 +967,7 @@ namespace {
 
 void extract(const frame& f, xyz& o, rotmat& R) {
   o = f.org;
-  set_columns(f.x_axis, f.y_axis, f.z_axis, R);
+  axes_to_rotmat(f.x_axis, f.y_axis, f.z_axis, R);
 }
 
 // Frame 2 with y and z negated when the z axes point apart.

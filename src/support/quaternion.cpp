@@ -99,11 +99,7 @@ void qtn_from_rotmat(const rotmat& R, qtn& q) {
 
 void qtn_from_frame(const frame& f, qtn& q) {
   rotmat R;
-  for (long i = 1; i <= 3; ++i) {
-    R[i][1] = f.x_axis[i];
-    R[i][2] = f.y_axis[i];
-    R[i][3] = f.z_axis[i];
-  }
+  axes_to_rotmat(f.x_axis, f.y_axis, f.z_axis, R);
   qtn_from_rotmat(R, q);
 }
 
@@ -123,11 +119,7 @@ void qtn_to_frame(qtn& q, frame& f) {
   rotmat R;
   qtn_to_rotmat(q, R);
   f = frame{};
-  for (long i = 1; i <= 3; ++i) {
-    f.x_axis[i] = R[i][1];
-    f.y_axis[i] = R[i][2];
-    f.z_axis[i] = R[i][3];
-  }
+  rotmat_to_axes(R, f.x_axis, f.y_axis, f.z_axis);
 }
 
 void qtn_to_AxisAngle(qtn& q, xyz& axis, double& angle) {

@@ -90,10 +90,8 @@ std::string trim_word(std::string_view s) {
   std::string_view rest = ltrim(s);
   size_t n = 0;
   while (n < rest.size() && !is_blank_char(rest[n])) ++n;
-  if (n == 0) {
-    std::string msg = "[i] empty or white-space string: '" + std::string(s) + "'\n";
-    logit_verbose(msg.c_str());
-  }
+  if (n == 0)
+    logit_verbosef("[i] empty or white-space string: '%.*s'\n", static_cast<int>(s.size()), s.data());
   return std::string(rest.substr(0, n));
 }
 

@@ -437,8 +437,7 @@ void vector_boundary(const char* label, long lo, long hi) {
 
 void matrix_boundary(const char* label, long rlo, long rhi, long clo, long chi) {
   if (rlo <= rhi && clo <= chi) return;
-  prglog_msg("\nboundary for %s: [%ld to %ld; %ld to %ld]\n", label, rlo, rhi, clo, chi);
-  if (VERBOSITY > 0) runlog_msg("\nboundary for %s: [%ld to %ld; %ld to %ld]\n", label, rlo, rhi, clo, chi);
+  logit_verbosef("\nboundary for %s: [%ld to %ld; %ld to %ld]\n", label, rlo, rhi, clo, chi);
 }
 
 // Room for indices 0..hi (at least index 0), zero-filled.

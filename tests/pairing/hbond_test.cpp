@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "pairing/pair.hpp"
 #include "structure/atom.hpp"
@@ -532,6 +534,47 @@ TEST_F(HbondTest, InvertedDistanceWindowIsEmpty) {
   Gvars.hbond_d1 = 1.98;
   EXPECT_EQ(candidates(b, w, g, 2.8), 0);  // beyond the cutoff
   EXPECT_EQ(candidates(b, w, g, 3.6), 1);
+}
+
+}  // namespace vask
+
+namespace vask {
+
+// After the H-bond stage, the atom and residue partner sets hold exactly the
+// partners of the stored H-bonds, ascending, and no residue is its own partner.
+TEST_F(HbondTest, PartnerSetsFollowTheStoredHbondsSorted) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  ASSERT_GT(mol.num_hbonds, 100);
+  std::vector<std::vector<long>> atom_partners(static_cast<size_t>(mol.num_atoms) + 1),
+      residue_partners(static_cast<size_t>(mol.num_residues) + 1);
+  for (long k = 1; k <= mol.num_hbonds; ++k) {
+    const long a = mol.hbonds[k].atom1, b = mol.hbonds[k].atom2;
+    atom_partners[a].push_back(b);
+    atom_partners[b].push_back(a);
+    const long r1 = mol.atoms[a].residue, r2 = mol.atoms[b].residue;
+    if (r1 == r2) continue;
+    residue_partners[r1].push_back(r2);
+    residue_partners[r2].push_back(r1);
+  }
+  auto members = [](const connect& set) {
+    std::vector<long> v;
+    for (long t = 1; t <= set.count; ++t) v.push_back(set[t]);
+    return v;
+  };
+  auto sorted_unique = [](std::vector<long> v) {
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+  };
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    EXPECT_EQ(members(mol.atoms[i].hbonded), sorted_unique(atom_partners[i])) << "atom " << i;
+  long with_partners = 0;
+  for (long r = 1; r <= mol.num_residues; ++r) {
+    EXPECT_EQ(members(mol.residues[r].hbonded), sorted_unique(residue_partners[r])) << "residue " << r;
+    with_partners += mol.residues[r].hbonded.count > 0;
+  }
+  EXPECT_GT(with_partners, 70);
 }
 
 }  // namespace vask

@@ -52,6 +52,10 @@ TEST_F(SplayTest, splayed_steps_and_units_of_tRNA) {
   EXPECT_EQ(num_, mol_.num_framed_nts - 1);
   EXPECT_EQ(mol_.num_splay_units, 9);
   ASSERT_EQ(num_units_, 6);
+  EXPECT_NE(quiet_->text().find("    total number of splayed-apart dinucleotides: 9\n"
+                                "                        consolidated into units: 6\n"),
+            std::string::npos)
+      << quiet_->text();
   // units: 7-8, 16-18, 19-20, 46-49, 60-61, 75-76
   const std::vector<std::vector<long>> expected{{7, 8}, {16, 17, 18}, {19, 20}, {46, 47, 48, 49},
                                                 {60, 61}, {75, 76}};

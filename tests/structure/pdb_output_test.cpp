@@ -105,6 +105,26 @@ TEST_F(OutputTest, pdb_line_columns) {
   }
 }
 
+// Coordinates, occupancy and B-factor must read exactly as printf writes
+// them, rounding ties and negative zeros included.
+TEST_F(OutputTest, pdb_reals_as_printf_writes_them) {
+  // all fit their columns (|v| and 3|v| below the widths) so none is narrowed
+  const double values[] = {0.0,    -0.0,    -0.0004, 0.0005, -0.0005,    2.0005,     1.0015,
+                           2.675,  -2.675,  0.125,   0.005,  -10.1245,   33.2195,    -32.9995,
+                           9.9995, -9.9995, 0.015,   0.49999999, 12.3456789, -0.00051, 1e-12};
+  for (double v : values) {
+    SCOPED_TRACE(v);
+    atom a = make_atom();
+    a.xyz = {0, v, -v, v * 3};
+    a.occupancy = v / 100;
+    a.bfactor = v;
+    char want[64];
+    std::snprintf(want, sizeof want, "%8.3f%8.3f%8.3f%6.2f%6.2f", v, -v, v * 3, v / 100, v);
+    std::string line = pdb_line(a);
+    EXPECT_EQ(line.substr(30, 36), want) << line;
+  }
+}
+
 TEST_F(OutputTest, pdb_values_too_wide_keep_the_columns) {
   const struct {
     const char* label;
