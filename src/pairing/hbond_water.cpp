@@ -49,14 +49,9 @@ void write_set_ensemble(const char* part, long n, const std::vector<connect>& se
     frame f;  // identity axes
     origin_of(k, f.org);
     std::vector<long> list(set.members.begin(), set.members.begin() + set.count + 1);
-    if (cif) {
-      Gvars.counts.cif_model_num = k;
-    } else {
-      std::fprintf(fp, "%6s    %4ld\n", "MODEL ", k);
-      std::fprintf(fp, "REMARK    nts=%ld %s\n", set.count, get_connect_abbr_full_ids(set, mol).c_str());
-    }
+    begin_ensemble_model(fp, k, {sformat("nts=%ld %s", set.count, get_connect_abbr_full_ids(set, mol).c_str())});
     write_residue_set_pdb_simple(set.count, list, &f, mol, fp);
-    if (!cif) std::fprintf(fp, "ENDMDL\n");
+    end_ensemble_model(fp);
   }
   Gvars.counts.cif_model_num = 0;
   end_pdbfile(fp);

@@ -227,15 +227,11 @@ void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& m
     const pair& p = pairs[k];
     std::vector<long> residues{0, p.nt1, p.nt2};
     if (p.metal) residues.push_back(p.metal);
-    if (cif) {
-      Gvars.counts.cif_model_num = k;
-    } else {
-      std::fprintf(fp, "%6s    %4ld\n", "MODEL ", k);
-      std::fprintf(fp, "REMARK    %s [%s] %s\n", idstr(p.nt1, mol).c_str(), p.bp.c_str(), idstr(p.nt2, mol).c_str());
-    }
+    begin_ensemble_model(fp, k, {idstr(p.nt1, mol) + " [" + p.bp + "] " + idstr(p.nt2, mol)});
     write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, &p.frame, 0, mol, fp);
-    if (!cif) std::fprintf(fp, "ENDMDL\n");
+    end_ensemble_model(fp);
   }
+  Gvars.counts.cif_model_num = 0;
   end_pdbfile(fp);
   close_file(fp);
 }

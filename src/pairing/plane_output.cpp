@@ -202,16 +202,10 @@ void t_write_pcnt_info(long serial, const planeCnt& c, struct_mol& mol, FILE* fp
   const long n = static_cast<long>(list.size()) - 1;
 
   if (fp == nullptr) return;
-  const bool cif = cif_output();
-  if (cif) {
-    Gvars.counts.cif_model_num = serial;
-  } else {
-    std::fprintf(fp, "%6s    %4ld\n", "MODEL ", serial);
-    std::fprintf(fp, "REMARK    %s\n", line.c_str());
-    std::fprintf(fp, "REMARK    residues=%ld  %s\n", n, get_residues_abbr_full_ids(n, list, mol).c_str());
-  }
+  begin_ensemble_model(fp, serial,
+                       {line, sformat("residues=%ld  %s", n, get_residues_abbr_full_ids(n, list, mol).c_str())});
   write_residue_set_pdb_simple(n, list, &mol.frames[p1.frame_index], mol, fp);
-  if (!cif) std::fprintf(fp, "ENDMDL\n");
+  end_ensemble_model(fp);
 }
 
 namespace {

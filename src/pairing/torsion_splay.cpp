@@ -151,15 +151,9 @@ void write_splayUnits_pdb(struct_mol& mol, long num_units, const std::vector<con
   if (cif) write_cif_header(fp, mol.base_name);
   for (long j = 1; j <= num_units; ++j) {
     const connect& u = units[j];
-    if (cif) {
-      Gvars.counts.cif_model_num = j;
-    } else {
-      std::fprintf(fp, "%6s    %4ld\n", "MODEL ", j);
-      std::fprintf(fp, "REMARK    model=%ld  nts=%ld\n", j, u.count);
-      std::fprintf(fp, "REMARK    %s\n", get_connect_abbr_full_ids(u, mol).c_str());
-    }
+    begin_ensemble_model(fp, j, {sformat("model=%ld  nts=%ld", j, u.count), get_connect_abbr_full_ids(u, mol)});
     write_residue_set_pdb_frame(u.count, connect_list(u), base_frame(u[1], mol), 0, mol, fp);
-    if (!cif) std::fprintf(fp, "ENDMDL\n");
+    end_ensemble_model(fp);
   }
   Gvars.counts.cif_model_num = 0;
   end_pdbfile(fp);

@@ -242,15 +242,11 @@ void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<con
     for (long t = 1; t <= list[m].count; ++t) residues.push_back(list[m][t]);
     const long nres = static_cast<long>(residues.size());
     residues.insert(residues.begin(), 0);
-    if (cif) {
-      Gvars.counts.cif_model_num = m;
-    } else {
-      std::fprintf(out, "%6s    %4ld\n", "MODEL ", m);
-      std::fprintf(out, "REMARK    model=%ld  %s %ld %s\n", m, mol.atoms[mol.metals[m]].idstr.c_str(),
-                   list[m].count, get_connect_abbr_ids(list[m], mol).c_str());
-    }
+    begin_ensemble_model(out, m,
+                         {sformat("model=%ld  %s %ld %s", m, mol.atoms[mol.metals[m]].idstr.c_str(),
+                                  list[m].count, get_connect_abbr_ids(list[m], mol).c_str())});
     write_residue_set_pdb_simple(nres, residues, &f, mol, out);
-    if (!cif) std::fprintf(out, "ENDMDL\n");
+    end_ensemble_model(out);
   }
   Gvars.counts.cif_model_num = saved_model;
   end_pdbfile(out);

@@ -329,6 +329,10 @@ void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::s
 void write_pdb_connects(const struct_mol& mol, const std::string& file);
 std::string name_pdbcif_outfile(const std::string& part);  // "<prefix>-<part>.pdb" or ".cif"
 void end_pdbfile(FILE* fp);          // "END" unless the output is mmCIF
+// Model k of an ensemble file: in mmCIF output the model number of the rows
+// that follow; in PDB output a MODEL line and one REMARK line per text.
+void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& remarks);
+void end_ensemble_model(FILE* fp);   // "ENDMDL" unless the output is mmCIF
 void output_model_header(FILE* fp);  // mmCIF header "model_VASK", or "REMARK VASK"
 long get_nextModelNumber(const std::string& file);
 // The nucleotide list file: name, or "<prefix>-nts.txt" when name is empty.

@@ -361,6 +361,20 @@ void end_pdbfile(FILE* fp) {
   if (fp != nullptr && Gvars.output_format != 2) std::fprintf(fp, "END\n");
 }
 
+void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& remarks) {
+  if (Gvars.output_format == 2) {
+    Gvars.counts.cif_model_num = k;
+    return;
+  }
+  if (fp == nullptr) return;
+  std::fprintf(fp, "%6s    %4ld\n", "MODEL ", k);
+  for (const auto& r : remarks) std::fprintf(fp, "REMARK    %s\n", r.c_str());
+}
+
+void end_ensemble_model(FILE* fp) {
+  if (fp != nullptr && Gvars.output_format != 2) std::fprintf(fp, "ENDMDL\n");
+}
+
 void output_model_header(FILE* fp) {
   if (fp == nullptr) return;
   if (Gvars.output_format == 2)
