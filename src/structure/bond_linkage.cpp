@@ -307,29 +307,21 @@ void populate_ntaaLkgs(struct_mol& mol) {
     }
   }
 
+  // The downstream link atom of k (P of the next nucleotide, N of the next
+  // amino acid); a second candidate is a link error and clears it.
+  auto set_next = [&mol](long k, long m, long& next, long atom, const char* kind) {
+    if (next != -1)
+      prglog_msg("[e] %s link error: %s-%s [%s]\n", kind, mol.residues[k].idstr.c_str(),
+                 mol.residues[m].idstr.c_str(), mol.residues[mol.atoms[next].residue].idstr.c_str());
+    next = next == -1 ? atom : -1;
+  };
   for (long k = 1; k <= n; ++k) {
     if (!is_ntaa(k, mol)) continue;
     const connect& lk = mol.residues[k].linked;
     for (long t = 1; t <= lk.count; ++t) {
       long m = lk[t];
-      if (is_nts_connected(k, m, mol)) {
-        long& next = mol.nt_infos[k].next_P;
-        long p = mol.nt_infos[m].P;
-        if (next != -1)
-          prglog_msg("[e] nts link error: %s-%s [%s]\n", mol.residues[k].idstr.c_str(),
-                     mol.residues[m].idstr.c_str(),
-                     mol.residues[mol.atoms[next].residue].idstr.c_str());
-        next = next == -1 ? p : -1;
-      }
-      if (is_aas_connected(k, m, mol)) {
-        long& next = mol.aa_infos[k].next_N;
-        long nn = mol.aa_infos[m].N;
-        if (next != -1)
-          prglog_msg("[e] aas link error: %s-%s [%s]\n", mol.residues[k].idstr.c_str(),
-                     mol.residues[m].idstr.c_str(),
-                     mol.residues[mol.atoms[next].residue].idstr.c_str());
-        next = next == -1 ? nn : -1;
-      }
+      if (is_nts_connected(k, m, mol)) set_next(k, m, mol.nt_infos[k].next_P, mol.nt_infos[m].P, "nts");
+      if (is_aas_connected(k, m, mol)) set_next(k, m, mol.aa_infos[k].next_N, mol.aa_infos[m].N, "aas");
     }
   }
   mol.stage.ntaa_linkages = 1;
