@@ -368,16 +368,25 @@ long populate_one_frame(const std::string& file_name, std::vector<atom>& atoms) 
     }
   }
   VASK_ASSERT(t != nullptr);
-  if (static_cast<long>(atoms.size()) < t->count + 1) atoms.resize(static_cast<size_t>(t->count + 1));
-  for (long k = 1; k <= t->count; ++k) {
-    const template_atom& ta = t->atoms[k - 1];
-    // cols 1-6 ATOM | 7-11 serial | 13-16 name | 18-20 residue | 22 chain | 23-26 number
-    //      31-38, 39-46, 47-54 x, y, z (8.3) | 55-60 occupancy | 61-66 B-factor
-    char line[96];
-    snprintf(line, sizeof line, "ATOM  %5ld %4.4s %3.3s A   1    %8.3f%8.3f%8.3f  1.00  0.00", k,
-             ta.name, t->res_name, ta.x, ta.y, ta.z);
-    populate_one_atom(line, atoms[k]);
+  // Each template is read through the atom-line reader once, as its file
+  // would be, and copied from then on: every residue of every structure
+  // asks for one.
+  thread_local std::vector<atom> parsed[std::size(builtin_templates)];
+  std::vector<atom>& cached = parsed[t - builtin_templates];
+  if (cached.empty()) {
+    cached.resize(static_cast<size_t>(t->count + 1));
+    for (long k = 1; k <= t->count; ++k) {
+      const template_atom& ta = t->atoms[k - 1];
+      // cols 1-6 ATOM | 7-11 serial | 13-16 name | 18-20 residue | 22 chain | 23-26 number
+      //      31-38, 39-46, 47-54 x, y, z (8.3) | 55-60 occupancy | 61-66 B-factor
+      char line[96];
+      snprintf(line, sizeof line, "ATOM  %5ld %4.4s %3.3s A   1    %8.3f%8.3f%8.3f  1.00  0.00", k,
+               ta.name, t->res_name, ta.x, ta.y, ta.z);
+      populate_one_atom(line, cached[k]);
+    }
   }
+  if (static_cast<long>(atoms.size()) < t->count + 1) atoms.resize(static_cast<size_t>(t->count + 1));
+  std::copy(cached.begin() + 1, cached.end(), atoms.begin() + 1);
   return t->count;
 }
 

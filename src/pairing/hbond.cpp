@@ -433,7 +433,6 @@ long is_allowed_hbond_atom(long a, const struct_mol& mol) {
 
 long get_possible_hbond_atom_pair(long i, long j, const struct_mol& mol, std::vector<bond>& records,
                                   double cutoff) {
-  if (static_cast<long>(records.size()) <= HBOND_SCRATCH) records.resize(HBOND_SCRATCH + 1);
   const residue& ri = mol.residues[i];
   const residue& rj = mol.residues[j];
   const bool with_water = is_water(i, mol) || is_water(j, mol);
@@ -461,6 +460,8 @@ long get_possible_hbond_atom_pair(long i, long j, const struct_mol& mol, std::ve
         runlog_msg("[w]: %s vs %s, over *%d*\n", ri.idstr.c_str(), rj.idstr.c_str(), static_cast<int>(HBOND_SCRATCH));
         return n;
       }
+      // the scratch grows on demand: most residue pairs have a few candidates
+      if (static_cast<long>(records.size()) <= n + 1) records.resize(static_cast<size_t>(n) + 2);
       bond& rec = records[++n];
       rec = bond{};
       rec.atom1 = a;
@@ -645,7 +646,6 @@ long get_hbonds_ij(long i, long j, const struct_mol& mol, std::vector<bond>& rec
 void get_hbonds_per_pdb(struct_mol& mol) {
   std::vector<bond> scratch = allocate_hbond_scratch();
   std::vector<bond> list(1);
-  list.reserve(HBOND_SCRATCH);
   std::vector<long> partners;
   for (long i = 1; i <= mol.num_residues; ++i) {
     const connect& contacts = mol.residues[i].contacts;

@@ -6,7 +6,7 @@
 // donor-acceptor, 'o' with a donor_acc atom, 'x' donor-donor or
 // acceptor-acceptor, '?' unknown roles) and a status (-1 rejected; 1, 2, 4, 8
 // accepted by different rules). Per-residue-pair work uses a caller-owned
-// scratch array of HBOND_SCRATCH records (1-based, slots 1..n); only the
+// scratch array of up to HBOND_SCRATCH records (1-based, slots 1..n); only the
 // structure-wide list is stored, in struct_mol::hbonds.
 #pragma once
 
@@ -31,8 +31,9 @@ enum : long {
   HB_NEVER = 16,
 };
 
-// A scratch array with room for HBOND_SCRATCH records (slot 0 unused).
-inline std::vector<bond> allocate_hbond_scratch() { return allocate_bonds_array(HBOND_SCRATCH); }
+// A scratch array for the H-bond collectors (slot 0 unused); they grow it
+// as needed, up to HBOND_SCRATCH records.
+inline std::vector<bond> allocate_hbond_scratch() { return allocate_bonds_array(0); }
 
 // ---------------------------------------------------------------------------
 // Atom roles and candidate pairs

@@ -285,7 +285,8 @@ void fill_row(long z, const std::string& symbol, long metal, double cov, double 
 }
 
 void read_elements_file(const std::string& path) {
-  FILE* fp = open_file(path, "r");
+  scoped_file file(open_file(path, "r"));  // closed also when a line is fatal
+  FILE* fp = file.get();
   long good = 0, highest = -1;
   std::string line;
   std::vector<std::string> tok;
@@ -308,7 +309,7 @@ void read_elements_file(const std::string& path) {
     fill_row(z, tok[2], metal != 0, cov, vdw, w);
     highest = std::max(highest, z);
   }
-  close_file(fp);
+  file.close();
   element_table.count = highest;
   long g = good - 1;
   if (g > highest) fatal("%ld vs %ld: how could that be possible [%s]?\n", g, highest, "elements.dat");
@@ -342,7 +343,8 @@ void check_atomlist_repeats(const atomlist& list) {
 }
 
 void read_atomlist_file(const std::string& path, atomlist& list) {
-  FILE* fp = open_file(path, "r");
+  scoped_file file(open_file(path, "r"));  // closed also when a line is fatal
+  FILE* fp = file.get();
   list.entries.assign(1, name2element{});
   std::string line;
   std::vector<std::string> items;
@@ -370,7 +372,7 @@ void read_atomlist_file(const std::string& path, atomlist& list) {
     }
     list.entries.push_back({tok[0], sym});
   }
-  close_file(fp);
+  file.close();
   list.count = static_cast<long>(list.entries.size()) - 1;
 }
 
@@ -462,16 +464,28 @@ std::vector<name2element> allocate_name2element_array(long n) {
   return std::vector<name2element>(static_cast<size_t>(n) + 1);
 }
 
+namespace {
+const atomlist& builtin_atomlist_sorted() {
+  static const atomlist list = [] {
+    atomlist a;
+    a.entries = sorted_builtin_atomlist();
+    a.count = static_cast<long>(a.entries.size()) - 1;
+    check_atomlist_repeats(a);  // the built-in list never changes: checked once
+    return a;
+  }();
+  return list;
+}
+}  // namespace
+
+const atomlist& active_atomlist(atomlist& scratch) {
+  if (Gvars.stand_alone) return builtin_atomlist_sorted();
+  set_atomlist(scratch);
+  return scratch;
+}
+
 void set_atomlist(atomlist& list) {
   if (Gvars.stand_alone) {
-    static const std::vector<name2element> builtin = sorted_builtin_atomlist();
-    list.entries = builtin;
-    list.count = static_cast<long>(builtin.size()) - 1;
-    static bool checked = false;  // the built-in list never changes: check it once
-    if (!checked) {
-      checked = true;
-      check_atomlist_repeats(list);
-    }
+    list = builtin_atomlist_sorted();
     return;
   }
   std::string path = get_sysfile("config", "atomlist.dat");

@@ -57,6 +57,9 @@ struct atomlist {
 };
 
 void set_atomlist(atomlist& list);
+// The atom-name list in use: the shared built-in one in stand-alone mode (no
+// copy), else the file's, read into scratch.
+const atomlist& active_atomlist(atomlist& scratch);
 std::vector<name2element> allocate_name2element_array(long n);
 void free_atomlist(atomlist& list);
 int name2element_full_compare(const name2element& a, const name2element& b);

@@ -141,7 +141,8 @@ void check_baselist(const baselist& list) {
 }
 
 void read_baselist_file(const std::string& path, baselist& list) {
-  FILE* fp = open_file(path, "r");
+  scoped_file file(open_file(path, "r"));  // closed also when a line is fatal
+  FILE* fp = file.get();
   init_baselist(list);
   std::string line;
   std::vector<std::string> words;
@@ -151,20 +152,28 @@ void read_baselist_file(const std::string& path, baselist& list) {
     if (split_str_by_strtok(line, words, 2, " \t\r\n") < 2) continue;
     add_user_pair(words[1], words[2], list);
   }
-  close_file(fp);
+  file.close();
 }
 
 void set_baselist(baselist& list) {
   init_baselist(list);
   if (Gvars.stand_alone) {
-    for (const auto& r : builtin_bases) list.entries.push_back({r.name, r.parent});
-    list.num = static_cast<long>(list.entries.size()) - 1;
+    // the built-in list never changes: sorted once, copied per structure
+    static const baselist sorted_builtin = [] {
+      baselist b;
+      init_baselist(b);
+      for (const auto& r : builtin_bases) b.entries.push_back({r.name, r.parent});
+      b.num = static_cast<long>(b.entries.size()) - 1;
+      sort_baselist(b);
+      return b;
+    }();
+    list = sorted_builtin;
   } else {
     std::string path = get_sysfile("config", "baselist.dat");
     prglog_msg("reading file: '%s'\n", path.c_str());
     read_baselist_file(path, list);
+    sort_baselist(list);
   }
-  sort_baselist(list);
   check_baselist(list);
   if (Gvars.nt_mappings.num < 1) return;
   baselist merged;

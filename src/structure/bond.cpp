@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "driver/option.hpp"
 #include "structure/atom.hpp"
@@ -370,7 +371,7 @@ constexpr double O_ACCEPTOR_MAX = 1.33;  // Angstrom: a shorter single bond is C
 constexpr double S_ACCEPTOR_MAX = 1.7;   // Angstrom
 constexpr long BOND_PARTNERS = 6;        // bonded set bound per atom
 constexpr long WITHIN_RESIDUE_GRID_MIN = 64;  // atoms in a residue from which its bonds use the grid
-constexpr long MAX_CYCLE_STEPS = 1000000;  // guard on the depth-first cycle search
+constexpr long MAX_CYCLE_STEPS = 50000;  // guard on the depth-first cycle search (real bases: < 10,000)
 
 double covalent_radius(long i, const struct_mol& mol) {
   return element_table.covalent_radius[mol.atoms[i].atomic_number];
@@ -396,6 +397,7 @@ struct cycle_search {
   bool full = false;
   std::vector<long> path;
   std::vector<char> on_path;
+  std::set<std::vector<long>> seen;  // sorted atom sets of the cycles stored
 
   void extend() {
     if (full || ++steps > MAX_CYCLE_STEPS) return;
@@ -403,10 +405,14 @@ struct cycle_search {
     for (long nb : adj[cur]) {
       if (full) return;
       if (nb == path.front() && path.size() >= 3) {
-        connect c;
-        for (long v : path) c.append(v);
-        if (is_unique_cnt(c, stored, *cycles)) {
-          (*cycles)[++stored] = c;
+        // each cycle is met once per start edge and direction: the sorted
+        // atom set tells a new one in O(log n) rather than a scan of those stored
+        std::vector<long> key(path);
+        std::sort(key.begin(), key.end());
+        if (seen.insert(std::move(key)).second) {
+          connect c;
+          for (long v : path) c.append(v);
+          (*cycles)[++stored] = std::move(c);
           if (stored == MAX_CYCLES) full = true;
         }
       } else if (!on_path[nb]) {

@@ -495,8 +495,8 @@ bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chai
 }
 
 void standardize_atom_symbol_number(struct_mol& mol) {
-  atomlist list;
-  set_atomlist(list);
+  atomlist scratch;
+  const atomlist& list = active_atomlist(scratch);
   for (long i = 1; i <= mol.num_atoms; ++i) {
     atom& a = mol.atoms[i];
     check_atom_symbol(a);
@@ -517,7 +517,6 @@ void standardize_atom_symbol_number(struct_mol& mol) {
     }
     a.atomic_number = match_atomic_number_from_name(a.element);
   }
-  free_atomlist(list);
 }
 
 void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,

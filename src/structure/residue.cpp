@@ -309,7 +309,8 @@ void check_nts_abasic(struct_mol& mol) {
 
 std::vector<long> read_nts_list(const std::string& path, long num_residues) {
   runlog_msg("Reading file %s\n", path.c_str());
-  FILE* fp = open_file(path, "r");
+  scoped_file file(open_file(path, "r"));  // closed also when a line is fatal
+  FILE* fp = file.get();
   std::vector<long> list;
   std::string line;
   while (get_line(fp, line)) {
@@ -325,7 +326,7 @@ std::vector<long> read_nts_list(const std::string& path, long num_residues) {
       runlog_msg("[w] ignore invalid entry: '%s'\n", t.c_str());
     }
   }
-  close_file(fp);
+  file.close();
   if (list.empty()) fatal("no valid nucleotides specified in %s\n", path.c_str());
   std::sort(list.begin(), list.end());
   return list;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -327,6 +328,28 @@ TEST_F(CovalentTest, trace_cycles_of_a_fused_ring) {
   std::sort(sizes.begin(), sizes.end());
   EXPECT_EQ(sizes, (std::vector<long>{5, 6, 9}));
   EXPECT_EQ(trace_cycles(2, links, cycles), 0);
+}
+
+TEST_F(CovalentTest, trace_cycles_of_dense_graphs_ends_quickly) {
+  // A clump of atoms piled on one spot bonds every atom to every other: the
+  // number of simple paths explodes, and the search must stop at its guard.
+  for (long size : {5L, 9L, 16L, 40L}) {
+    std::vector<std::array<long, 2>> links(1);
+    long n = 0;
+    for (long i = 1; i <= size; ++i)
+      for (long j = i + 1; j <= size; ++j) add_one_unique_lkg_in_order(i, j, n, links);
+    std::vector<connect> cycles = allocate_connects_array(MAX_CYCLES);
+    const std::clock_t start = std::clock();
+    const long num = trace_cycles(n, links, cycles);
+    const double secs = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    EXPECT_LT(secs, 2.0) << size;
+    if (size == 5) {
+      EXPECT_EQ(num, 16) << "one cycle per atom set of K5: 10 + 5 + 1";
+    } else {
+      EXPECT_EQ(num, 0) << size << ": more than the cycles kept, so none is reported";
+    }
+    for (long c = 1; c <= num; ++c) EXPECT_GE(cycles[c].count, 3);
+  }
 }
 
 TEST_F(CovalentTest, json_hbond_list_leaves_out_waters_unless_asked) {
