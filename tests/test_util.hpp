@@ -33,7 +33,8 @@ class log_capture {
 
 std::string read_stream(FILE* fp);         // whole content of a stream from its start
 std::string read_file(const std::string& path);
-std::string test_data(const std::string& name);    // tests/data/<name>
-std::string shared_structure(const std::string& name);  // ../shared/data/structures/<name>
+// Path of tests/data/<name>. A file stored there gzip-compressed as <name>.gz
+// is unpacked once into the build tree and that copy's path returned.
+std::string test_data(const std::string& name);
 
 }  // namespace vask::test
