@@ -121,7 +121,7 @@ TEST_F(VaskExe, run_log_file_and_silent) {
 
 TEST_F(VaskExe, sub_command_words_reach_their_drivers) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"triz", "triz"},         {"PROT", "triz"},        {"analyze", "analyze"},
+      {"triz", "triz"},         {"PROT", "triz"},
       {"rebuild", "rebuild"},   {"mutate", "mutate"},    {"fibre", "fiber"},
       {"query", "search"},      {"util", "task"},        {"project", "project"},
       {"combine", "composite"}, {"model", "composite"}};
@@ -130,6 +130,12 @@ TEST_F(VaskExe, sub_command_words_reach_their_drivers) {
     run_result r = run(word + " -i=x.pdb");
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(has(r.err, "[e] the '" + name + "' sub-command is not available yet\n")) << r.err;
+  }
+  // built sub-commands: their own help
+  for (const std::string word : {"analyze", "ORMO"}) {
+    run_result r = run(word + " --help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r.err, "on how to use the ANALYZE module")) << r.err;
   }
   // a first word with "=" or a leading dash is an option of the main program
   run_result r = run("models=all -i=x.pdb");
