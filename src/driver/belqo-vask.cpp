@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/fiber_command.hpp"
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
 #include "structure/atom.hpp"
