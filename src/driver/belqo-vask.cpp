@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/fiber_command.hpp"
+#include "driver/model_commands.hpp"
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
 #include "structure/atom.hpp"

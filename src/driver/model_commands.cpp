@@ -1,0 +1,86 @@
+// Option front ends of the model sub-commands. Options are matched
+// case-insensitively anywhere in the argument; several may share one
+// argument ("--duplex-stem-curve").
+#include "driver/model_commands.hpp"
+
+#include "driver/belqo-vask.hpp"
+#include "driver/option.hpp"
+#include "modeling/analyze.hpp"
+#include "support/cii.hpp"
+#include "support/file.hpp"
+#include "support/slre.hpp"
+#include "support/utility.hpp"
+
+namespace vask {
+
+namespace {
+
+constexpr const char* kInputFile = "inp(ut)?[-_]?(file)?";
+constexpr const char* kOutputFile = "out(put)?[-_]?(file)?";
+
+// The value of an option that names a file which must exist.
+std::string existing_file_value(const char* arg) {
+  std::string name = get_strvalue(arg, true);
+  fail_nonexist_file(name);
+  return name;
+}
+
+// The option's name: the argument up to '='. Mode keywords are looked for
+// here only, so a file name in the value ("--frame=class.txt") cannot switch
+// on another mode.
+std::string option_key(const char* arg) {
+  std::string a = arg;
+  return a.substr(0, a.find('='));
+}
+
+}  // namespace
+
+void analyze_per_belqo_and_exit(int argc, char* argv[]) {
+  Gvars.counts.analyze = 1;
+  analyze_settings s;
+  for (int k = 2; k < argc; ++k) {
+    const char* arg = argv[k];
+    if (asking_help(arg)) module_analyze_help_exit(0);
+    if (check_input_output(arg, s.input, s.output)) continue;
+    const std::string key = option_key(arg);
+    if (zor_ncmatch(key, "s(ingle)?[-_]?s")) {
+      s.single_strand = true;
+      if (zor_ncmatch(key, kInputFile))
+        s.ss_input = existing_file_value(arg);
+      else if (zor_ncmatch(key, kOutputFile))
+        s.ss_output = get_strvalue(arg, true);
+      continue;
+    }
+    if (zor_ncmatch(key, "frame")) {
+      s.frame_file = existing_file_value(arg);
+      continue;
+    }
+    if (zor_ncmatch(key, "duplex|double|helix|ds")) {
+      // the value is a file name for the pair-list options, else a word list
+      const bool input = zor_ncmatch(key, kInputFile);
+      const bool output = !input && zor_ncmatch(key, kOutputFile);
+      const std::string words = input || output ? key : std::string(arg);
+      s.duplex |= DUPLEX_ON;
+      if (zor_ncmatch(words, "stem")) s.duplex |= DUPLEX_STEMS;
+      if (zor_ncmatch(words, "curve")) s.duplex |= DUPLEX_CURVES;
+      if (zor_ncmatch(words, "cehs")) s.duplex |= DUPLEX_CEHS;
+      if (input)
+        s.ds_input = existing_file_value(arg);
+      else if (output)
+        s.ds_output = get_strvalue(arg, true);
+      continue;
+    }
+    if (zor_ncmatch(key, "re[-_]?(build|cons)")) {
+      s.rebuild = true;
+      continue;
+    }
+    if (check_common_options(arg)) continue;
+    display_unrecognized_option(arg);
+  }
+  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  if (s.frame_file.empty()) check_required_file(s.input, "must specify -i=PDBFILE");
+  run_analyze(s);
+  end_run(0);
+}
+
+}  // namespace vask
