@@ -80,4 +80,9 @@ std::string test_data(const std::string& name) {
   return out.string();
 }
 
+std::string test_data_unzipped(const std::string& name) {
+  const std::string path = test_data(name);
+  return fs::exists(path) ? path : std::string();
+}
+
 }  // namespace vask::test

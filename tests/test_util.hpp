@@ -36,5 +36,7 @@ std::string read_file(const std::string& path);
 // Path of tests/data/<name>. A file stored there gzip-compressed as <name>.gz
 // is unpacked once into the build tree and that copy's path returned.
 std::string test_data(const std::string& name);
+// The same path, or "" when neither <name> nor <name>.gz is there.
+std::string test_data_unzipped(const std::string& name);
 
 }  // namespace vask::test
