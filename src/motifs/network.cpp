@@ -47,6 +47,8 @@ double motif_measures::base_area(long i, long j) {
   return a;
 }
 
+void motif_measures::set_base_area(long i, long j, double area) { area_[pair_key(i, j)] = area; }
+
 double motif_measures::outer_overlap(long i, long j) {
   const auto key = pair_key(i, j);
   if (auto it = overlap_.find(key); it != overlap_.end()) return it->second;

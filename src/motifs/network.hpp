@@ -35,6 +35,7 @@ class motif_measures {
  public:
   explicit motif_measures(struct_mol& mol) : mol_(mol) {}
   double base_area(long i, long j);      // get_delta_base2base_area, square Angstrom
+  void set_base_area(long i, long j, double area);  // a value known already (tests use it)
   double outer_overlap(long i, long j);  // get_outer_overlap_area_byResNum, square Angstrom
   const hbond_counts& hbonds(long i, long j);
   const pair& base_pair(long i, long j);  // populate_one_base_pair(i, j)
