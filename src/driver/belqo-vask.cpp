@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/fiber_command.hpp"
 #include "driver/model_commands.hpp"
 #include "driver/option.hpp"
 #include "driver/triz_command.hpp"
