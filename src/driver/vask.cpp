@@ -17,6 +17,8 @@
 #include "pairing/torsion.hpp"
 #include "pairing/torsion_feature.hpp"
 #include "pairing/torsion_splay.hpp"
+#include "secondary/helix.hpp"
+#include "secondary/xref.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "support/common.hpp"
@@ -300,6 +302,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
   derive_water_clusters(mol, results.num_water_clusters, results.water_clusters);
   find_pairs(mol, results.num_pairs, results.pairs, 1);
+  do_helices_stems_icpairs_xref(mol, results);
   find_ssPars(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units, results.splay_units);
 }
 
@@ -312,7 +315,17 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
     logit(("[w]  " + note).c_str());
     if (Gvars.special_notes.size() + note.size() + 5 <= 2048) Gvars.special_notes += "   o " + note;
   }
+  if (fp != nullptr && results.num_misassigned)
+    logitf("[w]  with %ld helix/stem mis-assignments\n", results.num_misassigned);
   output_pairs_info(results.num_pairs, results.pairs, mol, fp);
+  show_helix_nts("helix", results.num_helices, results.helices, mol, fp);
+  show_helix_nts("stem", results.num_stems, results.stems, mol, fp);
+  if (fp != nullptr) {
+    output_helices_pdb(mol, results.num_helices, results.helices);
+    output_stems_pdb(mol, results.num_stems, results.stems);
+  }
+  output_isolated_pairs(mol, results, fp);
+  output_coaxial_stacks(results, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);

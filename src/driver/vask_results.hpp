@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "pairing/pair.hpp"
+#include "secondary/helix.hpp"
 #include "structure/bond.hpp"
 #include "structure/pdb.hpp"
 
@@ -15,7 +17,6 @@ namespace vask {
 // Records of finders that have not landed yet; each is replaced by the real
 // record (and its header included here) when its finder arrives.
 struct mstack {};      // a segment of stacked multiplets
-struct helix {};       // a helix or a stem
 struct nonpair {};     // two nucleotides in contact without pairing
 struct a2base {};      // an atom capping a base
 struct hairpin {};
@@ -72,6 +73,7 @@ struct vask_results {
   long num_ss_pars = 0;           std::vector<ss_par> ss_pars;          // 37 splayed-apart pairs
   long num_splay_units = 0;       std::vector<connect> splay_units;     // 38
   long num_water_clusters = 0;    std::vector<connect> water_clusters;  // 39
+  std::string notes;  // "   o ..." lines of this structure's finders for the special notes
 };
 
 void init_vask(vask_results& results);  // every slot 0 / none
