@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "driver/fiber_command.hpp"
+#include "driver/model_commands.hpp"
 #include "driver/option.hpp"
+#include "driver/triz_command.hpp"
 #include "driver/vask.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "interactions/project.hpp"
 #include "interactions/search.hpp"
-#include "interactions/triz.hpp"
 #include "modeling/analyze.hpp"
 #include "modeling/composite.hpp"
 #include "modeling/fiber.hpp"

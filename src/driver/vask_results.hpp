@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "motifs/mstack.hpp"
+#include "motifs/nonpair.hpp"
 #include "pairing/pair.hpp"
 #include "secondary/helix.hpp"
 #include "structure/bond.hpp"
@@ -16,8 +18,6 @@ namespace vask {
 
 // Records of finders that have not landed yet; each is replaced by the real
 // record (and its header included here) when its finder arrives.
-struct mstack {};      // a segment of stacked multiplets
-struct nonpair {};     // two nucleotides in contact without pairing
 struct a2base {};      // an atom capping a base
 struct hairpin {};
 struct loop {};        // a bulge, internal loop or junction

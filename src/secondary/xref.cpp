@@ -171,8 +171,6 @@ void check_helix_nts_order_along_chain(struct_mol& mol, vask_results& results) {
 
 void chk_xref_helix_stems(struct_mol& mol, vask_results& results) {
   get_xref(results, mol);
-  if (results.num_misassigned)
-    results.notes += sformat("   o with %ld helix/stem mis-assignments\n", results.num_misassigned);
   check_helix_nts_order_along_chain(mol, results);
   for (long h = 1; h <= results.num_helices; ++h) {
     const helix& H = results.helices[h];
