@@ -76,6 +76,13 @@ struct vask_results {
   std::string notes;  // "   o ..." lines of this structure's finders for the special notes
 };
 
+// The slots the helix and stem stages fill, handed over by reference.
+inline helix_slots helix_slots_of(vask_results& r) {
+  return {r.num_pairs,          r.pairs,          r.num_helices,        r.helices,
+          r.num_stems,          r.stems,          r.num_isolated_pairs, r.isolated_pairs,
+          r.num_coaxial_stacks, r.num_misassigned, r.notes};
+}
+
 void init_vask(vask_results& results);  // every slot 0 / none
 void free_vask(vask_results* results);  // releases every list; counts kept; null ignored
 

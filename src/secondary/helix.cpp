@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "driver/vask_results.hpp"
 #include "pairing/plane.hpp"
 #include "structure/pdb.hpp"
 #include "support/cii.hpp"
@@ -48,8 +47,8 @@ void free_helices(long, std::vector<helix>& helices) { std::vector<helix>().swap
 
 bool is_anti_parallel(const helix& h) { return h.overlap == 0 && h.parallel == 0; }
 
-bool with_one_valid_helix(const vask_results& results) {
-  return results.num_helices == 1 && is_anti_parallel(results.helices[1]);
+bool with_one_valid_helix(long n, const std::vector<helix>& helices) {
+  return n == 1 && is_anti_parallel(helices[1]);
 }
 
 int helix_compare(const helix& a, const helix& b) {
@@ -180,6 +179,31 @@ void set_lkg_middle(connect& c, long a, long b) {
   c.members[2] = b;
 }
 
+namespace {
+
+// Every record drops its links to the marked pairs (an end linked to one
+// becomes unlinked, a middle becomes an end or unlinked); true when any did.
+bool drop_links_into(long n, std::vector<connect>& lkg, const std::vector<char>& marked) {
+  bool changed = false;
+  for (long r = 1; r <= n; ++r) {
+    connect& c = lkg[r];
+    const long s = state(c);
+    if (s == 0) continue;
+    VASK_ASSERT(s == 1 || s == 2);
+    const bool gone1 = marked[c[1]] != 0, gone2 = s == 2 && marked[c[2]] != 0;
+    if (s == 1 ? gone1 : gone1 && gone2)
+      set_lkg_none(c);
+    else if (gone1)
+      set_lkg_end(c, c[2]);
+    else if (gone2)
+      set_lkg_end(c, c[1]);
+    changed = changed || gone1 || gone2;
+  }
+  return changed;
+}
+
+}  // namespace
+
 void tidyup_isolated_linkage(long n, std::vector<connect>& lkg) {
   // One pass drops, record by record, every link to a pair that was unlinked
   // when the pass began; links cut in this pass are seen by the next one.
@@ -193,30 +217,7 @@ void tidyup_isolated_linkage(long n, std::vector<connect>& lkg) {
         ++num;
       }
     }
-    if (num == 0) return;
-    bool changed = false;
-    for (long r = 1; r <= n; ++r) {
-      connect& c = lkg[r];
-      const long s = state(c);
-      if (s == 0) continue;
-      VASK_ASSERT(s == 1 || s == 2);
-      if (s == 1) {
-        if (unlinked[c[1]]) {
-          set_lkg_none(c);
-          changed = true;
-        }
-        continue;
-      }
-      const bool gone1 = unlinked[c[1]] != 0, gone2 = unlinked[c[2]] != 0;
-      if (gone1 && gone2)
-        set_lkg_none(c);
-      else if (gone1)
-        set_lkg_end(c, c[2]);
-      else if (gone2)
-        set_lkg_end(c, c[1]);
-      changed = changed || gone1 || gone2;
-    }
-    if (!changed) return;
+    if (num == 0 || !drop_links_into(n, lkg, unlinked)) return;
   }
 }
 
@@ -275,23 +276,7 @@ void mask_linkage(long m, const std::vector<long>& chain, std::vector<long>& use
     in_chain[c] = 1;
     set_lkg_none(lkg[c]);
   }
-  for (long r = 1; r <= n; ++r) {
-    connect& c = lkg[r];
-    const long s = state(c);
-    if (s == 0) continue;
-    VASK_ASSERT(s == 1 || s == 2);
-    if (s == 1) {
-      if (in_chain[c[1]]) set_lkg_none(c);
-      continue;
-    }
-    if (in_chain[c[2]]) set_lkg_end(c, c[1]);
-    if (in_chain[c[1]]) {
-      if (state(c) == 2)
-        set_lkg_end(c, c[2]);
-      else
-        set_lkg_none(c);
-    }
-  }
+  drop_links_into(n, lkg, in_chain);
 }
 
 void check_linkage(long n, const std::vector<connect>& lkg, std::vector<long>& chain, long& count,

@@ -25,7 +25,6 @@
 namespace vask {
 
 struct struct_mol;
-struct vask_results;
 
 // One helix or one stem.
 struct helix {
@@ -70,6 +69,23 @@ void memo_pair(long a, long b, struct_mol& mol, helix_memo* memo, pair& out);
 void seed_helix_memo(helix_memo& memo, long n, const std::vector<pair>& pairs, const struct_mol& mol);
 bool memo_MpN(long i, long j, const struct_mol& mol, helix_memo* memo);
 
+// The slots of one structure's results container that the helix and stem
+// stages read and fill; the container lives in a layer above and hands them
+// over by reference.
+struct helix_slots {
+  long& num_pairs;
+  std::vector<pair>& pairs;
+  long& num_helices;
+  std::vector<helix>& helices;
+  long& num_stems;
+  std::vector<helix>& stems;
+  long& num_isolated_pairs;
+  std::vector<pair>& isolated_pairs;  // 1-based
+  long& num_coaxial_stacks;           // helices holding more than one stem
+  long& num_misassigned;              // helix/stem mis-assignments
+  std::string& notes;                 // "   o ..." lines for the special notes
+};
+
 inline constexpr long HELIX_MAX_STEMS = 128;  // stems recorded per helix
 inline constexpr long OVERLAP_UNKNOWN = -1;   // overlap flag of set_helix_type: find it
 
@@ -85,8 +101,8 @@ void free_one_helix(helix& h);
 void free_helices(long n, std::vector<helix>& helices);
 
 bool is_anti_parallel(const helix& h);  // neither overlapping pairs nor parallel
-// Exactly one helix in the results, and it is anti-parallel.
-bool with_one_valid_helix(const vask_results& results);
+// Exactly one helix (n = 1), and it is anti-parallel.
+bool with_one_valid_helix(long n, const std::vector<helix>& helices);
 int helix_compare(const helix& a, const helix& b);  // by strand1[1], ascending
 // "bps=%ld" with its parallel and i-motif notes (more at verbosity 2).
 std::string set_helix_markers(const helix& h, const struct_mol& mol);
@@ -176,9 +192,9 @@ bool check_MpN(long i, long j, const struct_mol& mol);
 
 // Helices (or the pair list as one helix), stems, isolated canonical pairs
 // and the helix/stem cross-reference.
-void do_helices_stems_icpairs_xref(struct_mol& mol, vask_results& results);
-void find_helices(struct_mol& mol, vask_results& results, helix_memo* memo = nullptr);
-void find_stems(struct_mol& mol, vask_results& results, helix_memo* memo = nullptr);
+void do_helices_stems_icpairs_xref(struct_mol& mol, helix_slots& results);
+void find_helices(struct_mol& mol, helix_slots& results, helix_memo* memo = nullptr);
+void find_stems(struct_mol& mol, helix_slots& results, helix_memo* memo = nullptr);
 // Coaxial joining: helices stacked end to end become one.
 void join_stacked_helices(struct_mol& mol, long& count, std::vector<helix>& helices,
                           helix_memo* memo = nullptr);

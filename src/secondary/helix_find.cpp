@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "driver/vask_results.hpp"
 #include "pairing/frame.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/xref.hpp"
@@ -90,7 +89,7 @@ void mark_helix_nts(bool stem, long count, const std::vector<helix>& list, struc
 }
 
 // One round-based search; stem selects the stem rules.
-void find_helix_list(bool stem, struct_mol& mol, vask_results& results, helix_memo* memo) {
+void find_helix_list(bool stem, struct_mol& mol, helix_slots& results, helix_memo* memo) {
   const char* label = stem ? "stem" : "helix";
   const char* plural = stem ? "stems" : "helices";
   const bool cut_at_breaks = stem || Gvars.helix_baxis;
@@ -196,12 +195,12 @@ std::string pairs_list_unfit(const struct_mol& mol, long n, const std::vector<pa
 
 }  // namespace
 
-void find_helices(struct_mol& mol, vask_results& results, helix_memo* memo) {
+void find_helices(struct_mol& mol, helix_slots& results, helix_memo* memo) {
   helix_memo own;
   find_helix_list(false, mol, results, memo != nullptr ? memo : &own);
 }
 
-void find_stems(struct_mol& mol, vask_results& results, helix_memo* memo) {
+void find_stems(struct_mol& mol, helix_slots& results, helix_memo* memo) {
   helix_memo own;
   find_helix_list(true, mol, results, memo != nullptr ? memo : &own);
 }
@@ -296,7 +295,7 @@ std::vector<helix> take_input_pairs_list_as_one_helix(struct_mol& mol, long n, c
   return list;
 }
 
-void do_helices_stems_icpairs_xref(struct_mol& mol, vask_results& results) {
+void do_helices_stems_icpairs_xref(struct_mol& mol, helix_slots& results) {
   long count = 0;
   if (Gvars.pair_list_one) {
     std::vector<helix> one = take_input_pairs_list_as_one_helix(mol, results.num_pairs, results.pairs, count);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "driver/vask_results.hpp"
 #include "secondary/helix.hpp"
 #include "structure/pdb.hpp"
 #include "support/string.hpp"
@@ -34,7 +33,7 @@ bool both_on_one_strand(long a, long b, const helix& h) {
 // ---------------------------------------------------------------------------
 // Isolated canonical pairs
 
-void find_icpairs(struct_mol& mol, vask_results& results) {
+void find_icpairs(struct_mol& mol, helix_slots& results) {
   if (results.num_pairs == 0 || mol.num_residues == 0) return;
   long selected = 0;
   for (long r = 1; r <= mol.num_residues; ++r) {
@@ -85,7 +84,7 @@ void check_ispair_linkage(long n, const std::vector<pair>& pairs, struct_mol& mo
 // ---------------------------------------------------------------------------
 // Cross-reference
 
-void get_xref(vask_results& results, const struct_mol& mol) {
+void get_xref(helix_slots& results, const struct_mol& mol) {
   results.num_misassigned = 0;
   results.num_coaxial_stacks = 0;
   if (results.num_helices == 0) return;
@@ -140,7 +139,7 @@ void swap_paired_nts_order_in_helix(struct_mol& mol, long si, long hi, long nt, 
   }
 }
 
-void check_helix_nts_order_along_chain(struct_mol& mol, vask_results& results) {
+void check_helix_nts_order_along_chain(struct_mol& mol, helix_slots& results) {
   for (long s = 1; s <= results.num_stems; ++s) {
     const helix& S = results.stems[s];
     const long holders = S.stems.count;
@@ -169,7 +168,7 @@ void check_helix_nts_order_along_chain(struct_mol& mol, vask_results& results) {
   }
 }
 
-void chk_xref_helix_stems(struct_mol& mol, vask_results& results) {
+void chk_xref_helix_stems(struct_mol& mol, helix_slots& results) {
   get_xref(results, mol);
   check_helix_nts_order_along_chain(mol, results);
   for (long h = 1; h <= results.num_helices; ++h) {
@@ -220,14 +219,13 @@ long share_helix(long a, long b, const struct_mol& mol) {
 // ---------------------------------------------------------------------------
 // Report sections
 
-void output_isolated_pairs(const struct_mol& mol, const vask_results& results, FILE* fp) {
-  const long n = results.num_isolated_pairs;
+void output_isolated_pairs(const struct_mol& mol, long n, const std::vector<pair>& pairs, FILE* fp) {
   if (fp == nullptr || n == 0) return;
   if (Gvars.json) {
     json_lNumber(fp, "num_isoCanonPairs", n);
     json_begin_array(fp, "isoCanonPairs");
     for (long k = 1; k <= n; ++k) {
-      const pair& p = results.isolated_pairs[k];
+      const pair& p = pairs[k];
       json_bareObject_start_with_idx(fp, -k);
       json_lNumber(fp, "helix_index", share_helix(p.nt1, p.nt2, mol));
       json_pair_basic0(p, mol, fp);
@@ -243,7 +241,7 @@ void output_isolated_pairs(const struct_mol& mol, const vask_results& results, F
                "        differentiate them from the stem numbers, which are positive.\n"
                "        --------------------------------------------------------------------\n");
   for (long k = 1; k <= n; ++k) {
-    const pair& p = results.isolated_pairs[k];
+    const pair& p = pairs[k];
     const long h = share_helix(p.nt1, p.nt2, mol);
     const std::string tag = h != 0 ? sformat("[#%ld]", h) : std::string("--");
     std::fprintf(fp, "%-6s ", tag.c_str());
@@ -251,8 +249,7 @@ void output_isolated_pairs(const struct_mol& mol, const vask_results& results, F
   }
 }
 
-void output_coaxial_stacks(const vask_results& results, FILE* fp) {
-  const long n = results.num_coaxial_stacks;
+void output_coaxial_stacks(long n, long num_helices, const std::vector<helix>& helices, FILE* fp) {
   if (fp == nullptr || n == 0) return;
   if (Gvars.json) {
     json_lNumber(fp, "num_coaxStacks", n);
@@ -262,8 +259,8 @@ void output_coaxial_stacks(const vask_results& results, FILE* fp) {
     print_noun(fp, n, "List of %ld coaxial %s\n", "stack");
   }
   long k = 0;
-  for (long h = 1; h <= results.num_helices && k < n; ++h) {
-    const connect& stems = results.helices[h].stems;
+  for (long h = 1; h <= num_helices && k < n; ++h) {
+    const connect& stems = helices[h].stems;
     if (stems.count < 2) continue;
     ++k;
     if (Gvars.json) {

@@ -15,16 +15,15 @@
 namespace vask {
 
 struct struct_mol;
-struct vask_results;
 
 // The isolated canonical pairs into the results (pair i with the smaller
 // residue index first; both nucleotides marked -i).
-void find_icpairs(struct_mol& mol, vask_results& results);
+void find_icpairs(struct_mol& mol, helix_slots& results);
 // Cross-reference, strand repair, then the coaxial-stack flags.
-void chk_xref_helix_stems(struct_mol& mol, vask_results& results);
+void chk_xref_helix_stems(struct_mol& mol, helix_slots& results);
 // Member lists of helices and stems, the mis-assignment and coaxial-stack counts.
-void get_xref(vask_results& results, const struct_mol& mol);
-void check_helix_nts_order_along_chain(struct_mol& mol, vask_results& results);
+void get_xref(helix_slots& results, const struct_mol& mol);
+void check_helix_nts_order_along_chain(struct_mol& mol, helix_slots& results);
 // Puts nucleotide nt of helix h (index hi) back on the strand its stem (si) shows.
 void swap_paired_nts_order_in_helix(struct_mol& mol, long si, long hi, long nt, helix& h);
 // Flags both nucleotides of each pair in which one has no backbone neighbour.
@@ -46,7 +45,8 @@ long share_helix(long a, long b, const struct_mol& mol);
 
 // Report sections of the main report: "List of %ld isolated WC/wobble
 // pairs" and "List of %ld coaxial stacks" (text), or their JSON members.
-void output_isolated_pairs(const struct_mol& mol, const vask_results& results, FILE* fp);
-void output_coaxial_stacks(const vask_results& results, FILE* fp);
+void output_isolated_pairs(const struct_mol& mol, long n, const std::vector<pair>& pairs, FILE* fp);
+// n coaxial stacks among helices[1..num_helices].
+void output_coaxial_stacks(long n, long num_helices, const std::vector<helix>& helices, FILE* fp);
 
 }  // namespace vask
