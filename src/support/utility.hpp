@@ -91,7 +91,8 @@ void call_system_echo(const std::string& cmd);            // logs "Command: '...
 void call_system_log(const std::string& cmd, FILE* fp);   // writes cmd to fp first
 
 // Data files: "./" when file is in the working directory, else the
-// BELQO_VASK directory followed by subdir and "/".
+// BELQO_VASK directory (when unset, the installed share/belqo-vask beside the
+// executable's bin folder) followed by subdir and "/".
 std::string get_sysdir(const std::string& subdir, const std::string& file);
 std::string get_sysfile(const std::string& subdir, const std::string& file);
 

@@ -141,6 +141,7 @@ TEST(rotations, SingleRotationAngleIsSigned) {
 }
 
 TEST(rotations, DiagnosticsWrittenOncePerRun) {
+  Gvars = gvars_rec{};  // a run of its own
   const long saved = VERBOSITY;
   VERBOSITY = 9;
   test::log_capture log(true);
