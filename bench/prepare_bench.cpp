@@ -15,9 +15,8 @@
 
 #include <unistd.h>
 
-#include "driver/option.hpp"
 #include "structure/pdb.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
 
 namespace {
 

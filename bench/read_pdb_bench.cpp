@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "structure/pdb.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
 
 namespace {
 

@@ -13,7 +13,9 @@
 #include "fuzz_common.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/settings.hpp"
 
 namespace {
 constexpr long kMaxModels = 3;  // enough to cover the loop, bounded for speed

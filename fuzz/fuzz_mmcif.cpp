@@ -10,6 +10,8 @@
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "support/error.hpp"
+#include "support/settings.hpp"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz::silence_stdout();

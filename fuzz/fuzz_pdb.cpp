@@ -9,6 +9,8 @@
 #include "fuzz_common.hpp"
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "support/error.hpp"
+#include "support/settings.hpp"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz::silence_stdout();

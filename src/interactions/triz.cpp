@@ -1,8 +1,8 @@
 // The triz sub-command: protein-nucleic-acid interactions.
 #include "interactions/triz.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

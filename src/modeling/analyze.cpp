@@ -1,8 +1,8 @@
 // The analyze sub-command: base-pair, step and helical parameters.
 #include "modeling/analyze.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

@@ -1,8 +1,8 @@
 // The fiber sub-command: regular helical models from the fiber table.
 #include "modeling/fiber.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

@@ -1,8 +1,8 @@
 // The mutate sub-command: replace bases in place.
 #include "modeling/mutation.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

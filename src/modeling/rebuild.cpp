@@ -1,8 +1,8 @@
 // The rebuild sub-command: models from base-pair and step parameters.
 #include "modeling/rebuild.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

@@ -14,10 +14,16 @@
 #include "pairing/plane.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/fitting.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

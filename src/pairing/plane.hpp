@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "structure/pdb.hpp"
-#include "support/common.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
 #include "pairing/plane.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "structure/pdb.hpp"
-#include "support/method.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
 
 namespace vask {
 

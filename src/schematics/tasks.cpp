@@ -1,12 +1,12 @@
 // The task sub-command (utility tasks) and the one-shot tasks of the main command.
 #include "schematics/tasks.hpp"
 
-#include "driver/option.hpp"
 #include "pairing/area.hpp"
 #include "pairing/plane.hpp"
 #include "structure/pdb.hpp"
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 

@@ -6,14 +6,17 @@
 #include <cmath>
 #include <cstring>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "support/arrays.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/option.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 

@@ -8,8 +8,7 @@
 #include <memory>
 #include <strings.h>
 
-#include "driver/option.hpp"
-#include "pairing/frame.hpp"  // the preparation pipeline runs the subsystem-4 stages
+#include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
 #include "pairing/hbond_water.hpp"
 #include "pairing/plane.hpp"
@@ -17,10 +16,15 @@
 #include "pairing/torsion.hpp"
 #include "pairing/torsion_feature.hpp"
 #include "structure/mmcif.hpp"
-#include "support/cii.hpp"
+#include "support/arrays.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -30,7 +34,6 @@ constexpr double COORD_LIMIT = 1e36;      // larger coordinates count as unreada
 constexpr long MIN_ATOM_RECORD = 52;      // shortest ATOM/HETATM line taken
 constexpr double BACKBONE_RATIO = 0.618;  // share of nucleotides with P or C3' for has_backbone
 constexpr double GLYCO_MIN = 1.0, GLYCO_MAX = 2.0;  // glycosidic bond window, Angstrom
-
 
 // PDB fixed columns, 1-based first column and width.
 // cols 1-6 record | 7-11 serial | 13-16 atom name | 17 altLoc | 18-20 residue | 22 chain

@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
-#include "support/common.hpp"
-#include "support/utility.hpp"
+#include "support/arrays.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -14,12 +14,14 @@
 #include <vector>
 
 #include "../structure/structure_fixture.hpp"
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
 #include "residue_fixtures.hpp"
 #include "structure/bond.hpp"
 #include "structure/pdb.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "test_util.hpp"
 
 namespace vask {

@@ -1,10 +1,9 @@
 #include "schematics/tasks.hpp"
+#include "structure/pdb.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
-
-#include "driver/option.hpp"
-#include "structure/pdb.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

@@ -9,6 +9,8 @@
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
 #include "structure_fixture.hpp"
+#include "support/json_writer.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 namespace {

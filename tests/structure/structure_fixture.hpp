@@ -8,9 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/pdb.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 #include "test_util.hpp"
 
 namespace vask::test {
