@@ -15,7 +15,9 @@
 
 #include <unistd.h>
 
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/log.hpp"
 
 namespace {

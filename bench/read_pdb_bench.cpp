@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/log.hpp"
 
 namespace {

@@ -18,10 +18,12 @@
 #include "modeling/fiber.hpp"
 #include "modeling/mutation.hpp"
 #include "modeling/rebuild.hpp"
+#include "pairing/prepare.hpp"
 #include "schematics/tasks.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/deque.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
@@ -370,6 +372,7 @@ int run_ensemble(const run_descriptor& run) {
             read_model_cif_format(cif_in, model, mol);
           else
             read_model_pdb_format(in, model, mol);
+          add_info_struct_mol(mol);
         },
         message);
     failed = failed || !ok;

@@ -18,7 +18,7 @@
 #include "pairing/torsion_feature.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/json_writer.hpp"

@@ -10,8 +10,8 @@
 #include <numbers>
 
 #include "structure/atom.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"

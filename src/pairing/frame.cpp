@@ -9,7 +9,9 @@
 #include <map>
 #include <string_view>
 
-#include "structure/pdb.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"

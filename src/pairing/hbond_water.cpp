@@ -3,7 +3,11 @@
 
 #include <algorithm>
 
+#include "structure/bond.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/ref_frame.hpp"

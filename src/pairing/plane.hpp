@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "structure/pdb.hpp"
+#include "structure/plane_records.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/ref_frame.hpp"
 #include "support/vector3.hpp"
 

@@ -5,7 +5,12 @@
 
 #include "pairing/frame.hpp"
 #include "pairing/torsion.hpp"
+#include "structure/bond.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/residue.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"

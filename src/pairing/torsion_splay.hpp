@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "structure/pdb.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/ref_frame.hpp"
 

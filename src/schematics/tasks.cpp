@@ -3,7 +3,7 @@
 
 #include "pairing/area.hpp"
 #include "pairing/plane.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"

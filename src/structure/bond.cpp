@@ -6,8 +6,8 @@
 #include <set>
 
 #include "structure/atom.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/log.hpp"
 #include "support/report_lines.hpp"

@@ -8,8 +8,10 @@
 
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/arrays.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"

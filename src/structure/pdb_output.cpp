@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"

@@ -12,7 +12,7 @@
 
 #include "structure/atom.hpp"
 #include "structure/base.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/fitting.hpp"

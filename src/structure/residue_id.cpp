@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/json_writer.hpp"
 #include "support/log.hpp"

@@ -1,7 +1,8 @@
 // The results container, the modified-nucleotide summary and the metal
 // summary with its "metals" coordinate file.
 #include "driver/vask_results.hpp"
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"
@@ -16,7 +17,6 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
-
 
 namespace vask {
 namespace {

@@ -1,5 +1,6 @@
 #include "pairing/frame.hpp"
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/file.hpp"
 #include "support/linear_algebra.hpp"

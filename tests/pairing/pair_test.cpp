@@ -3,7 +3,9 @@
 #include "json_check.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"
@@ -23,7 +25,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
 
 namespace vask {
 namespace {

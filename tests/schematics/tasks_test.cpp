@@ -1,5 +1,6 @@
+#include "pairing/prepare.hpp"
 #include "schematics/tasks.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/settings.hpp"
 #include "test_util.hpp"
 
