@@ -2,6 +2,8 @@
 #include "support/log.hpp"
 #include "test_util.hpp"
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -57,6 +59,24 @@ std::string read_file(const std::string& path) {
 }
 
 std::string test_data(const std::string& name) { return std::string(VASK_TEST_DATA) + "/" + name; }
+
+std::string test_data_unzipped(const std::string& name) {
+  namespace fs = std::filesystem;
+  const std::string plain = test_data(name);
+  if (fs::exists(plain)) return plain;
+  const std::string packed = plain + ".gz";
+  if (!fs::exists(packed)) return {};
+  static const fs::path dir = [] {
+    std::string tmpl = (fs::temp_directory_path() / "vask-data-XXXXXX").string();
+    return fs::path(mkdtemp(tmpl.data()) ? tmpl : fs::temp_directory_path().string());
+  }();
+  const std::string out = (dir / name).string();
+  if (!fs::exists(out)) {
+    const std::string cmd = "gzip -dc '" + packed + "' > '" + out + ".part' && mv '" + out + ".part' '" + out + "'";
+    if (std::system(cmd.c_str()) != 0) return {};
+  }
+  return out;
+}
 
 std::string shared_structure(const std::string& name) {
   return std::string(VASK_SHARED_DATA) + "/structures/" + name;

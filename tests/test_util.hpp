@@ -31,6 +31,9 @@ class log_capture {
 std::string read_stream(FILE* fp);         // whole content of a stream from its start
 std::string read_file(const std::string& path);
 std::string test_data(const std::string& name);    // tests/data/<name>
+// tests/data/<name>, or, when only <name>.gz is kept there, its decompressed
+// copy in a temporary folder (made once per run); "" when neither exists.
+std::string test_data_unzipped(const std::string& name);
 std::string shared_structure(const std::string& name);  // ../shared/data/structures/<name>
 
 }  // namespace vask::test

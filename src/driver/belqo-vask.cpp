@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/fiber_command.hpp"
+#include "driver/model_commands.hpp"
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
 #include "interactions/project.hpp"

@@ -1,21 +1,395 @@
-// The analyze sub-command: base-pair, step and helical parameters.
+// The analyze sub-command: frame mode (consecutive frames of a frame file),
+// single-strand mode (consecutive nucleotides) and duplex mode (pairs of one
+// double helix in standard, Curves+ or CEHS frames).
 #include "modeling/analyze.hpp"
 
+#include <cfloat>
+#include <cstdio>
+#include <cstring>
+
+#include "modeling/duplex_frames.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/prepare.hpp"
+#include "pairing/torsion_splay.hpp"
+#include "structure/atom.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
 #include "support/error.hpp"
+#include "support/file.hpp"
 #include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
+#include "support/sort.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
-// Until the sub-command is built, a call says so and fails.
-void analyze_per_belqo_and_exit(int argc, char* argv[]) {
-  (void)argc;
-  (void)argv;
-  runlog_msg("[e] the 'analyze' sub-command is not available yet\n");
-  end_run(1);
+namespace {
+
+constexpr long kMaxFrameLines = 8191;  // coordinate lines a frame file may hold
+constexpr long kSeparatorWidth = 76;
+constexpr const char* kFrameBases = "ACGTUPacgtup";
+
+constexpr const char* kStepHeader = "Shift     Slide      Rise      Tilt      Roll     Twist";
+constexpr const char* kHeliHeader = "X-disp    Y-disp   h-Rise     Incl.       Tip   h-Twist";
+constexpr const char* kBpHeader = "Shear    Stretch   Stagger    Buckle  Propeller  Opening";
+constexpr const char* kStepFileHeader =
+    "Shift      Slide      Rise       Tilt       Roll       Twist";
+constexpr const char* kHeliFileHeader =
+    "X-disp     Y-disp     h-Rise      Incl.      Tip      h-Twist";
+constexpr const char* kBpFileHeader =
+    "Shear     Stretch    Stagger    Buckle   Propeller   Opening";
+
+void separator(FILE* fp) { print_leadline_sepchar(fp, '*', kSeparatorWidth); }
+
+std::string prefixed(const char* suffix) {
+  return sformat("%.*s-%s", 256, Gvars.prefix.c_str(), suffix);
+}
+
+bool frame_base_letter(char c) { return c != '\0' && std::strchr(kFrameBases, c) != nullptr; }
+
+// A frame name: "A" (base) or "A-T" / "G+C" (pair).
+bool valid_frame_name(const std::string& w) {
+  if (w.size() == 1) return frame_base_letter(w[0]);
+  if (w.size() == 3) return frame_base_letter(w[0]) && (w[1] == '+' || w[1] == '-') &&
+                            frame_base_letter(w[2]);
+  return false;
+}
+
+bool comment_line(const std::string& line) {
+  const std::size_t p = line.find_first_not_of(" \t\r\n");
+  return p == std::string::npos || line[p] == '#';
+}
+
+// ---------------------------------------------------------------------------
+// Frame mode
+
+void analyze_frames(const analyze_settings& s) {
+  long n = 0;
+  const std::vector<frame> frames = parse_frame_file(s.frame_file, n);
+  par_table steps, helis;
+  consecutive_frame_pars(n, frames, steps, helis);
+
+  FILE* fp = open_file(s.output, "w");
+  std::fprintf(fp, "num_frames=%ld\n", n);
+  separator(fp);
+  std::fprintf(fp, "step parameters\n");
+  std::fprintf(fp, " frame   %s\n", kStepHeader);
+  simply_output_pars(n, steps, fp);
+  separator(fp);
+  std::fprintf(fp, "helical parameters\n");
+  std::fprintf(fp, " frame   %s\n", kHeliHeader);
+  simply_output_pars(n, helis, fp);
+  close_file(fp);
+
+  fp = open_file(prefixed("frameStepPars.txt"), "w");
+  std::fprintf(fp, "# num_frames=%ld\n", n);
+  std::fprintf(fp, "   #       %s\n", kStepFileHeader);
+  simply_write_pars(fp, n, steps);
+  close_file(fp);
+
+  fp = open_file(prefixed("frameHeliPars.txt"), "w");
+  std::fprintf(fp, "# num_frames=%ld\n", n);
+  std::fprintf(fp, "   #      %s\n", kHeliFileHeader);
+  simply_write_pars(fp, n, helis);
+  close_file(fp);
+}
+
+// ---------------------------------------------------------------------------
+// Single-strand mode
+
+std::vector<long> read_nts_list(const std::string& file, const struct_mol& mol) {
+  std::vector<long> nts(1);
+  runlog_msg("Reading file %s\n", file.c_str());
+  for (const std::string& line : get_filelines(file)) {
+    if (comment_line(line)) continue;
+    long k = 0;
+    if (std::sscanf(line.c_str(), "%ld", &k) == 1 && k >= 1 && k <= mol.num_residues &&
+        base_frame(k, mol) != nullptr) {
+      nts.push_back(k);
+      continue;
+    }
+    if (line.find("nts=") != std::string::npos)
+      runlog_msg("[w] skip entry for no. of nucleotides: '%s'\n", line.c_str());
+    else
+      runlog_msg("[w] ignore invalid entry: '%s'\n", line.c_str());
+  }
+  return nts;
+}
+
+void analyze_single_strand(const analyze_settings& s, const struct_mol& mol) {
+  std::vector<long> nts(1);
+  if (s.ss_input.empty()) {
+    for (long i = 1; i <= mol.num_framed_nts; ++i) nts.push_back(mol.framed_nts[i]);
+  } else {
+    nts = read_nts_list(s.ss_input, mol);
+  }
+  const long n = static_cast<long>(nts.size()) - 1;
+  if (n == 0) {
+    runlog_msg("[i] no valid nts in: '%s'\n", s.input.c_str());
+    return;
+  }
+  write_nts_list(mol, n, nts, s.ss_output);
+
+  std::vector<frame> frames(n + 1);
+  for (long i = 1; i <= n; ++i) frames[i] = *base_frame(nts[i], mol);
+  par_table steps, helis;
+  consecutive_frame_pars(n, frames, steps, helis);
+
+  if (s.rebuild) {
+    FILE* fp = open_file(prefixed("ssStepPars.txt"), "w");
+    std::fprintf(fp, "# %ld (no. of nucleotides)\n", n);
+    std::fprintf(fp, "#       %s\n", kStepFileHeader);
+    write_single_rebuild_pars(mol, n, nts, steps, fp);
+    close_file(fp);
+    fp = open_file(prefixed("ssHeliPars.txt"), "w");
+    std::fprintf(fp, "# %ld (no. of nucleotides)\n", n);
+    std::fprintf(fp, "#      %s\n", kHeliFileHeader);
+    write_single_rebuild_pars(mol, n, nts, helis, fp);
+    close_file(fp);
+  }
+  FILE* fp = open_file(prefixed("baseFrames.txt"), "w");
+  list_base_frames(mol, n, nts, fp);
+  close_file(fp);
+
+  fp = open_file(s.output, "w");
+  std::fprintf(fp, "num_nts=%ld\n", n);
+  separator(fp);
+  std::fprintf(fp, "local base-step parameters\n");
+  std::fprintf(fp, "   base    %s\n", kStepHeader);
+  output_single_pars(mol, n, nts, steps, fp);
+  separator(fp);
+  std::fprintf(fp, "local base-step helical parameters\n");
+  std::fprintf(fp, "   base    %s\n", kHeliHeader);
+  output_single_pars(mol, n, nts, helis, fp);
+  close_file(fp);
+}
+
+// ---------------------------------------------------------------------------
+// Duplex mode
+
+// The pairs of the duplex when no pair list is given. The helix and stem
+// finders are not available yet: the best pairs of the structure, in the
+// order of their first nucleotide, stand for the one duplex.
+std::vector<pair> derive_duplex_pairs(const analyze_settings& s, struct_mol& mol, long& n) {
+  long num = 0;
+  std::vector<pair> all = populate_base_pairs(mol, num);
+  if (num > 0) tidyup_and_mark_pairs(num, all, mol);
+  if (s.duplex & DUPLEX_STEMS)
+    runlog_msg("[i] the stem choice of --duplex is not available yet: best pairs are used\n");
+  runlog_msg("[i] helices are not available yet: the best pairs are taken as one duplex\n");
+  std::vector<pair> pairs(1);
+  for (long i = 1; i <= num; ++i)
+    if (is_best_pair(all[i])) pairs.push_back(all[i]);
+  stable_sort_1n(pairs, static_cast<long>(pairs.size()) - 1,
+                 [](const pair& a, const pair& b) { return a.nt1 < b.nt1; });
+  n = static_cast<long>(pairs.size()) - 1;
+  return pairs;
+}
+
+std::vector<pair> duplex_pairs(const analyze_settings& s, struct_mol& mol, long& n) {
+  if (!s.ds_input.empty()) return read_pairs_list(s.ds_input, mol, n);
+  return derive_duplex_pairs(s, mol, n);
+}
+
+void section(FILE* fp, const char* title) {
+  separator(fp);
+  std::fprintf(fp, "%s", title);
+}
+
+void bp_table(long n, const std::vector<pair>& pairs, bool simple, par_table& t) {
+  t.assign(n + 1, unset_pars());
+  for (long i = 1; i <= n; ++i) t[i] = simple ? pairs[i].bp_simpleParams : pairs[i].bp_params;
+}
+
+void write_rebuild_files(const struct_mol& mol, long n, const std::vector<pair>& pairs,
+                         const par_table& steps, const par_table& helis) {
+  FILE* fp = open_file(prefixed("dsStepPars.txt"), "w");
+  write_duplex_rebuild_pars(
+      mol, n, pairs, steps,
+      sformat("#bp      %s      %s\n", kBpFileHeader, kStepFileHeader).c_str(), fp);
+  close_file(fp);
+  fp = open_file(prefixed("dsHeliPars.txt"), "w");
+  write_duplex_rebuild_pars(
+      mol, n, pairs, helis,
+      sformat("#bp      %s     %s\n", kBpFileHeader, kHeliFileHeader).c_str(), fp);
+  close_file(fp);
+}
+
+const char* kSimpleNote =
+    "The 'simple' parameters are intuitive for non-Watson-Crick base pairs\n"
+    "and associated base-pair steps (where the above corresponding ORMO\n"
+    "parameters often appear cryptic). Note that they are for structural\n"
+    "*description* only, not to be fed into the VASK rebuild module.\n"
+    "-------------------------------------------------------------------\n";
+
+void analyze_duplex_standard(const analyze_settings& s, const struct_mol& mol, long n,
+                             const std::vector<pair>& pairs) {
+  par_table steps(n + 1, unset_pars()), helis = steps, ssteps = steps, shelis = steps;
+  for (long i = 1; i < n; ++i) {
+    duplex_step d;
+    measure_duplex_step(pairs[i], pairs[i + 1], mol, d);
+    steps[i] = d.step;
+    helis[i] = d.heli;
+    ssteps[i] = d.simple_step;
+    shelis[i] = d.simple_heli;
+  }
+  if (s.rebuild) write_rebuild_files(mol, n, pairs, steps, helis);
+  write_pair_frames(n, pairs, prefixed("pairFrames.txt"));
+
+  FILE* fp = open_file(s.output, "w");
+  par_table bp;
+  bp_table(n, pairs, false, bp);
+  const std::string bp_head = sformat("     bp      %s", kBpHeader);
+  const std::string step_head = sformat("     bp      %s ", kStepHeader);
+  const std::string heli_head = sformat("     bp      %s ", kHeliHeader);
+  section(fp, "");
+  std::fprintf(fp, "num_pairs=%ld  # no. of base pairs\n", n);
+  section(fp, "Local base-pair parameters\n");
+  output_six_pars(mol, n, pairs, bp, bp_head.c_str(), fp);
+  section(fp, "Local base-pair step parameters\n");
+  output_six_pars(mol, n, pairs, steps, step_head.c_str(), fp);
+  section(fp, "Local base-pair helical parameters\n");
+  output_six_pars(mol, n, pairs, helis, heli_head.c_str(), fp);
+
+  section(fp, kSimpleNote);
+  std::fprintf(fp, "Simple base-pair parameters based on RC8--YC6 vectors\n");
+  bp_table(n, pairs, true, bp);
+  output_six_pars(mol, n, pairs, bp, bp_head.c_str(), fp);
+  section(fp, "Simple step parameters based on consecutive C1'-C1' vectors\n");
+  output_six_pars(mol, n, pairs, ssteps, step_head.c_str(), fp);
+  section(fp, "Simple helical parameters based on consecutive C1'-C1' vectors\n");
+  output_six_pars(mol, n, pairs, shelis, heli_head.c_str(), fp);
+  close_file(fp);
+  runlog_msg("[i] step classification (A/B/TA), groove widths and the global helical axis "
+             "are not available yet\n");
+}
+
+void analyze_duplex_other(const analyze_settings& s, const struct_mol& mol, long n,
+                          std::vector<pair>& pairs) {
+  par_table steps;
+  if (s.duplex & DUPLEX_CURVES)
+    curves_plus_duplex(n, pairs, mol, steps);
+  else
+    cehs_duplex(n, pairs, mol, steps);
+  FILE* fp = open_file(s.output, "w");
+  par_table bp;
+  bp_table(n, pairs, false, bp);
+  section(fp, "");
+  std::fprintf(fp, "num_pairs=%ld  # no. of base pairs\n", n);
+  section(fp, "Local base-pair parameters\n");
+  output_six_pars(mol, n, pairs, bp, sformat("     bp      %s", kBpHeader).c_str(), fp);
+  section(fp, "Local base-pair step parameters\n");
+  output_six_pars(mol, n, pairs, steps, sformat("     bp      %s ", kStepHeader).c_str(), fp);
+  close_file(fp);
+}
+
+void analyze_duplex(const analyze_settings& s, struct_mol& mol) {
+  long n = 0;
+  std::vector<pair> pairs = duplex_pairs(s, mol, n);
+  if (n == 0) {
+    runlog_msg("no base-pairs specified\n");
+    return;
+  }
+  write_pairs_list(s.ds_output, mol, n, pairs);
+  if (s.duplex & (DUPLEX_CURVES | DUPLEX_CEHS))
+    analyze_duplex_other(s, mol, n, pairs);
+  else
+    analyze_duplex_standard(s, mol, n, pairs);
+}
+
+}  // namespace
+
+std::vector<frame> parse_frame_file(const std::string& name, long& n) {
+  std::vector<xyz> coords(1);
+  std::vector<std::string> names(1);
+  for (const std::string& line : get_filelines(name)) {
+    if (comment_line(line)) continue;
+    double x = 0, y = 0, z = 0;
+    if (std::sscanf(line.c_str(), "%lf %lf %lf", &x, &y, &z) == 3) {
+      VASK_ASSERT(static_cast<long>(coords.size()) <= kMaxFrameLines);
+      coords.push_back(xyz{0, x, y, z});
+      continue;
+    }
+    long k = 0;
+    char word[32] = "";
+    if (std::sscanf(line.c_str(), "%ld %31s", &k, word) == 2 && valid_frame_name(word))
+      names.push_back(word);
+  }
+  const long num = static_cast<long>(coords.size()) - 1;
+  if (num == 0) fatal("'%s' contains invalid lines\n", name.c_str());
+  if (num % 4 != 0)
+    fatal("'%s' contains %ld valid lines, not a multiple of 4\n", name.c_str(), num);
+  n = num / 4;
+  const long num_names = static_cast<long>(names.size()) - 1;
+  if (n != num_names)
+    fatal("number of frames [%ld] and idstr [%ld] does not match\n", n, num_names);
+  for (long i = 2; i <= n; ++i)
+    if (names[i].size() != names[1].size()) fatal("cannot mix base or pair frames\n");
+  std::vector<frame> frames = allocate_frames_array(n);
+  for (long i = 1; i <= n; ++i) {
+    frame& f = frames[i];
+    f.text = names[i];
+    f.org = coords[4 * i - 3];
+    f.x_axis = coords[4 * i - 2];
+    f.y_axis = coords[4 * i - 1];
+    f.z_axis = coords[4 * i];
+  }
+  runlog_msg("[i] reading in %ld frames from '%s'\n", n, name.c_str());
+  return frames;
+}
+
+void consecutive_frame_pars(long n, const std::vector<frame>& frames, par_table& steps,
+                            par_table& helis) {
+  steps.assign(n + 1, unset_pars());
+  helis.assign(n + 1, unset_pars());
+  for (long i = 1; i < n; ++i) {
+    get_step_pars_by_frames0(frames[i], frames[i + 1], steps[i], nullptr);
+    get_helical_pars_by_frames0(frames[i], frames[i + 1], helis[i], nullptr);
+  }
+}
+
+void measure_duplex_step(const pair& p1, const pair& p2, const struct_mol& mol, duplex_step& s) {
+  frame f1 = p1.frame, f2 = p2.frame;
+  check_frames_direction(f1, f2);
+  rotmat mid_rot;
+  xyz mid_org;
+  get_step_pars_by_frames(f1, f2, s.step, mid_rot, mid_org);
+  get_helical_pars_by_frames(f1, f2, s.heli, mid_rot, mid_org);
+  if (p1.C1C1_dist == DBL_MAX || p2.C1C1_dist == DBL_MAX) return;
+  const long a1 = mol.nt_infos[p1.nt1].C1p, b1 = mol.nt_infos[p1.nt2].C1p;
+  const long a2 = mol.nt_infos[p2.nt1].C1p, b2 = mol.nt_infos[p2.nt2].C1p;
+  if (a1 < 1 || b1 < 1 || a2 < 1 || b2 < 1) return;
+  frame s1, s2;
+  simple_frame(f1, mol.atoms[a1].xyz, mol.atoms[b1].xyz, s1);
+  simple_frame(f2, mol.atoms[a2].xyz, mol.atoms[b2].xyz, s2);
+  get_step_pars_by_frames(s1, s2, s.simple_step, mid_rot, mid_org);
+  get_helical_pars_by_frames(s1, s2, s.simple_heli, mid_rot, mid_org);
+}
+
+void run_analyze(const analyze_settings& s) {
+  reset_periodic_table();
+  if (!s.frame_file.empty()) {
+    analyze_frames(s);
+    return;
+  }
+  runlog_msg("\nProcessing file '%s'\n", s.input.c_str());
+  struct_mol mol;
+  init_struct_mol(s.input, mol);
+  read_pdb(s.input, mol);
+  if (s.single_strand)
+    analyze_single_strand(s, mol);
+  else
+    analyze_duplex(s, mol);
+  free_struct_mol(mol);
 }
 
 void module_analyze_help_exit(int status) {
-  runlog_msg("[i] help for the 'analyze' sub-command is not available yet\n");
+  std::fprintf(stderr, "\nCheck the User Manual on how to use the ANALYZE module.\n\n");
   end_run(status);
 }
 

@@ -1,13 +1,77 @@
-// The analyze sub-command: base-pair, step and helical parameters.
+// The analyze sub-command: base-pair, step and helical parameters of a
+// duplex, of a single strand, or of consecutive frames read from a file.
 #pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "pairing/pair.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
 
 namespace vask {
 
-// Parses the sub-command's own options, does its work and ends the run.
-[[noreturn]] void analyze_per_belqo_and_exit(int argc, char* argv[]);
+struct struct_mol;
+
+// Duplex mode bits.
+inline constexpr long DUPLEX_ON = 1, DUPLEX_STEMS = 2, DUPLEX_CURVES = 4, DUPLEX_CEHS = 8;
+
+// The settings of one analyze run, filled by the option parser only.
+struct analyze_settings {
+  std::string input;               // -i
+  std::string output = "stdout";   // -o
+  bool single_strand = false;
+  std::string ss_input, ss_output;  // nucleotide-list files
+  std::string frame_file;
+  long duplex = 0;                  // DUPLEX_* bits
+  std::string ds_input, ds_output;  // pair-list files
+  bool rebuild = false;             // also write the rebuild input files
+};
+
+// Does the work of one run (the options read and checked). Returns normally;
+// the caller ends the run with status 0.
+void run_analyze(const analyze_settings& s);
 
 // Prints the sub-command's help and ends the run with the given status (0 for
 // a help request, 1 after a usage error).
 [[noreturn]] void module_analyze_help_exit(int status = 0);
+
+// One parameter row per item; row i leads from item i to item i+1.
+using par_table = std::vector<par_set>;  // 1-based
+par_set unset_pars();
+
+// Frames of a frame file, 1-based, with their names in frame::text. Fatal on
+// an invalid file.
+std::vector<frame> parse_frame_file(const std::string& name, long& n);
+
+// Step and helical parameters of consecutive frames[1..n]; row n unset.
+void consecutive_frame_pars(long n, const std::vector<frame>& frames, par_table& steps,
+                            par_table& helis);
+
+// Per-step values of a duplex measured with the standard pair frames: the
+// same kernel routines as the helix geometry (frames turned to follow the
+// helix, then the step and helical parameters), and the C1'-based simple ones.
+struct duplex_step {
+  par_set step = unset_pars();
+  par_set heli = unset_pars();
+  par_set simple_step = unset_pars();
+  par_set simple_heli = unset_pars();
+};
+void measure_duplex_step(const pair& p1, const pair& p2, const struct_mol& mol, duplex_step& s);
+
+// Table writers (analyze_output.cpp).
+void simply_output_pars(long n, const par_table& t, FILE* fp);
+void simply_write_pars(FILE* fp, long n, const par_table& t);
+void list_base_frames(const struct_mol& mol, long n, const std::vector<long>& nts, FILE* fp);
+void output_single_pars(const struct_mol& mol, long n, const std::vector<long>& nts,
+                        const par_table& t, FILE* fp);
+void write_single_rebuild_pars(const struct_mol& mol, long n, const std::vector<long>& nts,
+                               const par_table& t, FILE* fp);
+void output_six_pars(const struct_mol& mol, long n, const std::vector<pair>& pairs,
+                     const par_table& t, const char* header, FILE* fp);
+void write_duplex_rebuild_pars(const struct_mol& mol, long n, const std::vector<pair>& pairs,
+                               const par_table& t, const char* header, FILE* fp);
+void write_pair_frames(long n, const std::vector<pair>& pairs, const std::string& file);
 
 }  // namespace vask

@@ -3,6 +3,7 @@
 
 #include "pairing/area.hpp"
 #include "pairing/plane.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/log.hpp"
@@ -33,7 +34,6 @@ void warn_unbuilt_tasks() {
       {Gvars.cx_file != 0, "--cx-file"},
       {Gvars.plane_file != 0, "--plane-file"},
       {Gvars.torsion_file != 0, "--torsion-file"},
-      {Gvars.conn_file != 0, "--connect-file"},
       {Gvars.topview_file != 0, "--top-view-file"},
       {opts_with_switch_set(Gvars.get_hbond), "--get-hbond"},
       {Gvars.frame_list != 0, "--frame-file"},
@@ -62,6 +62,10 @@ void perform_single_task_exit(struct_mol& mol, const std::string& output) {
   if (Gvars.area_file) {
     get_area_per_pdb(mol);
     print_area(mol, output);
+    free_pdb_exit(mol);
+  }
+  if (Gvars.conn_file) {
+    write_pdb_connects(mol, output);
     free_pdb_exit(mol);
   }
 }

@@ -121,8 +121,8 @@ TEST_F(VaskExe, run_log_file_and_silent) {
 
 TEST_F(VaskExe, sub_command_words_reach_their_drivers) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"triz", "triz"},         {"PROT", "triz"},        {"analyze", "analyze"},
-      {"rebuild", "rebuild"},   {"mutate", "mutate"},    {"fibre", "fiber"},
+      {"triz", "triz"},         {"PROT", "triz"},
+      {"mutate", "mutate"},
       {"query", "search"},      {"util", "task"},        {"project", "project"},
       {"combine", "composite"}, {"model", "composite"}};
   for (const auto& [word, name] : cases) {
@@ -131,6 +131,16 @@ TEST_F(VaskExe, sub_command_words_reach_their_drivers) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(has(r.err, "[e] the '" + name + "' sub-command is not available yet\n")) << r.err;
   }
+  // built sub-commands: their own help, or their listing
+  for (const auto& [word, module] : std::vector<std::pair<std::string, std::string>>{
+           {"analyze", "ANALYZE"}, {"ORMO", "ANALYZE"}, {"rebuild", "REBUILD"}, {"recons", "REBUILD"}}) {
+    run_result r = run(word + " --help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r.err, "on how to use the " + module + " module")) << r.err;
+  }
+  run_result fiber = run("fibre --list");
+  EXPECT_EQ(fiber.status, 0);
+  EXPECT_TRUE(has(fiber.err, "*** List of 56 fiber models from VASK ***")) << fiber.err;
   // a first word with "=" or a leading dash is an option of the main program
   run_result r = run("models=all -i=x.pdb");
   EXPECT_EQ(r.status, 0);

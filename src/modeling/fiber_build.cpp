@@ -1,0 +1,398 @@
+// Fiber models built from repeat units: placing a unit at a helical step
+// (directly, or by the two-fold turn that makes an antiparallel partner), the
+// builder kinds of the model table, the models with rules of their own
+// (four-stranded, single-stranded, RNA and Pauling's triple helix), and the
+// writers of the built strands.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "modeling/fiber.hpp"
+#include "modeling/fiber_units.hpp"
+#include "modeling/sequence.hpp"
+#include "structure/atom.hpp"
+#include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
+#include "support/error.hpp"
+#include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
+
+namespace vask {
+
+namespace {
+
+using strand = std::vector<atom>;  // placed atoms in building order
+
+constexpr size_t kWorkAtoms = 512;  // the largest unit has 230 atoms
+
+// " P  " -> " P", "BR  " -> "BR": the element of a unit atom name.
+std::string element_of_name(const std::string& name) {
+  if (name.size() >= 2 && name[0] != ' ') return name.substr(0, 2);
+  return name.size() >= 2 ? std::string(" ") + name[1] : std::string("  ");
+}
+
+// Appends the unit's atoms 1..n placed at phase theta (degrees) and offset h:
+// the direct transform turns the unit about the axis, the dyad one first
+// turns it two-fold about the x axis (height and azimuth negated).
+void place_unit(long n, const std::vector<atom>& work, char chain, long base, strand& out, double theta,
+                double h, bool dyad) {
+  for (long k = 1; k <= n; ++k) {
+    atom a = work[static_cast<size_t>(k)];
+    const double z0 = a.xyz[1], r = a.xyz[2], phi0 = a.xyz[3];
+    const double phi = deg2rad(dyad ? theta - phi0 : theta + phi0);
+    a.xyz[1] = r * std::cos(phi);
+    a.xyz[2] = r * std::sin(phi);
+    a.xyz[3] = dyad ? h - z0 : z0 + h;
+    a.chain_id = std::string(1, chain);
+    a.res_seq += base - 1;
+    a.element = element_of_name(a.name);
+    out.push_back(std::move(a));
+  }
+}
+
+void read_repeat_unit(long n, const std::vector<atom>& work, char chain, long base, strand& out, double theta,
+                      double h) {
+  place_unit(n, work, chain, base, out, theta, h, false);
+}
+
+void read_repeat_unit_rc(long n, const std::vector<atom>& work, char chain, long base, strand& out, double theta,
+                         double h) {
+  place_unit(n, work, chain, base, out, theta, h, true);
+}
+
+// The number of residues of a unit: runs of equal residue numbers.
+long get_num_nts(long n, const std::vector<atom>& work) {
+  long count = 0;
+  for (long k = 1; k <= n; ++k)
+    if (k == 1 || work[static_cast<size_t>(k)].res_seq != work[static_cast<size_t>(k - 1)].res_seq) ++count;
+  return count;
+}
+
+// Repeat counts times unit lengths stay within the sequence cap.
+void check_strand_length(long repeat, long per_repeat) {
+  if (repeat > kMaxSequenceLength / std::max(per_repeat, 1L))
+    fatal("[e] %ld repeats of %ld nucleotides exceed the limit of %ld nucleotides per strand\n", repeat, per_repeat,
+          kMaxSequenceLength);
+}
+
+// Residues of a strand as [first, last] atom ranges (0-based), in order.
+std::vector<std::pair<size_t, size_t>> residue_ranges(const strand& s) {
+  std::vector<std::pair<size_t, size_t>> r;
+  for (size_t k = 0; k < s.size(); ++k) {
+    if (k == 0 || s[k].res_seq != s[k - 1].res_seq || s[k].chain_id != s[k - 1].chain_id)
+      r.push_back({k, k});
+    else
+      r.back().second = k;
+  }
+  return r;
+}
+
+void output_model_header(FILE* fp) {
+  if (Gvars.output_format == 2)
+    write_cif_header(fp, "model_VASK");
+  else
+    std::fprintf(fp, "REMARK VASK\n");
+}
+
+void write_strand(FILE* fp, const strand& s, long& serial) {
+  for (const atom& a : s) {
+    atom b = a;
+    b.serial = ++serial;
+    write_atom_record(fp, b);
+  }
+}
+
+// Strand 2 reordered for writing: blocks of n residues from the last to the
+// first, residues inside a block in order, renumbered 1, 2, ...
+strand reverse_strand2_nts(const strand& s, long n) {
+  auto res = residue_ranges(s);
+  strand out;
+  long block_size = std::max(n, 1L);
+  long num_blocks = (static_cast<long>(res.size()) + block_size - 1) / block_size;
+  long number = 0;
+  for (long b = num_blocks - 1; b >= 0; --b)
+    for (long k = b * block_size; k < std::min((b + 1) * block_size, static_cast<long>(res.size())); ++k) {
+      ++number;
+      for (size_t i = res[static_cast<size_t>(k)].first; i <= res[static_cast<size_t>(k)].second; ++i) {
+        out.push_back(s[i]);
+        out.back().res_seq = number;
+      }
+    }
+  return out;
+}
+
+void output_anti_parallel_duplex(const std::string& file, const strand& s1, long n, const strand& s2) {
+  FILE* fp = open_file(file, "w");
+  scoped_file holder(fp);
+  output_model_header(fp);
+  long serial = 0;
+  write_strand(fp, s1, serial);
+  if (!s2.empty()) write_strand(fp, reverse_strand2_nts(s2, n), serial);
+  end_pdbfile(fp);
+  holder.close();
+}
+
+void write_triplex(const std::string& file, const strand& s1, const strand& s2, const strand& s3) {
+  FILE* fp = open_file(file, "w");
+  scoped_file holder(fp);
+  output_model_header(fp);
+  long serial = 0;
+  write_strand(fp, s1, serial);
+  write_strand(fp, reverse_strand2_nts(s2, 1), serial);
+  write_strand(fp, s3, serial);
+  end_pdbfile(fp);
+  holder.close();
+}
+
+void output_strands(const std::string& file, const std::vector<strand>& strands) {
+  FILE* fp = open_file(file, "w");
+  scoped_file holder(fp);
+  output_model_header(fp);
+  long serial = 0;
+  for (const strand& s : strands) write_strand(fp, s, serial);
+  end_pdbfile(fp);
+  holder.close();
+}
+
+// The unit key of a base for a model's reader, checked: a sequence (from a
+// file, say) with a base the model has no unit for ends the run.
+std::string unit_key(long model, char base, std::string_view bases) {
+  if (bases.find(base) == std::string_view::npos)
+    fatal("[e] fiber model %ld has no repeat unit for base '%c': its sequence may use only %.*s\n", model, base,
+          static_cast<int>(bases.size()), bases.data());
+  return std::string(1, base);
+}
+
+// Kinds 1 to 3: per-base duplexes. partner_direct: the partner unit is stored
+// in its place (kind 3) rather than made by the dyad.
+void build_per_base_duplex(const fiber_options& opts, long model, const std::string& seq, double twist,
+                           double rise, char c1, char c2, std::string_view bases, bool partner_direct) {
+  check_strand_length(static_cast<long>(seq.size()), 1);
+  std::vector<atom> work(kWorkAtoms);
+  strand s1, s2;
+  s1.reserve(24 * seq.size());
+  s2.reserve(24 * seq.size());
+  for (size_t k = 0; k < seq.size(); ++k) {
+    const double theta = static_cast<double>(k) * twist, h = static_cast<double>(k) * rise;
+    const long res = static_cast<long>(k) + 1;
+    long n = read_fiber_unit(model, unit_key(model, seq[k], bases), work);
+    read_repeat_unit(n, work, c1, res, s1, theta, h);
+    n = read_fiber_unit(model, unit_key(model, get_complementary_base(seq[k]), bases), work);
+    if (partner_direct)
+      read_repeat_unit(n, work, c2, res, s2, theta, h);
+    else
+      read_repeat_unit_rc(n, work, c2, res, s2, theta, h);
+  }
+  output_anti_parallel_duplex(opts.output_file, s1, 1, s2);
+}
+
+long default_repeat_kind4(long model) {
+  switch (model) {
+    case 3: case 6: case 17: return 2;
+    case 9: case 41: return 3;
+    case 13: case 14: case 52: return 4;
+    case 5: case 10: case 11: case 39: case 40: case 48: return 5;
+    case 2: case 15: case 49: case 50: return 6;
+    case 16: return 8;
+    case 18: case 19: case 24: case 26: case 37: case 38: case 43: return 10;
+    default: return 12;
+  }
+}
+
+// Kind 4: duplexes of two strand units.
+void build_two_strand_duplex(fiber_options& opts, long model, double twist, double rise) {
+  if (opts.repeat == -1) opts.repeat = default_repeat_kind4(model);
+  runlog_msg("  with repeat=%ld\n", opts.repeat);
+  std::vector<atom> w1(kWorkAtoms), w2(kWorkAtoms);
+  long n1 = read_fiber_unit(model, "S1", w1);
+  long n2 = read_fiber_unit(model, "S2", w2);
+  long n = get_num_nts(n1, w1);
+  check_strand_length(opts.repeat, n);
+  strand s1, s2;
+  for (long r = 1; r <= opts.repeat; ++r) {
+    const double theta = static_cast<double>(r - 1) * twist, h = static_cast<double>(r - 1) * rise;
+    read_repeat_unit(n1, w1, 'A', (r - 1) * n + 1, s1, theta, h);
+    read_repeat_unit(n2, w2, 'B', (r - 1) * n + 1, s2, theta, h);
+  }
+  output_anti_parallel_duplex(opts.output_file, s1, n, s2);
+}
+
+// Kind 5: triplexes; strand 1 is the middle (position 2) strand.
+void build_triplex(fiber_options& opts, long model, double twist, double rise, const char* keys) {
+  if (opts.repeat == -1) opts.repeat = 12;
+  runlog_msg("  with repeat=%ld\n", opts.repeat);
+  check_strand_length(opts.repeat, 1);
+  std::vector<atom> w1(kWorkAtoms), w2(kWorkAtoms), w3(kWorkAtoms);
+  const std::string k(keys);  // "I2 C1 C3": middle, partner, third
+  long n1 = read_fiber_unit(model, k.substr(0, 2), w1);
+  long n2 = read_fiber_unit(model, k.substr(3, 2), w2);
+  long n3 = read_fiber_unit(model, k.substr(6, 2), w3);
+  strand s1, s2, s3;
+  for (long r = 1; r <= opts.repeat; ++r) {
+    const double theta = static_cast<double>(r - 1) * twist, h = static_cast<double>(r - 1) * rise;
+    read_repeat_unit(n1, w1, 'A', r, s1, theta, h);
+    read_repeat_unit(n2, w2, 'B', r, s2, theta, h);
+    read_repeat_unit(n3, w3, 'C', r, s3, theta, h);
+  }
+  write_triplex(opts.output_file, s1, s2, s3);
+}
+
+void build_four_stranded(fiber_options& opts, long model, double twist, double rise) {
+  if (opts.repeat == -1) opts.repeat = 12;
+  check_strand_length(opts.repeat, 1);
+  std::vector<atom> work(kWorkAtoms);
+  long n = read_fiber_unit(model, model == 35 ? "I" : "G", work);
+  const double phase[4] = {0.0, 90.0, 180.0, -90.0};
+  std::vector<strand> strands(4);
+  for (long i = 1; i <= opts.repeat; ++i) {
+    const double theta = static_cast<double>(i - 1) * twist, h = static_cast<double>(i - 1) * rise;
+    for (size_t s = 0; s < 4; ++s)
+      read_repeat_unit(n, work, static_cast<char>('A' + s), i, strands[s], theta + phase[s], h);
+  }
+  output_strands(opts.output_file, strands);
+}
+
+void build_single_stranded_model(fiber_options& opts, double twist, double rise) {
+  if (opts.repeat == -1) opts.repeat = 8;
+  check_strand_length(opts.repeat, 1);
+  std::vector<atom> work(kWorkAtoms);
+  long n = read_fiber_unit(36, "C", work);
+  strand s;
+  for (long i = 1; i <= opts.repeat; ++i)
+    read_repeat_unit(n, work, 'A', i, s, static_cast<double>(i - 1) * twist, static_cast<double>(i - 1) * rise);
+  output_strands(opts.output_file, {s});
+}
+
+void build_rna_model(const fiber_options& opts, double twist, double rise, const std::string& seq) {
+  check_strand_length(static_cast<long>(seq.size()), 1);
+  std::string s = seq, c;
+  for (char b : seq) c += get_complementary_base(b);
+  convert_char_in_str(s, 'T', 'U');
+  convert_char_in_str(c, 'T', 'U');
+  std::vector<atom> work(kWorkAtoms);
+  strand s1, s2;
+  for (size_t k = 0; k < s.size(); ++k) {
+    const double theta = static_cast<double>(k) * twist, h = static_cast<double>(k) * rise;
+    const long res = static_cast<long>(k) + 1;
+    long n = read_fiber_unit(901, unit_key(901, s[k], "ACGU"), work);
+    read_repeat_unit(n, work, opts.chain_symbols[0], res, s1, theta, h);
+    if (opts.model == 902) {
+      n = read_fiber_unit(901, unit_key(901, c[k], "ACGU"), work);
+      read_repeat_unit_rc(n, work, opts.chain_symbols[1], res, s2, theta, h);
+    }
+  }
+  output_anti_parallel_duplex(opts.output_file, s1, 1, s2);
+}
+
+// The three strand sequences of Pauling's model from the text or the file.
+std::vector<std::string> pauling_sequences(const fiber_options& opts) {
+  std::vector<std::string> seqs(3);
+  if (!opts.sequence_file.empty()) {
+    std::string all = read_file_raw(opts.sequence_file);
+    seqs.assign(3, all);
+  } else {
+    std::string text = opts.sequence;
+    for (char& ch : text)
+      if (ch == ',' || ch == ';' || ch == '|') ch = ':';
+    std::vector<std::string> fields;
+    size_t start = 0;
+    while (fields.size() < 3) {
+      size_t colon = text.find(':', start);
+      fields.push_back(trimmed(text.substr(start, colon == std::string::npos ? std::string::npos : colon - start)));
+      if (colon == std::string::npos) break;
+      start = colon + 1;
+    }
+    auto counts = [](const std::string& f) { return !f.empty() && f != "0"; };
+    if (fields.size() == 1 && counts(fields[0])) {
+      seqs.assign(3, fields[0]);
+    } else {
+      for (size_t k = 0; k < fields.size(); ++k)
+        if (counts(fields[k])) seqs[k] = fields[k];
+    }
+  }
+  for (auto& s : seqs) s = validate_sequence(s);
+  return seqs;
+}
+
+long populate_pauling_chain(const std::string& seq, long repeat, double twist, double rise, char chain, bool dna,
+                            long written, FILE* fp, double offset) {
+  std::string full = get_full_sequence(seq, repeat);
+  if (!dna) convert_char_in_str(full, 'T', 'U');
+  std::vector<atom> work(kWorkAtoms);
+  strand s;
+  for (size_t k = 0; k < full.size(); ++k) {
+    long n = read_fiber_unit(56, unit_key(56, full[k], "ACGTU"), work);
+    read_repeat_unit(n, work, chain, static_cast<long>(k) + 1, s, static_cast<double>(k) * twist + offset,
+                     static_cast<double>(k) * rise);
+  }
+  long serial = written;
+  for (const atom& a : s) {
+    if (dna && a.name == " O2'") continue;
+    atom b = a;
+    b.serial = ++serial;
+    write_atom_record(fp, b);
+  }
+  return serial - written;
+}
+
+void build_pauling_model(const fiber_options& opts, double twist, double rise) {
+  std::vector<std::string> seqs = pauling_sequences(opts);
+  const bool dna = opts.model == 956;
+  FILE* fp = open_file(opts.output_file, "w");
+  scoped_file holder(fp);
+  output_model_header(fp);
+  long written = 0;
+  const char chains[3] = {'A', 'B', 'C'};
+  const double offsets[3] = {0.0, 120.0, 240.0};
+  for (size_t k = 0; k < 3; ++k)
+    if (!seqs[k].empty())
+      written += populate_pauling_chain(seqs[k], opts.repeat, twist, rise, chains[k], dna, written, fp, offsets[k]);
+  end_pdbfile(fp);
+  holder.close();
+  if (written == 0) {
+    runlog_msg("no valid sequence; no atoms records\n");
+    remove_file(opts.output_file);
+  }
+}
+
+}  // namespace
+
+bool fiber_model_available(long id) {
+  long units = id == 902 ? 901 : id == 956 ? 56 : id;
+  return fiber_units_present(units);
+}
+
+void build_fiber_model(fiber_options& opts, double twist, double rise) {
+  const long id = opts.model;
+  const std::string chains = opts.chain_symbols;
+  switch (id) {
+    case 1: case 4: case 7: case 46: case 47: case 53: case 54: case 55: {
+      const std::string seq = expand_sequence(opts).value_or("");
+      const bool own_chains = id == 1 || id == 4;
+      build_per_base_duplex(opts, id, seq, twist, rise, own_chains ? chains[0] : 'A', own_chains ? chains[1] : 'B',
+                            "ACGT", false);
+      return;
+    }
+    case 8: case 12: case 44: case 45: {
+      opts.sequence = id == 8 ? "GGT" : id == 12 ? "AAT" : "A";
+      if (opts.repeat == -1) opts.repeat = id == 8 ? 10 : id == 12 ? 9 : 12;
+      const std::string seq = expand_sequence(opts).value_or("");
+      build_per_base_duplex(opts, id, seq, twist, rise, 'A', 'B', id == 8 ? "ACGT" : "AT", id == 44 || id == 45);
+      return;
+    }
+    case 30: build_triplex(opts, id, twist, rise, "I2 C1 C3"); return;
+    case 31: build_triplex(opts, id, twist, rise, "A2 T1 T3"); return;
+    case 32: case 33: case 42: build_triplex(opts, id, twist, rise, "A2 U1 U3"); return;
+    case 34: build_triplex(opts, id, twist, rise, "A2 I1 I3"); return;
+    case 35: case 935: build_four_stranded(opts, id, twist, rise); return;
+    case 36: build_single_stranded_model(opts, twist, rise); return;
+    case 901: case 902: build_rna_model(opts, twist, rise, expand_sequence(opts).value_or("")); return;
+    case 56: case 956: build_pauling_model(opts, twist, rise); return;
+    default: build_two_strand_duplex(opts, id, twist, rise); return;
+  }
+}
+
+}  // namespace vask

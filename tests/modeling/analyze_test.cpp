@@ -1,0 +1,269 @@
+// The analyze sub-command: duplex, single-strand and frame modes, its files,
+// its options and its errors.
+#include "model_run.hpp"
+#include "modeling/analyze.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
+#include "pairing/torsion_splay.hpp"
+#include "structure/atom.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+#include <sstream>
+
+namespace vask {
+namespace {
+
+using test::exe_result;
+using test::read_par_rows;
+using test::read_report_rows;
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+double column_mean(const std::vector<std::vector<double>>& rows, std::size_t col, std::size_t n) {
+  double sum = 0;
+  for (std::size_t i = 0; i < n; ++i) sum += rows[i][col];
+  return sum / static_cast<double>(n);
+}
+
+class AnalyzeRun : public test::ModelRun {};
+
+TEST_F(AnalyzeRun, DuplexOf1bna) {
+  copy_data("1bna.pdb");
+  exe_result r = run("analyze -i=1bna.pdb --rebuild");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "num_pairs=12  # no. of base pairs\n"));
+  const auto steps = read_report_rows(r.out, "Local base-pair step parameters");
+  ASSERT_EQ(steps.size(), 12u);
+  EXPECT_TRUE(std::isnan(steps[11][0]));  // the last pair has no step
+  const double twist = column_mean(steps, 5, 11), rise = column_mean(steps, 2, 11);
+  EXPECT_GT(twist, 34.0);
+  EXPECT_LT(twist, 37.0);
+  EXPECT_GT(rise, 3.2);
+  EXPECT_LT(rise, 3.5);
+  for (const char* f : {"vask-dsStepPars.txt", "vask-dsHeliPars.txt", "vask-pairFrames.txt",
+                        "vask-pairs.txt"})
+    EXPECT_TRUE(exists(f)) << f;
+
+  // the rebuild input carries the report's numbers, and 999999 on its last row
+  const auto rows = read_par_rows(read("vask-dsStepPars.txt"));
+  ASSERT_EQ(rows.size(), 12u);
+  EXPECT_EQ(rows[0].name, "C-G");
+  ASSERT_EQ(rows[0].values.size(), 12u);
+  for (std::size_t i = 0; i < 11; ++i)
+    for (std::size_t j = 0; j < 6; ++j) EXPECT_NEAR(rows[i].values[6 + j], steps[i][j], 0.0051);
+  for (std::size_t j = 6; j < 12; ++j) EXPECT_EQ(rows[11].values[j], 999999);
+  EXPECT_TRUE(has(read("vask-dsHeliPars.txt"), "X-disp     Y-disp     h-Rise"));
+  EXPECT_TRUE(has(read("vask-pairFrames.txt"), "# 12 pair frames\n   1 C-G\n"));
+}
+
+TEST_F(AnalyzeRun, WithoutRebuildNoParameterFiles) {
+  copy_data("1bna.pdb");
+  exe_result r = run("analyze -i=1bna.pdb -o=out.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(read("out.txt"), "Simple step parameters based on consecutive C1'-C1' vectors"));
+  EXPECT_FALSE(exists("vask-dsStepPars.txt"));
+  EXPECT_TRUE(exists("vask-pairFrames.txt"));
+  EXPECT_TRUE(has(r.err, "not available yet"));  // what the report leaves out is said
+}
+
+// Curves+ and CEHS frames measure the same duplex a little differently. The
+// Curves+ base frame differs from the standard one by a few tenths of an
+// Angstrom and a few degrees, so its pair and step parameters stay within
+// those of the standard frames by that much. The CEHS pair frame sits between
+// the C1' atoms, about 2.5 A into the minor groove and turned a little about
+// z: the twist and rise keep their means, the slide moves by about -1.5 A, and
+// the pair's stretch is the distance of the two ring centres (about 5.4 A).
+TEST_F(AnalyzeRun, CurvesAndCehsFramesAgainstStandardFrames) {
+  copy_data("1bna.pdb");
+  exe_result std_run = run("analyze -i=1bna.pdb");
+  exe_result curves = run("analyze -i=1bna.pdb --duplex=curve");
+  exe_result cehs = run("analyze -i=1bna.pdb --duplex=cehs");
+  ASSERT_EQ(std_run.status, 0);
+  ASSERT_EQ(curves.status, 0) << curves.err;
+  ASSERT_EQ(cehs.status, 0) << cehs.err;
+  EXPECT_TRUE(exists("helix-U-P.dat"));
+  EXPECT_FALSE(has(curves.out, "Simple"));
+
+  const auto s0 = read_report_rows(std_run.out, "Local base-pair step parameters");
+  const auto s1 = read_report_rows(curves.out, "Local base-pair step parameters");
+  const auto s2 = read_report_rows(cehs.out, "Local base-pair step parameters");
+  const auto b0 = read_report_rows(std_run.out, "Local base-pair parameters");
+  const auto b1 = read_report_rows(curves.out, "Local base-pair parameters");
+  const auto b2 = read_report_rows(cehs.out, "Local base-pair parameters");
+  ASSERT_EQ(s1.size(), 12u);
+  ASSERT_EQ(s2.size(), 12u);
+  ASSERT_EQ(b1.size(), 12u);
+  for (std::size_t i = 0; i < 12; ++i)
+    for (std::size_t j = 0; j < 6; ++j) EXPECT_NEAR(b1[i][j], b0[i][j], j < 3 ? 0.25 : 3.0) << i << " " << j;
+  for (std::size_t i = 0; i < 11; ++i)
+    for (std::size_t j = 0; j < 6; ++j) EXPECT_NEAR(s1[i][j], s0[i][j], j < 3 ? 0.25 : 2.5) << i << " " << j;
+  EXPECT_NEAR(column_mean(s1, 5, 11), column_mean(s0, 5, 11), 0.5);
+  EXPECT_NEAR(column_mean(s1, 2, 11), column_mean(s0, 2, 11), 0.05);
+
+  EXPECT_NEAR(column_mean(s2, 5, 11), column_mean(s0, 5, 11), 1.0);
+  EXPECT_NEAR(column_mean(s2, 2, 11), column_mean(s0, 2, 11), 0.2);
+  const double dslide = column_mean(s2, 1, 11) - column_mean(s0, 1, 11);
+  EXPECT_LT(dslide, -1.0);
+  EXPECT_GT(dslide, -3.0);
+  for (std::size_t i = 0; i < 12; ++i) {
+    EXPECT_NEAR(b2[i][1], 5.4, 0.4) << i;        // stretch: ring centre to ring centre
+    EXPECT_NEAR(b2[i][4], b0[i][4], 4.0) << i;   // propeller
+  }
+}
+
+TEST_F(AnalyzeRun, PairListInputAndOutput) {
+  copy_data("1bna.pdb");
+  // pairs 2-5 of the duplex, by residue index
+  write("four.txt", "# 4 pairs\n2 23\n3 22\n4 21\n5 20\n");
+  exe_result r = run("analyze -i=1bna.pdb --ds-input=four.txt --ds-output=back.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "num_pairs=4 "));
+  EXPECT_TRUE(has(read("back.txt"), "# 4 (no. of base pairs)"));
+  const auto all = read_report_rows(run("analyze -i=1bna.pdb").out, "Local base-pair step parameters");
+  const auto part = read_report_rows(r.out, "Local base-pair step parameters");
+  ASSERT_EQ(part.size(), 4u);
+  for (std::size_t j = 0; j < 6; ++j) EXPECT_NEAR(part[0][j], all[1][j], 1e-9);
+}
+
+TEST_F(AnalyzeRun, SingleStrand) {
+  // strand A of 1bna alone
+  std::string strand;
+  {
+    std::istringstream in(test::read_file(test::test_data("1bna.pdb")));
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("ATOM", 0) == 0 && line.size() > 21 && line[21] == 'A') strand += line + "\n";
+  }
+  write("strandA.pdb", strand + "END\n");
+  exe_result r = run("analyze -i=strandA.pdb --ss --rebuild");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "num_nts=12\n"));
+  const auto steps = read_report_rows(r.out, "local base-step parameters");
+  ASSERT_EQ(steps.size(), 12u);
+  EXPECT_TRUE(std::isnan(steps[11][5]));
+  const double twist = column_mean(steps, 5, 11);
+  EXPECT_GT(twist, 30.0);
+  EXPECT_LT(twist, 40.0);
+  for (const char* f : {"vask-nts.txt", "vask-baseFrames.txt", "vask-ssStepPars.txt", "vask-ssHeliPars.txt"})
+    EXPECT_TRUE(exists(f)) << f;
+  EXPECT_TRUE(has(read("vask-baseFrames.txt"), "# 12 base frames\n"));
+  const auto rows = read_par_rows(read("vask-ssStepPars.txt"));
+  ASSERT_EQ(rows.size(), 12u);
+  EXPECT_EQ(rows[11].values[0], 999999);
+
+  // a list of one nucleotide: one row, all unset
+  write("one.txt", "# nts=1\n3\nnot a number\n");
+  r = run("analyze -i=strandA.pdb --ss-input=one.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "num_nts=1\n"));
+  EXPECT_TRUE(has(r.err, "[w] skip entry for no. of nucleotides: '# nts=1'") ||
+              has(r.err, "[w] ignore invalid entry: 'not a number'"));
+  EXPECT_TRUE(has(r.out, "      ----      ----      ----      ----      ----      ----  # "));
+}
+
+TEST_F(AnalyzeRun, FrameFileOfPairFramesGivesTheDuplexSteps) {
+  copy_data("1bna.pdb");
+  const auto duplex = read_report_rows(run("analyze -i=1bna.pdb").out, "Local base-pair step parameters");
+  exe_result r = run("analyze --frame=vask-pairFrames.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "num_frames=12\n"));
+  EXPECT_TRUE(has(r.err, "[i] reading in 12 frames from 'vask-pairFrames.txt'"));
+  const auto steps = read_report_rows(r.out, "step parameters");
+  ASSERT_EQ(steps.size(), 12u);
+  for (std::size_t i = 0; i < 11; ++i)
+    for (std::size_t j = 0; j < 6; ++j) EXPECT_NEAR(steps[i][j], duplex[i][j], 0.011) << i;
+  const auto file_rows = read_par_rows(read("vask-frameStepPars.txt"));
+  ASSERT_EQ(file_rows.size(), 12u);
+  EXPECT_NEAR(file_rows[0].values[5], steps[0][5], 0.006);
+  EXPECT_EQ(file_rows[11].values[5], 0.0);  // unset written as 0.0
+  EXPECT_TRUE(has(read("vask-frameHeliPars.txt"), "h-Twist"));
+}
+
+TEST_F(AnalyzeRun, FrameFileErrors) {
+  const std::string frame = "  0 0 0\n 1 0 0\n 0 1 0\n 0 0 1\n";
+  struct bad_case {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"# nothing\n1 A\n", "contains invalid lines"},
+      {"1 A\n0 0 0\n1 0 0\n0 1 0\n", "contains 3 valid lines, not a multiple of 4"},
+      {"1 A\n  0 0 0\n 1 0 0\n 0 1 0\n 0 0 1\n  0 0 3.4\n 1 0 0\n 0 1 0\n 0 0 1\n",
+       "number of frames [2] and idstr [1] does not match"},
+      {"1 A\n  0 0 0\n 1 0 0\n 0 1 0\n 0 0 1\n2 A-T\n  0 0 3.4\n 1 0 0\n 0 1 0\n 0 0 1\n",
+       "cannot mix base or pair frames"},
+  };
+  for (const auto& c : cases) {
+    write("bad.txt", c.text);
+    exe_result r = run("analyze --frame=bad.txt");
+    EXPECT_EQ(r.status, 1) << c.message;
+    EXPECT_TRUE(has(r.err, c.message)) << r.err;
+  }
+  // one frame: one row of unset values
+  write("one.txt", "1 G\n" + frame);
+  exe_result r = run("analyze --frame=one.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "   1      ----      ----"));
+}
+
+TEST_F(AnalyzeRun, HelpAndUsageErrors) {
+  exe_result r = run("analyze -h");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.err, "Check the User Manual on how to use the ANALYZE module."));
+  r = run("analyze -i=x.pdb --no-such-option");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "unrecognized option: <--no-such-option>"));
+  EXPECT_TRUE(has(r.err, "ANALYZE module"));
+  r = run("analyze");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "must specify -i=PDBFILE"));
+  r = run("analyze --frame=missing.txt");
+  EXPECT_EQ(r.status, 1);
+  // a file name in an option's value does not switch modes
+  copy_data("1bna.pdb");
+  write("class.txt", "# 1 pair\n1 24\n");
+  r = run("analyze -i=1bna.pdb --ds-input=class.txt");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "num_pairs=1 "));
+}
+
+// The duplex steps come from the kernel that measures helices: pair frames
+// turned to follow the helix, then the step parameters of the two frames.
+TEST(AnalyzeKernel, DuplexStepsAreTheHelixKernelSteps) {
+  test::log_capture quiet;
+  Gvars = gvars_rec{};
+  reset_periodic_table();
+  struct_mol mol;
+  const std::string file = test::test_data("1bna.pdb");
+  init_struct_mol(file, mol);
+  read_pdb(file, mol);
+  long n = 0;
+  std::vector<pair> pairs = populate_base_pairs(mol, n);
+  tidyup_and_mark_pairs(n, pairs, mol);
+  std::vector<pair> best(1);
+  for (long i = 1; i <= n; ++i)
+    if (is_best_pair(pairs[i])) best.push_back(pairs[i]);
+  ASSERT_EQ(best.size(), 13u);
+  for (std::size_t i = 1; i + 1 < best.size(); ++i) {
+    duplex_step d;
+    measure_duplex_step(best[i], best[i + 1], mol, d);
+    frame f1 = best[i].frame, f2 = best[i + 1].frame;
+    check_frames_direction(f1, f2);
+    par_set p{};
+    get_step_pars_only_by_frames(f1, f2, p);
+    for (long j = 1; j <= 6; ++j) EXPECT_DOUBLE_EQ(d.step[j], p[j]);
+  }
+  free_struct_mol(mol);
+  Gvars = gvars_rec{};
+}
+
+}  // namespace
+}  // namespace vask
