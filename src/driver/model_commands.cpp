@@ -6,6 +6,7 @@
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
 #include "modeling/analyze.hpp"
+#include "modeling/mutation.hpp"
 #include "modeling/rebuild.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
@@ -140,6 +141,51 @@ void rebuild_customized_models_and_exit(int argc, char* argv[]) {
   }
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   run_rebuild(s);
+  end_run(0);
+}
+
+void perform_mutations_and_exit(int argc, char* argv[]) {
+  Gvars.counts.mutate = 1;
+  mutate_settings s;
+  for (int k = 2; k < argc; ++k) {
+    const char* arg = argv[k];
+    if (asking_help(arg)) module_mutate_help_exit(0);
+    if (check_input_output(arg, s.input, s.output)) continue;
+    if (zor_ncmatch(arg, "^-?-?(con|filter|when)")) {
+      s.conditions.append(" ").append(get_strvalue(arg, false));
+    } else if (zor_ncmatch(arg, "^-?-?folder")) {
+      s.folder = get_strvalue(arg, true);
+      delete_end_slash(s.folder);
+    } else if (zor_ncmatch(arg, "^-?-?enum")) {
+      s.enumerate = true;
+    } else if (zor_ncmatch(arg, "^-?-?base[-_]?only")) {
+      s.base_only = set_switch_default_true(arg) != 0;
+    } else if (zor_ncmatch(arg, "^-?-?(whole|unit|all)")) {
+      s.base_only = false;
+    } else if (zor_ncmatch(arg, "^-?-?(muta|entr)")) {
+      s.entries = get_strvalue(arg, false);
+    } else if (zor_ncmatch(arg, "^-?-?list")) {
+      s.list_file = get_strvalue(arg, true);
+    } else if (zor_ncmatch(arg, "^-?-?valid")) {
+      s.valid_file = get_strvalue(arg, true);
+    } else if (!check_common_options(arg)) {
+      display_unrecognized_option(arg);
+    }
+  }
+  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  check_required_file(s.input, "must specify -i=PDBFILE");
+  if (!s.enumerate && s.entries.empty()) {
+    // nothing to do is a usage error, not a success
+    if (s.list_file.empty()) {
+      std::fprintf(stderr, "Please specify an option: --enum, --entry, or --list\n");
+      module_mutate_help_exit(1);
+    }
+    if (!exist_file(s.list_file)) {
+      std::fprintf(stderr, "Mutations list file '%s' does not exist!\n", s.list_file.c_str());
+      module_mutate_help_exit(1);
+    }
+  }
+  run_mutate(s);
   end_run(0);
 }
 

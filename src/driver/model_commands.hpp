@@ -7,5 +7,6 @@ namespace vask {
 
 [[noreturn]] void analyze_per_belqo_and_exit(int argc, char* argv[]);
 [[noreturn]] void rebuild_customized_models_and_exit(int argc, char* argv[]);
+[[noreturn]] void perform_mutations_and_exit(int argc, char* argv[]);
 
 }  // namespace vask

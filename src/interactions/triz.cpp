@@ -1,17 +1,100 @@
-// The triz sub-command: protein-nucleic-acid interactions.
+// The triz module: partner lists, the module's files and their clean-up.
 #include "interactions/triz.hpp"
 
-#include "support/error.hpp"
-#include "support/log.hpp"
+#include <cctype>
+
+#include "pairing/frame.hpp"
+#include "pairing/plane.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/file.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 
-// Until the sub-command is built, a call says so and fails.
-void perform_triz_and_exit(int argc, char* argv[]) {
-  (void)argc;
-  (void)argv;
-  runlog_msg("[e] the 'triz' sub-command is not available yet\n");
-  end_run(1);
+bool any_interface_switch(const triz_options& o) {
+  for (char c : o.interface)
+    if (c) return true;
+  return false;
 }
+
+void init_triz_state(const struct_mol& mol, triz_state& st) {
+  st = triz_state{};
+  st.partners.assign(static_cast<size_t>(mol.num_residues) + 1, triz_partner_list{});
+}
+
+namespace {
+void add_one_partner(long k, long partner, long flag, triz_state& st) {
+  triz_partner_list& p = st.partners[k];
+  for (size_t m = 0; m < p.residues.size(); ++m)
+    if (p.residues[m] == partner) {
+      p.flags[m] |= flag;
+      return;
+    }
+  p.residues.push_back(partner);
+  p.flags.push_back(flag);
+}
+}  // namespace
+
+void add_triz_partner(long nt, long aa, long flag, triz_state& st) {
+  add_one_partner(nt, aa, flag, st);
+  add_one_partner(aa, nt, flag, st);
+}
+
+std::vector<long> triz_partner_residues(long k, const triz_state& st) {
+  std::vector<long> list(1, 0);
+  const auto& p = st.partners[k].residues;
+  list.insert(list.end(), p.begin(), p.end());
+  return list;
+}
+
+std::string triz_file_name(const char* name) {
+  return sformat("%.256s-%s.pdb", Gvars.prefix.c_str(), name);
+}
+
+void append_triz_model(const std::string& file, const std::string& remark,
+                       const std::vector<long>& residues, const frame* f, struct_mol& mol,
+                       triz_state& st) {
+  auto it = st.next_model.find(file);
+  if (it == st.next_model.end()) it = st.next_model.emplace(file, get_nextModelNumber(file)).first;
+  FILE* fp = open_file(file, "a");
+  std::fprintf(fp, "%6s    %4ld\n", "MODEL ", it->second++);
+  std::fprintf(fp, "REMARK    %s\n", remark.c_str());
+  write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, f, 0, mol, fp);
+  std::fprintf(fp, "ENDMDL\n");
+  close_file(fp);
+}
+
+bool triz_nt(long k, const struct_mol& mol) { return base_frame(k, mol) != nullptr; }
+
+bool triz_aa(long k, const struct_mol& mol) {
+  return is_aa(k, mol) && !is_nt(k, mol) && residue_frame(k, FRAME_SIDECHAIN, mol) != nullptr;
+}
+
+namespace triz {
+
+void delete_common_files() {
+  if (Gvars.cleanup == 0) return;
+  const std::string letters = "ACGTUP";
+  for (long k = 1; k <= Gconsts.num_aa; ++k) {
+    std::string aa = Gconsts.aa_names[static_cast<size_t>(k)];
+    for (char& c : aa) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char c : letters) {
+      remove_file(sformat("%c-%s.pdb", c, aa.c_str()));
+      for (char d : letters) remove_file(sformat("%c%c-%s.pdb", c, d, aa.c_str()));
+    }
+  }
+  for (const char* name : triz_file_table) remove_file(triz_file_name(name));
+  for (const char* aa : {"arg", "phe", "tyr", "trp", "his", "asn", "asp", "gln", "glu"})
+    remove_file(sformat("stacks-%s.pdb", aa));
+  remove_file(sformat("%.256s-dssp.txt", Gvars.prefix.c_str()));
+  remove_file("triads.txt");
+  remove_file("triads.pdb");
+}
+
+}  // namespace triz
 
 }  // namespace vask

@@ -12,11 +12,11 @@
 #include "modeling/sequence.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/model_writer.hpp"
 #include "structure/pdb_output.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"
-#include "support/settings.hpp"
 #include "support/string.hpp"
 #include "support/vector3.hpp"
 
@@ -78,83 +78,8 @@ void check_strand_length(long repeat, long per_repeat) {
           kMaxSequenceLength);
 }
 
-// Residues of a strand as [first, last] atom ranges (0-based), in order.
-std::vector<std::pair<size_t, size_t>> residue_ranges(const strand& s) {
-  std::vector<std::pair<size_t, size_t>> r;
-  for (size_t k = 0; k < s.size(); ++k) {
-    if (k == 0 || s[k].res_seq != s[k - 1].res_seq || s[k].chain_id != s[k - 1].chain_id)
-      r.push_back({k, k});
-    else
-      r.back().second = k;
-  }
-  return r;
-}
-
-void output_model_header(FILE* fp) {
-  if (Gvars.output_format == 2)
-    write_cif_header(fp, "model_VASK");
-  else
-    std::fprintf(fp, "REMARK VASK\n");
-}
-
-void write_strand(FILE* fp, const strand& s, long& serial) {
-  for (const atom& a : s) {
-    atom b = a;
-    b.serial = ++serial;
-    write_atom_record(fp, b);
-  }
-}
-
-// Strand 2 reordered for writing: blocks of n residues from the last to the
-// first, residues inside a block in order, renumbered 1, 2, ...
-strand reverse_strand2_nts(const strand& s, long n) {
-  auto res = residue_ranges(s);
-  strand out;
-  long block_size = std::max(n, 1L);
-  long num_blocks = (static_cast<long>(res.size()) + block_size - 1) / block_size;
-  long number = 0;
-  for (long b = num_blocks - 1; b >= 0; --b)
-    for (long k = b * block_size; k < std::min((b + 1) * block_size, static_cast<long>(res.size())); ++k) {
-      ++number;
-      for (size_t i = res[static_cast<size_t>(k)].first; i <= res[static_cast<size_t>(k)].second; ++i) {
-        out.push_back(s[i]);
-        out.back().res_seq = number;
-      }
-    }
-  return out;
-}
-
-void output_anti_parallel_duplex(const std::string& file, const strand& s1, long n, const strand& s2) {
-  FILE* fp = open_file(file, "w");
-  scoped_file holder(fp);
-  output_model_header(fp);
-  long serial = 0;
-  write_strand(fp, s1, serial);
-  if (!s2.empty()) write_strand(fp, reverse_strand2_nts(s2, n), serial);
-  end_pdbfile(fp);
-  holder.close();
-}
-
 void write_triplex(const std::string& file, const strand& s1, const strand& s2, const strand& s3) {
-  FILE* fp = open_file(file, "w");
-  scoped_file holder(fp);
-  output_model_header(fp);
-  long serial = 0;
-  write_strand(fp, s1, serial);
-  write_strand(fp, reverse_strand2_nts(s2, 1), serial);
-  write_strand(fp, s3, serial);
-  end_pdbfile(fp);
-  holder.close();
-}
-
-void output_strands(const std::string& file, const std::vector<strand>& strands) {
-  FILE* fp = open_file(file, "w");
-  scoped_file holder(fp);
-  output_model_header(fp);
-  long serial = 0;
-  for (const strand& s : strands) write_strand(fp, s, serial);
-  end_pdbfile(fp);
-  holder.close();
+  output_strands(file, {s1, reverse_strand2_nts(s2, 1), s3});
 }
 
 // The unit key of a base for a model's reader, checked: a sequence (from a

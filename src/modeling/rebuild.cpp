@@ -120,7 +120,7 @@ void connection_pass(const rebuild_settings& s, const std::string& temp) {
 }
 
 // Writes a duplex or single strand, through the connection pass when asked.
-void write_built_model(const rebuild_settings& s, atom_strand& s1, atom_strand* s2, bool parallel) {
+void write_built_model(const rebuild_settings& s, const atom_strand& s1, const atom_strand* s2, bool parallel) {
   const bool pass = s.conn > 0 && Gvars.output_format != 2;
   const std::string file = pass ? sformat("%.*s-temp.pdb", 256, Gvars.prefix.c_str()) : s.output;
   if (s2 == nullptr)
@@ -161,12 +161,7 @@ void build_g4_model(const rebuild_settings& s) {
       chains[g - 1].push_back(a);
     }
   }
-  FILE* fp = open_file(s.output, "w");
-  output_model_header(fp);
-  long serial = 0;
-  for (const atom_strand& c : chains) serial += write_atoms(fp, serial, {}, c);
-  end_pdbfile(fp);
-  close_file(fp);
+  output_strands(s.output, chains);
 }
 
 // ---------------------------------------------------------------------------

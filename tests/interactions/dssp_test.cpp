@@ -141,19 +141,20 @@ TEST(DsspAssignment, structure_without_protein_gets_nothing) {
 }
 
 TEST(DsspFile, statistics_histograms_and_table) {
-  const fs::path dir = fs::temp_directory_path() / "vask-dssp-file";
-  fs::create_directories(dir);
+  std::string tmpl = (fs::temp_directory_path() / "vask-dssp-XXXXXX").string();
+  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+  const fs::path dir = tmpl;
   const fs::path old = fs::current_path();
   prepared p;
   prepare(test::test_data("1crn.pdb"), p);
   fs::current_path(dir);
-  Gvars.prefix = "t";
+  Gvars.prefix = std::string("crambin");
   Gvars.auxfiles = 1;
   {
     test::log_capture quiet;
     run_dssp(p.mol);
   }
-  const std::string text = test::read_file("t-dssp.txt");
+  const std::string text = test::read_file("crambin-dssp.txt");
   fs::current_path(old);
   EXPECT_EQ(text.rfind("Number of amino-acids: 46 (", 0), 0u) << text.substr(0, 200);
   EXPECT_NE(text.find("Number of H-bonds of type O(i)-->H-N(j): "), std::string::npos);
@@ -190,8 +191,11 @@ struct dssp_key {
 // no class of the method we build, so it reads as blank.
 std::map<dssp_key, char> run_mkdssp(const std::string& input, const std::string& out) {
   std::map<dssp_key, char> m;
-  const std::string cmd = "mkdssp --output-format dssp '" + input + "' '" + out + "' 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) return m;
+  const std::string cmd = "mkdssp --output-format dssp '" + input + "' '" + out + "' 2>'" + out + ".err'";
+  if (std::system(cmd.c_str()) != 0) {
+    std::printf("[ dssp     ] mkdssp failed on %s: %s\n", input.c_str(), test::read_file(out + ".err").c_str());
+    return m;
+  }
   FILE* fp = std::fopen(out.c_str(), "r");
   if (fp == nullptr) return m;
   std::string line;
@@ -215,8 +219,9 @@ bool have_mkdssp() { return std::system("mkdssp --version >/dev/null 2>&1") == 0
 TEST(DsspAgreement, mkdssp_on_six_structures) {
   if (!have_mkdssp()) GTEST_SKIP() << "mkdssp not installed (Debian package dssp): agreement not checked";
   const char* names[] = {"1crn.pdb", "1ubq.pdb", "4hhb.pdb", "4lzt.pdb", "1kx5.pdb", "1efw.cif"};
-  const fs::path dir = fs::temp_directory_path() / "vask-mkdssp";
-  fs::create_directories(dir);
+  std::string tmpl = (fs::temp_directory_path() / "vask-mkdssp-XXXXXX").string();
+  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+  const fs::path dir = tmpl;
   for (const char* name : names) {
     SCOPED_TRACE(name);
     const std::string path = test::test_data_unzipped(name);

@@ -552,9 +552,12 @@ TEST_F(FiberHelix, b_dna_a_rna_and_z_dna_have_the_twist_and_rise_of_their_rows) 
     EXPECT_EQ(n, 12);
     EXPECT_EQ(wc, 12);
     ASSERT_GE(z.size(), 2u);
+    // left-handed: twist and rise of opposite signs; the signs are those the
+    // kernel gives a crystal Z-DNA (3P4J), whose flipped pairs have their z
+    // axes against strand I
     for (const auto& p : z) {
-      EXPECT_NEAR(p[6], -60.0, 1.0);
-      EXPECT_NEAR(p[3], 7.25, 0.05);
+      EXPECT_NEAR(p[6], 60.0, 1.0);
+      EXPECT_NEAR(p[3], -7.25, 0.05);
     }
   }
 }

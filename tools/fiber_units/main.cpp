@@ -615,9 +615,10 @@ bool build_model(const model_spec& m, FILE* out, long iterations) {
     // phosphates at the core, bases outwards: the base frame's y axis (to C1') points at the axis
     std::vector<std::string> uni = s1;
     built best;
-    for (double r0 : {11.0, 10.5, 11.5}) {
+    for (double r0 : {11.0, 10.0, 12.0})
+     for (double zdir : {1.0, -1.0}) {
       xform f0;
-      f0.r = from_columns({0, 1, 0}, {-1, 0, 0}, {0, 0, 1});
+      f0.r = from_columns({0, zdir, 0}, {-1, 0, 0}, {0, 0, zdir});
       f0.t = {r0, 0, 0};
       std::vector<xform> place = {ident, screw(120, 0), screw(240, 0)};
       helix_system sys = multi_strand(m, {uni}, {ident}, {1}, {R}, {}, f0, {});
@@ -627,8 +628,9 @@ bool build_model(const model_spec& m, FILE* out, long iterations) {
         sys.links.push_back({static_cast<long>(c), static_cast<long>(c), 1});
       }
       built b = run(sys, iterations);
-      report(m.id, "r0=" + std::to_string(r0), b);
+      report(m.id, "r0=" + std::to_string(r0) + (zdir < 0 ? " flipped" : ""), b);
       if (better(b, best)) best = b;
+      if (best.s.sound() && best.score < 2.0) break;
     }
     if (!best.s.sound()) return false;
     for (const auto& res : s1) write_unit(out, m.id, res, 'A', {make_nt(best, 0, res, ident, true)});
