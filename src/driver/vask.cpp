@@ -12,6 +12,12 @@
 
 #include "driver/option.hpp"
 #include "driver/vask_results.hpp"
+#include "motifs/cyclic_tetrad.hpp"
+#include "motifs/mstack.hpp"
+#include "motifs/multiplet.hpp"
+#include "motifs/network.hpp"
+#include "motifs/nonpair.hpp"
+#include "motifs/stacking_ensemble.hpp"
 #include "pairing/hbond_water.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
@@ -305,6 +311,16 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
   derive_water_clusters(mol, results.num_water_clusters, results.water_clusters);
   find_pairs(mol, results.num_pairs, results.pairs, 1);
+  motif_measures measures(mol);
+  find_pairNetworks(results.num_pairs, results.pairs, measures, results.num_networks,
+                    results.networks);
+  find_multiplets(mol, results.num_pairs, results.pairs, measures, results.num_multiplets,
+                  results.multiplets);
+  find_cyclic_tetrads(mol, results.num_multiplets, results.multiplets, results.num_cyclic_tetrads,
+                      results.cyclic_tetrads);
+  find_mpSegs(mol, results.num_multiplets, results.multiplets, results.num_mp_segments,
+              results.mp_segments);
+  find_nonpair_contacts(mol, results.num_nonpairs, results.nonpairs);
   find_ssPars(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units, results.splay_units);
 }
 
@@ -312,12 +328,24 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
 // tertiary contacts (with the --ter cutoff).
 void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& results, FILE* fp) {
-  if (fp != nullptr && Gvars.bp_overlaps) {
-    const std::string note = sformat("with %ld overlapped base pairs\n", Gvars.bp_overlaps);
+  // the warning notes: to both logs, and to the special notes of the
+  // secondary-structure section
+  auto warn = [](long n, const char* what) {
+    const std::string note = sformat("with %ld %s\n", n, what);
     logit(("[w]  " + note).c_str());
     if (Gvars.special_notes.size() + note.size() + 5 <= 2048) Gvars.special_notes += "   o " + note;
-  }
+  };
+  if (fp != nullptr && Gvars.bp_overlaps) warn(Gvars.bp_overlaps, "overlapped base pairs");
+  if (fp != nullptr && results.num_misassigned) warn(results.num_misassigned, "helix/stem mis-assignments");
   output_pairs_info(results.num_pairs, results.pairs, mol, fp);
+  output_pairNetworks_info(mol, results.num_networks, results.networks, fp);
+  output_multiplets_info(mol, results.num_multiplets, results.multiplets, fp);
+  if (results.num_cyclic_tetrads > 0 && Gvars.experimental) {
+    write_cyclic_tetrads_pdb(results.num_cyclic_tetrads, results.cyclic_tetrads, mol);
+    show_cyclic_tetrads_nts(results.num_cyclic_tetrads, results.cyclic_tetrads, mol, fp);
+  }
+  output_stackMultiplets_ensemble(mol, results.num_multiplets, results.multiplets);
+  output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);

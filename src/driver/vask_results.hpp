@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "motifs/mstack.hpp"
+#include "motifs/nonpair.hpp"
 #include "pairing/pair.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue_info.hpp"
@@ -15,9 +17,7 @@ namespace vask {
 
 // Records of finders that have not landed yet; each is replaced by the real
 // record (and its header included here) when its finder arrives.
-struct mstack {};      // a segment of stacked multiplets
 struct helix {};       // a helix or a stem
-struct nonpair {};     // two nucleotides in contact without pairing
 struct a2base {};      // an atom capping a base
 struct hairpin {};
 struct loop {};        // a bulge, internal loop or junction

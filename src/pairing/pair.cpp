@@ -670,15 +670,17 @@ void derive_simple_pair_params(pair& p, const struct_mol& mol) {
   p.bp_simpleParams[6] = get_vector_angle(y2, y1, F.z_axis);
 }
 
+void append_base_plane_points(long r, const struct_mol& mol, std::vector<xyz>& pts) {
+  const residue& res = mol.residues[r];
+  for (long a = res.first_atom; a <= res.last_atom; ++a)
+    if (mol.atoms[a].base && !mol.atoms[a].hydrogen) pts.push_back(mol.atoms[a].xyz);
+  const nt_info& nt = mol.nt_infos[r];
+  if (nt.glyco_type == 1 && nt.C1p > 0) pts.push_back(mol.atoms[nt.C1p].xyz);
+}
+
 double get_planarity_2nts(long i, long j, const struct_mol& mol) {
   std::vector<xyz> pts(1);
-  for (long r : {i, j}) {
-    const residue& res = mol.residues[r];
-    for (long a = res.first_atom; a <= res.last_atom; ++a)
-      if (mol.atoms[a].base && !mol.atoms[a].hydrogen) pts.push_back(mol.atoms[a].xyz);
-    const nt_info& nt = mol.nt_infos[r];
-    if (nt.glyco_type == 1 && nt.C1p > 0) pts.push_back(mol.atoms[nt.C1p].xyz);
-  }
+  for (long r : {i, j}) append_base_plane_points(r, mol, pts);
   return get_planarity(static_cast<long>(pts.size()) - 1, pts);
 }
 
@@ -794,6 +796,30 @@ void demote_canonical(pair& p, const struct_mol& mol) {
 }  // namespace
 
 void mark_best_pairs_by_score(long n, std::vector<pair>& pairs, long num_residues) {
+  // A short list (the pairs of one multiplet) is scored on its own residues,
+  // ranked in order, rather than over every residue of the structure: the
+  // best pairs come out the same, since residues without a pair never match.
+  if (n > 0 && n < num_residues / 8) {
+    std::vector<long> ids;
+    for (long k = 1; k <= n; ++k) {
+      ids.push_back(pairs[k].nt1);
+      ids.push_back(pairs[k].nt2);
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    auto rank = [&ids](long r) { return static_cast<long>(std::lower_bound(ids.begin(), ids.end(), r) - ids.begin()) + 1; };
+    std::vector<pair> local(pairs.begin(), pairs.begin() + n + 1);
+    for (long k = 1; k <= n; ++k) {
+      local[k].nt1 = rank(pairs[k].nt1);
+      local[k].nt2 = rank(pairs[k].nt2);
+    }
+    mark_best_pairs_by_score(n, local, static_cast<long>(ids.size()));
+    for (long k = 1; k <= n; ++k) {
+      pairs[k].best = local[k].best;
+      pairs[k].quality = local[k].quality;
+    }
+    return;
+  }
   std::vector<double> lowest(static_cast<size_t>(num_residues + 1));
   std::vector<long> partner(static_cast<size_t>(num_residues + 1));
   std::vector<long> matched(static_cast<size_t>(num_residues + 1), 0);

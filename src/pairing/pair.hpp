@@ -138,6 +138,9 @@ void assign_Saenger_class(pair& p, const struct_mol* mol = nullptr);  // table, 
 void reconcile_Saenger_common_name(pair& p, const struct_mol* mol = nullptr);
 double get_dWC(const par_set& bp_params, long plus);
 double get_planarity_2nts(long i, long j, const struct_mol& mol);
+// The heavy base atoms of nucleotide r, and C1' when its glycosidic bond is
+// C1'-N, appended to pts: the points whose plane the planarity measures.
+void append_base_plane_points(long r, const struct_mol& mol, std::vector<xyz>& pts);
 
 // ---------------------------------------------------------------------------
 // Detection

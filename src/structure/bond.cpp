@@ -668,7 +668,9 @@ long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
     s.extend();
     s.on_path[links[k][0]] = s.on_path[links[k][1]] = 0;
   }
-  return s.full ? 0 : s.stored;
+  if (s.full && ++Gvars.counts.connects <= 9)
+    logitf("[w] -- trace_cycles(): more than %ld cycles; the first %ld are kept\n", MAX_CYCLES, MAX_CYCLES);
+  return s.stored;
 }
 
 // ---------------------------------------------------------------------------

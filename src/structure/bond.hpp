@@ -241,9 +241,10 @@ void fillout_one_lkg(long i, long j, struct_mol& mol);   // residues in each oth
 // Adds the row (min, max) of a and b to links[1..count] unless present.
 void add_one_unique_lkg_in_order(long a, long b, long& count,
                                  std::vector<std::array<long, 2>>& links);
-// Simple cycles (>= 3 atoms) of the undirected graph of links[1..nlinks],
-// each once, into cycles[1..96] in path order; returns how many (0 when all
-// 96 filled or nlinks < 3).
+// Simple cycles (>= 3 nodes) of the undirected graph of links[1..nlinks],
+// each once, into cycles[1..96] in path order; returns how many were filled
+// (0 when nlinks < 3). A graph with more cycles keeps the first 96 found and
+// is warned about (the first 9 bounded-set overflows of a run).
 long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
                   std::vector<connect>& cycles);
 inline constexpr long MAX_CYCLES = 96;

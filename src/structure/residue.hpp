@@ -72,6 +72,7 @@ enum : int {
   cap_acceptor,   // atom-base capping acceptor count
   phosphate,      // phosphate-contact mark
   splayed,        // splayed-apart steps the nucleotide belongs to
+  cyclic_tetrad,  // cyclic-tetrad index
   g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
@@ -111,6 +112,7 @@ struct residue {
   std::array<double, 4> overlap_areas{};  // stacking areas: total, nt-nt, nt-aa, aa-aa (Angstrom^2)
   connect plane_stacks;  // residues whose planes stack on this residue's planes
   long stacked = 0;      // some plane of the residue stacks
+  connect stack_neighbours;  // neighbours along the base stacks (the stack finder)
   connect vdw_contacts;
   connect po4_contacts;
   connect po4_bridges;

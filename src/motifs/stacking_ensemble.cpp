@@ -1,0 +1,71 @@
+// Stacking ensembles: stacked layers in their middle frames.
+#include "motifs/stacking_ensemble.hpp"
+
+#include "driver/option.hpp"
+#include "motifs/mstack.hpp"
+#include "pairing/torsion_splay.hpp"
+#include "structure/mmcif.hpp"
+#include "structure/residue.hpp"
+#include "support/file.hpp"
+#include "support/method.hpp"
+#include "support/string.hpp"
+
+namespace vask {
+
+void write_stacking_file(const connect& layer1, const connect& layer2, const frame& f,
+                         struct_mol& mol, long model, const std::string& label, FILE* fp) {
+  if (fp == nullptr) return;
+  std::vector<long> list(1, 0), one(1, 0), two(1, 0);
+  for (long k = 1; k <= layer1.count; ++k) one.push_back(layer1[k]);
+  for (long k = 1; k <= layer2.count; ++k) two.push_back(layer2[k]);
+  list.insert(list.end(), one.begin() + 1, one.end());
+  list.insert(list.end(), two.begin() + 1, two.end());
+  const std::string ids1 = get_connect_abbr_full_ids(layer1, mol);
+  const std::string ids2 = get_connect_abbr_full_ids(layer2, mol);
+  const std::string sel1 = select_tvec_pymol(layer1.count, one, mol);
+  const std::string sel2 = select_tvec_pymol(layer2.count, two, mol);
+  if (Gvars.output_format == 2) {
+    Gvars.counts.cif_model_num = model;
+    std::fprintf(fp, "### %s\n", label.c_str());
+    std::fprintf(fp, "### LOWER: %s\n", ids1.c_str());
+    std::fprintf(fp, "###   select layer1, %s\n", sel1.c_str());
+    std::fprintf(fp, "### UPPER: %s\n", ids2.c_str());
+    std::fprintf(fp, "###   select layer2, %s\n", sel2.c_str());
+  } else {
+    std::fprintf(fp, "%6s    %4ld\n", "MODEL ", model);
+    std::fprintf(fp, "REMARK %s\n", label.c_str());
+    std::fprintf(fp, "REMARK layer1-ids: %s\n", ids1.c_str());
+    std::fprintf(fp, "REMARK   select layer1, %s\n", sel1.c_str());
+    std::fprintf(fp, "REMARK layer2-ids: %s\n", ids2.c_str());
+    std::fprintf(fp, "REMARK   select layer2, %s\n", sel2.c_str());
+  }
+  const long n = static_cast<long>(list.size()) - 1;
+  write_residue_set_pdb_frame(n, list, &f, 0, mol, fp);
+  if (Gvars.output_format != 2) std::fprintf(fp, "ENDMDL\n");
+}
+
+void output_stackMultiplets_ensemble(struct_mol& mol, long n, const std::vector<connect>& multiplets) {
+  if (!Gvars.stack_ens || !Gvars.auxfiles || n < 2) return;
+  const std::vector<frame> frames = get_mframes(mol, n, multiplets);
+  FILE* fp = nullptr;  // opened with the first model: no stacked pair, no file
+  long model = 0;
+  for (long i = 1; i < n; ++i)
+    for (long j = i + 1; j <= n; ++j) {
+      if (!two_multiplets_in_stack(i, j, multiplets, frames, mol)) continue;
+      if (fp == nullptr) {
+        fp = open_file(name_pdbcif_outfile("stackingMultiplets"), "w");
+        if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
+      }
+      frame f1 = frames[i], f2 = frames[j], mid;
+      check_frames_direction(f1, f2);
+      get_middle_step_frame(f1, f2, mid);
+      write_stacking_file(multiplets[i], multiplets[j], mid, mol, ++model,
+                          sformat("multiplets: %ld vs %ld", i, j), fp);
+    }
+  if (fp == nullptr) return;
+  Gvars.counts.cif_model_num = 0;
+  end_pdbfile(fp);
+  close_file(fp);
+}
+
+}  // namespace vask
