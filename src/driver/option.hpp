@@ -25,16 +25,6 @@ void clean_globals();
 void collect_global_options(std::string& command);
 
 // ---------------------------------------------------------------------------
-// Block-file switch queries (Gvars.block_file).
-bool with_block_face_or_edge();
-bool r3d_fill_base();     // fill upper or lower side
-bool r3d_fill_sugar();
-bool r3d_hbond();
-bool r3d_global_frame();  // global frame, or global frame only
-bool r3d_ref_frame();     // frame origin, x-y or whole frame
-bool r3d_items();         // any fill, sugar, H-bond or frame item
-
-// ---------------------------------------------------------------------------
 // The common option parser: 1 when the word is one of the shared options and
 // has been applied to Gvars, 0 when it is not (nothing changed). Help,
 // version and citation end the run; a bad value ends it through fatal().

@@ -11,6 +11,8 @@
 #include "driver/vask.hpp"
 #include "driver/vask_results.hpp"
 #include "interactions/dssp.hpp"
+#include "motifs/multiplet.hpp"
+#include "motifs/network.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
 #include "pairing/torsion_feature.hpp"
@@ -83,8 +85,9 @@ void json_quick_counts(const struct_mol& mol, const vask_results& results, FILE*
   json_lNumber(fp, "num_rna_chains", mol.num_rna_chains);
   json_lNumber(fp, "num_aa_chains", mol.num_protein_chains);
   json_lNumber(fp, "num_pairs", results.num_pairs);
-  // the counts of multiplets, helices and stems join when their finders run here
-  json_lNumber0(fp, "num_canonPairs", canonical);
+  // the counts of helices and stems join when their finder runs here
+  json_lNumber(fp, "num_canonPairs", canonical);
+  json_lNumber0(fp, "num_multiplets", results.num_multiplets);
   json_end_object0(fp);
   json_end_object0(fp);
 }
@@ -354,6 +357,9 @@ bool do_triz_per_structure(const triz_options& o, struct_mol& mol, FILE* fp) {
   init_vask(results);
   summarize_modified_nts(mol, results, fp);
   find_pairs(mol, results.num_pairs, results.pairs, 1);
+  motif_measures measures(mol);
+  find_multiplets(mol, results.num_pairs, results.pairs, measures, results.num_multiplets,
+                  results.multiplets);
   if (Gvars.json && o.quick == 9) {
     json_quick_counts(mol, results, fp);
     free_vask(&results);

@@ -23,6 +23,7 @@
 #include "pairing/torsion.hpp"
 #include "pairing/torsion_feature.hpp"
 #include "pairing/torsion_splay.hpp"
+#include "schematics/block_template.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/error.hpp"
@@ -430,6 +431,7 @@ void write_json_tail(const run_descriptor& run, const struct_mol& mol, const vas
   // the members of chains, nucleotides, H-bonds and block coordinates come first
   json_chain_bending_suite(mol, fp);
   json_ntPars(mol, fp);
+  json_RY_WC_blocks(fp);
   if (with_ebi_idstr()) json_paths_counts(mol, results, fp);
   json_metadata(run, mol, fp);
   json_end_object0(fp);

@@ -3,6 +3,9 @@
 
 #include "pairing/area.hpp"
 #include "pairing/plane.hpp"
+#include "schematics/alchemy_schematic.hpp"
+#include "schematics/block_schematic.hpp"
+#include "schematics/raster3d.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/error.hpp"
@@ -28,7 +31,6 @@ void warn_unbuilt_tasks() {
        "--select"},
       {Gvars.renum_residue != 0 || Gvars.renum_atom != 0, "--renum"},
       {Gvars.bonds_file != 0, "--bonds-file"},
-      {opts_with_switch_set(Gvars.alc_mol), "--alc-file"},
       {Gvars.linkage_file != 0, "--linkage-file"},
       {Gvars.contacts_file != 0, "--contacts-file"},
       {Gvars.cx_file != 0, "--cx-file"},
@@ -59,6 +61,10 @@ void perform_single_task_exit(struct_mol& mol, const std::string& output) {
     write_peptide_base_stack_pair(mol, output);
     free_pdb_exit(mol);
   }
+  if (opts_with_switch_set(Gvars.alc_mol)) {
+    write_pdb2alc_file(mol, output);
+    free_pdb_exit(mol);
+  }
   if (Gvars.area_file) {
     get_area_per_pdb(mol);
     print_area(mol, output);
@@ -66,6 +72,14 @@ void perform_single_task_exit(struct_mol& mol, const std::string& output) {
   }
   if (Gvars.conn_file) {
     write_pdb_connects(mol, output);
+    free_pdb_exit(mol);
+  }
+  if (Gvars.r3d_frame != 0) {
+    write_r3d_frames(mol, output);
+    free_pdb_exit(mol);
+  }
+  if (opts_with_switch_set(Gvars.block_file)) {
+    write_block_file(mol, output);
     free_pdb_exit(mol);
   }
 }

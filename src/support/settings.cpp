@@ -25,6 +25,23 @@ bool cartoon_opts_with_switch_set(const switch_set& s) {
   return false;
 }
 
+bool with_block_face_or_edge() {
+  return Gvars.block_file[BLK_FACE] || Gvars.block_file[BLK_EDGE];
+}
+bool r3d_fill_base() {
+  return Gvars.block_file[BLK_FILL_UPPER] || Gvars.block_file[BLK_FILL_LOWER];
+}
+bool r3d_fill_sugar() { return Gvars.block_file[BLK_SUGAR]; }
+bool r3d_hbond() { return Gvars.block_file[BLK_HBOND]; }
+bool r3d_global_frame() {
+  return Gvars.block_file[BLK_GLOBAL_FRAME] || Gvars.block_file[BLK_GLOBAL_FRAME_ONLY];
+}
+bool r3d_ref_frame() {
+  const auto& bf = Gvars.block_file;
+  return bf[BLK_FRAME_ORIGIN] || bf[BLK_FRAME_XY] || bf[BLK_FRAME_WHOLE];
+}
+bool r3d_items() { return r3d_fill_base() || r3d_fill_sugar() || r3d_hbond() || r3d_ref_frame(); }
+
 bool chain_selection::selects(std::string_view chain_id) const {
   if (all) return true;
   std::string id(chain_id.substr(0, 4));

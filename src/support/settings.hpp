@@ -417,6 +417,16 @@ struct gconsts_rec {
 
 extern gconsts_rec Gconsts;
 
+// Block-file switch queries (Gvars.block_file).
+bool with_block_face_or_edge();
+bool r3d_fill_base();     // fill upper or lower side
+bool r3d_fill_sugar();
+bool r3d_hbond();
+bool r3d_global_frame();  // global frame, or global frame only
+bool r3d_ref_frame();     // frame origin, x-y or whole frame
+bool r3d_items();         // any fill, sugar, H-bond or frame item
+
+
 // First call of the program: start clock and timestamps, program name, every
 // default of Gvars, the logs back to standard error, and Gconsts.
 void set_globals(const char* program_path);

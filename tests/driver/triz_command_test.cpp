@@ -268,6 +268,32 @@ TEST_F(TrizRun, interface_summaries_and_model_files) {
   EXPECT_TRUE(has(js, "\"types\":\"...\"}"));
 }
 
+// 1kx5 with one cytosine renamed 5CM (5-methyl-C): it pairs with J.DG49 and
+// touches two lysines, neither stacked nor hydrophobic.
+TEST_F(TrizRun, methyl_c_surroundings) {
+  copy_structure("1kx5.pdb");
+  std::ifstream src(path("1kx5.pdb"));
+  std::ofstream dst(path("m.pdb"));
+  std::string line;
+  while (std::getline(src, line)) {
+    if (line.rfind("ATOM", 0) == 0 && line.substr(17, 10) == " DC I -49 ") line = "HETATM" + line.substr(6, 11) + "5CM" + line.substr(20);
+    dst << line << "\n";
+  }
+  dst.close();
+  test::exe_result r = run("triz -i=m.pdb --methyl -o=m.out");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.err, "m [04]:  I.5CM-49   J.DG49  D.LYS12  D.LYS24\n"));
+  const std::string text = read("m-5mC.txt");
+  EXPECT_EQ(text.rfind("m:I.5CM-49 other-contacts is-WC-paired ", 0), 0u) << text;
+  const std::string pdb = read("m-5mC.pdb");
+  EXPECT_EQ(pdb.rfind("MODEL        1\nREMARK    m [4] m:I.5CM-49 other-contacts", 0), 0u) << pdb.substr(0, 100);
+  EXPECT_EQ(count_of(pdb, "ENDMDL\n"), 1u);
+  // without --methyl nothing is written
+  fs::remove(path("m-5mC.txt"));
+  r = run("triz -i=m.pdb -o=m.out");
+  EXPECT_FALSE(exists("m-5mC.txt"));
+}
+
 TEST_F(TrizRun, c_alpha_columns) {
   copy_data("1a73-assembly-1.cif");
   test::exe_result r = run("triz -i=1a73-assembly-1.cif --alpha");

@@ -118,7 +118,9 @@ TEST_F(JsonExe, report_of_1ehz_in_both_formats) {
     expect_json_line(js);
     // the sections of the analysis, then the metadata
     EXPECT_EQ(js.rfind("{\"num_pairs\":34,\"pairs\":[{\"index\":1,", 0), 0u) << js.substr(0, 80);
-    EXPECT_TRUE(has(js, "],\"metadata\":{\"version\":\"belqo-vask v")) << js.substr(0, 80);
+    // the block templates ("refCoords") close the analysis part
+    EXPECT_TRUE(has(js, "\"refCoords\":{\"purine\":[\"   12 ATOMS,    12 BONDS\","));
+    EXPECT_TRUE(has(js, "\"   12    12     8\"]},\"metadata\":{\"version\":\"belqo-vask v")) << js.substr(0, 80);
     EXPECT_TRUE(has(js, std::string("\"input_file\":\"") + in + "\",\"str_id\":\"1ehz\",\"num_naChains\":1,\"naChains\":\"A=76\","
                         "\"num_atoms\":1821,"
                         "\"num_waters\":160,\"num_metals\":9,\"metals_desc\":\"Mg=6,Mn=3\",\"num_notes\":52,"
