@@ -2,12 +2,17 @@
 #include "support/log.hpp"
 #include "test_util.hpp"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 namespace vask::test {
+
+namespace fs = std::filesystem;
 
 std::string fatal_message(const std::function<void()>& f, int* status) {
   try {
@@ -58,28 +63,28 @@ std::string read_file(const std::string& path) {
   return ss.str();
 }
 
-std::string test_data(const std::string& name) { return std::string(VASK_TEST_DATA) + "/" + name; }
-
-std::string test_data_unzipped(const std::string& name) {
-  namespace fs = std::filesystem;
-  const std::string plain = test_data(name);
-  if (fs::exists(plain)) return plain;
-  const std::string packed = plain + ".gz";
-  if (!fs::exists(packed)) return {};
-  static const fs::path dir = [] {
-    std::string tmpl = (fs::temp_directory_path() / "vask-data-XXXXXX").string();
-    return fs::path(mkdtemp(tmpl.data()) ? tmpl : fs::temp_directory_path().string());
-  }();
-  const std::string out = (dir / name).string();
-  if (!fs::exists(out)) {
-    const std::string cmd = "gzip -dc '" + packed + "' > '" + out + ".part' && mv '" + out + ".part' '" + out + "'";
-    if (std::system(cmd.c_str()) != 0) return {};
+std::string test_data(const std::string& name) {
+  const fs::path plain = fs::path(VASK_TEST_DATA) / name;
+  const fs::path packed = fs::path(VASK_TEST_DATA) / (name + ".gz");
+  if (fs::exists(plain) || !fs::exists(packed)) return plain.string();
+  const fs::path out = fs::path(VASK_TEST_DATA_UNPACKED) / name;
+  if (fs::exists(out) && fs::last_write_time(out) >= fs::last_write_time(packed)) return out.string();
+  // Test processes run in parallel: each unpacks into a file of its own and
+  // renames it into place, so no reader sees a half-written copy.
+  fs::create_directories(out.parent_path());
+  const fs::path part = out.string() + ".part" + std::to_string(getpid());
+  const std::string cmd = "gzip -dc '" + packed.string() + "' > '" + part.string() + "'";
+  if (std::system(cmd.c_str()) != 0) {
+    fs::remove(part);
+    throw std::runtime_error("cannot unpack test data with: " + cmd);
   }
-  return out;
+  fs::rename(part, out);
+  return out.string();
 }
 
-std::string shared_structure(const std::string& name) {
-  return std::string(VASK_SHARED_DATA) + "/structures/" + name;
+std::string test_data_unzipped(const std::string& name) {
+  const std::string path = test_data(name);
+  return fs::exists(path) ? path : std::string();
 }
 
 }  // namespace vask::test

@@ -30,10 +30,10 @@ class log_capture {
 
 std::string read_stream(FILE* fp);         // whole content of a stream from its start
 std::string read_file(const std::string& path);
-std::string test_data(const std::string& name);    // tests/data/<name>
-// tests/data/<name>, or, when only <name>.gz is kept there, its decompressed
-// copy in a temporary folder (made once per run); "" when neither exists.
+// Path of tests/data/<name>. A file stored there gzip-compressed as <name>.gz
+// is unpacked once into the build tree and that copy's path returned.
+std::string test_data(const std::string& name);
+// The same path, or "" when neither <name> nor <name>.gz is there.
 std::string test_data_unzipped(const std::string& name);
-std::string shared_structure(const std::string& name);  // ../shared/data/structures/<name>
 
 }  // namespace vask::test

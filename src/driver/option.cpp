@@ -20,7 +20,6 @@ FILE* runlog_opened = nullptr;
 FILE* prglog_opened = nullptr;
 }  // namespace
 
-
 void open_log_streams() {
   auto open_one = [](const std::string& name, FILE*& opened) -> FILE* {
     opened = nullptr;

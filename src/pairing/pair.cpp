@@ -483,7 +483,6 @@ void derive_pair_hbonds(long nh, const std::vector<bond>& hbonds, const struct_m
   p.num_hbonds = nh;
   std::vector<long> atoms1, atoms2;
   const bool with_indices = (Gvars.idstr == 5 || Gvars.idstr == 6) && mol.num_json_hbonds > 0;
-  static long capped = 0;
   for (long k = 1; k <= nh; ++k) {
     const bond& b = hbonds[k];
     const bool good_type = hb_good_type(b);
@@ -511,7 +510,7 @@ void derive_pair_hbonds(long nh, const std::vector<bond>& hbonds, const struct_m
     if (it == last || it->atom1 != key.atom1 || it->atom2 != key.atom2) continue;
     if (p.num_hbond_indices >= MAX_PAIR_HBONDS) {
       // more H-bonds than a pair record indexes: keep the first ones
-      if (++capped <= 9)
+      if (++Gvars.counts.pair_hbonds_capped <= 9)
         runlog_msg("[w] more than %ld H-bonds in one pair; the rest are not indexed\n", MAX_PAIR_HBONDS);
       continue;
     }

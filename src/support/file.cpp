@@ -336,11 +336,25 @@ void skip_num_lines(FILE* fp, long n) {
     if (!get_line(fp, line)) logit_fatal(sformat("\t%ld < %ld required lines to skip\n", i + 1, n).c_str());
 }
 
+namespace {
+// The home folder of an installed executable: <prefix>/share/belqo-vask beside
+// <prefix>/bin. Found from the executable's own path, so an installed tree
+// needs no BELQO_VASK and still works when its prefix is moved. Empty when
+// the executable does not sit in such a tree (a build folder).
+std::string installed_home() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  const std::filesystem::path home = exe.parent_path() / VASK_HOME_FROM_BIN;
+  return std::filesystem::is_directory(home, ec) ? home.lexically_normal().string() : std::string();
+}
+}  // namespace
+
 std::string get_sysdir(const std::string& subdir, const std::string& file) {
   if (exist_file(file)) return "./";
-  const char* home = std::getenv("BELQO_VASK");
-  if (home == nullptr) fatal("get_sysdir(): can't locate directory with file [%s]\n", file.c_str());
-  std::string dir = home;
+  const char* env = std::getenv("BELQO_VASK");
+  std::string dir = env != nullptr ? std::string(env) : installed_home();
+  if (env == nullptr && dir.empty()) fatal("get_sysdir(): can't locate directory with file [%s]\n", file.c_str());
   add_end_slash(dir);
   return dir + subdir + "/";
 }

@@ -88,7 +88,8 @@ bool get_line(FILE* fp, std::string& line);
 void skip_num_lines(FILE* fp, long n);  // fatal when fewer lines remain
 
 // Data files: "./" when file is in the working directory, else the
-// BELQO_VASK directory followed by subdir and "/".
+// BELQO_VASK directory (when unset, the installed share/belqo-vask beside the
+// executable's bin folder) followed by subdir and "/".
 std::string get_sysdir(const std::string& subdir, const std::string& file);
 std::string get_sysfile(const std::string& subdir, const std::string& file);
 

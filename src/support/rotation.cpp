@@ -7,6 +7,7 @@
 #include "support/linear_algebra.hpp"
 #include "support/log.hpp"
 #include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "support/vector3.hpp"
 
 namespace vask {
@@ -22,10 +23,6 @@ void verify_rotmat(const rotmat& R, const char* label, FILE* fp) {
   for (long i = 1; i <= 3; ++i) fprintf(fp, "%15.6f %15.6f %15.6f\n", R[i][1], R[i][2], R[i][3]);
   fprintf(fp, "];\n\n");
 }
-
-// Which diagnostics of get_single_rotation_angle_axis the program log has had
-// this run: 0 none, 1 the first matrix check, 2 also a negated-angle report.
-long rotation_diagnostics = 0;
 
 }  // namespace
 
@@ -149,20 +146,20 @@ void get_single_rotation_angle_axis(const rotmat& rot1, const rotmat& rot2, doub
   const bool negated = dd_rotmat(neg, R) < dd_rotmat(chk, R);
   if (negated) angle = -angle;
 
-  if (negated && verbose2() && rotation_diagnostics == 1) {
+  if (negated && verbose2() && Gvars.counts.rotation_check == 1) {
     prglog_msg("%s\n", std::string(78, '-').c_str());
     prglog_msg("%g\t%g\t%g\t%g\n", angle, axis[1], axis[2], axis[3]);
     for (long i = 1; i <= 3; ++i) {
       for (long j = 1; j <= 3; ++j) prglog_msg("\t%8.5f (%8.5f)", R[i][j], chk[i][j]);
       prglog_msg("\n");
     }
-    rotation_diagnostics = 2;
+    Gvars.counts.rotation_check = 2;
   }
-  if (verbose1() && rotation_diagnostics == 0) {
+  if (verbose1() && Gvars.counts.rotation_check == 0) {
     verify_rotmat(R, "R", PRGLOG);
     verify_rotmat(rot1, "rot1", PRGLOG);
     verify_rotmat(rot2, "rot2", PRGLOG);
-    rotation_diagnostics = 1;
+    Gvars.counts.rotation_check = 1;
   }
 }
 

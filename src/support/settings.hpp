@@ -89,6 +89,11 @@ struct run_counters {
   long hbond = 0;
   long misc = 0;
   long pdb_overflow = 0;  // values narrowed to fit their PDB column
+  long pair_hbonds_capped = 0;  // pairs with more H-bonds than a pair record indexes
+  long distorted_ring = 0;      // rings too distorted to widen for the point-in-ring test
+  // rotation diagnostics in the program log: 1 the first matrix check, 2 also
+  // a negated-angle report
+  long rotation_check = 0;
   // dot-bracket conflicts, each behind its note in the secondary-structure section
   long dbn_wrong_order = 0;      // "cross-paired segments in wrong order"
   long dbn_many_conflicts = 0;   // "too many conflicts"

@@ -165,7 +165,7 @@ TEST_F(JsonExe, protein_gives_the_warning_object) {
 
 TEST_F(JsonExe, ensemble_frame_with_all_or_selected_models) {
   copy_data("2koc.pdb");
-  const std::string cif = test::shared_structure("2koc.cif");
+  const std::string cif = test::test_data("2koc.cif");
   const struct {
     std::string args;
     size_t models;

@@ -192,10 +192,42 @@ TEST_F(PipelineExe, data_files_replace_the_built_in_tables) {
   EXPECT_TRUE(has(r.err, "[elements.dat]")) << r.err;
 }
 
-TEST(CheckNts, no_stream_makes_no_test) {
-  struct_mol mol;  // no nucleotides
-  check_nts(nullptr, "stdout", mol);
-  SUCCEED();
+// The verdict on a structure's nucleotide count and what the report and run
+// log get when it is unfit. Without a stream nothing is judged.
+TEST(CheckNts, verdict_report_and_log) {
+  const struct {
+    long nts, cap, json;
+    bool stream;
+    const char* output;
+    bool fit;
+    const char *report, *log;
+  } cases[] = {
+      {0, 0, 0, false, "stdout", true, "", ""},
+      {0, 0, 0, true, "stdout", false, "\nno nucleotides found\n", ""},
+      {0, 0, 1, true, "stdout", false, "\"warning\":\"no nucleotides found\"}", ""},
+      {0, 0, 0, true, "out.txt", false, "\nno nucleotides found\n", "\nno nucleotides found\n"},
+      {76, 0, 0, true, "stdout", true, "", ""},
+      {76, 76, 0, true, "stdout", true, "", ""},
+      {76, 50, 0, true, "stdout", false, "\ntoo many nucleotides (76 > 50)\n", ""},
+      {76, 50, 1, true, "out.json", false, "\"warning\":\"too many nucleotides (76 > 50)\"}",
+       "\ntoo many nucleotides (76 > 50)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.nts) + " nts, cap " + std::to_string(c.cap) + ", json " + std::to_string(c.json) +
+                 ", " + c.output);
+    Gvars = gvars_rec{};
+    Gvars.server_cap = c.cap;
+    Gvars.json = c.json;
+    struct_mol mol;
+    mol.num_nts = c.nts;
+    test::log_capture log;
+    FILE* fp = c.stream ? std::tmpfile() : nullptr;
+    EXPECT_EQ(check_nts(fp, c.output, mol), c.fit);
+    EXPECT_EQ(test::read_stream(fp), c.report);
+    EXPECT_EQ(log.text(), c.log);
+    if (fp) std::fclose(fp);
+  }
+  Gvars = gvars_rec{};
 }
 
 }  // namespace

@@ -233,6 +233,12 @@ TEST_F(AnalyzeRun, HelpAndUsageErrors) {
   r = run("analyze -i=1bna.pdb --ds-input=class.txt");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(r.out, "num_pairs=1 "));
+  // words combine on one argument: duplex, stem and curve
+  r = run("analyze -i=1bna.pdb --duplex-stem-curve");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.err, "the stem choice of --duplex is not available yet"));
+  EXPECT_FALSE(has(r.out, "Simple"));  // the Curves+ report
+  EXPECT_TRUE(exists("helix-U-P.dat"));
 }
 
 // The duplex steps come from the kernel that measures helices: pair frames

@@ -202,8 +202,8 @@ TEST(calculate_area_by_lee_richards, DenseBlockHasNoFixedLimits) {
 
 TEST(calculate_area_by_lee_richards, LargeRibosomalSubunit) {
   // 1ffk: 64,281 atoms over some 60,000 cubes
-  std::string path = test::shared_structure("1ffk.cif");
-  if (!std::ifstream(path)) GTEST_SKIP() << path << " not found";
+  std::string path = test::test_data("1ffk.cif");
+  ASSERT_TRUE(std::ifstream(path).good()) << path << " missing";
   std::vector<area_rec> v = read_cif_atoms(path);
   ASSERT_EQ(count(v), 64281);
   calculate_area_by_lee_richards(count(v), v, probe, default_slice_fraction);
@@ -221,8 +221,8 @@ TEST(calculate_area_by_lee_richards, LargeRibosomalSubunit) {
 
 TEST(calculate_area_by_lee_richards, AgreesWithFreesasa) {
   if (!have_freesasa()) GTEST_SKIP() << "freesasa not installed: cross-check skipped";
-  std::string path = test::shared_structure("1ehz.pdb");
-  if (!std::ifstream(path)) GTEST_SKIP() << path << " not found";
+  std::string path = test::test_data("1ehz.pdb");
+  ASSERT_TRUE(std::ifstream(path).good()) << path << " missing";
   // the first 60 atoms of tRNA-Phe (about three nucleotides)
   std::vector<area_rec> v = read_pdb_atoms(path, 60);
   ASSERT_EQ(count(v), 60);
@@ -258,7 +258,7 @@ TEST_F(StructureArea, SideChainOverBase) {
 TEST_F(StructureArea, PerResidueAreasOf1ehzAgreeWithFreesasa) {
   if (!have_freesasa()) GTEST_SKIP() << "freesasa not installed: cross-check skipped";
   struct_mol mol;
-  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  read_pdb(test::test_data("1ehz.pdb"), mol);
   get_area_per_pdb(mol);
 
   // the same atoms and radii (in the occupancy column), one residue number each
@@ -338,8 +338,8 @@ TEST(sasa_file, WritesPerAtomAreasOf1ehz) {
 
 // The ribosomal subunit (64,281 atoms) once overran fixed cube and neighbour limits.
 TEST(sasa_file, LargeRibosomalSubunit) {
-  std::string path = test::shared_structure("1ffk.cif");
-  if (!std::ifstream(path)) GTEST_SKIP() << path << " not found";
+  std::string path = test::test_data("1ffk.cif");
+  ASSERT_TRUE(std::ifstream(path).good()) << path << " missing";
   std::string out;
   ASSERT_EQ(run_sasa_file(path, out), 0);
   long lines = 0;
@@ -355,7 +355,7 @@ class StructureAreaTest : public test::StructureTest {
  protected:
   void SetUp() override {
     test::StructureTest::SetUp();
-    read_pdb(test::shared_structure("1ehz.pdb"), mol);
+    read_pdb(test::test_data("1ehz.pdb"), mol);
   }
   long residue_numbered(long number) const {
     for (long i = 1; i <= mol.num_residues; ++i)

@@ -348,7 +348,7 @@ TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
   test::log_capture quiet;
   reset_periodic_table();
   struct_mol mol;
-  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  read_pdb(test::test_data("1ehz.pdb"), mol);
   ASSERT_EQ(mol.num_nts, 76);
   populate_frames(mol);
   EXPECT_EQ(mol.stage.frames, 1);
@@ -388,7 +388,7 @@ TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
   std::string root = std::string(VASK_DATA_DIR) + "/..";
   setenv("BELQO_VASK", root.c_str(), 1);
   struct_mol again;
-  read_pdb(test::shared_structure("1ehz.pdb"), again);
+  read_pdb(test::test_data("1ehz.pdb"), again);
   Gvars.stand_alone = 0;
   populate_frames(again);
   unsetenv("BELQO_VASK");
@@ -500,7 +500,7 @@ TEST_F(FrameTest, ResidueAndSetFrames) {
   test::log_capture quiet;
   reset_periodic_table();
   struct_mol mol;
-  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  read_pdb(test::test_data("1ehz.pdb"), mol);
   long a1 = 0, a2 = 0, a3 = 0, water = 0;
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (is_nt(k, mol) && mol.residues[k].res_seq == 1) a1 = k;
@@ -586,7 +586,7 @@ long count_frames(const struct_mol& mol, int type) {
 
 TEST_F(FrameTest, PhosphateAndSugarFramesOfTrnaPhe) {
   struct_mol mol;
-  read_quietly(test::shared_structure("1ehz.pdb"), mol);
+  read_quietly(test::test_data("1ehz.pdb"), mol);
   EXPECT_EQ(count_frames(mol, FRAME_PHOSPHATE), 76);
   EXPECT_EQ(count_frames(mol, FRAME_SUGAR), 76);
   long g1 = residue_number(mol, 1), c2 = residue_number(mol, 2);
@@ -679,7 +679,7 @@ TEST_F(FrameTest, UserGroupTemplatesAreChecked) {
   std::string saved_value = saved ? saved : "";
   setenv("BELQO_VASK", root.c_str(), 1);
   struct_mol mol;
-  read_quietly(test::shared_structure("1ehz.pdb"), mol);
+  read_quietly(test::test_data("1ehz.pdb"), mol);
   Gvars.stand_alone = 0;
   std::string po4 = (dir / "frame_po4.pdb").string();
   std::string text = test::read_file(po4);

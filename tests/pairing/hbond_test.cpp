@@ -306,7 +306,7 @@ long atom_role(const struct_mol& mol, const std::string& chain, long number, con
 TEST_F(HbondTest, RolesFromTheResidueTables) {
   struct_mol trna, dna, protein;
   read_pdb(test::test_data("1ehz.pdb"), trna);
-  read_pdb(test::shared_structure("1bna.pdb"), dna);
+  read_pdb(test::test_data("1bna.pdb"), dna);
   read_pdb(test::test_data("1ubq.pdb"), protein);
   const struct {
     const struct_mol* mol;
@@ -434,7 +434,7 @@ TEST_F(HbondTest, WatsonCrickPairsOf1ehzHaveTheirHbonds) {
 
 TEST_F(HbondTest, WatsonCrickPairsOf1bnaHaveTheirHbonds) {
   struct_mol mol;
-  read_with_hbonds(test::shared_structure("1bna.pdb"), mol);
+  read_with_hbonds(test::test_data("1bna.pdb"), mol);
   std::vector<std::array<long, 2>> pairs;  // CGCGAATTCGCG: i pairs with 25 - i
   for (long i = 1; i <= 12; ++i) pairs.push_back({i, 25 - i});
   expect_wc_hbonds(mol, pairs, "A", "B");
@@ -457,7 +457,7 @@ TEST_F(HbondTest, ProteinAndProteinRnaHbonds) {
   long v5 = find_residue(protein, "A", 5), i13 = find_residue(protein, "A", 13);
   ASSERT_NE(hbond_between(protein, i3, " N  ", l15, " O  "), nullptr);
   ASSERT_NE(hbond_between(protein, v5, " N  ", i13, " O  "), nullptr);
-  read_with_hbonds(test::shared_structure("1a34.pdb"), complex);
+  read_with_hbonds(test::test_data("1a34.pdb"), complex);
   long nt_aa = 0;
   for (long k = 1; k <= complex.num_hbonds; ++k) {
     const bond& h = complex.hbonds[k];
@@ -475,7 +475,7 @@ TEST_F(HbondTest, WaterHbondsStopAtTheGoodDistance) {
     SCOPED_TRACE(good);
     Gvars.hbond_good = good;
     struct_mol mol;
-    read_with_hbonds(test::shared_structure("354d.pdb"), mol);
+    read_with_hbonds(test::test_data("354d.pdb"), mol);
     long water = 0, beyond_33 = 0;
     for (long k = 1; k <= mol.num_hbonds; ++k) {
       const bond& h = mol.hbonds[k];

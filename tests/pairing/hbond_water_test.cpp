@@ -17,8 +17,8 @@ namespace {
 class WaterBridgeTest : public test::StructureTest {
  protected:
   void load(const char* name) {
-    init_struct_mol(test::shared_structure(name), mol_);
-    read_pdb(test::shared_structure(name), mol_);
+    init_struct_mol(test::test_data(name), mol_);
+    read_pdb(test::test_data(name), mol_);
   }
   long water(long nth) const {  // the nth water residue
     for (long k = 1; k <= mol_.num_residues; ++k)

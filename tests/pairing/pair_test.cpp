@@ -473,7 +473,7 @@ namespace {
 TEST_F(PairTest, DodecamerPairsByGeometry) {
   struct_mol mol;
   test::log_capture log;
-  read_pdb(test::shared_structure("1bna.pdb"), mol);
+  read_pdb(test::test_data("1bna.pdb"), mol);
   ASSERT_EQ(mol.num_nts, 24);
   for (long i = 1; i <= 12; ++i) {
     pair p;
@@ -515,7 +515,7 @@ struct found_pairs {
 void find_structure_pairs(const std::string& name, found_pairs& f) {
   test::log_capture log;
   Gvars.auxfiles = 0;
-  read_pdb(test::shared_structure(name), f.mol);
+  read_pdb(test::test_data(name), f.mol);
   find_pairs(f.mol, f.n, f.pairs, 0);
 }
 
@@ -633,7 +633,7 @@ TEST_F(PairTest, MetalPairsNeedTheMetalInBothBasePlanes) {
 TEST_F(PairTest, CandidatesFromTheGridEqualBruteForce) {
   test::log_capture log;
   struct_mol mol;
-  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  read_pdb(test::test_data("1ehz.pdb"), mol);
   const auto grid = base_frame_neighbours(mol, Gvars.pair_dist);
   std::vector<std::pair<long, long>> brute;
   for (long i = 1; i <= mol.num_residues; ++i)
@@ -654,7 +654,7 @@ class PairExe : public PairTest {
     std::string tmpl = (fs::temp_directory_path() / "pairexe-XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = tmpl;
-    for (const char* f : {"1bna.pdb", "1ehz.pdb"}) fs::copy_file(test::shared_structure(f), dir_ / f);
+    for (const char* f : {"1bna.pdb", "1ehz.pdb"}) fs::copy_file(test::test_data(f), dir_ / f);
   }
   void TearDown() override {
     fs::remove_all(dir_);

@@ -212,7 +212,7 @@ TEST_F(PlaneContact, StackedBasesAndRingOverBase) {
 // Every step of each strand of the dodecamer stacks; the Watson-Crick partners pair.
 TEST_F(PlaneContact, DodecamerSteps) {
   struct_mol mol;
-  read_pdb(test::shared_structure("1bna.pdb"), mol);
+  read_pdb(test::test_data("1bna.pdb"), mol);
   for (long k = 1; k <= 11; ++k)
     for (const char* chain : {"A", "B"}) {
       const long n = std::string(chain) == "A" ? k : k + 12;
@@ -233,7 +233,7 @@ TEST_F(PlaneContact, DodecamerSteps) {
 // over all plane pairs.
 TEST_F(PlaneContact, SameAsAllPlanePairsOn1ehz) {
   struct_mol mol;
-  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  read_pdb(test::test_data("1ehz.pdb"), mol);
   long n = 0;
   for (long i = 1; i <= mol.num_planes; ++i)
     for (long j = i + 1; j <= mol.num_planes; ++j) {
@@ -338,8 +338,8 @@ TEST_F(PlaneContactExe, StacksListOf1ehz) {
 
 // Rna15 RRM on a GU dinucleotide: aromatic side chains stack on G1.
 TEST_F(PlaneContactExe, SideChainsOnBaseIn2x1f) {
-  const std::string path = test::shared_structure("2x1f.pdb");
-  if (!fs::exists(path)) GTEST_SKIP() << path << " not found";
+  const std::string path = test::test_data("2x1f.pdb");
+  ASSERT_TRUE(fs::exists(path)) << path << " missing";
   ASSERT_EQ(run("-i='" + path + "' --stack-file -o=stacks.txt"), 0);
   const std::string text = read("stacks.txt");
   EXPECT_NE(text.find(" G/Y B.G1 A.TYR21 "), std::string::npos) << text;
@@ -362,8 +362,8 @@ TEST_F(PlaneContactExe, PeptideBaseLines) {
   };
   for (const auto& t : cases) {
     SCOPED_TRACE(t.file);
-    const std::string path = test::shared_structure(t.file);
-    if (!fs::exists(path)) continue;
+    const std::string path = test::test_data(t.file);
+    ASSERT_TRUE(fs::exists(path)) << path << " missing";
     fs::remove(dir_ / "pb.txt");
     ASSERT_EQ(run("-i='" + path + "' " + t.option + " -o=pb.txt"), 0);
     EXPECT_EQ(read("pb.txt"), t.line);

@@ -266,7 +266,7 @@ TEST_F(PlaneTest, BasePlanesOf1ehzInRingOrder) {
 
 TEST_F(PlaneTest, StackedStepOverlapsAndPairedBasesDoNot) {
   struct_mol mol;
-  read_with_planes(test::shared_structure("1bna.pdb"), mol);
+  read_with_planes(test::test_data("1bna.pdb"), mol);
   // Dickerson dodecamer: A5-A6 stack on strand A; A5 pairs with T20
   long a5 = residue_by_number(mol, "A", 5), a6 = residue_by_number(mol, "A", 6);
   long t20 = residue_by_number(mol, "B", 20);

@@ -248,7 +248,7 @@ class ChainSuiteTest : public test::StructureTest {};
 
 TEST_F(ChainSuiteTest, TrnaPheChainString) {
   struct_mol mol;
-  read_pdb(test::shared_structure("1ehz.pdb"), mol);
+  read_pdb(test::test_data("1ehz.pdb"), mol);
   const chain* a = nullptr;
   for (long c = 1; c <= mol.num_chains; ++c)
     if (mol.chains[c].num_chain_nts == 76) a = &mol.chains[c];

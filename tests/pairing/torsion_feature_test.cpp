@@ -25,8 +25,8 @@ namespace {
 class FeatureTest : public test::StructureTest {
  protected:
   void load(const char* name) {
-    init_struct_mol(test::shared_structure(name), mol_);
-    read_pdb(test::shared_structure(name), mol_);
+    init_struct_mol(test::test_data(name), mol_);
+    read_pdb(test::test_data(name), mol_);
     long n = 0;
     std::vector<pair> pairs;
     find_pairs(mol_, n, pairs, 1);  // the pair marks
@@ -197,7 +197,7 @@ TEST(NucleotideJson, chains_and_nts_of_tRNA_and_a_duplex) {
   for (const row& r : rows) {
     SCOPED_TRACE(r.file);
     const std::string cmd = "cd '" + dir.string() + "' && '" VASK_EXE "' -i='" +
-                            test::shared_structure(r.file) + "' --json -o=out.json 2>err.txt";
+                            test::test_data(r.file) + "' --json -o=out.json 2>err.txt";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     const std::string js = test::read_file((dir / "out.json").string());
     ASSERT_EQ(test::json_error(js), "") << js.substr(0, 200);
@@ -213,7 +213,7 @@ TEST(NucleotideJson, chains_and_nts_of_tRNA_and_a_duplex) {
   }
   // water bridges have no JSON form: their report lists stay out of the JSON
   const std::string cmd = "cd '" + dir.string() + "' && '" VASK_EXE "' -i='" +
-                          test::shared_structure("1ehz.pdb") + "' --json --water --exptl -o=w.json 2>err.txt";
+                          test::test_data("1ehz.pdb") + "' --json --water --exptl -o=w.json 2>err.txt";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_EQ(test::json_error(test::read_file((dir / "w.json").string())), "");
   EXPECT_TRUE(fs::exists(dir / "vask-waterBridges.pdb"));

@@ -18,8 +18,8 @@ namespace {
 class SplayTest : public test::StructureTest {
  protected:
   void load(const char* name) {
-    init_struct_mol(test::shared_structure(name), mol_);
-    read_pdb(test::shared_structure(name), mol_);
+    init_struct_mol(test::test_data(name), mol_);
+    read_pdb(test::test_data(name), mol_);
   }
   void find() { find_ssPars(mol_, num_, steps_, num_units_, units_); }
   long residue_of(long number) const {
@@ -96,15 +96,15 @@ TEST_F(SplayTest, cutoff_is_inclusive_and_setting_off_does_nothing) {
   ASSERT_FALSE(first.splayed);
   Gvars.splay_cutoff = first.splay_angle;  // exactly at the cut-off
   struct_mol again;
-  init_struct_mol(test::shared_structure("1ehz.pdb"), again);
-  read_pdb(test::shared_structure("1ehz.pdb"), again);
+  init_struct_mol(test::test_data("1ehz.pdb"), again);
+  read_pdb(test::test_data("1ehz.pdb"), again);
   std::swap(mol_, again);
   find();
   EXPECT_EQ(steps_[1].splayed, 1);
 
   struct_mol off;
-  init_struct_mol(test::shared_structure("1ehz.pdb"), off);
-  read_pdb(test::shared_structure("1ehz.pdb"), off);
+  init_struct_mol(test::test_data("1ehz.pdb"), off);
+  read_pdb(test::test_data("1ehz.pdb"), off);
   Gvars.ss_par = 0;
   std::swap(mol_, off);
   find();

@@ -331,7 +331,7 @@ TEST_F(TorsionTest, TrnaPheStemsAreAntiC3EndoBI) {
 
 TEST_F(TorsionTest, BDnaDodecamerIsC2EndoFamilyAndBI) {
   struct_mol mol;
-  read_structure(test::shared_structure("1bna.pdb"), mol);
+  read_structure(test::test_data("1bna.pdb"), mol);
   populate_all_ss_dist_pars(mol);
   for (auto [chain, lo, hi] : {std::tuple{"A", 4, 9}, std::tuple{"B", 16, 21}}) {
     for (long number = lo; number <= hi; ++number) {
@@ -352,7 +352,7 @@ TEST_F(TorsionTest, BDnaDodecamerIsC2EndoFamilyAndBI) {
 
 TEST_F(TorsionTest, ZDnaGuaninesAreSynCytosinesAnti) {
   struct_mol mol;
-  read_structure(test::shared_structure("3p4j-assembly1.cif"), mol);
+  read_structure(test::test_data("3p4j-assembly1.cif"), mol);
   ASSERT_EQ(mol.num_nts, 12);
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (!is_nt(k, mol)) continue;
@@ -502,7 +502,7 @@ TEST_F(TorsionTest, SuitesOfTrnaPheAndP4P6) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + c.chain + std::to_string(c.number));
     if (!mols.count(c.file))
-      read_structure(test::shared_structure(c.file), mols[c.file]);
+      read_structure(test::test_data(c.file), mols[c.file]);
     const struct_mol& mol = mols[c.file];
     long k = find_residue(mol, c.chain, c.number);
     ASSERT_GT(k, 0);

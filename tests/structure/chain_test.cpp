@@ -34,10 +34,6 @@ std::string ehz_residues(const std::vector<long>& numbers) {
   return out;
 }
 
-bool shared_present(const std::string& name) {
-  return std::ifstream(test::shared_structure(name)).good();
-}
-
 TEST_F(ChainTest, dinucleotide_stored_3prime_first_is_ordered_5prime_to_3prime) {
   struct_mol mol;
   test::log_capture log;
@@ -113,9 +109,8 @@ TEST_F(ChainTest, real_entries_give_their_chains) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    if (!shared_present(c.file)) GTEST_SKIP() << "shared structure missing: " << c.file;
     struct_mol mol;
-    read_pdb(test::shared_structure(c.file), mol);
+    read_pdb(test::test_data(c.file), mol);
     std::vector<std::string> got;
     for (long k = 1; k <= mol.num_chains; ++k) {
       const chain& ch = mol.chains[k];
@@ -142,9 +137,8 @@ TEST_F(ChainTest, header_of_1ehz_and_1bna) {
   EXPECT_EQ(mol.num_models, 1);
   EXPECT_EQ(mol.num_segments, 1);
   EXPECT_GT(mol.chains[1].gyration, 0.0);
-  if (!shared_present("1bna.pdb")) GTEST_SKIP() << "shared structure 1bna.pdb missing";
   struct_mol dna;
-  read_pdb(test::shared_structure("1bna.pdb"), dna);
+  read_pdb(test::test_data("1bna.pdb"), dna);
   EXPECT_EQ(dna.na_chain_text, "A=12,B=12");
   EXPECT_EQ(dna.dna_chain_text, "A=12,B=12");
   EXPECT_EQ(dna.num_dna_chains, 2);
@@ -310,10 +304,9 @@ TEST_F(ChainTest, chain_with_more_amino_acids_than_nucleotides_is_a_protein) {
 }
 
 TEST_F(ChainTest, hybrid_chain_types) {
-  if (!shared_present("1bna.pdb")) GTEST_SKIP() << "shared structure 1bna.pdb missing";
   // DNA residues of 1bna chain A renumbered from 101, after RNA residues of 1ehz
   auto dna = [](long n) {
-    std::ifstream in(test::shared_structure("1bna.pdb"));
+    std::ifstream in(test::test_data("1bna.pdb"));
     std::string out;
     for (std::string l; std::getline(in, l);) {
       if (l.compare(0, 4, "ATOM") != 0 || l[21] != 'A') continue;

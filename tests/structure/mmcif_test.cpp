@@ -167,8 +167,8 @@ TEST_F(MmcifTest, pdb_and_mmcif_copies_read_the_same) {
   for (const char* id : {"1ehz", "1bna", "1gid", "1y26", "3p49", "4gxy", "1lcd"}) {
     SCOPED_TRACE(id);
     struct_mol p, c;
-    read_pdb(test::shared_structure(std::string(id) + ".pdb"), p);
-    read_pdb(test::shared_structure(std::string(id) + ".cif"), c);
+    read_pdb(test::test_data(std::string(id) + ".pdb"), p);
+    read_pdb(test::test_data(std::string(id) + ".cif"), c);
     ASSERT_EQ(p.num_atoms, c.num_atoms);
     ASSERT_EQ(p.num_residues, c.num_residues);
     EXPECT_EQ(p.num_nts, c.num_nts);
@@ -206,7 +206,7 @@ TEST_F(MmcifTest, a_cif_name_without_an_atom_loop_is_read_as_pdb) {
 
 TEST_F(MmcifTest, large_ribosomal_subunit) {
   struct_mol mol;
-  read_pdb(test::shared_structure("1ffk.cif"), mol);
+  read_pdb(test::test_data("1ffk.cif"), mol);
   EXPECT_EQ(mol.num_atoms, 64281);
   EXPECT_EQ(mol.num_nts, 2828);
 }
@@ -221,7 +221,7 @@ TEST_F(MmcifTest, ensemble_scan_and_selection) {
     Gvars.model_mode = 2;
     Gvars.selected_models = {4, 1, 2, 3, 8};
     test::log_capture log;
-    check_nmr(test::shared_structure(file));
+    check_nmr(test::test_data(file));
     EXPECT_TRUE(nmr_ensemble());
     EXPECT_EQ(Gvars.num_models, 20);
     ASSERT_EQ(num_selected_models(), 4);
@@ -264,7 +264,7 @@ TEST_F(MmcifTest, ensemble_scan_errors_and_fallback) {
 TEST_F(MmcifTest, one_pass_models_equal_models_read_alone) {
   for (const char* name : {"2koc.pdb", "2koc.cif"}) {
     SCOPED_TRACE(name);
-    const std::string file = test::shared_structure(name);
+    const std::string file = test::test_data(name);
     Gvars.model_mode = 2;
     check_nmr(file);
     cif_reader r;
@@ -303,7 +303,7 @@ TEST_F(MmcifTest, symmetry_mode_refuses_an_ensemble) {
     Gvars.model_mode = 4;
     test::log_capture log;
     struct_mol mol;
-    read_pdb(test::shared_structure(file), mol);
+    read_pdb(test::test_data(file), mol);
     EXPECT_EQ(Gvars.model_mode, 1);
     EXPECT_EQ(mol.num_atoms, 451);  // model 1 of 20
     EXPECT_NE(log.text().find("[i] You specified --symm, but the input file is an (NMR) ensemble\n"

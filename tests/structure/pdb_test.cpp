@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "pairing/prepare.hpp"
@@ -334,54 +336,49 @@ TEST_F(PdbReader, protein_has_no_nucleotides) {
 namespace vask {
 namespace {
 
-// Rows of the shared MANIFEST.md for PDB-format files: file name and the "nt"
-// column (polymer nucleotides of model 1).
-std::vector<std::pair<std::string, long>> manifest_pdb_rows() {
-  std::vector<std::pair<std::string, long>> rows;
-  std::istringstream in(test::read_file(test::shared_structure("MANIFEST.md")));
+// One row of tests/data/nt_counts.txt: a structure file, the nucleotides the
+// data set's manifest lists for it, those the reader finds and, where the two
+// differ, why.
+struct nt_count_row {
+  std::string file;
+  long manifest = 0, read = 0;
+  std::string reason;
+};
+
+std::vector<nt_count_row> nt_count_rows() {
+  std::vector<nt_count_row> rows;
+  std::istringstream in(test::read_file(test::test_data("nt_counts.txt")));
   for (std::string l; std::getline(in, l);) {
-    if (l.rfind("| `", 0) != 0) continue;
-    size_t end = l.find('`', 3);
-    std::string file = l.substr(3, end - 3);
-    if (file.size() < 4 || file.substr(file.size() - 4) != ".pdb") continue;
-    std::vector<std::string> cols;
-    std::istringstream cs(l);
-    for (std::string c; std::getline(cs, c, '|');) cols.push_back(c);
-    rows.emplace_back(file, std::stol(cols[7]));
+    if (l.empty() || l[0] == '#') continue;
+    std::istringstream cols(l);
+    nt_count_row r;
+    cols >> r.file >> r.manifest >> r.read >> std::ws;
+    std::getline(cols, r.reason);
+    rows.push_back(r);
   }
   return rows;
 }
 
-// Files whose nucleotide count differs from the manifest, with the reason.
-// The manifest counts polymer residues by name; the reader counts residues
-// whose base ring fits a standard base, free nucleotide ligands included.
-const std::map<std::string, std::pair<long, const char*>> kExpectedDifferences = {
-    {"1qf6.pdb", {77, "AMP ligand fits an adenine"}},
-    {"1raw.pdb", {37, "AMP ligand fits an adenine"}},
-    {"1y26.pdb", {72, "ADE (free adenine) ligand fits"}},
-    {"2miy.pdb", {60, "PRF (preQ1) ligand fits a purine ring"}},
-    {"3mht.pdb", {26, "SAH ligand fits an adenine"}},
-    {"4qln.pdb", {119, "two 2BA (cyclic di-AMP) ligands"}},
-    {"7pbl.pdb", {36, "three ADP and three AGS ligands"}},
-    {"1xpo.pdb", {18, "six AGS ligands"}},
-    {"1a34.pdb", {21, "free U ligand"}},
-    {"4gxy.pdb", {162, "C113 keeps only P, OP1 and O5': no base, under 5 backbone atoms"}},
-    {"4hhb.pdb", {2, "PO4 147 of chains B and D hold a lone P atom: abasic sites"}},
-    {"3ok4.pdb", {60, "five altlocs A-E with own chain ids; only altloc A is read"}},
-};
-
 TEST_F(PdbReader, nucleotide_counts_match_the_manifest) {
-  auto rows = manifest_pdb_rows();
-  ASSERT_GT(rows.size(), 60u);
-  test::log_capture quiet;
-  for (const auto& [file, nt] : rows) {
-    SCOPED_TRACE(file);
+  const auto rows = nt_count_rows();
+  ASSERT_GE(rows.size(), 30u);
+  std::set<std::string> listed;
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    listed.insert(r.file);
+    EXPECT_EQ(r.reason.empty(), r.manifest == r.read) << "a count that differs from the manifest says why";
     struct_mol mol;
     Gvars = gvars_rec{};
-    read_pdb(test::shared_structure(file), mol);
-    auto diff = kExpectedDifferences.find(file);
-    long want = diff == kExpectedDifferences.end() ? nt : diff->second.first;
-    EXPECT_EQ(mol.num_nts, want) << file << " manifest " << nt;
+    read_pdb(test::test_data(r.file), mol);
+    EXPECT_EQ(mol.num_nts, r.read) << "manifest " << r.manifest;
+  }
+  // every structure of the folder has its row
+  for (const auto& f : std::filesystem::directory_iterator(VASK_TEST_DATA)) {
+    std::filesystem::path name = f.path().filename();
+    if (name.extension() == ".gz") name.replace_extension();
+    if (name.extension() == ".pdb" || name.extension() == ".cif") {
+      EXPECT_TRUE(listed.count(name.string())) << name << " has no row in nt_counts.txt";
+    }
   }
 }
 

@@ -4,6 +4,7 @@
 #include "support/log.hpp"
 #include "support/ref_frame.hpp"
 #include "support/rotation.hpp"
+#include "support/settings.hpp"
 #include "support/sort.hpp"
 #include "support/vector3.hpp"
 #include "test_util.hpp"
@@ -145,6 +146,7 @@ TEST(rotations, SingleRotationAngleIsSigned) {
 }
 
 TEST(rotations, DiagnosticsWrittenOncePerRun) {
+  Gvars = gvars_rec{};  // a run of its own
   const long saved = VERBOSITY;
   VERBOSITY = 9;
   test::log_capture log(true);
