@@ -1,7 +1,6 @@
 // The task sub-command (utility tasks) and the one-shot tasks of the main command.
 #include "schematics/tasks.hpp"
 
-#include "driver/option.hpp"
 #include "pairing/area.hpp"
 #include "pairing/plane.hpp"
 #include "schematics/alchemy_schematic.hpp"
@@ -10,9 +9,11 @@
 #include "schematics/raster3d.hpp"
 #include "schematics/residue_frame.hpp"
 #include "schematics/view_pmi.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 

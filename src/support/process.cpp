@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <cstdio>
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 extern char** environ;
 
