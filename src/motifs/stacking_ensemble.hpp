@@ -9,7 +9,7 @@
 
 #include "secondary/helix.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 
