@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/option.hpp"
+#include "support/settings.hpp"
 #include "motifs/network.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
@@ -13,7 +13,13 @@
 #include "structure/residue.hpp"
 #include "support/file.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/number.hpp"
+#include "support/option_value.hpp"
+#include "support/arrays.hpp"
+#include "support/json_writer.hpp"
+#include "support/frame_file.hpp"
 
 namespace vask {
 

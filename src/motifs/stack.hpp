@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/pdb_output.hpp"
 
 namespace vask {
 
