@@ -305,6 +305,7 @@ void free_struct_mol(struct_mol& mol) {
   mol.dbn_sequence.clear();
   mol.dbn_text.clear();
   mol.dbn_extra.clear();
+  mol.notes.clear();
   std::vector<segidx>().swap(mol.segments);
 }
 
@@ -777,7 +778,7 @@ void add_info_struct_mol(struct_mol& mol) {
   stage_torsions(mol);                     // 17
   stage_hydration_metals_suites(mol);      // 18
   populate_atom_exposure(mol);             // 19
-  if (!mol.nts_in_order) Gvars.special_notes += "   o nucleotides out of order\n";  // 20
+  if (!mol.nts_in_order) mol.notes += "   o nucleotides out of order\n";  // 20
 }
 
 }  // namespace vask
