@@ -11,13 +11,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/option.hpp"
 #include "driver/vask_results.hpp"
+#include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
 #include "secondary/hairpin.hpp"
 #include "secondary/pknot.hpp"
 #include "secondary/ss_output.hpp"
-#include "structure/pdb.hpp"
-#include "support/utility.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 
 namespace {
 

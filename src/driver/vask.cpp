@@ -17,6 +17,7 @@
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
 #include "motifs/nonpair.hpp"
+#include "motifs/stack.hpp"
 #include "motifs/stacking_ensemble.hpp"
 #include "pairing/hbond_water.hpp"
 #include "pairing/pair.hpp"
@@ -30,11 +31,16 @@
 #include "secondary/ss_output.hpp"
 #include "secondary/xref.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
-#include "support/common.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/timing.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -324,6 +330,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   find_mpSegs(mol, results.num_multiplets, results.multiplets, results.num_mp_segments,
               results.mp_segments);
   find_nonpair_contacts(mol, results.num_nonpairs, results.nonpairs);
+  find_stacks(mol, results.num_stacks, results.stacks, results.num_non_stacked, results.non_stacked);
   find_ssPars(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units, results.splay_units);
   derive_dbn_with_pknots(mol, slots, results.dbn);
   if (!Gvars.pknot && results.dbn.order != 0) {
@@ -361,9 +368,12 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
     output_stems_pdb(mol, results.num_stems, results.stems);
   }
   output_stackMultiplets_ensemble(mol, results.num_multiplets, results.multiplets);
+  output_stackHelices_ensemble(mol, results.num_helices, results.helices);
   output_isolated_pairs(mol, results.num_isolated_pairs, results.isolated_pairs, fp);
   output_coaxial_stacks(results.num_coaxial_stacks, results.num_helices, results.helices, fp);
   output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
+  output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
+                     results.non_stacked, fp);
   output_hairpins_info(mol, hairpin_slots_of(results), fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body

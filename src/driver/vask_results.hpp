@@ -14,7 +14,8 @@
 #include "secondary/helix.hpp"
 #include "secondary/pknot.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

@@ -8,12 +8,15 @@
 #include "pairing/frame.hpp"
 #include "secondary/xref.hpp"
 #include "structure/chain.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
-#include "support/method.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "secondary/helix.hpp"
 #include "structure/bond.hpp"
+#include "support/ref_frame.hpp"
 
 namespace vask {
 

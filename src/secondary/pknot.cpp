@@ -15,11 +15,12 @@
 #include "pairing/pair.hpp"
 #include "secondary/xref.hpp"
 #include "structure/chain.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/arrays.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

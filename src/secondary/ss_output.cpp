@@ -8,11 +8,14 @@
 #include "pairing/torsion_feature.hpp"
 #include "secondary/xref.hpp"
 #include "structure/chain.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

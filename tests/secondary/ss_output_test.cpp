@@ -82,7 +82,9 @@ ss_table read_ct(const std::string& text) {
     t.partner.push_back(partner);
   }
   for (long k = 1; k <= t.n; ++k) {
-    if (t.partner[k] > 0) EXPECT_EQ(t.partner[t.partner[k]], k) << "ct row " << k;
+    if (t.partner[k] > 0) {
+      EXPECT_EQ(t.partner[t.partner[k]], k) << "ct row " << k;
+    }
   }
   return t;
 }
