@@ -13,9 +13,6 @@
 #include "driver/option.hpp"
 #include "driver/triz_command.hpp"
 #include "driver/vask.hpp"
-#include "structure/atom.hpp"
-#include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
 #include "interactions/project.hpp"
 #include "interactions/search.hpp"
 #include "modeling/analyze.hpp"
@@ -23,13 +20,23 @@
 #include "modeling/fiber.hpp"
 #include "modeling/mutation.hpp"
 #include "modeling/rebuild.hpp"
+#include "pairing/prepare.hpp"
 #include "schematics/tasks.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
+#include "structure/atom.hpp"
+#include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/deque.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -367,6 +374,7 @@ int run_ensemble(const run_descriptor& run) {
             read_model_cif_format(cif_in, model, mol);
           else
             read_model_pdb_format(in, model, mol);
+          add_info_struct_mol(mol);
         },
         message);
     failed = failed || !ok;

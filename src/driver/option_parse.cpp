@@ -11,21 +11,16 @@
 #include "structure/base.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/log.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 
 namespace {
-
-// The frame option is read by the structure routines, which are not in the
-// build yet.
-void not_available_yet(const char* arg) {
-  runlog_msg("[w] option '%s' is not available yet -- ignored\n", arg);
-}
 
 const char* g_arg = nullptr;  // the word under test
 
@@ -595,9 +590,9 @@ int other_options() {
   } else if (M("^-?-?r3d[-_]?frame")) {
     Gvars.r3d_frame = r3d_frame_bits();
   } else if (M("^-?-?frame[-_]?(aa|amino|side|chain)")) {
-    not_available_yet(g_arg);  // derive_frame_aa_setting once the frame option is read
+    derive_frame_aa_setting(g_arg);
   } else if (M("^-?-?frame")) {
-    not_available_yet(g_arg);
+    derive_frame_setting(g_arg);
   } else if (M("^-?-?(view|orient)[-_]?rot")) {
     derive_view_rotation(g_arg);
   } else if (M("^-?-?(view|orient)[-_]?pos")) {

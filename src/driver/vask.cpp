@@ -24,12 +24,19 @@
 #include "pairing/torsion_feature.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "schematics/block_template.hpp"
+#include "secondary/helix.hpp"
+#include "secondary/xref.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
-#include "support/common.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/timing.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -310,6 +317,8 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   motif_measures measures(mol);
   find_pairNetworks(results.num_pairs, results.pairs, measures, results.num_networks,
                     results.networks);
+  helix_slots slots = helix_slots_of(results);
+  do_helices_stems_icpairs_xref(mol, slots);
   find_multiplets(mol, results.num_pairs, results.pairs, measures, results.num_multiplets,
                   results.multiplets);
   find_cyclic_tetrads(mol, results.num_multiplets, results.multiplets, results.num_cyclic_tetrads,
@@ -340,7 +349,15 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
     write_cyclic_tetrads_pdb(results.num_cyclic_tetrads, results.cyclic_tetrads, mol);
     show_cyclic_tetrads_nts(results.num_cyclic_tetrads, results.cyclic_tetrads, mol, fp);
   }
+  show_helix_nts("helix", results.num_helices, results.helices, mol, fp);
+  show_helix_nts("stem", results.num_stems, results.stems, mol, fp);
+  if (fp != nullptr) {
+    output_helices_pdb(mol, results.num_helices, results.helices);
+    output_stems_pdb(mol, results.num_stems, results.stems);
+  }
   output_stackMultiplets_ensemble(mol, results.num_multiplets, results.multiplets);
+  output_isolated_pairs(mol, results.num_isolated_pairs, results.isolated_pairs, fp);
+  output_coaxial_stacks(results.num_coaxial_stacks, results.num_helices, results.helices, fp);
   output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body

@@ -4,19 +4,21 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
 #include "pairing/pair.hpp"
+#include "secondary/helix.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 
 // Records of finders that have not landed yet; each is replaced by the real
 // record (and its header included here) when its finder arrives.
-struct helix {};       // a helix or a stem
 struct a2base {};      // an atom capping a base
 struct hairpin {};
 struct loop {};        // a bulge, internal loop or junction
@@ -72,7 +74,15 @@ struct vask_results {
   long num_ss_pars = 0;           std::vector<ss_par> ss_pars;          // 37 splayed-apart pairs
   long num_splay_units = 0;       std::vector<connect> splay_units;     // 38
   long num_water_clusters = 0;    std::vector<connect> water_clusters;  // 39
+  std::string notes;  // "   o ..." lines of this structure's finders for the special notes
 };
+
+// The slots the helix and stem stages fill, handed over by reference.
+inline helix_slots helix_slots_of(vask_results& r) {
+  return {r.num_pairs,          r.pairs,          r.num_helices,        r.helices,
+          r.num_stems,          r.stems,          r.num_isolated_pairs, r.isolated_pairs,
+          r.num_coaxial_stacks, r.num_misassigned, r.notes};
+}
 
 void init_vask(vask_results& results);  // every slot 0 / none
 void free_vask(vask_results* results);  // releases every list; counts kept; null ignored

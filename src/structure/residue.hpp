@@ -73,6 +73,9 @@ enum : int {
   phosphate,      // phosphate-contact mark
   splayed,        // splayed-apart steps the nucleotide belongs to
   cyclic_tetrad,  // cyclic-tetrad index
+  helix_partner,  // partner in its helix
+  stem_partner,   // partner in its stem
+  unlinked_pair,  // in an isolated canonical pair with a nucleotide lacking backbone links
   g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };

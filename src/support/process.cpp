@@ -9,8 +9,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 extern char** environ;
 

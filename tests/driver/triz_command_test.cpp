@@ -2,6 +2,11 @@
 // nucleosome (1kx5), a homing endonuclease-DNA complex in mmCIF (1a73) and
 // an NMR ensemble of a protein-RNA complex (2n82).
 #include "driver/triz_command.hpp"
+#include "json_check.hpp"
+#include "modeling/model_run.hpp"
+#include "support/file.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +14,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include "driver/option.hpp"
-#include "json_check.hpp"
-#include "modeling/model_run.hpp"
-#include "support/utility.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {
@@ -293,6 +292,21 @@ TEST_F(TrizRun, methyl_c_surroundings) {
   fs::remove(path("m-5mC.txt"));
   r = run("triz -i=m.pdb -o=m.out");
   EXPECT_FALSE(exists("m-5mC.txt"));
+}
+
+TEST_F(TrizRun, nucleic_acid_without_protein) {
+  copy_data("1ehz.pdb");
+  test::exe_result r = run("triz -i=1ehz.pdb --auxfile --interface -o=t.out");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string out = read("t.out");
+  EXPECT_TRUE(has(out, "    no. of peptide chains: 0\n"));
+  EXPECT_TRUE(has(out, "    no. of nucleotides:    76\n"));
+  EXPECT_TRUE(has(out, "List of 11 types of 14 modified nucleotides\n"));
+  EXPECT_FALSE(has(out, "amino-acid interactions"));
+  EXPECT_FALSE(has(out, "amino-acid H-bonds"));
+  EXPECT_FALSE(has(out, "amino acids interacting"));
+  EXPECT_FALSE(exists("triz-dssp.txt"));
+  EXPECT_FALSE(exists("triz-nt-AAs.pdb"));
 }
 
 TEST_F(TrizRun, c_alpha_columns) {

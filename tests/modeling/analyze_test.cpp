@@ -1,20 +1,23 @@
 // The analyze sub-command: duplex, single-strand and frame modes, its files,
 // its options and its errors.
+#include "model_run.hpp"
 #include "modeling/analyze.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
+#include "pairing/torsion_splay.hpp"
+#include "structure/atom.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numeric>
 #include <sstream>
-
-#include "model_run.hpp"
-#include "pairing/frame.hpp"
-#include "pairing/pair.hpp"
-#include "pairing/torsion_splay.hpp"
-#include "structure/atom.hpp"
-#include "structure/pdb.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {
@@ -114,6 +117,32 @@ TEST_F(AnalyzeRun, CurvesAndCehsFramesAgainstStandardFrames) {
   for (std::size_t i = 0; i < 12; ++i) {
     EXPECT_NEAR(b2[i][1], 5.4, 0.4) << i;        // stretch: ring centre to ring centre
     EXPECT_NEAR(b2[i][4], b0[i][4], 4.0) << i;   // propeller
+  }
+}
+
+// Without a pair list the duplex is every helix (or stem) of the structure,
+// one after the other: the four stems of tRNA, the acceptor stem first.
+TEST_F(AnalyzeRun, StemsOfTrna) {
+  copy_data("1ehz.pdb");
+  exe_result r = run("analyze -i=1ehz.pdb --duplex=stem");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto bp = read_report_rows(r.out, "Local base-pair parameters");
+  ASSERT_GE(bp.size(), 19u);
+  const std::string names = "G-C C-G G-C G-U A-U U-A U-A";
+  std::istringstream in(r.out.substr(r.out.find("Local base-pair parameters")));
+  std::string line, seen;
+  std::getline(in, line);
+  std::getline(in, line);
+  for (int i = 0; i < 7 && std::getline(in, line); ++i) {
+    if (i > 0) seen += ' ';
+    seen += line.substr(5, 3);
+  }
+  EXPECT_EQ(seen, names);
+  // the inner steps of the acceptor stem are A-form-like: rise about 3, twist about 32
+  const auto steps = read_report_rows(r.out, "Local base-pair step parameters");
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_NEAR(steps[i][2], 3.1, 0.6) << i;
+    EXPECT_NEAR(steps[i][5], 32.0, 13.0) << i;
   }
 }
 
@@ -230,6 +259,12 @@ TEST_F(AnalyzeRun, HelpAndUsageErrors) {
   r = run("analyze -i=1bna.pdb --ds-input=class.txt");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(r.out, "num_pairs=1 "));
+  // words combine on one argument: duplex, stem and curve
+  r = run("analyze -i=1bna.pdb --duplex-stem-curve");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "num_pairs=12 "));
+  EXPECT_FALSE(has(r.out, "Simple"));  // the Curves+ report
+  EXPECT_TRUE(exists("helix-U-P.dat"));
 }
 
 // The duplex steps come from the kernel that measures helices: pair frames
