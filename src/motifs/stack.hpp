@@ -16,8 +16,6 @@
 
 #include "structure/bond.hpp"
 #include "structure/struct_mol.hpp"
-#include "structure/pdb_reader.hpp"
-#include "structure/pdb_output.hpp"
 
 namespace vask {
 
