@@ -11,11 +11,12 @@
 #include "structure/base.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/log.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

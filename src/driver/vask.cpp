@@ -27,11 +27,16 @@
 #include "secondary/helix.hpp"
 #include "secondary/xref.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
-#include "support/common.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/timing.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

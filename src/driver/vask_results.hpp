@@ -12,7 +12,8 @@
 #include "pairing/pair.hpp"
 #include "secondary/helix.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

@@ -5,18 +5,22 @@
 #include <cmath>
 #include <string>
 
-#include "driver/option.hpp"
 #include "pairing/area.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
 #include "pairing/plane.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
 #include "support/file.hpp"
-#include "support/method.hpp"
+#include "support/fitting.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

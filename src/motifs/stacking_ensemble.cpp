@@ -1,13 +1,15 @@
 // Stacking ensembles: stacked layers in their middle frames.
 #include "motifs/stacking_ensemble.hpp"
 
-#include "driver/option.hpp"
 #include "motifs/mstack.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "support/bp_step_params.hpp"
 #include "support/file.hpp"
-#include "support/method.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
 
 namespace vask {

@@ -3,13 +3,18 @@
 
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/chain.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

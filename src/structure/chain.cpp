@@ -7,12 +7,18 @@
 
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/arrays.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/method.hpp"
-#include "support/utility.hpp"
+#include "support/fitting.hpp"
+#include "support/log.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

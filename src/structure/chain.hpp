@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
-#include "support/common.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

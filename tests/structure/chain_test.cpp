@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "pairing/prepare.hpp"
 #include "structure/chain.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_reader.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
 
 namespace vask {

@@ -1,13 +1,12 @@
-// Configuration tokenizer: see jsmn.hpp.
-#include "support/jsmn.hpp"
+// Configuration tokenizer: see config_tokenizer.hpp.
+#include "support/config_tokenizer.hpp"
 
 #include <cstdio>
 
-#include "driver/option.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

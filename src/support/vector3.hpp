@@ -1,12 +1,11 @@
-// Points, 3x3 matrices and their algebra; rotations and frame transforms;
-// shell sorts of 1-based vectors.
+// Points and directions in space: the 1-based xyz point, distances, angles and
+// tolerances, and their printing.
 //
 // Conventions of every routine here: inputs first, the result last
-// (diff_xyz(a, b, out) gives out = b - a); angles in degrees; 1-based 3x3
-// matrices whose columns are a frame's x, y, z axes. Element-wise results may
-// alias an input; cross products, matrix products and rotations may not.
-// Point lists are 1-based std::vector<xyz> (slot 0 unused) with an explicit
-// count n, so a caller may reuse a larger buffer.
+// (diff_xyz(a, b, out) gives out = b - a); angles in degrees. Element-wise
+// results may alias an input; cross products may not. Point lists are 1-based
+// std::vector<xyz> (slot 0 unused) with an explicit count n, so a caller may
+// reuse a larger buffer.
 #pragma once
 
 #include <algorithm>
@@ -15,8 +14,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include "support/utility.hpp"
 
 namespace vask {
 
@@ -53,9 +50,8 @@ inline void rotmat_to_axes(const rotmat& R, xyz& x, xyz& y, xyz& z) {
 // Unset elements hold DBL_MAX.
 using qtn = xyz;
 
-// The reference-frame record (origin, unit axes, quaternion) is declared with
-// the settings in driver/option.hpp; include that header to use the routines
-// here that take frames.
+// The reference-frame record is in support/ref_frame.hpp (which needs xyz);
+// the two measures here that take frames need only its name.
 struct frame;
 
 // The C1' atom of an ideal nucleotide in its own base frame.
@@ -160,82 +156,6 @@ void get_dv_angle(const frame& f1, const frame& f2, double& dv, double& angle);
 // onto the plane normal to it; in [-180, 180], positive when (a x b).axis > 0.
 double get_vector_angle(const xyz& a, const xyz& b, xyz& axis);
 
-// ---------------------------------------------------------------------------
-// Rotations and frames
-
-// v turned about axis by angle, after being made perpendicular to it when
-// v.axis > 1e-8 (axis then normalised in place); the result is normalised.
-void get_vector(const xyz& v, xyz& axis, double angle, xyz& out);
-void get_vector_noOrthCheck(const xyz& v, xyz& axis, double angle, xyz& out);  // out = Rot(axis, angle) v, normalised
-void reverse_y_z_rotmat(rotmat& R);  // negates columns 2 and 3
-void reverse_y_z_frame(frame& f);
-void reverse_x_z_frame(frame& f);
-void get_ave_z_axis(const xyz& z1, const xyz& z2, xyz& out);  // mean direction, z1 turned over when opposed
-double get_zave_offset(const frame& f1, const frame& f2);     // |(o2 - o1).zave|
-
-// Rotations about the coordinate axes by angle degrees.
-void rotx(double angle, rotmat& R);
-void roty(double angle, rotmat& R);
-void rotz(double angle, rotmat& R);
-// Right-hand rotation about axis (normalised in place); the identity for an
-// axis shorter than 1e-8 (then left unchanged).
-void rot_arb_axis(xyz& axis, double angle, rotmat& R);
-// R = rot1' rot2 as a signed angle about a unit axis.
-void get_single_rotation_angle_axis(const rotmat& rot1, const rotmat& rot2, double& angle, xyz& axis);
-double get_rotation_angle_by_frame(const frame& f1, const frame& f2);
-double get_rotmat_angle(const rotmat& R);                 // from the trace, in [0, 180]
-double dd_rotmat(const rotmat& R1, const rotmat& R2);     // sum of element differences above 1e-8
-bool is_equal_rotmat(const rotmat& R1, const rotmat& R2);  // dd_rotmat < 1e-6
-// R turns axis (normalised in place) onto +z; out rows 1..n = R in rows.
-void align_zaxis(long n, xyz& axis, const std::vector<xyz>& in, rotmat& R, std::vector<xyz>& out);
-
-// Frame transforms: local (a, b, c) is the point o + a x + b y + c z.
-void frame_xyz(const frame& f, const xyz& local, xyz& global);
-void frame_xyzNx3(const frame& f, long n, const std::vector<xyz>& local, std::vector<xyz>& global);
-void oR_xyz(const xyz& o, const rotmat& R, const xyz& local, xyz& global);
-void oR_xyzNx3(const xyz& o, const rotmat& R, long n, const std::vector<xyz>& local, std::vector<xyz>& global);
-void project_xyz_by_frame(const frame& f, const xyz& p, xyz& local);
-void project_xyz_by_oR(const xyz& o, const rotmat& R, const xyz& p, xyz& local);
-void project_xyzNx3_by_frame(const frame& f, long n, std::vector<xyz>& pts);  // in place
-void project_xyzNx3_by_oR(const xyz& o, const rotmat& R, long n, std::vector<xyz>& pts);  // in place
-// In place; mode != 0: (a, b, c) -> (-b, c, -a); mode 2: -> (b, c, a).
-void project_xyzNx3_by_frame_side_view(const frame& f, long mode, long n, std::vector<xyz>& pts);
-// Frame 2 relative to frame 1: R = R1' R2, o = R1' (o2 - o1).
-void set_first_as_reference_by_rotmat(const xyz& o1, const rotmat& R1, const xyz& o2, const rotmat& R2, xyz& o,
-                                      rotmat& R);
-void set_first_as_reference_by_frame(const frame& f1, const frame& f2, frame& out);  // out's origin and axes
-// 1 with the crossing point (x, y each stored when non-null) when segments
-// (x1,y1)-(x2,y2) and (x3,y3)-(x4,y4) meet; 0 when not or parallel.
-long get_lineSegments_intersection(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
-                                   double y4, double* x, double* y);
-
-// ---------------------------------------------------------------------------
-// Matrices
-
-void multiply_matrix_3x3(const rotmat& a, const rotmat& b, rotmat& out);  // out = a b
-void transpose_matrix_3x3(const rotmat& a, rotmat& out);
-void identity_matrix(rotmat& m);
-inline void copy_dmatrix_3x3(const rotmat& src, rotmat& dst) { dst = src; }
-// out[j] = sum_i v[i] R[i][j] = R' v: components of v along R's columns (global to frame).
-void multiply_vec_matrix_by3(const xyz& v, const rotmat& R, xyz& out);
-// out = R v: frame components back to global.
-void multiply_vec_transposed_matrix_by3(const xyz& v, const rotmat& R, xyz& out);
-
-// General 1-based matrices; out is (re)sized by the routine.
-void multiply_matrix(const dmatrix_t& a, long nra, long nca, const dmatrix_t& b, long nrb, long ncb, dmatrix_t& out);
-void multiply_matrix_vec(const dmatrix_t& a, long nr, long nc, const std::vector<double>& v, long n,
-                         std::vector<double>& out);
-void multiply_vec_matrix(const std::vector<double>& v, long n, const dmatrix_t& a, long nr, long nc,
-                         std::vector<double>& out);
-void transpose_matrix(const dmatrix_t& a, long nr, long nc, dmatrix_t& out);
-void identity_matrix(dmatrix_t& m, long n);
-void copy_dmatrix_Nx3(const std::vector<xyz>& src, long n, std::vector<xyz>& dst);
-void copy_dmatrix(const dmatrix_t& src, long rlo, long rhi, long clo, long chi, dmatrix_t& dst);
-void copy_lmatrix(const lmatrix_t& src, long rlo, long rhi, long clo, long chi, lmatrix_t& dst);
-void move_position(dmatrix_t& m, long nr, long nc, const std::vector<double>& p);  // m[i][j] -= p[j]
-void move_to_center(std::vector<xyz>& pts, long n);  // subtract the centroid; n = 0 is fatal
-
-// ---------------------------------------------------------------------------
 // Printing: nothing is written to a null stream.
 
 void print_vec3(FILE* fp, const xyz& v, const char* format, const char* trailer);  // format null: "%16.6f" x 3
@@ -243,28 +163,5 @@ void print_dmatrix(FILE* fp, const rotmat& m, const char* title);               
 void print_dmatrix(FILE* fp, const std::vector<xyz>& m, long n, const char* title);      // rows 1..n
 // An XYZ file of n carbon atoms: count, "# comment", one line per point.
 void write_xyz(long n, const std::vector<xyz>& pts, const char* comment, const std::string& filename);
-
-// ---------------------------------------------------------------------------
-// Sorting 1-based vectors by shell sort (increments 1, 4, 13, ...). After an
-// indexed sort idx[i] is the input position of the value now at i. Equal
-// values may change order (the sort is not stable for n >= 5); n <= 0 touches
-// nothing.
-
-void sort_dvec_idx(long n, std::vector<double>& v, std::vector<long>& idx);
-void sort_lvec_idx(long n, std::vector<long>& v, std::vector<long>& idx);
-void sort_dvec_idx_decrease(long n, std::vector<double>& v, std::vector<long>& idx);
-void sort_lvec_idx_decrease(long n, std::vector<long>& v, std::vector<long>& idx);
-void sort_dvector(long n, std::vector<double>& v);
-void sort_lvector(long n, std::vector<long>& v);
-void reorder_lvector_by_idx(const std::vector<long>& idx, long n, std::vector<long>& v);  // v[i] = old v[idx[i]]
-void reorder_dvector_by_idx(const std::vector<long>& idx, long n, std::vector<double>& v);
-
-// Deterministic replacement for an unstable library sort of elements 1..n:
-// equal elements keep their input order, so ties fall back to the index.
-template <class T, class Less>
-void stable_sort_1n(std::vector<T>& v, long n, Less less) {
-  if (n <= 1) return;
-  std::stable_sort(v.begin() + 1, v.begin() + 1 + n, less);
-}
 
 }  // namespace vask

@@ -1,4 +1,4 @@
-#include "support/slre.hpp"
+#include "support/pattern_matcher.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,9 @@
-#include "support/jsmn.hpp"
+#include "support/config_tokenizer.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-#include "support/utility.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

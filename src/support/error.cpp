@@ -1,5 +1,5 @@
-// Errors, assertions and fatal exits: see cii.hpp.
-#include "support/cii.hpp"
+// Errors, assertions and fatal exits: see error.hpp.
+#include "support/error.hpp"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,11 +1,12 @@
-#include "support/cii.hpp"
+#include "support/deque.hpp"
+#include "support/error.hpp"
+#include "support/number.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
-
-#include "test_util.hpp"
 
 namespace vask {
 
@@ -36,7 +37,7 @@ TEST(fatal, ThrowsFormattedMessageWithStatus1) {
 
 TEST(VASK_ASSERT, FailureNamesThisFile) {
   std::string msg = test::fatal_message([] { VASK_ASSERT(1 + 1 == 3); });
-  EXPECT_NE(msg.find("'Assertion failed' raised at [cii_test.cpp:"), std::string::npos) << msg;
+  EXPECT_NE(msg.find("'Assertion failed' raised at [error_test.cpp:"), std::string::npos) << msg;
   EXPECT_EQ(test::fatal_message([] { VASK_ASSERT(true); }), "<no fatal>");
 }
 

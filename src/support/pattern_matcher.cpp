@@ -1,15 +1,15 @@
-// Pattern matcher: see slre.hpp.
+// Pattern matcher: see pattern_matcher.hpp.
 //
 // The compiled program is a byte code: one instruction byte followed by its
 // operands; offsets count from the instruction that holds them.
-#include "support/slre.hpp"
+#include "support/pattern_matcher.hpp"
 
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 
