@@ -17,15 +17,15 @@
 #include <vector>
 
 #include "driver/belqo-vask.hpp"
-#include "driver/option.hpp"
+#include "support/settings.hpp"
 #include "driver/vask_results.hpp"
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
 #include "motifs/stack.hpp"
 #include "pairing/pair.hpp"
 #include "secondary/helix.hpp"
-#include "structure/pdb.hpp"
-#include "support/utility.hpp"
+#include "structure/pdb_reader.hpp"
+#include "support/log.hpp"
 
 namespace {
 
