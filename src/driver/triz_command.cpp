@@ -14,6 +14,7 @@
 #include "interactions/dssp.hpp"
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
+#include "motifs/stack.hpp"
 #include "secondary/helix.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
@@ -378,6 +379,7 @@ bool do_triz_per_structure(const triz_options& o, struct_mol& mol, FILE* fp) {
   find_helices(mol, slots);
   output_helices_pdb(mol, results.num_helices, results.helices);
   find_stems(mol, slots);
+  find_stacks(mol, results.num_stacks, results.stacks, results.num_non_stacked, results.non_stacked);
   if (Gvars.json && o.quick == 9) {
     json_quick_counts(mol, results, fp);
     free_vask(&results);

@@ -220,6 +220,9 @@ TEST_F(TrizRun, endonuclease_mmcif_with_json_and_quick_counts) {
   EXPECT_TRUE(has(r.out, " phosphate/amino-acid H-bonds\n"));
   EXPECT_TRUE(has(r.out, " base/amino-acid H-bonds\n"));
   EXPECT_TRUE(has(r.out, "base:sidechain"));
+  // an arginine piled on two bases of a strand break
+  EXPECT_TRUE(has(r.out, "List of 2 interface stacks with 3+ planar moieties\n"));
+  EXPECT_TRUE(has(r.out, "   1 size=3 AGR A.DA13,B.DG14,F.ARG61\n"));
 
   r = run("triz -i=1a73-assembly-1.cif --json -o=1a73.json");
   ASSERT_EQ(r.status, 0) << r.err;
@@ -228,6 +231,7 @@ TEST_F(TrizRun, endonuclease_mmcif_with_json_and_quick_counts) {
   EXPECT_EQ(js.rfind("{\"num_helices\":1,\"helices\":[{\"index\":1,", 0), 0u) << js.substr(0, 60);
   for (const char* key : {"\"ntAA_contacts\":[{\"index\":1,\"ntaa\":", "\"phosAA_hbonds\":[",
                           "\"bpAA_contacts\":[{\"index\":1,\"bpaa\":", "\"z_directions\":\"",
+                          "\"num_ntAA_mStacks\":2,\"ntAA_mStacks\":[{\"index\":1,\"num_nts\":3,",
                           "\"baseAA_hbonds\":[", "\"six_params\":[", "\"C_alpha\":[", "\"metadata\":{",
                           "\"input_file\":\"1a73-assembly-1.cif\""})
     EXPECT_TRUE(has(js, key)) << key;
