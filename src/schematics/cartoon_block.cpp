@@ -4,24 +4,20 @@
 #include <algorithm>
 #include <array>
 
-#include "support/settings.hpp"
+#include "pairing/prepare.hpp"
 #include "schematics/block_schematic.hpp"
 #include "schematics/pymol_image.hpp"
 #include "schematics/view_pmi.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/struct_mol.hpp"
-#include "pairing/prepare.hpp"
-#include "structure/pdb_reader.hpp"
 #include "structure/pdb_output.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/string.hpp"
 #include "support/log.hpp"
-#include "support/number.hpp"
-#include "support/option_value.hpp"
-#include "support/arrays.hpp"
-#include "support/json_writer.hpp"
-#include "support/frame_file.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 

@@ -4,17 +4,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "support/settings.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/process.hpp"
-#include "support/string.hpp"
 #include "support/log.hpp"
-#include "support/number.hpp"
-#include "support/option_value.hpp"
-#include "support/arrays.hpp"
-#include "support/json_writer.hpp"
-#include "support/frame_file.hpp"
+#include "support/process.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 
