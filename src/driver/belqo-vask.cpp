@@ -220,14 +220,15 @@ void book_keeping(int argc, int i, const char* arg) {
     runlog_msg("options must be set in -var[=val] format [%s]\n", arg != nullptr ? arg : "");
     say_good_bye();
   }
-  constexpr double kHbondDistDefault = 4.0;
+  // The variable is read like the option (whole value, same range); an
+  // explicit option on the command line wins over it.
   const char* env = std::getenv("VASK_HBOND_CUTOFF");
-  if (env != nullptr && is_approx(Gvars.hbond_dist, kHbondDistDefault)) {
-    double v = 0;
-    if (std::sscanf(env, "%lf", &v) == 1 && v >= 2.6 && v <= 6.0)
-      Gvars.hbond_dist = v;
-    else
-      runlog_msg("[i] invalid setting of VASK_HBOND_CUTOFF=%s", env);
+  if (env != nullptr && !Gvars.hbond_dist_given) {
+    const std::string word = std::string("VASK_HBOND_CUTOFF=") + env;
+    const double v = cvt2double(env);
+    if (!valid_dNumber(v) || v < 2.6 || v > 6.0)
+      fatal("[e] invalid setting of %s: expect a number in [2.6, 6.0]\n", word.c_str());
+    Gvars.hbond_dist = v;
     runlog_msg("[i] H-bond cutoff set to: %.2f\n", Gvars.hbond_dist);
   }
   // The good H-bond distance and the network vdist are ceilings of their own

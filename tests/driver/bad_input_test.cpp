@@ -430,6 +430,36 @@ TEST_F(BadInput, option_values_out_of_range_empty_or_huge) {
   for (const auto& c : cases) check(c);
 }
 
+// The H-bond cutoff from the environment is read like the option: a whole
+// number in range or a refusal; an explicit option wins over it.
+TEST_F(BadInput, hbond_cutoff_variable_read_like_the_option) {
+  struct env_guard {
+    ~env_guard() { unsetenv("VASK_HBOND_CUTOFF"); }
+  } guard;
+  const std::string good = join(trna_atoms(90));
+  for (const char* bad : {"3,5", "4.5junk", "5 6", "99", "", "nan"}) {
+    setenv("VASK_HBOND_CUTOFF", bad, 1);
+    check({std::string("variable set to <") + bad + ">", {{"x.pdb", good}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+           std::string("[e] invalid setting of VASK_HBOND_CUTOFF=") + bad + ": expect a number in [2.6, 6.0]\n"});
+  }
+  const fs::path dir = root_ / "work";
+  auto report = [&](const std::vector<std::string>& args) {
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    std::ofstream(dir / "x.pdb", std::ios::binary) << good;
+    child_result r = run_exe(dir, args);
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);
+    return test::read_file((dir / "out.txt").string());
+  };
+  unsetenv("VASK_HBOND_CUTOFF");
+  const std::string at_4 = report({"-i=x.pdb", "-o=out.txt", "--hbond-dist=4.0"});
+  const std::string at_3 = report({"-i=x.pdb", "-o=out.txt", "--hbond-dist=2.7"});
+  ASSERT_NE(at_4, at_3) << "the fixture should tell the two cutoffs apart";
+  setenv("VASK_HBOND_CUTOFF", "2.7", 1);
+  EXPECT_EQ(report({"-i=x.pdb", "-o=out.txt"}), at_3) << "the variable is used";
+  EXPECT_EQ(report({"-i=x.pdb", "-o=out.txt", "--hbond-dist=4.0"}), at_4) << "the option wins";
+}
+
 TEST_F(BadInput, outputs_never_overwrite_inputs) {
   const std::string good = join(trna_atoms(90));
   std::vector<bad_case> cases = {
