@@ -443,10 +443,11 @@ TEST_F(BadInput, hbond_cutoff_variable_read_like_the_option) {
            std::string("[e] invalid setting of VASK_HBOND_CUTOFF=") + bad + ": expect a number in [2.6, 6.0]\n"});
   }
   const fs::path dir = root_ / "work";
+  const std::string whole = join(trna_atoms(100000));  // paired: the cutoff shows
   auto report = [&](const std::vector<std::string>& args) {
     fs::remove_all(dir);
     fs::create_directory(dir);
-    std::ofstream(dir / "x.pdb", std::ios::binary) << good;
+    std::ofstream(dir / "x.pdb", std::ios::binary) << whole;
     child_result r = run_exe(dir, args);
     EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);
     return test::read_file((dir / "out.txt").string());
