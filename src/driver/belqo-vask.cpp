@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -276,9 +277,11 @@ void end_json_line(FILE* fp) {
 // Loop A: each listed file with its own report, or all in one file
 // (-o=one:NAME): <model id="base"> blocks in text, a JSON array in JSON mode.
 int run_file_list(const run_descriptor& run) {
-  delete_common_files();
   long n = 0;
   std::vector<std::string> files = get_coord_lists(n, run.list);
+  // before the clean-up, which would remove a listed file named like ours
+  for (long k = 1; k <= n; ++k) check_not_auxiliary("listed file", files[static_cast<size_t>(k)]);
+  delete_common_files();
   runlog_msg("\nProcessing %ld coordinate files in '%s'\n", n, run.list.c_str());
   const bool one_file = with_prefix_nc(run.output, "one:");
   std::string ext = get_file_extension(run.output);
@@ -449,6 +452,7 @@ int vask_main(int argc, char* argv[]) {
   }
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  const prefix_lock lock;  // held to the end of the run, before anything is removed
 
   if (Gvars.cleanup > 0) {
     delete_common_files();
@@ -485,7 +489,14 @@ int run_main(int argc, char* argv[]) {
       std::fflush(RUNLOG);
     }
     status = e.status;
+  } catch (const std::bad_alloc&) {
+    // a structure or a file too large for the memory at hand
+    std::fputs("[e] out of memory: the input is too large for the memory available\n",
+               RUNLOG != nullptr ? RUNLOG : stderr);
+    status = 1;
   }
+  // a report on standard output that did not get through is a failed run
+  if (!stdout_written() && status == 0) status = 1;
   clean_globals();  // the exit handler runs on every end, normal or fatal
   return status;
 }
