@@ -351,6 +351,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
     output_stems_pdb(mol, results.num_stems, results.stems);
   }
   output_stackMultiplets_ensemble(mol, results.num_multiplets, results.multiplets);
+  output_stackHelices_ensemble(mol, results.num_helices, results.helices);
   output_isolated_pairs(mol, results.num_isolated_pairs, results.isolated_pairs, fp);
   output_coaxial_stacks(results.num_coaxial_stacks, results.num_helices, results.helices, fp);
   output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
