@@ -494,7 +494,9 @@ long derive_single_strand_setting(const char* option);
 void derive_list_residues(const char* option);
 void derive_list_chains(const char* option);
 void get_selModels(const char* option);  // Gvars.selected_models
-void derive_frame_aa_setting(const char* option);
+void derive_frame_aa_setting(const char* option);  // the frame option with ":sidechain" appended
+void derive_frame_setting(const char* option);     // Gvars.frame_opt, frame_given, frame_two
+void derive_one_frameID(const std::string& text, frame_spec& spec);
 void derive_view_rotation(const char* option);
 void derive_view_pos_frame(const char* option);
 frame derive_view_mat_frame(const char* option);

@@ -21,12 +21,6 @@ namespace vask {
 
 namespace {
 
-// The frame option is read by the structure routines, which are not in the
-// build yet.
-void not_available_yet(const char* arg) {
-  runlog_msg("[w] option '%s' is not available yet -- ignored\n", arg);
-}
-
 const char* g_arg = nullptr;  // the word under test
 
 bool M(const char* pattern) { return zor_ncmatch(g_arg, pattern); }
@@ -595,9 +589,9 @@ int other_options() {
   } else if (M("^-?-?r3d[-_]?frame")) {
     Gvars.r3d_frame = r3d_frame_bits();
   } else if (M("^-?-?frame[-_]?(aa|amino|side|chain)")) {
-    not_available_yet(g_arg);  // derive_frame_aa_setting once the frame option is read
+    derive_frame_aa_setting(g_arg);
   } else if (M("^-?-?frame")) {
-    not_available_yet(g_arg);
+    derive_frame_setting(g_arg);
   } else if (M("^-?-?(view|orient)[-_]?rot")) {
     derive_view_rotation(g_arg);
   } else if (M("^-?-?(view|orient)[-_]?pos")) {

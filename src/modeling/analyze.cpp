@@ -10,6 +10,7 @@
 #include "modeling/duplex_frames.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/torsion_splay.hpp"
+#include "secondary/helix.hpp"
 #include "structure/atom.hpp"
 #include "structure/pdb.hpp"
 #include "structure/residue.hpp"
@@ -164,28 +165,41 @@ void analyze_single_strand(const analyze_settings& s, const struct_mol& mol) {
 // ---------------------------------------------------------------------------
 // Duplex mode
 
-// The pairs of the duplex when no pair list is given. The helix and stem
-// finders are not available yet: the best pairs of the structure, in the
-// order of their first nucleotide, stand for the one duplex.
+// The pairs of all helices (or stems) of the structure, helix after helix,
+// each in its own order.
 std::vector<pair> derive_duplex_pairs(const analyze_settings& s, struct_mol& mol, long& n) {
-  long num = 0;
-  std::vector<pair> all = populate_base_pairs(mol, num);
-  if (num > 0) tidyup_and_mark_pairs(num, all, mol);
-  if (s.duplex & DUPLEX_STEMS)
-    runlog_msg("[i] the stem choice of --duplex is not available yet: best pairs are used\n");
-  runlog_msg("[i] helices are not available yet: the best pairs are taken as one duplex\n");
+  long num_pairs = 0, num_helices = 0, num_stems = 0, num_isolated = 0, num_coaxial = 0, misassigned = 0;
+  std::vector<pair> all = populate_base_pairs(mol, num_pairs);
+  if (num_pairs > 0) tidyup_and_mark_pairs(num_pairs, all, mol);
+  std::vector<helix> helices, stems;
+  std::vector<pair> isolated;
+  std::string notes;
+  helix_slots slots{num_pairs, all, num_helices, helices, num_stems, stems,
+                    num_isolated, isolated, num_coaxial, misassigned, notes};
+  const bool use_stems = (s.duplex & DUPLEX_STEMS) != 0;
+  if (use_stems)
+    find_stems(mol, slots);
+  else
+    find_helices(mol, slots);
+  const long count = use_stems ? num_stems : num_helices;
+  const std::vector<helix>& list = use_stems ? stems : helices;
   std::vector<pair> pairs(1);
-  for (long i = 1; i <= num; ++i)
-    if (is_best_pair(all[i])) pairs.push_back(all[i]);
-  stable_sort_1n(pairs, static_cast<long>(pairs.size()) - 1,
-                 [](const pair& a, const pair& b) { return a.nt1 < b.nt1; });
+  for (long h = 1; h <= count; ++h)
+    for (long k = 1; k <= list[h].num_pairs; ++k) pairs.push_back(list[h].pairs[k]);
   n = static_cast<long>(pairs.size()) - 1;
   return pairs;
 }
 
+// A pair list is one helix: its pairs in helix order when they can form one,
+// else as listed.
 std::vector<pair> duplex_pairs(const analyze_settings& s, struct_mol& mol, long& n) {
-  if (!s.ds_input.empty()) return read_pairs_list(s.ds_input, mol, n);
-  return derive_duplex_pairs(s, mol, n);
+  if (s.ds_input.empty()) return derive_duplex_pairs(s, mol, n);
+  std::vector<pair> pairs = read_pairs_list(s.ds_input, mol, n);
+  if (n < 2) return pairs;
+  long count = 0;
+  std::vector<helix> one = take_input_pairs_list_as_one_helix(mol, n, pairs, count);
+  if (count != 1 || one[1].num_pairs != n) return pairs;
+  return std::vector<pair>(one[1].pairs.begin(), one[1].pairs.begin() + n + 1);
 }
 
 void section(FILE* fp, const char* title) {

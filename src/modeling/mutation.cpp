@@ -9,6 +9,8 @@
 
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
+#include "secondary/helix.hpp"
+#include "secondary/xref.hpp"
 #include "structure/atom.hpp"
 #include "structure/base.hpp"
 #include "structure/mmcif.hpp"
@@ -107,7 +109,7 @@ bool conditions_hold(mutate_run& run, long k, const mutation_config& c) {
   if (c.wc && r.flag[rf::wc_partner] == 0) return false;
   if (c.wobble && r.flag[rf::wobble_partner] == 0) return false;
   // the finders of these contexts are not built yet
-  if (c.stem) return note_unavailable(run, "stem");
+  if (c.stem && get_stem_idx(k, run.mol) == 0) return false;
   if (c.loop) return note_unavailable(run, "loop");
   if (c.hairpin) return note_unavailable(run, "hairpin");
   if (c.iloop) return note_unavailable(run, "iloop");
@@ -251,8 +253,7 @@ void enumerate_nts(const struct_mol& mol, FILE* fp) {
     std::fprintf(fp, " num=%ld", r.res_seq);
     if (r.icode != ' ') std::fprintf(fp, " icode=%c", r.icode);
     std::fprintf(fp, "  #%ld  %s", ++ordinal, r.idstr.c_str());
-    // a stem partner is always a canonical partner: the pair marks say which
-    const long partner = r.flag[rf::canonical_partner];
+    const long partner = get_stem_icpair_nt(k, mol);
     if (partner > 0) std::fprintf(fp, ", pairedNt=%s", mol.residues[partner].idstr.c_str());
     std::fprintf(fp, "\n");
   }
@@ -479,9 +480,14 @@ void run_mutate(const mutate_settings& s) {
   struct_mol mol;
   init_struct_mol(s.input, mol);
   read_pdb(s.input, mol);
-  long num_pairs = 0;
-  std::vector<pair> pairs;
+  long num_pairs = 0, num_helices = 0, num_stems = 0, num_isolated = 0, num_coaxial = 0, misassigned = 0;
+  std::vector<pair> pairs, isolated;
+  std::vector<helix> helices, stems;
+  std::string notes;
   find_pairs(mol, num_pairs, pairs, 1);
+  helix_slots slots{num_pairs, pairs, num_helices, helices, num_stems, stems,
+                    num_isolated, isolated, num_coaxial, misassigned, notes};
+  do_helices_stems_icpairs_xref(mol, slots);
   if (mol.num_nts == 0) {
     runlog_msg("no nucleotides in '%s' to mutate\n", s.input.c_str());
     free_struct_mol(mol);

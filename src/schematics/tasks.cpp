@@ -7,6 +7,8 @@
 #include "schematics/alchemy_schematic.hpp"
 #include "schematics/block_schematic.hpp"
 #include "schematics/raster3d.hpp"
+#include "schematics/residue_frame.hpp"
+#include "schematics/view_pmi.hpp"
 #include "structure/pdb.hpp"
 #include "support/cii.hpp"
 #include "support/utility.hpp"
@@ -39,9 +41,9 @@ void warn_unbuilt_tasks() {
       {opts_with_switch_set(Gvars.get_hbond), "--get-hbond"},
       {Gvars.frame_list != 0, "--frame-file"},
       {cartoon_opts_with_switch_set(Gvars.cartoon), "--cartoon-block"},
-      {Gvars.view != 0 || Gvars.view_rot.rmsd > 0 || Gvars.view_pos.rmsd > 0 ||
-           Gvars.view_mat.rmsd > 0,
-       "--view"},
+      {Gvars.view_rot.rmsd > 0 || Gvars.view_pos.rmsd > 0 || Gvars.view_mat.rmsd > 0 ||
+           Gvars.view_align.rmsd > 0,
+       "--view-rot/--view-pos/--view-mat/--view-align"},
   };
   for (const auto& u : unbuilt)
     if (u.set) runlog_msg("[w] the one-shot task of option %s is not available yet -- ignored\n", u.what);
@@ -71,6 +73,14 @@ void perform_single_task_exit(struct_mol& mol, const std::string& output) {
   }
   if (Gvars.conn_file) {
     write_pdb_connects(mol, output);
+    free_pdb_exit(mol);
+  }
+  if (Gvars.frame_given) {
+    reset_coords_by_frame(mol, output);
+    free_pdb_exit(mol);
+  }
+  if (Gvars.view != 0) {
+    write_view_pmi_file(mol, output, Gvars.view);
     free_pdb_exit(mol);
   }
   if (Gvars.r3d_frame != 0) {

@@ -295,6 +295,21 @@ TEST_F(TrizRun, methyl_c_surroundings) {
   EXPECT_FALSE(exists("m-5mC.txt"));
 }
 
+TEST_F(TrizRun, nucleic_acid_without_protein) {
+  copy_data("1ehz.pdb");
+  test::exe_result r = run("triz -i=1ehz.pdb --auxfile --interface -o=t.out");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string out = read("t.out");
+  EXPECT_TRUE(has(out, "    no. of peptide chains: 0\n"));
+  EXPECT_TRUE(has(out, "    no. of nucleotides:    76\n"));
+  EXPECT_TRUE(has(out, "List of 11 types of 14 modified nucleotides\n"));
+  EXPECT_FALSE(has(out, "amino-acid interactions"));
+  EXPECT_FALSE(has(out, "amino-acid H-bonds"));
+  EXPECT_FALSE(has(out, "amino acids interacting"));
+  EXPECT_FALSE(exists("triz-dssp.txt"));
+  EXPECT_FALSE(exists("triz-nt-AAs.pdb"));
+}
+
 TEST_F(TrizRun, c_alpha_columns) {
   copy_data("1a73-assembly-1.cif");
   test::exe_result r = run("triz -i=1a73-assembly-1.cif --alpha");

@@ -117,6 +117,32 @@ TEST_F(AnalyzeRun, CurvesAndCehsFramesAgainstStandardFrames) {
   }
 }
 
+// Without a pair list the duplex is every helix (or stem) of the structure,
+// one after the other: the four stems of tRNA, the acceptor stem first.
+TEST_F(AnalyzeRun, StemsOfTrna) {
+  copy_data("1ehz.pdb");
+  exe_result r = run("analyze -i=1ehz.pdb --duplex=stem");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto bp = read_report_rows(r.out, "Local base-pair parameters");
+  ASSERT_GE(bp.size(), 19u);
+  const std::string names = "G-C C-G G-C G-U A-U U-A U-A";
+  std::istringstream in(r.out.substr(r.out.find("Local base-pair parameters")));
+  std::string line, seen;
+  std::getline(in, line);
+  std::getline(in, line);
+  for (int i = 0; i < 7 && std::getline(in, line); ++i) {
+    if (i > 0) seen += ' ';
+    seen += line.substr(5, 3);
+  }
+  EXPECT_EQ(seen, names);
+  // the inner steps of the acceptor stem are A-form-like: rise about 3, twist about 32
+  const auto steps = read_report_rows(r.out, "Local base-pair step parameters");
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_NEAR(steps[i][2], 3.1, 0.6) << i;
+    EXPECT_NEAR(steps[i][5], 32.0, 13.0) << i;
+  }
+}
+
 TEST_F(AnalyzeRun, PairListInputAndOutput) {
   copy_data("1bna.pdb");
   // pairs 2-5 of the duplex, by residue index
@@ -233,7 +259,7 @@ TEST_F(AnalyzeRun, HelpAndUsageErrors) {
   // words combine on one argument: duplex, stem and curve
   r = run("analyze -i=1bna.pdb --duplex-stem-curve");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(has(r.err, "the stem choice of --duplex is not available yet"));
+  EXPECT_TRUE(has(r.out, "num_pairs=12 "));
   EXPECT_FALSE(has(r.out, "Simple"));  // the Curves+ report
   EXPECT_TRUE(exists("helix-U-P.dat"));
 }

@@ -214,6 +214,13 @@ TEST_F(MutateRun, ConditionsOnContext) {
   exe_result r = run("mutate -i=1ehz.pdb \"--entry=name=U to=C con=wobble\" -o=m.pdb");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(read("valid-mutations.dat"), "to=C    # 1 matched"));  // U69 of G4-U69
+  r = run("mutate -i=1ehz.pdb \"--entry=name=G to=A\" --when=stem -o=m.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  // the stem context comes from the stems found
+  EXPECT_TRUE(has(read("valid-mutations.dat"), " res_name=G to=A    # ")) << read("valid-mutations.dat");
+  EXPECT_FALSE(has(read("valid-mutations.dat"), "# 0 matched"));
+  EXPECT_TRUE(has(read("m.pdb"), " N6    A A   1"));   // G1 of the acceptor stem
+  EXPECT_FALSE(has(read("m.pdb"), " N6    A A  18"));  // G18 is in no stem
   // contexts whose finders are not built yet say so and select nothing
   r = run("mutate -i=1ehz.pdb \"--entry=name=U to=C\" --when=hairpin -o=m.pdb");
   EXPECT_TRUE(has(r.err, "the 'hairpin' condition of mutate is not available yet"));

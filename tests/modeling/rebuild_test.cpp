@@ -123,7 +123,8 @@ TEST_F(RebuildRun, ParameterFileForms) {
   write("one.txt", "G-C 0.1 -0.2 0.3 -4.0 -12.0 2.0\n");
   exe_result r = run("rebuild --par-file=one.txt -o=one.pdb");
   ASSERT_EQ(r.status, 0) << r.err;
-  ASSERT_EQ(run("analyze -i=one.pdb --rebuild").status, 0);
+  write("pair.txt", "1 2\n");  // one pair makes no helix: named by a list
+  ASSERT_EQ(run("analyze -i=one.pdb --ds-input=pair.txt --rebuild").status, 0);
   auto rows = read_par_rows(read("vask-dsStepPars.txt"));
   ASSERT_EQ(rows.size(), 1u);
   const double expected[] = {0.1, -0.2, 0.3, -4.0, -12.0, 2.0};
