@@ -5,7 +5,9 @@
 #include <random>
 #include <vector>
 
-#include "support/method.hpp"
+#include "support/fitting.hpp"
+#include "support/rotation.hpp"
+#include "support/vector3.hpp"
 
 namespace {
 

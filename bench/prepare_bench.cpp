@@ -15,9 +15,10 @@
 
 #include <unistd.h>
 
-#include "driver/option.hpp"
-#include "structure/pdb.hpp"
-#include "support/utility.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/log.hpp"
 
 namespace {
 

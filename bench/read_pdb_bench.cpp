@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
-#include "structure/pdb.hpp"
-#include "support/utility.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/log.hpp"
 
 namespace {
 

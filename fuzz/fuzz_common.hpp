@@ -8,9 +8,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "driver/option.hpp"
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 
 namespace fuzz {
 

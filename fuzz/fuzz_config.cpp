@@ -7,8 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/option.hpp"
 #include "fuzz_common.hpp"
-#include "support/jsmn.hpp"
+#include "support/config_tokenizer.hpp"
+#include "support/error.hpp"
 
 namespace {
 

@@ -11,9 +11,12 @@
 #include <string>
 
 #include "fuzz_common.hpp"
+#include "pairing/prepare.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/settings.hpp"
 
 namespace {
 constexpr long kMaxModels = 3;  // enough to cover the loop, bounded for speed
@@ -77,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           vask::read_model_cif_format(cif_in, model, mol);
         else
           vask::read_model_pdb_format(in, model, mol);
+        vask::add_info_struct_mol(mol);
       }
     } catch (const vask::fatal_error& e) {
       fuzz::expected_end(e);

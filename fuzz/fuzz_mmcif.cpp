@@ -7,9 +7,12 @@
 #include <string>
 
 #include "fuzz_common.hpp"
+#include "pairing/prepare.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
+#include "support/settings.hpp"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz::silence_stdout();

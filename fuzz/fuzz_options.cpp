@@ -6,7 +6,12 @@
 #include <vector>
 
 #include "driver/belqo-vask.hpp"
+#include "driver/option.hpp"
 #include "fuzz_common.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/option_value.hpp"
+#include "support/settings.hpp"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz::silence_stdout();

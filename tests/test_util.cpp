@@ -1,3 +1,5 @@
+#include "support/error.hpp"
+#include "support/log.hpp"
 #include "test_util.hpp"
 
 #include <unistd.h>

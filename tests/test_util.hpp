@@ -5,9 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
-
 namespace vask::test {
 
 // Runs f and returns the message of the fatal_error it throws; fails the test

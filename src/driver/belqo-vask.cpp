@@ -13,9 +13,6 @@
 #include "driver/option.hpp"
 #include "driver/triz_command.hpp"
 #include "driver/vask.hpp"
-#include "structure/atom.hpp"
-#include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
 #include "interactions/project.hpp"
 #include "interactions/search.hpp"
 #include "modeling/analyze.hpp"
@@ -23,13 +20,23 @@
 #include "modeling/fiber.hpp"
 #include "modeling/mutation.hpp"
 #include "modeling/rebuild.hpp"
+#include "pairing/prepare.hpp"
 #include "schematics/tasks.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
+#include "structure/atom.hpp"
+#include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/deque.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -70,6 +77,8 @@ void fix_block_settings() {
     bf[BLK_FACE] = 1;
   if (opts_with_switch_set(bf) && !bf[BLK_EDGE] && !r3d_items()) bf[BLK_FACE] = 1;
   if (!with_block_face_or_edge() && (bf[BLK_EQUAL] || bf[BLK_SLIM])) bf[BLK_FACE] = 1;
+  // a cartoon script always loads its block file: faces at least
+  if (cartoon_opts_with_switch_set(c) && !opts_with_switch_set(bf)) bf[BLK_FACE] = 1;
   if ((r3d_global_frame() || Gvars.r3d_frame != 0) && !r3d_ref_frame()) bf[BLK_FRAME_WHOLE] = 1;
   if (r3d_ref_frame()) {
     if (bf[BLK_FRAME_WHOLE])
@@ -367,6 +376,7 @@ int run_ensemble(const run_descriptor& run) {
             read_model_cif_format(cif_in, model, mol);
           else
             read_model_pdb_format(in, model, mol);
+          add_info_struct_mol(mol);
         },
         message);
     failed = failed || !ok;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/cii.hpp"
+#include "support/deque.hpp"
 
 namespace vask {
 

@@ -7,10 +7,11 @@
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
 #include "modeling/fiber.hpp"
-#include "support/cii.hpp"
-#include "support/slre.hpp"
+#include "support/error.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

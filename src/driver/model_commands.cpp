@@ -8,11 +8,12 @@
 #include "modeling/analyze.hpp"
 #include "modeling/mutation.hpp"
 #include "modeling/rebuild.hpp"
-#include "support/process.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
-#include "support/utility.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/process.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 

@@ -1,162 +1,35 @@
-// Settings record defaults, the constant tables and the exit handler.
+// The log streams of a run and the exit handler.
 #include "driver/option.hpp"
 
 #include <cctype>
 #include <cstdio>
 #include <ctime>
 
-#include "support/cii.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/timing.hpp"
 
 namespace vask {
 
-gvars_rec Gvars;
-gconsts_rec Gconsts;
-
 namespace {
-// Streams opened by open_log_streams(); only these are closed at exit.
-bool runlog_owned = false;
-bool prglog_owned = false;
+// Files opened by open_log_streams(); only these are closed at exit, and only
+// while the log still points at them (set_globals() puts the logs back to the
+// standard streams without knowing about these).
+FILE* runlog_opened = nullptr;
+FILE* prglog_opened = nullptr;
 }  // namespace
-
-bool opts_with_switch_set(const switch_set& s) {
-  for (char c : s)
-    if (c != 0) return true;
-  return false;
-}
-
-bool cartoon_opts_with_switch_set(const switch_set& s) {
-  for (size_t i = 3; i < s.size(); ++i)
-    if (s[i] != 0) return true;
-  return false;
-}
-
-bool with_block_face_or_edge() {
-  return Gvars.block_file[BLK_FACE] || Gvars.block_file[BLK_EDGE];
-}
-bool r3d_fill_base() {
-  return Gvars.block_file[BLK_FILL_UPPER] || Gvars.block_file[BLK_FILL_LOWER];
-}
-bool r3d_fill_sugar() { return Gvars.block_file[BLK_SUGAR]; }
-bool r3d_hbond() { return Gvars.block_file[BLK_HBOND]; }
-bool r3d_global_frame() {
-  return Gvars.block_file[BLK_GLOBAL_FRAME] || Gvars.block_file[BLK_GLOBAL_FRAME_ONLY];
-}
-bool r3d_ref_frame() {
-  const auto& bf = Gvars.block_file;
-  return bf[BLK_FRAME_ORIGIN] || bf[BLK_FRAME_XY] || bf[BLK_FRAME_WHOLE];
-}
-bool r3d_items() { return r3d_fill_base() || r3d_fill_sugar() || r3d_hbond() || r3d_ref_frame(); }
-
-// Identity axes; the quaternion stays unset, so writers print it as missing.
-void set_identity_frame(frame& f) { f = frame{}; }
-
-bool chain_selection::selects(std::string_view chain_id) const {
-  if (all) return true;
-  std::string id(chain_id.substr(0, 4));
-  id.resize(4, ' ');
-  for (const auto& s : ids)
-    if (s == id) return true;
-  return false;
-}
-
-switch_set gvars_rec::make_loop_switches() {
-  switch_set s{};
-  s[4] = s[5] = s[6] = 1;  // summary, no repeated nucleotides, special loops
-  return s;
-}
-
-switch_set gvars_rec::make_g4_switches() {
-  switch_set s{};
-  s[0] = 1;  // G-tetrads may sit inside a helix
-  return s;
-}
-
-block_color_table default_block_colors() {
-  block_color_table t{};  // slots 27..63 start at 0
-  const rgb_t grey66{0.66, 0.66, 0.66}, side{0.36, 0.36, 0.36}, unset{-1, -1, -1};
-  t[COLOR_OTHER] = grey66;
-  t[COLOR_A] = {1, 0, 0};
-  t[COLOR_C] = {1, 1, 0};
-  t[COLOR_G] = {0, 1, 0};
-  t[COLOR_T] = {0, 0, 1};
-  t[COLOR_U] = {0, 1, 1};
-  t[COLOR_P] = grey66;
-  t[COLOR_GC] = {0, 1, 0};
-  t[COLOR_AT] = {1, 0, 0};
-  t[COLOR_GU] = {0, 1, 1};
-  t[COLOR_GTETRAD] = {0, 1, 0};
-  t[COLOR_EDGE] = {0.1, 0.1, 0.1};
-  for (int i = COLOR_MINOR; i <= COLOR_LEFT; ++i) t[i] = side;
-  t[COLOR_SYN] = {0, 0.5, 0.5};
-  t[COLOR_PEPTIDE] = {0.9, 0.9, 0.9};
-  t[COLOR_SIDECHAIN] = {0.5, 0, 0.5};
-  t[COLOR_HBOND] = {1, 0, 1};
-  t[COLOR_FILL_UPPER] = unset;
-  t[COLOR_FILL_LOWER] = unset;
-  t[COLOR_FRAME] = unset;
-  t[COLOR_C2ENDO] = {0.3, 0.3, 0.3};
-  t[COLOR_C3ENDO] = {0.8, 0.8, 0.8};
-  return t;
-}
-
-namespace {
-std::string lower_base_name(const char* path) {
-  std::string s = path != nullptr ? path : "";
-  size_t slash = s.find_last_of('/');
-  if (slash != std::string::npos) s.erase(0, slash + 1);
-  size_t dot = s.find_last_of('.');
-  if (dot != std::string::npos && dot > 0) s.erase(dot);
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-}  // namespace
-
-void set_globals(const char* program_path) {
-  Gvars = gvars_rec{};  // every default, as declared
-  Gvars.start_clock = static_cast<long>(std::clock());
-  Gvars.model_clock = Gvars.start_clock;
-  Gvars.start_timestamp = get_timestamp();
-  Gvars.model_timestamp = Gvars.start_timestamp;
-  Gvars.program_path = program_path != nullptr ? program_path : "";
-  Gvars.program_name = lower_base_name(program_path);
-  Gvars.help_file = Gvars.program_name.substr(0, 256) + ".txt";
-  VERBOSITY = 0;
-  RUNLOG = stderr;
-  PRGLOG = nullptr;
-  runlog_owned = prglog_owned = false;
-  set_Gconsts();
-}
-
-void set_Gconsts() {
-  Gconsts = gconsts_rec{};
-  Gconsts.ring_atoms = {"", " C4 ", " N3 ", " C2 ", " N1 ", " C6 ",
-                        " C5 ", " N7 ", " C8 ", " N9 "};
-  Gconsts.aa_names = {"",    "ALA", "VAL", "PHE", "PRO", "MET", "ILE", "LEU", "ASP", "GLU", "LYS",
-                      "ARG", "SER", "THR", "TYR", "HIS", "CYS", "ASN", "GLN", "TRP", "GLY"};
-  Gconsts.base_atoms = {"",     " N1 ", " C2 ", " N3 ", " C4 ", " C5 ", " C6 ", " N7 ", " C8 ",
-                        " N9 ", " N6 ", " O2 ", " O4 ", " C7 ", " N2 ", " O6 ", " N4 "};
-  Gconsts.bb_atoms = {"",     " P  ", " OP1", " OP2", " O5'", " C5'", " C4'",
-                      " O4'", " C3'", " O3'", " C2'", " O2'", " C1'"};
-  Gconsts.num_aa = 20;
-  Gconsts.num_base_atoms = 16;
-  Gconsts.num_bb_atoms = 12;
-  Gconsts.version = std::string("belqo-vask v") + VASK_VERSION;
-  Gconsts.banner = "belqo-vask: dissects the nucleic acids of 3D structures (PDB/mmCIF)\n"
-                   "version " VASK_VERSION "\n";
-}
 
 void open_log_streams() {
-  auto open_one = [](const std::string& name, bool& owned) -> FILE* {
-    owned = false;
+  auto open_one = [](const std::string& name, FILE*& opened) -> FILE* {
+    opened = nullptr;
     if (VERBOSITY == -1 || name.empty()) return nullptr;
     FILE* fp = open_file(name, "w");  // "stderr" and "stdout" are the streams themselves
-    owned = !is_pseudo_file(name);
+    if (!is_pseudo_file(name)) opened = fp;
     return fp;
   };
-  RUNLOG = open_one(Gvars.runlog_name, runlog_owned);
-  PRGLOG = open_one(Gvars.prglog_name, prglog_owned);
+  RUNLOG = open_one(Gvars.runlog_name, runlog_opened);
+  PRGLOG = open_one(Gvars.prglog_name, prglog_opened);
 }
 
 void clean_globals() {
@@ -181,11 +54,14 @@ void clean_globals() {
 
   if (RUNLOG != nullptr) std::fflush(RUNLOG);
   if (PRGLOG != nullptr) std::fflush(PRGLOG);
-  if (runlog_owned) close_file(RUNLOG);
-  if (prglog_owned) close_file(PRGLOG);
-  if (runlog_owned) RUNLOG = nullptr;
-  if (prglog_owned) PRGLOG = nullptr;
-  runlog_owned = prglog_owned = false;
+  auto close_opened = [](FILE*& opened, FILE*& log) {
+    if (opened == nullptr) return;
+    if (log == opened) log = nullptr;
+    close_file(opened);
+    opened = nullptr;
+  };
+  close_opened(runlog_opened, RUNLOG);
+  close_opened(prglog_opened, PRGLOG);
 }
 
 void collect_global_options(std::string& command) {

@@ -7,11 +7,14 @@
 
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 
@@ -463,7 +466,7 @@ void derive_cartoon_block_option(const char* option) {
     c[CTN_AA_LABEL] = 1;
   else if (has("label"))
     set_flags(c, {CTN_NT_LABEL, CTN_AA_LABEL});
-  if (has("c1")) c[CTN_C1_LABEL] = 1;
+  if (has("c3")) c[CTN_C1_LABEL] = 1;  // C3' spheres
   if (has("hide")) {
     if (has("hide[-_]?protein"))
       c[CTN_HIDE_PROTEIN] = 1;

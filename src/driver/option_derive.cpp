@@ -7,12 +7,18 @@
 
 #include "driver/option.hpp"
 #include "pairing/frame.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
-#include "support/jsmn.hpp"
-#include "support/slre.hpp"
+#include "support/config_tokenizer.hpp"
+#include "support/config_value.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

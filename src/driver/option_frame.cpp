@@ -6,10 +6,15 @@
 #include <vector>
 
 #include "driver/option.hpp"
-#include "support/cii.hpp"
-#include "support/slre.hpp"
+#include "support/error.hpp"
+#include "support/pattern_matcher.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
+#include "support/option_value.hpp"
+#include "support/arrays.hpp"
+#include "support/json_writer.hpp"
+#include "support/frame_file.hpp"
 
 namespace vask {
 

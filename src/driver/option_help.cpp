@@ -3,11 +3,12 @@
 #include <string>
 
 #include "driver/option.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/log.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

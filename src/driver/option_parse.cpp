@@ -11,11 +11,12 @@
 #include "structure/base.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/log.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 
@@ -825,7 +826,7 @@ int other_options() {
   } else if (M("^-?-?nest(ed)?")) {
     Gvars.pknot = 0;
   } else if (M("^-?-?dbn")) {
-    if (M("break")) Gvars.dbn_break = extract_first_CHAR_with_dft(g_arg, "&.:;,|+([{", '&');
+    if (M("break")) Gvars.dbn_break = extract_separator_option(g_arg, "&.:;,|+([{", '&');
     if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) Gvars.isolated &= ~1L;
   } else if (M("^-?-?(ss|2nd)[-_]?simple")) {
     Gvars.ss_simple = sw();

@@ -14,16 +14,23 @@
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
 #include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
 #include "pairing/torsion_feature.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/option_value.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/timing.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -221,6 +228,7 @@ void run_triz_ensemble(const triz_options& o) {
             read_model_cif_format(cif_in, model, mol);
           else
             read_model_pdb_format(in, model, mol);
+          add_info_struct_mol(mol);
         },
         message);
     if (Gvars.json)

@@ -4,12 +4,13 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/option.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

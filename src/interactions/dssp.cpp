@@ -7,12 +7,12 @@
 #include <numeric>
 #include <cstring>
 
-#include "driver/option.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "structure/pdb.hpp"
-#include "support/common.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "driver/option.hpp"
 #include "interactions/dssp.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 

@@ -1,8 +1,8 @@
 // The project sub-command.
 #include "interactions/project.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

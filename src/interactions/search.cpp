@@ -1,8 +1,8 @@
 // The search sub-command.
 #include "interactions/search.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

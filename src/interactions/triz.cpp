@@ -5,9 +5,13 @@
 
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 

@@ -18,10 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/pair.hpp"
-#include "structure/pdb.hpp"
-#include "support/method.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

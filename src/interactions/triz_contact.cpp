@@ -10,8 +10,16 @@
 #include "pairing/plane.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "structure/residue.hpp"
+#include "support/arrays.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

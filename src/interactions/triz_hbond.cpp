@@ -6,8 +6,11 @@
 #include "interactions/triz.hpp"
 #include "pairing/plane.hpp"
 #include "structure/residue.hpp"
+#include "support/json_writer.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

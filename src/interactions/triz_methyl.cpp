@@ -7,12 +7,16 @@
 
 #include "interactions/triz.hpp"
 #include "pairing/frame.hpp"
+#include "pairing/pair.hpp"
 #include "pairing/plane.hpp"
 #include "structure/bond.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/arrays.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

@@ -10,9 +10,13 @@
 #include "pairing/plane.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
+#include "support/json_writer.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

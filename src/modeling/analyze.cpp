@@ -9,15 +9,23 @@
 
 #include "modeling/duplex_frames.hpp"
 #include "pairing/frame.hpp"
+#include "pairing/prepare.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "secondary/helix.hpp"
 #include "structure/atom.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
+#include "support/sort.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/pair.hpp"
-#include "support/method.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
 
 namespace vask {
 

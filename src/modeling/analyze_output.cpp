@@ -5,11 +5,13 @@
 
 #include "modeling/analyze.hpp"
 #include "pairing/frame.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

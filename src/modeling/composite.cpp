@@ -1,8 +1,8 @@
 // The composite sub-command: long duplexes from protein-bound templates.
 #include "modeling/composite.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

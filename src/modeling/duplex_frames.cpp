@@ -7,11 +7,17 @@
 
 #include "pairing/frame.hpp"
 #include "pairing/torsion_splay.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/fitting.hpp"
+#include "support/log.hpp"
 #include "support/quaternion.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/pair.hpp"
-#include "support/method.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -9,11 +9,11 @@
 
 #include "modeling/sequence.hpp"
 #include "structure/atom.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

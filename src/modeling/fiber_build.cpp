@@ -7,19 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "modeling/fiber.hpp"
 #include "modeling/fiber_units.hpp"
 #include "modeling/sequence.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/model_writer.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/pdb_output.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/log.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

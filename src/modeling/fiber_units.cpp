@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "pairing/frame.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 
 namespace vask {
 

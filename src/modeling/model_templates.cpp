@@ -10,8 +10,8 @@
 #include <span>
 
 #include "pairing/frame.hpp"
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

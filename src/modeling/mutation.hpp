@@ -8,8 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "driver/option.hpp"
-
 namespace vask {
 
 struct struct_mol;

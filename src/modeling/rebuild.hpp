@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "structure/model_writer.hpp"
-#include "support/method.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

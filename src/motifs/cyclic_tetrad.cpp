@@ -3,11 +3,10 @@
 
 #include <algorithm>
 
-#include "driver/option.hpp"
 #include "motifs/network.hpp"
 #include "structure/residue.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

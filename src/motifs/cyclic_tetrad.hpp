@@ -11,7 +11,7 @@
 
 #include "pairing/pair.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

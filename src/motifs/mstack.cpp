@@ -4,17 +4,20 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/option.hpp"
 #include "motifs/network.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "support/bp_step_params.hpp"
 #include "support/file.hpp"
-#include "support/method.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

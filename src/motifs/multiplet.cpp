@@ -6,14 +6,14 @@
 #include <map>
 #include <string>
 
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
-#include "support/common.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -18,7 +18,7 @@
 #include "motifs/network.hpp"
 #include "pairing/pair.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

@@ -4,17 +4,20 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/option.hpp"
 #include "pairing/area.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/plane.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
+#include "support/error.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

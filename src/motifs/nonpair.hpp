@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

@@ -9,14 +9,14 @@
 #include <cmath>
 #include <numbers>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

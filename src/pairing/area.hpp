@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/common.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -9,12 +9,21 @@
 #include <map>
 #include <string_view>
 
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/method.hpp"
+#include "support/fitting.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/log.hpp"
 #include "support/quaternion.hpp"
-#include "support/utility.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -163,7 +172,7 @@ std::string_view raw_field(std::string_view line, column c) {
   return line.substr(c.first - 1, c.width);
 }
 
-std::string_view trimmed(std::string_view s) {
+std::string_view trimmed_view(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
   return s;
@@ -171,7 +180,7 @@ std::string_view trimmed(std::string_view s) {
 
 template <class T>
 T number_field(std::string_view line, column c, T empty_value) {
-  std::string_view s = trimmed(raw_field(line, c));
+  std::string_view s = trimmed_view(raw_field(line, c));
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   T v = empty_value;
   if (s.empty() || std::from_chars(s.data(), s.data() + s.size(), v).ec != std::errc()) {
@@ -352,9 +361,9 @@ void populate_one_atom(const char* line, atom& a) {
   a.xyz[3] = number_field<double>(s, col_z, DBL_MAX);
   a.occupancy = number_field<double>(s, col_occupancy, 1.0);
   a.bfactor = number_field<double>(s, col_bfactor, 0.0);
-  if (!trimmed(raw_field(s, col_seg_id)).empty()) a.seg_id = text_field(s, col_seg_id);
-  if (!trimmed(raw_field(s, col_element)).empty()) a.element = text_field(s, col_element);
-  if (!trimmed(raw_field(s, col_charge)).empty()) a.charge = text_field(s, col_charge);
+  if (!trimmed_view(raw_field(s, col_seg_id)).empty()) a.seg_id = text_field(s, col_seg_id);
+  if (!trimmed_view(raw_field(s, col_element)).empty()) a.element = text_field(s, col_element);
+  if (!trimmed_view(raw_field(s, col_charge)).empty()) a.charge = text_field(s, col_charge);
   a.raw_name = a.name;
   a.raw_res_name = a.res_name;
 }

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
-#include "support/common.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

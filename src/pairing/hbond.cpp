@@ -8,16 +8,18 @@
 #include <string>
 #include <utility>
 
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/plane.hpp"
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

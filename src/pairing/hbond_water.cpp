@@ -3,11 +3,18 @@
 
 #include <algorithm>
 
-#include "driver/option.hpp"
+#include "structure/bond.hpp"
 #include "structure/mmcif.hpp"
-#include "support/cii.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -71,7 +78,6 @@ void write_first_layer(const struct_mol& mol, FILE* fp) {
     std::fprintf(fp, " %s\n", get_residues_full_ids(set.count, list, mol).c_str());
   }
 }
-
 
 }  // namespace
 

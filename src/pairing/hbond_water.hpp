@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

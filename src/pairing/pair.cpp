@@ -13,11 +13,18 @@
 #include "pairing/hbond.hpp"
 #include "pairing/plane.hpp"
 #include "pairing/torsion.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/fitting.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -15,9 +15,10 @@
 #include <utility>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "structure/bond.hpp"
-#include "support/method.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

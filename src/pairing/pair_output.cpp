@@ -10,11 +10,18 @@
 #include "pairing/hbond.hpp"
 #include "pairing/pair.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -12,9 +12,14 @@
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/sort.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -14,9 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
-#include "structure/pdb.hpp"
-#include "support/common.hpp"
+#include "structure/plane_records.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

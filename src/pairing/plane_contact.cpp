@@ -7,15 +7,18 @@
 #include <cmath>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/area.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
-#include "support/utility.hpp"
+#include "structure/plane_records.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -4,15 +4,18 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
 #include "pairing/plane.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/plane_records.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 

@@ -10,7 +10,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "support/cii.hpp"
+#include "support/error.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

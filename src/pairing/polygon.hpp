@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "support/common.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <numbers>
 
-#include "driver/option.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/error.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "structure/pdb.hpp"  // the suite record
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

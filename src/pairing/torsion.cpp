@@ -14,10 +14,15 @@
 #include "pairing/suite.hpp"
 #include "structure/bond.hpp"
 #include "structure/chain.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/method.hpp"
+#include "support/fitting.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -2,7 +2,7 @@
 // pseudorotation and pucker, syn/anti and BI/BII classes, the measures of a
 // base to the next phosphate, and the torsion file that lists them all.
 //
-// Every value lands in the nucleotide's nt_info record (structure/pdb.hpp);
+// Every value lands in the nucleotide's nt_info record (structure/residue_info.hpp);
 // missing atoms, frames or over-long bonds leave a field unset (DBL_MAX) or
 // give its unassigned text, never an error.
 #pragma once
@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "structure/pdb.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

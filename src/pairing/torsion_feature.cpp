@@ -3,13 +3,18 @@
 
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/chain.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -67,10 +72,10 @@ std::string first_word(const std::string& s) {
   return s.substr(a, b == std::string::npos ? std::string::npos : b - a);
 }
 
-// Stacking partners reachable along the backbone, above and below in index.
+// Stack neighbours reachable along the backbone, above and below in index.
 std::string stacking_word(long i, const struct_mol& mol) {
   long up = 0, down = 0;
-  const connect& partners = mol.residues[i].plane_stacks;
+  const connect& partners = mol.residues[i].stack_neighbours;  // as the stack finder left them
   for (long m = 1; m <= partners.count; ++m) {
     const long j = partners[m];
     if (!is_nt(j, mol) || j == i || nts_i2j_dist(i, j, mol.num_nts, mol, nullptr) == 0) continue;
@@ -318,11 +323,15 @@ void json_chain_bending_suite(const struct_mol& mol, FILE* fp) {
   json_begin_object(fp, "chains");
   for (size_t t = 0; t < na.size(); ++t) {
     const chain& c = mol.chains[na[t]];
-    std::string bseq, sstr, form;
-    for (long m = 1; m <= c.num_chain_nts; ++m) {
-      bseq += mol.residues[c.nts[m]].letter;
-      sstr += mol.residues[c.nts[m]].dbn;
-      form += get_ntType(c.nts[m], mol);
+    // the secondary-structure step leaves the chain's strings (with its
+    // chain-break separators); without it they are built here
+    std::string bseq = c.texts[0], sstr = c.texts[1], form = c.texts[2];
+    if (sstr.empty()) {
+      for (long m = 1; m <= c.num_chain_nts; ++m) {
+        bseq += mol.residues[c.nts[m]].letter;
+        sstr += mol.residues[c.nts[m]].dbn;
+        form += get_ntType(c.nts[m], mol);
+      }
     }
     json_begin_object(fp, derive_unique_chain_id(c, mol).c_str());
     json_lNumber(fp, "num_nts", c.num_chain_nts);

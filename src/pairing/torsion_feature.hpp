@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

@@ -3,14 +3,23 @@
 
 #include <algorithm>
 
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/torsion.hpp"
+#include "structure/bond.hpp"
 #include "structure/mmcif.hpp"
-#include "support/cii.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/residue.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "structure/pdb.hpp"
-#include "support/method.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
 
 namespace vask {
 

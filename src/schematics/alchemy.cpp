@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <climits>
 
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -4,11 +4,13 @@
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "schematics/block_template.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

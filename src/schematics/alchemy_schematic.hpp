@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "schematics/alchemy.hpp"
 #include "schematics/block_template.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

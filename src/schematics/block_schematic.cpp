@@ -9,11 +9,15 @@
 #include "schematics/alchemy_schematic.hpp"
 #include "schematics/block_template.hpp"
 #include "schematics/raster3d.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

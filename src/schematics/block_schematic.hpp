@@ -12,14 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "schematics/alchemy.hpp"
 #include "schematics/block_template.hpp"
+#include "support/ref_frame.hpp"
 
 namespace vask {
 
 struct struct_mol;
-
 
 // One box: its six faces as triangles and/or its edges as cylinders, as the
 // face and edge switches ask; side 1 for pair boxes and tetrads, 0 for

@@ -7,13 +7,15 @@
 #include <iterator>
 #include <string_view>
 
-#include "driver/option.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/slre.hpp"
+#include "support/json_writer.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

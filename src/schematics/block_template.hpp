@@ -9,12 +9,10 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/option.hpp"
-
 #include "schematics/alchemy.hpp"
+#include "support/ref_frame.hpp"
 
 namespace vask {
-
 
 // One box placed in an Alchemy model: atoms offset + 1 .. offset + num_atoms;
 // its first eight atoms are the corners.

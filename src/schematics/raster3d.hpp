@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "schematics/alchemy.hpp"
-#include "support/common.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

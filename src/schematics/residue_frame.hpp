@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "driver/option.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 

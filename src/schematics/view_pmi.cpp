@@ -5,11 +5,21 @@
 #include <vector>
 
 #include "pairing/frame.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/pdb_output.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/method.hpp"
-#include "support/utility.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/fitting.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/rotation.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
+#include "support/option_value.hpp"
+#include "support/arrays.hpp"
+#include "support/json_writer.hpp"
+#include "support/frame_file.hpp"
 
 namespace vask {
 

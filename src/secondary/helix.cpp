@@ -4,9 +4,10 @@
 #include <algorithm>
 
 #include "pairing/plane.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 

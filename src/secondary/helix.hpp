@@ -18,9 +18,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/pair.hpp"
 #include "structure/bond.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -8,11 +8,12 @@
 #include "pairing/frame.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/xref.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

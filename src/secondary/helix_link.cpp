@@ -13,10 +13,13 @@
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
 #include "secondary/helix.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
-#include "support/utility.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

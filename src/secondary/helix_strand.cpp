@@ -9,11 +9,13 @@
 #include "pairing/plane.hpp"
 #include "secondary/helix.hpp"
 #include "structure/atom.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
-#include "support/common.hpp"
-#include "support/method.hpp"
-#include "support/utility.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -23,7 +25,6 @@ constexpr double MAX_STACK_OVERLAP = 5.6189;  // Angstrom^2: a step this overlap
 constexpr double GLYCO_NEAR = 8.5;            // Angstrom between glycosidic atoms of a step
 constexpr double GLYCO_FAR = 12.0;
 constexpr double OVERLAP_PAIR_DIST = 1.2;     // Angstrom between consecutive pair centres
-
 
 // Distance between the glycosidic base atoms of two nucleotides.
 double glyco_dist(long u, long v, const struct_mol& mol) {

@@ -6,9 +6,12 @@
 #include <algorithm>
 
 #include "secondary/helix.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

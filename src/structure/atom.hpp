@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "structure/bond.hpp"
-#include "support/common.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

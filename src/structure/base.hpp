@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 

@@ -5,12 +5,14 @@
 #include <cmath>
 #include <set>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/common.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -6,14 +6,19 @@
 #include <cmath>
 #include <cstring>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/arrays.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

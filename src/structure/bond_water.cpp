@@ -5,16 +5,20 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/json_writer.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -8,11 +8,14 @@
 #include <strings.h>
 
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_reader.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/utility.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -482,7 +485,6 @@ void read_model_pdb_format(FILE* fp, long model, struct_mol& mol) {
   read_pdb_model_fp(fp, model, Gvars.altlocs, Gvars.chains, mol);
   populate_residues(mol);
   mol.stage.residues = 1;
-  add_info_struct_mol(mol);
 }
 
 void read_model_cif_format(cif_reader& r, long model, struct_mol& mol) {
@@ -510,7 +512,6 @@ void read_model_cif_format(cif_reader& r, long model, struct_mol& mol) {
   set_atoms_array(atoms, model, mol);
   populate_residues(mol);
   mol.stage.residues = 1;
-  add_info_struct_mol(mol);
 }
 
 }  // namespace vask

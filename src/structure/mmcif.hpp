@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/option.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 
@@ -127,8 +127,8 @@ bool symmetry_on_ensemble(const struct_mol& mol);
 // One model of an ensemble from a stream kept open between models (PDB), or
 // from the loop's pending row on (mmCIF), so that models asked in file order
 // are read in one pass; rows of other models before the asked one are passed
-// over. Both fill mol and run the preparation pipeline; a model without atoms
-// ends through fatal(). The caller initialises mol before each call.
+// over. Both fill mol up to its residues; a model without atoms ends through
+// fatal(). The caller initialises mol before each call and prepares it after.
 void read_model_pdb_format(FILE* fp, long model, struct_mol& mol);
 void read_model_cif_format(cif_reader& r, long model, struct_mol& mol);
 

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <utility>
 
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
 
 namespace vask {

@@ -10,15 +10,16 @@
 #include <iterator>
 #include <strings.h>
 
-#include "driver/option.hpp"
 #include "structure/atom.hpp"
 #include "structure/base.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/fitting.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/method.hpp"
-#include "support/utility.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -70,7 +71,6 @@ constexpr const char* ABASIC_ATOMS[] = {" P  ", " O5'", " C5'", " C4'", " C3'", 
 long& F(residue& r, int w) { return r.flag[w]; }
 
 bool in_range(long k, const struct_mol& mol) { return k >= 1 && k <= mol.num_residues; }
-
 
 // Atoms i, j at a bond length: both selected, same model/chain/altloc, 1-2 A.
 bool bond_length_apart(long i, long j, const struct_mol& mol) {

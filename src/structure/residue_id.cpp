@@ -4,12 +4,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/option.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
-#include "support/cii.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/error.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 
@@ -19,7 +20,6 @@ constexpr size_t STRUCTURE_ID_MAX = 24;  // characters of the base name kept in 
 constexpr size_t ATOM_ID_MAX = 63;       // atom ids are cut here
 constexpr long SHORT_FORM_ENDS = 5;      // items kept at each end of a shortened list
 constexpr long ALWAYS_SHORT = 257;       // letters-and-ids lists from this length on
-
 
 std::string lstrip(const std::string& s) {
   size_t b = s.find_first_not_of(' ');

@@ -7,10 +7,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "support/cii.hpp"
-#include "support/slre.hpp"
+#include "support/error.hpp"
+#include "support/log.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 
@@ -308,6 +309,65 @@ bool with_suffix_nc(std::string_view text, std::string_view suffix) {
   pattern += suffix;
   pattern += '$';
   return zor_ncmatch(std::string(text), pattern.c_str());
+}
+
+bool get_line(FILE* fp, std::string& line) {
+  line.clear();
+  if (fp == nullptr) return false;
+  int c;
+  bool any = false;
+  while ((c = std::getc(fp)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    if (c == '\r') {
+      int next = std::getc(fp);
+      if (next != '\n' && next != EOF) std::ungetc(next, fp);
+      break;
+    }
+    line += static_cast<char>(c);
+  }
+  return any;
+}
+
+void skip_num_lines(FILE* fp, long n) {
+  if (fp == nullptr || n < 1) return;
+  std::string line;
+  for (long i = 0; i < n; ++i)
+    if (!get_line(fp, line)) logit_fatal(sformat("\t%ld < %ld required lines to skip\n", i + 1, n).c_str());
+}
+
+namespace {
+// The home folder of an installed executable: <prefix>/share/belqo-vask beside
+// <prefix>/bin. Found from the executable's own path, so an installed tree
+// needs no BELQO_VASK and still works when its prefix is moved. Empty when
+// the executable does not sit in such a tree (a build folder).
+std::string installed_home() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  const std::filesystem::path home = exe.parent_path() / VASK_HOME_FROM_BIN;
+  return std::filesystem::is_directory(home, ec) ? home.lexically_normal().string() : std::string();
+}
+}  // namespace
+
+std::string get_sysdir(const std::string& subdir, const std::string& file) {
+  if (exist_file(file)) return "./";
+  const char* env = std::getenv("BELQO_VASK");
+  std::string dir = env != nullptr ? std::string(env) : installed_home();
+  if (env == nullptr && dir.empty()) fatal("get_sysdir(): can't locate directory with file [%s]\n", file.c_str());
+  add_end_slash(dir);
+  return dir + subdir + "/";
+}
+
+std::string get_sysfile(const std::string& subdir, const std::string& file) {
+  std::string path = get_sysdir(subdir, file) + file;
+  if (!exist_file(path)) fatal("get_sysfile(): can't locate file [%s]\n", path.c_str());
+  long* uses = file == "elements.dat"   ? &Gvars.counts.elements_dat
+               : file == "atomlist.dat" ? &Gvars.counts.atomlist_dat
+               : file == "baselist.dat" ? &Gvars.counts.baselist_dat
+                                        : nullptr;
+  if (uses != nullptr && (*uses)++ == 0 && VERBOSITY > 1) prglog_msg("...... %s ......\n", path.c_str());
+  return path;
 }
 
 }  // namespace vask

@@ -82,4 +82,15 @@ void delete_end_slash(std::string& path);
 bool with_prefix_nc(std::string_view text, std::string_view prefix);
 bool with_suffix_nc(std::string_view text, std::string_view suffix);
 
+// Lines of any length: false at the end of input with nothing read. A line
+// ends at LF, CR or CR LF; the end mark is not stored.
+bool get_line(FILE* fp, std::string& line);
+void skip_num_lines(FILE* fp, long n);  // fatal when fewer lines remain
+
+// Data files: "./" when file is in the working directory, else the
+// BELQO_VASK directory (when unset, the installed share/belqo-vask beside the
+// executable's bin folder) followed by subdir and "/".
+std::string get_sysdir(const std::string& subdir, const std::string& file);
+std::string get_sysfile(const std::string& subdir, const std::string& file);
+
 }  // namespace vask

@@ -3,7 +3,11 @@
 
 #include <cfloat>
 
-#include "driver/option.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "support/common.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 

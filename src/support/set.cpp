@@ -1,8 +1,8 @@
 // Byte sets: see set.hpp.
 #include "support/set.hpp"
 
-#include "support/cii.hpp"
-#include "support/utility.hpp"
+#include "support/arrays.hpp"
+#include "support/log.hpp"
 
 namespace vask {
 

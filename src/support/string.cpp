@@ -6,9 +6,11 @@
 #include <climits>
 #include <cmath>
 
-#include "support/cii.hpp"
-#include "support/jsmn.hpp"
-#include "support/utility.hpp"
+#include "support/config_tokenizer.hpp"
+#include "support/error.hpp"
+#include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
 
 namespace vask {
 
@@ -417,5 +419,30 @@ void print_spaces(FILE* fp, int n) {
 }
 
 int number_size(long n) { return std::snprintf(nullptr, 0, "%ld", n); }
+
+std::string sformat(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  std::string s = vformat(fmt, ap);
+  va_end(ap);
+  return s;
+}
+
+// The one place a format that is not a literal reaches the formatter: the
+// callers pass formats taken from settings.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wformat-nonliteral"
+#endif
+std::string format_runtime(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  std::string s = vformat(fmt, ap);
+  va_end(ap);
+  return s;
+}
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
 }  // namespace vask

@@ -109,4 +109,10 @@ void total_counts(const char* noun, long n);  // "    total number of %s: %ld\n"
 void print_spaces(FILE* fp, int n);
 int number_size(long n);  // characters of n printed with "%ld"
 
+// Formatting into std::string.
+[[gnu::format(printf, 1, 2)]] std::string sformat(const char* fmt, ...);
+// The same for formats that are run-time values (settings, caller formats),
+// which the compiler cannot check.
+std::string format_runtime(const char* fmt, ...);
+
 }  // namespace vask

@@ -21,7 +21,8 @@
 #include <thread>
 #include <vector>
 
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
 #include "test_util.hpp"
 

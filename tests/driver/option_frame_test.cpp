@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/option.hpp"
+#include "support/settings.hpp"
 #include "test_util.hpp"
 
 namespace vask {

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "driver/option.hpp"
+#include "support/settings.hpp"
 #include "test_util.hpp"
 
 namespace vask {

@@ -5,6 +5,10 @@
 
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
+#include "support/log.hpp"
+#include "support/option_value.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "test_util.hpp"
 
 namespace vask {

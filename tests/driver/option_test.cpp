@@ -1,9 +1,9 @@
 #include "driver/option.hpp"
+#include "structure/chain.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
-
-#include "structure/chain.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

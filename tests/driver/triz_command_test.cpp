@@ -2,6 +2,11 @@
 // nucleosome (1kx5), a homing endonuclease-DNA complex in mmCIF (1a73) and
 // an NMR ensemble of a protein-RNA complex (2n82).
 #include "driver/triz_command.hpp"
+#include "json_check.hpp"
+#include "modeling/model_run.hpp"
+#include "support/file.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +14,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include "driver/option.hpp"
-#include "json_check.hpp"
-#include "modeling/model_run.hpp"
-#include "support/utility.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

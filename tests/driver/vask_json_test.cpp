@@ -10,9 +10,10 @@
 #include <fstream>
 #include <string>
 
-#include "driver/option.hpp"
 #include "json_check.hpp"
-#include "support/utility.hpp"
+#include "support/file.hpp"
+#include "support/json_writer.hpp"
+#include "support/settings.hpp"
 #include "test_util.hpp"
 
 namespace vask {

@@ -1,6 +1,12 @@
 // The results container, the modified-nucleotide summary and the metal
 // summary with its "metals" coordinate file.
 #include "driver/vask_results.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +17,6 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "structure/pdb.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

@@ -1,6 +1,10 @@
 // The auxiliary-file table and the per-structure pipeline end to end: report
 // header, the nucleotide check and the early ends of a single-file run.
 #include "driver/vask.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/file.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -11,10 +15,6 @@
 
 #include <filesystem>
 #include <fstream>
-
-#include "driver/option.hpp"
-#include "structure/pdb.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {
@@ -81,7 +81,6 @@ TEST_F(AuxFiles, collect_lists_present_files_in_table_order_and_drops_empty_ones
 
 // ---------------------------------------------------------------------------
 // The per-structure pipeline
-
 
 struct exe_result {
   int status = -1;

@@ -2,6 +2,16 @@
 // cases, and the one-letter assignment against Debian's mkdssp on real
 // proteins (skipped with a message when mkdssp is not installed).
 #include "interactions/dssp.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/bond.hpp"
+#include "structure/chain.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/file.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +22,6 @@
 #include <map>
 #include <string>
 #include <tuple>
-
-#include "driver/option.hpp"
-#include "structure/pdb.hpp"
-#include "structure/residue.hpp"
-#include "support/file.hpp"
-#include "support/string.hpp"
-#include "support/utility.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

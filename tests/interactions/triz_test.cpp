@@ -2,18 +2,20 @@
 // (2n82): the contact test against a brute-force scan, relative frames,
 // H-bond words, partner lists, helix context and the closest atom pair.
 #include "interactions/triz.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/plane.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/residue.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
-
-#include "driver/option.hpp"
-#include "pairing/frame.hpp"
-#include "pairing/plane.hpp"
-#include "structure/residue.hpp"
-#include "support/utility.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

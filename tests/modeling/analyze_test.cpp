@@ -1,20 +1,23 @@
 // The analyze sub-command: duplex, single-strand and frame modes, its files,
 // its options and its errors.
+#include "model_run.hpp"
 #include "modeling/analyze.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
+#include "pairing/torsion_splay.hpp"
+#include "structure/atom.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numeric>
 #include <sstream>
-
-#include "model_run.hpp"
-#include "pairing/frame.hpp"
-#include "pairing/pair.hpp"
-#include "pairing/torsion_splay.hpp"
-#include "structure/atom.hpp"
-#include "structure/pdb.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

@@ -1,16 +1,22 @@
 // Curves+ and CEHS frames, the parameters of two frames by their single
 // rotation, and the twist conversions.
 #include "modeling/duplex_frames.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/atom.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "pairing/frame.hpp"
-#include "structure/atom.hpp"
-#include "structure/pdb.hpp"
-#include "structure/residue.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

@@ -1,6 +1,18 @@
 // The fiber sub-command end to end: the listing, the option spellings, the
 // builders' outputs, and the geometry of every model the table builds.
 #include "modeling/fiber.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/atom.hpp"
+#include "structure/bond.hpp"
+#include "structure/chain.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -17,13 +29,6 @@
 #include <string>
 #include <tuple>
 #include <vector>
-
-#include "driver/option.hpp"
-#include "pairing/frame.hpp"
-#include "pairing/pair.hpp"
-#include "structure/pdb.hpp"
-#include "support/method.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

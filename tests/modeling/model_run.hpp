@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "modeling/rebuild.hpp"
+#include "support/file.hpp"
 #include "test_util.hpp"
 
 namespace vask::test {

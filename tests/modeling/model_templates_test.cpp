@@ -1,6 +1,9 @@
 // The built-in model templates: the same as the files of data/backbone, and
 // the geometry of standard nucleotides and of a G-tetrad.
 #include "modeling/model_templates.hpp"
+#include "structure/atom.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +11,6 @@
 #include <map>
 #include <string>
 
-#include "structure/atom.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

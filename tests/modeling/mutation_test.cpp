@@ -1,18 +1,18 @@
 // The mutate sub-command: entries, conditions, targets and the written
 // structure; the enumeration; its options and errors.
+#include "model_run.hpp"
 #include "modeling/mutation.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/atom.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <sstream>
-
-#include "model_run.hpp"
-#include "pairing/frame.hpp"
-#include "structure/atom.hpp"
-#include "structure/pdb.hpp"
-#include "structure/residue.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

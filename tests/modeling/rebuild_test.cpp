@@ -1,17 +1,20 @@
 // The rebuild sub-command: models from parameter files (the round trip
 // through analyze), frame files, layer lists and G4 specifications; the
 // connection pass; its options and errors.
+#include "model_run.hpp"
 #include "modeling/rebuild.hpp"
+#include "structure/atom.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <map>
 #include <sstream>
-
-#include "model_run.hpp"
-#include "structure/pdb.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

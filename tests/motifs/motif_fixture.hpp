@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/option.hpp"
 #include "pairing/pair.hpp"
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure/structure_fixture.hpp"
 #include "test_util.hpp"
 

@@ -1,4 +1,11 @@
+#include "../structure/structure_fixture.hpp"
 #include "pairing/area.hpp"
+#include "pairing/prepare.hpp"
+#include "residue_fixtures.hpp"
+#include "structure/atom.hpp"
+#include "structure/plane_records.hpp"
+#include "structure/struct_mol.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +19,6 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "../structure/structure_fixture.hpp"
-#include "residue_fixtures.hpp"
-#include "structure/atom.hpp"
-#include "structure/pdb.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

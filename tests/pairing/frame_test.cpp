@@ -1,4 +1,14 @@
 #include "pairing/frame.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/file.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include "structure/pdb.hpp"
-#include "support/common.hpp"
-#include "support/method.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 
@@ -338,7 +343,6 @@ TEST_F(FrameTest, RingAtomPairs) {
   match_ring_atoms(twice, ny + 1, pyrimidine, 1, ny, false, a, b);
   EXPECT_EQ(a[3], pyrimidine[3].xyz);
 }
-
 
 TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
   test::log_capture quiet;

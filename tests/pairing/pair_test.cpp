@@ -1,6 +1,20 @@
 // Base pairs: the record, the naming and class tables on hand-made pairs,
 // best pairs, tidy-up and user marks, pair lists and the writers.
+#include "json_check.hpp"
+#include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/quaternion.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -11,13 +25,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-#include "pairing/frame.hpp"
-#include "support/quaternion.hpp"
-#include "structure/pdb.hpp"
-#include "support/string.hpp"
-#include "json_check.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

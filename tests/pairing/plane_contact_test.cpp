@@ -14,12 +14,16 @@
 #include <vector>
 
 #include "../structure/structure_fixture.hpp"
-#include "driver/option.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
+#include "pairing/prepare.hpp"
 #include "residue_fixtures.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/plane_records.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "test_util.hpp"
 
 namespace vask {

@@ -1,10 +1,10 @@
+#include "../structure/structure_fixture.hpp"
 #include "pairing/suite.hpp"
+#include "support/settings.hpp"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-
-#include "driver/option.hpp"
 
 namespace vask {
 
@@ -241,8 +241,6 @@ TEST(append_chain_suite_string, DelimitersBreaksAndCase) {
 }
 
 }  // namespace vask
-
-#include "../structure/structure_fixture.hpp"
 
 namespace vask {
 

@@ -1,4 +1,8 @@
+#include "schematic_run.hpp"
 #include "schematics/alchemy.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include "driver/option.hpp"
-#include "schematic_run.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

@@ -1,6 +1,8 @@
 // Block schematics end to end: the scene written by --block-file, checked by
 // its record counts and, where Raster3D is installed, by rendering it.
+#include "schematic_run.hpp"
 #include "schematics/block_schematic.hpp"
+#include "support/string.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,6 @@
 #include <sstream>
 #include <vector>
 
-#include "schematic_run.hpp"
 
 namespace vask {
 namespace {

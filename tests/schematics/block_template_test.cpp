@@ -1,14 +1,16 @@
+#include "pairing/frame.hpp"
+#include "schematic_run.hpp"
 #include "schematics/block_template.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
-
-#include "driver/option.hpp"
-#include "pairing/frame.hpp"
-#include "schematic_run.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

@@ -1,16 +1,19 @@
+#include "pairing/frame.hpp"
+#include "pairing/prepare.hpp"
+#include "schematic_run.hpp"
 #include "schematics/raster3d.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/ref_frame.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <sstream>
 #include <vector>
-
-#include "driver/option.hpp"
-#include "pairing/frame.hpp"
-#include "structure/pdb.hpp"
-#include "schematic_run.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 namespace {

@@ -6,7 +6,10 @@
 
 #include "pairing/frame.hpp"
 #include "schematic_run.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/pdb_output.hpp"
 
 namespace vask {
 namespace {

@@ -1,10 +1,10 @@
+#include "pairing/prepare.hpp"
 #include "schematics/tasks.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/settings.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
-
-#include "driver/option.hpp"
-#include "structure/pdb.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

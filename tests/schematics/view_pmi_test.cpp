@@ -5,8 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "schematic_run.hpp"
-#include "structure/pdb.hpp"
-#include "support/method.hpp"
+#include "structure/struct_mol.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/pdb_output.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/fitting.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/rotation.hpp"
 
 namespace vask {
 namespace {

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "structure/base.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
 
 namespace vask {

@@ -2,9 +2,11 @@
 // bonded to a C are taken from the neighbouring residue.
 #include <gtest/gtest.h>
 
+#include "pairing/prepare.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
 
 namespace vask {

@@ -8,8 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "pairing/prepare.hpp"
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
 
 namespace vask {

@@ -1,17 +1,17 @@
 // mmCIF reading (CIF token rules, tag checks, row to atom, model selection),
 // the ensemble scan and the model-by-model readers, checked against the PDB
 // reader on real entries.
+#include "pairing/prepare.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure_fixture.hpp"
+#include "support/file.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "structure/pdb.hpp"
-#include "structure/residue.hpp"
-#include "structure_fixture.hpp"
-#include "support/file.hpp"
 
 namespace vask {
 namespace {
@@ -284,6 +284,7 @@ TEST_F(MmcifTest, one_pass_models_equal_models_read_alone) {
         read_model_cif_format(r, m, one);
       else
         read_model_pdb_format(in, m, one);
+      add_info_struct_mol(one);
       read_pdb_model(file, alone, m);
       ASSERT_EQ(one.num_atoms, alone.num_atoms);
       ASSERT_EQ(one.num_residues, alone.num_residues);

@@ -15,8 +15,11 @@
 
 #include <unistd.h>
 
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/pdb_reader.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
 #include "support/file.hpp"
 

@@ -9,8 +9,10 @@
 #include <set>
 #include <sstream>
 
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
 #include "structure/residue.hpp"
+#include "structure/residue_info.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
 
 namespace vask {

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "json_check.hpp"
-#include "structure/pdb.hpp"
+#include "pairing/prepare.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
+#include "support/json_writer.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 namespace {

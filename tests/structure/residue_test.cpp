@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "structure/pdb.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
 
 namespace vask {

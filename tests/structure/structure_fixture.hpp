@@ -8,9 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "driver/option.hpp"
+#include "pairing/prepare.hpp"
 #include "structure/atom.hpp"
-#include "structure/pdb.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 #include "test_util.hpp"
 
 namespace vask::test {

@@ -1,4 +1,13 @@
-#include "support/common.hpp"
+#include "support/arrays.hpp"
+#include "support/geometry_fixtures.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/sort.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +15,6 @@
 
 #include <cstdlib>
 #include <random>
-
-#include "driver/option.hpp"
-#include "support/geometry_fixtures.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

@@ -5,8 +5,9 @@
 
 #include <random>
 
-#include "driver/option.hpp"
-#include "support/common.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/vector3.hpp"
 
 namespace vask::test {
 

@@ -1,13 +1,19 @@
-#include "support/method.hpp"
+#include "support/arrays.hpp"
+#include "support/bp_step_params.hpp"
+#include "support/fitting.hpp"
+#include "support/geometry_fixtures.hpp"
+#include "support/linear_algebra.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <random>
-
-#include "driver/option.hpp"
-#include "support/geometry_fixtures.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

@@ -1,12 +1,14 @@
+#include "support/geometry_fixtures.hpp"
+#include "support/linear_algebra.hpp"
 #include "support/quaternion.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "driver/option.hpp"
-#include "support/geometry_fixtures.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

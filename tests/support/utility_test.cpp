@@ -1,4 +1,21 @@
-#include "support/utility.hpp"
+#include "json_check.hpp"
+#include "support/arrays.hpp"
+#include "support/config_tokenizer.hpp"
+#include "support/config_value.hpp"
+#include "support/error.hpp"
+#include "support/file.hpp"
+#include "support/frame_file.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/number.hpp"
+#include "support/option_value.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
+#include "support/shell.hpp"
+#include "support/timing.hpp"
+#include "support/vector3.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +26,6 @@
 #include <filesystem>
 
 #include <unistd.h>
-
-#include "driver/option.hpp"
-#include "support/common.hpp"
-
-#include "json_check.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

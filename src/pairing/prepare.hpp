@@ -1,0 +1,28 @@
+// The preparation pipeline: a structure as read (atoms and residues) becomes
+// the prepared model all analyses read. Its stages run in one fixed order and
+// each sets its stage flag, which later stages assert.
+#pragma once
+
+#include <string>
+
+#include "structure/struct_mol.hpp"
+
+namespace vask {
+
+// Reads the first model (every model in the symmetry model modes) with the
+// altloc and chain settings and prepares it; an ensemble met in a symmetry
+// mode is read again, its first model only.
+void read_pdb(const std::string& file, struct_mol& mol);
+// The same for one given model number.
+void read_pdb_model(const std::string& file, struct_mol& mol, long model);
+
+// The pipeline on a freshly read structure, and its own stages.
+void add_info_struct_mol(struct_mol& mol);
+void populate_nt_info(struct_mol& mol);
+void populate_aa_info(struct_mol& mol);
+void populate_color_index(struct_mol& mol);
+// The structure's JSON H-bond list: every H-bond with the waters setting on,
+// else those without a water residue; the listing switches are left as found.
+void populate_json_hbonds(struct_mol& mol);
+
+}  // namespace vask

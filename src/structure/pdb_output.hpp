@@ -1,0 +1,47 @@
+// Writing atom records and residue sets as PDB lines or mmCIF rows.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "structure/atom.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/ref_frame.hpp"
+#include "support/vector3.hpp"
+
+namespace vask {
+
+// Every writer does
+// nothing for a null stream and skips atoms of status 0. A PDB value too wide
+// for its column is narrowed, never shifting the columns, with a warning.
+
+void write_atom_record(FILE* fp, const atom& a);      // mmCIF row or PDB line by the output format
+void write_atom_record_pdb(FILE* fp, const atom& a);
+void write_atom_record_cif(FILE* fp, const atom& a);
+void write_residue_record(FILE* fp, long k, const struct_mol& mol);
+// Residue k with coordinates pts[1..] (atom order) and serials atoms_written + 1, ...
+void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std::vector<xyz>& pts);
+// Residues list[1..n] projected into frame f (unless null or the raw-xyz switch).
+void write_residue_set_pdb_simple(long n, const std::vector<long>& list, const frame* f,
+                                  struct_mol& mol, FILE* fp);
+void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const frame* f, long view,
+                                 struct_mol& mol, FILE* fp);
+void write_struct_mol(struct_mol& mol, const std::string& file);
+void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file);
+void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file);
+// All atoms, then a CONECT line per bonded atom naming the serials written.
+void write_pdb_connects(const struct_mol& mol, const std::string& file);
+std::string name_pdbcif_outfile(const std::string& part);  // "<prefix>-<part>.pdb" or ".cif"
+void end_pdbfile(FILE* fp);          // "END" unless the output is mmCIF
+// Model k of an ensemble file: in mmCIF output the model number of the rows
+// that follow; in PDB output a MODEL line and one REMARK line per text.
+void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& remarks);
+void end_ensemble_model(FILE* fp);   // "ENDMDL" unless the output is mmCIF
+void output_model_header(FILE* fp);  // mmCIF header "model_VASK", or "REMARK VASK"
+long get_nextModelNumber(const std::string& file);
+// The nucleotide list file: name, or "<prefix>-nts.txt" when name is empty.
+void write_nts_list(const struct_mol& mol, long n, const std::vector<long>& nts,
+                    const std::string& name);
+
+}  // namespace vask

@@ -1,0 +1,329 @@
+// Reading one model of a coordinate file: see pdb_reader.hpp.
+#include "structure/pdb_reader.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <strings.h>
+
+#include "structure/mmcif.hpp"
+#include "support/arrays.hpp"
+#include "support/error.hpp"
+#include "support/file.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/rotation.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
+#include "support/vector3.hpp"
+
+namespace vask {
+
+namespace {
+
+constexpr double COORD_LIMIT = 1e36;      // larger coordinates count as unreadable
+constexpr long MIN_ATOM_RECORD = 52;      // shortest ATOM/HETATM line taken
+
+// PDB fixed columns, 1-based first column and width.
+// cols 1-6 record | 7-11 serial | 13-16 atom name | 17 altLoc | 18-20 residue | 22 chain
+//      23-26 resSeq | 27 iCode | 31-38, 39-46, 47-54 x, y, z (8.3) | 55-60 occupancy
+//      61-66 B-factor | 73-76 segment id | 77-78 element | 79-80 charge
+struct column {
+  int first, width;
+};
+constexpr column col_serial{7, 5}, col_name{13, 4}, col_altloc{17, 1}, col_resname{18, 3},
+    col_chain{22, 1}, col_resseq{23, 4}, col_icode{27, 1}, col_x{31, 8}, col_y{39, 8},
+    col_z{47, 8}, col_occ{55, 6}, col_bfac{61, 6}, col_segid{73, 4}, col_element{77, 2},
+    col_charge{79, 2};
+
+// The field when the line reaches its last column, else nullopt-like empty view
+// with present = false: a field cut short counts as missing.
+bool field(std::string_view line, column c, std::string_view& out) {
+  size_t last = static_cast<size_t>(c.first - 1 + c.width);
+  if (line.size() < last) return false;
+  out = line.substr(static_cast<size_t>(c.first - 1), static_cast<size_t>(c.width));
+  return true;
+}
+
+std::string_view trim_view(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return {};
+  size_t e = s.find_last_not_of(" \t");
+  return s.substr(b, e - b + 1);
+}
+
+// A leading integer, as "%ld" reads it; false when there is none.
+bool leading_long(std::string_view s, long& out) {
+  s = trim_view(s);
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  auto r = std::from_chars(s.data(), s.data() + s.size(), out);
+  return r.ec == std::errc() && r.ptr != s.data();
+}
+
+bool leading_double(std::string_view s, double& out) {
+  s = trim_view(s);
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  auto r = std::from_chars(s.data(), s.data() + s.size(), out);
+  return r.ec == std::errc() && r.ptr != s.data() && std::isfinite(out);
+}
+
+double read_coordinate(std::string_view s, bool present) {
+  double v = 0;
+  if (!present || !leading_double(s, v) || std::fabs(v) > COORD_LIMIT) return DBL_MAX;
+  return v;
+}
+
+bool starts_with(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+
+void fill_atom_from_line(std::string_view up, char chain, long model, atom& a) {
+  std::string_view f;
+  a.hetatm = starts_with(up, "HETATM");
+  long v = 0;
+  a.serial = field(up, col_serial, f) && leading_long(f, v) ? v : 0;
+  if (field(up, col_name, f)) a.name = std::string(f);
+  if (field(up, col_altloc, f)) a.altloc = f[0];
+  if (field(up, col_resname, f)) a.res_name = std::string(f);
+  (void)col_chain;
+  a.chain_id = std::string(1, chain);
+  a.res_seq = field(up, col_resseq, f) && leading_long(f, v) ? v : 0;
+  if (field(up, col_icode, f)) a.icode = f[0];
+  bool px = field(up, col_x, f);
+  a.xyz[1] = read_coordinate(f, px);
+  bool py = field(up, col_y, f);
+  a.xyz[2] = read_coordinate(f, py);
+  bool pz = field(up, col_z, f);
+  a.xyz[3] = read_coordinate(f, pz);
+  if (a.xyz[3] == DBL_MAX && a.xyz[2] != DBL_MAX && up.size() > 46)
+    a.xyz[3] = read_coordinate(up.substr(46), true);  // z cut short: the rest of the line
+  double d = 0;
+  a.occupancy = field(up, col_occ, f) && leading_double(f, d) ? d : 1.0;
+  a.bfactor = field(up, col_bfac, f) && leading_double(f, d) ? d : 0.0;
+  if (field(up, col_segid, f) && !trim_view(f).empty()) a.seg_id = std::string(f);
+  if (field(up, col_element, f) && !trim_view(f).empty()) a.element = std::string(f);
+  if (field(up, col_charge, f) && !trim_view(f).empty()) a.charge = std::string(f);
+  a.model = model;
+}
+
+std::string atom_description(const atom& a) {
+  return a.name + ":" + a.res_name + ":" + a.chain_id + ":" + std::to_string(a.res_seq);
+}
+
+void check_atom_symbol(atom& a) {
+  if (a.element != "__" && a.element != "  ") {
+    std::string t = trimmed(a.element);
+    a.element = t.size() == 1 ? std::string(" ") + t : t;
+    if (a.element == " D") {
+      a.element = " H";
+      a.deuterium = 1;
+    }
+    if (!is_valid_element_symbol(a.element)) {
+      if (++Gvars.counts.invalid_element == 1) {
+        logit_verbosef("invalid PDB atomic symbol at 77-78: <%2.2s>\n", a.element.c_str());
+      }
+      a.element = "__";
+    }
+  }
+}
+
+bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.empty(); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Reading
+
+long is_atom_hetatm_record(const char* line, long length) {
+  return length >= MIN_ATOM_RECORD &&
+         (std::strncmp(line, "ATOM  ", 6) == 0 || std::strncmp(line, "HETATM", 6) == 0);
+}
+
+void add_more_atom_info(atom& a) {
+  a.atomic_number = match_atomic_number_from_name(a.element);
+  a.raw_name = a.name;
+  a.raw_res_name = a.res_name;
+  std::vector<std::string> words;
+  if (split_str_by_strtok(a.name, words, 1, " \t") < 1) {
+    logit_verbosef("[i] empty or white-space string: '%s'\n", a.name.c_str());
+    return;
+  }
+  const std::string& w = words[1];
+  switch (w.size()) {
+    case 1:
+      a.name = std::string(" ") + w + "  ";
+      break;
+    case 2:
+      a.name = w.find(a.element) != std::string::npos ? w + "  " : std::string(" ") + w + " ";
+      break;
+    case 3:
+      a.name = std::string(" ") + w;
+      break;
+    default:
+      break;
+  }
+}
+
+void check_atom_name(std::string& name) {
+  VASK_ASSERT(name.size() == 4);
+  auto blank_or_digit = [](char c) { return c == ' ' || std::isdigit(static_cast<unsigned char>(c)); };
+  if ((!blank_or_digit(name[0]) && blank_or_digit(name[1]) && name[3] == ' ') || name == "OP1 " ||
+      name == "OP2 " || name == "O1P " || name == "O2P ")
+    name = std::string(" ") + name.substr(0, 3);
+}
+
+bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chains) {
+  if (altlocs.find('*') == std::string::npos && altlocs.find(a.altloc) == std::string::npos)
+    return false;
+  if (!chains.selects(a.chain_id)) return false;
+  if (Gvars.occupancy != 0 && a.occupancy < Gvars.occupancy) return false;
+  if (Gvars.bfactor != 0 && a.bfactor > Gvars.bfactor) return false;
+  for (int k = 1; k <= 3; ++k)
+    if (std::fabs(a.xyz[k]) > COORD_LIMIT) return false;
+  add_more_atom_info(a);
+  return true;
+}
+
+void standardize_atom_symbol_number(struct_mol& mol) {
+  atomlist scratch;
+  const atomlist& list = active_atomlist(scratch);
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    atom& a = mol.atoms[i];
+    check_atom_symbol(a);
+    std::string derived = convert_pdb_name_to_element(a.name, list);
+    bool file_known = known_symbol(a.element);
+    bool derived_known = known_symbol(derived);
+    if (!file_known && !derived_known) {
+      if (++Gvars.counts.atom_symbol <= 9)
+        prglog_msg("\tcannot derive symbol for atom %s\n", atom_description(a).c_str());
+      a.atomic_number = 0;
+      continue;
+    }
+    if (!file_known) {
+      a.element = derived;
+    } else if (derived_known && derived != a.element) {
+      prglog_msg("\tsymbol PDB [%s] =/= derived [%s] for atom %s\n", a.element.c_str(),
+                 derived.c_str(), atom_description(a).c_str());
+    }
+    a.atomic_number = match_atomic_number_from_name(a.element);
+  }
+}
+
+void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
+                       const chain_selection& chains, struct_mol& mol) {
+  ensure_periodic_table();
+  std::vector<atom> atoms(1);
+  std::string line, up;
+  long current_model = 0;
+  const bool one_model = Gvars.model_mode < 4;
+  while (get_line(fp, line)) {
+    if (one_model) {
+      if (model < 0 && starts_with(line, "END")) break;
+      if (model >= 0 && starts_with(line, "ENDMDL") && current_model == model) break;
+    }
+    char chain = line.size() >= 22 ? line[21] : ' ';
+    up = line;
+    for (char& c : up) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (starts_with(up, "MODEL ")) {
+      long v = 0;
+      current_model = leading_long(std::string_view(up).substr(6), v) ? v : 0;
+      continue;
+    }
+    if (!is_atom_hetatm_record(up.c_str(), static_cast<long>(up.size()))) continue;
+    if (model >= 0 && current_model != model) continue;
+    atom a;
+    fill_atom_from_line(up, chain, current_model, a);
+    if (valid_atom(a, altlocs, chains)) atoms.push_back(std::move(a));
+  }
+  set_atoms_array(atoms, model, mol);
+}
+
+void set_atoms_array(std::vector<atom>& atoms, long model, struct_mol& mol) {
+  if (atoms.size() == 1) {
+    // a file without usable atoms is an input error, not a normal end
+    if (model < 0) fatal("[e] no ATOM/HETATM records found in '%s'\n", mol.file_name.c_str());
+    fatal("[e] no model#%ld found in '%s'\n", model, mol.file_name.c_str());
+  }
+  mol.atoms = std::move(atoms);
+  mol.num_atoms = static_cast<long>(mol.atoms.size()) - 1;
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    atom& a = mol.atoms[i];
+    a.index = i;
+    check_atom_name(a.name);
+    std::replace(a.name.begin(), a.name.end(), '*', '\'');
+    std::string rn = trimmed(a.res_name);
+    a.res_name = rn.size() < 3 ? std::string(3 - rn.size(), ' ') + rn : rn;
+  }
+  standardize_atom_symbol_number(mol);
+}
+
+long check_mmcif(const std::string& file) {
+  auto ends_with = [&](const char* ext) {
+    size_t n = std::strlen(ext);
+    return file.size() >= n && strcasecmp(file.c_str() + file.size() - n, ext) == 0;
+  };
+  if (file == "stdin" || file == "-") return 0;
+  size_t dot = file.find_last_of('.');
+  std::string ext = dot == std::string::npos ? std::string() : file.substr(dot);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".ent" || ext == ".brk" ||
+      (ext.rfind(".pdb", 0) == 0 &&
+       std::all_of(ext.begin() + 4, ext.end(), [](char c) { return std::isdigit(c); })))
+    return 0;
+  const char* reason = nullptr;
+  if (ends_with(".cif") || ends_with(".mmcif") || ends_with(".pdbx")) {
+    reason = "file extension";
+  } else if (FILE* fp = std::fopen(file.c_str(), "r")) {
+    std::string line;
+    bool after_loop = false;
+    while (reason == nullptr && get_line(fp, line)) {
+      std::string t = trimmed(line);
+      if (t.empty() || t[0] == '#') continue;
+      if (after_loop && strncasecmp(t.c_str(), "_atom_site.", 11) == 0) reason = "_atom_site tags";
+      after_loop = strncasecmp(t.c_str(), "loop_", 5) == 0;
+    }
+    std::fclose(fp);
+  }
+  if (reason == nullptr) return 0;
+  Gvars.input_format = 2;
+  runlog_msg("[i] '%s' taken as in .cif format by %s.\n", file.c_str(), reason);
+  return 1;
+}
+
+void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
+                           const std::string* altlocs, const chain_selection* chains) {
+  Gvars.counts.invalid_element = 0;
+  long saved_format = Gvars.input_format;
+  bool cif = Gvars.input_format == 2 || (Gvars.input_format == 3 && check_mmcif(file));
+  if (saved_format == 3) Gvars.input_format = 3;  // decided again for every file
+  init_struct_mol(file, mol);
+  static const chain_selection every_chain{};
+  std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
+  const chain_selection& chs = chains == nullptr ? every_chain : *chains;
+  scoped_file in(open_file(file.c_str(), "r"));  // closed also when reading fails
+  if (cif) {
+    cif_reader r;
+    load_cif_stream(in.get(), file, r);
+    in.close();
+    if (fill_mmcif_header_with_checks(r)) {
+      read_cif_atoms(r, model, alt, chs, mol);
+    } else {
+      // no usable atom loop: the text is tried as PDB records
+      FILE* mem = r.text.empty() ? nullptr : fmemopen(r.text.data(), r.text.size(), "r");
+      if (mem == nullptr) fatal("[e] no ATOM/HETATM records found in '%s'\n", file.c_str());
+      std::unique_ptr<FILE, int (*)(FILE*)> closer(mem, std::fclose);
+      read_pdb_model_fp(mem, model, alt, chs, mol);
+    }
+  } else {
+    read_pdb_model_fp(in.get(), model, alt, chs, mol);
+    in.close();
+  }
+  populate_residues(mol);
+  mol.stage.residues = 1;
+}
+
+void read_pdb_simple(const std::string& file, struct_mol& mol) {
+  read_pdb_simple_model(file, mol, -1, &Gvars.altlocs, &Gvars.chains);
+}
+
+}  // namespace vask
