@@ -111,31 +111,4 @@ void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<hel
   if (fp != nullptr) close_ensemble(fp);
 }
 
-void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<helix>& helices) {
-  if (Gvars.stack_ens != 9 || !Gvars.auxfiles || n < 1) return;
-  FILE* fp = open_file(name_pdbcif_outfile("stackingPairsPerHelix"), "w");
-  if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
-  long model = 0;
-  for (long h = 1; h <= n; ++h) {
-    const helix& H = helices[h];
-    for (long s = 1; s < H.num_pairs; ++s) {
-      const pair& p = H.pairs[s];
-      const pair& q = H.pairs[s + 1];
-      frame f1 = p.frame, f2 = q.frame, mid;
-      check_frames_direction(f1, f2);
-      get_middle_step_frame(f1, f2, mid);
-      connect layer1, layer2;
-      layer1.append(p.nt1);
-      layer1.append(p.nt2);
-      layer2.append(q.nt1);
-      layer2.append(q.nt2);
-      write_stacking_file(layer1, layer2, mid, mol, model + s, sformat("helix=%-4ld step=%ld", h, s), fp);
-    }
-    if (H.num_pairs > 1) model += H.num_pairs - 1;
-  }
-  Gvars.counts.cif_model_num = 0;
-  end_pdbfile(fp);
-  close_file(fp);
-}
-
 }  // namespace vask

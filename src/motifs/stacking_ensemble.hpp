@@ -25,9 +25,4 @@ void output_stackMultiplets_ensemble(struct_mol& mol, long n, const std::vector<
 // of helices[1..n]; with the stack-ensemble setting 9 and auxiliary files.
 void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<helix>& helices);
 
-// "<prefix>-stackingPairsPerHelix.pdb" (or .cif): every two successive pairs
-// of helices[1..n], one model per step, numbered on across helices; with
-// stack-ensemble code 9 and auxiliary files.
-void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<helix>& helices);
-
 }  // namespace vask

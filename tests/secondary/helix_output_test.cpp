@@ -101,20 +101,6 @@ TEST(HelixReport, tRNA_text_and_json) {
   }
 }
 
-TEST(HelixReport, stacking_pairs_per_helix_only_with_code_9) {
-  ExeRun exe({"1ehz.pdb"});
-  ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.txt --stack-ens=1"), 0) << exe.file("stderr.txt");
-  EXPECT_FALSE(exe.exists("vask-stackingPairsPerHelix.pdb"));
-  ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.txt --stack-ens=9"), 0) << exe.file("stderr.txt");
-  // two helices of 15 pairs: 14 steps each, numbered on across helices
-  const std::string file = exe.file("vask-stackingPairsPerHelix.pdb");
-  EXPECT_NE(file.find("MODEL        1\nREMARK helix=1    step=1\nREMARK layer1-ids: GC A.G1,A.C72\n"),
-            std::string::npos)
-      << file.substr(0, 300);
-  EXPECT_NE(file.find("MODEL       15\nREMARK helix=2    step=1\n"), std::string::npos);
-  exe.expect_gemmi_models("vask-stackingPairsPerHelix.pdb", 28);
-}
-
 TEST(HelixReport, each_structure_of_a_list_or_ensemble_stands_alone) {
   ExeRun exe({"1ehz.pdb", "1bna.pdb", "1jjp.cif"});
   ASSERT_EQ(exe.run("-i=1ehz.pdb -o=ehz.txt"), 0);
