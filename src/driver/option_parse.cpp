@@ -828,7 +828,7 @@ int other_options() {
   } else if (M("^-?-?nest(ed)?")) {
     Gvars.pknot = 0;
   } else if (M("^-?-?dbn")) {
-    if (M("break")) Gvars.dbn_break = extract_first_CHAR_with_dft(g_arg, "&.:;,|+([{", '&');
+    if (M("break")) Gvars.dbn_break = extract_separator_option(g_arg, "&.:;,|+([{", '&');
     if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) Gvars.isolated &= ~1L;
   } else if (M("^-?-?(ss|2nd)[-_]?simple")) {
     Gvars.ss_simple = sw();
