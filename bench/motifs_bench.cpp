@@ -23,8 +23,8 @@
 #include "motifs/network.hpp"
 #include "motifs/stack.hpp"
 #include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
 #include "secondary/helix.hpp"
-#include "structure/pdb_reader.hpp"
 #include "support/log.hpp"
 
 namespace {
