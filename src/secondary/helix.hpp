@@ -283,5 +283,9 @@ void write_helices_pdb(long n, const std::vector<helix>& helices, struct_mol& mo
 // when auxiliary files are on and n > 0.
 void output_helices_pdb(struct_mol& mol, long n, const std::vector<helix>& helices);
 void output_stems_pdb(struct_mol& mol, long n, const std::vector<helix>& stems);
+// "<prefix>-helicalAxes.pdb": the axis end points of the helices (bit 1 of
+// the helical-axis setting) and stems (bit 2), two linked atoms each.
+void output_helical_axes(const struct_mol& mol, long num_helices, const std::vector<helix>& helices,
+                         long num_stems, const std::vector<helix>& stems);
 
 }  // namespace vask

@@ -317,4 +317,48 @@ void output_stems_pdb(struct_mol& mol, long n, const std::vector<helix>& stems) 
   write_helices_pdb(n, stems, mol, name_pdbcif_outfile("stems"));
 }
 
+namespace {
+
+// The two axis end points of one helix (kind 'H') or stem ('S') as atom lines
+// (serials p and p + 1), each after its remark.
+void write_axis_points(FILE* fp, char kind, long k, const helix& h, const struct_mol& mol, long& p) {
+  const char* noun = kind == 'H' ? "helix" : "stem";
+  const std::string label = sformat("%c%-3ld", kind, k);
+  const xyz* ends[2] = {&h.axis.axis_start, &h.axis.axis_end};
+  for (long e = 0; e < 2; ++e) {
+    ++p;
+    const bool defined = is_set(*ends[e]);
+    std::fprintf(fp, "REMARK-VASK: %s#%ld%s\n", noun, k, defined ? "" : " ***");
+    if (!defined) runlog_msg("[i] %s -- helical point#%ld undefined\n", label.c_str(), e + 1);
+    const long nt = e == 0 ? h.strand1[1] : h.strand1[h.num_pairs];
+    atom a = mol.atoms[mol.residues[nt].first_atom];
+    a.name = a.raw_name = e == 0 ? " P1 " : " P2 ";
+    a.element = " P";
+    a.serial = p;
+    a.xyz = defined ? *ends[e] : xyz{0, 0, 0, 0};
+    a.seg_id = label;
+    write_atom_record_pdb(fp, a);
+  }
+}
+
+}  // namespace
+
+void output_helical_axes(const struct_mol& mol, long num_helices, const std::vector<helix>& helices,
+                         long num_stems, const std::vector<helix>& stems) {
+  const bool with_helices = (Gvars.helical_axis & 1) != 0 && num_helices > 0;
+  const bool with_stems = (Gvars.helical_axis & 2) != 0 && num_stems > 0;
+  if (!with_helices && !with_stems) return;
+  FILE* fp = create_file(sformat("%.*s-%s", 256, Gvars.prefix.c_str(), "helicalAxes.pdb"));
+  long p = 0;
+  if (with_helices)
+    for (long k = 1; k <= num_helices; ++k) write_axis_points(fp, 'H', k, helices[k], mol, p);
+  if (with_stems)
+    for (long k = 1; k <= num_stems; ++k) write_axis_points(fp, 'S', k, stems[k], mol, p);
+  for (long q = 1; q <= p; ++q) {
+    const std::string line = sformat("CONECT%5ld%5ld", q, q % 2 == 1 ? q + 1 : q - 1);
+    std::fprintf(fp, "%-80s\n", line.c_str());
+  }
+  close_file(fp);
+}
+
 }  // namespace vask

@@ -166,6 +166,29 @@ TEST(HelixReport, dodecamer_geometry_lines_keys_and_axis_atoms) {
   exe.expect_gemmi_models("vask-helices.pdb", 1);
 }
 
+// The helical-axis file: two linked points per helix and per stem.
+TEST(HelixReport, helical_axes_file) {
+  ExeRun exe({"1ehz.pdb"});
+  ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.txt"), 0) << exe.file("stderr.txt");
+  EXPECT_FALSE(exe.exists("vask-helicalAxes.pdb"));
+  ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.txt --helix-axis=all"), 0) << exe.file("stderr.txt");
+  EXPECT_EQ(exe.file("stderr.txt").find("not available"), std::string::npos);
+  const std::string axes = exe.file("vask-helicalAxes.pdb");
+  EXPECT_EQ(count_of(axes, "REMARK-VASK: helix#"), 4);
+  EXPECT_EQ(count_of(axes, "REMARK-VASK: stem#"), 8);
+  EXPECT_EQ(count_of(axes, " ***"), 0);  // every end point defined
+  EXPECT_NE(axes.find("REMARK-VASK: helix#1\nATOM      1  P1    G A   1    "), std::string::npos) << axes;
+  EXPECT_NE(axes.find("REMARK-VASK: stem#4\nATOM     12  P2 "), std::string::npos) << axes;
+  EXPECT_NE(axes.find("H1  "), std::string::npos);
+  EXPECT_NE(axes.find("S4  "), std::string::npos);
+  EXPECT_NE(axes.find("CONECT    1    2" + std::string(64, ' ') + "\nCONECT    2    1"), std::string::npos);
+  EXPECT_NE(axes.find("CONECT   12   11"), std::string::npos);
+  EXPECT_NE(exe.file("out.txt").find("vask-helicalAxes.pdb"), std::string::npos);
+  exe.expect_gemmi_models("vask-helicalAxes.pdb", 1);
+  ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.txt --helix-axis"), 0);  // helices only
+  EXPECT_EQ(count_of(exe.file("vask-helicalAxes.pdb"), "REMARK-VASK: stem#"), 0);
+}
+
 TEST(HelixReport, each_structure_of_a_list_or_ensemble_stands_alone) {
   ExeRun exe({"1ehz.pdb", "1bna.pdb", "1jjp.cif"});
   ASSERT_EQ(exe.run("-i=1ehz.pdb -o=ehz.txt"), 0);
