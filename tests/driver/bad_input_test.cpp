@@ -514,6 +514,34 @@ TEST_F(BadInput, cleanup_removes_only_files_the_program_names) {
 }
 
 
+
+// Residue numbers past 9999 in the hybrid-36 form ("A000" is 10000) are read
+// as such; a number that is neither decimal nor hybrid-36 is warned about
+// instead of merging residues silently.
+TEST_F(BadInput, hybrid36_residue_numbers_are_decoded) {
+  auto hy36 = [](long n) {  // width 4
+    if (n < 10000) return std::to_string(n);
+    long v = n - 10000 + 10 * 36 * 36 * 36;
+    std::string s;
+    for (int k = 0; k < 4; ++k, v /= 36) s.insert(s.begin(), "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[v % 36]);
+    return s;
+  };
+  std::vector<std::string> atoms = trna_atoms(100000);
+  for (auto& l : atoms) {
+    const long n = std::stol(l.substr(22, 4)) + 9980;  // 1ehz from 9981: 9981 .. 10056
+    std::string t = hy36(n);
+    l.replace(22, 4, std::string(4 - t.size(), ' ') + t);
+  }
+  ASSERT_NE(join(atoms).find("AA000 "), std::string::npos);  // chain A, residue A000
+  check({"1ehz renumbered from 9981", {{"x.pdb", join(atoms)}}, {"-i=x.pdb", "-o=out.txt"}, 0, ""});
+  const std::string out = test::read_file((root_ / "work" / "out.txt").string());
+  // the fixture's 62 standard nucleotides, none merged
+  EXPECT_NE(out.find("no. of nucleotides:    62\n"), std::string::npos) << out.substr(0, 1200);
+  EXPECT_NE(out.find("A.G10000 "), std::string::npos);  // G20 at A000
+  check({"residue numbers that are no numbers", {{"x.pdb", with_field(trna_atoms(90), 23, 4, "#$%&")}},
+         {"-i=x.pdb", "-o=out.txt"}, 0, "[w] residue number '#$%&' cannot be read"});
+}
+
 // ---------------------------------------------------------------------------
 // The working folder as a hostile place: links, FIFOs and other runs under
 // the names of the auxiliary files, and outputs that cannot be written.
