@@ -338,7 +338,10 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
                            const std::string* altlocs, const chain_selection* chains) {
   Gvars.counts.invalid_element = 0;
   long saved_format = Gvars.input_format;
-  bool cif = Gvars.input_format == 2 || (Gvars.input_format == 3 && check_mmcif(file));
+  // standard input has no name to go by and cannot be read twice: it is
+  // loaded whole and taken as mmCIF when it holds an atom loop, else as PDB
+  const bool piped = saved_format == 3 && is_stdin(file);
+  bool cif = Gvars.input_format == 2 || piped || (Gvars.input_format == 3 && check_mmcif(file));
   if (saved_format == 3) Gvars.input_format = 3;  // decided again for every file
   init_struct_mol(file, mol);
   static const chain_selection every_chain{};
@@ -350,6 +353,7 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
     load_cif_stream(in.get(), file, r);
     in.close();
     if (fill_mmcif_header_with_checks(r)) {
+      if (piped) runlog_msg("[i] standard input taken as in .cif format by its _atom_site tags.\n");
       read_cif_atoms(r, model, alt, chs, mol);
     } else {
       // no usable atom loop: the text is tried as PDB records

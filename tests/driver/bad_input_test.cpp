@@ -45,6 +45,7 @@ struct child_result {
   double cpu_seconds = 0;
   int signal = 0;   // non-zero when a signal ended the child
   int status = -1;  // exit status
+  long max_rss_kb = 0;
   std::string out, err;
 };
 
@@ -53,7 +54,7 @@ struct child_result {
 // max_files > 0 lowers the child's limit of open descriptors.
 // stdout_path, when given, takes standard output instead (such as /dev/full).
 child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, long max_files = 0,
-                     const char* stdout_path = nullptr) {
+                     const char* stdout_path = nullptr, const char* stdin_path = nullptr) {
   const fs::path out_file = stdout_path != nullptr ? fs::path(stdout_path) : dir.parent_path() / "stdout.txt";
   const fs::path err_file = dir.parent_path() / "stderr.txt";
   std::vector<std::string> words{VASK_EXE};
@@ -67,6 +68,11 @@ child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, 
     int o = open(out_file.c_str(), O_WRONLY | (stdout_path != nullptr ? 0 : O_CREAT | O_TRUNC), 0644);
     int e = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0 || chdir(dir.c_str()) != 0) _exit(126);
+    if (stdin_path != nullptr) {
+      int i = open(stdin_path, O_RDONLY);
+      if (i < 0) _exit(126);
+      dup2(i, 0);
+    }
     if (max_files > 0) {
       struct rlimit lim {static_cast<rlim_t>(max_files), static_cast<rlim_t>(max_files)};
       if (setrlimit(RLIMIT_NOFILE, &lim) != 0) _exit(126);
@@ -91,6 +97,7 @@ child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, 
   }
   r.cpu_seconds = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
                   1e-6 * static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
+  r.max_rss_kb = ru.ru_maxrss;
   if (!r.timed_out) {
     if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
     if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
@@ -668,6 +675,55 @@ TEST_F(WorkFolder, output_that_cannot_be_written_fails_the_run) {
     EXPECT_EQ(r.signal, 0);
     EXPECT_EQ(r.status, 1) << r.err.substr(0, 2000);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err.substr(0, 2000);
+  }
+}
+
+// A file without line ends is read a bounded line at a time: 64 MB in one
+// line neither needs 64 MB (let alone twice that) nor ends the run by a signal.
+TEST_F(WorkFolder, a_huge_line_is_read_in_bounded_memory) {
+  {
+    std::ofstream out(dir_ / "x.pdb", std::ios::binary);
+    const std::string block(1 << 20, 'A');
+    for (int k = 0; k < 64; ++k) out << block;
+  }
+  put("small.pdb", std::string(1000, 'A'));  // the memory any run needs (sanitizers included)
+  const long base_kb = run_exe(dir_, {"-i=small.pdb", "-o=out.txt"}).max_rss_kb;
+  child_result r = run_exe(dir_, {"-i=x.pdb", "-o=out.txt"});
+  ASSERT_FALSE(r.timed_out);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
+  EXPECT_LT(r.max_rss_kb - base_kb, 24 * 1024) << "kB more than a small run";
+}
+
+// Standard input has no file name to tell the format: mmCIF is recognised by
+// its content, as it is in a file of any name.
+TEST_F(WorkFolder, mmcif_on_standard_input_is_recognised) {
+  const fs::path in = root_ / "stdin.dat";  // outside the working folder
+  struct stdin_case {
+    const char* name;
+    std::string text;
+    int status;
+    const char* said;
+  };
+  const std::vector<stdin_case> cases = {
+      {"mmCIF", test::read_file(test::test_data("1ehz.cif")), 0, "no. of nucleotides:    76\n"},
+      {"PDB", test::read_file(test::test_data("1ehz.pdb")), 0, "no. of nucleotides:    76\n"},
+      {"neither", random_bytes(3000, 7), 1, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(in, std::ios::binary) << c.text;
+    for (const char* name : {"-i=-", "-i=stdin"}) {
+      child_result r = run_exe(dir_, {name, "-o=out.txt"}, 0, nullptr, in.c_str());
+      ASSERT_FALSE(r.timed_out);
+      EXPECT_EQ(r.status, c.status) << r.err.substr(0, 2000);
+      if (c.status == 0) {
+        EXPECT_NE(test::read_file((dir_ / "out.txt").string()).find(c.said), std::string::npos);
+      } else {
+        EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
+      }
+    }
   }
 }
 
