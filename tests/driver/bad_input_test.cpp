@@ -549,6 +549,41 @@ TEST_F(BadInput, hybrid36_residue_numbers_are_decoded) {
          {"-i=x.pdb", "-o=out.txt"}, 0, "[w] residue number '#$%&' cannot be read"});
 }
 
+// Thousands of atoms at one point, or clumped into a few Angstrom, are no
+// molecule: refused before the neighbour searches would go quadratic, within
+// the processor-time limit of every case.
+TEST_F(BadInput, co_located_and_clumped_atoms_are_refused_quickly) {
+  const std::vector<std::string> atoms = trna_atoms(100000);
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<double> in_cube(0.0, 6.0);
+  auto many = [&](size_t n, bool clump) {
+    std::string s;
+    char xyz[32];
+    for (size_t i = 0; i < n; ++i) {
+      std::string l = atoms[i % atoms.size()];
+      const size_t copy = i / atoms.size();  // each copy its own chain and numbers
+      l[21] = static_cast<char>('A' + copy % 26);
+      std::snprintf(xyz, sizeof xyz, "%4zu", (std::stoul(l.substr(22, 4)) + 100 * (copy / 26)) % 10000);
+      l.replace(22, 4, xyz);
+      if (clump)
+        std::snprintf(xyz, sizeof xyz, "%8.3f%8.3f%8.3f", in_cube(gen), in_cube(gen), in_cube(gen));
+      else
+        std::snprintf(xyz, sizeof xyz, "%8.3f%8.3f%8.3f", 1.0, 2.0, 3.0);
+      l.replace(30, 24, xyz);
+      s += l + "\n";
+    }
+    return s;
+  };
+  check({"32,000 atoms at one point", {{"x.pdb", many(32000, false)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "[e] 32000 atoms crowd into 4.8 A around (1.0, 2.0, 3.0): far denser than any molecule"});
+  check({"64,000 atoms at one point", {{"x.pdb", many(64000, false)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "far denser than any molecule"});
+  check({"32,000 atoms in a 6 A cube", {{"x.pdb", many(32000, true)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "far denser than any molecule"});
+  // a few hundred at one point are quick anyway and analysed
+  check({"500 atoms at one point", {{"x.pdb", many(500, false)}}, {"-i=x.pdb", "-o=out.txt"}, kEither, ""});
+}
+
 // ---------------------------------------------------------------------------
 // The working folder as a hostile place: links, FIFOs and other runs under
 // the names of the auxiliary files, and outputs that cannot be written.
