@@ -184,8 +184,17 @@ TEST_F(G4Test, parallel_mango_has_three_propellers_and_right_handed_steps) {
   load("5v3f-assembly1.cif");
   g4_results r;
   test::log_capture log;
+  Gvars.g4[9] = 1;  // bind metals
   find_G4plexes(mol_, num_pairs_, pairs_, r);
   ASSERT_EQ(r.num_stems, 2);
+  // one helix of the two stacked molecules: five K+ ions between its six
+  // layers, three along each stem; the stems meet 5' face to 5' face
+  ASSERT_EQ(r.num_helices, 1);
+  EXPECT_EQ(static_cast<long>(r.helices[1].metals.size()) - 1, 5);
+  EXPECT_EQ(static_cast<long>(r.stems[1].metals.size()) - 1, 3);
+  EXPECT_EQ(r.num_costacks, 1);
+  ASSERT_EQ(r.helices[1].coax_codes.size(), 2u);
+  EXPECT_EQ(get_interface_typeStr(r.helices[1].coax_codes[1]), "5'/5'");
   for (long t = 1; t <= 2; ++t) {
     const g4plex& s = r.stems[static_cast<size_t>(t)];
     EXPECT_EQ(s.descriptor, "3(-P-P-P)");
