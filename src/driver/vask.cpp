@@ -26,6 +26,8 @@
 #include "pairing/torsion_splay.hpp"
 #include "schematics/block_template.hpp"
 #include "secondary/hairpin.hpp"
+#include "secondary/loop.hpp"
+#include "secondary/ss_segment.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/pknot.hpp"
 #include "secondary/ss_output.hpp"
@@ -339,6 +341,11 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   }
   hairpin_slots hairpins = hairpin_slots_of(results);
   find_hairpins(mol, slots, hairpins);
+  loop_slots loops = loop_slots_of(results);
+  find_loops(mol, slots, loops);
+  ss_slots singles = ss_slots_of(results);
+  find_ssSegs(mol, singles);
+  find_kissing_loops(mol, results.num_hairpins, results.hairpins, singles);
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -374,7 +381,13 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
   output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
   output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
                      results.non_stacked, fp);
-  output_hairpins_info(mol, hairpin_slots_of(results), fp);
+  {
+    const helix_slots helices = helix_slots_of(results);
+    output_loops_info(mol, helices, hairpin_slots_of(results), loop_slots_of(results), fp);
+    const ss_slots singles = ss_slots_of(results);
+    output_ssSegs_info(mol, singles, fp);
+    output_kissing_loops(mol, results.hairpins, singles, fp);
+  }
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
