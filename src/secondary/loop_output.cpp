@@ -286,7 +286,7 @@ void output_one_loop_info(long number, const loop& L, const struct_mol& mol, FIL
 }
 
 void write_pymol_scripts(long n, const std::vector<loop>& loops, const struct_mol& mol) {
-  FILE* fp = open_file(sformat("%s-pymol.pml", Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%s-pymol.pml", Gvars.prefix.c_str()));
   std::fprintf(fp, "load %s\n", name_pdbcif_outfile("junctions").c_str());
   std::fprintf(fp, "bg_color white\nset ray_trace_fog=0\nset depth_cue=0\norient\n");
   long number = 0;
@@ -307,7 +307,7 @@ void write_pymol_scripts(long n, const std::vector<loop>& loops, const struct_mo
 }
 
 void write_jmol_scripts(long n, const std::vector<loop>& loops, const struct_mol& mol) {
-  FILE* fp = open_file(sformat("%s-jmol.scr", Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%s-jmol.scr", Gvars.prefix.c_str()));
   std::fprintf(fp, "load %s\n", name_pdbcif_outfile("junctions").c_str());
   long number = 0;
   for (long i = 1; i <= n; ++i) {
@@ -328,7 +328,7 @@ void write_jmol_scripts(long n, const std::vector<loop>& loops, const struct_mol
 void write_simplified_junctions(long n, const std::vector<loop>& loops, struct_mol& mol) {
   const long mode = Gvars.simple_jct;
   if (mode == 0) return;
-  FILE* fp = open_file(sformat("%s-simplifiedJcts.pdb", Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%s-simplifiedJcts.pdb", Gvars.prefix.c_str()));
   long number = 0;
   for (long i = 1; i <= n; ++i) {
     const loop& L = loops[i];
