@@ -386,6 +386,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   ss_slots singles = ss_slots_of(results);
   find_ssSegs(mol, singles);
   find_kissing_loops(mol, results.num_hairpins, results.hairpins, singles);
+  find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -428,6 +429,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
     output_ssSegs_info(mol, singles, fp);
     output_kissing_loops(mol, results.hairpins, singles, fp);
   }
+  output_G4plexes(mol, results.G4, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);

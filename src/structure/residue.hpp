@@ -80,6 +80,10 @@ enum : int {
   embed_mark,     // embedding-hairpin mark
   loop_closing,   // closing nucleotide of a hairpin loop
   g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
+  g4_isolated,         // isolated G-tetrad index
+  g4_helix,            // G4 helix index
+  g4_stem,             // G4 stem index
+  g4_boundary,         // last layer of a stem inside a G4 helix (by the layer's G1)
   // marks of the loop walk, after the G-tetrad/G4 block
   loop_end_count = 64,  // closing-pair records the nucleotide belongs to
   loop_masked,          // repeated in a loop through a knotted isolated pair: taken as unpaired
@@ -93,7 +97,7 @@ enum : int {
 };
 }  // namespace rf
 static_assert(rf::loop_closing < rf::g4_pair_mark, "analysis marks overlap the G-tetrad block");
-static_assert(rf::in_loop < rf::count, "loop marks overflow the block");
+static_assert(rf::g4_boundary < rf::loop_end_count && rf::in_loop < rf::count, "loop marks overlap the G4 block or overflow");
 
 inline constexpr int NUM_FRAME_SLOTS = 14;  // frame slots per residue, by frame type
 
