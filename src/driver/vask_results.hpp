@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "motifs/g4plex.hpp"
+#include "motifs/imotif.hpp"
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
 #include "pairing/pair.hpp"
@@ -26,7 +27,6 @@ namespace vask {
 // record (and its header included here) when its finder arrives.
 struct a2base {};      // an atom capping a base
 struct Uturn {};
-struct imotif {};
 struct zipper {};
 struct Kturn {};
 struct PO4_contact {};

@@ -273,5 +273,15 @@ TEST_F(G4Test, report_json_and_files_of_2hy9) {
     EXPECT_NE(ex.find(key), std::string::npos) << key;
 }
 
+TEST_F(G4Test, raster3d_tetrad_and_step_frames_of_2hy9) {
+  test::ExeRun exe({"2hy9.cif"});
+  ASSERT_EQ(exe.run("-i=2hy9.cif --r3d-frame=G4,middle,helix,stem -o=f.r3d"), 0) << exe.file("stderr.txt");
+  const std::string r3d = exe.file("f.r3d");
+  EXPECT_NE(r3d.find("# G4 layer#3 frame: nts=4 GGGG "), std::string::npos) << r3d;
+  EXPECT_NE(r3d.find("# G4 helix#1 middle frames: [num=2]\n#   step#1 frame: [GGGG "), std::string::npos);
+  EXPECT_NE(r3d.find("# G4 stem#1 middle frames: [num=2]\n"), std::string::npos);
+  EXPECT_EQ(exe.file("stderr.txt").find("not available yet"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vask
