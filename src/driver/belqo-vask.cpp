@@ -18,6 +18,7 @@
 #include "driver/vask.hpp"
 #include "interactions/project.hpp"
 #include "modeling/analyze.hpp"
+#include "driver/composite_command.hpp"
 #include "modeling/composite.hpp"
 #include "modeling/fiber.hpp"
 #include "modeling/mutation.hpp"
