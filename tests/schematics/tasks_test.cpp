@@ -40,6 +40,7 @@ TEST_F(OneShotTask, each_task_option_writes_its_product) {
   copy_data("1ehz.pdb");
   copy_data("1a73-assembly-1.cif");
   copy_data("1a34.pdb");
+  copy_data("2koc.pdb");
   write("pos.txt", "pos1: [0, 0, 0]\npos2: [1, 0, 0]\npos3: [0, 1, 0]\n");
   write("mat.txt", "position: [1, 2, 3]\nx-axis: [0, 1, 0]\ny-axis: [-1, 0, 0]\nz-axis: [0, 0, 1]\n");
   struct row {
@@ -58,6 +59,7 @@ TEST_F(OneShotTask, each_task_option_writes_its_product) {
       {"1ehz.pdb", "--select-atom=P", "o.pdb", " P ", true},
       {"1ehz.pdb", "--select-coor=het", "o.pdb", "HETATM", true},
       {"1ehz.pdb", "--select=rna", "o.pdb", "ATOM", true},
+      {"2koc.pdb", "--select-model=2", "o.pdb", "MODEL        2", true},
       {"1ehz.pdb", "--renum-res=5", "o.pdb", "ATOM", true},
       {"1ehz.pdb", "--renum-atom", "o.pdb", "ATOM", true},
       {"1ehz.pdb", "--stack-file", "o.txt", "", false},
