@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "driver/aux_files.hpp"
 #include "driver/fiber_command.hpp"
 #include "driver/model_commands.hpp"
 #include "driver/option.hpp"
+#include "driver/report.hpp"
 #include "driver/triz_command.hpp"
-#include "driver/vask.hpp"
 #include "interactions/project.hpp"
 #include "interactions/search.hpp"
 #include "modeling/analyze.hpp"
@@ -21,7 +22,7 @@
 #include "modeling/mutation.hpp"
 #include "modeling/rebuild.hpp"
 #include "pairing/prepare.hpp"
-#include "schematics/tasks.hpp"
+#include "schematics/one_shot_tasks.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"

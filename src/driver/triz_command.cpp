@@ -6,16 +6,17 @@
 #include <cstdio>
 #include <functional>
 
+#include "driver/aux_files.hpp"
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
-#include "driver/vask.hpp"
+#include "driver/report.hpp"
 #include "driver/vask_results.hpp"
 #include "interactions/dssp.hpp"
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
+#include "pairing/nt_features.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
-#include "pairing/torsion_feature.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/residue.hpp"

@@ -8,7 +8,7 @@
 #include "interactions/triz.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "structure/residue.hpp"
 #include "support/arrays.hpp"
 #include "support/bp_step_params.hpp"

@@ -7,7 +7,7 @@
 #include "motifs/network.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"

@@ -2,7 +2,7 @@
 #include "motifs/stacking_ensemble.hpp"
 
 #include "motifs/mstack.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"

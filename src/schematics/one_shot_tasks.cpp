@@ -1,5 +1,5 @@
 // The task sub-command (utility tasks) and the one-shot tasks of the main command.
-#include "schematics/tasks.hpp"
+#include "schematics/one_shot_tasks.hpp"
 
 #include "pairing/area.hpp"
 #include "pairing/plane.hpp"

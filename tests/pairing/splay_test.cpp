@@ -1,4 +1,4 @@
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "pairing/prepare.hpp"
-#include "schematics/tasks.hpp"
+#include "schematics/one_shot_tasks.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/settings.hpp"
 #include "test_util.hpp"

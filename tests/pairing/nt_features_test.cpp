@@ -1,4 +1,4 @@
-#include "pairing/torsion_feature.hpp"
+#include "pairing/nt_features.hpp"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
