@@ -94,7 +94,7 @@ double get_dWC(const par_set& bp, long plus) {
            std::fabs(bp[5] + 9.74) / 6.88 + std::fabs(bp[6] - 0.96) / 3.59);
 }
 
-long is_Wobble28_by_miscPars(const pair& p) {
+bool is_Wobble28_by_miscPars(const pair& p) {
   if (!has("W-W", edge_text(p)) || !dWC_in_range(p) || !has(GU_LETTERS, p.bp_upper)) return 0;
   const double X = shear(p);
   if (std::string("TUP").find(p.bp_upper[0]) != std::string::npos) {

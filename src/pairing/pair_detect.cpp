@@ -99,7 +99,7 @@ long is_nt1_nt2_potential_WC_pair(long i, long j, const struct_mol& mol) {
   return has(WC_LETTERS, t);
 }
 
-long is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbonds) {
+bool is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbonds) {
   nh = 0;
   if (i == j || !is_nt(i, mol) || !is_nt(j, mol) || !mol.residues[i].contacts.has(j)) return 0;
   const frame* f1 = base_frame_of(i, mol);
