@@ -78,6 +78,8 @@ void fix_block_settings() {
     bf[BLK_FACE] = 1;
   if (opts_with_switch_set(bf) && !bf[BLK_EDGE] && !r3d_items()) bf[BLK_FACE] = 1;
   if (!with_block_face_or_edge() && (bf[BLK_EQUAL] || bf[BLK_SLIM])) bf[BLK_FACE] = 1;
+  // a cartoon script always loads its block file: faces at least
+  if (cartoon_opts_with_switch_set(c) && !opts_with_switch_set(bf)) bf[BLK_FACE] = 1;
   if ((r3d_global_frame() || Gvars.r3d_frame != 0) && !r3d_ref_frame()) bf[BLK_FRAME_WHOLE] = 1;
   if (r3d_ref_frame()) {
     if (bf[BLK_FRAME_WHOLE])

@@ -466,7 +466,7 @@ void derive_cartoon_block_option(const char* option) {
     c[CTN_AA_LABEL] = 1;
   else if (has("label"))
     set_flags(c, {CTN_NT_LABEL, CTN_AA_LABEL});
-  if (has("c1")) c[CTN_C1_LABEL] = 1;
+  if (has("c3")) c[CTN_C1_LABEL] = 1;  // C3' spheres
   if (has("hide")) {
     if (has("hide[-_]?protein"))
       c[CTN_HIDE_PROTEIN] = 1;

@@ -19,6 +19,7 @@
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
 #include "motifs/nonpair.hpp"
+#include "motifs/stack.hpp"
 #include "motifs/stacking_ensemble.hpp"
 #include "pairing/hbond_water.hpp"
 #include "pairing/nt_features.hpp"
@@ -194,6 +195,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   find_mpSegs(mol, results.num_multiplets, results.multiplets, results.num_mp_segments,
               results.mp_segments);
   find_nonpair_contacts(mol, results.num_nonpairs, results.nonpairs);
+  find_stacks(mol, results.num_stacks, results.stacks, results.num_non_stacked, results.non_stacked);
   find_ssPars(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units, results.splay_units);
 }
 
@@ -224,9 +226,12 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
     output_stems_pdb(mol, results.num_stems, results.stems);
   }
   output_stackMultiplets_ensemble(mol, results.num_multiplets, results.multiplets);
+  output_stackHelices_ensemble(mol, results.num_helices, results.helices);
   output_isolated_pairs(mol, results.num_isolated_pairs, results.isolated_pairs, fp);
   output_coaxial_stacks(results.num_coaxial_stacks, results.num_helices, results.helices, fp);
   output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
+  output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
+                     results.non_stacked, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);

@@ -61,30 +61,42 @@ double motif_measures::outer_overlap(long i, long j) {
   return a;
 }
 
-const hbond_counts& motif_measures::hbonds(long i, long j) {
-  const auto key = pair_key(i, j);
-  if (auto it = hbonds_.find(key); it != hbonds_.end()) return it->second;
+namespace {
+
+hbond_counts tally_hbonds(long n, const std::vector<bond>& list, const struct_mol& mol) {
   hbond_counts t;
-  std::vector<bond> list = allocate_hbond_scratch();
-  const long n = get_hbonds_ij(std::min(i, j), std::max(i, j), mol_, list);
   for (long k = 1; k <= n; ++k) {
     const bond& b = list[k];
-    const bool both_base = is_baseatom(b.atom1, mol_) && is_baseatom(b.atom2, mol_);
+    const bool both_base = is_baseatom(b.atom1, mol) && is_baseatom(b.atom2, mol);
     const bool window = b.distance >= Gvars.hbond_d1 &&
-                        b.distance <= sum_vdw_radii_with_delta(b.atom1, b.atom2, mol_);
+                        b.distance <= sum_vdw_radii_with_delta(b.atom1, b.atom2, mol);
     ++t.all;
     t.window += window;
     t.base += both_base;
     t.base_window += both_base && window;
   }
-  return hbonds_.emplace(key, t).first->second;
+  return t;
+}
+
+}  // namespace
+
+const hbond_counts& motif_measures::hbonds(long i, long j) {
+  const auto key = pair_key(i, j);
+  if (auto it = hbonds_.find(key); it != hbonds_.end()) return it->second;
+  std::vector<bond> list = allocate_hbond_scratch();
+  const long n = get_hbonds_ij(std::min(i, j), std::max(i, j), mol_, list);
+  return hbonds_.emplace(key, tally_hbonds(n, list, mol_)).first->second;
 }
 
 const pair& motif_measures::base_pair(long i, long j) {
   const auto key = (static_cast<unsigned long long>(i) << 32) | static_cast<unsigned long long>(j);
   if (auto it = pairs_.find(key); it != pairs_.end()) return it->second;
+  // populate_one_base_pair, keeping its H-bond list for the counts as well
+  std::vector<bond> list = allocate_hbond_scratch();
+  const long n = get_hbonds_ij(i, j, mol_, list);
   pair p;
-  populate_one_base_pair(i, j, mol_, p);
+  fillout_pair(i, j, n, list, mol_, p);
+  if (i < j) hbonds_.try_emplace(pair_key(i, j), tally_hbonds(n, list, mol_));
   return pairs_.emplace(key, std::move(p)).first->second;
 }
 

@@ -46,6 +46,32 @@ void write_stacking_file(const connect& layer1, const connect& layer2, const fra
   if (Gvars.output_format != 2) std::fprintf(fp, "ENDMDL\n");
 }
 
+namespace {
+
+constexpr long STACK_ENS_HELICES = 9;  // the stack-ensemble setting that adds the helix steps
+
+FILE* open_ensemble(const char* suffix, const struct_mol& mol) {
+  FILE* fp = open_file(name_pdbcif_outfile(suffix), "w");
+  if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
+  return fp;
+}
+
+void close_ensemble(FILE* fp) {
+  Gvars.counts.cif_model_num = 0;
+  end_pdbfile(fp);
+  close_file(fp);
+}
+
+// Two frames turned to face the same way, and the frame midway.
+frame middle_frame(frame f1, frame f2) {
+  frame mid;
+  check_frames_direction(f1, f2);
+  get_middle_step_frame(f1, f2, mid);
+  return mid;
+}
+
+}  // namespace
+
 void output_stackMultiplets_ensemble(struct_mol& mol, long n, const std::vector<connect>& multiplets) {
   if (!Gvars.stack_ens || !Gvars.auxfiles || n < 2) return;
   const std::vector<frame> frames = get_mframes(mol, n, multiplets);
@@ -54,20 +80,35 @@ void output_stackMultiplets_ensemble(struct_mol& mol, long n, const std::vector<
   for (long i = 1; i < n; ++i)
     for (long j = i + 1; j <= n; ++j) {
       if (!two_multiplets_in_stack(i, j, multiplets, frames, mol)) continue;
-      if (fp == nullptr) {
-        fp = open_file(name_pdbcif_outfile("stackingMultiplets"), "w");
-        if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
-      }
-      frame f1 = frames[i], f2 = frames[j], mid;
-      check_frames_direction(f1, f2);
-      get_middle_step_frame(f1, f2, mid);
-      write_stacking_file(multiplets[i], multiplets[j], mid, mol, ++model,
-                          sformat("multiplets: %ld vs %ld", i, j), fp);
+      if (fp == nullptr) fp = open_ensemble("stackingMultiplets", mol);
+      write_stacking_file(multiplets[i], multiplets[j], middle_frame(frames[i], frames[j]), mol,
+                          ++model, sformat("multiplets: %ld vs %ld", i, j), fp);
     }
-  if (fp == nullptr) return;
-  Gvars.counts.cif_model_num = 0;
-  end_pdbfile(fp);
-  close_file(fp);
+  if (fp != nullptr) close_ensemble(fp);
+}
+
+void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<helix>& helices) {
+  if (Gvars.stack_ens != STACK_ENS_HELICES || !Gvars.auxfiles || n < 1) return;
+  FILE* fp = nullptr;  // opened with the first step
+  long running = 0;
+  for (long h = 1; h <= n; ++h) {
+    const helix& H = helices[h];
+    if (H.num_pairs < 2) continue;
+    if (fp == nullptr) fp = open_ensemble("stackingPairsPerHelix", mol);
+    for (long s = 1; s < H.num_pairs; ++s) {
+      const pair& p = H.pairs[s];
+      const pair& q = H.pairs[s + 1];
+      connect layer1, layer2;
+      layer1.append(p.nt1);
+      layer1.append(p.nt2);
+      layer2.append(q.nt1);
+      layer2.append(q.nt2);
+      write_stacking_file(layer1, layer2, middle_frame(p.frame, q.frame), mol, running + s,
+                          sformat("helix=%-4ld step=%ld", h, s), fp);
+    }
+    running += H.num_pairs - 1;
+  }
+  if (fp != nullptr) close_ensemble(fp);
 }
 
 }  // namespace vask

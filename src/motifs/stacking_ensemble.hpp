@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "secondary/helix.hpp"
 #include "structure/bond.hpp"
 #include "structure/struct_mol.hpp"
 
@@ -20,5 +21,8 @@ void write_stacking_file(const connect& layer1, const connect& layer2, const fra
 // "<prefix>-stackingMultiplets.pdb" (or .cif): every two stacked multiplets
 // of multiplets[1..n]; with the stack-ensemble setting and auxiliary files.
 void output_stackMultiplets_ensemble(struct_mol& mol, long n, const std::vector<connect>& multiplets);
+// "<prefix>-stackingPairsPerHelix.pdb" (or .cif): every two successive pairs
+// of helices[1..n]; with the stack-ensemble setting 9 and auxiliary files.
+void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<helix>& helices);
 
 }  // namespace vask

@@ -72,10 +72,10 @@ std::string first_word(const std::string& s) {
   return s.substr(a, b == std::string::npos ? std::string::npos : b - a);
 }
 
-// Stacking partners reachable along the backbone, above and below in index.
+// Stack neighbours reachable along the backbone, above and below in index.
 std::string stacking_word(long i, const struct_mol& mol) {
   long up = 0, down = 0;
-  const connect& partners = mol.residues[i].plane_stacks;
+  const connect& partners = mol.residues[i].stack_neighbours;  // as the stack finder left them
   for (long m = 1; m <= partners.count; ++m) {
     const long j = partners[m];
     if (!is_nt(j, mol) || j == i || nts_i2j_dist(i, j, mol.num_nts, mol, nullptr) == 0) continue;

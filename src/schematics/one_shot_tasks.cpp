@@ -5,6 +5,7 @@
 #include "pairing/plane.hpp"
 #include "schematics/alchemy_schematic.hpp"
 #include "schematics/block_schematic.hpp"
+#include "schematics/cartoon_block.hpp"
 #include "schematics/raster3d.hpp"
 #include "schematics/residue_frame.hpp"
 #include "schematics/view_pmi.hpp"
@@ -41,7 +42,6 @@ void warn_unbuilt_tasks() {
       {Gvars.topview_file != 0, "--top-view-file"},
       {opts_with_switch_set(Gvars.get_hbond), "--get-hbond"},
       {Gvars.frame_list != 0, "--frame-file"},
-      {cartoon_opts_with_switch_set(Gvars.cartoon), "--cartoon-block"},
       {Gvars.view_rot.rmsd > 0 || Gvars.view_pos.rmsd > 0 || Gvars.view_mat.rmsd > 0 ||
            Gvars.view_align.rmsd > 0,
        "--view-rot/--view-pos/--view-mat/--view-align"},
@@ -74,6 +74,10 @@ void perform_single_task_exit(struct_mol& mol, const std::string& output) {
   }
   if (Gvars.conn_file) {
     write_pdb_connects(mol, output);
+    free_pdb_exit(mol);
+  }
+  if (cartoon_opts_with_switch_set(Gvars.cartoon)) {
+    cartoon_block_task(mol, output);
     free_pdb_exit(mol);
   }
   if (Gvars.frame_given) {

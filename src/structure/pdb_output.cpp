@@ -8,7 +8,9 @@
 // empty values are "." or "?", values with blanks or quotes are quoted.
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "structure/mmcif.hpp"
 #include "structure/residue.hpp"
@@ -155,8 +157,21 @@ std::vector<xyz> residue_points(long k, const struct_mol& mol) {
 // cols 1-6 record | 7-11 serial | 13-16 atom name | 17 altLoc | 18-20 residue | 22 chain
 //      23-26 resSeq | 27 iCode | 31-38, 39-46, 47-54 x, y, z (8.3) | 55-60 occupancy (6.2)
 //      61-66 B-factor (6.2) | 73-76 segment id | 77-78 element | 79-80 charge
-void write_atom_record_pdb(FILE* fp, const atom& a) {
-  if (fp == nullptr) return;
+namespace {
+
+// printf's "%-W.Ps" (left) or "%W.Ps" of the C string in s: at most P = W
+// characters when cut, padded with blanks to W.
+void put_text(std::string& out, std::string_view s, size_t width, bool left, bool cut) {
+  s = s.substr(0, std::min(s.find('\0'), s.size()));
+  if (cut && s.size() > width) s = s.substr(0, width);
+  const size_t pad = width > s.size() ? width - s.size() : 0;
+  if (!left) out.append(pad, ' ');
+  out.append(s);
+  if (left) out.append(pad, ' ');
+}
+
+// The PDB line of atom a with the given coordinates and serial number.
+void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number) {
   const std::string& name = written_name(a);
   const std::string& res = written_res_name(a);
   std::string seg = "    ";
@@ -168,23 +183,46 @@ void write_atom_record_pdb(FILE* fp, const atom& a) {
     else if (Gvars.model_mode != 1 && a.model != 0)
       seg = sformat("%-4ld", a.model);  // "3   ": a precision would zero-pad
   }
-  std::string serial = fit_integer(a, "serial number", a.serial % SERIAL_MODULUS, 5, 7);
+  std::string serial = fit_integer(a, "serial number", serial_number % SERIAL_MODULUS, 5, 7);
   std::string seq = fit_integer(a, "residue number", a.res_seq, 4, 23);
-  std::string x = fit_real(a, "x coordinate", a.xyz[1], 8, 3, 31);
-  std::string y = fit_real(a, "y coordinate", a.xyz[2], 8, 3, 39);
-  std::string z = fit_real(a, "z coordinate", a.xyz[3], 8, 3, 47);
+  std::string x = fit_real(a, "x coordinate", p[1], 8, 3, 31);
+  std::string y = fit_real(a, "y coordinate", p[2], 8, 3, 39);
+  std::string z = fit_real(a, "z coordinate", p[3], 8, 3, 47);
   std::string occ = fit_real(a, "occupancy", a.occupancy, 6, 2, 55);
   std::string bf = fit_real(a, "B-factor", a.bfactor, 6, 2, 61);
   const char chain = a.chain_id.empty() ? ' ' : a.chain_id[0];
-  std::fprintf(fp, "%-6s%s %4.4s%c%3.3s %c%s%c   %s%s%s%s%s      %-4.4s%2.2s%2.2s\n",
-               a.hetatm ? "HETATM" : "ATOM", serial.c_str(), name.c_str(), a.altloc, res.c_str(),
-               chain, seq.c_str(), a.icode, x.c_str(), y.c_str(), z.c_str(), occ.c_str(),
-               bf.c_str(), seg.c_str(), a.deuterium ? " D" : a.element.c_str(), a.charge.c_str());
+  // "%-6s%s %4.4s%c%3.3s %c%s%c   %s%s%s%s%s      %-4.4s%2.2s%2.2s\n" put
+  // together by hand: printf's parsing of this line weighed on every
+  // ensemble file written
+  std::string line;
+  line.reserve(96);
+  put_text(line, a.hetatm ? "HETATM" : "ATOM", 6, true, false);
+  line += serial;
+  line += ' ';
+  put_text(line, name, 4, false, true);
+  line += a.altloc;
+  put_text(line, res, 3, false, true);
+  line += ' ';
+  line += chain;
+  line += seq;
+  line += a.icode;
+  line += "   ";
+  line += x;
+  line += y;
+  line += z;
+  line += occ;
+  line += bf;
+  line += "      ";
+  put_text(line, seg, 4, true, true);
+  put_text(line, a.deuterium ? " D" : a.element.c_str(), 2, false, true);
+  put_text(line, a.charge, 2, false, true);
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), fp);
 }
 
-// Fields in the tag order of output_cif_header, one blank apart.
-void write_atom_record_cif(FILE* fp, const atom& a) {
-  if (fp == nullptr) return;
+// The mmCIF row of atom a with the given coordinates and serial number:
+// fields in the tag order of output_cif_header, one blank apart.
+void write_cif_row(FILE* fp, const atom& a, const xyz& p, long serial_number) {
   const std::string& name = written_name(a);
   const std::string& res = written_res_name(a);
   std::string element = a.deuterium ? "D" : (a.element == "__" ? "?" : cif_token(a.element, "?"));
@@ -194,10 +232,20 @@ void write_atom_record_cif(FILE* fp, const atom& a) {
   std::string alt = a.altloc == ' ' ? "." : cif_token(std::string(1, a.altloc), ".");
   std::string icode = a.icode == ' ' ? "?" : cif_token(std::string(1, a.icode), "?");
   std::fprintf(fp, "%s %ld %s %s %s %s %s %ld %ld %s %.3f %.3f %.3f %.2f %.2f %s %ld %s %s %s %ld\n",
-               a.hetatm ? "HETATM" : "ATOM", a.serial, element.c_str(), qname.c_str(), alt.c_str(),
-               rname.c_str(), chain.c_str(), a.entity, a.res_seq, icode.c_str(), a.xyz[1], a.xyz[2],
-               a.xyz[3], a.occupancy, a.bfactor, cif_charge(a.charge).c_str(), a.res_seq,
+               a.hetatm ? "HETATM" : "ATOM", serial_number, element.c_str(), qname.c_str(), alt.c_str(),
+               rname.c_str(), chain.c_str(), a.entity, a.res_seq, icode.c_str(), p[1], p[2],
+               p[3], a.occupancy, a.bfactor, cif_charge(a.charge).c_str(), a.res_seq,
                rname.c_str(), chain.c_str(), qname.c_str(), cif_model_number(a));
+}
+
+}  // namespace
+
+void write_atom_record_pdb(FILE* fp, const atom& a) {
+  if (fp != nullptr) write_pdb_line(fp, a, a.xyz, a.serial);
+}
+
+void write_atom_record_cif(FILE* fp, const atom& a) {
+  if (fp != nullptr) write_cif_row(fp, a, a.xyz, a.serial);
 }
 
 void write_atom_record(FILE* fp, const atom& a) {
@@ -216,11 +264,14 @@ void write_residue_record(FILE* fp, long k, const struct_mol& mol) {
 void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std::vector<xyz>& pts) {
   if (fp == nullptr) return;
   const residue& r = mol.residues[k];
+  // the atom record is read in place: a copy would duplicate its sets for every line
   for (long i = r.first_atom, t = 1; i <= r.last_atom; ++i, ++t) {
-    atom a = mol.atoms[i];
-    a.xyz = pts[t];
-    a.serial = mol.atoms_written + t;
-    write_atom_record(fp, a);
+    const atom& a = mol.atoms[i];
+    if (a.status == 0) continue;
+    if (Gvars.output_format == 2)
+      write_cif_row(fp, a, pts[t], mol.atoms_written + t);
+    else
+      write_pdb_line(fp, a, pts[t], mol.atoms_written + t);
   }
 }
 

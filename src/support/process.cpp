@@ -5,8 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 
 #include "support/error.hpp"
@@ -39,6 +43,50 @@ void run_program(const std::string& path, const std::vector<std::string>& args) 
     if (errno != EINTR) fatal("Error in running: '%s' (%d)\n", shown.c_str(), errno);
   const int code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 1;
   if (code != 0) fatal("Error in running: '%s' (%d)\n", shown.c_str(), code);
+}
+
+std::string find_program(const std::string& name) {
+  if (name.empty()) return "";
+  if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : "";
+  const char* path = std::getenv("PATH");
+  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(start, end - start);
+    if (dir.empty()) dir = ".";
+    const std::string full = dir + "/" + name;
+    struct stat st {};
+    if (stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(full.c_str(), X_OK) == 0) return full;
+    start = end + 1;
+  }
+  return "";
+}
+
+int spawn_program(const std::vector<std::string>& args, const std::string& out_file) {
+  std::string shown;
+  for (const std::string& a : args) shown += (shown.empty() ? "" : " ") + a;
+  runlog_msg("Command: '%s'\n", shown.c_str());
+  if (args.empty()) return -1;
+  const std::string program = find_program(args[0]);
+  if (program.empty()) return -1;
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!out_file.empty())
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::fflush(nullptr);  // the child must not repeat our buffered output
+  pid_t pid = 0;
+  const int err = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (err != 0) return -1;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 1;
 }
 
 }  // namespace vask

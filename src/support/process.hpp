@@ -16,4 +16,13 @@ std::string own_executable_path(const std::string& fallback);
 // or ends with a non-zero status ends the run: "Error in running: '%s' (%d)\n".
 void run_program(const std::string& path, const std::vector<std::string>& args);
 
+// The full path of a program found on PATH, or "" when there is none.
+std::string find_program(const std::string& name);
+
+// Runs args[0] (looked up on PATH) with the arguments as they are, no shell
+// reading them, and waits; its standard output goes to out_file when one is
+// given. "Command: '...'" goes to the run log first. Returns the exit status
+// (128 + signal for a killed child), or -1 when the program cannot be started.
+int spawn_program(const std::vector<std::string>& args, const std::string& out_file = "");
+
 }  // namespace vask

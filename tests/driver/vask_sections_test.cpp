@@ -79,12 +79,15 @@ TEST(ReportSections, trna_report_follows_the_writer_order) {
   }
   // the sections of the pair and motif stages are all there
   const std::vector<std::string> want = {"List of 34 base pairs", "List of 4 pair networks",
-                                         "List of 4 multiplets"};
+                                         "List of 4 multiplets", "List of 4 stems",
+                                         "Nucleotides not involved in stacking interactions"};
   for (const auto& w : want)
     EXPECT_NE(std::find(known.begin(), known.end(), w), known.end()) << w;
-  bool nonpairs = false;
-  for (const auto& t : known) nonpairs = nonpairs || t.find("non-pairing interactions") != std::string::npos;
-  EXPECT_TRUE(nonpairs);
+  for (const char* part : {"non-pairing interactions", " base stacks"}) {
+    bool seen = false;
+    for (const auto& t : known) seen = seen || t.find(part) != std::string::npos;
+    EXPECT_TRUE(seen) << part;
+  }
 }
 
 TEST(ReportSections, json_report_parses_with_the_motif_keys) {
@@ -92,12 +95,14 @@ TEST(ReportSections, json_report_parses_with_the_motif_keys) {
   ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.json --json --pair-network --non-pair"), 0);
   const std::string js = exe.file("out.json");
   EXPECT_EQ(test::json_error(js), "");
-  for (const char* key : {"\"pairNetworks\":[", "\"multiplets\":[", "\"nonPairs\":[", "\"planarity\":"})
+  for (const char* key : {"\"pairNetworks\":[", "\"multiplets\":[", "\"nonPairs\":[", "\"planarity\":",
+                          "\"stacks\":[", "\"nonStack\":{"})
     EXPECT_NE(js.find(key), std::string::npos) << key;
   // in the writer's order
   EXPECT_LT(js.find("\"pairs\":["), js.find("\"pairNetworks\":["));
   EXPECT_LT(js.find("\"pairNetworks\":["), js.find("\"multiplets\":["));
   EXPECT_LT(js.find("\"multiplets\":["), js.find("\"nonPairs\":["));
+  EXPECT_LT(js.find("\"nonPairs\":["), js.find("\"stacks\":["));
 }
 
 }  // namespace

@@ -30,6 +30,9 @@ class FeatureTest : public test::StructureTest {
     long n = 0;
     std::vector<pair> pairs;
     find_pairs(mol_, n, pairs, 1);  // the pair marks
+    // the stack finder's neighbours, as if every stacking contact were kept
+    for (long k = 1; k <= mol_.num_residues; ++k)
+      mol_.residues[k].stack_neighbours = mol_.residues[k].plane_stacks;
   }
   long nt(long number) const {
     for (long k = 1; k <= mol_.num_residues; ++k)
