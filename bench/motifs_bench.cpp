@@ -17,15 +17,16 @@
 #include <vector>
 
 #include "driver/belqo-vask.hpp"
-#include "driver/option.hpp"
 #include "driver/vask_results.hpp"
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
 #include "motifs/stack.hpp"
 #include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
 #include "secondary/helix.hpp"
-#include "structure/pdb.hpp"
-#include "support/utility.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 
 namespace {
 

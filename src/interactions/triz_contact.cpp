@@ -10,6 +10,7 @@
 #include "pairing/plane.hpp"
 #include "pairing/splay.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/arrays.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/json_writer.hpp"

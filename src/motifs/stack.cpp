@@ -4,16 +4,21 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/option.hpp"
 #include "motifs/network.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
 #include "secondary/xref.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
+#include "support/json_writer.hpp"
+#include "support/log.hpp"
+#include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "structure/bond.hpp"
-#include "structure/pdb.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace vask {
 

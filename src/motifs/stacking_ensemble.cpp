@@ -6,6 +6,7 @@
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/file.hpp"
 #include "support/ref_frame.hpp"

@@ -4,16 +4,16 @@
 #include <algorithm>
 #include <array>
 
-#include "driver/option.hpp"
+#include "pairing/prepare.hpp"
 #include "schematics/block_schematic.hpp"
 #include "schematics/pymol_image.hpp"
 #include "schematics/view_pmi.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/pdb.hpp"
-#include "support/cii.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "driver/option.hpp"
-#include "support/cii.hpp"
+#include "support/error.hpp"
 #include "support/file.hpp"
+#include "support/log.hpp"
 #include "support/process.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
-#include "support/utility.hpp"
 
 namespace vask {
 
