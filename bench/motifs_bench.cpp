@@ -24,6 +24,7 @@
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
 #include "secondary/helix.hpp"
+#include "structure/pdb_reader.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"
