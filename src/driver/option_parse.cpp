@@ -760,7 +760,7 @@ const std::vector<option_row>& other_option_rows() {
     sw_row("^-?-?p(seudo)?[-_]?knot", &gvars_rec::pknot),
     call_row("^-?-?nest(ed)?", [] { Gvars.pknot = 0; }),
     call_row("^-?-?dbn", [] {
-      if (M("break")) Gvars.dbn_break = extract_first_CHAR_with_dft(g_arg, "&.:;,|+([{", '&');
+      if (M("break")) Gvars.dbn_break = extract_separator_option(g_arg, "&.:;,|+([{", '&');
       if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) Gvars.isolated &= ~1L;
     }),
     sw_row("^-?-?(ss|2nd)[-_]?simple", &gvars_rec::ss_simple),

@@ -27,7 +27,10 @@
 #include "pairing/splay.hpp"
 #include "pairing/torsion.hpp"
 #include "schematics/block_template.hpp"
+#include "secondary/hairpin.hpp"
 #include "secondary/helix.hpp"
+#include "secondary/pknot.hpp"
+#include "secondary/ss_output.hpp"
 #include "secondary/xref.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/struct_mol.hpp"
@@ -197,18 +200,25 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   find_nonpair_contacts(mol, results.num_nonpairs, results.nonpairs);
   find_stacks(mol, results.num_stacks, results.stacks, results.num_non_stacked, results.non_stacked);
   find_ssPars(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units, results.splay_units);
+  derive_dbn_with_pknots(mol, slots, results.dbn);
+  if (!Gvars.pknot && results.dbn.order != 0) {
+    results.dbn.saved_order = results.dbn.order;
+    remove_pknots(mol, slots, results.dbn);
+  }
+  hairpin_slots hairpins = hairpin_slots_of(results);
+  find_hairpins(mol, slots, hairpins);
 }
 
 // The report writers slot in here, in this order: main report body, water
 // bridges, secondary structure files, nucleotide features, SQL, torsions,
 // tertiary contacts (with the --ter cutoff).
-void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& results, FILE* fp) {
-  // the warning notes: to both logs, and to the special notes of the
-  // secondary-structure section
-  auto warn = [](long n, const char* what) {
+void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, FILE* fp) {
+  // the warning notes: to both logs, and to the structure's special notes of
+  // the secondary-structure section
+  auto warn = [&results](long n, const char* what) {
     const std::string note = sformat("with %ld %s\n", n, what);
     logit(("[w]  " + note).c_str());
-    if (Gvars.special_notes.size() + note.size() + 5 <= 2048) Gvars.special_notes += "   o " + note;
+    results.notes += "   o " + note;
   };
   if (fp != nullptr && Gvars.bp_overlaps) warn(Gvars.bp_overlaps, "overlapped base pairs");
   if (fp != nullptr && results.num_misassigned) warn(results.num_misassigned, "helix/stem mis-assignments");
@@ -232,9 +242,12 @@ void run_writers(const run_descriptor&, struct_mol& mol, const vask_results& res
   output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
   output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
                      results.non_stacked, fp);
+  output_hairpins_info(mol, hairpin_slots_of(results), fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
+  const helix_slots helices = helix_slots_of(results);
+  output_2ndstrs(mol, {helices, results.num_hairpins, results.hairpins, results.dbn}, results.notes, fp);
   assign_nt_features(mol, fp);
   print_nt_torsions(mol, nullptr);
 }
@@ -470,6 +483,7 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
   if (!check_nts(fp, run.output, mol)) return;
   vask_results results;
   init_vask(results);
+  results.notes = mol.notes;  // the reader's notes come first
   run_finders(run, mol, results, fp);
   run_writers(run, mol, results, fp);
   if (Gvars.json)

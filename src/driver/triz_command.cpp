@@ -2,6 +2,7 @@
 // over one structure or an ensemble.
 #include "driver/triz_command.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <functional>
@@ -14,9 +15,11 @@
 #include "interactions/dssp.hpp"
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
+#include "motifs/stack.hpp"
 #include "pairing/nt_features.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
+#include "secondary/helix.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/residue.hpp"
@@ -86,9 +89,10 @@ void json_quick_counts(const struct_mol& mol, const vask_results& results, FILE*
   json_lNumber(fp, "num_rna_chains", mol.num_rna_chains);
   json_lNumber(fp, "num_aa_chains", mol.num_protein_chains);
   json_lNumber(fp, "num_pairs", results.num_pairs);
-  // the counts of helices and stems join when their finder runs here
   json_lNumber(fp, "num_canonPairs", canonical);
-  json_lNumber0(fp, "num_multiplets", results.num_multiplets);
+  json_lNumber(fp, "num_multiplets", results.num_multiplets);
+  json_lNumber(fp, "num_helices", results.num_helices);
+  json_lNumber0(fp, "num_stems", results.num_stems);
   json_end_object0(fp);
   json_end_object0(fp);
 }
@@ -341,8 +345,19 @@ std::string derive_triz_command(const triz_options& o) {
 std::vector<triz_helix> get_triz_helices(const struct_mol& mol, const vask_results& results) {
   (void)mol;
   std::vector<triz_helix> helices(1);
-  // the helix finder fills results.helices; its records are read here once it lands
-  (void)results;
+  for (long k = 1; k <= results.num_helices; ++k) {
+    const helix& h = results.helices[static_cast<size_t>(k)];
+    triz_helix t;
+    t.num_pairs = h.num_pairs;
+    t.pairs = h.pairs;  // pair m holds strand1[m] as nt1
+    t.anti_parallel = is_anti_parallel(h);
+    t.strand1 = h.strand1;
+    t.strand2 = h.strand2;
+    // groove widths come with the helix geometry; unset until then
+    t.grooves.assign(static_cast<size_t>(std::max(h.num_pairs, 1L)),
+                     {DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX});
+    helices.push_back(std::move(t));
+  }
   return helices;
 }
 
@@ -361,6 +376,11 @@ bool do_triz_per_structure(const triz_options& o, struct_mol& mol, FILE* fp) {
   motif_measures measures(mol);
   find_multiplets(mol, results.num_pairs, results.pairs, measures, results.num_multiplets,
                   results.multiplets);
+  helix_slots slots = helix_slots_of(results);
+  find_helices(mol, slots);
+  output_helices_pdb(mol, results.num_helices, results.helices);
+  find_stems(mol, slots);
+  find_stacks(mol, results.num_stacks, results.stacks, results.num_non_stacked, results.non_stacked);
   if (Gvars.json && o.quick == 9) {
     json_quick_counts(mol, results, fp);
     free_vask(&results);
@@ -372,6 +392,7 @@ bool do_triz_per_structure(const triz_options& o, struct_mol& mol, FILE* fp) {
   triz_state st;
   init_triz_state(mol, st);
   search_triads(o, helices, mol, st);
+  show_helix_nts("helix", results.num_helices, results.helices, mol, fp);
   for (long k = 1; k <= mol.num_residues; ++k)
     if (is_nt(k, mol))
       mol.residues[k].letter = static_cast<char>(std::toupper(static_cast<unsigned char>(mol.residues[k].letter)));

@@ -10,7 +10,9 @@
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
 #include "pairing/pair.hpp"
+#include "secondary/hairpin.hpp"
 #include "secondary/helix.hpp"
+#include "secondary/pknot.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue_info.hpp"
 #include "structure/struct_mol.hpp"
@@ -20,7 +22,6 @@ namespace vask {
 // Records of finders that have not landed yet; each is replaced by the real
 // record (and its header included here) when its finder arrives.
 struct a2base {};      // an atom capping a base
-struct hairpin {};
 struct loop {};        // a bulge, internal loop or junction
 struct ss_segment {    // a single-stranded segment
   long start = 0, end = 0, kind = 0;
@@ -75,6 +76,7 @@ struct vask_results {
   long num_splay_units = 0;       std::vector<connect> splay_units;     // 38
   long num_water_clusters = 0;    std::vector<connect> water_clusters;  // 39
   std::string notes;  // "   o ..." lines of this structure's finders for the special notes
+  dbn_state dbn;      // pseudoknot order, saved order and dot-bracket counters
 };
 
 // The slots the helix and stem stages fill, handed over by reference.
@@ -82,6 +84,11 @@ inline helix_slots helix_slots_of(vask_results& r) {
   return {r.num_pairs,          r.pairs,          r.num_helices,        r.helices,
           r.num_stems,          r.stems,          r.num_isolated_pairs, r.isolated_pairs,
           r.num_coaxial_stacks, r.num_misassigned, r.notes};
+}
+
+// The slots the hairpin finder fills.
+inline hairpin_slots hairpin_slots_of(vask_results& r) {
+  return {r.num_hairpins, r.hairpins, r.num_hairpins2, r.hairpins2};
 }
 
 void init_vask(vask_results& results);  // every slot 0 / none

@@ -323,11 +323,15 @@ void json_chain_bending_suite(const struct_mol& mol, FILE* fp) {
   json_begin_object(fp, "chains");
   for (size_t t = 0; t < na.size(); ++t) {
     const chain& c = mol.chains[na[t]];
-    std::string bseq, sstr, form;
-    for (long m = 1; m <= c.num_chain_nts; ++m) {
-      bseq += mol.residues[c.nts[m]].letter;
-      sstr += mol.residues[c.nts[m]].dbn;
-      form += get_ntType(c.nts[m], mol);
+    // the secondary-structure step leaves the chain's strings (with its
+    // chain-break separators); without it they are built here
+    std::string bseq = c.texts[0], sstr = c.texts[1], form = c.texts[2];
+    if (sstr.empty()) {
+      for (long m = 1; m <= c.num_chain_nts; ++m) {
+        bseq += mol.residues[c.nts[m]].letter;
+        sstr += mol.residues[c.nts[m]].dbn;
+        form += get_ntType(c.nts[m], mol);
+      }
     }
     json_begin_object(fp, derive_unique_chain_id(c, mol).c_str());
     json_lNumber(fp, "num_nts", c.num_chain_nts);

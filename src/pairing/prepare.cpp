@@ -286,7 +286,7 @@ void add_info_struct_mol(struct_mol& mol) {
   stage_torsions(mol);                     // 17
   stage_hydration_metals_suites(mol);      // 18
   populate_atom_exposure(mol);             // 19
-  if (!mol.nts_in_order) Gvars.special_notes += "   o nucleotides out of order\n";  // 20
+  if (!mol.nts_in_order) mol.notes += "   o nucleotides out of order\n";  // 20
 }
 
 void read_pdb_model(const std::string& file, struct_mol& mol, long model) {

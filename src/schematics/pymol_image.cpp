@@ -4,14 +4,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "support/arrays.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
-#include "support/frame_file.hpp"
-#include "support/json_writer.hpp"
 #include "support/log.hpp"
-#include "support/number.hpp"
-#include "support/option_value.hpp"
 #include "support/process.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"

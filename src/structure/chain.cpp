@@ -55,7 +55,7 @@ bool dna_chain(const chain& c) {
 bool rna_chain(const chain& c) { return c.num_rna > 0 && c.type.find("RNA") != std::string::npos; }
 
 // A chain with both nucleotides and amino acids keeps the larger kind.
-void check_chain_empty_with_aa_na(chain& c, bool single_chain) {
+void check_chain_empty_with_aa_na(chain& c, bool single_chain, std::string& notes) {
   c.num_nts = c.num_dna + c.num_rna;
   if (c.num_dna && c.num_rna) c.num_hybrid = c.num_nts;
   if (c.num_nts == 0 && c.num_aas == 0) {
@@ -67,7 +67,7 @@ void check_chain_empty_with_aa_na(chain& c, bool single_chain) {
     std::string text = sformat("chainId '%s' with nts=%ld and aas=%ld", c.chain_id.c_str(),
                                c.num_nts, c.num_aas);
     runlog_msg("[w]  %s\n", text.c_str());
-    Gvars.special_notes += sformat("   o %s\n", text.c_str());
+    notes += sformat("   o %s\n", text.c_str());
   }
   if (c.num_nts >= c.num_aas) {
     c.num_aas = 0;
@@ -242,7 +242,7 @@ void populate_chains(struct_mol& mol) {
   for (long c = 1; c <= n; ++c) {
     chain& ch = mol.chains[c];
     ch.num_residues = static_cast<long>(ch.residues.size()) - 1;
-    check_chain_empty_with_aa_na(ch, n == 1);
+    check_chain_empty_with_aa_na(ch, n == 1, mol.notes);
     if (ch.num_dna || ch.num_rna) {
       bool all_two = ch.num_residues > 0;
       for (long t = 1; t <= ch.num_residues && all_two; ++t)

@@ -45,7 +45,9 @@ struct chain {
   std::string sequence;        // one-letter codes of residues
   long num_chain_nts = 0;
   std::vector<long> nts;       // 1..num_chain_nts
-  std::array<std::string, 4> texts;  // per-chain strings of the secondary-structure stage
+  // per-chain strings of the secondary-structure stage, chain-break
+  // separators included: [0] sequence, [1] dot-bracket, [2] nucleotide types
+  std::array<std::string, 4> texts;
   std::string suite;           // backbone suites between the nucleotides ("g1aC1cA")
   helixVec axis;
   long num_heavy_atoms = 0;

@@ -76,11 +76,14 @@ enum : int {
   helix_partner,  // partner in its helix
   stem_partner,   // partner in its stem
   unlinked_pair,  // in an isolated canonical pair with a nucleotide lacking backbone links
+  hairpin_count,  // hairpin loops the nucleotide lies in
+  embed_mark,     // embedding-hairpin mark
+  loop_closing,   // closing nucleotide of a hairpin loop
   g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
-static_assert(rf::splayed < rf::g4_pair_mark, "analysis marks overlap the G-tetrad block");
+static_assert(rf::loop_closing < rf::g4_pair_mark, "analysis marks overlap the G-tetrad block");
 
 inline constexpr int NUM_FRAME_SLOTS = 14;  // frame slots per residue, by frame type
 

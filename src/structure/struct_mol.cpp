@@ -62,6 +62,7 @@ void free_struct_mol(struct_mol& mol) {
   mol.dbn_sequence.clear();
   mol.dbn_text.clear();
   mol.dbn_extra.clear();
+  mol.notes.clear();
   std::vector<segidx>().swap(mol.segments);
 }
 

@@ -117,6 +117,7 @@ struct struct_mol {
   std::vector<aa_info> aa_infos;    // indexed by residue
   std::vector<nt_info> nt_infos;    // indexed by residue
   std::string dbn_sequence, dbn_text, dbn_extra;  // secondary-structure texts
+  std::string notes;  // "   o ..." lines for the special notes of this structure's report
   long num_segments = 0;
   std::vector<segidx> segments;    // O3'-P linked runs of nucleotides
   // Neighbour index over all atoms (bond.hpp), built once by the linkage

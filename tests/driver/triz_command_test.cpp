@@ -174,6 +174,15 @@ TEST_F(TrizRun, nucleosome_text_report) {
   EXPECT_TRUE(has(out, "File name: 1kx5.pdb\n    no. of peptide chains: 8 [A=135,B=102,C=128,D=122,"));
   EXPECT_TRUE(has(out, "    no. of DNA/RNA chains: 2 [I=147,J=147]\n    no. of amino acids:    974\n"
                        "    no. of nucleotides:    294\n"));
+  EXPECT_TRUE(has(out, "List of 1 helix\n"));
+  EXPECT_TRUE(has(out, "  helix#1[0] bps=147\n"));
+  // base pairs of the helix, purine first: A-T and G-C, never T-A or C-G
+  EXPECT_TRUE(has(out, "List of 437 base-pair/amino-acid interactions\n"
+                       "       id   bp-aa     nt1          nt2          aa              Tdst"));
+  EXPECT_TRUE(has(out, "   1  1kx5  AT-ala   I.DA-73      J.DT73       E.ALA24  "));
+  EXPECT_FALSE(has(out, "  TA-"));
+  EXPECT_FALSE(has(out, "  CG-"));
+  EXPECT_FALSE(has(out, "dinucleotide-step"));  // steps only with --alpha
   EXPECT_TRUE(has(out, "List of 443 nucleotide/amino-acid interactions\n"
                        "       id   nt-aa   nt           aa              Tdst    Rdst     Tx      Ty"
                        "      Tz      Rx      Ry      Rz\n"
@@ -211,13 +220,18 @@ TEST_F(TrizRun, endonuclease_mmcif_with_json_and_quick_counts) {
   EXPECT_TRUE(has(r.out, " phosphate/amino-acid H-bonds\n"));
   EXPECT_TRUE(has(r.out, " base/amino-acid H-bonds\n"));
   EXPECT_TRUE(has(r.out, "base:sidechain"));
+  // an arginine piled on two bases of a strand break
+  EXPECT_TRUE(has(r.out, "List of 2 interface stacks with 3+ planar moieties\n"));
+  EXPECT_TRUE(has(r.out, "   1 size=3 AGR A.DA13,B.DG14,F.ARG61\n"));
 
   r = run("triz -i=1a73-assembly-1.cif --json -o=1a73.json");
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string js = read("1a73.json");
   EXPECT_EQ(test::json_error(js), "");
-  EXPECT_EQ(js.rfind("{\"num_ntAA_contacts\":", 0), 0u) << js.substr(0, 60);
+  EXPECT_EQ(js.rfind("{\"num_helices\":1,\"helices\":[{\"index\":1,", 0), 0u) << js.substr(0, 60);
   for (const char* key : {"\"ntAA_contacts\":[{\"index\":1,\"ntaa\":", "\"phosAA_hbonds\":[",
+                          "\"bpAA_contacts\":[{\"index\":1,\"bpaa\":", "\"z_directions\":\"",
+                          "\"num_ntAA_mStacks\":2,\"ntAA_mStacks\":[{\"index\":1,\"num_nts\":3,",
                           "\"baseAA_hbonds\":[", "\"six_params\":[", "\"C_alpha\":[", "\"metadata\":{",
                           "\"input_file\":\"1a73-assembly-1.cif\""})
     EXPECT_TRUE(has(js, key)) << key;
@@ -241,7 +255,8 @@ TEST_F(TrizRun, interface_summaries_and_model_files) {
   EXPECT_TRUE(has(out, "\n----------------------------------------------------------------------------\n"
                        "List of 220 amino acids interacting with nucleotides\n"));
   EXPECT_TRUE(has(out, "     A I.DA-73  \n"));  // the plus switch lists nucleotides without partners
-  EXPECT_TRUE(has(out, "List of 4 additional files\n   1 -- triz-baseAA-pairs.pdb\n   2 -- triz-nt-AAs.pdb\n"));
+  EXPECT_TRUE(has(out, "List of 5 additional files\n   1 -- triz-baseAA-pairs.pdb\n   2 -- triz-nt-AAs.pdb\n"
+                       "   3 -- triz-aa-NTs.pdb\n   4 -- triz-pairs.pdb\n   5 -- triz-helices.pdb\n"));
   // one model per entry, read back by gemmi
   EXPECT_EQ(count_of(read("triz-nt-AAs.pdb"), "MODEL "), 138u);
   EXPECT_EQ(count_of(read("triz-aa-NTs.pdb"), "MODEL "), 220u);
@@ -284,7 +299,8 @@ TEST_F(TrizRun, methyl_c_surroundings) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(r.err, "m [04]:  I.5CM-49   J.DG49  D.LYS12  D.LYS24\n"));
   const std::string text = read("m-5mC.txt");
-  EXPECT_EQ(text.rfind("m:I.5CM-49 other-contacts is-WC-paired ", 0), 0u) << text;
+  // in the duplex, read 5' to 3' on both strands around the cytosine
+  EXPECT_EQ(text.rfind("m:I.5CM-49 other-contacts is-WC-paired is-in-duplex [+]:", 0), 0u) << text;
   const std::string pdb = read("m-5mC.pdb");
   EXPECT_EQ(pdb.rfind("MODEL        1\nREMARK    m [4] m:I.5CM-49 other-contacts", 0), 0u) << pdb.substr(0, 100);
   EXPECT_EQ(count_of(pdb, "ENDMDL\n"), 1u);
@@ -309,11 +325,39 @@ TEST_F(TrizRun, nucleic_acid_without_protein) {
   EXPECT_FALSE(exists("triz-nt-AAs.pdb"));
 }
 
-TEST_F(TrizRun, c_alpha_columns) {
+TEST_F(TrizRun, steps_triads_and_every_file) {
   copy_data("1a73-assembly-1.cif");
-  test::exe_result r = run("triz -i=1a73-assembly-1.cif --alpha");
+  test::exe_result r = run("triz -i=1a73-assembly-1.cif --alpha --auxfile --interface=extra -o=a.out");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(has(r.out, "Ry      Rz      Cx       Cy       Cz\n"));
+  const std::string out = read("a.out");
+  EXPECT_TRUE(has(out, "Ry      Rz      Cx       Cy       Cz\n"));
+  EXPECT_TRUE(has(out, "List of 89 dinucleotide-step/amino-acid interactions\n"
+                       "       id    step-aa     nt1a         nt1b         nt2a         nt2b         aa"));
+  EXPECT_TRUE(has(out, "List of 7 additional files\n"));
+  for (const char* file : triz_file_table) {
+    const std::string name = std::string("triz-") + file + ".pdb";
+    EXPECT_TRUE(exists(name)) << name;
+    const long models = gemmi_models(name);
+    if (models >= 0) {
+      EXPECT_GT(models, 0) << name << read("gemmi.err");
+    }
+  }
+  // triads: an amino acid stacked on one base and paired with the next, the
+  // same three in each half of the symmetric complex
+  r = run("triz -i=1a73-assembly-1.cif --triad --ligand=* -o=t.out");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string triads = read("triads.txt");
+  EXPECT_EQ(count_of(triads, "\n"), 6u);
+  for (const char* line : {"1a73-assembly-1 A-arg-G connected D.DA17 E.ARG74 D.DG18\n",
+                           "1a73-assembly-1 A-arg-G connected B.DA17 F.ARG74 B.DG18\n",
+                           "1a73-assembly-1 G-gln-A connected D.DG16 E.GLN63 D.DA17\n",
+                           "1a73-assembly-1 G-arg-A connected B.DG14 F.ARG61 B.DA15\n"})
+    EXPECT_TRUE(has(triads, line)) << line;
+  EXPECT_EQ(count_of(read("triads.pdb"), "ENDMDL\n"), 6u);
+  EXPECT_EQ(read("triads.pdb").rfind("MODEL        1\nREMARK    1a73-assembly-1 A-arg-G connected", 0), 0u);
+  // the default list "DT;T" finds none here
+  r = run("triz -i=1a73-assembly-1.cif --triad -o=t.out");
+  EXPECT_FALSE(exists("triads.txt"));
 }
 
 TEST_F(TrizRun, ensemble_in_text_and_json) {
@@ -330,7 +374,7 @@ TEST_F(TrizRun, ensemble_in_text_and_json) {
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string js = read("n.json");
   EXPECT_EQ(test::json_error(js), "");
-  EXPECT_EQ(count_of(js, "\"parameters\":{\"num_ntAA_contacts\":"), 20u);
+  EXPECT_EQ(count_of(js, "\"num_ntAA_contacts\":"), 20u);
   EXPECT_EQ(js.rfind("{\"input_file\":\"2n82.pdb\",\"num_models\":20,\"models\":[", 0), 0u);
 
   // quick counts stop after the first model, and the frame is closed

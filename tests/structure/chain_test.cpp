@@ -49,7 +49,7 @@ TEST_F(ChainTest, dinucleotide_stored_3prime_first_is_ordered_5prime_to_3prime) 
   EXPECT_EQ(mol.nts_in_order, 0);
   EXPECT_NE(log.text().find("[w]  with nts out of order: A.G1[2] vs A.C2[1]\n"), std::string::npos)
       << log.text();
-  EXPECT_NE(Gvars.special_notes.find("   o nucleotides out of order\n"), std::string::npos);
+  EXPECT_NE(mol.notes.find("   o nucleotides out of order\n"), std::string::npos);
   // the O3'-P bond is recorded although it comes from a link, not a residue
   EXPECT_EQ(mol.nt_infos[2].next_P, mol.nt_infos[1].P);
   EXPECT_TRUE(mol.atoms[mol.nt_infos[2].O3p].bonded.has(mol.nt_infos[1].P));
@@ -300,7 +300,7 @@ TEST_F(ChainTest, chain_with_more_amino_acids_than_nucleotides_is_a_protein) {
   EXPECT_EQ(mol.num_na_chains, 0);
   EXPECT_EQ(mol.num_protein_chains, 1);
   EXPECT_NE(log.text().find("[w]  chainId 'A' with nts=3 and aas=5\n"), std::string::npos) << log.text();
-  EXPECT_NE(Gvars.special_notes.find("   o chainId 'A' with nts=3 and aas=5\n"), std::string::npos);
+  EXPECT_NE(mol.notes.find("   o chainId 'A' with nts=3 and aas=5\n"), std::string::npos);
 }
 
 TEST_F(ChainTest, hybrid_chain_types) {
