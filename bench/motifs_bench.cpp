@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "driver/belqo-vask.hpp"
+#include "support/settings.hpp"
 #include "driver/vask_results.hpp"
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
@@ -24,10 +25,7 @@
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
 #include "secondary/helix.hpp"
-#include "structure/pdb_reader.hpp"
-#include "structure/struct_mol.hpp"
 #include "support/log.hpp"
-#include "support/settings.hpp"
 
 namespace {
 

@@ -84,6 +84,11 @@ hbond_counts tally_hbonds(long n, const std::vector<bond>& list, const struct_mo
 const hbond_counts& motif_measures::hbonds(long i, long j) {
   const auto key = pair_key(i, j);
   if (auto it = hbonds_.find(key); it != hbonds_.end()) return it->second;
+  if (residues_in_pair(i, j, mol_)) {
+    // a pair's record is asked for later anyway: one H-bond search serves both
+    base_pair(std::min(i, j), std::max(i, j));
+    return hbonds_.find(key)->second;
+  }
   std::vector<bond> list = allocate_hbond_scratch();
   const long n = get_hbonds_ij(std::min(i, j), std::max(i, j), mol_, list);
   return hbonds_.emplace(key, tally_hbonds(n, list, mol_)).first->second;

@@ -148,6 +148,7 @@ const std::string& written_res_name(const atom& a) {
 std::vector<xyz> residue_points(long k, const struct_mol& mol) {
   const residue& r = mol.residues[k];
   std::vector<xyz> pts(1);
+  pts.reserve(static_cast<size_t>(r.last_atom - r.first_atom + 2));
   for (long i = r.first_atom; i <= r.last_atom; ++i) pts.push_back(mol.atoms[i].xyz);
   return pts;
 }
