@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/aux_files.hpp"
+#include "driver/ensemble_reader.hpp"
 #include "driver/fiber_command.hpp"
 #include "driver/model_commands.hpp"
 #include "driver/option.hpp"
@@ -243,22 +244,6 @@ void book_keeping(int argc, int i, const char* arg) {
 
 namespace {
 
-// Reads one structure of a list or an ensemble. A structure that cannot be
-// read (no atoms, a broken file) is reported in its place and the run goes on
-// with the next one, so only the errors of reading are caught here; a normal
-// early end (status 0) passes through.
-bool read_structure(const std::function<void()>& read, std::string& message) {
-  try {
-    read();
-    return true;
-  } catch (const fatal_error& e) {
-    if (e.status == 0) throw;
-    message = e.what();
-    runlog_msg("%s", message.c_str());
-    return false;
-  }
-}
-
 // The report of one structure of a list or an ensemble: the pipeline, or the
 // reading error in its place.
 void report_structure(const run_descriptor& run, bool read_ok, const std::string& message,
@@ -346,18 +331,7 @@ int run_ensemble(const run_descriptor& run) {
   delete_common_files();
   const long n = num_selected_models();
   runlog_msg("\nProcessing ensemble '%s' [%ld models]\n", run.input.c_str(), n);
-  const bool cif = is_cif_file(run.input);
-  FILE* in = nullptr;
-  cif_reader cif_in;
-  if (Gvars.one_pass) {
-    in = open_file(run.input, "r");
-    if (cif) {
-      load_cif_stream(in, run.input, cif_in);
-      close_file(in);
-      in = nullptr;
-      if (!fill_mmcif_header_with_checks(cif_in)) fatal("no ATOM/HETATOM records or models\n");
-    }
-  }
+  ensemble_reader reader(run.input);
   FILE* fp = open_file(run.output, "w");
   if (Gvars.json) json_nmr_start(fp, run.input, n);
   bool failed = false;
@@ -366,20 +340,7 @@ int run_ensemble(const run_descriptor& run) {
     runlog_msg("\nmodel %ld [%ld of %ld]\n", model, k, n);
     struct_mol mol;
     std::string message;
-    const bool ok = read_structure(
-        [&] {
-          if (!Gvars.one_pass) {
-            read_pdb_model(run.input, mol, model);
-            return;
-          }
-          init_struct_mol(run.input, mol);
-          if (cif)
-            read_model_cif_format(cif_in, model, mol);
-          else
-            read_model_pdb_format(in, model, mol);
-          add_info_struct_mol(mol);
-        },
-        message);
+    const bool ok = reader.read(model, mol, message);
     failed = failed || !ok;
     if (Gvars.json)
       json_per_model_start(fp, k, model);
@@ -397,7 +358,6 @@ int run_ensemble(const run_descriptor& run) {
     json_nmr_end(fp);
     end_json_line(fp);
   }
-  close_file(in);
   close_file(fp);
   return failed ? 1 : 0;
 }
