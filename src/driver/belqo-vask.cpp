@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -222,14 +223,15 @@ void book_keeping(int argc, int i, const char* arg) {
     runlog_msg("options must be set in -var[=val] format [%s]\n", arg != nullptr ? arg : "");
     say_good_bye();
   }
-  constexpr double kHbondDistDefault = 4.0;
+  // The variable is read like the option (whole value, same range); an
+  // explicit option on the command line wins over it.
   const char* env = std::getenv("VASK_HBOND_CUTOFF");
-  if (env != nullptr && is_approx(Gvars.hbond_dist, kHbondDistDefault)) {
-    double v = 0;
-    if (std::sscanf(env, "%lf", &v) == 1 && v >= 2.6 && v <= 6.0)
-      Gvars.hbond_dist = v;
-    else
-      runlog_msg("[i] invalid setting of VASK_HBOND_CUTOFF=%s", env);
+  if (env != nullptr && !Gvars.hbond_dist_given) {
+    const std::string word = std::string("VASK_HBOND_CUTOFF=") + env;
+    const double v = cvt2double(env);
+    if (!valid_dNumber(v) || v < 2.6 || v > 6.0)
+      fatal("[e] invalid setting of %s: expect a number in [2.6, 6.0]\n", word.c_str());
+    Gvars.hbond_dist = v;
     runlog_msg("[i] H-bond cutoff set to: %.2f\n", Gvars.hbond_dist);
   }
   // The good H-bond distance and the network vdist are ceilings of their own
@@ -261,9 +263,11 @@ void end_json_line(FILE* fp) {
 // Loop A: each listed file with its own report, or all in one file
 // (-o=one:NAME): <model id="base"> blocks in text, a JSON array in JSON mode.
 int run_file_list(const run_descriptor& run) {
-  delete_common_files();
   long n = 0;
   std::vector<std::string> files = get_coord_lists(n, run.list);
+  // before the clean-up, which would remove a listed file named like ours
+  for (long k = 1; k <= n; ++k) check_not_auxiliary("listed file", files[static_cast<size_t>(k)]);
+  delete_common_files();
   runlog_msg("\nProcessing %ld coordinate files in '%s'\n", n, run.list.c_str());
   const bool one_file = with_prefix_nc(run.output, "one:");
   std::string ext = get_file_extension(run.output);
@@ -409,6 +413,7 @@ int vask_main(int argc, char* argv[]) {
   }
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  const prefix_lock lock;  // held to the end of the run, before anything is removed
 
   if (Gvars.cleanup > 0) {
     delete_common_files();
@@ -445,7 +450,14 @@ int run_main(int argc, char* argv[]) {
       std::fflush(RUNLOG);
     }
     status = e.status;
+  } catch (const std::bad_alloc&) {
+    // a structure or a file too large for the memory at hand
+    std::fputs("[e] out of memory: the input is too large for the memory available\n",
+               RUNLOG != nullptr ? RUNLOG : stderr);
+    status = 1;
   }
+  // a report on standard output that did not get through is a failed run
+  if (!stdout_written() && status == 0) status = 1;
   clean_globals();  // the exit handler runs on every end, normal or fatal
   return status;
 }

@@ -113,8 +113,10 @@ int hbond_group() {
     Gvars.hbond2hbond_angle = dv(30.0, 90.0);
   else if (M("d1|low"))
     Gvars.hbond_d1 = dv(1.5, 3.0);
-  else if (M("d2|dist|high|upper|cut|thr"))
+  else if (M("d2|dist|high|upper|cut|thr")) {
     Gvars.hbond_dist = dv(2.6, 6.0);
+    Gvars.hbond_dist_given = true;
+  }
   else if (M("vd"))
     Gvars.hbond_vd = dv(0.0, 4.0);
   else if (M("angle"))

@@ -52,7 +52,7 @@ namespace {
 constexpr long STACK_ENS_HELICES = 9;  // the stack-ensemble setting that adds the helix steps
 
 FILE* open_ensemble(const char* suffix, const struct_mol& mol) {
-  FILE* fp = open_file(name_pdbcif_outfile(suffix), "w");
+  FILE* fp = create_file(name_pdbcif_outfile(suffix));
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   return fp;
 }

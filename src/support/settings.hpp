@@ -242,6 +242,7 @@ struct gvars_rec {
   double nonplanar_hdist = 3.4;
   double hbond_d1 = 1.98;        // H-bond lower distance
   double hbond_dist = 4.0;       // H-bond distance cutoff (d2)
+  bool hbond_dist_given = false;  // set on the command line: wins over VASK_HBOND_CUTOFF
   double hbond_vd = 2.0;         // H-bond vertical distance
   double hbond_angle = 72.0;
   double hbond2hbond_angle = 50.0;

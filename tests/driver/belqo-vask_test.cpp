@@ -223,7 +223,8 @@ TEST_F(VaskExe, hbond_cutoff_from_the_environment) {
   run_result r = run("-i=x.pdb", "VASK_HBOND_CUTOFF=3.5");
   EXPECT_TRUE(has(r.err, "[i] H-bond cutoff set to: 3.50\n"));
   r = run("-i=x.pdb", "VASK_HBOND_CUTOFF=7");
-  EXPECT_TRUE(has(r.err, "[i] invalid setting of VASK_HBOND_CUTOFF=7[i] H-bond cutoff set to: 4.00\n"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "[e] invalid setting of VASK_HBOND_CUTOFF=7: expect a number in [2.6, 6.0]\n"));
   r = run("-i=x.pdb --hbond-dist=3.2", "VASK_HBOND_CUTOFF=3.5");
   EXPECT_FALSE(has(r.err, "H-bond cutoff"));
 }
