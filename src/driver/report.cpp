@@ -207,6 +207,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   }
   hairpin_slots hairpins = hairpin_slots_of(results);
   find_hairpins(mol, slots, hairpins);
+  find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -243,6 +244,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
   output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
                      results.non_stacked, fp);
   output_hairpins_info(mol, hairpin_slots_of(results), fp);
+  output_G4plexes(mol, results.G4, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);

@@ -111,8 +111,6 @@ inline bool linkage_neighbours(long i, long j, const struct_mol& mol) {
          (mol.nt_infos[i].linked.has(j) || mol.nt_infos[j].linked.has(i) || mol.residues[i].linked.has(j));
 }
 
-inline std::string own_class_tail(const pair& p) { return p.VASK.size() > 1 ? p.VASK.substr(1) : std::string(); }
-
 inline void demote_canonical(pair& p, const struct_mol& mol) {
   p.name = "--";
   p.canonical = p.WC = p.Wobble = 0;

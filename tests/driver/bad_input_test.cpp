@@ -45,6 +45,7 @@ struct child_result {
   double cpu_seconds = 0;
   int signal = 0;   // non-zero when a signal ended the child
   int status = -1;  // exit status
+  long max_rss_kb = 0;
   std::string out, err;
 };
 
@@ -53,7 +54,7 @@ struct child_result {
 // max_files > 0 lowers the child's limit of open descriptors.
 // stdout_path, when given, takes standard output instead (such as /dev/full).
 child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, long max_files = 0,
-                     const char* stdout_path = nullptr) {
+                     const char* stdout_path = nullptr, const char* stdin_path = nullptr) {
   const fs::path out_file = stdout_path != nullptr ? fs::path(stdout_path) : dir.parent_path() / "stdout.txt";
   const fs::path err_file = dir.parent_path() / "stderr.txt";
   std::vector<std::string> words{VASK_EXE};
@@ -67,6 +68,11 @@ child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, 
     int o = open(out_file.c_str(), O_WRONLY | (stdout_path != nullptr ? 0 : O_CREAT | O_TRUNC), 0644);
     int e = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0 || chdir(dir.c_str()) != 0) _exit(126);
+    if (stdin_path != nullptr) {
+      int i = open(stdin_path, O_RDONLY);
+      if (i < 0) _exit(126);
+      dup2(i, 0);
+    }
     if (max_files > 0) {
       struct rlimit lim {static_cast<rlim_t>(max_files), static_cast<rlim_t>(max_files)};
       if (setrlimit(RLIMIT_NOFILE, &lim) != 0) _exit(126);
@@ -91,6 +97,7 @@ child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, 
   }
   r.cpu_seconds = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
                   1e-6 * static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
+  r.max_rss_kb = ru.ru_maxrss;
   if (!r.timed_out) {
     if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
     if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
@@ -514,6 +521,69 @@ TEST_F(BadInput, cleanup_removes_only_files_the_program_names) {
 }
 
 
+
+// Residue numbers past 9999 in the hybrid-36 form ("A000" is 10000) are read
+// as such; a number that is neither decimal nor hybrid-36 is warned about
+// instead of merging residues silently.
+TEST_F(BadInput, hybrid36_residue_numbers_are_decoded) {
+  auto hy36 = [](long n) {  // width 4
+    if (n < 10000) return std::to_string(n);
+    long v = n - 10000 + 10 * 36 * 36 * 36;
+    std::string s;
+    for (int k = 0; k < 4; ++k, v /= 36) s.insert(s.begin(), "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[v % 36]);
+    return s;
+  };
+  std::vector<std::string> atoms = trna_atoms(100000);
+  for (auto& l : atoms) {
+    const long n = std::stol(l.substr(22, 4)) + 9980;  // 1ehz from 9981: 9981 .. 10056
+    std::string t = hy36(n);
+    l.replace(22, 4, std::string(4 - t.size(), ' ') + t);
+  }
+  ASSERT_NE(join(atoms).find("AA000 "), std::string::npos);  // chain A, residue A000
+  check({"1ehz renumbered from 9981", {{"x.pdb", join(atoms)}}, {"-i=x.pdb", "-o=out.txt"}, 0, ""});
+  const std::string out = test::read_file((root_ / "work" / "out.txt").string());
+  // the fixture's 62 standard nucleotides, none merged
+  EXPECT_NE(out.find("no. of nucleotides:    62\n"), std::string::npos) << out.substr(0, 1200);
+  EXPECT_NE(out.find("A.G10000 "), std::string::npos);  // G20 at A000
+  check({"residue numbers that are no numbers", {{"x.pdb", with_field(trna_atoms(90), 23, 4, "#$%&")}},
+         {"-i=x.pdb", "-o=out.txt"}, 0, "[w] residue number '#$%&' cannot be read"});
+}
+
+// Thousands of atoms at one point, or clumped into a few Angstrom, are no
+// molecule: refused before the neighbour searches would go quadratic, within
+// the processor-time limit of every case.
+TEST_F(BadInput, co_located_and_clumped_atoms_are_refused_quickly) {
+  const std::vector<std::string> atoms = trna_atoms(100000);
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<double> in_cube(0.0, 6.0);
+  auto many = [&](size_t n, bool clump) {
+    std::string s;
+    char xyz[32];
+    for (size_t i = 0; i < n; ++i) {
+      std::string l = atoms[i % atoms.size()];
+      const size_t copy = i / atoms.size();  // each copy its own chain and numbers
+      l[21] = static_cast<char>('A' + copy % 26);
+      std::snprintf(xyz, sizeof xyz, "%4zu", (std::stoul(l.substr(22, 4)) + 100 * (copy / 26)) % 10000);
+      l.replace(22, 4, xyz);
+      if (clump)
+        std::snprintf(xyz, sizeof xyz, "%8.3f%8.3f%8.3f", in_cube(gen), in_cube(gen), in_cube(gen));
+      else
+        std::snprintf(xyz, sizeof xyz, "%8.3f%8.3f%8.3f", 1.0, 2.0, 3.0);
+      l.replace(30, 24, xyz);
+      s += l + "\n";
+    }
+    return s;
+  };
+  check({"32,000 atoms at one point", {{"x.pdb", many(32000, false)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "[e] 32000 atoms crowd into 4.8 A around (1.0, 2.0, 3.0): far denser than any molecule"});
+  check({"64,000 atoms at one point", {{"x.pdb", many(64000, false)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "far denser than any molecule"});
+  check({"32,000 atoms in a 6 A cube", {{"x.pdb", many(32000, true)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "far denser than any molecule"});
+  // a few hundred at one point are quick anyway and analysed
+  check({"500 atoms at one point", {{"x.pdb", many(500, false)}}, {"-i=x.pdb", "-o=out.txt"}, kEither, ""});
+}
+
 // ---------------------------------------------------------------------------
 // The working folder as a hostile place: links, FIFOs and other runs under
 // the names of the auxiliary files, and outputs that cannot be written.
@@ -640,6 +710,55 @@ TEST_F(WorkFolder, output_that_cannot_be_written_fails_the_run) {
     EXPECT_EQ(r.signal, 0);
     EXPECT_EQ(r.status, 1) << r.err.substr(0, 2000);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err.substr(0, 2000);
+  }
+}
+
+// A file without line ends is read a bounded line at a time: 64 MB in one
+// line neither needs 64 MB (let alone twice that) nor ends the run by a signal.
+TEST_F(WorkFolder, a_huge_line_is_read_in_bounded_memory) {
+  {
+    std::ofstream out(dir_ / "x.pdb", std::ios::binary);
+    const std::string block(1 << 20, 'A');
+    for (int k = 0; k < 64; ++k) out << block;
+  }
+  put("small.pdb", std::string(1000, 'A'));  // the memory any run needs (sanitizers included)
+  const long base_kb = run_exe(dir_, {"-i=small.pdb", "-o=out.txt"}).max_rss_kb;
+  child_result r = run_exe(dir_, {"-i=x.pdb", "-o=out.txt"});
+  ASSERT_FALSE(r.timed_out);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
+  EXPECT_LT(r.max_rss_kb - base_kb, 24 * 1024) << "kB more than a small run";
+}
+
+// Standard input has no file name to tell the format: mmCIF is recognised by
+// its content, as it is in a file of any name.
+TEST_F(WorkFolder, mmcif_on_standard_input_is_recognised) {
+  const fs::path in = root_ / "stdin.dat";  // outside the working folder
+  struct stdin_case {
+    const char* name;
+    std::string text;
+    int status;
+    const char* said;
+  };
+  const std::vector<stdin_case> cases = {
+      {"mmCIF", test::read_file(test::test_data("1ehz.cif")), 0, "no. of nucleotides:    76\n"},
+      {"PDB", test::read_file(test::test_data("1ehz.pdb")), 0, "no. of nucleotides:    76\n"},
+      {"neither", random_bytes(3000, 7), 1, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(in, std::ios::binary) << c.text;
+    for (const char* name : {"-i=-", "-i=stdin"}) {
+      child_result r = run_exe(dir_, {name, "-o=out.txt"}, 0, nullptr, in.c_str());
+      ASSERT_FALSE(r.timed_out);
+      EXPECT_EQ(r.status, c.status) << r.err.substr(0, 2000);
+      if (c.status == 0) {
+        EXPECT_NE(test::read_file((dir_ / "out.txt").string()).find(c.said), std::string::npos);
+      } else {
+        EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
+      }
+    }
   }
 }
 
