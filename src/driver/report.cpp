@@ -27,6 +27,7 @@
 #include "pairing/splay.hpp"
 #include "pairing/torsion.hpp"
 #include "schematics/block_template.hpp"
+#include "schematics/hbond_output.hpp"
 #include "secondary/hairpin.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/pknot.hpp"
@@ -208,6 +209,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   hairpin_slots hairpins = hairpin_slots_of(results);
   find_hairpins(mol, slots, hairpins);
   find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
+  find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -245,6 +247,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
                      results.non_stacked, fp);
   output_hairpins_info(mol, hairpin_slots_of(results), fp);
   output_G4plexes(mol, results.G4, fp);
+  output_imotifs(mol, results.num_imotifs, results.imotifs, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
@@ -331,6 +334,7 @@ void write_json_tail(const run_descriptor& run, const struct_mol& mol, const vas
   // the members of chains, nucleotides, H-bonds and block coordinates come first
   json_chain_bending_suite(mol, fp);
   json_ntPars(mol, fp);
+  json_hbonds(mol, fp, with_ebi_idstr());
   json_RY_WC_blocks(fp);
   if (with_ebi_idstr()) json_paths_counts(mol, results, fp);
   json_metadata(run, mol, fp);

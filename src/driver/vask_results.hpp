@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "motifs/g4plex.hpp"
+#include "motifs/imotif.hpp"
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
 #include "pairing/pair.hpp"
@@ -29,7 +30,6 @@ struct ss_segment {    // a single-stranded segment
   std::vector<long> nts;  // 1-based
 };
 struct Uturn {};
-struct imotif {};
 struct zipper {};
 struct Kturn {};
 struct PO4_contact {};

@@ -457,10 +457,10 @@ void mark_plex_layers(struct_mol& mol, const g4plex& plex, long value, int slot)
 void bind_metals(const struct_mol& mol, g4plex& plex) {
   plex.metals.assign(1, 0);
   if (!Gvars.g4[9] || mol.num_metals == 0) return;
-  for (long a = 1; a <= mol.num_atoms; ++a) {
+  for (long m = 1; m <= mol.num_metals; ++m) {
+    const long a = mol.metals[static_cast<size_t>(m)];
     const long res = mol.atoms[static_cast<size_t>(a)].residue;
-    if (!is_metal(res, mol)) continue;
-    const connect& lk = mol.residues[static_cast<size_t>(res)].linked;
+    const connect& lk = mol.residues[static_cast<size_t>(res)].metals;  // the residues it coordinates
     long n = 0;
     for (long k = 1; k <= lk.count; ++k)
       if (std::binary_search(plex.core_nts.begin() + 1, plex.core_nts.end(), lk[k])) ++n;

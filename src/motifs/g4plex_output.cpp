@@ -118,8 +118,8 @@ void list_one_G4plex_metals(const g4plex& p, const struct_mol& mol, FILE* fp) {
     std::string sym = a.element;
     trim(sym);
     if (sym.size() > 1) sym[1] = static_cast<char>(std::tolower(static_cast<unsigned char>(sym[1])));
-    std::fprintf(fp, " %-2s %-*s %2ld %s\n", sym.c_str(), mol.idstr_width, r.idstr.c_str(), r.linked.count,
-                 get_connect_abbr_full_ids(r.linked, mol).c_str());
+    std::fprintf(fp, " %-2s %-*s %2ld %s\n", sym.c_str(), mol.idstr_width, r.idstr.c_str(), r.metals.count,
+                 get_connect_abbr_full_ids(r.metals, mol).c_str());
   }
 }
 
@@ -275,7 +275,7 @@ void json_metals(const g4plex& p, const struct_mol& mol, FILE* fp) {
     trim(sym);
     json_string(fp, "metal_symbol", sym);
     json_string(fp, "metal_id", r.idstr);
-    json_abbIds_cnts0(fp, "nts", r.linked, mol);
+    json_abbIds_cnts0(fp, "nts", r.metals, mol);
     json_bareObject_end_check_idx(fp, m, n);
   }
   json_end_array(fp);

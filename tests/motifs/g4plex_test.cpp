@@ -184,8 +184,17 @@ TEST_F(G4Test, parallel_mango_has_three_propellers_and_right_handed_steps) {
   load("5v3f-assembly1.cif");
   g4_results r;
   test::log_capture log;
+  Gvars.g4[9] = 1;  // bind metals
   find_G4plexes(mol_, num_pairs_, pairs_, r);
   ASSERT_EQ(r.num_stems, 2);
+  // one helix of the two stacked molecules: five K+ ions between its six
+  // layers, three along each stem; the stems meet 5' face to 5' face
+  ASSERT_EQ(r.num_helices, 1);
+  EXPECT_EQ(static_cast<long>(r.helices[1].metals.size()) - 1, 5);
+  EXPECT_EQ(static_cast<long>(r.stems[1].metals.size()) - 1, 3);
+  EXPECT_EQ(r.num_costacks, 1);
+  ASSERT_EQ(r.helices[1].coax_codes.size(), 2u);
+  EXPECT_EQ(get_interface_typeStr(r.helices[1].coax_codes[1]), "5'/5'");
   for (long t = 1; t <= 2; ++t) {
     const g4plex& s = r.stems[static_cast<size_t>(t)];
     EXPECT_EQ(s.descriptor, "3(-P-P-P)");
@@ -271,6 +280,54 @@ TEST_F(G4Test, report_json_and_files_of_2hy9) {
   EXPECT_EQ(test::json_error(ex), "");
   for (const char* key : {"\"G4helices\"", "\"G4stems\"", "\"step_features\"", "\"note\":\"hybrid-1(3+1)\""})
     EXPECT_NE(ex.find(key), std::string::npos) << key;
+}
+
+TEST_F(G4Test, raster3d_tetrad_and_step_frames_of_2hy9) {
+  test::ExeRun exe({"2hy9.cif"});
+  ASSERT_EQ(exe.run("-i=2hy9.cif --r3d-frame=G4,middle,helix,stem -o=f.r3d"), 0) << exe.file("stderr.txt");
+  const std::string r3d = exe.file("f.r3d");
+  EXPECT_NE(r3d.find("# G4 layer#3 frame: nts=4 GGGG "), std::string::npos) << r3d;
+  EXPECT_NE(r3d.find("# G4 helix#1 middle frames: [num=2]\n#   step#1 frame: [GGGG "), std::string::npos);
+  EXPECT_NE(r3d.find("# G4 stem#1 middle frames: [num=2]\n"), std::string::npos);
+  EXPECT_EQ(exe.file("stderr.txt").find("not available yet"), std::string::npos);
+}
+
+// 2hy9's first layer: DG4 (syn), DG10, DG18, DG22; its second: DG5 (anti), DG11, DG17, DG23.
+TEST_F(G4Test, syn_G1_swaps_G2_and_G4) {
+  load("2hy9.cif");
+  std::array<long, 5> wc{0, 4, 10, 18, 22};
+  ASSERT_EQ(order_Gtetrad_wc2Major(wc, mol_), 1);
+  EXPECT_EQ(wc[0], 1);
+  std::array<long, 5> syn{0, 4, 10, 18, 22};
+  ASSERT_EQ(order_Gtetrad(syn, mol_), 1);  // G1 syn: previous and next change places
+  EXPECT_EQ(syn[2], wc[4]);
+  EXPECT_EQ(syn[3], wc[3]);
+  EXPECT_EQ(syn[4], wc[2]);
+  std::array<long, 5> wc5{0, 5, 11, 17, 23}, anti{0, 5, 11, 17, 23};
+  ASSERT_EQ(order_Gtetrad_wc2Major(wc5, mol_), 1);
+  ASSERT_EQ(order_Gtetrad(anti, mol_), 1);  // G1 anti: unchanged
+  EXPECT_EQ(anti, wc5);
+  std::array<long, 5> broken{0, 4, 5, 18, 22};  // not a tetrad: order kept, flag 0
+  EXPECT_EQ(order_Gtetrad_wc2Major(broken, mol_), 0);
+  EXPECT_EQ(broken, (std::array<long, 5>{0, 4, 5, 18, 22}));
+}
+
+TEST_F(G4Test, connected_layers_turns_the_next_layer_by_one) {
+  load("2hy9.cif");
+  auto layer = [](std::array<long, 4> g) {
+    gtetrad t;
+    for (long x : g) t.nts.append(x);
+    return t;
+  };
+  const gtetrad A = layer({4, 10, 18, 22});
+  gtetrad B = layer({5, 11, 17, 23});  // position by position along the backbone
+  EXPECT_EQ(connected_layers(A, B, mol_), 1);
+  EXPECT_EQ(B.nts[1], 5);
+  gtetrad turned = layer({11, 17, 23, 5});  // one position off: turned back
+  EXPECT_EQ(connected_layers(A, turned, mol_), 1);
+  EXPECT_EQ(numbers(turned.nts), (std::vector<long>{5, 11, 17, 23}));
+  gtetrad across = layer({17, 23, 5, 11});  // two positions off: no backbone match
+  EXPECT_EQ(connected_layers(A, across, mol_), 0);
 }
 
 }  // namespace
