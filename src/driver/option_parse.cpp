@@ -698,12 +698,7 @@ const std::vector<option_row>& other_option_rows() {
     dv_row("^-?-?curved[-_]?cutoff", &gvars_rec::curved_cutoff, 0.0, 9.0),
     dv_row("^-?-?rise[-_]?cutoff", &gvars_rec::rise_cutoff, 0.0, 9.0),
     dv_row("^-?-?helix[-_]?ext", &gvars_rec::helix_ext, 0.0, 512.0),
-    call_row("^-?-?heli(x|cal)[-_]?axis",
-             [] {
-               Gvars.helical_axis = derive_helical_axis_setting(g_arg);
-               if (Gvars.helical_axis != 0)  // the axis points come with the helix geometry
-                 runlog_msg("[w] the helical-axis file of option '%s' is not available yet -- ignored\n", g_arg);
-             }),
+    call_row("^-?-?heli(x|cal)[-_]?axis", [] { Gvars.helical_axis = derive_helical_axis_setting(g_arg); }),
     call_row("^-?-?abasic", [] { Gvars.abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?'); }),
     call_row("^-?-?nt[-_]?(no|ignore|skip)", [] { derive_nt_ignored(g_arg); }),
     call_row("^-?-?nt[-_]?map", [] { derive_nt_mappings(g_arg); }),
