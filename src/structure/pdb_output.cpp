@@ -430,6 +430,18 @@ void end_ensemble_model(FILE* fp) {
   if (fp != nullptr && Gvars.output_format != 2) std::fprintf(fp, "ENDMDL\n");
 }
 
+FILE* open_ensemble_file(const char* suffix, const struct_mol& mol) {
+  FILE* fp = open_file(name_pdbcif_outfile(suffix), "w");
+  if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
+  return fp;
+}
+
+void close_ensemble_file(FILE* fp) {
+  Gvars.counts.cif_model_num = 0;
+  end_pdbfile(fp);
+  close_file(fp);
+}
+
 void output_model_header(FILE* fp) {
   if (fp == nullptr) return;
   if (Gvars.output_format == 2)

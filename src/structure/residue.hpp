@@ -80,6 +80,7 @@ enum : int {
   embed_mark,     // embedding-hairpin mark
   loop_closing,   // closing nucleotide of a hairpin loop
   g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
+  capping_partner = 70,  // last residue found capping this base, or capped by it
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
