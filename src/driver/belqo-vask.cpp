@@ -4,17 +4,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "driver/ensemble_reader.hpp"
 #include "driver/fiber_command.hpp"
 #include "driver/model_commands.hpp"
 #include "driver/option.hpp"
+#include "driver/search_command.hpp"
 #include "driver/triz_command.hpp"
 #include "driver/vask.hpp"
 #include "interactions/project.hpp"
-#include "interactions/search.hpp"
 #include "modeling/analyze.hpp"
 #include "modeling/composite.hpp"
 #include "modeling/fiber.hpp"
@@ -220,14 +222,15 @@ void book_keeping(int argc, int i, const char* arg) {
     runlog_msg("options must be set in -var[=val] format [%s]\n", arg != nullptr ? arg : "");
     say_good_bye();
   }
-  constexpr double kHbondDistDefault = 4.0;
+  // The variable is read like the option (whole value, same range); an
+  // explicit option on the command line wins over it.
   const char* env = std::getenv("VASK_HBOND_CUTOFF");
-  if (env != nullptr && is_approx(Gvars.hbond_dist, kHbondDistDefault)) {
-    double v = 0;
-    if (std::sscanf(env, "%lf", &v) == 1 && v >= 2.6 && v <= 6.0)
-      Gvars.hbond_dist = v;
-    else
-      runlog_msg("[i] invalid setting of VASK_HBOND_CUTOFF=%s", env);
+  if (env != nullptr && !Gvars.hbond_dist_given) {
+    const std::string word = std::string("VASK_HBOND_CUTOFF=") + env;
+    const double v = cvt2double(env);
+    if (!valid_dNumber(v) || v < 2.6 || v > 6.0)
+      fatal("[e] invalid setting of %s: expect a number in [2.6, 6.0]\n", word.c_str());
+    Gvars.hbond_dist = v;
     runlog_msg("[i] H-bond cutoff set to: %.2f\n", Gvars.hbond_dist);
   }
   // The good H-bond distance and the network vdist are ceilings of their own
@@ -241,22 +244,6 @@ void book_keeping(int argc, int i, const char* arg) {
 }
 
 namespace {
-
-// Reads one structure of a list or an ensemble. A structure that cannot be
-// read (no atoms, a broken file) is reported in its place and the run goes on
-// with the next one, so only the errors of reading are caught here; a normal
-// early end (status 0) passes through.
-bool read_structure(const std::function<void()>& read, std::string& message) {
-  try {
-    read();
-    return true;
-  } catch (const fatal_error& e) {
-    if (e.status == 0) throw;
-    message = e.what();
-    runlog_msg("%s", message.c_str());
-    return false;
-  }
-}
 
 // The report of one structure of a list or an ensemble: the pipeline, or the
 // reading error in its place.
@@ -275,9 +262,11 @@ void end_json_line(FILE* fp) {
 // Loop A: each listed file with its own report, or all in one file
 // (-o=one:NAME): <model id="base"> blocks in text, a JSON array in JSON mode.
 int run_file_list(const run_descriptor& run) {
-  delete_common_files();
   long n = 0;
   std::vector<std::string> files = get_coord_lists(n, run.list);
+  // before the clean-up, which would remove a listed file named like ours
+  for (long k = 1; k <= n; ++k) check_not_auxiliary("listed file", files[static_cast<size_t>(k)]);
+  delete_common_files();
   runlog_msg("\nProcessing %ld coordinate files in '%s'\n", n, run.list.c_str());
   const bool one_file = with_prefix_nc(run.output, "one:");
   std::string ext = get_file_extension(run.output);
@@ -345,18 +334,7 @@ int run_ensemble(const run_descriptor& run) {
   delete_common_files();
   const long n = num_selected_models();
   runlog_msg("\nProcessing ensemble '%s' [%ld models]\n", run.input.c_str(), n);
-  const bool cif = is_cif_file(run.input);
-  FILE* in = nullptr;
-  cif_reader cif_in;
-  if (Gvars.one_pass) {
-    in = open_file(run.input, "r");
-    if (cif) {
-      load_cif_stream(in, run.input, cif_in);
-      close_file(in);
-      in = nullptr;
-      if (!fill_mmcif_header_with_checks(cif_in)) fatal("no ATOM/HETATOM records or models\n");
-    }
-  }
+  ensemble_reader reader(run.input);
   FILE* fp = open_file(run.output, "w");
   if (Gvars.json) json_nmr_start(fp, run.input, n);
   bool failed = false;
@@ -365,20 +343,7 @@ int run_ensemble(const run_descriptor& run) {
     runlog_msg("\nmodel %ld [%ld of %ld]\n", model, k, n);
     struct_mol mol;
     std::string message;
-    const bool ok = read_structure(
-        [&] {
-          if (!Gvars.one_pass) {
-            read_pdb_model(run.input, mol, model);
-            return;
-          }
-          init_struct_mol(run.input, mol);
-          if (cif)
-            read_model_cif_format(cif_in, model, mol);
-          else
-            read_model_pdb_format(in, model, mol);
-          add_info_struct_mol(mol);
-        },
-        message);
+    const bool ok = reader.read(model, mol, message);
     failed = failed || !ok;
     if (Gvars.json)
       json_per_model_start(fp, k, model);
@@ -396,7 +361,6 @@ int run_ensemble(const run_descriptor& run) {
     json_nmr_end(fp);
     end_json_line(fp);
   }
-  close_file(in);
   close_file(fp);
   return failed ? 1 : 0;
 }
@@ -448,6 +412,7 @@ int vask_main(int argc, char* argv[]) {
   }
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  const prefix_lock lock;  // held to the end of the run, before anything is removed
   if (run.tertiary > 0)
     runlog_msg("[w] contacts between secondary-structure units (--ter) are not available yet -- ignored\n");
   if (Gvars.kturn != 0 || Gvars.kturn_angle != gvars_rec{}.kturn_angle)
@@ -488,7 +453,14 @@ int run_main(int argc, char* argv[]) {
       std::fflush(RUNLOG);
     }
     status = e.status;
+  } catch (const std::bad_alloc&) {
+    // a structure or a file too large for the memory at hand
+    std::fputs("[e] out of memory: the input is too large for the memory available\n",
+               RUNLOG != nullptr ? RUNLOG : stderr);
+    status = 1;
   }
+  // a report on standard output that did not get through is a failed run
+  if (!stdout_written() && status == 0) status = 1;
   clean_globals();  // the exit handler runs on every end, normal or fatal
   return status;
 }

@@ -113,8 +113,10 @@ int hbond_group() {
     Gvars.hbond2hbond_angle = dv(30.0, 90.0);
   else if (M("d1|low"))
     Gvars.hbond_d1 = dv(1.5, 3.0);
-  else if (M("d2|dist|high|upper|cut|thr"))
+  else if (M("d2|dist|high|upper|cut|thr")) {
     Gvars.hbond_dist = dv(2.6, 6.0);
+    Gvars.hbond_dist_given = true;
+  }
   else if (M("vd"))
     Gvars.hbond_vd = dv(0.0, 4.0);
   else if (M("angle"))
@@ -700,6 +702,8 @@ int other_options() {
     Gvars.helix_ext = dv(0.0, 512.0);
   } else if (M("^-?-?heli(x|cal)[-_]?axis")) {
     Gvars.helical_axis = derive_helical_axis_setting(g_arg);
+    if (Gvars.helical_axis != 0)  // the axis points come with the helix geometry
+      runlog_msg("[w] the helical-axis file of option '%s' is not available yet -- ignored\n", g_arg);
   } else if (M("^-?-?abasic")) {
     Gvars.abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?');
   } else if (M("^-?-?nt[-_]?(no|ignore|skip)")) {

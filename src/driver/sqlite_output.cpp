@@ -143,13 +143,13 @@ long next_linked_nt(long nt, const struct_mol& mol) {
 
 void write_GA_check(struct_mol& mol, long num_pairs, const std::vector<pair>& pairs) {
   if (!exist_file(GA_CHECK_FILE) || file_size(GA_CHECK_FILE) == 0) {
-    FILE* head = open_file(GA_CHECK_FILE, "w");
+    FILE* head = create_file(GA_CHECK_FILE);
     std::fprintf(head,
                  "pdb_id,id1,id2,name,symbol,swap,num_GA5,hb_GA5,num_GA3,hb_GA3,num_AG5,hb_AG5,"
                  "num_AG3,hb_AG3,num_all,hb_all\n");
     close_file(head);
   }
-  FILE* fp = open_file(GA_CHECK_FILE, "a");
+  FILE* fp = append_file(GA_CHECK_FILE);
   for (long k = 1; k <= num_pairs; ++k) {
     const bool swap = is_AG_symbol(pairs[k].bp);
     pair p = pairs[k];
@@ -209,7 +209,7 @@ void sqlite_output_vask_tables(struct_mol& mol, long num_pairs, const std::vecto
     write_GA_check(mol, num_pairs, pairs);
     return;
   }
-  FILE* fp = open_file(SQLITE_FILE, "a");
+  FILE* fp = append_file(SQLITE_FILE);
   if (Gvars.sqlite & SQL_SCHEMA)
     for (const char* line : kBasepairsSchema) std::fputs(line, fp);
   const std::string& id = mol.base_name;
@@ -236,7 +236,7 @@ void sqlite_output_vask_tables(struct_mol& mol, long num_pairs, const std::vecto
 
 void sqlite_output_PO4_interactions(long n, const std::vector<PO4_contact>& list, const struct_mol& mol) {
   if (n <= 0 || !(Gvars.sqlite & SQL_PO4)) return;
-  FILE* fp = open_file(SQLITE_FILE, "a");
+  FILE* fp = append_file(SQLITE_FILE);
   if (Gvars.sqlite & SQL_SCHEMA)
     for (const char* line : kPhosphatesSchema) std::fputs(line, fp);
   std::string comment_id = mol.base_name;

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "driver/belqo-vask.hpp"
+#include "driver/ensemble_reader.hpp"
 #include "driver/option.hpp"
 #include "driver/vask.hpp"
 #include "driver/vask_results.hpp"
@@ -181,37 +182,12 @@ void write_interactions(const triz_options& o, const std::vector<triz_helix>& he
   }
 }
 
-// Reads one structure; a structure that cannot be read is reported in its
-// place and the run goes on (a normal early end passes through).
-bool read_structure(const std::function<void()>& read, std::string& message) {
-  try {
-    read();
-    return true;
-  } catch (const fatal_error& e) {
-    if (e.status == 0) throw;
-    message = e.what();
-    runlog_msg("%s", message.c_str());
-    return false;
-  }
-}
-
 // The selected models of an ensemble, one report each, wrapped as model
 // elements (text) or in the ensemble object (JSON).
 void run_triz_ensemble(const triz_options& o) {
   const long n = num_selected_models();
   runlog_msg("\nProcessing ensemble '%s' [%ld models]\n", o.input.c_str(), n);
-  const bool cif = is_cif_file(o.input);
-  FILE* in = nullptr;
-  cif_reader cif_in;
-  if (Gvars.one_pass) {
-    in = open_file(o.input, "r");
-    if (cif) {
-      load_cif_stream(in, o.input, cif_in);
-      close_file(in);
-      in = nullptr;
-      if (!fill_mmcif_header_with_checks(cif_in)) fatal("no ATOM/HETATOM records or models\n");
-    }
-  }
+  ensemble_reader reader(o.input);
   scoped_file out(open_file(o.output, "w"));
   FILE* fp = out.get();
   if (Gvars.json) json_nmr_start(fp, o.input, n);
@@ -221,20 +197,7 @@ void run_triz_ensemble(const triz_options& o) {
     runlog_msg("\nmodel %ld [%ld of %ld]\n", model, k, n);
     struct_mol mol;
     std::string message;
-    const bool ok = read_structure(
-        [&] {
-          if (!Gvars.one_pass) {
-            read_pdb_model(o.input, mol, model);
-            return;
-          }
-          init_struct_mol(o.input, mol);
-          if (cif)
-            read_model_cif_format(cif_in, model, mol);
-          else
-            read_model_pdb_format(in, model, mol);
-          add_info_struct_mol(mol);
-        },
-        message);
+    const bool ok = reader.read(model, mol, message);
     if (Gvars.json)
       json_per_model_start(fp, k, model);
     else
@@ -255,7 +218,6 @@ void run_triz_ensemble(const triz_options& o) {
     json_nmr_end(fp);
     json_raw_text(fp, "\n");
   }
-  close_file(in);
   out.close();
 }
 

@@ -2,6 +2,7 @@
 #include "driver/vask.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -9,6 +10,11 @@
 #include <iterator>
 #include <system_error>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "driver/option.hpp"
 #include "driver/sqlite_output.hpp"
@@ -101,8 +107,8 @@ void check_file_clashes(const run_descriptor& run) {
   size_t longest = 0;
   for (const auto& row : aux_file_table) longest = std::max(longest, std::strlen(row.suffix));
   if (aux_file_name("").size() + longest > kNameMax)
-    fatal("[e] --prefix is too long: at most %zu characters make file names\n",
-          kNameMax - longest - 1);
+    fatal("[e] --prefix is too long: at most %zu bytes make file names (%zu given)\n",
+          kNameMax - longest - 1, Gvars.prefix.size());
   struct named {
     const char* what;
     const std::string& name;
@@ -126,6 +132,11 @@ void check_file_clashes(const run_descriptor& run) {
         fatal("[e] the %s and the %s are the same file '%s'\n", other.what, out.what,
               out.name.c_str());
   }
+  const named mine[] = {inputs[0], inputs[1], inputs[2], outputs[0]};
+  for (const auto& f : mine) check_not_auxiliary(f.what, f.name);
+}
+
+std::vector<std::string> auxiliary_names() {
   std::vector<std::string> aux;
   for (const auto& row : aux_file_table) {
     aux.push_back(aux_file_name(row.suffix));
@@ -133,14 +144,41 @@ void check_file_clashes(const run_descriptor& run) {
   }
   aux.insert(aux.end(), fixed_aux_files.begin(), fixed_aux_files.end());
   aux.emplace_back("PDB-lists.txt");
-  const named mine[] = {inputs[0], inputs[1], outputs[0]};
-  for (const auto& f : mine)
-    for (const auto& name : aux)
-      if (same_file(f.name, name))
-        fatal("[e] the %s '%s' has the name of an auxiliary file this run writes or "
-              "removes: rename it or choose another --prefix\n",
-              f.what, f.name.c_str());
+  aux.push_back(prefix_lock_name());
+  return aux;
 }
+
+void check_not_auxiliary(const char* what, const std::string& name) {
+  for (const auto& aux : auxiliary_names())
+    if (same_file(name, aux))
+      fatal("[e] the %s '%s' has the name of an auxiliary file this run writes or "
+            "removes: rename it or choose another --prefix\n",
+            what, name.c_str());
+}
+
+std::string prefix_lock_name() { return aux_file_name("lock"); }
+
+prefix_lock::prefix_lock() {
+  const std::string name = prefix_lock_name();
+  // never through a link: the lock file is the program's own
+  fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd_ < 0) fatal("[e] cannot open the lock file '%s': %s\n", name.c_str(), std::strerror(errno));
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fatal("[e] '%s' is not a regular file: refusing to use it as the lock file\n", name.c_str());
+  }
+  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    ::close(fd_);
+    if (err == EWOULDBLOCK)
+      fatal("[e] another run is using prefix '%s' in this folder: wait for it, or choose "
+            "another --prefix\n", Gvars.prefix.c_str());
+    fatal("[e] cannot lock '%s': %s\n", name.c_str(), std::strerror(err));
+  }
+}
+
+prefix_lock::~prefix_lock() { ::close(fd_); }  // the lock goes with the descriptor
 
 namespace {
 std::string canonical_name(const std::string& name) {
@@ -165,11 +203,13 @@ void check_list_report_name(const std::string& report, const std::set<std::strin
 long collect_auxfiles(std::vector<long>& rows, std::vector<std::string>& names) {
   rows.clear();
   names.clear();
+  // only files of this run: an earlier run's files, kept by --cleanup=no, are not ours
+  auto ours = [](const std::string& name) { return made_by_this_run(name) && regular_file_here(name); };
   for (size_t i = 0; i < aux_file_table.size(); ++i) {
     std::string name = aux_file_name(aux_file_table[i].suffix);
-    if (!exist_file(name)) {
+    if (!ours(name)) {
       name = cif_twin(name);
-      if (name.empty() || !exist_file(name)) continue;
+      if (name.empty() || !ours(name)) continue;
     }
     if (file_size(name) == 0) {
       remove_file(name);

@@ -110,6 +110,28 @@ void delete_common_files();
 // working directory). Names are compared as files, so "./x" matches "x".
 void check_file_clashes(const run_descriptor& run);
 
+// Every name the run writes or removes in the working folder: the table's
+// files and their mmCIF twins, the fixed-name files, "PDB-lists.txt" and the
+// prefix lock.
+std::vector<std::string> auxiliary_names();
+// Refuses (fatal) an input or output that is one of those files.
+void check_not_auxiliary(const char* what, const std::string& name);
+
+// Two runs with one prefix in one folder would remove and overwrite each
+// other's files: a run holds an exclusive lock on "<prefix>-lock" while it
+// lives, and a second run stops with "[e] another run is using prefix ...".
+std::string prefix_lock_name();
+class prefix_lock {
+ public:
+  prefix_lock();
+  ~prefix_lock();
+  prefix_lock(const prefix_lock&) = delete;
+  prefix_lock& operator=(const prefix_lock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
 // List mode: the listed coordinate files (files[1..n]) as canonical paths,
 // and the refusal of a report file among them (a later turn would read it).
 std::set<std::string> canonical_file_set(const std::vector<std::string>& files);

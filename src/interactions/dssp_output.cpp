@@ -57,7 +57,7 @@ void output_dssp_to_file(const struct_mol& mol, const std::vector<dssp_rec>& rec
   for (long k = 1; k <= n; ++k)
     if (is_aa(k, mol)) aas.push_back(k);
   const long num_aas = static_cast<long>(aas.size());
-  FILE* fp = open_file(sformat("%.256s-dssp.txt", Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%.256s-dssp.txt", Gvars.prefix.c_str()));
 
   std::fprintf(fp, "Number of amino-acids: %ld (%ld)\n", num_aas, n);
   std::fprintf(fp, "Number of chains: %ld\n", mol.num_protein_chains);

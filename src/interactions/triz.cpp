@@ -60,7 +60,7 @@ void append_triz_model(const std::string& file, const std::string& remark,
                        triz_state& st) {
   auto it = st.next_model.find(file);
   if (it == st.next_model.end()) it = st.next_model.emplace(file, get_nextModelNumber(file)).first;
-  FILE* fp = open_file(file, "a");
+  FILE* fp = append_file(file);
   std::fprintf(fp, "%6s    %4ld\n", "MODEL ", it->second++);
   std::fprintf(fp, "REMARK    %s\n", remark.c_str());
   write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, f, 0, mol, fp);

@@ -186,7 +186,7 @@ void output_one_triad(long x, long a, long y, struct_mol& mol, triz_state& st) {
   const std::string line = sformat("%s %s %s %s %s", mol.base_name.c_str(), kind.c_str(), id(x, mol),
                                    id(a, mol), id(y, mol));
   runlog_msg("%s\n", line.c_str());
-  FILE* fp = open_file("triads.txt", "a");
+  FILE* fp = append_file("triads.txt");
   std::fprintf(fp, "%s\n", line.c_str());
   close_file(fp);
   append_triz_model("triads.pdb", line, {0, x, a, y}, base_frame(x, mol), mol, st);

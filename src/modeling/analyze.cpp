@@ -87,13 +87,13 @@ void analyze_frames(const analyze_settings& s) {
   simply_output_pars(n, helis, fp);
   close_file(fp);
 
-  fp = open_file(prefixed("frameStepPars.txt"), "w");
+  fp = create_file(prefixed("frameStepPars.txt"));
   std::fprintf(fp, "# num_frames=%ld\n", n);
   std::fprintf(fp, "   #       %s\n", kStepFileHeader);
   simply_write_pars(fp, n, steps);
   close_file(fp);
 
-  fp = open_file(prefixed("frameHeliPars.txt"), "w");
+  fp = create_file(prefixed("frameHeliPars.txt"));
   std::fprintf(fp, "# num_frames=%ld\n", n);
   std::fprintf(fp, "   #      %s\n", kHeliFileHeader);
   simply_write_pars(fp, n, helis);
@@ -142,18 +142,18 @@ void analyze_single_strand(const analyze_settings& s, const struct_mol& mol) {
   consecutive_frame_pars(n, frames, steps, helis);
 
   if (s.rebuild) {
-    FILE* fp = open_file(prefixed("ssStepPars.txt"), "w");
+    FILE* fp = create_file(prefixed("ssStepPars.txt"));
     std::fprintf(fp, "# %ld (no. of nucleotides)\n", n);
     std::fprintf(fp, "#       %s\n", kStepFileHeader);
     write_single_rebuild_pars(mol, n, nts, steps, fp);
     close_file(fp);
-    fp = open_file(prefixed("ssHeliPars.txt"), "w");
+    fp = create_file(prefixed("ssHeliPars.txt"));
     std::fprintf(fp, "# %ld (no. of nucleotides)\n", n);
     std::fprintf(fp, "#      %s\n", kHeliFileHeader);
     write_single_rebuild_pars(mol, n, nts, helis, fp);
     close_file(fp);
   }
-  FILE* fp = open_file(prefixed("baseFrames.txt"), "w");
+  FILE* fp = create_file(prefixed("baseFrames.txt"));
   list_base_frames(mol, n, nts, fp);
   close_file(fp);
 
@@ -222,12 +222,12 @@ void bp_table(long n, const std::vector<pair>& pairs, bool simple, par_table& t)
 
 void write_rebuild_files(const struct_mol& mol, long n, const std::vector<pair>& pairs,
                          const par_table& steps, const par_table& helis) {
-  FILE* fp = open_file(prefixed("dsStepPars.txt"), "w");
+  FILE* fp = create_file(prefixed("dsStepPars.txt"));
   write_duplex_rebuild_pars(
       mol, n, pairs, steps,
       sformat("#bp      %s      %s\n", kBpFileHeader, kStepFileHeader).c_str(), fp);
   close_file(fp);
-  fp = open_file(prefixed("dsHeliPars.txt"), "w");
+  fp = create_file(prefixed("dsHeliPars.txt"));
   write_duplex_rebuild_pars(
       mol, n, pairs, helis,
       sformat("#bp      %s     %s\n", kBpFileHeader, kHeliFileHeader).c_str(), fp);

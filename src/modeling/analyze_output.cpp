@@ -143,7 +143,7 @@ void write_duplex_rebuild_pars(const struct_mol& mol, long n, const std::vector<
 }
 
 void write_pair_frames(long n, const std::vector<pair>& pairs, const std::string& file) {
-  FILE* fp = open_file(file, "w");
+  FILE* fp = create_file(file);
   std::fprintf(fp, "# %ld pair frames\n", n);
   for (long i = 1; i <= n; ++i) {
     std::fprintf(fp, "%4ld %s\n", i, pairs[i].bp.c_str());

@@ -330,7 +330,7 @@ void curves_plus_duplex(long n, std::vector<pair>& pairs, const struct_mol& mol,
   if (backward)
     for (long i = 1; i <= n; ++i) negate_xyz(mids[i].z_axis);
 
-  FILE* fp = open_file("helix-U-P.dat", "w");
+  FILE* fp = create_file("helix-U-P.dat");
   std::vector<long> counter(n + 1, 0);
   for (long i = 1; i < n; ++i) {
     for (long s = 1; s <= 2; ++s) {

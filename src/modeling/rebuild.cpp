@@ -55,7 +55,7 @@ void identity_frame(xyz& org, rotmat& R) {
 }
 
 void output_rebuild_frames(const std::vector<named_frame>& frames) {
-  FILE* fp = open_file(sformat("%.*s-frames.txt", 256, Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%.*s-frames.txt", 256, Gvars.prefix.c_str()));
   const long n = static_cast<long>(frames.size());
   std::fprintf(fp, "# %ld frames\n", n);
   for (long k = 0; k < n; ++k) {
@@ -195,7 +195,7 @@ void build_from_frames(const rebuild_settings& s) {
 // Parameter files
 
 void echo_rows(long n, const std::vector<par_row>& rows, bool pairs) {
-  FILE* fp = open_file("vask-rebuildPars.txt", "w");
+  FILE* fp = create_file("vask-rebuildPars.txt");
   std::fprintf(fp, pairs ? "# double-stranded, num=%ld\n" : "# single-stranded, num=%ld\n", n);
   for (long i = 1; i <= n; ++i) {
     std::fprintf(fp, "%3s", rows[i].name.c_str());

@@ -194,7 +194,7 @@ void find_mpSegs(struct_mol& mol, long num_multiplets, const std::vector<connect
 void write_mpSegs(struct_mol& mol, long num_multiplets, const std::vector<connect>& multiplets,
                   long count, const std::vector<mstack>& segments) {
   if (count == 0 || num_multiplets == 0 || !Gvars.auxfiles || !Gvars.stack_ens) return;
-  FILE* fp = open_file(name_pdbcif_outfile("multipletSegments"), "w");
+  FILE* fp = create_file(name_pdbcif_outfile("multipletSegments"));
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= count; ++k) {
     const mstack& s = segments[k];

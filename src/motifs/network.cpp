@@ -256,7 +256,7 @@ void write_multiplets_pdb(long n, const std::vector<connect>& sets, const char* 
 void write_sets_pdb(long n, const std::vector<connect>& sets, const char* suffix, bool flagged,
                     struct_mol& mol) {
   if (n <= 0) return;
-  FILE* fp = open_file(name_pdbcif_outfile(suffix), "w");
+  FILE* fp = create_file(name_pdbcif_outfile(suffix));
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   for (long i = 1; i <= n; ++i) {
     const connect& set = sets[i];

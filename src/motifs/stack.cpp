@@ -292,7 +292,7 @@ void output_stacks_info(struct_mol& mol, long count, const std::vector<connect>&
                         long num_non_stacked, const std::vector<long>& non_stacked, FILE* fp) {
   if (fp == nullptr) return;
   if (count > 0 && Gvars.auxfiles) {
-    FILE* out = open_file(name_pdbcif_outfile("stacks"), "w");
+    FILE* out = create_file(name_pdbcif_outfile("stacks"));
     if (Gvars.output_format == 2) write_cif_header(out, mol.base_name);
     for (long k = 1; k <= count; ++k) {
       const connect& s = stacks[k];

@@ -49,7 +49,7 @@ void write_set_ensemble(const char* part, long n, const std::vector<connect>& se
                         Origin origin_of, struct_mol& mol) {
   if (!Gvars.auxfiles || n == 0) return;
   const bool cif = Gvars.output_format == 2;
-  FILE* fp = open_file(name_pdbcif_outfile(part), "w");
+  FILE* fp = create_file(name_pdbcif_outfile(part));
   if (cif) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= n; ++k) {
     const connect& set = sets[k];

@@ -228,7 +228,7 @@ void json_pairs(long n, const std::vector<pair>& pairs, const struct_mol& mol, F
 void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& mol) {
   if (n == 0 || !Gvars.auxfiles) return;
   const bool cif = Gvars.output_format == 2;
-  FILE* fp = open_file(name_pdbcif_outfile("pairs"), "w");
+  FILE* fp = create_file(name_pdbcif_outfile("pairs"));
   if (cif) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= n; ++k) {
     const pair& p = pairs[k];
@@ -246,7 +246,7 @@ void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& m
 void write_pairs_list(const std::string& file, const struct_mol& mol, long n, const std::vector<pair>& pairs) {
   if (n == 0) return;
   const std::string name = file.empty() ? default_pairs_list_name() : file;
-  FILE* fp = open_file(name, "w");
+  FILE* fp = create_file(name);
   std::fprintf(fp, "# %ld (no. of base pairs)\n", n);
   for (long k = 1; k <= n; ++k) {
     const pair& p = pairs[k];

@@ -220,7 +220,7 @@ void write_planeCnts_file(const char* part, const char* noun, long count, bool b
                           struct_mol& mol) {
   runlog_msg("\nList of %ld %s\n", count, noun);
   const std::string name = name_pdbcif_outfile(part);
-  FILE* fp = open_file(name, "w");
+  FILE* fp = create_file(name);
   if (cif_output()) write_cif_header(fp, mol.base_name);
   long m = 0;
   for (long k = 1; k <= mol.num_plane_contacts; ++k) {

@@ -598,7 +598,7 @@ void print_nt_torsions(struct_mol& mol, const char* name) {
   if (name == nullptr && !Gvars.auxfiles) return;
   std::string file =
       name != nullptr ? name : sformat("%.*s-torsions.txt", 256, Gvars.prefix.c_str());
-  FILE* fp = open_file(file, "w");
+  FILE* fp = create_file(file);
   if (VERBOSITY <= 1) {
     std::fputs("         Output of DNA/RNA backbone conformational parameters\n", fp);
     std::fprintf(fp, "             %s\n", Gconsts.version.c_str());

@@ -91,7 +91,7 @@ bool is_pseudoknotted(const residue& r) {
 }
 
 void write_csv(const struct_mol& mol, const std::vector<long>& order) {
-  FILE* fp = open_file(sformat("%s-summary.csv", Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%s-summary.csv", Gvars.prefix.c_str()));
   std::fprintf(fp, "idstr,nt-code,dbn,nt-chain,nt-num,single-stranded,%s\n",
                (Gvars.summary & SUMMARY_INDEX) ? kCsvHeadIndexed : kCsvHeadShort);
   for (size_t k = 1; k < order.size(); ++k) {

@@ -156,7 +156,7 @@ void output_splayUnits(const struct_mol& mol, long num_units, const std::vector<
 void write_splayUnits_pdb(struct_mol& mol, long num_units, const std::vector<connect>& units) {
   if (!Gvars.auxfiles || num_units == 0) return;
   const bool cif = Gvars.output_format == 2;
-  FILE* fp = open_file(name_pdbcif_outfile("splays"), "w");
+  FILE* fp = create_file(name_pdbcif_outfile("splays"));
   if (cif) write_cif_header(fp, mol.base_name);
   for (long j = 1; j <= num_units; ++j) {
     const connect& u = units[j];

@@ -171,7 +171,7 @@ std::string check_bestview_for_cartoon_block(struct_mol& mol) {
     for (long a = 1; a <= turned.num_atoms; ++a)
       if (!is_nt(turned.atoms[a].residue, turned)) turned.atoms[a].status = 0;
     file = sformat("%s-ntview.pdb", Gvars.prefix.c_str());
-    write_struct_mol(turned, file);
+    write_struct_mol(turned, file, true);
   }
   const std::string base = mol.base_name;
   struct_mol fresh;

@@ -71,7 +71,7 @@ void output_one_view(const std::string& name, const frame& f, long i, long j, lo
   copy_pdb_xyz(mol, saved);
   for (long a = 1; a <= mol.num_atoms; ++a) project_xyz_by_oR(o, V, saved[a], mol.atoms[a].xyz);
   renumber_atom(mol);
-  write_struct_mol(mol, name_pdbcif_outfile(name));
+  write_struct_mol(mol, name_pdbcif_outfile(name), true);
   copy_xyz_pdb(saved, mol);
 }
 

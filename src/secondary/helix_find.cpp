@@ -142,10 +142,9 @@ void find_helix_list(bool stem, struct_mol& mol, helix_slots& results, helix_mem
             round_list.emplace_back();
             process_helix(h, round_list, L, s1, s2, mol, overlap, memo);
           }
+          // get_bp_linkage leaves every link mutual and masking keeps it so
+          // (both ends of a link into the chain go), so no tidy-up is due here
           mask_linkage(L >= 2 ? L : 1, chain, used, m, lkg);
-          tidyup_isolated_linkage(m, lkg);
-          tidyup_middle_linkage(m, lkg);
-          tidyup_isolated_linkage(m, lkg);
         }
         if (done_with_collections(m, used)) break;
         std::vector<pair> rest(1);

@@ -130,7 +130,7 @@ void json_helices(const char* kind, long n, const std::vector<helix>& helices, c
 }
 
 void write_helices_pdb(long n, const std::vector<helix>& helices, struct_mol& mol, const std::string& file) {
-  FILE* fp = open_file(file, "w");
+  FILE* fp = create_file(file);
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   for (long i = 1; i <= n; ++i) {
     const helix& h = helices[i];

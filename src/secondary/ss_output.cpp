@@ -116,7 +116,7 @@ void populate_seqdbn_per_set(long n, const std::vector<long>& list, const struct
 
 void write_dbn(const struct_mol& mol, const dbn_state& state) {
   if (!Gvars.auxfiles) return;
-  FILE* fp = open_file(prefixed("2ndstrs.dbn"), "w");
+  FILE* fp = create_file(prefixed("2ndstrs.dbn"));
   if (default_title()) {
     const std::string name = structure_name(mol);
     std::fprintf(fp, "%s [%s] -- %s\n", whole_header(mol, state).c_str(), name.c_str(), kDerived);
@@ -155,7 +155,7 @@ std::vector<std::string> get_ct_rows(const std::vector<long>& partners, const st
 
 void write_ct(const std::vector<long>& partners, struct_mol& mol) {
   if (!Gvars.auxfiles) return;
-  FILE* fp = open_file(prefixed("2ndstrs.ct"), "w");
+  FILE* fp = create_file(prefixed("2ndstrs.ct"));
   const long n = mol.num_nts;
   if (default_title())
     std::fprintf(fp, "%5ld ENERGY = 0.0 [%s] -- %s\n", n, structure_name(mol).c_str(), kDerived);
@@ -177,7 +177,7 @@ void write_ct(const std::vector<long>& partners, struct_mol& mol) {
 
 void write_bpseq(const std::vector<long>& partners, struct_mol& mol) {
   if (!Gvars.auxfiles) return;
-  FILE* fp = open_file(prefixed("2ndstrs.bpseq"), "w");
+  FILE* fp = create_file(prefixed("2ndstrs.bpseq"));
   const std::vector<long> pos = thread_positions(mol);
   for (long k = 1; k <= mol.num_nts; ++k) {
     const long i = mol.nt_order[k];

@@ -126,11 +126,53 @@ std::vector<xyz> atom_points(const struct_mol& mol) {
   return pts;
 }
 
+namespace {
+// Every neighbour query visits the points of the cubes around its own, so
+// the work of a pass over all atoms is known from the cube counts before any
+// query runs. Real molecules, also ensembles read as one, keep it to a few
+// thousand visits per atom; thousands of co-located or clumped atoms would
+// make it quadratic in the atoms. Such input is refused, naming the crowded
+// place, before the analysis starts.
+constexpr double CROWD_VISITS_PER_ATOM = 20000;
+constexpr double CROWD_MIN_VISITS = 2e7;  // below this any input is quick
+
+void check_crowding(const cell_grid& g, const std::vector<xyz>& pts) {
+  std::vector<long> count(g.head.size(), 0);
+  long used = 0;
+  for (size_t c = 0; c < g.head.size(); ++c)
+    for (long j = g.head[c]; j != 0; j = g.next[j]) ++count[c], ++used;
+  double visits = 0, worst = 0;
+  size_t worst_cube = 0;
+  for (long ix = 0; ix < g.nx; ++ix)
+    for (long iy = 0; iy < g.ny; ++iy)
+      for (long iz = 0; iz < g.nz; ++iz) {
+        const size_t c = static_cast<size_t>((ix * g.ny + iy) * g.nz + iz);
+        if (count[c] == 0) continue;
+        double around = 0;
+        for (long x = std::max(0L, ix - 1); x <= std::min(g.nx - 1, ix + 1); ++x)
+          for (long y = std::max(0L, iy - 1); y <= std::min(g.ny - 1, iy + 1); ++y)
+            for (long z = std::max(0L, iz - 1); z <= std::min(g.nz - 1, iz + 1); ++z)
+              around += static_cast<double>(count[static_cast<size_t>((x * g.ny + y) * g.nz + z)]);
+        visits += static_cast<double>(count[c]) * around;
+        if (count[c] > worst) {
+          worst = static_cast<double>(count[c]);
+          worst_cube = c;
+        }
+      }
+  if (visits <= CROWD_MIN_VISITS || visits <= CROWD_VISITS_PER_ATOM * static_cast<double>(used)) return;
+  const xyz& p = pts[static_cast<size_t>(g.head[worst_cube])];
+  fatal("[e] %.0f atoms crowd into %.1f A around (%.1f, %.1f, %.1f): far denser than any "
+        "molecule (co-located or clumped atoms); not analysed\n",
+        worst, g.edge, p[1], p[2], p[3]);
+}
+}  // namespace
+
 void ensure_atom_grid(struct_mol& mol) {
   if (static_cast<long>(mol.atom_xyz.size()) == mol.num_atoms + 1 && !mol.atom_grid.head.empty())
     return;
   mol.atom_xyz = atom_points(mol);
   mol.atom_grid = make_cell_grid(mol.atom_xyz, mol.num_atoms, ATOM_GRID_EDGE);
+  check_crowding(mol.atom_grid, mol.atom_xyz);
 }
 
 // ---------------------------------------------------------------------------

@@ -231,7 +231,7 @@ void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<con
   if (!Gvars.metals) return;
 
   const std::string name = name_pdbcif_outfile("metals");
-  FILE* out = open_file(name.c_str(), "w");
+  FILE* out = create_file(name.c_str());
   const bool cif = Gvars.output_format == 2;
   if (cif) write_cif_header(out, mol.base_name);
   const long saved_model = Gvars.counts.cif_model_num;

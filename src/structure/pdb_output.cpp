@@ -320,8 +320,8 @@ void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const fr
   }
 }
 
-void write_struct_mol(struct_mol& mol, const std::string& file) {
-  FILE* fp = open_file(file.c_str(), "w");
+void write_struct_mol(struct_mol& mol, const std::string& file, bool ours) {
+  FILE* fp = ours ? create_file(file) : open_file(file, "w");
   if (Gvars.output_format == 2) {
     write_cif_header(fp, mol.base_name);
     for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i]);
@@ -357,7 +357,7 @@ void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file
     if (Gvars.renum_atom) mol.atoms[i].serial = Gvars.renum_atom + i - 1;
   }
   std::vector<xyz>().swap(mol.atom_xyz);  // the neighbour grid no longer matches the atoms
-  write_struct_mol(mol, file);
+  write_struct_mol(mol, file, false);
 }
 
 void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file) {
@@ -431,7 +431,7 @@ void end_ensemble_model(FILE* fp) {
 }
 
 FILE* open_ensemble_file(const char* suffix, const struct_mol& mol) {
-  FILE* fp = open_file(name_pdbcif_outfile(suffix), "w");
+  FILE* fp = create_file(name_pdbcif_outfile(suffix));
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   return fp;
 }
@@ -471,7 +471,7 @@ long get_nextModelNumber(const std::string& file) {
 void write_nts_list(const struct_mol& mol, long n, const std::vector<long>& nts,
                     const std::string& name) {
   std::string file = name.empty() ? sformat("%.*s-nts.txt", 256, Gvars.prefix.c_str()) : name;
-  FILE* fp = open_file(file.c_str(), "w");
+  FILE* fp = create_file(file.c_str());
   std::fprintf(fp, "# %ld (no. of nucleotides)\n", n);
   for (long k = 1; k <= n; ++k)
     std::fprintf(fp, "%4ld  # %4ld %s\n", nts[k], k, mol.residues[nts[k]].idstr.c_str());

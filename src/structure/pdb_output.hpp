@@ -27,7 +27,8 @@ void write_residue_set_pdb_simple(long n, const std::vector<long>& list, const f
                                   struct_mol& mol, FILE* fp);
 void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const frame* f, long view,
                                  struct_mol& mol, FILE* fp);
-void write_struct_mol(struct_mol& mol, const std::string& file);
+// ours: a file the program names itself, made anew (create_file).
+void write_struct_mol(struct_mol& mol, const std::string& file, bool ours = false);
 void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file);
 void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file);
 // All atoms, then a CONECT line per bonded atom naming the serials written.

@@ -77,17 +77,56 @@ double read_coordinate(std::string_view s, bool present) {
 
 bool starts_with(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 
-void fill_atom_from_line(std::string_view up, char chain, long model, atom& a) {
+// A number in the hybrid-36 form that programs write once a field's decimal
+// range is used up: width w, decimal up to 10^w - 1, then "A000".. (upper
+// case digits and letters) from 10^w, then "a000".. (lower case) after that.
+// The field as written (not upper-cased); false when it is not such a number.
+bool hybrid36(std::string_view f, long& out) {
+  const size_t w = f.size();
+  if (w == 0 || w > 6) return false;
+  const bool upper = f[0] >= 'A' && f[0] <= 'Z';
+  if (!upper && !(f[0] >= 'a' && f[0] <= 'z')) return false;
+  long value = 0;
+  for (char c : f) {
+    int d;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (upper && c >= 'A' && c <= 'Z')
+      d = c - 'A' + 10;
+    else if (!upper && c >= 'a' && c <= 'z')
+      d = c - 'a' + 10;
+    else
+      return false;
+    value = value * 36 + d;
+  }
+  long lead = 10, decimal = 1;  // 10 * 36^(w-1) and 10^w
+  for (size_t k = 1; k < w; ++k) lead *= 36;
+  for (size_t k = 0; k < w; ++k) decimal *= 10;
+  out = value - lead + decimal + (upper ? 0 : 26 * (lead / 10));
+  return true;
+}
+
+// A decimal or hybrid-36 integer field: false when it is neither.
+bool pdb_integer(std::string_view raw, column c, long& out) {
+  std::string_view f;
+  if (!field(raw, c, f)) return false;
+  return leading_long(f, out) || hybrid36(f, out);
+}
+
+// Fills the atom from the record; false when the residue number cannot be
+// read (it is then 0).
+bool fill_atom_from_line(std::string_view raw, std::string_view up, char chain, long model, atom& a) {
   std::string_view f;
   a.hetatm = starts_with(up, "HETATM");
   long v = 0;
-  a.serial = field(up, col_serial, f) && leading_long(f, v) ? v : 0;
+  a.serial = pdb_integer(raw, col_serial, v) ? v : 0;
   if (field(up, col_name, f)) a.name = std::string(f);
   if (field(up, col_altloc, f)) a.altloc = f[0];
   if (field(up, col_resname, f)) a.res_name = std::string(f);
   (void)col_chain;
   a.chain_id = std::string(1, chain);
-  a.res_seq = field(up, col_resseq, f) && leading_long(f, v) ? v : 0;
+  const bool resseq_read = pdb_integer(raw, col_resseq, v);
+  a.res_seq = resseq_read ? v : 0;
   if (field(up, col_icode, f)) a.icode = f[0];
   bool px = field(up, col_x, f);
   a.xyz[1] = read_coordinate(f, px);
@@ -104,6 +143,7 @@ void fill_atom_from_line(std::string_view up, char chain, long model, atom& a) {
   if (field(up, col_element, f) && !trim_view(f).empty()) a.element = std::string(f);
   if (field(up, col_charge, f) && !trim_view(f).empty()) a.charge = std::string(f);
   a.model = model;
+  return resseq_read;
 }
 
 std::string atom_description(const atom& a) {
@@ -215,6 +255,7 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
   std::vector<atom> atoms(1);
   std::string line, up;
   long current_model = 0;
+  long unreadable = 0;  // residue numbers that are neither decimal nor hybrid-36
   const bool one_model = Gvars.model_mode < 4;
   while (get_line(fp, line)) {
     if (one_model) {
@@ -232,9 +273,12 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
     if (!is_atom_hetatm_record(up.c_str(), static_cast<long>(up.size()))) continue;
     if (model >= 0 && current_model != model) continue;
     atom a;
-    fill_atom_from_line(up, chain, current_model, a);
+    if (!fill_atom_from_line(line, up, chain, current_model, a) && ++unreadable == 1)
+      runlog_msg("[w] residue number '%s' cannot be read (taken as 0: such residues may "
+                 "merge)\n", line.substr(22, 4).c_str());
     if (valid_atom(a, altlocs, chains)) atoms.push_back(std::move(a));
   }
+  if (unreadable > 1) runlog_msg("[w] %ld atoms with an unreadable residue number\n", unreadable);
   set_atoms_array(atoms, model, mol);
 }
 
@@ -294,7 +338,10 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
                            const std::string* altlocs, const chain_selection* chains) {
   Gvars.counts.invalid_element = 0;
   long saved_format = Gvars.input_format;
-  bool cif = Gvars.input_format == 2 || (Gvars.input_format == 3 && check_mmcif(file));
+  // standard input has no name to go by and cannot be read twice: it is
+  // loaded whole and taken as mmCIF when it holds an atom loop, else as PDB
+  const bool piped = saved_format == 3 && is_stdin(file);
+  bool cif = Gvars.input_format == 2 || piped || (Gvars.input_format == 3 && check_mmcif(file));
   if (saved_format == 3) Gvars.input_format = 3;  // decided again for every file
   init_struct_mol(file, mol);
   static const chain_selection every_chain{};
@@ -306,6 +353,7 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
     load_cif_stream(in.get(), file, r);
     in.close();
     if (fill_mmcif_header_with_checks(r)) {
+      if (piped) runlog_msg("[i] standard input taken as in .cif format by its _atom_site tags.\n");
       read_cif_atoms(r, model, alt, chs, mol);
     } else {
       // no usable atom loop: the text is tried as PDB records

@@ -199,7 +199,7 @@ void print_shortened(FILE* fp, std::string_view s, const char* before, const cha
 }  // namespace
 
 void print_tokens(const parsed_config& cfg) {
-  FILE* fp = open_file("check_config.dat", "w");
+  FILE* fp = create_file("check_config.dat");
   std::fprintf(fp, "Parsing result of file '%s'\n\n", cfg.file_name.c_str());
   std::fprintf(fp, "%ld tokens in ", cfg.num_tokens);
   print_shortened(fp, cfg.text, "'", "'\n\n");

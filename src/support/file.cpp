@@ -5,7 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/error.hpp"
 #include "support/log.hpp"
@@ -26,7 +31,6 @@ char path_separator() {
   return os != nullptr && icase_strstr(os, "WINDOWS") != std::string_view::npos ? '\\' : '/';
 }
 
-bool is_std_stream(FILE* fp) { return fp == stdin || fp == stdout || fp == stderr; }
 }  // namespace
 
 bool is_stdin(std::string_view name) { return name == "stdin" || name == "-"; }
@@ -46,7 +50,6 @@ FILE* open_file(const std::string& name, const char* mode) {
   return fp;
 }
 
-FILE* append_file(const std::string& name) { return open_file(name, "a"); }
 
 FILE* open_tmpfile() {
   errno = 0;
@@ -56,18 +59,96 @@ FILE* open_tmpfile() {
 }
 
 void close_file(FILE* fp) {
-  if (fp == nullptr || is_std_stream(fp)) return;
+  if (fp == nullptr || fp == stdin) return;
   errno = 0;
-  if (std::fclose(fp) == EOF) fatal("close_file failed: %s\n", std::strerror(errno));
+  if (fp == stdout || fp == stderr) {
+    if (std::fflush(fp) != 0 || std::ferror(fp))
+      fatal("[e] cannot write standard %s: %s\n", fp == stdout ? "output" : "error",
+            std::strerror(errno != 0 ? errno : EIO));
+    return;
+  }
+  // a failed flush per structure leaves only the error flag: fclose() would
+  // then succeed on the empty buffer
+  const bool lost = std::ferror(fp) != 0;
+  const int saved = errno;
+  if (std::fclose(fp) == EOF || lost)
+    fatal("[e] an output file could not be written completely: %s\n",
+          std::strerror(saved != 0 ? saved : errno != 0 ? errno : EIO));
 }
+
+bool stdout_written() {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  runlog_msg("[e] cannot write standard output: %s\n", std::strerror(errno != 0 ? errno : EIO));
+  return false;
+}
+
+namespace {
+// Names made by create_file in this run: the listing of auxiliary files
+// shows these only, not files an earlier run left.
+std::set<std::string>& made_files() {
+  static std::set<std::string> names;
+  return names;
+}
+
+// The entry under the name is removed when it is a regular file or a link;
+// false when there is none.
+bool remove_entry(const std::string& name) {
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) != 0) return false;
+  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+    fatal("[e] '%s' is not a regular file: refusing to write or remove it (rename it, or "
+          "choose another --prefix)\n", name.c_str());
+  if (::unlink(name.c_str()) != 0)
+    fatal("[e] cannot remove '%s': %s\n", name.c_str(), std::strerror(errno));
+  return true;
+}
+}  // namespace
+
+FILE* create_file(const std::string& name) {
+  if (is_pseudo_file(name)) return open_file(name, "w");
+  remove_entry(name);
+  // O_EXCL with O_NOFOLLOW: a link or file that appears meanwhile is not followed
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) fatal("[e] cannot create '%s': %s\n", name.c_str(), std::strerror(errno));
+  FILE* fp = ::fdopen(fd, "w");
+  if (fp == nullptr) {
+    ::close(fd);
+    fatal("[e] cannot create '%s': %s\n", name.c_str(), std::strerror(errno));
+  }
+  made_files().insert(name);
+  return fp;
+}
+
+FILE* append_file(const std::string& name) {
+  if (is_pseudo_file(name)) return open_file(name, "a");
+  struct stat st {};
+  // only a plain file of its own is added to; a link is replaced, never written through
+  if (::lstat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)
+    return create_file(name);
+  const int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  FILE* fp = fd < 0 ? nullptr : ::fdopen(fd, "a");
+  if (fp == nullptr) {
+    if (fd >= 0) ::close(fd);
+    fatal("[e] cannot open '%s' for appending: %s\n", name.c_str(), std::strerror(errno));
+  }
+  return fp;
+}
+
+bool made_by_this_run(const std::string& name) { return made_files().count(name) != 0; }
+
+void forget_made_files() { made_files().clear(); }
 
 bool exist_file(const std::string& name) {
   if (is_pseudo_file(name)) return true;
   if (name.empty()) return false;
-  FILE* fp = std::fopen(name.c_str(), "r");
-  if (fp == nullptr) return false;
-  std::fclose(fp);
-  return true;
+  struct stat st {};
+  return ::stat(name.c_str(), &st) == 0;
+}
+
+bool regular_file_here(const std::string& name) {
+  struct stat st {};
+  return !name.empty() && ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void fail_nonexist_file(const std::string& name) {
@@ -90,12 +171,12 @@ void create_empty_file(const std::string& name) {
 }
 
 void remove_file(const std::string& name) {
-  if (is_pseudo_file(name) || !exist_file(name)) return;
-  if (std::remove(name.c_str()) != 0) fatal("remove_file failed: %s\n", name.c_str());
+  if (is_pseudo_file(name) || name.empty()) return;
+  remove_entry(name);
 }
 
 void remove_empty_file(const std::string& name) {
-  if (!is_pseudo_file(name) && exist_file(name) && file_size(name) == 0) remove_file(name);
+  if (regular_file_here(name) && file_size(name) == 0) remove_file(name);
 }
 
 namespace {
@@ -247,7 +328,7 @@ std::vector<std::string> get_coord_lists(long& count, const std::string& list_fi
   count = static_cast<long>(names.size()) - 1;
   if (count == 0) fatal("[e] no valid coordinate files listed in '%s'\n", list_file.c_str());
   runlog_msg("    %ld valid coordinate files\n", count);
-  FILE* out = open_file("PDB-lists.txt", "w");
+  FILE* out = create_file("PDB-lists.txt");
   for (long i = 1; i <= count; ++i) std::fprintf(out, "%s\n", names[static_cast<size_t>(i)].c_str());
   close_file(out);
   return names;
@@ -324,7 +405,7 @@ bool get_line(FILE* fp, std::string& line) {
       if (next != '\n' && next != EOF) std::ungetc(next, fp);
       break;
     }
-    line += static_cast<char>(c);
+    if (line.size() < MAX_LINE_BYTES) line += static_cast<char>(c);
   }
   return any;
 }

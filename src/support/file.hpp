@@ -22,9 +22,29 @@ bool stdout_stderr(std::string_view name);  // "stdout" or "stderr"
 bool is_pseudo_file(std::string_view name); // any of the four
 
 FILE* open_file(const std::string& name, const char* mode);
-FILE* append_file(const std::string& name);  // open_file(name, "a")
+// Adds to a regular file of one name only (no link of either kind, which is
+// replaced as create_file does); a missing file is created.
+FILE* append_file(const std::string& name);
 FILE* open_tmpfile();
-void close_file(FILE* fp);  // leaves null and the standard streams alone
+// Closes the stream and ends the run ("[e] ...") when anything written to it
+// was lost: a short write or flush seen earlier (the error flag stays set) or
+// now. Null is left alone; standard output and error are flushed and checked
+// but stay open.
+void close_file(FILE* fp);
+
+// Flushes and checks standard output: false (and "[e] ..." on the run log)
+// when a write to it failed, such as on a full device.
+bool stdout_written();
+
+// A file the program names itself (auxiliary files, fixed-name files) made
+// anew: whatever is under the name, a file or a link (symbolic, dangling or
+// hard), is replaced and never written through, so a link cannot send the
+// output elsewhere. A FIFO, device or folder under the name is an error
+// naming it. Pseudo-names are the streams. Each name is remembered as made
+// by this run (made_by_this_run).
+FILE* create_file(const std::string& name);
+bool made_by_this_run(const std::string& name);
+void forget_made_files();  // a new run starts
 
 // Owns an open stream and closes it when the scope ends, also when a fatal
 // error unwinds through it: the list and ensemble loops go on after a failed
@@ -43,12 +63,19 @@ class scoped_file {
   FILE* fp_;
 };
 
-bool exist_file(const std::string& name);          // pseudo-names: true; "": false
+// Existence by the file's status, never by opening it (a FIFO would block):
+// a link counts when its target exists. Pseudo-names: true; "": false.
+bool exist_file(const std::string& name);
+// Regular files only, links not followed: for the program's own file names.
+bool regular_file_here(const std::string& name);
 void fail_nonexist_file(const std::string& name);  // fatal when not exist_file
 long file_size(const std::string& name);
 bool is_empty_file(const std::string& name);
 void create_empty_file(const std::string& name);   // truncates; pseudo-names: nothing
-void remove_file(const std::string& name);         // missing files and pseudo-names: nothing
+// Removes a regular file or a link (never what a link points to); missing
+// files and pseudo-names: nothing; anything else (FIFO, device, folder) is an
+// error naming it.
+void remove_file(const std::string& name);
 void remove_empty_file(const std::string& name);
 void copy_file_handle_to_handle(FILE* in, FILE* out);
 void copy_file(const std::string& src, const std::string& dst);
@@ -82,8 +109,11 @@ void delete_end_slash(std::string& path);
 bool with_prefix_nc(std::string_view text, std::string_view prefix);
 bool with_suffix_nc(std::string_view text, std::string_view suffix);
 
-// Lines of any length: false at the end of input with nothing read. A line
-// ends at LF, CR or CR LF; the end mark is not stored.
+// One line: false at the end of input with nothing read. A line ends at LF,
+// CR or CR LF; the end mark is not stored. At most MAX_LINE_BYTES are kept and
+// the rest of a longer line is skipped, so a file without line ends cannot
+// use up memory (no record of ours is that long).
+inline constexpr size_t MAX_LINE_BYTES = 1 << 20;
 bool get_line(FILE* fp, std::string& line);
 void skip_num_lines(FILE* fp, long n);  // fatal when fewer lines remain
 

@@ -13,7 +13,7 @@
 namespace vask {
 
 void write_frame_file(const frame& f, const std::string& name) {
-  FILE* fp = open_file(name, "w");
+  FILE* fp = create_file(name);
   const std::pair<const char*, const xyz*> rows[] = {
       {"position", &f.org}, {"x_axis", &f.x_axis}, {"y_axis", &f.y_axis}, {"z_axis", &f.z_axis}};
   for (const auto& [label, v] : rows) std::fprintf(fp, "%s: [%+.6f %+.6f %+.6f]\n", label, (*v)[1], (*v)[2], (*v)[3]);

@@ -54,8 +54,8 @@ std::string find_program(const std::string& name) {
   while (start <= dirs.size()) {
     size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
+    // An empty PATH entry means the current folder.
+    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
     const std::string full = dir + "/" + name;
     struct stat st {};
     if (stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(full.c_str(), X_OK) == 0) return full;

@@ -1,6 +1,8 @@
 // Settings record defaults and the constant tables: see settings.hpp.
 #include "support/settings.hpp"
 
+#include "support/file.hpp"
+
 #include <cctype>
 #include <cstdio>
 #include <ctime>
@@ -105,6 +107,7 @@ std::string lower_base_name(const char* path) {
 
 void set_globals(const char* program_path) {
   Gvars = gvars_rec{};  // every default, as declared
+  forget_made_files();  // a new run lists only the files it makes
   Gvars.start_clock = static_cast<long>(std::clock());
   Gvars.model_clock = Gvars.start_clock;
   Gvars.start_timestamp = get_timestamp();

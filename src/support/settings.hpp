@@ -94,10 +94,6 @@ struct run_counters {
   // rotation diagnostics in the program log: 1 the first matrix check, 2 also
   // a negated-angle report
   long rotation_check = 0;
-  // dot-bracket conflicts, each behind its note in the secondary-structure section
-  long dbn_wrong_order = 0;      // "cross-paired segments in wrong order"
-  long dbn_many_conflicts = 0;   // "too many conflicts"
-  long dbn_separate_chains = 0;  // "cross-paired segments in separate chains"
   long cif_model_num = 0;  // model number written into mmCIF atom rows of ensemble files
   // set by a sub-command driver so that a usage error shows that sub-command's help
   long analyze = 0;
@@ -160,8 +156,6 @@ struct gvars_rec {
   long model_clock = 0;          // clock mark used when an ensemble's JSON is closed
   std::string start_timestamp;   // ctime text, newline removed
   std::string model_timestamp;   // copy of the start timestamp
-  std::string special_notes;     // notes printed under "Special notes:"
-  long pknot_marker = 0;         // written by the dot-bracket derivation
   long bp_overlaps = 0;          // best pairs whose frames overlap (the base-pair step)
   long help_mode = 0;            // 1 built-in help; 2 silent exit; other: help text file
   std::string program_path;      // argv[0] as given
@@ -248,6 +242,7 @@ struct gvars_rec {
   double nonplanar_hdist = 3.4;
   double hbond_d1 = 1.98;        // H-bond lower distance
   double hbond_dist = 4.0;       // H-bond distance cutoff (d2)
+  bool hbond_dist_given = false;  // set on the command line: wins over VASK_HBOND_CUTOFF
   double hbond_vd = 2.0;         // H-bond vertical distance
   double hbond_angle = 72.0;
   double hbond2hbond_angle = 50.0;

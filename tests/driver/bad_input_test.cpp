@@ -5,7 +5,9 @@
 // folder holds only what was there, the named output and prefix-named files.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <fcntl.h>
@@ -43,14 +45,17 @@ struct child_result {
   double cpu_seconds = 0;
   int signal = 0;   // non-zero when a signal ended the child
   int status = -1;  // exit status
+  long max_rss_kb = 0;
   std::string out, err;
 };
 
 // Runs the executable with args in dir, standard output and error captured
 // in files beside dir (so they are not part of the folder's contents).
 // max_files > 0 lowers the child's limit of open descriptors.
-child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, long max_files = 0) {
-  const fs::path out_file = dir.parent_path() / "stdout.txt";
+// stdout_path, when given, takes standard output instead (such as /dev/full).
+child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, long max_files = 0,
+                     const char* stdout_path = nullptr, const char* stdin_path = nullptr) {
+  const fs::path out_file = stdout_path != nullptr ? fs::path(stdout_path) : dir.parent_path() / "stdout.txt";
   const fs::path err_file = dir.parent_path() / "stderr.txt";
   std::vector<std::string> words{VASK_EXE};
   words.insert(words.end(), args.begin(), args.end());
@@ -60,9 +65,14 @@ child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, 
 
   pid_t pid = fork();
   if (pid == 0) {
-    int o = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int o = open(out_file.c_str(), O_WRONLY | (stdout_path != nullptr ? 0 : O_CREAT | O_TRUNC), 0644);
     int e = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0 || chdir(dir.c_str()) != 0) _exit(126);
+    if (stdin_path != nullptr) {
+      int i = open(stdin_path, O_RDONLY);
+      if (i < 0) _exit(126);
+      dup2(i, 0);
+    }
     if (max_files > 0) {
       struct rlimit lim {static_cast<rlim_t>(max_files), static_cast<rlim_t>(max_files)};
       if (setrlimit(RLIMIT_NOFILE, &lim) != 0) _exit(126);
@@ -87,11 +97,12 @@ child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, 
   }
   r.cpu_seconds = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
                   1e-6 * static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
+  r.max_rss_kb = ru.ru_maxrss;
   if (!r.timed_out) {
     if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
     if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
   }
-  r.out = test::read_file(out_file.string());
+  if (stdout_path == nullptr) r.out = test::read_file(out_file.string());
   r.err = test::read_file(err_file.string());
   return r;
 }
@@ -430,6 +441,40 @@ TEST_F(BadInput, option_values_out_of_range_empty_or_huge) {
   for (const auto& c : cases) check(c);
 }
 
+// The H-bond cutoff from the environment is read like the option: a whole
+// number in range or a refusal; an explicit option wins over it.
+TEST_F(BadInput, hbond_cutoff_variable_read_like_the_option) {
+  struct env_guard {
+    ~env_guard() { unsetenv("VASK_HBOND_CUTOFF"); }
+  } guard;
+  const std::string good = join(trna_atoms(90));
+  for (const char* bad : {"3,5", "4.5junk", "5 6", "99", "", "nan"}) {
+    setenv("VASK_HBOND_CUTOFF", bad, 1);
+    check({std::string("variable set to <") + bad + ">", {{"x.pdb", good}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+           std::string("[e] invalid setting of VASK_HBOND_CUTOFF=") + bad + ": expect a number in [2.6, 6.0]\n"});
+  }
+  const fs::path dir = root_ / "work";
+  const std::string whole = join(trna_atoms(100000));  // paired: the cutoff shows
+  auto report = [&](const std::vector<std::string>& args) {
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    std::ofstream(dir / "x.pdb", std::ios::binary) << whole;
+    child_result r = run_exe(dir, args);
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);
+    std::string text = test::read_file((dir / "out.txt").string());
+    const size_t date = text.find("Date and time:");  // differs from run to run
+    if (date != std::string::npos) text.erase(date, text.find('\n', date) - date);
+    return text;
+  };
+  unsetenv("VASK_HBOND_CUTOFF");
+  const std::string at_4 = report({"-i=x.pdb", "-o=out.txt", "--hbond-dist=4.0"});
+  const std::string at_3 = report({"-i=x.pdb", "-o=out.txt", "--hbond-dist=2.7"});
+  ASSERT_NE(at_4, at_3) << "the fixture should tell the two cutoffs apart";
+  setenv("VASK_HBOND_CUTOFF", "2.7", 1);
+  EXPECT_EQ(report({"-i=x.pdb", "-o=out.txt"}), at_3) << "the variable is used";
+  EXPECT_EQ(report({"-i=x.pdb", "-o=out.txt", "--hbond-dist=4.0"}), at_4) << "the option wins";
+}
+
 TEST_F(BadInput, outputs_never_overwrite_inputs) {
   const std::string good = join(trna_atoms(90));
   std::vector<bad_case> cases = {
@@ -475,6 +520,310 @@ TEST_F(BadInput, cleanup_removes_only_files_the_program_names) {
   EXPECT_TRUE(fs::exists(dir / "vask-stems.pdb"));
 }
 
+
+
+// Residue numbers past 9999 in the hybrid-36 form ("A000" is 10000) are read
+// as such; a number that is neither decimal nor hybrid-36 is warned about
+// instead of merging residues silently.
+TEST_F(BadInput, hybrid36_residue_numbers_are_decoded) {
+  auto hy36 = [](long n) {  // width 4
+    if (n < 10000) return std::to_string(n);
+    long v = n - 10000 + 10 * 36 * 36 * 36;
+    std::string s;
+    for (int k = 0; k < 4; ++k, v /= 36) s.insert(s.begin(), "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[v % 36]);
+    return s;
+  };
+  std::vector<std::string> atoms = trna_atoms(100000);
+  for (auto& l : atoms) {
+    const long n = std::stol(l.substr(22, 4)) + 9980;  // 1ehz from 9981: 9981 .. 10056
+    std::string t = hy36(n);
+    l.replace(22, 4, std::string(4 - t.size(), ' ') + t);
+  }
+  ASSERT_NE(join(atoms).find("AA000 "), std::string::npos);  // chain A, residue A000
+  check({"1ehz renumbered from 9981", {{"x.pdb", join(atoms)}}, {"-i=x.pdb", "-o=out.txt"}, 0, ""});
+  const std::string out = test::read_file((root_ / "work" / "out.txt").string());
+  // the fixture's 62 standard nucleotides, none merged
+  EXPECT_NE(out.find("no. of nucleotides:    62\n"), std::string::npos) << out.substr(0, 1200);
+  EXPECT_NE(out.find("A.G10000 "), std::string::npos);  // G20 at A000
+  check({"residue numbers that are no numbers", {{"x.pdb", with_field(trna_atoms(90), 23, 4, "#$%&")}},
+         {"-i=x.pdb", "-o=out.txt"}, 0, "[w] residue number '#$%&' cannot be read"});
+}
+
+// Thousands of atoms at one point, or clumped into a few Angstrom, are no
+// molecule: refused before the neighbour searches would go quadratic, within
+// the processor-time limit of every case.
+TEST_F(BadInput, co_located_and_clumped_atoms_are_refused_quickly) {
+  const std::vector<std::string> atoms = trna_atoms(100000);
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<double> in_cube(0.0, 6.0);
+  auto many = [&](size_t n, bool clump) {
+    std::string s;
+    char xyz[32];
+    for (size_t i = 0; i < n; ++i) {
+      std::string l = atoms[i % atoms.size()];
+      const size_t copy = i / atoms.size();  // each copy its own chain and numbers
+      l[21] = static_cast<char>('A' + copy % 26);
+      std::snprintf(xyz, sizeof xyz, "%4zu", (std::stoul(l.substr(22, 4)) + 100 * (copy / 26)) % 10000);
+      l.replace(22, 4, xyz);
+      if (clump)
+        std::snprintf(xyz, sizeof xyz, "%8.3f%8.3f%8.3f", in_cube(gen), in_cube(gen), in_cube(gen));
+      else
+        std::snprintf(xyz, sizeof xyz, "%8.3f%8.3f%8.3f", 1.0, 2.0, 3.0);
+      l.replace(30, 24, xyz);
+      s += l + "\n";
+    }
+    return s;
+  };
+  check({"32,000 atoms at one point", {{"x.pdb", many(32000, false)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "[e] 32000 atoms crowd into 4.8 A around (1.0, 2.0, 3.0): far denser than any molecule"});
+  check({"64,000 atoms at one point", {{"x.pdb", many(64000, false)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "far denser than any molecule"});
+  check({"32,000 atoms in a 6 A cube", {{"x.pdb", many(32000, true)}}, {"-i=x.pdb", "-o=out.txt"}, 1,
+         "far denser than any molecule"});
+  // a few hundred at one point are quick anyway and analysed
+  check({"500 atoms at one point", {{"x.pdb", many(500, false)}}, {"-i=x.pdb", "-o=out.txt"}, kEither, ""});
+}
+
+// ---------------------------------------------------------------------------
+// The working folder as a hostile place: links, FIFOs and other runs under
+// the names of the auxiliary files, and outputs that cannot be written.
+
+class WorkFolder : public BadInput {
+ protected:
+  void SetUp() override {
+    BadInput::SetUp();
+    dir_ = root_ / "work";
+    fs::create_directory(dir_);
+    fs::create_directory(root_ / "elsewhere");
+  }
+  void put(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  static bool is_plain(const fs::path& p) { return fs::is_regular_file(fs::symlink_status(p)); }
+  fs::path dir_;
+};
+
+// A link under an auxiliary name is replaced, never written through or left
+// to create its target: dangling, to a file, or a hard link; with the
+// clean-up at the start and with --cleanup=no alike.
+TEST_F(WorkFolder, links_under_auxiliary_names_are_replaced_not_followed) {
+  const std::string trna = join(trna_atoms(100000));
+  const fs::path away = root_ / "elsewhere";
+  for (const char* cleanup : {"--cleanup=yes", "--cleanup=no"}) {
+    SCOPED_TRACE(cleanup);
+    fs::remove_all(dir_);
+    fs::create_directory(dir_);
+    fs::remove_all(away);
+    fs::create_directory(away);
+    put("x.pdb", trna);
+    fs::create_symlink("../elsewhere/dangling", dir_ / "vask-torsions.txt");
+    std::ofstream(away / "target") << "mine\n";
+    fs::create_symlink(away / "target", dir_ / "vask-2ndstrs.dbn");
+    std::ofstream(away / "hard") << "mine too\n";
+    fs::create_hard_link(away / "hard", dir_ / "vask-pairs.pdb");
+    std::vector<std::string> args = {"-i=x.pdb", "-o=out.txt"};
+    if (std::string(cleanup) == "--cleanup=no") args.emplace_back(cleanup);
+    child_result r = run_exe(dir_, args);
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(away / "dangling"))) << "the link's target was created";
+    EXPECT_EQ(test::read_file((away / "target").string()), "mine\n");
+    EXPECT_EQ(test::read_file((away / "hard").string()), "mine too\n");
+    for (const char* name : {"vask-torsions.txt", "vask-2ndstrs.dbn", "vask-pairs.pdb"}) {
+      EXPECT_TRUE(is_plain(dir_ / name)) << name;
+      EXPECT_GT(fs::file_size(dir_ / name), 20u) << name;
+    }
+  }
+  // the clean-up alone removes links, not what they point to
+  fs::remove(dir_ / "vask-stems.pdb");
+  fs::create_symlink(away / "target", dir_ / "vask-stems.pdb");
+  child_result r = run_exe(dir_, {"--cleanup"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "vask-stems.pdb")));
+  EXPECT_EQ(test::read_file((away / "target").string()), "mine\n");
+}
+
+// A FIFO (or any other non-regular file) under an auxiliary name neither
+// hangs a run nor is touched: the run stops with a message naming it, unless
+// it keeps earlier files and never writes that name.
+TEST_F(WorkFolder, fifos_under_auxiliary_names_are_an_error_not_a_hang) {
+  const std::string trna = join(trna_atoms(100000));
+  const std::string small = join(trna_atoms(90));  // no helices
+  struct fifo_case {
+    const char* name;
+    std::string input;
+    std::vector<std::string> args;
+    int status;
+  };
+  const std::string named = "[e] 'vask-helices.pdb' is not a regular file";
+  const std::vector<fifo_case> cases = {
+      {"clean-up at the start", trna, {"-i=x.pdb", "-o=out.txt"}, 1},
+      {"clean-up alone", trna, {"--cleanup"}, 1},
+      {"kept, then written", trna, {"-i=x.pdb", "-o=out.txt", "--cleanup=no"}, 1},
+      {"kept, never written", small, {"-i=x.pdb", "-o=out.txt", "--cleanup=no"}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir_);
+    fs::create_directory(dir_);
+    put("x.pdb", c.input);
+    ASSERT_EQ(mkfifo((dir_ / "vask-helices.pdb").c_str(), 0644), 0);
+    child_result r = run_exe(dir_, c.args);
+    ASSERT_FALSE(r.timed_out) << "hung on the FIFO";
+    EXPECT_EQ(r.status, c.status) << r.err.substr(0, 2000);
+    if (c.status == 1) {
+      EXPECT_NE(r.err.find(named), std::string::npos) << r.err.substr(0, 2000);
+    }
+    EXPECT_TRUE(fs::is_fifo(dir_ / "vask-helices.pdb"));
+  }
+}
+
+// A report that does not get through is a failed run, on standard output or
+// in a file, per structure (lists, ensembles) or at the end.
+TEST_F(WorkFolder, output_that_cannot_be_written_fails_the_run) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  const std::string small = join(trna_atoms(90));
+  put("x.pdb", small);
+  put("y.pdb", small);
+  put("l.txt", "x.pdb\ny.pdb\n");
+  put("e.pdb", "MODEL        1\n" + small + "ENDMDL\nMODEL        2\n" + small + "ENDMDL\n");
+  struct full_case {
+    const char* name;
+    std::vector<std::string> args;
+    bool on_stdout;
+    const char* message;
+  };
+  const char* lost = "[e] an output file could not be written completely";
+  const std::vector<full_case> cases = {
+      {"report on standard output", {"-i=x.pdb"}, true, "[e] cannot write standard output"},
+      {"report on standard output, JSON", {"-i=x.pdb", "--json"}, true, "[e] cannot write standard output"},
+      {"report file", {"-i=x.pdb", "-o=/dev/full"}, false, lost},
+      {"list into one file", {"--ilist=l.txt", "-o=one:/dev/full"}, false, lost},
+      {"list on standard output", {"--ilist=l.txt", "-o=one:stdout"}, true, "[e] cannot write standard"},
+      {"ensemble", {"-i=e.pdb", "--nmr", "-o=/dev/full"}, false, lost},
+      {"ensemble on standard output", {"-i=e.pdb", "--nmr", "-o=stdout"}, true, "[e] cannot write standard"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    child_result r = run_exe(dir_, c.args, 0, c.on_stdout ? "/dev/full" : nullptr);
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.status, 1) << r.err.substr(0, 2000);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err.substr(0, 2000);
+  }
+}
+
+// A file without line ends is read a bounded line at a time: 64 MB in one
+// line neither needs 64 MB (let alone twice that) nor ends the run by a signal.
+TEST_F(WorkFolder, a_huge_line_is_read_in_bounded_memory) {
+  {
+    std::ofstream out(dir_ / "x.pdb", std::ios::binary);
+    const std::string block(1 << 20, 'A');
+    for (int k = 0; k < 64; ++k) out << block;
+  }
+  put("small.pdb", std::string(1000, 'A'));  // the memory any run needs (sanitizers included)
+  const long base_kb = run_exe(dir_, {"-i=small.pdb", "-o=out.txt"}).max_rss_kb;
+  child_result r = run_exe(dir_, {"-i=x.pdb", "-o=out.txt"});
+  ASSERT_FALSE(r.timed_out);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
+  EXPECT_LT(r.max_rss_kb - base_kb, 24 * 1024) << "kB more than a small run";
+}
+
+// Standard input has no file name to tell the format: mmCIF is recognised by
+// its content, as it is in a file of any name.
+TEST_F(WorkFolder, mmcif_on_standard_input_is_recognised) {
+  const fs::path in = root_ / "stdin.dat";  // outside the working folder
+  struct stdin_case {
+    const char* name;
+    std::string text;
+    int status;
+    const char* said;
+  };
+  const std::vector<stdin_case> cases = {
+      {"mmCIF", test::read_file(test::test_data("1ehz.cif")), 0, "no. of nucleotides:    76\n"},
+      {"PDB", test::read_file(test::test_data("1ehz.pdb")), 0, "no. of nucleotides:    76\n"},
+      {"neither", random_bytes(3000, 7), 1, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(in, std::ios::binary) << c.text;
+    for (const char* name : {"-i=-", "-i=stdin"}) {
+      child_result r = run_exe(dir_, {name, "-o=out.txt"}, 0, nullptr, in.c_str());
+      ASSERT_FALSE(r.timed_out);
+      EXPECT_EQ(r.status, c.status) << r.err.substr(0, 2000);
+      if (c.status == 0) {
+        EXPECT_NE(test::read_file((dir_ / "out.txt").string()).find(c.said), std::string::npos);
+      } else {
+        EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
+      }
+    }
+  }
+}
+
+TEST_F(BadInput, inputs_named_like_auxiliary_files_are_refused) {
+  const std::string good = join(trna_atoms(90));
+  std::vector<bad_case> cases = {
+      {"listed file", {{"vask-pairs.pdb", good}, {"x.pdb", good}, {"l.txt", "x.pdb\nvask-pairs.pdb\n"}},
+       {"--ilist=l.txt", "-o=out.txt"}, 1, "[e] the listed file 'vask-pairs.pdb' has the name of an auxiliary file"},
+      {"listed file by another path", {{"vask-stems.cif", good}, {"l.txt", "./vask-stems.cif\n"}},
+       {"--ilist=l.txt", "-o=one:all.txt"}, 1, "[e] the listed file './vask-stems.cif'"},
+      {"nucleotide-list input", {{"x.pdb", good}, {"vask-nts.txt", "A.G1\n"}},
+       {"-i=x.pdb", "-o=out.txt", "--nt-list-inp=vask-nts.txt"}, 1, "[e] the nucleotide-list input 'vask-nts.txt'"},
+      {"the prefix lock as input", {{"vask-lock", good}}, {"-i=vask-lock", "-o=out.txt"}, 1, "[e] the input file 'vask-lock'"},
+  };
+  for (const auto& c : cases) check(c);
+}
+
+// Two runs with one prefix in one folder: the second stops at once and
+// touches nothing; another prefix runs beside it.
+TEST_F(WorkFolder, a_second_run_with_the_same_prefix_stops) {
+  put("x.pdb", join(trna_atoms(90)));
+  put("vask-torsions.txt", "the other run's\n");
+  const int fd = open((dir_ / "vask-lock").c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);  // as a run in progress holds it
+  child_result r = run_exe(dir_, {"-i=x.pdb", "-o=out.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("[e] another run is using prefix 'vask' in this folder"), std::string::npos) << r.err;
+  EXPECT_EQ(test::read_file((dir_ / "vask-torsions.txt").string()), "the other run's\n");
+  r = run_exe(dir_, {"--cleanup"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(fs::exists(dir_ / "vask-torsions.txt"));
+  r = run_exe(dir_, {"-i=x.pdb", "-o=out2.txt", "--prefix=other"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  close(fd);
+  r = run_exe(dir_, {"-i=x.pdb", "-o=out.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+// The listing of auxiliary files names what this run wrote, not what an
+// earlier run left behind under --cleanup=no.
+TEST_F(WorkFolder, auxiliary_file_listing_shows_this_runs_files_only) {
+  put("t.pdb", join(trna_atoms(100000)));
+  put("x.pdb", join(trna_atoms(90)));  // no pairs, no helices
+  child_result r = run_exe(dir_, {"-i=t.pdb", "-o=t.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_TRUE(fs::exists(dir_ / "vask-helices.pdb"));
+  for (const char* mode : {"--json=no", "--json"}) {
+    SCOPED_TRACE(mode);
+    r = run_exe(dir_, {"-i=x.pdb", "-o=out.txt", "--cleanup=no", mode});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string out = test::read_file((dir_ / "out.txt").string());
+    EXPECT_EQ(out.find("vask-helices.pdb"), std::string::npos) << out.substr(out.size() > 1500 ? out.size() - 1500 : 0);
+    EXPECT_EQ(out.find("vask-pairs.pdb"), std::string::npos);
+    EXPECT_NE(out.find("vask-torsions.txt"), std::string::npos);  // written again by this run
+  }
+}
+
+// A prefix too long for file names is measured and reported in bytes.
+TEST_F(BadInput, prefix_limit_counted_in_bytes) {
+  std::string accented;
+  for (int k = 0; k < 120; ++k) accented += "\xc3\xa9";  // 120 letters, 240 bytes
+  check({"120 accented letters", {{"x.pdb", join(trna_atoms(90))}}, {"-i=x.pdb", "--prefix=" + accented}, 1,
+         "[e] --prefix is too long: at most 229 bytes make file names (240 given)"});
+}
 }  // namespace
 }  // namespace vask
 

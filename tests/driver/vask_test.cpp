@@ -66,16 +66,23 @@ TEST_F(AuxFiles, clean_up_setting_zero_keeps_everything) {
 
 TEST_F(AuxFiles, collect_lists_present_files_in_table_order_and_drops_empty_ones) {
   Gvars.prefix = "abc";
-  touch("abc-torsions.txt");
-  touch("abc-pairs.cif");    // mmCIF form of the first row
-  touch("abc-stems.pdb", "");  // empty: removed, not listed
-  touch("vask-hairpins.pdb");  // another prefix
+  auto made = [](const std::string& name, const std::string& text) {
+    FILE* fp = create_file(name);  // as the run makes its files
+    std::fputs(text.c_str(), fp);
+    close_file(fp);
+  };
+  made("abc-torsions.txt", "x\n");
+  made("abc-pairs.cif", "x\n");  // mmCIF form of the first row
+  made("abc-stems.pdb", "");      // empty: removed, not listed
+  touch("abc-hairpins.pdb");      // an earlier run's file, kept by --cleanup=no: not this run's
+  touch("vask-hairpins.pdb");     // another prefix
   std::vector<long> rows;
   std::vector<std::string> names;
   EXPECT_EQ(collect_auxfiles(rows, names), 2);
   EXPECT_EQ(rows, (std::vector<long>{0, 27}));
   EXPECT_EQ(names, (std::vector<std::string>{"abc-pairs.cif", "abc-torsions.txt"}));
   EXPECT_FALSE(fs::exists("abc-stems.pdb"));
+  EXPECT_TRUE(fs::exists("abc-hairpins.pdb"));
   EXPECT_TRUE(fs::exists("vask-hairpins.pdb"));
 }
 

@@ -71,6 +71,25 @@ TEST_F(CyclicTetradTest, pairing_links_of_a_multiplet) {
   EXPECT_EQ(n, 0);
 }
 
+TEST_F(CyclicTetradTest, tetrad_inside_a_larger_layer) {
+  // the outer layer of the telomeric quadruplex holds a thymine beside its
+  // four guanines: the ring of four is still found inside it
+  load("2hy9.cif");
+  Gvars.experimental = 1;
+  motif_measures m(mol_);
+  long n = 0;
+  std::vector<connect> mps;
+  find_multiplets(mol_, num_pairs_, pairs_, m, n, mps);
+  long count = 0;
+  std::vector<connect> tetrads;
+  find_cyclic_tetrads(mol_, n, mps, count, tetrads);
+  ASSERT_EQ(count, 3);
+  std::vector<long> third = numbers(tetrads[3]);
+  std::sort(third.begin(), third.end());
+  EXPECT_EQ(third, (std::vector<long>{4, 10, 18, 22}));
+  for (long k = 1; k <= count; ++k) EXPECT_GE(tetrads[k].value, 0.0);  // planarity
+}
+
 TEST_F(CyclicTetradTest, quadruplex_report_and_file) {
   test::ExeRun exe({"1i34-assembly1.cif"});
   ASSERT_EQ(exe.run("-i=1i34-assembly1.cif -o=plain.txt"), 0) << exe.file("stderr.txt");

@@ -31,6 +31,39 @@ TEST_F(MultipletTest, layer_order_puts_the_best_last) {
   EXPECT_FALSE(layer_compare(consistent3, consistent3));
 }
 
+TEST_F(MultipletTest, weak_pair_rule_of_the_bad_multiplet_check) {
+  // four bare nucleotides paired in a ring; the weakest pair (1, 2) buries
+  // exactly the limit, then just above it
+  for (double weakest : {60.0, 60.01}) {
+    SCOPED_TRACE(weakest);
+    struct_mol mol = test::make_bare_nts(4);
+    const std::pair<long, long> ring[] = {{1, 2}, {2, 3}, {3, 4}, {1, 4}};
+    motif_measures m(mol);
+    for (auto [a, b] : ring) {
+      mol.residues[a].paired.append(b);
+      mol.residues[b].paired.append(a);
+      m.set_base_area(a, b, a == 1 && b == 2 ? weakest : 100.0);
+    }
+    connect loose, tight, inside;
+    for (long r : {1, 2, 3, 4}) loose.append(r);  // flag 0
+    for (long r : {2, 3, 4}) tight.append(r);
+    tight.set_owner(1);
+    for (long r : {1, 2, 3}) inside.append(r);
+    inside.set_owner(1);
+    std::vector<connect> in{connect{}, loose, tight, inside}, out;
+    test::log_capture log(true);
+    long changed = 0;
+    const long n = check_bad_multiplets(3, in, mol, m, out, changed);
+    // the ring holds no layer without its weak pair, so it stays; the
+    // consistent ones it contains go
+    ASSERT_EQ(n, 1);
+    EXPECT_EQ(out[1].count, 4);
+    EXPECT_EQ(changed, 0);
+    const bool dropped = log.prg_text().find("[i] -- A.N1 vs A.N2 [60.00]\n") != std::string::npos;
+    EXPECT_EQ(dropped, weakest <= 60.0) << log.prg_text();
+  }
+}
+
 TEST_F(MultipletTest, trna_base_triples) {
   load("1ehz.pdb");
   test::log_capture log;

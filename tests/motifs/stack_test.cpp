@@ -11,6 +11,7 @@
 
 #include "json_check.hpp"
 #include "motifs/motif_fixture.hpp"
+#include "driver/option.hpp"
 #include "secondary/helix_fixture.hpp"
 #include "structure/residue.hpp"
 
@@ -88,6 +89,30 @@ TEST_F(StackTest, stem_stacking_left_out_unless_asked) {
   mol_.residues[res("A", 17)].flag[rf::stem] = 9;
   const result none = stacks_with(STACK_ON | STACK_NO_STEM_NTS);
   EXPECT_EQ(none.non_stacked, plain.non_stacked - 1);
+}
+
+TEST_F(StackTest, words_of_the_setting) {
+  const struct {
+    const char* arg;
+    long bits;
+  } cases[] = {
+      {"--stacked-nts", STACK_ON},
+      {"--stacked-nts=stem", STACK_ON | STACK_STEM},
+      {"--stacked-nts=stem-none", STACK_ON | STACK_NO_STEM_NTS},
+      {"--stacked-nts=reuse", STACK_ON | STACK_REUSE},
+      {"--stacked-nts=long", STACK_ON | STACK_LONG},
+      {"--stacked-nts=break", STACK_ON | STACK_BREAK},
+      {"--stacked-nts=raw", STACK_ON | STACK_RAW},
+      {"--stacked-nts=all",
+       STACK_ON | STACK_STEM | STACK_REUSE | STACK_LONG | STACK_BREAK | STACK_NO_STEM_NTS},
+      {"--stacked-nts=off", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arg);
+    Gvars.stacked_nts = -1;
+    ASSERT_EQ(check_common_options(c.arg), 1);
+    EXPECT_EQ(Gvars.stacked_nts, c.bits);
+  }
 }
 
 TEST_F(StackTest, each_mode_of_the_setting) {
