@@ -7,8 +7,13 @@
 #include <string>
 #include <vector>
 
+<<<<<<< HEAD
 #include "motifs/aminor.hpp"
 #include "motifs/capping.hpp"
+=======
+#include "motifs/g4plex.hpp"
+#include "motifs/imotif.hpp"
+>>>>>>> main
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
 #include "motifs/phosphate.hpp"
@@ -31,9 +36,14 @@ struct ss_segment {    // a single-stranded segment
   long start = 0, end = 0, kind = 0;
   std::vector<long> nts;  // 1-based
 };
+<<<<<<< HEAD
 struct gtetrad {};
 struct g4plex {};
 struct imotif {};
+=======
+struct Uturn {};
+struct zipper {};
+>>>>>>> main
 struct Kturn {};
 
 struct vask_results {
@@ -63,11 +73,7 @@ struct vask_results {
   long num_Aminors = 0;           std::vector<connect> Aminors;         // 24
   long num_Uturns = 0;            std::vector<Uturn> Uturns;            // 25
   long num_UAloops = 0;           std::vector<connect> UAloops;         // 26
-  long num_Gtetrads = 0;          std::vector<gtetrad> Gtetrads;        // 27
-  long num_isolated_Gtetrads = 0; std::vector<gtetrad> isolated_Gtetrads;  // 28
-  long num_G4helices = 0;         std::vector<g4plex> G4helices;        // 29
-  long num_G4stems = 0;           std::vector<g4plex> G4stems;          // 30
-  long num_G4_finds = 0;                                                // 31
+  g4_results G4;  // 27-31 G-tetrads, isolated tetrads, G4 helices and stems, coaxial stacks, extra loops
   long num_imotifs = 0;           std::vector<imotif> imotifs;          // 32
   long num_zipper_groups = 0;     std::vector<connect> zipper_groups;   // 33
   long num_zippers = 0;           std::vector<O2_contact> zippers;      // 34 O2'-O2' contacts

@@ -80,11 +80,16 @@ enum : int {
   embed_mark,     // embedding-hairpin mark
   loop_closing,   // closing nucleotide of a hairpin loop
   g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
+  g4_isolated,         // isolated G-tetrad index
+  g4_helix,            // G4 helix index
+  g4_stem,             // G4 stem index
+  g4_boundary,         // last layer of a stem inside a G4 helix (by the layer's G1)
   capping_partner = 70,  // last residue found capping this base, or capped by it
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
 static_assert(rf::loop_closing < rf::g4_pair_mark, "analysis marks overlap the G-tetrad block");
+static_assert(rf::g4_boundary < rf::capping_partner, "the capping mark overlaps the G-tetrad block");
 
 inline constexpr int NUM_FRAME_SLOTS = 14;  // frame slots per residue, by frame type
 
