@@ -386,18 +386,15 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   }
   hairpin_slots hairpins = hairpin_slots_of(results);
   find_hairpins(mol, slots, hairpins);
-<<<<<<< HEAD
   find_Aminors(mol, results.num_pairs, results.pairs, results.num_Aminors, results.Aminors);
   find_Uturns(mol, results.num_Uturns, results.Uturns);
   find_UAloops(mol, results.num_pairs, results.pairs, results.num_UAloops, results.UAloops);
+  find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
+  find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
   find_riboseZippers(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
                      results.zippers);
   find_PO4_contacts(mol, results.num_PO4s, results.PO4s);
   sqlite_output_PO4_interactions(results.num_PO4s, results.PO4s, mol);
-=======
-  find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
-  find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
->>>>>>> main
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -435,17 +432,14 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
                      results.non_stacked, fp);
   output_a2base_info_pdb(mol, results.num_a2bases, results.a2bases, fp);
   output_hairpins_info(mol, hairpin_slots_of(results), fp);
-<<<<<<< HEAD
   output_Aminors_info_pdb(mol, results.num_pairs, results.pairs, results.num_Aminors, results.Aminors, fp);
   output_Uturns_info_pdb(mol, results.num_Uturns, results.Uturns, fp);
   output_UAloops_info_pdb(mol, results.num_UAloops, results.UAloops, fp);
+  output_G4plexes(mol, results.G4, fp);
+  output_imotifs(mol, results.num_imotifs, results.imotifs, fp);
   output_zippers_info_pdb(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
                           results.zippers, fp);
   output_PO4_interactions(mol, results.num_PO4s, results.PO4s, fp);
-=======
-  output_G4plexes(mol, results.G4, fp);
-  output_imotifs(mol, results.num_imotifs, results.imotifs, fp);
->>>>>>> main
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);

@@ -7,13 +7,10 @@
 #include <string>
 #include <vector>
 
-<<<<<<< HEAD
 #include "motifs/aminor.hpp"
 #include "motifs/capping.hpp"
-=======
 #include "motifs/g4plex.hpp"
 #include "motifs/imotif.hpp"
->>>>>>> main
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
 #include "motifs/phosphate.hpp"
@@ -36,14 +33,6 @@ struct ss_segment {    // a single-stranded segment
   long start = 0, end = 0, kind = 0;
   std::vector<long> nts;  // 1-based
 };
-<<<<<<< HEAD
-struct gtetrad {};
-struct g4plex {};
-struct imotif {};
-=======
-struct Uturn {};
-struct zipper {};
->>>>>>> main
 struct Kturn {};
 
 struct vask_results {
