@@ -39,6 +39,8 @@
 #include "schematics/block_template.hpp"
 #include "schematics/hbond_output.hpp"
 #include "secondary/hairpin.hpp"
+#include "secondary/loop.hpp"
+#include "secondary/ss_segment.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/pknot.hpp"
 #include "secondary/ss_output.hpp"
@@ -387,6 +389,11 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   }
   hairpin_slots hairpins = hairpin_slots_of(results);
   find_hairpins(mol, slots, hairpins);
+  loop_slots loops = loop_slots_of(results);
+  find_loops(mol, slots, loops);
+  ss_slots singles = ss_slots_of(results);
+  find_ssSegs(mol, singles);
+  find_kissing_loops(mol, results.num_hairpins, results.hairpins, singles);
   find_Aminors(mol, results.num_pairs, results.pairs, results.num_Aminors, results.Aminors);
   find_Uturns(mol, results.num_Uturns, results.Uturns);
   find_UAloops(mol, results.num_pairs, results.pairs, results.num_UAloops, results.UAloops);
@@ -432,7 +439,13 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
   output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
                      results.non_stacked, fp);
   output_a2base_info_pdb(mol, results.num_a2bases, results.a2bases, fp);
-  output_hairpins_info(mol, hairpin_slots_of(results), fp);
+  {
+    const helix_slots helices = helix_slots_of(results);
+    output_loops_info(mol, helices, hairpin_slots_of(results), loop_slots_of(results), fp);
+    const ss_slots singles = ss_slots_of(results);
+    output_ssSegs_info(mol, singles, fp);
+    output_kissing_loops(mol, results.hairpins, singles, fp);
+  }
   output_Aminors_info_pdb(mol, results.num_pairs, results.pairs, results.num_Aminors, results.Aminors, fp);
   output_Uturns_info_pdb(mol, results.num_Uturns, results.Uturns, fp);
   output_UAloops_info_pdb(mol, results.num_UAloops, results.UAloops, fp);

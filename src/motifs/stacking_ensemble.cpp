@@ -3,7 +3,6 @@
 
 #include "motifs/mstack.hpp"
 #include "pairing/torsion_splay.hpp"
-#include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
 #include "support/bp_step_params.hpp"

@@ -77,6 +77,7 @@ TEST_F(OneShotTask, each_task_option_writes_its_product) {
       {"1ehz.pdb", "--get-hbond=jmol", "o.spt", "measure ", false},
       {"1ehz.pdb", "--get-hbond=pymol", "o.pml", "distance h1, id ", false},
       {"1ehz.pdb", "--get-hbond", "o.txt", "# H-bonds in '1ehz.pdb' identified by VASK", false},
+      {"1ehz.pdb", "--hbond-file", "o.txt", "# H-bonds in '1ehz.pdb' identified by VASK", false},
       {"1ehz.pdb", "--pair-list-out=pl.txt", "pl.txt", "", false},
       {"1ehz.pdb", "--frame-file", "o.txt", "# 76 base frames", false},
       {"1ehz.pdb", "--view", "o.pdb", "ATOM", true},
@@ -196,6 +197,11 @@ TEST_F(OneShotTask, hbond_list_matches_the_analysis) {
   r = run("-i=1ehz.pdb --json -o=a.json");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(test::has_text(read("a.json"), "\"num_hbonds\":" + std::to_string(n) + ",\"hbonds\":[{"));
+  // with waters: a water-nucleotide H-bond is "nt:water" whichever atom comes first
+  r = run("-i=1ehz.pdb --json --water -o=w.json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(test::has_text(read("w.json"), "\"residue_pair\":\"nt:water\""));
+  EXPECT_FALSE(test::has_text(read("w.json"), "\"residue_pair\":\"water:nt\""));
   // the protein word lists protein H-bonds only: none in a tRNA, so no file
   std::filesystem::remove(dir_ / "hb.txt");
   r = run("-i=1ehz.pdb --get-hbond=protein -o=hb.txt");
