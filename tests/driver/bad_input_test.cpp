@@ -801,6 +801,13 @@ TEST_F(WorkFolder, a_second_run_with_the_same_prefix_stops) {
   EXPECT_TRUE(fs::exists(dir_ / "vask-torsions.txt"));
   r = run_exe(dir_, {"-i=x.pdb", "-o=out2.txt", "--prefix=other"});
   EXPECT_EQ(r.status, 0) << r.err;
+  // the interaction module takes the lock of its own prefix
+  const int triz_fd = open((dir_ / "triz-lock").c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_EQ(flock(triz_fd, LOCK_EX | LOCK_NB), 0);
+  r = run_exe(dir_, {"triz", "-i=x.pdb", "-o=t.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("[e] another run is using prefix 'triz'"), std::string::npos) << r.err;
+  close(triz_fd);
   close(fd);
   r = run_exe(dir_, {"-i=x.pdb", "-o=out.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
