@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "driver/aux_files.hpp"
 #include "driver/ensemble_reader.hpp"
 #include "driver/fiber_command.hpp"
 #include "driver/model_commands.hpp"
 #include "driver/option.hpp"
+#include "driver/report.hpp"
 #include "driver/search_command.hpp"
 #include "driver/triz_command.hpp"
-#include "driver/vask.hpp"
 #include "interactions/project.hpp"
 #include "modeling/analyze.hpp"
 #include "modeling/composite.hpp"
@@ -24,7 +25,7 @@
 #include "modeling/rebuild.hpp"
 #include "pairing/prepare.hpp"
 #include "driver/task_command.hpp"
-#include "schematics/tasks.hpp"
+#include "schematics/one_shot_tasks.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
