@@ -14,14 +14,20 @@
 
 #include "driver/aux_files.hpp"
 #include "driver/option.hpp"
+#include "driver/sqlite_output.hpp"
 #include "driver/vask_results.hpp"
+#include "motifs/aminor.hpp"
+#include "motifs/capping.hpp"
 #include "motifs/cyclic_tetrad.hpp"
 #include "motifs/mstack.hpp"
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
 #include "motifs/nonpair.hpp"
+#include "motifs/phosphate.hpp"
 #include "motifs/stack.hpp"
 #include "motifs/stacking_ensemble.hpp"
+#include "motifs/uturn.hpp"
+#include "motifs/zipper.hpp"
 #include "pairing/hbond_water.hpp"
 #include "pairing/nt_features.hpp"
 #include "pairing/pair.hpp"
@@ -203,6 +209,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
               results.mp_segments);
   find_nonpair_contacts(mol, results.num_nonpairs, results.nonpairs);
   find_stacks(mol, results.num_stacks, results.stacks, results.num_non_stacked, results.non_stacked);
+  find_a2base_capping(mol, results.num_a2bases, results.a2bases);
   find_ssPars(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units, results.splay_units);
   derive_dbn_with_pknots(mol, slots, results.dbn);
   if (!Gvars.pknot && results.dbn.order != 0) {
@@ -216,8 +223,15 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   ss_slots singles = ss_slots_of(results);
   find_ssSegs(mol, singles);
   find_kissing_loops(mol, results.num_hairpins, results.hairpins, singles);
+  find_Aminors(mol, results.num_pairs, results.pairs, results.num_Aminors, results.Aminors);
+  find_Uturns(mol, results.num_Uturns, results.Uturns);
+  find_UAloops(mol, results.num_pairs, results.pairs, results.num_UAloops, results.UAloops);
   find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
   find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
+  find_riboseZippers(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
+                     results.zippers);
+  find_PO4_contacts(mol, results.num_PO4s, results.PO4s);
+  sqlite_output_PO4_interactions(results.num_PO4s, results.PO4s, mol);
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -254,6 +268,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
   output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
   output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
                      results.non_stacked, fp);
+  output_a2base_info_pdb(mol, results.num_a2bases, results.a2bases, fp);
   {
     const helix_slots helices = helix_slots_of(results);
     output_loops_info(mol, helices, hairpin_slots_of(results), loop_slots_of(results), fp);
@@ -261,14 +276,21 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
     output_ssSegs_info(mol, singles, fp);
     output_kissing_loops(mol, results.hairpins, singles, fp);
   }
+  output_Aminors_info_pdb(mol, results.num_pairs, results.pairs, results.num_Aminors, results.Aminors, fp);
+  output_Uturns_info_pdb(mol, results.num_Uturns, results.Uturns, fp);
+  output_UAloops_info_pdb(mol, results.num_UAloops, results.UAloops, fp);
   output_G4plexes(mol, results.G4, fp);
   output_imotifs(mol, results.num_imotifs, results.imotifs, fp);
+  output_zippers_info_pdb(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
+                          results.zippers, fp);
+  output_PO4_interactions(mol, results.num_PO4s, results.PO4s, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);
   const helix_slots helices = helix_slots_of(results);
   output_2ndstrs(mol, {helices, results.num_hairpins, results.hairpins, results.dbn}, results.notes, fp);
   assign_nt_features(mol, fp);
+  sqlite_output_vask_tables(mol, results.num_pairs, results.pairs);
   print_nt_torsions(mol, nullptr);
 }
 

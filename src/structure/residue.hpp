@@ -93,11 +93,13 @@ enum : int {
   iloop_number,
   junction_number,
   in_loop,              // in a hairpin, bulge, internal loop or numbered junction
+  capping_partner,      // last residue found capping this base, or capped by it
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
 static_assert(rf::loop_closing < rf::g4_pair_mark, "analysis marks overlap the G-tetrad block");
-static_assert(rf::g4_boundary < rf::loop_end_count && rf::in_loop < rf::count, "loop marks overlap the G4 block or overflow");
+static_assert(rf::g4_boundary < rf::loop_end_count && rf::capping_partner < rf::count,
+              "loop and capping marks overlap the G4 block or overflow");
 
 inline constexpr int NUM_FRAME_SLOTS = 14;  // frame slots per residue, by frame type
 
