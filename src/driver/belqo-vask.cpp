@@ -16,7 +16,7 @@
 #include "driver/search_command.hpp"
 #include "driver/triz_command.hpp"
 #include "driver/vask.hpp"
-#include "interactions/project.hpp"
+#include "driver/project_command.hpp"
 #include "modeling/analyze.hpp"
 #include "modeling/composite.hpp"
 #include "modeling/fiber.hpp"
