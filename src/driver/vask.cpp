@@ -379,6 +379,8 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   }
   hairpin_slots hairpins = hairpin_slots_of(results);
   find_hairpins(mol, slots, hairpins);
+  find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
+  find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
 }
 
 // The report writers slot in here, in this order: main report body, water
@@ -415,6 +417,8 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
   output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
                      results.non_stacked, fp);
   output_hairpins_info(mol, hairpin_slots_of(results), fp);
+  output_G4plexes(mol, results.G4, fp);
+  output_imotifs(mol, results.num_imotifs, results.imotifs, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body
   output_waterBridges(mol, results.num_water_clusters, results.water_clusters, fp);

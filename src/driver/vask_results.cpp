@@ -62,10 +62,7 @@ void free_vask(vask_results* results) {
   release(r.Aminors);
   release(r.Uturns);
   release(r.UAloops);
-  release(r.Gtetrads);
-  release(r.isolated_Gtetrads);
-  release(r.G4helices);
-  release(r.G4stems);
+  r.G4 = g4_results{};
   release(r.imotifs);
   release(r.zipper_groups);
   release(r.zippers);

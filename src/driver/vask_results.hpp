@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "motifs/g4plex.hpp"
+#include "motifs/imotif.hpp"
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
 #include "pairing/pair.hpp"
@@ -28,9 +30,6 @@ struct ss_segment {    // a single-stranded segment
   std::vector<long> nts;  // 1-based
 };
 struct Uturn {};
-struct gtetrad {};
-struct g4plex {};
-struct imotif {};
 struct zipper {};
 struct Kturn {};
 struct PO4_contact {};
@@ -62,11 +61,7 @@ struct vask_results {
   long num_Aminors = 0;           std::vector<connect> Aminors;         // 24
   long num_Uturns = 0;            std::vector<Uturn> Uturns;            // 25
   long num_UAloops = 0;           std::vector<connect> UAloops;         // 26
-  long num_Gtetrads = 0;          std::vector<gtetrad> Gtetrads;        // 27
-  long num_isolated_Gtetrads = 0; std::vector<gtetrad> isolated_Gtetrads;  // 28
-  long num_G4helices = 0;         std::vector<g4plex> G4helices;        // 29
-  long num_G4stems = 0;           std::vector<g4plex> G4stems;          // 30
-  long num_G4_finds = 0;                                                // 31
+  g4_results G4;  // 27-31 G-tetrads, isolated tetrads, G4 helices and stems, coaxial stacks, extra loops
   long num_imotifs = 0;           std::vector<imotif> imotifs;          // 32
   long num_zipper_groups = 0;     std::vector<connect> zipper_groups;   // 33
   long num_zippers = 0;           std::vector<zipper> zippers;          // 34

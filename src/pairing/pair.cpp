@@ -778,8 +778,6 @@ bool linkage_neighbours(long i, long j, const struct_mol& mol) {
          (mol.nt_infos[i].linked.has(j) || mol.nt_infos[j].linked.has(i) || mol.residues[i].linked.has(j));
 }
 
-std::string own_class_tail(const pair& p) { return p.VASK.size() > 1 ? p.VASK.substr(1) : std::string(); }
-
 void demote_canonical(pair& p, const struct_mol& mol) {
   p.name = "--";
   p.canonical = p.WC = p.Wobble = 0;
@@ -896,6 +894,8 @@ long check_bestpair_overlaps(long n, const std::vector<pair>& pairs, const struc
   return count;
 }
 
+std::string own_class_tail(const pair& p) { return p.VASK.size() > 1 ? p.VASK.substr(1) : std::string(); }
+
 long is_G4pair(const pair& p, const struct_mol& mol) {
   return p.G4_pair && good_residue(p.nt1, mol) && !mol.residues[p.nt1].mismatched_g4.has(p.nt2);
 }
@@ -929,42 +929,40 @@ long tetrad_like_G4pair(const pair& p, struct_mol& mol, connect* tetrad) {
   return 1;
 }
 
-long order_Gtetrad(std::array<long, 5>& tetrad, struct_mol& mol) {
+long order_Gtetrad_wc2Major(std::array<long, 5>& tetrad, struct_mol& mol) {
+  tetrad[0] = 0;
   const long g1 = tetrad[1];
-  long s2 = 0, s4 = 0;
+  long next = 0, previous = 0;
   pair tmp;
-  for (int k = 2; k <= 4; ++k) {
-    const long g = tetrad[static_cast<size_t>(k)];
-    if (mol.residues[g1].mismatched_g4.has(g)) continue;
+  for (size_t k = 2; k <= 4; ++k) {
+    const long g = tetrad[k];
+    if (!residues_in_pair(g1, g, mol) || mol.residues[g1].mismatched_g4.has(g)) continue;
     populate_one_base_pair(g1, g, mol, tmp);
-    if (!is_G4pair(tmp, mol)) continue;
+    if (!tmp.G4_pair) continue;
     const std::string tail = own_class_tail(tmp);
-    if (tail == "W+M" && !s2) s2 = g;
-    if (tail == "M+W" && !s4) s4 = g;
+    if (tail == "W+M") next = g;  // a later match replaces an earlier one
+    if (tail == "M+W") previous = g;
   }
-  long s3 = 0;
-  for (int k = 2; k <= 4; ++k) {
-    const long g = tetrad[static_cast<size_t>(k)];
-    if (g != s2 && g != s4) s3 = g;
-  }
-  bool ok = s2 && s4 && s3 && s2 != s4;
-  if (ok) {
-    populate_one_base_pair(s2, s3, mol, tmp);
-    ok = own_class_tail(tmp) == "W+M";
-  }
-  if (ok) {
-    populate_one_base_pair(s3, s4, mol, tmp);
-    ok = own_class_tail(tmp) == "W+M";
-  }
-  if (!ok) {
-    tetrad[0] = 0;
-    return 0;
-  }
-  if (glyco_syn_G4(g1, mol)) std::swap(s2, s4);
-  tetrad[2] = s2;
-  tetrad[3] = s3;
-  tetrad[4] = s4;
+  if (!next || !previous) return 0;
+  long opposite = 0;
+  for (size_t k = 2; k <= 4; ++k)
+    if (tetrad[k] != next && tetrad[k] != previous) opposite = tetrad[k];
+  if (!opposite) return 0;
+  populate_one_base_pair(next, opposite, mol, tmp);
+  if (own_class_tail(tmp) != "W+M") return 0;
+  populate_one_base_pair(opposite, previous, mol, tmp);
+  if (own_class_tail(tmp) != "W+M") return 0;
+  tetrad[0] = 1;
+  tetrad[2] = next;
+  tetrad[3] = opposite;
+  tetrad[4] = previous;
   return 1;
+}
+
+long order_Gtetrad(std::array<long, 5>& tetrad, struct_mol& mol) {
+  const long ok = order_Gtetrad_wc2Major(tetrad, mol);
+  if (ok && glyco_syn_G4(tetrad[1], mol)) std::swap(tetrad[2], tetrad[4]);
+  return ok;
 }
 
 namespace {

@@ -176,7 +176,14 @@ long check_bestpair_overlaps(long n, const std::vector<pair>& pairs, const struc
 void reset_bestpair_for_G4pairs(long n, std::vector<pair>& pairs, struct_mol& mol);
 long tetrad_like_G4pair(const pair& p, struct_mol& mol, connect* tetrad);
 long is_G4pair(const pair& p, const struct_mol& mol);
+// tetrad[1..4] reordered from tetrad[1] so that G1-G2, G2-G3 and G3-G4 run
+// Watson-Crick edge to major-groove edge; tetrad[0] = 1 on success, else 0
+// with the order untouched.
+long order_Gtetrad_wc2Major(std::array<long, 5>& tetrad, struct_mol& mol);
+// The same, then G2 and G4 swapped when G1 is syn.
 long order_Gtetrad(std::array<long, 5>& tetrad, struct_mol& mol);
+// The own-class edge text of a pair ("W+M", "M+W", ...): its characters after the first.
+std::string own_class_tail(const pair& p);
 
 // ---------------------------------------------------------------------------
 // Tidy-up and marking

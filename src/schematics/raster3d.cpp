@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "motifs/g4plex.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "structure/struct_mol.hpp"
@@ -170,6 +171,41 @@ void write_one_hbond_r3d(const xyz& a, const xyz& b, FILE* fp) {
   }
 }
 
+namespace {
+
+// G-tetrad frames (bit 4) and the middle frames of the steps of G4 helices
+// (bit 8) and stems (bit 16), from a fresh search of pairs and quadruplexes.
+void write_r3d_G4_related_frames(struct_mol& mol, long bits, bool grey, FILE* fp) {
+  long n = 0;
+  std::vector<pair> pairs;
+  find_pairs(mol, n, pairs, 0);
+  g4_results r;
+  find_G4plexes(mol, n, pairs, r);
+  const int color = grey ? COLOR_OTHER : COLOR_GTETRAD;
+  if (bits & 4)
+    for (long t = 1; t <= r.num_tetrads; ++t) {
+      const gtetrad& g = r.tetrads[static_cast<size_t>(t)];
+      std::fprintf(fp, "# G4 layer#%ld frame: nts=4 %s\n", t, get_connect_abbr_full_ids(g.nts, mol).c_str());
+      write_ref_frame(color, g.f, fp);
+    }
+  auto steps = [&](const char* kind, long count, const std::vector<g4plex>& list) {
+    for (long h = 1; h <= count; ++h) {
+      const g4plex& p = list[static_cast<size_t>(h)];
+      std::fprintf(fp, "# G4 %s#%ld middle frames: [num=%ld]\n", kind, h, p.num_layers - 1);
+      for (long i = 1; i < p.num_layers; ++i) {
+        std::fprintf(fp, "#   step#%ld frame: [%s] vs [%s]\n", i,
+                     get_connect_abbr_full_ids(p.layers[static_cast<size_t>(i)].nts, mol).c_str(),
+                     get_connect_abbr_full_ids(p.layers[static_cast<size_t>(i + 1)].nts, mol).c_str());
+        write_ref_frame(color, p.steps[static_cast<size_t>(i)].mid, fp);
+      }
+    }
+  };
+  if (bits & 8) steps("helix", r.num_helices, r.helices);
+  if (bits & 16) steps("stem", r.num_stems, r.stems);
+}
+
+}  // namespace
+
 void write_r3d_frames(struct_mol& mol, const std::string& file) {
   scoped_file out(open_file(file, "w"));
   FILE* fp = out.get();
@@ -197,8 +233,7 @@ void write_r3d_frames(struct_mol& mol, const std::string& file) {
       write_ref_frame(grey ? COLOR_OTHER : COLOR_EDGE, p.frame, fp);
     }
   }
-  if (bits & (4 | 8 | 16))
-    runlog_msg("[w] G-tetrad and G4 frames of --r3d-frame are not available yet -- left out\n");
+  if (bits & (4 | 8 | 16)) write_r3d_G4_related_frames(mol, bits, grey, fp);
   if (bits & 32) {
     std::fprintf(fp, "# global reference frame\n");
     frame g;

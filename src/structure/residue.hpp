@@ -80,6 +80,10 @@ enum : int {
   embed_mark,     // embedding-hairpin mark
   loop_closing,   // closing nucleotide of a hairpin loop
   g4_pair_mark = 59,   // in a G+G pair of G-tetrad type
+  g4_isolated,         // isolated G-tetrad index
+  g4_helix,            // G4 helix index
+  g4_stem,             // G4 stem index
+  g4_boundary,         // last layer of a stem inside a G4 helix (by the layer's G1)
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
