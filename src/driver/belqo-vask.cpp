@@ -23,6 +23,7 @@
 #include "modeling/mutation.hpp"
 #include "modeling/rebuild.hpp"
 #include "pairing/prepare.hpp"
+#include "driver/task_command.hpp"
 #include "schematics/tasks.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
@@ -121,10 +122,6 @@ long set_long_019(const char* arg) {
 }
 
 void add_one_lval(Seq<long>& seq, long x) { Seq_addhi(seq, x); }
-
-std::string get_atom_pair(const atom& a1, const atom& a2) {
-  return trimmed(a1.element) + ":" + trimmed(a2.element);
-}
 
 bool mmcif_input() { return Gvars.input_format == 2; }
 bool mmcif_output() { return Gvars.output_format == 2; }

@@ -71,8 +71,6 @@ long set_long_019(const char* arg);              // off: 0; bare: 1; 0/1 as give
 void add_one_lval(Seq<long>& seq, long x);  // appends x
 
 struct atom;
-// "E1:E2" of the two atoms' element symbols, each trimmed.
-std::string get_atom_pair(const atom& a1, const atom& a2);
 
 bool mmcif_input();
 bool mmcif_output();

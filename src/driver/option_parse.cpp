@@ -305,6 +305,14 @@ void alc_mol_option() {
 }
 
 long info_list_bits() {
+  // a number is the bit set itself (1 atoms, 2 residues, 4 chains, 8 frames)
+  if (has_value()) {
+    const std::string v = sv(false);
+    if (!v.empty() && v.find_first_not_of("0123456789") == std::string::npos && v.size() <= 2) {
+      const long bits = std::stol(v) & 15;
+      if (bits != 0) return bits;
+    }
+  }
   bool ato = M("ato"), res = M("res");
   long bits = ato && res ? 3 : res ? 2 : ato ? 1 : 0;
   if (M("cha")) {

@@ -20,6 +20,7 @@
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
 #include "pairing/torsion_feature.hpp"
+#include "schematics/hbond_output.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/residue.hpp"
@@ -138,7 +139,7 @@ void write_text_tail(const triz_options& o, FILE* fp) {
 
 void write_json_tail(const triz_options& o, const struct_mol& mol, FILE* fp) {
   json_ntPars(mol, fp);
-  // the H-bond list of the main report ("hbonds") comes with its writer
+  json_hbonds(mol, fp, with_ebi_idstr());
   json_begin_object(fp, "metadata");
   json_header_items(o.input, mol, fp);
   json_footer(fp);

@@ -31,6 +31,7 @@
 #include "pairing/torsion_feature.hpp"
 #include "pairing/torsion_splay.hpp"
 #include "schematics/block_template.hpp"
+#include "schematics/hbond_output.hpp"
 #include "secondary/hairpin.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/pknot.hpp"
@@ -505,6 +506,7 @@ void write_json_tail(const run_descriptor& run, const struct_mol& mol, const vas
   // the members of chains, nucleotides, H-bonds and block coordinates come first
   json_chain_bending_suite(mol, fp);
   json_ntPars(mol, fp);
+  json_hbonds(mol, fp, with_ebi_idstr());
   json_RY_WC_blocks(fp);
   if (with_ebi_idstr()) json_paths_counts(mol, results, fp);
   json_metadata(run, mol, fp);

@@ -63,7 +63,6 @@ void measure_duplex_step(const pair& p1, const pair& p2, const struct_mol& mol, 
 // Table writers (analyze_output.cpp).
 void simply_output_pars(long n, const par_table& t, FILE* fp);
 void simply_write_pars(FILE* fp, long n, const par_table& t);
-void list_base_frames(const struct_mol& mol, long n, const std::vector<long>& nts, FILE* fp);
 void output_single_pars(const struct_mol& mol, long n, const std::vector<long>& nts,
                         const par_table& t, FILE* fp);
 void write_single_rebuild_pars(const struct_mol& mol, long n, const std::vector<long>& nts,

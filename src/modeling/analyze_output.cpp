@@ -75,17 +75,6 @@ void simply_write_pars(FILE* fp, long n, const par_table& t) {
   }
 }
 
-void list_base_frames(const struct_mol& mol, long n, const std::vector<long>& nts, FILE* fp) {
-  if (fp == nullptr) return;
-  std::fprintf(fp, "# %ld base frames\n", n);
-  for (long k = 1; k <= n; ++k) {
-    const residue& r = mol.residues[nts[k]];
-    const std::string label = sformat("%4ld %c %s", k, r.letter, r.idstr.c_str());
-    const frame* f = base_frame(nts[k], mol);
-    if (f != nullptr) write_one_frame(fp, label.c_str(), *f);
-  }
-}
-
 void output_single_pars(const struct_mol& mol, long n, const std::vector<long>& nts,
                         const par_table& t, FILE* fp) {
   for (long i = 1; i <= n; ++i) {

@@ -499,6 +499,29 @@ void print_pdb_frames(FILE* fp, const struct_mol& mol) {
   }
 }
 
+void list_base_frames(const struct_mol& mol, long n, const std::vector<long>& nts, FILE* fp) {
+  if (fp == nullptr) return;
+  std::fprintf(fp, "# %ld base frames\n", n);
+  for (long k = 1; k <= n; ++k) {
+    const residue& r = mol.residues[nts[k]];
+    const std::string label = sformat("%4ld %c %s", k, r.letter, r.idstr.c_str());
+    const frame* f = base_frame(nts[k], mol);
+    if (f != nullptr) write_one_frame(fp, label.c_str(), *f);
+  }
+}
+
+void list_sidechain_frames(const struct_mol& mol, long n, const std::vector<long>& aas, FILE* fp) {
+  if (fp == nullptr) return;
+  std::fprintf(fp, "# %ld sidechain frames\n", n);
+  for (long k = 1; k <= n; ++k) {
+    const residue& r = mol.residues[aas[k]];
+    const long idx = r.frames[FRAME_SIDECHAIN];
+    if (idx <= 0) continue;
+    const std::string label = sformat("%4ld %c %s", k, r.letter, r.idstr.c_str());
+    write_one_frame(fp, label.c_str(), mol.frames[idx]);
+  }
+}
+
 void print_quenby_frames(const std::string& file_name, const struct_mol& mol, long n,
                          const std::vector<frame>& frames) {
   FILE* fp = open_file(file_name, "w");

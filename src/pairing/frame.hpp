@@ -113,6 +113,10 @@ void derive_frame_by_first_pdb_atoms(const struct_mol& mol, frame& f);
 
 // Listing of every frame attached to a residue; nothing for a null stream.
 void print_pdb_frames(FILE* fp, const struct_mol& mol);
+// "# n base frames" (side-chain frames), then per listed residue a label
+// "k letter id" and its frame; residues without that frame are left out.
+void list_base_frames(const struct_mol& mol, long n, const std::vector<long>& nts, FILE* fp);
+void list_sidechain_frames(const struct_mol& mol, long n, const std::vector<long>& aas, FILE* fp);
 // The amino-acid/nucleotide frame file of frames[1..n].
 void print_quenby_frames(const std::string& file_name, const struct_mol& mol, long n,
                          const std::vector<frame>& frames);

@@ -177,6 +177,19 @@ void get_pair_blocks(bool canonical, const struct_mol& mol, long n, const std::v
   }
 }
 
+void get_Gtetrad_blocks(const struct_mol& mol, long n, const std::vector<gtetrad>& tetrads,
+                        struct_alchemy& target, std::vector<char>& drawn, std::vector<block_box>* boxes) {
+  struct_alchemy g4;
+  read_base_block("G4", g4);
+  for (long k = 1; k <= n; ++k) {
+    const gtetrad& t = tetrads[static_cast<size_t>(k)];
+    const long g1 = t.nts[1];
+    const long offset = fillout_alc_per_block(g4, &t.f, static_cast<double>(mol.residues[g1].res_seq), target);
+    if (boxes != nullptr) boxes->push_back({offset, g4.num_atoms, g1, -1, 0, t.f});
+    for (long m = 1; m <= t.nts.count; ++m) drawn[static_cast<size_t>(t.nts[m])] = 1;
+  }
+}
+
 void append_base_blocks(const struct_mol& mol, const std::vector<char>& drawn, struct_alchemy& target,
                         std::vector<block_box>* boxes) {
   struct_alchemy r, y;
@@ -206,14 +219,23 @@ void write_pdb2alc_file(struct_mol& mol, const std::string& out_file) {
     remove_file(alc_name(word));
   long n = 0;
   std::vector<pair> pairs;
-  if (alc(ALC_PAIR) || alc(ALC_CANON)) find_pairs(mol, n, pairs, 0);
-  if (alc(ALC_G4)) runlog_msg("[w] G-tetrad squares of --alcfile are not available yet -- left out\n");
+  if (alc(ALC_PAIR) || alc(ALC_CANON) || alc(ALC_G4)) find_pairs(mol, n, pairs, 0);
+  long num_tetrads = 0;
+  std::vector<gtetrad> tetrads;
+  if (alc(ALC_G4)) find_Gtetrads(mol, n, pairs, num_tetrads, tetrads);
   const std::string full = alc_name("full");
   write_atoms_piece(mol, full);
   if (alc(ALC_AXIS)) write_axis_piece(full);
   if (alc(ALC_FRAME)) write_frames_piece(mol, full);
   if (alc(ALC_PLANE)) write_planes_piece(mol, full);
   std::vector<char> drawn(static_cast<size_t>(mol.num_residues) + 1, 0);
+  if (num_tetrads > 0) {
+    struct_alchemy m;
+    get_Gtetrad_blocks(mol, num_tetrads, tetrads, m, drawn);
+    close_alc_filling(m);
+    logit("\t--alcfile: add G-tetrad square blocks\n");
+    add_piece(m, "g4", full);
+  }
   if ((alc(ALC_PAIR) || alc(ALC_CANON)) && n > 0) {
     struct_alchemy m;
     get_pair_blocks(alc(ALC_CANON), mol, n, pairs, m, drawn);

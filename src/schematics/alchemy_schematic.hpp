@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "motifs/gtetrad.hpp"
 #include "schematics/alchemy.hpp"
 #include "schematics/block_template.hpp"
 #include "support/ref_frame.hpp"
@@ -33,6 +34,10 @@ void write_frame_atoms_in_alchemy(long offset, const frame& f, FILE* fp);
 // Appends one "BP" box per Watson-Crick pair (with canonical also wobble
 // pairs) of pairs[1..n] and marks both nucleotides in drawn (by residue);
 // with boxes, each placed box is recorded there too.
+// One "G4" square per tetrad of tetrads[1..n] in the tetrad's frame (value:
+// the residue number of its first guanine); its four guanines marked drawn.
+void get_Gtetrad_blocks(const struct_mol& mol, long n, const std::vector<gtetrad>& tetrads,
+                        struct_alchemy& target, std::vector<char>& drawn, std::vector<block_box>* boxes = nullptr);
 void get_pair_blocks(bool canonical, const struct_mol& mol, long n, const std::vector<pair>& pairs,
                      struct_alchemy& target, std::vector<char>& drawn,
                      std::vector<block_box>* boxes = nullptr);

@@ -240,18 +240,23 @@ void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
   if (fp != nullptr && r3d_fill_base()) fill_base_rings(mol, fp);
   if (fp != nullptr && bf[BLK_SUGAR]) mark_sugar_puckers(mol, fp);
   if (bf[BLK_NO_BASE] || number_of_base_frames(mol) == 0) return;
-  if (asks_for_g4_blocks())
-    runlog_msg("[w] G-tetrad blocks of --block-file are not available yet -- "
+  const bool side_g4 = bf[BLK_G4_SIDE] || bf[BLK_G4_FULL_SIDE];
+  if (side_g4)
+    runlog_msg("[w] G-tetrad side slabs of --block-file are not available yet -- "
                "their guanines are drawn as single bases\n");
   struct_alchemy model;
   std::vector<block_box> boxes;
   std::vector<char> drawn(static_cast<size_t>(mol.num_residues) + 1, 0);
-  if (bf[BLK_PAIR] || bf[BLK_CANONICAL]) {
-    long n = 0;
-    std::vector<pair> pairs;
-    find_pairs(mol, n, pairs, 0);
-    get_pair_blocks(bf[BLK_CANONICAL], mol, n, pairs, model, drawn, &boxes);
+  long n = 0;
+  std::vector<pair> pairs;
+  if (bf[BLK_PAIR] || bf[BLK_CANONICAL] || asks_for_g4_blocks()) find_pairs(mol, n, pairs, 0);
+  if (bf[BLK_GTETRAD] && !side_g4) {
+    long num_tetrads = 0;
+    std::vector<gtetrad> tetrads;
+    find_Gtetrads(mol, n, pairs, num_tetrads, tetrads);
+    get_Gtetrad_blocks(mol, num_tetrads, tetrads, model, drawn, &boxes);
   }
+  if (bf[BLK_PAIR] || bf[BLK_CANONICAL]) get_pair_blocks(bf[BLK_CANONICAL], mol, n, pairs, model, drawn, &boxes);
   append_base_blocks(mol, drawn, model, &boxes);
   close_alc_filling(model);
   if (fp == nullptr) return;
@@ -259,7 +264,11 @@ void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
   for (const block_box& b : boxes) {
     const residue& r = mol.residues[b.residue];
     int slot = r.color_index, side = 0;
-    if (b.partner != -1) {
+    if (b.partner == -1 && r.flag[rf::g_tetrad] && drawn[static_cast<size_t>(b.residue)]) {
+      std::fprintf(fp, "# G4-block: %s [%ld]\n", r.idstr.c_str(), r.res_seq);
+      slot = COLOR_GTETRAD;
+      side = 1;
+    } else if (b.partner != -1) {
       std::fprintf(fp, "# %s pair: %s [%ld] -- %s\n", b.wc ? "WC" : "wobble", r.idstr.c_str(), r.res_seq,
                    mol.residues[b.partner].idstr.c_str());
       side = 1;

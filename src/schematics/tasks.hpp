@@ -1,4 +1,6 @@
-// The task sub-command (utility tasks) and the one-shot tasks of the main command.
+// The one-shot tasks of the main command: quick products of one structure
+// (lists, selections, renumbered or reoriented copies, H-bond and frame
+// files) chosen by options instead of the analysis.
 #pragma once
 
 #include <string>
@@ -12,11 +14,15 @@ struct struct_mol;
 // returns without effect when no task option is set.
 void perform_single_task_exit(struct_mol& mol, const std::string& output);
 
-// Parses the sub-command's own options, does its work and ends the run.
-[[noreturn]] void run_utilities_and_exit(int argc, char* argv[]);
+// Per residue with non-water contacts: the members' indices, then
+// " # index [count] id -- [ids joined by '+']".
+void write_contact_file(const struct_mol& mol, const std::string& file);
 
-// Prints the sub-command's help and ends the run with the given status (0 for
-// a help request, 1 after a usage error).
-[[noreturn]] void module_tasks_help_exit(int status = 0);
+// Swaps OP1 and OP2 of each phosphate labelled against the convention
+// (logging the residue), then writes the structure.
+void check_op1_op2(struct_mol& mol, const std::string& file);
+
+// The frame lists chosen by the frame-list bits: 1 base, 2 pair, 4 side chain.
+void list_frames(struct_mol& mol, const std::string& file);
 
 }  // namespace vask

@@ -692,6 +692,10 @@ void print_pdb_atoms(FILE* fp, const struct_mol& mol) {
     if (mol.atoms[i].status) std::fprintf(fp, "%5ld\t%s\n", ++n, mol.atoms[i].idstr.c_str());
 }
 
+std::string get_atom_pair(const atom& a1, const atom& a2) {
+  return trimmed(a1.element) + ":" + trimmed(a2.element);
+}
+
 void write_hbond_property(const struct_mol& mol, const char* path) {
   FILE* fp = open_file(path, "w");
   std::fprintf(fp, "## list of potential H-bonding atoms\n");

@@ -148,6 +148,8 @@ long atom2resIdx(long i, const struct_mol& mol);
 
 void populate_atom_types(struct_mol& mol);
 void print_pdb_atoms(FILE* fp, const struct_mol& mol);
+// "E1:E2" of the two atoms' element symbols, each trimmed.
+std::string get_atom_pair(const atom& a1, const atom& a2);
 void write_hbond_property(const struct_mol& mol, const char* path);
 void write_atom_in_plane(const struct_mol& mol, const char* path);
 

@@ -54,12 +54,14 @@ std::string atom_name_form(std::string w) {
   }
 }
 
-void copy_atom_lines(const std::string& file, FILE* fp) {
-  std::fprintf(fp, "REMARK VASK -- from file %s\n", file.c_str());
+// A REMARK naming the file, then its ATOM/HETATM lines up to the first END line.
+std::vector<std::string> atom_lines(const std::string& file) {
+  std::vector<std::string> out{"REMARK VASK -- from file " + file};
   for (const std::string& line : get_filelines(file)) {
     if (line.starts_with("END")) break;
-    if (line.starts_with("ATOM  ") || line.starts_with("HETATM")) std::fprintf(fp, "%s\n", line.c_str());
+    if (line.starts_with("ATOM  ") || line.starts_with("HETATM")) out.push_back(line);
   }
+  return out;
 }
 
 }  // namespace
@@ -140,17 +142,21 @@ void handle_global_selections(struct_mol& mol) {
 
 void combine_two_pdbfiles(const std::string& file1, const std::string& file2, const std::string& out,
                           long mode) {
-  scoped_file sf(open_file(out, "w"));
-  FILE* fp = sf.get();
+  // both inputs are read in full before the output is opened: an output
+  // naming an input must not empty it first
   if (mode == -1) {
-    copy_atom_lines(file1, fp);
-    copy_atom_lines(file2, fp);
+    const std::vector<std::string> first = atom_lines(file1), second = atom_lines(file2);
+    scoped_file sf(open_file(out, "w"));
+    for (const auto* lines : {&first, &second})
+      for (const std::string& line : *lines) std::fprintf(sf.get(), "%s\n", line.c_str());
     sf.close();
     return;
   }
   struct_mol one, two;
   read_pdb_simple(file1, one);
   read_pdb_simple(file2, two);
+  scoped_file sf(open_file(out, "w"));
+  FILE* fp = sf.get();
   long serial = 0;
   auto write_atoms = [&](struct_mol& mol) {
     for (long a = 1; a <= mol.num_atoms; ++a) {

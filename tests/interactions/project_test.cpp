@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "driver/project_command.hpp"
 #include "support/settings.hpp"
@@ -70,6 +72,14 @@ TEST_F(ProjectExe, every_analysis_finds_its_feature) {
        "  1qf6 GLY-2-CG-BB-crossed A.GLY203 area=144   nts=4  CCGG B.C2,B.C3,B.G70,B.G71\n"},
       {"ayy", "1ffk.cif", "\t-- check AYY interactions\n",
        "List of 1 ayy motif\n   1 nts=3 AUG 0.A923,0.U2107,0.G2480\n"},
+      // the hybrid-1 telomeric quadruplex: three tetrads in one stem with a (3+1) fold
+      {"g4-stem", "2hy9.cif", "\t-- extract parameters of G4 stems\n",
+       "2hy9,---,1.DG4+1.DG10+1.DG18+1.DG22,1.DG5+1.DG11+1.DG17+1.DG23,DNA,INTRA,3(-P-Lw-Ln),"
+       "hybrid-1(3+1),UUDU,hybrid-(mixed),opposite,"},
+      {"G4", "2hy9.cif", "\t-- check G-tetrads\n", "2hy9 3\n"},
+      // two quadruplexes stacked 5' face on 5' face: a helix step outside the stems
+      {"gqua-helix", "5v3f-assembly1.cif", "\t-- extract parameters of G4 helices, excluding stems\n",
+       "5v3f-assembly1,A.G8+A.G13+A.G18+A.G23,B.G13+B.G8+B.G23+B.G18,RNA,inter,5'/5',opposite,"},
       // stacked non-G layers of four in the large subunit
       {"ribo-tetrads", "1ffk.cif", "\t-- check 3 stacked tetrads\n", "1ffk size=35 0.U481 0.C515 3-12 [nts=4 UACA"},
   };
@@ -91,6 +101,30 @@ TEST_F(ProjectExe, every_analysis_finds_its_feature) {
     EXPECT_TRUE(has(pdb, "\nENDMDL\n"));
   }
   EXPECT_EQ(file("AYYs-list.txt"), "# 1ffk 1\n1ffk 1 nts=3 AUG 0.A923,0.U2107,0.G2480\n\n");
+}
+
+// 2hy9 without the guanines 4, 5 and 6 (one of each tetrad): each layer keeps
+// a chain of three guanines held by two G..G pairs, no tetrad is left, and
+// the middle guanine of each chain is in exactly two pairs.
+TEST_F(ProjectExe, g4_pairs_without_tetrads) {
+  std::istringstream in(test::read_file(test::test_data_unzipped("2hy9.cif")));
+  std::ofstream cut(dir_ / "2hy9-cut.cif");
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string x; words >> x;) w.push_back(x);
+    const bool atom = !w.empty() && (w[0] == "ATOM" || w[0] == "HETATM") && w.size() > 16;
+    if (atom && (w[16] == "4" || w[16] == "5" || w[16] == "6")) continue;  // auth_seq_id
+    cut << line << "\n";
+  }
+  cut.close();
+  run_result r = run("-i=2hy9-cut.cif --id-name=g4-pair -o=out.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.err, "\t-- check G..G..G pairs but no G-tetrads\n"));
+  EXPECT_EQ(file("out.txt"), "2hy9-cut 3\n");
+  // the whole quadruplex has its tetrads: nothing
+  ASSERT_EQ(run("-i=" + test::test_data_unzipped("2hy9.cif") + " --id-name=g4-pair -o=none.txt").status, 0);
+  EXPECT_EQ(file("none.txt"), "");
 }
 
 TEST_F(ProjectExe, appending_runs_repeat_their_lines_and_write_one_csv_header) {

@@ -131,12 +131,25 @@ TEST_F(BlockFile, user_blocks_larger_than_the_built_in_ones) {
   EXPECT_EQ(count_records(lines, "1"), 56 * 12);
 }
 
-TEST_F(BlockFile, tetrad_squares_are_named_as_not_available_yet) {
-  copy_data("1ehz.pdb");
-  const test::exe_result r = run("-i=1ehz.pdb --block-file=g4 -o=g.r3d");
+TEST_F(BlockFile, tetrad_squares_stand_for_their_guanines) {
+  copy_data("1ehz.pdb");  // no G-tetrad: every base its own block
+  test::exe_result r = run("-i=1ehz.pdb --block-file=g4 -o=g.r3d");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(test::has_text(r.err, "G-tetrad blocks of --block-file are not available yet")) << r.err;
   EXPECT_TRUE(test::has_text(read("g.r3d"), "# base blocks: 76"));
+  // 2hy9: three tetrads of 26 nucleotides, so 3 squares and 14 single bases
+  copy_data("2hy9.cif");
+  r = run("-i=2hy9.cif --block-file=g4,face -o=q.r3d");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string q = read("q.r3d");
+  EXPECT_TRUE(test::has_text(q, "# base blocks: 17\n# G4-block: 1.DG4 [4]\n")) << q;
+  EXPECT_FALSE(test::has_text(q, "# 1.DG10 [10]"));
+  EXPECT_FALSE(test::has_text(r.err, "not available yet")) << r.err;
+  r = run("-i=2hy9.cif --block-file=g4,side -o=s.r3d");  // the slabs are not built yet
+  EXPECT_TRUE(test::has_text(r.err, "G-tetrad side slabs of --block-file are not available yet")) << r.err;
+  r = run("-i=2hy9.cif --alcfile=g4 -o=a.alc");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(test::has_text(read("vask-g4.alc"), "   36 ATOMS,    36 BONDS\n"));  // 12 atoms per square
+  EXPECT_TRUE(test::has_text(r.err, "--alcfile: add G-tetrad square blocks"));
 }
 
 }  // namespace

@@ -96,6 +96,16 @@ TEST(combine_two_pdbfiles, one_model_two_models_or_lines) {
   EXPECT_EQ(text.rfind("REMARK VASK -- from file " + a + "\nATOM      1", 0), 0u) << text;
   EXPECT_EQ(text.find(" N1 "), std::string::npos);  // lines after END are not copied
   EXPECT_NE(text.find("REMARK VASK -- from file " + b + "\nHETATM    5"), std::string::npos);
+  // an output naming an input is read before it is written over
+  for (long mode : {-1L, 0L, 1L}) {
+    SCOPED_TRACE(mode);
+    const std::string c = (dir / "c.pdb").string();
+    fs::copy_file(b, c, fs::copy_options::overwrite_existing);
+    combine_two_pdbfiles(a, c, c, mode);
+    text = test::read_file(c);
+    EXPECT_NE(text.find(" C1'"), std::string::npos) << text;
+    EXPECT_NE(text.find("MG "), std::string::npos) << text;
+  }
   fs::remove_all(dir);
 }
 

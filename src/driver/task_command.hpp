@@ -1,0 +1,13 @@
+// The task sub-command: small structure utilities, one per run.
+#pragma once
+
+namespace vask {
+
+// Parses the sub-command's own options, does its work and ends the run.
+[[noreturn]] void run_utilities_and_exit(int argc, char* argv[]);
+
+// Prints the sub-command's help and ends the run with the given status (0 for
+// a help request, 1 after a usage error).
+[[noreturn]] void module_tasks_help_exit(int status = 0);
+
+}  // namespace vask
