@@ -33,6 +33,8 @@
 #include "schematics/block_template.hpp"
 #include "schematics/hbond_output.hpp"
 #include "secondary/hairpin.hpp"
+#include "secondary/loop.hpp"
+#include "secondary/ss_segment.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/pknot.hpp"
 #include "secondary/ss_output.hpp"
@@ -380,6 +382,11 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   }
   hairpin_slots hairpins = hairpin_slots_of(results);
   find_hairpins(mol, slots, hairpins);
+  loop_slots loops = loop_slots_of(results);
+  find_loops(mol, slots, loops);
+  ss_slots singles = ss_slots_of(results);
+  find_ssSegs(mol, singles);
+  find_kissing_loops(mol, results.num_hairpins, results.hairpins, singles);
   find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
   find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
 }
@@ -417,7 +424,13 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
   output_nonpairs(mol, results.num_nonpairs, results.nonpairs, fp);
   output_stacks_info(mol, results.num_stacks, results.stacks, results.num_non_stacked,
                      results.non_stacked, fp);
-  output_hairpins_info(mol, hairpin_slots_of(results), fp);
+  {
+    const helix_slots helices = helix_slots_of(results);
+    output_loops_info(mol, helices, hairpin_slots_of(results), loop_slots_of(results), fp);
+    const ss_slots singles = ss_slots_of(results);
+    output_ssSegs_info(mol, singles, fp);
+    output_kissing_loops(mol, results.hairpins, singles, fp);
+  }
   output_G4plexes(mol, results.G4, fp);
   output_imotifs(mol, results.num_imotifs, results.imotifs, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,

@@ -14,7 +14,9 @@
 #include "pairing/pair.hpp"
 #include "secondary/hairpin.hpp"
 #include "secondary/helix.hpp"
+#include "secondary/loop.hpp"
 #include "secondary/pknot.hpp"
+#include "secondary/ss_segment.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue_info.hpp"
 #include "structure/struct_mol.hpp"
@@ -24,11 +26,6 @@ namespace vask {
 // Records of finders that have not landed yet; each is replaced by the real
 // record (and its header included here) when its finder arrives.
 struct a2base {};      // an atom capping a base
-struct loop {};        // a bulge, internal loop or junction
-struct ss_segment {    // a single-stranded segment
-  long start = 0, end = 0, kind = 0;
-  std::vector<long> nts;  // 1-based
-};
 struct Uturn {};
 struct zipper {};
 struct Kturn {};
@@ -54,10 +51,10 @@ struct vask_results {
   long num_hairpins = 0;          std::vector<hairpin> hairpins;        // 17
   long num_hairpins2 = 0;         std::vector<hairpin> hairpins2;       // 18
   long num_loops = 0;             std::vector<loop> loops;              // 19
-  long num_loop_finds = 0;                                              // 20
+  long num_hairpin_loops = 0;                                           // 20 of the loop walk
   long num_bulges = 0, num_iloops = 0, num_junctions = 0;               // 21
   long num_ss_segments = 0;       std::vector<ss_segment> ss_segments;  // 22
-  long num_kissing_loops = 0;     std::vector<connect> kissing_loops;   // 23
+  long num_kissing_loops = 0;     std::vector<kissing_loop> kissing_loops;  // 23
   long num_Aminors = 0;           std::vector<connect> Aminors;         // 24
   long num_Uturns = 0;            std::vector<Uturn> Uturns;            // 25
   long num_UAloops = 0;           std::vector<connect> UAloops;         // 26
@@ -84,6 +81,16 @@ inline helix_slots helix_slots_of(vask_results& r) {
 // The slots the hairpin finder fills.
 inline hairpin_slots hairpin_slots_of(vask_results& r) {
   return {r.num_hairpins, r.hairpins, r.num_hairpins2, r.hairpins2};
+}
+
+// The slots the loop finder fills.
+inline loop_slots loop_slots_of(vask_results& r) {
+  return {r.num_loops, r.loops, r.num_hairpin_loops, r.num_bulges, r.num_iloops, r.num_junctions};
+}
+
+// The slots of the single-stranded segment and kissing-loop finders.
+inline ss_slots ss_slots_of(vask_results& r) {
+  return {r.num_ss_segments, r.ss_segments, r.num_kissing_loops, r.kissing_loops};
 }
 
 void init_vask(vask_results& results);  // every slot 0 / none

@@ -3,7 +3,6 @@
 
 #include "motifs/mstack.hpp"
 #include "pairing/torsion_splay.hpp"
-#include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
 #include "support/bp_step_params.hpp"
@@ -50,18 +49,6 @@ namespace {
 
 constexpr long STACK_ENS_HELICES = 9;  // the stack-ensemble setting that adds the helix steps
 
-FILE* open_ensemble(const char* suffix, const struct_mol& mol) {
-  FILE* fp = create_file(name_pdbcif_outfile(suffix));
-  if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
-  return fp;
-}
-
-void close_ensemble(FILE* fp) {
-  Gvars.counts.cif_model_num = 0;
-  end_pdbfile(fp);
-  close_file(fp);
-}
-
 // Two frames turned to face the same way, and the frame midway.
 frame middle_frame(frame f1, frame f2) {
   frame mid;
@@ -80,11 +67,11 @@ void output_stackMultiplets_ensemble(struct_mol& mol, long n, const std::vector<
   for (long i = 1; i < n; ++i)
     for (long j = i + 1; j <= n; ++j) {
       if (!two_multiplets_in_stack(i, j, multiplets, frames, mol)) continue;
-      if (fp == nullptr) fp = open_ensemble("stackingMultiplets", mol);
+      if (fp == nullptr) fp = open_ensemble_file("stackingMultiplets", mol);
       write_stacking_file(multiplets[i], multiplets[j], middle_frame(frames[i], frames[j]), mol,
                           ++model, sformat("multiplets: %ld vs %ld", i, j), fp);
     }
-  if (fp != nullptr) close_ensemble(fp);
+  if (fp != nullptr) close_ensemble_file(fp);
 }
 
 void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<helix>& helices) {
@@ -94,7 +81,7 @@ void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<hel
   for (long h = 1; h <= n; ++h) {
     const helix& H = helices[h];
     if (H.num_pairs < 2) continue;
-    if (fp == nullptr) fp = open_ensemble("stackingPairsPerHelix", mol);
+    if (fp == nullptr) fp = open_ensemble_file("stackingPairsPerHelix", mol);
     for (long s = 1; s < H.num_pairs; ++s) {
       const pair& p = H.pairs[s];
       const pair& q = H.pairs[s + 1];
@@ -108,7 +95,7 @@ void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<hel
     }
     running += H.num_pairs - 1;
   }
-  if (fp != nullptr) close_ensemble(fp);
+  if (fp != nullptr) close_ensemble_file(fp);
 }
 
 }  // namespace vask

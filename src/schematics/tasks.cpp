@@ -201,7 +201,11 @@ void write_info_lists(const struct_mol& mol, const std::string& file) {
 
 // Nucleotides and amino acids under their upper-case one-letter names, as ATOM records.
 void write_simple_pdb(struct_mol& mol, const std::string& output) {
-  Gvars.raw_name = 0;
+  // names as the program keeps them, not as read: the raw names are set to them
+  for (long i = 1; i <= mol.num_atoms; ++i) {
+    mol.atoms[i].raw_name = mol.atoms[i].name;
+    mol.atoms[i].raw_res_name = mol.atoms[i].res_name;
+  }
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (!is_ntaa(k, mol)) continue;
     residue& r = mol.residues[k];
@@ -211,6 +215,7 @@ void write_simple_pdb(struct_mol& mol, const std::string& output) {
     r.name = name;
     for (long i = r.first_atom; i <= r.last_atom; ++i) {
       mol.atoms[i].res_name = name;
+      mol.atoms[i].raw_res_name = name;
       mol.atoms[i].hetatm = 0;
     }
   }

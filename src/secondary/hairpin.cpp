@@ -313,16 +313,19 @@ void show_hairpin_nts(long n, const std::vector<hairpin>& hairpins, const struct
 
 void output_hairpins_info(const struct_mol& mol, const hairpin_slots& found, FILE* fp) {
   if (fp == nullptr || found.num_hairpins == 0) return;
-  if (!Gvars.json) {
-    print_leadline_sepchar(fp, '*', SEPARATOR_WIDTH);
-    std::fprintf(fp,
+  if (!Gvars.json) print_loops_note(fp);
+  show_hairpin_nts(found.num_hairpins, found.hairpins, mol, false, fp);
+  if (Gvars.embedded) show_hairpin_nts(found.num_embedding, found.embedding, mol, true, fp);
+}
+
+void print_loops_note(FILE* fp) {
+  if (fp == nullptr) return;
+  print_leadline_sepchar(fp, '*', SEPARATOR_WIDTH);
+  std::fprintf(fp,
                  "Note: for the various types of loops listed below, numbers within the first\n"
                  "      set of brackets are the number of loop nts, and numbers in the second\n"
                  "      set of brackets are the identities of the stems (positive number) or\n"
                  "      isolated WC/wobble pairs (negative numbers) to which they are linked.\n");
-  }
-  show_hairpin_nts(found.num_hairpins, found.hairpins, mol, false, fp);
-  if (Gvars.embedded) show_hairpin_nts(found.num_embedding, found.embedding, mol, true, fp);
 }
 
 }  // namespace vask

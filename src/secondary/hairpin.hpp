@@ -64,5 +64,7 @@ void show_hairpin_nts(long n, const std::vector<hairpin>& hairpins, const struct
 // The loop note (text, when there are hairpins) and the hairpin sections:
 // the hairpins, then with the embed setting the embedding hairpins.
 void output_hairpins_info(const struct_mol& mol, const hairpin_slots& found, FILE* fp);
+// The text note on the bracketed numbers of every loop section.
+void print_loops_note(FILE* fp);
 
 }  // namespace vask

@@ -426,6 +426,18 @@ void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& rema
   for (const auto& r : remarks) std::fprintf(fp, "REMARK    %s\n", r.c_str());
 }
 
+FILE* open_ensemble_file(const char* suffix, const struct_mol& mol) {
+  FILE* fp = create_file(name_pdbcif_outfile(suffix));
+  if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
+  return fp;
+}
+
+void close_ensemble_file(FILE* fp) {
+  Gvars.counts.cif_model_num = 0;
+  end_pdbfile(fp);
+  close_file(fp);
+}
+
 void end_ensemble_model(FILE* fp) {
   if (fp != nullptr && Gvars.output_format != 2) std::fprintf(fp, "ENDMDL\n");
 }

@@ -39,6 +39,10 @@ void end_pdbfile(FILE* fp);          // "END" unless the output is mmCIF
 // that follow; in PDB output a MODEL line and one REMARK line per text.
 void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& remarks);
 void end_ensemble_model(FILE* fp);   // "ENDMDL" unless the output is mmCIF
+// An ensemble file "<prefix>-<suffix>.pdb" (or ".cif" with its header), and
+// its end: the mmCIF model number reset, "END" for PDB, the file closed.
+FILE* open_ensemble_file(const char* suffix, const struct_mol& mol);
+void close_ensemble_file(FILE* fp);
 void output_model_header(FILE* fp);  // mmCIF header "model_VASK", or "REMARK VASK"
 long get_nextModelNumber(const std::string& file);
 // The nucleotide list file: name, or "<prefix>-nts.txt" when name is empty.

@@ -84,10 +84,20 @@ enum : int {
   g4_helix,            // G4 helix index
   g4_stem,             // G4 stem index
   g4_boundary,         // last layer of a stem inside a G4 helix (by the layer's G1)
+  // marks of the loop walk, after the G-tetrad/G4 block
+  loop_end_count = 64,  // closing-pair records the nucleotide belongs to
+  loop_masked,          // repeated in a loop through a knotted isolated pair: taken as unpaired
+  hairpin_loop,         // index of the hairpin loop of the loop walk
+  hairpin_loop_number,  // its number among the hairpin loops
+  bulge_number,         // number among the bulges (bulge holds the loop index)
+  iloop_number,
+  junction_number,
+  in_loop,              // in a hairpin, bulge, internal loop or numbered junction
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
 static_assert(rf::loop_closing < rf::g4_pair_mark, "analysis marks overlap the G-tetrad block");
+static_assert(rf::g4_boundary < rf::loop_end_count && rf::in_loop < rf::count, "loop marks overlap the G4 block or overflow");
 
 inline constexpr int NUM_FRAME_SLOTS = 14;  // frame slots per residue, by frame type
 

@@ -215,6 +215,16 @@ TEST_F(TaskExe, stacking_diagram_and_hbond_pair) {
   r = run("task --hbond-atom-pair='1 2 3 4 5' -o=h.r3d");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(test::has_text(r.err, "[e] invalid input: --hbond-atom-pair='XYZ1 XYZ2'")) << r.err;
+  // an Alchemy model turned into a molfile
+  r = run("-i=1ehz.pdb --alc-file -o=b.alc");
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = run("task --alc2mol=b.alc -o=b.mol");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(test::has_text(read("b.mol"), "V2000")) << read("b.mol").substr(0, 300);
+  r = run("task --playground");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(test::has_text(r.err, "twist=34.00 ---> helical-twist=")) << r.err;
+  EXPECT_TRUE(test::has_text(r.err, "done with playing VASK"));
   r = run("task -i=1ehz.pdb -o=x.pdb");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(test::has_text(r.err, "[e] missing valid options")) << r.err;
@@ -244,6 +254,12 @@ TEST_F(TaskExe, align_a_protein_dna_complex_with_itself) {
   std::snprintf(tail, sizeof tail, "%ld aligned residues   IAS =   %6.1f", aligned, 10.0 * static_cast<double>(aligned));
   EXPECT_EQ(lines.back(), tail);
   EXPECT_TRUE(exists("quenby_frame.dat"));
+  // the placements are relative: a turned copy aligns the same way
+  r = run("-i=1a73-assembly-1.cif --view-rot=x:30,y:40 -o=turned.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = run("task --align-str='1a73-assembly-1.cif turned.pdb' -o=t.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::lines_of(read("t.txt")).back(), tail);
   EXPECT_TRUE(exists("aa2nt_frames_1a73-assembly-1.dat"));
   // an RNA-only structure has no amino acid near a DNA base
   r = run("task --align-str='1ehz.pdb 1ehz.pdb 30' -o=b.txt");

@@ -40,6 +40,7 @@ TEST_F(OneShotTask, each_task_option_writes_its_product) {
   copy_data("1ehz.pdb");
   copy_data("1a73-assembly-1.cif");
   copy_data("1a34.pdb");
+  copy_data("2koc.pdb");
   write("pos.txt", "pos1: [0, 0, 0]\npos2: [1, 0, 0]\npos3: [0, 1, 0]\n");
   write("mat.txt", "position: [1, 2, 3]\nx-axis: [0, 1, 0]\ny-axis: [-1, 0, 0]\nz-axis: [0, 0, 1]\n");
   struct row {
@@ -58,6 +59,7 @@ TEST_F(OneShotTask, each_task_option_writes_its_product) {
       {"1ehz.pdb", "--select-atom=P", "o.pdb", " P ", true},
       {"1ehz.pdb", "--select-coor=het", "o.pdb", "HETATM", true},
       {"1ehz.pdb", "--select=rna", "o.pdb", "ATOM", true},
+      {"2koc.pdb", "--select-model=2", "o.pdb", "MODEL        2", true},
       {"1ehz.pdb", "--renum-res=5", "o.pdb", "ATOM", true},
       {"1ehz.pdb", "--renum-atom", "o.pdb", "ATOM", true},
       {"1ehz.pdb", "--stack-file", "o.txt", "", false},
@@ -75,6 +77,7 @@ TEST_F(OneShotTask, each_task_option_writes_its_product) {
       {"1ehz.pdb", "--get-hbond=jmol", "o.spt", "measure ", false},
       {"1ehz.pdb", "--get-hbond=pymol", "o.pml", "distance h1, id ", false},
       {"1ehz.pdb", "--get-hbond", "o.txt", "# H-bonds in '1ehz.pdb' identified by VASK", false},
+      {"1ehz.pdb", "--hbond-file", "o.txt", "# H-bonds in '1ehz.pdb' identified by VASK", false},
       {"1ehz.pdb", "--pair-list-out=pl.txt", "pl.txt", "", false},
       {"1ehz.pdb", "--frame-file", "o.txt", "# 76 base frames", false},
       {"1ehz.pdb", "--view", "o.pdb", "ATOM", true},
@@ -194,6 +197,11 @@ TEST_F(OneShotTask, hbond_list_matches_the_analysis) {
   r = run("-i=1ehz.pdb --json -o=a.json");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(test::has_text(read("a.json"), "\"num_hbonds\":" + std::to_string(n) + ",\"hbonds\":[{"));
+  // with waters: a water-nucleotide H-bond is "nt:water" whichever atom comes first
+  r = run("-i=1ehz.pdb --json --water -o=w.json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(test::has_text(read("w.json"), "\"residue_pair\":\"nt:water\""));
+  EXPECT_FALSE(test::has_text(read("w.json"), "\"residue_pair\":\"water:nt\""));
   // the protein word lists protein H-bonds only: none in a tRNA, so no file
   std::filesystem::remove(dir_ / "hb.txt");
   r = run("-i=1ehz.pdb --get-hbond=protein -o=hb.txt");
