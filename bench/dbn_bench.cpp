@@ -1,6 +1,7 @@
 // The secondary-structure steps on the large ribosomal subunit (1ffk.cif):
-// the dot-bracket with pseudoknot levels, the hairpin loops and the
-// secondary-structure report and files, each on a structure prepared once
+// the dot-bracket with pseudoknot levels, the hairpin loops, the loop walk
+// with single-stranded segments and kissing loops (a few milliseconds, well
+// under 5% of a whole run), and the secondary-structure report and files, each on a structure prepared once
 // with its pairs, helices and stems; and, for scale, the preparation and the
 // base pairs alone. Paths come from the shared folder
 // (VASK_SHARED_STRUCTURES, or ../shared/data/structures relative to the
@@ -15,8 +16,10 @@
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
 #include "secondary/hairpin.hpp"
+#include "secondary/loop.hpp"
 #include "secondary/pknot.hpp"
 #include "secondary/ss_output.hpp"
+#include "secondary/ss_segment.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"
@@ -66,6 +69,21 @@ void hairpins(benchmark::State& state) {
   }
 }
 
+void loops(benchmark::State& state) {
+  prepared& p = ribosome();
+  vask::helix_slots slots = vask::helix_slots_of(p.results);
+  vask::hairpin_slots hp = vask::hairpin_slots_of(p.results);
+  vask::find_hairpins(p.mol, slots, hp);
+  for (auto _ : state) {
+    vask::loop_slots out = vask::loop_slots_of(p.results);
+    vask::find_loops(p.mol, slots, out);
+    vask::ss_slots singles = vask::ss_slots_of(p.results);
+    vask::find_ssSegs(p.mol, singles);
+    vask::find_kissing_loops(p.mol, p.results.num_hairpins, p.results.hairpins, singles);
+    benchmark::DoNotOptimize(p.results.num_loops);
+  }
+}
+
 void secondary_report(benchmark::State& state) {
   prepared& p = ribosome();
   const vask::helix_slots slots = vask::helix_slots_of(p.results);
@@ -87,6 +105,7 @@ void preparation_and_pairs(benchmark::State& state) {
 
 BENCHMARK(dbn_with_pknots)->Unit(benchmark::kMillisecond);
 BENCHMARK(hairpins)->Unit(benchmark::kMillisecond);
+BENCHMARK(loops)->Unit(benchmark::kMillisecond);
 BENCHMARK(secondary_report)->Unit(benchmark::kMillisecond);
 BENCHMARK(preparation_and_pairs)->Unit(benchmark::kMillisecond)->Iterations(3);
 

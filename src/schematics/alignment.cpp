@@ -102,14 +102,8 @@ void parse_align_text(const std::string& text, std::string& file1, std::string& 
   std::istringstream in(t);
   std::vector<std::string> items;
   for (std::string w; in >> w;) items.push_back(w);
-  double value = DBL_MAX;
-  bool number_ok = true;
-  if (items.size() == 3) {
-    const double v = cvt2double(items[2]);
-    number_ok = v != DBL_MAX;
-    value = v;
-  }
-  if (items.size() < 2 || items.size() > 3 || !number_ok) fatal("[e] wrong option: --align-str='%s'\n", text.c_str());
+  const double value = items.size() == 3 ? cvt2double(items[2]) : DBL_MAX;  // DBL_MAX: not a number
+  if (items.size() < 2 || items.size() > 3) fatal("[e] wrong option: --align-str='%s'\n", text.c_str());
   file1 = items[0];
   file2 = items[1];
   if (!exist_file(file1) || !exist_file(file2) || is_pseudo_file(file1) || is_pseudo_file(file2))

@@ -205,7 +205,11 @@ std::string selection_terms(const loop& L, bool paired, const struct_mol& mol, b
 bool named_point(long x, const char* name, struct_mol& mol, atom& out) {
   const long i = find_atom_in_residue(name, x, mol);
   if (i < 0) {
-    logitf("[w] simplified junction: %s has no %s atom -- point left out\n", mol.residues[x].idstr.c_str(), name);
+    std::string shown(name);
+    shown.erase(0, shown.find_first_not_of(' '));
+    shown.erase(shown.find_last_not_of(' ') + 1);
+    logitf("[w] simplified junction: %s has no %s atom -- point left out\n", mol.residues[x].idstr.c_str(),
+           shown.c_str());
     return false;
   }
   out = mol.atoms[i];
@@ -293,7 +297,10 @@ void write_pymol_scripts(long n, const std::vector<loop>& loops, const struct_mo
   for (long i = 1; i <= n; ++i) {
     const loop& L = loops[i];
     if (!L.is_junction || !loop_is_counted(L)) continue;
-    std::fprintf(fp, "\n#%ld %s\n", ++number, L.text.c_str());
+    // PyMOL splits a line at ';' even after '#': the comment keeps the text with ',' instead
+    std::string title = L.text;
+    std::replace(title.begin(), title.end(), ';', ',');
+    std::fprintf(fp, "\n#%ld %s\n", ++number, title.c_str());
     // an empty selection is an error in PyMOL: such a line is left out with its colour
     const std::string wc = selection_terms(L, true, mol, true);
     if (!wc.empty()) std::fprintf(fp, "select stem_wc,%s\ncolor green, stem_wc\n", wc.c_str());

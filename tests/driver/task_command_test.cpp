@@ -206,6 +206,14 @@ TEST_F(TaskExe, stacking_diagram_and_hbond_pair) {
   test::exe_result r = run("task --stacking-diagram=fill,label -i=one.pdb -o=s.pml");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(test::has_text(r.err, "[e] must have both 'select layer1' and 'select layer2'")) << r.err;
+  write("two.pdb", read("one.pdb") + "REMARK select layer2, resi 4-6\n");
+  r = run("task --stacking-diagram=fill,label,slim -i=two.pdb -o=s.pml");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string two = read("s.pml");
+  EXPECT_TRUE(test::has_text(two, "select layer1, resi 1-3\nselect layer2, resi 4-6\n")) << two;
+  EXPECT_TRUE(test::has_text(two, "vask_block layer1, block_file=fill-trans, name=fill1\n"));
+  EXPECT_TRUE(test::has_text(two, "vask_block layer2, block_file=slim-both, name=blocks2\n"));
+  EXPECT_TRUE(test::has_text(two, "label c1_prime, '%s.%s%s' % (chain, resn[-1], resi)\n"));
   r = run("task --stacking-diagram=block -i=1ehz.pdb -o=s.pml");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(test::has_text(read("s.pml"), "vask_block block_file=both, name=blocks\n"));
