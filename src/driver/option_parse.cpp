@@ -710,8 +710,6 @@ int other_options() {
     Gvars.helix_ext = dv(0.0, 512.0);
   } else if (M("^-?-?heli(x|cal)[-_]?axis")) {
     Gvars.helical_axis = derive_helical_axis_setting(g_arg);
-    if (Gvars.helical_axis != 0)  // the axis points come with the helix geometry
-      runlog_msg("[w] the helical-axis file of option '%s' is not available yet -- ignored\n", g_arg);
   } else if (M("^-?-?abasic")) {
     Gvars.abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?');
   } else if (M("^-?-?nt[-_]?(no|ignore|skip)")) {

@@ -416,6 +416,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
   if (fp != nullptr) {
     output_helices_pdb(mol, results.num_helices, results.helices);
     output_stems_pdb(mol, results.num_stems, results.stems);
+    output_helical_axes(mol, results.num_helices, results.helices, results.num_stems, results.stems);
   }
   output_stackMultiplets_ensemble(mol, results.num_multiplets, results.multiplets);
   output_stackHelices_ensemble(mol, results.num_helices, results.helices);

@@ -388,9 +388,9 @@ std::vector<helix> find_duplexes(struct_mol& mol, bool stems, long& n) {
 std::vector<par_set> helix_step_pars(const helix& h, const struct_mol& mol) {
   std::vector<par_set> steps(static_cast<size_t>(std::max(1L, h.num_pairs)));
   for (long j = 1; j < h.num_pairs; ++j) {
-    duplex_step d;
-    measure_duplex_step(h.pairs[j], h.pairs[j + 1], mol, d);
-    steps[j] = d.step;
+    helixPars d;
+    calculate_helix_pars(h.pairs[j], h.pairs[j + 1], mol, d);
+    steps[j] = d.step_params;
   }
   return steps;
 }

@@ -198,25 +198,13 @@ std::vector<pair> derive_duplex_pairs(const analyze_settings& s, struct_mol& mol
   return pairs;
 }
 
-// A pair list is one helix: its pairs in helix order when they can form one,
-// else as listed.
-std::vector<pair> duplex_pairs(const analyze_settings& s, struct_mol& mol, long& n) {
-  if (s.ds_input.empty()) return derive_duplex_pairs(s, mol, n);
-  std::vector<pair> pairs = read_pairs_list(s.ds_input, mol, n);
-  if (n < 2) return pairs;
-  long count = 0;
-  std::vector<helix> one = take_input_pairs_list_as_one_helix(mol, n, pairs, count);
-  if (count != 1 || one[1].num_pairs != n) return pairs;
-  return std::vector<pair>(one[1].pairs.begin(), one[1].pairs.begin() + n + 1);
-}
-
 void section(FILE* fp, const char* title) {
   separator(fp);
   std::fprintf(fp, "%s", title);
 }
 
 void bp_table(long n, const std::vector<pair>& pairs, bool simple, par_table& t) {
-  t.assign(n + 1, unset_pars());
+  t.assign(n + 1, unset_par_set());
   for (long i = 1; i <= n; ++i) t[i] = simple ? pairs[i].bp_simpleParams : pairs[i].bp_params;
 }
 
@@ -241,16 +229,16 @@ const char* kSimpleNote =
     "*description* only, not to be fed into the VASK rebuild module.\n"
     "-------------------------------------------------------------------\n";
 
-void analyze_duplex_standard(const analyze_settings& s, const struct_mol& mol, long n,
-                             const std::vector<pair>& pairs) {
-  par_table steps(n + 1, unset_pars()), helis = steps, ssteps = steps, shelis = steps;
-  for (long i = 1; i < n; ++i) {
-    duplex_step d;
-    measure_duplex_step(pairs[i], pairs[i + 1], mol, d);
-    steps[i] = d.step;
-    helis[i] = d.heli;
-    ssteps[i] = d.simple_step;
-    shelis[i] = d.simple_heli;
+void analyze_duplex_standard(const analyze_settings& s, const struct_mol& mol, const helix& h) {
+  const long n = h.num_pairs;
+  const std::vector<pair>& pairs = h.pairs;
+  par_table steps(n + 1, unset_par_set()), helis = steps, ssteps = steps, shelis = steps;
+  for (long i = 1; i < n && i < static_cast<long>(h.step_pars.size()); ++i) {
+    const helixPars& d = h.step_pars[static_cast<size_t>(i)];
+    steps[i] = d.step_params;
+    helis[i] = d.heli_params;
+    ssteps[i] = d.simple_step_params;
+    shelis[i] = d.simple_heli_params;
   }
   if (s.rebuild) write_rebuild_files(mol, n, pairs, steps, helis);
   write_pair_frames(n, pairs, prefixed("pairFrames.txt"));
@@ -278,9 +266,14 @@ void analyze_duplex_standard(const analyze_settings& s, const struct_mol& mol, l
   output_six_pars(mol, n, pairs, ssteps, step_head.c_str(), fp);
   section(fp, "Simple helical parameters based on consecutive C1'-C1' vectors\n");
   output_six_pars(mol, n, pairs, shelis, heli_head.c_str(), fp);
+
+  separator(fp);
+  output_step_classes(mol, h, fp);
+  separator(fp);
+  output_groove_widths(mol, h, fp);
+  section(fp, "Global linear helical axis defined by equivalent C1' and RN9/YN1 atom pairs\n");
+  output_global_helix(h, fp);
   close_file(fp);
-  runlog_msg("[i] step classification (A/B/TA), groove widths and the global helical axis "
-             "are not available yet\n");
 }
 
 void analyze_duplex_other(const analyze_settings& s, const struct_mol& mol, long n,
@@ -304,16 +297,18 @@ void analyze_duplex_other(const analyze_settings& s, const struct_mol& mol, long
 
 void analyze_duplex(const analyze_settings& s, struct_mol& mol) {
   long n = 0;
-  std::vector<pair> pairs = duplex_pairs(s, mol, n);
+  std::vector<pair> pairs =
+      s.ds_input.empty() ? derive_duplex_pairs(s, mol, n) : read_pairs_list(s.ds_input, mol, n);
   if (n == 0) {
     runlog_msg("no base-pairs specified\n");
     return;
   }
+  const helix h = duplex_helix(mol, n, pairs);
   write_pairs_list(s.ds_output, mol, n, pairs);
   if (s.duplex & (DUPLEX_CURVES | DUPLEX_CEHS))
     analyze_duplex_other(s, mol, n, pairs);
   else
-    analyze_duplex_standard(s, mol, n, pairs);
+    analyze_duplex_standard(s, mol, h);
 }
 
 }  // namespace
@@ -359,30 +354,30 @@ std::vector<frame> parse_frame_file(const std::string& name, long& n) {
 
 void consecutive_frame_pars(long n, const std::vector<frame>& frames, par_table& steps,
                             par_table& helis) {
-  steps.assign(n + 1, unset_pars());
-  helis.assign(n + 1, unset_pars());
+  steps.assign(n + 1, unset_par_set());
+  helis.assign(n + 1, unset_par_set());
   for (long i = 1; i < n; ++i) {
     get_step_pars_by_frames0(frames[i], frames[i + 1], steps[i], nullptr);
     get_helical_pars_by_frames0(frames[i], frames[i + 1], helis[i], nullptr);
   }
 }
 
-void measure_duplex_step(const pair& p1, const pair& p2, const struct_mol& mol, duplex_step& s) {
-  frame f1 = p1.frame, f2 = p2.frame;
-  check_frames_direction(f1, f2);
-  rotmat mid_rot;
-  xyz mid_org;
-  get_step_pars_by_frames(f1, f2, s.step, mid_rot, mid_org);
-  get_helical_pars_by_frames(f1, f2, s.heli, mid_rot, mid_org);
-  if (p1.C1C1_dist == DBL_MAX || p2.C1C1_dist == DBL_MAX) return;
-  const long a1 = mol.nt_infos[p1.nt1].C1p, b1 = mol.nt_infos[p1.nt2].C1p;
-  const long a2 = mol.nt_infos[p2.nt1].C1p, b2 = mol.nt_infos[p2.nt2].C1p;
-  if (a1 < 1 || b1 < 1 || a2 < 1 || b2 < 1) return;
-  frame s1, s2;
-  simple_frame(f1, mol.atoms[a1].xyz, mol.atoms[b1].xyz, s1);
-  simple_frame(f2, mol.atoms[a2].xyz, mol.atoms[b2].xyz, s2);
-  get_step_pars_by_frames(s1, s2, s.simple_step, mid_rot, mid_org);
-  get_helical_pars_by_frames(s1, s2, s.simple_heli, mid_rot, mid_org);
+helix duplex_helix(struct_mol& mol, long n, const std::vector<pair>& pairs) {
+  if (n >= 2) {
+    long count = 0;
+    std::vector<helix> one = take_input_pairs_list_as_one_helix(mol, n, pairs, count);
+    if (count == 1 && one[1].num_pairs == n) return std::move(one[1]);
+  }
+  // a nucleotide in two pairs, or a single pair: the steps as listed
+  helix h;
+  h.num_pairs = n;
+  h.pairs.assign(pairs.begin(), pairs.begin() + n + 1);
+  h.step_pars = allocate_helixPars_array(n);
+  for (long k = 1; k < n; ++k) {
+    calculate_helix_pars(h.pairs[k], h.pairs[k + 1], mol, h.step_pars[static_cast<size_t>(k)]);
+    calculate_Zp_ABindex(h.pairs[k], h.pairs[k + 1], mol, h.step_pars[static_cast<size_t>(k)]);
+  }
+  return h;
 }
 
 void run_analyze(const analyze_settings& s) {

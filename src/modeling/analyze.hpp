@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pairing/pair.hpp"
+#include "secondary/helix.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/ref_frame.hpp"
 
@@ -39,7 +40,6 @@ void run_analyze(const analyze_settings& s);
 
 // One parameter row per item; row i leads from item i to item i+1.
 using par_table = std::vector<par_set>;  // 1-based
-par_set unset_pars();
 
 // Frames of a frame file, 1-based, with their names in frame::text. Fatal on
 // an invalid file.
@@ -49,16 +49,10 @@ std::vector<frame> parse_frame_file(const std::string& name, long& n);
 void consecutive_frame_pars(long n, const std::vector<frame>& frames, par_table& steps,
                             par_table& helis);
 
-// Per-step values of a duplex measured with the standard pair frames: the
-// same kernel routines as the helix geometry (frames turned to follow the
-// helix, then the step and helical parameters), and the C1'-based simple ones.
-struct duplex_step {
-  par_set step = unset_pars();
-  par_set heli = unset_pars();
-  par_set simple_step = unset_pars();
-  par_set simple_heli = unset_pars();
-};
-void measure_duplex_step(const pair& p1, const pair& p2, const struct_mol& mol, duplex_step& s);
+// The pairs[1..n] of a duplex as one helix with its step geometry: the
+// helix finder's record when the pairs form one helix, else a plain run of
+// the pairs with their step parameters and A/B classes only.
+helix duplex_helix(struct_mol& mol, long n, const std::vector<pair>& pairs);
 
 // Table writers (analyze_output.cpp).
 void simply_output_pars(long n, const par_table& t, FILE* fp);
@@ -72,5 +66,9 @@ void output_six_pars(const struct_mol& mol, long n, const std::vector<pair>& pai
 void write_duplex_rebuild_pars(const struct_mol& mol, long n, const std::vector<pair>& pairs,
                                const par_table& t, const char* header, FILE* fp);
 void write_pair_frames(long n, const std::vector<pair>& pairs, const std::string& file);
+// The A/B/TA classification table and the groove-width table of a duplex
+// helix (row i from step i; the last row unset).
+void output_step_classes(const struct_mol& mol, const helix& h, FILE* fp);
+void output_groove_widths(const struct_mol& mol, const helix& h, FILE* fp);
 
 }  // namespace vask

@@ -11,6 +11,7 @@
 #include "support/file.hpp"
 #include "support/log.hpp"
 #include "support/ref_frame.hpp"
+#include "support/report_lines.hpp"
 #include "support/string.hpp"
 
 namespace vask {
@@ -52,12 +53,6 @@ void pair_tail(const struct_mol& mol, const pair& p, FILE* fp) {
 }
 
 }  // namespace
-
-par_set unset_pars() {
-  par_set p{};
-  p.fill(DBL_MAX);
-  return p;
-}
 
 void simply_output_pars(long n, const par_table& t, FILE* fp) {
   for (long i = 1; i <= n; ++i) {
@@ -139,6 +134,76 @@ void write_pair_frames(long n, const std::vector<pair>& pairs, const std::string
     write_one_frame(fp, nullptr, pairs[i].frame);
   }
   close_file(fp);
+}
+
+namespace {
+
+const char* step_class_text(long c) {
+  switch (c) {
+    case 1: return " A  ";
+    case 2: return " B  ";
+    case 3: return " TA ";
+    case 4: return " .. ";
+    default: return "----";
+  }
+}
+
+// Step i of the helix; an all-unset record for the last pair (no step).
+const helixPars& step_or_unset(const helix& h, long i) {
+  static const helixPars unset;
+  return i < h.num_pairs && i < static_cast<long>(h.step_pars.size()) ? h.step_pars[static_cast<size_t>(i)] : unset;
+}
+
+// The separator of 76 '-' between the groove note, its reference and the table.
+void dash_line(FILE* fp) { print_leadline_sepchar(fp, '-', 76); }
+
+}  // namespace
+
+void output_step_classes(const struct_mol& mol, const helix& h, FILE* fp) {
+  const long n = h.num_pairs;
+  std::fprintf(fp,
+               "Classification of dinucleotide steps in right-handed nucleic acid structures\n"
+               "as A-like, B-like, TA-like, or other. For definition of the A-B index (ABI),\n"
+               "ABI = ((Zp - 2.2)/-2.6 + (chi - 203)/49)/2: near 0 for A-form and 1 for\n"
+               "B-form steps (J. Mol. Biol. 2000, 300, 819-840).\n");
+  std::fprintf(fp, "     bp        Xp        Yp        Zp       XpH       YpH       ZpH  Form  ABI\n");
+  for (long i = 1; i <= n; ++i) {
+    const helixPars& s = step_or_unset(h, i);
+    std::fprintf(fp, "%4ld %3s", i, h.pairs[i].bp.c_str());
+    for (long j = 1; j <= 3; ++j) output_value(fp, s.XYZ_phos[j]);
+    for (long j = 1; j <= 3; ++j) output_value(fp, s.XYZh_phos[j]);
+    std::fprintf(fp, " %s", step_class_text(s.step_class));
+    if (s.AB_index > DBL_MAX / 2)
+      std::fprintf(fp, "  ----");
+    else
+      std::fprintf(fp, "%6.2f", s.AB_index);
+    if (verbose1()) pair_tail(mol, h.pairs[i], fp);
+    std::fprintf(fp, "\n");
+  }
+}
+
+void output_groove_widths(const struct_mol& mol, const helix& h, FILE* fp) {
+  const long n = h.num_pairs;
+  std::fprintf(fp,
+               "Minor and major groove widths: direct P-P distances, and 'Refined' P-P\n"
+               "    distances which take into account the directions of sugar-phosphate\n"
+               "    backbones. Subtract 5.8 Angstrom from the values to account for the\n"
+               "    vdw radii of the phosphate groups, and for comparison with Curves+.");
+  dash_line(fp);
+  std::fprintf(fp,
+               "Ref: the groove-width method of El Hassan & Calladine, which measures\n"
+               "     P-P distances across each groove along the directions of the two\n"
+               "     sugar-phosphate backbones (J. Mol. Biol. 1998, 282, 331-343).");
+  dash_line(fp);
+  std::fprintf(fp, "     bp        Minor Groove        Major Groove\n");
+  std::fprintf(fp, "              P-P     Refined     P-P     Refined\n");
+  for (long i = 1; i <= n; ++i) {
+    const helixPars& s = step_or_unset(h, i);
+    std::fprintf(fp, "%4ld %3s", i, h.pairs[i].bp.c_str());
+    for (long j = 1; j <= 4; ++j) output_value(fp, s.groove_widths[static_cast<size_t>(j)]);
+    if (verbose1()) pair_tail(mol, h.pairs[i], fp);
+    std::fprintf(fp, "\n");
+  }
 }
 
 }  // namespace vask

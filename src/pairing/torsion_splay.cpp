@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "pairing/frame.hpp"
+#include "pairing/step_form.hpp"
 #include "pairing/torsion.hpp"
 #include "structure/bond.hpp"
 #include "structure/mmcif.hpp"
@@ -96,6 +97,7 @@ void find_ssPars(struct_mol& mol, long& num_ss_pars, std::vector<ss_par>& ss_par
     ss_par& s = ss_pars[k];
     s.nt1 = framed[k];
     s.nt2 = framed[k + 1];
+    s.type = classify_ssStep_by_rmsd(s.nt1, s.nt2, mol);
     get_ss_dist_pars(s.nt1, s.nt2, mol, s);
     get_ss_base_pars(*base_frame(s.nt1, mol), *base_frame(s.nt2, mol), s.pars);
     mol.nt_infos[s.nt1].ss = s;

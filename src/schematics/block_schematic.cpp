@@ -241,20 +241,31 @@ void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
   if (fp != nullptr && bf[BLK_SUGAR]) mark_sugar_puckers(mol, fp);
   if (bf[BLK_NO_BASE] || number_of_base_frames(mol) == 0) return;
   const bool side_g4 = bf[BLK_G4_SIDE] || bf[BLK_G4_FULL_SIDE];
-  if (side_g4)
-    runlog_msg("[w] G-tetrad side slabs of --block-file are not available yet -- "
-               "their guanines are drawn as single bases\n");
   struct_alchemy model;
   std::vector<block_box> boxes;
   std::vector<char> drawn(static_cast<size_t>(mol.num_residues) + 1, 0);
   long n = 0;
   std::vector<pair> pairs;
   if (bf[BLK_PAIR] || bf[BLK_CANONICAL] || asks_for_g4_blocks()) find_pairs(mol, n, pairs, 0);
-  if (bf[BLK_GTETRAD] && !side_g4) {
+  if (asks_for_g4_blocks()) {
     long num_tetrads = 0;
     std::vector<gtetrad> tetrads;
     find_Gtetrads(mol, n, pairs, num_tetrads, tetrads);
-    get_Gtetrad_blocks(mol, num_tetrads, tetrads, model, drawn, &boxes);
+    if (!side_g4) {
+      get_Gtetrad_blocks(mol, num_tetrads, tetrads, model, drawn, &boxes);
+    } else {
+      struct_alchemy slab;
+      read_g4_side_block(bf[BLK_G4_FULL_SIDE] != 0, slab);
+      for (long t = 1; t <= num_tetrads; ++t)
+        for (long m = 1; m <= 4; ++m) {
+          const long g = tetrads[static_cast<size_t>(t)].nts[m];
+          const frame* f = base_frame(g, mol);
+          if (f == nullptr) continue;
+          const long offset = fillout_alc_per_block(slab, f, static_cast<double>(mol.residues[g].res_seq), model);
+          boxes.push_back({offset, slab.num_atoms, g, -1, 0, *f});
+          drawn[static_cast<size_t>(g)] = 1;
+        }
+    }
   }
   if (bf[BLK_PAIR] || bf[BLK_CANONICAL]) get_pair_blocks(bf[BLK_CANONICAL], mol, n, pairs, model, drawn, &boxes);
   append_base_blocks(mol, drawn, model, &boxes);
@@ -267,7 +278,7 @@ void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
     if (b.partner == -1 && r.flag[rf::g_tetrad] && drawn[static_cast<size_t>(b.residue)]) {
       std::fprintf(fp, "# G4-block: %s [%ld]\n", r.idstr.c_str(), r.res_seq);
       slot = COLOR_GTETRAD;
-      side = 1;
+      side = side_g4 ? -1 : 1;
     } else if (b.partner != -1) {
       std::fprintf(fp, "# %s pair: %s [%ld] -- %s\n", b.wc ? "WC" : "wobble", r.idstr.c_str(), r.res_seq,
                    mol.residues[b.partner].idstr.c_str());

@@ -196,6 +196,23 @@ long fillout_alc_per_block(const struct_alchemy& t, const frame* f, double v,
   return a;
 }
 
+void read_g4_side_block(bool full, struct_alchemy& m) {
+  // Slanted slabs from the C1' side of a guanine towards the tetrad centre,
+  // in the guanine's base frame: the corners of the two end faces.
+  static constexpr double kSide[2][2][2] = {{{-2.4752, 5.3960}, {-3.4615, -1.7361}},
+                                            {{1.0909, 4.9029}, {0.1046, -2.2293}}};
+  static constexpr double kFullSide[2][2][2] = {{{-2.4752, 5.3960}, {-3.5711, -2.5286}},
+                                                {{1.0909, 4.9029}, {-0.0050, -3.0217}}};
+  const auto& c = full ? kFullSide : kSide;
+  const double h = kBaseHalfThickness;
+  auto face = [&c, h](int f) {
+    return std::array<xyz, 4>{xyz{0, c[f][0][0], c[f][0][1], h}, xyz{0, c[f][1][0], c[f][1][1], h},
+                              xyz{0, c[f][1][0], c[f][1][1], -h}, xyz{0, c[f][0][0], c[f][0][1], -h}};
+  };
+  make_box(face(0), face(1), m);
+  apply_block_depth(m, Gvars.block_depth);
+}
+
 void read_peptide_block(struct_alchemy& m) {
   make_flat_box(kPeptideCorners, kPeptideHalfThickness, m);
   apply_block_depth(m, Gvars.block_depth);

@@ -39,6 +39,10 @@ void read_base_block(const std::string& name, struct_alchemy& m);
 long fillout_alc_per_block(const struct_alchemy& t, const frame* f, double v,
                            struct_alchemy& target);
 
+// The slab of one guanine of a G-tetrad (the "SIDE" or, full, the extended
+// variant), in the guanine's base frame; block depth applied.
+void read_g4_side_block(bool full, struct_alchemy& m);
+
 // z of every atom set to -depth/2 below 0, else +depth/2; nothing for depth 0.
 void apply_block_depth(struct_alchemy& m, double depth);
 

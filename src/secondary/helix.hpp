@@ -20,11 +20,34 @@
 
 #include "pairing/pair.hpp"
 #include "structure/bond.hpp"
+#include "structure/chain.hpp"
+#include "support/bp_step_params.hpp"
 #include "support/vector3.hpp"
 
 namespace vask {
 
 struct struct_mol;
+
+// Geometry of one step of a helix: step k joins pair k to pair k + 1 (in a
+// circular helix step n joins pair n to pair 1). Every value starts unset
+// (DBL_MAX).
+struct helixPars {
+  long bp1_reversed = 0;  // 1: pair k's frame turned over (y and z) to follow the helix
+  long bp2_reversed = 0;  // the same for pair k + 1
+  par_set step_params = unset_par_set();  // after the direction check
+  par_set heli_params = unset_par_set();
+  par_set step_params0 = unset_par_set();  // the pair frames as they are (after the Z-step flip)
+  par_set heli_params0 = unset_par_set();
+  par_set simple_step_params = unset_par_set();  // C1'-based frames
+  par_set simple_heli_params = unset_par_set();
+  xyz XYZ_phos{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};   // phosphorus in the mid-step frame
+  xyz XYZh_phos{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // and in the mid-helical frame
+  long step_class = 0;         // 0 unclassified, 1 A, 2 B, 3 TA, 4 other
+  double AB_index = DBL_MAX;
+  // 1..4: minor groove P-P, minor refined, major P-P, major refined (Angstrom)
+  std::array<double, 5> groove_widths{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};
+};
+std::vector<helixPars> allocate_helixPars_array(long n);  // records 0..n, all unset
 
 // One helix or one stem.
 struct helix {
@@ -47,6 +70,12 @@ struct helix {
   // step forms ('A', 'B', 'Z', '.', or 'x' without a continuous backbone).
   // Empty until derived.
   std::array<std::string, 5> codes{};
+  std::vector<helixPars> step_pars;  // 1..n; empty until derived
+  // Global axis, rise and radius (with the number of P atoms behind it);
+  // unset without enough step vectors.
+  helixVec axis;
+  long num_radius_P = 0;
+  std::string irregular;  // " *" when the rise is too small or the helix curved
 };
 
 // Memo of one structure's helix and stem searches, created where they start
@@ -208,11 +237,27 @@ std::vector<helix> take_input_pairs_list_as_one_helix(struct_mol& mol, long n,
 // ---------------------------------------------------------------------------
 // Step codes (helix_codes.cpp)
 
-// Strand letters, bp-type marks and step forms of helices[1..n].
-void derive_helix_parameters(long n, std::vector<helix>& helices, const struct_mol& mol);
+// Strand letters, bp-type marks and step forms of one helix.
 void derive_one_helix_codes(helix& h, const struct_mol& mol);
-// 'A', 'B', 'Z' or '.' of points[1..n] against the four ideal step templates.
-char derive_ABZ_type(long n, const std::vector<xyz>& points, double cutoff, double ratio);
+
+// ---------------------------------------------------------------------------
+// Geometry (helix_geometry.cpp)
+
+// Step codes, per-step parameters and groove widths of helices[1..n].
+void derive_helix_parameters(long n, std::vector<helix>& helices, const struct_mol& mol);
+void derive_one_helix_parameters(helix& h, const struct_mol& mol);
+// Global axis, rise, radius, end points and irregularity mark of helices[1..n].
+void derive_global_helix(long n, std::vector<helix>& helices, const struct_mol& mol);
+void derive_one_global_helix(helix& h, const struct_mol& mol);
+// Parameter fields of the step from pair p1 to pair p2.
+void calculate_helix_pars(const pair& p1, const pair& p2, const struct_mol& mol, helixPars& hp);
+// XYZ_phos, XYZh_phos, step_class and AB_index of the step.
+void calculate_Zp_ABindex(const pair& p1, const pair& p2, const struct_mol& mol, helixPars& hp);
+// Groove widths of steps 1..n-1 (rows of the result, columns 1..4; unset where
+// not computable) from P[1][k] (P of strand-1 nucleotide k) and P[2][k] (P of
+// its partner), k = 1..n; -1 for a missing atom.
+using groove_table = std::vector<std::array<double, 5>>;
+groove_table get_groove_widths(long n, const std::array<std::vector<long>, 3>& P, const struct_mol& mol);
 
 // ---------------------------------------------------------------------------
 // Output (helix_output.cpp). Nothing is written to a null stream.
@@ -223,6 +268,14 @@ void show_helix_nts(const char* kind, long n, const std::vector<helix>& helices,
 void show_one_helix_nts(const char* kind, long i, const helix& h, const struct_mol& mol, FILE* fp);
 void json_helices(const char* kind, long n, const std::vector<helix>& helices, const struct_mol& mol,
                   FILE* fp);
+// The global rise, radius, axis and end points of a helix (text).
+void output_global_helix(const helix& h, FILE* fp);
+// Pair k of pairs[1..n] and, with verbosity above 0 and k < n, the
+// parameters of step k from steps (text, or one JSON object).
+void output_strpars(long k, long n, const std::vector<pair>& pairs, const std::vector<helixPars>& steps,
+                    const struct_mol& mol, FILE* fp);
+void json_strpars(long k, long n, const std::vector<pair>& pairs, const std::vector<helixPars>& steps,
+                  const struct_mol& mol, FILE* fp);
 // The ensemble file of helices[1..n], one model per helix.
 void write_helices_pdb(long n, const std::vector<helix>& helices, struct_mol& mol,
                        const std::string& file);
@@ -230,5 +283,9 @@ void write_helices_pdb(long n, const std::vector<helix>& helices, struct_mol& mo
 // when auxiliary files are on and n > 0.
 void output_helices_pdb(struct_mol& mol, long n, const std::vector<helix>& helices);
 void output_stems_pdb(struct_mol& mol, long n, const std::vector<helix>& stems);
+// "<prefix>-helicalAxes.pdb": the axis end points of the helices (bit 1 of
+// the helical-axis setting) and stems (bit 2), two linked atoms each.
+void output_helical_axes(const struct_mol& mol, long num_helices, const std::vector<helix>& helices,
+                         long num_stems, const std::vector<helix>& stems);
 
 }  // namespace vask

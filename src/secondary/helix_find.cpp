@@ -178,6 +178,7 @@ void find_helix_list(bool stem, struct_mol& mol, helix_slots& results, helix_mem
                      [](const helix& a, const helix& b) { return helix_compare(a, b) < 0; });
   }
   mark_helix_nts(stem, count, list, mol);
+  derive_global_helix(count, list, mol);
   if (count > 0) derive_helix_parameters(count, list, mol);
 }
 
@@ -291,6 +292,7 @@ std::vector<helix> take_input_pairs_list_as_one_helix(struct_mol& mol, long n, c
   set_helix_type(h, mol, OVERLAP_UNKNOWN);
   count = 1;
   mark_helix_nts(false, 1, list, mol);
+  derive_global_helix(1, list, mol);
   derive_helix_parameters(1, list, mol);
   return list;
 }

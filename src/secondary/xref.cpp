@@ -167,7 +167,10 @@ void check_helix_nts_order_along_chain(struct_mol& mol, helix_slots& results) {
       swap_paired_nts_order_in_helix(mol, s, hi, t[n], H);
       changed = true;
     }
-    if (changed) derive_one_helix_codes(H, mol);  // the strand lines follow the repaired pairs
+    if (changed) {  // the strand lines and the step geometry follow the repaired pairs
+      derive_one_global_helix(H, mol);
+      derive_one_helix_parameters(H, mol);
+    }
   }
 }
 

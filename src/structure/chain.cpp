@@ -149,20 +149,10 @@ void locate_xy(long n, const std::vector<xyz>& pts, xyz& out) {
   out[2] = (a11 * b2 - a12 * b1) / det;
 }
 
-void get_global_rise_per_tvec(long n, const std::vector<long>& list, const struct_mol& mol,
-                              helixVec& v) {
+void get_global_rise_per_atom_pairs(const std::vector<std::pair<long, long>>& pairs,
+                                    const std::vector<long>& first_end, const std::vector<long>& last_end,
+                                    double min_rise, const struct_mol& mol, helixVec& v) {
   init_helixVec(v);
-  std::vector<std::pair<long, long>> pairs;
-  for (long k = 1; k < n; ++k) {
-    const nt_info& a = mol.nt_infos[list[k]];
-    const nt_info& b = mol.nt_infos[list[k + 1]];
-    if (a.C1p != -1 && b.C1p != -1) pairs.emplace_back(a.C1p, b.C1p);
-    auto glyco_n = [&](const nt_info& x) {
-      return x.glyco_n != -1 && mol.atoms[x.glyco_n].nitrogen ? x.glyco_n : -1;
-    };
-    long na = glyco_n(a), nb = glyco_n(b);
-    if (na != -1 && nb != -1) pairs.emplace_back(na, nb);
-  }
   const long np = static_cast<long>(pairs.size());
   if (np <= 2) return;
   std::vector<xyz> vecs(static_cast<size_t>(np) + 1);
@@ -179,27 +169,51 @@ void get_global_rise_per_tvec(long n, const std::vector<long>& list, const struc
   v.rise = d;
   v.rise_std = std_dvector(dev, 1, np);
   v.axis = normal;
+  if (d < min_rise || (first_end.empty() && last_end.empty())) return;
 
-  // pair atoms (first ends 1..np, second ends np+1..2np), then the end C1' atoms
-  std::vector<xyz> in(static_cast<size_t>(2 * np + 3)), out;
+  // pair atoms (first ends 1..np, second ends np+1..2np), then the end atoms
+  const long nf = static_cast<long>(first_end.size()), nl = static_cast<long>(last_end.size());
+  const long total = 2 * np + nf + nl;
+  std::vector<xyz> in(static_cast<size_t>(total) + 1), out;
   for (long k = 1; k <= np; ++k) {
     in[k] = mol.atoms[pairs[k - 1].first].xyz;
     in[np + k] = mol.atoms[pairs[k - 1].second].xyz;
   }
-  long c1_first = mol.nt_infos[list[1]].C1p, c1_last = mol.nt_infos[list[n]].C1p;
-  in[2 * np + 1] = c1_first != -1 ? mol.atoms[c1_first].xyz : xyz{};
-  in[2 * np + 2] = c1_last != -1 ? mol.atoms[c1_last].xyz : xyz{};
+  for (long k = 1; k <= nf; ++k) in[2 * np + k] = mol.atoms[first_end[k - 1]].xyz;
+  for (long k = 1; k <= nl; ++k) in[2 * np + nf + k] = mol.atoms[last_end[k - 1]].xyz;
   rotmat R;
   xyz axis = normal;
-  align_zaxis(2 * np + 2, axis, in, R, out);
+  align_zaxis(total, axis, in, R, out);
   xyz xy{};
   locate_xy(np, out, xy);
-  auto back = [&](double z, xyz& dst) {
-    xyz local{0, xy[1], xy[2], z};
+  // the axis point at the mean height of the end atoms, back in the structure's coordinates
+  auto back = [&](long from, long count, xyz& dst) {
+    double z = 0.0;
+    for (long k = 1; k <= count; ++k) z += out[from + k][3];
+    const xyz local{0, xy[1], xy[2], z / static_cast<double>(count)};
     multiply_vec_matrix_by3(local, R, dst);
   };
-  if (c1_first != -1) back(out[2 * np + 1][3], v.axis_start);
-  if (c1_last != -1) back(out[2 * np + 2][3], v.axis_end);
+  if (nf > 0) back(2 * np, nf, v.axis_start);
+  if (nl > 0) back(2 * np + nf, nl, v.axis_end);
+}
+
+void get_global_rise_per_tvec(long n, const std::vector<long>& list, const struct_mol& mol,
+                              helixVec& v) {
+  std::vector<std::pair<long, long>> pairs;
+  auto glyco_n = [&](const nt_info& x) {
+    return x.glyco_n != -1 && mol.atoms[x.glyco_n].nitrogen ? x.glyco_n : -1;
+  };
+  for (long k = 1; k < n; ++k) {
+    const nt_info& a = mol.nt_infos[list[k]];
+    const nt_info& b = mol.nt_infos[list[k + 1]];
+    if (a.C1p != -1 && b.C1p != -1) pairs.emplace_back(a.C1p, b.C1p);
+    const long na = glyco_n(a), nb = glyco_n(b);
+    if (na != -1 && nb != -1) pairs.emplace_back(na, nb);
+  }
+  std::vector<long> first, last;
+  if (n >= 1 && mol.nt_infos[list[1]].C1p != -1) first.push_back(mol.nt_infos[list[1]].C1p);
+  if (n >= 1 && mol.nt_infos[list[n]].C1p != -1) last.push_back(mol.nt_infos[list[n]].C1p);
+  get_global_rise_per_atom_pairs(pairs, first, last, -DBL_MAX, mol, v);
 }
 
 void populate_chains(struct_mol& mol) {

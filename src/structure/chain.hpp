@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/settings.hpp"
@@ -17,13 +18,16 @@ namespace vask {
 
 struct struct_mol;
 
-// Average rise and axis of a run of nucleotides; unset values are DBL_MAX.
+// Average rise and axis of a run of nucleotides or of a helix; unset values
+// are DBL_MAX.
 struct helixVec {
   double rise = DBL_MAX;      // Angstrom
   double rise_std = DBL_MAX;  // its standard deviation
   xyz axis_start{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};  // 1-based point
   xyz axis_end{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};
   xyz axis{DBL_MAX, DBL_MAX, DBL_MAX, DBL_MAX};        // unit vector
+  double radius = DBL_MAX;      // mean P distance from the axis (helices only), Angstrom
+  double radius_std = DBL_MAX;  // its standard deviation
 };
 
 struct chain {
@@ -66,6 +70,14 @@ void populate_models(struct_mol& mol);  // distinct model numbers of the chains
 // Rise and axis along nucleotides list[1..n] (unset with 2 atom pairs or fewer).
 void get_global_rise_per_tvec(long n, const std::vector<long>& list, const struct_mol& mol,
                               helixVec& v);
+// Rise and axis from the vectors between the atoms of each pair (first to
+// second): the normal and offset of the least-squares plane through their
+// tips. Unset with 2 vectors or fewer. When the rise reaches min_rise, the
+// axis end points lie at the mean height of the first_end and last_end atoms
+// (an empty list leaves its point unset).
+void get_global_rise_per_atom_pairs(const std::vector<std::pair<long, long>>& pairs,
+                                    const std::vector<long>& first_end, const std::vector<long>& last_end,
+                                    double min_rise, const struct_mol& mol, helixVec& v);
 // The x-y point equidistant, in the least-squares sense, from the two points
 // of every pair (pts[k], pts[n + k]), k = 1..n; x and y only.
 void locate_xy(long n, const std::vector<xyz>& pts, xyz& out);

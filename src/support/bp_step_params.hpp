@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cfloat>
 
 #include "support/ref_frame.hpp"
 #include "support/vector3.hpp"
@@ -12,6 +13,12 @@
 namespace vask {
 
 using par_set = std::array<double, 7>;
+// Every value unset (DBL_MAX).
+inline par_set unset_par_set() {
+  par_set p{};
+  p.fill(DBL_MAX);
+  return p;
+}
 
 // Step parameters of frame 2 relative to frame 1 and the mid-step frame. A
 // Twist below the Opening limit setting (Gvars.opening) gets 360 added.

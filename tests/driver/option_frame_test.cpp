@@ -74,12 +74,15 @@ TEST(derive_frame_setting, one_or_two_residues) {
   set_globals("belqo-vask");
 }
 
-// The helical-axis file needs the helix geometry: the option says so.
-TEST(check_common_options, helical_axis_file_is_named_as_not_available_yet) {
+// The helical-axis option selects helices (1), stems (2) or both (3).
+TEST(check_common_options, helical_axis_file_setting) {
   set_globals("belqo-vask");
   test::log_capture log;
   EXPECT_EQ(check_common_options("--helix-axis=stem"), 1);
-  EXPECT_EQ(log.text(), "[w] the helical-axis file of option '--helix-axis=stem' is not available yet -- ignored\n");
+  EXPECT_EQ(Gvars.helical_axis, 2);
+  EXPECT_EQ(log.text(), "");
+  EXPECT_EQ(check_common_options("--helical-axis=helix,stem"), 1);
+  EXPECT_EQ(Gvars.helical_axis, 3);
   set_globals("belqo-vask");
 }
 

@@ -72,7 +72,15 @@ TEST_F(AnalyzeRun, WithoutRebuildNoParameterFiles) {
   EXPECT_TRUE(has(read("out.txt"), "Simple step parameters based on consecutive C1'-C1' vectors"));
   EXPECT_FALSE(exists("vask-dsStepPars.txt"));
   EXPECT_TRUE(exists("vask-pairFrames.txt"));
-  EXPECT_TRUE(has(r.err, "not available yet"));  // what the report leaves out is said
+  EXPECT_FALSE(has(r.err, "not available yet"));
+  // the step classes, groove widths and global axis close the report
+  const std::string out = read("out.txt");
+  EXPECT_TRUE(has(out, "     bp        Xp        Yp        Zp       XpH       YpH       ZpH  Form  ABI\n"));
+  EXPECT_TRUE(has(out, "   7 T-A     -3.29      8.92     -0.54     -3.66      8.93     -0.34  B    0.93\n"));
+  EXPECT_TRUE(has(out, "   7 T-A      9.34      9.33     17.38     17.36\n"));
+  EXPECT_TRUE(has(out, "  12 G-C      ----      ----      ----      ----\n"));
+  EXPECT_TRUE(has(out, "Global linear helical axis defined by equivalent C1' and RN9/YN1 atom pairs\n"
+                       "    helical-rise:   3.35(0.44)\n"));
 }
 
 // Curves+ and CEHS frames measure the same duplex a little differently. The
@@ -284,15 +292,19 @@ TEST(AnalyzeKernel, DuplexStepsAreTheHelixKernelSteps) {
   for (long i = 1; i <= n; ++i)
     if (is_best_pair(pairs[i])) best.push_back(pairs[i]);
   ASSERT_EQ(best.size(), 13u);
+  const helix h = duplex_helix(mol, 12, best);
+  ASSERT_EQ(h.num_pairs, 12);
+  ASSERT_EQ(h.step_pars.size(), 13u);
   for (std::size_t i = 1; i + 1 < best.size(); ++i) {
-    duplex_step d;
-    measure_duplex_step(best[i], best[i + 1], mol, d);
+    const helixPars& d = h.step_pars[i];
     frame f1 = best[i].frame, f2 = best[i + 1].frame;
     check_frames_direction(f1, f2);
     par_set p{};
     get_step_pars_only_by_frames(f1, f2, p);
-    for (long j = 1; j <= 6; ++j) EXPECT_DOUBLE_EQ(d.step[j], p[j]);
+    for (long j = 1; j <= 6; ++j) EXPECT_DOUBLE_EQ(d.step_params[j], p[j]);
+    EXPECT_EQ(d.step_class, 2) << "1bna steps are B-like, step " << i;
   }
+  EXPECT_NE(h.axis.rise, DBL_MAX);
   free_struct_mol(mol);
   Gvars = gvars_rec{};
 }

@@ -58,5 +58,38 @@ TEST_F(IMotifTest, no_imotif_without_CC_runs) {
   EXPECT_EQ(n, 0);
 }
 
+// Runs of pairs flagged C.C+ inside a helix, made up over 2hy9's nucleotides:
+// the count and strand checks of the finder, and no i-motif from pairs that
+// are not C.C+ when built afresh.
+TEST_F(IMotifTest, runs_need_four_strands_and_CC_duplexes) {
+  load("2hy9.cif");
+  mol_.pair_tallies[TALLY_CC] = 3;
+  auto helix_of = [](std::vector<std::array<long, 2>> nts) {
+    helix h;
+    h.num_pairs = static_cast<long>(nts.size());
+    h.pairs.assign(1, pair{});  // 1-based
+    for (const auto& ab : nts) {
+      pair p;
+      p.nt1 = ab[0];
+      p.nt2 = ab[1];
+      p.CC_pair = 1;
+      h.pairs.push_back(p);
+    }
+    return h;
+  };
+  std::vector<helix> helices = allocate_helices_array(0);
+  helices.push_back(helix_of({{4, 10}, {5, 11}}));             // two backbone runs
+  helices.push_back(helix_of({{4, 10}, {5, 16}, {6, 22}}));    // 6 nucleotides in four runs
+  long n = -1;
+  std::vector<imotif> list;
+  test::log_capture log;
+  find_imotifs(mol_, 2, helices, n, list);
+  EXPECT_EQ(n, 0);
+  EXPECT_NE(log.text().find("[w] helix#1 with 2* strands for i-motif\n"), std::string::npos) << log.text();
+  EXPECT_NE(log.text().find("[w] helix#2 with 6* nts for i-motif\n"), std::string::npos);
+  EXPECT_EQ(log.text().find("[w] helix#2 with 4* strands"), std::string::npos);
+  EXPECT_EQ(helices[1].num_imotif_pairs, 0);
+}
+
 }  // namespace
 }  // namespace vask

@@ -138,14 +138,28 @@ TEST_F(BlockFile, tetrad_squares_stand_for_their_guanines) {
   EXPECT_TRUE(test::has_text(read("g.r3d"), "# base blocks: 76"));
   // 2hy9: three tetrads of 26 nucleotides, so 3 squares and 14 single bases
   copy_data("2hy9.cif");
-  r = run("-i=2hy9.cif --block-file=g4,face -o=q.r3d");
+  r = run("-i=2hy9.cif --block-file=g4,face -o=q.r3d");  // one square per tetrad
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string q = read("q.r3d");
   EXPECT_TRUE(test::has_text(q, "# base blocks: 17\n# G4-block: 1.DG4 [4]\n")) << q;
   EXPECT_FALSE(test::has_text(q, "# 1.DG10 [10]"));
   EXPECT_FALSE(test::has_text(r.err, "not available yet")) << r.err;
-  r = run("-i=2hy9.cif --block-file=g4,side -o=s.r3d");  // the slabs are not built yet
-  EXPECT_TRUE(test::has_text(r.err, "G-tetrad side slabs of --block-file are not available yet")) << r.err;
+  // side slabs: one per guanine, in its own base frame
+  r = run("-i=2hy9.cif --block-file=g4,side,face -o=s.r3d");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string side = read("s.r3d");
+  EXPECT_TRUE(test::has_text(side, "# base blocks: 26\n# G4-block: 1.DG4 [4]\n")) << side;
+  long slabs = 0;
+  for (size_t at = side.find("# G4-block: "); at != std::string::npos; at = side.find("# G4-block: ", at + 1)) ++slabs;
+  EXPECT_EQ(slabs, 12);
+  r = run("-i=2hy9.cif --block-file=g4,side-full,face -o=f.r3d");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(read("f.r3d"), side);  // the extended slabs reach further
+  if (test::have_program("render")) {
+    const std::string cmd = "cd '" + dir_.string() + "' && render < s.r3d > s.png 2>render.log";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << read("render.log");
+    EXPECT_EQ(read("s.png").substr(1, 3), "PNG");
+  }
   r = run("-i=2hy9.cif --alcfile=g4 -o=a.alc");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(test::has_text(read("vask-g4.alc"), "   36 ATOMS,    36 BONDS\n"));  // 12 atoms per square

@@ -101,6 +101,94 @@ TEST(HelixReport, tRNA_text_and_json) {
   }
 }
 
+// --more adds the global axis and the per-step parameter lines; the JSON
+// step keys follow with their verbosity; the axis end points move out by
+// the extension in every writer; the ensemble carries the axis pseudo-atoms.
+TEST(HelixReport, dodecamer_geometry_lines_keys_and_axis_atoms) {
+  ExeRun exe({"1bna.pdb"});
+  ASSERT_EQ(exe.run("-i=1bna.pdb -o=out.txt --more"), 0) << exe.file("stderr.txt");
+  std::string out = exe.file("out.txt");
+  for (const char* block :
+       {"      helix-form  BBBBBBBBBBB\n"
+        "    helical-rise:   3.35(0.44)\n"
+        "    helical-radius: 9.37(0.98)\n"
+        "    helical-axis:   -0.088    -0.275    -0.958\n"
+        "       point-one:   16.795    25.817    26.180\n"
+        "       point-two:   13.557    15.707    -9.067\n"
+        "   1 A.DC1          B.DG24         C-G WC ",
+        "        bp1-pars:  [-0.42    -0.27    0.06     2.76     -14.20   -3.67]\n"
+        "       step-pars:  [-0.36    0.15     3.52     -3.40    6.42     40.31]\n"
+        "       heli-pars:  [-0.55    0.11     3.52     9.23     4.88     40.93]\n"
+        "        bp2-pars:  [-0.02    -0.27    0.25     -4.46    -10.85   -4.02]\n"
+        "       C1'-based:                rise=3.52                 twist=38.57\n"
+        "       C1'-based:              h-rise=3.52               h-twist=39.23\n"
+        "   2 A.DG2 "})
+    EXPECT_NE(out.find(block), std::string::npos) << block;
+  EXPECT_EQ(count_of(out, "step-pars:"), 2 * 11);  // helix and stem, steps 1..11
+  EXPECT_EQ(out.find("  12 A.DG12         B.DC13         G-C WC           19-XIX    cWW  cW-W\n        bp1"),
+            std::string::npos);  // no step after the last pair
+
+  ASSERT_EQ(exe.run("-i=1bna.pdb -o=out.txt --more --helix-ext=2.0"), 0) << exe.file("stderr.txt");
+  out = exe.file("out.txt");
+  // 2.0 A along (-0.088, -0.275, -0.958) beyond each end
+  EXPECT_NE(out.find("       point-one:   16.971    26.366    28.095\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("       point-two:   13.381    15.158   -10.982\n"), std::string::npos);
+
+  ASSERT_EQ(exe.run("-i=1bna.pdb -o=out.json --json --more=most"), 0) << exe.file("stderr.txt");
+  std::string json = exe.file("out.json");
+  EXPECT_EQ(test::json_error(json), "");
+  for (const char* key : {"\"helix_form\":\"BBBBBBBBBBB\",\"helical_rise\":3.348,\"helical_rise_std\":0.437,"
+                          "\"helical_radius\":9.372,\"helical_radius_std\":0.981,\"helical_axis\":[-0.088,-0.275,-0.958],"
+                          "\"point1\":[16.795,25.817,26.180],\"point2\":[13.557,15.707,-9.067],\"num_pairs\":12,",
+                          "\"VASK\":\"cW-W\",\"bp1_params\":[-0.422,", "\"step_params\":[-0.362,",
+                          "\"groove_widths\":[null,null,null,null],\"XYZ_phos\":[-2.325,8.971,0.153],",
+                          "\"AB_index\":0.781,\"simple_Rise\":3.524,",
+                          "\"groove_widths\":[9.335,9.332,17.376,17.362]",
+                          "\"form\":\"BBBBBBBBBBB-\""})
+    EXPECT_NE(json.find(key), std::string::npos) << key;
+  ASSERT_EQ(exe.run("-i=1bna.pdb -o=out.json --json --more"), 0);
+  json = exe.file("out.json");
+  EXPECT_EQ(test::json_error(json), "");
+  EXPECT_NE(json.find("\"heli_params\":["), std::string::npos);
+  EXPECT_EQ(json.find("XYZ_phos"), std::string::npos);  // verbosity 2 only
+  ASSERT_EQ(exe.run("-i=1bna.pdb -o=out.json --json"), 0);
+  json = exe.file("out.json");
+  EXPECT_EQ(json.find("helical_rise\":3.348"), std::string::npos);
+  EXPECT_EQ(json.find("step_params"), std::string::npos);
+
+  // the ensemble: axis pseudo-atoms at verbosity 2, read back by gemmi
+  ASSERT_EQ(exe.run("-i=1bna.pdb -o=out.txt --more=most"), 0) << exe.file("stderr.txt");
+  const std::string pdb = exe.file("vask-helices.pdb");
+  EXPECT_NE(pdb.find("REMARK    model=1    bps=12"), std::string::npos);
+  EXPECT_NE(pdb.find("REMARK    helical-axis[3.35(0.44)]:"), std::string::npos) << pdb.substr(0, 400);
+  EXPECT_NE(pdb.find("HETATM 9998  XS  _HX X 999    "), std::string::npos);
+  EXPECT_NE(pdb.find("  1.00 66.66           O  \nHETATM 9999  XE  _HX X 999    "), std::string::npos);
+  exe.expect_gemmi_models("vask-helices.pdb", 1);
+}
+
+// The helical-axis file: two linked points per helix and per stem.
+TEST(HelixReport, helical_axes_file) {
+  ExeRun exe({"1ehz.pdb"});
+  ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.txt"), 0) << exe.file("stderr.txt");
+  EXPECT_FALSE(exe.exists("vask-helicalAxes.pdb"));
+  ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.txt --helix-axis=all"), 0) << exe.file("stderr.txt");
+  EXPECT_EQ(exe.file("stderr.txt").find("not available"), std::string::npos);
+  const std::string axes = exe.file("vask-helicalAxes.pdb");
+  EXPECT_EQ(count_of(axes, "REMARK-VASK: helix#"), 4);
+  EXPECT_EQ(count_of(axes, "REMARK-VASK: stem#"), 8);
+  EXPECT_EQ(count_of(axes, " ***"), 0);  // every end point defined
+  EXPECT_NE(axes.find("REMARK-VASK: helix#1\nATOM      1  P1    G A   1    "), std::string::npos) << axes;
+  EXPECT_NE(axes.find("REMARK-VASK: stem#4\nATOM     12  P2 "), std::string::npos) << axes;
+  EXPECT_NE(axes.find("H1  "), std::string::npos);
+  EXPECT_NE(axes.find("S4  "), std::string::npos);
+  EXPECT_NE(axes.find("CONECT    1    2" + std::string(64, ' ') + "\nCONECT    2    1"), std::string::npos);
+  EXPECT_NE(axes.find("CONECT   12   11"), std::string::npos);
+  EXPECT_NE(exe.file("out.txt").find("vask-helicalAxes.pdb"), std::string::npos);
+  exe.expect_gemmi_models("vask-helicalAxes.pdb", 1);
+  ASSERT_EQ(exe.run("-i=1ehz.pdb -o=out.txt --helix-axis"), 0);  // helices only
+  EXPECT_EQ(count_of(exe.file("vask-helicalAxes.pdb"), "REMARK-VASK: stem#"), 0);
+}
+
 TEST(HelixReport, each_structure_of_a_list_or_ensemble_stands_alone) {
   ExeRun exe({"1ehz.pdb", "1bna.pdb", "1jjp.cif"});
   ASSERT_EQ(exe.run("-i=1ehz.pdb -o=ehz.txt"), 0);
