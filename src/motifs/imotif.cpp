@@ -108,6 +108,10 @@ void derive_imotif_strpars(struct_mol& mol, imotif_duplex& d, const imotif& m) {
       }
     }
   }
+  d.step_pars = allocate_helixPars_array(d.num_pairs);
+  for (long k = 1; k < d.num_pairs; ++k)
+    calculate_helix_pars(d.pairs[static_cast<size_t>(k)], d.pairs[static_cast<size_t>(k + 1)], mol,
+                         d.step_pars[static_cast<size_t>(k)]);
 }
 
 void find_imotifs(struct_mol& mol, long num_helices, std::vector<helix>& helices, long& count,
@@ -223,9 +227,8 @@ void json_duplex(const char* key, const imotif_duplex& d, const struct_mol& mol,
   json_lNumberArray(fp, "strands", 2, {0, d.strands[1], d.strands[2]});
   json_begin_array(fp, "pairs");
   for (long k = 1; k <= d.num_pairs; ++k) {
-    json_bareObject_start_with_idx(fp, k);
-    json_pair_basic0(d.pairs[static_cast<size_t>(k)], mol, fp);
-    json_bareObject_end_check_idx(fp, k, d.num_pairs);
+    json_strpars(k, d.num_pairs, d.pairs, d.step_pars, mol, fp);
+    if (k < d.num_pairs) json_comma(fp);
   }
   json_end_array0(fp);
   if (last)
@@ -299,7 +302,7 @@ void output_imotifs(struct_mol& mol, long count, const std::vector<imotif>& list
       std::fprintf(fp, "     Duplex(%ld||%ld), bps=%ld\n", d->strands[1], d->strands[2], d->num_pairs);
       for (long q = 1; q <= d->num_pairs; ++q) {
         std::fprintf(fp, "    ");
-        show_pair_info(q, d->pairs[static_cast<size_t>(q)], mol, fp);
+        output_strpars(q, d->num_pairs, d->pairs, d->step_pars, mol, fp);
       }
     }
     if (k < count) {

@@ -23,6 +23,7 @@ struct imotif_duplex {
   long num_pairs = 0;
   std::array<long, 3> strands{};  // [1], [2]: strand numbers
   std::vector<pair> pairs{1};     // [1..num_pairs]
+  std::vector<helixPars> step_pars{1};  // [1..num_pairs - 1]: step k from pair k to k + 1
 };
 
 struct imotif {

@@ -46,6 +46,10 @@ TEST_F(IMotifTest, unequal_strands_pair_their_common_length) {
   ASSERT_EQ(d.num_pairs, 2);  // never past the shorter strand
   EXPECT_EQ(d.pairs[2].nt1, 5);
   EXPECT_EQ(d.pairs[2].nt2, 11);
+  ASSERT_EQ(d.step_pars.size(), 3u);  // one step, measured by the helix routine
+  helixPars want;
+  calculate_helix_pars(d.pairs[1], d.pairs[2], mol_, want);
+  for (long j = 1; j <= 6; ++j) EXPECT_DOUBLE_EQ(d.step_pars[1].step_params[j], want.step_params[j]);
 }
 
 TEST_F(IMotifTest, no_imotif_without_CC_runs) {
