@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "driver/belqo-vask.hpp"
+#include "whole_run.hpp"
 #include "support/settings.hpp"
 #include "driver/vask_results.hpp"
 #include "motifs/multiplet.hpp"
@@ -29,36 +30,10 @@
 
 namespace {
 
-std::string structure_path() {
-  if (const char* f = std::getenv("VASK_BENCH_STRUCTURE")) return f;
-  const char* d = std::getenv("VASK_SHARED_STRUCTURES");
-  return (d ? std::string(d) : std::string(VASK_DATA_DIR) + "/../../shared/data/structures") + "/1ffk.cif";
-}
-
-double cpu_seconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
-
-// The auxiliary files of the runs go to a folder of their own.
-struct work_dir {
-  std::filesystem::path old = std::filesystem::current_path(), dir;
-  work_dir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "vask-bench-XXXXXX").string();
-    dir = mkdtemp(tmpl.data()) ? tmpl : std::filesystem::temp_directory_path().string();
-    std::filesystem::current_path(dir);
-  }
-  ~work_dir() {
-    std::filesystem::current_path(old);
-    std::filesystem::remove_all(dir);
-  }
-};
-
-double whole_run(const std::string& path) {
-  std::vector<std::string> args = {"belqo-vask", "-i=" + path, "-o=report.txt", "--run-log=none"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  const double t0 = cpu_seconds();
-  vask::vask_main(static_cast<int>(argv.size()), argv.data());
-  return cpu_seconds() - t0;
-}
+using vask::bench::cpu_seconds;
+using vask::bench::structure_path;
+using vask::bench::whole_run;
+using vask::bench::work_dir;
 
 // Processor seconds of each stage: networks, multiplets, their outputs,
 // stacks, the stacks output.

@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "driver/aux_files.hpp"
 #include "driver/ensemble_reader.hpp"
 #include "driver/fiber_command.hpp"
 #include "driver/model_commands.hpp"
 #include "driver/option.hpp"
+#include "driver/report.hpp"
 #include "driver/search_command.hpp"
 #include "driver/triz_command.hpp"
-#include "driver/vask.hpp"
 #include "driver/project_command.hpp"
 #include "modeling/analyze.hpp"
 #include "modeling/composite.hpp"
@@ -24,7 +25,7 @@
 #include "modeling/rebuild.hpp"
 #include "pairing/prepare.hpp"
 #include "driver/task_command.hpp"
-#include "schematics/tasks.hpp"
+#include "schematics/one_shot_tasks.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
@@ -410,6 +411,10 @@ int vask_main(int argc, char* argv[]) {
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // held to the end of the run, before anything is removed
+  if (run.tertiary > 0)
+    runlog_msg("[w] contacts between secondary-structure units (--ter) are not available yet -- ignored\n");
+  if (Gvars.kturn != 0 || Gvars.kturn_angle != gvars_rec{}.kturn_angle)
+    runlog_msg("[w] kink turns (--kturn, --kturn-angle) are not available yet -- ignored\n");
 
   if (Gvars.cleanup > 0) {
     delete_common_files();

@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "driver/option.hpp"
+#include "support/arrays.hpp"
 #include "support/error.hpp"
-#include "support/pattern_matcher.hpp"
-#include "support/string.hpp"
+#include "support/frame_file.hpp"
+#include "support/json_writer.hpp"
 #include "support/log.hpp"
 #include "support/number.hpp"
 #include "support/option_value.hpp"
-#include "support/arrays.hpp"
-#include "support/json_writer.hpp"
-#include "support/frame_file.hpp"
+#include "support/pattern_matcher.hpp"
+#include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 

@@ -532,378 +532,302 @@ long kturn_bits() {
   return bits;
 }
 
-// The numbered tests after the groups; 1 when one matched.
-int other_options() {
-  if (M("^-?-?h$") || M("^-?-?help")) display_helpfile();
-  if (M("^-?-?v$") || M("^-?-?version")) exit_normal(Gconsts.banner);
-  if (M("^-?-?(verbose|more)")) {
-    set_verbosity_level(g_arg);
-  } else if (M("^-?-?(silent|quiet)")) {
-    VERBOSITY = -1;
-  } else if (M("^-?-?run[-_]?(log|file)")) {
-    if (has_value()) derive_logfile(g_arg, Gvars.runlog_name);
-  } else if (M("^-?-?pr(g|og|ogram)[-_]?(log|file)")) {
-    if (has_value())
-      derive_logfile(g_arg, Gvars.prglog_name);
-    else
-      Gvars.prglog_name = Gvars.prefix.substr(0, 468) + "-prog.log";
-  } else if (M("^-?-?prefix")) {
-    derive_prefix(g_arg);
-  } else if (M("^-?-?str(ucture)?[-_]?title")) {
-    Gvars.str_title = has_value() ? sv(false) : std::string();
-  } else if (M("^-?-?(clean|tidy)[-_]?(up)?")) {
-    Gvars.cleanup = sw();
-  } else if (M("^-?-?cit[ea]")) {
-    show_citation();
-  } else if (M("^-?-?(part|component|include)s?")) {
-    parts_option();
-  } else if (M("^-?-?nt[s]?[-_]?list")) {
-    if (M("^-?-?nt[s]?[-_]?list[-_]?inp")) {
-      Gvars.nts_list_inp = sv(true);
-      fail_nonexist_file(Gvars.nts_list_inp);
-    } else if (M("^-?-?nt[s]?[-_]?list[-_]?out")) {
-      Gvars.nts_list_out = sv(true);
+// The numbered tests after the groups, in their fixed order: the first row
+// whose pattern (or second pattern) matches, and whose exclusion does not,
+// applies its action. Rows of one shape name their settings field and range;
+// the others carry their own action.
+struct option_row {
+  enum shape_t { SWITCH, DOUBLE, LONG, LONG019, CALL };
+  const char* pattern;
+  const char* alt = nullptr;     // a second pattern that matches as well
+  const char* unless = nullptr;  // a pattern that keeps the row from matching
+  shape_t shape = CALL;
+  long gvars_rec::*lfield = nullptr;
+  double gvars_rec::*dfield = nullptr;
+  double lo = 0, hi = 0;         // the value's range
+  bool bare_default = false;     // a bare word (no value) takes `bare`
+  double bare = 0;
+  void (*call)() = nullptr;
+
+  bool matches() const { return (M(pattern) || (alt != nullptr && M(alt))) && (unless == nullptr || !M(unless)); }
+  void apply() const {
+    switch (shape) {
+      case SWITCH:
+        Gvars.*lfield = sw();
+        break;
+      case DOUBLE:
+        Gvars.*dfield = bare_default ? dv_bare(bare, lo, hi) : dv(lo, hi);
+        break;
+      case LONG:
+        Gvars.*lfield = bare_default ? lv_bare(static_cast<long>(bare), static_cast<long>(lo), static_cast<long>(hi))
+                                     : lv(static_cast<long>(lo), static_cast<long>(hi));
+        break;
+      case LONG019:
+        Gvars.*lfield = set_long_019(g_arg);
+        break;
+      case CALL:
+        call();
+        break;
     }
-    Gvars.nts_list = 1;
-  } else if (M("^-?-?vdw[-_]?delta")) {
-    Gvars.vdw_delta = dv(0.0, 1.6);
-  } else if (M("^-?-?vdw[-_]?cutoff")) {
-    Gvars.vdw_cutoff = dv(3.0, 7.0);
-  } else if (M("^-?-?overlap[-_]?angle")) {
-    Gvars.overlap_angle = dv(0.0, 90.0);
-  } else if (M("^-?-?pseudo[-_]?pair[-_]?angle")) {
-    Gvars.pseudo_pair_angle = dv(0.0, 90.0);
-  } else if (M("^-?-?t[-_]?shape[-_]?angle")) {
-    Gvars.tshape_angle = dv(30.0, 90.0);
-  } else if (M("^-?-?t[-_]?shape")) {
-    Gvars.tshape = sw();
-  } else if (M("^-?-?angle11[-_]?cutoff")) {
-    Gvars.angle11_cutoff = dv(0.0, 180.0);
-  } else if (M("^-?-?angle1n[-_]?cutoff")) {
-    Gvars.angle1n_cutoff = dv(0.0, 180.0);
-  } else if (M("^-?-?network[-_]?vdist")) {
-    Gvars.network_vdist = dv(0.0, 6.0);
-  } else if (M("^-?-?network[-_]?ratio")) {
-    Gvars.network_ratio = dv(0.0, 2.0);
-  } else if (M("^-?-?network[-_]?dsa")) {
-    Gvars.network_dsa = dv(0.0, 256.0);
-  } else if (M("^-?-?horizontal[-_]?hdist[-_]?cutoff")) {
-    Gvars.horizontal_hdist = dv(1.5, 4.0);
-  } else if (M("^-?-?nonplanar[-_]?hdist[-_]?cutoff")) {
-    Gvars.nonplanar_hdist = dv(3.3, 4.0);
-  } else if (M("^-?-?c[-_]?h[-_]?bond")) {
-    Gvars.ch_bond = set_long_019(g_arg);
-  } else if (M("^-?-?tr(x|s|ans)[-_](mat|frame|file)")) {
-    Gvars.trx_file = sv(true);
-  } else if (M("^-?-?frame[-_]?(file|list)")) {
-    Gvars.frame_list = frame_list_bits();
-  } else if (M("^-?-?r3d[-_]?frame")) {
-    Gvars.r3d_frame = r3d_frame_bits();
-  } else if (M("^-?-?frame[-_]?(aa|amino|side|chain)")) {
-    derive_frame_aa_setting(g_arg);
-  } else if (M("^-?-?frame")) {
-    derive_frame_setting(g_arg);
-  } else if (M("^-?-?(view|orient)[-_]?rot")) {
-    derive_view_rotation(g_arg);
-  } else if (M("^-?-?(view|orient)[-_]?pos")) {
-    derive_view_pos_frame(g_arg);
-  } else if (M("^-?-?(view|orient)[-_]?(mat|frame)")) {
-    Gvars.view_mat = derive_view_mat_frame(g_arg);
-  } else if (M("^-?-?(view|orient)[-_]?(align|ls|fit)")) {
-    Gvars.view_align = derive_view_mat_frame(g_arg);
-  } else if (M("^-?-?(view|orient)")) {
-    Gvars.view = view_code();
-  } else if (M("^-?-?h[-_]?b(ond)?[-_]?file") || M("^-?-?get[-_]?hbond")) {
-    get_hbond_option();
-  } else if (M("^-?-?stack[-_]?file")) {
-    Gvars.get_stack = sw();
-  } else if (M("^-?-?get[-_]?stack")) {
-    Gvars.get_stack = 1;
-  } else if (M("^-?-?peptide[-_]?base")) {
-    Gvars.peptide_base = M("stack") && M("pair") ? 4 : M("pair") ? 2 : 1;
-  } else if (M("^-?-?(stack|overlap)(ing)?[-_]?cutoff")) {
-    Gvars.stack_cutoff = dv(0.01, 5.0);
-  } else if (M("^-?-?(stack|overlap)(ing)?[-_]?area")) {
-    Gvars.stack_area = dv(10.0, 900.0);
-  } else if (M("^-?-?stack(ed)?[-_]?nt(s)?")) {
-    Gvars.stacked_nts = stacked_nts_bits();
-  } else if (M("^-?-?stack[-_]?(ens)?")) {
-    Gvars.stack_ens = set_long_019(g_arg);
-  } else if (M("^-?-?bonds?[-_]?file")) {
-    Gvars.bonds_file = sw();
-  } else if (M("^-?-?(alc|mol|mdl)[-_]?file")) {
-    alc_mol_option();
-  } else if (M("^-?-?(lkg|linkage)[-_]?file")) {
-    Gvars.linkage_file = sw();
-  } else if (M("^-?-?contacts?[-_]?file")) {
-    Gvars.contacts_file = sw();
-  } else if (M("^-?-?(sasa|area)[-_]?file")) {
-    Gvars.area_file = sw();
-  } else if (M("^-?-?cx[-_]?file")) {
-    Gvars.cx_file = sw();
-  } else if (M("^-?-?(in)?[-_]?plane[-_]?file")) {
-    Gvars.plane_file = sw();
-  } else if (M("^-?-?tor(sion)?s?[-_]?file")) {
-    Gvars.torsion_file = sw();
-  } else if (M("^-?-?conn(ect)?[-_]?file")) {
-    Gvars.conn_file = sw();
-  } else if (M("^-?-?top[-_]?(view)?[-_]?file")) {
-    Gvars.topview_file = sw();
-  } else if (M("^-?-?check[-_]?op")) {
-    Gvars.check_op = sw();
-  } else if (M("^-?-?info[-_]?(nt|dna|rna|nuc)")) {
-    Gvars.info_nt = sw();
-  } else if (M("^-?-?info[-_]?(aa|amino|pro|pep)")) {
-    Gvars.info_aa = sw();
-  } else if (M("^-?-?info[-_]?(list|file|all)")) {
-    Gvars.info_list = info_list_bits();
-  } else if (M("^-?-?simpl(e|ify)[-_]?pdb")) {
-    Gvars.simple_pdb = sw();
-  } else if (M("^-?-?bp[-_]?seq")) {
-    Gvars.bp_seq = sw();
-  } else if (M("^-?-?play[-_]?(ground)?")) {
-    Gvars.playground = sw();
-  } else if (M("^-?-?select")) {
-    select_option();
-  } else if (M("^-?-?re[-_]?num(ber)?[-_]?r(es)?")) {
-    Gvars.renum_residue = lv_bare(1, -999999, 999999);
-  } else if (M("^-?-?re[-_]?num")) {
-    Gvars.renum_atom = lv_bare(1, -999999, 999999);
-  } else if (M("^-?-?reverse[-_]?s")) {
-    Gvars.reverse_select = sw();
-  } else if (M("^-?-?(delete|remove)[-_]?(water|h2o)")) {
-    Gvars.delete_water = sw();
-  } else if (M("^-?-?(delete|remove)[-_]?h")) {
-    Gvars.delete_h = sw();
-  } else if (M("^-?-?json[-_]?(dec|dig)")) {
-    Gvars.json_fmt = sformat("%%.%ldf", lv_bare(3, 0, 8));
-    if (Gvars.json == 0) Gvars.json = 1;
-  } else if (M("^-?-?json")) {
-    json_option();
-  } else if (M("^-?-?auxfile")) {
-    Gvars.auxfiles = sw();
-  } else if (M("^-?-?(a2base|cap|capping)[-_]?vd1")) {
-    Gvars.a2base_vd1 = dv(1.0, 3.0);
-  } else if (M("^-?-?(a2base|cap|capping)[-_]?vd")) {
-    Gvars.a2base_vd = dv(2.0, 6.0);
-  } else if (M("^-?-?(polygon)?[-_]?offset")) {
-    Gvars.polygon_offset = dv(0.0, 0.8);
-  } else if (M("^-?-?bpx[-_]?dv")) {
-    Gvars.bpx_dv = dv(0.0, 3.0);
-  } else if (M("^-?-?bpx[-_]?angle")) {
-    Gvars.bpx_angle = dv(0.0, 90.0);
-  } else if (M("^-?-?helix[-_]?break")) {
-    Gvars.helix_break = dv(4.0, 12.889);
-  } else if (M("^-?-?helix[-_]?bend")) {
-    Gvars.helix_bend = dv(0.0, 90.0);
-  } else if (M("^-?-?altloc") || M("^-?-?alt(native)?[-_]?l(oc|ist)")) {
-    altloc_option();
-  } else if (M("^-?-?probe[-_]?radius")) {
-    Gvars.probe_radius = dv(0.0, 2.0);
-  } else if (M("^-?-?z[-_]?slice")) {
-    Gvars.z_slice = dv(0.001, 0.5);
-  } else if (M("^-?-?curved[-_]?cutoff")) {
-    Gvars.curved_cutoff = dv(0.0, 9.0);
-  } else if (M("^-?-?rise[-_]?cutoff")) {
-    Gvars.rise_cutoff = dv(0.0, 9.0);
-  } else if (M("^-?-?helix[-_]?ext")) {
-    Gvars.helix_ext = dv(0.0, 512.0);
-  } else if (M("^-?-?heli(x|cal)[-_]?axis")) {
-    Gvars.helical_axis = derive_helical_axis_setting(g_arg);
-  } else if (M("^-?-?abasic")) {
-    Gvars.abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?');
-  } else if (M("^-?-?nt[-_]?(no|ignore|skip)")) {
-    derive_nt_ignored(g_arg);
-  } else if (M("^-?-?nt[-_]?map")) {
-    derive_nt_mappings(g_arg);
-  } else if (M("^-?-?nt[-_]?cutoff")) {
-    Gvars.nt_cutoff = dv(0.01, 0.99);
-  } else if (M("^-?-?nt[-_]?ring[-_]?atom[-_]?cutoff")) {
-    Gvars.ring_atom_cutoff = dv(0.0, 0.5);
-  } else if (M("^-?-?(bb|backbone)[-_]?ratio")) {
-    double r = dv(0.01, 100.0);
-    Gvars.bb_ratio = r < 1.0 ? 1.0 / r : r;
-  } else if (M("^-?-?chain")) {
-    derive_chains_to_run(g_arg, Gvars.chains);
-  } else if (M("^-?-?models")) {
-    models_option();
-  } else if (M("^-?-?(nmr|md|ensemble)")) {
-    Gvars.model_mode = 2;
-    if (has_value()) get_selModels(g_arg);
-  } else if (M("^-?-?symm")) {
-    Gvars.model_mode = M("cross") ? 8 : 4;
-  } else if (M("^-?-?sasa")) {
-    Gvars.sasa = sw();
-  } else if (M("^-?-?raw[-_]?(xyz|coor|pdb)")) {
-    Gvars.raw_xyz = sw();
-  } else if (M("^-?-?raw[-_]?name")) {
-    Gvars.raw_name = sw();
-  } else if (M("^-?-?occupancy")) {
-    Gvars.occupancy = dv_bare(0.001, 0.0, 1.0);
-  } else if (M("^-?-?b[-_]?factor")) {
-    Gvars.bfactor = dv_bare(999999.0, -999999.0, 999999.0);
-  } else if (M("^-?-?stem")) {
-    Gvars.stems = stems_code();
-  } else if (M("^-?-?helix[-_]?b(a|b)")) {
-    Gvars.helix_baxis = sw();
-  } else if (M("^-?-?(sugar)?[-_]?pucker")) {
-    Gvars.pucker = M("westhof|ws|83|new") ? 0 : 1;
-  } else if (M("^-?-?idstr[-_]?sep")) {
-    Gvars.idstr_sep = extract_separator_option(g_arg, "&.:,|+", '.');
-  } else if (M("^-?-?idstr[-_]?(set|num|len|count|size)")) {
-    Gvars.idstr_size = lv(12, 1024);
-  } else if (M("^-?-?idstr")) {
-    Gvars.idstr = derive_idstr(g_arg);
-  } else if (M("^-?-?(short|brief|simple$)")) {
-    Gvars.short_name = sw();
-    if (!M("(res)?(idue)?[-_]?name")) Gvars.idstr = 0;
-  } else if (M("^-?-?stand[-_]?(alone)?")) {
-    Gvars.stand_alone = sw();
-  } else if (M("^-?-?format[-_]?out(put)?")) {
-    Gvars.output_format = M("pdbx|cif") ? 2 : 1;
-  } else if (M("^-?-?(mm)?cif[-_]?out(put)?") || M("^-?-?out(put)?[-_]?(mm)?cif")) {
-    Gvars.output_format = 2;
-  } else if (M("^-?-?format")) {
-    Gvars.input_format = M("pdbx|cif") ? 2 : 1;
-  } else if (M("^-?-?(mm)?cif$")) {
-    Gvars.input_format = 2;
-  } else if (M("^-?-?pdb$")) {
-    Gvars.input_format = 1;
-  } else if (M("^-?-?segid")) {
-    Gvars.segid = sw();
-  } else if (M("^-?-?sqlite")) {
-    Gvars.sqlite = sqlite_code();
-  } else if (M("^-?-?tor(sion)?s?[-_]?360")) {
-    Gvars.torsion360 = M("pseudo") ? 1 : M("all|every|whole|\\*") ? 9 : set_long_019(g_arg);
-  } else if (M("^-?-?(po|op)[-_]?(bond|conn)")) {
-    Gvars.op_bond = dv(1.0, 16.0);
-  } else if (M("^-?-?atom[-_]?hb.*prop")) {
-    Gvars.atom_hbond_prop = sw();
-  } else if (M("^-?-?splay[-_]?(cutoff)?")) {
-    Gvars.splay_cutoff = dv_bare(100.0, 0.0, 180.0);
-  } else if (M("^-?-?rmsd[-_]?d(ouble)?[-_]?s")) {
-    Gvars.rmsd_ds = dv_bare(0.68168, 0.0, 1.0);
-  } else if (M("^-?-?rmsd[-_]?s(ingle)?[-_]?s")) {
-    Gvars.rmsd_ss = dv_bare(0.5, 0.0, 1.0);
-  } else if (M("^-?-?rmsd[-_]?z(dna|rna|form)?")) {
-    Gvars.rmsd_z = dv_bare(0.76, 0.0, 2.0);
-  } else if (M("^-?-?(test|debug)")) {
-    Gvars.test = sw();
-  } else if (M("^-?-?(new|exptl|experimental)")) {
-    Gvars.experimental = sw();
-  } else if (M("^-?-?circular")) {
-    Gvars.circular = sw();
-  } else if (M("^-?-?(1|a|one|per|single)[-_]?model")) {
-    Gvars.one_pass = sw();
-  } else if (M("^-?-?opening(180)?")) {
-    Gvars.opening = dv_bare(-168.0, -180.0, 0.0);
-  } else if (M("^-?-?ga[-_]?(pair)?")) {
-    Gvars.ga_pair = set_long_019(g_arg);
-  } else if (M("^-?-?z[-_]?(step|form)")) {
-    Gvars.z_step = sw();
-  } else if (M("^-?-?zor?[-_]?(frame)?[-_]?axis[-_]?(len|siz)")) {
-    Gvars.axis_len = dv_bare(2.0, 0.0, 10.0);
-  } else if (M("^-?-?zor?[-_]?(frame)?[-_]?axis[-_]?(rad|wid)")) {
-    Gvars.axis_rad = dv_bare(0.02, 0.0, 1.0);
-  } else if (M("^-?-?zor?[-_]?(frame)?[-_]?o(rigin)?[-_]rad")) {
-    Gvars.origin_rad = dv_bare(0.06889, 0.0, 0.6);
-  } else if (M("^-?-?zor?[-_]?(block)?[-_]?(edge|line)")) {
-    Gvars.block_edge = dv_bare(0.03, 0.0, 0.3);
-  } else if (M("^-?-?order[-_]?residue")) {
-    Gvars.order_residues = sw();
-  } else if (M("^-?-?list[-_]?chain")) {
-    derive_list_chains(g_arg);
-  } else if (M("^-?-?list[-_]?residue")) {
-    derive_list_residues(g_arg);
-  } else if (M("^-?-?a?[-_]?minor")) {
-    Gvars.a_minor = extract_first_CHAR_with_dft(g_arg, "ACGTUPRYSWKMBDHVN", 'A');
-  } else if (M("^-?-?G4?[-_]?(list|inp)")) {
-    Gvars.g4_list = sv(true);
-  } else if (M("^-?-?G4?[-_]?bulge")) {
-    Gvars.g4_bulge = lv_bare(16, 1, 64);
-  } else if (M("^-?-?g[-_]?(4|qua|tet)") && !M("model")) {
-    g4_option();
-  } else if (M("^-?-?u[-_]?turn")) {
-    uturn_option();
-  } else if (M("^-?-?ua[-_]?loop")) {
-    Gvars.ua_loop = lv_bare(8, 1, 32);
-  } else if (M("^-?-?non?[-_]?pair")) {
-    Gvars.non_pair = sw() == 0 ? 0 : M("excl(.*)[-_]?neig") ? 3 : 1;
-  } else if (M("^-?-?(po4|phos)")) {
-    Gvars.phosphate = sw();
-  } else if (M("^-?-?p(seudo)?[-_]?knot")) {
-    Gvars.pknot = sw();
-  } else if (M("^-?-?nest(ed)?")) {
-    Gvars.pknot = 0;
-  } else if (M("^-?-?dbn")) {
-    if (M("break")) Gvars.dbn_break = extract_separator_option(g_arg, "&.:;,|+([{", '&');
-    if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) Gvars.isolated &= ~1L;
-  } else if (M("^-?-?(ss|2nd)[-_]?simple")) {
-    Gvars.ss_simple = sw();
-  } else if (M("^-?-?(water|h2o)")) {
-    water_option();
-  } else if (M("^-?-?metal")) {
-    metal_option();
-  } else if (M("^-?-?crit(eri)?")) {
-    set_pair_criteria(g_arg);
-  } else if (M("^-?-?d?WC[-_]?geo")) {
-    Gvars.wc_geo = dv(-90.0, 0.0);
-  } else if (M("^-?-?loop")) {
-    loop_option();
-  } else if (M("^-?-?(lone|iso)(late)?d?(canon)?(ical)?[-_]?pair") || M("^-?-?ic[-_]?pair")) {
-    if (M("not[-_]?(in)?[-_]?(dbn|sec|str)")) Gvars.isolated &= ~1L;
-    if (M("not[-_]?(in)?[-_]?loop")) Gvars.isolated &= ~2L;
-    if (M("repeat")) Gvars.loop[5] = 0;
-  } else if (M("^-?-?embed")) {
-    Gvars.embedded = sw();
-  } else if (M("^-?-?(extend|consolidate)")) {
-    Gvars.stems = 7;
-    Gvars.loop[2] = 0;
-  } else if (M("^-?-?time")) {
-    Gvars.time_report = sw();
-  } else if (M("^-?-?summary")) {
-    Gvars.summary = sw() == 0 ? 0 : M("ind") ? 6 : 2;
-  } else if (M("^-?-?name")) {
-    Gvars.pair_name = !has_value() ? 2 : M("simple|regular|less|no") ? 1 : 2;
-  } else if (M("^-?-?simpl(e|ify)[-_]?junction")) {
-    Gvars.simple_jct = simple_junction_code();
-  } else if (M("^-?-?simple[-_]?pa")) {
-    Gvars.simple_pair = !has_value()            ? 1
-                        : M("n1|n9")            ? 2
-                        : M("c1")               ? 4
-                        : M("center|ring")      ? 8
-                                                : 1;
-  } else if (M("^-?-?special[-_]?n(ucleo)?t")) {
-    Gvars.special_nts = sw();
-  } else if (M("^-?-?k(ink)?[-_]?turn[-_]?angle")) {
-    Gvars.kturn_angle = dv(0.0, 180.0);
-  } else if (M("^-?-?k(ink)?[-_]?turn")) {
-    Gvars.kturn = kturn_bits();
-  } else if (M("^-?-?scale[-_]?(factor)?")) {
-    Gvars.scale_factor = dv(0.0, DBL_MAX);
-  } else if (M("^-?-?s(ingle)?[-_]?s(trand)?[-_]?par")) {
-    Gvars.ss_par = derive_single_strand_setting(g_arg);
-  } else if (M("^-?-?suite[-_]?wannabe")) {
-    Gvars.suite_wannabe = sw();
-  } else if (M("^-?-?suite[-_]?power")) {
-    Gvars.suite_power = dv(1.0, 6.0);
-  } else if (M("^-?-?suite[-_]?(sep|dlm|delim)")) {
-    Gvars.suite_sep = extract_separator_option(g_arg, "&.:;,|+([{", '(');
-  } else if (M("^-?-?suite[-_]?upper[-_]?base")) {
-    Gvars.suite_upper = sw();
-  } else if (M("^-?-?transp")) {
-    Gvars.transparency = dv_bare(0.8, 0.0, 1.0);
-    Gvars.block_file[BLK_TRANSPARENT] = 1;
-  } else if (M("^-?-?server")) {
-    Gvars.server_cap = lv_bare(20000, 1, 999999);
-  } else if (M("^-?-?web[-_]?skmatic")) {
-    Gvars.web_skmatic = sw();
-  } else if (M("^-?-?(pymol)?[-_]?ray[-_]?(size|width)?")) {
-    Gvars.ray_size = lv_bare(1800, 600, 5000);
-  } else {
-    return 0;
   }
-  return 1;
+};
+
+option_row sw_row(const char* pattern, long gvars_rec::*field) {
+  return {.pattern = pattern, .shape = option_row::SWITCH, .lfield = field};
+}
+option_row l019_row(const char* pattern, long gvars_rec::*field) {
+  return {.pattern = pattern, .shape = option_row::LONG019, .lfield = field};
+}
+option_row dv_row(const char* pattern, double gvars_rec::*field, double lo, double hi) {
+  return {.pattern = pattern, .shape = option_row::DOUBLE, .dfield = field, .lo = lo, .hi = hi};
+}
+option_row dv_row(const char* pattern, double gvars_rec::*field, double lo, double hi, double bare) {
+  return {.pattern = pattern, .shape = option_row::DOUBLE, .dfield = field, .lo = lo, .hi = hi,
+          .bare_default = true, .bare = bare};
+}
+option_row lv_row(const char* pattern, long gvars_rec::*field, long lo, long hi) {
+  return {.pattern = pattern, .shape = option_row::LONG, .lfield = field,
+          .lo = static_cast<double>(lo), .hi = static_cast<double>(hi)};
+}
+option_row lv_row(const char* pattern, long gvars_rec::*field, long lo, long hi, long bare) {
+  return {.pattern = pattern, .shape = option_row::LONG, .lfield = field, .lo = static_cast<double>(lo),
+          .hi = static_cast<double>(hi), .bare_default = true, .bare = static_cast<double>(bare)};
+}
+option_row call_row(const char* pattern, void (*call)(), const char* alt = nullptr, const char* unless = nullptr) {
+  return {.pattern = pattern, .alt = alt, .unless = unless, .call = call};
+}
+
+const std::vector<option_row>& other_option_rows() {
+  static const std::vector<option_row> rows = {
+    call_row("^-?-?h$", [] { display_helpfile(); }, "^-?-?help"),
+    call_row("^-?-?v$", [] { exit_normal(Gconsts.banner); }, "^-?-?version"),
+    call_row("^-?-?(verbose|more)", [] { set_verbosity_level(g_arg); }),
+    call_row("^-?-?(silent|quiet)", [] { VERBOSITY = -1; }),
+    call_row("^-?-?run[-_]?(log|file)", [] { if (has_value()) derive_logfile(g_arg, Gvars.runlog_name); }),
+    call_row("^-?-?pr(g|og|ogram)[-_]?(log|file)", [] {
+      if (has_value())
+        derive_logfile(g_arg, Gvars.prglog_name);
+      else
+        Gvars.prglog_name = Gvars.prefix.substr(0, 468) + "-prog.log";
+    }),
+    call_row("^-?-?prefix", [] { derive_prefix(g_arg); }),
+    call_row("^-?-?str(ucture)?[-_]?title", [] { Gvars.str_title = has_value() ? sv(false) : std::string(); }),
+    sw_row("^-?-?(clean|tidy)[-_]?(up)?", &gvars_rec::cleanup),
+    call_row("^-?-?cit[ea]", [] { show_citation(); }),
+    call_row("^-?-?(part|component|include)s?", [] { parts_option(); }),
+    call_row("^-?-?nt[s]?[-_]?list", [] {
+      if (M("^-?-?nt[s]?[-_]?list[-_]?inp")) {
+        Gvars.nts_list_inp = sv(true);
+        fail_nonexist_file(Gvars.nts_list_inp);
+      } else if (M("^-?-?nt[s]?[-_]?list[-_]?out")) {
+        Gvars.nts_list_out = sv(true);
+      }
+      Gvars.nts_list = 1;
+    }),
+    dv_row("^-?-?vdw[-_]?delta", &gvars_rec::vdw_delta, 0.0, 1.6),
+    dv_row("^-?-?vdw[-_]?cutoff", &gvars_rec::vdw_cutoff, 3.0, 7.0),
+    dv_row("^-?-?overlap[-_]?angle", &gvars_rec::overlap_angle, 0.0, 90.0),
+    dv_row("^-?-?pseudo[-_]?pair[-_]?angle", &gvars_rec::pseudo_pair_angle, 0.0, 90.0),
+    dv_row("^-?-?t[-_]?shape[-_]?angle", &gvars_rec::tshape_angle, 30.0, 90.0),
+    sw_row("^-?-?t[-_]?shape", &gvars_rec::tshape),
+    dv_row("^-?-?angle11[-_]?cutoff", &gvars_rec::angle11_cutoff, 0.0, 180.0),
+    dv_row("^-?-?angle1n[-_]?cutoff", &gvars_rec::angle1n_cutoff, 0.0, 180.0),
+    dv_row("^-?-?network[-_]?vdist", &gvars_rec::network_vdist, 0.0, 6.0),
+    dv_row("^-?-?network[-_]?ratio", &gvars_rec::network_ratio, 0.0, 2.0),
+    dv_row("^-?-?network[-_]?dsa", &gvars_rec::network_dsa, 0.0, 256.0),
+    dv_row("^-?-?horizontal[-_]?hdist[-_]?cutoff", &gvars_rec::horizontal_hdist, 1.5, 4.0),
+    dv_row("^-?-?nonplanar[-_]?hdist[-_]?cutoff", &gvars_rec::nonplanar_hdist, 3.3, 4.0),
+    l019_row("^-?-?c[-_]?h[-_]?bond", &gvars_rec::ch_bond),
+    call_row("^-?-?tr(x|s|ans)[-_](mat|frame|file)", [] { Gvars.trx_file = sv(true); }),
+    call_row("^-?-?frame[-_]?(file|list)", [] { Gvars.frame_list = frame_list_bits(); }),
+    call_row("^-?-?r3d[-_]?frame", [] { Gvars.r3d_frame = r3d_frame_bits(); }),
+    call_row("^-?-?frame[-_]?(aa|amino|side|chain)", [] { derive_frame_aa_setting(g_arg); }),
+    call_row("^-?-?frame", [] { derive_frame_setting(g_arg); }),
+    call_row("^-?-?(view|orient)[-_]?rot", [] { derive_view_rotation(g_arg); }),
+    call_row("^-?-?(view|orient)[-_]?pos", [] { derive_view_pos_frame(g_arg); }),
+    call_row("^-?-?(view|orient)[-_]?(mat|frame)", [] { Gvars.view_mat = derive_view_mat_frame(g_arg); }),
+    call_row("^-?-?(view|orient)[-_]?(align|ls|fit)", [] { Gvars.view_align = derive_view_mat_frame(g_arg); }),
+    call_row("^-?-?(view|orient)", [] { Gvars.view = view_code(); }),
+    call_row("^-?-?h[-_]?b(ond)?[-_]?file", [] { get_hbond_option(); }, "^-?-?get[-_]?hbond"),
+    sw_row("^-?-?stack[-_]?file", &gvars_rec::get_stack),
+    call_row("^-?-?get[-_]?stack", [] { Gvars.get_stack = 1; }),
+    call_row("^-?-?peptide[-_]?base", [] { Gvars.peptide_base = M("stack") && M("pair") ? 4 : M("pair") ? 2 : 1; }),
+    dv_row("^-?-?(stack|overlap)(ing)?[-_]?cutoff", &gvars_rec::stack_cutoff, 0.01, 5.0),
+    dv_row("^-?-?(stack|overlap)(ing)?[-_]?area", &gvars_rec::stack_area, 10.0, 900.0),
+    call_row("^-?-?stack(ed)?[-_]?nt(s)?", [] { Gvars.stacked_nts = stacked_nts_bits(); }),
+    l019_row("^-?-?stack[-_]?(ens)?", &gvars_rec::stack_ens),
+    sw_row("^-?-?bonds?[-_]?file", &gvars_rec::bonds_file),
+    call_row("^-?-?(alc|mol|mdl)[-_]?file", [] { alc_mol_option(); }),
+    sw_row("^-?-?(lkg|linkage)[-_]?file", &gvars_rec::linkage_file),
+    sw_row("^-?-?contacts?[-_]?file", &gvars_rec::contacts_file),
+    sw_row("^-?-?(sasa|area)[-_]?file", &gvars_rec::area_file),
+    sw_row("^-?-?cx[-_]?file", &gvars_rec::cx_file),
+    sw_row("^-?-?(in)?[-_]?plane[-_]?file", &gvars_rec::plane_file),
+    sw_row("^-?-?tor(sion)?s?[-_]?file", &gvars_rec::torsion_file),
+    sw_row("^-?-?conn(ect)?[-_]?file", &gvars_rec::conn_file),
+    sw_row("^-?-?top[-_]?(view)?[-_]?file", &gvars_rec::topview_file),
+    sw_row("^-?-?check[-_]?op", &gvars_rec::check_op),
+    sw_row("^-?-?info[-_]?(nt|dna|rna|nuc)", &gvars_rec::info_nt),
+    sw_row("^-?-?info[-_]?(aa|amino|pro|pep)", &gvars_rec::info_aa),
+    call_row("^-?-?info[-_]?(list|file|all)", [] { Gvars.info_list = info_list_bits(); }),
+    sw_row("^-?-?simpl(e|ify)[-_]?pdb", &gvars_rec::simple_pdb),
+    sw_row("^-?-?bp[-_]?seq", &gvars_rec::bp_seq),
+    sw_row("^-?-?play[-_]?(ground)?", &gvars_rec::playground),
+    call_row("^-?-?select", [] { select_option(); }),
+    lv_row("^-?-?re[-_]?num(ber)?[-_]?r(es)?", &gvars_rec::renum_residue, -999999, 999999, 1),
+    lv_row("^-?-?re[-_]?num", &gvars_rec::renum_atom, -999999, 999999, 1),
+    sw_row("^-?-?reverse[-_]?s", &gvars_rec::reverse_select),
+    sw_row("^-?-?(delete|remove)[-_]?(water|h2o)", &gvars_rec::delete_water),
+    sw_row("^-?-?(delete|remove)[-_]?h", &gvars_rec::delete_h),
+    call_row("^-?-?json[-_]?(dec|dig)", [] {
+      Gvars.json_fmt = sformat("%%.%ldf", lv_bare(3, 0, 8));
+      if (Gvars.json == 0) Gvars.json = 1;
+    }),
+    call_row("^-?-?json", [] { json_option(); }),
+    sw_row("^-?-?auxfile", &gvars_rec::auxfiles),
+    dv_row("^-?-?(a2base|cap|capping)[-_]?vd1", &gvars_rec::a2base_vd1, 1.0, 3.0),
+    dv_row("^-?-?(a2base|cap|capping)[-_]?vd", &gvars_rec::a2base_vd, 2.0, 6.0),
+    dv_row("^-?-?(polygon)?[-_]?offset", &gvars_rec::polygon_offset, 0.0, 0.8),
+    dv_row("^-?-?bpx[-_]?dv", &gvars_rec::bpx_dv, 0.0, 3.0),
+    dv_row("^-?-?bpx[-_]?angle", &gvars_rec::bpx_angle, 0.0, 90.0),
+    dv_row("^-?-?helix[-_]?break", &gvars_rec::helix_break, 4.0, 12.889),
+    dv_row("^-?-?helix[-_]?bend", &gvars_rec::helix_bend, 0.0, 90.0),
+    call_row("^-?-?altloc", [] { altloc_option(); }, "^-?-?alt(native)?[-_]?l(oc|ist)"),
+    dv_row("^-?-?probe[-_]?radius", &gvars_rec::probe_radius, 0.0, 2.0),
+    dv_row("^-?-?z[-_]?slice", &gvars_rec::z_slice, 0.001, 0.5),
+    dv_row("^-?-?curved[-_]?cutoff", &gvars_rec::curved_cutoff, 0.0, 9.0),
+    dv_row("^-?-?rise[-_]?cutoff", &gvars_rec::rise_cutoff, 0.0, 9.0),
+    dv_row("^-?-?helix[-_]?ext", &gvars_rec::helix_ext, 0.0, 512.0),
+    call_row("^-?-?heli(x|cal)[-_]?axis", [] { Gvars.helical_axis = derive_helical_axis_setting(g_arg); }),
+    call_row("^-?-?abasic", [] { Gvars.abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?'); }),
+    call_row("^-?-?nt[-_]?(no|ignore|skip)", [] { derive_nt_ignored(g_arg); }),
+    call_row("^-?-?nt[-_]?map", [] { derive_nt_mappings(g_arg); }),
+    dv_row("^-?-?nt[-_]?cutoff", &gvars_rec::nt_cutoff, 0.01, 0.99),
+    dv_row("^-?-?nt[-_]?ring[-_]?atom[-_]?cutoff", &gvars_rec::ring_atom_cutoff, 0.0, 0.5),
+    call_row("^-?-?(bb|backbone)[-_]?ratio", [] {
+      double r = dv(0.01, 100.0);
+      Gvars.bb_ratio = r < 1.0 ? 1.0 / r : r;
+    }),
+    call_row("^-?-?chain", [] { derive_chains_to_run(g_arg, Gvars.chains); }),
+    call_row("^-?-?models", [] { models_option(); }),
+    call_row("^-?-?(nmr|md|ensemble)", [] {
+      Gvars.model_mode = 2;
+      if (has_value()) get_selModels(g_arg);
+    }),
+    call_row("^-?-?symm", [] { Gvars.model_mode = M("cross") ? 8 : 4; }),
+    sw_row("^-?-?sasa", &gvars_rec::sasa),
+    sw_row("^-?-?raw[-_]?(xyz|coor|pdb)", &gvars_rec::raw_xyz),
+    sw_row("^-?-?raw[-_]?name", &gvars_rec::raw_name),
+    dv_row("^-?-?occupancy", &gvars_rec::occupancy, 0.0, 1.0, 0.001),
+    dv_row("^-?-?b[-_]?factor", &gvars_rec::bfactor, -999999.0, 999999.0, 999999.0),
+    call_row("^-?-?stem", [] { Gvars.stems = stems_code(); }),
+    sw_row("^-?-?helix[-_]?b(a|b)", &gvars_rec::helix_baxis),
+    call_row("^-?-?(sugar)?[-_]?pucker", [] { Gvars.pucker = M("westhof|ws|83|new") ? 0 : 1; }),
+    call_row("^-?-?idstr[-_]?sep", [] { Gvars.idstr_sep = extract_separator_option(g_arg, "&.:,|+", '.'); }),
+    lv_row("^-?-?idstr[-_]?(set|num|len|count|size)", &gvars_rec::idstr_size, 12, 1024),
+    call_row("^-?-?idstr", [] { Gvars.idstr = derive_idstr(g_arg); }),
+    call_row("^-?-?(short|brief|simple$)", [] {
+      Gvars.short_name = sw();
+      if (!M("(res)?(idue)?[-_]?name")) Gvars.idstr = 0;
+    }),
+    sw_row("^-?-?stand[-_]?(alone)?", &gvars_rec::stand_alone),
+    call_row("^-?-?format[-_]?out(put)?", [] { Gvars.output_format = M("pdbx|cif") ? 2 : 1; }),
+    call_row("^-?-?(mm)?cif[-_]?out(put)?", [] { Gvars.output_format = 2; }, "^-?-?out(put)?[-_]?(mm)?cif"),
+    call_row("^-?-?format", [] { Gvars.input_format = M("pdbx|cif") ? 2 : 1; }),
+    call_row("^-?-?(mm)?cif$", [] { Gvars.input_format = 2; }),
+    call_row("^-?-?pdb$", [] { Gvars.input_format = 1; }),
+    sw_row("^-?-?segid", &gvars_rec::segid),
+    call_row("^-?-?sqlite", [] { Gvars.sqlite = sqlite_code(); }),
+    call_row("^-?-?tor(sion)?s?[-_]?360", [] { Gvars.torsion360 = M("pseudo") ? 1 : M("all|every|whole|\\*") ? 9 : set_long_019(g_arg); }),
+    dv_row("^-?-?(po|op)[-_]?(bond|conn)", &gvars_rec::op_bond, 1.0, 16.0),
+    sw_row("^-?-?atom[-_]?hb.*prop", &gvars_rec::atom_hbond_prop),
+    dv_row("^-?-?splay[-_]?(cutoff)?", &gvars_rec::splay_cutoff, 0.0, 180.0, 100.0),
+    dv_row("^-?-?rmsd[-_]?d(ouble)?[-_]?s", &gvars_rec::rmsd_ds, 0.0, 1.0, 0.68168),
+    dv_row("^-?-?rmsd[-_]?s(ingle)?[-_]?s", &gvars_rec::rmsd_ss, 0.0, 1.0, 0.5),
+    dv_row("^-?-?rmsd[-_]?z(dna|rna|form)?", &gvars_rec::rmsd_z, 0.0, 2.0, 0.76),
+    sw_row("^-?-?(test|debug)", &gvars_rec::test),
+    sw_row("^-?-?(new|exptl|experimental)", &gvars_rec::experimental),
+    sw_row("^-?-?circular", &gvars_rec::circular),
+    sw_row("^-?-?(1|a|one|per|single)[-_]?model", &gvars_rec::one_pass),
+    dv_row("^-?-?opening(180)?", &gvars_rec::opening, -180.0, 0.0, -168.0),
+    l019_row("^-?-?ga[-_]?(pair)?", &gvars_rec::ga_pair),
+    sw_row("^-?-?z[-_]?(step|form)", &gvars_rec::z_step),
+    dv_row("^-?-?zor?[-_]?(frame)?[-_]?axis[-_]?(len|siz)", &gvars_rec::axis_len, 0.0, 10.0, 2.0),
+    dv_row("^-?-?zor?[-_]?(frame)?[-_]?axis[-_]?(rad|wid)", &gvars_rec::axis_rad, 0.0, 1.0, 0.02),
+    dv_row("^-?-?zor?[-_]?(frame)?[-_]?o(rigin)?[-_]rad", &gvars_rec::origin_rad, 0.0, 0.6, 0.06889),
+    dv_row("^-?-?zor?[-_]?(block)?[-_]?(edge|line)", &gvars_rec::block_edge, 0.0, 0.3, 0.03),
+    sw_row("^-?-?order[-_]?residue", &gvars_rec::order_residues),
+    call_row("^-?-?list[-_]?chain", [] { derive_list_chains(g_arg); }),
+    call_row("^-?-?list[-_]?residue", [] { derive_list_residues(g_arg); }),
+    call_row("^-?-?a?[-_]?minor", [] { Gvars.a_minor = extract_first_CHAR_with_dft(g_arg, "ACGTUPRYSWKMBDHVN", 'A'); }),
+    call_row("^-?-?G4?[-_]?(list|inp)", [] { Gvars.g4_list = sv(true); }),
+    lv_row("^-?-?G4?[-_]?bulge", &gvars_rec::g4_bulge, 1, 64, 16),
+    call_row("^-?-?g[-_]?(4|qua|tet)", [] { g4_option(); }, nullptr, "model"),
+    call_row("^-?-?u[-_]?turn", [] { uturn_option(); }),
+    lv_row("^-?-?ua[-_]?loop", &gvars_rec::ua_loop, 1, 32, 8),
+    call_row("^-?-?non?[-_]?pair", [] { Gvars.non_pair = sw() == 0 ? 0 : M("excl(.*)[-_]?neig") ? 3 : 1; }),
+    sw_row("^-?-?(po4|phos)", &gvars_rec::phosphate),
+    sw_row("^-?-?p(seudo)?[-_]?knot", &gvars_rec::pknot),
+    call_row("^-?-?nest(ed)?", [] { Gvars.pknot = 0; }),
+    call_row("^-?-?dbn", [] {
+      if (M("break")) Gvars.dbn_break = extract_separator_option(g_arg, "&.:;,|+([{", '&');
+      if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) Gvars.isolated &= ~1L;
+    }),
+    sw_row("^-?-?(ss|2nd)[-_]?simple", &gvars_rec::ss_simple),
+    call_row("^-?-?(water|h2o)", [] { water_option(); }),
+    call_row("^-?-?metal", [] { metal_option(); }),
+    call_row("^-?-?crit(eri)?", [] { set_pair_criteria(g_arg); }),
+    dv_row("^-?-?d?WC[-_]?geo", &gvars_rec::wc_geo, -90.0, 0.0),
+    call_row("^-?-?loop", [] { loop_option(); }),
+    call_row("^-?-?(lone|iso)(late)?d?(canon)?(ical)?[-_]?pair", [] {
+      if (M("not[-_]?(in)?[-_]?(dbn|sec|str)")) Gvars.isolated &= ~1L;
+      if (M("not[-_]?(in)?[-_]?loop")) Gvars.isolated &= ~2L;
+      if (M("repeat")) Gvars.loop[5] = 0;
+    }, "^-?-?ic[-_]?pair"),
+    sw_row("^-?-?embed", &gvars_rec::embedded),
+    call_row("^-?-?(extend|consolidate)", [] {
+      Gvars.stems = 7;
+      Gvars.loop[2] = 0;
+    }),
+    sw_row("^-?-?time", &gvars_rec::time_report),
+    call_row("^-?-?summary", [] { Gvars.summary = sw() == 0 ? 0 : M("ind") ? 6 : 2; }),
+    call_row("^-?-?name", [] { Gvars.pair_name = !has_value() ? 2 : M("simple|regular|less|no") ? 1 : 2; }),
+    call_row("^-?-?simpl(e|ify)[-_]?junction", [] { Gvars.simple_jct = simple_junction_code(); }),
+    call_row("^-?-?simple[-_]?pa", [] {
+      Gvars.simple_pair = !has_value()            ? 1
+                          : M("n1|n9")            ? 2
+                          : M("c1")               ? 4
+                          : M("center|ring")      ? 8
+                                                  : 1;
+    }),
+    sw_row("^-?-?special[-_]?n(ucleo)?t", &gvars_rec::special_nts),
+    dv_row("^-?-?k(ink)?[-_]?turn[-_]?angle", &gvars_rec::kturn_angle, 0.0, 180.0),
+    call_row("^-?-?k(ink)?[-_]?turn", [] { Gvars.kturn = kturn_bits(); }),
+    dv_row("^-?-?scale[-_]?(factor)?", &gvars_rec::scale_factor, 0.0, DBL_MAX),
+    call_row("^-?-?s(ingle)?[-_]?s(trand)?[-_]?par", [] { Gvars.ss_par = derive_single_strand_setting(g_arg); }),
+    sw_row("^-?-?suite[-_]?wannabe", &gvars_rec::suite_wannabe),
+    dv_row("^-?-?suite[-_]?power", &gvars_rec::suite_power, 1.0, 6.0),
+    call_row("^-?-?suite[-_]?(sep|dlm|delim)", [] { Gvars.suite_sep = extract_separator_option(g_arg, "&.:;,|+([{", '('); }),
+    sw_row("^-?-?suite[-_]?upper[-_]?base", &gvars_rec::suite_upper),
+    call_row("^-?-?transp", [] {
+      Gvars.transparency = dv_bare(0.8, 0.0, 1.0);
+      Gvars.block_file[BLK_TRANSPARENT] = 1;
+    }),
+    lv_row("^-?-?server", &gvars_rec::server_cap, 1, 999999, 20000),
+    sw_row("^-?-?web[-_]?skmatic", &gvars_rec::web_skmatic),
+    lv_row("^-?-?(pymol)?[-_]?ray[-_]?(size|width)?", &gvars_rec::ray_size, 600, 5000, 1800),
+  };
+  return rows;
+}
+
+// 1 when one of the rows matched.
+int other_options() {
+  for (const option_row& row : other_option_rows())
+    if (row.matches()) {
+      row.apply();
+      return 1;
+    }
+  return 0;
 }
 
 }  // namespace

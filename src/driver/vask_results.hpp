@@ -7,10 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "motifs/aminor.hpp"
+#include "motifs/capping.hpp"
 #include "motifs/g4plex.hpp"
 #include "motifs/imotif.hpp"
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
+#include "motifs/phosphate.hpp"
+#include "motifs/uturn.hpp"
+#include "motifs/zipper.hpp"
 #include "pairing/pair.hpp"
 #include "secondary/hairpin.hpp"
 #include "secondary/helix.hpp"
@@ -25,11 +30,7 @@ namespace vask {
 
 // Records of finders that have not landed yet; each is replaced by the real
 // record (and its header included here) when its finder arrives.
-struct a2base {};      // an atom capping a base
-struct Uturn {};
-struct zipper {};
 struct Kturn {};
-struct PO4_contact {};
 
 struct vask_results {
   long num_misassigned = 0;                                              // 1 helix/stem mis-assignments
@@ -61,7 +62,7 @@ struct vask_results {
   g4_results G4;  // 27-31 G-tetrads, isolated tetrads, G4 helices and stems, coaxial stacks, extra loops
   long num_imotifs = 0;           std::vector<imotif> imotifs;          // 32
   long num_zipper_groups = 0;     std::vector<connect> zipper_groups;   // 33
-  long num_zippers = 0;           std::vector<zipper> zippers;          // 34
+  long num_zippers = 0;           std::vector<O2_contact> zippers;      // 34 O2'-O2' contacts
   long num_Kturns = 0;            std::vector<Kturn> Kturns;            // 35
   long num_PO4s = 0;              std::vector<PO4_contact> PO4s;        // 36
   long num_ss_pars = 0;           std::vector<ss_par> ss_pars;          // 37 splayed-apart pairs

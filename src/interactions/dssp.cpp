@@ -10,6 +10,7 @@
 #include "pairing/torsion.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"
 #include "support/vector3.hpp"

@@ -6,6 +6,7 @@
 #include "interactions/dssp.hpp"
 #include "structure/bond.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"

@@ -13,7 +13,7 @@
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "schematics/alchemy_schematic.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"

@@ -6,6 +6,7 @@
 #include "interactions/triz.hpp"
 #include "pairing/plane.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/json_writer.hpp"
 #include "support/ref_frame.hpp"
 #include "support/report_lines.hpp"

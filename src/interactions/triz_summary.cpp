@@ -10,6 +10,7 @@
 #include "pairing/plane.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/json_writer.hpp"
 #include "support/ref_frame.hpp"

@@ -10,7 +10,7 @@
 #include "modeling/duplex_frames.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/prepare.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "secondary/helix.hpp"
 #include "structure/atom.hpp"
 #include "structure/pdb_output.hpp"

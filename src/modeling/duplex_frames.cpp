@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "pairing/frame.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "structure/residue.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"

@@ -5,6 +5,7 @@
 
 #include "motifs/network.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"
 

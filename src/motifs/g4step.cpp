@@ -8,7 +8,7 @@
 #include "motifs/g4plex.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "structure/residue.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"

@@ -10,6 +10,7 @@
 #include "pairing/hbond.hpp"
 #include "structure/atom.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"

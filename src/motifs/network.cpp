@@ -13,6 +13,7 @@
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/file.hpp"
 #include "support/fitting.hpp"
 #include "support/log.hpp"

@@ -10,6 +10,7 @@
 #include "pairing/pair.hpp"
 #include "pairing/plane.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/json_writer.hpp"
 #include "support/log.hpp"

@@ -2,9 +2,11 @@
 #include "motifs/stacking_ensemble.hpp"
 
 #include "motifs/mstack.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
+#include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/file.hpp"
 #include "support/ref_frame.hpp"

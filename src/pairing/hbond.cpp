@@ -422,9 +422,9 @@ char get_hbond_type_per_atoms(long a, long b, const struct_mol& mol) {
   return '?';
 }
 
-long good_hbond_type(char type) { return type == 'o' || type == 'p'; }
+bool good_hbond_type(char type) { return type == 'o' || type == 'p'; }
 
-long is_allowed_hbond_atom(long a, const struct_mol& mol) {
+bool is_allowed_hbond_atom(long a, const struct_mol& mol) {
   const atom& at = mol.atoms[a];
   if (at.hydrogen || at.hbond_role == HB_NEVER) return 0;
   if (at.n_or_o) return 1;
@@ -725,7 +725,7 @@ long hbonds_ij_has_o2_o2(long i, long j, const struct_mol& mol, std::vector<bond
   return hbonds_ij_with_flag(i, j, mol, records, &bond::O2prime_pair);
 }
 
-long with_zipper_linkage(long n, const std::vector<bond>& records) {
+bool with_zipper_linkage(long n, const std::vector<bond>& records) {
   for (long k = 1; k <= n; ++k)
     if (records[k].O2prime_pair) return 1;
   return 0;

@@ -43,8 +43,8 @@ void mark_nt_hbond_property(long k, struct_mol& mol);
 void mark_aa_hbond_property(long k, struct_mol& mol);
 void set_atom_hbond_property(const char* name, long k, struct_mol& mol);  // named atom := donor
 char get_hbond_type_per_atoms(long a, long b, const struct_mol& mol);
-long good_hbond_type(char type);  // 1 for 'o' or 'p'
-long is_allowed_hbond_atom(long a, const struct_mol& mol);
+bool good_hbond_type(char type);  // 1 for 'o' or 'p'
+bool is_allowed_hbond_atom(long a, const struct_mol& mol);
 // Candidates between residues i and j (i may equal j) within the cutoff into
 // records[1..n]; returns n (at most HBOND_SCRATCH).
 long get_possible_hbond_atom_pair(long i, long j, const struct_mol& mol, std::vector<bond>& records,
@@ -76,7 +76,7 @@ long pair_with_moderate_hbond(const pair& p, const struct_mol& mol);  // some mo
 long hbonds_ij_with_o2(long i, long j, const struct_mol& mol, std::vector<bond>& records);
 long hbonds_ij_with_base_o2(long i, long j, const struct_mol& mol, std::vector<bond>& records);
 long hbonds_ij_has_o2_o2(long i, long j, const struct_mol& mol, std::vector<bond>& records);
-long with_zipper_linkage(long n, const std::vector<bond>& records);
+bool with_zipper_linkage(long n, const std::vector<bond>& records);
 long bad_bpx(double dv, double angle);
 
 }  // namespace vask

@@ -96,11 +96,11 @@ long pair_with_two_nts(const pair& p, long a, long b);
 long two_pairs_match(const pair& a, const pair& b);
 int pair_compare(const pair& a, const pair& b);  // by nt1, then nt2
 void set_pairs_array_status(long n, std::vector<pair>& pairs, long value);
-inline long is_WC_pair(const pair& p) { return p.WC; }
-inline long is_Wobble_pair(const pair& p) { return p.Wobble; }
-inline long is_canonical_pair(const pair& p) { return p.canonical; }
-inline long is_WC_geometry(const pair& p) { return p.WC_geometry; }
-inline long is_best_pair(const pair& p) { return p.best; }
+inline bool is_WC_pair(const pair& p) { return p.WC; }
+inline bool is_Wobble_pair(const pair& p) { return p.Wobble; }
+inline bool is_canonical_pair(const pair& p) { return p.canonical; }
+inline bool is_WC_geometry(const pair& p) { return p.WC_geometry; }
+inline bool is_best_pair(const pair& p) { return p.best; }
 inline long plus_face(const pair& p) { return p.plus_face; }
 // f's origin and z axis; y along p1 - p2, then x = y x z and y = z x x.
 void simple_frame(const vask::frame& f, const xyz& p1, const xyz& p2, vask::frame& out);
@@ -131,7 +131,7 @@ void classify_pair(pair& p, const std::vector<bond>& base_hbonds, long linked, l
                    const struct_mol* mol = nullptr);
 void assign_common_name(pair& p, long linked);
 void expand_wc_pair(pair& p, const struct_mol* mol = nullptr);
-long is_Wobble28_by_miscPars(const pair& p);
+bool is_Wobble28_by_miscPars(const pair& p);
 double get_pair_quality(const pair& p, const std::vector<bond>& base_hbonds, long linked);
 long get_Saenger_class(pair& p);        // table rows only; may rename the pair
 void assign_Saenger_class(pair& p, const struct_mol* mol = nullptr);  // table, G+G rule, reconciliation
@@ -152,7 +152,7 @@ void find_pairs(struct_mol& mol, long& n, std::vector<pair>& pairs, long report)
 std::vector<pair> populate_base_pairs(struct_mol& mol, long& n);
 // Nucleotides i < j (sorted) whose base-frame origins lie within d, found on a cell grid.
 std::vector<std::pair<long, long>> base_frame_neighbours(const struct_mol& mol, double d);
-long is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbonds);
+bool is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbonds);
 long is_pair_simple(long i, long j, struct_mol& mol);
 long good_base2base_distance(long i, long j, const struct_mol& mol, double d);
 long with_perfect_base_atom_hbond(long nh, const std::vector<bond>& hbonds, const struct_mol& mol);

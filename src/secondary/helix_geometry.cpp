@@ -9,7 +9,7 @@
 
 #include "pairing/frame.hpp"
 #include "pairing/torsion.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "secondary/helix.hpp"
 #include "structure/residue.hpp"
 #include "structure/struct_mol.hpp"

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "pairing/nt_features.hpp"
 #include "pairing/pair.hpp"
-#include "pairing/torsion_feature.hpp"
 #include "secondary/xref.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"

@@ -428,7 +428,7 @@ void ensure_periodic_table() {
   if (element_table.count < 0) set_periodic_table();
 }
 
-long is_valid_element_symbol(const std::string& symbol) {
+bool is_valid_element_symbol(const std::string& symbol) {
   for (long z = 1; z <= element_table.count; ++z)
     if (element_table.symbol[z] == symbol) return 1;
   return 0;
@@ -571,11 +571,11 @@ double angle_3atoms(long a, long b, long c, const struct_mol& mol) {
   return angle_xyz(u, v);
 }
 
-long atoms_same_altloc(const atom& a, const atom& b) {
+bool atoms_same_altloc(const atom& a, const atom& b) {
   return a.altloc == ' ' || b.altloc == ' ' || a.altloc == b.altloc;
 }
 
-long atoms_same_model_chain_altloc(long i, long j, const struct_mol& mol) {
+bool atoms_same_model_chain_altloc(long i, long j, const struct_mol& mol) {
   if (i < 1 || i > mol.num_atoms || j < 1 || j > mol.num_atoms) return 0;
   const atom& a = mol.atoms[i];
   const atom& b = mol.atoms[j];

@@ -38,7 +38,7 @@ void set_periodic_table();
 void free_periodic_table();
 void reset_periodic_table();
 void ensure_periodic_table();  // builds the table when none exists yet
-long is_valid_element_symbol(const std::string& symbol);        // 2-character symbol
+bool is_valid_element_symbol(const std::string& symbol);        // 2-character symbol
 long match_atomic_number_from_name(const std::string& symbol);  // 0 when unknown
 double sum_vdw_radii_with_delta(long i, long j, const struct_mol& mol);
 void print_periodic_table(FILE* fp);
@@ -142,8 +142,8 @@ void free_atoms(std::vector<atom>& atoms);
 double dist_atoms(long i, long j, const struct_mol& mol);         // DBL_MAX for index -1
 double dist_atoms_square(long i, long j, const struct_mol& mol);  // DBL_MAX for index -1
 double angle_3atoms(long a, long b, long c, const struct_mol& mol);  // degrees, at b
-long atoms_same_altloc(const atom& a, const atom& b);
-long atoms_same_model_chain_altloc(long i, long j, const struct_mol& mol);
+bool atoms_same_altloc(const atom& a, const atom& b);
+bool atoms_same_model_chain_altloc(long i, long j, const struct_mol& mol);
 long atom2resIdx(long i, const struct_mol& mol);
 
 void populate_atom_types(struct_mol& mol);

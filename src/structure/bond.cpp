@@ -246,21 +246,21 @@ void merge_two_cnts(const connect& src, connect& dst) {
   }
 }
 
-long is_cnt1_contained_in_cnt2(const connect& a, const connect& b) {
+bool is_cnt1_contained_in_cnt2(const connect& a, const connect& b) {
   if (a.count > b.count) return 0;
   for (long k = 1; k <= a.count; ++k)
     if (!b.has(a.members[k])) return 0;
   return 1;
 }
 
-long is_equal_cnts(const connect& a, const connect& b) {
+bool is_equal_cnts(const connect& a, const connect& b) {
   if (a.count != b.count) return 0;
   for (long k = 1; k <= a.count; ++k)
     if (a.members[k] != b.members[k]) return 0;
   return 1;
 }
 
-long is_unique_cnt(const connect& set, long n, const std::vector<connect>& array) {
+bool is_unique_cnt(const connect& set, long n, const std::vector<connect>& array) {
   connect mine = set;
   sort_one_connect(mine);
   for (long i = 1; i <= n; ++i) {
@@ -386,7 +386,7 @@ bool bond_compare(const bond& a, const bond& b) {
   return a.atom1 != b.atom1 ? a.atom1 < b.atom1 : a.atom2 < b.atom2;
 }
 
-long is_covalent_simple(long i, long j, const struct_mol& mol, double factor) {
+bool is_covalent_simple(long i, long j, const struct_mol& mol, double factor) {
   const atom& a = mol.atoms[i];
   const atom& b = mol.atoms[j];
   if (a.metal && b.metal) return 0;
@@ -400,7 +400,7 @@ long is_covalent_simple(long i, long j, const struct_mol& mol, double factor) {
   return d2 >= 0.36 && d2 <= c * c;
 }
 
-long is_covalent_lkg(long i, long j, const struct_mol& mol) {
+bool is_covalent_lkg(long i, long j, const struct_mol& mol) {
   if (!atoms_same_model_chain_altloc(i, j, mol)) return 0;
   return is_covalent_simple(i, j, mol, COVALENT_FACTOR);
 }

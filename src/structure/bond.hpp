@@ -157,9 +157,9 @@ void reverse_connects_array(long n, std::vector<connect>& array);
 void swap_two_cnts(connect& a, connect& b);
 void sort_one_connect(connect& set);
 void merge_two_cnts(const connect& src, connect& dst);
-long is_cnt1_contained_in_cnt2(const connect& a, const connect& b);
-long is_equal_cnts(const connect& a, const connect& b);
-long is_unique_cnt(const connect& set, long n, const std::vector<connect>& array);
+bool is_cnt1_contained_in_cnt2(const connect& a, const connect& b);
+bool is_equal_cnts(const connect& a, const connect& b);
+bool is_unique_cnt(const connect& set, long n, const std::vector<connect>& array);
 void remove_cnt1_from_cnt2(const connect& a, connect& b);
 long cnts_above_threshold(long threshold, long n, const std::vector<connect>& array);
 long cnts_with_shared_node(const connect& a, const connect& b);
@@ -209,9 +209,9 @@ bool bond_compare(const bond& a, const bond& b);  // by atom1, then atom2
 
 // The covalent test with factor 1.15: valid atoms in the same model, chain and
 // altloc, not both metals, 0.6 <= d <= 1.15 x (sum of covalent radii).
-long is_covalent_lkg(long i, long j, const struct_mol& mol);
+bool is_covalent_lkg(long i, long j, const struct_mol& mol);
 // The distance part alone with the caller's factor (no validity or model test).
-long is_covalent_simple(long i, long j, const struct_mol& mol, double factor);
+bool is_covalent_simple(long i, long j, const struct_mol& mol, double factor);
 
 // ---------------------------------------------------------------------------
 // Covalent bonds (bond.cpp)
@@ -254,14 +254,14 @@ inline constexpr long MAX_RING_LINKS = 512;
 // Backbone linkages and residue order (bond_linkage.cpp)
 
 // O3'(i)-P(j) bonded, or close enough (1.0..2.3 A, or below the O3'-P option).
-long is_nts_connected(long i, long j, const struct_mol& mol);
-long is_aas_connected(long i, long j, const struct_mol& mol);  // C(i)-N(j), 1.0..2.0 A
-long is_nts_connected_either_way(long i, long j, const struct_mol& mol);
-long is_aas_connected_either_way(long i, long j, const struct_mol& mol);
-long is_ntaa_connected_either_way(long i, long j, const struct_mol& mol);
+bool is_nts_connected(long i, long j, const struct_mol& mol);
+bool is_aas_connected(long i, long j, const struct_mol& mol);  // C(i)-N(j), 1.0..2.0 A
+bool is_nts_connected_either_way(long i, long j, const struct_mol& mol);
+bool is_aas_connected_either_way(long i, long j, const struct_mol& mol);
+bool is_ntaa_connected_either_way(long i, long j, const struct_mol& mol);
 long nts_in_array_connected_5p_to_3p(long n, const std::vector<long>& list, const struct_mol& mol);
 long aas_in_array_connected(long n, const std::vector<long>& list, const struct_mol& mol);
-long is_aa_i2j_all_connected(long i, long j, const struct_mol& mol);
+bool is_aa_i2j_all_connected(long i, long j, const struct_mol& mol);
 long residues_all_connected(long n, const std::vector<long>& list, const struct_mol& mol);
 long count_nts_break(long n, const std::vector<long>& list, const struct_mol& mol, long either_way);
 long count_nts_disorder(long n, const std::vector<long>& list, const struct_mol& mol);
@@ -271,7 +271,7 @@ long count_nts_disorder(long n, const std::vector<long>& list, const struct_mol&
 long nts_i2j_dist(long i, long j, long max, const struct_mol& mol, std::vector<long>* path);
 long nts_dist1(long i, long j, const struct_mol& mol);
 long nts_connected_distN(long i, long j, const struct_mol& mol, long n);
-long is_nt_i2j_all_connected(long i, long j, const struct_mol& mol, long either_way);
+bool is_nt_i2j_all_connected(long i, long j, const struct_mol& mol, long either_way);
 // Walks a chain of sets with one or two links each from the end node start;
 // path[1..] gets the nodes; returns the length, 0 on a broken chain.
 long extract_one_lkg(const std::vector<connect>& sets, long start, std::vector<long>& path);

@@ -74,29 +74,29 @@ std::vector<long> residues_near_atoms(const struct_mol& mol, const std::vector<l
 // ---------------------------------------------------------------------------
 // Link predicates
 
-long is_nts_connected(long i, long j, const struct_mol& mol) {
+bool is_nts_connected(long i, long j, const struct_mol& mol) {
   if (!pair_ok(i, j, mol) || !both_nts(i, j, mol)) return 0;
   long o3 = nt_atom(i, mol, &nt_info::O3p, " O3'");
   long p = nt_atom(j, mol, &nt_info::P, " P  ");
   return atoms_linked(o3, p, mol, O3P_MIN, O3P_MAX, Gvars.op_bond);
 }
 
-long is_aas_connected(long i, long j, const struct_mol& mol) {
+bool is_aas_connected(long i, long j, const struct_mol& mol) {
   if (!pair_ok(i, j, mol) || !both_aas(i, j, mol)) return 0;
   long c = aa_atom(i, mol, &aa_info::C, " C  ");
   long n = aa_atom(j, mol, &aa_info::N, " N  ");
   return atoms_linked(c, n, mol, CN_MIN, CN_MAX, 0.0);
 }
 
-long is_nts_connected_either_way(long i, long j, const struct_mol& mol) {
+bool is_nts_connected_either_way(long i, long j, const struct_mol& mol) {
   return is_nts_connected(i, j, mol) || is_nts_connected(j, i, mol);
 }
 
-long is_aas_connected_either_way(long i, long j, const struct_mol& mol) {
+bool is_aas_connected_either_way(long i, long j, const struct_mol& mol) {
   return is_aas_connected(i, j, mol) || is_aas_connected(j, i, mol);
 }
 
-long is_ntaa_connected_either_way(long i, long j, const struct_mol& mol) {
+bool is_ntaa_connected_either_way(long i, long j, const struct_mol& mol) {
   if (both_nts(i, j, mol)) return is_nts_connected_either_way(i, j, mol);
   if (both_aas(i, j, mol)) return is_aas_connected_either_way(i, j, mol);
   return 0;
@@ -114,7 +114,7 @@ long aas_in_array_connected(long n, const std::vector<long>& list, const struct_
   return count;
 }
 
-long is_aa_i2j_all_connected(long i, long j, const struct_mol& mol) {
+bool is_aa_i2j_all_connected(long i, long j, const struct_mol& mol) {
   if (i > j) return 0;
   for (long k = i; k < j; ++k)
     if (!is_aas_connected(k, k + 1, mol)) return 0;
@@ -203,7 +203,7 @@ long nts_connected_distN(long i, long j, const struct_mol& mol, long n) {
   return d >= 1 && d <= n;
 }
 
-long is_nt_i2j_all_connected(long i, long j, const struct_mol& mol, long either_way) {
+bool is_nt_i2j_all_connected(long i, long j, const struct_mol& mol, long either_way) {
   if (i == j) return 1;
   long d = nts_i2j_dist(i, j, std::labs(j - i), mol, nullptr);
   return either_way ? d == std::labs(j - i) : d == j - i;

@@ -236,7 +236,7 @@ bool fill_mmcif_header_with_checks(cif_reader& r) {
   return false;
 }
 
-long has_proper_mmcif_headers(const std::string& file) {
+bool has_proper_mmcif_headers(const std::string& file) {
   if (!exist_file(file) || is_stdin(file)) return 0;
   cif_reader r;
   load_cif_file(file, r);

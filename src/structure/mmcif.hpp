@@ -74,7 +74,7 @@ void load_cif_stream(FILE* fp, const std::string& name, cif_reader& r);
 bool fill_mmcif_header_with_checks(cif_reader& r);
 
 // 1 when the file holds a valid atom loop (format detection).
-long has_proper_mmcif_headers(const std::string& file);
+bool has_proper_mmcif_headers(const std::string& file);
 
 // The row at r.next, advancing r.next past it; false at the end of the loop
 // (a keyword or tag, the end of the text, or a row cut short).

@@ -174,7 +174,7 @@ bool known_symbol(const std::string& s) { return s != "__" && s != "  " && !s.em
 // ---------------------------------------------------------------------------
 // Reading
 
-long is_atom_hetatm_record(const char* line, long length) {
+bool is_atom_hetatm_record(const char* line, long length) {
   return length >= MIN_ATOM_RECORD &&
          (std::strncmp(line, "ATOM  ", 6) == 0 || std::strncmp(line, "HETATM", 6) == 0);
 }
@@ -301,7 +301,7 @@ void set_atoms_array(std::vector<atom>& atoms, long model, struct_mol& mol) {
   standardize_atom_symbol_number(mol);
 }
 
-long check_mmcif(const std::string& file) {
+bool check_mmcif(const std::string& file) {
   auto ends_with = [&](const char* ext) {
     size_t n = std::strlen(ext);
     return file.size() >= n && strcasecmp(file.c_str() + file.size() - n, ext) == 0;

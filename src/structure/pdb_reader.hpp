@@ -24,8 +24,8 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
 // 4-character form and every element checked; the same for each reader. No
 // atoms at all is an input error.
 void set_atoms_array(std::vector<atom>& atoms, long model, struct_mol& mol);
-long check_mmcif(const std::string& file);  // 1 when the file is taken as mmCIF
-long is_atom_hetatm_record(const char* line, long length);
+bool check_mmcif(const std::string& file);  // 1 when the file is taken as mmCIF
+bool is_atom_hetatm_record(const char* line, long length);
 // Filter: altloc and chain sets, occupancy and B-factor cutoffs, coordinate range.
 bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chains);
 void add_more_atom_info(atom& a);

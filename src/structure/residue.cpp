@@ -534,10 +534,10 @@ void free_residues(std::vector<residue>& residues) { std::vector<residue>().swap
 // ---------------------------------------------------------------------------
 // Predicates
 
-long good_residue(long k, const struct_mol& mol) { return in_range(k, mol); }
+bool good_residue(long k, const struct_mol& mol) { return in_range(k, mol); }
 
 #define RESIDUE_FLAG_PREDICATE(fn, word) \
-  long fn(long k, const struct_mol& mol) { \
+  bool fn(long k, const struct_mol& mol) { \
     return in_range(k, mol) ? mol.residues[k].flag[word] : 0; \
   }
 RESIDUE_FLAG_PREDICATE(is_nt, rf::is_nt)
@@ -555,34 +555,34 @@ RESIDUE_FLAG_PREDICATE(is_pknot, rf::pknot)
 RESIDUE_FLAG_PREDICATE(is_nt_backbone_only, rf::abasic)
 #undef RESIDUE_FLAG_PREDICATE
 
-long no_base_frame(long k, const struct_mol& mol) {
+bool no_base_frame(long k, const struct_mol& mol) {
   return in_range(k, mol) &&
          (mol.residues[k].flag[rf::abasic] || mol.residues[k].flag[rf::distorted]);
 }
-long is_ntaa(long k, const struct_mol& mol) { return is_nt(k, mol) || is_aa(k, mol); }
-long is_modified_nt(long k, const struct_mol& mol) { return mol.residues[k].flag[rf::modified]; }
-long both_nts(long a, long b, const struct_mol& mol) { return is_nt(a, mol) && is_nt(b, mol); }
-long both_aas(long a, long b, const struct_mol& mol) { return is_aa(a, mol) && is_aa(b, mol); }
-long nt_with_aa(long a, long b, const struct_mol& mol) {
+bool is_ntaa(long k, const struct_mol& mol) { return is_nt(k, mol) || is_aa(k, mol); }
+bool is_modified_nt(long k, const struct_mol& mol) { return mol.residues[k].flag[rf::modified]; }
+bool both_nts(long a, long b, const struct_mol& mol) { return is_nt(a, mol) && is_nt(b, mol); }
+bool both_aas(long a, long b, const struct_mol& mol) { return is_aa(a, mol) && is_aa(b, mol); }
+bool nt_with_aa(long a, long b, const struct_mol& mol) {
   return (is_nt(a, mol) && is_aa(b, mol)) || (is_aa(a, mol) && is_nt(b, mol));
 }
-long with_same_model_chain(long a, long b, const struct_mol& mol) {
+bool with_same_model_chain(long a, long b, const struct_mol& mol) {
   return Gvars.model_mode == 8 || mol.residues[a].key == mol.residues[b].key;
 }
 
-long good_atom(long i, const struct_mol& mol) { return i >= 1 && i <= mol.num_atoms; }
-long is_hydrogen(long i, const struct_mol& mol) { return mol.atoms[i].hydrogen; }
-long is_oxygen(long i, const struct_mol& mol) { return mol.atoms[i].oxygen; }
-long is_nitrogen(long i, const struct_mol& mol) { return mol.atoms[i].nitrogen; }
-long is_on(long i, const struct_mol& mol) { return is_oxygen(i, mol) || is_nitrogen(i, mol); }
-long is_baseatom(long i, const struct_mol& mol) { return good_atom(i, mol) && mol.atoms[i].base; }
-long is_aaSCatom(long i, const struct_mol& mol) {
+bool good_atom(long i, const struct_mol& mol) { return i >= 1 && i <= mol.num_atoms; }
+bool is_hydrogen(long i, const struct_mol& mol) { return mol.atoms[i].hydrogen; }
+bool is_oxygen(long i, const struct_mol& mol) { return mol.atoms[i].oxygen; }
+bool is_nitrogen(long i, const struct_mol& mol) { return mol.atoms[i].nitrogen; }
+bool is_on(long i, const struct_mol& mol) { return is_oxygen(i, mol) || is_nitrogen(i, mol); }
+bool is_baseatom(long i, const struct_mol& mol) { return good_atom(i, mol) && mol.atoms[i].base; }
+bool is_aaSCatom(long i, const struct_mol& mol) {
   return good_atom(i, mol) && mol.atoms[i].sidechain;
 }
-long is_C1_prime(long i, const struct_mol& mol) {
+bool is_C1_prime(long i, const struct_mol& mol) {
   return good_atom(i, mol) && mol.atoms[i].name == " C1'";
 }
-long atom_is_C1_prime(long i, const struct_mol& mol) { return mol.atoms[i].name == " C1'"; }
+bool atom_is_C1_prime(long i, const struct_mol& mol) { return mol.atoms[i].name == " C1'"; }
 
 long find_atom_in_residue(const char* name, long k, const struct_mol& mol) {
   const residue& r = mol.residues[k];

@@ -93,11 +93,13 @@ enum : int {
   iloop_number,
   junction_number,
   in_loop,              // in a hairpin, bulge, internal loop or numbered junction
+  capping_partner,      // last residue found capping this base, or capped by it
   count = 75      // size of the block; 59..63 hold G-tetrad/G4 membership marks
 };
 }  // namespace rf
 static_assert(rf::loop_closing < rf::g4_pair_mark, "analysis marks overlap the G-tetrad block");
-static_assert(rf::g4_boundary < rf::loop_end_count && rf::in_loop < rf::count, "loop marks overlap the G4 block or overflow");
+static_assert(rf::g4_boundary < rf::loop_end_count && rf::capping_partner < rf::count,
+              "loop and capping marks overlap the G4 block or overflow");
 
 inline constexpr int NUM_FRAME_SLOTS = 14;  // frame slots per residue, by frame type
 
@@ -147,38 +149,38 @@ void populate_residues(struct_mol& mol);
 void free_residues(std::vector<residue>& residues);
 
 // Residue predicates: 0 for an index outside 1..number of residues.
-long good_residue(long k, const struct_mol& mol);
-long is_nt(long k, const struct_mol& mol);
-long is_R(long k, const struct_mol& mol);
-long is_Y(long k, const struct_mol& mol);
-long is_DNA_nt(long k, const struct_mol& mol);
-long is_RNA_nt(long k, const struct_mol& mol);
-long is_aa(long k, const struct_mol& mol);
-long is_aa_cys(long k, const struct_mol& mol);
-long is_water(long k, const struct_mol& mol);
-long is_metal(long k, const struct_mol& mol);
-long is_ligand(long k, const struct_mol& mol);
-long is_misc(long k, const struct_mol& mol);
-long is_pknot(long k, const struct_mol& mol);
-long is_nt_backbone_only(long k, const struct_mol& mol);
-long no_base_frame(long k, const struct_mol& mol);
-long is_ntaa(long k, const struct_mol& mol);
-long is_modified_nt(long k, const struct_mol& mol);
-long both_nts(long a, long b, const struct_mol& mol);
-long both_aas(long a, long b, const struct_mol& mol);
-long nt_with_aa(long a, long b, const struct_mol& mol);
-long with_same_model_chain(long a, long b, const struct_mol& mol);
+bool good_residue(long k, const struct_mol& mol);
+bool is_nt(long k, const struct_mol& mol);
+bool is_R(long k, const struct_mol& mol);
+bool is_Y(long k, const struct_mol& mol);
+bool is_DNA_nt(long k, const struct_mol& mol);
+bool is_RNA_nt(long k, const struct_mol& mol);
+bool is_aa(long k, const struct_mol& mol);
+bool is_aa_cys(long k, const struct_mol& mol);
+bool is_water(long k, const struct_mol& mol);
+bool is_metal(long k, const struct_mol& mol);
+bool is_ligand(long k, const struct_mol& mol);
+bool is_misc(long k, const struct_mol& mol);
+bool is_pknot(long k, const struct_mol& mol);
+bool is_nt_backbone_only(long k, const struct_mol& mol);
+bool no_base_frame(long k, const struct_mol& mol);
+bool is_ntaa(long k, const struct_mol& mol);
+bool is_modified_nt(long k, const struct_mol& mol);
+bool both_nts(long a, long b, const struct_mol& mol);
+bool both_aas(long a, long b, const struct_mol& mol);
+bool nt_with_aa(long a, long b, const struct_mol& mol);
+bool with_same_model_chain(long a, long b, const struct_mol& mol);
 
 // Atom predicates.
-long good_atom(long i, const struct_mol& mol);
-long is_hydrogen(long i, const struct_mol& mol);
-long is_oxygen(long i, const struct_mol& mol);
-long is_nitrogen(long i, const struct_mol& mol);
-long is_on(long i, const struct_mol& mol);
-long is_baseatom(long i, const struct_mol& mol);
-long is_aaSCatom(long i, const struct_mol& mol);
-long is_C1_prime(long i, const struct_mol& mol);
-long atom_is_C1_prime(long i, const struct_mol& mol);
+bool good_atom(long i, const struct_mol& mol);
+bool is_hydrogen(long i, const struct_mol& mol);
+bool is_oxygen(long i, const struct_mol& mol);
+bool is_nitrogen(long i, const struct_mol& mol);
+bool is_on(long i, const struct_mol& mol);
+bool is_baseatom(long i, const struct_mol& mol);
+bool is_aaSCatom(long i, const struct_mol& mol);
+bool is_C1_prime(long i, const struct_mol& mol);
+bool atom_is_C1_prime(long i, const struct_mol& mol);
 
 // First atom of that 4-character name in the residue, or -1.
 long find_atom_in_residue(const char* name, long k, const struct_mol& mol);
@@ -233,11 +235,11 @@ std::string get_3residues_info(long a, long b, long c, const struct_mol& mol);
 std::string get_2residues_abbr(long a, long b, const struct_mol& mol);
 std::string get_3residues_abbr(long a, long b, long c, const struct_mol& mol);
 std::string select_tvec_pymol(long n, const std::vector<long>& list, const struct_mol& mol);
-long with_segid(const residue& r);
-long with_icode(const residue& r);
-long with_atom_name_xchk(const std::string& s);
-long with_res_name_xchk(const std::string& s);
-long with_icode_xchk(char c);
-long with_chain_id_xchk(const std::string& s);
+bool with_segid(const residue& r);
+bool with_icode(const residue& r);
+bool with_atom_name_xchk(const std::string& s);
+bool with_res_name_xchk(const std::string& s);
+bool with_icode_xchk(char c);
+bool with_chain_id_xchk(const std::string& s);
 
 }  // namespace vask

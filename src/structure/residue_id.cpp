@@ -309,12 +309,12 @@ std::string select_tvec_pymol(long n, const std::vector<long>& list, const struc
   return s;
 }
 
-long with_segid(const residue& r) { return r.segid != "    "; }
-long with_icode(const residue& r) { return r.icode != ' '; }
-long with_atom_name_xchk(const std::string& s) { return s != "____"; }
-long with_res_name_xchk(const std::string& s) { return s != "___"; }
-long with_icode_xchk(char c) { return c != '_'; }
-long with_chain_id_xchk(const std::string& s) { return s != "____"; }
+bool with_segid(const residue& r) { return r.segid != "    "; }
+bool with_icode(const residue& r) { return r.icode != ' '; }
+bool with_atom_name_xchk(const std::string& s) { return s != "____"; }
+bool with_res_name_xchk(const std::string& s) { return s != "___"; }
+bool with_icode_xchk(char c) { return c != '_'; }
+bool with_chain_id_xchk(const std::string& s) { return s != "____"; }
 
 // ---------------------------------------------------------------------------
 // Nucleotide lists in JSON

@@ -94,7 +94,7 @@ void set_all_atoms_bad_status(struct_mol& mol) {
   for (long k = 1; k <= mol.num_residues; ++k) set_residue_atoms_bad_status(k, mol);
 }
 
-long pdb_atoms_all_in_good_status(const struct_mol& mol) {
+bool pdb_atoms_all_in_good_status(const struct_mol& mol) {
   for (long i = 1; i <= mol.num_atoms; ++i)
     if (mol.atoms[i].status == 0) return 0;
   return 1;

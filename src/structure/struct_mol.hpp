@@ -139,7 +139,7 @@ void set_residue_atoms_bad_status(long k, struct_mol& mol);
 void switch_residue_atoms_status(long k, struct_mol& mol);
 void set_all_atoms_good_status(struct_mol& mol);
 void set_all_atoms_bad_status(struct_mol& mol);
-long pdb_atoms_all_in_good_status(const struct_mol& mol);
+bool pdb_atoms_all_in_good_status(const struct_mol& mol);
 long get_number_of_good_atoms_per_pdb(const struct_mol& mol);
 long get_number_of_good_atoms_per_residue(long k, const struct_mol& mol);
 long get_number_of_good_atoms_residue_set(long n, const std::vector<long>& residues,

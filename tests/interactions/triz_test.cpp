@@ -6,6 +6,7 @@
 #include "pairing/plane.hpp"
 #include "pairing/prepare.hpp"
 #include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/ref_frame.hpp"
 #include "support/rotation.hpp"
 #include "support/settings.hpp"

@@ -5,7 +5,7 @@
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 #include "structure/atom.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"

@@ -1,6 +1,11 @@
 // Cyclic tetrads: the cycle tracer on small graphs, the pairing links of a
 // multiplet, and the G-tetrads of a quadruplex with --experimental.
+#include "json_check.hpp"
 #include "motifs/cyclic_tetrad.hpp"
+#include "motifs/motif_fixture.hpp"
+#include "motifs/multiplet.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "json_check.hpp"
-#include "motifs/motif_fixture.hpp"
-#include "motifs/multiplet.hpp"
-#include "structure/residue.hpp"
 
 namespace vask {
 namespace {

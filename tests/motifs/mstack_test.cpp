@@ -1,15 +1,16 @@
 // Multiplet stacks: the order of segment records, the trimming of crowded
 // neighbour sets, the tetrads and triad of a quadruplex piled in one
 // segment, and the two model files of --stack-ens (PDB and mmCIF).
+#include "motifs/motif_fixture.hpp"
 #include "motifs/mstack.hpp"
+#include "motifs/multiplet.hpp"
+#include "structure/struct_mol.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "motifs/motif_fixture.hpp"
-#include "motifs/multiplet.hpp"
 
 namespace vask {
 namespace {

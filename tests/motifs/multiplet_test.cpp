@@ -1,6 +1,10 @@
 // Multiplets: the layer order, the known base triples of tRNA-Phe, the
 // G-tetrads of two quadruplexes as four-member layers, and the outputs.
+#include "json_check.hpp"
+#include "motifs/motif_fixture.hpp"
 #include "motifs/multiplet.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "json_check.hpp"
-#include "motifs/motif_fixture.hpp"
-#include "structure/residue.hpp"
 
 namespace vask {
 namespace {

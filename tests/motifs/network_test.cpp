@@ -1,16 +1,17 @@
 // Pair networks: the edge rules on hand-made pairs, the connect-set helpers
 // (orders, unbounded closure, the bounds of the bounded ones), and the
 // networks of tRNA-Phe.
+#include "json_check.hpp"
+#include "motifs/motif_fixture.hpp"
 #include "motifs/network.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "json_check.hpp"
-#include "motifs/motif_fixture.hpp"
-#include "structure/residue.hpp"
 
 namespace vask {
 namespace {

@@ -1,15 +1,17 @@
 // Non-pairing contacts of tRNA-Phe: the neighbour setting, pairs left out,
 // the measures of a stacked and of an H-bonded contact, and the section.
+#include "json_check.hpp"
+#include "motifs/motif_fixture.hpp"
 #include "motifs/nonpair.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "json_check.hpp"
-#include "motifs/motif_fixture.hpp"
-#include "structure/residue.hpp"
 
 namespace vask {
 namespace {

@@ -1,4 +1,11 @@
 #include "pairing/hbond.hpp"
+#include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/atom.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure/structure_fixture.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "pairing/pair.hpp"
-#include "structure/atom.hpp"
-#include "structure/residue.hpp"
-#include "structure/structure_fixture.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

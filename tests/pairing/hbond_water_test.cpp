@@ -1,4 +1,9 @@
 #include "pairing/hbond_water.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure/structure_fixture.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "structure/residue.hpp"
-#include "structure/structure_fixture.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

@@ -1,4 +1,11 @@
+#include "pairing/frame.hpp"
 #include "pairing/plane.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/atom.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure/structure_fixture.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +13,6 @@
 #include <cmath>
 #include <string>
 
-#include "pairing/frame.hpp"
-#include "structure/atom.hpp"
-#include "structure/residue.hpp"
-#include "structure/structure_fixture.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

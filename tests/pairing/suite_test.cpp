@@ -1,5 +1,7 @@
 #include "../structure/structure_fixture.hpp"
+#include "pairing/prepare.hpp"
 #include "pairing/suite.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/settings.hpp"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,13 @@
+#include "pairing/frame.hpp"
+#include "pairing/prepare.hpp"
+#include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
+#include "structure/atom.hpp"
+#include "structure/chain.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure/structure_fixture.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,13 +18,6 @@
 #include <sstream>
 #include <string>
 
-#include "pairing/frame.hpp"
-#include "pairing/suite.hpp"
-#include "structure/chain.hpp"
-#include "structure/atom.hpp"
-#include "structure/residue.hpp"
-#include "structure/structure_fixture.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

@@ -1,15 +1,16 @@
 // The helix record and the pair-linkage table: tidy-up, masking and chain
 // extraction on hand-made tables, the summary text, the nucleotide marks,
 // and the strand-direction test on consistent and inconsistent marks.
+#include "motifs/motif_fixture.hpp"
 #include "secondary/helix.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "motifs/motif_fixture.hpp"
-#include "structure/residue.hpp"
 
 namespace vask {
 namespace {

@@ -2,7 +2,12 @@
 // in two canonical pairs of a user's list, a pair given the other way round,
 // the member lists and counts of a hand-made helix/stem set (mis-assignment,
 // coaxial stacks), and the text and JSON of the two report sections.
+#include "json_check.hpp"
+#include "secondary/helix_fixture.hpp"
 #include "secondary/xref.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/string.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +15,6 @@
 #include <functional>
 #include <string>
 
-#include "json_check.hpp"
-#include "secondary/helix_fixture.hpp"
-#include "structure/residue.hpp"
-#include "support/string.hpp"
 
 namespace vask {
 namespace {

@@ -142,39 +142,4 @@ void check_list_report_name(const std::string& report, const std::set<std::strin
 // (the ".cif" form when that is the one present).
 long collect_auxfiles(std::vector<long>& rows, std::vector<std::string>& names);
 
-// ---------------------------------------------------------------------------
-// Per-structure pipeline: the report header, the finders in their fixed order,
-// the writers and the report tail, all on one stream (nothing is written
-// without a stream; the finders run in any case).
-void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp);
-
-// The command echo of the report header: program, -i= and the options that
-// change the analysis.
-std::string derive_running_command(const run_descriptor& run);
-
-// The nucleotide check before any analysis: true when the structure is fit
-// for analysis (or there is no stream). Otherwise the report gets "no
-// nucleotides found" or "too many nucleotides (n > cap)" (in JSON the member
-// "warning" and the "}" closing the report object), and false tells the run
-// loop to go on with the next structure.
-bool check_nts(FILE* fp, const std::string& output_name, const struct_mol& mol);
-
-// The report of a structure that could not be read: its message in place of
-// the report (a JSON object {"input_file","error"} in JSON mode).
-void write_read_failure(FILE* fp, const std::string& input, const std::string& message);
-
-// ---------------------------------------------------------------------------
-// The JSON frame.
-// Members describing the structure, each followed by a comma.
-void json_header_items(const std::string& input_name, const struct_mol& mol, FILE* fp);
-// Start, finish and used times (or "time_used":"999"); no comma after.
-void json_footer(FILE* fp);
-// An ensemble: {"input_file","num_models","models":[ {"index","model",
-// "parameters":<report>}, ... ], footer}. The model clocks restart after
-// each model; the footer of the frame covers the whole run.
-void json_nmr_start(FILE* fp, const std::string& input_name, long n);
-void json_per_model_start(FILE* fp, long k, long model);
-void json_per_model_end(FILE* fp, bool last);
-void json_nmr_end(FILE* fp);
-
 }  // namespace vask

@@ -1,5 +1,5 @@
 // The one-shot tasks of the main command.
-#include "schematics/tasks.hpp"
+#include "schematics/one_shot_tasks.hpp"
 
 #include <cctype>
 

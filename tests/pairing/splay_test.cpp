@@ -1,4 +1,10 @@
-#include "pairing/torsion_splay.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/prepare.hpp"
+#include "pairing/splay.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure/structure_fixture.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "pairing/frame.hpp"
-#include "structure/residue.hpp"
-#include "structure/structure_fixture.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

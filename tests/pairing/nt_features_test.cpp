@@ -1,4 +1,12 @@
-#include "pairing/torsion_feature.hpp"
+#include "json_check.hpp"
+#include "pairing/frame.hpp"
+#include "pairing/nt_features.hpp"
+#include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
+#include "structure/residue.hpp"
+#include "structure/struct_mol.hpp"
+#include "structure/structure_fixture.hpp"
+#include "test_util.hpp"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,12 +17,6 @@
 #include <filesystem>
 #include <string>
 
-#include "json_check.hpp"
-#include "pairing/frame.hpp"
-#include "pairing/pair.hpp"
-#include "structure/residue.hpp"
-#include "structure/structure_fixture.hpp"
-#include "test_util.hpp"
 
 namespace vask {
 

@@ -1,5 +1,5 @@
 // Nucleotide features, B-factor means and the nucleotide and chain JSON.
-#include "pairing/torsion_feature.hpp"
+#include "pairing/nt_features.hpp"
 
 #include <vector>
 

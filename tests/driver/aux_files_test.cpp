@@ -1,6 +1,7 @@
 // The auxiliary-file table and the per-structure pipeline end to end: report
 // header, the nucleotide check and the early ends of a single-file run.
-#include "driver/vask.hpp"
+#include "driver/aux_files.hpp"
+#include "driver/report.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/file.hpp"
 #include "support/settings.hpp"

@@ -1,5 +1,5 @@
 // Splayed-apart dinucleotides.
-#include "pairing/torsion_splay.hpp"
+#include "pairing/splay.hpp"
 
 #include <algorithm>
 
