@@ -541,7 +541,8 @@ class loop_finder {
     prglog_msg("%s", line.c_str());
     FILE* fp = append_file(name_pdbcif_outfile("specials"));
     if (fp == nullptr) return;
-    begin_ensemble_model(fp, num_specials_, {sformat("model=%ld  %s", num_specials_, line.c_str())});
+    const std::string remark = line.substr(0, line.size() - 1);  // without its line end
+    begin_ensemble_model(fp, num_specials_, {sformat("model=%ld  %s", num_specials_, remark.c_str())});
     write_residue_set_pdb_frame(n, list, nullptr, 0, mol_, fp);
     end_ensemble_model(fp);
     close_file(fp);

@@ -84,8 +84,7 @@ void output_loops_info(struct_mol& mol, const helix_slots& helices, const hairpi
                        const loop_slots& loops, FILE* fp);
 // One loop entry of a text section.
 void output_one_loop_info(long number, const loop& L, const struct_mol& mol, FILE* fp);
-// The loop types by name: "hairpins", "bulges", "iloops", "junctions".
-bool loop_is_counted(const loop& L);  // written in the sections and files
+bool loop_is_counted(const loop& L);  // numbered in its type, so written in the sections and files
 void write_simplified_junctions(long n, const std::vector<loop>& loops, struct_mol& mol);
 void write_pymol_scripts(long n, const std::vector<loop>& loops, const struct_mol& mol);
 void write_jmol_scripts(long n, const std::vector<loop>& loops, const struct_mol& mol);

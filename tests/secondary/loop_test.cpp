@@ -206,6 +206,43 @@ TEST_F(LoopMolecules, trna_has_three_hairpin_loops_and_a_four_way_junction) {
   EXPECT_NE(text.find("       nts=5 AGgUC A.A44,A.G45,A.7MG46,A.U47,A.C48\n       nts=0\n"), std::string::npos);
 }
 
+TEST_F(LoopMolecules, trna_walk_through_G19_C56_masks_the_pair_and_traces_again) {
+  find("1ehz.pdb");  // isolated pairs close loops
+  long g19 = 0, c56 = 0;
+  for (long k = 1; k <= mol_.num_residues; ++k) {
+    if (mol_.residues[k].res_seq == 19) g19 = k;
+    if (mol_.residues[k].res_seq == 56) c56 = k;
+  }
+  EXPECT_EQ(mol_.residues[g19].flag[rf::loop_masked], 1);
+  EXPECT_EQ(mol_.residues[c56].flag[rf::loop_masked], 1);
+  EXPECT_EQ(results_.num_hairpin_loops, 3);
+  EXPECT_EQ(results_.num_junctions, 1);
+  EXPECT_EQ(results_.num_loops, 4);
+}
+
+TEST_F(LoopMolecules, junction_closed_twice_by_one_stem_is_marked_or_left_unnumbered) {
+  find("1y26.pdb");
+  const long junctions = results_.num_junctions;
+  const loop* twice = nullptr;
+  for (long i = 1; i <= results_.num_loops; ++i)
+    if (results_.loops[i].is_junction && !results_.loops[i].distinct) twice = &results_.loops[i];
+  ASSERT_NE(twice, nullptr);
+  EXPECT_GT(twice->type_index, 0);
+  EXPECT_NE(section().find("   2* 4-way junction: nts=20; [6,5,0,1]; linked by [#2,#3,#4,#3]\n"), std::string::npos);
+  Gvars.json = 1;
+  EXPECT_NE(section().find("\"is_repeated\":true"), std::string::npos);
+  Gvars.json = 0;
+
+  Gvars.loop[3] = 1;  // --loop=no-pknot
+  find("1y26.pdb");
+  EXPECT_EQ(results_.num_junctions, junctions - 1);
+  long unnumbered = 0;
+  for (long i = 1; i <= results_.num_loops; ++i)
+    unnumbered += results_.loops[i].is_junction && results_.loops[i].type_index == 0;
+  EXPECT_EQ(unnumbered, 1);
+  EXPECT_EQ(section().find("4-way junction: nts=20"), std::string::npos);
+}
+
 TEST_F(LoopMolecules, p4_p6_domain_has_bulges_internal_loops_and_its_three_way_junction) {
   find("1gid.pdb");
   EXPECT_GT(results_.num_bulges, 0);
