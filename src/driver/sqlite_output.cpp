@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "pairing/torsion_feature.hpp"
+#include "pairing/nt_features.hpp"
 #include "structure/residue.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"

@@ -7,7 +7,7 @@
 #include "motifs/network.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
-#include "pairing/torsion_feature.hpp"
+#include "pairing/nt_features.hpp"
 #include "structure/chain.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"

@@ -11,7 +11,7 @@
 
 #include "json_check.hpp"
 #include "motifs/motif_fixture.hpp"
-#include "pairing/torsion_feature.hpp"
+#include "pairing/nt_features.hpp"
 #include "structure/residue.hpp"
 
 namespace vask {
