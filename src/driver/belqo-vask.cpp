@@ -17,7 +17,7 @@
 #include "driver/report.hpp"
 #include "driver/search_command.hpp"
 #include "driver/triz_command.hpp"
-#include "interactions/project.hpp"
+#include "driver/project_command.hpp"
 #include "modeling/analyze.hpp"
 #include "modeling/composite.hpp"
 #include "modeling/fiber.hpp"

@@ -121,7 +121,6 @@ TEST_F(VaskExe, run_log_file_and_silent) {
 
 TEST_F(VaskExe, sub_command_words_reach_their_drivers) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"project", "project"},
       {"combine", "composite"}, {"model", "composite"}};
   for (const auto& [word, name] : cases) {
     SCOPED_TRACE(word);
@@ -152,6 +151,9 @@ TEST_F(VaskExe, sub_command_words_reach_their_drivers) {
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(has(r.err, "Usage: belqo-vask search [options]")) << r.err;
   }
+  run_result project = run("project --help");
+  EXPECT_EQ(project.status, 0);
+  EXPECT_TRUE(has(project.err, "Personal project to play around")) << project.err;
   run_result fiber = run("fibre --list");
   EXPECT_EQ(fiber.status, 0);
   EXPECT_TRUE(has(fiber.err, "*** List of 56 fiber models from VASK ***")) << fiber.err;
