@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <system_error>
@@ -36,8 +37,43 @@ std::string cif_twin(std::string_view name) {
   return twin + ".cif";
 }
 
+namespace {
+// Under --cleanup=no: the auxiliary files an earlier run left, as found when
+// this run started. The listing leaves them out while they are untouched.
+struct kept_file {
+  dev_t dev;
+  ino_t ino;
+  long long mtime_ns;
+  off_t size;
+  bool operator==(const kept_file&) const = default;
+};
+std::map<std::string, kept_file>& kept_files() {
+  static std::map<std::string, kept_file> files;
+  return files;
+}
+bool file_state(const std::string& name, kept_file& out) {
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  out = {st.st_dev, st.st_ino, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_size};
+  return true;
+}
+// A file of the listing: made by this run, or changed since it started.
+bool written_by_this_run(const std::string& name) {
+  if (made_by_this_run(name)) return regular_file_here(name);
+  kept_file now{};
+  if (!file_state(name, now)) return false;
+  auto it = kept_files().find(name);
+  return it == kept_files().end() || !(it->second == now);
+}
+}  // namespace
+
 void delete_common_files() {
-  if (Gvars.cleanup == 0) return;
+  kept_files().clear();
+  if (Gvars.cleanup == 0) {
+    for (const auto& name : auxiliary_names())
+      if (kept_file k{}; file_state(name, k)) kept_files()[name] = k;
+    return;
+  }
   // a pair list of an earlier run given as this run's input is kept
   auto remove_unless_input = [](const std::string& name) {
     std::error_code ec;
@@ -170,7 +206,7 @@ long collect_auxfiles(std::vector<long>& rows, std::vector<std::string>& names) 
   rows.clear();
   names.clear();
   // only files of this run: an earlier run's files, kept by --cleanup=no, are not ours
-  auto ours = [](const std::string& name) { return made_by_this_run(name) && regular_file_here(name); };
+  auto ours = [](const std::string& name) { return written_by_this_run(name); };
   for (size_t i = 0; i < aux_file_table.size(); ++i) {
     std::string name = aux_file_name(aux_file_table[i].suffix);
     if (!ours(name)) {

@@ -99,7 +99,8 @@ std::string aux_file_name(std::string_view suffix);
 std::string cif_twin(std::string_view name);
 
 // Removes the table's files (and their mmCIF twins) and the fixed-name files;
-// nothing when the clean-up setting is 0.
+// when the clean-up setting is 0 nothing, but the files found are noted, so
+// the listing of this run leaves them out while they stay untouched.
 void delete_common_files();
 
 // Refuses (fatal, before anything is opened for writing) a run that would
@@ -137,7 +138,8 @@ class prefix_lock {
 std::set<std::string> canonical_file_set(const std::vector<std::string>& files);
 void check_list_report_name(const std::string& report, const std::set<std::string>& listed);
 
-// Table rows (0-based) of the auxiliary files present, in table order; empty
+// Table rows (0-based) of the auxiliary files this run wrote (made by
+// create_file, or changed since delete_common_files), in table order; empty
 // files are removed and not listed. names[k] is the name found for rows[k]
 // (the ".cif" form when that is the one present).
 long collect_auxfiles(std::vector<long>& rows, std::vector<std::string>& names);

@@ -17,7 +17,7 @@
 #include "driver/report.hpp"
 #include "driver/search_command.hpp"
 #include "driver/triz_command.hpp"
-#include "interactions/project.hpp"
+#include "driver/project_command.hpp"
 #include "modeling/analyze.hpp"
 #include "driver/composite_command.hpp"
 #include "modeling/composite.hpp"
@@ -460,7 +460,13 @@ int run_main(int argc, char* argv[]) {
   }
   // a report on standard output that did not get through is a failed run
   if (!stdout_written() && status == 0) status = 1;
-  clean_globals();  // the exit handler runs on every end, normal or fatal
+  try {
+    clean_globals();  // the exit handler runs on every end, normal or fatal
+  } catch (const fatal_error& e) {
+    // a log that could not be written: the message goes where it still can
+    std::fputs(e.what(), stderr);
+    status = 1;
+  }
   return status;
 }
 

@@ -24,7 +24,11 @@ void open_log_streams() {
   auto open_one = [](const std::string& name, FILE*& opened) -> FILE* {
     opened = nullptr;
     if (VERBOSITY == -1 || name.empty()) return nullptr;
-    FILE* fp = open_file(name, "w");  // "stderr" and "stdout" are the streams themselves
+    // the program's own name for its log is made anew like the auxiliary
+    // files; a name the user gave is opened as given ("stderr" and "stdout"
+    // are the streams themselves)
+    const bool ours = name == Gvars.prefix.substr(0, 468) + "-prog.log";
+    FILE* fp = ours ? create_file(name) : open_file(name, "w");
     if (!is_pseudo_file(name)) opened = fp;
     return fp;
   };

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <system_error>
 #include <utility>
 

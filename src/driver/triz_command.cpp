@@ -383,6 +383,7 @@ void perform_triz_and_exit(int argc, char* argv[]) {
     display_unrecognized_option(arg);
   }
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  const prefix_lock lock;  // two runs in one folder would remove each other's files
   if (Gvars.cleanup > 0) {
     triz::delete_common_files();
     runlog_msg("done with cleaning up files.\n");

@@ -2,9 +2,12 @@
 // similarity measures of one window and the scan over the targets.
 #include "interactions/search.hpp"
 
+#include "interactions/helix_records.hpp"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "modeling/analyze.hpp"
 #include "pairing/frame.hpp"
@@ -369,22 +372,17 @@ long collect_1seg_xyz(const search_settings& s, const struct_mol& mol, long star
 }
 
 std::vector<helix> find_duplexes(struct_mol& mol, bool stems, long& n) {
-  long num_pairs = 0, num_helices = 0, num_stems = 0, num_isolated = 0, num_coaxial = 0,
-       misassigned = 0;
-  std::vector<pair> pairs, isolated;
-  std::vector<helix> helices, stem_list;
-  std::string notes;
-  find_pairs(mol, num_pairs, pairs, 0);
-  helix_slots slots{num_pairs, pairs,        num_helices, helices,     num_stems, stem_list,
-                    num_isolated, isolated,  num_coaxial, misassigned, notes};
+  helix_records r;
+  find_pairs(mol, r.num_pairs, r.pairs, 0);
+  helix_slots slots = r.slots();
   if (stems) {
     find_stems(mol, slots);
-    n = num_stems;
-    return stem_list;
+    n = r.num_stems;
+    return std::move(r.stems);
   }
   find_helices(mol, slots);
-  n = num_helices;
-  return helices;
+  n = r.num_helices;
+  return std::move(r.helices);
 }
 
 std::vector<par_set> helix_step_pars(const helix& h, const struct_mol& mol) {

@@ -396,7 +396,7 @@ void json_G4extraLoops(const g4_results& r, const struct_mol& mol, FILE* fp) {
 // Auxiliary files
 
 FILE* open_model_file(const char* part, const struct_mol& mol) {
-  FILE* fp = open_file(name_pdbcif_outfile(part), "w");
+  FILE* fp = create_file(name_pdbcif_outfile(part));
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   return fp;
 }
@@ -433,7 +433,7 @@ void write_G4plexes_pdb(long n, const std::vector<g4plex>& list, struct_mol& mol
 }
 
 void write_G4lists(const g4_results& r, const struct_mol& mol) {
-  FILE* fp = open_file(sformat("%s-G4lists.txt", Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%s-G4lists.txt", Gvars.prefix.c_str()));
   for (long h = 1; h <= r.num_helices; ++h) {
     const g4plex& p = r.helices[static_cast<size_t>(h)];
     if (h > 1) std::fprintf(fp, "\n");
@@ -454,7 +454,7 @@ void write_G4plex_Curves_input(const g4_results& r, const struct_mol& mol) {
   if (helix && r.num_helices > 0) p = &r.helices[1];
   if (!helix && r.num_stems > 0) p = &r.stems[1];
   if (p == nullptr) return;
-  FILE* fp = open_file(sformat("%s-G4curves.inp", Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%s-G4curves.inp", Gvars.prefix.c_str()));
   std::string lib = ".";
   if (const char* env = std::getenv("CURVES_PLUS_STDLIB"); env != nullptr && *env) {
     lib = env;
@@ -507,7 +507,7 @@ void write_G4stackings(const g4_results& r, struct_mol& mol) {
 void output_G4plex_PyMOL_select(const g4_results& r, const struct_mol& mol) {
   const g4plex* p = r.num_stems > 0 ? &r.stems[1] : r.num_helices > 0 ? &r.helices[1] : nullptr;
   if (p == nullptr) return;
-  FILE* fp = open_file(sformat("%s-G4select.pml", Gvars.prefix.c_str()), "w");
+  FILE* fp = create_file(sformat("%s-G4select.pml", Gvars.prefix.c_str()));
   std::vector<long> loop(1, 0);
   for (long l = 1; l <= p->num_loops; ++l) {
     const connect& c = p->loops[static_cast<size_t>(l)].nts;

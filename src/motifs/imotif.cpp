@@ -201,7 +201,7 @@ std::string ids_of(const std::vector<long>& v, const struct_mol& mol) {
 }
 
 void write_imotifs_pdb(struct_mol& mol, long count, const std::vector<imotif>& list) {
-  FILE* fp = open_file(name_pdbcif_outfile("imotifs"), "w");
+  FILE* fp = create_file(name_pdbcif_outfile("imotifs"));
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= count; ++k) {
     const imotif& m = list[static_cast<size_t>(k)];

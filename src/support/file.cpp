@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <stdio_ext.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,10 +71,11 @@ void close_file(FILE* fp) {
   // a failed flush per structure leaves only the error flag: fclose() would
   // then succeed on the empty buffer
   const bool lost = std::ferror(fp) != 0;
-  const int saved = errno;
+  const bool output = __fwritable(fp) != 0;
   if (std::fclose(fp) == EOF || lost)
-    fatal("[e] an output file could not be written completely: %s\n",
-          std::strerror(saved != 0 ? saved : errno != 0 ? errno : EIO));
+    fatal(output ? "[e] an output file could not be written completely: %s\n"
+                 : "[e] a file could not be read: %s\n",
+          std::strerror(errno != 0 ? errno : EIO));
 }
 
 bool stdout_written() {

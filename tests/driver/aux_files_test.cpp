@@ -74,14 +74,22 @@ TEST_F(AuxFiles, collect_lists_present_files_in_table_order_and_drops_empty_ones
   };
   made("abc-torsions.txt", "x\n");
   made("abc-pairs.cif", "x\n");  // mmCIF form of the first row
+  touch("abc-hairpins.pdb");  // an earlier run's file, kept by --cleanup=no: not this run's
+  touch("abc-bulges.pdb");    // another, written again by this run as a plain file
+  Gvars.cleanup = 0;
+  delete_common_files();  // notes what is there
+  Gvars.cleanup = -1;
   made("abc-stems.pdb", "");      // empty: removed, not listed
-  touch("abc-hairpins.pdb");      // an earlier run's file, kept by --cleanup=no: not this run's
   touch("vask-hairpins.pdb");     // another prefix
+  {
+    std::ofstream again("abc-bulges.pdb", std::ios::app);
+    again << "more\n";
+  }
   std::vector<long> rows;
   std::vector<std::string> names;
-  EXPECT_EQ(collect_auxfiles(rows, names), 2);
-  EXPECT_EQ(rows, (std::vector<long>{0, 27}));
-  EXPECT_EQ(names, (std::vector<std::string>{"abc-pairs.cif", "abc-torsions.txt"}));
+  EXPECT_EQ(collect_auxfiles(rows, names), 3);
+  EXPECT_EQ(rows, (std::vector<long>{0, 19, 27}));
+  EXPECT_EQ(names, (std::vector<std::string>{"abc-pairs.cif", "abc-bulges.pdb", "abc-torsions.txt"}));
   EXPECT_FALSE(fs::exists("abc-stems.pdb"));
   EXPECT_TRUE(fs::exists("abc-hairpins.pdb"));
   EXPECT_TRUE(fs::exists("vask-hairpins.pdb"));

@@ -634,6 +634,12 @@ TEST_F(WorkFolder, links_under_auxiliary_names_are_replaced_not_followed) {
       EXPECT_GT(fs::file_size(dir_ / name), 20u) << name;
     }
   }
+  // the program log under its own name is made anew too
+  fs::create_symlink("../elsewhere/log", dir_ / "vask-prog.log");
+  child_result logged = run_exe(dir_, {"-i=x.pdb", "-o=out.txt", "--prg-log"});
+  EXPECT_EQ(logged.status, 0) << logged.err.substr(0, 2000);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(away / "log")));
+  EXPECT_TRUE(is_plain(dir_ / "vask-prog.log"));
   // the clean-up alone removes links, not what they point to
   fs::remove(dir_ / "vask-stems.pdb");
   fs::create_symlink(away / "target", dir_ / "vask-stems.pdb");
@@ -702,6 +708,8 @@ TEST_F(WorkFolder, output_that_cannot_be_written_fails_the_run) {
       {"list on standard output", {"--ilist=l.txt", "-o=one:stdout"}, true, "[e] cannot write standard"},
       {"ensemble", {"-i=e.pdb", "--nmr", "-o=/dev/full"}, false, lost},
       {"ensemble on standard output", {"-i=e.pdb", "--nmr", "-o=stdout"}, true, "[e] cannot write standard"},
+      {"run log", {"-i=x.pdb", "-o=out.txt", "--run-log=/dev/full"}, false, lost},
+      {"program log", {"-i=x.pdb", "-o=out.txt", "--prg-log=/dev/full"}, false, lost},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -793,6 +801,13 @@ TEST_F(WorkFolder, a_second_run_with_the_same_prefix_stops) {
   EXPECT_TRUE(fs::exists(dir_ / "vask-torsions.txt"));
   r = run_exe(dir_, {"-i=x.pdb", "-o=out2.txt", "--prefix=other"});
   EXPECT_EQ(r.status, 0) << r.err;
+  // the interaction module takes the lock of its own prefix
+  const int triz_fd = open((dir_ / "triz-lock").c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_EQ(flock(triz_fd, LOCK_EX | LOCK_NB), 0);
+  r = run_exe(dir_, {"triz", "-i=x.pdb", "-o=t.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("[e] another run is using prefix 'triz'"), std::string::npos) << r.err;
+  close(triz_fd);
   close(fd);
   r = run_exe(dir_, {"-i=x.pdb", "-o=out.txt"});
   EXPECT_EQ(r.status, 0) << r.err;

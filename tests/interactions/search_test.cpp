@@ -3,8 +3,6 @@
 // the common ones, the query and target checks, the match-type words and the
 // stretched-duplex scan.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +13,7 @@
 
 #include "interactions/search.hpp"
 #include "support/settings.hpp"
+#include "modeling/model_run.hpp"
 #include "test_util.hpp"
 
 namespace vask {
@@ -24,10 +23,7 @@ namespace fs = std::filesystem;
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-struct run_result {
-  int status = -1;
-  std::string out, err;
-};
+using run_result = test::exe_result;
 
 // Copies the ATOM lines of 1bna.pdb whose chain and residue number pass keep.
 void cut_1bna(const fs::path& out, bool (*keep)(char chain, long num)) {
@@ -40,36 +36,22 @@ void cut_1bna(const fs::path& out, bool (*keep)(char chain, long num)) {
   fp << "END\n";
 }
 
-class SearchExe : public ::testing::Test {
+// Runs of "search" in a temporary folder holding 1bna, a duplex and a strand
+// cut from it, and a target list.
+class SearchExe : public test::ModelRun {
  protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "vask-search-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-    fs::copy_file(test::test_data("1bna.pdb"), dir_ / "1bna.pdb");
+    ModelRun::SetUp();
+    copy_data("1bna.pdb");
     // pairs A3-B22 .. A6-B19 of the dodecamer
     cut_1bna(dir_ / "duplex4.pdb", [](char c, long r) {
       return (c == 'A' && r >= 3 && r <= 6) || (c == 'B' && r >= 19 && r <= 22);
     });
     cut_1bna(dir_ / "strand4.pdb", [](char c, long r) { return c == 'A' && r >= 3 && r <= 6; });
-    std::ofstream(dir_ / "list.txt") << "1bna.pdb\n";
+    write("list.txt", "1bna.pdb\n");
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  run_result run(const std::string& args) {
-    const std::string cmd = "cd '" + dir_.string() + "' && '" VASK_EXE "' search " + args +
-                            " >stdout.txt 2>stderr.txt";
-    const int rc = std::system(cmd.c_str());
-    run_result r;
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = test::read_file((dir_ / "stdout.txt").string());
-    r.err = test::read_file((dir_ / "stderr.txt").string());
-    return r;
-  }
-  std::string file(const std::string& name) const { return test::read_file((dir_ / name).string()); }
-  bool exists(const std::string& name) const { return fs::exists(dir_ / name); }
-
-  fs::path dir_;
+  run_result run(const std::string& args) { return ModelRun::run("search " + args); }
+  std::string file(const std::string& name) const { return read(name); }
 };
 
 TEST_F(SearchExe, duplex_cut_from_1bna_is_found_at_its_place_with_perfect_scores) {
