@@ -94,7 +94,9 @@ void run_composite(const composite_settings& s) {
     build_circular_dna(s);
     return;
   }
-  fatal("[e] the binding-site mode of 'composite' is not available yet\n");
+  // the binding-site mode (templates joined by connecting duplexes) is not built
+  fatal("[e] composite: --bind, --bind-file, --tail, --content, --mut, --sepa and --cmd-file "
+        "(the binding-site mode) are not available yet\n");
 }
 
 void module_composite_help_exit(int status) {
