@@ -8,11 +8,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/option.hpp"
 #include "driver/vask_results.hpp"
+#include "pairing/pair.hpp"
+#include "pairing/prepare.hpp"
 #include "secondary/helix.hpp"
-#include "structure/pdb.hpp"
-#include "support/utility.hpp"
+#include "structure/struct_mol.hpp"
+#include "support/log.hpp"
+#include "support/settings.hpp"
 
 namespace {
 
