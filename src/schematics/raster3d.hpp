@@ -47,9 +47,8 @@ void write_ref_frame(int k, const frame& f, FILE* fp);
 // One dashed H-bond from a to b (slot 21).
 void write_one_hbond_r3d(const xyz& a, const xyz& b, FILE* fp);
 
-// The frame scene (the --r3d-frame task): base frames, best-pair frames and
-// the global frame as selected; G-tetrad and G4 frames are named on the run
-// log as not available yet.
+// The frame scene (the --r3d-frame task): base frames, best-pair frames,
+// G-tetrad and G4 step frames and the global frame as selected.
 void write_r3d_frames(struct_mol& mol, const std::string& file);
 
 }  // namespace vask

@@ -1,6 +1,9 @@
 // The frame option's task: a structure in a residue's frame.
 #include "schematics/residue_frame.hpp"
 
+#include <array>
+
+#include "motifs/gtetrad.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/splay.hpp"
@@ -58,6 +61,23 @@ void turn_view(long view, frame& f) {
   fillout_frame_from_oR(o, R, f);
 }
 
+// The frame of the G-tetrad the residue's best pair belongs to: the pair, the
+// tetrad test and the cyclic order must all hold.
+bool gtetrad_frame_of(struct_mol& mol, long k, frame& f) {
+  const long partner = mol.residues[k].flag[rf::bestpair];
+  if (partner <= 0) return false;
+  pair p;
+  populate_one_base_pair(k, partner, mol, p);
+  connect tetrad;
+  if (!tetrad_like_G4pair(p, mol, &tetrad) || tetrad.count != 4) return false;
+  std::array<long, 5> order{1, tetrad[1], tetrad[2], tetrad[3], tetrad[4]};
+  if (!order_Gtetrad(order, mol)) return false;
+  connect ordered;
+  for (size_t i = 1; i <= 4; ++i) add_one_item_to_connect_simple(order[i], ordered, "");
+  get_Gtetrad_frame(mol, ordered, f);
+  return true;
+}
+
 }  // namespace
 
 long get_matched_frame(struct_mol& mol, const frame_spec& spec, frame& f) {
@@ -81,7 +101,11 @@ long get_matched_frame(struct_mol& mol, const frame_spec& spec, frame& f) {
       type = FRAME_BASE;
     }
   } else if (type == FRAME_GTETRAD) {
-    runlog_msg("[i] '%s': G-tetrad frames are not available yet: use BASE frame instead\n", r.idstr.c_str());
+    if (gtetrad_frame_of(mol, match, f)) {
+      runlog_msg("[i] frame '%s' of residue '%s'\n", get_frame_type(FRAME_GTETRAD), r.idstr.c_str());
+      return match;
+    }
+    runlog_msg("[i] '%s' not in a G-tetrad: use BASE frame instead\n", r.idstr.c_str());
     type = FRAME_BASE;
   }
   if (type != FRAME_BESTPAIR) f = residue_frame_of_type(mol, match, type);

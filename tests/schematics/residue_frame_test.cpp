@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "pairing/frame.hpp"
 #include "schematic_run.hpp"
 #include "structure/struct_mol.hpp"
@@ -66,6 +68,25 @@ TEST_F(FrameOption, pair_frames_views_and_failures) {
   r = run("-i=1ehz.pdb --frame=A.G.1:peptide -o=x.pdb");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(test::has_text(r.err, "[e] no 'backbone' frame defined for 'A.G1'\n")) << r.err;
+}
+
+TEST_F(FrameOption, gtetrad_frame_of_a_quadruplex_guanine) {
+  copy_data("2hy9.cif");  // three stacked tetrads; DG5 sits in the middle one
+  test::exe_result r = run("-i=2hy9.cif --frame=1.DG.5:G4 -o=t.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(test::has_text(r.err, "[i] frame 'Gtetrad' of residue '1.DG5'\n")) << r.err;
+  // measured again, the tetrad's own frame is the identity (coordinates carry 3 decimals)
+  r = run("-i=t.pdb --json -o=t.json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::regex identity(
+      R"("origin":\[-?0\.00\d,-?0\.00\d,-?0\.00\d\],"x_axis":\[(1\.000|0\.99\d),-?0\.00\d,-?0\.00\d\],)"
+      R"("y_axis":\[-?0\.00\d,(1\.000|0\.99\d),-?0\.00\d\],"z_axis":\[-?0\.00\d,-?0\.00\d,(1\.000|0\.99\d)\])");
+  const std::string json = read("t.json");
+  EXPECT_EQ(std::distance(std::sregex_iterator(json.begin(), json.end(), identity), std::sregex_iterator()), 1);
+  // an adenine is in no tetrad: its base frame instead
+  r = run("-i=2hy9.cif --frame=1.DA.1:G4 -o=u.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(test::has_text(r.err, "[i] '1.DA1' not in a G-tetrad: use BASE frame instead\n")) << r.err;
 }
 
 TEST_F(FrameOption, two_matches_are_refused) {
