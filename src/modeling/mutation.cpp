@@ -10,7 +10,13 @@
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
+#include "motifs/g4plex.hpp"
+#include "motifs/multiplet.hpp"
+#include "motifs/network.hpp"
+#include "secondary/hairpin.hpp"
 #include "secondary/helix.hpp"
+#include "secondary/loop.hpp"
+#include "secondary/ss_segment.hpp"
 #include "secondary/xref.hpp"
 #include "structure/atom.hpp"
 #include "structure/base.hpp"
@@ -116,15 +122,17 @@ bool conditions_hold(mutate_run& run, long k, const mutation_config& c) {
   const residue& r = run.mol.residues[k];
   if (c.wc && r.flag[rf::wc_partner] == 0) return false;
   if (c.wobble && r.flag[rf::wobble_partner] == 0) return false;
-  // the finders of these contexts are not built yet
   if (c.stem && get_stem_idx(k, run.mol) == 0) return false;
-  if (c.loop) return note_unavailable(run, "loop");
-  if (c.hairpin) return note_unavailable(run, "hairpin");
-  if (c.iloop) return note_unavailable(run, "iloop");
-  if (c.junction) return note_unavailable(run, "junction");
-  if (c.g4) return note_unavailable(run, "G4");
+  // loop contexts leave out the paired nucleotides that close the loop
+  const bool closing = r.flag[rf::loop_closing] != 0;
+  if (c.loop && (r.flag[rf::in_loop] == 0 || closing)) return false;
+  if (c.hairpin && (r.flag[rf::hairpin] == 0 || closing)) return false;
+  if (c.iloop && ((r.flag[rf::bulge] == 0 && r.flag[rf::iloop] == 0) || closing)) return false;
+  if (c.junction && (r.flag[rf::junction] == 0 || closing)) return false;
+  if (c.g4 && r.flag[rf::g_tetrad] == 0) return false;
+  if (c.ss && r.flag[rf::ss_non_loop] == 0) return false;
+  // the kink-turn finder is not built yet
   if (c.kturn) return note_unavailable(run, "kink-turn");
-  if (c.ss) return note_unavailable(run, "single-stranded");
   return true;
 }
 
@@ -481,6 +489,34 @@ bool is_frame_base_atom(const atom& a) {
          a.name.find('P') == std::string::npos;
 }
 
+namespace {
+
+// The residue marks the context conditions read: multiplets, hairpins, loops,
+// single-stranded segments and G-tetrads.
+void mark_mutation_contexts(struct_mol& mol, const helix_slots& helices) {
+  motif_measures measures(mol);
+  long num_multiplets = 0;
+  std::vector<connect> multiplets;
+  find_multiplets(mol, helices.num_pairs, helices.pairs, measures, num_multiplets, multiplets);
+  long num_hairpins = 0, num_embedding = 0;
+  std::vector<hairpin> hairpins, embedding;
+  hairpin_slots hp{num_hairpins, hairpins, num_embedding, embedding};
+  find_hairpins(mol, helices, hp);
+  long num_loops = 0, num_hairpin_loops = 0, num_bulges = 0, num_iloops = 0, num_junctions = 0;
+  std::vector<loop> loops;
+  loop_slots lp{num_loops, loops, num_hairpin_loops, num_bulges, num_iloops, num_junctions};
+  find_loops(mol, helices, lp);
+  long num_segments = 0, num_kissing = 0;
+  std::vector<ss_segment> segments;
+  std::vector<kissing_loop> kissing;
+  ss_slots ss{num_segments, segments, num_kissing, kissing};
+  find_ssSegs(mol, ss);
+  g4_results g4;
+  find_G4plexes(mol, helices.num_pairs, helices.pairs, g4);
+}
+
+}  // namespace
+
 void run_mutate(const mutate_settings& s) {
   if (!s.base_only) runlog_msg("[i] mutate matched nucleotides as a whole, not just BASE atoms\n");
   reset_periodic_table();
@@ -496,6 +532,7 @@ void run_mutate(const mutate_settings& s) {
   helix_slots slots{num_pairs, pairs, num_helices, helices, num_stems, stems,
                     num_isolated, isolated, num_coaxial, misassigned, notes};
   do_helices_stems_icpairs_xref(mol, slots);
+  mark_mutation_contexts(mol, slots);
   if (mol.num_nts == 0) {
     runlog_msg("no nucleotides in '%s' to mutate\n", s.input.c_str());
     free_struct_mol(mol);

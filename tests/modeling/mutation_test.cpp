@@ -13,6 +13,8 @@
 
 #include <map>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace vask {
 namespace {
@@ -221,10 +223,45 @@ TEST_F(MutateRun, ConditionsOnContext) {
   EXPECT_FALSE(has(read("valid-mutations.dat"), "# 0 matched"));
   EXPECT_TRUE(has(read("m.pdb"), " N6    A A   1"));   // G1 of the acceptor stem
   EXPECT_FALSE(has(read("m.pdb"), " N6    A A  18"));  // G18 is in no stem
-  // contexts whose finders are not built yet say so and select nothing
-  r = run("mutate -i=1ehz.pdb \"--entry=name=U to=C\" --when=hairpin -o=m.pdb");
-  EXPECT_TRUE(has(r.err, "the 'hairpin' condition of mutate is not available yet"));
+  // loop contexts from the loop walk: U33 (anticodon loop) and U59 (T loop)
+  // lie in hairpin loops, U8 and U47 in the four-way junction
+  const struct {
+    const char* entry;
+    const char* when;
+    const char* count;
+    std::vector<int> mutated, kept;
+  } contexts[] = {
+      {"name=U to=C", "hairpin", "# 2 matched", {33, 59}, {8, 47}},
+      {"name=U to=C", "junction", "# 2 matched", {8, 47}, {33, 59}},
+      {"name=U to=C", "loop", "# 4 matched", {8, 33, 47, 59}, {}},
+      {"name=U to=C", "iloop", "# 0 matched", {}, {8, 33}},
+      {"name=A to=G", "ss", "# 2 matched", {73, 76}, {9, 14}},  // the 3' ACCA
+  };
+  for (const auto& c : contexts) {
+    SCOPED_TRACE(c.when);
+    const std::string out = std::string("m-") + c.when + ".pdb";  // no earlier run's file read back
+    r = run(std::string("mutate -i=1ehz.pdb \"--entry=") + c.entry + "\" --when=" + c.when + " -o=" + out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(read("valid-mutations.dat"), c.count)) << read("valid-mutations.dat");
+    const std::string atom = c.entry[5] == 'U' ? " N4    C A" : " N2    G A";
+    auto line_of = [&](int n) {
+      const std::string num = std::to_string(n);
+      return atom + std::string(4 - num.size(), ' ') + num;  // residue number in four columns
+    };
+    for (int n : c.mutated) EXPECT_TRUE(has(read(out), line_of(n))) << n;
+    for (int n : c.kept) EXPECT_FALSE(has(read(out), line_of(n))) << n;
+  }
+  // the kink-turn finder is not built: it says so and selects nothing
+  r = run("mutate -i=1ehz.pdb \"--entry=name=U to=C\" --when=kturn -o=m.pdb");
+  EXPECT_TRUE(has(r.err, "the 'kink-turn' condition of mutate is not available yet"));
   EXPECT_TRUE(has(read("valid-mutations.dat"), "# 0 matched"));
+}
+
+TEST_F(MutateRun, GTetradContext) {
+  copy_data("2hy9.cif");  // three tetrads of four guanines each
+  exe_result r = run("mutate -i=2hy9.cif \"--entry=name=DG to=DA\" --when=G4 -o=m.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(read("valid-mutations.dat"), "# 12 matched")) << read("valid-mutations.dat");
 }
 
 TEST_F(MutateRun, HelpAndUsageErrors) {

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <numbers>
 #include <sstream>
@@ -303,14 +304,16 @@ TEST_F(StructureArea, PerResidueAreasOf1ehzAgreeWithFreesasa) {
 
 // The one-shot task on a file: the exit status and the file's text.
 int run_sasa_file(const std::string& input, std::string& text) {
-  char out[] = "/tmp/vask_sasa_XXXXXX";
-  int fd = mkstemp(out);
-  if (fd < 0) return -1;
-  close(fd);
-  std::string cmd = std::string("'" VASK_EXE "' -i='") + input + "' --sasa-file -o=" + out + " 2>/dev/null";
+  // a folder of its own: runs sharing a folder (and prefix) refuse each other
+  char dir[] = "/tmp/vask_sasa_XXXXXX";
+  if (mkdtemp(dir) == nullptr) return -1;
+  const std::string out = std::string(dir) + "/areas.txt";
+  std::string cmd = std::string("cd '") + dir + "' && '" VASK_EXE "' -i='" + input + "' --sasa-file -o=" + out +
+                    " 2>/dev/null";
   int rc = std::system(cmd.c_str());
   text = test::read_file(out);
-  std::remove(out);
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
   return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
