@@ -412,8 +412,6 @@ int vask_main(int argc, char* argv[]) {
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // held to the end of the run, before anything is removed
-  if (run.tertiary > 0)
-    runlog_msg("[w] contacts between secondary-structure units (--ter) are not available yet -- ignored\n");
   if (Gvars.kturn != 0 || Gvars.kturn_angle != gvars_rec{}.kturn_angle)
     runlog_msg("[w] kink turns (--kturn, --kturn-angle) are not available yet -- ignored\n");
 

@@ -26,6 +26,7 @@
 #include "motifs/phosphate.hpp"
 #include "motifs/stack.hpp"
 #include "motifs/stacking_ensemble.hpp"
+#include "motifs/tertiary.hpp"
 #include "motifs/uturn.hpp"
 #include "motifs/zipper.hpp"
 #include "pairing/hbond_water.hpp"
@@ -529,6 +530,8 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
   results.notes = mol.notes;  // the reader's notes come first
   run_finders(run, mol, results, fp);
   run_writers(run, mol, results, fp);
+  find_tertiaryInteractions(mol, helix_slots_of(results), hairpin_slots_of(results), loop_slots_of(results),
+                            ss_slots_of(results), fp, run.tertiary);
   if (Gvars.json)
     write_json_tail(run, mol, results, fp);
   else
