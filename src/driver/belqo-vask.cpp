@@ -414,8 +414,8 @@ int vask_main(int argc, char* argv[]) {
   const prefix_lock lock;  // held to the end of the run, before anything is removed
   if (run.tertiary > 0)
     runlog_msg("[w] contacts between secondary-structure units (--ter) are not available yet -- ignored\n");
-  if (Gvars.kturn != 0 || Gvars.kturn_angle != gvars_rec{}.kturn_angle)
-    runlog_msg("[w] kink turns (--kturn, --kturn-angle) are not available yet -- ignored\n");
+  if (Gvars.kturn & 8)
+    runlog_msg("[w] kink turns from splayed dinucleotides (--kturn) are not available yet -- ignored\n");
 
   if (Gvars.cleanup > 0) {
     delete_common_files();
