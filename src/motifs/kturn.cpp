@@ -220,7 +220,7 @@ bool kturn_from_bridges(struct_mol& mol, const helix_slots& helices, long li, co
   }
   if (votes2 > votes1 || (votes1 == votes2 && s2.size() > s1.size())) std::swap(s1, s2);
   const long ga = cross_sheared(s1, s2);
-  VASK_ASSERT(ga > 0);  // sheared partners are mutual, so either strand holds one
+  if (ga == 0) return false;  // a nucleotide in two sheared pairs keeps one partner mark only
   k = kturn{};
   k.Cpair = make_pair(s1.front(), flag(mol, s1.front(), rf::bestpair), mol);
   k.NCpair = make_pair(s1.back(), flag(mol, s1.back(), rf::bestpair), mol);
