@@ -231,6 +231,7 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
   find_riboseZippers(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
                      results.zippers);
+  find_Kturns(mol, slots, results.num_loops, results.loops, results.num_Kturns, results.Kturns);
   find_PO4_contacts(mol, results.num_PO4s, results.PO4s);
   sqlite_output_PO4_interactions(results.num_PO4s, results.PO4s, mol);
 }
@@ -284,6 +285,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
   output_imotifs(mol, results.num_imotifs, results.imotifs, fp);
   output_zippers_info_pdb(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
                           results.zippers, fp);
+  output_Kturn_info_pdb(mol, results.loops, results.num_Kturns, results.Kturns, fp);
   output_PO4_interactions(mol, results.num_PO4s, results.PO4s, fp);
   output_splays(mol, results.num_ss_pars, results.ss_pars, results.num_splay_units,
                 results.splay_units, fp);  // last section of the main report body

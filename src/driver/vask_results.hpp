@@ -11,6 +11,7 @@
 #include "motifs/capping.hpp"
 #include "motifs/g4plex.hpp"
 #include "motifs/imotif.hpp"
+#include "motifs/kturn.hpp"
 #include "motifs/mstack.hpp"
 #include "motifs/nonpair.hpp"
 #include "motifs/phosphate.hpp"
@@ -27,10 +28,6 @@
 #include "structure/struct_mol.hpp"
 
 namespace vask {
-
-// Records of finders that have not landed yet; each is replaced by the real
-// record (and its header included here) when its finder arrives.
-struct Kturn {};
 
 struct vask_results {
   long num_misassigned = 0;                                              // 1 helix/stem mis-assignments
@@ -63,7 +60,7 @@ struct vask_results {
   long num_imotifs = 0;           std::vector<imotif> imotifs;          // 32
   long num_zipper_groups = 0;     std::vector<connect> zipper_groups;   // 33
   long num_zippers = 0;           std::vector<O2_contact> zippers;      // 34 O2'-O2' contacts
-  long num_Kturns = 0;            std::vector<Kturn> Kturns;            // 35
+  long num_Kturns = 0;            std::vector<kturn> Kturns;            // 35
   long num_PO4s = 0;              std::vector<PO4_contact> PO4s;        // 36
   long num_ss_pars = 0;           std::vector<ss_par> ss_pars;          // 37 splayed-apart pairs
   long num_splay_units = 0;       std::vector<connect> splay_units;     // 38

@@ -10,7 +10,11 @@
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
+#include "pairing/splay.hpp"
+#include "motifs/aminor.hpp"
+#include "motifs/capping.hpp"
 #include "motifs/g4plex.hpp"
+#include "motifs/kturn.hpp"
 #include "motifs/multiplet.hpp"
 #include "motifs/network.hpp"
 #include "secondary/hairpin.hpp"
@@ -53,7 +57,6 @@ struct mutate_run {
   mutation_config global;
   std::vector<mutation_target> targets;  // 1..num_residues
   baselist bases;
-  std::vector<std::string> unavailable_noted;  // conditions already said to be unavailable
 };
 
 std::string rjust3(const std::string& v) { return sformat("%3s", v.c_str()); }
@@ -110,14 +113,6 @@ bool parse_number_list(const std::string& v, std::vector<std::pair<long, long>>&
 // ---------------------------------------------------------------------------
 // Conditions
 
-bool note_unavailable(mutate_run& run, const char* word) {
-  for (const std::string& w : run.unavailable_noted)
-    if (w == word) return false;
-  run.unavailable_noted.push_back(word);
-  runlog_msg("[i] the '%s' condition of mutate is not available yet: no nucleotide meets it\n", word);
-  return false;
-}
-
 bool conditions_hold(mutate_run& run, long k, const mutation_config& c) {
   const residue& r = run.mol.residues[k];
   if (c.wc && r.flag[rf::wc_partner] == 0) return false;
@@ -131,8 +126,7 @@ bool conditions_hold(mutate_run& run, long k, const mutation_config& c) {
   if (c.junction && (r.flag[rf::junction] == 0 || closing)) return false;
   if (c.g4 && r.flag[rf::g_tetrad] == 0) return false;
   if (c.ss && r.flag[rf::ss_non_loop] == 0) return false;
-  // the kink-turn finder is not built yet
-  if (c.kturn) return note_unavailable(run, "kink-turn");
+  if (c.kturn && r.flag[rf::kturn] == 0) return false;
   return true;
 }
 
@@ -511,6 +505,16 @@ void mark_mutation_contexts(struct_mol& mol, const helix_slots& helices) {
   std::vector<kissing_loop> kissing;
   ss_slots ss{num_segments, segments, num_kissing, kissing};
   find_ssSegs(mol, ss);
+  // the kink-turn mark reads the splay, capping and A-minor marks
+  long num_a2bases = 0, num_ss_pars = 0, num_units = 0, num_aminors = 0, num_kturns = 0;
+  std::vector<a2base> a2bases;
+  std::vector<ss_par> ss_pars;
+  std::vector<connect> units, aminors;
+  std::vector<kturn> kturns;
+  find_a2base_capping(mol, num_a2bases, a2bases);
+  find_ssPars(mol, num_ss_pars, ss_pars, num_units, units);
+  find_Aminors(mol, helices.num_pairs, helices.pairs, num_aminors, aminors);
+  find_Kturns(mol, helices, num_loops, loops, num_kturns, kturns);
   g4_results g4;
   find_G4plexes(mol, helices.num_pairs, helices.pairs, g4);
 }
@@ -538,7 +542,7 @@ void run_mutate(const mutate_settings& s) {
     free_struct_mol(mol);
     return;
   }
-  mutate_run run{s, mol, {}, std::vector<mutation_target>(mol.num_residues + 1), {}, {}};
+  mutate_run run{s, mol, {}, std::vector<mutation_target>(mol.num_residues + 1), {}};
   derive_mutation_config(s.conditions, run.global);
   set_baselist(run.bases);
 

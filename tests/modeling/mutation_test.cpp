@@ -251,10 +251,19 @@ TEST_F(MutateRun, ConditionsOnContext) {
     for (int n : c.mutated) EXPECT_TRUE(has(read(out), line_of(n))) << n;
     for (int n : c.kept) EXPECT_FALSE(has(read(out), line_of(n))) << n;
   }
-  // the kink-turn finder is not built: it says so and selects nothing
+  // tRNA holds no kink turn: the condition selects nothing
   r = run("mutate -i=1ehz.pdb \"--entry=name=U to=C\" --when=kturn -o=m.pdb");
-  EXPECT_TRUE(has(r.err, "the 'kink-turn' condition of mutate is not available yet"));
+  ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(read("valid-mutations.dat"), "# 0 matched"));
+}
+
+TEST_F(MutateRun, KinkTurnContext) {
+  copy_data("3siu.pdb");  // a kink turn in each of the two snRNA copies
+  exe_result r = run("mutate -i=3siu.pdb \"--entry=name=A to=G\" --when=kturn -o=m.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string m = read("m.pdb");
+  EXPECT_TRUE(has(m, " N2    G C  49")) << m.substr(0, 400);  // the A of the sheared G-A pair
+  EXPECT_TRUE(has(m, " N2    G F  49"));
 }
 
 TEST_F(MutateRun, GTetradContext) {

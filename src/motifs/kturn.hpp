@@ -1,0 +1,57 @@
+// Kink turns: an internal loop (or, on request, a junction) whose two flanking
+// stems meet at a sharp bend, held by a sheared G-A pair across the loop, the
+// kinked strand carrying splayed-apart, capped or A-minor nucleotides. Also
+// their report section, JSON key and model file.
+#pragma once
+
+#include <array>
+#include <cfloat>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "pairing/pair.hpp"
+#include "secondary/helix.hpp"
+#include "secondary/loop.hpp"
+#include "structure/struct_mol.hpp"
+
+namespace vask {
+
+inline constexpr long KTURN_NORMAL = 0, KTURN_REVERSE = 1, KTURN_UNDECIDED = 2;
+
+struct kturn {
+  long loop = 0;             // index into the loop list; 0 none
+  long type = KTURN_UNDECIDED;
+  std::string type_text;     // "Normal k-turn", "REVERSE k-turn" or "Undecided case", maybe " [A-G]"
+  pair Cpair, NCpair, GApair;  // C-stem and NC-stem closing pairs, the sheared pair across the loop
+  long num_splayed = 0, num_capped = 0, num_aminor = 0;  // strand-1 nucleotides so marked
+  long num_sheared = 0;      // strand-1 nucleotides with their sheared partner in strand 2
+  long num_mp_sheared = 0;   // of those, the ones whose two nucleotides share a multiplet
+  std::array<long, 4> Cstem{};   // stem index (negative: isolated pair), first, last, count in nts
+  std::array<long, 4> NCstem{};
+  double bending_angle = DBL_MAX, pair_angle = DBL_MAX, d_sasa = DBL_MAX, distance = DBL_MAX;
+  std::array<double, 3> direction{DBL_MAX, DBL_MAX, DBL_MAX};  // C-to-NC origin in the C-pair frame
+  long strand2_breaks = 0;
+  std::vector<long> nts{0};  // 1..n: full strand 1 then full strand 2
+};
+
+std::vector<kturn> allocate_Kturns_array(long n);  // records 1..n defaults; n < 0: assertion
+void free_Kturns(std::vector<kturn>& list);
+
+// The kink turns of mol into list[1..count], sorted; marks the nucleotides of
+// normal and reverse ones and notes each on its loop's text.
+void find_Kturns(struct_mol& mol, const helix_slots& helices, long num_loops, std::vector<loop>& loops,
+                 long& count, std::vector<kturn>& list);
+
+// The type test of a candidate with its pairs, counts and nts set: area
+// change, distance and direction, type and type text; 1 for a kink turn.
+long is_good_kturn(struct_mol& mol, const helix_slots& helices, kturn& k);
+
+// Ordering: by type, then loop (none first, by the C-pair's first nucleotide).
+bool Kturn_compare(const kturn& a, const kturn& b);
+
+// The model file "Kturns", then JSON "Kturns" or the report section.
+void output_Kturn_info_pdb(struct_mol& mol, const std::vector<loop>& loops, long n,
+                           const std::vector<kturn>& list, FILE* fp);
+
+}  // namespace vask
