@@ -60,7 +60,7 @@ struct loop_slots {
 
 // The loops of mol from the stems and isolated pairs of helices, with the
 // residue marks: end-record count, masked flag, closing flag, the index and
-// number of each loop type, and the in-loop flag (hairpins of Part 5.120 too,
+// number of each loop type, and the in-loop flag (the hairpin finder's hairpins too,
 // read from the hairpin marks).
 void find_loops(struct_mol& mol, const helix_slots& helices, loop_slots& out);
 

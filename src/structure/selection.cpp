@@ -27,15 +27,15 @@ struct fragment {
 };
 
 // "a", "a:", ":b", "a:b" or ":"; false for an unreadable number or a > b.
-bool parse_range(const std::string& spec, long& lo, long& hi) {
+bool parse_range(const std::string& text, long& lo, long& hi) {
   lo = LONG_MIN;
   hi = LONG_MAX;
-  const size_t colon = spec.find(':');
+  const size_t colon = text.find(':');
   if (colon == std::string::npos) {
-    lo = hi = cvt2long(spec);
+    lo = hi = cvt2long(text);
     return lo != LONG_MAX;
   }
-  const std::string a = spec.substr(0, colon), b = spec.substr(colon + 1);
+  const std::string a = text.substr(0, colon), b = text.substr(colon + 1);
   if (!a.empty() && (lo = cvt2long(a)) == LONG_MAX) return false;
   if (!b.empty() && (hi = cvt2long(b)) == LONG_MAX) return false;
   return lo <= hi;
