@@ -168,20 +168,7 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
     write_timestamp(fp);
   }
   std::fprintf(fp, "File name: %s\n", get_basename(run.input).c_str());
-  if (VERBOSITY > 1) {
-    std::fprintf(fp, "    no. of peptide chains: %ld", mol.num_protein_chains);
-    if (mol.num_protein_chains) std::fprintf(fp, " [%s]", mol.protein_chain_text.c_str());
-    std::fprintf(fp, "\n");
-  }
-  std::fprintf(fp, "    no. of DNA/RNA chains: %ld", mol.num_na_chains);
-  if (mol.num_na_chains) std::fprintf(fp, " [%s]", mol.na_chain_text.c_str());
-  std::fprintf(fp, "\n");
-  std::fprintf(fp, "    no. of nucleotides:    %ld\n", mol.num_nts);
-  std::fprintf(fp, "    no. of atoms:          %ld\n", mol.num_atoms);
-  std::fprintf(fp, "    no. of waters:         %ld\n", mol.num_waters);
-  std::fprintf(fp, "    no. of metals:         %ld", mol.num_metals);
-  if (mol.num_metals) std::fprintf(fp, " [%s]", mol.metal_text.c_str());
-  std::fprintf(fp, "\n");
+  write_molecule_counts(fp, mol, VERBOSITY > 1, false);
 }
 
 // The finders of the later analysis stages slot in here, in this order:
@@ -517,6 +504,24 @@ void json_nmr_end(FILE* fp) {
   Gvars.start_timestamp = Gvars.model_timestamp;
   json_footer(fp);
   json_end_object0(fp);
+}
+
+void write_molecule_counts(FILE* fp, const struct_mol& mol, bool peptides, bool amino_acids) {
+  if (peptides) {
+    std::fprintf(fp, "    no. of peptide chains: %ld", mol.num_protein_chains);
+    if (mol.num_protein_chains) std::fprintf(fp, " [%s]", mol.protein_chain_text.c_str());
+    std::fprintf(fp, "\n");
+  }
+  std::fprintf(fp, "    no. of DNA/RNA chains: %ld", mol.num_na_chains);
+  if (mol.num_na_chains) std::fprintf(fp, " [%s]", mol.na_chain_text.c_str());
+  std::fprintf(fp, "\n");
+  if (amino_acids) std::fprintf(fp, "    no. of amino acids:    %ld\n", mol.num_aas);
+  std::fprintf(fp, "    no. of nucleotides:    %ld\n", mol.num_nts);
+  std::fprintf(fp, "    no. of atoms:          %ld\n", mol.num_atoms);
+  std::fprintf(fp, "    no. of waters:         %ld\n", mol.num_waters);
+  std::fprintf(fp, "    no. of metals:         %ld", mol.num_metals);
+  if (mol.num_metals) std::fprintf(fp, " [%s]", mol.metal_text.c_str());
+  std::fprintf(fp, "\n");
 }
 
 void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp) {

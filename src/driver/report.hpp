@@ -13,6 +13,9 @@ struct struct_mol;
 // Per-structure pipeline: the report header, the finders in their fixed order,
 // the writers and the report tail, all on one stream (nothing is written
 // without a stream; the finders run in any case).
+// The molecule's counts under "File name:" (peptide chains and amino acids
+// when asked for).
+void write_molecule_counts(FILE* fp, const struct_mol& mol, bool peptides, bool amino_acids);
 void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp);
 
 // The command echo of the report header: program, -i= and the options that

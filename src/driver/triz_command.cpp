@@ -110,19 +110,7 @@ void write_text_header(const triz_options& o, const struct_mol& mol, FILE* fp) {
     write_timestamp(fp);
   }
   std::fprintf(fp, "File name: %s\n", get_basename(o.input).c_str());
-  std::fprintf(fp, "    no. of peptide chains: %ld", mol.num_protein_chains);
-  if (mol.num_protein_chains) std::fprintf(fp, " [%s]", mol.protein_chain_text.c_str());
-  std::fprintf(fp, "\n");
-  std::fprintf(fp, "    no. of DNA/RNA chains: %ld", mol.num_na_chains);
-  if (mol.num_na_chains) std::fprintf(fp, " [%s]", mol.na_chain_text.c_str());
-  std::fprintf(fp, "\n");
-  std::fprintf(fp, "    no. of amino acids:    %ld\n", mol.num_aas);
-  std::fprintf(fp, "    no. of nucleotides:    %ld\n", mol.num_nts);
-  std::fprintf(fp, "    no. of atoms:          %ld\n", mol.num_atoms);
-  std::fprintf(fp, "    no. of waters:         %ld\n", mol.num_waters);
-  std::fprintf(fp, "    no. of metals:         %ld", mol.num_metals);
-  if (mol.num_metals) std::fprintf(fp, " [%s]", mol.metal_text.c_str());
-  std::fprintf(fp, "\n");
+  write_molecule_counts(fp, mol, true, true);
 }
 
 void write_text_tail(const triz_options& o, FILE* fp) {
