@@ -76,7 +76,7 @@ int composite_option(const char* arg, composite_settings& s) {
 }  // namespace
 
 void generate_composite_and_exit(int argc, char* argv[]) {
-  Gvars.counts.composite = 1;
+  mutable_gvars().subcommand.composite = 1;
   composite_settings s;
   s.program = own_executable_path(argc > 0 ? argv[0] : "belqo-vask");
   int i = 2;
