@@ -527,7 +527,7 @@ void mark_mutation_contexts(struct_mol& mol, const helix_slots& helices) {
   find_a2base_capping(mol, num_a2bases, a2bases);
   find_ssPars(mol, num_ss_pars, ss_pars, num_units, units);
   find_Aminors(mol, helices.num_pairs, helices.pairs, num_aminors, aminors);
-  find_Kturns(mol, helices, num_loops, loops, num_kturns, kturns);
+  find_Kturns(mol, helices, num_loops, loops, num_ss_pars, ss_pars, num_kturns, kturns);
   g4_results g4;
   find_G4plexes(mol, helices.num_pairs, helices.pairs, g4);
 }
