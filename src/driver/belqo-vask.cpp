@@ -417,8 +417,6 @@ int vask_main(int argc, char* argv[]) {
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // held to the end of the run, before anything is removed
-  if (Gvars.kturn & 8)
-    runlog_msg("[w] kink turns from splayed dinucleotides (--kturn) are not available yet -- ignored\n");
 
   if (Gvars.cleanup > 0) {
     delete_common_files();

@@ -519,6 +519,8 @@ long simple_junction_code() {
   return code;
 }
 
+// Word bits of --kturn; "only"/"noloop" sets bits 8 and 16 whatever came
+// before (an addition would carry a word's bit 8 into bit 32).
 long kturn_bits() {
   long bits = 0;
   if (M("(3|three)")) bits += 1;
@@ -526,7 +528,7 @@ long kturn_bits() {
   if (M("pseu|knot")) bits += 4;
   if (M("general|ss|single|strand")) bits += 8;
   if (M("no(t|n)?[-_]?loop") || M("only"))
-    bits += 24;
+    bits |= 24;
   else if (bits == 0)
     bits = 8;
   return bits;

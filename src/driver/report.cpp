@@ -218,7 +218,8 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
   find_riboseZippers(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
                      results.zippers);
-  find_Kturns(mol, slots, results.num_loops, results.loops, results.num_Kturns, results.Kturns);
+  find_Kturns(mol, slots, results.num_loops, results.loops, results.num_ss_pars, results.ss_pars,
+              results.num_Kturns, results.Kturns);
   find_PO4_contacts(mol, results.num_PO4s, results.PO4s);
   sqlite_output_PO4_interactions(results.num_PO4s, results.PO4s, mol);
 }

@@ -101,6 +101,11 @@ TEST_F(CheckCommonOptions, words_set_their_fields) {
       {"--u-turn-gap=5", 1, [] { return Gvars.uturn_gap == 5 && Gvars.uturn == 'K'; }},
       {"--summary=ind", 1, [] { return Gvars.summary == 6; }},
       {"--k-turn=junc-only", 1, [] { return Gvars.kturn == 26; }},
+      // "only" sets bits 8 and 16 whatever word came before: never bit 32
+      {"--kturn=ss-only", 1, [] { return Gvars.kturn == 24; }},
+      {"--kink-turn=single,noloop", 1, [] { return Gvars.kturn == 24; }},
+      {"--kturn", 1, [] { return Gvars.kturn == 8; }},
+      {"--kturn=three", 1, [] { return Gvars.kturn == 1; }},
       {"--frame-file=base+pair", 1, [] { return Gvars.frame_list == 3; }},
       {"--r3d-frame=pair-middle-stem-global", 1, [] { return Gvars.r3d_frame == 2 + 16 + 32; }},
       {"--get-hbond=pymol-protein", 1,
