@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -74,11 +75,42 @@ command with(command c, std::initializer_list<std::string> more) {
 // The template's base name with every character outside [A-Za-z0-9._+-] as
 // '_': derived files stay in the working folder, and their names stay single
 // words for the two-file value of the merge task.
+// A name that would make "ref-<name>" one of the fixed files (ref-head.pdb,
+// ...) gets "template-" in front.
 std::string derived_name(const std::string& templ) {
   std::string name = get_basename(templ);
   for (char& c : name)
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_' && c != '+' && c != '-') c = '_';
+  for (const char* fixed : {"conn.pdb", "cnSite.pdb", "head.pdb", "tail.pdb"})
+    if (name == fixed) return "template-" + name;
   return name;
+}
+
+// The files the assembly writes in the working folder.
+std::vector<std::string> written_files(const composite_settings& s, const composite_plan& plan) {
+  std::vector<std::string> files{s.script_file,       "conn.pdb",       "ref-conn.pdb",      "cnSite.pdb",
+                                 "ref-cnSite.pdb",    "head.pdb",       "ref-head.pdb",      "tail.pdb",
+                                 "ref-tail.pdb",      "final-raw.pdb",  "final-duplexXY.pdb", kSealedModel,
+                                 "final-mutated.pdb", "final-ensemble.pdb"};
+  for (const binding_site& b : plan.sites) {
+    files.push_back("tidy-" + derived_name(b.templ));
+    files.push_back("ref-" + derived_name(b.templ));
+  }
+  return files;
+}
+
+// A template under the name of a file the assembly writes would be lost,
+// and with it the run: refused before anything is written.
+void check_templates_kept(const composite_settings& s, const composite_plan& plan) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  for (const std::string& file : written_files(s, plan)) {
+    if (is_pseudo_file(file)) continue;
+    const fs::path written = fs::weakly_canonical(file, ec);
+    for (const binding_site& b : plan.sites)
+      if (fs::weakly_canonical(b.templ, ec) == written)
+        fatal("[e] template %s would be overwritten by an intermediate file of the same name\n", b.templ.c_str());
+  }
 }
 
 std::string segment_id(long k) { return extract_substr0(sformat("T%3.3ld", k), 4); }
@@ -183,7 +215,7 @@ void mutate_to_sequence(const composite_settings& s, const std::string& model, c
     for (long i = r.first_atom; i <= r.last_atom; ++i) {
       atom a = mol.atoms[i];
       a.serial = ++serial;
-      write_atom_record(sf.get(), a);
+      write_atom_record(sf.get(), a, mol);
     }
   }
   end_pdbfile(sf.get());
@@ -236,6 +268,7 @@ void build_composite(const composite_settings& s, const composite_plan& plan) {
   const bool via_file = stdout_stderr(s.output) && (mutate || s.separate);
   const std::string model = via_file ? kSealedModel : s.output;
 
+  check_templates_kept(s, plan);
   child_runs runs(s);
   FILE* sh = runs.script();
   std::fprintf(sh, "# initialization -- create empty file 'ref-head.pdb'\n");

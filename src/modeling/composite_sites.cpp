@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "modeling/composite.hpp"
@@ -178,6 +179,15 @@ void place_on_sequence(const composite_settings& s, composite_plan& plan) {
     fatal("[e] tail duplex too long: %zu pairs (at most %zu)\n", plan.tail.size(), kMaxConnector - 1);
 }
 
+// Strand 2 of a template read 5' to 3': what strand 1 of the model holds at
+// a reverse site. Letters without a complement stay as they are.
+std::string reverse_complement(const std::string& seq) {
+  std::string out;
+  for (auto it = seq.rbegin(); it != seq.rend(); ++it)
+    out += std::string_view("ACGTUacgtu").find(*it) != std::string_view::npos ? get_complementary_base(*it) : *it;
+  return out;
+}
+
 // Without a sequence the sites follow one another in input order, each after
 // its own connector; the sequence is what that makes.
 void place_by_connectors(const composite_settings& s, composite_plan& plan) {
@@ -188,7 +198,7 @@ void place_by_connectors(const composite_settings& s, composite_plan& plan) {
     b.start = prev_end + conn + 1;
     b.end = prev_end + conn + b.pairs;
     prev_end = b.end;
-    plan.sequence += b.connector + b.templ_seq;
+    plan.sequence += b.connector + (b.reverse ? reverse_complement(b.templ_seq) : b.templ_seq);
   }
   plan.tail = checked_connector(s.tail, "tail duplex");
   plan.sequence += plan.tail;

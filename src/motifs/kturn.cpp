@@ -618,11 +618,11 @@ void output_Kturn_info_pdb(struct_mol& mol, const std::vector<loop>& loops, long
       const kturn& k = list[i];
       begin_ensemble_model(out, i, {stems_line(k, mol),
                                     sformat("strand1 nts=%ld; %s", k.Cstem[3], strand_text(k, k.Cstem, mol).c_str()),
-                                    sformat("strand2 nts=%ld; %s", k.NCstem[3], strand_text(k, k.NCstem, mol).c_str())});
+                                    sformat("strand2 nts=%ld; %s", k.NCstem[3], strand_text(k, k.NCstem, mol).c_str())}, mol);
       write_residue_set_pdb_simple(static_cast<long>(k.nts.size()) - 1, k.nts, &k.Cpair.frame, mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out);
+    close_ensemble_file(out, mol);
   }
   if (Gvars.json) {
     json_lNumber(fp, "num_Kturns", n);

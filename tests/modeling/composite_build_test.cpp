@@ -265,5 +265,51 @@ TEST_F(CompositeBuild, SitesAfterTheirConnectorsWithoutASequence) {
   EXPECT_EQ(sequence_of(atoms, 'X').substr(34, 20), "TGACTCTCTTAAGAGAGTCA");
 }
 
+TEST_F(CompositeBuild, IdealTemplateJoinsSeamlesslyEitherWay) {
+  // a template that is regular B-DNA itself: every join is a regular step
+  ASSERT_EQ(run("fiber --seq=AACCCGTTAG -o=np.pdb").status, 0);
+  const struct {
+    const char* bind;
+    const char* strand1;
+  } cases[] = {{"AAAA:np.pdb", "AAAAAACCCGTTAGTTTT"},
+               {"AAAA:np.pdb:reverse", "AAAACTAACGGGTTTTTT"}};  // entered by its strand 2
+  for (const auto& c : cases) {
+    exe_result r = run(std::string("composite --bind=") + c.bind + " --tail=TTTT -o=m.pdb");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.err, std::string("[i] length=18 seq=") + c.strand1 + "\n")) << c.bind;
+    const std::vector<pdb_atom> atoms = read_atoms(read("m.pdb"));
+    EXPECT_EQ(sequence_of(atoms, 'X'), c.strand1) << c.bind;
+    for (const char chain : {'X', 'Y'}) {
+      const auto res = chain_residues(atoms, chain);
+      ASSERT_EQ(res.size(), 18u) << c.bind << chain;
+      for (long k = 1; k < 18; ++k)
+        EXPECT_NEAR(dist(res.at(k).at("O3'"), res.at(k + 1).at("P")), 1.60, 0.03) << c.bind << chain << k;
+    }
+  }
+}
+
+TEST_F(CompositeBuild, TemplatesNamedLikeIntermediateFiles) {
+  std::filesystem::create_directory(dir_ / "in");
+  ASSERT_EQ(run("fiber --seq=AACCCGTTAG -o=in/head.pdb").status, 0);
+  // its derived files must not be the running head (ref-head.pdb)
+  exe_result r = run("composite --bind=AAAA:in/head.pdb --tail=TTTT -o=m.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(exists("ref-template-head.pdb"));
+  EXPECT_EQ(chain_residues(read_atoms(read("m.pdb")), 'X').size(), 18u);
+  // a template the assembly would overwrite is refused before any child runs
+  for (const char* name : {"head.pdb", "ref-head.pdb", "final-raw.pdb", "cnSite.pdb"}) {
+    std::filesystem::remove(dir_ / "vask-composite.sh");
+    std::filesystem::copy_file(dir_ / "in/head.pdb", dir_ / name, std::filesystem::copy_options::overwrite_existing);
+    const std::string before = read(name);
+    r = run(std::string("composite '--bind=AAAA:") + name + "' -o=m2.pdb");
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_TRUE(has(r.err, std::string("[e] template ") + name +
+                               " would be overwritten by an intermediate file of the same name\n"))
+        << r.err;
+    EXPECT_EQ(read(name), before) << name;
+    EXPECT_FALSE(exists("vask-composite.sh")) << name;
+  }
+}
+
 }  // namespace
 }  // namespace vask
