@@ -78,7 +78,7 @@ int composite_option(const char* arg, composite_settings& s) {
 }  // namespace
 
 void generate_composite_and_exit(int argc, char* argv[]) {
-  Gvars.counts.composite = 1;
+  mutable_gvars().subcommand.composite = 1;
   composite_settings s;
   s.program = own_executable_path(argc > 0 ? argv[0] : "belqo-vask");
   int i = 2;
@@ -94,9 +94,9 @@ void generate_composite_and_exit(int argc, char* argv[]) {
   } else {
     // the templates' helices are all that is read of them: classify only nucleotides
     const long parts = Gvars.parts;
-    Gvars.parts = 1;
+    mutable_gvars().parts = 1;
     std::vector<binding_site> sites = read_binding_sites(s);
-    Gvars.parts = parts;
+    mutable_gvars().parts = parts;
     build_composite(s, plan_binding_sites(s, std::move(sites)));
   }
   end_run(0);

@@ -215,7 +215,7 @@ void mutate_to_sequence(const composite_settings& s, const std::string& model, c
     for (long i = r.first_atom; i <= r.last_atom; ++i) {
       atom a = mol.atoms[i];
       a.serial = ++serial;
-      write_atom_record(sf.get(), a);
+      write_atom_record(sf.get(), a, mol);
     }
   }
   end_pdbfile(sf.get());

@@ -273,7 +273,7 @@ void enumerate_nts(const struct_mol& mol, FILE* fp) {
 // Writing the mutated structure
 
 void write_transformed(FILE* fp, const frame* f, atom a, const residue& r, const std::string& name,
-                       long& serial) {
+                       long& serial, const struct_mol& mol) {
   a.serial = ++serial;
   a.chain_id = r.chain_id;
   a.res_seq = r.res_seq;
@@ -287,7 +287,7 @@ void write_transformed(FILE* fp, const frame* f, atom a, const residue& r, const
     const xyz local = a.xyz;
     frame_xyz(*f, local, a.xyz);
   }
-  write_atom_record(fp, a);
+  write_atom_record(fp, a, mol);
 }
 
 void write_own_atoms(FILE* fp, const struct_mol& mol, long k, const std::string* name, bool backbone_only,
@@ -302,7 +302,7 @@ void write_own_atoms(FILE* fp, const struct_mol& mol, long k, const std::string*
       a.res_name = *name;
       a.raw_res_name = *name;
     }
-    write_atom_record(fp, a);
+    write_atom_record(fp, a, mol);
   }
 }
 
@@ -371,7 +371,7 @@ void mutate_matched_pdb_nts(mutate_run& run) {
     if (run.s.base_only) {
       mutate_bases_only(fp, mol, k, tmpl, t.name, serial);
     } else {
-      for (std::size_t i = 1; i < tmpl.size(); ++i) write_transformed(fp, f, tmpl[i], r, t.name, serial);
+      for (std::size_t i = 1; i < tmpl.size(); ++i) write_transformed(fp, f, tmpl[i], r, t.name, serial, mol);
     }
   }
   end_pdbfile(fp);
@@ -493,7 +493,7 @@ void mutate_bases_only(FILE* fp, const struct_mol& mol, long k, const std::vecto
   const frame* f = base_frame(k, mol);
   write_own_atoms(fp, mol, k, &name, true, serial);
   for (std::size_t i = 1; i < tmpl.size(); ++i)
-    if (is_frame_base_atom(tmpl[i])) write_transformed(fp, f, tmpl[i], mol.residues[k], name, serial);
+    if (is_frame_base_atom(tmpl[i])) write_transformed(fp, f, tmpl[i], mol.residues[k], name, serial, mol);
 }
 
 namespace {

@@ -27,7 +27,7 @@ class KturnTest : public test::MotifTest {
  protected:
   // The finders the kink-turn scan reads, in pipeline order, then the scan.
   void find_all(const std::string& name, long kturn_bits = 0) {
-    Gvars.kturn = kturn_bits;
+    mutable_gvars().kturn = kturn_bits;
     load(name);
     do_helices_stems_icpairs_xref(mol_, slots_);
     long na = 0, ns = 0, nu = 0, nm = 0;

@@ -196,7 +196,7 @@ TEST_F(PdbReader, alternate_locations_follow_the_altloc_setting) {
   EXPECT_EQ(mol.num_atoms, 25);  // default set "A1 ": B dropped
   EXPECT_EQ(mol.atoms[25].altloc, 'A');
   EXPECT_EQ(mol.atoms[25].idstr, "C1'.A@A.G2");
-  Gvars.altlocs = "B ";
+  mutable_gvars().altlocs = "B ";
   struct_mol mol_b;
   read_pdb_text(text, mol_b);
   ASSERT_EQ(mol_b.num_atoms, 25);
@@ -210,12 +210,12 @@ TEST_F(PdbReader, reading_stops_at_the_first_end_or_endmdl) {
   read_pdb_text(two_models, mol);
   EXPECT_EQ(mol.num_atoms, 24);
   EXPECT_EQ(mol.atoms[1].model, 1);
-  Gvars.select_model = 2;
+  mutable_gvars().select_model = 2;
   struct_mol second;
   read_pdb_text(two_models, second);
   EXPECT_EQ(second.num_atoms, 24);
   EXPECT_EQ(second.atoms[1].model, 2);
-  Gvars.select_model = -1;
+  mutable_gvars().select_model = -1;
   // a lower-case "end" does not stop the reading
   struct_mol lower;
   read_pdb_text(std::string(G1) + "end\n" + edit_lines(G1, [](std::string& l) { l[25] = '2'; }),
@@ -344,7 +344,7 @@ TEST_F(PdbReader, nucleotide_counts_match_the_manifest) {
     listed.insert(r.file);
     EXPECT_EQ(r.reason.empty(), r.manifest == r.read) << "a count that differs from the manifest says why";
     struct_mol mol;
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     read_pdb(test::test_data(r.file), mol);
     EXPECT_EQ(mol.num_nts, r.read) << "manifest " << r.manifest;
   }

@@ -130,7 +130,7 @@ TEST_F(Classify, segment_ids_split_residues_only_when_kept) {
   struct_mol mol;
   test::read_pdb_text(text, mol);
   EXPECT_GT(mol.num_residues, 1);
-  Gvars.segid = 0;
+  mutable_gvars().segid = 0;
   struct_mol joined;
   test::read_pdb_text(text, joined);
   EXPECT_EQ(joined.num_residues, 1);
@@ -140,7 +140,7 @@ TEST_F(Classify, nucleotide_list_file_restricts_the_nucleotides) {
   std::string two = std::string(G1) + pdb_edit([](std::string& l) { l[25] = '2'; return true; });
   std::string path = (std::filesystem::temp_directory_path() / "vask-nts-list.txt").string();
   std::ofstream(path) << "# nts=1\n2\nabc\n";
-  Gvars.nts_list_inp = path;
+  mutable_gvars().nts_list_inp = path;
   test::log_capture log;
   struct_mol mol;
   test::read_pdb_text(two, mol);
@@ -214,15 +214,15 @@ TEST_F(IdStrings, residue_ids_by_style) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Gvars.idstr = c.style;
-    Gvars.idstr_sep = c.sep;
+    mutable_gvars().idstr = c.style;
+    mutable_gvars().idstr_sep = c.sep;
     struct_mol mol = make_residues({c.r});
     EXPECT_EQ(mol.residues[1].idstr, c.id);
   }
 }
 
 TEST_F(IdStrings, structure_ids_with_separators_are_escaped) {
-  Gvars.idstr = 5;
+  mutable_gvars().idstr = 5;
   struct_mol dotted = make_residues({res("  G", "A", 10)}, "x.y");
   EXPECT_EQ(dotted.residues[1].idstr, "x_y|1|A|G|10||||");
   // a '|' in the file name would add unit-id fields: it is escaped instead
@@ -237,7 +237,7 @@ TEST_F(IdStrings, atom_ids_and_log_form) {
   mol.atoms[1].altloc = 'B';
   assign_idstr(mol);
   EXPECT_EQ(mol.atoms[1].idstr, "N1.B@A.G10");
-  Gvars.idstr = 4;
+  mutable_gvars().idstr = 4;
   mol.residues[1].model = 1;
   assign_idstr(mol);
   EXPECT_EQ(mol.atoms[1].idstr, "[G]10:A.N1%B/1");
@@ -245,7 +245,7 @@ TEST_F(IdStrings, atom_ids_and_log_form) {
   // over-long names and numbers never overrun: the id simply grows
   residue big = res("  G", "LONG", 1234567890, 1234567890);
   big.name = "ABCDEFGHIJ";
-  Gvars.idstr = 1;
+  mutable_gvars().idstr = 1;
   struct_mol large = make_residues({big});
   EXPECT_EQ(large.residues[1].idstr, "LONG.ABCDEFGHIJ1234567890");
   EXPECT_EQ(residue_idstr0(large.residues[1]), "1234567890.LONG.ABCDEFGHIJ.1234567890");
