@@ -79,6 +79,7 @@ struct neighbour {
   double d;       // distance in the xy plane
   double z;       // z_j
   double R2;      // (radius_j + probe)^2
+  double beta;    // direction of j from i in the xy plane, [0, 2 pi]: the same for every slice
 };
 
 struct arc {
@@ -116,7 +117,7 @@ double sphere_area(double zi, double R, const std::vector<neighbour>& nbs, long 
       double rj = std::sqrt(hj);
       if (nb.d >= ri + rj) continue;
       if (nb.d > std::fabs(ri - rj)) {
-        double beta = std::atan2(nb.dy, nb.dx) + std::numbers::pi;
+        const double beta = nb.beta;
         double cos_alpha = (ri * ri + nb.d * nb.d - rj * rj) / (2 * nb.d * ri);
         double alpha = std::acos(std::clamp(cos_alpha, -1.0, 1.0));
         double start = beta - alpha, end = beta + alpha;
@@ -231,8 +232,15 @@ double volume_tetrahedron(const xyz& a, const xyz& b, const xyz& c, const xyz& d
 
 }  // namespace
 
-void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
-                                    double slice) {
+namespace {
+
+// The areas of recs[1..n]. With `side` (0 or 1 per record), an atom whose
+// neighbours all lie on its own side keeps the area it has: the other side
+// cannot change it. An atom's area depends only on the set of its neighbours
+// (the arcs are sorted before they are summed), so a kept area is the very
+// number a full computation would give.
+void lee_richards(long n, std::vector<area_rec>& recs, double probe, double slice,
+                  const std::vector<char>* side) {
   if (n < 1) return;
   std::vector<double> R(static_cast<size_t>(n + 1));
   double max_R = 0;
@@ -250,6 +258,7 @@ void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double 
     if (progress && i % progress_step == 0) runlog_msg("%5ld ... %-5ld\n", i, n);
     const area_rec& a = recs[i];
     nbs.clear();
+    bool crosses = side == nullptr;
     long cx = g.cell(a.x, 1), cy = g.cell(a.y, 2), cz = g.cell(a.z, 3);
     for (long iz = std::max(cz - 1, 0L); iz <= std::min(cz + 1, g.n[3] - 1); ++iz)
       for (long iy = std::max(cy - 1, 0L); iy <= std::min(cy + 1, g.n[2] - 1); ++iy)
@@ -260,17 +269,42 @@ void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double 
             double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
             double reach = R[i] + R[j] + contact_slack;
             if (dx * dx + dy * dy + dz * dz >= reach * reach) continue;  // spheres apart
-            nbs.push_back({dx, dy, std::sqrt(dx * dx + dy * dy), b.z, R[j] * R[j]});
+            nbs.push_back({dx, dy, std::sqrt(dx * dx + dy * dy), b.z, R[j] * R[j], 0});
+            if (!crosses && (*side)[i] != (*side)[j]) crosses = true;
           }
+    if (!crosses) continue;
+    for (auto& nb : nbs) nb.beta = std::atan2(nb.dy, nb.dx) + std::numbers::pi;
     recs[i].area = sphere_area(a.z, R[i], nbs, slices, arcs);
   }
 }
 
-double get_total_area(long n, std::vector<area_rec> recs, double probe, double slice) {
-  calculate_area_by_lee_richards(n, recs, probe, slice);
+double sum_areas(long n, const std::vector<area_rec>& recs) {
   double total = 0;
   for (long i = 1; i <= n; ++i) total += recs[i].area;
   return total;
+}
+
+}  // namespace
+
+void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
+                                    double slice) {
+  lee_richards(n, recs, probe, slice, nullptr);
+}
+
+double get_joint_area(const std::vector<area_rec>& a, const std::vector<area_rec>& b, double probe,
+                      double slice) {
+  const long na = static_cast<long>(a.size()) - 1, nb = static_cast<long>(b.size()) - 1;
+  std::vector<area_rec> both(a);
+  both.insert(both.end(), b.begin() + 1, b.end());
+  std::vector<char> side(both.size(), 0);
+  std::fill(side.begin() + na + 1, side.end(), 1);
+  lee_richards(na + nb, both, probe, slice, &side);
+  return sum_areas(na + nb, both);
+}
+
+double get_total_area(long n, std::vector<area_rec> recs, double probe, double slice) {
+  calculate_area_by_lee_richards(n, recs, probe, slice);
+  return sum_areas(n, recs);
 }
 
 double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
@@ -368,6 +402,19 @@ void print_area(const struct_mol& mol, const std::string& file_name) {
 double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
   ensure_periodic_table();
   return raw_area(residue_set_records(n, list, mol));
+}
+
+std::vector<area_rec> get_area_records_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
+  ensure_periodic_table();
+  std::vector<area_rec> recs = residue_set_records(n, list, mol);
+  calculate_area_by_lee_richards(count(recs), recs, Gvars.probe_radius, Gvars.z_slice);
+  return recs;
+}
+
+double sum_area_records(const std::vector<area_rec>& recs) { return sum_areas(count(recs), recs); }
+
+double get_joint_area_records(const std::vector<area_rec>& a, const std::vector<area_rec>& b) {
+  return get_joint_area(a, b, Gvars.probe_radius, Gvars.z_slice);
 }
 
 double get_raw_area_per_residue(long i, const struct_mol& mol) {
