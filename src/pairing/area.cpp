@@ -79,6 +79,7 @@ struct neighbour {
   double d;       // distance in the xy plane
   double z;       // z_j
   double R2;      // (radius_j + probe)^2
+  double beta;    // direction of j seen from i in the xy plane, shifted to [0, 2 pi]
 };
 
 struct arc {
@@ -116,7 +117,7 @@ double sphere_area(double zi, double R, const std::vector<neighbour>& nbs, long 
       double rj = std::sqrt(hj);
       if (nb.d >= ri + rj) continue;
       if (nb.d > std::fabs(ri - rj)) {
-        double beta = std::atan2(nb.dy, nb.dx) + std::numbers::pi;
+        const double beta = nb.beta;
         double cos_alpha = (ri * ri + nb.d * nb.d - rj * rj) / (2 * nb.d * ri);
         double alpha = std::acos(std::clamp(cos_alpha, -1.0, 1.0));
         double start = beta - alpha, end = beta + alpha;
@@ -137,6 +138,47 @@ double sphere_area(double zi, double R, const std::vector<neighbour>& nbs, long 
   }
   return R * sum;
 }
+
+// Spheres of radius + probe over recs[1..n] on one cube grid, with the
+// neighbour search every area calculation shares.
+struct sphere_set {
+  const std::vector<area_rec>& recs;
+  std::vector<double> R;  // radius + probe, 1-based
+  long slices = 1;
+  cube_grid grid;
+
+  sphere_set(long n, const std::vector<area_rec>& r, double probe, double slice) : recs(r) {
+    R.assign(static_cast<size_t>(n + 1), 0);
+    double max_R = 0;
+    for (long i = 1; i <= n; ++i) {
+      R[i] = recs[i].radius + probe;
+      max_R = std::max(max_R, R[i]);
+    }
+    grid = make_cube_grid(n, recs, max_R);
+    slices = std::max(1L, std::lround(1.0 / slice));
+  }
+
+  // Calls f(j, neighbour) for every sphere j != i that meets sphere i.
+  template <class F>
+  void for_each_neighbour(long i, F&& f) const {
+    const area_rec& a = recs[i];
+    const cube_grid& g = grid;
+    long cx = g.cell(a.x, 1), cy = g.cell(a.y, 2), cz = g.cell(a.z, 3);
+    for (long iz = std::max(cz - 1, 0L); iz <= std::min(cz + 1, g.n[3] - 1); ++iz)
+      for (long iy = std::max(cy - 1, 0L); iy <= std::min(cy + 1, g.n[2] - 1); ++iy)
+        for (long ix = std::max(cx - 1, 0L); ix <= std::min(cx + 1, g.n[1] - 1); ++ix)
+          for (long j = g.head[ix + g.n[1] * (iy + g.n[2] * iz)]; j != 0; j = g.next[j]) {
+            if (j == i) continue;
+            const area_rec& b = recs[j];
+            double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+            double reach = R[i] + R[j] + contact_slack;
+            if (dx * dx + dy * dy + dz * dz >= reach * reach) continue;  // spheres apart
+            // the direction is the same in every slice: taken once here
+            f(j, neighbour{dx, dy, std::sqrt(dx * dx + dy * dy), b.z, R[j] * R[j],
+                           std::atan2(dy, dx) + std::numbers::pi});
+          }
+  }
+};
 
 // ---------------------------------------------------------------------------
 // Atom selection of the structure forms
@@ -234,35 +276,15 @@ double volume_tetrahedron(const xyz& a, const xyz& b, const xyz& c, const xyz& d
 void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
                                     double slice) {
   if (n < 1) return;
-  std::vector<double> R(static_cast<size_t>(n + 1));
-  double max_R = 0;
-  for (long i = 1; i <= n; ++i) {
-    R[i] = recs[i].radius + probe;
-    max_R = std::max(max_R, R[i]);
-  }
-  const cube_grid g = make_cube_grid(n, recs, max_R);
-  const long slices = std::max(1L, std::lround(1.0 / slice));
+  const sphere_set set(n, recs, probe, slice);
   const bool progress = n > progress_min_atoms && verbose1();
-
   std::vector<neighbour> nbs;
   std::vector<arc> arcs;
   for (long i = 1; i <= n; ++i) {
     if (progress && i % progress_step == 0) runlog_msg("%5ld ... %-5ld\n", i, n);
-    const area_rec& a = recs[i];
     nbs.clear();
-    long cx = g.cell(a.x, 1), cy = g.cell(a.y, 2), cz = g.cell(a.z, 3);
-    for (long iz = std::max(cz - 1, 0L); iz <= std::min(cz + 1, g.n[3] - 1); ++iz)
-      for (long iy = std::max(cy - 1, 0L); iy <= std::min(cy + 1, g.n[2] - 1); ++iy)
-        for (long ix = std::max(cx - 1, 0L); ix <= std::min(cx + 1, g.n[1] - 1); ++ix)
-          for (long j = g.head[ix + g.n[1] * (iy + g.n[2] * iz)]; j != 0; j = g.next[j]) {
-            if (j == i) continue;
-            const area_rec& b = recs[j];
-            double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-            double reach = R[i] + R[j] + contact_slack;
-            if (dx * dx + dy * dy + dz * dz >= reach * reach) continue;  // spheres apart
-            nbs.push_back({dx, dy, std::sqrt(dx * dx + dy * dy), b.z, R[j] * R[j]});
-          }
-    recs[i].area = sphere_area(a.z, R[i], nbs, slices, arcs);
+    set.for_each_neighbour(i, [&](long, const neighbour& nb) { nbs.push_back(nb); });
+    recs[i].area = sphere_area(recs[i].z, set.R[i], nbs, set.slices, arcs);
   }
 }
 
@@ -273,13 +295,39 @@ double get_total_area(long n, std::vector<area_rec> recs, double probe, double s
   return total;
 }
 
+// area(a) + area(b) - area(a and b), each total summed in atom order. An
+// atom's area depends only on its set of neighbours, so one grid over both
+// sets serves all three, and an atom with no neighbour in the other set keeps
+// its own set's area in the joint one: only the atoms at the interface are
+// computed twice. The result is the same, to the last bit, as three separate
+// calculations.
 double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
                        const std::vector<area_rec>& b, double probe, double slice) {
   if (na < 1 || nb < 1) return 0;
   std::vector<area_rec> both(a.begin(), a.begin() + na + 1);
   both.insert(both.end(), b.begin() + 1, b.begin() + nb + 1);
-  return get_total_area(na, a, probe, slice) + get_total_area(nb, b, probe, slice) -
-         get_total_area(na + nb, std::move(both), probe, slice);
+  const long n = na + nb;
+  const sphere_set set(n, both, probe, slice);
+  std::vector<double> own(static_cast<size_t>(n + 1)), joint(static_cast<size_t>(n + 1));
+  std::vector<neighbour> same, all;
+  std::vector<arc> arcs;
+  for (long i = 1; i <= n; ++i) {
+    const bool in_a = i <= na;
+    same.clear();
+    all.clear();
+    set.for_each_neighbour(i, [&](long j, const neighbour& x) {
+      if ((j <= na) == in_a) same.push_back(x);
+      all.push_back(x);
+    });
+    own[i] = sphere_area(both[i].z, set.R[i], same, set.slices, arcs);
+    joint[i] = all.size() == same.size() ? own[i]
+                                         : sphere_area(both[i].z, set.R[i], all, set.slices, arcs);
+  }
+  double total_a = 0, total_b = 0, total_both = 0;
+  for (long i = 1; i <= na; ++i) total_a += own[i];
+  for (long i = na + 1; i <= n; ++i) total_b += own[i];
+  for (long i = 1; i <= n; ++i) total_both += joint[i];
+  return total_a + total_b - total_both;
 }
 
 double get_convex_hull_volume(long n, const std::vector<xyz>& pts) {
