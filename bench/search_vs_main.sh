@@ -28,32 +28,4 @@ awk '$1 == "ATOM" { c = substr($0, 22, 1); r = substr($0, 23, 4) + 0
 search="$exe search --query=query.pdb --target=$pdb -o=/dev/null --run-log=none"
 main="$exe -i=$pdb -o=/dev/null --run-log=none"
 
-median_of() {  # median of the numbers on standard input
-  sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-
-# Processor seconds of one run: task-clock from perf when it is installed,
-# else user + system from /usr/bin/time (10 ms steps).
-one_run() {
-  if [ "$use_perf" = 1 ]; then
-    perf stat -x, -e task-clock $1 2>&1 >/dev/null | awk -F, '/task-clock/ { print $1 / 1000 }'
-  else
-    /usr/bin/time -f '%U %S' $1 2>&1 >/dev/null | tail -1 | awk '{ print $1 + $2 }'
-  fi
-}
-use_perf=0
-if command -v perf >/dev/null && perf stat -x, -e task-clock true >/dev/null 2>&1; then use_perf=1; fi
-
-# the two commands take turns, so that a change of load on the machine
-# falls on both alike
-i=0
-while [ $i -lt $runs ]; do
-  one_run "$search" >>search.times
-  one_run "$main" >>main.times
-  i=$((i + 1))
-done
-t_search=$(median_of <search.times)
-t_main=$(median_of <main.times)
-
-printf 'search: %.3f s   main: %.3f s   ratio search/main: %.2f\n' "$t_search" "$t_main" \
-  "$(echo "$t_search $t_main" | awk '{ print $1 / $2 }')"
+sh "$here/bench/cpu_ratio.sh" search "$search" main "$main" "$runs"

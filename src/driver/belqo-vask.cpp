@@ -72,9 +72,9 @@ constexpr subcommand kSubcommands[] = {
 
 // Settings that depend on each other, once every option has been read.
 void fix_block_settings() {
-  auto& bf = Gvars.block_file;
+  auto& bf = mutable_gvars().block_file;
   const auto& c = Gvars.cartoon;
-  if (Gvars.ga_pair != 0) Gvars.summary = 6;
+  if (Gvars.ga_pair != 0) mutable_gvars().summary = 6;
   if (c[CTN_BEST_VIEW] || c[CTN_NA_ONLY]) bf[BLK_FACE] = bf[BLK_EDGE] = bf[BLK_EDGE_COLOR] = 1;
   if ((bf[BLK_PAIR] || bf[BLK_CANONICAL] || bf[BLK_GTETRAD]) && !with_block_face_or_edge())
     bf[BLK_FACE] = 1;
@@ -186,7 +186,7 @@ void say_good_bye() {
 }
 
 void good_bye_after_bell() {
-  const run_counters& c = Gvars.counts;
+  const subcommand_flags& c = Gvars.subcommand;
   if (c.analyze) module_analyze_help_exit(1);
   if (c.rebuild) module_rebuild_help_exit(1);
   if (c.mutate) module_mutate_help_exit(1);
@@ -207,7 +207,7 @@ void check_nmr_with_get_hbond() {
   if (Gvars.model_mode == 2 && opts_with_switch_set(Gvars.get_hbond)) {
     runlog_msg("[i] ignore the --nmr option when --get-hbond is specified\n");
     runlog_msg("    try --nmr with --json to extract H-bonding information\n");
-    Gvars.model_mode = 1;
+    mutable_gvars().model_mode = 1;
   }
 }
 
@@ -229,16 +229,16 @@ void book_keeping(int argc, int i, const char* arg) {
     const double v = cvt2double(env);
     if (!valid_dNumber(v) || v < 2.6 || v > 6.0)
       fatal("[e] invalid setting of %s: expect a number in [2.6, 6.0]\n", word.c_str());
-    Gvars.hbond_dist = v;
+    mutable_gvars().hbond_dist = v;
     runlog_msg("[i] H-bond cutoff set to: %.2f\n", Gvars.hbond_dist);
   }
   // The good H-bond distance and the network vdist are ceilings of their own
   // kind: never above the H-bond cutoff and the pair vertical distance.
-  if (Gvars.hbond_good > Gvars.hbond_dist) Gvars.hbond_good = Gvars.hbond_dist;
-  if (Gvars.torsion_file || Gvars.pair_only) Gvars.parts = 1;
-  if (Gvars.network_vdist > Gvars.pair_vd) Gvars.network_vdist = Gvars.pair_vd;
-  if (Gvars.model_mode == 2) Gvars.auxfiles = 0;
-  if (VERBOSITY > 1) Gvars.experimental = 1;
+  if (Gvars.hbond_good > Gvars.hbond_dist) mutable_gvars().hbond_good = Gvars.hbond_dist;
+  if (Gvars.torsion_file || Gvars.pair_only) mutable_gvars().parts = 1;
+  if (Gvars.network_vdist > Gvars.pair_vd) mutable_gvars().network_vdist = Gvars.pair_vd;
+  if (Gvars.model_mode == 2) mutable_gvars().auxfiles = 0;
+  if (VERBOSITY > 1) mutable_gvars().experimental = 1;
   open_log_streams();
 }
 
@@ -312,6 +312,7 @@ int run_file_list(const run_descriptor& run) {
         json_comma(fp);
     }
     report_structure(each, ok, message, mol, fp);
+    tally_warnings(mol.warned);
     free_struct_mol(mol);
     if (one_file) {
       if (!Gvars.json) std::fprintf(fp, "</model>\n\n");
@@ -354,6 +355,7 @@ int run_ensemble(const run_descriptor& run) {
     else if (fp != nullptr)
       std::fprintf(fp, "</model>\n\n");
     if (fp != nullptr) std::fflush(fp);
+    tally_warnings(mol.warned);
     free_struct_mol(mol);
   }
   if (Gvars.json) {
@@ -370,10 +372,12 @@ int run_structures(const run_descriptor& run) {
   reset_periodic_table();  // the stand-alone setting chooses the element table's source
   if (nmr_ensemble()) return run_ensemble(run);
   if (!run.list.empty()) return run_file_list(run);
-  Gvars.counts.single_file = 1;
+  mutable_gvars().subcommand.single_file = 1;
   runlog_msg("\nProcessing file '%s'\n", run.input.c_str());
   struct_mol mol;
   read_pdb(run.input, mol);
+  tally_warnings(mol.warned);  // so far: a task below may end the run
+  const warning_counts tallied = mol.warned;
   perform_single_task_exit(mol, run.output);  // ends the run when a task option is set
   delete_common_files();
   if (Gvars.nts_list) {  // after the clean-up, which would remove "<prefix>-nts.txt"
@@ -383,6 +387,7 @@ int run_structures(const run_descriptor& run) {
   FILE* fp = open_file(run.output, "w");
   do_vask_per_structure(run, mol, fp);
   end_json_line(fp);
+  tally_warnings(mol.warned, tallied);
   free_struct_mol(mol);
   close_file(fp);
   return 0;
@@ -390,7 +395,7 @@ int run_structures(const run_descriptor& run) {
 
 int vask_main(int argc, char* argv[]) {
   set_globals(argc > 0 ? argv[0] : "belqo-vask");
-  Gvars.help_mode = 1;
+  mutable_gvars().help_mode = 1;
   say_good_bye_handler = say_good_bye;
 
   if (argc > 1) {
@@ -412,8 +417,6 @@ int vask_main(int argc, char* argv[]) {
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // held to the end of the run, before anything is removed
-  if (Gvars.kturn & 8)
-    runlog_msg("[w] kink turns from splayed dinucleotides (--kturn) are not available yet -- ignored\n");
 
   if (Gvars.cleanup > 0) {
     delete_common_files();
@@ -423,7 +426,7 @@ int vask_main(int argc, char* argv[]) {
   }
   if (!run.list.empty()) {
     check_required_file(run.list, "must specify --ilist=List-of-files");
-    Gvars.auxfiles = 0;
+    mutable_gvars().auxfiles = 0;
   } else {
     check_required_file(run.input, "must specify -i=PDBFile/mmCIF");
   }
@@ -436,7 +439,7 @@ int vask_main(int argc, char* argv[]) {
   check_nmr_with_get_hbond();
   check_json_extension(run.output);
   reset_periodic_table();  // element options in force
-  if (run.list.empty()) check_nmr(run.input);
+  if (run.list.empty()) check_nmr(run.input, mutable_gvars());
   return run_structures(run);
 }
 

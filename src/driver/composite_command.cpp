@@ -3,6 +3,8 @@
 #include "driver/composite_command.hpp"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
@@ -76,7 +78,7 @@ int composite_option(const char* arg, composite_settings& s) {
 }  // namespace
 
 void generate_composite_and_exit(int argc, char* argv[]) {
-  Gvars.counts.composite = 1;
+  mutable_gvars().subcommand.composite = 1;
   composite_settings s;
   s.program = own_executable_path(argc > 0 ? argv[0] : "belqo-vask");
   int i = 2;
@@ -87,7 +89,16 @@ void generate_composite_and_exit(int argc, char* argv[]) {
     if (!check_common_options(arg)) display_unrecognized_option(arg);
   }
   book_keeping(argc, i, i < argc ? argv[i] : nullptr);
-  run_composite(s);
+  if (s.circular > 0) {
+    build_circular_dna(s);
+  } else {
+    // the templates' helices are all that is read of them: classify only nucleotides
+    const long parts = Gvars.parts;
+    mutable_gvars().parts = 1;
+    std::vector<binding_site> sites = read_binding_sites(s);
+    mutable_gvars().parts = parts;
+    build_composite(s, plan_binding_sites(s, std::move(sites)));
+  }
   end_run(0);
 }
 

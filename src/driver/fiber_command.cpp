@@ -75,7 +75,7 @@ int fiber_option(const char* arg, fiber_options& opts) {
 }  // namespace
 
 void generate_fiber_models_and_exit(int argc, char* argv[]) {
-  Gvars.counts.fiber = 1;
+  mutable_gvars().subcommand.fiber = 1;
   fiber_options opts;
   int i = 2;
   for (; i < argc; ++i) {

@@ -40,7 +40,7 @@ std::string option_key(const char* arg) {
 }  // namespace
 
 void analyze_per_belqo_and_exit(int argc, char* argv[]) {
-  Gvars.counts.analyze = 1;
+  mutable_gvars().subcommand.analyze = 1;
   analyze_settings s;
   for (int k = 2; k < argc; ++k) {
     const char* arg = argv[k];
@@ -88,7 +88,7 @@ void analyze_per_belqo_and_exit(int argc, char* argv[]) {
 }
 
 void rebuild_customized_models_and_exit(int argc, char* argv[]) {
-  Gvars.counts.rebuild = 1;
+  mutable_gvars().subcommand.rebuild = 1;
   rebuild_settings s;
   s.program = own_executable_path(argc > 0 ? argv[0] : "belqo-vask");
   for (int k = 2; k < argc; ++k) {
@@ -145,7 +145,7 @@ void rebuild_customized_models_and_exit(int argc, char* argv[]) {
 }
 
 void perform_mutations_and_exit(int argc, char* argv[]) {
-  Gvars.counts.mutate = 1;
+  mutable_gvars().subcommand.mutate = 1;
   mutate_settings s;
   for (int k = 2; k < argc; ++k) {
     const char* arg = argv[k];

@@ -36,23 +36,41 @@ void open_log_streams() {
   PRGLOG = open_one(Gvars.prglog_name, prglog_opened);
 }
 
+namespace {
+// The warning counts of the structures run so far (the driver adds each
+// structure's when done with it), for the program log at exit.
+warning_counts run_totals;
+}  // namespace
+
+void tally_warnings(const warning_counts& now, const warning_counts& before) {
+  auto add = [](long& total, long n, long b) { total += n - b; };
+  add(run_totals.atom_name, now.atom_name, before.atom_name);
+  add(run_totals.atom_symbol, now.atom_symbol, before.atom_symbol);
+  add(run_totals.connects, now.connects, before.connects);
+  add(run_totals.bond_in_residue, now.bond_in_residue, before.bond_in_residue);
+  add(run_totals.arg_swap, now.arg_swap, before.arg_swap);
+  add(run_totals.nt_rmsd, now.nt_rmsd, before.nt_rmsd);
+}
+
 void clean_globals() {
-  const run_counters& c = Gvars.counts;
-  prglog_msg("<elements.dat> %ld times\n", c.elements_dat);
-  prglog_msg("<atomlist.dat> %ld times\n", c.atomlist_dat);
-  prglog_msg("<baselist.dat> %ld times\n\n", c.baselist_dat);
+  const warning_counts c = run_totals;
+  run_totals = warning_counts{};  // the next run in this process counts afresh
+  prglog_msg("<elements.dat> %ld times\n", data_file_reads("elements.dat"));
+  prglog_msg("<atomlist.dat> %ld times\n", data_file_reads("atomlist.dat"));
+  prglog_msg("<baselist.dat> %ld times\n\n", data_file_reads("baselist.dat"));
   prglog_msg("COUNT_BOND_IN_RESIDUE %ld times\n", c.bond_in_residue);
   prglog_msg("COUNT_ATOM_NAME %ld times\n", c.atom_name);
   prglog_msg("COUNT_ATOM_SYMBOL %ld times\n", c.atom_symbol);
   prglog_msg("COUNT_CONNECTS %ld times\n", c.connects);
-  prglog_msg("COUNT_FILL_BOND %ld times\n", c.fill_bond);
+  prglog_msg("COUNT_FILL_BOND %ld times\n", 0L);  // nothing counts it any more
   prglog_msg("COUNT_ARG_SWAP %ld times\n", c.arg_swap);
   prglog_msg("COUNT_NT_RMSD %ld times\n", c.nt_rmsd);
 
-  Gvars.nt_ignored = baselist{};
-  Gvars.nt_mappings = baselist{};
-  Gvars.model_list.clear();
-  Gvars.selected_models.clear();
+  gvars_rec& settings = mutable_gvars();
+  settings.nt_ignored = baselist{};
+  settings.nt_mappings = baselist{};
+  settings.model_list.clear();
+  settings.selected_models.clear();
 
   logitf("\nTime used: %s\n", derive_used_time().c_str());
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/settings.hpp"
+#include "support/warning_counts.hpp"
 
 namespace vask {
 
@@ -14,6 +15,10 @@ namespace vask {
 // silent or when the name is empty; "stderr" and "stdout" are the standard
 // streams). Files opened here are closed by clean_globals().
 void open_log_streams();
+
+// Adds the warning counts of a structure the driver is done with (less those
+// of before, when part was added already) to the run's totals.
+void tally_warnings(const warning_counts& now, const warning_counts& before = {});
 
 // The exit handler: usage counters to the program log, the time used to both
 // logs, then closes the logs it opened (standard streams stay open). Runs at

@@ -199,7 +199,7 @@ std::vector<std::string> split_color_items(const std::string& value, std::string
 
 void set_block_color_by_rgb(const std::string& term, double r, double g, double b) {
   std::vector<int> slots;
-  auto& bf = Gvars.block_file;
+  auto& bf = mutable_gvars().block_file;
   const char* t = term.c_str();
   if (term.size() == 1) {
     switch (term[0]) {
@@ -319,11 +319,11 @@ void set_block_color_by_rgb(const std::string& term, double r, double g, double 
       return;
     }
   }
-  for (int k : slots) Gvars.block_colors[static_cast<size_t>(k)] = {r, g, b};
+  for (int k : slots) mutable_gvars().block_colors[static_cast<size_t>(k)] = {r, g, b};
 }
 
 void derive_block_color(const char* option) {
-  Gvars.cartoon[CTN_BLOCK_COLOR] = 1;
+  mutable_gvars().cartoon[CTN_BLOCK_COLOR] = 1;
   if (with_optional_endEqual(option)) return;
   std::vector<std::string> items = split_color_items(get_strvalue(option, false), ":()[]{}", 64);
   for (size_t k = 1; k < items.size(); ++k) {
@@ -367,8 +367,8 @@ void derive_block_color(const char* option) {
 }
 
 void derive_block_file(const char* option) {
-  auto& bf = Gvars.block_file;
-  Gvars.cartoon[CTN_BLOCK_FILE] = 1;
+  auto& bf = mutable_gvars().block_file;
+  mutable_gvars().cartoon[CTN_BLOCK_FILE] = 1;
   if (!set_switch_default_true(option)) return;
   if (with_optional_endEqual(option)) {
     bool has_eq = std::string_view(option).find('=') != std::string_view::npos;
@@ -396,9 +396,9 @@ void derive_block_file(const char* option) {
   if (has("EQUAL|MEAN|AVERAGE|SAME")) bf[BLK_EQUAL] = 1;
   if (has("SLIM|THIN|LEAN|NARROW")) bf[BLK_SLIM] = 1;
   if (has("thin|light|narrow|less"))
-    Gvars.block_depth = 0.2;
+    mutable_gvars().block_depth = 0.2;
   else if (has("thick|bulky|wide|more"))
-    Gvars.block_depth = 0.8;
+    mutable_gvars().block_depth = 0.8;
   if (has("G[-_]?(4|QUA|TET)")) {
     if (has("SIDE[-_]?(X|FULL|EXT)"))
       bf[BLK_G4_FULL_SIDE] = 1;
@@ -413,8 +413,8 @@ void derive_block_file(const char* option) {
   if (has("PEP")) bf[BLK_PEPTIDE] = 1;
   if (has("PLAN|AROM|SIDE|CHAIN|AA")) bf[BLK_SIDECHAIN] = 1;
   if (has("PROTEIN")) set_flags(bf, {BLK_PEPTIDE, BLK_SIDECHAIN});
-  if (has("CH[-_]?BOND")) Gvars.ch_bond = 1;
-  if (has("XH[-_]?BOND")) Gvars.ch_bond = 9;
+  if (has("CH[-_]?BOND")) mutable_gvars().ch_bond = 1;
+  if (has("XH[-_]?BOND")) mutable_gvars().ch_bond = 9;
   if (has("H[-_]?BOND")) bf[BLK_HBOND] = 1;
   if (has("FILL")) {
     bool up_side = has("FILL[-_]?(UP|PL|PO|HE)"), low_side = has("FILL[-_]?(DO|MI|NE|TA)");
@@ -440,7 +440,7 @@ void derive_block_file(const char* option) {
 }
 
 void derive_cartoon_block_option(const char* option) {
-  auto& c = Gvars.cartoon;
+  auto& c = mutable_gvars().cartoon;
   c[CTN_BLOCK] = c[CTN_ON] = 1;
   auto has = [option](const char* p) { return zor_ncmatch(option, p); };
   if (has("pmi|view|best")) c[CTN_BEST_VIEW] = 1;
@@ -487,7 +487,7 @@ void check_block_config(const char* option) {
   if (with_optional_endEqual(option)) return;
   std::string file = get_strvalue(option, true);
   if (!exist_file(file)) fatal("[e] cannot read block config setting: '%s'\n", option);
-  auto& cfg = Gvars.block_config;
+  auto& cfg = mutable_gvars().block_config;
   if (zor_ncmatch(option, "^-?-?block?[-_]?config[-_]?(R|pur)")) {
     cfg[BCFG_PURINE] = file;
   } else if (zor_ncmatch(option, "^-?-?block?[-_]?config[-_]?(Y|pyr)")) {
@@ -520,12 +520,12 @@ void set_pair_criteria(const char* option) {
     p = &modest;
   if (p == nullptr) return;
   if (!keep_silent()) std::fprintf(stderr, "%s\n", p->message);
-  Gvars.pseudo_pair_angle = p->pseudo_pair_angle;
-  Gvars.pair_angle = p->pair_angle;
-  Gvars.hbond_vd = p->hbond_vd;
-  Gvars.hbond_dist = p->hbond_dist;
-  Gvars.hbond_good = p->hbond_good;
-  Gvars.wc_geo = p->wc_geo;
+  mutable_gvars().pseudo_pair_angle = p->pseudo_pair_angle;
+  mutable_gvars().pair_angle = p->pair_angle;
+  mutable_gvars().hbond_vd = p->hbond_vd;
+  mutable_gvars().hbond_dist = p->hbond_dist;
+  mutable_gvars().hbond_good = p->hbond_good;
+  mutable_gvars().wc_geo = p->wc_geo;
 }
 
 }  // namespace vask

@@ -82,7 +82,7 @@ void derive_logfile(const char* option, std::string& dest) {
 void derive_prefix(const char* option) {
   if (with_optional_endEqual(option)) return;
   std::string v = trimmed(get_strvalue(option, true));
-  Gvars.prefix = v.empty() ? "vask" : v;
+  mutable_gvars().prefix = v.empty() ? "vask" : v;
 }
 
 long derive_idstr(const char* option) {
@@ -90,7 +90,7 @@ long derive_idstr(const char* option) {
   std::string v = value_after_eq(option);
   const char* kWithObject = "(with|has|have)[-_]?(obj|str|id)";
   if (zor_ncmatch(v, "short|brief|simple")) {
-    if (zor_ncmatch(v, "(res)?(idue)?[-_]?name")) Gvars.short_name = 1;
+    if (zor_ncmatch(v, "(res)?(idue)?[-_]?name")) mutable_gvars().short_name = 1;
     return 0;
   }
   if (zor_ncmatch(v, "long|extend")) return 2;
@@ -130,25 +130,25 @@ long derive_single_strand_setting(const char* option) {
 void derive_list_residues(const char* option) {
   std::string v = value_after_eq(option);
   if (zor_ncmatch(v, "^a"))
-    Gvars.list_residue = "amino-acid";
+    mutable_gvars().list_residue = "amino-acid";
   else if (zor_ncmatch(v, "^w"))
-    Gvars.list_residue = "water";
+    mutable_gvars().list_residue = "water";
   else if (zor_ncmatch(v, "^m"))
-    Gvars.list_residue = "metal";
+    mutable_gvars().list_residue = "metal";
   else if (zor_ncmatch(v, "^l"))
-    Gvars.list_residue = "ligand";
+    mutable_gvars().list_residue = "ligand";
   else
-    Gvars.list_residue = "nucleotide";
+    mutable_gvars().list_residue = "nucleotide";
 }
 
 void derive_list_chains(const char* option) {
   std::string v = value_after_eq(option);
   if (zor_ncmatch(v, "^a"))
-    Gvars.list_chain = "aa";
+    mutable_gvars().list_chain = "aa";
   else if (zor_ncmatch(v, "^o"))
-    Gvars.list_chain = "ot";
+    mutable_gvars().list_chain = "ot";
   else
-    Gvars.list_chain = "na";
+    mutable_gvars().list_chain = "na";
 }
 
 void get_selModels(const char* option) {
@@ -200,15 +200,15 @@ void get_selModels(const char* option) {
     if (chosen[static_cast<size_t>(m)]) numbers.push_back(m);
   if (numbers.empty()) {
     logit("\t[i] no valid numbers specified: take all models\n");
-    Gvars.selected_models.clear();
+    mutable_gvars().selected_models.clear();
     return;
   }
-  Gvars.selected_models.assign(1, static_cast<long>(numbers.size()));
-  Gvars.selected_models.insert(Gvars.selected_models.end(), numbers.begin(), numbers.end());
+  mutable_gvars().selected_models.assign(1, static_cast<long>(numbers.size()));
+  mutable_gvars().selected_models.insert(mutable_gvars().selected_models.end(), numbers.begin(), numbers.end());
 }
 
 void derive_view_rotation(const char* option) {
-  frame& f = Gvars.view_rot;
+  frame& f = mutable_gvars().view_rot;
   f = identity_frame_fit1();
   if (with_optional_endEqual(option)) return;
   std::string v = upper_copy(value_after_eq(option));
@@ -263,7 +263,7 @@ void derive_view_rotation(const char* option) {
 }
 
 void derive_view_pos_frame(const char* option) {
-  frame& f = Gvars.view_pos;
+  frame& f = mutable_gvars().view_pos;
   f = identity_frame_fit1();
   if (with_optional_endEqual(option)) return;
   parsed_config cfg;

@@ -115,13 +115,13 @@ void derive_frame_setting(const char* option) {
     runlog_msg("[i] ignore invalid option: %s\n", option);
     return;
   }
-  derive_one_frameID(words[1], Gvars.frame_opt[0]);
-  Gvars.frame_given = 1;
+  derive_one_frameID(words[1], mutable_gvars().frame_opt[0]);
+  mutable_gvars().frame_given = 1;
   if (n < 2) return;
-  derive_one_frameID(words[2], Gvars.frame_opt[1]);
-  Gvars.frame_two = zor_ncmatch(option, "heli") ? 2 : 1;
-  if (Gvars.frame_opt[0].view == 0 && Gvars.frame_opt[1].view == 0)
-    Gvars.frame_opt[0].view = view_word(option);
+  derive_one_frameID(words[2], mutable_gvars().frame_opt[1]);
+  mutable_gvars().frame_two = zor_ncmatch(option, "heli") ? 2 : 1;
+  if (mutable_gvars().frame_opt[0].view == 0 && mutable_gvars().frame_opt[1].view == 0)
+    mutable_gvars().frame_opt[0].view = view_word(option);
 }
 
 void derive_frame_aa_setting(const char* option) {

@@ -43,15 +43,15 @@ void set(switch_set& s, std::initializer_list<int> flags) {
 // 1: sequence options; 0: not one of them (falls through).
 int sequence_group() {
   if (M("down|low"))
-    Gvars.seq_lower = sw();
+    mutable_gvars().seq_lower = sw();
   else if (M("rna"))
-    Gvars.seq_rna = sw();
+    mutable_gvars().seq_rna = sw();
   else if (M("fasta[-_]?wid"))
-    Gvars.fasta_width = lv_bare(72, -1, 120);
+    mutable_gvars().fasta_width = lv_bare(72, -1, 120);
   else if (M("r(ev)?(erse)?[-_]?c(omp)?"))
-    Gvars.seq_revcomp = sw();
+    mutable_gvars().seq_revcomp = sw();
   else if (M("scan"))
-    Gvars.seq_scan = sw();
+    mutable_gvars().seq_scan = sw();
   else
     return 0;
   return 1;
@@ -60,21 +60,21 @@ int sequence_group() {
 int block_group() {
   if (M("^-?-?block?[-_]?view")) {
     if (sw() == 1) derive_cartoon_block_option(g_arg);
-    Gvars.cartoon[CTN_BEST_VIEW] = 1;
+    mutable_gvars().cartoon[CTN_BEST_VIEW] = 1;
   } else if (M("^-?-?block?[-_]?config")) {
     check_block_config(g_arg);
   } else if (M("^-?-?block?[-_]?(depth|thick|z)")) {
     if (M("thin|light|narrow|less"))
-      Gvars.block_depth = 0.2;
+      mutable_gvars().block_depth = 0.2;
     else if (M("thick|bulky|wide|more"))
-      Gvars.block_depth = 0.8;
+      mutable_gvars().block_depth = 0.8;
     else
-      Gvars.block_depth = dv_bare(0.5, 0.0, 3.6);
-    Gvars.cartoon[CTN_BLOCK_DEPTH] = 1;
+      mutable_gvars().block_depth = dv_bare(0.5, 0.0, 3.6);
+    mutable_gvars().cartoon[CTN_BLOCK_DEPTH] = 1;
   } else if (M("^-?-?block?[-_]?(pml|cmd|com|scr)[-_]?file")) {
-    Gvars.pml_file = sv(true);
+    mutable_gvars().pml_file = sv(true);
   } else if (M("^-?-?block?[-_]?(pml|cmd|com|scr)")) {
-    Gvars.block_cmd = sv(false);
+    mutable_gvars().block_cmd = sv(false);
   } else if (M("^-?-?block?[-_]?colou?r")) {
     derive_block_color(g_arg);
   } else if (M("^-?-?block?[-_]?(file|option|style)")) {
@@ -87,21 +87,21 @@ int block_group() {
 
 int cartoon_group() {
   if (M("^-?-?(cartoon|pymol)[-_]?image"))
-    Gvars.cartoon_image = sv(true);
+    mutable_gvars().cartoon_image = sv(true);
   else if (M("(aa|protein)[-_]?color"))
-    Gvars.protein_color = sv(false);
+    mutable_gvars().protein_color = sv(false);
   else if (M("(aa|protein)[-_]?transp"))
-    Gvars.protein_transp = dv_bare(0.6, 0.0, 1.0);
+    mutable_gvars().protein_transp = dv_bare(0.6, 0.0, 1.0);
   else if (M("^-?-?(cartoon|pymol)[-_]?color"))
-    Gvars.cartoon_color = sv(false);
+    mutable_gvars().cartoon_color = sv(false);
   else if (M("^-?-?(cartoon|pymol)[-_]?transp"))
-    Gvars.cartoon_transp = dv_bare(0.6, 0.0, 1.0);
+    mutable_gvars().cartoon_transp = dv_bare(0.6, 0.0, 1.0);
   else if (M("^-?-?(cartoon|pymol)[-_]?block")) {
     if (sw() == 1) derive_cartoon_block_option(g_arg);
   } else if (M("(pml|cmd|com|scr)[-_]?file"))
-    Gvars.pml_file = sv(true);
+    mutable_gvars().pml_file = sv(true);
   else if (M("^-?-?(cartoon|pymol)[-_]?(pml|cmd|com|scr)"))
-    Gvars.block_cmd = sv(false);
+    mutable_gvars().block_cmd = sv(false);
   else
     return 0;
   return 1;
@@ -110,21 +110,21 @@ int cartoon_group() {
 int hbond_group() {
   // "hbond2hbond" holds "d2": its test must come before the distance test
   if (M("hbond2hbond[-_]?angle"))
-    Gvars.hbond2hbond_angle = dv(30.0, 90.0);
+    mutable_gvars().hbond2hbond_angle = dv(30.0, 90.0);
   else if (M("d1|low"))
-    Gvars.hbond_d1 = dv(1.5, 3.0);
+    mutable_gvars().hbond_d1 = dv(1.5, 3.0);
   else if (M("d2|dist|high|upper|cut|thr")) {
-    Gvars.hbond_dist = dv(2.6, 6.0);
-    Gvars.hbond_dist_given = true;
+    mutable_gvars().hbond_dist = dv(2.6, 6.0);
+    mutable_gvars().hbond_dist_given = true;
   }
   else if (M("vd"))
-    Gvars.hbond_vd = dv(0.0, 4.0);
+    mutable_gvars().hbond_vd = dv(0.0, 4.0);
   else if (M("angle"))
-    Gvars.hbond_angle = dv(30.0, 180.0);
+    mutable_gvars().hbond_angle = dv(30.0, 180.0);
   else if (M("good"))
-    Gvars.hbond_good = dv(2.6, 3.8);
+    mutable_gvars().hbond_good = dv(2.6, 3.8);
   else if (M("string"))
-    Gvars.hbond_string = sw();
+    mutable_gvars().hbond_string = sw();
   else
     return 0;
   return 1;
@@ -133,58 +133,58 @@ int hbond_group() {
 void pair_option() {
   if (!M("list")) {
     if (M("dist|cut|thr")) {
-      Gvars.pair_dist = dv(0.0, 512.0);
+      mutable_gvars().pair_dist = dv(0.0, 512.0);
     } else if (M("vd")) {
-      Gvars.pair_vd = dv(0.0, 4.0);
+      mutable_gvars().pair_vd = dv(0.0, 4.0);
     } else if (M("angle")) {
-      Gvars.pair_angle = dv(0.0, 90.0);
+      mutable_gvars().pair_angle = dv(0.0, 90.0);
     } else if (M("h[-_]?bond")) {
       long code = 0;
       if (sw() != 0) {
         bool over = M("over"), base = M("base");
         code = over && base ? 3 : base ? 2 : over ? 1 : 0;
       }
-      Gvars.pair_hbond = code;
+      mutable_gvars().pair_hbond = code;
     } else if (M("net(work)?")) {
-      Gvars.pair_network = sw();
+      mutable_gvars().pair_network = sw();
     } else if (M("cross")) {
-      Gvars.pair_cross = sw();
+      mutable_gvars().pair_cross = sw();
     } else if (M("file|info|only")) {
-      Gvars.pair_only = set_long_019(g_arg);
+      mutable_gvars().pair_only = set_long_019(g_arg);
     } else if (M("crit(eria)?")) {
       set_pair_criteria(g_arg);
     } else {
       runlog_msg("[i] take %s as --pair-only\n", g_arg);
-      Gvars.pair_only = 1;
+      mutable_gvars().pair_only = 1;
     }
     return;
   }
   if (!has_value()) {
-    Gvars.pair_list_type = 4;
+    mutable_gvars().pair_list_type = 4;
     return;
   }
   if (M("^-?-?pair[s]?[-_]?list[-_]?type")) {
     std::string v = sv(false);
-    Gvars.pair_list_type = zor_ncmatch(v, "WC|PAIR")      ? 1
+    mutable_gvars().pair_list_type = zor_ncmatch(v, "WC|PAIR")      ? 1
                            : zor_ncmatch(v, "CANON|WOBBLE") ? 2
                            : zor_ncmatch(v, "BEST")         ? 3
                                                             : 4;
   } else if (M("^-?-?pair[s]?[-_]?list[-_]?(ONE|WHOLE|UNIT)")) {
-    Gvars.pair_list_one = 1;
+    mutable_gvars().pair_list_one = 1;
   } else if (M("^-?-?pair[s]?[-_]?list[-_]?inp")) {
-    Gvars.pair_list_inp = sv(true);
+    mutable_gvars().pair_list_inp = sv(true);
   } else if (M("^-?-?pair[s]?[-_]?list[-_]?out")) {
-    Gvars.pair_list_out = sv(true);
+    mutable_gvars().pair_list_out = sv(true);
   }
-  if (!Gvars.pair_list_inp.empty())
-    fail_nonexist_file(Gvars.pair_list_inp);
-  else if (Gvars.pair_list_type == 0)
-    Gvars.pair_list_type = 4;
+  if (!mutable_gvars().pair_list_inp.empty())
+    fail_nonexist_file(mutable_gvars().pair_list_inp);
+  else if (mutable_gvars().pair_list_type == 0)
+    mutable_gvars().pair_list_type = 4;
 }
 
 void parts_option() {
   if (M("all|every")) {
-    Gvars.parts = 31;
+    mutable_gvars().parts = 31;
     return;
   }
   long parts = derive_non_nt_parts(g_arg);
@@ -193,7 +193,7 @@ void parts_option() {
     runlog_msg("[i] '%s' ---> taken as to include only nucleotides\n", g_arg);
     parts = 1;
   }
-  Gvars.parts = parts;
+  mutable_gvars().parts = parts;
 }
 
 long frame_list_bits() {
@@ -243,7 +243,7 @@ long view_code() {
 
 void get_hbond_option() {
   if (sw() == 0) return;
-  auto& h = Gvars.get_hbond;
+  auto& h = mutable_gvars().get_hbond;
   if (M("res(idue)?[-_]?label")) h[12] = 1;
   if (M("hb[-_]?label")) h[13] = 1;
   if (M("labels")) set(h, {12, 13});
@@ -281,15 +281,15 @@ long stacked_nts_bits() {
 
 void alc_mol_option() {
   if (sw() == 0) return;
-  auto& a = Gvars.alc_mol;
+  auto& a = mutable_gvars().alc_mol;
   if (M("atom")) a[0] = 1;
   if (M("base|block")) a[1] = 1;
   if (M("EQUAL|MEAN|AVERAGE|SAME")) set(a, {6, 1});
   if (M("SLIM|THIN|LEAN|NARROW")) set(a, {7, 1});
   if (M("thin|light|narrow|less"))
-    Gvars.block_depth = 0.2;
+    mutable_gvars().block_depth = 0.2;
   else if (M("thick|bulky|wide|more"))
-    Gvars.block_depth = 0.8;
+    mutable_gvars().block_depth = 0.8;
   if (M("wc|pair")) a[2] = 1;
   if (M("conn|link")) set(a, {2, 3});
   if (M("canon|wobble")) set(a, {4, 2});
@@ -328,11 +328,11 @@ long info_list_bits() {
 
 void select_option() {
   if (M("[-_]?chain")) {
-    Gvars.select_chain = sv(false);
+    mutable_gvars().select_chain = sv(false);
   } else if (M("[-_]?(frag|resi)")) {
-    Gvars.select_frag = sv(false);
+    mutable_gvars().select_frag = sv(false);
   } else if (M("[-_]?atom")) {
-    Gvars.select_atom = sv(false);
+    mutable_gvars().select_atom = sv(false);
   } else if (M("[-_]?(coor|xyz)")) {
     long code = M("at") ? 1 : 0;
     if (M("he")) {
@@ -343,12 +343,12 @@ void select_option() {
     } else if (code == 0) {
       code = 1;
     }
-    Gvars.select_xyz = code;
+    mutable_gvars().select_xyz = code;
   } else if (M("[-_]?model")) {
-    Gvars.select_model = lv(0, LONG_MAX - 1);
+    mutable_gvars().select_model = lv(0, LONG_MAX - 1);
   } else {
     if (sw() == 0) return;
-    auto& s = Gvars.select;
+    auto& s = mutable_gvars().select;
     if (M("all|every|whole|\\*")) s[0] = 1;
     if (M("nt|nuc")) s[1] = 1;
     if (M("dna")) s[2] = 1;
@@ -364,11 +364,11 @@ void select_option() {
     if (M("water|h2o")) s[10] = 1;
     if (M("metal|cation")) s[11] = 1;
     if (M("ligand")) s[12] = 1;
-    if (M("(remove|delete)[-_]?(water|h2o)")) Gvars.delete_water = 1;
-    if (M("(remove|delete)[-_]?h")) Gvars.delete_h = 1;
-    if (M("compl|reverse")) Gvars.reverse_select = 1;
+    if (M("(remove|delete)[-_]?(water|h2o)")) mutable_gvars().delete_water = 1;
+    if (M("(remove|delete)[-_]?h")) mutable_gvars().delete_h = 1;
+    if (M("compl|reverse")) mutable_gvars().reverse_select = 1;
     if (M("re[-_]?num")) {
-      Gvars.renum_atom = 1;
+      mutable_gvars().renum_atom = 1;
       return;
     }
     if (!opts_with_switch_set(s)) s[0] = 1;
@@ -377,36 +377,36 @@ void select_option() {
 
 void json_option() {
   if (sw() == 0) {
-    Gvars.json = 0;
+    mutable_gvars().json = 0;
     return;
   }
   const char* kWithObject = "(with|has|have)[-_]?(obj|str|id)";
   if (M("ebi|bgsu|fr3d|rna3d|unit") || M("jmol|jsmol"))
-    Gvars.idstr = M(kWithObject) ? 5 : 6;
+    mutable_gvars().idstr = M(kWithObject) ? 5 : 6;
   else if (M("pymol"))
-    Gvars.idstr = M(kWithObject) ? 7 : 8;
+    mutable_gvars().idstr = M(kWithObject) ? 7 : 8;
   long mode = M("array") ? 5 : M("object") ? 3 : 9;
-  if (M("ct|connect|table") || Gvars.idstr == 5 || Gvars.idstr == 6) mode += 16;
-  Gvars.json = mode;
+  if (M("ct|connect|table") || mutable_gvars().idstr == 5 || mutable_gvars().idstr == 6) mode += 16;
+  mutable_gvars().json = mode;
 }
 
 void altloc_option() {
   std::string v = upper_copy(sv(false)).substr(0, 31);
   if (v.find(' ') == std::string::npos) v += ' ';
-  Gvars.altlocs = v;
+  mutable_gvars().altlocs = v;
 }
 
 void models_option() {
   if (!has_value())
-    Gvars.model_mode = 1;
+    mutable_gvars().model_mode = 1;
   else if (M("nmr|md|ensemble"))
-    Gvars.model_mode = 2;
+    mutable_gvars().model_mode = 2;
   else if (M("all|every|whole|\\*"))
-    Gvars.model_mode = 4;
+    mutable_gvars().model_mode = 4;
   else if (M("cross"))
-    Gvars.model_mode = 8;
+    mutable_gvars().model_mode = 8;
   else
-    Gvars.model_mode = 1;
+    mutable_gvars().model_mode = 1;
 }
 
 long stems_code() {
@@ -430,7 +430,7 @@ long sqlite_code() {
 }
 
 void g4_option() {
-  auto& g = Gvars.g4;
+  auto& g = mutable_gvars().g4;
   if (M("no(t|ne)?[-_]?(in)?[-_]?(helix|duplex)")) g[0] = 0;
   if (M("heli")) g[1] = 1;
   if (M("stem")) g[2] = 1;
@@ -453,42 +453,42 @@ void g4_option() {
 void uturn_option() {
   constexpr const char* kLetters = "ACGTUPRYSWKMBDHVN";
   if (M("cutoff")) {
-    Gvars.uturn_cutoff = dv_bare(90.0, 0.0, 100.0);
-    if (Gvars.uturn == 0) Gvars.uturn = 'K';
+    mutable_gvars().uturn_cutoff = dv_bare(90.0, 0.0, 100.0);
+    if (mutable_gvars().uturn == 0) mutable_gvars().uturn = 'K';
   } else if (M("gap")) {
-    Gvars.uturn_gap = lv_bare(3, 1, 32);
-    if (Gvars.uturn == 0) Gvars.uturn = 'K';
+    mutable_gvars().uturn_gap = lv_bare(3, 1, 32);
+    if (mutable_gvars().uturn == 0) mutable_gvars().uturn = 'K';
   } else {
-    Gvars.uturn = extract_first_CHAR_with_dft(g_arg, kLetters, 'K');
+    mutable_gvars().uturn = extract_first_CHAR_with_dft(g_arg, kLetters, 'K');
   }
 }
 
 void water_option() {
   if (!has_value()) {
-    Gvars.waters = 1;
+    mutable_gvars().waters = 1;
   } else {
     if (false_option(sv(false).c_str())) {
-      Gvars.waters = 0;
+      mutable_gvars().waters = 0;
       return;
     }
-    Gvars.waters = lv(1, LONG_MAX - 1);
+    mutable_gvars().waters = lv(1, LONG_MAX - 1);
   }
-  if (Gvars.waters != 0) Gvars.parts |= 4;
+  if (mutable_gvars().waters != 0) mutable_gvars().parts |= 4;
 }
 
 void metal_option() {
   if (M("[-_]?cutoff")) {
-    Gvars.metal_cutoff = dv(2.0, 4.0);
-    Gvars.metals = 1;
+    mutable_gvars().metal_cutoff = dv(2.0, 4.0);
+    mutable_gvars().metals = 1;
   } else {
-    Gvars.metals = sw();
-    if (Gvars.metals == 0) return;
+    mutable_gvars().metals = sw();
+    if (mutable_gvars().metals == 0) return;
   }
-  Gvars.parts |= 8;
+  mutable_gvars().parts |= 8;
 }
 
 void loop_option() {
-  auto& l = Gvars.loop;
+  auto& l = mutable_gvars().loop;
   if (M("(hairpin)?[-_]?size")) l[1] = 1;
   if (M("stem")) l[2] = 1;
   if (M("non?[-_]?p(seudo)?[-_]?knot")) l[3] = 1;
@@ -502,7 +502,7 @@ void loop_option() {
     runlog_msg("[i] exclude checking of special loops\n");
   }
   if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) {
-    Gvars.isolated &= ~2L;
+    mutable_gvars().isolated &= ~2L;
     runlog_msg("[i] exclude isolated canonical pairs in loops\n");
   }
 }
@@ -519,6 +519,8 @@ long simple_junction_code() {
   return code;
 }
 
+// Word bits of --kturn; "only"/"noloop" sets bits 8 and 16 whatever came
+// before (an addition would carry a word's bit 8 into bit 32).
 long kturn_bits() {
   long bits = 0;
   if (M("(3|three)")) bits += 1;
@@ -526,7 +528,7 @@ long kturn_bits() {
   if (M("pseu|knot")) bits += 4;
   if (M("general|ss|single|strand")) bits += 8;
   if (M("no(t|n)?[-_]?loop") || M("only"))
-    bits += 24;
+    bits |= 24;
   else if (bits == 0)
     bits = 8;
   return bits;
@@ -553,17 +555,17 @@ struct option_row {
   void apply() const {
     switch (shape) {
       case SWITCH:
-        Gvars.*lfield = sw();
+        mutable_gvars().*lfield = sw();
         break;
       case DOUBLE:
-        Gvars.*dfield = bare_default ? dv_bare(bare, lo, hi) : dv(lo, hi);
+        mutable_gvars().*dfield = bare_default ? dv_bare(bare, lo, hi) : dv(lo, hi);
         break;
       case LONG:
-        Gvars.*lfield = bare_default ? lv_bare(static_cast<long>(bare), static_cast<long>(lo), static_cast<long>(hi))
+        mutable_gvars().*lfield = bare_default ? lv_bare(static_cast<long>(bare), static_cast<long>(lo), static_cast<long>(hi))
                                      : lv(static_cast<long>(lo), static_cast<long>(hi));
         break;
       case LONG019:
-        Gvars.*lfield = set_long_019(g_arg);
+        mutable_gvars().*lfield = set_long_019(g_arg);
         break;
       case CALL:
         call();
@@ -603,26 +605,26 @@ const std::vector<option_row>& other_option_rows() {
     call_row("^-?-?v$", [] { exit_normal(Gconsts.banner); }, "^-?-?version"),
     call_row("^-?-?(verbose|more)", [] { set_verbosity_level(g_arg); }),
     call_row("^-?-?(silent|quiet)", [] { VERBOSITY = -1; }),
-    call_row("^-?-?run[-_]?(log|file)", [] { if (has_value()) derive_logfile(g_arg, Gvars.runlog_name); }),
+    call_row("^-?-?run[-_]?(log|file)", [] { if (has_value()) derive_logfile(g_arg, mutable_gvars().runlog_name); }),
     call_row("^-?-?pr(g|og|ogram)[-_]?(log|file)", [] {
       if (has_value())
-        derive_logfile(g_arg, Gvars.prglog_name);
+        derive_logfile(g_arg, mutable_gvars().prglog_name);
       else
-        Gvars.prglog_name = Gvars.prefix.substr(0, 468) + "-prog.log";
+        mutable_gvars().prglog_name = mutable_gvars().prefix.substr(0, 468) + "-prog.log";
     }),
     call_row("^-?-?prefix", [] { derive_prefix(g_arg); }),
-    call_row("^-?-?str(ucture)?[-_]?title", [] { Gvars.str_title = has_value() ? sv(false) : std::string(); }),
+    call_row("^-?-?str(ucture)?[-_]?title", [] { mutable_gvars().str_title = has_value() ? sv(false) : std::string(); }),
     sw_row("^-?-?(clean|tidy)[-_]?(up)?", &gvars_rec::cleanup),
     call_row("^-?-?cit[ea]", [] { show_citation(); }),
     call_row("^-?-?(part|component|include)s?", [] { parts_option(); }),
     call_row("^-?-?nt[s]?[-_]?list", [] {
       if (M("^-?-?nt[s]?[-_]?list[-_]?inp")) {
-        Gvars.nts_list_inp = sv(true);
-        fail_nonexist_file(Gvars.nts_list_inp);
+        mutable_gvars().nts_list_inp = sv(true);
+        fail_nonexist_file(mutable_gvars().nts_list_inp);
       } else if (M("^-?-?nt[s]?[-_]?list[-_]?out")) {
-        Gvars.nts_list_out = sv(true);
+        mutable_gvars().nts_list_out = sv(true);
       }
-      Gvars.nts_list = 1;
+      mutable_gvars().nts_list = 1;
     }),
     dv_row("^-?-?vdw[-_]?delta", &gvars_rec::vdw_delta, 0.0, 1.6),
     dv_row("^-?-?vdw[-_]?cutoff", &gvars_rec::vdw_cutoff, 3.0, 7.0),
@@ -638,23 +640,23 @@ const std::vector<option_row>& other_option_rows() {
     dv_row("^-?-?horizontal[-_]?hdist[-_]?cutoff", &gvars_rec::horizontal_hdist, 1.5, 4.0),
     dv_row("^-?-?nonplanar[-_]?hdist[-_]?cutoff", &gvars_rec::nonplanar_hdist, 3.3, 4.0),
     l019_row("^-?-?c[-_]?h[-_]?bond", &gvars_rec::ch_bond),
-    call_row("^-?-?tr(x|s|ans)[-_](mat|frame|file)", [] { Gvars.trx_file = sv(true); }),
-    call_row("^-?-?frame[-_]?(file|list)", [] { Gvars.frame_list = frame_list_bits(); }),
-    call_row("^-?-?r3d[-_]?frame", [] { Gvars.r3d_frame = r3d_frame_bits(); }),
+    call_row("^-?-?tr(x|s|ans)[-_](mat|frame|file)", [] { mutable_gvars().trx_file = sv(true); }),
+    call_row("^-?-?frame[-_]?(file|list)", [] { mutable_gvars().frame_list = frame_list_bits(); }),
+    call_row("^-?-?r3d[-_]?frame", [] { mutable_gvars().r3d_frame = r3d_frame_bits(); }),
     call_row("^-?-?frame[-_]?(aa|amino|side|chain)", [] { derive_frame_aa_setting(g_arg); }),
     call_row("^-?-?frame", [] { derive_frame_setting(g_arg); }),
     call_row("^-?-?(view|orient)[-_]?rot", [] { derive_view_rotation(g_arg); }),
     call_row("^-?-?(view|orient)[-_]?pos", [] { derive_view_pos_frame(g_arg); }),
-    call_row("^-?-?(view|orient)[-_]?(mat|frame)", [] { Gvars.view_mat = derive_view_mat_frame(g_arg); }),
-    call_row("^-?-?(view|orient)[-_]?(align|ls|fit)", [] { Gvars.view_align = derive_view_mat_frame(g_arg); }),
-    call_row("^-?-?(view|orient)", [] { Gvars.view = view_code(); }),
+    call_row("^-?-?(view|orient)[-_]?(mat|frame)", [] { mutable_gvars().view_mat = derive_view_mat_frame(g_arg); }),
+    call_row("^-?-?(view|orient)[-_]?(align|ls|fit)", [] { mutable_gvars().view_align = derive_view_mat_frame(g_arg); }),
+    call_row("^-?-?(view|orient)", [] { mutable_gvars().view = view_code(); }),
     call_row("^-?-?h[-_]?b(ond)?[-_]?file", [] { get_hbond_option(); }, "^-?-?get[-_]?hbond"),
     sw_row("^-?-?stack[-_]?file", &gvars_rec::get_stack),
-    call_row("^-?-?get[-_]?stack", [] { Gvars.get_stack = 1; }),
-    call_row("^-?-?peptide[-_]?base", [] { Gvars.peptide_base = M("stack") && M("pair") ? 4 : M("pair") ? 2 : 1; }),
+    call_row("^-?-?get[-_]?stack", [] { mutable_gvars().get_stack = 1; }),
+    call_row("^-?-?peptide[-_]?base", [] { mutable_gvars().peptide_base = M("stack") && M("pair") ? 4 : M("pair") ? 2 : 1; }),
     dv_row("^-?-?(stack|overlap)(ing)?[-_]?cutoff", &gvars_rec::stack_cutoff, 0.01, 5.0),
     dv_row("^-?-?(stack|overlap)(ing)?[-_]?area", &gvars_rec::stack_area, 10.0, 900.0),
-    call_row("^-?-?stack(ed)?[-_]?nt(s)?", [] { Gvars.stacked_nts = stacked_nts_bits(); }),
+    call_row("^-?-?stack(ed)?[-_]?nt(s)?", [] { mutable_gvars().stacked_nts = stacked_nts_bits(); }),
     l019_row("^-?-?stack[-_]?(ens)?", &gvars_rec::stack_ens),
     sw_row("^-?-?bonds?[-_]?file", &gvars_rec::bonds_file),
     call_row("^-?-?(alc|mol|mdl)[-_]?file", [] { alc_mol_option(); }),
@@ -669,7 +671,7 @@ const std::vector<option_row>& other_option_rows() {
     sw_row("^-?-?check[-_]?op", &gvars_rec::check_op),
     sw_row("^-?-?info[-_]?(nt|dna|rna|nuc)", &gvars_rec::info_nt),
     sw_row("^-?-?info[-_]?(aa|amino|pro|pep)", &gvars_rec::info_aa),
-    call_row("^-?-?info[-_]?(list|file|all)", [] { Gvars.info_list = info_list_bits(); }),
+    call_row("^-?-?info[-_]?(list|file|all)", [] { mutable_gvars().info_list = info_list_bits(); }),
     sw_row("^-?-?simpl(e|ify)[-_]?pdb", &gvars_rec::simple_pdb),
     sw_row("^-?-?bp[-_]?seq", &gvars_rec::bp_seq),
     sw_row("^-?-?play[-_]?(ground)?", &gvars_rec::playground),
@@ -680,8 +682,8 @@ const std::vector<option_row>& other_option_rows() {
     sw_row("^-?-?(delete|remove)[-_]?(water|h2o)", &gvars_rec::delete_water),
     sw_row("^-?-?(delete|remove)[-_]?h", &gvars_rec::delete_h),
     call_row("^-?-?json[-_]?(dec|dig)", [] {
-      Gvars.json_fmt = sformat("%%.%ldf", lv_bare(3, 0, 8));
-      if (Gvars.json == 0) Gvars.json = 1;
+      mutable_gvars().json_fmt = sformat("%%.%ldf", lv_bare(3, 0, 8));
+      if (mutable_gvars().json == 0) mutable_gvars().json = 1;
     }),
     call_row("^-?-?json", [] { json_option(); }),
     sw_row("^-?-?auxfile", &gvars_rec::auxfiles),
@@ -698,47 +700,47 @@ const std::vector<option_row>& other_option_rows() {
     dv_row("^-?-?curved[-_]?cutoff", &gvars_rec::curved_cutoff, 0.0, 9.0),
     dv_row("^-?-?rise[-_]?cutoff", &gvars_rec::rise_cutoff, 0.0, 9.0),
     dv_row("^-?-?helix[-_]?ext", &gvars_rec::helix_ext, 0.0, 512.0),
-    call_row("^-?-?heli(x|cal)[-_]?axis", [] { Gvars.helical_axis = derive_helical_axis_setting(g_arg); }),
-    call_row("^-?-?abasic", [] { Gvars.abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?'); }),
-    call_row("^-?-?nt[-_]?(no|ignore|skip)", [] { derive_nt_ignored(g_arg); }),
-    call_row("^-?-?nt[-_]?map", [] { derive_nt_mappings(g_arg); }),
+    call_row("^-?-?heli(x|cal)[-_]?axis", [] { mutable_gvars().helical_axis = derive_helical_axis_setting(g_arg); }),
+    call_row("^-?-?abasic", [] { mutable_gvars().abasic = extract_first_CHAR_with_dft(g_arg, "?.:;|^", '?'); }),
+    call_row("^-?-?nt[-_]?(no|ignore|skip)", [] { derive_nt_ignored(g_arg, mutable_gvars().nt_ignored); }),
+    call_row("^-?-?nt[-_]?map", [] { derive_nt_mappings(g_arg, mutable_gvars().nt_mappings); }),
     dv_row("^-?-?nt[-_]?cutoff", &gvars_rec::nt_cutoff, 0.01, 0.99),
     dv_row("^-?-?nt[-_]?ring[-_]?atom[-_]?cutoff", &gvars_rec::ring_atom_cutoff, 0.0, 0.5),
     call_row("^-?-?(bb|backbone)[-_]?ratio", [] {
       double r = dv(0.01, 100.0);
-      Gvars.bb_ratio = r < 1.0 ? 1.0 / r : r;
+      mutable_gvars().bb_ratio = r < 1.0 ? 1.0 / r : r;
     }),
-    call_row("^-?-?chain", [] { derive_chains_to_run(g_arg, Gvars.chains); }),
+    call_row("^-?-?chain", [] { derive_chains_to_run(g_arg, mutable_gvars().chains); }),
     call_row("^-?-?models", [] { models_option(); }),
     call_row("^-?-?(nmr|md|ensemble)", [] {
-      Gvars.model_mode = 2;
+      mutable_gvars().model_mode = 2;
       if (has_value()) get_selModels(g_arg);
     }),
-    call_row("^-?-?symm", [] { Gvars.model_mode = M("cross") ? 8 : 4; }),
+    call_row("^-?-?symm", [] { mutable_gvars().model_mode = M("cross") ? 8 : 4; }),
     sw_row("^-?-?sasa", &gvars_rec::sasa),
     sw_row("^-?-?raw[-_]?(xyz|coor|pdb)", &gvars_rec::raw_xyz),
     sw_row("^-?-?raw[-_]?name", &gvars_rec::raw_name),
     dv_row("^-?-?occupancy", &gvars_rec::occupancy, 0.0, 1.0, 0.001),
     dv_row("^-?-?b[-_]?factor", &gvars_rec::bfactor, -999999.0, 999999.0, 999999.0),
-    call_row("^-?-?stem", [] { Gvars.stems = stems_code(); }),
+    call_row("^-?-?stem", [] { mutable_gvars().stems = stems_code(); }),
     sw_row("^-?-?helix[-_]?b(a|b)", &gvars_rec::helix_baxis),
-    call_row("^-?-?(sugar)?[-_]?pucker", [] { Gvars.pucker = M("westhof|ws|83|new") ? 0 : 1; }),
-    call_row("^-?-?idstr[-_]?sep", [] { Gvars.idstr_sep = extract_separator_option(g_arg, "&.:,|+", '.'); }),
+    call_row("^-?-?(sugar)?[-_]?pucker", [] { mutable_gvars().pucker = M("westhof|ws|83|new") ? 0 : 1; }),
+    call_row("^-?-?idstr[-_]?sep", [] { mutable_gvars().idstr_sep = extract_separator_option(g_arg, "&.:,|+", '.'); }),
     lv_row("^-?-?idstr[-_]?(set|num|len|count|size)", &gvars_rec::idstr_size, 12, 1024),
-    call_row("^-?-?idstr", [] { Gvars.idstr = derive_idstr(g_arg); }),
+    call_row("^-?-?idstr", [] { mutable_gvars().idstr = derive_idstr(g_arg); }),
     call_row("^-?-?(short|brief|simple$)", [] {
-      Gvars.short_name = sw();
-      if (!M("(res)?(idue)?[-_]?name")) Gvars.idstr = 0;
+      mutable_gvars().short_name = sw();
+      if (!M("(res)?(idue)?[-_]?name")) mutable_gvars().idstr = 0;
     }),
     sw_row("^-?-?stand[-_]?(alone)?", &gvars_rec::stand_alone),
-    call_row("^-?-?format[-_]?out(put)?", [] { Gvars.output_format = M("pdbx|cif") ? 2 : 1; }),
-    call_row("^-?-?(mm)?cif[-_]?out(put)?", [] { Gvars.output_format = 2; }, "^-?-?out(put)?[-_]?(mm)?cif"),
-    call_row("^-?-?format", [] { Gvars.input_format = M("pdbx|cif") ? 2 : 1; }),
-    call_row("^-?-?(mm)?cif$", [] { Gvars.input_format = 2; }),
-    call_row("^-?-?pdb$", [] { Gvars.input_format = 1; }),
+    call_row("^-?-?format[-_]?out(put)?", [] { mutable_gvars().output_format = M("pdbx|cif") ? 2 : 1; }),
+    call_row("^-?-?(mm)?cif[-_]?out(put)?", [] { mutable_gvars().output_format = 2; }, "^-?-?out(put)?[-_]?(mm)?cif"),
+    call_row("^-?-?format", [] { mutable_gvars().input_format = M("pdbx|cif") ? 2 : 1; }),
+    call_row("^-?-?(mm)?cif$", [] { mutable_gvars().input_format = 2; }),
+    call_row("^-?-?pdb$", [] { mutable_gvars().input_format = 1; }),
     sw_row("^-?-?segid", &gvars_rec::segid),
-    call_row("^-?-?sqlite", [] { Gvars.sqlite = sqlite_code(); }),
-    call_row("^-?-?tor(sion)?s?[-_]?360", [] { Gvars.torsion360 = M("pseudo") ? 1 : M("all|every|whole|\\*") ? 9 : set_long_019(g_arg); }),
+    call_row("^-?-?sqlite", [] { mutable_gvars().sqlite = sqlite_code(); }),
+    call_row("^-?-?tor(sion)?s?[-_]?360", [] { mutable_gvars().torsion360 = M("pseudo") ? 1 : M("all|every|whole|\\*") ? 9 : set_long_019(g_arg); }),
     dv_row("^-?-?(po|op)[-_]?(bond|conn)", &gvars_rec::op_bond, 1.0, 16.0),
     sw_row("^-?-?atom[-_]?hb.*prop", &gvars_rec::atom_hbond_prop),
     dv_row("^-?-?splay[-_]?(cutoff)?", &gvars_rec::splay_cutoff, 0.0, 180.0, 100.0),
@@ -759,19 +761,19 @@ const std::vector<option_row>& other_option_rows() {
     sw_row("^-?-?order[-_]?residue", &gvars_rec::order_residues),
     call_row("^-?-?list[-_]?chain", [] { derive_list_chains(g_arg); }),
     call_row("^-?-?list[-_]?residue", [] { derive_list_residues(g_arg); }),
-    call_row("^-?-?a?[-_]?minor", [] { Gvars.a_minor = extract_first_CHAR_with_dft(g_arg, "ACGTUPRYSWKMBDHVN", 'A'); }),
-    call_row("^-?-?G4?[-_]?(list|inp)", [] { Gvars.g4_list = sv(true); }),
+    call_row("^-?-?a?[-_]?minor", [] { mutable_gvars().a_minor = extract_first_CHAR_with_dft(g_arg, "ACGTUPRYSWKMBDHVN", 'A'); }),
+    call_row("^-?-?G4?[-_]?(list|inp)", [] { mutable_gvars().g4_list = sv(true); }),
     lv_row("^-?-?G4?[-_]?bulge", &gvars_rec::g4_bulge, 1, 64, 16),
     call_row("^-?-?g[-_]?(4|qua|tet)", [] { g4_option(); }, nullptr, "model"),
     call_row("^-?-?u[-_]?turn", [] { uturn_option(); }),
     lv_row("^-?-?ua[-_]?loop", &gvars_rec::ua_loop, 1, 32, 8),
-    call_row("^-?-?non?[-_]?pair", [] { Gvars.non_pair = sw() == 0 ? 0 : M("excl(.*)[-_]?neig") ? 3 : 1; }),
+    call_row("^-?-?non?[-_]?pair", [] { mutable_gvars().non_pair = sw() == 0 ? 0 : M("excl(.*)[-_]?neig") ? 3 : 1; }),
     sw_row("^-?-?(po4|phos)", &gvars_rec::phosphate),
     sw_row("^-?-?p(seudo)?[-_]?knot", &gvars_rec::pknot),
-    call_row("^-?-?nest(ed)?", [] { Gvars.pknot = 0; }),
+    call_row("^-?-?nest(ed)?", [] { mutable_gvars().pknot = 0; }),
     call_row("^-?-?dbn", [] {
-      if (M("break")) Gvars.dbn_break = extract_separator_option(g_arg, "&.:;,|+([{", '&');
-      if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) Gvars.isolated &= ~1L;
+      if (M("break")) mutable_gvars().dbn_break = extract_separator_option(g_arg, "&.:;,|+([{", '&');
+      if (M("(no|exclude)[-_]?(single|lone|isolate|ic)?[-_]?pair")) mutable_gvars().isolated &= ~1L;
     }),
     sw_row("^-?-?(ss|2nd)[-_]?simple", &gvars_rec::ss_simple),
     call_row("^-?-?(water|h2o)", [] { water_option(); }),
@@ -780,21 +782,21 @@ const std::vector<option_row>& other_option_rows() {
     dv_row("^-?-?d?WC[-_]?geo", &gvars_rec::wc_geo, -90.0, 0.0),
     call_row("^-?-?loop", [] { loop_option(); }),
     call_row("^-?-?(lone|iso)(late)?d?(canon)?(ical)?[-_]?pair", [] {
-      if (M("not[-_]?(in)?[-_]?(dbn|sec|str)")) Gvars.isolated &= ~1L;
-      if (M("not[-_]?(in)?[-_]?loop")) Gvars.isolated &= ~2L;
-      if (M("repeat")) Gvars.loop[5] = 0;
+      if (M("not[-_]?(in)?[-_]?(dbn|sec|str)")) mutable_gvars().isolated &= ~1L;
+      if (M("not[-_]?(in)?[-_]?loop")) mutable_gvars().isolated &= ~2L;
+      if (M("repeat")) mutable_gvars().loop[5] = 0;
     }, "^-?-?ic[-_]?pair"),
     sw_row("^-?-?embed", &gvars_rec::embedded),
     call_row("^-?-?(extend|consolidate)", [] {
-      Gvars.stems = 7;
-      Gvars.loop[2] = 0;
+      mutable_gvars().stems = 7;
+      mutable_gvars().loop[2] = 0;
     }),
     sw_row("^-?-?time", &gvars_rec::time_report),
-    call_row("^-?-?summary", [] { Gvars.summary = sw() == 0 ? 0 : M("ind") ? 6 : 2; }),
-    call_row("^-?-?name", [] { Gvars.pair_name = !has_value() ? 2 : M("simple|regular|less|no") ? 1 : 2; }),
-    call_row("^-?-?simpl(e|ify)[-_]?junction", [] { Gvars.simple_jct = simple_junction_code(); }),
+    call_row("^-?-?summary", [] { mutable_gvars().summary = sw() == 0 ? 0 : M("ind") ? 6 : 2; }),
+    call_row("^-?-?name", [] { mutable_gvars().pair_name = !has_value() ? 2 : M("simple|regular|less|no") ? 1 : 2; }),
+    call_row("^-?-?simpl(e|ify)[-_]?junction", [] { mutable_gvars().simple_jct = simple_junction_code(); }),
     call_row("^-?-?simple[-_]?pa", [] {
-      Gvars.simple_pair = !has_value()            ? 1
+      mutable_gvars().simple_pair = !has_value()            ? 1
                           : M("n1|n9")            ? 2
                           : M("c1")               ? 4
                           : M("center|ring")      ? 8
@@ -802,16 +804,16 @@ const std::vector<option_row>& other_option_rows() {
     }),
     sw_row("^-?-?special[-_]?n(ucleo)?t", &gvars_rec::special_nts),
     dv_row("^-?-?k(ink)?[-_]?turn[-_]?angle", &gvars_rec::kturn_angle, 0.0, 180.0),
-    call_row("^-?-?k(ink)?[-_]?turn", [] { Gvars.kturn = kturn_bits(); }),
+    call_row("^-?-?k(ink)?[-_]?turn", [] { mutable_gvars().kturn = kturn_bits(); }),
     dv_row("^-?-?scale[-_]?(factor)?", &gvars_rec::scale_factor, 0.0, DBL_MAX),
-    call_row("^-?-?s(ingle)?[-_]?s(trand)?[-_]?par", [] { Gvars.ss_par = derive_single_strand_setting(g_arg); }),
+    call_row("^-?-?s(ingle)?[-_]?s(trand)?[-_]?par", [] { mutable_gvars().ss_par = derive_single_strand_setting(g_arg); }),
     sw_row("^-?-?suite[-_]?wannabe", &gvars_rec::suite_wannabe),
     dv_row("^-?-?suite[-_]?power", &gvars_rec::suite_power, 1.0, 6.0),
-    call_row("^-?-?suite[-_]?(sep|dlm|delim)", [] { Gvars.suite_sep = extract_separator_option(g_arg, "&.:;,|+([{", '('); }),
+    call_row("^-?-?suite[-_]?(sep|dlm|delim)", [] { mutable_gvars().suite_sep = extract_separator_option(g_arg, "&.:;,|+([{", '('); }),
     sw_row("^-?-?suite[-_]?upper[-_]?base", &gvars_rec::suite_upper),
     call_row("^-?-?transp", [] {
-      Gvars.transparency = dv_bare(0.8, 0.0, 1.0);
-      Gvars.block_file[BLK_TRANSPARENT] = 1;
+      mutable_gvars().transparency = dv_bare(0.8, 0.0, 1.0);
+      mutable_gvars().block_file[BLK_TRANSPARENT] = 1;
     }),
     lv_row("^-?-?server", &gvars_rec::server_cap, 1, 999999, 20000),
     sw_row("^-?-?web[-_]?skmatic", &gvars_rec::web_skmatic),

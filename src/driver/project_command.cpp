@@ -54,11 +54,11 @@ constexpr project_word kWords[] = {
 // Reader settings of the analyses that need them, applied before any
 // structure is read.
 void set_reader_settings(const project_settings& s) {
-  if (s.id == PROJECT_G4S || s.id == PROJECT_G4_PAIRS || s.id == PROJECT_3TETRADS) Gvars.parts = 1;
+  if (s.id == PROJECT_G4S || s.id == PROJECT_G4_PAIRS || s.id == PROJECT_3TETRADS) mutable_gvars().parts = 1;
   if (s.id == PROJECT_STEM_CONTACTS) {
-    Gvars.hbond_dist = s.value == DBL_MAX ? PROJECT_HBOND_CUTOFF : s.value;
-    if (Gvars.hbond_good > Gvars.hbond_dist) Gvars.hbond_good = Gvars.hbond_dist;
-    Gvars.hbond_angle = PROJECT_HBOND_ANGLE;
+    mutable_gvars().hbond_dist = s.value == DBL_MAX ? PROJECT_HBOND_CUTOFF : s.value;
+    if (Gvars.hbond_good > Gvars.hbond_dist) mutable_gvars().hbond_good = Gvars.hbond_dist;
+    mutable_gvars().hbond_angle = PROJECT_HBOND_ANGLE;
   }
 }
 
@@ -107,7 +107,7 @@ void run_project(const project_settings& s) {
 }
 
 void run_project_and_exit(int argc, char* argv[]) {
-  Gvars.counts.project = 1;
+  mutable_gvars().subcommand.project = 1;
   project_settings s;
   for (int k = 2; k < argc; ++k) {
     const char* arg = argv[k];

@@ -154,7 +154,7 @@ constexpr std::pair<const char*, const char*> kJsonPaths[] = {
 void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
   print_separator(fp, '*', SEPARATOR_WIDTH);
   if (VERBOSITY <= 1) {
-    if (!Gvars.web_skmatic && Gvars.counts.single_file && mol.num_nts > 0) {
+    if (!Gvars.web_skmatic && Gvars.subcommand.single_file && mol.num_nts > 0) {
       std::fprintf(fp, "%s", Gconsts.banner.c_str());
       print_leadline_sepchar(fp, '*', SEPARATOR_WIDTH);
     }
@@ -218,7 +218,8 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
   find_riboseZippers(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
                      results.zippers);
-  find_Kturns(mol, slots, results.num_loops, results.loops, results.num_Kturns, results.Kturns);
+  find_Kturns(mol, slots, results.num_loops, results.loops, results.num_ss_pars, results.ss_pars,
+              results.num_Kturns, results.Kturns);
   find_PO4_contacts(mol, results.num_PO4s, results.PO4s);
   sqlite_output_PO4_interactions(results.num_PO4s, results.PO4s, mol);
 }
@@ -234,7 +235,7 @@ void run_writers(const run_descriptor&, struct_mol& mol, vask_results& results, 
     logit(("[w]  " + note).c_str());
     results.notes += "   o " + note;
   };
-  if (fp != nullptr && Gvars.bp_overlaps) warn(Gvars.bp_overlaps, "overlapped base pairs");
+  if (fp != nullptr && mol.bp_overlaps) warn(mol.bp_overlaps, "overlapped base pairs");
   if (fp != nullptr && results.num_misassigned) warn(results.num_misassigned, "helix/stem mis-assignments");
   output_pairs_info(results.num_pairs, results.pairs, mol, fp);
   output_pairNetworks_info(mol, results.num_networks, results.networks, fp);
@@ -491,17 +492,17 @@ void json_per_model_start(FILE* fp, long k, long model) {
 }
 
 void json_per_model_end(FILE* fp, bool last) {
-  Gvars.start_clock = static_cast<long>(std::clock());
+  mutable_gvars().start_clock = static_cast<long>(std::clock());
   if (fp == nullptr) return;
   json_raw_text(fp, last ? "}" : "},");
-  Gvars.start_timestamp = get_timestamp();
+  mutable_gvars().start_timestamp = get_timestamp();
 }
 
 void json_nmr_end(FILE* fp) {
-  Gvars.start_clock = Gvars.model_clock;
+  mutable_gvars().start_clock = Gvars.model_clock;
   if (fp == nullptr) return;
   json_end_array(fp);
-  Gvars.start_timestamp = Gvars.model_timestamp;
+  mutable_gvars().start_timestamp = Gvars.model_timestamp;
   json_footer(fp);
   json_end_object0(fp);
 }

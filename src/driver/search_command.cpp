@@ -155,11 +155,11 @@ std::string search_command_text(const search_settings& s) {
 }
 
 void perform_search_and_exit(int argc, char* argv[]) {
-  Gvars.prefix = "search";
-  Gvars.counts.search = 1;
-  Gvars.parts = 1;  // nucleotides only
-  Gvars.idstr = 2;  // long id strings
-  Gvars.ss_par |= kSsParCorrected;
+  mutable_gvars().prefix = "search";
+  mutable_gvars().subcommand.search = 1;
+  mutable_gvars().parts = 1;  // nucleotides only
+  mutable_gvars().idstr = 2;  // long id strings
+  mutable_gvars().ss_par |= kSsParCorrected;
 
   search_settings s;
   for (int k = 2; k < argc; ++k) {

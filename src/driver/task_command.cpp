@@ -260,7 +260,7 @@ void run_task(const task_settings& s) {
 }  // namespace
 
 void run_utilities_and_exit(int argc, char* argv[]) {
-  Gvars.counts.task = 1;
+  mutable_gvars().subcommand.task = 1;
   task_settings s;
   int i = 2;
   for (; i < argc; ++i) {

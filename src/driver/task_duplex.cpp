@@ -83,10 +83,11 @@ void write_residue_list(const std::vector<long>& list, struct_mol& mol, const st
 struct atom_writer {
   FILE* fp;
   long serial = 0;
+  long overflows = 0;  // values narrowed to fit their PDB column
   void put(atom a) {
     a.serial = ++serial;
     a.status = 1;
-    write_atom_record(fp, a);
+    write_atom_record(fp, a, overflows);
   }
 };
 

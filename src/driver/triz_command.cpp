@@ -269,8 +269,8 @@ bool check_triz_option(const char* arg, triz_options& o) {
 void finish_triz_options(triz_options& o) {
   if (o.triad && o.residue_names.empty()) o.residue_names = "DT;T";
   if (o.quick != 0) {
-    Gvars.parts |= 1 | 2;
-    if (o.quick == 9) Gvars.json |= 1;
+    mutable_gvars().parts |= 1 | 2;
+    if (o.quick == 9) mutable_gvars().json |= 1;
   }
   normalise_residue_names(o.residue_names);
 }
@@ -357,9 +357,9 @@ bool do_triz_per_structure(const triz_options& o, struct_mol& mol, FILE* fp) {
 }
 
 void perform_triz_and_exit(int argc, char* argv[]) {
-  Gvars.counts.triz = 1;
-  Gvars.prefix = "triz";
-  Gvars.auxfiles = 0;
+  mutable_gvars().subcommand.triz = 1;
+  mutable_gvars().prefix = "triz";
+  mutable_gvars().auxfiles = 0;
   for (int k = 2; k < argc; ++k)
     if (asking_help(argv[k])) triz_usage_exit();
   triz_options o;
@@ -380,14 +380,14 @@ void perform_triz_and_exit(int argc, char* argv[]) {
   check_required_file(o.input, "must specify -i=PDBFile/mmCIF");
   if (mmcif_output()) {
     runlog_msg("[i] ignore --format-output=mmcif; PDB files are generated\n");
-    Gvars.output_format = 1;
+    mutable_gvars().output_format = 1;
   }
   finish_triz_options(o);
   check_nmr_with_get_hbond();
   check_json_extension(o.output);
   reset_periodic_table();
   triz::delete_common_files();
-  check_nmr(o.input);
+  check_nmr(o.input, mutable_gvars());
   if (nmr_ensemble()) {
     run_triz_ensemble(o);
     end_run(0);
@@ -398,6 +398,7 @@ void perform_triz_and_exit(int argc, char* argv[]) {
   scoped_file out(open_file(o.output, "w"));
   do_triz_per_structure(o, mol, out.get());
   if (Gvars.json) json_raw_text(out.get(), "\n");
+  tally_warnings(mol.warned);
   free_struct_mol(mol);
   out.close();
   end_run(0);

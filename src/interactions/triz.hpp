@@ -145,7 +145,8 @@ bool triz_nt(long k, const struct_mol& mol);
 bool triz_aa(long k, const struct_mol& mol);
 
 long ntaa_in_contact(long nt, long aa, const struct_mol& mol, long type, double cutoff);
-void get_triz_pars(const frame& ref, const frame& aa_frame, triz_pars& tp);
+// checks: the rotation diagnostics shown (get_single_rotation_angle_axis).
+void get_triz_pars(const frame& ref, const frame& aa_frame, triz_pars& tp, long& checks);
 void get_triz_c_alpha(long aa, const frame& ref, const struct_mol& mol, triz_pars& tp);
 int ntaa_compare(const ntaa& a, const ntaa& b);
 int bpaa_compare(const bpaa& a, const bpaa& b);

@@ -101,7 +101,7 @@ long ntaa_in_contact(long nt, long aa, const struct_mol& mol, long type, double 
   return 0;
 }
 
-void get_triz_pars(const frame& ref, const frame& aa_frame, triz_pars& tp) {
+void get_triz_pars(const frame& ref, const frame& aa_frame, triz_pars& tp, long& checks) {
   tp.ref = ref;
   tp.aa = aa_frame;
   xyz oA, oB;
@@ -116,7 +116,7 @@ void get_triz_pars(const frame& ref, const frame& aa_frame, triz_pars& tp) {
   rotmat mid_rot;
   xyz mid_org, axis;
   get_step_pars(RA, oA, RB, oB, tp.pars, mid_rot, mid_org);
-  get_single_rotation_angle_axis(RA, RB, tp.rot_dist, axis);
+  get_single_rotation_angle_axis(RA, RB, tp.rot_dist, axis, checks);
   xyz d, local;
   diff_xyz(oA, oB, d);
   set_xyz(local, dot_xyz(d, ref.x_axis), dot_xyz(d, ref.y_axis), dot_xyz(d, ref.z_axis));
@@ -201,7 +201,7 @@ void find_ntaa_contacts(const triz_options& o, const struct_mol& mol, triz_state
       r.aa = j;
       r.label = sformat("%c-%s:%5ld-%5ld", code(i, mol), aa_name(j, mol), i, j);
       get_triz_c_alpha(j, *bf, mol, r.tp);
-      get_triz_pars(*bf, *sidechain_frame(j, mol), r.tp);
+      get_triz_pars(*bf, *sidechain_frame(j, mol), r.tp, mol.warned.rotation_check);
       list.push_back(std::move(r));
       add_triz_partner(i, j, TRIZ_CONTACT, st);
     }
@@ -252,7 +252,7 @@ void find_bpaa_contacts(const triz_options& o, const std::vector<triz_helix>& he
         r.label = sformat("%c%c-%s:%5ld-%5ld-%5ld", code(nt1, mol), code(nt2, mol), aa_name(j, mol),
                           static_cast<long>(h), m, j);
         get_triz_c_alpha(j, bp.frame, mol, r.tp);
-        get_triz_pars(bp.frame, *sidechain_frame(j, mol), r.tp);
+        get_triz_pars(bp.frame, *sidechain_frame(j, mol), r.tp, mol.warned.rotation_check);
         list.push_back(std::move(r));
       }
     }
@@ -288,7 +288,7 @@ void find_stepaa_contacts(const triz_options& o, const std::vector<triz_helix>& 
         r.label = sformat("%c%c/%c%c-%s", code(r.nts[1], mol), code(r.nts[2], mol),
                           code(r.nts[3], mol), code(r.nts[4], mol), aa_name(j, mol));
         get_triz_c_alpha(j, r.mid, mol, r.tp);
-        get_triz_pars(r.mid, *sidechain_frame(j, mol), r.tp);
+        get_triz_pars(r.mid, *sidechain_frame(j, mol), r.tp, mol.warned.rotation_check);
         list.push_back(std::move(r));
       }
     }

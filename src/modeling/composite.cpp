@@ -31,6 +31,8 @@ void run_child(const composite_settings& s, const std::vector<std::string>& args
   run_program(s.program, args);
 }
 
+}  // namespace
+
 void build_circular_dna(const composite_settings& s) {
   std::string seq;
   if (with_input_sequence(s)) {
@@ -51,8 +53,6 @@ void build_circular_dna(const composite_settings& s) {
   run_child(s, {"belqo-vask", "rebuild", "--par-file=" + s.output, sformat("--backbone=%c", bb),
                 "--conn", "-o=vask-circular.pdb"});
 }
-
-}  // namespace
 
 bool with_input_sequence(const composite_settings& s) {
   return !s.sequence.empty() || !s.sequence_file.empty();
@@ -87,16 +87,6 @@ std::string circular_parameters(const composite_settings& s, const std::string& 
     text += sformat(" %10.4f %10.4f %10.4f\n", 0.0, roll, twist);
   }
   return text;
-}
-
-void run_composite(const composite_settings& s) {
-  if (s.circular > 0) {
-    build_circular_dna(s);
-    return;
-  }
-  // the binding-site mode (templates joined by connecting duplexes) is not built
-  fatal("[e] composite: --bind, --bind-file, --tail, --content, --mut, --sepa and --cmd-file "
-        "(the binding-site mode) are not available yet\n");
 }
 
 void module_composite_help_exit(int status) {

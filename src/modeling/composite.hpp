@@ -3,8 +3,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vask {
+
+struct struct_mol;
+struct helix;
 
 // The settings of one composite run, filled by the option parser only.
 struct composite_settings {
@@ -31,6 +35,25 @@ struct composite_settings {
   std::string program;   // this executable, for the child runs
 };
 
+// One template placed in the long duplex.
+struct binding_site {
+  long start = 0;          // position of the template's first pair (1-based)
+  long end = 0;            // start + pairs - 1
+  std::string templ;       // template structure file
+  std::string templ_seq;   // strand 1 of the template's helix
+  long pairs = 0;          // base pairs of the template's helix
+  long reverse = 0;        // 1: the template enters by its second strand
+  std::string connector;   // the connecting duplex before this site
+};
+
+// The sites of the --bind text or --bind-file, checked and placed along the
+// sequence, with the sequence itself and the tail after the last site.
+struct composite_plan {
+  std::vector<binding_site> sites;  // in duplex order
+  std::string sequence;             // the full sequence (strand 1)
+  std::string tail;
+};
+
 // True when a sequence text or file was given.
 bool with_input_sequence(const composite_settings& s);
 
@@ -38,9 +61,26 @@ bool with_input_sequence(const composite_settings& s);
 // row per position with periodic roll and slide. Logs the derived numbers.
 std::string circular_parameters(const composite_settings& s, const std::string& seq);
 
-// Does the work of one run (options read). Returns normally; the caller ends
-// the run with status 0.
-void run_composite(const composite_settings& s);
+// The circular DNA mode (s.circular set): the parameter file, then the
+// model by a rebuild run unless the file goes to standard output.
+void build_circular_dna(const composite_settings& s);
+
+// The binding-site entries read and each template's helix found. The caller
+// has residue classification limited to nucleotides while this runs.
+std::vector<binding_site> read_binding_sites(const composite_settings& s);
+
+// The structure file read and its pairs and helices found: true, with h
+// its helix, when there is exactly one valid helix.
+bool read_one_helix(const std::string& file, struct_mol& mol, helix& h);
+
+// The sites ordered and placed along the sequence (given, or made of the
+// connectors and templates), with their summary on the run log.
+composite_plan plan_binding_sites(const composite_settings& s, std::vector<binding_site> sites);
+
+// The binding-site mode's assembly: child runs of this executable build and
+// join the duplexes, each recorded in the script file; then the optional
+// mutation and ensemble steps.
+void build_composite(const composite_settings& s, const composite_plan& plan);
 
 // Prints the sub-command's help and ends the run with the given status (0 for
 // a help request, 1 after a usage error).

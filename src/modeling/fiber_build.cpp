@@ -254,11 +254,12 @@ long populate_pauling_chain(const std::string& seq, long repeat, double twist, d
                      static_cast<double>(k) * rise);
   }
   long serial = written;
+  long overflows = 0;  // values narrowed to fit their PDB column
   for (const atom& a : s) {
     if (dna && a.name == " O2'") continue;
     atom b = a;
     b.serial = ++serial;
-    write_atom_record(fp, b);
+    write_atom_record(fp, b, overflows);
   }
   return serial - written;
 }

@@ -273,7 +273,7 @@ void enumerate_nts(const struct_mol& mol, FILE* fp) {
 // Writing the mutated structure
 
 void write_transformed(FILE* fp, const frame* f, atom a, const residue& r, const std::string& name,
-                       long& serial) {
+                       long& serial, const struct_mol& mol) {
   a.serial = ++serial;
   a.chain_id = r.chain_id;
   a.res_seq = r.res_seq;
@@ -287,7 +287,7 @@ void write_transformed(FILE* fp, const frame* f, atom a, const residue& r, const
     const xyz local = a.xyz;
     frame_xyz(*f, local, a.xyz);
   }
-  write_atom_record(fp, a);
+  write_atom_record(fp, a, mol);
 }
 
 void write_own_atoms(FILE* fp, const struct_mol& mol, long k, const std::string* name, bool backbone_only,
@@ -302,7 +302,7 @@ void write_own_atoms(FILE* fp, const struct_mol& mol, long k, const std::string*
       a.res_name = *name;
       a.raw_res_name = *name;
     }
-    write_atom_record(fp, a);
+    write_atom_record(fp, a, mol);
   }
 }
 
@@ -314,13 +314,12 @@ std::vector<atom> target_template(const mutate_run& run, const mutation_target& 
   if (!file.empty()) {
     holder.file_name = file;
     holder.num_atoms = read_pdb_in_frame(holder);
-  } else {
-    VASK_ASSERT(t.kind != target_kind::user);
-    holder.num_atoms = populate_one_frame(tfile, holder.atoms);
+    holder.atoms.resize(static_cast<std::size_t>(holder.num_atoms + 1));
+    standardize_atom_symbol_number(holder);
+    return holder.atoms;
   }
-  holder.atoms.resize(static_cast<std::size_t>(holder.num_atoms + 1));
-  standardize_atom_symbol_number(holder);
-  return holder.atoms;
+  VASK_ASSERT(t.kind != target_kind::user);
+  return builtin_base_template(tfile);
 }
 
 void mutate_matched_pdb_nts(mutate_run& run) {
@@ -370,11 +369,9 @@ void mutate_matched_pdb_nts(mutate_run& run) {
     }
     const frame* f = base_frame(k, mol);
     if (run.s.base_only) {
-      write_own_atoms(fp, mol, k, &t.name, true, serial);
-      for (std::size_t i = 1; i < tmpl.size(); ++i)
-        if (is_frame_base_atom(tmpl[i])) write_transformed(fp, f, tmpl[i], r, t.name, serial);
+      mutate_bases_only(fp, mol, k, tmpl, t.name, serial);
     } else {
-      for (std::size_t i = 1; i < tmpl.size(); ++i) write_transformed(fp, f, tmpl[i], r, t.name, serial);
+      for (std::size_t i = 1; i < tmpl.size(); ++i) write_transformed(fp, f, tmpl[i], r, t.name, serial, mol);
     }
   }
   end_pdbfile(fp);
@@ -483,6 +480,22 @@ bool is_frame_base_atom(const atom& a) {
          a.name.find('P') == std::string::npos;
 }
 
+std::vector<atom> builtin_base_template(const std::string& file) {
+  struct_mol holder;
+  holder.num_atoms = populate_one_frame(file, holder.atoms);
+  holder.atoms.resize(static_cast<std::size_t>(holder.num_atoms + 1));
+  standardize_atom_symbol_number(holder);
+  return holder.atoms;
+}
+
+void mutate_bases_only(FILE* fp, const struct_mol& mol, long k, const std::vector<atom>& tmpl,
+                       const std::string& name, long& serial) {
+  const frame* f = base_frame(k, mol);
+  write_own_atoms(fp, mol, k, &name, true, serial);
+  for (std::size_t i = 1; i < tmpl.size(); ++i)
+    if (is_frame_base_atom(tmpl[i])) write_transformed(fp, f, tmpl[i], mol.residues[k], name, serial, mol);
+}
+
 namespace {
 
 // The residue marks the context conditions read: multiplets, hairpins, loops,
@@ -514,7 +527,7 @@ void mark_mutation_contexts(struct_mol& mol, const helix_slots& helices) {
   find_a2base_capping(mol, num_a2bases, a2bases);
   find_ssPars(mol, num_ss_pars, ss_pars, num_units, units);
   find_Aminors(mol, helices.num_pairs, helices.pairs, num_aminors, aminors);
-  find_Kturns(mol, helices, num_loops, loops, num_kturns, kturns);
+  find_Kturns(mol, helices, num_loops, loops, num_ss_pars, ss_pars, num_kturns, kturns);
   g4_results g4;
   find_G4plexes(mol, helices.num_pairs, helices.pairs, g4);
 }

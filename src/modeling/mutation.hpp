@@ -74,4 +74,14 @@ std::vector<std::string> split_command_line_entries(const std::string& text);
 // name without '\'' or 'P'.
 bool is_frame_base_atom(const atom& a);
 
+// The atoms (slot 0 unused) of a built-in standard base file such as
+// "frame___A.pdb", in the standard base frame, element symbols standardised.
+std::vector<atom> builtin_base_template(const std::string& file);
+
+// Residue k written with the base of tmpl (standard-frame atoms): its own
+// backbone and sugar atoms, then the template's base atoms moved by k's base
+// frame, all named name; serials go on from serial.
+void mutate_bases_only(FILE* fp, const struct_mol& mol, long k, const std::vector<atom>& tmpl,
+                       const std::string& name, long& serial);
+
 }  // namespace vask

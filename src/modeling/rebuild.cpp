@@ -297,6 +297,7 @@ void build_generic_model(const rebuild_settings& s) {
   identity_frame(org, R);
   std::vector<named_frame> frames;
   long serial = 0, resnum = 0;
+  long overflows = 0;  // values narrowed to fit their PDB column, over all layers
   for (long i = 1; i <= n; ++i) {
     struct_mol mol;
     init_struct_mol(files[i], mol);
@@ -311,7 +312,7 @@ void build_generic_model(const rebuild_settings& s) {
       a.seg_id = seg;
       a.res_seq = resnum;
       oR_xyz(org, R, mol.atoms[k].xyz, a.xyz);
-      write_atom_record(fp, a);
+      write_atom_record(fp, a, overflows);
     }
     frames.push_back({sformat("%*s", static_cast<int>(kFrameNameWidth), files[i].c_str()), org, R});
     free_struct_mol(mol);

@@ -273,11 +273,11 @@ void output_Aminors_info_pdb(struct_mol& mol, long num_pairs, const std::vector<
       const connect& m = list[k];
       const std::vector<long> set = {0, m[1], m[2], m[3]};
       begin_ensemble_model(out, k, {sformat("model=%ld  A-minor-type-%s  %s", k, type_of(k),
-                                            get_residues_abbr_full_ids(3, set, mol).c_str())});
+                                            get_residues_abbr_full_ids(3, set, mol).c_str())}, mol);
       write_residue_set_pdb_simple(3, set, &receptor(k).frame, mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out);
+    close_ensemble_file(out, mol);
   }
   std::vector<std::array<pair, 2>> with(static_cast<size_t>(n) + 1);
   for (long k = 1; k <= n; ++k)

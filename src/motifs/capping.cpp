@@ -140,12 +140,12 @@ void output_a2base_info_pdb(struct_mol& mol, long n, const std::vector<a2base>& 
       const a2base& rec = list[k];
       const frame* f = base_frame(rec.nt, mol);
       VASK_ASSERT(f != nullptr);
-      begin_ensemble_model(out, k, {name});
+      begin_ensemble_model(out, k, {name}, mol);
       const std::vector<long> set = {0, rec.residue, rec.nt};
       write_residue_set_pdb_simple(rec.residue == rec.nt ? 1 : 2, set, f, mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out);
+    close_ensemble_file(out, mol);
   }
   if (Gvars.json) {
     json_lNumber(fp, "num_atom2bases", n);

@@ -34,7 +34,7 @@ void find_cyclic_tetrads(struct_mol& mol, long num_multiplets, const std::vector
   for (long m = 1; m <= num_multiplets; ++m) {
     const long nlinks = generate_pair_linkages(multiplets[m], mol, links);
     cycles = allocate_connects_array(MAX_CYCLES);
-    const long num = trace_cycles(nlinks, links, cycles);
+    const long num = trace_cycles(nlinks, links, cycles, mol.warned.connects);
     for (long c = 1; c <= num; ++c) {
       if (cycles[c].count != 4 || !is_unique_cnt(cycles[c], count, tetrads)) continue;
       connect t = cycles[c];

@@ -73,7 +73,7 @@ void G4stem_strands_bulges(struct_mol& mol, g4plex& stem) {
       ++st.num_bulges;
       if (!is_nt(a, mol) || !is_nt(b, mol) || !nts_i2j_dist(a, b, Gvars.g4_bulge + 1, mol, &path)) continue;
       for (long m = 2; m < path[0]; ++m)
-        add_one_item_to_connect_simple(path[static_cast<size_t>(m)], st.bulge_nts, "collect bulge nts");
+        add_one_item_to_connect_simple(path[static_cast<size_t>(m)], st.bulge_nts, "collect bulge nts", mol.warned.connects);
     }
     if (st.num_bulges) ++stem.num_bulged;
   }

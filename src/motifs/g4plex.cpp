@@ -220,7 +220,7 @@ void process_one_G4plex(struct_mol& mol, g4plex& plex) {
     for (long k = 1; k <= L; ++k) {
       const gtetrad& t = plex.layers[static_cast<size_t>(k)];
       const long g = t.nts[s];
-      add_one_item_to_connect_simple(g, st.nts, "collect G4 strand");
+      add_one_item_to_connect_simple(g, st.nts, "collect G4 strand", mol.warned.connects);
       st.glyco += t.glyco[static_cast<size_t>(s - 1)];
       st.sugar += t.sugar[static_cast<size_t>(s - 1)];
       count_dna_rna(g, mol, dna, rna);

@@ -395,41 +395,29 @@ void json_G4extraLoops(const g4_results& r, const struct_mol& mol, FILE* fp) {
 // ---------------------------------------------------------------------------
 // Auxiliary files
 
-FILE* open_model_file(const char* part, const struct_mol& mol) {
-  FILE* fp = create_file(name_pdbcif_outfile(part));
-  if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
-  return fp;
-}
-
-void close_model_file(FILE* fp) {
-  Gvars.counts.cif_model_num = 0;
-  end_pdbfile(fp);
-  close_file(fp);
-}
-
 void write_Gtetrads_pdb(const g4_results& r, struct_mol& mol) {
-  FILE* fp = open_model_file("Gtetrads", mol);
+  FILE* fp = open_ensemble_file("Gtetrads", mol);
   for (long k = 1; k <= r.num_tetrads; ++k) {
     const gtetrad& t = r.tetrads[static_cast<size_t>(k)];
-    begin_ensemble_model(fp, k, {sformat("model=%ld  nts=%ld  %s", k, 4L, get_connect_abbr_full_ids(t.nts, mol).c_str())});
+    begin_ensemble_model(fp, k, {sformat("model=%ld  nts=%ld  %s", k, 4L, get_connect_abbr_full_ids(t.nts, mol).c_str())}, mol);
     write_residue_set_pdb_frame(4, to_list(t.nts), &t.f, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  close_model_file(fp);
+  close_ensemble_file(fp, mol);
 }
 
 void write_G4plexes_pdb(long n, const std::vector<g4plex>& list, struct_mol& mol, const char* part) {
   if (n <= 0) return;
-  FILE* fp = open_model_file(part, mol);
+  FILE* fp = open_ensemble_file(part, mol);
   for (long h = 1; h <= n; ++h) {
     const g4plex& p = list[static_cast<size_t>(h)];
     const std::vector<long>& nts = Gvars.g4[3] ? p.all_nts : p.core_nts;
     const long m = static_cast<long>(nts.size()) - 1;
-    begin_ensemble_model(fp, h, {sformat("nts=%ld", m)});
+    begin_ensemble_model(fp, h, {sformat("nts=%ld", m)}, mol);
     write_residue_set_pdb_frame(m, nts, &p.layers[1].f, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  close_model_file(fp);
+  close_ensemble_file(fp, mol);
 }
 
 void write_G4lists(const g4_results& r, const struct_mol& mol) {
@@ -485,7 +473,7 @@ void write_G4plex_Curves_input(const g4_results& r, const struct_mol& mol) {
 
 void write_G4stackings(const g4_results& r, struct_mol& mol) {
   if (r.num_helices == 0) return;
-  FILE* fp = open_model_file("G4stackings", mol);
+  FILE* fp = open_ensemble_file("G4stackings", mol);
   long model = 0;
   auto write = [&](const char* kind, long n, const std::vector<g4plex>& list) {
     for (long h = 1; h <= n; ++h) {
@@ -501,7 +489,7 @@ void write_G4stackings(const g4_results& r, struct_mol& mol) {
   };
   write("helix", r.num_helices, r.helices);
   if (VERBOSITY >= 1) write("stem", r.num_stems, r.stems);
-  close_model_file(fp);
+  close_ensemble_file(fp, mol);
 }
 
 void output_G4plex_PyMOL_select(const g4_results& r, const struct_mol& mol) {

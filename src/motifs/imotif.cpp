@@ -212,11 +212,11 @@ void write_imotifs_pdb(struct_mol& mol, long count, const std::vector<imotif>& l
       nts.assign(1, 0);
       for (long q = 1; q <= path[0]; ++q) nts.push_back(path[static_cast<size_t>(q)]);
     }
-    begin_ensemble_model(fp, k, {sformat("model=%ld", k)});
+    begin_ensemble_model(fp, k, {sformat("model=%ld", k)}, mol);
     write_residue_set_pdb_frame(static_cast<long>(nts.size()) - 1, nts, &m.duplex1.pairs[1].frame, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  Gvars.counts.cif_model_num = 0;
+  mol.cif_model = 0;
   end_pdbfile(fp);
   close_file(fp);
 }

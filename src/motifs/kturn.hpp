@@ -7,12 +7,14 @@
 #include <array>
 #include <cfloat>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "pairing/pair.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/loop.hpp"
+#include "structure/residue_info.hpp"
 #include "structure/struct_mol.hpp"
 
 namespace vask {
@@ -38,14 +40,30 @@ struct kturn {
 std::vector<kturn> allocate_Kturns_array(long n);  // records 1..n defaults; n < 0: assertion
 void free_Kturns(std::vector<kturn>& list);
 
-// The kink turns of mol into list[1..count], sorted; marks the nucleotides of
-// normal and reverse ones and notes each on its loop's text.
+// Accessible areas of the residue sets one structure's candidates have met
+// (1-based lists): a helix tried by several candidates is measured once.
+struct kturn_areas {
+  std::map<std::vector<long>, double> by_set;
+};
+
+// The kink turns of mol into list[1..count], sorted: those of the loops and,
+// with the --kturn words, those derived from the splayed dinucleotides of
+// ss_pars[1..num_ss_pars]. Marks the nucleotides of normal and reverse ones
+// and notes each on its loop's text.
 void find_Kturns(struct_mol& mol, const helix_slots& helices, long num_loops, std::vector<loop>& loops,
-                 long& count, std::vector<kturn>& list);
+                 long num_ss_pars, const std::vector<ss_par>& ss_pars, long& count, std::vector<kturn>& list);
+
+// Kink turns outside the loop scan, each from a splayed dinucleotide near a
+// sheared pair: appended to found[1..] (found[0] unused) unless one already
+// there has the same sheared pair, or the same two stem pairs.
+void derive_Kturns_from_splayed_strands(struct_mol& mol, const helix_slots& helices, long num_loops,
+                                        const std::vector<loop>& loops, long num_ss_pars,
+                                        const std::vector<ss_par>& ss_pars, std::vector<kturn>& found,
+                                        kturn_areas* areas = nullptr);
 
 // The type test of a candidate with its pairs, counts and nts set: area
 // change, distance and direction, type and type text; 1 for a kink turn.
-long is_good_kturn(struct_mol& mol, const helix_slots& helices, kturn& k);
+long is_good_kturn(struct_mol& mol, const helix_slots& helices, kturn& k, kturn_areas* areas = nullptr);
 
 // Ordering: by type, then loop (none first, by the C-pair's first nucleotide).
 bool Kturn_compare(const kturn& a, const kturn& b);

@@ -174,8 +174,8 @@ void find_mpSegs(struct_mol& mol, long num_multiplets, const std::vector<connect
   for (long i = 1; i < n; ++i)
     for (long j = i + 1; j <= n; ++j)
       if (two_multiplets_in_stack(i, j, multiplets, frames, mol)) {
-        add_one_item_to_connect_simple(j, neighbours[i], "find_mpSegs()");
-        add_one_item_to_connect_simple(i, neighbours[j], "find_mpSegs()");
+        add_one_item_to_connect_simple(j, neighbours[i], "find_mpSegs()", mol.warned.connects);
+        add_one_item_to_connect_simple(i, neighbours[j], "find_mpSegs()", mol.warned.connects);
       }
   check_multiplet_2stacks(n, neighbours, mol, multiplets);
   std::vector<std::vector<long>> runs;
@@ -205,11 +205,11 @@ void write_mpSegs(struct_mol& mol, long num_multiplets, const std::vector<connec
       const connect& c = multiplets[s.multiplets[m]];
       remarks.push_back(sformat("%4ld nts=%ld %s", m, c.count, get_connect_abbr_full_ids(c, mol).c_str()));
     }
-    begin_ensemble_model(fp, k, remarks);
+    begin_ensemble_model(fp, k, remarks, mol);
     write_residue_set_pdb_frame(s.num_nts, s.nts, &s.mframe, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  Gvars.counts.cif_model_num = 0;
+  mol.cif_model = 0;
   end_pdbfile(fp);
   close_file(fp);
 }

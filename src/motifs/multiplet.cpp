@@ -456,7 +456,7 @@ long recover_missing_nts(long n, std::vector<connect>& multiplets, struct_mol& m
         bool stacked_on_member = false;
         for (long s = 1; s <= stacks.count && !stacked_on_member; ++s) stacked_on_member = m.has(stacks[s]);
         if (stacked_on_member) continue;
-        add_one_item_to_connect_simple(y, grown, "recover_missing_nts()");
+        add_one_item_to_connect_simple(y, grown, "recover_missing_nts()", mol.warned.connects);
         prglog_msg("[i] added %s to multiplet\n", mol.residues[y].idstr.c_str());
       }
     }

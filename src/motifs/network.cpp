@@ -209,12 +209,13 @@ long edge_networks(long num_pairs, const std::vector<pair>& pairs, motif_measure
     return static_cast<long>(std::lower_bound(ids.begin() + 1, ids.end(), r) - ids.begin());
   };
   sets = allocate_connects_array(m);
+  const struct_mol& mol = measures.mol();
   for (const auto& [a, b] : edges) {
     const long i = rank(a), j = rank(b);
-    add_one_item_to_connect_simple(j, sets[i], "convert_pairs2connects()");
-    add_one_item_to_connect_simple(i, sets[j], "convert_pairs2connects()");
+    add_one_item_to_connect_simple(j, sets[i], "convert_pairs2connects()", mol.warned.connects);
+    add_one_item_to_connect_simple(i, sets[j], "convert_pairs2connects()", mol.warned.connects);
   }
-  tidyup_connection_network(NETWORK_MIN, m, sets);
+  tidyup_connection_network(NETWORK_MIN, m, sets, mol.warned.network_cut);
   for (long i = 1; i <= m; ++i) {
     if (sets[i].count == 0) continue;
     for (long k = 1; k <= sets[i].count; ++k) sets[i].members[k] = ids[sets[i].members[k]];
@@ -265,13 +266,13 @@ void write_sets_pdb(long n, const std::vector<connect>& sets, const char* suffix
     get_cnts_frame(mol, set, f);
     const char* mark = flagged && set.owner() == 0 ? "*" : "";
     begin_ensemble_model(fp, i, {sformat("model=%ld  nts=%ld%s  %s", i, set.count, mark,
-                                         get_connect_abbr_full_ids(set, mol).c_str())});
+                                         get_connect_abbr_full_ids(set, mol).c_str())}, mol);
     std::vector<long> list(static_cast<size_t>(set.count) + 1, 0);
     for (long k = 1; k <= set.count; ++k) list[k] = set[k];
     write_residue_set_pdb_frame(set.count, list, &f, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  Gvars.counts.cif_model_num = 0;
+  mol.cif_model = 0;
   end_pdbfile(fp);
   close_file(fp);
 }

@@ -87,13 +87,13 @@ void get_PO4_hbonds(long o, const struct_mol& mol, connect& partners, double cut
     if (at.residue == nt || a == bridging || at.water || is_water(at.residue, mol)) continue;
     if (at.status == 0 || !is_allowed_hbond_atom(a, mol) || get_hbond_type_per_atoms(o, a, mol) == 'x')
       continue;
-    add_one_item_to_connect_simple(a, partners, "PO4 H-bonds");
+    add_one_item_to_connect_simple(a, partners, "PO4 H-bonds", mol.warned.connects);
   }
   if (mol.residues[nt].metals.count == 0) return;
   for (long m = 1; m <= mol.num_metals; ++m) {
     const long ma = mol.metals[m];
     if (!partners.has(ma) && is_covalent_simple(o, ma, mol, METAL_BOND_FACTOR))
-      add_one_item_to_connect_simple(ma, partners, "PO4 H-bonds");
+      add_one_item_to_connect_simple(ma, partners, "PO4 H-bonds", mol.warned.connects);
   }
 }
 
@@ -164,7 +164,7 @@ void output_PO4_interactions(struct_mol& mol, long n, const std::vector<PO4_cont
       for (long t = 1; t <= rec.OP2_partners.count; ++t) add(mol.atoms[rec.OP2_partners[t]].residue);
       add(rec.OP2_cap);
       const frame* f = residue_frame(rec.nt, FRAME_PHOSPHATE, mol);
-      begin_ensemble_model(out, k, {});
+      begin_ensemble_model(out, k, {}, mol);
       if (Gvars.output_format != 2) {
         std::fprintf(out, "REMARK     %s    rmsd=%.2f\n", mol.residues[rec.nt].idstr.c_str(),
                      f != nullptr ? f->rmsd : -1.0);
@@ -173,7 +173,7 @@ void output_PO4_interactions(struct_mol& mol, long n, const std::vector<PO4_cont
       write_residue_set_pdb_simple(static_cast<long>(set.size()) - 1, set, f, mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out);
+    close_ensemble_file(out, mol);
   }
   if (Gvars.json) {
     json_lNumber(fp, "num_phosContacts", n);

@@ -243,9 +243,9 @@ long refine_stacks(struct_mol& mol, long n, std::vector<connect>& networks) {
     for (long r : chain) networks[s].append(r);
     for (size_t m = 0; m + 1 < chain.size(); ++m) {
       add_one_item_to_connect_simple(chain[m + 1], mol.residues[chain[m]].stack_neighbours,
-                                     "fill_residue_stacks()");
+                                     "fill_residue_stacks()", mol.warned.connects);
       add_one_item_to_connect_simple(chain[m], mol.residues[chain[m + 1]].stack_neighbours,
-                                     "fill_residue_stacks()");
+                                     "fill_residue_stacks()", mol.warned.connects);
     }
   }
   if (PRGLOG != nullptr) {
@@ -273,10 +273,10 @@ void find_stacks(struct_mol& mol, long& count, std::vector<connect>& stacks, lon
   for (long k = 1; k <= mol.num_plane_contacts; ++k) {
     const planeCnt& c = mol.plane_contacts[k];
     if (!c.is_stack || !stack_edge(c, mol)) continue;
-    add_one_item_to_connect_simple(c.res2, sets[c.res1], "convert_stacks2connects()");
-    add_one_item_to_connect_simple(c.res1, sets[c.res2], "convert_stacks2connects()");
+    add_one_item_to_connect_simple(c.res2, sets[c.res1], "convert_stacks2connects()", mol.warned.connects);
+    add_one_item_to_connect_simple(c.res1, sets[c.res2], "convert_stacks2connects()", mol.warned.connects);
   }
-  tidyup_connection_network(STACK_MIN, mol.num_residues, sets);
+  tidyup_connection_network(STACK_MIN, mol.num_residues, sets, mol.warned.network_cut);
   count = refine_stacks(mol, mol.num_residues, sets);
   stacks = std::move(sets);
   sort_connects(count, stacks);
@@ -301,12 +301,12 @@ void output_stacks_info(struct_mol& mol, long count, const std::vector<connect>&
       const frame* f = nullptr;  // the base frame of the stack's first nucleotide
       for (long m = 1; m <= s.count && f == nullptr; ++m)
         if (is_nt(s[m], mol)) f = base_frame(s[m], mol);
-      begin_ensemble_model(out, k, {sformat("nts=%ld %s", s.count, get_connect_abbr_full_ids(s, mol).c_str())});
+      begin_ensemble_model(out, k, {sformat("nts=%ld %s", s.count, get_connect_abbr_full_ids(s, mol).c_str())}, mol);
       std::vector<long> list(s.members.begin(), s.members.begin() + s.count + 1);
       write_residue_set_pdb_frame(s.count, list, f, 0, mol, out);
       end_ensemble_model(out);
     }
-    Gvars.counts.cif_model_num = 0;
+    mol.cif_model = 0;
     end_pdbfile(out);
     close_file(out);
   }

@@ -28,7 +28,7 @@ void write_stacking_file(const connect& layer1, const connect& layer2, const fra
   const std::string sel1 = select_tvec_pymol(layer1.count, one, mol);
   const std::string sel2 = select_tvec_pymol(layer2.count, two, mol);
   if (Gvars.output_format == 2) {
-    Gvars.counts.cif_model_num = model;
+    mol.cif_model = model;
     std::fprintf(fp, "### %s\n", label.c_str());
     std::fprintf(fp, "### LOWER: %s\n", ids1.c_str());
     std::fprintf(fp, "###   select layer1, %s\n", sel1.c_str());
@@ -73,7 +73,7 @@ void output_stackMultiplets_ensemble(struct_mol& mol, long n, const std::vector<
       write_stacking_file(multiplets[i], multiplets[j], middle_frame(frames[i], frames[j]), mol,
                           ++model, sformat("multiplets: %ld vs %ld", i, j), fp);
     }
-  if (fp != nullptr) close_ensemble_file(fp);
+  if (fp != nullptr) close_ensemble_file(fp, mol);
 }
 
 void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<helix>& helices) {
@@ -97,7 +97,7 @@ void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<hel
     }
     running += H.num_pairs - 1;
   }
-  if (fp != nullptr) close_ensemble_file(fp);
+  if (fp != nullptr) close_ensemble_file(fp, mol);
 }
 
 }  // namespace vask

@@ -129,11 +129,11 @@ void output_Uturns_info_pdb(struct_mol& mol, long n, const std::vector<Uturn>& l
       const long m = static_cast<long>(run.size()) - 1;
       VASK_ASSERT(m == u.run_length);
       begin_ensemble_model(out, k, {sformat("model=%ld nts=%ld %s", k, u.run_length,
-                                            get_residues_abbr_full_ids(m, run, mol).c_str())});
+                                            get_residues_abbr_full_ids(m, run, mol).c_str())}, mol);
       write_residue_set_pdb_simple(m, run, base_frame(u.nt1, mol), mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out);
+    close_ensemble_file(out, mol);
   }
   if (Gvars.json) {
     json_lNumber(fp, "num_Uturns", n);
@@ -180,7 +180,7 @@ void find_UAloops(const struct_mol& mol, long num_pairs, const std::vector<pair>
     const long steps = nts_i2j_dist(a, b, MAX_UALOOP_STEPS, mol, &path);
     if (steps < 1 || steps >= Gvars.ua_loop) continue;
     connect loop;
-    for (long t = 1; t <= steps + 1; ++t) add_one_item_to_connect_simple(path[t], loop, "UA-loop");
+    for (long t = 1; t <= steps + 1; ++t) add_one_item_to_connect_simple(path[t], loop, "UA-loop", mol.warned.connects);
     list.push_back(std::move(loop));
   }
   count = static_cast<long>(list.size()) - 1;
@@ -196,11 +196,11 @@ void output_UAloops_info_pdb(struct_mol& mol, long n, const std::vector<connect>
       std::vector<long> nts(1, 0);
       for (long t = 1; t <= loop.count; ++t) nts.push_back(loop[t]);
       begin_ensemble_model(out, k, {sformat("model=%ld  nts=%ld  %s", k, loop.count,
-                                            get_connect_abbr_full_ids(loop, mol).c_str())});
+                                            get_connect_abbr_full_ids(loop, mol).c_str())}, mol);
       write_residue_set_pdb_simple(loop.count, nts, base_frame(loop[1], mol), mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out);
+    close_ensemble_file(out, mol);
   }
   if (Gvars.json) {
     json_array_of_nts_list(fp, "UAloops", n, list, mol);

@@ -125,7 +125,7 @@ void find_riboseZippers(struct_mol& mol, long& num_zippers, std::vector<connect>
         home = &found.back();
       }
       for (long nt : nts)
-        if (!home->has(nt)) add_one_item_to_connect(nt, *home, 128, "ribose zipper");
+        if (!home->has(nt)) add_one_item_to_connect(nt, *home, 128, "ribose zipper", mol.warned.connects);
     }
   }
   num_zippers = static_cast<long>(found.size()) - 1;
@@ -149,11 +149,11 @@ void write_zippers_pdb(long n, const std::vector<connect>& zippers, struct_mol& 
     pair p;
     init_one_pair(p);
     populate_one_base_pair(z[1], z[z.count], mol, p);
-    begin_ensemble_model(out, k, {get_connect_abbr_full_ids(z, mol)});
+    begin_ensemble_model(out, k, {get_connect_abbr_full_ids(z, mol)}, mol);
     write_residue_set_pdb_simple(z.count, nts, &p.frame, mol, out);
     end_ensemble_model(out);
   }
-  close_ensemble_file(out);
+  close_ensemble_file(out, mol);
 }
 
 void print_zippers_info(long n, const std::vector<connect>& zippers, long num_contacts,

@@ -119,7 +119,7 @@ void for_each_overlap(long n, const std::vector<pair>& pairs, const std::vector<
 
 }  // namespace
 
-long check_bestpair_overlaps(long n, const std::vector<pair>& pairs, const struct_mol& mol) {
+long check_bestpair_overlaps(long n, const std::vector<pair>& pairs, struct_mol& mol) {
   std::vector<char> keep(static_cast<size_t>(n + 1), 0);
   for (long k = 1; k <= n; ++k) keep[static_cast<size_t>(k)] = pairs[k].best != 0;
   long count = 0;
@@ -129,7 +129,7 @@ long check_bestpair_overlaps(long n, const std::vector<pair>& pairs, const struc
     prglog_msg("\t%s\n", get_pair_idstr_abbr(pairs[k], mol).c_str());
     prglog_msg("\t%s\n", get_pair_idstr_abbr(pairs[l], mol).c_str());
   });
-  Gvars.bp_overlaps = count;
+  mol.bp_overlaps = count;
   return count;
 }
 
@@ -162,7 +162,7 @@ long tetrad_like_G4pair(const pair& p, struct_mol& mol, connect* tetrad) {
   populate_one_base_pair(c, d, mol, tmp);
   if (!is_G4pair(tmp, mol)) return 0;
   if (tetrad != nullptr) {
-    for (long g : {a, b, c, d}) add_one_item_to_connect_simple(g, *tetrad, "");
+    for (long g : {a, b, c, d}) add_one_item_to_connect_simple(g, *tetrad, "", mol.warned.connects);
     sort_one_connect(*tetrad);
   }
   return 1;
@@ -381,8 +381,8 @@ void check_for_best_pairs(long n, std::vector<pair>& pairs, struct_mol& mol) {
       loser.G4_pair = 0;
       loser.Saenger_num = 0;
       loser.Saenger = "--";
-      add_one_item_to_connect_simple(loser.nt2, mol.residues[loser.nt1].mismatched_g4, "mismatched nts for G4 pair");
-      add_one_item_to_connect_simple(loser.nt1, mol.residues[loser.nt2].mismatched_g4, "mismatched nts for G4 pair");
+      add_one_item_to_connect_simple(loser.nt2, mol.residues[loser.nt1].mismatched_g4, "mismatched nts for G4 pair", mol.warned.connects);
+      add_one_item_to_connect_simple(loser.nt1, mol.residues[loser.nt2].mismatched_g4, "mismatched nts for G4 pair", mol.warned.connects);
     }
   }
 

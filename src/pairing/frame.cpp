@@ -704,7 +704,7 @@ void get_planar_aasc_frame(const std::vector<const char*>& names, long i, struct
   long n = static_cast<long>(atoms.size()) - 1;
   if (n < 3) return;
   if (r.std_name == "arg" && lsfit_rmsd(tmpl, res, n) > ARG_SWAP_RMSD &&
-      ++Gvars.counts.arg_swap <= MAX_ARG_SWAP_REPORTS) {
+      ++mol.warned.arg_swap <= MAX_ARG_SWAP_REPORTS) {
     // NH1 and NH2 named the other way round: fit them swapped.
     runlog_msg("[w] arginine [%s] -- NH1/NH2 naming swapped\n", r.idstr.c_str());
     if (n == 5) std::swap(res[4], res[5]);

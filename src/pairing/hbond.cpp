@@ -350,8 +350,7 @@ void settle_shared_atom(const struct_mol& mol, bond& bk, bond& bl) {
   }
 }
 
-bool listed_hbond(const bond& b, const struct_mol& mol) {
-  const auto& h = Gvars.get_hbond;
+bool listed_hbond(const bond& b, const struct_mol& mol, const switch_set& h) {
   if (h[5]) return true;
   long r1 = mol.atoms[b.atom1].residue, r2 = mol.atoms[b.atom2].residue;
   bool w1 = is_water(r1, mol), w2 = is_water(r2, mol);
@@ -686,16 +685,16 @@ void populate_hbonds(struct_mol& mol) {
   mol.stage.hbonds = 1;
 }
 
-long number_clean_hbonds(const struct_mol& mol) {
+long number_clean_hbonds(const struct_mol& mol, const switch_set& listing) {
   long m = 0;
-  for (long k = 1; k <= mol.num_hbonds; ++k) m += listed_hbond(mol.hbonds[k], mol);
+  for (long k = 1; k <= mol.num_hbonds; ++k) m += listed_hbond(mol.hbonds[k], mol, listing);
   return m;
 }
 
-void collect_clean_hbonds(const struct_mol& mol, std::vector<bond>& out) {
+void collect_clean_hbonds(const struct_mol& mol, std::vector<bond>& out, const switch_set& listing) {
   out = allocate_bonds_array(0);
   for (long k = 1; k <= mol.num_hbonds; ++k) {
-    if (!listed_hbond(mol.hbonds[k], mol)) continue;
+    if (!listed_hbond(mol.hbonds[k], mol, listing)) continue;
     out.push_back(mol.hbonds[k]);
     out.back().index = static_cast<long>(out.size()) - 1;
   }

@@ -67,9 +67,11 @@ void eliminate_hbond_by_small_bond_angle(const struct_mol& mol, long n, std::vec
 void eliminate_hbond2hbond_small_angle(const struct_mol& mol, long n, std::vector<bond>& records);
 void eliminate_hbond_vertical(long i, long j, const struct_mol& mol, long n, std::vector<bond>& records);
 
-// H-bonds that pass the H-bond listing switches, renumbered 1..m in `index`.
-long number_clean_hbonds(const struct_mol& mol);
-void collect_clean_hbonds(const struct_mol& mol, std::vector<bond>& out);
+// H-bonds that pass the listing switches (as the get-hbond switch set: 0 all
+// but waters, 1 nt-nt, 2 aa-aa, 3 nt-aa, 4 with waters, 5 every one),
+// renumbered 1..m in `index`.
+long number_clean_hbonds(const struct_mol& mol, const switch_set& listing);
+void collect_clean_hbonds(const struct_mol& mol, std::vector<bond>& out, const switch_set& listing);
 
 long moderate_hbond(const bond& b);  // good type and 2.5 <= d <= 3.5
 long pair_with_moderate_hbond(const pair& p, const struct_mol& mol);  // some moderate H-bond of its two nts

@@ -35,11 +35,11 @@ long first_oxygen(long k, const struct_mol& mol) {
 
 // Every two members of a set become partners of each other.
 template <typename Owner>
-void pair_up(const connect& set, std::vector<Owner>& owners, const char* label) {
+void pair_up(const connect& set, std::vector<Owner>& owners, const char* label, long& warned) {
   for (long i = 1; i <= set.count; ++i)
     for (long j = i + 1; j <= set.count; ++j) {
-      add_one_item_to_connect_simple(set[j], owners[set[i]].water_bridged, label);
-      add_one_item_to_connect_simple(set[i], owners[set[j]].water_bridged, label);
+      add_one_item_to_connect_simple(set[j], owners[set[i]].water_bridged, label, warned);
+      add_one_item_to_connect_simple(set[i], owners[set[j]].water_bridged, label, warned);
     }
 }
 
@@ -56,11 +56,11 @@ void write_set_ensemble(const char* part, long n, const std::vector<connect>& se
     frame f;  // identity axes
     origin_of(k, f.org);
     std::vector<long> list(set.members.begin(), set.members.begin() + set.count + 1);
-    begin_ensemble_model(fp, k, {sformat("nts=%ld %s", set.count, get_connect_abbr_full_ids(set, mol).c_str())});
+    begin_ensemble_model(fp, k, {sformat("nts=%ld %s", set.count, get_connect_abbr_full_ids(set, mol).c_str())}, mol);
     write_residue_set_pdb_simple(set.count, list, &f, mol, fp);
     end_ensemble_model(fp);
   }
-  Gvars.counts.cif_model_num = 0;
+  mol.cif_model = 0;
   end_pdbfile(fp);
   close_file(fp);
 }
@@ -99,9 +99,9 @@ void populate_waterBridges(struct_mol& mol) {
     for (long m = 1; m <= partners.count; ++m) {
       const long a = partners[m];
       if (mol.atoms[a].water || is_water(mol.atoms[a].residue, mol)) continue;
-      add_one_item_to_connect_simple(a, wb.atoms, "populate_waterBridges()");
+      add_one_item_to_connect_simple(a, wb.atoms, "populate_waterBridges()", mol.warned.connects);
       if (!wb.residues.has(mol.atoms[a].residue))
-        add_one_item_to_connect_simple(mol.atoms[a].residue, wb.residues, "populate_waterBridges()");
+        add_one_item_to_connect_simple(mol.atoms[a].residue, wb.residues, "populate_waterBridges()", mol.warned.connects);
     }
     if (wb.residues.count > 2) mol.water_bridges.push_back(std::move(wb));
   }
@@ -109,8 +109,8 @@ void populate_waterBridges(struct_mol& mol) {
   for (long k = 1; k <= mol.num_water_bridges; ++k) {
     const water_bridge& wb = mol.water_bridges[k];
     VASK_ASSERT(is_water(wb.residues[1], mol));
-    pair_up(wb.atoms, mol.atoms, "fillout_atom_waterBridges()");
-    pair_up(wb.residues, mol.residues, "fillout_residue_waterBridges()");
+    pair_up(wb.atoms, mol.atoms, "fillout_atom_waterBridges()", mol.warned.connects);
+    pair_up(wb.residues, mol.residues, "fillout_residue_waterBridges()", mol.warned.connects);
   }
   for (long a = 1; a <= mol.num_atoms; ++a) sort_connect(mol.atoms[a].water_bridged);
   for (long k = 1; k <= mol.num_residues; ++k) sort_connect(mol.residues[k].water_bridged);
@@ -125,7 +125,7 @@ void derive_water_clusters(const struct_mol& mol, long& num_clusters, std::vecto
     return;
   std::vector<connect> network(static_cast<size_t>(mol.num_residues) + 1);
   for (long k = 1; k <= mol.num_residues; ++k) network[k] = mol.residues[k].water_bridged;
-  tidyup_connection_network(CLUSTER_MIN, mol.num_residues, network);
+  tidyup_connection_network(CLUSTER_MIN, mol.num_residues, network, mol.warned.network_cut);
   clusters.assign(1, connect{});
   for (long k = 1; k <= mol.num_residues; ++k)
     if (network[k].count >= CLUSTER_MIN) clusters.push_back(network[k]);

@@ -172,7 +172,7 @@ std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol);
 
 void check_for_best_pairs(long n, std::vector<pair>& pairs, struct_mol& mol);
 void mark_best_pairs_by_score(long n, std::vector<pair>& pairs, long num_residues);
-long check_bestpair_overlaps(long n, const std::vector<pair>& pairs, const struct_mol& mol);
+long check_bestpair_overlaps(long n, const std::vector<pair>& pairs, struct_mol& mol);
 void reset_bestpair_for_G4pairs(long n, std::vector<pair>& pairs, struct_mol& mol);
 long tetrad_like_G4pair(const pair& p, struct_mol& mol, connect* tetrad);
 long is_G4pair(const pair& p, const struct_mol& mol);
@@ -192,7 +192,9 @@ void tidyup_and_mark_pairs(long n, std::vector<pair>& pairs, struct_mol& mol);
 void remove_wrong_WC_pairs(long n, std::vector<pair>& pairs, const struct_mol& mol);
 void mark_residue_str_pair(long n, std::vector<pair>& pairs, struct_mol& mol);
 void adjust_bestpair(const pair& p, long n, std::vector<pair>& pairs);
-void fillout_pairs_per_residue(long n, const std::vector<pair>& pairs, std::vector<residue>& residues);
+// warned: the count of connection-set overflows (add_one_item_to_connect).
+void fillout_pairs_per_residue(long n, const std::vector<pair>& pairs, std::vector<residue>& residues,
+                               long& warned);
 void apply_user_pair_marks(long n, std::vector<pair>& pairs, const struct_mol& mol);
 void count_special_pairs(long n, const std::vector<pair>& pairs, struct_mol& mol);
 

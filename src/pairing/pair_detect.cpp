@@ -307,7 +307,7 @@ std::vector<pair> populate_base_pairs(struct_mol& mol, long& n) {
                      [](const pair& a, const pair& b) { return pair_compare(a, b) < 0; });
   }
   check_recovered_WC_context(mol, n, pairs);
-  fillout_pairs_per_residue(n, pairs, mol.residues);
+  fillout_pairs_per_residue(n, pairs, mol.residues, mol.warned.connects);
   return pairs;
 }
 
@@ -317,7 +317,7 @@ std::vector<pair> populate_base_pairs(struct_mol& mol, long& n) {
 void find_pairs(struct_mol& mol, long& n, std::vector<pair>& pairs, long report) {
   n = 0;
   pairs.assign(1, pair{});
-  Gvars.bp_overlaps = 0;  // a count of this structure only
+  mol.bp_overlaps = 0;  // a count of this structure only
   if (mol.num_nts == 0) return;
   const bool from_list = !Gvars.pair_list_inp.empty();
   pairs = from_list ? read_pairs_list(Gvars.pair_list_inp, mol, n) : populate_base_pairs(mol, n);

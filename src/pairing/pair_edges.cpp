@@ -107,7 +107,7 @@ void derive_pair_hbonds(long nh, const std::vector<bond>& hbonds, const struct_m
     if (it == last || it->atom1 != key.atom1 || it->atom2 != key.atom2) continue;
     if (p.num_hbond_indices >= MAX_PAIR_HBONDS) {
       // more H-bonds than a pair record indexes: keep the first ones
-      if (++Gvars.counts.pair_hbonds_capped <= 9)
+      if (++mol.warned.pair_hbonds_capped <= 9)
         runlog_msg("[w] more than %ld H-bonds in one pair; the rest are not indexed\n", MAX_PAIR_HBONDS);
       continue;
     }

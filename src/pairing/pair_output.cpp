@@ -234,11 +234,11 @@ void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& m
     const pair& p = pairs[k];
     std::vector<long> residues{0, p.nt1, p.nt2};
     if (p.metal) residues.push_back(p.metal);
-    begin_ensemble_model(fp, k, {idstr(p.nt1, mol) + " [" + p.bp + "] " + idstr(p.nt2, mol)});
+    begin_ensemble_model(fp, k, {idstr(p.nt1, mol) + " [" + p.bp + "] " + idstr(p.nt2, mol)}, mol);
     write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, &p.frame, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  Gvars.counts.cif_model_num = 0;
+  mol.cif_model = 0;
   end_pdbfile(fp);
   close_file(fp);
 }
@@ -348,7 +348,7 @@ std::vector<pair> read_pairs_list(const std::string& file, struct_mol& mol, long
     }
     if (phrase != nullptr) logitf("[i] -- %s%s\n", phrase, l.text.c_str());
   }
-  fillout_pairs_per_residue(n, pairs, mol.residues);
+  fillout_pairs_per_residue(n, pairs, mol.residues, mol.warned.connects);
   const std::string out = default_pairs_list_name();
   if (!same_file(file, out)) write_pairs_list(out, mol, n, pairs);
   return pairs;

@@ -88,11 +88,12 @@ void apply_user_pair_marks(long n, std::vector<pair>& pairs, const struct_mol& m
   }
 }
 
-void fillout_pairs_per_residue(long n, const std::vector<pair>& pairs, std::vector<residue>& residues) {
+void fillout_pairs_per_residue(long n, const std::vector<pair>& pairs, std::vector<residue>& residues,
+                               long& warned) {
   for (long k = 1; k <= n; ++k) {
     const pair& p = pairs[k];
-    add_one_item_to_connect_simple(p.nt2, residues[p.nt1].paired, "fillout_pairs_per_residue()");
-    add_one_item_to_connect_simple(p.nt1, residues[p.nt2].paired, "fillout_pairs_per_residue()");
+    add_one_item_to_connect_simple(p.nt2, residues[p.nt1].paired, "fillout_pairs_per_residue()", warned);
+    add_one_item_to_connect_simple(p.nt1, residues[p.nt2].paired, "fillout_pairs_per_residue()", warned);
   }
 }
 

@@ -490,7 +490,7 @@ long atom_projected_in_plane_ring(long a, long k, const struct_mol& mol, double 
   pts[n + 1] = mol.atoms[a].xyz;
   rotate_onto_z(n + 1, f->z_axis, pts);
   std::vector<xyz> ring(pts.begin(), pts.begin() + n + 1);
-  if (!extended_polygon(n, ring, margin) && ++Gvars.counts.distorted_ring <= 9)
+  if (!extended_polygon(n, ring, margin) && ++mol.warned.distorted_ring <= 9)
     runlog_msg("[w] distorted ring of %s: atom %s tested against the ring unwidened\n",
                mol.residues[k].idstr.c_str(), mol.atoms[a].name.c_str());
   return point_in_polygon(n, ring, pts[n + 1]);

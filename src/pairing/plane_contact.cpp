@@ -213,8 +213,8 @@ void populate_plane_contacts(struct_mol& mol) {
   for (long k = 1; k <= n; ++k) {
     const planeCnt& c = mol.plane_contacts[k];
     if (!counts_as_stack(c)) continue;
-    add_one_item_to_connect_simple(c.res2, mol.residues[c.res1].plane_stacks, "fill_raw_stacks()");
-    add_one_item_to_connect_simple(c.res1, mol.residues[c.res2].plane_stacks, "fill_raw_stacks()");
+    add_one_item_to_connect_simple(c.res2, mol.residues[c.res1].plane_stacks, "fill_raw_stacks()", mol.warned.connects);
+    add_one_item_to_connect_simple(c.res1, mol.residues[c.res2].plane_stacks, "fill_raw_stacks()", mol.warned.connects);
   }
   for (long k = 1; k <= n; ++k) {
     const planeCnt& c = mol.plane_contacts[k];

@@ -206,7 +206,7 @@ void t_write_pcnt_info(long serial, const planeCnt& c, struct_mol& mol, FILE* fp
 
   if (fp == nullptr) return;
   begin_ensemble_model(fp, serial,
-                       {line, sformat("residues=%ld  %s", n, get_residues_abbr_full_ids(n, list, mol).c_str())});
+                       {line, sformat("residues=%ld  %s", n, get_residues_abbr_full_ids(n, list, mol).c_str())}, mol);
   write_residue_set_pdb_simple(n, list, &mol.frames[p1.frame_index], mol, fp);
   end_ensemble_model(fp);
 }

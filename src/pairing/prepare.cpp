@@ -163,12 +163,10 @@ long amino_acid_color(const std::string& name) {
 
 void populate_json_hbonds(struct_mol& mol) {
   VASK_ASSERT(mol.stage.hbonds);
-  const switch_set saved = Gvars.get_hbond;
-  Gvars.get_hbond.fill(0);
-  Gvars.get_hbond[Gvars.waters ? 5 : 0] = 1;  // every H-bond, or every one without a water
-  mol.num_json_hbonds = number_clean_hbonds(mol);
-  collect_clean_hbonds(mol, mol.json_hbonds);
-  Gvars.get_hbond = saved;
+  switch_set listing{};
+  listing[Gvars.waters ? 5 : 0] = 1;  // every H-bond, or every one without a water
+  mol.num_json_hbonds = number_clean_hbonds(mol, listing);
+  collect_clean_hbonds(mol, mol.json_hbonds, listing);
 }
 
 void populate_nt_info(struct_mol& mol) {
@@ -296,7 +294,10 @@ void read_pdb_model(const std::string& file, struct_mol& mol, long model) {
 
 void read_pdb(const std::string& file, struct_mol& mol) {
   read_pdb_model(file, mol, Gvars.select_model);
-  if (symmetry_on_ensemble(mol)) {  // the mode is back to 1: the first model only
+  if (symmetry_on_ensemble(mol)) {
+    // the first model only, for the rest of the run: the one write of the
+    // settings after set-up, since the mode is read where no structure is at hand
+    mutable_gvars().model_mode = 1;
     free_struct_mol(mol);
     read_pdb_model(file, mol, Gvars.select_model);
   }

@@ -121,10 +121,10 @@ void find_ssPars(struct_mol& mol, long& num_ss_pars, std::vector<ss_par>& ss_par
     const char* label = "consolidating splayed-apart dinucleotides";
     for (long k = 1; k <= n; ++k) {
       if (!ss_pars[k].splayed) continue;
-      add_one_item_to_connect_simple(ss_pars[k].nt2, sets[ss_pars[k].nt1], label);
-      add_one_item_to_connect_simple(ss_pars[k].nt1, sets[ss_pars[k].nt2], label);
+      add_one_item_to_connect_simple(ss_pars[k].nt2, sets[ss_pars[k].nt1], label, mol.warned.connects);
+      add_one_item_to_connect_simple(ss_pars[k].nt1, sets[ss_pars[k].nt2], label, mol.warned.connects);
     }
-    tidyup_connection_network(2, mol.num_residues, sets);
+    tidyup_connection_network(2, mol.num_residues, sets, mol.warned.network_cut);
     VASK_ASSERT(cnts_above_threshold(2, mol.num_residues, sets) > 0);
     units.assign(1, connect{});
     for (long k = 1; k <= mol.num_residues; ++k)
@@ -162,11 +162,11 @@ void write_splayUnits_pdb(struct_mol& mol, long num_units, const std::vector<con
   if (cif) write_cif_header(fp, mol.base_name);
   for (long j = 1; j <= num_units; ++j) {
     const connect& u = units[j];
-    begin_ensemble_model(fp, j, {sformat("model=%ld  nts=%ld", j, u.count), get_connect_abbr_full_ids(u, mol)});
+    begin_ensemble_model(fp, j, {sformat("model=%ld  nts=%ld", j, u.count), get_connect_abbr_full_ids(u, mol)}, mol);
     write_residue_set_pdb_frame(u.count, connect_list(u), base_frame(u[1], mol), 0, mol, fp);
     end_ensemble_model(fp);
   }
-  Gvars.counts.cif_model_num = 0;
+  mol.cif_model = 0;
   end_pdbfile(fp);
   close_file(fp);
 }

@@ -64,7 +64,7 @@ std::string residue_pair_text(long r1, long r2, const struct_mol& mol) {
 
 std::vector<bond> listed_hbonds(const struct_mol& mol) {
   std::vector<bond> list;
-  collect_clean_hbonds(mol, list);
+  collect_clean_hbonds(mol, list, Gvars.get_hbond);
   return list;
 }
 

@@ -73,7 +73,7 @@ bool gtetrad_frame_of(struct_mol& mol, long k, frame& f) {
   std::array<long, 5> order{1, tetrad[1], tetrad[2], tetrad[3], tetrad[4]};
   if (!order_Gtetrad(order, mol)) return false;
   connect ordered;
-  for (size_t i = 1; i <= 4; ++i) add_one_item_to_connect_simple(order[i], ordered, "");
+  for (size_t i = 1; i <= 4; ++i) add_one_item_to_connect_simple(order[i], ordered, "", mol.warned.connects);
   get_Gtetrad_frame(mol, ordered, f);
   return true;
 }

@@ -297,12 +297,12 @@ void write_helices_pdb(long n, const std::vector<helix>& helices, struct_mol& mo
     if (axis_atoms)
       remarks.push_back(sformat("helical-axis[%.2f(%.2f)]:%8.3f%8.3f%8.3f%s", h.axis.rise, h.axis.rise_std,
                                 h.axis.axis[1], h.axis.axis[2], h.axis.axis[3], h.irregular.c_str()));
-    begin_ensemble_model(fp, i, remarks);
+    begin_ensemble_model(fp, i, remarks, mol);
     write_residue_set_pdb_frame(2 * h.num_pairs, residues, &h.pairs[1].frame, SIDE_VIEW, mol, fp);
     if (axis_atoms) write_axis_atoms(h, fp);
     end_ensemble_model(fp);
   }
-  Gvars.counts.cif_model_num = 0;
+  mol.cif_model = 0;
   end_pdbfile(fp);
   close_file(fp);
 }
@@ -337,7 +337,7 @@ void write_axis_points(FILE* fp, char kind, long k, const helix& h, const struct
     a.serial = p;
     a.xyz = defined ? *ends[e] : xyz{0, 0, 0, 0};
     a.seg_id = label;
-    write_atom_record_pdb(fp, a);
+    write_atom_record_pdb(fp, a, mol.warned.pdb_overflow);
   }
 }
 

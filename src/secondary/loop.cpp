@@ -542,9 +542,10 @@ class loop_finder {
     FILE* fp = append_file(name_pdbcif_outfile("specials"));
     if (fp == nullptr) return;
     const std::string remark = line.substr(0, line.size() - 1);  // without its line end
-    begin_ensemble_model(fp, num_specials_, {sformat("model=%ld  %s", num_specials_, remark.c_str())});
+    begin_ensemble_model(fp, num_specials_, {sformat("model=%ld  %s", num_specials_, remark.c_str())}, mol_);
     write_residue_set_pdb_frame(n, list, nullptr, 0, mol_, fp);
     end_ensemble_model(fp);
+    mol_.cif_model = 0;  // the file is appended to, not closed as an ensemble: later rows are not its models
     close_file(fp);
   }
 

@@ -134,7 +134,7 @@ std::vector<long> entry_residues(long n, const std::vector<long>& nts, const std
 
 void write_one_entry(FILE* fp, long number, long num_nts, const std::string& text, const std::string& loop_ids, const std::vector<long>& residues,
                      const frame& f, long view, struct_mol& mol) {
-  begin_ensemble_model(fp, number, {sformat("model=%ld  nts=%ld", number, num_nts), text, loop_ids});
+  begin_ensemble_model(fp, number, {sformat("model=%ld  nts=%ld", number, num_nts), text, loop_ids}, mol);
   write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, &f, view, mol, fp);
   end_ensemble_model(fp);
 }
@@ -150,7 +150,7 @@ void write_hairpin_pdb(long n, const std::vector<hairpin>& hairpins, const helix
     write_one_entry(fp, k, H.num_nts, H.text, ids, entry_residues(H.num_nts, H.nts, {H.key}, helices),
                     H.side_frame, 0, mol);
   }
-  close_ensemble_file(fp);
+  close_ensemble_file(fp, mol);
 }
 
 // Loop nucleotides of every bridge, in loop order.
@@ -175,7 +175,7 @@ void write_loops_pdb(const char* suffix, const std::vector<long>& members, const
     write_one_entry(fp, static_cast<long>(m) + 1, L.num_nts, L.text, ids,
                     entry_residues(L.num_nts, L.nts, keys, helices), L.frame, L.is_junction ? 0 : SIDE_VIEW, mol);
   }
-  close_ensemble_file(fp);
+  close_ensemble_file(fp, mol);
 }
 
 char chain_char(long x, const struct_mol& mol) {
@@ -350,7 +350,7 @@ void write_simplified_junctions(long n, const std::vector<loop>& loops, struct_m
     for (long k = 1; k <= np; ++k) {
       atom a = points[static_cast<size_t>(k - 1)];
       a.serial = k;
-      write_atom_record_pdb(fp, a);
+      write_atom_record_pdb(fp, a, mol.warned.pdb_overflow);
     }
     if (mode < 8 && np >= 2) {
       for (long k = 1; k <= np; ++k) {

@@ -156,11 +156,11 @@ void write_kissing_loops_pdb(struct_mol& mol, const std::vector<hairpin>& hairpi
     }
     const long count = static_cast<long>(nts.size()) - 1;
     VASK_ASSERT(count <= MAX_KISSING_NTS);
-    begin_ensemble_model(fp, k, {sformat("model=%ld  nts=%ld  %s", k, count, kissing_text(K).c_str())});
+    begin_ensemble_model(fp, k, {sformat("model=%ld  nts=%ld  %s", k, count, kissing_text(K).c_str())}, mol);
     write_residue_set_pdb_frame(count, nts, &h1.side_frame, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  close_ensemble_file(fp);
+  close_ensemble_file(fp, mol);
 }
 
 void output_kissing_loops(struct_mol& mol, const std::vector<hairpin>& hairpins, const ss_slots& found, FILE* fp) {

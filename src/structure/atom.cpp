@@ -2,10 +2,12 @@
 #include "structure/atom.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <mutex>
 
 #include "structure/residue.hpp"
 #include "structure/struct_mol.hpp"
@@ -389,7 +391,18 @@ long atom_name_in(const std::string& name, const char* const* table, long n) {
 // ---------------------------------------------------------------------------
 // Element table
 
-void init_periodic_table() { element_table = periodic_table{}; }
+namespace {
+// The table is a cache of the process, built on first use, also when
+// structures are read on several threads at once; the driver's resets and
+// frees run before any reading starts.
+std::mutex table_building;
+std::atomic<bool> table_built{false};
+}  // namespace
+
+void init_periodic_table() {
+  table_built.store(false, std::memory_order_release);
+  element_table = periodic_table{};
+}
 
 void allocate_ptable_arrays() {
   size_t n = static_cast<size_t>(element_table.count) + 1;
@@ -425,7 +438,10 @@ void reset_periodic_table() {
 }
 
 void ensure_periodic_table() {
+  if (table_built.load(std::memory_order_acquire)) return;
+  const std::lock_guard<std::mutex> hold(table_building);
   if (element_table.count < 0) set_periodic_table();
+  table_built.store(true, std::memory_order_release);
 }
 
 bool is_valid_element_symbol(const std::string& symbol) {
@@ -501,7 +517,7 @@ void set_atomlist(atomlist& list) {
                    [](const name2element& a, const name2element& b) {
                      return name2element_full_compare(a, b) < 0;
                    });
-  if (Gvars.counts.atomlist_dat <= 1) check_atomlist_repeats(list);
+  if (data_file_reads("atomlist.dat") <= 1) check_atomlist_repeats(list);
 }
 
 void free_atomlist(atomlist& list) {
@@ -516,7 +532,7 @@ void print_atomlist(FILE* fp, const atomlist& list) {
                  list.entries[i].element.c_str());
 }
 
-std::string convert_pdb_name_to_element(const std::string& name, const atomlist& list) {
+std::string convert_pdb_name_to_element(const std::string& name, const atomlist& list, long& unmatched) {
   std::string pattern = name.substr(0, 4);
   for (char& c : pattern)
     if (!(c >= 'A' && c <= 'Z')) c = '_';
@@ -526,7 +542,7 @@ std::string convert_pdb_name_to_element(const std::string& name, const atomlist&
     return strcasecmp(e.pattern.c_str(), p.c_str()) < 0;
   });
   if (it == last || strcasecmp(it->pattern.c_str(), pattern.c_str()) != 0) {
-    if (++Gvars.counts.atom_name <= 9) {
+    if (++unmatched <= 9) {
       logit_verbosef("\t[%s] --> [%s]: no match in file 'atomlist.dat'\n", name.c_str(),
                      pattern.c_str());
       logit_verbose("\tnow use default [check & update file 'atomlist.dat']\n");

@@ -70,7 +70,9 @@ void print_atomlist(FILE* fp, const atomlist& list);
 
 // The element a 4-character atom name stands for, through the list: " C" for
 // " C1'"; "__" when no pattern matches (logged for the first 9 misses).
-std::string convert_pdb_name_to_element(const std::string& name, const atomlist& list);
+// The element of a PDB atom name by the atom list; "__" (and a warning, the
+// first 9 counted in unmatched) when no entry matches.
+std::string convert_pdb_name_to_element(const std::string& name, const atomlist& list, long& unmatched);
 
 // ---------------------------------------------------------------------------
 // One atom; arrays are 1-based in file order, slot 0 unused.

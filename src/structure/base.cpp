@@ -127,7 +127,7 @@ bool is_valid_baselist_entry(long found, long expected, base2std& pair) {
 
 void check_baselist(const baselist& list) {
   if (list.num < 2) return;
-  if (!Gvars.stand_alone && Gvars.counts.baselist_dat != 1) return;
+  if (!Gvars.stand_alone && data_file_reads("baselist.dat") != 1) return;
   long repeats = 0;
   for (long i = 1; i < list.num; ++i) {
     const auto& a = list.entries[i];
@@ -186,14 +186,14 @@ void set_baselist(baselist& list) {
   list = std::move(merged);
 }
 
-void derive_nt_mappings(const std::string& option) {
+void derive_nt_mappings(const std::string& option, baselist& mappings) {
   size_t eq = option.find('=');
   if (eq == std::string::npos || eq + 1 >= option.size()) return;
   std::string key = option.substr(0, eq);
   std::string value = option.substr(eq + 1);
-  init_baselist(Gvars.nt_mappings);
+  init_baselist(mappings);
   if (strcasestr(key.c_str(), "file") != nullptr) {
-    read_baselist_file(value, Gvars.nt_mappings);
+    read_baselist_file(value, mappings);
   } else {
     for (char& c : value) {
       if (c == ',' || c == ';') c = '|';
@@ -213,19 +213,19 @@ void derive_nt_mappings(const std::string& option) {
       base2std pair;
       if (found >= 2) pair = {words[1], words[2]};
       if (is_valid_baselist_entry(found, 2, pair))
-        Gvars.nt_mappings.entries.push_back(pair);
+        mappings.entries.push_back(pair);
     }
   }
-  finish_list(Gvars.nt_mappings);
+  finish_list(mappings);
 }
 
-void derive_nt_ignored(const std::string& option) {
+void derive_nt_ignored(const std::string& option, baselist& ignored) {
   size_t eq = option.find('=');
   if (eq == std::string::npos || eq + 1 >= option.size()) return;
   std::string value = option.substr(eq + 1);
   for (char& c : value)
     if (c == ',' || c == ';' || c == ':' || c == '|') c = ' ';
-  init_baselist(Gvars.nt_ignored);
+  init_baselist(ignored);
   std::vector<std::string> words;
   long n = split_str_by_strtok(value, words, MAX_OPTION_ENTRIES, " \t\r\n");
   for (long k = 1; k <= n; ++k) {
@@ -238,10 +238,10 @@ void derive_nt_ignored(const std::string& option) {
     }
     base2std e;
     e.name = right_justify3(upper_copy(w));
-    Gvars.nt_ignored.entries.push_back(e);
+    ignored.entries.push_back(e);
   }
-  Gvars.nt_ignored.num = static_cast<long>(Gvars.nt_ignored.entries.size()) - 1;
-  if (Gvars.nt_ignored.num == 0) runlog_msg("[i] no valid residues to be ignored as nucleotides\n");
+  ignored.num = static_cast<long>(ignored.entries.size()) - 1;
+  if (ignored.num == 0) runlog_msg("[i] no valid residues to be ignored as nucleotides\n");
 }
 
 long ignored_nt(const std::string& name) {

@@ -24,8 +24,10 @@ void read_baselist_file(const std::string& path, baselist& list);
 void check_baselist(const baselist& list);
 // Checks and normalises one user pair (words found vs expected); false drops it.
 bool is_valid_baselist_entry(long found, long expected, base2std& pair);
-void derive_nt_mappings(const std::string& option);
-void derive_nt_ignored(const std::string& option);
+// Option parsing: the residue-name mappings or the names never taken as
+// nucleotides, from the option's value, into the given list.
+void derive_nt_mappings(const std::string& option, baselist& mappings);
+void derive_nt_ignored(const std::string& option, baselist& ignored);
 long ignored_nt(const std::string& name);
 void print_baselist(FILE* fp, const baselist& list);
 

@@ -308,7 +308,7 @@ namespace {
 // needs it: callers whose labels name atoms would otherwise build a string
 // for every member added.
 template <class Label>
-void add_item_labelled(long item, connect& set, long bound, Label&& label) {
+void add_item_labelled(long item, connect& set, long bound, Label&& label, long& warned) {
   if (set.has(item)) {
     if (PRGLOG == nullptr && !Gvars.test) return;  // the note would reach no log
     const std::string text = label();
@@ -319,20 +319,20 @@ void add_item_labelled(long item, connect& set, long bound, Label&& label) {
     set.append(item);
     return;
   }
-  if (++Gvars.counts.connects <= 9) logitf("[w] -- %s: more than %ld partners\n", label().c_str(), bound);
+  if (++warned <= 9) logitf("[w] -- %s: more than %ld partners\n", label().c_str(), bound);
 }
 
 }  // namespace
 
-void add_one_item_to_connect(long item, connect& set, long bound, const char* label) {
-  add_item_labelled(item, set, bound, [label] { return std::string(label ? label : ""); });
+void add_one_item_to_connect(long item, connect& set, long bound, const char* label, long& warned) {
+  add_item_labelled(item, set, bound, [label] { return std::string(label ? label : ""); }, warned);
 }
 
-void add_one_item_to_connect_simple(long item, connect& set, const char* label) {
-  add_one_item_to_connect(item, set, CONNECT_MAX, label);
+void add_one_item_to_connect_simple(long item, connect& set, const char* label, long& warned) {
+  add_one_item_to_connect(item, set, CONNECT_MAX, label, warned);
 }
 
-void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets) {
+void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets, long& warned) {
   std::vector<long> network(1);  // the network gathered just before, 1-based
   std::vector<char> seen(static_cast<size_t>(n + 1), 0);
   for (long k = 1; k <= n; ++k) {
@@ -353,7 +353,7 @@ void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets)
     for (size_t g = 1; g < network.size(); ++g) seen[network[g]] = 0;
     const long size = static_cast<long>(network.size()) - 1;
     if (size > CONNECT_MAX) {
-      if (++Gvars.counts.network_cut <= 9) {
+      if (++warned <= 9) {
         logitf("[w] connections out of boundary [%ld > %d]\n", size, static_cast<int>(CONNECT_MAX));
       }
       network.resize(CONNECT_MAX + 1);
@@ -495,7 +495,7 @@ void rederive_base_ring(long k, struct_mol& mol) {
     }
   }
   std::vector<connect> cycles = allocate_connects_array(MAX_CYCLES);
-  long num = trace_cycles(nlinks, links, cycles);
+  long num = trace_cycles(nlinks, links, cycles, mol.warned.connects);
   VASK_ASSERT(num >= 0);
   if (num == 0) return;
   long best = 1;
@@ -630,14 +630,14 @@ long atoms_in_waterBridge(long i, long j, const struct_mol& mol) {
 
 void check_fill_bond(long i, long j, struct_mol& mol) {
   auto label = [&] { return "check_fill_bond(" + atom_id(i, mol) + ", " + atom_id(j, mol) + ")"; };
-  add_item_labelled(j, mol.atoms[i].bonded, BOND_PARTNERS, label);
-  add_item_labelled(i, mol.atoms[j].bonded, BOND_PARTNERS, label);
+  add_item_labelled(j, mol.atoms[i].bonded, BOND_PARTNERS, label, mol.warned.connects);
+  add_item_labelled(i, mol.atoms[j].bonded, BOND_PARTNERS, label, mol.warned.connects);
 }
 
 void check_fill_hbond(long i, long j, struct_mol& mol) {
   auto label = [&] { return "check_fill_hbond(" + atom_id(i, mol) + ", " + atom_id(j, mol) + ")"; };
-  add_item_labelled(j, mol.atoms[i].hbonded, CONNECT_MAX, label);
-  add_item_labelled(i, mol.atoms[j].hbonded, CONNECT_MAX, label);
+  add_item_labelled(j, mol.atoms[i].hbonded, CONNECT_MAX, label, mol.warned.connects);
+  add_item_labelled(i, mol.atoms[j].hbonded, CONNECT_MAX, label, mol.warned.connects);
 }
 
 void fillout_residue_hbonds(struct_mol& mol) {
@@ -647,8 +647,8 @@ void fillout_residue_hbonds(struct_mol& mol) {
     long r1 = mol.atoms[mol.hbonds[k].atom1].residue;
     long r2 = mol.atoms[mol.hbonds[k].atom2].residue;
     if (r1 == r2) continue;  // a residue is not its own H-bond partner
-    add_item_labelled(r2, mol.residues[r1].hbonded, CONNECT_MAX, label);
-    add_item_labelled(r1, mol.residues[r2].hbonded, CONNECT_MAX, label);
+    add_item_labelled(r2, mol.residues[r1].hbonded, CONNECT_MAX, label, mol.warned.connects);
+    add_item_labelled(r1, mol.residues[r2].hbonded, CONNECT_MAX, label, mol.warned.connects);
   }
 }
 
@@ -675,8 +675,8 @@ void sort_bonds_by_atoms(std::vector<bond>& bonds, long n) {
 }
 
 void fillout_one_lkg(long i, long j, struct_mol& mol) {
-  add_one_item_to_connect(j, mol.residues[i].linked, 2, "fillout_one_lkg()");
-  add_one_item_to_connect(i, mol.residues[j].linked, 2, "fillout_one_lkg()");
+  add_one_item_to_connect(j, mol.residues[i].linked, 2, "fillout_one_lkg()", mol.warned.connects);
+  add_one_item_to_connect(i, mol.residues[j].linked, 2, "fillout_one_lkg()", mol.warned.connects);
 }
 
 void add_one_unique_lkg_in_order(long a, long b, long& count,
@@ -690,7 +690,7 @@ void add_one_unique_lkg_in_order(long a, long b, long& count,
 }
 
 long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
-                  std::vector<connect>& cycles) {
+                  std::vector<connect>& cycles, long& warned) {
   if (nlinks < 3) return 0;
   if (static_cast<long>(cycles.size()) <= MAX_CYCLES) cycles.resize(MAX_CYCLES + 1);
   for (long c = 1; c <= MAX_CYCLES; ++c) cycles[c].clear();
@@ -710,7 +710,7 @@ long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
     s.extend();
     s.on_path[links[k][0]] = s.on_path[links[k][1]] = 0;
   }
-  if (s.full && ++Gvars.counts.connects <= 9)
+  if (s.full && ++warned <= 9)
     logitf("[w] -- trace_cycles(): more than %ld cycles; the first %ld are kept\n", MAX_CYCLES, MAX_CYCLES);
   return s.stored;
 }
@@ -734,7 +734,7 @@ void populate_bonds(struct_mol& mol) {
   for (long k = 1; k <= mol.num_residues; ++k) {
     long n = get_bonds_within_residue(k, mol, max, buf);
     take(n);
-    if (n >= max && ++Gvars.counts.bond_in_residue <= 9) {
+    if (n >= max && ++mol.warned.bond_in_residue <= 9) {
       logitf("\tmaximum bonds (%ld) reached in residue [%s]\n", n, mol.residues[k].idstr.c_str());
     }
     long one = 0;

@@ -166,13 +166,15 @@ long cnts_with_shared_node(const connect& a, const connect& b);
 void print_one_connect(const char* title, const connect& set, FILE* fp);
 
 // Appends item unless present; past bound it is dropped with a warning (the
-// first 9 such events of the run); a duplicate is noted when label is not empty.
-void add_one_item_to_connect(long item, connect& set, long bound, const char* label);
-void add_one_item_to_connect_simple(long item, connect& set, const char* label);
+// first 9 such events, counted in warned: the structure's count of the
+// overflows); a duplicate is noted when label is not empty.
+void add_one_item_to_connect(long item, connect& set, long bound, const char* label, long& warned);
+void add_one_item_to_connect_simple(long item, connect& set, const char* label, long& warned);
 // Turns per-residue sets[1..n] into connected networks (breadth-first, cut at
-// 128 members), each sorted and kept once, in the set of its lowest residue;
-// networks smaller than minimum are emptied.
-void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets);
+// 128 members, the first 9 cuts warned about and counted in warned), each
+// sorted and kept once, in the set of its lowest residue; networks smaller
+// than minimum are emptied.
+void tidyup_connection_network(long minimum, long n, std::vector<connect>& sets, long& warned);
 
 // One covalent bond or H-bond; arrays are 1-based, slot 0 unused.
 struct bond {
@@ -244,9 +246,9 @@ void add_one_unique_lkg_in_order(long a, long b, long& count,
 // Simple cycles (>= 3 nodes) of the undirected graph of links[1..nlinks],
 // each once, into cycles[1..96] in path order; returns how many were filled
 // (0 when nlinks < 3). A graph with more cycles keeps the first 96 found and
-// is warned about (the first 9 bounded-set overflows of a run).
+// is warned about (the first 9 bounded-set overflows, counted in warned).
 long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
-                  std::vector<connect>& cycles);
+                  std::vector<connect>& cycles, long& warned);
 inline constexpr long MAX_CYCLES = 96;
 inline constexpr long MAX_RING_LINKS = 512;
 

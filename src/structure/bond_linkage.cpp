@@ -474,13 +474,14 @@ void populate_contacts(struct_mol& mol) {
   // residue pairs would add them; no pair is met twice, so sets that are not
   // full take members without the duplicate scan.
   const double c2 = CONTACT_CUTOFF * CONTACT_CUTOFF;
-  auto add = [](long item, connect& set) {
+  long& warned = mol.warned.connects;
+  auto add = [&warned](long item, connect& set) {
     if (set.count < CONNECT_MAX)
       set.append(item);
-    else if (Gvars.counts.connects < 9)  // the warning, for the first few
-      add_one_item_to_connect_simple(item, set, "populate_contacts()");
+    else if (warned < 9)  // the warning, for the first few
+      add_one_item_to_connect_simple(item, set, "populate_contacts()", warned);
     else
-      ++Gvars.counts.connects;  // dropped, counted as the bounded add counts it
+      ++warned;  // dropped, counted as the bounded add counts it
   };
   // The residue of each heavy atom of an included residue, 0 for the other
   // atoms: the inner loop then reads one number, not the atom record.
@@ -541,8 +542,8 @@ void populate_vdwCnts(struct_mol& mol) {
           hit = !mol.atoms[b].hydrogen && atoms_ij_in_vdwCnt(a, b, mol);
       }
       if (!hit) continue;
-      add_one_item_to_connect_simple(j, mol.residues[i].vdw_contacts, "populate_vdwCnts()");
-      add_one_item_to_connect_simple(i, mol.residues[j].vdw_contacts, "populate_vdwCnts()");
+      add_one_item_to_connect_simple(j, mol.residues[i].vdw_contacts, "populate_vdwCnts()", mol.warned.connects);
+      add_one_item_to_connect_simple(i, mol.residues[j].vdw_contacts, "populate_vdwCnts()", mol.warned.connects);
     }
   }
   for (long k = 1; k <= mol.num_residues; ++k) sort_one_connect(mol.residues[k].vdw_contacts);
@@ -614,8 +615,8 @@ void populate_PO4_contacts_bridges(struct_mol& mol) {
       if (!is_nt(j, mol) || j == i) continue;
       if (nt && is_nts_connected(i, j, mol)) continue;
       if (!touches_po4(ri.first_atom, ri.last_atom, nt, j)) continue;
-      add_one_item_to_connect_simple(j, mol.residues[i].po4_contacts, "PO4 contacts");
-      add_one_item_to_connect_simple(i, mol.residues[j].po4_bridges, "PO4 bridges");
+      add_one_item_to_connect_simple(j, mol.residues[i].po4_contacts, "PO4 contacts", mol.warned.connects);
+      add_one_item_to_connect_simple(i, mol.residues[j].po4_bridges, "PO4 bridges", mol.warned.connects);
     }
   }
   for (long k = 1; k <= mol.num_residues; ++k) {

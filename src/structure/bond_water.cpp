@@ -72,8 +72,8 @@ void populate_hydration(struct_mol& mol) {
     for (long t = 1; t <= cs.count; ++t) {
       long w = cs[t];
       if (!is_water(w, mol) || !mol.residues[i].hbonded.has(w)) continue;
-      add_one_item_to_connect_simple(w, mol.residues[i].waters, "populate_hydration()");
-      add_one_item_to_connect_simple(i, mol.residues[w].waters, "populate_hydration()");
+      add_one_item_to_connect_simple(w, mol.residues[i].waters, "populate_hydration()", mol.warned.connects);
+      add_one_item_to_connect_simple(i, mol.residues[w].waters, "populate_hydration()", mol.warned.connects);
     }
     sort_one_connect(mol.residues[i].waters);
   }
@@ -114,8 +114,8 @@ void populate_metal(struct_mol& mol) {
         double c = std::max(METAL_COVALENT_FACTOR * (covalent_radius(a, mol) + covalent_radius(ma, mol)),
                             Gvars.metal_cutoff);
         if (!within_cutoff(a, ma, mol, c)) continue;
-        add_one_item_to_connect_simple(R, mol.residues[j].metals, "fillout_metals_per_residue()");
-        add_one_item_to_connect_simple(j, mol.residues[R].metals, "fillout_metals_per_residue()");
+        add_one_item_to_connect_simple(R, mol.residues[j].metals, "fillout_metals_per_residue()", mol.warned.connects);
+        add_one_item_to_connect_simple(j, mol.residues[R].metals, "fillout_metals_per_residue()", mol.warned.connects);
         break;
       }
     }
@@ -234,7 +234,7 @@ void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<con
   FILE* out = create_file(name.c_str());
   const bool cif = Gvars.output_format == 2;
   if (cif) write_cif_header(out, mol.base_name);
-  const long saved_model = Gvars.counts.cif_model_num;
+  const long saved_model = mol.cif_model;
   for (long m = 1; m <= n; ++m) {
     const long R = mol.atoms[mol.metals[m]].residue;
     const residue& r = mol.residues[R];
@@ -248,11 +248,11 @@ void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<con
     residues.insert(residues.begin(), 0);
     begin_ensemble_model(out, m,
                          {sformat("model=%ld  %s %ld %s", m, mol.atoms[mol.metals[m]].idstr.c_str(),
-                                  list[m].count, get_connect_abbr_ids(list[m], mol).c_str())});
+                                  list[m].count, get_connect_abbr_ids(list[m], mol).c_str())}, mol);
     write_residue_set_pdb_simple(nres, residues, &f, mol, out);
     end_ensemble_model(out);
   }
-  Gvars.counts.cif_model_num = saved_model;
+  mol.cif_model = saved_model;
   end_pdbfile(out);
   close_file(out);
 

@@ -190,9 +190,7 @@ size_t rows_estimate(const cif_reader& r) {
 bool is_cif_file(const std::string& file) {
   if (Gvars.input_format == 2) return true;
   if (Gvars.input_format != 3) return false;
-  bool cif = check_mmcif(file) != 0;
-  Gvars.input_format = 3;  // decided again for every file
-  return cif;
+  return check_mmcif(file);  // decided for every file
 }
 
 void load_cif_stream(FILE* fp, const std::string& name, cif_reader& r) {
@@ -264,7 +262,7 @@ bool next_cif_row(cif_reader& r, cif_row& row) {
   cif_token tok;
   for (size_t k = 0; k < ntags; ++k) {
     if (!next_token(r.text, p, tok) || is_loop_end(tok)) {
-      if (k > 0 && ++Gvars.counts.misc <= MAX_WARNINGS)
+      if (k > 0 && ++r.warned <= MAX_WARNINGS)
         runlog_msg("[w] mmCIF row cut short in '%s': %zu of %zu values\n", r.file_name.c_str(), k, ntags);
       r.next = std::string::npos;
       return false;
@@ -303,7 +301,7 @@ bool fill_one_cif_atom(const cif_reader& r, const cif_row& row, long model, atom
   std::string_view name = either(CIF_AUTH_ATOM, CIF_LABEL_ATOM);
   // white space of any kind (a quoted tab) gives no name either
   if (null_value(name) || name.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos) {
-    if (++Gvars.counts.misc <= MAX_WARNINGS)
+    if (++r.warned <= MAX_WARNINGS)
       runlog_msg("[w] mmCIF atom without a name skipped in '%s' (serial %ld)\n", r.file_name.c_str(),
                  a.serial);
     return false;
@@ -314,7 +312,7 @@ bool fill_one_cif_atom(const cif_reader& r, const cif_row& row, long model, atom
   a.res_name = right_justified(either(CIF_AUTH_COMP, CIF_LABEL_COMP), 3);
   std::string_view chain = either(CIF_AUTH_ASYM, CIF_LABEL_ASYM);
   if (chain.empty()) chain = " ";
-  if (chain.size() > 4 && ++Gvars.counts.misc <= MAX_WARNINGS)
+  if (chain.size() > 4 && ++r.warned <= MAX_WARNINGS)
     runlog_msg("[w] mmCIF chain id '%.*s' cut to 4 characters\n", static_cast<int>(chain.size()),
                chain.data());
   a.chain_id = std::string(chain.substr(0, 4));
@@ -432,40 +430,40 @@ std::vector<long> scan_cif_models(const std::string& file) {
 
 }  // namespace
 
-void check_nmr(const std::string& file) {
-  if (!nmr()) return;
+void check_nmr(const std::string& file, gvars_rec& settings) {
+  if (settings.model_mode != 2) return;
   if (is_stdin(file)) {
     // the scan would use up the stream that the models are then read from
     runlog_msg("[w] an ensemble is read from a file, not from standard input: one model is read\n");
-    Gvars.model_mode = 1;
+    settings.model_mode = 1;
     return;
   }
   std::vector<long> models = is_cif_file(file) ? scan_cif_models(file) : scan_pdb_models(file);
   if (models.empty()) {
     runlog_msg("no models found: ignoring the --nmr option\n");
-    Gvars.model_mode = 1;
+    settings.model_mode = 1;
     return;
   }
-  Gvars.num_models = static_cast<long>(models.size());
-  Gvars.model_list.assign(1, Gvars.num_models);
-  Gvars.model_list.insert(Gvars.model_list.end(), models.begin(), models.end());
-  match_selModels(file);
+  settings.num_models = static_cast<long>(models.size());
+  settings.model_list.assign(1, settings.num_models);
+  settings.model_list.insert(settings.model_list.end(), models.begin(), models.end());
+  match_selModels(file, settings);
 }
 
-void match_selModels(const std::string& file) {
-  const std::vector<long>& sel = Gvars.selected_models;
-  if (sel.empty() || sel[0] < 1 || !nmr()) return;
+void match_selModels(const std::string& file, gvars_rec& settings) {
+  const std::vector<long>& sel = settings.selected_models;
+  if (sel.empty() || sel[0] < 1 || settings.model_mode != 2) return;
   const long nsel = sel[0];
   const long largest = sel[static_cast<size_t>(nsel)];
-  std::vector<long>& list = Gvars.model_list;
+  std::vector<long>& list = settings.model_list;
   long kept = 0;
-  for (long k = 1; k <= Gvars.num_models && kept < nsel; ++k) {
+  for (long k = 1; k <= settings.num_models && kept < nsel; ++k) {
     long m = list[static_cast<size_t>(k)];
     if (m > largest) break;
     if (std::binary_search(sel.begin() + 1, sel.begin() + 1 + nsel, m)) list[static_cast<size_t>(++kept)] = m;
   }
   list[0] = kept;
-  runlog_msg("[i] %ld models in '%s', %ld specified via --nmr matched: %ld\n", Gvars.num_models,
+  runlog_msg("[i] %ld models in '%s', %ld specified via --nmr matched: %ld\n", settings.num_models,
              file.c_str(), nsel, kept);
 }
 
@@ -489,12 +487,10 @@ bool symmetry_on_ensemble(const struct_mol& mol) {
   if (close <= 2 * num_models) return false;
   runlog_msg("[i] You specified --symm, but the input file is an (NMR) ensemble\n");
   runlog_msg("    *** in the following, only the FIRST model will be processed ***\n");
-  Gvars.model_mode = 1;
   return true;
 }
 
 void read_model_pdb_format(FILE* fp, long model, struct_mol& mol) {
-  Gvars.counts.invalid_element = 0;
   read_pdb_model_fp(fp, model, Gvars.altlocs, Gvars.chains, mol);
   populate_residues(mol);
   mol.stage.residues = 1;

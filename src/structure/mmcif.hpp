@@ -51,6 +51,9 @@ struct cif_reader {
   std::vector<std::string> tags;    // the loop's tags after "_atom_site.", 0-based
   std::array<long, 22> pos{};       // 1-based column of each known tag; 0 absent
   size_t next = std::string::npos;  // offset of the pending row; npos: no more rows
+  // warnings about the rows of this file (the first MAX_WARNINGS are written);
+  // a diagnostic, so counted also where the reader is only read
+  mutable long warned = 0;
 };
 
 // One data row: its values (quotes removed) and where it starts.
@@ -112,15 +115,15 @@ bool primary_mol();                  // no model number asked
 // Selected models in use: Gvars.model_list[1..n], n = Gvars.model_list[0].
 long num_selected_models();
 
-// The ensemble scan (mode 2 only): lists the models of the file in
-// Gvars.model_list, then applies the --nmr selection. Without models the
-// mode falls back to 1 with a note.
-void check_nmr(const std::string& file);
-void match_selModels(const std::string& file);
+// The ensemble scan (mode 2 only), part of the driver's set-up: lists the
+// models of the file in settings.model_list, then applies the --nmr
+// selection. Without models the mode falls back to 1 with a note.
+void check_nmr(const std::string& file, gvars_rec& settings);
+void match_selModels(const std::string& file, gvars_rec& settings);
 
 // The symmetry modes (4, 8) read every model as one structure, which suits
-// symmetry copies but not an ensemble. True (with a note, and the mode set
-// back to 1) when mol holds 2+ models whose nucleotides lie on each other:
+// symmetry copies but not an ensemble. True (with a note; the caller sets the
+// mode back to 1) when mol holds 2+ models whose nucleotides lie on each other:
 // more than twice as many glycosidic-N pairs within 1.0 Angstrom as models.
 bool symmetry_on_ensemble(const struct_mol& mol);
 

@@ -20,7 +20,7 @@ long write_atoms(FILE* fp, long offset, const atom_strand& strand) {
   standardize_atom_symbol_number(holder);
   for (long k = 1; k <= holder.num_atoms; ++k) {
     holder.atoms[k].serial = offset + k;
-    write_atom_record(fp, holder.atoms[k]);
+    write_atom_record(fp, holder.atoms[k], holder);
   }
   return holder.num_atoms;
 }

@@ -37,8 +37,8 @@ std::string atom_label(const atom& a) {
 }
 
 void warn_overflow(const atom& a, const char* what, double value, int first, int last,
-                   const std::string& written) {
-  if (++Gvars.counts.pdb_overflow > 9) return;
+                   const std::string& written, long& overflows) {
+  if (++overflows > 9) return;
   runlog_msg("[w] %s %g of atom %s does not fit PDB columns %d-%d: written as '%s'\n", what,
              value, atom_label(a).c_str(), first, last, written.c_str());
 }
@@ -73,7 +73,8 @@ std::string fixed_text(double v, int width, int decimals) {
 
 // A real number in exactly width characters: decimals dropped one at a time
 // until it fits; beyond that, clamped to the widest value that fits.
-std::string fit_real(const atom& a, const char* what, double v, int width, int decimals, int first) {
+std::string fit_real(const atom& a, const char* what, double v, int width, int decimals, int first,
+                     long& overflows) {
   std::string s = fixed_text(v, width, decimals);
   if (static_cast<int>(s.size()) <= width) return s;
   for (int d = decimals - 1; d >= 0 && static_cast<int>(s.size()) > width; --d)
@@ -82,7 +83,7 @@ std::string fit_real(const atom& a, const char* what, double v, int width, int d
     double top = std::pow(10.0, v < 0 ? width - 1 : width) - 1;
     s = sformat("%*.0f", width, v < 0 ? -top : top);
   }
-  warn_overflow(a, what, v, first, first + width - 1, s);
+  warn_overflow(a, what, v, first, first + width - 1, s, overflows);
   return s;
 }
 
@@ -96,13 +97,13 @@ std::string integer_text(long v, int width) {
   return s.append(buf, static_cast<size_t>(len));
 }
 
-std::string fit_integer(const atom& a, const char* what, long v, int width, int first) {
+std::string fit_integer(const atom& a, const char* what, long v, int width, int first, long& overflows) {
   std::string s = integer_text(v, width);
   if (static_cast<int>(s.size()) <= width) return s;
   long mod = 1;
   for (int k = 0; k < width; ++k) mod *= 10;
   s = integer_text(((v % mod) + mod) % mod, width);
-  warn_overflow(a, what, static_cast<double>(v), first, first + width - 1, s);
+  warn_overflow(a, what, static_cast<double>(v), first, first + width - 1, s, overflows);
   return s;
 }
 
@@ -131,8 +132,10 @@ std::string cif_charge(const std::string& charge) {
   return cif_token(c, "?");
 }
 
-long cif_model_number(const atom& a) {
-  if (Gvars.counts.cif_model_num != 0) return Gvars.counts.cif_model_num;
+// The given model number of an ensemble file's rows, else the atom's own in
+// the symmetry modes, else 1.
+long cif_model_number(const atom& a, long model) {
+  if (model != 0) return model;
   return Gvars.model_mode < 4 ? 1 : a.model;
 }
 
@@ -172,7 +175,7 @@ void put_text(std::string& out, std::string_view s, size_t width, bool left, boo
 }
 
 // The PDB line of atom a with the given coordinates and serial number.
-void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number) {
+void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, long& overflows) {
   const std::string& name = written_name(a);
   const std::string& res = written_res_name(a);
   std::string seg = "    ";
@@ -184,13 +187,13 @@ void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number) {
     else if (Gvars.model_mode != 1 && a.model != 0)
       seg = sformat("%-4ld", a.model);  // "3   ": a precision would zero-pad
   }
-  std::string serial = fit_integer(a, "serial number", serial_number % SERIAL_MODULUS, 5, 7);
-  std::string seq = fit_integer(a, "residue number", a.res_seq, 4, 23);
-  std::string x = fit_real(a, "x coordinate", p[1], 8, 3, 31);
-  std::string y = fit_real(a, "y coordinate", p[2], 8, 3, 39);
-  std::string z = fit_real(a, "z coordinate", p[3], 8, 3, 47);
-  std::string occ = fit_real(a, "occupancy", a.occupancy, 6, 2, 55);
-  std::string bf = fit_real(a, "B-factor", a.bfactor, 6, 2, 61);
+  std::string serial = fit_integer(a, "serial number", serial_number % SERIAL_MODULUS, 5, 7, overflows);
+  std::string seq = fit_integer(a, "residue number", a.res_seq, 4, 23, overflows);
+  std::string x = fit_real(a, "x coordinate", p[1], 8, 3, 31, overflows);
+  std::string y = fit_real(a, "y coordinate", p[2], 8, 3, 39, overflows);
+  std::string z = fit_real(a, "z coordinate", p[3], 8, 3, 47, overflows);
+  std::string occ = fit_real(a, "occupancy", a.occupancy, 6, 2, 55, overflows);
+  std::string bf = fit_real(a, "B-factor", a.bfactor, 6, 2, 61, overflows);
   const char chain = a.chain_id.empty() ? ' ' : a.chain_id[0];
   // "%-6s%s %4.4s%c%3.3s %c%s%c   %s%s%s%s%s      %-4.4s%2.2s%2.2s\n" put
   // together by hand: printf's parsing of this line weighed on every
@@ -223,7 +226,7 @@ void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number) {
 
 // The mmCIF row of atom a with the given coordinates and serial number:
 // fields in the tag order of output_cif_header, one blank apart.
-void write_cif_row(FILE* fp, const atom& a, const xyz& p, long serial_number) {
+void write_cif_row(FILE* fp, const atom& a, const xyz& p, long serial_number, long model) {
   const std::string& name = written_name(a);
   const std::string& res = written_res_name(a);
   std::string element = a.deuterium ? "D" : (a.element == "__" ? "?" : cif_token(a.element, "?"));
@@ -236,30 +239,34 @@ void write_cif_row(FILE* fp, const atom& a, const xyz& p, long serial_number) {
                a.hetatm ? "HETATM" : "ATOM", serial_number, element.c_str(), qname.c_str(), alt.c_str(),
                rname.c_str(), chain.c_str(), a.entity, a.res_seq, icode.c_str(), p[1], p[2],
                p[3], a.occupancy, a.bfactor, cif_charge(a.charge).c_str(), a.res_seq,
-               rname.c_str(), chain.c_str(), qname.c_str(), cif_model_number(a));
+               rname.c_str(), chain.c_str(), qname.c_str(), cif_model_number(a, model));
 }
 
 }  // namespace
 
-void write_atom_record_pdb(FILE* fp, const atom& a) {
-  if (fp != nullptr) write_pdb_line(fp, a, a.xyz, a.serial);
+void write_atom_record_pdb(FILE* fp, const atom& a, long& overflows) {
+  if (fp != nullptr) write_pdb_line(fp, a, a.xyz, a.serial, overflows);
 }
 
-void write_atom_record_cif(FILE* fp, const atom& a) {
-  if (fp != nullptr) write_cif_row(fp, a, a.xyz, a.serial);
+void write_atom_record_cif(FILE* fp, const atom& a, long model) {
+  if (fp != nullptr) write_cif_row(fp, a, a.xyz, a.serial, model);
 }
 
-void write_atom_record(FILE* fp, const atom& a) {
+void write_atom_record(FILE* fp, const atom& a, long& overflows, long model) {
   if (fp == nullptr || a.status == 0) return;
   if (Gvars.output_format == 2)
-    write_atom_record_cif(fp, a);
+    write_atom_record_cif(fp, a, model);
   else
-    write_atom_record_pdb(fp, a);
+    write_atom_record_pdb(fp, a, overflows);
+}
+
+void write_atom_record(FILE* fp, const atom& a, const struct_mol& mol) {
+  write_atom_record(fp, a, mol.warned.pdb_overflow, mol.cif_model);
 }
 
 void write_residue_record(FILE* fp, long k, const struct_mol& mol) {
   const residue& r = mol.residues[k];
-  for (long i = r.first_atom; i <= r.last_atom; ++i) write_atom_record(fp, mol.atoms[i]);
+  for (long i = r.first_atom; i <= r.last_atom; ++i) write_atom_record(fp, mol.atoms[i], mol);
 }
 
 void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std::vector<xyz>& pts) {
@@ -270,9 +277,9 @@ void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std
     const atom& a = mol.atoms[i];
     if (a.status == 0) continue;
     if (Gvars.output_format == 2)
-      write_cif_row(fp, a, pts[t], mol.atoms_written + t);
+      write_cif_row(fp, a, pts[t], mol.atoms_written + t, mol.cif_model);
     else
-      write_pdb_line(fp, a, pts[t], mol.atoms_written + t);
+      write_pdb_line(fp, a, pts[t], mol.atoms_written + t, mol.warned.pdb_overflow);
   }
 }
 
@@ -324,13 +331,13 @@ void write_struct_mol(struct_mol& mol, const std::string& file, bool ours) {
   FILE* fp = ours ? create_file(file) : open_file(file, "w");
   if (Gvars.output_format == 2) {
     write_cif_header(fp, mol.base_name);
-    for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i]);
+    for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i], mol);
     close_file(fp);
     return;
   }
   const bool model_option = Gvars.select_model != -1;
   if (mol.num_models < 2 && !model_option) {
-    for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i]);
+    for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i], mol);
   } else if (!(mol.num_models < 2 && model_option && mol.num_models == 0)) {
     for (long m = 1; m <= mol.num_models; ++m) {
       const long model = mol.models[m];
@@ -340,7 +347,7 @@ void write_struct_mol(struct_mol& mol, const std::string& file, bool ours) {
         atom& a = mol.atoms[i];
         if (a.model != model || a.status == 0) continue;
         a.serial = ++serial;
-        write_atom_record(fp, a);
+        write_atom_record(fp, a, mol);
       }
       std::fprintf(fp, "ENDMDL\n");
     }
@@ -393,7 +400,7 @@ void write_pdb_connects(const struct_mol& mol, const std::string& file) {
     return;
   }
   FILE* fp = open_file(file.c_str(), "w");
-  for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record_pdb(fp, mol.atoms[i]);
+  for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record_pdb(fp, mol.atoms[i], mol.warned.pdb_overflow);
   // CONECT names atoms by the serials on their lines, as readers resolve them
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const connect& bd = mol.atoms[i].bonded;
@@ -416,9 +423,9 @@ void end_pdbfile(FILE* fp) {
   if (fp != nullptr && Gvars.output_format != 2) std::fprintf(fp, "END\n");
 }
 
-void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& remarks) {
+void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& remarks, const struct_mol& mol) {
   if (Gvars.output_format == 2) {
-    Gvars.counts.cif_model_num = k;
+    mol.cif_model = k;
     return;
   }
   if (fp == nullptr) return;
@@ -432,8 +439,8 @@ FILE* open_ensemble_file(const char* suffix, const struct_mol& mol) {
   return fp;
 }
 
-void close_ensemble_file(FILE* fp) {
-  Gvars.counts.cif_model_num = 0;
+void close_ensemble_file(FILE* fp, const struct_mol& mol) {
+  mol.cif_model = 0;
   end_pdbfile(fp);
   close_file(fp);
 }

@@ -14,11 +14,18 @@ namespace vask {
 
 // Every writer does
 // nothing for a null stream and skips atoms of status 0. A PDB value too wide
-// for its column is narrowed, never shifting the columns, with a warning.
+// for its column is narrowed, never shifting the columns, with a warning (the
+// first 9 counted in overflows, or in the structure's warning counts). An
+// mmCIF row carries the given model number (that of the ensemble file's
+// model being written, mol.cif_model), else the atom's own in the symmetry
+// modes, else 1.
 
-void write_atom_record(FILE* fp, const atom& a);      // mmCIF row or PDB line by the output format
-void write_atom_record_pdb(FILE* fp, const atom& a);
-void write_atom_record_cif(FILE* fp, const atom& a);
+// mmCIF row or PDB line by the output format
+void write_atom_record(FILE* fp, const atom& a, long& overflows, long model = 0);
+// ... of an atom written with structure mol (its counts, its ensemble model)
+void write_atom_record(FILE* fp, const atom& a, const struct_mol& mol);
+void write_atom_record_pdb(FILE* fp, const atom& a, long& overflows);
+void write_atom_record_cif(FILE* fp, const atom& a, long model = 0);
 void write_residue_record(FILE* fp, long k, const struct_mol& mol);
 // Residue k with coordinates pts[1..] (atom order) and serials atoms_written + 1, ...
 void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std::vector<xyz>& pts);
@@ -35,14 +42,15 @@ void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::s
 void write_pdb_connects(const struct_mol& mol, const std::string& file);
 std::string name_pdbcif_outfile(const std::string& part);  // "<prefix>-<part>.pdb" or ".cif"
 void end_pdbfile(FILE* fp);          // "END" unless the output is mmCIF
-// Model k of an ensemble file: in mmCIF output the model number of the rows
-// that follow; in PDB output a MODEL line and one REMARK line per text.
-void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& remarks);
+// Model k of an ensemble file of mol's residues: in mmCIF output the model
+// number of the rows that follow (kept in mol.cif_model); in PDB output a
+// MODEL line and one REMARK line per text.
+void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& remarks, const struct_mol& mol);
 void end_ensemble_model(FILE* fp);   // "ENDMDL" unless the output is mmCIF
 // An ensemble file "<prefix>-<suffix>.pdb" (or ".cif" with its header), and
 // its end: the mmCIF model number reset, "END" for PDB, the file closed.
 FILE* open_ensemble_file(const char* suffix, const struct_mol& mol);
-void close_ensemble_file(FILE* fp);
+void close_ensemble_file(FILE* fp, const struct_mol& mol);
 void output_model_header(FILE* fp);  // mmCIF header "model_VASK", or "REMARK VASK"
 long get_nextModelNumber(const std::string& file);
 // The nucleotide list file: name, or "<prefix>-nts.txt" when name is empty.

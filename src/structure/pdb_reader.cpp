@@ -151,7 +151,7 @@ std::string atom_description(const atom& a) {
   return a.name + ":" + a.res_name + ":" + a.chain_id + ":" + std::to_string(a.res_seq);
 }
 
-void check_atom_symbol(atom& a) {
+void check_atom_symbol(atom& a, long& invalid_elements) {
   if (a.element != "__" && a.element != "  ") {
     std::string t = trimmed(a.element);
     a.element = t.size() == 1 ? std::string(" ") + t : t;
@@ -160,7 +160,7 @@ void check_atom_symbol(atom& a) {
       a.deuterium = 1;
     }
     if (!is_valid_element_symbol(a.element)) {
-      if (++Gvars.counts.invalid_element == 1) {
+      if (++invalid_elements == 1) {
         logit_verbosef("invalid PDB atomic symbol at 77-78: <%2.2s>\n", a.element.c_str());
       }
       a.element = "__";
@@ -236,15 +236,16 @@ void standardize_atom_symbol_number(struct_mol& mol) {
   std::unordered_map<std::string, std::string> derived_of;
   for (long i = 1; i <= mol.num_atoms; ++i) {
     atom& a = mol.atoms[i];
-    check_atom_symbol(a);
+    check_atom_symbol(a, mol.warned.invalid_element);
     auto known = derived_of.find(a.name);
-    std::string derived =
-        known != derived_of.end() ? known->second : convert_pdb_name_to_element(a.name, list);
+    std::string derived = known != derived_of.end()
+                              ? known->second
+                              : convert_pdb_name_to_element(a.name, list, mol.warned.atom_name);
     if (known == derived_of.end() && derived != "__") derived_of.emplace(a.name, derived);
     bool file_known = known_symbol(a.element);
     bool derived_known = known_symbol(derived);
     if (!file_known && !derived_known) {
-      if (++Gvars.counts.atom_symbol <= 9)
+      if (++mol.warned.atom_symbol <= 9)
         prglog_msg("\tcannot derive symbol for atom %s\n", atom_description(a).c_str());
       a.atomic_number = 0;
       continue;
@@ -339,20 +340,17 @@ bool check_mmcif(const std::string& file) {
     std::fclose(fp);
   }
   if (reason == nullptr) return 0;
-  Gvars.input_format = 2;
   runlog_msg("[i] '%s' taken as in .cif format by %s.\n", file.c_str(), reason);
   return 1;
 }
 
 void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
                            const std::string* altlocs, const chain_selection* chains) {
-  Gvars.counts.invalid_element = 0;
-  long saved_format = Gvars.input_format;
   // standard input has no name to go by and cannot be read twice: it is
-  // loaded whole and taken as mmCIF when it holds an atom loop, else as PDB
-  const bool piped = saved_format == 3 && is_stdin(file);
+  // loaded whole and taken as mmCIF when it holds an atom loop, else as PDB;
+  // a named file is decided for itself
+  const bool piped = Gvars.input_format == 3 && is_stdin(file);
   bool cif = Gvars.input_format == 2 || piped || (Gvars.input_format == 3 && check_mmcif(file));
-  if (saved_format == 3) Gvars.input_format = 3;  // decided again for every file
   init_struct_mol(file, mol);
   static const chain_selection every_chain{};
   std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);

@@ -156,7 +156,7 @@ long pass_nt_rmsd_criterion(long k, const std::array<long, 10>& ring, bool has_f
     }
   }
   if (cutoff > PYRIMIDINE_RECHECK_RMSD && rmsd >= PYRIMIDINE_RECHECK_RMSD && rmsd <= cutoff) {
-    if (++Gvars.counts.nt_rmsd <= 9) {
+    if (++mol.warned.nt_rmsd <= 9) {
       logitf("  %s %.3f\n", residue_idstr0(r).c_str(), rmsd);
     }
   }

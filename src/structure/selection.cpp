@@ -161,7 +161,7 @@ void combine_two_pdbfiles(const std::string& file1, const std::string& file2, co
   auto write_atoms = [&](struct_mol& mol) {
     for (long a = 1; a <= mol.num_atoms; ++a) {
       mol.atoms[a].serial = ++serial;
-      if (mol.atoms[a].status != 0) write_atom_record(fp, mol.atoms[a]);
+      if (mol.atoms[a].status != 0) write_atom_record(fp, mol.atoms[a], mol);
     }
   };
   if (mode == 0) {

@@ -18,6 +18,7 @@
 #include "support/ref_frame.hpp"
 #include "support/settings.hpp"
 #include "support/vector3.hpp"
+#include "support/warning_counts.hpp"
 
 namespace vask {
 
@@ -125,6 +126,10 @@ struct struct_mol {
   // atoms are moved after the pipeline.
   std::vector<xyz> atom_xyz;       // 1-based copy of the atom coordinates
   cell_grid atom_grid;
+  long bp_overlaps = 0;            // best pairs whose frames overlap (the base-pair step)
+  // Diagnostics, not results: bumped also where the structure is only read.
+  mutable warning_counts warned;   // warnings written about this structure
+  mutable long cif_model = 0;      // model number of the mmCIF rows an ensemble file is given; 0 none
 };
 
 void init_struct_mol(const std::string& file_name, struct_mol& mol);

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <set>
 #include <system_error>
 
@@ -87,10 +89,22 @@ bool stdout_written() {
 
 namespace {
 // Names made by create_file in this run: the listing of auxiliary files
-// shows these only, not files an earlier run left.
+// shows these only, not files an earlier run left. One list per process,
+// guarded, since structures analysed on several threads make files too.
+std::mutex made_files_lock;
 std::set<std::string>& made_files() {
   static std::set<std::string> names;
   return names;
+}
+
+// Reads of the data files whose first read is checked more closely: one
+// count per process (the files do not change while it runs).
+std::atomic<long> elements_dat_reads{0}, atomlist_dat_reads{0}, baselist_dat_reads{0};
+std::atomic<long>* data_file_counter(const std::string& file) {
+  return file == "elements.dat"   ? &elements_dat_reads
+         : file == "atomlist.dat" ? &atomlist_dat_reads
+         : file == "baselist.dat" ? &baselist_dat_reads
+                                  : nullptr;
 }
 
 // The entry under the name is removed when it is a regular file or a link;
@@ -118,7 +132,10 @@ FILE* create_file(const std::string& name) {
     ::close(fd);
     fatal("[e] cannot create '%s': %s\n", name.c_str(), std::strerror(errno));
   }
-  made_files().insert(name);
+  {
+    const std::lock_guard<std::mutex> hold(made_files_lock);
+    made_files().insert(name);
+  }
   return fp;
 }
 
@@ -137,9 +154,26 @@ FILE* append_file(const std::string& name) {
   return fp;
 }
 
-bool made_by_this_run(const std::string& name) { return made_files().count(name) != 0; }
+bool made_by_this_run(const std::string& name) {
+  const std::lock_guard<std::mutex> hold(made_files_lock);
+  return made_files().count(name) != 0;
+}
 
-void forget_made_files() { made_files().clear(); }
+void forget_made_files() {
+  const std::lock_guard<std::mutex> hold(made_files_lock);
+  made_files().clear();
+}
+
+long data_file_reads(const std::string& file) {
+  const std::atomic<long>* count = data_file_counter(file);
+  return count != nullptr ? count->load() : 0;
+}
+
+void forget_data_file_reads() {
+  elements_dat_reads = 0;
+  atomlist_dat_reads = 0;
+  baselist_dat_reads = 0;
+}
 
 bool exist_file(const std::string& name) {
   if (is_pseudo_file(name)) return true;
@@ -445,10 +479,7 @@ std::string get_sysdir(const std::string& subdir, const std::string& file) {
 std::string get_sysfile(const std::string& subdir, const std::string& file) {
   std::string path = get_sysdir(subdir, file) + file;
   if (!exist_file(path)) fatal("get_sysfile(): can't locate file [%s]\n", path.c_str());
-  long* uses = file == "elements.dat"   ? &Gvars.counts.elements_dat
-               : file == "atomlist.dat" ? &Gvars.counts.atomlist_dat
-               : file == "baselist.dat" ? &Gvars.counts.baselist_dat
-                                        : nullptr;
+  std::atomic<long>* uses = data_file_counter(file);
   if (uses != nullptr && (*uses)++ == 0 && VERBOSITY > 1) prglog_msg("...... %s ......\n", path.c_str());
   return path;
 }

@@ -46,6 +46,12 @@ FILE* create_file(const std::string& name);
 bool made_by_this_run(const std::string& name);
 void forget_made_files();  // a new run starts
 
+// How often this process looked up "elements.dat", "atomlist.dat" or
+// "baselist.dat" with get_sysfile (0 for other names): checks of a data
+// file's entries run on its first read only.
+long data_file_reads(const std::string& file);
+void forget_data_file_reads();  // a new run starts
+
 // Owns an open stream and closes it when the scope ends, also when a fatal
 // error unwinds through it: the list and ensemble loops go on after a failed
 // structure, and a stream left open per failure would use up the process's

@@ -115,7 +115,8 @@ void rot_arb_axis(xyz& axis, double angle, rotmat& R) {
   R[3] = {0, t * x * z - s * y, t * y * z + s * x, c + t * z * z};
 }
 
-void get_single_rotation_angle_axis(const rotmat& rot1, const rotmat& rot2, double& angle, xyz& axis) {
+void get_single_rotation_angle_axis(const rotmat& rot1, const rotmat& rot2, double& angle, xyz& axis,
+                                    long& checks) {
   rotmat t1, R, chk;
   transpose_matrix_3x3(rot1, t1);
   multiply_matrix_3x3(t1, rot2, R);
@@ -146,20 +147,20 @@ void get_single_rotation_angle_axis(const rotmat& rot1, const rotmat& rot2, doub
   const bool negated = dd_rotmat(neg, R) < dd_rotmat(chk, R);
   if (negated) angle = -angle;
 
-  if (negated && verbose2() && Gvars.counts.rotation_check == 1) {
+  if (negated && verbose2() && checks == 1) {
     prglog_msg("%s\n", std::string(78, '-').c_str());
     prglog_msg("%g\t%g\t%g\t%g\n", angle, axis[1], axis[2], axis[3]);
     for (long i = 1; i <= 3; ++i) {
       for (long j = 1; j <= 3; ++j) prglog_msg("\t%8.5f (%8.5f)", R[i][j], chk[i][j]);
       prglog_msg("\n");
     }
-    Gvars.counts.rotation_check = 2;
+    checks = 2;
   }
-  if (verbose1() && Gvars.counts.rotation_check == 0) {
+  if (verbose1() && checks == 0) {
     verify_rotmat(R, "R", PRGLOG);
     verify_rotmat(rot1, "rot1", PRGLOG);
     verify_rotmat(rot2, "rot2", PRGLOG);
-    Gvars.counts.rotation_check = 1;
+    checks = 1;
   }
 }
 
@@ -169,7 +170,8 @@ double get_rotation_angle_by_frame(const frame& f1, const frame& f2) {
   frame_to_R(f2, R2);
   double angle;
   xyz axis;
-  get_single_rotation_angle_axis(R1, R2, angle, axis);
+  long shown = 2;  // no diagnostics: the many frame pairs of an alignment would flood the log
+  get_single_rotation_angle_axis(R1, R2, angle, axis, shown);
   return angle;
 }
 

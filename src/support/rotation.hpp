@@ -30,8 +30,12 @@ void rotz(double angle, rotmat& R);
 // Right-hand rotation about axis (normalised in place); the identity for an
 // axis shorter than 1e-8 (then left unchanged).
 void rot_arb_axis(xyz& axis, double angle, rotmat& R);
-// R = rot1' rot2 as a signed angle about a unit axis.
-void get_single_rotation_angle_axis(const rotmat& rot1, const rotmat& rot2, double& angle, xyz& axis);
+// R = rot1' rot2 as a signed angle about a unit axis. In verbose runs the
+// program log shows the matrices of the first call, and the first negated
+// angle in more verbose ones; checks (0 at first, then 1, then 2) records
+// what was shown.
+void get_single_rotation_angle_axis(const rotmat& rot1, const rotmat& rot2, double& angle, xyz& axis,
+                                    long& checks);
 double get_rotation_angle_by_frame(const frame& f1, const frame& f2);
 double get_rotmat_angle(const rotmat& R);                 // from the trace, in [0, 180]
 double dd_rotmat(const rotmat& R1, const rotmat& R2);     // sum of element differences above 1e-8

@@ -12,7 +12,12 @@
 
 namespace vask {
 
-gvars_rec Gvars;
+namespace {
+gvars_rec settings;
+}  // namespace
+
+const gvars_rec& Gvars = settings;
+gvars_rec& mutable_gvars() { return settings; }
 gconsts_rec Gconsts;
 
 bool opts_with_switch_set(const switch_set& s) {
@@ -106,15 +111,16 @@ std::string lower_base_name(const char* path) {
 }  // namespace
 
 void set_globals(const char* program_path) {
-  Gvars = gvars_rec{};  // every default, as declared
+  settings = gvars_rec{};  // every default, as declared
   forget_made_files();  // a new run lists only the files it makes
-  Gvars.start_clock = static_cast<long>(std::clock());
-  Gvars.model_clock = Gvars.start_clock;
-  Gvars.start_timestamp = get_timestamp();
-  Gvars.model_timestamp = Gvars.start_timestamp;
-  Gvars.program_path = program_path != nullptr ? program_path : "";
-  Gvars.program_name = lower_base_name(program_path);
-  Gvars.help_file = Gvars.program_name.substr(0, 256) + ".txt";
+  forget_data_file_reads();
+  settings.start_clock = static_cast<long>(std::clock());
+  settings.model_clock = settings.start_clock;
+  settings.start_timestamp = get_timestamp();
+  settings.model_timestamp = settings.start_timestamp;
+  settings.program_path = program_path != nullptr ? program_path : "";
+  settings.program_name = lower_base_name(program_path);
+  settings.help_file = settings.program_name.substr(0, 256) + ".txt";
   VERBOSITY = 0;
   RUNLOG = stderr;
   PRGLOG = nullptr;

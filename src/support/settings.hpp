@@ -65,37 +65,9 @@ struct chain_selection {
   bool selects(std::string_view chain_id) const;
 };
 
-// Counters and flags of one run (all 0 at start). Warnings that can repeat per
-// atom or residue are written for the first 9 occurrences only, counted here.
-struct run_counters {
-  long elements_dat = 0;  // reads of "elements.dat"
-  long atomlist_dat = 0;  // reads of "atomlist.dat"
-  long baselist_dat = 0;  // reads of "baselist.dat"
-  // event counters written to the program log at exit
-  long bond_in_residue = 0;  // COUNT_BOND_IN_RESIDUE
-  long atom_name = 0;        // COUNT_ATOM_NAME
-  long atom_symbol = 0;      // COUNT_ATOM_SYMBOL
-  long connects = 0;         // COUNT_CONNECTS
-  long fill_bond = 0;        // COUNT_FILL_BOND
-  long arg_swap = 0;         // COUNT_ARG_SWAP
-  long nt_rmsd = 0;          // COUNT_NT_RMSD
-  // further per-message warning counters
-  long invalid_element = 0;  // invalid element symbols of the current file
-  long altloc = 0;
-  long missing_atom = 0;
-  long network_cut = 0;      // connection networks cut at 128 members
-  long nt_name = 0;
-  long modified_nt = 0;
-  long hbond = 0;
-  long misc = 0;
-  long pdb_overflow = 0;  // values narrowed to fit their PDB column
-  long pair_hbonds_capped = 0;  // pairs with more H-bonds than a pair record indexes
-  long distorted_ring = 0;      // rings too distorted to widen for the point-in-ring test
-  // rotation diagnostics in the program log: 1 the first matrix check, 2 also
-  // a negated-angle report
-  long rotation_check = 0;
-  long cif_model_num = 0;  // model number written into mmCIF atom rows of ensemble files
-  // set by a sub-command driver so that a usage error shows that sub-command's help
+// The sub-command a usage error shows the help of (set by that sub-command's
+// driver), and whether the main run reads one coordinate file.
+struct subcommand_flags {
   long analyze = 0;
   long rebuild = 0;
   long mutate = 0;
@@ -105,7 +77,7 @@ struct run_counters {
   long task = 0;
   long project = 0;
   long composite = 0;
-  long single_file = 0;  // the main run reads one coordinate file
+  long single_file = 0;
 };
 
 // Slots of the block colour table.
@@ -156,7 +128,6 @@ struct gvars_rec {
   long model_clock = 0;          // clock mark used when an ensemble's JSON is closed
   std::string start_timestamp;   // ctime text, newline removed
   std::string model_timestamp;   // copy of the start timestamp
-  long bp_overlaps = 0;          // best pairs whose frames overlap (the base-pair step)
   long help_mode = 0;            // 1 built-in help; 2 silent exit; other: help text file
   std::string program_path;      // argv[0] as given
   std::string program_name;      // base name, no extension, lower-cased
@@ -166,7 +137,7 @@ struct gvars_rec {
   long num_models = 0;                // models of the ensemble
   std::vector<long> model_list;       // [0] = models in use n, [1..n] their numbers in file order; empty = none
   std::vector<long> selected_models;  // [0] = count n, [1..n] model numbers ascending; empty = all
-  run_counters counts;
+  subcommand_flags subcommand;
   long server_cap = 0;           // maximum number of nucleotides accepted; 0 no cap
   long web_skmatic = 0;          // web-schematic mode
 
@@ -394,7 +365,15 @@ struct gvars_rec {
   static switch_set make_g4_switches();
 };
 
-extern gvars_rec Gvars;
+// The settings as everything but option parsing and the driver's set-up sees
+// them: read-only. What a structure's analysis counts or notes goes into its
+// own records (struct_mol), never here.
+extern const gvars_rec& Gvars;
+
+// The one writable view of the settings, for option parsing, the sub-command
+// drivers' set-up and tests; analysis code never calls it (a test lists the
+// files that may).
+gvars_rec& mutable_gvars();
 
 // Fixed name tables, the version text and the banner.
 struct gconsts_rec {

@@ -46,7 +46,7 @@ class AuxFiles : public ::testing::Test {
 TEST(AuxFileName, prefix_suffix_and_cif_twin) {
   set_globals("belqo-vask");
   EXPECT_EQ(aux_file_name("pairs.pdb"), "vask-pairs.pdb");
-  Gvars.prefix = std::string(300, 'p');
+  mutable_gvars().prefix = std::string(300, 'p');
   EXPECT_EQ(aux_file_name("x"), std::string(256, 'p') + "-x");
   EXPECT_EQ(cif_twin("abc-pairs.pdb"), "abc-pairs.cif");
   EXPECT_EQ(cif_twin("1abc.pdb-torsions.txt"), "");  // only a trailing ".pdb"
@@ -57,16 +57,16 @@ TEST(AuxFileName, prefix_suffix_and_cif_twin) {
 
 TEST_F(AuxFiles, clean_up_setting_zero_keeps_everything) {
   touch("vask-pairs.pdb");
-  Gvars.cleanup = 0;
+  mutable_gvars().cleanup = 0;
   delete_common_files();
   EXPECT_TRUE(fs::exists("vask-pairs.pdb"));
-  Gvars.cleanup = -1;
+  mutable_gvars().cleanup = -1;
   delete_common_files();
   EXPECT_FALSE(fs::exists("vask-pairs.pdb"));
 }
 
 TEST_F(AuxFiles, collect_lists_present_files_in_table_order_and_drops_empty_ones) {
-  Gvars.prefix = "abc";
+  mutable_gvars().prefix = "abc";
   auto made = [](const std::string& name, const std::string& text) {
     FILE* fp = create_file(name);  // as the run makes its files
     std::fputs(text.c_str(), fp);
@@ -76,9 +76,9 @@ TEST_F(AuxFiles, collect_lists_present_files_in_table_order_and_drops_empty_ones
   made("abc-pairs.cif", "x\n");  // mmCIF form of the first row
   touch("abc-hairpins.pdb");  // an earlier run's file, kept by --cleanup=no: not this run's
   touch("abc-bulges.pdb");    // another, written again by this run as a plain file
-  Gvars.cleanup = 0;
+  mutable_gvars().cleanup = 0;
   delete_common_files();  // notes what is there
-  Gvars.cleanup = -1;
+  mutable_gvars().cleanup = -1;
   made("abc-stems.pdb", "");      // empty: removed, not listed
   touch("vask-hairpins.pdb");     // another prefix
   {
@@ -231,9 +231,9 @@ TEST(CheckNts, verdict_report_and_log) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.nts) + " nts, cap " + std::to_string(c.cap) + ", json " + std::to_string(c.json) +
                  ", " + c.output);
-    Gvars = gvars_rec{};
-    Gvars.server_cap = c.cap;
-    Gvars.json = c.json;
+    mutable_gvars() = gvars_rec{};
+    mutable_gvars().server_cap = c.cap;
+    mutable_gvars().json = c.json;
     struct_mol mol;
     mol.num_nts = c.nts;
     test::log_capture log;
@@ -243,7 +243,7 @@ TEST(CheckNts, verdict_report_and_log) {
     EXPECT_EQ(log.text(), c.log);
     if (fp) std::fclose(fp);
   }
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
 }
 
 }  // namespace

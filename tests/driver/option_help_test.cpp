@@ -44,7 +44,7 @@ TEST(ExitNormal, frames_the_text_and_drops_one_newline) {
 
 TEST(DisplayHelpfile, other_help_modes) {
   set_globals("/usr/bin/Belqo-Vask.exe");
-  Gvars.help_mode = 2;  // silent end
+  mutable_gvars().help_mode = 2;  // silent end
   {
     test::log_capture cap;
     int status = -1;
@@ -58,7 +58,7 @@ TEST(DisplayHelpfile, other_help_modes) {
   fs::path old = fs::current_path();
   fs::current_path(tmpl);
   std::ofstream("belqo-vask.txt") << "# a comment line\nUsage: belqo-vask [options]\n";
-  Gvars.help_mode = 3;
+  mutable_gvars().help_mode = 3;
   test::log_capture cap;
   int status = -1;
   test::fatal_message([] { display_helpfile(); }, &status);

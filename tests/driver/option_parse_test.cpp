@@ -101,6 +101,11 @@ TEST_F(CheckCommonOptions, words_set_their_fields) {
       {"--u-turn-gap=5", 1, [] { return Gvars.uturn_gap == 5 && Gvars.uturn == 'K'; }},
       {"--summary=ind", 1, [] { return Gvars.summary == 6; }},
       {"--k-turn=junc-only", 1, [] { return Gvars.kturn == 26; }},
+      // "only" sets bits 8 and 16 whatever word came before: never bit 32
+      {"--kturn=ss-only", 1, [] { return Gvars.kturn == 24; }},
+      {"--kink-turn=single,noloop", 1, [] { return Gvars.kturn == 24; }},
+      {"--kturn", 1, [] { return Gvars.kturn == 8; }},
+      {"--kturn=three", 1, [] { return Gvars.kturn == 1; }},
       {"--frame-file=base+pair", 1, [] { return Gvars.frame_list == 3; }},
       {"--r3d-frame=pair-middle-stem-global", 1, [] { return Gvars.r3d_frame == 2 + 16 + 32; }},
       {"--get-hbond=pymol-protein", 1,
@@ -347,13 +352,13 @@ namespace {
 TEST(SayGoodBye, a_sub_command_usage_error_shows_its_help_and_fails) {
   set_globals("belqo-vask");
   test::log_capture cap;
-  Gvars.counts.fiber = 1;
+  mutable_gvars().subcommand.fiber = 1;
   int status = 0;
   test::fatal_message([] { say_good_bye(); }, &status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(cap.text().rfind("\a", 0), 0u);  // the bell goes to the run log
-  Gvars.counts.fiber = 0;
-  Gvars.counts.triz = 1;
+  mutable_gvars().subcommand.fiber = 0;
+  mutable_gvars().subcommand.triz = 1;
   std::string msg = test::fatal_message([] { say_good_bye(); }, &status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(cap.text().find("type: 'belqo-vask triz -h (or --help)' for further help\n"),
@@ -388,17 +393,17 @@ TEST(BookKeeping, leftover_argument_and_cross_option_limits) {
   EXPECT_EQ(cap.text().rfind("options must be set in -var[=val] format [extra]\n\a", 0), 0u);
 
   set_globals("belqo-vask");
-  Gvars.runlog_name = "stderr";
+  mutable_gvars().runlog_name = "stderr";
   book_keeping(1, 1, nullptr);
   EXPECT_EQ(Gvars.hbond_good, 3.6);  // defaults in order: nothing lowered
   EXPECT_EQ(Gvars.network_vdist, 2.0);
 
   set_globals("belqo-vask");
-  Gvars.runlog_name = "stderr";
-  Gvars.hbond_dist = 3.4;      // below the good H-bond distance
-  Gvars.pair_only = 1;         // nucleotides only
-  Gvars.pair_vd = 1.5;         // below the network vdist
-  Gvars.model_mode = 2;        // ensembles write no auxiliary-file listing
+  mutable_gvars().runlog_name = "stderr";
+  mutable_gvars().hbond_dist = 3.4;      // below the good H-bond distance
+  mutable_gvars().pair_only = 1;         // nucleotides only
+  mutable_gvars().pair_vd = 1.5;         // below the network vdist
+  mutable_gvars().model_mode = 2;        // ensembles write no auxiliary-file listing
   book_keeping(1, 1, nullptr);
   EXPECT_EQ(Gvars.hbond_good, 3.4);
   EXPECT_EQ(Gvars.parts, 1);
@@ -410,11 +415,11 @@ TEST(BookKeeping, leftover_argument_and_cross_option_limits) {
 TEST(BookKeeping, nmr_with_get_hbond_and_json_extension_notes) {
   set_globals("belqo-vask");
   test::log_capture cap;
-  Gvars.model_mode = 2;
-  Gvars.get_hbond[1] = 1;
+  mutable_gvars().model_mode = 2;
+  mutable_gvars().get_hbond[1] = 1;
   check_nmr_with_get_hbond();
   EXPECT_EQ(Gvars.model_mode, 1);
-  Gvars.json = 9;
+  mutable_gvars().json = 9;
   check_json_extension("out.json");
   check_json_extension("stdout");
   check_json_extension("out.txt");

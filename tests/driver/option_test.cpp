@@ -41,22 +41,30 @@ TEST_F(SetGlobals, program_name_and_help_file_from_path) {
 }
 
 TEST_F(SetGlobals, a_later_call_resets_what_options_changed) {
-  Gvars.prefix = "abc";
-  Gvars.chains.all = false;
-  Gvars.counts.arg_swap = 5;
+  mutable_gvars().prefix = "abc";
+  mutable_gvars().chains.all = false;
+  mutable_gvars().subcommand.fiber = 1;
   set_globals("belqo-vask");
   EXPECT_EQ(Gvars.prefix, "vask");
   EXPECT_TRUE(Gvars.chains.all);
-  EXPECT_EQ(Gvars.counts.arg_swap, 0);
+  EXPECT_EQ(Gvars.subcommand.fiber, 0);
 }
 
 TEST_F(SetGlobals, exit_handler_writes_counters_and_time_used) {
   test::log_capture cap(true);
-  Gvars.counts.arg_swap = 3;
+  warning_counts first, second;
+  first.arg_swap = 3;
+  second.arg_swap = 4;
+  const warning_counts part = {.arg_swap = 2};
+  tally_warnings(first);
+  tally_warnings(second, part);  // 2 of the second structure's were added before
   clean_globals();
-  EXPECT_NE(cap.prg_text().find("COUNT_ARG_SWAP 3 times\n"), std::string::npos);
+  EXPECT_NE(cap.prg_text().find("COUNT_ARG_SWAP 5 times\n"), std::string::npos);
   EXPECT_NE(cap.prg_text().find("<baselist.dat> 0 times\n\nCOUNT_BOND"), std::string::npos);
   EXPECT_EQ(cap.text(), "\nTime used: 00:00:00:00\n");
+  // the totals of one run do not carry over into the next
+  clean_globals();
+  EXPECT_NE(cap.prg_text().rfind("COUNT_ARG_SWAP 0 times\n"), std::string::npos);
 }
 
 TEST(DeriveChainsToRun, selection_is_a_record_not_a_packed_count) {

@@ -29,7 +29,7 @@ class ResultsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     quiet_ = std::make_unique<test::log_capture>();
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     VERBOSITY = 0;
     reset_periodic_table();
     std::string tmpl = (fs::temp_directory_path() / "vask-results-XXXXXX").string();
@@ -41,7 +41,7 @@ class ResultsTest : public ::testing::Test {
   void TearDown() override {
     fs::current_path(old_);
     fs::remove_all(dir_);
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     quiet_.reset();
   }
   std::unique_ptr<test::log_capture> quiet_;
@@ -107,7 +107,7 @@ TEST_F(ResultsTest, metal_summary_text_json_and_file) {
   EXPECT_EQ(results.metals[1].owner(), mol.metals[1]);
   EXPECT_FALSE(fs::exists("vask-metals.pdb"));
 
-  Gvars.metals = 1;
+  mutable_gvars().metals = 1;
   fp = std::tmpfile();
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
   std::string text = stream_text(fp);
@@ -126,7 +126,7 @@ TEST_F(ResultsTest, metal_summary_text_json_and_file) {
     std::printf("gemmi not installed: the gemmi check of vask-metals.pdb is skipped\n");
   }
 
-  Gvars.json = 1;
+  mutable_gvars().json = 1;
   fp = std::tmpfile();
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
   text = stream_text(fp);
@@ -143,7 +143,7 @@ TEST_F(ResultsTest, one_metal_is_not_plural) {
   read_pdb(test::test_data("1ehz.pdb"), mol);
   mol.metals.resize(2);
   mol.num_metals = 1;
-  Gvars.metals = 1;
+  mutable_gvars().metals = 1;
   vask_results results;
   init_vask(results);
   FILE* fp = std::tmpfile();

@@ -148,8 +148,8 @@ TEST(DsspFile, statistics_histograms_and_table) {
   prepared p;
   prepare(test::test_data("1crn.pdb"), p);
   fs::current_path(dir);
-  Gvars.prefix = std::string("crambin");
-  Gvars.auxfiles = 1;
+  mutable_gvars().prefix = std::string("crambin");
+  mutable_gvars().auxfiles = 1;
   {
     test::log_capture quiet;
     run_dssp(p.mol);

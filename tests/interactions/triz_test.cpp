@@ -119,7 +119,8 @@ TEST(TrizPars, translation_rotation_and_flip) {
   frame aa = ref;
   set_xyz(aa.org, 1.0, 2.0, 3.0);
   triz_pars tp;
-  get_triz_pars(ref, aa, tp);
+  long checks = 0;
+  get_triz_pars(ref, aa, tp, checks);
   EXPECT_NEAR(tp.pars[1], 1.0, 1e-9);
   EXPECT_NEAR(tp.pars[2], 2.0, 1e-9);
   EXPECT_NEAR(tp.pars[3], 3.0, 1e-9);
@@ -133,7 +134,7 @@ TEST(TrizPars, translation_rotation_and_flip) {
   set_xyz(aa.org, 0.0, 0.0, -4.0);
   set_xyz(aa.y_axis, 0.0, -1.0, 0.0);
   set_xyz(aa.z_axis, 0.0, 0.0, -1.0);
-  get_triz_pars(ref, aa, tp);
+  get_triz_pars(ref, aa, tp, checks);
   EXPECT_NEAR(tp.trs_dist, -4.0, 1e-9);
   EXPECT_EQ(tp.z_direction, 0);
   EXPECT_NEAR(tp.rot_dist, 0.0, 1e-9);

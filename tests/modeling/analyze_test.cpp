@@ -279,7 +279,7 @@ TEST_F(AnalyzeRun, HelpAndUsageErrors) {
 // turned to follow the helix, then the step parameters of the two frames.
 TEST(AnalyzeKernel, DuplexStepsAreTheHelixKernelSteps) {
   test::log_capture quiet;
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
   reset_periodic_table();
   struct_mol mol;
   const std::string file = test::test_data("1bna.pdb");
@@ -306,7 +306,7 @@ TEST(AnalyzeKernel, DuplexStepsAreTheHelixKernelSteps) {
   }
   EXPECT_NE(h.axis.rise, DBL_MAX);
   free_struct_mol(mol);
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
 }
 
 }  // namespace

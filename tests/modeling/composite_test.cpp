@@ -113,9 +113,6 @@ TEST_F(CompositeRun, HelpAndUsageErrors) {
   r = run("composite --bogus");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.err, "Generate a composite model"));
-  r = run("composite --bind=1:t.pdb --seq=A80 -o=c.pdb");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(has(r.err, "(the binding-site mode) are not available yet"));
   r = run("composite --circular-dna=30 -o=c.par");
   EXPECT_EQ(r.status, 1);  // below the range
 }

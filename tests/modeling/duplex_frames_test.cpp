@@ -114,14 +114,14 @@ class DuplexFramesOn1bna : public ::testing::Test {
  protected:
   void SetUp() override {
     quiet_ = std::make_unique<test::log_capture>();
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     reset_periodic_table();
     init_struct_mol(test::test_data("1bna.pdb"), mol_);
     read_pdb(test::test_data("1bna.pdb"), mol_);
   }
   void TearDown() override {
     free_struct_mol(mol_);
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     quiet_.reset();
   }
   std::unique_ptr<test::log_capture> quiet_;

@@ -523,7 +523,7 @@ class FiberHelix : public FiberExe {
                                  mid, org);
       out.push_back(p);
     }
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     return out;
   }
 };

@@ -53,7 +53,7 @@ class MutateRun : public test::ModelRun {};
 // The frame of a residue of a file, read through the whole pipeline.
 frame residue_frame(const std::string& file, const std::string& chain, long number, std::string* name) {
   test::log_capture quiet;
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
   reset_periodic_table();
   struct_mol mol;
   init_struct_mol(file, mol);
@@ -67,7 +67,7 @@ frame residue_frame(const std::string& file, const std::string& chain, long numb
     }
   }
   free_struct_mol(mol);
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
   return f;
 }
 

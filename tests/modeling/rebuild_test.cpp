@@ -228,7 +228,7 @@ TEST_F(RebuildRun, G4Stacks) {
   struct_mol mol;
   {
     test::log_capture quiet;
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     init_struct_mol(path("g4.pdb"), mol);
     read_pdb_simple(path("g4.pdb"), mol);
   }
@@ -256,7 +256,7 @@ TEST_F(RebuildRun, G4Stacks) {
     EXPECT_NEAR(at[c1_key][3], 3.4 * (layer - 1), 0.001);
   }
   free_struct_mol(mol);
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
 
   r = run("rebuild --g4-model=pm:30:3.3 -o=g4.pdb");
   EXPECT_TRUE(has(r.err, "+- 30.00 3.30"));

@@ -61,14 +61,14 @@ TEST_F(CappingTest, vertical_window_is_inclusive_and_narrowing_drops_records) {
   for (long k = 1; k <= n; ++k) lo = std::min(lo, list[k].vert_dist);
   struct_mol again;
   read_pdb(test::test_data_unzipped("1ehz.pdb"), again);
-  Gvars.a2base_vd1 = lo;  // the lowest one stays (inclusive)
+  mutable_gvars().a2base_vd1 = lo;  // the lowest one stays (inclusive)
   long m = 0;
   std::vector<a2base> list2;
   find_a2base_capping(again, m, list2);
   EXPECT_EQ(m, n);
   struct_mol third;
   read_pdb(test::test_data_unzipped("1ehz.pdb"), third);
-  Gvars.a2base_vd1 = lo + 0.001;
+  mutable_gvars().a2base_vd1 = lo + 0.001;
   find_a2base_capping(third, m, list2);
   EXPECT_EQ(m, n - 1);
 }

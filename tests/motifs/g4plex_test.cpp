@@ -184,7 +184,7 @@ TEST_F(G4Test, parallel_mango_has_three_propellers_and_right_handed_steps) {
   load("5v3f-assembly1.cif");
   g4_results r;
   test::log_capture log;
-  Gvars.g4[9] = 1;  // bind metals
+  mutable_gvars().g4[9] = 1;  // bind metals
   find_G4plexes(mol_, num_pairs_, pairs_, r);
   ASSERT_EQ(r.num_stems, 2);
   // one helix of the two stacked molecules: five K+ ions between its six

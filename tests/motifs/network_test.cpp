@@ -118,7 +118,9 @@ TEST_F(NetworkTest, connect_orders_and_closures) {
   EXPECT_EQ(lists[2][0], 0);
   // the bounded one keeps 128 with a warning, and goes on
   test::log_capture log;
-  tidyup_connection_network(2, n, sets);
+  long cuts = 0;
+  tidyup_connection_network(2, n, sets, cuts);
+  EXPECT_GE(cuts, 1);
   EXPECT_EQ(sets[1].count, CONNECT_MAX);
   EXPECT_NE(log.text().find("[w] connections out of boundary [200 > 128]"), std::string::npos);
 }
@@ -126,10 +128,11 @@ TEST_F(NetworkTest, connect_orders_and_closures) {
 TEST_F(NetworkTest, set_bound_refuses_the_129th_member_and_warns_nine_times) {
   test::log_capture log;
   connect c;
-  for (long i = 1; i <= CONNECT_MAX; ++i) add_one_item_to_connect_simple(i, c, "fill");
+  long overflows = 0;
+  for (long i = 1; i <= CONNECT_MAX; ++i) add_one_item_to_connect_simple(i, c, "fill", overflows);
   EXPECT_EQ(c.count, CONNECT_MAX);
   EXPECT_EQ(log.text(), "");
-  for (long i = 1; i <= 12; ++i) add_one_item_to_connect_simple(1000 + i, c, "fill");
+  for (long i = 1; i <= 12; ++i) add_one_item_to_connect_simple(1000 + i, c, "fill", overflows);
   EXPECT_EQ(c.count, CONNECT_MAX);
   const std::string text = log.text();
   long warned = 0;
@@ -141,7 +144,7 @@ TEST_F(NetworkTest, set_bound_refuses_the_129th_member_and_warns_nine_times) {
 
 TEST_F(NetworkTest, trna_networks_hold_the_base_triples) {
   load("1ehz.pdb");
-  Gvars.pair_network = 1;
+  mutable_gvars().pair_network = 1;
   test::log_capture log;
   motif_measures m(mol_);
   long n = 0;
@@ -167,7 +170,7 @@ TEST_F(NetworkTest, trna_networks_hold_the_base_triples) {
   for (long k = 1; k <= n; ++k) EXPECT_GT(nets[k].value, 0.0);  // planarity
 
   // without the switch nothing is counted on the run log
-  Gvars.pair_network = 0;
+  mutable_gvars().pair_network = 0;
   test::log_capture quiet;
   find_pairNetworks(num_pairs_, pairs_, m, n, nets);
   EXPECT_EQ(quiet.text().find("pairing networks"), std::string::npos);

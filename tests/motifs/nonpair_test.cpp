@@ -62,7 +62,7 @@ TEST_F(NonpairTest, trna_contacts) {
   struct_mol again;
   read_pdb(test::test_data("1ehz.pdb"), again);
   find_pairs(again, num_pairs_, pairs_, 0);
-  Gvars.non_pair = 3;
+  mutable_gvars().non_pair = 3;
   long m = 0;
   std::vector<nonpair> fewer;
   find_nonpair_contacts(again, m, fewer);

@@ -68,7 +68,7 @@ TEST_F(PhosphateTest, hbond_text_grows_with_its_partners) {
   const long o = mol_.nt_infos[res("A", 36)].OP2;
   connect many;
   // far more partners than any fixed field would hold
-  for (long a = 1; a <= 60; ++a) add_one_item_to_connect_simple(a, many, "test");
+  for (long a = 1; a <= 60; ++a) add_one_item_to_connect_simple(a, many, "test", mol_.warned.connects);
   const std::string text = get_atom_hbondStr(o, many, mol_);
   EXPECT_GT(text.size(), 600u);
   EXPECT_EQ(std::count(text.begin(), text.end(), ','), 59);

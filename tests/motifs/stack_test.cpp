@@ -26,7 +26,7 @@ class StackTest : public test::HelixTest {
     std::vector<long> list;
   };
   result stacks_with(long bits) {
-    Gvars.stacked_nts = bits;
+    mutable_gvars().stacked_nts = bits;
     result r;
     find_stacks(mol_, r.count, r.stacks, r.non_stacked, r.list);
     return r;
@@ -109,7 +109,7 @@ TEST_F(StackTest, words_of_the_setting) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arg);
-    Gvars.stacked_nts = -1;
+    mutable_gvars().stacked_nts = -1;
     ASSERT_EQ(check_common_options(c.arg), 1);
     EXPECT_EQ(Gvars.stacked_nts, c.bits);
   }

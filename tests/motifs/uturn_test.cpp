@@ -45,13 +45,13 @@ TEST_F(UturnTest, trna_anticodon_and_t_loop) {
 TEST_F(UturnTest, reversal_cutoff_and_dna_limit) {
   load("1ehz.pdb");
   // no nucleotide bends below 1 degree: nothing is a U-turn
-  Gvars.uturn_cutoff = 1.0;
+  mutable_gvars().uturn_cutoff = 1.0;
   long n = 0;
   std::vector<Uturn> list;
   find_Uturns(mol_, n, list);
   EXPECT_EQ(n, 0);
   // an RNA nucleotide bent by 85 degrees reverses at the default cutoff; DNA needs below 80
-  Gvars.uturn_cutoff = 90.0;
+  mutable_gvars().uturn_cutoff = 90.0;
   const long k = res("A", 34);
   mol_.residues[k].flag[rf::c1_angle] = 85;
   EXPECT_EQ(bb_reverse_direction(k, mol_), 1);
@@ -68,7 +68,7 @@ TEST_F(UturnTest, ua_loop_needs_the_setting_and_few_steps) {
   std::vector<connect> list;
   find_UAloops(mol_, num_pairs_, pairs_, n, list);
   EXPECT_EQ(n, 0);  // off by default
-  Gvars.ua_loop = 8;
+  mutable_gvars().ua_loop = 8;
   find_UAloops(mol_, num_pairs_, pairs_, n, list);
   ASSERT_GE(n, 1);
   bool t_loop = false;
@@ -78,7 +78,7 @@ TEST_F(UturnTest, ua_loop_needs_the_setting_and_few_steps) {
       EXPECT_EQ(numbers(list[k]), (std::vector<long>{54, 55, 56, 57, 58}));
     }
   EXPECT_TRUE(t_loop);
-  Gvars.ua_loop = 4;  // the T loop takes 4 steps: not below 4
+  mutable_gvars().ua_loop = 4;  // the T loop takes 4 steps: not below 4
   find_UAloops(mol_, num_pairs_, pairs_, n, list);
   for (long k = 1; k <= n; ++k) EXPECT_NE(list[k][1], res("A", 54));
 }

@@ -27,8 +27,8 @@ namespace {
 
 class FrameTest : public ::testing::Test {
  protected:
-  void SetUp() override { Gvars = gvars_rec{}; }
-  void TearDown() override { Gvars = gvars_rec{}; }
+  void SetUp() override { mutable_gvars() = gvars_rec{}; }
+  void TearDown() override { mutable_gvars() = gvars_rec{}; }
 };
 
 // A proper rotation: 30 degrees about z, then 50 about an oblique axis.
@@ -191,7 +191,7 @@ TEST_F(FrameTest, TemplateFileNames) {
   }
   EXPECT_EQ(check_std_name("__?"), "__u");
   EXPECT_EQ(check_std_name("__A"), "__A");
-  Gvars.abasic = '^';
+  mutable_gvars().abasic = '^';
   EXPECT_EQ(check_std_name("__?"), "__?");
   EXPECT_EQ(check_std_name("__^"), "__u");
 }
@@ -247,10 +247,10 @@ TEST_F(FrameTest, BuiltInTemplatesMatchTheDataFiles) {
     SCOPED_TRACE(c.std_name);
     std::string name = set_frame_name(c.std_name, true);
     struct_mol built, read;
-    Gvars.stand_alone = 1;
+    mutable_gvars().stand_alone = 1;
     ASSERT_EQ(read_frame_atom_records(name, built), c.count);
     EXPECT_EQ(built.file_name, name);
-    Gvars.stand_alone = 0;
+    mutable_gvars().stand_alone = 0;
     ASSERT_EQ(read_frame_atom_records(name, read), c.count);
     EXPECT_EQ(read.file_name, root + "/data/standard_frames/" + name);
     for (long k = 1; k <= c.count; ++k) {
@@ -268,7 +268,7 @@ TEST_F(FrameTest, BuiltInTemplatesMatchTheDataFiles) {
   EXPECT_NE(test::fatal_message([&] { populate_one_frame("frame___X.pdb", atoms); })
                 .find("Assertion failed"),
             std::string::npos);
-  Gvars.stand_alone = 0;
+  mutable_gvars().stand_alone = 0;
   struct_mol holder;
   EXPECT_EQ(test::fatal_message([&] { read_frame_atom_records("frame___X.pdb", holder); }),
             "get_sysfile(): can't locate file [" + root + "/data/standard_frames/frame___X.pdb]\n");
@@ -389,7 +389,7 @@ TEST_F(FrameTest, BaseFramesOfTrnaPhe) {
   setenv("BELQO_VASK", root.c_str(), 1);
   struct_mol again;
   read_pdb(test::test_data("1ehz.pdb"), again);
-  Gvars.stand_alone = 0;
+  mutable_gvars().stand_alone = 0;
   populate_frames(again);
   unsetenv("BELQO_VASK");
   ASSERT_EQ(again.num_frames, mol.num_frames);
@@ -652,11 +652,11 @@ TEST_F(FrameTest, ArginineWithSwappedNH1NH2) {
   std::swap(mol.atoms[nh1].xyz, mol.atoms[nh2].xyz);
   for (long before : {0L, 9L}) {
     SCOPED_TRACE(before);
-    Gvars.counts.arg_swap = before;
+    mol.warned.arg_swap = before;
     test::log_capture log;
     populate_frames(mol);
     const frame& f = mol.frames[mol.residues[r42].frames[FRAME_AROMATIC]];
-    EXPECT_EQ(Gvars.counts.arg_swap, before + 1);
+    EXPECT_EQ(mol.warned.arg_swap, before + 1);
     if (before == 0) {  // swapped back for the fit; the atoms keep their names and places
       EXPECT_LT(f.rmsd, 0.2);
       EXPECT_EQ(log.text(), "[w] arginine [" + mol.residues[r42].idstr + "] -- NH1/NH2 naming swapped\n");
@@ -680,7 +680,7 @@ TEST_F(FrameTest, UserGroupTemplatesAreChecked) {
   setenv("BELQO_VASK", root.c_str(), 1);
   struct_mol mol;
   read_quietly(test::test_data("1ehz.pdb"), mol);
-  Gvars.stand_alone = 0;
+  mutable_gvars().stand_alone = 0;
   std::string po4 = (dir / "frame_po4.pdb").string();
   std::string text = test::read_file(po4);
   std::string four = text.substr(0, text.rfind("ATOM"));  // O5' dropped

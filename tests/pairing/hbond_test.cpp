@@ -124,7 +124,7 @@ TEST_F(HbondTest, CandidatesByContactKindAndCHMode) {
     const long want[3] = {c.want_ch0, c.want_ch1, c.want_ch9};
     const long modes[3] = {0, 1, 9};
     for (int m = 0; m < 3; ++m) {
-      Gvars.ch_bond = modes[m];
+      mutable_gvars().ch_bond = modes[m];
       EXPECT_EQ(candidates(b, r1, r2), want[m]) << "C-H mode " << modes[m];
     }
   }
@@ -264,12 +264,12 @@ TEST_F(HbondTest, ListingSwitches) {
       {{5}, 0, 4},     // every bond, water-water too
   };
   for (const auto& c : cases) {
-    Gvars.get_hbond = {};
-    for (int s : c.on) Gvars.get_hbond[s] = 1;
-    Gvars.waters = c.water_setting;
-    EXPECT_EQ(number_clean_hbonds(b.mol), c.want);
+    mutable_gvars().get_hbond = {};
+    for (int s : c.on) mutable_gvars().get_hbond[s] = 1;
+    mutable_gvars().waters = c.water_setting;
+    EXPECT_EQ(number_clean_hbonds(b.mol, Gvars.get_hbond), c.want);
     std::vector<bond> out;
-    collect_clean_hbonds(b.mol, out);
+    collect_clean_hbonds(b.mol, out, Gvars.get_hbond);
     ASSERT_EQ(static_cast<long>(out.size()) - 1, c.want);
     for (long k = 1; k <= c.want; ++k) EXPECT_EQ(out[k].index, k);
   }
@@ -475,7 +475,7 @@ TEST_F(HbondTest, ProteinAndProteinRnaHbonds) {
 TEST_F(HbondTest, WaterHbondsStopAtTheGoodDistance) {
   for (double good : {3.6, 3.2}) {
     SCOPED_TRACE(good);
-    Gvars.hbond_good = good;
+    mutable_gvars().hbond_good = good;
     struct_mol mol;
     read_with_hbonds(test::test_data("354d.pdb"), mol);
     long water = 0, beyond_33 = 0;
@@ -531,9 +531,9 @@ TEST_F(HbondTest, InvertedDistanceWindowIsEmpty) {
   b.add_atom(" O  ", 8, {0, 0, 0, 0}, HB_EITHER);
   long g = b.add_residue(rf::is_nt);
   b.add_atom(" O6 ", 8, {0, 2.9, 0, 0}, HB_ACCEPTOR);
-  Gvars.hbond_d1 = 3.0;
+  mutable_gvars().hbond_d1 = 3.0;
   EXPECT_EQ(candidates(b, w, g, 2.8), 0);
-  Gvars.hbond_d1 = 1.98;
+  mutable_gvars().hbond_d1 = 1.98;
   EXPECT_EQ(candidates(b, w, g, 2.8), 0);  // beyond the cutoff
   EXPECT_EQ(candidates(b, w, g, 3.6), 1);
 }

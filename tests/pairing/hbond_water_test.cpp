@@ -118,12 +118,12 @@ TEST_F(WaterBridgeTest, which_waters_bridge) {
 
 TEST_F(WaterBridgeTest, report_section_and_water_setting) {
   load("1ehz.pdb");
-  Gvars.auxfiles = 0;
+  mutable_gvars().auxfiles = 0;
   const long a9 = residue_of("A", 9), u12 = residue_of("A", 12);
   hbonds_of_waters({{atom_of(a9, " N6 "), atom_of(u12, " O4 ")}});
   populate_waterBridges(mol_);
   EXPECT_EQ(report(), "");  // the water setting is off by default
-  Gvars.waters = 1;
+  mutable_gvars().waters = 1;
   std::string text = report();
   EXPECT_NE(text.find("\n****"), std::string::npos);
   EXPECT_NE(text.find("List of 1 water mediating two or more residues\n"
@@ -151,13 +151,13 @@ TEST_F(WaterBridgeTest, clusters_need_settings_and_enough_bridges) {
   } rows[] = {{0, 1, false}, {1, 0, false}, {1, 1, true}, {100000, 1, false}};
   for (const row& r : rows) {
     SCOPED_TRACE(r.waters * 10 + r.experimental);
-    Gvars.waters = r.waters;
-    Gvars.experimental = r.experimental;
+    mutable_gvars().waters = r.waters;
+    mutable_gvars().experimental = r.experimental;
     derive_water_clusters(mol_, n, clusters);
     EXPECT_EQ(n > 0, r.made);
   }
-  Gvars.waters = 1;
-  Gvars.experimental = 1;
+  mutable_gvars().waters = 1;
+  mutable_gvars().experimental = 1;
   derive_water_clusters(mol_, n, clusters);
   std::vector<char> seen(static_cast<size_t>(mol_.num_residues) + 1, 0);
   for (long c = 1; c <= n; ++c) {

@@ -84,15 +84,15 @@ TEST_F(FeatureTest, placeholder_rows_line_up_with_the_headers) {
   } rows[] = {{2, 31}, {6, 38}};
   for (const row& r : rows) {
     SCOPED_TRACE(r.summary);
-    Gvars.summary = r.summary;
+    mutable_gvars().summary = r.summary;
     for (long k = 1; k <= mol_.num_residues; ++k)
       if (is_nt(k, mol_)) {
         EXPECT_EQ(cells(collect_nt_features(k, mol_)), r.cells) << k;
       }
   }
-  Gvars.summary = 6;
+  mutable_gvars().summary = 6;
   EXPECT_NE(collect_nt_features(nt(30), mol_).find(",helix,1,"), std::string::npos);
-  Gvars.summary = 2;
+  mutable_gvars().summary = 2;
   const std::string g1 = collect_nt_features(nt(1), mol_);
   EXPECT_EQ(g1.substr(0, 12), ".,.,.,.,.,.,");
   // stacked in placeholder mode: partners above and below along the backbone
@@ -104,7 +104,7 @@ TEST_F(FeatureTest, section_and_csv) {
   load("1ehz.pdb");
   const fs::path dir = fs::temp_directory_path() / ("vask-feature-" + std::to_string(getpid()));
   fs::create_directories(dir);
-  Gvars.prefix = (dir / "t").string();
+  mutable_gvars().prefix = (dir / "t").string();
   mol_.residues[nt(5)].frames[FRAME_BASE] = -1;  // as if the base could not be fitted
   std::string text = section();
   EXPECT_EQ(text.rfind("\n****", 0), 0u);
@@ -115,7 +115,7 @@ TEST_F(FeatureTest, section_and_csv) {
       << text;
   EXPECT_NE(text.find("   5  A . A.A5     ---    anti,"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir / "t-summary.csv"));  // default setting: no placeholders, no CSV
-  Gvars.summary = 2;
+  mutable_gvars().summary = 2;
   section();
   const std::string csv = test::read_file((dir / "t-summary.csv").string());
   EXPECT_EQ(csv.rfind("idstr,nt-code,dbn,nt-chain,nt-num,single-stranded,modified,pseudoknotted,", 0), 0u);
@@ -123,10 +123,10 @@ TEST_F(FeatureTest, section_and_csv) {
             std::string::npos)
       << csv.substr(0, 400);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 77);
-  Gvars.json = 1;
+  mutable_gvars().json = 1;
   EXPECT_EQ(section(), "");
-  Gvars.json = 0;
-  Gvars.summary = 0;
+  mutable_gvars().json = 0;
+  mutable_gvars().summary = 0;
   EXPECT_EQ(section(), "");
   fs::remove_all(dir);
 }
@@ -174,7 +174,7 @@ TEST_F(FeatureTest, json_torsion_ranges_follow_the_setting) {
               {9, "\"alpha\":292.", "\"theta\":2"}};
   for (const row& r : rows) {
     SCOPED_TRACE(r.setting);
-    Gvars.torsion360 = r.setting;
+    mutable_gvars().torsion360 = r.setting;
     FILE* fp = std::tmpfile();
     json_ntPars(mol_, fp);
     const std::string js = test::read_stream(fp);

@@ -32,11 +32,11 @@ namespace {
 class PairTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     VERBOSITY = 0;
   }
   void TearDown() override {
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     VERBOSITY = 0;
   }
 };
@@ -213,7 +213,7 @@ TEST_F(PairTest, RecoveredAndPlatformAndSimpleNaming) {
   EXPECT_EQ(m.name, "Metal");
   EXPECT_EQ(m.metal, 7);
 
-  Gvars.pair_name = 1;
+  mutable_gvars().pair_name = 1;
   pair h = hand_pair(1, 2, "G+C", "cM+W", {0, 0.5, 3.2, 0.1, 3, 5, 70}, 30);
   classify_pair(h, std::vector<bond>(1), 0, 0);
   EXPECT_EQ(h.name, "--");
@@ -384,7 +384,7 @@ TEST_F(PairTest, ManyHbondsAreCappedWithAWarning) {
     mol.json_hbonds.push_back(b);
   }
   mol.num_json_hbonds = nh;
-  Gvars.idstr = 5;
+  mutable_gvars().idstr = 5;
   pair p;
   test::log_capture log;
   derive_pair_hbonds(nh, hb, mol, p);
@@ -418,7 +418,7 @@ TEST_F(PairTest, TextSectionAndJsonKeys) {
   EXPECT_NE(two.find("List of 2 base pairs\n"), std::string::npos);
   EXPECT_NE(two.find("19-XIX    --   --\n"), std::string::npos);
 
-  Gvars.json = 9;
+  mutable_gvars().json = 9;
   fp = std::tmpfile();
   output_pairs_info(1, pairs, mol, fp);
   const std::string json = test::read_stream(fp);
@@ -514,7 +514,7 @@ struct found_pairs {
 
 void find_structure_pairs(const std::string& name, found_pairs& f) {
   test::log_capture log;
-  Gvars.auxfiles = 0;
+  mutable_gvars().auxfiles = 0;
   read_pdb(test::test_data(name), f.mol);
   find_pairs(f.mol, f.n, f.pairs, 0);
 }

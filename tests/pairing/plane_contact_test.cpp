@@ -104,7 +104,7 @@ TEST_F(PlaneContact, ClassRulesOnSetMeasures) {
     SCOPED_TRACE(t.what);
     mol.atoms[n1].hbonded.clear();
     if (t.hbond) mol.atoms[n1].hbonded.append(o6);
-    Gvars.tshape = t.tshape_switch;
+    mutable_gvars().tshape = t.tshape_switch;
     for (long k = 1; k <= mol.num_residues; ++k) mol.residues[k].stacked = 0;
     planeCnt c;
     c.plane1 = t.p1;
@@ -162,7 +162,7 @@ TEST_F(PlaneContact, SideChainStackByBuriedArea) {
   EXPECT_TRUE(c.is_stack);
   EXPECT_NE(log.prg_text().find("[PCNT_STACK]: A.G3-A.TYR4: AAsc2base="), std::string::npos)
       << log.prg_text();
-  Gvars.stack_area = 900;  // more than the ring can bury
+  mutable_gvars().stack_area = 900;  // more than the ring can bury
   planeCnt d = c;
   d.is_stack = 0;
   d.faces.clear();

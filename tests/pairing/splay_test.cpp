@@ -48,7 +48,7 @@ class SplayTest : public test::StructureTest {
 // U8 and the CCA end splay apart; the paired stems do not.
 TEST_F(SplayTest, splayed_steps_and_units_of_tRNA) {
   load("1ehz.pdb");
-  Gvars.auxfiles = 0;
+  mutable_gvars().auxfiles = 0;
   find();
   EXPECT_TRUE(mol_.stage.splay_units);
   EXPECT_EQ(num_, mol_.num_framed_nts - 1);
@@ -86,7 +86,7 @@ TEST_F(SplayTest, splayed_steps_and_units_of_tRNA) {
       << text;
   EXPECT_NE(text.find("Summary of 6 splayed-apart units\n   1 nts=2 UU A.U7,A.U8\n"), std::string::npos);
   EXPECT_NE(text.find("   4 nts=4 gUCc A.7MG46,A.U47,A.C48,A.5MC49\n"), std::string::npos);
-  Gvars.json = 1;
+  mutable_gvars().json = 1;
   EXPECT_EQ(report().rfind("\"num_splayUnits\":6,\"splayUnits\":[{\"index\":1,", 0), 0u);
 }
 
@@ -96,7 +96,7 @@ TEST_F(SplayTest, cutoff_is_inclusive_and_setting_off_does_nothing) {
   const ss_par first = steps_[1];
   ASSERT_NE(first.splay_angle, DBL_MAX);
   ASSERT_FALSE(first.splayed);
-  Gvars.splay_cutoff = first.splay_angle;  // exactly at the cut-off
+  mutable_gvars().splay_cutoff = first.splay_angle;  // exactly at the cut-off
   struct_mol again;
   init_struct_mol(test::test_data("1ehz.pdb"), again);
   read_pdb(test::test_data("1ehz.pdb"), again);
@@ -107,7 +107,7 @@ TEST_F(SplayTest, cutoff_is_inclusive_and_setting_off_does_nothing) {
   struct_mol off;
   init_struct_mol(test::test_data("1ehz.pdb"), off);
   read_pdb(test::test_data("1ehz.pdb"), off);
-  Gvars.ss_par = 0;
+  mutable_gvars().ss_par = 0;
   std::swap(mol_, off);
   find();
   EXPECT_EQ(num_, 0);

@@ -197,9 +197,9 @@ TEST(assign_suite, WannabeSwitch) {
     SCOPED_TRACE(name);
     suite on = from_row(row_of(name)), off = on;
     assign_suite(on, t);
-    Gvars.suite_wannabe = 0;
+    mutable_gvars().suite_wannabe = 0;
     assign_suite(off, t);
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     EXPECT_EQ(on.cluster, name);
     EXPECT_NE(off.cluster, name);
   }
@@ -212,9 +212,9 @@ TEST(assign_suite, DistancePowerSetting) {
   assign_suite(s, t);
   EXPECT_EQ(s.cluster, "1a");
   s = make_suite({81, 242, 256, 295, 174, 54, 81});
-  Gvars.suite_power = 1.0;
+  mutable_gvars().suite_power = 1.0;
   assign_suite(s, t);
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
   EXPECT_EQ(s.comment, "outlier from known clusters [4D]");
 }
 
@@ -228,13 +228,13 @@ TEST(append_chain_suite_string, DelimitersBreaksAndCase) {
                {'|', 0, "g|1a|C|1c|A"}, {0, 1, "G1aC1cA"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.want);
-    Gvars.suite_sep = c.delimiter;
-    Gvars.suite_upper = c.upper;
+    mutable_gvars().suite_sep = c.delimiter;
+    mutable_gvars().suite_upper = c.upper;
     std::string out;
     append_chain_suite_string(out, nts, 3);
     EXPECT_EQ(out, c.want);
   }
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
   nts[1].broken = true;
   nts[3].cluster.clear();
   std::string out = "x";

@@ -263,7 +263,7 @@ TEST_F(TorsionTest, PseudorotationMethodsAndPuckerEdges) {
   };
   for (long method : {1L, 0L}) {
     SCOPED_TRACE(method);
-    Gvars.pucker = method;
+    mutable_gvars().pucker = method;
     nt_info s = ideal(162, 38);
     get_pseudorotation(s);
     EXPECT_NEAR(s.phase_angle, 162, 0.5);
@@ -274,7 +274,7 @@ TEST_F(TorsionTest, PseudorotationMethodsAndPuckerEdges) {
   }
   nt_info flat;
   flat.v0 = flat.v1 = flat.v2 = flat.v3 = flat.v4 = 0;
-  Gvars.pucker = 0;
+  mutable_gvars().pucker = 0;
   get_pseudorotation(flat);  // a flat ring has no phase in the Fourier form
   EXPECT_EQ(flat.amplitude, 0);
   EXPECT_EQ(flat.phase_angle, DBL_MAX);
@@ -449,7 +449,7 @@ TEST_F(TorsionTest, TorsionFileColumns) {
   // the 0..360 setting: 1 for the virtual torsions only, 9 for all but tm and P
   for (long range : {1L, 9L}) {
     SCOPED_TRACE(range);
-    Gvars.torsion360 = range;
+    mutable_gvars().torsion360 = range;
     print_nt_torsions(mol, path.c_str());
     std::string t = test::read_file(path);
     std::remove(path.c_str());
@@ -461,15 +461,15 @@ TEST_F(TorsionTest, TorsionFileColumns) {
     EXPECT_EQ(c2_virtual.find('-'), std::string::npos) << c2_virtual;
     EXPECT_NE(c2_virtual.find("  215.4"), std::string::npos) << c2_virtual;  // theta -144.6
   }
-  Gvars.torsion360 = 0;
+  mutable_gvars().torsion360 = 0;
 
   // the file name follows the prefix; nothing without auxiliary files
-  Gvars.prefix = testing::TempDir() + "tors";
+  mutable_gvars().prefix = testing::TempDir() + "tors";
   print_nt_torsions(mol, nullptr);
   std::string named = Gvars.prefix + "-torsions.txt";
   EXPECT_EQ(test::read_file(named), text);
   std::remove(named.c_str());
-  Gvars.auxfiles = 0;
+  mutable_gvars().auxfiles = 0;
   print_nt_torsions(mol, nullptr);
   EXPECT_EQ(std::fopen(named.c_str(), "r"), nullptr);
 }
@@ -529,8 +529,8 @@ TEST_F(TorsionTest, ChainSuiteStrings) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.start);
-    Gvars.suite_sep = c.sep;
-    Gvars.suite_upper = c.upper;
+    mutable_gvars().suite_sep = c.sep;
+    mutable_gvars().suite_upper = c.upper;
     struct_mol mol;
     read_structure(path, mol);
     ASSERT_EQ(mol.num_chains, 1);
@@ -539,8 +539,8 @@ TEST_F(TorsionTest, ChainSuiteStrings) {
     EXPECT_EQ(text.back(), 'A');  // the 3' end has no suite after it
   }
   // A missing nucleotide breaks the chain: ".." after G19, and A21 starts afresh.
-  Gvars.suite_sep = 0;
-  Gvars.suite_upper = 0;
+  mutable_gvars().suite_sep = 0;
+  mutable_gvars().suite_upper = 0;
   std::istringstream in(test::read_file(path));
   std::string gapped;
   for (std::string line; std::getline(in, line);)

@@ -54,8 +54,8 @@ TEST_F(BlockTemplate, names_sizes_and_switches) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + (c.equal ? " equal" : "") + (c.slim ? " slim" : ""));
     set_globals("belqo-vask");
-    Gvars.block_file[BLK_EQUAL] = c.equal;
-    Gvars.alc_mol[7] = c.slim;  // the slim word of --alcfile counts as well
+    mutable_gvars().block_file[BLK_EQUAL] = c.equal;
+    mutable_gvars().alc_mol[7] = c.slim;  // the slim word of --alcfile counts as well
     struct_alchemy m;
     read_base_block(c.name, m);
     ASSERT_EQ(m.num_atoms, 12);
@@ -74,7 +74,7 @@ TEST_F(BlockTemplate, names_sizes_and_switches) {
 }
 
 TEST_F(BlockTemplate, depth_sets_every_thickness) {
-  Gvars.block_depth = 1.0;
+  mutable_gvars().block_depth = 1.0;
   struct_alchemy m;
   read_base_block("R", m);
   for (long i = 1; i <= 12; ++i) EXPECT_DOUBLE_EQ(std::fabs(m.atoms[i].xyz[3]), 0.5);
@@ -90,11 +90,11 @@ TEST_F(BlockTemplate, data_folder_templates_match_the_built_in_ones) {
       for (int equal = 0; equal <= 1; ++equal) {
         SCOPED_TRACE(std::string(name) + (slim ? " slim" : "") + (equal ? " equal" : ""));
         set_globals("belqo-vask");
-        Gvars.block_file[BLK_SLIM] = static_cast<char>(slim);
-        Gvars.block_file[BLK_EQUAL] = static_cast<char>(equal);
+        mutable_gvars().block_file[BLK_SLIM] = static_cast<char>(slim);
+        mutable_gvars().block_file[BLK_EQUAL] = static_cast<char>(equal);
         struct_alchemy built_in, from_file;
         read_base_block(name, built_in);
-        Gvars.stand_alone = 0;
+        mutable_gvars().stand_alone = 0;
         read_base_block(name, from_file);
         ASSERT_EQ(from_file.num_atoms, built_in.num_atoms);
         for (long i = 1; i <= built_in.num_atoms; ++i) {
@@ -112,7 +112,7 @@ TEST_F(BlockTemplate, appending_grows_the_target_for_larger_user_blocks) {
   for (int i = 1; i <= 16; ++i) text += sformat("%5d C   %9.4f%9.4f%9.4f\n", i, i * 0.1, 1.0, 0.25);
   for (int j = 1; j <= 16; ++j) text += sformat("%5d %5d %5d\n", j, j, j % 16 + 1);
   write("big.alc", text);
-  Gvars.block_config[BCFG_PURINE] = path("big.alc");
+  mutable_gvars().block_config[BCFG_PURINE] = path("big.alc");
   struct_alchemy big, target;
   read_base_block("R", big);
   ASSERT_EQ(big.num_atoms, 16);

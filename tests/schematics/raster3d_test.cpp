@@ -40,7 +40,7 @@ TEST(write_r3d_header, scale_line_by_setting) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scale);
-    Gvars.scale_factor = c.scale;
+    mutable_gvars().scale_factor = c.scale;
     const auto lines = test::lines_of(capture([&](FILE* fp) { write_r3d_header(none, fp); }));
     ASSERT_EQ(lines.size(), 20u);
     EXPECT_EQ(lines[15], c.line16);
@@ -50,14 +50,14 @@ TEST(write_r3d_header, scale_line_by_setting) {
   // the automatic scale: the smaller extent plus 5.6889, centred on the mean
   struct_mol mol;
   read_pdb(test::test_data("1ehz.pdb"), mol);
-  Gvars.scale_factor = -1.0;
+  mutable_gvars().scale_factor = -1.0;
   xyz max, min, mean;
   get_extremeXYZ_pdb(mol, max, min, mean);
   const double s = 5.6889 + std::min(max[1] - min[1], max[2] - min[2]);
   const auto lines = test::lines_of(capture([&](FILE* fp) { write_r3d_header(mol, fp); }));
   EXPECT_EQ(lines[15], sformat("%.2f %.2f %.2f %.2f    re-set/scaled", -mean[1], -mean[2], -mean[3], s));
-  Gvars.block_file[BLK_TRANSPARENT] = 1;
-  Gvars.transparency = 0.5;
+  mutable_gvars().block_file[BLK_TRANSPARENT] = 1;
+  mutable_gvars().transparency = 0.5;
   const auto more = test::lines_of(capture([&](FILE* fp) { write_r3d_header(mol, fp); }));
   ASSERT_EQ(more.size(), 25u);
   EXPECT_EQ(more[23], "8");
@@ -89,16 +89,16 @@ TEST(write_ref_frame, switches_and_colours) {
   frame f;
   set_identity_frame(f);
   EXPECT_EQ(capture([&](FILE* fp) { write_ref_frame(COLOR_A, f, fp); }), "");  // nothing asked for
-  Gvars.block_file[BLK_FRAME_WHOLE] = 1;
-  Gvars.block_file[BLK_FRAME_XY] = 1;
-  Gvars.block_file[BLK_FRAME_ORIGIN] = 1;
+  mutable_gvars().block_file[BLK_FRAME_WHOLE] = 1;
+  mutable_gvars().block_file[BLK_FRAME_XY] = 1;
+  mutable_gvars().block_file[BLK_FRAME_ORIGIN] = 1;
   auto lines = test::lines_of(capture([&](FILE* fp) { write_ref_frame(COLOR_A, f, fp); }));
   ASSERT_EQ(lines.size(), 8u);  // three axes and the origin sphere
   EXPECT_EQ(lines[1], "0.000 0.000 0.000 0.020 2.000 0.000 0.000 0.020 1.000 0.000 0.000");
   EXPECT_EQ(lines[6], "2");
   EXPECT_EQ(lines[7], "0.000 0.000 0.000 0.069 1.000 0.000 0.000");
-  Gvars.block_file[BLK_ARROW] = 1;
-  Gvars.block_colors[COLOR_FRAME] = {0.5, 0.5, 0.5};  // the frame colour wins over the slot
+  mutable_gvars().block_file[BLK_ARROW] = 1;
+  mutable_gvars().block_colors[COLOR_FRAME] = {0.5, 0.5, 0.5};  // the frame colour wins over the slot
   lines = test::lines_of(capture([&](FILE* fp) { write_ref_frame(COLOR_A, f, fp); }));
   ASSERT_EQ(lines.size(), 20u);  // and two strokes per arrow head
   for (size_t k = 1; k < lines.size(); k += 2) EXPECT_TRUE(lines[k].ends_with(" 0.500 0.500 0.500"));

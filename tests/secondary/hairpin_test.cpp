@@ -92,13 +92,13 @@ TEST_F(HairpinChain, a_pair_inside_the_loop_rejects_it_a_kissing_contact_does_no
   // stem 3's loop alone and closes none (stem 2 lies inside its path)
   EXPECT_EQ(summary(), (V{{-1, 8, 12}, {2, 26, 45}, {3, 51, 57}}));
 
-  Gvars.isolated &= ~2L;  // isolated pairs neither close loops nor count as partners
+  mutable_gvars().isolated &= ~2L;  // isolated pairs neither close loops nor count as partners
   find();
   EXPECT_EQ(summary(), (V{{1, 2, 19}, {2, 26, 45}, {3, 51, 57}}));
 }
 
 TEST_F(HairpinChain, embedding_hairpin_encloses_one_stem_closed_hairpin) {
-  Gvars.embedded = 1;
+  mutable_gvars().embedded = 1;
   make(50);
   add_stem(1, 30, 2);   // A: 1-2 with 29-30, enclosing B
   add_stem(10, 20, 2);  // B: 10-11 with 19-20
@@ -135,7 +135,7 @@ TEST_F(HairpinChain, size_key_sorts_small_loops_first) {
   add_stem(30, 36, 2);  // loop of 3
   find();
   EXPECT_EQ(summary(), (V{{1, 2, 19}, {2, 31, 35}}));
-  Gvars.loop[1] = 1;
+  mutable_gvars().loop[1] = 1;
   find();
   EXPECT_EQ(summary(), (V{{2, 31, 35}, {1, 2, 19}}));
 }

@@ -116,7 +116,7 @@ TEST_F(HelixFind, a_nicked_strand_splits_the_stem_not_the_helix) {
   }
   EXPECT_EQ(results_.num_misassigned, 0);
   // helices cut at backbone breaks as stems are: two helices
-  Gvars.helix_baxis = 1;
+  mutable_gvars().helix_baxis = 1;
   analyse_file(file);
   EXPECT_EQ(results_.num_helices, 2);
   EXPECT_EQ(results_.num_stems, 2);
@@ -191,7 +191,7 @@ TEST_F(HelixFind, stem_modes_decide_which_pairs_take_part) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mode);
-    Gvars.stems = c.mode;
+    mutable_gvars().stems = c.mode;
     analyse("1ehz.pdb");
     EXPECT_EQ(results_.num_stems, c.stems);
     const long k = stem_starting_at(c.first);
@@ -242,7 +242,7 @@ class PairListHelix : public HelixFind {
     results_ = vask_results{};
     results_.num_pairs = static_cast<long>(list.size());
     results_.pairs = chosen;
-    Gvars.pair_list_one = 1;
+    mutable_gvars().pair_list_one = 1;
     helix_slots slots = helix_slots_of(results_);
     test::log_capture log;
     do_helices_stems_icpairs_xref(mol_, slots);

@@ -105,7 +105,7 @@ TEST_F(HelixGeometry, z_dna_steps_are_z_form) {
     EXPECT_GT(step(h, k).step_params0[3], 3.0);
   }
   // without the flip the same frames keep their negative rise
-  Gvars.z_step = 0;
+  mutable_gvars().z_step = 0;
   helixPars raw;
   calculate_helix_pars(h.pairs[1], h.pairs[2], mol_, raw);
   EXPECT_LT(raw.step_params0[3], -3.0);
@@ -240,7 +240,7 @@ TEST_F(HelixGeometry, a_short_circular_helix_gets_no_groove_widths) {
   helix h = stem(1);
   h.num_pairs = 6;
   h.circular = 1;
-  Gvars.circular = 1;
+  mutable_gvars().circular = 1;
   test::log_capture log;
   derive_one_helix_parameters(h, mol_);
   EXPECT_NE(log.text().find("[w] num_pairs=6 < 8 (not a circular DNA)\n"), std::string::npos) << log.text();

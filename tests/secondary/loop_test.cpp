@@ -156,7 +156,7 @@ TEST_F(LoopChain, isolated_pair_closes_a_hairpin_loop_unless_left_out) {
   ASSERT_EQ(n_, 1);
   EXPECT_EQ(loops_[1].text, "hairpin loop: nts=7; [5]; linked by [#-1]");
   EXPECT_EQ(loops_[1].summary, "[1] 5 [A.3 A.9] 1");
-  Gvars.isolated = 1;
+  mutable_gvars().isolated = 1;
   find();
   EXPECT_EQ(n_, 0);
 }
@@ -183,7 +183,7 @@ class LoopMolecules : public test::HelixTest {
   std::string section() {
     FILE* fp = std::tmpfile();
     helix_slots slots = helix_slots_of(results_);
-    Gvars.auxfiles = 0;
+    mutable_gvars().auxfiles = 0;
     output_loops_info(mol_, slots, hairpin_slots_of(results_), loop_slots_of(results_), fp);
     const std::string text = test::read_stream(fp);
     std::fclose(fp);
@@ -192,7 +192,7 @@ class LoopMolecules : public test::HelixTest {
 };
 
 TEST_F(LoopMolecules, trna_has_three_hairpin_loops_and_a_four_way_junction) {
-  Gvars.isolated = 1;  // G19-C56 left out of the loops
+  mutable_gvars().isolated = 1;  // G19-C56 left out of the loops
   find("1ehz.pdb");
   EXPECT_EQ(results_.num_hairpin_loops, 3);
   EXPECT_EQ(results_.num_junctions, 1);
@@ -229,11 +229,11 @@ TEST_F(LoopMolecules, junction_closed_twice_by_one_stem_is_marked_or_left_unnumb
   ASSERT_NE(twice, nullptr);
   EXPECT_GT(twice->type_index, 0);
   EXPECT_NE(section().find("   2* 4-way junction: nts=20; [6,5,0,1]; linked by [#2,#3,#4,#3]\n"), std::string::npos);
-  Gvars.json = 1;
+  mutable_gvars().json = 1;
   EXPECT_NE(section().find("\"is_repeated\":true"), std::string::npos);
-  Gvars.json = 0;
+  mutable_gvars().json = 0;
 
-  Gvars.loop[3] = 1;  // --loop=no-pknot
+  mutable_gvars().loop[3] = 1;  // --loop=no-pknot
   find("1y26.pdb");
   EXPECT_EQ(results_.num_junctions, junctions - 1);
   long unnumbered = 0;
@@ -266,7 +266,7 @@ TEST_F(LoopMolecules, p4_p6_domain_has_bulges_internal_loops_and_its_three_way_j
 }
 
 TEST_F(LoopMolecules, adenine_riboswitch_three_way_junction) {
-  Gvars.isolated = 1;
+  mutable_gvars().isolated = 1;
   find("1y26.pdb");
   long three_way = 0;
   for (long i = 1; i <= results_.num_loops; ++i)
@@ -285,7 +285,7 @@ TEST_F(LoopMolecules, loop_E_internal_loop_holds_sheared_GA_pairs) {
 
 TEST_F(LoopMolecules, json_sections_carry_the_loop_keys) {
   find("1gid.pdb");
-  Gvars.json = 1;
+  mutable_gvars().json = 1;
   const std::string text = section();
   for (const char* key : {"\"num_hairpins\":", "\"hairpins\":[", "\"num_bulges\":", "\"bulges\":[",
                           "\"num_iloops\":", "\"iloops\":[", "\"num_junctions\":2", "\"junctions\":[",

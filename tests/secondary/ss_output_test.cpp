@@ -299,7 +299,7 @@ TEST(SecondaryFiles, ensemble_models_each_have_their_dbn) {
 class SecondaryReport : public test::HelixTest {
  protected:
   std::string report(const dbn_state& state, std::string& notes) {
-    Gvars.auxfiles = 0;  // no files from a unit test
+    mutable_gvars().auxfiles = 0;  // no files from a unit test
     FILE* fp = std::tmpfile();
     const helix_slots slots = helix_slots_of(results_);
     output_2ndstrs(mol_, {slots, 0, results_.hairpins, state}, notes, fp);

@@ -80,7 +80,7 @@ TEST_F(SsChain, hairpin_loops_paired_through_an_isolated_pair_kiss) {
   EXPECT_EQ(kissing_[1].hairpin2, 3);
   EXPECT_EQ(mol_.residues[10].flag[rf::kissing_loop], 1);
   EXPECT_EQ(mol_.residues[16].flag[rf::kissing_loop], 0);
-  Gvars.json = 1;
+  mutable_gvars().json = 1;
   FILE* fp = std::tmpfile();
   output_kissing_loops(mol_, hairpins_, {ns_, segs_, nk_, kissing_}, fp);
   const std::string js = test::read_stream(fp);

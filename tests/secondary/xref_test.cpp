@@ -148,7 +148,7 @@ TEST_F(XrefTest, report_sections_of_tRNA) {
         << coax;
   }
 
-  Gvars.json = 1;
+  mutable_gvars().json = 1;
   const std::string json = written([&](FILE* fp) {
     output_isolated_pairs(mol_, results_.num_isolated_pairs, results_.isolated_pairs, fp);
     output_coaxial_stacks(results_.num_coaxial_stacks, results_.num_helices, results_.helices, fp);

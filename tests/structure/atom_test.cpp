@@ -43,7 +43,7 @@ class DataFileTest : public test::StructureTest {
     dir_ = tmpl;
     old_ = fs::current_path();
     fs::current_path(dir_);
-    Gvars.stand_alone = 0;
+    mutable_gvars().stand_alone = 0;
   }
   void TearDown() override {
     fs::current_path(old_);
@@ -58,7 +58,7 @@ TEST_F(DataFileTest, shipped_elements_dat_equals_the_built_in_table) {
   fs::copy_file(fs::path(VASK_TEST_DATA) / "../../data/config/elements.dat", "elements.dat");
   reset_periodic_table();
   periodic_table from_file = element_table;
-  Gvars.stand_alone = 1;
+  mutable_gvars().stand_alone = 1;
   reset_periodic_table();
   ASSERT_EQ(from_file.count, element_table.count);
   for (long z = 0; z <= element_table.count; ++z) {
@@ -123,10 +123,12 @@ TEST_F(AtomList, names_to_elements) {
       {"HG21", " H"}, {"ZN  ", "ZN"}, {" SG ", " S"}, {"CL  ", "CL"}, {" QQ ", "__"},
   };
   test::log_capture quiet;
+  long unmatched = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(convert_pdb_name_to_element(c.name, list), c.element);
+    EXPECT_EQ(convert_pdb_name_to_element(c.name, list, unmatched), c.element);
   }
+  EXPECT_EQ(unmatched, 1);
 }
 
 using AtomTypes = test::StructureTest;
@@ -234,7 +236,7 @@ TEST_F(DataFileTest, shipped_atomlist_dat_equals_the_built_in_list) {
   reset_periodic_table();
   atomlist from_file;
   set_atomlist(from_file);
-  Gvars.stand_alone = 1;
+  mutable_gvars().stand_alone = 1;
   reset_periodic_table();
   atomlist builtin;
   set_atomlist(builtin);

@@ -48,9 +48,9 @@ TEST_F(BaseList, user_mappings) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.option);
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     test::log_capture log;
-    derive_nt_mappings(c.option);
+    derive_nt_mappings(c.option, mutable_gvars().nt_mappings);
     baselist list;
     set_baselist(list);
     EXPECT_EQ(parent_of(c.name, list), c.parent);
@@ -64,7 +64,7 @@ TEST_F(BaseList, repeated_user_mappings_end_the_run) {
   test::log_capture log;
   int status = 0;
   std::string msg =
-      test::fatal_message([] { derive_nt_mappings("--nt-mapping=5MU:T,5mu:U"); }, &status);
+      test::fatal_message([] { derive_nt_mappings("--nt-mapping=5MU:T,5mu:U", mutable_gvars().nt_mappings); }, &status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(msg, "There 1 repeat(s) in your specified base list.\n");
   EXPECT_NE(log.text().find("    erroneous entries: [5MU T] vs [5MU U]\n"), std::string::npos);
@@ -72,14 +72,14 @@ TEST_F(BaseList, repeated_user_mappings_end_the_run) {
 
 TEST_F(BaseList, ignored_names) {
   test::log_capture log;
-  derive_nt_ignored("--nt-ignore=abc,HOHX");
+  derive_nt_ignored("--nt-ignore=abc,HOHX", mutable_gvars().nt_ignored);
   EXPECT_EQ(ignored_nt("ABC"), 1);
   EXPECT_EQ(ignored_nt("HOH"), 0);
   EXPECT_NE(log.text().find("\t\tignore <HOHX> (4, more than 3 chars)\n"), std::string::npos);
-  derive_nt_ignored("--nt-ignore=A");
+  derive_nt_ignored("--nt-ignore=A", mutable_gvars().nt_ignored);
   EXPECT_EQ(ignored_nt("  A"), 1);
   EXPECT_EQ(ignored_nt("  a"), 0);  // exact, case-sensitive
-  derive_nt_ignored("--nt-ignore=LONGER");
+  derive_nt_ignored("--nt-ignore=LONGER", mutable_gvars().nt_ignored);
   EXPECT_NE(log.text().find("[i] no valid residues to be ignored as nucleotides\n"),
             std::string::npos);
 }
@@ -97,7 +97,7 @@ HETATM  853  C1' PSU A  39      77.325  34.455   6.488  1.00 79.85           C
   struct_mol mol;
   test::read_pdb_text(psu, mol);
   EXPECT_EQ(mol.num_nts, 1);
-  derive_nt_ignored("--nt-ignore=PSU");
+  derive_nt_ignored("--nt-ignore=PSU", mutable_gvars().nt_ignored);
   struct_mol ignored;
   test::read_pdb_text(psu, ignored);
   EXPECT_EQ(ignored.num_nts, 0);

@@ -84,22 +84,28 @@ TEST_F(Connect, reverse_sort_and_owner) {
 TEST_F(Connect, add_item_respects_bound_and_duplicates) {
   test::log_capture log(true);
   connect s;
-  add_one_item_to_connect(7, s, 2, "nbrs");
-  add_one_item_to_connect(7, s, 2, "nbrs");  // duplicate: noted in the program log
-  add_one_item_to_connect(8, s, 2, "nbrs");
-  add_one_item_to_connect(9, s, 2, "nbrs");  // past the bound: dropped
+  long overflows = 0;
+  add_one_item_to_connect(7, s, 2, "nbrs", overflows);
+  add_one_item_to_connect(7, s, 2, "nbrs", overflows);  // duplicate: noted in the program log
+  add_one_item_to_connect(8, s, 2, "nbrs", overflows);
+  add_one_item_to_connect(9, s, 2, "nbrs", overflows);  // past the bound: dropped
   EXPECT_EQ(s.count, 2);
   EXPECT_EQ(s[2], 8);
   EXPECT_EQ(log.text(), "[w] -- nbrs: more than 2 partners\n");
   EXPECT_EQ(log.prg_text(),
             "[i] -- item 7 already exists [nbrs]\n[w] -- nbrs: more than 2 partners\n");
-  // the warning is written for the first 9 events of the run only
-  for (int k = 0; k < 12; ++k) add_one_item_to_connect(100 + k, s, 2, "x");
+  // the warning is written for the first 9 events counted only
+  for (int k = 0; k < 12; ++k) add_one_item_to_connect(100 + k, s, 2, "x", overflows);
   long warnings = 0;
   for (size_t p = 0; (p = log.text().find("more than", p)) != std::string::npos; ++p) ++warnings;
   EXPECT_EQ(warnings, 9);
+  EXPECT_EQ(overflows, 13);
+  // another count (another structure's) warns afresh
+  long others = 0;
+  add_one_item_to_connect(200, s, 2, "y", others);
+  EXPECT_NE(log.text().find("[w] -- y: more than 2 partners\n"), std::string::npos);
   connect full;
-  for (long v = 1; v <= 200; ++v) add_one_item_to_connect_simple(v, full, "");
+  for (long v = 1; v <= 200; ++v) add_one_item_to_connect_simple(v, full, "", others);
   EXPECT_EQ(full.count, CONNECT_MAX);
 }
 
@@ -109,7 +115,9 @@ TEST_F(Connect, tidyup_merges_sets_into_networks) {
     // 1-2-3 reached through one-way links; 4-5; 6 empty; 7 alone with itself
     std::vector<connect> sets = {connect{}, make_set({2}), make_set({3}), connect{},
                                  make_set({5}), make_set({4}), connect{}, make_set({7})};
-    tidyup_connection_network(minimum, 7, sets);
+    long cuts = 0;
+    tidyup_connection_network(minimum, 7, sets, cuts);
+    EXPECT_EQ(cuts, 0);
     EXPECT_TRUE(is_equal_cnts(sets[1], make_set({1, 2, 3})));
     EXPECT_EQ(sets[2].count + sets[3].count + sets[5].count + sets[6].count + sets[7].count, 0);
     EXPECT_EQ(sets[4].count, minimum == 2 ? 2 : 0);
@@ -118,7 +126,8 @@ TEST_F(Connect, tidyup_merges_sets_into_networks) {
   test::log_capture log(true);
   std::vector<connect> chain(201);
   for (long k = 1; k < 200; ++k) chain[k] = make_set({k + 1});
-  tidyup_connection_network(2, 200, chain);
+  long cuts = 0;
+  tidyup_connection_network(2, 200, chain, cuts);
   ASSERT_EQ(chain[1].count, CONNECT_MAX);
   EXPECT_EQ(chain[1][CONNECT_MAX], CONNECT_MAX);
   EXPECT_EQ(log.text(), "[w] connections out of boundary [200 > 128]\n");
@@ -228,8 +237,8 @@ TEST_F(CovalentTest, covalent_test_edges) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    Gvars = gvars_rec{};
-    Gvars.altlocs = "*";
+    mutable_gvars() = gvars_rec{};
+    mutable_gvars().altlocs = "*";
     struct_mol mol;
     test::read_pdb_text(c.text, mol);
     ASSERT_EQ(mol.num_atoms, 2);
@@ -323,13 +332,15 @@ TEST_F(CovalentTest, trace_cycles_of_a_fused_ring) {
   ASSERT_EQ(n, 11);
   EXPECT_EQ(links[1], (std::array<long, 2>{1, 2}));
   std::vector<connect> cycles = allocate_connects_array(MAX_CYCLES);
-  long num = trace_cycles(n, links, cycles);
+  long warned = 0;
+  long num = trace_cycles(n, links, cycles, warned);
   ASSERT_EQ(num, 3);
   std::vector<long> sizes;
   for (long c = 1; c <= num; ++c) sizes.push_back(cycles[c].count);
   std::sort(sizes.begin(), sizes.end());
   EXPECT_EQ(sizes, (std::vector<long>{5, 6, 9}));
-  EXPECT_EQ(trace_cycles(2, links, cycles), 0);
+  EXPECT_EQ(trace_cycles(2, links, cycles, warned), 0);
+  EXPECT_EQ(warned, 0);
 }
 
 TEST_F(CovalentTest, trace_cycles_of_dense_graphs_ends_quickly) {
@@ -343,7 +354,8 @@ TEST_F(CovalentTest, trace_cycles_of_dense_graphs_ends_quickly) {
     std::vector<connect> cycles = allocate_connects_array(MAX_CYCLES);
     test::log_capture log;
     const std::clock_t start = std::clock();
-    const long num = trace_cycles(n, links, cycles);
+    long warned = 0;
+    const long num = trace_cycles(n, links, cycles, warned);
     const double secs = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
     EXPECT_LT(secs, 2.0) << size;
     if (size == 5) {

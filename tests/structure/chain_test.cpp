@@ -92,7 +92,7 @@ TEST_F(ChainTest, o3p_distance_window_and_cutoff_option) {
     for (int k = 1; k <= 3; ++k) mol.atoms[i].xyz[k] += dir[k] * (2.5 / d - 1.0);
   EXPECT_NEAR(dist_atoms(o3, p, mol), 2.5, 1e-9);
   EXPECT_EQ(is_nts_connected(1, 2, mol), 0);
-  Gvars.op_bond = 3.0;
+  mutable_gvars().op_bond = 3.0;
   EXPECT_EQ(is_nts_connected(1, 2, mol), 1);
 }
 

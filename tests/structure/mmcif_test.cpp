@@ -217,11 +217,11 @@ TEST_F(MmcifTest, large_ribosomal_subunit) {
 TEST_F(MmcifTest, ensemble_scan_and_selection) {
   for (const char* file : {"2koc.pdb", "2koc.cif"}) {
     SCOPED_TRACE(file);
-    Gvars = gvars_rec{};
-    Gvars.model_mode = 2;
-    Gvars.selected_models = {4, 1, 2, 3, 8};
+    mutable_gvars() = gvars_rec{};
+    mutable_gvars().model_mode = 2;
+    mutable_gvars().selected_models = {4, 1, 2, 3, 8};
     test::log_capture log;
-    check_nmr(test::test_data(file));
+    check_nmr(test::test_data(file), mutable_gvars());
     EXPECT_TRUE(nmr_ensemble());
     EXPECT_EQ(Gvars.num_models, 20);
     ASSERT_EQ(num_selected_models(), 4);
@@ -233,7 +233,7 @@ TEST_F(MmcifTest, ensemble_scan_and_selection) {
 }
 
 TEST_F(MmcifTest, ensemble_scan_errors_and_fallback) {
-  Gvars.model_mode = 2;
+  mutable_gvars().model_mode = 2;
   const std::string dir = ::testing::TempDir();
   auto write = [&](const char* name, const char* text) {
     std::string path = dir + name;
@@ -244,17 +244,17 @@ TEST_F(MmcifTest, ensemble_scan_errors_and_fallback) {
   };
   const std::string atom = "ATOM      1  P     G A   1      50.626  49.730  50.573  1.00100.19           P\n";
   std::string order = write("order.pdb", ("ENDMDL\nMODEL 1\n" + atom + "MODEL 2\n").c_str());
-  EXPECT_NE(test::fatal_message([&] { check_nmr(order); }).find("has wrong MODEL/ENDMDL order"), std::string::npos);
+  EXPECT_NE(test::fatal_message([&] { check_nmr(order, mutable_gvars()); }).find("has wrong MODEL/ENDMDL order"), std::string::npos);
   std::string unmatched = write("unmatched.pdb", ("MODEL 1\n" + atom).c_str());
-  EXPECT_NE(test::fatal_message([&] { check_nmr(unmatched); }).find("unmatched MODEL/ENDMDL pairs"),
+  EXPECT_NE(test::fatal_message([&] { check_nmr(unmatched, mutable_gvars()); }).find("unmatched MODEL/ENDMDL pairs"),
             std::string::npos);
   std::string single = write("single.pdb", atom.c_str());
   test::log_capture log;
-  check_nmr(single);
+  check_nmr(single, mutable_gvars());
   EXPECT_EQ(Gvars.model_mode, 1);
   EXPECT_NE(log.text().find("no models found: ignoring the --nmr option\n"), std::string::npos);
-  Gvars.model_mode = 2;  // standard input cannot be scanned and read again
-  check_nmr("stdin");
+  mutable_gvars().model_mode = 2;  // standard input cannot be scanned and read again
+  check_nmr("stdin", mutable_gvars());
   EXPECT_EQ(Gvars.model_mode, 1);
   EXPECT_NE(log.text().find("[w] an ensemble is read from a file, not from standard input"), std::string::npos);
 }
@@ -265,8 +265,8 @@ TEST_F(MmcifTest, one_pass_models_equal_models_read_alone) {
   for (const char* name : {"2koc.pdb", "2koc.cif"}) {
     SCOPED_TRACE(name);
     const std::string file = test::test_data(name);
-    Gvars.model_mode = 2;
-    check_nmr(file);
+    mutable_gvars().model_mode = 2;
+    check_nmr(file, mutable_gvars());
     cif_reader r;
     FILE* in = open_file(file, "r");
     const bool cif = is_cif_file(file);
@@ -300,7 +300,7 @@ TEST_F(MmcifTest, one_pass_models_equal_models_read_alone) {
 TEST_F(MmcifTest, symmetry_mode_refuses_an_ensemble) {
   for (const char* file : {"2koc.pdb", "2koc.cif"}) {
     SCOPED_TRACE(file);
-    Gvars.model_mode = 4;
+    mutable_gvars().model_mode = 4;
     test::log_capture log;
     struct_mol mol;
     read_pdb(test::test_data(file), mol);
@@ -310,7 +310,7 @@ TEST_F(MmcifTest, symmetry_mode_refuses_an_ensemble) {
                               "    *** in the following, only the FIRST model will be processed ***\n"),
               std::string::npos);
   }
-  Gvars.model_mode = 4;  // one model: nothing to refuse
+  mutable_gvars().model_mode = 4;  // one model: nothing to refuse
   struct_mol mol;
   read_pdb(test::test_data("1ehz.pdb"), mol);
   EXPECT_EQ(Gvars.model_mode, 4);
@@ -338,10 +338,10 @@ TEST_F(MmcifTest, one_pass_reading_follows_the_file_order_of_models) {
 }
 
 TEST_F(MmcifTest, model_predicates) {
-  Gvars.model_mode = 1;
+  mutable_gvars().model_mode = 1;
   EXPECT_FALSE(with_model(3));
   EXPECT_FALSE(all_models());
-  Gvars.model_mode = 8;
+  mutable_gvars().model_mode = 8;
   EXPECT_TRUE(with_model(3));
   EXPECT_FALSE(with_model(0));
   EXPECT_TRUE(all_models());

@@ -49,7 +49,7 @@ TEST_F(NtListJson, forms_follow_the_mode_bits) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mode);
-    Gvars.json = c.mode;
+    mutable_gvars().json = c.mode;
     std::string out = object_of([&](FILE* fp) { json_numNts_cnts0(fp, set, mol_); });
     EXPECT_EQ(out, c.expected);
     const std::vector<long> list{0, 1, 2, 3};
@@ -58,7 +58,7 @@ TEST_F(NtListJson, forms_follow_the_mode_bits) {
 }
 
 TEST_F(NtListJson, array_of_lists_with_values) {
-  Gvars.json = 1;
+  mutable_gvars().json = 1;
   std::vector<connect> sets(3);
   sets[1].append(1);
   sets[1].value = 2.5;
@@ -84,7 +84,7 @@ TEST_F(NtListJson, array_of_lists_with_values) {
 // Lists longer than the id-size setting keep five items at each end around
 // "---", with no comma next to it; a list at the setting is written whole.
 TEST_F(NtListJson, long_lists_are_shortened_at_both_ends) {
-  Gvars.idstr_size = 12;
+  mutable_gvars().idstr_size = 12;
   std::vector<long> list{0};
   for (long k = 1; k <= 13; ++k) list.push_back(k);
   test::log_capture log;

@@ -9,36 +9,13 @@
 
 #include "structure/residue.hpp"
 #include "structure/struct_mol.hpp"
+#include "g1_fixture.hpp"
 #include "structure_fixture.hpp"
 
 namespace vask {
 namespace {
 
-// Guanosine 1 of 1ehz, chain A (as in the reader tests).
-const char* const G1 = R"(ATOM      2  P     G A   1      50.626  49.730  50.573  1.00100.19           P
-ATOM      3  OP1   G A   1      49.854  48.893  49.562  1.00100.19           O
-ATOM      4  OP2   G A   1      52.137  49.542  50.511  1.00 99.21           O
-ATOM      5  O5'   G A   1      50.161  49.136  52.023  1.00 99.82           O
-ATOM      6  C5'   G A   1      50.216  49.948  53.210  1.00 98.63           C
-ATOM      7  C4'   G A   1      50.968  49.231  54.309  1.00 97.84           C
-ATOM      8  O4'   G A   1      50.450  47.888  54.472  1.00 97.10           O
-ATOM      9  C3'   G A   1      52.454  49.030  54.074  1.00 98.07           C
-ATOM     10  O3'   G A   1      53.203  50.177  54.425  1.00 99.39           O
-ATOM     11  C2'   G A   1      52.781  47.831  54.957  1.00 96.96           C
-ATOM     12  O2'   G A   1      53.018  48.156  56.313  1.00 96.77           O
-ATOM     13  C1'   G A   1      51.502  47.007  54.836  1.00 95.70           C
-ATOM     14  N9    G A   1      51.628  45.992  53.798  1.00 93.67           N
-ATOM     15  C8    G A   1      51.064  46.007  52.547  1.00 92.60           C
-ATOM     16  N7    G A   1      51.379  44.966  51.831  1.00 91.19           N
-ATOM     17  C5    G A   1      52.197  44.218  52.658  1.00 91.47           C
-ATOM     18  C6    G A   1      52.848  42.992  52.425  1.00 90.68           C
-ATOM     19  O6    G A   1      52.826  42.291  51.404  1.00 90.38           O
-ATOM     20  N1    G A   1      53.588  42.588  53.534  1.00 90.71           N
-ATOM     21  C2    G A   1      53.685  43.282  54.716  1.00 91.21           C
-ATOM     22  N2    G A   1      54.452  42.733  55.671  1.00 91.23           N
-ATOM     23  N3    G A   1      53.077  44.429  54.946  1.00 91.92           N
-ATOM     24  C4    G A   1      52.356  44.836  53.879  1.00 92.62           C
-)";
+const char* const G1 = test::G1_NO_OP3;
 
 std::string pdb_edit(std::function<bool(std::string&)> keep_and_edit) {
   std::istringstream in(G1);
@@ -153,7 +130,7 @@ TEST_F(Classify, segment_ids_split_residues_only_when_kept) {
   struct_mol mol;
   test::read_pdb_text(text, mol);
   EXPECT_GT(mol.num_residues, 1);
-  Gvars.segid = 0;
+  mutable_gvars().segid = 0;
   struct_mol joined;
   test::read_pdb_text(text, joined);
   EXPECT_EQ(joined.num_residues, 1);
@@ -163,7 +140,7 @@ TEST_F(Classify, nucleotide_list_file_restricts_the_nucleotides) {
   std::string two = std::string(G1) + pdb_edit([](std::string& l) { l[25] = '2'; return true; });
   std::string path = (std::filesystem::temp_directory_path() / "vask-nts-list.txt").string();
   std::ofstream(path) << "# nts=1\n2\nabc\n";
-  Gvars.nts_list_inp = path;
+  mutable_gvars().nts_list_inp = path;
   test::log_capture log;
   struct_mol mol;
   test::read_pdb_text(two, mol);
@@ -237,15 +214,15 @@ TEST_F(IdStrings, residue_ids_by_style) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Gvars.idstr = c.style;
-    Gvars.idstr_sep = c.sep;
+    mutable_gvars().idstr = c.style;
+    mutable_gvars().idstr_sep = c.sep;
     struct_mol mol = make_residues({c.r});
     EXPECT_EQ(mol.residues[1].idstr, c.id);
   }
 }
 
 TEST_F(IdStrings, structure_ids_with_separators_are_escaped) {
-  Gvars.idstr = 5;
+  mutable_gvars().idstr = 5;
   struct_mol dotted = make_residues({res("  G", "A", 10)}, "x.y");
   EXPECT_EQ(dotted.residues[1].idstr, "x_y|1|A|G|10||||");
   // a '|' in the file name would add unit-id fields: it is escaped instead
@@ -260,7 +237,7 @@ TEST_F(IdStrings, atom_ids_and_log_form) {
   mol.atoms[1].altloc = 'B';
   assign_idstr(mol);
   EXPECT_EQ(mol.atoms[1].idstr, "N1.B@A.G10");
-  Gvars.idstr = 4;
+  mutable_gvars().idstr = 4;
   mol.residues[1].model = 1;
   assign_idstr(mol);
   EXPECT_EQ(mol.atoms[1].idstr, "[G]10:A.N1%B/1");
@@ -268,7 +245,7 @@ TEST_F(IdStrings, atom_ids_and_log_form) {
   // over-long names and numbers never overrun: the id simply grows
   residue big = res("  G", "LONG", 1234567890, 1234567890);
   big.name = "ABCDEFGHIJ";
-  Gvars.idstr = 1;
+  mutable_gvars().idstr = 1;
   struct_mol large = make_residues({big});
   EXPECT_EQ(large.residues[1].idstr, "LONG.ABCDEFGHIJ1234567890");
   EXPECT_EQ(residue_idstr0(large.residues[1]), "1234567890.LONG.ABCDEFGHIJ.1234567890");

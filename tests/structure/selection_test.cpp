@@ -37,23 +37,23 @@ class Selection : public ::testing::Test {
 };
 
 TEST_F(Selection, fragments_by_chain_and_residue_numbers) {
-  Gvars.select_frag = "A 10:20,30";
+  mutable_gvars().select_frag = "A 10:20,30";
   select_fragments(mol_);
   EXPECT_EQ(selected(), residue_atoms(10, 20) + residue_atoms(30, 30));
   for (long a = 1; a <= mol_.num_atoms; ++a) mol_.atoms[a].status = 0;
-  Gvars.select_frag = "A 70: B 1 A x:3 A 5:2";
+  mutable_gvars().select_frag = "A 70: B 1 A x:3 A 5:2";
   test::log_capture log;
   select_fragments(mol_);
   EXPECT_EQ(selected(), residue_atoms(70, 100000));  // waters of chain A beyond 76 included
   EXPECT_NE(log.text().find("[w] skip <A x:3>: wrong residue numbers\n"), std::string::npos);
   EXPECT_NE(log.text().find("[w] skip <A 5:2>: wrong residue numbers\n"), std::string::npos);
-  Gvars.select_frag.assign(1, 'A');
+  mutable_gvars().select_frag.assign(1, 'A');
   EXPECT_EQ(test::fatal_message([&] { select_fragments(mol_); }),
             "[e] -- chain id and residue number[s] must be in pair [A]\n");
 }
 
 TEST_F(Selection, atoms_by_name_and_global_rules) {
-  Gvars.select_atom = "p,c1'";
+  mutable_gvars().select_atom = "p,c1'";
   test::log_capture log;
   extract_atoms(mol_);
   long p = 0, c1 = 0;
@@ -64,8 +64,8 @@ TEST_F(Selection, atoms_by_name_and_global_rules) {
   EXPECT_EQ(selected(), p + c1);
   EXPECT_EQ(c1, 76);
   EXPECT_NE(log.text().find("2 atom names to select\n    1 [ P  ]\n    2 [ C1']\n"), std::string::npos) << log.text();
-  Gvars.reverse_select = 1;
-  Gvars.delete_water = 1;
+  mutable_gvars().reverse_select = 1;
+  mutable_gvars().delete_water = 1;
   handle_global_selections(mol_);
   long waters = 0;
   for (long a = 1; a <= mol_.num_atoms; ++a) waters += mol_.atoms[a].res_name == "HOH";

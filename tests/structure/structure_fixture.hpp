@@ -22,12 +22,12 @@ class StructureTest : public ::testing::Test {
  protected:
   void SetUp() override {
     quiet_ = std::make_unique<log_capture>();  // keeps test output free of run-log lines
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     VERBOSITY = 0;
     reset_periodic_table();
   }
   void TearDown() override {
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     quiet_.reset();
   }
   std::unique_ptr<log_capture> quiet_;

@@ -128,7 +128,8 @@ TEST(rotations, SingleRotationAngleIsSigned) {
   rotz(-30.0, R);
   double angle = 0;
   xyz axis;
-  get_single_rotation_angle_axis(I, R, angle, axis);
+  long checks = 0;
+  get_single_rotation_angle_axis(I, R, angle, axis, checks);
   EXPECT_NEAR(angle, -30.0, 1e-9);
   expect_xyz(axis, 0, 0, 1, 1e-12);
   // an arbitrary relative rotation is recovered
@@ -137,7 +138,7 @@ TEST(rotations, SingleRotationAngleIsSigned) {
   rot_arb_axis(ax, 40.0, A);
   rotx(75.0, rel);
   multiply_matrix_3x3(A, rel, B);
-  get_single_rotation_angle_axis(A, B, angle, axis);
+  get_single_rotation_angle_axis(A, B, angle, axis, checks);
   rot_arb_axis(axis, angle, check);
   transpose_matrix_3x3(A, tA);
   multiply_matrix_3x3(tA, B, R);
@@ -145,8 +146,9 @@ TEST(rotations, SingleRotationAngleIsSigned) {
   EXPECT_NEAR(get_rotmat_angle(rel), 75.0, 1e-9);
 }
 
-TEST(rotations, DiagnosticsWrittenOncePerRun) {
-  Gvars = gvars_rec{};  // a run of its own
+TEST(rotations, DiagnosticsWrittenOncePerCount) {
+  mutable_gvars() = gvars_rec{};
+  long checks = 0;  // a structure of its own
   const long saved = VERBOSITY;
   VERBOSITY = 9;
   test::log_capture log(true);
@@ -155,17 +157,17 @@ TEST(rotations, DiagnosticsWrittenOncePerRun) {
   double angle;
   xyz axis;
   rotz(30.0, R);
-  get_single_rotation_angle_axis(I, R, angle, axis);
+  get_single_rotation_angle_axis(I, R, angle, axis, checks);
   const std::string first = log.prg_text();
   EXPECT_EQ(first.rfind("R = [\n", 0), 0u) << first;
   EXPECT_NE(first.find("];\n\nrot1 = [\n"), std::string::npos);
   EXPECT_NE(first.find("];\n\nrot2 = [\n       0.866025"), std::string::npos);
   rotz(-30.0, R);
-  get_single_rotation_angle_axis(I, R, angle, axis);  // negated: the second report
+  get_single_rotation_angle_axis(I, R, angle, axis, checks);  // negated: the second report
   const std::string second = log.prg_text().substr(first.size());
   EXPECT_EQ(second.rfind(std::string(78, '-') + "\n-30\t0\t0\t1\n\t 0.86603 ( 0.86603)\t 0.50000 (-0.50000)", 0), 0u)
       << second;
-  get_single_rotation_angle_axis(I, R, angle, axis);
+  get_single_rotation_angle_axis(I, R, angle, axis, checks);
   EXPECT_EQ(log.prg_text().size(), first.size() + second.size());
   EXPECT_EQ(log.text(), "");
   VERBOSITY = saved;

@@ -44,7 +44,7 @@ std::vector<xyz> sample_points() {
 
 struct saved_opening {
   double saved = Gvars.opening;
-  ~saved_opening() { Gvars.opening = saved; }
+  ~saved_opening() { mutable_gvars().opening = saved; }
 };
 
 }  // namespace
@@ -442,10 +442,10 @@ TEST(step_pars, OpeningLimitAdds360) {
   par_set pars;
   rotmat mid;
   xyz org;
-  Gvars.opening = -168.0;
+  mutable_gvars().opening = -168.0;
   get_step_pars(I, {}, R, {}, pars, mid, org);
   EXPECT_NEAR(pars[6], 190.0, 1e-9);
-  Gvars.opening = -170.0;
+  mutable_gvars().opening = -170.0;
   rotz(-170.0, R);
   get_step_pars(I, {}, R, {}, pars, mid, org);
   EXPECT_GT(pars[6], -171.0);

@@ -74,14 +74,14 @@ TEST(logitf, FormatsWholeMessagesToTheRightLogs) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     VERBOSITY = c.verbosity;
-    Gvars.test = c.test_switch;
+    mutable_gvars().test = c.test_switch;
     test::log_capture log(true);
     c.log(id);
     EXPECT_EQ(log.text(), c.to_runlog ? want : "");
     EXPECT_EQ(log.prg_text(), want);
   }
   VERBOSITY = saved_verbosity;
-  Gvars.test = saved_test;
+  mutable_gvars().test = saved_test;
 }
 
 }  // namespace vask
@@ -114,7 +114,7 @@ TEST(cvt2long, ReadsWholeTrimmedNumbers) {
 
 class option_values : public ::testing::Test {
  protected:
-  void SetUp() override { Gvars = gvars_rec{}; }
+  void SetUp() override { mutable_gvars() = gvars_rec{}; }
 };
 
 TEST_F(option_values, IntegerValuesAreCheckedAgainstTheirRange) {
@@ -161,7 +161,7 @@ TEST_F(option_values, StringValuesAndHome) {
 }
 
 TEST_F(option_values, MissingEqualSignEndsThroughTheUsageExit) {
-  Gvars.program_name = "belqo-vask";
+  mutable_gvars().program_name = "belqo-vask";
   for (auto f : {+[] { get_strvalue("--input", false); }, +[] { get_lvalue("--nmr", 1, 2); },
                  +[] { get_dvalue("--cutoff", 0, 1); }}) {
     test::log_capture log;
@@ -351,7 +351,7 @@ TEST(get_segidx, RunsOfEqualValues) {
 class json_writer : public ::testing::Test {
  protected:
   void SetUp() override {
-    Gvars = gvars_rec{};
+    mutable_gvars() = gvars_rec{};
     fp_ = std::tmpfile();
   }
   void TearDown() override { std::fclose(fp_); }
@@ -380,7 +380,7 @@ TEST_F(json_writer, MembersNumbersAndEscapes) {
 }
 
 TEST_F(json_writer, NumberFormatComesFromTheSettings) {
-  Gvars.json_fmt = "%.1f";
+  mutable_gvars().json_fmt = "%.1f";
   json_dNumberArray(fp_, "o", 3, std::vector<double>{0, 1.26, -2, 3});
   json_bareObject_start_with_idx(fp_, 2);
   json_bareObject_end_check_idx(fp_, 2, 2);
@@ -398,7 +398,7 @@ TEST_F(json_writer, ListFormsFollowTheModeBits) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mode);
-    Gvars.json = c.mode;
+    mutable_gvars().json = c.mode;
     std::fclose(fp_);
     fp_ = std::tmpfile();
     json_nt_ids(fp_, "nts", "A1,B2", "A.G1,B.C2");
@@ -422,7 +422,7 @@ TEST_F(json_writer, FrameWithUnsetValues) {
 }
 
 TEST(output_time_used, StarLineBeforeTheTime) {
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
   FILE* fp = std::tmpfile();
   output_time_used("out.txt", fp);
   std::string t = test::read_stream(fp);
@@ -454,7 +454,7 @@ struct temp_cwd {
 
 TEST(frame_files, WriteAndCombineFrames) {
   temp_cwd cwd;
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
   frame f1;  // turned 90 degrees about z, origin at x = 1
   set_xyz(f1.org, 1, 0, 0);
   set_xyz(f1.x_axis, 0, 1, 0);
@@ -470,14 +470,15 @@ TEST(frame_files, WriteAndCombineFrames) {
   EXPECT_EQ(test::read_file("vask-rotmat.txt"),
             "position: [+1.000000 +1.000000 +0.000000]\nx_axis: [+0.000000 +1.000000 +0.000000]\n"
             "y_axis: [-1.000000 +0.000000 +0.000000]\nz_axis: [+0.000000 +0.000000 +1.000000]\n");
-  Gvars.trx_file = "my.txt";
+  mutable_gvars().trx_file = "my.txt";
   write_frame_file0(out);
   EXPECT_TRUE(std::filesystem::exists("my.txt"));
 }
 
 TEST(get_sysfile, WorkingDirectoryThenHomeDirectory) {
   temp_cwd cwd;
-  Gvars = gvars_rec{};
+  mutable_gvars() = gvars_rec{};
+  forget_data_file_reads();
   std::filesystem::create_directories("home/config");
   std::fclose(std::fopen("home/config/atomlist.dat", "w"));
   std::fclose(std::fopen("baselist.dat", "w"));
@@ -485,7 +486,7 @@ TEST(get_sysfile, WorkingDirectoryThenHomeDirectory) {
   setenv("BELQO_VASK", (cwd.dir + "/home").c_str(), 1);
   EXPECT_EQ(get_sysfile("config", "atomlist.dat"), cwd.dir + "/home/config/atomlist.dat");
   get_sysfile("config", "atomlist.dat");
-  EXPECT_EQ(Gvars.counts.atomlist_dat, 2);
+  EXPECT_EQ(data_file_reads("atomlist.dat"), 2);
   EXPECT_EQ(test::fatal_message([] { get_sysfile("config", "elements.dat"); }),
             "get_sysfile(): can't locate file [" + cwd.dir + "/home/config/elements.dat]\n");
   unsetenv("BELQO_VASK");
