@@ -93,6 +93,7 @@ void module_composite_help_exit(int status) {
   std::fprintf(stderr,
                "\nGenerate a composite model of a long duplex joining protein-bound templates\n"
                "    --bind=SITES or --bind-file=FILE (with --seq=... or --seq-file=FILE),\n"
+               "      [--tail=SEQ] [--mut] [--sepa] [--content=...] [--cmd-file=FILE] -o=MODEL\n"
                "    or a circular DNA: --circular-dna[=N] -o=PARFILE (writes vask-circular.pdb)\n\n");
   end_run(status);
 }

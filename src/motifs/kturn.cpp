@@ -97,21 +97,27 @@ std::vector<long> helix_nts(const helix_slots& helices, long h, const pair& p) {
   return pair_nts(helices.helices[h], 1, helices.helices[h].num_pairs);
 }
 
-double set_area(const std::vector<long>& set, const struct_mol& mol, kturn_areas& areas) {
-  const auto at = areas.by_set.find(set);
-  if (at != areas.by_set.end()) return at->second;
-  const double a = get_raw_area_residue_set(static_cast<long>(set.size()) - 1, set, mol);
-  areas.by_set.emplace(set, a);
-  return a;
+// A set's atoms with their areas within the set, computed once.
+const kturn_areas::set_atoms& set_atoms_of(const std::vector<long>& set, const struct_mol& mol,
+                                           kturn_areas& areas) {
+  auto at = areas.by_set.find(set);
+  if (at == areas.by_set.end()) {
+    kturn_areas::set_atoms sa;
+    sa.atoms = get_area_records_residue_set(static_cast<long>(set.size()) - 1, set, mol);
+    sa.area = sum_area_records(sa.atoms);
+    at = areas.by_set.emplace(set, std::move(sa)).first;
+  }
+  return at->second;
 }
 
-// area(a) + area(b) - area(a and b), each area taken from the cache when known.
+// area(a) + area(b) - area(a and b); the joint area recomputes only the
+// atoms where the two sets touch.
 double buried_area(const std::vector<long>& a, const std::vector<long>& b, const struct_mol& mol,
                    kturn_areas& areas) {
   if (a.size() < 2 || b.size() < 2) return 0;
-  std::vector<long> both = a;
-  both.insert(both.end(), b.begin() + 1, b.end());
-  return set_area(a, mol, areas) + set_area(b, mol, areas) - set_area(both, mol, areas);
+  const kturn_areas::set_atoms& sa = set_atoms_of(a, mol, areas);
+  const kturn_areas::set_atoms& sb = set_atoms_of(b, mol, areas);
+  return sa.area + sb.area - get_joint_area_records(sa.atoms, sb.atoms);
 }
 
 // The two residue sets whose buried area measures the bend: the helices of

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "pairing/area.hpp"
 #include "pairing/pair.hpp"
 #include "secondary/helix.hpp"
 #include "secondary/loop.hpp"
@@ -43,7 +44,11 @@ void free_Kturns(std::vector<kturn>& list);
 // Accessible areas of the residue sets one structure's candidates have met
 // (1-based lists): a helix tried by several candidates is measured once.
 struct kturn_areas {
-  std::map<std::vector<long>, double> by_set;
+  struct set_atoms {
+    std::vector<area_rec> atoms;  // with their areas within the set
+    double area = 0;
+  };
+  std::map<std::vector<long>, set_atoms> by_set;
 };
 
 // The kink turns of mol into list[1..count], sorted: those of the loops and,

@@ -82,11 +82,17 @@ std::vector<unit_contact> find_unit_contacts(const struct_mol& mol, const std::v
   for (long u = 1; u <= n; ++u)
     for (long i = 1; i <= units[u].count; ++i) units_of[units[u].nts[i]].push_back(u);
   std::vector<long> shares(static_cast<size_t>(n) + 1, 0), touches(static_cast<size_t>(n) + 1, 0);
-  // a unit's own area enters every pair it is in: computed once, when first needed
+  // A unit's atoms with their areas within the unit enter every pair it is
+  // in: computed once, when first needed. The pair's joint area then
+  // recomputes only the atoms that touch across.
+  std::vector<std::vector<area_rec>> atoms(static_cast<size_t>(n) + 1);
   std::vector<double> area(static_cast<size_t>(n) + 1, -1.0);
-  auto area_of = [&](long u) {
-    if (area[u] < 0) area[u] = get_raw_area_residue_set(units[u].count, units[u].nts, mol);
-    return area[u];
+  auto atoms_of = [&](long u) -> const std::vector<area_rec>& {
+    if (area[u] < 0) {
+      atoms[u] = get_area_records_residue_set(units[u].count, units[u].nts, mol);
+      area[u] = sum_area_records(atoms[u]);
+    }
+    return atoms[u];
   };
   std::vector<long> near;
   for (long u = 1; u < n; ++u) {
@@ -112,9 +118,8 @@ std::vector<unit_contact> find_unit_contacts(const struct_mol& mol, const std::v
     for (long v : near) {
       const ssr_unit& b = units[v];
       if (b.count < 2 || shares[v] == u) continue;
-      std::vector<long> both(a.nts.begin(), a.nts.begin() + a.count + 1);
-      both.insert(both.end(), b.nts.begin() + 1, b.nts.begin() + b.count + 1);
-      const double d = area_of(u) + area_of(v) - get_raw_area_residue_set(a.count + b.count, both, mol);
+      const double joint = get_joint_area_records(atoms_of(u), atoms_of(v));
+      const double d = area[u] + area[v] - joint;
       if (d >= threshold) contacts.push_back({d, u, v});
     }
   }

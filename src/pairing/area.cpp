@@ -79,7 +79,7 @@ struct neighbour {
   double d;       // distance in the xy plane
   double z;       // z_j
   double R2;      // (radius_j + probe)^2
-  double beta;    // direction of j seen from i in the xy plane, shifted to [0, 2 pi]
+  double beta;    // direction of j from i in the xy plane, [0, 2 pi]: the same for every slice
 };
 
 struct arc {
@@ -138,47 +138,6 @@ double sphere_area(double zi, double R, const std::vector<neighbour>& nbs, long 
   }
   return R * sum;
 }
-
-// Spheres of radius + probe over recs[1..n] on one cube grid, with the
-// neighbour search every area calculation shares.
-struct sphere_set {
-  const std::vector<area_rec>& recs;
-  std::vector<double> R;  // radius + probe, 1-based
-  long slices = 1;
-  cube_grid grid;
-
-  sphere_set(long n, const std::vector<area_rec>& r, double probe, double slice) : recs(r) {
-    R.assign(static_cast<size_t>(n + 1), 0);
-    double max_R = 0;
-    for (long i = 1; i <= n; ++i) {
-      R[i] = recs[i].radius + probe;
-      max_R = std::max(max_R, R[i]);
-    }
-    grid = make_cube_grid(n, recs, max_R);
-    slices = std::max(1L, std::lround(1.0 / slice));
-  }
-
-  // Calls f(j, neighbour) for every sphere j != i that meets sphere i.
-  template <class F>
-  void for_each_neighbour(long i, F&& f) const {
-    const area_rec& a = recs[i];
-    const cube_grid& g = grid;
-    long cx = g.cell(a.x, 1), cy = g.cell(a.y, 2), cz = g.cell(a.z, 3);
-    for (long iz = std::max(cz - 1, 0L); iz <= std::min(cz + 1, g.n[3] - 1); ++iz)
-      for (long iy = std::max(cy - 1, 0L); iy <= std::min(cy + 1, g.n[2] - 1); ++iy)
-        for (long ix = std::max(cx - 1, 0L); ix <= std::min(cx + 1, g.n[1] - 1); ++ix)
-          for (long j = g.head[ix + g.n[1] * (iy + g.n[2] * iz)]; j != 0; j = g.next[j]) {
-            if (j == i) continue;
-            const area_rec& b = recs[j];
-            double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-            double reach = R[i] + R[j] + contact_slack;
-            if (dx * dx + dy * dy + dz * dz >= reach * reach) continue;  // spheres apart
-            // the direction is the same in every slice: taken once here
-            f(j, neighbour{dx, dy, std::sqrt(dx * dx + dy * dy), b.z, R[j] * R[j],
-                           std::atan2(dy, dx) + std::numbers::pi});
-          }
-  }
-};
 
 // ---------------------------------------------------------------------------
 // Atom selection of the structure forms
@@ -273,61 +232,90 @@ double volume_tetrahedron(const xyz& a, const xyz& b, const xyz& c, const xyz& d
 
 }  // namespace
 
-void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
-                                    double slice) {
+namespace {
+
+// The areas of recs[1..n]. With `side` (0 or 1 per record), an atom whose
+// neighbours all lie on its own side keeps the area it has: the other side
+// cannot change it. An atom's area depends only on the set of its neighbours
+// (the arcs are sorted before they are summed), so a kept area is the very
+// number a full computation would give.
+void lee_richards(long n, std::vector<area_rec>& recs, double probe, double slice,
+                  const std::vector<char>* side) {
   if (n < 1) return;
-  const sphere_set set(n, recs, probe, slice);
+  std::vector<double> R(static_cast<size_t>(n + 1));
+  double max_R = 0;
+  for (long i = 1; i <= n; ++i) {
+    R[i] = recs[i].radius + probe;
+    max_R = std::max(max_R, R[i]);
+  }
+  const cube_grid g = make_cube_grid(n, recs, max_R);
+  const long slices = std::max(1L, std::lround(1.0 / slice));
   const bool progress = n > progress_min_atoms && verbose1();
+
   std::vector<neighbour> nbs;
   std::vector<arc> arcs;
   for (long i = 1; i <= n; ++i) {
     if (progress && i % progress_step == 0) runlog_msg("%5ld ... %-5ld\n", i, n);
+    const area_rec& a = recs[i];
     nbs.clear();
-    set.for_each_neighbour(i, [&](long, const neighbour& nb) { nbs.push_back(nb); });
-    recs[i].area = sphere_area(recs[i].z, set.R[i], nbs, set.slices, arcs);
+    bool crosses = side == nullptr;
+    long cx = g.cell(a.x, 1), cy = g.cell(a.y, 2), cz = g.cell(a.z, 3);
+    for (long iz = std::max(cz - 1, 0L); iz <= std::min(cz + 1, g.n[3] - 1); ++iz)
+      for (long iy = std::max(cy - 1, 0L); iy <= std::min(cy + 1, g.n[2] - 1); ++iy)
+        for (long ix = std::max(cx - 1, 0L); ix <= std::min(cx + 1, g.n[1] - 1); ++ix)
+          for (long j = g.head[ix + g.n[1] * (iy + g.n[2] * iz)]; j != 0; j = g.next[j]) {
+            if (j == i) continue;
+            const area_rec& b = recs[j];
+            double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+            double reach = R[i] + R[j] + contact_slack;
+            if (dx * dx + dy * dy + dz * dz >= reach * reach) continue;  // spheres apart
+            nbs.push_back({dx, dy, std::sqrt(dx * dx + dy * dy), b.z, R[j] * R[j], 0});
+            if (!crosses && (*side)[i] != (*side)[j]) crosses = true;
+          }
+    if (!crosses) continue;
+    for (auto& nb : nbs) nb.beta = std::atan2(nb.dy, nb.dx) + std::numbers::pi;
+    recs[i].area = sphere_area(a.z, R[i], nbs, slices, arcs);
   }
 }
 
-double get_total_area(long n, std::vector<area_rec> recs, double probe, double slice) {
-  calculate_area_by_lee_richards(n, recs, probe, slice);
+double sum_areas(long n, const std::vector<area_rec>& recs) {
   double total = 0;
   for (long i = 1; i <= n; ++i) total += recs[i].area;
   return total;
 }
 
-// area(a) + area(b) - area(a and b), each total summed in atom order. An
-// atom's area depends only on its set of neighbours, so one grid over both
-// sets serves all three, and an atom with no neighbour in the other set keeps
-// its own set's area in the joint one: only the atoms at the interface are
-// computed twice. The result is the same, to the last bit, as three separate
-// calculations.
+}  // namespace
+
+void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
+                                    double slice) {
+  lee_richards(n, recs, probe, slice, nullptr);
+}
+
+double get_joint_area(const std::vector<area_rec>& a, const std::vector<area_rec>& b, double probe,
+                      double slice) {
+  const long na = static_cast<long>(a.size()) - 1, nb = static_cast<long>(b.size()) - 1;
+  std::vector<area_rec> both(a);
+  both.insert(both.end(), b.begin() + 1, b.end());
+  std::vector<char> side(both.size(), 0);
+  std::fill(side.begin() + na + 1, side.end(), 1);
+  lee_richards(na + nb, both, probe, slice, &side);
+  return sum_areas(na + nb, both);
+}
+
+double get_total_area(long n, std::vector<area_rec> recs, double probe, double slice) {
+  calculate_area_by_lee_richards(n, recs, probe, slice);
+  return sum_areas(n, recs);
+}
+
 double get_buried_area(long na, const std::vector<area_rec>& a, long nb,
                        const std::vector<area_rec>& b, double probe, double slice) {
   if (na < 1 || nb < 1) return 0;
-  std::vector<area_rec> both(a.begin(), a.begin() + na + 1);
-  both.insert(both.end(), b.begin() + 1, b.begin() + nb + 1);
-  const long n = na + nb;
-  const sphere_set set(n, both, probe, slice);
-  std::vector<double> own(static_cast<size_t>(n + 1)), joint(static_cast<size_t>(n + 1));
-  std::vector<neighbour> same, all;
-  std::vector<arc> arcs;
-  for (long i = 1; i <= n; ++i) {
-    const bool in_a = i <= na;
-    same.clear();
-    all.clear();
-    set.for_each_neighbour(i, [&](long j, const neighbour& x) {
-      if ((j <= na) == in_a) same.push_back(x);
-      all.push_back(x);
-    });
-    own[i] = sphere_area(both[i].z, set.R[i], same, set.slices, arcs);
-    joint[i] = all.size() == same.size() ? own[i]
-                                         : sphere_area(both[i].z, set.R[i], all, set.slices, arcs);
-  }
-  double total_a = 0, total_b = 0, total_both = 0;
-  for (long i = 1; i <= na; ++i) total_a += own[i];
-  for (long i = na + 1; i <= n; ++i) total_b += own[i];
-  for (long i = 1; i <= n; ++i) total_both += joint[i];
-  return total_a + total_b - total_both;
+  // each set's own areas, then the joint ones, which recompute only the atoms
+  // within reach of the other set: the same sums as three full computations
+  std::vector<area_rec> ra(a.begin(), a.begin() + na + 1), rb(b.begin(), b.begin() + nb + 1);
+  calculate_area_by_lee_richards(na, ra, probe, slice);
+  calculate_area_by_lee_richards(nb, rb, probe, slice);
+  return sum_areas(na, ra) + sum_areas(nb, rb) - get_joint_area(ra, rb, probe, slice);
 }
 
 double get_convex_hull_volume(long n, const std::vector<xyz>& pts) {
@@ -416,6 +404,19 @@ void print_area(const struct_mol& mol, const std::string& file_name) {
 double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
   ensure_periodic_table();
   return raw_area(residue_set_records(n, list, mol));
+}
+
+std::vector<area_rec> get_area_records_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
+  ensure_periodic_table();
+  std::vector<area_rec> recs = residue_set_records(n, list, mol);
+  calculate_area_by_lee_richards(count(recs), recs, Gvars.probe_radius, Gvars.z_slice);
+  return recs;
+}
+
+double sum_area_records(const std::vector<area_rec>& recs) { return sum_areas(count(recs), recs); }
+
+double get_joint_area_records(const std::vector<area_rec>& a, const std::vector<area_rec>& b) {
+  return get_joint_area(a, b, Gvars.probe_radius, Gvars.z_slice);
 }
 
 double get_raw_area_per_residue(long i, const struct_mol& mol) {

@@ -35,6 +35,14 @@ inline constexpr double default_slice_fraction = 0.05;  // of the sphere diamete
 void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double probe,
                                     double slice);
 
+// Total accessible area of a[1..] and b[1..] together, each record holding
+// the area its atom has within its own set (calculate_area_by_lee_richards
+// on that set alone). Only the atoms that touch the other set are computed
+// again, so the cost follows the contact, not the sizes; the total is the
+// same number get_total_area gives for the joined records.
+double get_joint_area(const std::vector<area_rec>& a, const std::vector<area_rec>& b, double probe,
+                      double slice);
+
 // Total accessible area of recs[1..n] computed together (0 for n = 0).
 double get_total_area(long n, std::vector<area_rec> recs, double probe, double slice);
 
@@ -58,6 +66,12 @@ void get_area_per_pdb(struct_mol& mol);  // every good atom's area, all computed
 void print_area(const struct_mol& mol, const std::string& file_name);
 
 double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol);
+// The atom records of a residue set with their areas within the set, their
+// sum (get_raw_area_residue_set of the set), and the area of two such sets
+// together (get_joint_area): for measuring one set against many others.
+std::vector<area_rec> get_area_records_residue_set(long n, const std::vector<long>& list, const struct_mol& mol);
+double sum_area_records(const std::vector<area_rec>& recs);
+double get_joint_area_records(const std::vector<area_rec>& a, const std::vector<area_rec>& b);
 double get_raw_area_per_residue(long i, const struct_mol& mol);
 double get_raw_area_two_residues(long a, long b, const struct_mol& mol);
 // Buried areas; 0 when either set is empty.

@@ -438,6 +438,42 @@ TEST_F(StructureAreaTest, BuriedAreasOfResidueSetsAndBases) {
   EXPECT_NEAR(get_delta_atom2base_area(n3, a36, mol), 0, 1e-6);
 }
 
+// The joint area reuses each set's own per-atom areas away from the contact:
+// it must give exactly (not nearly) the area of the joined set, which the
+// printed buried areas depend on. Sets in contact (the acceptor-stem
+// strands), far apart, sharing a residue, and one of them empty.
+TEST_F(StructureAreaTest, JointAreaEqualsTheJoinedSetExactly) {
+  auto nts = [&](std::initializer_list<long> numbers) {
+    std::vector<long> v{0};
+    for (long n : numbers) v.push_back(residue_numbered(n));
+    return v;
+  };
+  const struct {
+    const char* what;
+    std::vector<long> a, b;
+  } cases[] = {
+      {"stem strands in contact", nts({1, 2, 3, 4, 5, 6, 7}), nts({66, 67, 68, 69, 70, 71, 72})},
+      {"far apart", nts({1, 2, 3}), nts({34, 35, 36})},
+      {"sharing a residue", nts({5, 6}), nts({6, 7})},
+      {"anticodon loop and its stem", nts({32, 33, 34, 35, 36, 37, 38}), nts({27, 28, 29, 30, 31, 39, 40, 41, 42, 43})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const long na = static_cast<long>(c.a.size()) - 1, nb = static_cast<long>(c.b.size()) - 1;
+    const std::vector<area_rec> ra = get_area_records_residue_set(na, c.a, mol);
+    const std::vector<area_rec> rb = get_area_records_residue_set(nb, c.b, mol);
+    EXPECT_EQ(sum_area_records(ra), get_raw_area_residue_set(na, c.a, mol));
+    std::vector<long> both = c.a;
+    both.insert(both.end(), c.b.begin() + 1, c.b.end());
+    const double joint = get_joint_area_records(ra, rb);
+    EXPECT_EQ(joint, get_raw_area_residue_set(na + nb, both, mol));
+    EXPECT_EQ(sum_area_records(ra) + sum_area_records(rb) - joint,
+              get_area_diff_residue_sets(na, c.a, nb, c.b, mol));
+  }
+  const std::vector<area_rec> ra = get_area_records_residue_set(2, nts({1, 72}), mol);
+  EXPECT_EQ(get_joint_area_records(ra, std::vector<area_rec>(1)), sum_area_records(ra));
+}
+
 TEST(get_convex_hull_volume, KnownSolidsAndDegenerateInput) {
   auto points = [](std::initializer_list<std::array<double, 3>> ps) {
     std::vector<xyz> v(1);
