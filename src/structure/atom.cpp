@@ -382,7 +382,7 @@ void read_atomlist_file(const std::string& path, atomlist& list) {
 
 long atom_name_in(const std::string& name, const char* const* table, long n) {
   for (long k = 1; k <= n; ++k)
-    if (name == table[k]) return k;
+    if (same_atom_name(name, table[k])) return k;
   return 0;
 }
 
@@ -451,8 +451,12 @@ bool is_valid_element_symbol(const std::string& symbol) {
 }
 
 long match_atomic_number_from_name(const std::string& symbol) {
-  for (long z = 1; z <= element_table.count; ++z)
-    if (element_table.symbol[z] == symbol) return z;
+  // symbols are two characters: compared as such, without a library call per row
+  const bool two = symbol.size() == 2;
+  for (long z = 1; z <= element_table.count; ++z) {
+    const std::string& s = element_table.symbol[z];
+    if (two ? s.size() == 2 && s[0] == symbol[0] && s[1] == symbol[1] : s == symbol) return z;
+  }
   return 0;
 }
 
@@ -640,7 +644,7 @@ void type_nt_atoms(const residue& r, struct_mol& mol) {
         a.base = 1;
     }
     a.nt_atom = 1;
-    if (a.name == " O2'") a.o2prime = 1;
+    if (same_atom_name(a.name, " O2'")) a.o2prime = 1;
     if (a.base) a.in_plane = 1;
   }
 }
@@ -649,7 +653,8 @@ void type_aa_atoms(const residue& r, struct_mol& mol) {
   for (long i = r.first_atom; i <= r.last_atom; ++i) {
     atom& a = mol.atoms[i];
     if (a.atomic_number == 1) continue;
-    if (a.name == " N  " || a.name == " CA " || a.name == " C  " || a.name == " O  ")
+    if (same_atom_name(a.name, " N  ") || same_atom_name(a.name, " CA ") ||
+        same_atom_name(a.name, " C  ") || same_atom_name(a.name, " O  "))
       a.mainchain = 1;
     else
       a.sidechain = 1;

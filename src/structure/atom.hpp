@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cfloat>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "structure/bond.hpp"
@@ -136,6 +139,18 @@ struct atom {
   connect hbonded;
   connect water_bridged;
 };
+
+// name == want for an atom name: four characters (the usual case) compare as
+// one word, without the length scan and library call of a string comparison,
+// since residue searches run this for every atom they pass.
+inline bool same_atom_name(const std::string& name, std::string_view want) {
+  if (name.size() != want.size()) return false;
+  if (want.size() != 4) return name == want;
+  std::uint32_t a = 0, b = 0;
+  std::memcpy(&a, name.data(), 4);
+  std::memcpy(&b, want.data(), 4);
+  return a == b;
+}
 
 void init_one_atom(atom& a);
 std::vector<atom> allocate_atoms_array(long n);

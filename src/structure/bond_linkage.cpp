@@ -262,9 +262,10 @@ long extract_one_residue_thread(long start, const std::vector<connect>& sets,
 
 long find_atom_in_range(const char* name, long first, long last, const std::vector<atom>& atoms,
                         const std::string& residue_id) {
+  const std::string_view want(name);
   long found = -1;
   for (long i = first; i <= last; ++i) {
-    if (atoms[i].name != name) continue;
+    if (!same_atom_name(atoms[i].name, want)) continue;
     if (found == -1) {
       found = i;
       if (residue_id.empty()) return found;

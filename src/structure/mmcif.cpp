@@ -2,6 +2,7 @@
 #include "structure/mmcif.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -25,7 +26,16 @@ constexpr double COORD_LIMIT = 1e36;  // larger coordinates count as unreadable
 constexpr size_t TAG_PREFIX = 11;     // strlen("_atom_site.")
 constexpr long MAX_WARNINGS = 9;      // per-row warnings of one run
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+// The blanks that separate CIF tokens, as a table: the tokenizer asks this
+// for every character of the file.
+constexpr std::array<bool, 256> blank_table = [] {
+  std::array<bool, 256> t{};
+  t[static_cast<unsigned char>(' ')] = t[static_cast<unsigned char>('\t')] = true;
+  t[static_cast<unsigned char>('\n')] = t[static_cast<unsigned char>('\r')] = true;
+  return t;
+}();
+
+bool is_blank(char c) { return blank_table[static_cast<unsigned char>(c)]; }
 
 bool starts_nc(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && strncasecmp(s.data(), prefix.data(), prefix.size()) == 0;
@@ -96,8 +106,11 @@ bool next_token(const std::string& t, size_t& pos, cif_token& tok) {
       }
     }
   }
-  size_t k = pos;
-  while (k < n && !is_blank(t[k])) ++k;
+  const char* const b = t.data();
+  const char* e = b + pos + 1;  // t[pos] is not blank
+  const char* const end = b + n;
+  while (e != end && !is_blank(*e)) ++e;
+  const size_t k = static_cast<size_t>(e - b);
   tok.value = all.substr(pos, k - pos);
   pos = k;
   return true;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <strings.h>
 
 #include "structure/mmcif.hpp"
@@ -183,12 +184,15 @@ void add_more_atom_info(atom& a) {
   a.atomic_number = match_atomic_number_from_name(a.element);
   a.raw_name = a.name;
   a.raw_res_name = a.res_name;
-  std::vector<std::string> words;
-  if (split_str_by_strtok(a.name, words, 1, " \t") < 1) {
+  // the first word of the name (no word list built: this runs for every atom)
+  const std::string_view s(a.name);
+  const size_t from = s.find_first_not_of(" \t");
+  if (from == std::string_view::npos) {
     logit_verbosef("[i] empty or white-space string: '%s'\n", a.name.c_str());
     return;
   }
-  const std::string& w = words[1];
+  const size_t to = std::min(s.find_first_of(" \t", from), s.size());
+  const std::string w = trimmed(s.substr(from, to - from));
   switch (w.size()) {
     case 1:
       a.name = std::string(" ") + w + "  ";
@@ -227,10 +231,17 @@ bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chai
 void standardize_atom_symbol_number(struct_mol& mol) {
   atomlist scratch;
   const atomlist& list = active_atomlist(scratch);
+  // The element a name stands for, once per distinct name; a name without a
+  // match is looked up every time, so that its log lines stay as they are.
+  std::unordered_map<std::string, std::string> derived_of;
   for (long i = 1; i <= mol.num_atoms; ++i) {
     atom& a = mol.atoms[i];
     check_atom_symbol(a, mol.warned.invalid_element);
-    std::string derived = convert_pdb_name_to_element(a.name, list, mol.warned.atom_name);
+    auto known = derived_of.find(a.name);
+    std::string derived = known != derived_of.end()
+                              ? known->second
+                              : convert_pdb_name_to_element(a.name, list, mol.warned.atom_name);
+    if (known == derived_of.end() && derived != "__") derived_of.emplace(a.name, derived);
     bool file_known = known_symbol(a.element);
     bool derived_known = known_symbol(derived);
     if (!file_known && !derived_known) {

@@ -586,9 +586,10 @@ bool atom_is_C1_prime(long i, const struct_mol& mol) { return mol.atoms[i].name 
 
 long find_atom_in_residue(const char* name, long k, const struct_mol& mol) {
   const residue& r = mol.residues[k];
+  const std::string_view want(name);
   long found = -1;
   for (long i = r.first_atom; i <= r.last_atom; ++i) {
-    if (mol.atoms[i].name != name) continue;
+    if (!same_atom_name(mol.atoms[i].name, want)) continue;
     if (found == -1) {
       found = i;
       if (r.idstr.empty()) return found;  // classification: ids do not exist yet
@@ -606,8 +607,9 @@ long find_atom_in_residue(const char* name, long k, const struct_mol& mol) {
 
 long residue_has_atom(const char* name, long k, const struct_mol& mol) {
   const residue& r = mol.residues[k];
+  const std::string_view want(name);
   for (long i = r.first_atom; i <= r.last_atom; ++i)
-    if (mol.atoms[i].name == name) return 1;
+    if (same_atom_name(mol.atoms[i].name, want)) return 1;
   return 0;
 }
 
