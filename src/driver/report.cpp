@@ -164,7 +164,7 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
     std::fprintf(fp, "      case (e.g., 'c' for 5MC). For further information about the output\n");
     std::fprintf(fp, "      notation, please refer to the VASK User Manual.\n");
     std::fprintf(fp, "    Questions and suggestions are *always* welcome on the ORMO Forum.\n\n");
-    std::fprintf(fp, "Command: %s\n", derive_running_command(run).c_str());
+    std::fprintf(fp, "Command: %s\n", derive_running_command(run, mol).c_str());
     write_timestamp(fp);
   }
   std::fprintf(fp, "File name: %s\n", get_basename(run.input).c_str());
@@ -328,7 +328,7 @@ void json_metadata(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
   json_string(fp, "url_alt", kUrlAlt);
   json_string(fp, "forum", kForum);
   json_string(fp, "citation", kCitation);
-  if (!with_ebi_idstr()) json_string(fp, "command", derive_running_command(run));
+  if (!with_ebi_idstr()) json_string(fp, "command", derive_running_command(run, mol));
   json_header_items(run.input, mol, fp);
   const long num_notes = static_cast<long>(std::size(kJsonNotes));
   json_lNumber(fp, "num_notes", num_notes);
@@ -385,7 +385,7 @@ void write_text_tail(const run_descriptor& run, FILE* fp) {
 
 }  // namespace
 
-std::string derive_running_command(const run_descriptor& run) {
+std::string derive_running_command(const run_descriptor& run, const struct_mol& mol) {
   std::string cmd = sformat("%s -i=%s", Gvars.program_name.c_str(), run.input.c_str());
   collect_global_options(cmd);
   if (Gvars.json) return cmd;
@@ -397,7 +397,7 @@ std::string derive_running_command(const run_descriptor& run) {
   if (Gvars.non_pair) cmd += " --non-pair";
   if (Gvars.phosphate) cmd += " --po4";
   if (!Gvars.pknot) cmd += " --nested";
-  if (Gvars.model_mode > 3) cmd += " --symmetry";
+  if (mol.model_mode > 3) cmd += " --symmetry";
   if (nmr_ensemble()) cmd += " --nmr";
   if (Gvars.isolated == 0) cmd += " --loop-isolated-pair=no";
   if (Gvars.prefix != "vask") cmd += sformat(" --prefix=%s", Gvars.prefix.c_str());

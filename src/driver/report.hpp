@@ -20,7 +20,8 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
 
 // The command echo of the report header: program, -i= and the options that
 // change the analysis.
-std::string derive_running_command(const run_descriptor& run);
+// The command line echoed in the report of structure mol.
+std::string derive_running_command(const run_descriptor& run, const struct_mol& mol);
 
 // The nucleotide check before any analysis: true when the structure is fit
 // for analysis (or there is no stream). Otherwise the report gets "no

@@ -361,7 +361,7 @@ void check_for_best_pairs(long n, std::vector<pair>& pairs, struct_mol& mol) {
   if (n == 0) return;
   mark_best_pairs_by_score(n, pairs, mol.num_residues);
 
-  if (Gvars.model_mode > 3 && mol.num_models >= 2) {
+  if (mol.model_mode > 3 && mol.num_models >= 2) {
     std::vector<char> all(static_cast<size_t>(n + 1), 1);
     long count = 0;
     for_each_overlap(n, pairs, all, [&count](long, long) { ++count; });

@@ -287,19 +287,16 @@ void add_info_struct_mol(struct_mol& mol) {
   if (!mol.nts_in_order) mol.notes += "   o nucleotides out of order\n";  // 20
 }
 
-void read_pdb_model(const std::string& file, struct_mol& mol, long model) {
-  read_pdb_simple_model(file, mol, model, &Gvars.altlocs, &Gvars.chains);
+void read_pdb_model(const std::string& file, struct_mol& mol, long model, long model_mode) {
+  read_pdb_simple_model(file, mol, model, &Gvars.altlocs, &Gvars.chains, model_mode);
   add_info_struct_mol(mol);
 }
 
 void read_pdb(const std::string& file, struct_mol& mol) {
   read_pdb_model(file, mol, Gvars.select_model);
-  if (symmetry_on_ensemble(mol)) {
-    // the first model only, for the rest of the run: the one write of the
-    // settings after set-up, since the mode is read where no structure is at hand
-    mutable_gvars().model_mode = 1;
+  if (symmetry_on_ensemble(mol)) {  // this structure's first model only
     free_struct_mol(mol);
-    read_pdb_model(file, mol, Gvars.select_model);
+    read_pdb_model(file, mol, Gvars.select_model, 1);
   }
 }
 

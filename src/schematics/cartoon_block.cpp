@@ -188,7 +188,7 @@ void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file
   scoped_file out(open_file(script_file, "w"));
   FILE* fp = out.get();
   std::fprintf(fp, "reinitialize\n\n");
-  if (all_models()) std::fprintf(fp, "set all_states, on\n");
+  if (mol.model_mode > 3) std::fprintf(fp, "set all_states, on\n");
   if (ctn(CTN_BLOCKS_ONLY)) {
     std::fprintf(fp, "load %s, block\n\n", block.c_str());
   } else {

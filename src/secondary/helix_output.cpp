@@ -337,7 +337,7 @@ void write_axis_points(FILE* fp, char kind, long k, const helix& h, const struct
     a.serial = p;
     a.xyz = defined ? *ends[e] : xyz{0, 0, 0, 0};
     a.seg_id = label;
-    write_atom_record_pdb(fp, a, mol.warned.pdb_overflow);
+    write_atom_record_pdb(fp, a, mol);
   }
 }
 

@@ -350,7 +350,7 @@ void write_simplified_junctions(long n, const std::vector<loop>& loops, struct_m
     for (long k = 1; k <= np; ++k) {
       atom a = points[static_cast<size_t>(k - 1)];
       a.serial = k;
-      write_atom_record_pdb(fp, a, mol.warned.pdb_overflow);
+      write_atom_record_pdb(fp, a, mol);
     }
     if (mode < 8 && np >= 2) {
       for (long k = 1; k <= np; ++k) {

@@ -26,7 +26,7 @@ namespace {
 
 constexpr size_t CHAIN_TEXT_LIMIT = 8192;  // bytes of one chain summary text
 
-bool model_shown(long model) { return Gvars.model_mode != 1 && model != 0; }
+bool model_shown(long model, const struct_mol& mol) { return mol.model_mode != 1 && model != 0; }
 
 std::string chain_label(const chain& c) { return empty_chain_to_underscore(c.chain_id); }
 
@@ -366,13 +366,13 @@ std::string derive_unique_chain_id(const chain& c, const struct_mol& mol) {
   return s;
 }
 
-std::string chain_header(const chain& c, long number, const std::string& name, const struct_mol&,
+std::string chain_header(const chain& c, long number, const std::string& name, const struct_mol& mol,
                          bool long_form) {
   const std::string label = chain_label(c);
   const char* circ = c.circular ? "o" : "";
   const char* brk = c.num_breaks ? "*" : "";
   if (long_form) {
-    std::string model = model_shown(c.model) ? sformat("-%ld", c.model) : std::string();
+    std::string model = model_shown(c.model, mol) ? sformat("-%ld", c.model) : std::string();
     std::string rise = c.axis.rise != DBL_MAX ? sformat("%.2f(%.2f) ", c.axis.rise, c.axis.rise_std)
                                               : std::string();
     std::string order = verbose2() ? (c.num_disorder ? ", out-of order" : ", in order") : "";
@@ -380,7 +380,7 @@ std::string chain_header(const chain& c, long number, const std::string& name, c
                    label.c_str(), number, c.num_chain_nts, rise.c_str(), c.type.c_str(), circ, brk,
                    order.c_str());
   }
-  std::string id = model_shown(c.model) ? sformat("m%ld-%s", c.model, label.c_str()) : label;
+  std::string id = model_shown(c.model, mol) ? sformat("m%ld-%s", c.model, label.c_str()) : label;
   return sformat("%-3ld %s %s%s%s nts=%ld", number, id.c_str(), c.type.c_str(), circ, brk,
                  c.num_chain_nts);
 }

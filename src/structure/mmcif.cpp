@@ -345,7 +345,7 @@ void read_cif_atoms(cif_reader& r, long model, const std::string& altlocs,
     long m = cif_row_model(r, row);
     if (first) reference = m;
     first = false;
-    if (!all_models()) {
+    if (mol.model_mode < 4) {
       if (model < 0) {
         if (m != reference) continue;
       } else if (m == model) {
@@ -469,7 +469,7 @@ void match_selModels(const std::string& file, gvars_rec& settings) {
 
 bool symmetry_on_ensemble(const struct_mol& mol) {
   constexpr double SAME_ATOM = 1.0;  // Angstrom: one atom repeated in another model
-  if (!all_models() || mol.num_nts < 2) return false;
+  if (mol.model_mode < 4 || mol.num_nts < 2) return false;
   std::vector<long> models;
   for (long i = 1; i <= mol.num_atoms; ++i) models.push_back(mol.atoms[i].model);
   std::sort(models.begin(), models.end());

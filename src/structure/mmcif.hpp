@@ -105,8 +105,8 @@ void write_cif_header(FILE* fp, const std::string& block_name);
 
 // ---------------------------------------------------------------------------
 // Models and ensembles.
-bool with_model(long model_number);  // mode 1: false; else model number non-zero
-bool all_models();                   // modes 4 and 8
+bool with_model(long model_number);  // mode 1: false; else model number non-zero (the setting)
+bool all_models();                   // modes 4 and 8 (the setting; a structure has its own)
 bool nmr();                          // mode 2
 bool nmr_ensemble();                 // mode 2 with models found by the scan
 bool matched_model(long m, long wanted);
@@ -122,8 +122,8 @@ void check_nmr(const std::string& file, gvars_rec& settings);
 void match_selModels(const std::string& file, gvars_rec& settings);
 
 // The symmetry modes (4, 8) read every model as one structure, which suits
-// symmetry copies but not an ensemble. True (with a note; the caller sets the
-// mode back to 1) when mol holds 2+ models whose nucleotides lie on each other:
+// symmetry copies but not an ensemble. True (with a note; the caller reads
+// the structure again in mode 1) when mol holds 2+ models whose nucleotides lie on each other:
 // more than twice as many glycosidic-N pairs within 1.0 Angstrom as models.
 bool symmetry_on_ensemble(const struct_mol& mol);
 

@@ -134,9 +134,9 @@ std::string cif_charge(const std::string& charge) {
 
 // The given model number of an ensemble file's rows, else the atom's own in
 // the symmetry modes, else 1.
-long cif_model_number(const atom& a, long model) {
+long cif_model_number(const atom& a, long model, long model_mode) {
   if (model != 0) return model;
-  return Gvars.model_mode < 4 ? 1 : a.model;
+  return model_mode < 4 ? 1 : a.model;
 }
 
 // The names as read while the raw-names setting is on; atoms made by the
@@ -175,7 +175,8 @@ void put_text(std::string& out, std::string_view s, size_t width, bool left, boo
 }
 
 // The PDB line of atom a with the given coordinates and serial number.
-void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, long& overflows) {
+void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, long& overflows,
+                    long model_mode) {
   const std::string& name = written_name(a);
   const std::string& res = written_res_name(a);
   std::string seg = "    ";
@@ -184,7 +185,7 @@ void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, l
       seg = a.seg_id;
     else if (a.chain_id.size() >= 2)
       seg = a.chain_id;
-    else if (Gvars.model_mode != 1 && a.model != 0)
+    else if (model_mode != 1 && a.model != 0)
       seg = sformat("%-4ld", a.model);  // "3   ": a precision would zero-pad
   }
   std::string serial = fit_integer(a, "serial number", serial_number % SERIAL_MODULUS, 5, 7, overflows);
@@ -226,7 +227,7 @@ void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, l
 
 // The mmCIF row of atom a with the given coordinates and serial number:
 // fields in the tag order of output_cif_header, one blank apart.
-void write_cif_row(FILE* fp, const atom& a, const xyz& p, long serial_number, long model) {
+void write_cif_row(FILE* fp, const atom& a, const xyz& p, long serial_number, long model, long model_mode) {
   const std::string& name = written_name(a);
   const std::string& res = written_res_name(a);
   std::string element = a.deuterium ? "D" : (a.element == "__" ? "?" : cif_token(a.element, "?"));
@@ -239,17 +240,21 @@ void write_cif_row(FILE* fp, const atom& a, const xyz& p, long serial_number, lo
                a.hetatm ? "HETATM" : "ATOM", serial_number, element.c_str(), qname.c_str(), alt.c_str(),
                rname.c_str(), chain.c_str(), a.entity, a.res_seq, icode.c_str(), p[1], p[2],
                p[3], a.occupancy, a.bfactor, cif_charge(a.charge).c_str(), a.res_seq,
-               rname.c_str(), chain.c_str(), qname.c_str(), cif_model_number(a, model));
+               rname.c_str(), chain.c_str(), qname.c_str(), cif_model_number(a, model, model_mode));
 }
 
 }  // namespace
 
 void write_atom_record_pdb(FILE* fp, const atom& a, long& overflows) {
-  if (fp != nullptr) write_pdb_line(fp, a, a.xyz, a.serial, overflows);
+  if (fp != nullptr) write_pdb_line(fp, a, a.xyz, a.serial, overflows, Gvars.model_mode);
+}
+
+void write_atom_record_pdb(FILE* fp, const atom& a, const struct_mol& mol) {
+  if (fp != nullptr) write_pdb_line(fp, a, a.xyz, a.serial, mol.warned.pdb_overflow, mol.model_mode);
 }
 
 void write_atom_record_cif(FILE* fp, const atom& a, long model) {
-  if (fp != nullptr) write_cif_row(fp, a, a.xyz, a.serial, model);
+  if (fp != nullptr) write_cif_row(fp, a, a.xyz, a.serial, model, Gvars.model_mode);
 }
 
 void write_atom_record(FILE* fp, const atom& a, long& overflows, long model) {
@@ -261,7 +266,11 @@ void write_atom_record(FILE* fp, const atom& a, long& overflows, long model) {
 }
 
 void write_atom_record(FILE* fp, const atom& a, const struct_mol& mol) {
-  write_atom_record(fp, a, mol.warned.pdb_overflow, mol.cif_model);
+  if (fp == nullptr || a.status == 0) return;
+  if (Gvars.output_format == 2)
+    write_cif_row(fp, a, a.xyz, a.serial, mol.cif_model, mol.model_mode);
+  else
+    write_pdb_line(fp, a, a.xyz, a.serial, mol.warned.pdb_overflow, mol.model_mode);
 }
 
 void write_residue_record(FILE* fp, long k, const struct_mol& mol) {
@@ -277,9 +286,9 @@ void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std
     const atom& a = mol.atoms[i];
     if (a.status == 0) continue;
     if (Gvars.output_format == 2)
-      write_cif_row(fp, a, pts[t], mol.atoms_written + t, mol.cif_model);
+      write_cif_row(fp, a, pts[t], mol.atoms_written + t, mol.cif_model, mol.model_mode);
     else
-      write_pdb_line(fp, a, pts[t], mol.atoms_written + t, mol.warned.pdb_overflow);
+      write_pdb_line(fp, a, pts[t], mol.atoms_written + t, mol.warned.pdb_overflow, mol.model_mode);
   }
 }
 
@@ -400,7 +409,7 @@ void write_pdb_connects(const struct_mol& mol, const std::string& file) {
     return;
   }
   FILE* fp = open_file(file.c_str(), "w");
-  for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record_pdb(fp, mol.atoms[i], mol.warned.pdb_overflow);
+  for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record_pdb(fp, mol.atoms[i], mol);
   // CONECT names atoms by the serials on their lines, as readers resolve them
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const connect& bd = mol.atoms[i].bonded;

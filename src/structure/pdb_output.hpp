@@ -25,6 +25,7 @@ void write_atom_record(FILE* fp, const atom& a, long& overflows, long model = 0)
 // ... of an atom written with structure mol (its counts, its ensemble model)
 void write_atom_record(FILE* fp, const atom& a, const struct_mol& mol);
 void write_atom_record_pdb(FILE* fp, const atom& a, long& overflows);
+void write_atom_record_pdb(FILE* fp, const atom& a, const struct_mol& mol);
 void write_atom_record_cif(FILE* fp, const atom& a, long model = 0);
 void write_residue_record(FILE* fp, long k, const struct_mol& mol);
 // Residue k with coordinates pts[1..] (atom order) and serials atoms_written + 1, ...

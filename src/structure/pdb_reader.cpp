@@ -267,7 +267,7 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
   std::string line, up;
   long current_model = 0;
   long unreadable = 0;  // residue numbers that are neither decimal nor hybrid-36
-  const bool one_model = Gvars.model_mode < 4;
+  const bool one_model = mol.model_mode < 4;
   while (get_line(fp, line)) {
     if (one_model) {
       if (model < 0 && starts_with(line, "END")) break;
@@ -345,13 +345,14 @@ bool check_mmcif(const std::string& file) {
 }
 
 void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
-                           const std::string* altlocs, const chain_selection* chains) {
+                           const std::string* altlocs, const chain_selection* chains, long model_mode) {
   // standard input has no name to go by and cannot be read twice: it is
   // loaded whole and taken as mmCIF when it holds an atom loop, else as PDB;
   // a named file is decided for itself
   const bool piped = Gvars.input_format == 3 && is_stdin(file);
   bool cif = Gvars.input_format == 2 || piped || (Gvars.input_format == 3 && check_mmcif(file));
   init_struct_mol(file, mol);
+  if (model_mode != 0) mol.model_mode = model_mode;
   static const chain_selection every_chain{};
   std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
   const chain_selection& chs = chains == nullptr ? every_chain : *chains;

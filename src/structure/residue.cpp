@@ -568,7 +568,7 @@ bool nt_with_aa(long a, long b, const struct_mol& mol) {
   return (is_nt(a, mol) && is_aa(b, mol)) || (is_aa(a, mol) && is_nt(b, mol));
 }
 bool with_same_model_chain(long a, long b, const struct_mol& mol) {
-  return Gvars.model_mode == 8 || mol.residues[a].key == mol.residues[b].key;
+  return mol.model_mode == 8 || mol.residues[a].key == mol.residues[b].key;
 }
 
 bool good_atom(long i, const struct_mol& mol) { return i >= 1 && i <= mol.num_atoms; }

@@ -28,7 +28,7 @@ std::string lstrip(const std::string& s) {
 
 void blanks_to_underscores(std::string& s) { std::replace(s.begin(), s.end(), ' ', '_'); }
 
-bool model_shown(const residue& r) { return Gvars.model_mode != 1 && r.model != 0; }
+bool model_shown(const residue& r, const struct_mol& mol) { return mol.model_mode != 1 && r.model != 0; }
 
 std::string name_part(const residue& r) {
   return Gvars.short_name ? std::string(1, r.letter) : lstrip(r.name);
@@ -116,7 +116,7 @@ std::string residue_id(residue& r, const struct_mol& mol) {
            segment_token(r) + "/" + r.chain_id + "/" + std::to_string(r.res_seq);
       break;
     default:  // 1
-      if (model_shown(r)) id = std::to_string(r.model) + ":";
+      if (model_shown(r, mol)) id = std::to_string(r.model) + ":";
       if (r.chain_id[0] != ' ') id += r.chain_id + sep;
       id += number_part(r);
       if (r.icode != ' ') (id += '^') += r.icode;
@@ -303,7 +303,7 @@ std::string select_tvec_pymol(long n, const std::vector<long>& list, const struc
     const residue& r = mol.residues[list[m]];
     if (m > 1) s += " OR ";
     char model[32] = "";
-    if (model_shown(r)) std::snprintf(model, sizeof model, "%-4.4ld", r.model);
+    if (model_shown(r, mol)) std::snprintf(model, sizeof model, "%-4.4ld", r.model);
     s += std::string("//") + model + "/" + r.chain_id + "/" + std::to_string(r.res_seq);
   }
   return s;

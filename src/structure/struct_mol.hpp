@@ -127,6 +127,10 @@ struct struct_mol {
   std::vector<xyz> atom_xyz;       // 1-based copy of the atom coordinates
   cell_grid atom_grid;
   long bp_overlaps = 0;            // best pairs whose frames overlap (the base-pair step)
+  // The model mode this structure is read and analysed in: the setting's,
+  // or 1 when an ensemble met in a symmetry mode is read for its first model
+  // only (that structure alone: the next one of a list starts from the setting).
+  long model_mode = Gvars.model_mode;
   // Diagnostics, not results: bumped also where the structure is only read.
   mutable warning_counts warned;   // warnings written about this structure
   mutable long cif_model = 0;      // model number of the mmCIF rows an ensemble file is given; 0 none

@@ -238,5 +238,20 @@ TEST_F(VaskExe, hbond_cutoff_from_the_environment) {
   EXPECT_FALSE(has(r.err, "H-bond cutoff"));
 }
 
+// An ensemble met in a symmetry mode is analysed for its first model only;
+// that fallback is the ensemble's own: the next file of the list is read in
+// the mode asked for, with its model numbers in the ids.
+TEST_F(VaskExe, symmetry_fallback_of_an_ensemble_stays_with_that_file) {
+  touch("list.txt", test::test_data("2koc.pdb") + "\n" + test::test_data("1bna.cif") + "\n");
+  run_result r = run("--ilist=list.txt -o=each_ --symm");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.err, "only the FIRST model will be processed"));
+  const std::string ensemble = test::read_file((dir_ / "each_2koc.out").string());
+  const std::string next = test::read_file((dir_ / "each_1bna.out").string());
+  EXPECT_FALSE(has(ensemble, " --symmetry"));
+  EXPECT_TRUE(has(next, " --symmetry"));
+  EXPECT_TRUE(has(next, "1:A.DC1")) << next;
+}
+
 }  // namespace
 }  // namespace vask

@@ -590,5 +590,59 @@ TEST_F(FiberHelix, duplex_models_agree_with_their_rows) {
   }
 }
 
+// The main command and analyze, run on built models as a user would: one
+// helix of Watson-Crick pairs classed in the model's own form, and the
+// helical twist and rise that analyze reports for the default B-DNA.
+TEST_F(FiberHelix, main_command_sees_one_helix_in_the_form_of_the_model) {
+  auto tool = [this](const std::string& args, const std::string& out) {
+    const std::string cmd = "cd '" + dir_.string() + "' && '" VASK_EXE "' " + args + " >" + out + " 2>tool.err";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << test::read_file(path("tool.err"));
+    return test::read_file(path(out));
+  };
+  const struct {
+    const char* option;
+    const char* form;  // the helix-form line of eleven steps
+    const char* strand1;
+  } cases[] = {{"", "BBBBBBBBBBB", "AAAAAAAAAAAA"},
+               {"--model=20", "AAAAAAAAAAA", "AAAAAAAAAAAA"},
+               {"--model=1 --seq='(AC)6'", "AAAAAAAAAAA", "ACACACACACAC"},
+               {"--model=15", "ZZZZZZZZZZZ", "GCGCGCGCGCGC"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.option);
+    ASSERT_EQ(run(std::string(c.option) + " -o=m.pdb").status, 0);
+    const std::string report = tool("-i=m.pdb", "m.out");
+    // twelve Watson-Crick pairs in the pair list
+    const size_t list = report.find("List of 12 base pairs\n");
+    ASSERT_NE(list, std::string::npos) << report;
+    const std::string rows = report.substr(list, report.find("*****", list) - list);
+    long wc = 0;
+    for (size_t p = rows.find(" WC "); p != std::string::npos; p = rows.find(" WC ", p + 1)) ++wc;
+    EXPECT_EQ(wc, 12) << rows;
+    EXPECT_TRUE(has(report, "List of 1 helix\n"));
+    EXPECT_TRUE(has(report, "  helix#1[1] bps=12\n      strand-1 5'-" + std::string(c.strand1) + "-3'\n" +
+                                "       bp-type    ||||||||||||\n"))
+        << report;
+    EXPECT_TRUE(has(report, "      helix-form  " + std::string(c.form) + "\n"));
+  }
+
+  ASSERT_EQ(run("-o=b.pdb").status, 0);
+  const std::string pars = tool("analyze -i=b.pdb", "b.txt");
+  const size_t at = pars.find("Local base-pair helical parameters\n");
+  ASSERT_NE(at, std::string::npos) << pars;
+  std::istringstream rows(pars.substr(pars.find('\n', pars.find("h-Twist", at)) + 1));
+  long steps = 0;
+  for (std::string line; std::getline(rows, line) && line.find("----") == std::string::npos;) {
+    std::istringstream f(line);
+    long k = 0;
+    std::string bp;
+    double xdisp = 0, ydisp = 0, rise = 0, incl = 0, tip = 0, twist = 0;
+    ASSERT_TRUE(f >> k >> bp >> xdisp >> ydisp >> rise >> incl >> tip >> twist) << line;
+    EXPECT_NEAR(twist, 36.0, 1.0) << line;
+    EXPECT_NEAR(rise, 3.38, 0.05) << line;
+    ++steps;
+  }
+  EXPECT_EQ(steps, 11);
+}
+
 }  // namespace
 }  // namespace vask

@@ -304,16 +304,17 @@ TEST_F(MmcifTest, symmetry_mode_refuses_an_ensemble) {
     test::log_capture log;
     struct_mol mol;
     read_pdb(test::test_data(file), mol);
-    EXPECT_EQ(Gvars.model_mode, 1);
+    EXPECT_EQ(mol.model_mode, 1);    // this structure falls back ...
+    EXPECT_EQ(Gvars.model_mode, 4);  // ... the setting, and the next structure of a list, do not
     EXPECT_EQ(mol.num_atoms, 451);  // model 1 of 20
     EXPECT_NE(log.text().find("[i] You specified --symm, but the input file is an (NMR) ensemble\n"
                               "    *** in the following, only the FIRST model will be processed ***\n"),
               std::string::npos);
   }
-  mutable_gvars().model_mode = 4;  // one model: nothing to refuse
+  // one model: nothing to refuse, read after the ensemble as in a list
   struct_mol mol;
   read_pdb(test::test_data("1ehz.pdb"), mol);
-  EXPECT_EQ(Gvars.model_mode, 4);
+  EXPECT_EQ(mol.model_mode, 4);
 }
 
 TEST_F(MmcifTest, one_pass_reading_follows_the_file_order_of_models) {
