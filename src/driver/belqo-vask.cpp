@@ -338,6 +338,7 @@ int run_ensemble(const run_descriptor& run) {
   FILE* fp = open_file(run.output, "w");
   if (Gvars.json) json_nmr_start(fp, run.input, n);
   bool failed = false;
+  run_descriptor each = run;  // each model's report starts where the previous one ended
   for (long k = 1; k <= n; ++k) {
     const long model = Gvars.model_list[static_cast<size_t>(k)];
     runlog_msg("\nmodel %ld [%ld of %ld]\n", model, k, n);
@@ -349,9 +350,9 @@ int run_ensemble(const run_descriptor& run) {
       json_per_model_start(fp, k, model);
     else if (fp != nullptr)
       std::fprintf(fp, "<model id=\"%ld\">\n", model);
-    report_structure(run, ok, message, mol, fp);
+    report_structure(each, ok, message, mol, fp);
     if (Gvars.json)
-      json_per_model_end(fp, k == n);
+      json_per_model_end(fp, k == n, each.start_clock, each.start_timestamp);
     else if (fp != nullptr)
       std::fprintf(fp, "</model>\n\n");
     if (fp != nullptr) std::fflush(fp);

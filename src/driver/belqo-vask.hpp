@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/deque.hpp"
+#include "support/settings.hpp"
 
 namespace vask {
 
@@ -22,6 +23,10 @@ struct run_descriptor {
   std::string output = "stdout";  // -o=
   std::string list;             // --ilist=
   double tertiary = 0.0;        // tertiary-contact cutoff of --ter (0: off)
+  // Start of the structure's report: the run's start, or in a JSON ensemble
+  // the end of the previous model's (its time used is its own).
+  long start_clock = Gvars.start_clock;
+  std::string start_timestamp = Gvars.start_timestamp;
 };
 
 // The structure-processing step after the option checks and fix-ups: runs

@@ -353,7 +353,7 @@ void json_metadata(const run_descriptor& run, const struct_mol& mol, FILE* fp) {
     }
     json_end_array(fp);
   }
-  json_footer(fp);
+  json_footer(fp, run.start_clock, run.start_timestamp);
   json_end_object0(fp);
 }
 
@@ -380,7 +380,7 @@ void write_text_tail(const run_descriptor& run, FILE* fp) {
       std::fprintf(fp, "%4ld %s -- %s\n", k + 1, names[k].c_str(),
                    aux_file_table[static_cast<size_t>(rows[k])].description);
   }
-  output_time_used(run.output, fp);
+  output_time_used(run.output, fp, run.start_clock);
 }
 
 }  // namespace
@@ -464,12 +464,12 @@ void json_header_items(const std::string& input_name, const struct_mol& mol, FIL
   counted("num_metals", mol.num_metals, "metals_desc", mol.metal_text);
 }
 
-void json_footer(FILE* fp) {
+void json_footer(FILE* fp, long start_clock, const std::string& start_timestamp) {
   if (fp == nullptr) return;
   if (VERBOSITY < 2 && Gvars.time_report) {
-    json_string(fp, "start_at", Gvars.start_timestamp);
+    json_string(fp, "start_at", start_timestamp);
     json_string(fp, "finish_at", get_timestamp());
-    json_string0(fp, "time_used", derive_used_time());
+    json_string0(fp, "time_used", derive_used_time_since(start_clock));
   } else {
     json_string0(fp, "time_used", "999");
   }
@@ -491,19 +491,17 @@ void json_per_model_start(FILE* fp, long k, long model) {
   json_raw_text(fp, "\"parameters\":");
 }
 
-void json_per_model_end(FILE* fp, bool last) {
-  mutable_gvars().start_clock = static_cast<long>(std::clock());
+void json_per_model_end(FILE* fp, bool last, long& next_clock, std::string& next_timestamp) {
+  next_clock = static_cast<long>(std::clock());
   if (fp == nullptr) return;
   json_raw_text(fp, last ? "}" : "},");
-  mutable_gvars().start_timestamp = get_timestamp();
+  next_timestamp = get_timestamp();
 }
 
 void json_nmr_end(FILE* fp) {
-  mutable_gvars().start_clock = Gvars.model_clock;
   if (fp == nullptr) return;
   json_end_array(fp);
-  mutable_gvars().start_timestamp = Gvars.model_timestamp;
-  json_footer(fp);
+  json_footer(fp, Gvars.start_clock, Gvars.start_timestamp);
   json_end_object0(fp);
 }
 

@@ -39,13 +39,15 @@ void write_read_failure(FILE* fp, const std::string& input, const std::string& m
 // Members describing the structure, each followed by a comma.
 void json_header_items(const std::string& input_name, const struct_mol& mol, FILE* fp);
 // Start, finish and used times (or "time_used":"999"); no comma after.
-void json_footer(FILE* fp);
+// The closing metadata: start, finish and time used since the given start.
+void json_footer(FILE* fp, long start_clock, const std::string& start_timestamp);
 // An ensemble: {"input_file","num_models","models":[ {"index","model",
 // "parameters":<report>}, ... ], footer}. The model clocks restart after
 // each model; the footer of the frame covers the whole run.
 void json_nmr_start(FILE* fp, const std::string& input_name, long n);
 void json_per_model_start(FILE* fp, long k, long model);
-void json_per_model_end(FILE* fp, bool last);
+// Closes a model's object; the next model's report starts now (next_*).
+void json_per_model_end(FILE* fp, bool last, long& next_clock, std::string& next_timestamp);
 void json_nmr_end(FILE* fp);
 
 }  // namespace vask

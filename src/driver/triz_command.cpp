@@ -123,7 +123,7 @@ void write_text_tail(const triz_options& o, FILE* fp) {
     for (size_t k = 0; k < present.size(); ++k)
       std::fprintf(fp, "%4ld -- %s\n", static_cast<long>(k + 1), present[k].c_str());
   }
-  output_time_used(o.output, fp);
+  output_time_used(o.output, fp, o.start_clock);
 }
 
 void write_json_tail(const triz_options& o, const struct_mol& mol, FILE* fp) {
@@ -131,7 +131,7 @@ void write_json_tail(const triz_options& o, const struct_mol& mol, FILE* fp) {
   json_hbonds(mol, fp, with_ebi_idstr());
   json_begin_object(fp, "metadata");
   json_header_items(o.input, mol, fp);
-  json_footer(fp);
+  json_footer(fp, o.start_clock, o.start_timestamp);
   json_end_object0(fp);
   json_end_object0(fp);
 }
@@ -182,6 +182,7 @@ void run_triz_ensemble(const triz_options& o) {
   FILE* fp = out.get();
   if (Gvars.json) json_nmr_start(fp, o.input, n);
   bool go_on = true;
+  triz_options each = o;  // each model's report starts where the previous one ended
   for (long k = 1; k <= n && go_on; ++k) {
     const long model = Gvars.model_list[static_cast<size_t>(k)];
     runlog_msg("\nmodel %ld [%ld of %ld]\n", model, k, n);
@@ -193,12 +194,12 @@ void run_triz_ensemble(const triz_options& o) {
     else
       std::fprintf(fp, "<model id=\"%ld\">\n", model);
     if (ok)
-      go_on = do_triz_per_structure(o, mol, fp);
+      go_on = do_triz_per_structure(each, mol, fp);
     else
       write_read_failure(fp, o.input, message);
     // quick counts end the run after this model: the ensemble frame is closed first
     if (Gvars.json)
-      json_per_model_end(fp, k == n || !go_on);
+      json_per_model_end(fp, k == n || !go_on, each.start_clock, each.start_timestamp);
     else
       std::fprintf(fp, "</model>\n\n");
     std::fflush(fp);

@@ -22,6 +22,7 @@
 #include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/ref_frame.hpp"
+#include "support/settings.hpp"
 #include "support/vector3.hpp"
 
 namespace vask {
@@ -45,6 +46,9 @@ struct triz_options {
   long quick = 0;                 // 0 off, 1 on, 9 counts only in JSON
   long pair_order = 1;            // 1 purine first, 0 as found, -1 pyrimidine first
   long c_alpha = 0;               // step contacts and C-alpha columns
+  // start of the structure's report: the run's, or in a JSON ensemble the end of the previous model's
+  long start_clock = Gvars.start_clock;
+  std::string start_timestamp = Gvars.start_timestamp;
 };
 
 bool any_interface_switch(const triz_options& o);

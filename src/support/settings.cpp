@@ -115,9 +115,7 @@ void set_globals(const char* program_path) {
   forget_made_files();  // a new run lists only the files it makes
   forget_data_file_reads();
   settings.start_clock = static_cast<long>(std::clock());
-  settings.model_clock = settings.start_clock;
   settings.start_timestamp = get_timestamp();
-  settings.model_timestamp = settings.start_timestamp;
   settings.program_path = program_path != nullptr ? program_path : "";
   settings.program_name = lower_base_name(program_path);
   settings.help_file = settings.program_name.substr(0, 256) + ".txt";

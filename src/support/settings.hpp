@@ -125,9 +125,7 @@ enum block_config_slot : int {
 struct gvars_rec {
   // ---- run identity and state (not options)
   long start_clock = 0;          // clock() at start
-  long model_clock = 0;          // clock mark used when an ensemble's JSON is closed
   std::string start_timestamp;   // ctime text, newline removed
-  std::string model_timestamp;   // copy of the start timestamp
   long help_mode = 0;            // 1 built-in help; 2 silent exit; other: help text file
   std::string program_path;      // argv[0] as given
   std::string program_name;      // base name, no extension, lower-cased
