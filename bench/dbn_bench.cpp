@@ -36,7 +36,7 @@ struct prepared {
   vask::vask_results results;
   explicit prepared(const std::string& path) {
     vask::RUNLOG = nullptr;
-    vask::Gvars.auxfiles = 0;
+    vask::mutable_gvars().auxfiles = 0;
     vask::read_pdb(path, mol);
     vask::find_pairs(mol, results.num_pairs, results.pairs, 0);
     vask::helix_slots slots = vask::helix_slots_of(results);

@@ -78,7 +78,7 @@ void BM_helix_stem_files(benchmark::State& state) {
   r.pairs = p.pairs;
   vask::helix_slots slots = vask::helix_slots_of(r);
   vask::do_helices_stems_icpairs_xref(p.mol, slots);
-  vask::Gvars.prefix = "bench";
+  vask::mutable_gvars().prefix = "bench";
   for (auto _ : state) {
     vask::output_helices_pdb(p.mol, r.num_helices, r.helices);
     vask::output_stems_pdb(p.mol, r.num_stems, r.stems);

@@ -47,9 +47,9 @@ struct stage_times {
 stage_times tertiary_stages(const std::string& path) {
   vask::set_globals("belqo-vask");
   vask::RUNLOG = nullptr;
-  vask::Gvars.uturn = 'K';
-  vask::Gvars.ua_loop = 8;
-  vask::Gvars.phosphate = 1;
+  vask::mutable_gvars().uturn = 'K';
+  vask::mutable_gvars().ua_loop = 8;
+  vask::mutable_gvars().phosphate = 1;
   vask::struct_mol mol;
   vask::read_pdb(path, mol);
   vask::vask_results r;

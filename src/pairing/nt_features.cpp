@@ -6,6 +6,7 @@
 #include "pairing/frame.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
+#include "structure/atom.hpp"
 #include "structure/chain.hpp"
 #include "support/file.hpp"
 #include "support/json_writer.hpp"
@@ -282,7 +283,7 @@ void get_nt_b_factors(struct_mol& mol) {
       if (is_hydrogen(a, mol)) continue;
       const atom& at = mol.atoms[a];
       bool in_chain = false;
-      for (const char* name : chain_backbone) in_chain = in_chain || at.name == name;
+      for (const char* name : chain_backbone) in_chain = in_chain || same_atom_name(at.name, name);
       const bool classes[6] = {true, at.base != 0, at.sugar != 0, at.backbone != 0, in_chain,
                                at.phosphorus != 0};
       for (size_t c = 0; c < 6; ++c)

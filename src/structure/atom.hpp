@@ -77,61 +77,64 @@ std::string convert_pdb_name_to_element(const std::string& name, const atomlist&
 // ---------------------------------------------------------------------------
 // One atom; arrays are 1-based in file order, slot 0 unused.
 struct atom {
+  // Hot fields first, in the first cache lines of the record: what the
+  // neighbour searches and the preparation stages read for every atom they
+  // pass. Names, ids and the connection sets follow.
+  vask::xyz xyz{};            // Angstrom, 1-based
   long status = 1;            // 1 selected; writers skip 0
-  long index = -1;            // own 1-based position
+  long residue = -1;          // owning residue index
   long model = 0;
+  long atomic_number = 0;     // element-table row; 0 = unknown
+  char altloc = ' ';
+  char icode = ' ';
+  char res_letter = ' ';
+  // class flags, one byte each and side by side
+  bool base = false;
+  bool sugar = false;
+  bool backbone = false;
+  bool nt_atom = false;
+  bool o2prime = false;
+  bool sidechain = false;
+  bool mainchain = false;
+  bool aa_atom = false;
+  bool peptide_plane = false;
+  bool in_plane = false;
+  bool water = false;
+  bool spare = false;
+  bool hydrogen = false;
+  bool carbon = false;
+  bool phosphorus = false;
+  bool nitrogen = false;
+  bool oxygen = false;
+  bool n_or_o = false;
+  bool c_n_or_o = false;
+  bool sulfur = false;
+  bool halogen = false;
+  bool c_n_o_s_or_halogen = false;
+  bool deuterium = false;     // read as " D", stored as " H"
+  int color_index = 0;        // residue colour class
+  long hbond_role = 8;        // 1 donor, 2 acceptor, 4 either, 8 unknown, 16 none
+  long heavy_neighbour = 0;
+  long metal = 0;             // the element table's metal mark
+  long index = -1;            // own 1-based position
   long hetatm = 0;            // 1 for HETATM records
   long serial = 0;
+  long entity = 0;            // mmCIF entity
+  long res_seq = 0;
+  double occupancy = 1.0;
+  double bfactor = 0.0;
   std::string name = "    ";  // 4-character PDB form, e.g. " C1'"
-  char altloc = ' ';
   std::string res_name = "   ";      // 3 characters
   std::string chain_id = " ";        // up to 4 characters
   std::string raw_name = "    ";     // atom name as read
   std::string raw_res_name = "   ";  // residue name as read
-  long entity = 0;            // mmCIF entity
-  long res_seq = 0;
-  char icode = ' ';
-  vask::xyz xyz{};            // Angstrom, 1-based
-  double occupancy = 1.0;
-  double bfactor = 0.0;
   std::string seg_id = "    ";
   std::string element = "  ";  // upper case, right-justified in 2 characters
   std::string charge = "  ";
-  // class flags (0/1)
-  long base = 0;
-  long sugar = 0;
-  long backbone = 0;
-  long nt_atom = 0;
-  long o2prime = 0;
-  long sidechain = 0;
-  long mainchain = 0;
-  long aa_atom = 0;
-  long peptide_plane = 0;
-  long in_plane = 0;
-  long water = 0;
-  long metal = 0;
-  long spare = 0;
-  long hydrogen = 0;
-  long carbon = 0;
-  long phosphorus = 0;
-  long nitrogen = 0;
-  long oxygen = 0;
-  long n_or_o = 0;
-  long c_n_or_o = 0;
-  long sulfur = 0;
-  long halogen = 0;
-  long c_n_o_s_or_halogen = 0;
-  long deuterium = 0;          // read as " D", stored as " H"
-  long atomic_number = 0;      // element-table row; 0 = unknown
-  int color_index = 0;         // residue colour class
-  long hbond_role = 8;         // 1 donor, 2 acceptor, 4 either, 8 unknown, 16 none
   long role_changed = 0;
-  long residue = -1;           // owning residue index
-  char res_letter = ' ';
   long frame_index = -1;
   double area = DBL_MAX;       // Angstrom^2; DBL_MAX = unset
   double exposure = DBL_MAX;   // DBL_MAX = unset
-  long heavy_neighbour = 0;
   long capping = 0;
   long ligand = 0;             // 1 for every atom of a ligand residue
   std::string idstr;           // atom id string

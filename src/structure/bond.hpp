@@ -311,6 +311,8 @@ void populate_metal(struct_mol& mol);
 void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<connect>& list,
                                    FILE* fp);
 long atoms_ij_in_vdwCnt(long a, long b, const struct_mol& mol);
+// The same test on two points and their van der Waals radii.
+bool vdw_contact(const xyz& p, const xyz& q, double vdw_p, double vdw_q);
 long ntbase_metal_in_covlkg(long nt, long metal_atom, const struct_mol& mol);
 // The first metal residue coordinated by the bases of nucleotides i and j and
 // lying in both base planes (within 0.8 A); 0 when none.

@@ -528,6 +528,17 @@ void populate_contacts(struct_mol& mol) {
 
 void populate_vdwCnts(struct_mol& mol) {
   VASK_ASSERT(mol.stage.contacts);
+  // The atom pairs of every residue pair in contact are tried: their points,
+  // radii and hydrogen marks come from compact arrays, not from the large
+  // atom records.
+  ensure_atom_grid(mol);
+  const std::vector<xyz>& pts = mol.atom_xyz;
+  std::vector<double> vdw(static_cast<size_t>(mol.num_atoms) + 1, 0.0);
+  std::vector<char> heavy(vdw.size(), 0);
+  for (long a = 1; a <= mol.num_atoms; ++a) {
+    vdw[a] = element_table.vdw_radius[mol.atoms[a].atomic_number];
+    heavy[a] = !mol.atoms[a].hydrogen;
+  }
   for (long i = 1; i <= mol.num_residues; ++i) {
     const connect& cs = mol.residues[i].contacts;
     for (long t = 1; t <= cs.count; ++t) {
@@ -537,9 +548,9 @@ void populate_vdwCnts(struct_mol& mol) {
       const residue& rj = mol.residues[j];
       bool hit = false;
       for (long a = ri.first_atom; a <= ri.last_atom && !hit; ++a) {
-        if (mol.atoms[a].hydrogen) continue;
+        if (!heavy[a]) continue;
         for (long b = rj.first_atom; b <= rj.last_atom && !hit; ++b)
-          hit = !mol.atoms[b].hydrogen && atoms_ij_in_vdwCnt(a, b, mol);
+          hit = heavy[b] && vdw_contact(pts[a], pts[b], vdw[a], vdw[b]);
       }
       if (!hit) continue;
       add_one_item_to_connect_simple(j, mol.residues[i].vdw_contacts, "populate_vdwCnts()", mol.warned.connects);

@@ -51,16 +51,21 @@ std::string metal_symbol(long atom_index, const struct_mol& mol) {
 
 }  // namespace
 
-long atoms_ij_in_vdwCnt(long a, long b, const struct_mol& mol) {
+bool vdw_contact(const xyz& p, const xyz& q, double vdw_p, double vdw_q) {
   const double c = Gvars.vdw_cutoff;
-  const xyz& p = mol.atoms[a].xyz;
-  const xyz& q = mol.atoms[b].xyz;
-  if (!dx_dy_dz_all_less(p, q, c)) return 0;
+  if (!dx_dy_dz_all_less(p, q, c)) return false;
   double d2 = dist_xyz_square(p, q);
-  if (d2 < MIN_DIST2 || d2 > c * c) return 0;
+  if (d2 < MIN_DIST2 || d2 > c * c) return false;
   double d = std::sqrt(d2);
-  double top = sum_vdw_radii_with_delta(a, b, mol) * c / (VDW_REFERENCE + Gvars.vdw_delta);
+  double top = (vdw_p + vdw_q + Gvars.vdw_delta) * c / (VDW_REFERENCE + Gvars.vdw_delta);
   return d >= 1.0 && d <= top;
+}
+
+long atoms_ij_in_vdwCnt(long a, long b, const struct_mol& mol) {
+  const atom& x = mol.atoms[a];
+  const atom& y = mol.atoms[b];
+  return vdw_contact(x.xyz, y.xyz, element_table.vdw_radius[x.atomic_number],
+                     element_table.vdw_radius[y.atomic_number]);
 }
 
 void populate_hydration(struct_mol& mol) {
