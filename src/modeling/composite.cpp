@@ -25,9 +25,8 @@ constexpr long kMinCircularPairs = 60;
 // Logs a child command, then runs this executable with the arguments as they
 // are (no shell reads them); a failing child ends the run.
 void run_child(const composite_settings& s, const std::vector<std::string>& args) {
-  std::string shown;
-  for (const std::string& a : args) shown += (shown.empty() ? "" : " ") + a;
-  runlog_msg("%s\n", shown.c_str());
+  // quoted, so that the logged line can be pasted into a shell as it stands
+  runlog_msg("%s\n", shell_command_line(args).c_str());
   run_program(s.program, args);
 }
 

@@ -56,7 +56,9 @@ TEST_F(CompositeRun, CircularDnaIsAClosedCircle) {
                     "' composite --circular-dna=100 \"-o=" + par + "\" >/dev/null 2>err.txt";
   ASSERT_EQ(std::system(cmd.c_str()), 0) << read("err.txt");
   EXPECT_TRUE(has(read("err.txt"), "[i] rise=3.40 twist=36.00 pairs=100 bps-per-turn=10.00 turns=10.00 full=100"));
-  EXPECT_TRUE(has(read("err.txt"), "belqo-vask rebuild --par-file=" + par + " --backbone=B --conn -o=vask-circular.pdb"));
+  // and the logged command line, pasted into a shell, does the same
+  EXPECT_TRUE(has(read("err.txt"), "belqo-vask rebuild '--par-file=circ q'\\''1 *.par' --backbone=B --conn -o=vask-circular.pdb"))
+      << read("err.txt");
   const auto rows = read_par_rows(read(par));
   ASSERT_EQ(rows.size(), 100u);
   for (std::size_t i = 0; i < rows.size(); ++i) {
