@@ -14,11 +14,12 @@ namespace vask {
 
 namespace {
 gvars_rec settings;
+gconsts_rec constants;
 }  // namespace
 
 const gvars_rec& Gvars = settings;
 gvars_rec& mutable_gvars() { return settings; }
-gconsts_rec Gconsts;
+const gconsts_rec& Gconsts = constants;
 
 bool opts_with_switch_set(const switch_set& s) {
   for (char c : s)
@@ -126,20 +127,20 @@ void set_globals(const char* program_path) {
 }
 
 void set_Gconsts() {
-  Gconsts = gconsts_rec{};
-  Gconsts.ring_atoms = {"", " C4 ", " N3 ", " C2 ", " N1 ", " C6 ",
+  constants = gconsts_rec{};
+  constants.ring_atoms = {"", " C4 ", " N3 ", " C2 ", " N1 ", " C6 ",
                         " C5 ", " N7 ", " C8 ", " N9 "};
-  Gconsts.aa_names = {"",    "ALA", "VAL", "PHE", "PRO", "MET", "ILE", "LEU", "ASP", "GLU", "LYS",
+  constants.aa_names = {"",    "ALA", "VAL", "PHE", "PRO", "MET", "ILE", "LEU", "ASP", "GLU", "LYS",
                       "ARG", "SER", "THR", "TYR", "HIS", "CYS", "ASN", "GLN", "TRP", "GLY"};
-  Gconsts.base_atoms = {"",     " N1 ", " C2 ", " N3 ", " C4 ", " C5 ", " C6 ", " N7 ", " C8 ",
+  constants.base_atoms = {"",     " N1 ", " C2 ", " N3 ", " C4 ", " C5 ", " C6 ", " N7 ", " C8 ",
                         " N9 ", " N6 ", " O2 ", " O4 ", " C7 ", " N2 ", " O6 ", " N4 "};
-  Gconsts.bb_atoms = {"",     " P  ", " OP1", " OP2", " O5'", " C5'", " C4'",
+  constants.bb_atoms = {"",     " P  ", " OP1", " OP2", " O5'", " C5'", " C4'",
                       " O4'", " C3'", " O3'", " C2'", " O2'", " C1'"};
-  Gconsts.num_aa = 20;
-  Gconsts.num_base_atoms = 16;
-  Gconsts.num_bb_atoms = 12;
-  Gconsts.version = std::string("belqo-vask v") + VASK_VERSION;
-  Gconsts.banner = "belqo-vask: dissects the nucleic acids of 3D structures (PDB/mmCIF)\n"
+  constants.num_aa = 20;
+  constants.num_base_atoms = 16;
+  constants.num_bb_atoms = 12;
+  constants.version = std::string("belqo-vask v") + VASK_VERSION;
+  constants.banner = "belqo-vask: dissects the nucleic acids of 3D structures (PDB/mmCIF)\n"
                    "version " VASK_VERSION "\n";
 }
 

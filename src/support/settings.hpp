@@ -392,7 +392,7 @@ struct gconsts_rec {
   std::string banner;                   // several lines, ends with a newline
 };
 
-extern gconsts_rec Gconsts;
+extern const gconsts_rec& Gconsts;  // filled by set_Gconsts() only
 
 // Block-file switch queries (Gvars.block_file).
 bool with_block_face_or_edge();
