@@ -92,11 +92,7 @@ void generate_composite_and_exit(int argc, char* argv[]) {
   if (s.circular > 0) {
     build_circular_dna(s);
   } else {
-    // the templates' helices are all that is read of them: classify only nucleotides
-    const long parts = Gvars.parts;
-    mutable_gvars().parts = 1;
     std::vector<binding_site> sites = read_binding_sites(s);
-    mutable_gvars().parts = parts;
     build_composite(s, plan_binding_sites(s, std::move(sites)));
   }
   end_run(0);

@@ -70,8 +70,8 @@ void build_circular_dna(const composite_settings& s);
 std::vector<binding_site> read_binding_sites(const composite_settings& s);
 
 // The structure file read and its pairs and helices found: true, with h
-// its helix, when there is exactly one valid helix.
-bool read_one_helix(const std::string& file, struct_mol& mol, helix& h);
+// its helix, when there is exactly one valid helix; parts as for read_pdb.
+bool read_one_helix(const std::string& file, struct_mol& mol, helix& h, long parts = 0);
 
 // The sites ordered and placed along the sequence (given, or made of the
 // connectors and templates), with their summary on the run log.

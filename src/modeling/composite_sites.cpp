@@ -59,7 +59,7 @@ bool read_template(const std::string& entry, const std::vector<std::string>& wor
   }
   struct_mol mol;
   helix h;
-  const bool one = read_one_helix(file, mol, h);
+  const bool one = read_one_helix(file, mol, h, 1);  // its helix is all that is read of it: nucleotides only
   if (one) {
     site.pairs = h.num_pairs;
     site.templ_seq.clear();
@@ -206,9 +206,9 @@ void place_by_connectors(const composite_settings& s, composite_plan& plan) {
 
 }  // namespace
 
-bool read_one_helix(const std::string& file, struct_mol& mol, helix& h) {
+bool read_one_helix(const std::string& file, struct_mol& mol, helix& h, long parts) {
   init_struct_mol(file, mol);
-  read_pdb(file, mol);
+  read_pdb(file, mol, parts);
   long num_pairs = 0, num_helices = 0, num_stems = 0, num_isolated = 0, num_coaxial = 0, misassigned = 0;
   std::vector<pair> pairs, isolated;
   std::vector<helix> helices, stems;

@@ -587,7 +587,7 @@ void eliminate_hbond2hbond_small_angle(const struct_mol& mol, long n, std::vecto
 }
 
 long collect_hbonds(long i, long j, const struct_mol& mol, std::vector<bond>& r, double cutoff) {
-  if (!residue_to_include(Gvars.parts, i, mol) || !residue_to_include(Gvars.parts, j, mol)) return 0;
+  if (!residue_to_include(mol.parts, i, mol) || !residue_to_include(mol.parts, j, mol)) return 0;
   const long n = get_possible_hbond_atom_pair(i, j, mol, r, cutoff);
   if (n == 0) return 0;
   check_for_best_hbonds_quick(n, r);

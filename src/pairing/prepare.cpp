@@ -287,16 +287,16 @@ void add_info_struct_mol(struct_mol& mol) {
   if (!mol.nts_in_order) mol.notes += "   o nucleotides out of order\n";  // 20
 }
 
-void read_pdb_model(const std::string& file, struct_mol& mol, long model, long model_mode) {
-  read_pdb_simple_model(file, mol, model, &Gvars.altlocs, &Gvars.chains, model_mode);
+void read_pdb_model(const std::string& file, struct_mol& mol, long model, long model_mode, long parts) {
+  read_pdb_simple_model(file, mol, model, &Gvars.altlocs, &Gvars.chains, model_mode, parts);
   add_info_struct_mol(mol);
 }
 
-void read_pdb(const std::string& file, struct_mol& mol) {
-  read_pdb_model(file, mol, Gvars.select_model);
+void read_pdb(const std::string& file, struct_mol& mol, long parts) {
+  read_pdb_model(file, mol, Gvars.select_model, 0, parts);
   if (symmetry_on_ensemble(mol)) {  // this structure's first model only
     free_struct_mol(mol);
-    read_pdb_model(file, mol, Gvars.select_model, 1);
+    read_pdb_model(file, mol, Gvars.select_model, 1, parts);
   }
 }
 

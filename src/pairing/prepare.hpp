@@ -11,11 +11,12 @@ namespace vask {
 
 // Reads the first model (every model in the symmetry model modes) with the
 // altloc and chain settings and prepares it; an ensemble met in a symmetry
-// mode is read again, its first model only.
-void read_pdb(const std::string& file, struct_mol& mol);
-// The same for one given model number; model_mode 0 reads in the setting's
-// model mode, else in the one given.
-void read_pdb_model(const std::string& file, struct_mol& mol, long model, long model_mode = 0);
+// mode is read again, its first model only. parts 0 analyses the residue
+// classes of the setting, else those given.
+void read_pdb(const std::string& file, struct_mol& mol, long parts = 0);
+// The same for one given model number; model_mode (parts) 0 reads in the
+// setting's model mode (residue classes), else in the one given.
+void read_pdb_model(const std::string& file, struct_mol& mol, long model, long model_mode = 0, long parts = 0);
 
 // The pipeline on a freshly read structure, and its own stages.
 void add_info_struct_mol(struct_mol& mol);

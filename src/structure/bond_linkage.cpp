@@ -467,7 +467,7 @@ void populate_contacts(struct_mol& mol) {
   ensure_atom_grid(mol);
   const long n = mol.num_residues;
   std::vector<char> included(static_cast<size_t>(n) + 1, 0);
-  for (long k = 1; k <= n; ++k) included[k] = residue_to_include(Gvars.parts, k, mol) != 0;
+  for (long k = 1; k <= n; ++k) included[k] = residue_to_include(mol.parts, k, mol) != 0;
   // Two residues are in contact when two of their heavy atoms are closer than
   // the cutoff: each heavy atom asks the grid once. Residue by residue, the
   // later residues met are added in ascending order, as a double loop over

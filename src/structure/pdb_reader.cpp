@@ -345,7 +345,8 @@ bool check_mmcif(const std::string& file) {
 }
 
 void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
-                           const std::string* altlocs, const chain_selection* chains, long model_mode) {
+                           const std::string* altlocs, const chain_selection* chains, long model_mode,
+                           long parts) {
   // standard input has no name to go by and cannot be read twice: it is
   // loaded whole and taken as mmCIF when it holds an atom loop, else as PDB;
   // a named file is decided for itself
@@ -353,6 +354,7 @@ void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
   bool cif = Gvars.input_format == 2 || piped || (Gvars.input_format == 3 && check_mmcif(file));
   init_struct_mol(file, mol);
   if (model_mode != 0) mol.model_mode = model_mode;
+  if (parts != 0) mol.parts = parts;
   static const chain_selection every_chain{};
   std::string alt = altlocs == nullptr ? "*" : altlocs->substr(0, 511);
   const chain_selection& chs = chains == nullptr ? every_chain : *chains;

@@ -14,9 +14,11 @@
 namespace vask {
 
 // The reading stage alone; a null altloc or chain set means "*" (everything);
-// model_mode 0 reads in the setting's model mode, else in the one given.
+// model_mode and parts 0 read in the setting's model mode and residue
+// classes, else in those given.
 void read_pdb_simple_model(const std::string& file, struct_mol& mol, long model,
-                           const std::string* altlocs, const chain_selection* chains, long model_mode = 0);
+                           const std::string* altlocs, const chain_selection* chains, long model_mode = 0,
+                           long parts = 0);
 void read_pdb_simple(const std::string& file, struct_mol& mol);
 // The PDB record reader on an open stream; atoms end up in mol.
 void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,

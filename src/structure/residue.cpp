@@ -459,7 +459,7 @@ void populate_residues(struct_mol& mol) {
   std::vector<long> nts_list;
   if (!Gvars.nts_list_inp.empty()) nts_list = read_nts_list(Gvars.nts_list_inp, nres);
   // 4
-  const long mask = Gvars.parts;
+  const long mask = mol.parts;
   for (long k = 1; k <= nres; ++k) {
     apply_atom_aliases(k, mol);
     residue& r = mol.residues[k];

@@ -131,6 +131,9 @@ struct struct_mol {
   // or 1 when an ensemble met in a symmetry mode is read for its first model
   // only (that structure alone: the next one of a list starts from the setting).
   long model_mode = Gvars.model_mode;
+  // The residue classes analysed (as the setting's parts): the setting's, or
+  // those its reader was given.
+  long parts = Gvars.parts;
   // Diagnostics, not results: bumped also where the structure is only read.
   mutable warning_counts warned;   // warnings written about this structure
   mutable long cif_model = 0;      // model number of the mmCIF rows an ensemble file is given; 0 none
