@@ -100,16 +100,24 @@ double exposed_angle(std::vector<arc>& arcs) {
   return exposed + two_pi - furthest;
 }
 
+// A neighbour circle that cuts slice circle i in an arc.
+struct cut {
+  const neighbour* nb;
+  double rj;
+};
+
 // Accessible area of sphere i (centre zi, radius R) among its neighbours.
+// Each slice is first checked for burial inside a neighbour's circle: a buried
+// slice adds nothing, so its arcs (and their acos) are never computed.
 double sphere_area(double zi, double R, const std::vector<neighbour>& nbs, long slices,
-                   std::vector<arc>& arcs) {
+                   std::vector<arc>& arcs, std::vector<cut>& cuts) {
   if (nbs.empty()) return 2 * two_pi * R * R;
   double t = 2 * R / static_cast<double>(slices);
   double sum = 0;
   for (long k = 1; k <= slices; ++k) {
     double z = zi - R + (static_cast<double>(k) - 0.5) * t;
     double ri = std::sqrt(R * R - (z - zi) * (z - zi));
-    arcs.clear();
+    cuts.clear();
     bool buried = false;
     for (const auto& nb : nbs) {
       double hj = nb.R2 - (z - nb.z) * (z - nb.z);
@@ -117,24 +125,30 @@ double sphere_area(double zi, double R, const std::vector<neighbour>& nbs, long 
       double rj = std::sqrt(hj);
       if (nb.d >= ri + rj) continue;
       if (nb.d > std::fabs(ri - rj)) {
-        const double beta = nb.beta;
-        double cos_alpha = (ri * ri + nb.d * nb.d - rj * rj) / (2 * nb.d * ri);
-        double alpha = std::acos(std::clamp(cos_alpha, -1.0, 1.0));
-        double start = beta - alpha, end = beta + alpha;
-        if (start < 0) start += two_pi;
-        if (end > two_pi) end -= two_pi;
-        if (start > end) {
-          arcs.push_back({start, two_pi});
-          arcs.push_back({0, end});
-        } else {
-          arcs.push_back({start, end});
-        }
+        cuts.push_back({&nb, rj});
       } else if (ri <= rj) {
         buried = true;
         break;
       }
     }
-    if (!buried) sum += exposed_angle(arcs) * t;
+    if (buried) continue;
+    arcs.clear();
+    for (const auto& c : cuts) {
+      const neighbour& nb = *c.nb;
+      const double beta = nb.beta, rj = c.rj;
+      double cos_alpha = (ri * ri + nb.d * nb.d - rj * rj) / (2 * nb.d * ri);
+      double alpha = std::acos(std::clamp(cos_alpha, -1.0, 1.0));
+      double start = beta - alpha, end = beta + alpha;
+      if (start < 0) start += two_pi;
+      if (end > two_pi) end -= two_pi;
+      if (start > end) {
+        arcs.push_back({start, two_pi});
+        arcs.push_back({0, end});
+      } else {
+        arcs.push_back({start, end});
+      }
+    }
+    sum += exposed_angle(arcs) * t;
   }
   return R * sum;
 }
@@ -254,6 +268,7 @@ void lee_richards(long n, std::vector<area_rec>& recs, double probe, double slic
 
   std::vector<neighbour> nbs;
   std::vector<arc> arcs;
+  std::vector<cut> cuts;
   for (long i = 1; i <= n; ++i) {
     if (progress && i % progress_step == 0) runlog_msg("%5ld ... %-5ld\n", i, n);
     const area_rec& a = recs[i];
@@ -274,7 +289,7 @@ void lee_richards(long n, std::vector<area_rec>& recs, double probe, double slic
           }
     if (!crosses) continue;
     for (auto& nb : nbs) nb.beta = std::atan2(nb.dy, nb.dx) + std::numbers::pi;
-    recs[i].area = sphere_area(a.z, R[i], nbs, slices, arcs);
+    recs[i].area = sphere_area(a.z, R[i], nbs, slices, arcs, cuts);
   }
 }
 
