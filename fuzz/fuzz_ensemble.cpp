@@ -40,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fwrite(data + 1, 1, size - 1, out);
   std::fclose(out);
 
-  vask::Gvars.model_mode = 2;
-  vask::Gvars.one_pass = (mode & 2) ? 1 : 0;
-  if (mode & 4) vask::Gvars.selected_models = {4, 1, 2, 3, 4};
+  vask::mutable_gvars().model_mode = 2;
+  vask::mutable_gvars().one_pass = (mode & 2) ? 1 : 0;
+  if (mode & 4) vask::mutable_gvars().selected_models = {4, 1, 2, 3, 4};
   try {
-    vask::check_nmr(file);
+    vask::check_nmr(file, vask::mutable_gvars());
   } catch (const vask::fatal_error& e) {
     fuzz::expected_end(e);
     return 0;

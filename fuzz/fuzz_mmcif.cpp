@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t mode = data[0];
   static const long models[] = {-1, -1, 1, 2};
   const long model = models[mode & 3];
-  vask::Gvars.model_mode = (mode & 4) ? 4 : 1;
-  if (mode & 8) vask::Gvars.altlocs = "*";
-  vask::Gvars.input_format = 2;
+  vask::mutable_gvars().model_mode = (mode & 4) ? 4 : 1;
+  if (mode & 8) vask::mutable_gvars().altlocs = "*";
+  vask::mutable_gvars().input_format = 2;
   vask::cif_reader r;
   r.file_name = "fuzz.cif";
   r.text.assign(reinterpret_cast<const char*>(data + 1), size - 1);

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int argc = static_cast<int>(words.size());
 
   fuzz::reset_globals();
-  vask::Gvars.help_mode = 1;
+  vask::mutable_gvars().help_mode = 1;
   vask::say_good_bye_handler = vask::say_good_bye;
   try {
     std::string in, out, list;
@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       vask::display_unrecognized_option(arg);
     }
     // the logs would be files named by the input: keep them closed
-    vask::Gvars.runlog_name.clear();
-    vask::Gvars.prglog_name.clear();
+    vask::mutable_gvars().runlog_name.clear();
+    vask::mutable_gvars().prglog_name.clear();
     vask::book_keeping(argc, argc, argc > 1 ? argv[static_cast<size_t>(argc - 1)] : nullptr);
   } catch (const vask::fatal_error& e) {
     fuzz::expected_end(e);

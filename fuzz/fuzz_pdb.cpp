@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t mode = data[0];
   static const long models[] = {-1, -1, 1, 2};
   const long model = models[mode & 3];
-  vask::Gvars.model_mode = (mode & 4) ? 4 : 1;
-  if (mode & 8) vask::Gvars.altlocs = "*";
+  vask::mutable_gvars().model_mode = (mode & 4) ? 4 : 1;
+  if (mode & 8) vask::mutable_gvars().altlocs = "*";
   std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
   FILE* fp = text.empty() ? std::tmpfile() : fmemopen(text.data(), text.size(), "r");
   if (fp == nullptr) return 0;

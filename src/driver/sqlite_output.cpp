@@ -17,7 +17,7 @@ namespace vask {
 
 namespace {
 
-constexpr long SQL_DATA = 1, SQL_SCHEMA = 2, SQL_PO4 = 4;  // bits of the SQLite setting
+constexpr long SQL_SCHEMA = 2, SQL_PO4 = 4;  // bits of the SQLite setting (bit 1: the data rows)
 constexpr long GA_CHECK = 9;                               // G-A pair setting of the check file
 constexpr double UNSET_LIMIT = 1e36;                       // larger magnitudes are unset
 

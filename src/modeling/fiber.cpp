@@ -101,8 +101,8 @@ constexpr const char* kNotes[] = {
     "        poly(dA-dT).poly(dA-dT): an A-DNA type structure with reversed\n"
     "        Hoogsteen pairing.\" Eur. Biophys. J., 30, 404-410; and their\n"
     "        earlier fiber models of the A, B, C, D and S forms.",
-    "    56: Pauling, L. and Corey, R.B. (1953). \"A proposed structure for the\n"
-    "        nucleic acids.\" Proc. Natl. Acad. Sci. USA, 39, 84-97.",
+    ("    56: Pauling, L. and Corey, R.B. (1953). \"A proposed structure for the\n"
+     "        nucleic acids.\" Proc. Natl. Acad. Sci. USA, 39, 84-97."),
 };
 
 fiber_model parse_row(long id, const char* line) {
