@@ -43,22 +43,22 @@ void warn_overflow(const atom& a, const char* what, double value, int first, int
              value, atom_label(a).c_str(), first, last, written.c_str());
 }
 
-// "%*.*f" of v. Coordinates fill most of a written PDB file, and printf's
-// exact decimal conversion is slow: the value is rounded here directly unless
-// it lies so near a rounding tie that only printf's exact expansion can
-// settle it (then, and for large or non-finite values, printf does it all).
-std::string fixed_text(double v, int width, int decimals) {
+// "%.*f" of v written backwards to end (at most 40 characters): its length,
+// or 0 when printf must write it. Coordinates fill most of a written PDB
+// file, and printf's exact decimal conversion is slow: the value is rounded
+// here directly unless it lies so near a rounding tie that only printf's
+// exact expansion can settle it (then, and for large or non-finite values,
+// printf does it all).
+long rounded_text(double v, int decimals, char* end) {
   static constexpr double SCALE[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
   static constexpr double QUICK_MAX = 1e9;   // scaled magnitudes rounded here
   static constexpr double TIE_MARGIN = 1e-6; // well above the scaling error below QUICK_MAX
-  if (!std::isfinite(v) || decimals < 0 || decimals > 6) return sformat("%*.*f", width, decimals, v);
+  if (!std::isfinite(v) || decimals < 0 || decimals > 6) return 0;
   const double scaled = std::fabs(v) * SCALE[decimals];
   const double whole = std::floor(scaled);
-  if (!(scaled < QUICK_MAX) || std::fabs(scaled - whole - 0.5) < TIE_MARGIN)
-    return sformat("%*.*f", width, decimals, v);
+  if (!(scaled < QUICK_MAX) || std::fabs(scaled - whole - 0.5) < TIE_MARGIN) return 0;
   unsigned long n = static_cast<unsigned long>(whole) + (scaled - whole > 0.5 ? 1 : 0);
-  char buf[40];
-  char* p = buf + sizeof buf;
+  char* p = end;
   for (int k = 0; k < decimals; ++k, n /= 10) *--p = static_cast<char>('0' + n % 10);
   if (decimals > 0) *--p = '.';
   do {
@@ -66,9 +66,16 @@ std::string fixed_text(double v, int width, int decimals) {
     n /= 10;
   } while (n != 0);
   if (std::signbit(v)) *--p = '-';  // as printf: "-0.000" for a small negative value
-  const long len = buf + sizeof buf - p;
+  return end - p;
+}
+
+// "%*.*f" of v.
+std::string fixed_text(double v, int width, int decimals) {
+  char buf[40];
+  const long len = rounded_text(v, decimals, buf + sizeof buf);
+  if (len == 0) return sformat("%*.*f", width, decimals, v);
   std::string s(width > len ? static_cast<size_t>(width - len) : 0, ' ');
-  return s.append(p, static_cast<size_t>(len));
+  return s.append(buf + sizeof buf - len, static_cast<size_t>(len));
 }
 
 // A real number in exactly width characters: decimals dropped one at a time
@@ -163,66 +170,103 @@ std::vector<xyz> residue_points(long k, const struct_mol& mol) {
 //      61-66 B-factor (6.2) | 73-76 segment id | 77-78 element | 79-80 charge
 namespace {
 
-// printf's "%-W.Ps" (left) or "%W.Ps" of the C string in s: at most P = W
-// characters when cut, padded with blanks to W.
-void put_text(std::string& out, std::string_view s, size_t width, bool left, bool cut) {
-  s = s.substr(0, std::min(s.find('\0'), s.size()));
-  if (cut && s.size() > width) s = s.substr(0, width);
-  const size_t pad = width > s.size() ? width - s.size() : 0;
-  if (!left) out.append(pad, ' ');
-  out.append(s);
-  if (left) out.append(pad, ' ');
-}
+// A PDB line put together in place: printf's parsing of the format, and a
+// string per field, weighed on every ensemble file written.
+class pdb_line {
+ public:
+  void add(char c) { text_[len_++] = c; }
+  void add(std::string_view s) {
+    std::memcpy(text_ + len_, s.data(), s.size());
+    len_ += s.size();
+  }
+  void blanks(size_t n) {
+    std::memset(text_ + len_, ' ', n);
+    len_ += n;
+  }
+  // printf's "%-W.Ps" (left) or "%W.Ps" of the C string in s: at most
+  // P = W characters when cut, padded with blanks to W.
+  void add_text(std::string_view s, size_t width, bool left, bool cut) {
+    s = s.substr(0, std::min(s.find('\0'), s.size()));
+    if (cut && s.size() > width) s = s.substr(0, width);
+    const size_t pad = width > s.size() ? width - s.size() : 0;
+    if (!left) blanks(pad);
+    add(s);
+    if (left) blanks(pad);
+  }
+  // "%*.*f" of v when it fits the width; else fit_real's narrower text and
+  // its warning.
+  void add_real(const atom& a, const char* what, double v, int width, int decimals, int first, long& overflows) {
+    char buf[40];
+    const long len = rounded_text(v, decimals, buf + sizeof buf);
+    if (len == 0 || len > width) {
+      add(fit_real(a, what, v, width, decimals, first, overflows));
+      return;
+    }
+    blanks(static_cast<size_t>(width - len));
+    add(std::string_view(buf + sizeof buf - len, static_cast<size_t>(len)));
+  }
+  // "%*ld" of v when it fits the width; else fit_integer's low digits and
+  // its warning.
+  void add_integer(const atom& a, const char* what, long v, int width, int first, long& overflows) {
+    char buf[24];
+    const long len = std::to_chars(buf, buf + sizeof buf, v).ptr - buf;
+    if (len > width) {
+      add(fit_integer(a, what, v, width, first, overflows));
+      return;
+    }
+    blanks(static_cast<size_t>(width - len));
+    add(std::string_view(buf, static_cast<size_t>(len)));
+  }
+  void write(FILE* fp) const { std::fwrite(text_, 1, len_, fp); }
+
+ private:
+  char text_[160];  // a line has 81 characters; the record name is the only field not cut
+  size_t len_ = 0;
+};
 
 // The PDB line of atom a with the given coordinates and serial number.
 void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, long& overflows,
                     long model_mode) {
   const std::string& name = written_name(a);
   const std::string& res = written_res_name(a);
-  std::string seg = "    ";
+  std::string_view seg = "    ";
+  char model_text[24];
   if (!Gvars.cartoon[CTN_BEST_VIEW]) {
-    if (a.seg_id != "    " && !a.seg_id.empty())
+    if (a.seg_id != "    " && !a.seg_id.empty()) {
       seg = a.seg_id;
-    else if (a.chain_id.size() >= 2)
+    } else if (a.chain_id.size() >= 2) {
       seg = a.chain_id;
-    else if (model_mode != 1 && a.model != 0)
-      seg = sformat("%-4ld", a.model);  // "3   ": a precision would zero-pad
+    } else if (model_mode != 1 && a.model != 0) {
+      // "%-4ld" of the model number ("3   "; a precision would zero-pad), cut below
+      const long len = std::to_chars(model_text, model_text + sizeof model_text, a.model).ptr - model_text;
+      seg = std::string_view(model_text, static_cast<size_t>(len));
+    }
   }
-  std::string serial = fit_integer(a, "serial number", serial_number % SERIAL_MODULUS, 5, 7, overflows);
-  std::string seq = fit_integer(a, "residue number", a.res_seq, 4, 23, overflows);
-  std::string x = fit_real(a, "x coordinate", p[1], 8, 3, 31, overflows);
-  std::string y = fit_real(a, "y coordinate", p[2], 8, 3, 39, overflows);
-  std::string z = fit_real(a, "z coordinate", p[3], 8, 3, 47, overflows);
-  std::string occ = fit_real(a, "occupancy", a.occupancy, 6, 2, 55, overflows);
-  std::string bf = fit_real(a, "B-factor", a.bfactor, 6, 2, 61, overflows);
   const char chain = a.chain_id.empty() ? ' ' : a.chain_id[0];
-  // "%-6s%s %4.4s%c%3.3s %c%s%c   %s%s%s%s%s      %-4.4s%2.2s%2.2s\n" put
-  // together by hand: printf's parsing of this line weighed on every
-  // ensemble file written
-  std::string line;
-  line.reserve(96);
-  put_text(line, a.hetatm ? "HETATM" : "ATOM", 6, true, false);
-  line += serial;
-  line += ' ';
-  put_text(line, name, 4, false, true);
-  line += a.altloc;
-  put_text(line, res, 3, false, true);
-  line += ' ';
-  line += chain;
-  line += seq;
-  line += a.icode;
-  line += "   ";
-  line += x;
-  line += y;
-  line += z;
-  line += occ;
-  line += bf;
-  line += "      ";
-  put_text(line, seg, 4, true, true);
-  put_text(line, a.deuterium ? " D" : a.element.c_str(), 2, false, true);
-  put_text(line, a.charge, 2, false, true);
-  line += '\n';
-  std::fwrite(line.data(), 1, line.size(), fp);
+  // "%-6s%s %4.4s%c%3.3s %c%s%c   %s%s%s%s%s      %-4.4s%2.2s%2.2s\n"
+  pdb_line line;
+  line.add(a.hetatm ? "HETATM" : "ATOM  ");
+  line.add_integer(a, "serial number", serial_number % SERIAL_MODULUS, 5, 7, overflows);
+  line.add(' ');
+  line.add_text(name, 4, false, true);
+  line.add(a.altloc);
+  line.add_text(res, 3, false, true);
+  line.add(' ');
+  line.add(chain);
+  line.add_integer(a, "residue number", a.res_seq, 4, 23, overflows);
+  line.add(a.icode);
+  line.add("   ");
+  line.add_real(a, "x coordinate", p[1], 8, 3, 31, overflows);
+  line.add_real(a, "y coordinate", p[2], 8, 3, 39, overflows);
+  line.add_real(a, "z coordinate", p[3], 8, 3, 47, overflows);
+  line.add_real(a, "occupancy", a.occupancy, 6, 2, 55, overflows);
+  line.add_real(a, "B-factor", a.bfactor, 6, 2, 61, overflows);
+  line.add("      ");
+  line.add_text(seg, 4, true, true);
+  line.add_text(a.deuterium ? " D" : a.element.c_str(), 2, false, true);
+  line.add_text(a.charge, 2, false, true);
+  line.add('\n');
+  line.write(fp);
 }
 
 // The mmCIF row of atom a with the given coordinates and serial number:
