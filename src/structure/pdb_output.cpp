@@ -170,65 +170,55 @@ std::vector<xyz> residue_points(long k, const struct_mol& mol) {
 //      61-66 B-factor (6.2) | 73-76 segment id | 77-78 element | 79-80 charge
 namespace {
 
-// A PDB line put together in place: printf's parsing of the format, and a
-// string per field, weighed on every ensemble file written.
+// A PDB line put together in place, each field written at its columns:
+// printf's parsing of the format, and a string per field, weighed on every
+// ensemble file written. Every field has its fixed width, so a line is
+// always 80 characters and its newline.
 class pdb_line {
  public:
-  void add(char c) { text_[len_++] = c; }
-  void add(std::string_view s) {
-    std::memcpy(text_ + len_, s.data(), s.size());
-    len_ += s.size();
+  static constexpr size_t LENGTH = 81;
+
+  pdb_line() {
+    std::memset(text_, ' ', LENGTH - 1);
+    text_[LENGTH - 1] = '\n';
   }
-  void blanks(size_t n) {
-    std::memset(text_ + len_, ' ', n);
-    len_ += n;
+  // printf's "%W.Ws" (right) or "%-W.Ws" (left) of the C string in s, at
+  // columns first (1-based) onwards.
+  void put_text(size_t first, size_t width, std::string_view s, bool left) {
+    s = s.substr(0, std::min({s.find('\0'), s.size(), width}));
+    std::memcpy(text_ + first - 1 + (left ? 0 : width - s.size()), s.data(), s.size());
   }
-  // printf's "%-W.Ps" (left) or "%W.Ps" of the C string in s: at most
-  // P = W characters when cut, padded with blanks to W.
-  void add_text(std::string_view s, size_t width, bool left, bool cut) {
-    s = s.substr(0, std::min(s.find('\0'), s.size()));
-    if (cut && s.size() > width) s = s.substr(0, width);
-    const size_t pad = width > s.size() ? width - s.size() : 0;
-    if (!left) blanks(pad);
-    add(s);
-    if (left) blanks(pad);
-  }
+  void put_char(size_t column, char c) { text_[column - 1] = c; }
   // "%*.*f" of v when it fits the width; else fit_real's narrower text and
   // its warning.
-  void add_real(const atom& a, const char* what, double v, int width, int decimals, int first, long& overflows) {
+  void put_real(const atom& a, const char* what, double v, size_t first, int width, int decimals, long& overflows) {
     char buf[40];
     const long len = rounded_text(v, decimals, buf + sizeof buf);
-    if (len == 0 || len > width) {
-      add(fit_real(a, what, v, width, decimals, first, overflows));
-      return;
-    }
-    blanks(static_cast<size_t>(width - len));
-    add(std::string_view(buf + sizeof buf - len, static_cast<size_t>(len)));
+    if (len == 0 || len > width)
+      put_text(first, static_cast<size_t>(width), fit_real(a, what, v, width, decimals, static_cast<int>(first), overflows),
+               false);
+    else
+      std::memcpy(text_ + first - 1 + width - len, buf + sizeof buf - len, static_cast<size_t>(len));
   }
   // "%*ld" of v when it fits the width; else fit_integer's low digits and
   // its warning.
-  void add_integer(const atom& a, const char* what, long v, int width, int first, long& overflows) {
+  void put_integer(const atom& a, const char* what, long v, size_t first, int width, long& overflows) {
     char buf[24];
     const long len = std::to_chars(buf, buf + sizeof buf, v).ptr - buf;
-    if (len > width) {
-      add(fit_integer(a, what, v, width, first, overflows));
-      return;
-    }
-    blanks(static_cast<size_t>(width - len));
-    add(std::string_view(buf, static_cast<size_t>(len)));
+    if (len > width)
+      put_text(first, static_cast<size_t>(width), fit_integer(a, what, v, width, static_cast<int>(first), overflows),
+               false);
+    else
+      std::memcpy(text_ + first - 1 + width - len, buf, static_cast<size_t>(len));
   }
-  void write(FILE* fp) const { std::fwrite(text_, 1, len_, fp); }
+  std::string_view text() const { return {text_, LENGTH}; }
 
  private:
-  char text_[160];  // a line has 81 characters; the record name is the only field not cut
-  size_t len_ = 0;
+  char text_[LENGTH];
 };
 
 // The PDB line of atom a with the given coordinates and serial number.
-void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, long& overflows,
-                    long model_mode) {
-  const std::string& name = written_name(a);
-  const std::string& res = written_res_name(a);
+pdb_line make_pdb_line(const atom& a, const xyz& p, long serial_number, long& overflows, long model_mode) {
   std::string_view seg = "    ";
   char model_text[24];
   if (!Gvars.cartoon[CTN_BEST_VIEW]) {
@@ -242,31 +232,31 @@ void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, l
       seg = std::string_view(model_text, static_cast<size_t>(len));
     }
   }
-  const char chain = a.chain_id.empty() ? ' ' : a.chain_id[0];
-  // "%-6s%s %4.4s%c%3.3s %c%s%c   %s%s%s%s%s      %-4.4s%2.2s%2.2s\n"
+  // "%-6s%5ld %4.4s%c%3.3s %c%4ld%c   %8.3f%8.3f%8.3f%6.2f%6.2f      %-4.4s%2.2s%2.2s\n"
   pdb_line line;
-  line.add(a.hetatm ? "HETATM" : "ATOM  ");
-  line.add_integer(a, "serial number", serial_number % SERIAL_MODULUS, 5, 7, overflows);
-  line.add(' ');
-  line.add_text(name, 4, false, true);
-  line.add(a.altloc);
-  line.add_text(res, 3, false, true);
-  line.add(' ');
-  line.add(chain);
-  line.add_integer(a, "residue number", a.res_seq, 4, 23, overflows);
-  line.add(a.icode);
-  line.add("   ");
-  line.add_real(a, "x coordinate", p[1], 8, 3, 31, overflows);
-  line.add_real(a, "y coordinate", p[2], 8, 3, 39, overflows);
-  line.add_real(a, "z coordinate", p[3], 8, 3, 47, overflows);
-  line.add_real(a, "occupancy", a.occupancy, 6, 2, 55, overflows);
-  line.add_real(a, "B-factor", a.bfactor, 6, 2, 61, overflows);
-  line.add("      ");
-  line.add_text(seg, 4, true, true);
-  line.add_text(a.deuterium ? " D" : a.element.c_str(), 2, false, true);
-  line.add_text(a.charge, 2, false, true);
-  line.add('\n');
-  line.write(fp);
+  line.put_text(1, 6, a.hetatm ? "HETATM" : "ATOM", true);
+  line.put_integer(a, "serial number", serial_number % SERIAL_MODULUS, 7, 5, overflows);
+  line.put_text(13, 4, written_name(a), false);
+  line.put_char(17, a.altloc);
+  line.put_text(18, 3, written_res_name(a), false);
+  line.put_char(22, a.chain_id.empty() ? ' ' : a.chain_id[0]);
+  line.put_integer(a, "residue number", a.res_seq, 23, 4, overflows);
+  line.put_char(27, a.icode);
+  line.put_real(a, "x coordinate", p[1], 31, 8, 3, overflows);
+  line.put_real(a, "y coordinate", p[2], 39, 8, 3, overflows);
+  line.put_real(a, "z coordinate", p[3], 47, 8, 3, overflows);
+  line.put_real(a, "occupancy", a.occupancy, 55, 6, 2, overflows);
+  line.put_real(a, "B-factor", a.bfactor, 61, 6, 2, overflows);
+  line.put_text(73, 4, seg, true);
+  line.put_text(77, 2, a.deuterium ? " D" : a.element.c_str(), false);
+  line.put_text(79, 2, a.charge, false);
+  return line;
+}
+
+void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, long& overflows,
+                    long model_mode) {
+  const pdb_line line = make_pdb_line(a, p, serial_number, overflows, model_mode);
+  std::fwrite(line.text().data(), 1, pdb_line::LENGTH, fp);
 }
 
 // The mmCIF row of atom a with the given coordinates and serial number:
@@ -325,15 +315,18 @@ void write_residue_record(FILE* fp, long k, const struct_mol& mol) {
 void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std::vector<xyz>& pts) {
   if (fp == nullptr) return;
   const residue& r = mol.residues[k];
-  // the atom record is read in place: a copy would duplicate its sets for every line
+  // the atom record is read in place: a copy would duplicate its sets for
+  // every line; the PDB lines of the residue go out in one write
+  std::string lines;
   for (long i = r.first_atom, t = 1; i <= r.last_atom; ++i, ++t) {
     const atom& a = mol.atoms[i];
     if (a.status == 0) continue;
     if (Gvars.output_format == 2)
       write_cif_row(fp, a, pts[t], mol.atoms_written + t, mol.cif_model, mol.model_mode);
     else
-      write_pdb_line(fp, a, pts[t], mol.atoms_written + t, mol.warned.pdb_overflow, mol.model_mode);
+      lines += make_pdb_line(a, pts[t], mol.atoms_written + t, mol.warned.pdb_overflow, mol.model_mode).text();
   }
+  std::fwrite(lines.data(), 1, lines.size(), fp);
 }
 
 void write_residue_set_pdb_simple(long n, const std::vector<long>& list, const frame* f,
