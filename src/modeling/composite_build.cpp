@@ -75,12 +75,17 @@ command with(command c, std::initializer_list<std::string> more) {
 // The template's base name with every character outside [A-Za-z0-9._+-] as
 // '_': derived files stay in the working folder, and their names stay single
 // words for the two-file value of the merge task.
+// The derived files hold PDB records whatever the template was read from:
+// an mmCIF extension (".cif", ".mmcif", any case) becomes ".pdb", so that no
+// other reader takes them for mmCIF.
 // A name that would make "ref-<name>" one of the fixed files (ref-head.pdb,
 // ...) gets "template-" in front.
 std::string derived_name(const std::string& templ) {
   std::string name = get_basename(templ);
   for (char& c : name)
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_' && c != '+' && c != '-') c = '_';
+  if (const std::string ext = lower_copy(get_file_extension(name)); ext == "cif" || ext == "mmcif")
+    name = basename_renew_ext(name, "pdb");
   for (const char* fixed : {"conn.pdb", "cnSite.pdb", "head.pdb", "tail.pdb"})
     if (name == fixed) return "template-" + name;
   return name;

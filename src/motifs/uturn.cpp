@@ -202,14 +202,7 @@ void output_UAloops_info_pdb(struct_mol& mol, long n, const std::vector<connect>
     }
     close_ensemble_file(out, mol);
   }
-  if (Gvars.json) {
-    json_array_of_nts_list(fp, "UAloops", n, list, mol);
-    return;
-  }
-  print_leadline_sepchar(fp, '*', SEPARATOR_WIDTH);
-  print_noun(fp, n, "List of %ld UA-%s\n", "loop");
-  for (long k = 1; k <= n; ++k)
-    std::fprintf(fp, "%4ld nts=%ld %s\n", k, list[k].count, get_connect_abbr_full_ids(list[k], mol).c_str());
+  output_nts_lists(fp, "UAloops", "List of %ld UA-%s\n", "loop", n, list, mol);
 }
 
 }  // namespace vask

@@ -11,7 +11,6 @@
 #include "support/file.hpp"
 #include "support/json_writer.hpp"
 #include "support/log.hpp"
-#include "support/report_lines.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"
 
@@ -158,15 +157,8 @@ void write_zippers_pdb(long n, const std::vector<connect>& zippers, struct_mol& 
 
 void print_zippers_info(long n, const std::vector<connect>& zippers, long num_contacts,
                         const std::vector<O2_contact>& contacts, const struct_mol& mol, FILE* fp) {
-  if (Gvars.json) {
-    json_array_of_nts_list(fp, "riboseZippers", n, zippers, mol);
-    return;
-  }
-  print_leadline_sepchar(fp, '*', SEPARATOR_WIDTH);
-  print_noun(fp, n, "List of %ld ribose %s\n", "zipper");
-  for (long k = 1; k <= n; ++k)
-    std::fprintf(fp, "%4ld nts=%ld %s\n", k, zippers[k].count, get_connect_abbr_full_ids(zippers[k], mol).c_str());
-  if (!verbose2()) return;
+  output_nts_lists(fp, "riboseZippers", "List of %ld ribose %s\n", "zipper", n, zippers, mol);
+  if (Gvars.json || !verbose2()) return;
   std::fprintf(fp, "  ------------------------------------------------\n");
   for (long k = 1; k <= num_contacts; ++k)
     std::fprintf(fp, "%4ld %8.2f\t%s\t%s\n", k, contacts[k].dist, mol.residues[contacts[k].nt1].idstr.c_str(),

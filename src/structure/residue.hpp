@@ -229,6 +229,11 @@ void json_array_of_nts_list(FILE* fp, const char* key, long n, const std::vector
                             const struct_mol& mol);
 void json_array_of_nts_list_dval(FILE* fp, const char* key, long n, const std::vector<connect>& sets,
                                  const char* dkey, const struct_mol& mol);
+// sets[1..n] in the report: in JSON as json_array_of_nts_list under key; in
+// text under a '*' line and the heading (print_noun with noun), one
+// "%4ld nts=%ld <ids>" line per set.
+void output_nts_lists(FILE* fp, const char* key, const char* heading, const char* noun, long n,
+                      const std::vector<connect>& sets, const struct_mol& mol);
 
 std::string get_2residues_info(long a, long b, const struct_mol& mol);
 std::string get_3residues_info(long a, long b, long c, const struct_mol& mol);

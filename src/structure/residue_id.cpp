@@ -9,6 +9,7 @@
 #include "support/error.hpp"
 #include "support/json_writer.hpp"
 #include "support/log.hpp"
+#include "support/report_lines.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"
 
@@ -373,6 +374,19 @@ void json_array_of_nts_list_dval(FILE* fp, const char* key, long n, const std::v
 void json_array_of_nts_list(FILE* fp, const char* key, long n, const std::vector<connect>& sets,
                             const struct_mol& mol) {
   json_array_of_nts_list_dval(fp, key, n, sets, nullptr, mol);
+}
+
+void output_nts_lists(FILE* fp, const char* key, const char* heading, const char* noun, long n,
+                      const std::vector<connect>& sets, const struct_mol& mol) {
+  if (Gvars.json) {
+    json_array_of_nts_list(fp, key, n, sets, mol);
+    return;
+  }
+  print_leadline_sepchar(fp, '*', SEPARATOR_WIDTH);
+  print_noun(fp, n, heading, noun);
+  for (long k = 1; k <= n; ++k)
+    std::fprintf(fp, "%4ld nts=%ld %s\n", k, sets[static_cast<size_t>(k)].count,
+                 get_connect_abbr_full_ids(sets[static_cast<size_t>(k)], mol).c_str());
 }
 
 }  // namespace vask

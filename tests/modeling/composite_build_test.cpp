@@ -159,9 +159,15 @@ TEST_F(CompositeBuild, TemplateJoinedToBuiltDnaAndTheScriptRepeatsIt) {
   EXPECT_TRUE(has(r.err, "\ttail-connector=ACGTACGTAAAAA(13)"));
   EXPECT_TRUE(has(r.err, "Processing 1 binding sites\n\tbuilding site #1\n\tadding tail\n"
                          "\tassembling the duplex to chains X and Y\n\tcompleting backbone atoms\n"));
-  // derived files carry the template's base name, made a single plain word
-  EXPECT_TRUE(exists("tidy-t___id_PWNED__q.cif"));
-  EXPECT_TRUE(exists("ref-t___id_PWNED__q.cif"));
+  // derived files carry the template's base name, made a single plain word,
+  // with the extension of what they hold: PDB records, not mmCIF
+  for (const char* derived : {"tidy-t___id_PWNED__q.pdb", "ref-t___id_PWNED__q.pdb"}) {
+    const std::string pdb = read(derived);
+    EXPECT_TRUE(pdb.rfind("ATOM  ", 0) == 0 || has(pdb, "\nATOM  ")) << derived;
+    EXPECT_FALSE(has(pdb, "_atom_site.")) << derived;
+  }
+  EXPECT_FALSE(exists("tidy-t___id_PWNED__q.cif"));
+  EXPECT_FALSE(exists("ref-t___id_PWNED__q.cif"));
 
   const std::string text = read(model);
   const std::string script = read("vask-composite.sh");
@@ -196,7 +202,7 @@ TEST_F(CompositeBuild, TemplateJoinedToBuiltDnaAndTheScriptRepeatsIt) {
   // the script, run by sh in a fresh folder, writes the same model
   EXPECT_TRUE(has(script, "# initialization -- create empty file 'ref-head.pdb'\nrm -f ref-head.pdb\ntouch ref-head.pdb\n"));
   EXPECT_TRUE(has(script, "belqo-vask tasks --silent '-i=" + std::string("sub/t;$(id>PWNED)'\\''q.cif'") +
-                              " --check-ds --segid=T001 -o=tidy-t___id_PWNED__q.cif\n"));
+                              " --check-ds --segid=T001 -o=tidy-t___id_PWNED__q.pdb\n"));
   EXPECT_TRUE(has(script, "belqo-vask fiber --silent --seq=GACGTACGTACGTG -o=conn.pdb\n"));
   EXPECT_TRUE(has(script, "belqo-vask tasks --silent -i=final-duplexXY.pdb --seal-backbone '-o=" + model + "'\n"));
   const std::string exe_dir = std::filesystem::path(VASK_EXE).parent_path().string();
@@ -255,7 +261,7 @@ TEST_F(CompositeBuild, SitesAfterTheirConnectorsWithoutASequence) {
   EXPECT_FALSE(exists("vask-composite.sh"));
   const std::string script = read("steps.sh");
   EXPECT_TRUE(has(script, "# iteration #2: start=35"));
-  EXPECT_TRUE(has(script, "belqo-vask tasks --silent -i=in/b.cif --check-ds=-1 --segid=T002 -o=tidy-b.cif\n"));
+  EXPECT_TRUE(has(script, "belqo-vask tasks --silent -i=in/b.cif --check-ds=-1 --segid=T002 -o=tidy-b.pdb\n"));
   EXPECT_TRUE(has(script, "belqo-vask fiber --silent --seq=GTTT -o=tail.pdb\n"));
   const std::vector<pdb_atom> atoms = read_atoms(read("two.pdb"));
   EXPECT_EQ(chain_residues(atoms, 'X').size(), 57u);
@@ -291,11 +297,18 @@ TEST_F(CompositeBuild, IdealTemplateJoinsSeamlesslyEitherWay) {
 TEST_F(CompositeBuild, TemplatesNamedLikeIntermediateFiles) {
   std::filesystem::create_directory(dir_ / "in");
   ASSERT_EQ(run("fiber --seq=AACCCGTTAG -o=in/head.pdb").status, 0);
-  // its derived files must not be the running head (ref-head.pdb)
-  exe_result r = run("composite --bind=AAAA:in/head.pdb --tail=TTTT -o=m.pdb");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(exists("ref-template-head.pdb"));
-  EXPECT_EQ(chain_residues(read_atoms(read("m.pdb")), 'X').size(), 18u);
+  std::filesystem::copy_file(dir_ / "in/head.pdb", dir_ / "in/head.cif");
+  // its derived files must not be the running head (ref-head.pdb), also
+  // once an mmCIF extension has become ".pdb"
+  exe_result r;
+  for (const char* templ : {"in/head.pdb", "in/head.cif"}) {
+    std::filesystem::remove(dir_ / "ref-template-head.pdb");
+    r = run(std::string("composite --bind=AAAA:") + templ + " --tail=TTTT -o=m.pdb");
+    ASSERT_EQ(r.status, 0) << templ << r.err;
+    EXPECT_TRUE(exists("ref-template-head.pdb")) << templ;
+    EXPECT_EQ(chain_residues(read_atoms(read("m.pdb")), 'X').size(), 18u) << templ;
+  }
+  EXPECT_TRUE(has(read("vask-composite.sh"), "-o=tidy-template-head.pdb\n"));
   // a template the assembly would overwrite is refused before any child runs
   for (const char* name : {"head.pdb", "ref-head.pdb", "final-raw.pdb", "cnSite.pdb"}) {
     std::filesystem::remove(dir_ / "vask-composite.sh");

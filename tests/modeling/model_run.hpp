@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -116,6 +117,38 @@ inline std::vector<std::vector<double>> read_report_rows(const std::string& text
     rows.push_back(v);
   }
   return rows;
+}
+
+struct point3 {
+  double x = 0, y = 0, z = 0;
+};
+
+inline double dist(const point3& a, const point3& b) {
+  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+}
+
+using residue_atoms = std::map<std::string, point3>;  // atom name -> position
+
+// Per chain of a PDB text, the atoms of its residues in file order.
+inline std::map<char, std::vector<residue_atoms>> chain_atoms(const std::string& pdb) {
+  std::map<char, std::vector<residue_atoms>> chains;
+  std::map<char, std::string> last_res;
+  std::istringstream in(pdb);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("ATOM", 0) != 0 || line.size() < 54) continue;
+    const char chain = line[21];
+    const std::string res = line.substr(22, 5);
+    auto& residues = chains[chain];
+    if (residues.empty() || last_res[chain] != res) residues.emplace_back();
+    last_res[chain] = res;
+    std::string name = line.substr(12, 4);
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
+    residues.back()[name] = {std::atof(line.substr(30, 8).c_str()), std::atof(line.substr(38, 8).c_str()),
+                             std::atof(line.substr(46, 8).c_str())};
+  }
+  return chains;
 }
 
 }  // namespace vask::test

@@ -108,6 +108,33 @@ TEST_F(RebuildRun, RoundTripOfAnRnaStemOf1ehz) {
   expect_gemmi_reads("stem.pdb", 14);
 }
 
+// The backbone templates sit on the bases as the nucleotides of the fiber
+// helices do: a fiber duplex analysed and rebuilt from its parameters gets
+// covalent O3'-P links (1.60 A) on both strands, for every base.
+TEST_F(RebuildRun, RebuiltFiberDuplexesLinkTheirBackbones) {
+  const struct {
+    const char* fiber;
+    char backbone;
+  } cases[] = {{"--seq=GCGATATCGCGAATTCGCTA", 'B'},
+               {"--A-form --seq=GCGATATCGCGAATTCGCTA", 'A'},
+               {"--RNA-duplex --seq=GCGAUAUCGCGAAUUCGCUA", 'R'}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fiber);
+    ASSERT_EQ(run(std::string("fiber ") + c.fiber + " -o=f.pdb").status, 0);
+    ASSERT_EQ(run("analyze -i=f.pdb --rebuild").status, 0);
+    exe_result r = run(std::string("rebuild --par-file=vask-dsStepPars.txt --backbone=") + c.backbone + " -o=r.pdb");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto chains = test::chain_atoms(read("r.pdb"));
+    ASSERT_EQ(chains.size(), 2u);
+    for (const auto& [chain, residues] : chains) {
+      ASSERT_EQ(residues.size(), 20u) << chain;
+      for (std::size_t k = 0; k + 1 < residues.size(); ++k)  // written 5' to 3'
+        EXPECT_NEAR(test::dist(residues[k].at("O3'"), residues[k + 1].at("P")), 1.60, 0.05) << chain << k;
+    }
+    expect_gemmi_reads("r.pdb", 40);
+  }
+}
+
 TEST_F(RebuildRun, SingleStrandRoundTrip) {
   copy_data("1bna.pdb");
   ASSERT_EQ(run("analyze -i=1bna.pdb --ss-input=list.txt").status, 1);  // a missing list is fatal

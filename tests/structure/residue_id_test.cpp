@@ -1,5 +1,6 @@
 // Nucleotide lists in JSON: the three forms of the JSON mode bits, the count
-// members and the array of lists, checked as JSON.
+// members and the array of lists, checked as JSON; the report section of a
+// list of lists.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -79,6 +80,23 @@ TEST_F(NtListJson, array_of_lists_with_values) {
   EXPECT_EQ(out, R"({"num_stacks":1,"stacks":[{"index":1,"num_nts":1,"nts_short":"G","nts_long":"A.G1"}],)"
                  R"("DUMMY_END":true})");
   json_array_of_nts_list(nullptr, "stacks", 1, sets, mol_);  // no stream: nothing
+}
+
+// The report section of a list of lists: numbered lines under a heading
+// whose noun follows the count, or in JSON the array alone.
+TEST_F(NtListJson, report_of_lists_in_text_or_json) {
+  std::vector<connect> sets(3);
+  sets[1].append(1);
+  sets[1].append(2);
+  sets[2].append(3);
+  auto report = [&](long n) {
+    return object_of([&](FILE* fp) { output_nts_lists(fp, "loops", "List of %ld UA-%s\n", "loop", n, sets, mol_); });
+  };
+  EXPECT_EQ(report(2), "{\n" + std::string(76, '*') + "\nList of 2 UA-loops\n"
+                       "   1 nts=2 GC A.G1,A.C2\n   2 nts=1 G A.G3\n}");
+  EXPECT_EQ(report(1), "{\n" + std::string(76, '*') + "\nList of 1 UA-loop\n   1 nts=2 GC A.G1,A.C2\n}");
+  mutable_gvars().json = 1;
+  EXPECT_EQ(report(1), object_of([&](FILE* fp) { json_array_of_nts_list(fp, "loops", 1, sets, mol_); }));
 }
 
 // Lists longer than the id-size setting keep five items at each end around
