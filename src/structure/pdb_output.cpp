@@ -410,6 +410,7 @@ void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file
     if (Gvars.renum_atom) mol.atoms[i].serial = Gvars.renum_atom + i - 1;
   }
   std::vector<xyz>().swap(mol.atom_xyz);  // the neighbour grid no longer matches the atoms
+  mol.outer_overlaps.clear();             // nor do the overlap areas
   write_struct_mol(mol, file, false);
 }
 
