@@ -43,41 +43,6 @@ void warn_overflow(const atom& a, const char* what, double value, int first, int
              value, atom_label(a).c_str(), first, last, written.c_str());
 }
 
-// "%.*f" of v written backwards to end (at most 40 characters): its length,
-// or 0 when printf must write it. Coordinates fill most of a written PDB
-// file, and printf's exact decimal conversion is slow: the value is rounded
-// here directly unless it lies so near a rounding tie that only printf's
-// exact expansion can settle it (then, and for large or non-finite values,
-// printf does it all).
-long rounded_text(double v, int decimals, char* end) {
-  static constexpr double SCALE[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
-  static constexpr double QUICK_MAX = 1e9;   // scaled magnitudes rounded here
-  static constexpr double TIE_MARGIN = 1e-6; // well above the scaling error below QUICK_MAX
-  if (!std::isfinite(v) || decimals < 0 || decimals > 6) return 0;
-  const double scaled = std::fabs(v) * SCALE[decimals];
-  const double whole = std::floor(scaled);
-  if (!(scaled < QUICK_MAX) || std::fabs(scaled - whole - 0.5) < TIE_MARGIN) return 0;
-  unsigned long n = static_cast<unsigned long>(whole) + (scaled - whole > 0.5 ? 1 : 0);
-  char* p = end;
-  for (int k = 0; k < decimals; ++k, n /= 10) *--p = static_cast<char>('0' + n % 10);
-  if (decimals > 0) *--p = '.';
-  do {
-    *--p = static_cast<char>('0' + n % 10);
-    n /= 10;
-  } while (n != 0);
-  if (std::signbit(v)) *--p = '-';  // as printf: "-0.000" for a small negative value
-  return end - p;
-}
-
-// "%*.*f" of v.
-std::string fixed_text(double v, int width, int decimals) {
-  char buf[40];
-  const long len = rounded_text(v, decimals, buf + sizeof buf);
-  if (len == 0) return sformat("%*.*f", width, decimals, v);
-  std::string s(width > len ? static_cast<size_t>(width - len) : 0, ' ');
-  return s.append(buf + sizeof buf - len, static_cast<size_t>(len));
-}
-
 // A real number in exactly width characters: decimals dropped one at a time
 // until it fits; beyond that, clamped to the widest value that fits.
 std::string fit_real(const atom& a, const char* what, double v, int width, int decimals, int first,
