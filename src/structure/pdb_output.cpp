@@ -149,9 +149,11 @@ class pdb_line {
   }
   // printf's "%W.Ws" (right) or "%-W.Ws" (left) of the C string in s, at
   // columns first (1-based) onwards.
+  // Fields are a few characters: plain loops, not library calls.
   void put_text(size_t first, size_t width, std::string_view s, bool left) {
-    s = s.substr(0, std::min({s.find('\0'), s.size(), width}));
-    std::memcpy(text_ + first - 1 + (left ? 0 : width - s.size()), s.data(), s.size());
+    size_t n = 0;
+    while (n < width && n < s.size() && s[n] != '\0') ++n;
+    copy(first - 1 + (left ? 0 : width - n), s.data(), n);
   }
   void put_char(size_t column, char c) { text_[column - 1] = c; }
   // "%*.*f" of v when it fits the width; else fit_real's narrower text and
@@ -163,7 +165,7 @@ class pdb_line {
       put_text(first, static_cast<size_t>(width), fit_real(a, what, v, width, decimals, static_cast<int>(first), overflows),
                false);
     else
-      std::memcpy(text_ + first - 1 + width - len, buf + sizeof buf - len, static_cast<size_t>(len));
+      copy(first - 1 + static_cast<size_t>(width - len), buf + sizeof buf - len, static_cast<size_t>(len));
   }
   // "%*ld" of v when it fits the width; else fit_integer's low digits and
   // its warning.
@@ -174,11 +176,14 @@ class pdb_line {
       put_text(first, static_cast<size_t>(width), fit_integer(a, what, v, width, static_cast<int>(first), overflows),
                false);
     else
-      std::memcpy(text_ + first - 1 + width - len, buf, static_cast<size_t>(len));
+      copy(first - 1 + static_cast<size_t>(width - len), buf, static_cast<size_t>(len));
   }
   std::string_view text() const { return {text_, LENGTH}; }
 
  private:
+  void copy(size_t at, const char* from, size_t n) {
+    for (size_t k = 0; k < n; ++k) text_[at + k] = from[k];
+  }
   char text_[LENGTH];
 };
 
