@@ -31,7 +31,9 @@ class FeatureTest : public test::StructureTest {
     read_pdb(test::test_data(name), mol_);
     long n = 0;
     std::vector<pair> pairs;
-    find_pairs(mol_, n, pairs, 1);  // the pair marks
+    // the pair marks; no report, whose pair file the tests run side by side
+    // would all write into the one working folder
+    find_pairs(mol_, n, pairs, 0);
     // the stack finder's neighbours, as if every stacking contact were kept
     for (long k = 1; k <= mol_.num_residues; ++k)
       mol_.residues[k].stack_neighbours = mol_.residues[k].plane_stacks;

@@ -194,6 +194,7 @@ TEST_F(PknotMolecules, trna_cloverleaf_with_G19_C56_on_level_two) {
 }
 
 TEST_F(PknotMolecules, nested_option_drops_the_knotted_pair_and_derives_again) {
+  mutable_gvars().auxfiles = 0;  // no pair file in the working folder the tests share
   analyse("1ehz.pdb");
   helix_slots slots = helix_slots_of(results_);
   derive_dbn_with_pknots(mol_, slots, state_);
