@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "driver/belqo-vask.hpp"
+#include "schematics/block_schematic.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/settings.hpp"
@@ -89,6 +90,7 @@ void delete_common_files() {
     if (!twin.empty()) remove_unless_input(twin);
   }
   for (const char* name : fixed_aux_files) remove_file(name);
+  remove_file(g4_trace_file_name());
 }
 
 namespace {
@@ -145,6 +147,7 @@ std::vector<std::string> auxiliary_names() {
     if (std::string twin = cif_twin(aux.back()); !twin.empty()) aux.push_back(twin);
   }
   aux.insert(aux.end(), fixed_aux_files.begin(), fixed_aux_files.end());
+  aux.push_back(g4_trace_file_name());
   aux.emplace_back("PDB-lists.txt");
   aux.push_back(prefix_lock_name());
   return aux;

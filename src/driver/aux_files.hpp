@@ -86,10 +86,12 @@ inline constexpr std::array<aux_file, 59> aux_file_table = {{
 }};
 static_assert(aux_file_table.size() == 59, "one row per auxiliary output");
 
-// Files with fixed names, removed by the clean-up only.
-inline constexpr std::array<const char*, 8> fixed_aux_files = {
+// Files with fixed names, removed by the clean-up only. The G4 trace of the
+// block files is not among them: it carries the prefix, and the clean-up
+// removes "<prefix>-G4modelBBLkg.pdb" after these.
+inline constexpr std::array<const char*, 7> fixed_aux_files = {
     "vask-bestview-pymol.png", "vask-bestview.png", "vask-bestview.r3d", "vask-bestview.pdb",
-    "vask-bestview.cif",       "vask-composite.pdb", "vask-composite.sh", "vask-G4modelBBLkg.pdb"};
+    "vask-bestview.cif",       "vask-composite.pdb", "vask-composite.sh"};
 
 // "<prefix>-<suffix>" with at most 256 characters of the prefix.
 std::string aux_file_name(std::string_view suffix);
@@ -98,9 +100,10 @@ std::string aux_file_name(std::string_view suffix);
 // name does not end with ".pdb".
 std::string cif_twin(std::string_view name);
 
-// Removes the table's files (and their mmCIF twins) and the fixed-name files;
-// when the clean-up setting is 0 nothing, but the files found are noted, so
-// the listing of this run leaves them out while they stay untouched.
+// Removes the table's files (and their mmCIF twins), the fixed-name files and
+// the G4 trace; when the clean-up setting is 0 nothing, but the files found
+// are noted, so the listing of this run leaves them out while they stay
+// untouched.
 void delete_common_files();
 
 // Refuses (fatal, before anything is opened for writing) a run that would
@@ -112,8 +115,8 @@ void delete_common_files();
 void check_file_clashes(const run_descriptor& run);
 
 // Every name the run writes or removes in the working folder: the table's
-// files and their mmCIF twins, the fixed-name files, "PDB-lists.txt" and the
-// prefix lock.
+// files and their mmCIF twins, the fixed-name files, the G4 trace,
+// "PDB-lists.txt" and the prefix lock.
 std::vector<std::string> auxiliary_names();
 // Refuses (fatal) an input or output that is one of those files.
 void check_not_auxiliary(const char* what, const std::string& name);

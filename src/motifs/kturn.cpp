@@ -97,27 +97,25 @@ std::vector<long> helix_nts(const helix_slots& helices, long h, const pair& p) {
   return pair_nts(helices.helices[h], 1, helices.helices[h].num_pairs);
 }
 
-// A set's atoms with their areas within the set, computed once.
-const kturn_areas::set_atoms& set_atoms_of(const std::vector<long>& set, const struct_mol& mol,
-                                           kturn_areas& areas) {
-  auto at = areas.by_set.find(set);
-  if (at == areas.by_set.end()) {
-    kturn_areas::set_atoms sa;
-    sa.atoms = get_area_records_residue_set(static_cast<long>(set.size()) - 1, set, mol);
-    sa.area = sum_area_records(sa.atoms);
-    at = areas.by_set.emplace(set, std::move(sa)).first;
-  }
+// A set's atom records, built once; they keep the areas computed within the set.
+std::vector<area_rec>& set_atoms_of(const std::vector<long>& set, const struct_mol& mol, kturn_areas& areas) {
+  auto at = areas.atoms.find(set);
+  if (at == areas.atoms.end())
+    at = areas.atoms.emplace(set, get_atom_records_residue_set(static_cast<long>(set.size()) - 1, set, mol)).first;
   return at->second;
 }
 
-// area(a) + area(b) - area(a and b); the joint area recomputes only the
-// atoms where the two sets touch.
+// area(a) + area(b) - area(a and b), computed where the two sets touch.
 double buried_area(const std::vector<long>& a, const std::vector<long>& b, const struct_mol& mol,
                    kturn_areas& areas) {
   if (a.size() < 2 || b.size() < 2) return 0;
-  const kturn_areas::set_atoms& sa = set_atoms_of(a, mol, areas);
-  const kturn_areas::set_atoms& sb = set_atoms_of(b, mol, areas);
-  return sa.area + sb.area - get_joint_area_records(sa.atoms, sb.atoms);
+  auto key = std::make_pair(a, b);
+  auto at = areas.buried.find(key);
+  if (at == areas.buried.end()) {
+    const double d = get_contact_buried_area_records(set_atoms_of(a, mol, areas), set_atoms_of(b, mol, areas));
+    at = areas.buried.emplace(std::move(key), d).first;
+  }
+  return at->second;
 }
 
 // The two residue sets whose buried area measures the bend: the helices of

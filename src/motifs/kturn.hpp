@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -41,14 +42,12 @@ struct kturn {
 std::vector<kturn> allocate_Kturns_array(long n);  // records 1..n defaults; n < 0: assertion
 void free_Kturns(std::vector<kturn>& list);
 
-// Accessible areas of the residue sets one structure's candidates have met
-// (1-based lists): a helix tried by several candidates is measured once.
+// The atoms of the residue sets (1-based lists) one structure's candidates
+// have met, and the buried areas of the ordered pairs of them: a helix or a
+// pair of helices tried by several candidates is measured once.
 struct kturn_areas {
-  struct set_atoms {
-    std::vector<area_rec> atoms;  // with their areas within the set
-    double area = 0;
-  };
-  std::map<std::vector<long>, set_atoms> by_set;
+  std::map<std::vector<long>, std::vector<area_rec>> atoms;
+  std::map<std::pair<std::vector<long>, std::vector<long>>, double> buried;
 };
 
 // The kink turns of mol into list[1..count], sorted: those of the loops and,

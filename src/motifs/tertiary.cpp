@@ -82,16 +82,12 @@ std::vector<unit_contact> find_unit_contacts(const struct_mol& mol, const std::v
   for (long u = 1; u <= n; ++u)
     for (long i = 1; i <= units[u].count; ++i) units_of[units[u].nts[i]].push_back(u);
   std::vector<long> shares(static_cast<size_t>(n) + 1, 0), touches(static_cast<size_t>(n) + 1, 0);
-  // A unit's atoms with their areas within the unit enter every pair it is
-  // in: computed once, when first needed. The pair's joint area then
-  // recomputes only the atoms that touch across.
+  // A unit's atom records enter every pair it is in: built once, when first
+  // needed, they keep the areas within the unit computed for earlier pairs.
+  // A pair's buried area is then computed where the two units touch.
   std::vector<std::vector<area_rec>> atoms(static_cast<size_t>(n) + 1);
-  std::vector<double> area(static_cast<size_t>(n) + 1, -1.0);
-  auto atoms_of = [&](long u) -> const std::vector<area_rec>& {
-    if (area[u] < 0) {
-      atoms[u] = get_area_records_residue_set(units[u].count, units[u].nts, mol);
-      area[u] = sum_area_records(atoms[u]);
-    }
+  auto atoms_of = [&](long u) -> std::vector<area_rec>& {
+    if (atoms[u].empty()) atoms[u] = get_atom_records_residue_set(units[u].count, units[u].nts, mol);
     return atoms[u];
   };
   std::vector<long> near;
@@ -118,8 +114,7 @@ std::vector<unit_contact> find_unit_contacts(const struct_mol& mol, const std::v
     for (long v : near) {
       const ssr_unit& b = units[v];
       if (b.count < 2 || shares[v] == u) continue;
-      const double joint = get_joint_area_records(atoms_of(u), atoms_of(v));
-      const double d = area[u] + area[v] - joint;
+      const double d = get_contact_buried_area_records(atoms_of(u), atoms_of(v));
       if (d >= threshold) contacts.push_back({d, u, v});
     }
   }

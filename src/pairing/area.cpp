@@ -248,6 +248,54 @@ double volume_tetrahedron(const xyz& a, const xyz& b, const xyz& c, const xyz& d
 
 namespace {
 
+// The neighbours of atom i of recs[1..n] (spheres of radii R) found through
+// grid g, directions not yet set; true when one of them lies on the other
+// side (with `side`, 0 or 1 per record). With `own` (and `side`), the
+// neighbours on i's own side are also listed there.
+bool gather_neighbours(long i, const std::vector<area_rec>& recs, const std::vector<double>& R,
+                       const cube_grid& g, const std::vector<char>* side, std::vector<neighbour>& nbs,
+                       std::vector<neighbour>* own = nullptr) {
+  const area_rec& a = recs[i];
+  nbs.clear();
+  if (own != nullptr) own->clear();
+  bool crosses = false;
+  long cx = g.cell(a.x, 1), cy = g.cell(a.y, 2), cz = g.cell(a.z, 3);
+  for (long iz = std::max(cz - 1, 0L); iz <= std::min(cz + 1, g.n[3] - 1); ++iz)
+    for (long iy = std::max(cy - 1, 0L); iy <= std::min(cy + 1, g.n[2] - 1); ++iy)
+      for (long ix = std::max(cx - 1, 0L); ix <= std::min(cx + 1, g.n[1] - 1); ++ix)
+        for (long j = g.head[ix + g.n[1] * (iy + g.n[2] * iz)]; j != 0; j = g.next[j]) {
+          if (j == i) continue;
+          const area_rec& b = recs[j];
+          double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+          double reach = R[i] + R[j] + contact_slack;
+          if (dx * dx + dy * dy + dz * dz >= reach * reach) continue;  // spheres apart
+          nbs.push_back({dx, dy, std::sqrt(dx * dx + dy * dy), b.z, R[j] * R[j], 0});
+          if (side == nullptr) continue;
+          if ((*side)[i] != (*side)[j])
+            crosses = true;
+          else if (own != nullptr)
+            own->push_back(nbs.back());
+        }
+  return crosses;
+}
+
+void set_directions(std::vector<neighbour>& nbs) {
+  for (auto& nb : nbs) nb.beta = std::atan2(nb.dy, nb.dx) + std::numbers::pi;
+}
+
+// Sphere radii (van der Waals radius plus probe) of recs[1..n]; their largest.
+double sphere_radii(long n, const std::vector<area_rec>& recs, double probe, std::vector<double>& R) {
+  R.assign(static_cast<size_t>(n + 1), 0);
+  double max_R = 0;
+  for (long i = 1; i <= n; ++i) {
+    R[i] = recs[i].radius + probe;
+    max_R = std::max(max_R, R[i]);
+  }
+  return max_R;
+}
+
+long slice_count(double slice) { return std::max(1L, std::lround(1.0 / slice)); }
+
 // The areas of recs[1..n]. With `side` (0 or 1 per record), an atom whose
 // neighbours all lie on its own side keeps the area it has: the other side
 // cannot change it. An atom's area depends only on the set of its neighbours
@@ -256,14 +304,9 @@ namespace {
 void lee_richards(long n, std::vector<area_rec>& recs, double probe, double slice,
                   const std::vector<char>* side) {
   if (n < 1) return;
-  std::vector<double> R(static_cast<size_t>(n + 1));
-  double max_R = 0;
-  for (long i = 1; i <= n; ++i) {
-    R[i] = recs[i].radius + probe;
-    max_R = std::max(max_R, R[i]);
-  }
-  const cube_grid g = make_cube_grid(n, recs, max_R);
-  const long slices = std::max(1L, std::lround(1.0 / slice));
+  std::vector<double> R;
+  const cube_grid g = make_cube_grid(n, recs, sphere_radii(n, recs, probe, R));
+  const long slices = slice_count(slice);
   const bool progress = n > progress_min_atoms && verbose1();
 
   std::vector<neighbour> nbs;
@@ -271,27 +314,32 @@ void lee_richards(long n, std::vector<area_rec>& recs, double probe, double slic
   std::vector<cut> cuts;
   for (long i = 1; i <= n; ++i) {
     if (progress && i % progress_step == 0) runlog_msg("%5ld ... %-5ld\n", i, n);
-    const area_rec& a = recs[i];
-    nbs.clear();
-    bool crosses = side == nullptr;
-    long cx = g.cell(a.x, 1), cy = g.cell(a.y, 2), cz = g.cell(a.z, 3);
-    for (long iz = std::max(cz - 1, 0L); iz <= std::min(cz + 1, g.n[3] - 1); ++iz)
-      for (long iy = std::max(cy - 1, 0L); iy <= std::min(cy + 1, g.n[2] - 1); ++iy)
-        for (long ix = std::max(cx - 1, 0L); ix <= std::min(cx + 1, g.n[1] - 1); ++ix)
-          for (long j = g.head[ix + g.n[1] * (iy + g.n[2] * iz)]; j != 0; j = g.next[j]) {
-            if (j == i) continue;
-            const area_rec& b = recs[j];
-            double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-            double reach = R[i] + R[j] + contact_slack;
-            if (dx * dx + dy * dy + dz * dz >= reach * reach) continue;  // spheres apart
-            nbs.push_back({dx, dy, std::sqrt(dx * dx + dy * dy), b.z, R[j] * R[j], 0});
-            if (!crosses && (*side)[i] != (*side)[j]) crosses = true;
-          }
-    if (!crosses) continue;
-    for (auto& nb : nbs) nb.beta = std::atan2(nb.dy, nb.dx) + std::numbers::pi;
-    recs[i].area = sphere_area(a.z, R[i], nbs, slices, arcs, cuts);
+    const bool crosses = gather_neighbours(i, recs, R, g, side, nbs);
+    if (side != nullptr && !crosses) continue;
+    set_directions(nbs);
+    recs[i].area = sphere_area(recs[i].z, R[i], nbs, slices, arcs, cuts);
   }
 }
+
+// Bounding box of the centres of a set of records.
+struct box {
+  double lo[3] = {DBL_MAX, DBL_MAX, DBL_MAX}, hi[3] = {-DBL_MAX, -DBL_MAX, -DBL_MAX};
+
+  void add(const area_rec& r) {
+    const double p[3] = {r.x, r.y, r.z};
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], p[k]);
+      hi[k] = std::max(hi[k], p[k]);
+    }
+  }
+  // Whether r lies within `margin` of the box (along each axis).
+  bool near(const area_rec& r, double margin) const {
+    const double p[3] = {r.x, r.y, r.z};
+    for (int k = 0; k < 3; ++k)
+      if (p[k] < lo[k] - margin || p[k] > hi[k] + margin) return false;
+    return true;
+  }
+};
 
 double sum_areas(long n, const std::vector<area_rec>& recs) {
   double total = 0;
@@ -315,6 +363,60 @@ double get_joint_area(const std::vector<area_rec>& a, const std::vector<area_rec
   std::fill(side.begin() + na + 1, side.end(), 1);
   lee_richards(na + nb, both, probe, slice, &side);
   return sum_areas(na + nb, both);
+}
+
+double get_contact_buried_area(std::vector<area_rec>& a, std::vector<area_rec>& b, double probe, double slice) {
+  const long na = count(a), nb = count(b);
+  if (na < 1 || nb < 1) return 0;
+  box box_a, box_b;
+  double max_R = 0;
+  for (long i = 1; i <= na; ++i) {
+    box_a.add(a[i]);
+    max_R = std::max(max_R, a[i].radius + probe);
+  }
+  for (long i = 1; i <= nb; ++i) {
+    box_b.add(b[i]);
+    max_R = std::max(max_R, b[i].radius + probe);
+  }
+  // An atom that touches the other set lies within `touch` of that set's box
+  // (on every axis), and its neighbours within `touch` of it: only the atoms
+  // near both boxes take part at all.
+  const double touch = 2 * max_R + 2 * contact_slack;
+  std::vector<area_rec> zone(1);
+  std::vector<area_rec*> from(1);
+  std::vector<char> side(1), candidate(1);
+  auto take = [&](std::vector<area_rec>& set, long n, const box& other_box, char s) {
+    for (long i = 1; i <= n; ++i) {
+      area_rec& r = set[i];
+      if (!other_box.near(r, 2 * touch)) continue;
+      zone.push_back(r);
+      from.push_back(&r);
+      side.push_back(s);
+      candidate.push_back(other_box.near(r, touch));
+    }
+  };
+  take(a, na, box_b, 0);
+  take(b, nb, box_a, 1);
+  if (std::find(candidate.begin() + 1, candidate.end(), 1) == candidate.end()) return 0;
+
+  const long n = count(zone);
+  std::vector<double> R;
+  const cube_grid g = make_cube_grid(n, zone, sphere_radii(n, zone, probe, R));
+  const long slices = slice_count(slice);
+  std::vector<neighbour> nbs, own;
+  std::vector<arc> arcs;
+  std::vector<cut> cuts;
+  double total = 0;
+  for (long i = 1; i <= n; ++i) {
+    if (!candidate[i] || !gather_neighbours(i, zone, R, g, &side, nbs, &own)) continue;
+    if (from[i]->area < 0) {
+      set_directions(own);
+      from[i]->area = sphere_area(zone[i].z, R[i], own, slices, arcs, cuts);
+    }
+    set_directions(nbs);
+    total += from[i]->area - sphere_area(zone[i].z, R[i], nbs, slices, arcs, cuts);
+  }
+  return total;
 }
 
 double get_total_area(long n, std::vector<area_rec> recs, double probe, double slice) {
@@ -421,17 +523,13 @@ double get_raw_area_residue_set(long n, const std::vector<long>& list, const str
   return raw_area(residue_set_records(n, list, mol));
 }
 
-std::vector<area_rec> get_area_records_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
+std::vector<area_rec> get_atom_records_residue_set(long n, const std::vector<long>& list, const struct_mol& mol) {
   ensure_periodic_table();
-  std::vector<area_rec> recs = residue_set_records(n, list, mol);
-  calculate_area_by_lee_richards(count(recs), recs, Gvars.probe_radius, Gvars.z_slice);
-  return recs;
+  return residue_set_records(n, list, mol);
 }
 
-double sum_area_records(const std::vector<area_rec>& recs) { return sum_areas(count(recs), recs); }
-
-double get_joint_area_records(const std::vector<area_rec>& a, const std::vector<area_rec>& b) {
-  return get_joint_area(a, b, Gvars.probe_radius, Gvars.z_slice);
+double get_contact_buried_area_records(std::vector<area_rec>& a, std::vector<area_rec>& b) {
+  return get_contact_buried_area(a, b, Gvars.probe_radius, Gvars.z_slice);
 }
 
 double get_raw_area_per_residue(long i, const struct_mol& mol) {

@@ -43,6 +43,16 @@ void calculate_area_by_lee_richards(long n, std::vector<area_rec>& recs, double 
 double get_joint_area(const std::vector<area_rec>& a, const std::vector<area_rec>& b, double probe,
                       double slice);
 
+// Buried area of a[1..] and b[1..]: the same number as get_buried_area up to
+// the rounding of its sums, computed for the atoms within reach of the other
+// set alone, each within its own set and among both. Every other atom has the
+// same area alone and together, so the cost follows the contact, not the
+// sizes; 0 when either set is empty. A record's area, when not negative, is
+// taken as its atom's area within its own set; the atoms computed here get
+// theirs filled in, so a set measured against several others computes each
+// of its atoms once. Records with areas from any other set must not be given.
+double get_contact_buried_area(std::vector<area_rec>& a, std::vector<area_rec>& b, double probe, double slice);
+
 // Total accessible area of recs[1..n] computed together (0 for n = 0).
 double get_total_area(long n, std::vector<area_rec> recs, double probe, double slice);
 
@@ -66,12 +76,11 @@ void get_area_per_pdb(struct_mol& mol);  // every good atom's area, all computed
 void print_area(const struct_mol& mol, const std::string& file_name);
 
 double get_raw_area_residue_set(long n, const std::vector<long>& list, const struct_mol& mol);
-// The atom records of a residue set with their areas within the set, their
-// sum (get_raw_area_residue_set of the set), and the area of two such sets
-// together (get_joint_area): for measuring one set against many others.
-std::vector<area_rec> get_area_records_residue_set(long n, const std::vector<long>& list, const struct_mol& mol);
-double sum_area_records(const std::vector<area_rec>& recs);
-double get_joint_area_records(const std::vector<area_rec>& a, const std::vector<area_rec>& b);
+// The atom records (areas not set) of a residue set, and the buried area of
+// two such sets by get_contact_buried_area: for measuring large sets, or one
+// set against many others (keep its records, and the areas filled in).
+std::vector<area_rec> get_atom_records_residue_set(long n, const std::vector<long>& list, const struct_mol& mol);
+double get_contact_buried_area_records(std::vector<area_rec>& a, std::vector<area_rec>& b);
 double get_raw_area_per_residue(long i, const struct_mol& mol);
 double get_raw_area_two_residues(long a, long b, const struct_mol& mol);
 // Buried areas; 0 when either set is empty.

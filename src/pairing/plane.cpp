@@ -343,6 +343,7 @@ void populate_planes(struct_mol& mol) {
   }
   stable_sort_1n(mol.planes, n, plane_compare);
   mol.num_planes = n;
+  mol.outer_overlaps.clear();
   for (long k = 1; k <= mol.num_residues; ++k) mol.residues[k].planes = {-1, -1, -1};
   for (long k = 1; k <= n; ++k) {
     const plane& p = mol.planes[k];
@@ -411,7 +412,13 @@ double overlap_byResNum(long i, long j, const struct_mol& mol, bool outer) {
                  mol.residues[j].idstr.c_str(), static_cast<const void*>(p2));
     return 0;
   }
-  return outer ? get_outer_overlap_area_byPlane(p1, p2, mol) : get_inner_overlap_area_byPlane(p1, p2, mol);
+  if (!outer) return get_inner_overlap_area_byPlane(p1, p2, mol);
+  const long key = i * (mol.num_residues + 1) + j;
+  const auto known = mol.outer_overlaps.find(key);
+  if (known != mol.outer_overlaps.end()) return known->second;
+  const double area = get_outer_overlap_area_byPlane(p1, p2, mol);
+  mol.outer_overlaps.emplace(key, area);
+  return area;
 }
 }  // namespace
 

@@ -375,17 +375,24 @@ namespace {
 
 constexpr long TORSION_FILE_WIDTH = 90;  // separator line
 
+// "%*.*f" of v: the torsion file holds about 100,000 numbers, and printf's
+// parsing and exact conversion of each weighed on a whole run.
+void put_fixed(FILE* fp, double v, int width, int decimals) {
+  const std::string s = fixed_text(v, width, decimals);
+  std::fwrite(s.data(), 1, s.size(), fp);
+}
+
 // A torsion in "%8.1f", or "     ---" when unset; in [0, 360) when asked.
 void print_angle(FILE* fp, double a, bool full_circle) {
   if (!is_set(a)) {
     std::fputs("     ---", fp);
     return;
   }
-  std::fprintf(fp, "%8.1f", full_circle ? to360(a) : a);
+  put_fixed(fp, full_circle ? to360(a) : a, 8, 1);
 }
 
 void print_dist(FILE* fp, double d) {
-  if (is_set(d)) std::fprintf(fp, "%8.2f", d);
+  if (is_set(d)) put_fixed(fp, d, 8, 2);
   else std::fputs("     ---", fp);
 }
 

@@ -2,13 +2,19 @@
 #include "schematics/block_schematic.hpp"
 
 #include <array>
+#include <string>
+#include <vector>
 
+#include "motifs/gtetrad.hpp"
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/torsion.hpp"
 #include "schematics/alchemy_schematic.hpp"
 #include "schematics/block_template.hpp"
 #include "schematics/raster3d.hpp"
+#include "structure/chain.hpp"
+#include "structure/pdb_output.hpp"
+#include "structure/residue.hpp"
 #include "structure/residue_info.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/error.hpp"
@@ -147,6 +153,63 @@ void draw_box_and_frame(const block_box& b, int slot, int side, const struct_alc
   if (!Gvars.block_file[BLK_GLOBAL_FRAME_ONLY]) write_ref_frame(slot, b.f, fp);
 }
 
+// A model built of G-tetrads alone: four chains without a backbone, four
+// guanines per tetrad and nothing else, every tetrad flat.
+constexpr double kIdealTetradPlanarity = 0.001;
+bool idealized_g4_model(const struct_mol& mol, long num_tetrads, const std::vector<gtetrad>& tetrads) {
+  if (num_tetrads < 1 || mol.num_chains != 4 || mol.num_residues != 4 * num_tetrads || mol.has_backbone)
+    return false;
+  for (long t = 1; t <= num_tetrads; ++t)
+    if (tetrads[static_cast<size_t>(t)].planarity > kIdealTetradPlanarity) return false;
+  return true;
+}
+
+void print_padded_line(FILE* fp, const std::string& line) { std::fprintf(fp, "%-80s\n", line.c_str()); }
+
+// The C1' atoms of the four chains in residue order, joined along each chain
+// by CONECT records, so that a viewer draws the strands such a model lacks.
+// The atoms are looked up by name: a residue without C1' leaves no trace.
+bool write_g4_backbone_trace(const struct_mol& mol, long num_tetrads) {
+  std::vector<std::vector<long>> strands;
+  for (long c = 1; c <= 4; ++c) {
+    const chain& ch = mol.chains[static_cast<size_t>(c)];
+    std::vector<long>& atoms = strands.emplace_back();
+    for (long k = 1; k <= ch.num_residues; ++k) {
+      const long a = find_atom_in_residue(" C1'", ch.residues[static_cast<size_t>(k)], mol);
+      if (a == -1) {
+        runlog_msg("[i] no C1' atom in %s: no backbone trace of the G4 model\n",
+                   mol.residues[ch.residues[static_cast<size_t>(k)]].idstr.c_str());
+        return false;
+      }
+      atoms.push_back(a);
+    }
+  }
+  scoped_file out(create_file(g4_trace_file_name()));
+  FILE* fp = out.get();
+  print_padded_line(fp, sformat("REMARK  %s: an idealized G4 model, with %ld layers", mol.base_name.c_str(),
+                                num_tetrads));
+  long serial = 0;
+  for (const auto& atoms : strands)
+    for (long a : atoms) {
+      atom c1 = mol.atoms[static_cast<size_t>(a)];
+      c1.serial = ++serial;
+      write_atom_record_pdb(fp, c1, mol);
+    }
+  long first = 1;  // serial of the chain's first atom
+  for (const auto& atoms : strands) {
+    const long last = first + static_cast<long>(atoms.size()) - 1;
+    for (long k = first; k <= last && first < last; ++k) {  // a lone atom has no neighbour
+      std::string line = sformat("CONECT%5ld", k);
+      if (k > first) line += sformat("%5ld", k - 1);
+      if (k < last) line += sformat("%5ld", k + 1);
+      print_padded_line(fp, line);
+    }
+    first = last + 1;
+  }
+  out.close();
+  return true;
+}
+
 // Peptide boxes (positive values: frame numbers), then planar side chains.
 void write_amino_acid_blocks(struct_mol& mol, FILE* fp) {
   const auto& bf = Gvars.block_file;
@@ -235,11 +298,14 @@ void draw_blocks(long offset, int slot, const struct_alchemy& model, const frame
     }
 }
 
-void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
+std::string g4_trace_file_name() { return sformat("%.*s-G4modelBBLkg.pdb", 256, Gvars.prefix.c_str()); }
+
+bool write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
   const auto& bf = Gvars.block_file;
   if (fp != nullptr && r3d_fill_base()) fill_base_rings(mol, fp);
   if (fp != nullptr && bf[BLK_SUGAR]) mark_sugar_puckers(mol, fp);
-  if (bf[BLK_NO_BASE] || number_of_base_frames(mol) == 0) return;
+  if (bf[BLK_NO_BASE] || number_of_base_frames(mol) == 0) return false;
+  bool g4_trace = false;
   const bool side_g4 = bf[BLK_G4_SIDE] || bf[BLK_G4_FULL_SIDE];
   struct_alchemy model;
   std::vector<block_box> boxes;
@@ -254,6 +320,7 @@ void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
     if (!side_g4) {
       get_Gtetrad_blocks(mol, num_tetrads, tetrads, model, drawn, &boxes);
     } else {
+      if (idealized_g4_model(mol, num_tetrads, tetrads)) g4_trace = write_g4_backbone_trace(mol, num_tetrads);
       struct_alchemy slab;
       read_g4_side_block(bf[BLK_G4_FULL_SIDE] != 0, slab);
       for (long t = 1; t <= num_tetrads; ++t)
@@ -270,7 +337,7 @@ void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
   if (bf[BLK_PAIR] || bf[BLK_CANONICAL]) get_pair_blocks(bf[BLK_CANONICAL], mol, n, pairs, model, drawn, &boxes);
   append_base_blocks(mol, drawn, model, &boxes);
   close_alc_filling(model);
-  if (fp == nullptr) return;
+  if (fp == nullptr) return g4_trace;
   std::fprintf(fp, "# base blocks: %ld\n", static_cast<long>(boxes.size()));
   for (const block_box& b : boxes) {
     const residue& r = mol.residues[b.residue];
@@ -294,9 +361,10 @@ void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
     if (bf[BLK_GREY]) slot = COLOR_OTHER;
     draw_box_and_frame(b, slot, side, model, fp);
   }
+  return g4_trace;
 }
 
-void write_block_file(struct_mol& mol, const std::string& file) {
+bool write_block_file(struct_mol& mol, const std::string& file) {
   scoped_file out(open_file(file, "w"));
   FILE* fp = out.get();
   write_r3d_header(mol, fp);
@@ -306,10 +374,11 @@ void write_block_file(struct_mol& mol, const std::string& file) {
     set_identity_frame(g);
     write_ref_frame(COLOR_OTHER, g, fp);
   }
-  write_nucleic_acid_blocks(mol, fp);
+  const bool g4_trace = write_nucleic_acid_blocks(mol, fp);
   write_amino_acid_blocks(mol, fp);
   write_hbond_lines(mol, fp);
   out.close();
+  return g4_trace;
 }
 
 }  // namespace vask

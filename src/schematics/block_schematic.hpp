@@ -26,10 +26,17 @@ struct struct_mol;
 void draw_blocks(long offset, int slot, const struct_alchemy& model, const frame& f, int side,
                  FILE* fp);
 
-// The nucleotide part of a block scene.
-void write_nucleic_acid_blocks(struct_mol& mol, FILE* fp);
+// "<prefix>-G4modelBBLkg.pdb": with the G4 side-slab switches, a structure
+// that is itself an idealized G-quadruplex model (four backbone-less chains
+// of flat G-tetrads, as the rebuild sub-command makes) gets the C1' atoms of
+// its chains joined by CONECT records there, every line 80 columns wide.
+std::string g4_trace_file_name();
 
-// The whole block scene written to file.
-void write_block_file(struct_mol& mol, const std::string& file);
+// The nucleotide part of a block scene; true when it wrote the G4 trace file
+// for this structure.
+bool write_nucleic_acid_blocks(struct_mol& mol, FILE* fp);
+
+// The whole block scene written to file; true as above.
+bool write_block_file(struct_mol& mol, const std::string& file);
 
 }  // namespace vask

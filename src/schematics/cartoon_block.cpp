@@ -184,7 +184,7 @@ std::string check_bestview_for_cartoon_block(struct_mol& mol) {
 void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file, const std::string& script_file,
                               const std::string& base) {
   const std::string block = base + ".r3d";
-  write_block_file(mol, block);
+  const bool g4_trace = write_block_file(mol, block);
   scoped_file out(open_file(script_file, "w"));
   FILE* fp = out.get();
   std::fprintf(fp, "reinitialize\n\n");
@@ -207,6 +207,16 @@ void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file
     }
     write_ligands_metals(mol, fp);
     std::fprintf(fp, "load %s, block\n\n", block.c_str());
+  }
+  // only the trace of this structure: one an earlier run left under the name
+  // belongs to another model
+  if (g4_trace) {
+    const std::string trace = g4_trace_file_name();
+    std::fprintf(fp, "load %s, G4lkg\n\n", trace.c_str());
+    std::fprintf(fp, "hide everything, G4lkg\nset stick_radius, 0.12, G4lkg\nset stick_color, gray, G4lkg\n"
+                     "set stick_transparency, 0.3, G4lkg\nshow sticks, G4lkg\n\n");
+    std::fprintf(fp, "select G4lkg_points, G4lkg and name C1'\nset sphere_color, white, G4lkg_points\n"
+                     "set sphere_scale, 0.18, G4lkg_points\nshow spheres, G4lkg_points\n\n");
   }
   write_display_settings(mol, fp);
   if (Gvars.block_file[BLK_NO_CARTOON]) std::fprintf(fp, "hide cartoon\n\n");

@@ -43,34 +43,6 @@ void warn_overflow(const atom& a, const char* what, double value, int first, int
              value, atom_label(a).c_str(), first, last, written.c_str());
 }
 
-// "%*.*f" of v. Coordinates fill most of a written PDB file, and printf's
-// exact decimal conversion is slow: the value is rounded here directly unless
-// it lies so near a rounding tie that only printf's exact expansion can
-// settle it (then, and for large or non-finite values, printf does it all).
-std::string fixed_text(double v, int width, int decimals) {
-  static constexpr double SCALE[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
-  static constexpr double QUICK_MAX = 1e9;   // scaled magnitudes rounded here
-  static constexpr double TIE_MARGIN = 1e-6; // well above the scaling error below QUICK_MAX
-  if (!std::isfinite(v) || decimals < 0 || decimals > 6) return sformat("%*.*f", width, decimals, v);
-  const double scaled = std::fabs(v) * SCALE[decimals];
-  const double whole = std::floor(scaled);
-  if (!(scaled < QUICK_MAX) || std::fabs(scaled - whole - 0.5) < TIE_MARGIN)
-    return sformat("%*.*f", width, decimals, v);
-  unsigned long n = static_cast<unsigned long>(whole) + (scaled - whole > 0.5 ? 1 : 0);
-  char buf[40];
-  char* p = buf + sizeof buf;
-  for (int k = 0; k < decimals; ++k, n /= 10) *--p = static_cast<char>('0' + n % 10);
-  if (decimals > 0) *--p = '.';
-  do {
-    *--p = static_cast<char>('0' + n % 10);
-    n /= 10;
-  } while (n != 0);
-  if (std::signbit(v)) *--p = '-';  // as printf: "-0.000" for a small negative value
-  const long len = buf + sizeof buf - p;
-  std::string s(width > len ? static_cast<size_t>(width - len) : 0, ' ');
-  return s.append(p, static_cast<size_t>(len));
-}
-
 // A real number in exactly width characters: decimals dropped one at a time
 // until it fits; beyond that, clamped to the widest value that fits.
 std::string fit_real(const atom& a, const char* what, double v, int width, int decimals, int first,
@@ -163,66 +135,93 @@ std::vector<xyz> residue_points(long k, const struct_mol& mol) {
 //      61-66 B-factor (6.2) | 73-76 segment id | 77-78 element | 79-80 charge
 namespace {
 
-// printf's "%-W.Ps" (left) or "%W.Ps" of the C string in s: at most P = W
-// characters when cut, padded with blanks to W.
-void put_text(std::string& out, std::string_view s, size_t width, bool left, bool cut) {
-  s = s.substr(0, std::min(s.find('\0'), s.size()));
-  if (cut && s.size() > width) s = s.substr(0, width);
-  const size_t pad = width > s.size() ? width - s.size() : 0;
-  if (!left) out.append(pad, ' ');
-  out.append(s);
-  if (left) out.append(pad, ' ');
-}
+// A PDB line put together in place, each field written at its columns:
+// printf's parsing of the format, and a string per field, weighed on every
+// ensemble file written. Every field has its fixed width, so a line is
+// always 80 characters and its newline.
+class pdb_line {
+ public:
+  static constexpr size_t LENGTH = 81;
+
+  pdb_line() {
+    std::memset(text_, ' ', LENGTH - 1);
+    text_[LENGTH - 1] = '\n';
+  }
+  // printf's "%W.Ws" (right) or "%-W.Ws" (left) of the C string in s, at
+  // columns first (1-based) onwards.
+  void put_text(size_t first, size_t width, std::string_view s, bool left) {
+    s = s.substr(0, std::min({s.find('\0'), s.size(), width}));
+    std::memcpy(text_ + first - 1 + (left ? 0 : width - s.size()), s.data(), s.size());
+  }
+  void put_char(size_t column, char c) { text_[column - 1] = c; }
+  // "%*.*f" of v when it fits the width; else fit_real's narrower text and
+  // its warning.
+  void put_real(const atom& a, const char* what, double v, size_t first, int width, int decimals, long& overflows) {
+    char buf[40];
+    const long len = rounded_text(v, decimals, buf + sizeof buf);
+    if (len == 0 || len > width)
+      put_text(first, static_cast<size_t>(width), fit_real(a, what, v, width, decimals, static_cast<int>(first), overflows),
+               false);
+    else
+      std::memcpy(text_ + first - 1 + width - len, buf + sizeof buf - len, static_cast<size_t>(len));
+  }
+  // "%*ld" of v when it fits the width; else fit_integer's low digits and
+  // its warning.
+  void put_integer(const atom& a, const char* what, long v, size_t first, int width, long& overflows) {
+    char buf[24];
+    const long len = std::to_chars(buf, buf + sizeof buf, v).ptr - buf;
+    if (len > width)
+      put_text(first, static_cast<size_t>(width), fit_integer(a, what, v, width, static_cast<int>(first), overflows),
+               false);
+    else
+      std::memcpy(text_ + first - 1 + width - len, buf, static_cast<size_t>(len));
+  }
+  std::string_view text() const { return {text_, LENGTH}; }
+
+ private:
+  char text_[LENGTH];
+};
 
 // The PDB line of atom a with the given coordinates and serial number.
+pdb_line make_pdb_line(const atom& a, const xyz& p, long serial_number, long& overflows, long model_mode) {
+  std::string_view seg = "    ";
+  char model_text[24];
+  if (!Gvars.cartoon[CTN_BEST_VIEW]) {
+    if (a.seg_id != "    " && !a.seg_id.empty()) {
+      seg = a.seg_id;
+    } else if (a.chain_id.size() >= 2) {
+      seg = a.chain_id;
+    } else if (model_mode != 1 && a.model != 0) {
+      // "%-4ld" of the model number ("3   "; a precision would zero-pad), cut below
+      const long len = std::to_chars(model_text, model_text + sizeof model_text, a.model).ptr - model_text;
+      seg = std::string_view(model_text, static_cast<size_t>(len));
+    }
+  }
+  // "%-6s%5ld %4.4s%c%3.3s %c%4ld%c   %8.3f%8.3f%8.3f%6.2f%6.2f      %-4.4s%2.2s%2.2s\n"
+  pdb_line line;
+  line.put_text(1, 6, a.hetatm ? "HETATM" : "ATOM", true);
+  line.put_integer(a, "serial number", serial_number % SERIAL_MODULUS, 7, 5, overflows);
+  line.put_text(13, 4, written_name(a), false);
+  line.put_char(17, a.altloc);
+  line.put_text(18, 3, written_res_name(a), false);
+  line.put_char(22, a.chain_id.empty() ? ' ' : a.chain_id[0]);
+  line.put_integer(a, "residue number", a.res_seq, 23, 4, overflows);
+  line.put_char(27, a.icode);
+  line.put_real(a, "x coordinate", p[1], 31, 8, 3, overflows);
+  line.put_real(a, "y coordinate", p[2], 39, 8, 3, overflows);
+  line.put_real(a, "z coordinate", p[3], 47, 8, 3, overflows);
+  line.put_real(a, "occupancy", a.occupancy, 55, 6, 2, overflows);
+  line.put_real(a, "B-factor", a.bfactor, 61, 6, 2, overflows);
+  line.put_text(73, 4, seg, true);
+  line.put_text(77, 2, a.deuterium ? " D" : a.element.c_str(), false);
+  line.put_text(79, 2, a.charge, false);
+  return line;
+}
+
 void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, long& overflows,
                     long model_mode) {
-  const std::string& name = written_name(a);
-  const std::string& res = written_res_name(a);
-  std::string seg = "    ";
-  if (!Gvars.cartoon[CTN_BEST_VIEW]) {
-    if (a.seg_id != "    " && !a.seg_id.empty())
-      seg = a.seg_id;
-    else if (a.chain_id.size() >= 2)
-      seg = a.chain_id;
-    else if (model_mode != 1 && a.model != 0)
-      seg = sformat("%-4ld", a.model);  // "3   ": a precision would zero-pad
-  }
-  std::string serial = fit_integer(a, "serial number", serial_number % SERIAL_MODULUS, 5, 7, overflows);
-  std::string seq = fit_integer(a, "residue number", a.res_seq, 4, 23, overflows);
-  std::string x = fit_real(a, "x coordinate", p[1], 8, 3, 31, overflows);
-  std::string y = fit_real(a, "y coordinate", p[2], 8, 3, 39, overflows);
-  std::string z = fit_real(a, "z coordinate", p[3], 8, 3, 47, overflows);
-  std::string occ = fit_real(a, "occupancy", a.occupancy, 6, 2, 55, overflows);
-  std::string bf = fit_real(a, "B-factor", a.bfactor, 6, 2, 61, overflows);
-  const char chain = a.chain_id.empty() ? ' ' : a.chain_id[0];
-  // "%-6s%s %4.4s%c%3.3s %c%s%c   %s%s%s%s%s      %-4.4s%2.2s%2.2s\n" put
-  // together by hand: printf's parsing of this line weighed on every
-  // ensemble file written
-  std::string line;
-  line.reserve(96);
-  put_text(line, a.hetatm ? "HETATM" : "ATOM", 6, true, false);
-  line += serial;
-  line += ' ';
-  put_text(line, name, 4, false, true);
-  line += a.altloc;
-  put_text(line, res, 3, false, true);
-  line += ' ';
-  line += chain;
-  line += seq;
-  line += a.icode;
-  line += "   ";
-  line += x;
-  line += y;
-  line += z;
-  line += occ;
-  line += bf;
-  line += "      ";
-  put_text(line, seg, 4, true, true);
-  put_text(line, a.deuterium ? " D" : a.element.c_str(), 2, false, true);
-  put_text(line, a.charge, 2, false, true);
-  line += '\n';
-  std::fwrite(line.data(), 1, line.size(), fp);
+  const pdb_line line = make_pdb_line(a, p, serial_number, overflows, model_mode);
+  std::fwrite(line.text().data(), 1, pdb_line::LENGTH, fp);
 }
 
 // The mmCIF row of atom a with the given coordinates and serial number:
@@ -281,15 +280,18 @@ void write_residue_record(FILE* fp, long k, const struct_mol& mol) {
 void write_residue_record_xyz(FILE* fp, long k, const struct_mol& mol, const std::vector<xyz>& pts) {
   if (fp == nullptr) return;
   const residue& r = mol.residues[k];
-  // the atom record is read in place: a copy would duplicate its sets for every line
+  // the atom record is read in place: a copy would duplicate its sets for
+  // every line; the PDB lines of the residue go out in one write
+  std::string lines;
   for (long i = r.first_atom, t = 1; i <= r.last_atom; ++i, ++t) {
     const atom& a = mol.atoms[i];
     if (a.status == 0) continue;
     if (Gvars.output_format == 2)
       write_cif_row(fp, a, pts[t], mol.atoms_written + t, mol.cif_model, mol.model_mode);
     else
-      write_pdb_line(fp, a, pts[t], mol.atoms_written + t, mol.warned.pdb_overflow, mol.model_mode);
+      lines += make_pdb_line(a, pts[t], mol.atoms_written + t, mol.warned.pdb_overflow, mol.model_mode).text();
   }
+  std::fwrite(lines.data(), 1, lines.size(), fp);
 }
 
 void write_residue_set_pdb_simple(long n, const std::vector<long>& list, const frame* f,
@@ -373,6 +375,7 @@ void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file
     if (Gvars.renum_atom) mol.atoms[i].serial = Gvars.renum_atom + i - 1;
   }
   std::vector<xyz>().swap(mol.atom_xyz);  // the neighbour grid no longer matches the atoms
+  mol.outer_overlaps.clear();             // nor do the overlap areas
   write_struct_mol(mol, file, false);
 }
 

@@ -53,6 +53,7 @@ void free_struct_mol(struct_mol& mol) {
   std::vector<frame>().swap(mol.frames);
   std::vector<plane>().swap(mol.planes);
   std::vector<planeCnt>().swap(mol.plane_contacts);
+  std::unordered_map<long, double>().swap(mol.outer_overlaps);
   std::vector<water_bridge>().swap(mol.water_bridges);
   mol.num_water_bridges = 0;
   free_residues(mol.residues);

@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "structure/atom.hpp"
@@ -134,6 +135,12 @@ struct struct_mol {
   // The residue classes analysed (as the setting's parts): the setting's, or
   // those its reader was given.
   long parts = Gvars.parts;
+  // Outer overlap areas of residue pairs (get_outer_overlap_area_byResNum) as
+  // they are asked for: several stages ask for the same pairs. A cache, not a
+  // result, so it fills through a const structure; keyed by the ordered pair,
+  // i * (num_residues + 1) + j, and emptied when the planes are built and when
+  // the atoms are moved for good.
+  mutable std::unordered_map<long, double> outer_overlaps;
   // Diagnostics, not results: bumped also where the structure is only read.
   mutable warning_counts warned;   // warnings written about this structure
   mutable long cif_model = 0;      // model number of the mmCIF rows an ensemble file is given; 0 none

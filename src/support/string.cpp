@@ -445,4 +445,12 @@ std::string format_runtime(const char* fmt, ...) {
 #pragma clang diagnostic pop
 #endif
 
+std::string fixed_text(double v, int width, int decimals) {
+  char buf[40];
+  const long len = rounded_text(v, decimals, buf + sizeof buf);
+  if (len == 0) return sformat("%*.*f", width, decimals, v);
+  std::string s(width > len ? static_cast<size_t>(width - len) : 0, ' ');
+  return s.append(buf + sizeof buf - len, static_cast<size_t>(len));
+}
+
 }  // namespace vask

@@ -8,6 +8,7 @@
 // string lists are 1-based vectors (slot 0 unused).
 #pragma once
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -114,5 +115,34 @@ int number_size(long n);  // characters of n printed with "%ld"
 // The same for formats that are run-time values (settings, caller formats),
 // which the compiler cannot check.
 std::string format_runtime(const char* fmt, ...);
+
+// "%.*f" of v written backwards to end (at most 40 characters before it): its
+// length, or 0 when printf must write it (values next to a rounding tie,
+// large or not finite, decimals outside 0..6). For the writers of many
+// numbers, so inline: the PDB writer's fixed decimals fold into it. printf's
+// exact decimal conversion is slow: the value is rounded here directly unless
+// it lies so near a rounding tie that only printf's exact expansion can settle it.
+inline long rounded_text(double v, int decimals, char* end) {
+  static constexpr double SCALE[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  static constexpr double QUICK_MAX = 1e9;   // scaled magnitudes rounded here
+  static constexpr double TIE_MARGIN = 1e-6; // well above the scaling error below QUICK_MAX
+  if (!std::isfinite(v) || decimals < 0 || decimals > 6) return 0;
+  const double scaled = std::fabs(v) * SCALE[decimals];
+  const double whole = std::floor(scaled);
+  if (!(scaled < QUICK_MAX) || std::fabs(scaled - whole - 0.5) < TIE_MARGIN) return 0;
+  unsigned long n = static_cast<unsigned long>(whole) + (scaled - whole > 0.5 ? 1 : 0);
+  char* p = end;
+  for (int k = 0; k < decimals; ++k, n /= 10) *--p = static_cast<char>('0' + n % 10);
+  if (decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  if (std::signbit(v)) *--p = '-';  // as printf: "-0.000" for a small negative value
+  return end - p;
+}
+
+// "%*.*f" of v, through rounded_text where it can.
+std::string fixed_text(double v, int width, int decimals);
 
 }  // namespace vask

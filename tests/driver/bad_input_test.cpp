@@ -780,6 +780,8 @@ TEST_F(BadInput, inputs_named_like_auxiliary_files_are_refused) {
       {"nucleotide-list input", {{"x.pdb", good}, {"vask-nts.txt", "A.G1\n"}},
        {"-i=x.pdb", "-o=out.txt", "--nt-list-inp=vask-nts.txt"}, 1, "[e] the nucleotide-list input 'vask-nts.txt'"},
       {"the prefix lock as input", {{"vask-lock", good}}, {"-i=vask-lock", "-o=out.txt"}, 1, "[e] the input file 'vask-lock'"},
+      {"the G4 trace of the prefix as input", {{"ab-G4modelBBLkg.pdb", good}},
+       {"-i=ab-G4modelBBLkg.pdb", "--prefix=ab", "-o=out.txt"}, 1, "[e] the input file 'ab-G4modelBBLkg.pdb'"},
   };
   for (const auto& c : cases) check(c);
 }

@@ -176,17 +176,18 @@ TEST_F(VaskExe, option_errors_come_before_reading) {
 TEST_F(VaskExe, cleanup_removes_only_the_auxiliary_files) {
   for (const char* f : {"abc-pairs.pdb", "abc-pairs.cif", "abc-2ndstrs.dbn", "abc-torsions.txt",
                         "vask-bestview.png", "vask-composite.sh", "vask-prog.log", "abc.cif",
-                        "vask-pairs.pdb", "keep.txt"})
+                        "vask-pairs.pdb", "keep.txt", "abc-G4modelBBLkg.pdb", "vask-G4modelBBLkg.pdb"})
     touch(f);
   run_result r = run("--cleanup --prefix=abc");
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(has(r.err, "done with cleaning up files.\n"));
+  // the G4 trace goes by the prefix: another prefix's is not this run's
   for (const char* f : {"abc-pairs.pdb", "abc-pairs.cif", "abc-2ndstrs.dbn", "abc-torsions.txt",
-                        "vask-bestview.png", "vask-composite.sh", "vask-prog.log"}) {
+                        "vask-bestview.png", "vask-composite.sh", "vask-prog.log", "abc-G4modelBBLkg.pdb"}) {
     SCOPED_TRACE(f);
     EXPECT_FALSE(exists(f));
   }
-  for (const char* f : {"abc.cif", "vask-pairs.pdb", "keep.txt", "x.pdb"}) {
+  for (const char* f : {"abc.cif", "vask-pairs.pdb", "keep.txt", "x.pdb", "vask-G4modelBBLkg.pdb"}) {
     SCOPED_TRACE(f);
     EXPECT_TRUE(exists(f));
   }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vask {
 
@@ -438,40 +440,73 @@ TEST_F(StructureAreaTest, BuriedAreasOfResidueSetsAndBases) {
   EXPECT_NEAR(get_delta_atom2base_area(n3, a36, mol), 0, 1e-6);
 }
 
-// The joint area reuses each set's own per-atom areas away from the contact:
-// it must give exactly (not nearly) the area of the joined set, which the
-// printed buried areas depend on. Sets in contact (the acceptor-stem
-// strands), far apart, sharing a residue, and one of them empty.
-TEST_F(StructureAreaTest, JointAreaEqualsTheJoinedSetExactly) {
+// Two ways of skipping the atoms away from a contact. The joint area reuses
+// each set's own per-atom areas there: it must give exactly (not nearly) the
+// area of the joined set. The contact buried area never computes those atoms
+// at all: it must give the full computation's number up to the rounding of
+// the sums, fill in exactly the own-set areas of the atoms it computed, and
+// give the very same number again when it reuses them. Sets in contact (the
+// acceptor-stem strands), far apart, sharing a residue, and a loop against
+// its stem.
+TEST_F(StructureAreaTest, AreasAtAContactEqualTheFullComputation) {
   auto nts = [&](std::initializer_list<long> numbers) {
     std::vector<long> v{0};
     for (long n : numbers) v.push_back(residue_numbered(n));
     return v;
   };
+  const double probe = Gvars.probe_radius, slice = Gvars.z_slice;
+  auto own_areas = [&](const std::vector<long>& set) {
+    std::vector<area_rec> recs = get_atom_records_residue_set(static_cast<long>(set.size()) - 1, set, mol);
+    calculate_area_by_lee_richards(static_cast<long>(recs.size()) - 1, recs, probe, slice);
+    return recs;
+  };
+  auto sum = [](const std::vector<area_rec>& recs) {
+    double total = 0;
+    for (size_t k = 1; k < recs.size(); ++k) total += recs[k].area;
+    return total;
+  };
   const struct {
     const char* what;
     std::vector<long> a, b;
+    bool touch;
   } cases[] = {
-      {"stem strands in contact", nts({1, 2, 3, 4, 5, 6, 7}), nts({66, 67, 68, 69, 70, 71, 72})},
-      {"far apart", nts({1, 2, 3}), nts({34, 35, 36})},
-      {"sharing a residue", nts({5, 6}), nts({6, 7})},
-      {"anticodon loop and its stem", nts({32, 33, 34, 35, 36, 37, 38}), nts({27, 28, 29, 30, 31, 39, 40, 41, 42, 43})},
+      {"stem strands in contact", nts({1, 2, 3, 4, 5, 6, 7}), nts({66, 67, 68, 69, 70, 71, 72}), true},
+      {"far apart", nts({1, 2, 3}), nts({34, 35, 36}), false},
+      {"sharing a residue", nts({5, 6}), nts({6, 7}), true},
+      {"anticodon loop and its stem", nts({32, 33, 34, 35, 36, 37, 38}), nts({27, 28, 29, 30, 31, 39, 40, 41, 42, 43}),
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const long na = static_cast<long>(c.a.size()) - 1, nb = static_cast<long>(c.b.size()) - 1;
-    const std::vector<area_rec> ra = get_area_records_residue_set(na, c.a, mol);
-    const std::vector<area_rec> rb = get_area_records_residue_set(nb, c.b, mol);
-    EXPECT_EQ(sum_area_records(ra), get_raw_area_residue_set(na, c.a, mol));
+    const std::vector<area_rec> ra = own_areas(c.a), rb = own_areas(c.b);
+    EXPECT_EQ(sum(ra), get_raw_area_residue_set(na, c.a, mol));
     std::vector<long> both = c.a;
     both.insert(both.end(), c.b.begin() + 1, c.b.end());
-    const double joint = get_joint_area_records(ra, rb);
+    const double joint = get_joint_area(ra, rb, probe, slice);
     EXPECT_EQ(joint, get_raw_area_residue_set(na + nb, both, mol));
-    EXPECT_EQ(sum_area_records(ra) + sum_area_records(rb) - joint,
-              get_area_diff_residue_sets(na, c.a, nb, c.b, mol));
+    const double full = sum(ra) + sum(rb) - joint;
+    EXPECT_EQ(full, get_area_diff_residue_sets(na, c.a, nb, c.b, mol));
+
+    std::vector<area_rec> ca = get_atom_records_residue_set(na, c.a, mol);
+    std::vector<area_rec> cb = get_atom_records_residue_set(nb, c.b, mol);
+    const double at_contact = get_contact_buried_area_records(ca, cb);
+    EXPECT_EQ(at_contact > 0, c.touch);
+    EXPECT_NEAR(at_contact, full, 1e-9 * std::max(1.0, sum(ra) + sum(rb)));
+    long computed = 0;
+    for (auto [mine, own] : {std::pair{&ca, &ra}, std::pair{&cb, &rb}})
+      for (size_t k = 1; k < mine->size(); ++k)
+        if ((*mine)[k].area >= 0) {
+          EXPECT_EQ((*mine)[k].area, (*own)[k].area) << "atom " << (*mine)[k].atom;
+          ++computed;
+        }
+    EXPECT_EQ(computed > 0, c.touch);
+    EXPECT_LT(computed, static_cast<long>(ca.size() + cb.size()) - 2) << "atoms away from the contact left out";
+    EXPECT_EQ(get_contact_buried_area_records(ca, cb), at_contact) << "reusing the filled-in areas";
   }
-  const std::vector<area_rec> ra = get_area_records_residue_set(2, nts({1, 72}), mol);
-  EXPECT_EQ(get_joint_area_records(ra, std::vector<area_rec>(1)), sum_area_records(ra));
+  std::vector<area_rec> lone = get_atom_records_residue_set(2, nts({1, 72}), mol), none(1);
+  EXPECT_EQ(get_joint_area(own_areas(nts({1, 72})), none, probe, slice), sum(own_areas(nts({1, 72}))));
+  EXPECT_EQ(get_contact_buried_area_records(lone, none), 0);
 }
 
 TEST(get_convex_hull_volume, KnownSolidsAndDegenerateInput) {

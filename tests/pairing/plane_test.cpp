@@ -280,6 +280,25 @@ TEST_F(PlaneTest, StackedStepOverlapsAndPairedBasesDoNot) {
   EXPECT_NEAR(get_outer_overlap_area_byResNum(a6, a5, mol), get_outer_overlap_area_byResNum(a5, a6, mol), 1e-6);
 }
 
+// Outer overlaps are remembered per structure, since several stages ask for
+// the same pairs: a remembered area is exactly the computed one, and a
+// structure whose planes are built again forgets them (a planted wrong value
+// shows which one is read).
+TEST_F(PlaneTest, RememberedOverlapsAreTheComputedOnesUntilThePlanesChange) {
+  struct_mol mol;
+  read_with_planes(test::test_data("1bna.pdb"), mol);
+  const long a5 = residue_by_number(mol, "A", 5), a6 = residue_by_number(mol, "A", 6);
+  const double computed = get_outer_overlap_area_byPlane(get_nt_scp_plane(a5, mol), get_nt_scp_plane(a6, mol), mol);
+  EXPECT_EQ(get_outer_overlap_area_byResNum(a5, a6, mol), computed);
+  EXPECT_EQ(get_outer_overlap_area_byResNum(a5, a6, mol), computed) << "asked again";
+  const long key = a5 * (mol.num_residues + 1) + a6;
+  ASSERT_EQ(mol.outer_overlaps.count(key), 1u);
+  mol.outer_overlaps[key] = -1;
+  EXPECT_EQ(get_outer_overlap_area_byResNum(a5, a6, mol), -1);
+  populate_planes(mol);
+  EXPECT_EQ(get_outer_overlap_area_byResNum(a5, a6, mol), computed);
+}
+
 }  // namespace vask
 
 namespace vask {

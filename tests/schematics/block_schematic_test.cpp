@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -155,6 +157,7 @@ TEST_F(BlockFile, tetrad_squares_stand_for_their_guanines) {
   r = run("-i=2hy9.cif --block-file=g4,side-full,face -o=f.r3d");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(read("f.r3d"), side);  // the extended slabs reach further
+  EXPECT_FALSE(exists("vask-G4modelBBLkg.pdb"));  // a real quadruplex: no model trace
   if (test::have_program("render")) {
     const std::string cmd = "cd '" + dir_.string() + "' && render < s.r3d > s.png 2>render.log";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << read("render.log");
@@ -164,6 +167,110 @@ TEST_F(BlockFile, tetrad_squares_stand_for_their_guanines) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(test::has_text(read("vask-g4.alc"), "   36 ATOMS,    36 BONDS\n"));  // 12 atoms per square
   EXPECT_TRUE(test::has_text(r.err, "--alcfile: add G-tetrad square blocks"));
+}
+
+// The C1' lines of a coordinate file, in file order.
+std::vector<std::string> c1_lines(const std::string& pdb) {
+  std::vector<std::string> out;
+  for (const auto& l : test::lines_of(pdb))
+    if (l.starts_with("ATOM") && l.substr(12, 4) == " C1'") out.push_back(l);
+  return out;
+}
+
+// The model that rebuild makes of stacked G-tetrads (four chains, no
+// backbone) gets, with the side slabs, a file of its C1' atoms joined along
+// each chain: the atom lines of the model renumbered from 1, CONECT records
+// to the neighbours, every line 80 columns.
+TEST_F(BlockFile, idealized_g4_model_gets_a_c1_trace_with_the_side_slabs) {
+  const struct {
+    const char* pattern;
+    long layers;
+    const char* conect;  // the CONECT records, unpadded
+  } models[] = {
+      {"+-+:30", 3,
+       "CONECT    1    2\nCONECT    2    1    3\nCONECT    3    2\n"
+       "CONECT    4    5\nCONECT    5    4    6\nCONECT    6    5\n"
+       "CONECT    7    8\nCONECT    8    7    9\nCONECT    9    8\n"
+       "CONECT   10   11\nCONECT   11   10   12\nCONECT   12   11\n"},
+      {"+", 1, ""},  // lone atoms: nothing to join
+  };
+  for (const auto& m : models) {
+    SCOPED_TRACE(m.pattern);
+    for (const char* f : {"m.pdb", "ab-G4modelBBLkg.pdb", "vask-G4modelBBLkg.pdb"}) std::filesystem::remove(dir_ / f);
+    ASSERT_EQ(run(std::string("rebuild --g4-model=") + m.pattern + " -o=m.pdb").status, 0);
+    // the plain squares leave no trace
+    test::exe_result r = run("-i=m.pdb --block-file=g4,face -o=q.r3d");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(exists("vask-G4modelBBLkg.pdb"));
+    for (const char* words : {"g4,side,face", "g4,side-full,edge"}) {
+      SCOPED_TRACE(words);
+      std::filesystem::remove(dir_ / "ab-G4modelBBLkg.pdb");
+      r = run(std::string("-i=m.pdb --prefix=ab --block-file=") + words + " -o=s.r3d");
+      ASSERT_EQ(r.status, 0) << r.err;
+      EXPECT_FALSE(exists("vask-G4modelBBLkg.pdb"));
+      const std::vector<std::string> lines = test::lines_of(read("ab-G4modelBBLkg.pdb"));
+      std::vector<std::string> want{sformat("%-80s", sformat("REMARK  m: an idealized G4 model, with %ld layers",
+                                                             m.layers).c_str())};
+      long serial = 0;
+      for (std::string atom : c1_lines(read("m.pdb"))) {  // chains A to D, residues in order
+        atom.replace(6, 5, sformat("%5ld", ++serial));
+        want.push_back(atom);
+      }
+      ASSERT_EQ(serial, 4 * m.layers);
+      for (const auto& l : test::lines_of(m.conect)) want.push_back(sformat("%-80s", l.c_str()));
+      EXPECT_EQ(lines, want);
+      for (const auto& l : lines) EXPECT_EQ(l.size(), 80u) << l;
+    }
+  }
+  // gemmi reads the trace: four chains of C1' atoms
+  if (!test::have_program("gemmi")) {
+    std::printf("gemmi not installed: the G4 trace is not read back\n");
+    return;
+  }
+  ASSERT_EQ(run("rebuild --g4-model=+-+ -o=m.pdb").status, 0);
+  ASSERT_EQ(run("-i=m.pdb --block-file=g4,side,face -o=s.r3d").status, 0);
+  const std::string cmd = "cd '" + dir_.string() + "' && gemmi residues vask-G4modelBBLkg.pdb >g.txt 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << read("g.txt");
+  std::map<char, long> c1_per_chain;
+  for (const auto& l : test::lines_of(read("g.txt")))
+    if (l.ends_with(" C1'")) ++c1_per_chain[l[0]];
+  EXPECT_EQ(c1_per_chain, (std::map<char, long>{{'A', 3}, {'B', 3}, {'C', 3}, {'D', 3}})) << read("g.txt");
+}
+
+// Near misses of an idealized model: a backbone atom per residue, a residue
+// without C1', a fifth chain; none gets a trace, and the run goes on.
+TEST_F(BlockFile, models_short_of_the_ideal_get_no_trace) {
+  ASSERT_EQ(run("rebuild --g4-model=++ -o=m.pdb").status, 0);
+  const std::vector<std::string> lines = test::lines_of(read("m.pdb"));
+  std::string with_c3, without_c1, with_water;
+  for (const auto& l : lines) {
+    const bool c1 = l.starts_with("ATOM") && l.substr(12, 4) == " C1'";
+    if (l == "END") with_water += "HETATM  999  O   HOH E   1       0.000   0.000  20.000  1.00  0.00           O  \n";
+    if (!(c1 && l.substr(21, 5) == "B   2")) without_c1 += l + "\n";
+    with_water += l + "\n";
+    with_c3 += l + "\n";
+    if (c1) {  // a C3' 1.5 A above the C1'
+      std::string c3 = l;
+      c3.replace(12, 4, " C3'");
+      c3.replace(46, 8, sformat("%8.3f", std::stod(l.substr(46, 8)) + 1.5));
+      with_c3 += c3 + "\n";
+    }
+  }
+  const struct {
+    const char* name;
+    const std::string& text;
+    bool says_c1;
+  } cases[] = {{"c3.pdb", with_c3, false}, {"c1.pdb", without_c1, true}, {"w.pdb", with_water, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    write(c.name, c.text);
+    std::filesystem::remove(dir_ / "vask-G4modelBBLkg.pdb");
+    const test::exe_result r = run(std::string("-i=") + c.name + " --block-file=g4,side,face -o=s.r3d");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::has_text(r.err, "[i] no C1' atom in B.G2: no backbone trace of the G4 model\n"), c.says_c1);
+    EXPECT_EQ(count_prefix(test::lines_of(read("s.r3d")), "# G4-block: "), 8);  // both tetrads still found
+    EXPECT_FALSE(exists("vask-G4modelBBLkg.pdb"));
+  }
 }
 
 }  // namespace

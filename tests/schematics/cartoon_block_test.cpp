@@ -137,6 +137,28 @@ TEST_F(Cartoon, five_more_sides) {
 
 // The real PyMOL, where it is installed and starts (Debian's pymol runs the
 // system Python, so /usr/bin comes first on PATH).
+// The C1' trace of an idealized G4 model is loaded after the blocks when the
+// block file of this structure wrote it; a trace an earlier run left under
+// the name belongs to another model and is not.
+TEST_F(Cartoon, g4_model_trace_follows_the_blocks) {
+  ASSERT_EQ(run("rebuild --g4-model=+++ -o=m.pdb").status, 0);
+  test::exe_result r = run("-i=m.pdb --prefix=ab --cartoon-block --block-file=g4,side,face -o=c.pml");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(exists("ab-G4modelBBLkg.pdb"));
+  const std::string pml = read("c.pml");
+  EXPECT_TRUE(test::has_text(pml, "\nload m.r3d, block\n\nload ab-G4modelBBLkg.pdb, G4lkg\n\n"
+                                  "hide everything, G4lkg\nset stick_radius, 0.12, G4lkg\nset stick_color, gray, G4lkg\n"
+                                  "set stick_transparency, 0.3, G4lkg\nshow sticks, G4lkg\n\n"
+                                  "select G4lkg_points, G4lkg and name C1'\nset sphere_color, white, G4lkg_points\n"
+                                  "set sphere_scale, 0.18, G4lkg_points\nshow spheres, G4lkg_points\n\n"
+                                  "set cartoon_ladder_mode, 1\n"))
+      << pml;
+  r = run("-i=1ehz.pdb --prefix=ab --cartoon-block --block-file=g4,side,face -o=t.pml");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(exists("ab-G4modelBBLkg.pdb"));
+  EXPECT_FALSE(test::has_text(read("t.pml"), "G4lkg"));
+}
+
 TEST_F(Cartoon, real_pymol_runs_the_script_and_writes_the_image) {
   const std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", ("/usr/bin:/bin:" + saved).c_str(), 1);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <limits>
+#include <random>
 
 #include "test_util.hpp"
 
@@ -170,6 +173,24 @@ TEST(string_lines, ItemCountsAndOutputLines) {
   total_counts("pairs", 0);
   total_counts("pairs", 3);
   EXPECT_EQ(log.text(), "    total number of pairs: 3\n");
+}
+
+// The quick fixed-point text must be printf's to the character: across
+// magnitudes and decimals, at and next to rounding ties (0.125 is exact in
+// binary, 0.15 is not), for negative zero, wide and non-finite values.
+TEST(fixed_text, MatchesPrintfEverywhere) {
+  const double specials[] = {0.0, -0.0, 0.125, -0.125, 2.5, 0.15, 1.005, -1e-12, 999999.9999, 123.4565,
+                             1e9, 1e15, -1e300, std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+  for (int d = -1; d <= 8; ++d)
+    for (double v : specials) EXPECT_EQ(fixed_text(v, 8, d), sformat("%*.*f", 8, d, v)) << v << " " << d;
+  std::mt19937_64 gen(43);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  for (int k = 0; k < 20000; ++k) {
+    const double v = unit(gen) * std::pow(10.0, k % 9 - 2);
+    const int d = k % 7, w = k % 11;
+    ASSERT_EQ(fixed_text(v, w, d), sformat("%*.*f", w, d, v)) << v << " " << d;
+  }
 }
 
 }  // namespace vask
