@@ -320,7 +320,14 @@ struct geometry_report {
   double bond = 0, angle = 0, contact = 99, link_min = 99, link_max = 0;
   std::string worst_bond, worst_angle, worst_contact;
   long bonds = 0, angles = 0, links = 0;
+  // residue name -> largest deviation of its C1' bonds (C1'-C2', C1'-O4', C1'-N)
+  std::map<std::string, double> c1_bond;
 };
+
+// The bonds at C1' show where the sugar meets its base: a sugar shaped on one
+// base and set on another (their C1' atoms differ by up to 0.06 A) is 0.045 A
+// off here while still inside the general bond limit.
+constexpr double kC1BondLimit = 0.02;
 
 geometry_report check_geometry(const std::vector<pdb_atom>& all) {
   geometry_report g;
@@ -414,6 +421,12 @@ geometry_report check_geometry(const std::vector<pdb_atom>& all) {
     double d = std::fabs(dist(xyz[static_cast<size_t>(i)], xyz[static_cast<size_t>(k)]) - d0);
     ++g.bonds;
     if (d > g.bond) g.bond = d, g.worst_bond = what;
+    if (what == "C2'-C1'" || what == "C1'-O4'" || what == "C1'-N") {
+      std::string r = all[static_cast<size_t>(i)].res;
+      r.erase(std::remove(r.begin(), r.end(), ' '), r.end());
+      double& worst = g.c1_bond[r];
+      worst = std::max(worst, d);
+    }
   }
   for (const auto& [i, k, l, a0, what] : angles) {
     double d = std::fabs(angle(xyz[static_cast<size_t>(i)], xyz[static_cast<size_t>(k)], xyz[static_cast<size_t>(l)]) - a0);
@@ -480,6 +493,8 @@ TEST_F(FiberExe, every_model_has_standard_geometry_and_reads_in_gemmi) {
     geometry_report g = check_geometry(atoms(file));
     EXPECT_GT(g.bonds, 100);
     EXPECT_LE(g.bond, 0.05) << g.worst_bond;
+    EXPECT_FALSE(g.c1_bond.empty());
+    for (const auto& [res, dev] : g.c1_bond) EXPECT_LE(dev, kC1BondLimit) << res;
     EXPECT_LE(g.angle, 5.0) << g.worst_angle;
     EXPECT_GE(g.contact, 2.5) << g.worst_contact;
     EXPECT_GT(g.links, 0);

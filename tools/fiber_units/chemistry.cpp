@@ -1,6 +1,7 @@
 // Standard nucleotide chemistry for the fiber-unit generator.
 #include "chemistry.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -104,6 +105,13 @@ void load_base_templates(const std::string& data_dir) {
   t["SUR"] = s2;
 }
 
+vec atom_position(const base_template& b, const std::string& name) {
+  for (const auto& a : b.atoms)
+    if (a.name == name) return a.p;
+  std::fprintf(stderr, "no atom %s in %s\n", name.c_str(), b.res_name.c_str());
+  std::exit(1);
+}
+
 const base_template& base_for(const std::string& res_name) {
   auto it = templates().find(res_name);
   if (it == templates().end()) {
@@ -169,6 +177,16 @@ std::string glycosidic_n(const base_template& b) { return b.purine ? "N9" : "N1"
 
 std::pair<std::string, std::string> glycosidic_neighbours(const base_template& b) {
   return b.purine ? std::pair<std::string, std::string>{"C4", "C8"} : std::pair<std::string, std::string>{"C2", "C6"};
+}
+
+xform sugar_carry(const base_template& from, const base_template& to) {
+  if (&from == &to) return xform{};
+  vec c1f = atom_position(from, "C1'"), c1t = atom_position(to, "C1'");
+  vec df = atom_position(from, glycosidic_n(from)) - c1f, dt = atom_position(to, glycosidic_n(to)) - c1t;
+  xform g;
+  g.r = rotation({0, 0, 1}, deg(std::atan2(dt.y, dt.x) - std::atan2(df.y, df.x)));
+  g.t = c1t - g.r * c1f;
+  return g;
 }
 
 }  // namespace fibergen

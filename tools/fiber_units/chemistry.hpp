@@ -35,6 +35,8 @@ struct base_template {
 // the modified ones; ends the program when a file is missing.
 void load_base_templates(const std::string& data_dir);
 const base_template& base_for(const std::string& res_name);
+// Position of a named atom of a base; ends the program when it has none.
+vec atom_position(const base_template& b, const std::string& name);
 
 // Sugar kinds: 2'-deoxyribose, ribose, and ribose with a 2'-O-ethyl group.
 enum class sugar { deoxy, ribose, ethyl };
@@ -70,5 +72,13 @@ const std::vector<chirality_def>& nucleotide_chirality();
 // Glycosidic nitrogen and its two ring neighbours of a base.
 std::string glycosidic_n(const base_template& b);
 std::pair<std::string, std::string> glycosidic_neighbours(const base_template& b);
+
+// The move, in base-frame coordinates, that carries a sugar sitting on base
+// `from` onto base `to`: a turn about the frame's z axis that brings from's
+// C1'->glycosidic-N direction onto to's, then from's C1' onto to's C1'. The
+// sugar keeps its own bond lengths and the glycosidic bond its angles; the
+// standard bases' C1' atoms lie up to 0.06 A apart in their frames, so the
+// sugar of one base cannot simply be reused on another.
+xform sugar_carry(const base_template& from, const base_template& to);
 
 }  // namespace fibergen

@@ -399,7 +399,10 @@ void report(long id, const std::string& what, const built& b) {
                b.s.sound() ? "sound" : "NOT SOUND");
 }
 
+// b may be the empty start of a search, whose blank report reads as sound:
+// any refined attempt beats it, else an unsound model would be written.
 bool better(const built& a, const built& b) {
+  if (b.sys.nts.empty()) return true;
   if (a.s.sound() != b.s.sound()) return a.s.sound();
   return a.score < b.score;
 }
@@ -414,23 +417,25 @@ struct unit_atom {
 using unit_nt = std::vector<unit_atom>;
 
 // The nucleotide of a free nt with a given base, in unit coordinates moved
-// by g, in the unit atom order; O2' dropped when keep_o2 is false.
+// by g, in the unit atom order; O2' dropped when keep_o2 is false. The
+// sugar-phosphate atoms, refined on the nt's first base, are carried onto
+// this one; C1' lands on the base's own C1'.
 unit_nt make_nt(const built& b, long nt, const std::string& res, const xform& g, bool keep_o2) {
   const free_nt& f = b.sys.nts[static_cast<size_t>(nt)];
   std::vector<named_point> atoms = nucleotide_atoms(b.sys, b.p, nt);
   xform fr = f.frame(b.p);
   const base_template& bt = base_for(res);
+  auto which = std::find(f.bases.begin(), f.bases.end(), res);
+  if (which == f.bases.end()) {
+    std::fprintf(stderr, "base %s not among those the nucleotide was refined with\n", res.c_str());
+    std::exit(1);
+  }
+  const xform onto = sugar_moves(b.sys, b.p, nt)[static_cast<size_t>(which - f.bases.begin())];
   unit_nt out;
   for (const auto& n : backbone_names(f.sug)) {
     if (n == "O2'" && !keep_o2) continue;
-    vec p{};
-    if (n == "C1'") {
-      p = fr * bt.atoms.front().p;
-    } else {
-      for (const auto& a : atoms)
-        if (a.name == n) p = a.p;
-    }
-    out.push_back({n, res, g * p});
+    for (const auto& a : atoms)
+      if (a.name == n) out.push_back({n, res, g * (onto * a.p)});
   }
   for (size_t k = 1; k < bt.atoms.size(); ++k) out.push_back({bt.atoms[k].name, res, g * (fr * bt.atoms[k].p)});
   return out;

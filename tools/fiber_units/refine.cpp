@@ -273,33 +273,43 @@ double energy(const helix_system& sys, const prepared& pr, const std::vector<pai
   }
   std::vector<xform> place;
   for (const auto& c : sys.copies) place.push_back(c.place(p));
-  auto at = [&](long copy, const std::string& name, long m) {
+  std::vector<std::vector<xform>> moves;
+  for (size_t j = 0; j < sys.nts.size(); ++j) moves.push_back(sugar_moves(sys, p, static_cast<long>(j)));
+  auto at = [&](long copy, const std::string& name, long m, const xform& move) {
     const nt_copy& c = sys.copies[static_cast<size_t>(copy)];
     const nt_layout& l = pr.nts[static_cast<size_t>(c.nt)];
-    vec v = ntp[static_cast<size_t>(c.nt)][static_cast<size_t>(idx(l, name))];
+    vec v = move * ntp[static_cast<size_t>(c.nt)][static_cast<size_t>(idx(l, name))];
     return power_of(sys.repeat, m) * (place[static_cast<size_t>(copy)] * v);
   };
+  // every base may follow every other: the links of all their sugars share one weight
   for (const auto& k : sys.links) {
-    const conformation& ta = sys.nts[static_cast<size_t>(sys.copies[static_cast<size_t>(k.from)].nt)].target;
-    const conformation& tb = sys.nts[static_cast<size_t>(sys.copies[static_cast<size_t>(k.to)].nt)].target;
-    vec c4 = at(k.from, "C4'", 0), c3 = at(k.from, "C3'", 0), o3 = at(k.from, "O3'", 0);
-    vec pp = at(k.to, "P", k.power), o5 = at(k.to, "O5'", k.power), c5 = at(k.to, "C5'", k.power);
-    vec op1 = at(k.to, "OP1", k.power), op2 = at(k.to, "OP2", k.power);
-    double d = distance(o3, pp) - kO3P;
-    e += kBond * d * d;
-    const double ang[4] = {angle(c3, o3, pp) - 119.7, angle(o3, pp, o5) - 104.0, angle(o3, pp, op1) - 107.4,
-                           angle(o3, pp, op2) - 108.3};
-    for (double x : ang) e += kAngle * x * x;
-    e += tors_term(torsion(o3, pp, o5, c5), tb.alpha, kBackbone);
-    e += tors_term(torsion(c4, c3, o3, pp), ta.epsilon, kBackbone);
-    e += tors_term(torsion(c3, o3, pp, o5), ta.zeta, kBackbone);
+    long nta = sys.copies[static_cast<size_t>(k.from)].nt, ntb = sys.copies[static_cast<size_t>(k.to)].nt;
+    const conformation& ta = sys.nts[static_cast<size_t>(nta)].target;
+    const conformation& tb = sys.nts[static_cast<size_t>(ntb)].target;
+    const auto& ma = moves[static_cast<size_t>(nta)];
+    const auto& mb = moves[static_cast<size_t>(ntb)];
+    const double share = 1.0 / static_cast<double>(ma.size() * mb.size());
+    for (const xform& ga : ma)
+      for (const xform& gb : mb) {
+        vec c4 = at(k.from, "C4'", 0, ga), c3 = at(k.from, "C3'", 0, ga), o3 = at(k.from, "O3'", 0, ga);
+        vec pp = at(k.to, "P", k.power, gb), o5 = at(k.to, "O5'", k.power, gb), c5 = at(k.to, "C5'", k.power, gb);
+        vec op1 = at(k.to, "OP1", k.power, gb), op2 = at(k.to, "OP2", k.power, gb);
+        double d = distance(o3, pp) - kO3P;
+        e += share * (kBond * d * d);
+        const double ang[4] = {angle(c3, o3, pp) - 119.7, angle(o3, pp, o5) - 104.0, angle(o3, pp, op1) - 107.4,
+                               angle(o3, pp, op2) - 108.3};
+        for (double x : ang) e += share * (kAngle * x * x);
+        e += share * tors_term(torsion(o3, pp, o5, c5), tb.alpha, kBackbone);
+        e += share * tors_term(torsion(c4, c3, o3, pp), ta.epsilon, kBackbone);
+        e += share * tors_term(torsion(c3, o3, pp, o5), ta.zeta, kBackbone);
+      }
   }
   for (const auto& r : sys.restraints) {
     double d = p[static_cast<size_t>(r.index)] - r.target;
     e += r.weight * d * d;
   }
   for (const auto& c : sys.contacts) {
-    double d = distance(at(c.copy1, c.atom1, 0), at(c.copy2, c.atom2, 0)) - c.distance;
+    double d = distance(at(c.copy1, c.atom1, 0, xform{}), at(c.copy2, c.atom2, 0, xform{})) - c.distance;
     e += kContact * d * d;
   }
   std::vector<xform> powers;
@@ -433,6 +443,17 @@ std::vector<named_point> nucleotide_atoms(const helix_system& sys, const params&
   return out;
 }
 
+std::vector<xform> sugar_moves(const helix_system& sys, const params& p, long nt) {
+  const free_nt& f = sys.nts[static_cast<size_t>(nt)];
+  const base_template& first = base_for(f.bases.front());
+  std::vector<xform> out{xform{}};
+  if (f.bases.size() == 1) return out;
+  xform fr = f.frame(p);
+  xform back = inverse(fr);
+  for (size_t k = 1; k < f.bases.size(); ++k) out.push_back(fr * sugar_carry(first, base_for(f.bases[k])) * back);
+  return out;
+}
+
 void build_start(helix_system& sys) {
   for (auto& f : sys.nts) {
     const base_template& b = base_for(f.bases.front());
@@ -540,32 +561,81 @@ soundness check_soundness(const helix_system& sys, const params& p) {
                                          l.names[static_cast<size_t>(w)];
     }
   }
+  std::vector<std::vector<vec>> ntp(sys.nts.size());
+  std::vector<std::vector<xform>> moves;
+  bool several = false;
+  for (size_t j = 0; j < sys.nts.size(); ++j) {
+    for (const auto& a : nucleotide_atoms(sys, p, static_cast<long>(j))) ntp[j].push_back(a.p);
+    moves.push_back(sugar_moves(sys, p, static_cast<long>(j)));
+    several |= moves.back().size() > 1;
+  }
+  std::vector<xform> place;
+  for (const auto& c : sys.copies) place.push_back(c.place(p));
+  // Atom i of a copy where it may stand: a sugar-phosphate atom on each base
+  // of its nucleotide (or only on base `only`), a base atom where it is.
+  auto spots = [&](long copy, long i, long only) {
+    long nt = sys.copies[static_cast<size_t>(copy)].nt;
+    const xform& pl = place[static_cast<size_t>(copy)];
+    vec v = ntp[static_cast<size_t>(nt)][static_cast<size_t>(i)];
+    if (!pr.nts[static_cast<size_t>(nt)].base_of[static_cast<size_t>(i)].empty()) return std::vector<vec>{pl * v};
+    std::vector<vec> out;
+    const auto& mv = moves[static_cast<size_t>(nt)];
+    for (long k = 0; k < static_cast<long>(mv.size()); ++k)
+      if (only < 0 || k == only) out.push_back(pl * (mv[static_cast<size_t>(k)] * v));
+    return out;
+  };
+  auto base_index = [&](long nt, const std::string& res) {
+    const auto& b = sys.nts[static_cast<size_t>(nt)].bases;
+    return static_cast<long>(std::find(b.begin(), b.end(), res) - b.begin());
+  };
   for (const auto& k : sys.links) {
     const nt_layout& la = pr.nts[static_cast<size_t>(sys.copies[static_cast<size_t>(k.from)].nt)];
     const nt_layout& lb = pr.nts[static_cast<size_t>(sys.copies[static_cast<size_t>(k.to)].nt)];
     xform g = power_of(sys.repeat, k.power);
-    auto A = [&](const char* n) { return pos[static_cast<size_t>(k.from)][static_cast<size_t>(idx(la, n))]; };
-    auto B = [&](const char* n) { return g * pos[static_cast<size_t>(k.to)][static_cast<size_t>(idx(lb, n))]; };
-    double d = distance(A("O3'"), B("P"));
-    s.link_min = std::min(s.link_min, d), s.link_max = std::max(s.link_max, d);
-    const double dev[4] = {angle(A("C3'"), A("O3'"), B("P")) - 119.7, angle(A("O3'"), B("P"), B("O5'")) - 104.0,
-                           angle(A("O3'"), B("P"), B("OP1")) - 107.4, angle(A("O3'"), B("P"), B("OP2")) - 108.3};
-    for (double x : dev)
-      if (std::fabs(x) > s.angle_dev) s.angle_dev = std::fabs(x), s.worst_angle = "link";
+    auto A = [&](const char* n) { return spots(k.from, idx(la, n), -1); };
+    auto B = [&](const char* n) {
+      std::vector<vec> v = spots(k.to, idx(lb, n), -1);
+      for (auto& x : v) x = g * x;
+      return v;
+    };
+    auto c3 = A("C3'"), o3 = A("O3'");
+    auto pp = B("P"), o5 = B("O5'"), op1 = B("OP1"), op2 = B("OP2");
+    for (size_t u = 0; u < o3.size(); ++u)
+      for (size_t w = 0; w < pp.size(); ++w) {
+        double d = distance(o3[u], pp[w]);
+        s.link_min = std::min(s.link_min, d), s.link_max = std::max(s.link_max, d);
+        const double dev[4] = {angle(c3[u], o3[u], pp[w]) - 119.7, angle(o3[u], pp[w], o5[w]) - 104.0,
+                               angle(o3[u], pp[w], op1[w]) - 107.4, angle(o3[u], pp[w], op2[w]) - 108.3};
+        for (double x : dev)
+          if (std::fabs(x) > s.angle_dev) s.angle_dev = std::fabs(x), s.worst_angle = "link";
+      }
   }
-  std::vector<pair_entry> nb = neighbours(sys, pr, p, 0.0, 2.9);
+  // the carried sugars move by a tenth of an Angstrom at most: look a little further
+  std::vector<pair_entry> nb = neighbours(sys, pr, p, several ? 0.25 : 0.0, 2.9);
   for (const auto& q : nb) {
     xform g = power_of(sys.repeat, q.m);
-    double d = distance(pos[static_cast<size_t>(q.a)][static_cast<size_t>(q.i)], g * pos[static_cast<size_t>(q.b)][static_cast<size_t>(q.k)]);
-    if (d < s.min_contact) {
-      s.min_contact = d;
-      const auto& na = pr.nts[static_cast<size_t>(sys.copies[static_cast<size_t>(q.a)].nt)].names;
-      const auto& nbn = pr.nts[static_cast<size_t>(sys.copies[static_cast<size_t>(q.b)].nt)].names;
-      char buf[160];
-      std::snprintf(buf, sizeof buf, "%s(c%ld)-%s(c%ld,%+ld)", na[static_cast<size_t>(q.i)].c_str(), q.a,
-                    nbn[static_cast<size_t>(q.k)].c_str(), q.b, q.m);
-      s.worst_contact = buf;
+    long only_a = -1, only_b = -1;
+    if (q.a == q.b && q.m == 0) {  // one nucleotide: its sugar on the base in question
+      long nt = sys.copies[static_cast<size_t>(q.a)].nt;
+      const nt_layout& l = pr.nts[static_cast<size_t>(nt)];
+      const std::string& ra = l.base_of[static_cast<size_t>(q.i)];
+      const std::string& rb = l.base_of[static_cast<size_t>(q.k)];
+      only_a = only_b = 0;
+      if (!ra.empty()) only_b = base_index(nt, ra);
+      if (!rb.empty()) only_a = base_index(nt, rb);
     }
+    for (const vec& pa : spots(q.a, q.i, only_a))
+      for (const vec& pb : spots(q.b, q.k, only_b)) {
+        double d = distance(pa, g * pb);
+        if (d >= q.dmin || d >= s.min_contact) continue;
+        s.min_contact = d;
+        const auto& na = pr.nts[static_cast<size_t>(sys.copies[static_cast<size_t>(q.a)].nt)].names;
+        const auto& nbn = pr.nts[static_cast<size_t>(sys.copies[static_cast<size_t>(q.b)].nt)].names;
+        char buf[160];
+        std::snprintf(buf, sizeof buf, "%s(c%ld)-%s(c%ld,%+ld)", na[static_cast<size_t>(q.i)].c_str(), q.a,
+                      nbn[static_cast<size_t>(q.k)].c_str(), q.b, q.m);
+        s.worst_contact = buf;
+      }
   }
   return s;
 }

@@ -85,11 +85,18 @@ params refine(const helix_system& sys, const params& from, double& score, long i
 void reseat_phosphates(const helix_system& sys, params& p);
 
 // Atoms of a free nucleotide in unit coordinates for the given parameters:
-// the sugar-phosphate atoms and every base atom named "RES:NAME".
+// the sugar-phosphate atoms (on its first base) and every base atom named
+// "RES:NAME".
 std::vector<named_point> nucleotide_atoms(const helix_system& sys, const params& p, long nt);
 
+// For each base of a free nucleotide (in the order of its bases), the move in
+// unit coordinates that carries the sugar-phosphate atoms from the first base
+// onto that one (sugar_carry in the base frame); the first is the identity.
+std::vector<xform> sugar_moves(const helix_system& sys, const params& p, long nt);
+
 // Geometry report over the repeat and its neighbours: largest bond and angle
-// deviations, shortest non-bonded distance, O3'-P range.
+// deviations, shortest non-bonded distance, O3'-P range; links and contacts
+// of every base's nucleotide, its sugar carried onto it.
 struct soundness {
   double bond_dev = 0, angle_dev = 0, min_contact = 99, link_min = 99, link_max = 0;
   std::string worst_bond, worst_angle, worst_contact;
