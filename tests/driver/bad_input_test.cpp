@@ -51,10 +51,12 @@ struct child_result {
 
 // Runs the executable with args in dir, standard output and error captured
 // in files beside dir (so they are not part of the folder's contents).
-// max_files > 0 lowers the child's limit of open descriptors.
+// max_files > 0 lowers the child's limit of open descriptors; max_memory_mb
+// > 0 its address space.
 // stdout_path, when given, takes standard output instead (such as /dev/full).
 child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, long max_files = 0,
-                     const char* stdout_path = nullptr, const char* stdin_path = nullptr) {
+                     const char* stdout_path = nullptr, const char* stdin_path = nullptr,
+                     long max_memory_mb = 0) {
   const fs::path out_file = stdout_path != nullptr ? fs::path(stdout_path) : dir.parent_path() / "stdout.txt";
   const fs::path err_file = dir.parent_path() / "stderr.txt";
   std::vector<std::string> words{VASK_EXE};
@@ -76,6 +78,11 @@ child_result run_exe(const fs::path& dir, const std::vector<std::string>& args, 
     if (max_files > 0) {
       struct rlimit lim {static_cast<rlim_t>(max_files), static_cast<rlim_t>(max_files)};
       if (setrlimit(RLIMIT_NOFILE, &lim) != 0) _exit(126);
+    }
+    if (max_memory_mb > 0) {
+      const auto bytes = static_cast<rlim_t>(max_memory_mb) << 20;
+      struct rlimit lim {bytes, bytes};
+      if (setrlimit(RLIMIT_AS, &lim) != 0) _exit(126);
     }
     dup2(o, 1);
     dup2(e, 2);
@@ -737,6 +744,31 @@ TEST_F(WorkFolder, a_huge_line_is_read_in_bounded_memory) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
   EXPECT_LT(r.max_rss_kb - base_kb, 24 * 1024) << "kB more than a small run";
+}
+
+// A structure larger than the memory at hand ends with a message and status
+// 1, not an abort. The sanitizers reserve far more address space than any
+// limit that would show this, so their builds skip it.
+TEST_F(WorkFolder, running_out_of_memory_is_a_clear_error) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+#endif
+  const std::string trna = join(trna_atoms(1700));
+  {
+    std::ofstream out(dir_ / "big.pdb", std::ios::binary);
+    for (int k = 0; k < 30; ++k) out << trna;  // about 50,000 atoms, 4 MB
+  }
+  put("small.pdb", join(trna_atoms(200)));
+  constexpr long kLimitMb = 64;
+  child_result small = run_exe(dir_, {"-i=small.pdb", "-o=out.txt"}, 0, nullptr, nullptr, kLimitMb);
+  ASSERT_EQ(small.status, 0) << "a small run must fit the limit: " << small.err.substr(0, 2000);
+  child_result r = run_exe(dir_, {"-i=big.pdb", "-o=out.txt"}, 0, nullptr, nullptr, kLimitMb);
+  ASSERT_FALSE(r.timed_out);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("[e] out of memory: the input is too large for the memory available\n"),
+            std::string::npos)
+      << r.err.substr(0, 2000);
 }
 
 // Standard input has no file name to tell the format: mmCIF is recognised by
