@@ -164,8 +164,6 @@ bool idealized_g4_model(const struct_mol& mol, long num_tetrads, const std::vect
   return true;
 }
 
-void print_padded_line(FILE* fp, const std::string& line) { std::fprintf(fp, "%-80s\n", line.c_str()); }
-
 // The C1' atoms of the four chains in residue order, joined along each chain
 // by CONECT records, so that a viewer draws the strands such a model lacks.
 // The atoms are looked up by name: a residue without C1' leaves no trace.
@@ -186,8 +184,9 @@ bool write_g4_backbone_trace(const struct_mol& mol, long num_tetrads) {
   }
   scoped_file out(create_file(g4_trace_file_name()));
   FILE* fp = out.get();
-  print_padded_line(fp, sformat("REMARK  %s: an idealized G4 model, with %ld layers", mol.base_name.c_str(),
-                                num_tetrads));
+  const std::string remark =
+      sformat("REMARK  %s: an idealized G4 model, with %ld layers", mol.base_name.c_str(), num_tetrads);
+  std::fprintf(fp, "%-80s\n", remark.c_str());
   long serial = 0;
   for (const auto& atoms : strands)
     for (long a : atoms) {
@@ -199,10 +198,10 @@ bool write_g4_backbone_trace(const struct_mol& mol, long num_tetrads) {
   for (const auto& atoms : strands) {
     const long last = first + static_cast<long>(atoms.size()) - 1;
     for (long k = first; k <= last && first < last; ++k) {  // a lone atom has no neighbour
-      std::string line = sformat("CONECT%5ld", k);
-      if (k > first) line += sformat("%5ld", k - 1);
-      if (k < last) line += sformat("%5ld", k + 1);
-      print_padded_line(fp, line);
+      std::vector<long> neighbours;
+      if (k > first) neighbours.push_back(k - 1);
+      if (k < last) neighbours.push_back(k + 1);
+      write_conect_record(fp, k, neighbours);
     }
     first = last + 1;
   }

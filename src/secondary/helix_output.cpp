@@ -355,8 +355,8 @@ void output_helical_axes(const struct_mol& mol, long num_helices, const std::vec
   if (with_stems)
     for (long k = 1; k <= num_stems; ++k) write_axis_points(fp, 'S', k, stems[k], mol, p);
   for (long q = 1; q <= p; ++q) {
-    const std::string line = sformat("CONECT%5ld%5ld", q, q % 2 == 1 ? q + 1 : q - 1);
-    std::fprintf(fp, "%-80s\n", line.c_str());
+    const long mate[] = {q % 2 == 1 ? q + 1 : q - 1};
+    write_conect_record(fp, q, mate);
   }
   close_file(fp);
 }

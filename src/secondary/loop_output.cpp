@@ -23,7 +23,6 @@ namespace vask {
 namespace {
 
 constexpr long SIDE_VIEW = 1;
-constexpr int CONECT_PAD = 59;  // blanks after a CONECT line of three serials, to 80 columns
 
 bool with_icpairs() { return (Gvars.isolated & 2) != 0; }
 
@@ -354,9 +353,8 @@ void write_simplified_junctions(long n, const std::vector<loop>& loops, struct_m
     }
     if (mode < 8 && np >= 2) {
       for (long k = 1; k <= np; ++k) {
-        std::fprintf(fp, "CONECT%5ld%5ld%5ld", k, k == 1 ? np : k - 1, k == np ? 1 : k + 1);
-        print_spaces(fp, CONECT_PAD);
-        std::fprintf(fp, "\n");
+        const long ring[] = {k == 1 ? np : k - 1, k == np ? 1 : k + 1};
+        write_conect_record(fp, k, ring);
       }
     }
     std::fprintf(fp, "ENDMDL\n");

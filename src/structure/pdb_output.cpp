@@ -1,11 +1,13 @@
 // Writing atoms as PDB lines or mmCIF rows: whole structures, residue sets
 // moved into a frame, CONECT records, auxiliary file names and the
-// nucleotide list file. Declared in pdb.hpp.
+// nucleotide list file.
 //
 // A PDB line has fixed columns; a value too wide for its column is written
 // narrower (fewer decimals, or the low digits of a number) with a warning, so
 // the columns after it never shift. An mmCIF row always has all its fields:
 // empty values are "." or "?", values with blanks or quotes are quoted.
+#include "structure/pdb_output.hpp"
+
 #include <charconv>
 #include <cmath>
 #include <algorithm>
@@ -419,16 +421,22 @@ void write_pdb_connects(const struct_mol& mol, const std::string& file) {
   FILE* fp = open_file(file.c_str(), "w");
   for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record_pdb(fp, mol.atoms[i], mol);
   // CONECT names atoms by the serials on their lines, as readers resolve them
+  std::vector<long> partners;
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const connect& bd = mol.atoms[i].bonded;
     if (bd.count == 0) continue;
-    std::string line = sformat("CONECT%5ld", mol.atoms[i].serial % SERIAL_MODULUS);
-    for (long t = 1; t <= bd.count; ++t)
-      line += sformat("%5ld", mol.atoms[bd[t]].serial % SERIAL_MODULUS);
-    std::fprintf(fp, "%-80s\n", line.c_str());
+    partners.clear();
+    for (long t = 1; t <= bd.count; ++t) partners.push_back(mol.atoms[bd[t]].serial % SERIAL_MODULUS);
+    write_conect_record(fp, mol.atoms[i].serial % SERIAL_MODULUS, partners);
   }
   std::fprintf(fp, "END\n");
   close_file(fp);
+}
+
+void write_conect_record(FILE* fp, long serial, std::span<const long> partners) {
+  std::string line = sformat("CONECT%5ld", serial);
+  for (long p : partners) line += sformat("%5ld", p);
+  std::fprintf(fp, "%-80s\n", line.c_str());
 }
 
 std::string name_pdbcif_outfile(const std::string& part) {

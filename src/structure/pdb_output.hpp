@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file
 void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file);
 // All atoms, then a CONECT line per bonded atom naming the serials written.
 void write_pdb_connects(const struct_mol& mol, const std::string& file);
+// A CONECT record: the serial and its partners, "%5ld" each, padded to 80
+// columns.
+void write_conect_record(FILE* fp, long serial, std::span<const long> partners);
 std::string name_pdbcif_outfile(const std::string& part);  // "<prefix>-<part>.pdb" or ".cif"
 void end_pdbfile(FILE* fp);          // "END" unless the output is mmCIF
 // Model k of an ensemble file of mol's residues: in mmCIF output the model

@@ -124,6 +124,9 @@ TEST(LoopReport, simplified_junction_skips_a_missing_atom_with_a_warning) {
   EXPECT_EQ(count_of(jct, "\nCONECT"), 15);
   EXPECT_TRUE(has(jct, "CONECT    1   15    2")) << jct;
   EXPECT_TRUE(has(jct, "CONECT   15   14    1")) << jct;
+  // CONECT records are 80 columns like the atom lines, with no blank line between them
+  EXPECT_TRUE(has(jct, "\nCONECT   15   14    1" + std::string(59, ' ') + "\nENDMDL\n")) << jct;
+  EXPECT_FALSE(has(jct, "\n\n")) << jct;
   EXPECT_FALSE(has(jct, "\nEND\n"));
 
   ASSERT_EQ(exe.run("-i=t.pdb -o=out.txt --loop=no-ic-pair --simplify-junction=ribbon"), 0);
