@@ -11,8 +11,6 @@
 #include <system_error>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,16 +91,6 @@ void delete_common_files() {
   remove_file(g4_trace_file_name());
 }
 
-namespace {
-// The same file under two names (links and relative paths included), or two
-// equal names of files that do not exist yet; the stream pseudo-names never clash.
-bool same_file(const std::string& a, const std::string& b) {
-  if (a.empty() || b.empty() || is_pseudo_file(a) || is_pseudo_file(b)) return false;
-  std::error_code ec;
-  return a == b || std::filesystem::equivalent(a, b, ec);
-}
-}  // namespace
-
 void check_file_clashes(const run_descriptor& run) {
   if (Gvars.prefix.find('/') != std::string::npos)
     fatal("[e] --prefix takes a plain name without a directory: '%s'\n", Gvars.prefix.c_str());
@@ -126,16 +114,9 @@ void check_file_clashes(const run_descriptor& run) {
                            {"program log", Gvars.prglog_name},
                            {"pair-list output", Gvars.pair_list_out},
                            {"nucleotide-list output", Gvars.nts_list_out}};
-  for (const auto& out : outputs) {
-    for (const auto& in : inputs)
-      if (same_file(out.name, in.name))
-        fatal("[e] the %s '%s' is the %s: refusing to overwrite it\n", out.what,
-              out.name.c_str(), in.what);
-    for (const auto& other : outputs)
-      if (&other < &out && same_file(out.name, other.name))
-        fatal("[e] the %s and the %s are the same file '%s'\n", other.what, out.what,
-              out.name.c_str());
-  }
+  // claimed for the whole run: no file of it may then overwrite or remove an input
+  for (const auto& in : inputs) claim_input(in.what, in.name);
+  for (const auto& out : outputs) claim_output(out.what, out.name);
   const named mine[] = {inputs[0], inputs[1], inputs[2], outputs[0]};
   for (const auto& f : mine) check_not_auxiliary(f.what, f.name);
 }
@@ -163,27 +144,14 @@ void check_not_auxiliary(const char* what, const std::string& name) {
 
 std::string prefix_lock_name() { return aux_file_name("lock"); }
 
-prefix_lock::prefix_lock() {
-  const std::string name = prefix_lock_name();
-  // never through a link: the lock file is the program's own
-  fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd_ < 0) fatal("[e] cannot open the lock file '%s': %s\n", name.c_str(), std::strerror(errno));
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd_);
-    fatal("[e] '%s' is not a regular file: refusing to use it as the lock file\n", name.c_str());
-  }
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    const int err = errno;
-    ::close(fd_);
-    if (err == EWOULDBLOCK)
-      fatal("[e] another run is using prefix '%s' in this folder: wait for it, or choose "
-            "another --prefix\n", Gvars.prefix.c_str());
-    fatal("[e] cannot lock '%s': %s\n", name.c_str(), std::strerror(err));
-  }
+prefix_lock::prefix_lock() : name_(prefix_lock_name()) {
+  fd_ = acquire_lock_file(name_);
+  if (fd_ == -1)
+    fatal("[e] another run is using prefix '%s' in this folder: wait for it, or choose "
+          "another --prefix\n", Gvars.prefix.c_str());
 }
 
-prefix_lock::~prefix_lock() { ::close(fd_); }  // the lock goes with the descriptor
+prefix_lock::~prefix_lock() { release_lock_file(name_, fd_); }  // leaves no lock file behind
 
 namespace {
 std::string canonical_name(const std::string& name) {

@@ -124,6 +124,8 @@ void check_not_auxiliary(const char* what, const std::string& name);
 // Two runs with one prefix in one folder would remove and overwrite each
 // other's files: a run holds an exclusive lock on "<prefix>-lock" while it
 // lives, and a second run stops with "[e] another run is using prefix ...".
+// The sub-commands that write fixed names take it too. The lock file is
+// removed when the run ends.
 std::string prefix_lock_name();
 class prefix_lock {
  public:
@@ -133,6 +135,7 @@ class prefix_lock {
   prefix_lock& operator=(const prefix_lock&) = delete;
 
  private:
+  std::string name_;
   int fd_ = -1;
 };
 

@@ -274,7 +274,7 @@ int run_file_list(const run_descriptor& run) {
   FILE* all = nullptr;
   if (one_file) {
     check_list_report_name(run.output.substr(4), listed);
-    all = open_file(run.output.substr(4), "w");
+    all = open_output(run.output.substr(4));
     if (Gvars.json) json_raw_text(all, "[");  // one JSON array of the reports
   }
   std::set<std::string> used;
@@ -304,7 +304,7 @@ int run_file_list(const run_descriptor& run) {
     std::string message;
     const bool ok = read_structure([&] { read_pdb(file, mol); }, message);
     failed = failed || !ok;
-    FILE* fp = one_file ? all : open_file(each.output, "w");
+    FILE* fp = one_file ? all : open_output(each.output);
     if (one_file) {
       if (!Gvars.json)
         std::fprintf(fp, "<model id=\"%s\">\n", base.c_str());
@@ -335,7 +335,7 @@ int run_ensemble(const run_descriptor& run) {
   const long n = num_selected_models();
   runlog_msg("\nProcessing ensemble '%s' [%ld models]\n", run.input.c_str(), n);
   ensemble_reader reader(run.input);
-  FILE* fp = open_file(run.output, "w");
+  FILE* fp = open_output(run.output);
   if (Gvars.json) json_nmr_start(fp, run.input, n);
   bool failed = false;
   run_descriptor each = run;  // each model's report starts where the previous one ended
@@ -385,7 +385,7 @@ int run_structures(const run_descriptor& run) {
     std::vector<long> nts = nts_in_chain_order(mol);
     write_nts_list(mol, static_cast<long>(nts.size()) - 1, nts, Gvars.nts_list_out);
   }
-  FILE* fp = open_file(run.output, "w");
+  FILE* fp = open_output(run.output);
   do_vask_per_structure(run, mol, fp);
   end_json_line(fp);
   tally_warnings(mol.warned, tallied);

@@ -6,14 +6,17 @@
 #include <utility>
 #include <vector>
 
+#include "driver/aux_files.hpp"
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
 #include "modeling/composite.hpp"
 #include "support/error.hpp"
+#include "support/file.hpp"
 #include "support/option_value.hpp"
 #include "support/pattern_matcher.hpp"
 #include "support/process.hpp"
 #include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 
@@ -89,6 +92,18 @@ void generate_composite_and_exit(int argc, char* argv[]) {
     if (!check_common_options(arg)) display_unrecognized_option(arg);
   }
   book_keeping(argc, i, i < argc ? argv[i] : nullptr);
+  const prefix_lock lock;  // two runs in one folder would read each other's intermediates
+  claim_input("sequence file", s.sequence_file);
+  claim_input("binding-site file", s.binding_file);
+  claim_output("output file", s.output);
+  if (s.circular > 0) {
+    claim_own_output("circular model", kCircularModel);
+    claim_own_output("temporary model", sformat("%.*s-temp.pdb", 256, Gvars.prefix.c_str()));
+  } else if (s.script_file == composite_settings().script_file) {
+    claim_own_output("command file", s.script_file);
+  } else {
+    claim_output("command file", s.script_file);
+  }
   if (s.circular > 0) {
     build_circular_dna(s);
   } else {

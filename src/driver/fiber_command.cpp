@@ -7,6 +7,7 @@
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
 #include "modeling/fiber.hpp"
+#include "support/file.hpp"
 #include "support/error.hpp"
 #include "support/option_value.hpp"
 #include "support/pattern_matcher.hpp"
@@ -85,6 +86,8 @@ void generate_fiber_models_and_exit(int argc, char* argv[]) {
     if (!check_common_options(arg)) display_unrecognized_option(arg);
   }
   book_keeping(argc, i, i < argc ? argv[i] : nullptr);
+  claim_input("sequence file", opts.sequence_file);
+  claim_output("output file", opts.output_file);
   run_fiber_model(opts);
   end_run(0);
 }

@@ -3,6 +3,9 @@
 // argument ("--duplex-stem-curve").
 #include "driver/model_commands.hpp"
 
+#include <optional>
+
+#include "driver/aux_files.hpp"
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
 #include "modeling/analyze.hpp"
@@ -83,6 +86,13 @@ void analyze_per_belqo_and_exit(int argc, char* argv[]) {
   }
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   if (s.frame_file.empty()) check_required_file(s.input, "must specify -i=PDBFILE");
+  claim_input("input file", s.input);
+  claim_input("single-strand input", s.ss_input);
+  claim_input("pair-list input", s.ds_input);
+  claim_input("frame file", s.frame_file);
+  claim_output("output file", s.output);
+  claim_output("single-strand output", s.ss_output);
+  claim_output("pair-list output", s.ds_output);
   run_analyze(s);
   end_run(0);
 }
@@ -140,6 +150,12 @@ void rebuild_customized_models_and_exit(int argc, char* argv[]) {
     display_unrecognized_option(arg);
   }
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  std::optional<prefix_lock> lock;  // the connection pass goes through a file of fixed name
+  if (s.conn > 0) lock.emplace();
+  claim_input("parameter file", s.par_file);
+  claim_input("frame file", s.frame_file);
+  claim_output("output file", s.output);
+  if (s.conn > 0) claim_own_output("temporary model", rebuild_temp_name());
   run_rebuild(s);
   end_run(0);
 }
@@ -174,6 +190,14 @@ void perform_mutations_and_exit(int argc, char* argv[]) {
   }
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   check_required_file(s.input, "must specify -i=PDBFILE");
+  const prefix_lock lock;  // the list of valid mutations has a fixed name
+  claim_input("input file", s.input);
+  claim_input("mutation list", s.list_file);
+  claim_output("output file", s.output);
+  if (s.valid_file == mutate_settings().valid_file)
+    claim_own_output("valid-mutation list", s.valid_file);
+  else
+    claim_output("valid-mutation list", s.valid_file);
   if (!s.enumerate && s.entries.empty()) {
     // nothing to do is a usage error, not a success
     if (s.list_file.empty()) {

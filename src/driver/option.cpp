@@ -28,7 +28,7 @@ void open_log_streams() {
     // files; a name the user gave is opened as given ("stderr" and "stdout"
     // are the streams themselves)
     const bool ours = name == Gvars.prefix.substr(0, 468) + "-prog.log";
-    FILE* fp = ours ? create_file(name) : open_file(name, "w");
+    FILE* fp = ours ? create_file(name) : open_output(name);
     if (!is_pseudo_file(name)) opened = fp;
     return fp;
   };

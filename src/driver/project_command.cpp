@@ -127,6 +127,8 @@ void run_project_and_exit(int argc, char* argv[]) {
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   if (specified_file_not_exist(s.input)) fatal("specified input file %s not exist\n", s.input.c_str());
   if (s.id != PROJECT_NONE) check_required_file(s.input, "must specify -i=PDBFile/mmCIF");
+  claim_input("input file", s.input);
+  claim_output("output file", s.output);
   reset_periodic_table();
   set_reader_settings(s);
   run_project(s);

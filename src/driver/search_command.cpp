@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "driver/aux_files.hpp"
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
 #include "structure/atom.hpp"
@@ -187,9 +188,21 @@ void perform_search_and_exit(int argc, char* argv[]) {
   if (s.order != ORDER_RMSD) s.cutoff += kOrderCutoffRise;
 
   reset_periodic_table();
+  const prefix_lock lock;  // two searches in one folder would write the same fixed names
+  // an input under one of the fixed names is refused before anything is
+  // written; the files of an earlier run are replaced when written, never
+  // removed beforehand
+  claim_input("query file", s.query);
+  claim_input("target file", s.target);
+  claim_input("target list", s.target_list);
+  claim_output("output file", s.output);
+  if (s.csv == search_settings().csv)
+    claim_own_output("results file", s.csv);
+  else
+    claim_output("results file", s.csv);
   for (const char* f : {"query-only-aligned.pdb", "query-with-target.pdb", "reversed-duplex.pdb",
-                        "search-targets.txt"})
-    remove_file(f);
+                        "search-targets.txt", "PDB-lists.txt"})
+    claim_own_output("fixed-name file", f);
 
   long n = 0;
   std::vector<std::string> names;
@@ -199,13 +212,14 @@ void perform_search_and_exit(int argc, char* argv[]) {
     n = 1;
   } else {
     names = get_coord_lists(n, s.target_list);
+    for (long i = 1; i <= n; ++i) claim_input("listed target", names[static_cast<size_t>(i)]);
   }
   {
-    scoped_file list(open_file("search-targets.txt", "w"));
+    scoped_file list(create_file("search-targets.txt"));
     for (long i = 1; i <= n; ++i) std::fprintf(list.get(), "%s\n", names[static_cast<size_t>(i)].c_str());
   }
 
-  scoped_file out(open_file(s.output, "w"));
+  scoped_file out(open_output(s.output));
   std::fprintf(out.get(), "Command: %s\n", search_command_text(s).c_str());
   write_timestamp(out.get());
 

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "driver/aux_files.hpp"
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
 #include "driver/task_utilities.hpp"
@@ -231,7 +232,7 @@ void fit_task(const task_settings& s) {
 void hbond_pair_task(const task_settings& s) {
   xyz a, b;
   VASK_ASSERT(read_hbond_pair(s.hbond_pair, a, b));
-  scoped_file sf(open_file(s.output, "w"));
+  scoped_file sf(open_output(s.output));
   write_one_hbond_r3d(a, b, sf.get());
   sf.close();
 }
@@ -271,6 +272,10 @@ void run_utilities_and_exit(int argc, char* argv[]) {
     if (!check_common_options(arg)) display_unrecognized_option(arg);
   }
   book_keeping(argc, i, i < argc ? argv[i] : nullptr);
+  const prefix_lock lock;  // some utilities write or run programs on files of fixed names
+  claim_input("input file", s.input);
+  claim_input("Alchemy file", s.alc);
+  claim_output("output file", s.output);
   if (Gvars.playground) play_ground();
   check_task_settings(s);
   run_task(s);
@@ -314,7 +319,7 @@ void extract_model(const task_settings& s) {
     if (line.starts_with("END")) break;
   }
   if (lines.empty()) fatal("[e] model #%ld not found in file %s\n", s.model, s.input.c_str());
-  scoped_file sf(open_file(s.output, "w"));
+  scoped_file sf(open_output(s.output));
   for (const std::string& line : lines) std::fprintf(sf.get(), "%s\n", line.c_str());
   sf.close();
 }
@@ -325,7 +330,7 @@ void merge_two_files(const std::string& file1, const std::string& file2, long mo
   if (e1 == "r3d" && e2 == "r3d") {
     // both read before the output is opened, which may be one of them
     const std::vector<std::string> first = get_filelines(file1), second = get_filelines(file2);
-    scoped_file sf(open_file(output, "w"));
+    scoped_file sf(output_file(output));
     for (const std::string& line : first) std::fprintf(sf.get(), "%s\n", line.c_str());
     for (size_t k = 20; k < second.size(); ++k) std::fprintf(sf.get(), "%s\n", second[k].c_str());
     sf.close();
@@ -348,7 +353,7 @@ std::vector<xyz_atom> clean_xyz_get_number(const std::string& file, const std::s
   const long n = lines.empty() ? LONG_MAX : cvt2long(trimmed(lines[0]));
   if (n == LONG_MAX || n < 0) fatal("[e] '%s' not in proper .xyz format\n", file.c_str());
   std::vector<xyz_atom> atoms;
-  scoped_file sf(open_file(clean_name, "w"));
+  scoped_file sf(output_file(clean_name));
   std::fprintf(sf.get(), "%ld\n%s\n", n, lines.size() > 1 ? lines[1].c_str() : "");
   for (size_t k = 2; k < lines.size(); ++k) {
     std::string line = lines[k];
@@ -393,7 +398,7 @@ void lsfit_xyz_files(const task_settings& s, const std::string& file1, const std
   rotmat rot{};
   const double rmsd = ls_fitting(p1, p2, n, &fitted, &origin, &rot);
   runlog_msg("rmsd: %g (%s vs %s)\n", rmsd, file1.c_str(), file2.c_str());
-  scoped_file sf(open_file(s.output, "w"));
+  scoped_file sf(open_output(s.output));
   std::fprintf(sf.get(), "%ld\n", n);
   std::fprintf(sf.get(), "ls-fitted xyz coordinates (rmsd=%g)\n", rmsd);
   for (long k = 1; k <= n; ++k)
@@ -449,7 +454,7 @@ void write_stacking_diagram(const task_settings& s) {
   }
   if (layer1.empty() != layer2.empty()) fatal("[e] must have both 'select layer1' and 'select layer2'\n");
   const bool layers = !layer1.empty();
-  scoped_file sf(open_file(s.output, "w"));
+  scoped_file sf(open_output(s.output));
   FILE* fp = sf.get();
   std::fprintf(fp, "reinitialize\n");
   std::fprintf(fp, "load %s, whole_str\n", s.input.c_str());

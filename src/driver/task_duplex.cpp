@@ -73,7 +73,7 @@ void set_residue_segid(long k, const std::string& segid, struct_mol& mol) {
 }
 
 void write_residue_list(const std::vector<long>& list, struct_mol& mol, const std::string& file) {
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   write_residue_set_pdb_simple(static_cast<long>(list.size()) - 1, list, nullptr, mol, sf.get());
   end_pdbfile(sf.get());
   sf.close();
@@ -383,7 +383,7 @@ void seal_backbone_per_helix(const task_settings& s) {
   prglog_msg("\n%ld helix nts do not have P atoms\n", static_cast<long>(listed.size()));
   for (size_t t = 0; t < listed.size(); ++t)
     prglog_msg("\t%ld\t%s\n", static_cast<long>(t + 1), mol.residues[listed[t]].idstr.c_str());
-  scoped_file sf(open_file(s.output, "w"));
+  scoped_file sf(open_output(s.output));
   atom_writer w{sf.get()};
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (rebuild[static_cast<size_t>(k)]) {
@@ -453,7 +453,7 @@ void handle_O2_prime_atoms(const task_settings& s) {
     free_struct_mol(mol);
     return;
   }
-  scoped_file sf(open_file(s.output, "w"));
+  scoped_file sf(open_output(s.output));
   atom_writer w{sf.get()};
   for (long k = 1; k <= mol.num_residues; ++k) {
     const residue& r = mol.residues[k];

@@ -178,7 +178,7 @@ void run_triz_ensemble(const triz_options& o) {
   const long n = num_selected_models();
   runlog_msg("\nProcessing ensemble '%s' [%ld models]\n", o.input.c_str(), n);
   ensemble_reader reader(o.input);
-  scoped_file out(open_file(o.output, "w"));
+  scoped_file out(open_output(o.output));
   FILE* fp = out.get();
   if (Gvars.json) json_nmr_start(fp, o.input, n);
   bool go_on = true;
@@ -373,6 +373,14 @@ void perform_triz_and_exit(int argc, char* argv[]) {
   }
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // two runs in one folder would remove each other's files
+  // an input under a fixed name of ours, or the report naming the input, is
+  // refused before anything is written or removed
+  claim_input("input file", o.input);
+  claim_output("output file", o.output);
+  for (const std::string& name : triz::fixed_names()) claim_own_output("fixed-name file", name);
+  if (!o.input.empty() && !is_pseudo_file(o.input))
+    for (const char* end : {"-5mC.pdb", "-5mC.txt"})
+      claim_own_output("fixed-name file", basename_del_ext(o.input) + end);
   if (Gvars.cleanup > 0) {
     triz::delete_common_files();
     runlog_msg("done with cleaning up files.\n");
@@ -387,7 +395,6 @@ void perform_triz_and_exit(int argc, char* argv[]) {
   check_nmr_with_get_hbond();
   check_json_extension(o.output);
   reset_periodic_table();
-  triz::delete_common_files();
   check_nmr(o.input, mutable_gvars());
   if (nmr_ensemble()) {
     run_triz_ensemble(o);
@@ -396,7 +403,7 @@ void perform_triz_and_exit(int argc, char* argv[]) {
   runlog_msg("\nProcessing file '%s'\n", o.input.c_str());
   struct_mol mol;
   read_pdb(o.input, mol);
-  scoped_file out(open_file(o.output, "w"));
+  scoped_file out(open_output(o.output));
   do_triz_per_structure(o, mol, out.get());
   if (Gvars.json) json_raw_text(out.get(), "\n");
   tally_warnings(mol.warned);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -33,13 +34,6 @@ namespace vask {
 
 namespace {
 
-// An appending output stream that closes itself (standard streams stay open).
-struct output_file {
-  scoped_file fp;
-  output_file(const std::string& name, const char* mode) : fp(open_file(name, mode)) {}
-  FILE* get() const { return fp.get(); }
-};
-
 bool in_range(double v, double lo, double hi) { return v >= lo && v <= hi; }
 
 // Calls write for each hairpin loop of `size` nucleotides of the input
@@ -56,7 +50,7 @@ void each_hairpin_loop(const project_settings& s, long size,
   std::vector<hairpin> hairpins, embedding;
   hairpin_slots found{n, hairpins, num_embedding, embedding};
   find_hairpins(mol, slots, found);
-  output_file out(s.output, "a");
+  project_output out(append_output(s.output));
   for (long i = 1; i <= n; ++i)
     if (hairpins[i].num_loop_nts == size) write(mol, i, hairpins[i], out.get());
 }
@@ -111,7 +105,7 @@ void pair_table(const project_settings& s, const char* pattern, const char* swap
   std::vector<pair> pairs;
   find_pairs(mol, n, pairs, 0);
   const bool header = output_header(s.output) != 0;
-  output_file out(s.output, "a");
+  project_output out(append_output(s.output));
   if (header)
     std::fprintf(out.get(),
                  "pdb_id,idstr1,idstr2,symbol,swap, bpname,saenger,lw,vask,chi1,syn_anti1,pucker1,lambda1, "
@@ -213,7 +207,7 @@ void do_AYY_motif(const project_settings& s) {
     lines.push_back(sformat("%ld nts=%ld %s", i, set.count, get_connect_abbr_full_ids(set, mol).c_str()));
   }
   {
-    output_file out(s.output, "w");
+    project_output out(open_output(s.output));
     print_noun(out.get(), count, "List of %ld ayy %s\n", "motif");
     for (long i = 1; i <= count; ++i) {
       const connect& set = sets[found[i - 1]];
@@ -221,13 +215,13 @@ void do_AYY_motif(const project_settings& s) {
     }
   }
   {
-    output_file list("AYYs-list.txt", "a");
+    project_output list(append_file("AYYs-list.txt"));
     std::fprintf(list.get(), "# %s %ld\n", mol.base_name.c_str(), count);
     for (const std::string& line : lines) std::fprintf(list.get(), "%s %s\n", mol.base_name.c_str(), line.c_str());
     std::fprintf(list.get(), "\n");
   }
   long model = count_models("AYYs-list.pdb");
-  output_file pdb("AYYs-list.pdb", "a");
+  project_output pdb(append_file("AYYs-list.pdb"));
   for (long i = 1; i <= count; ++i) {
     const connect& set = sets[found[i - 1]];
     std::vector<long> nts(1);
@@ -248,7 +242,7 @@ void do_c2_prime_direction(const project_settings& s) {
   std::vector<connect> units;
   find_ssPars(mol, num_ss, ss, num_units, units);
   const std::vector<char> hbonded = hbonded_atoms(mol);
-  output_file out(s.output, "a");
+  project_output out(append_output(s.output));
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (!is_nt(k, mol) || std::strchr("ACGTUacgtu", mol.residues[k].letter) == nullptr) continue;
     const nt_info& nt = mol.nt_infos[k];
@@ -296,7 +290,7 @@ void do_UA3(const project_settings& s) {
   long n = 0;
   std::vector<pair> pairs;
   find_pairs(mol, n, pairs, 0);
-  output_file out(s.output, "a");
+  project_output out(append_output(s.output));
   for (long k = 1; k <= mol.num_residues; ++k) {
     const residue& r = mol.residues[k];
     if (!is_nt(k, mol) || r.paired.count < 3) continue;
@@ -320,7 +314,7 @@ void do_UA3(const project_settings& s) {
 void do_Tloops(const project_settings& s) {
   struct_mol mol;
   read_pdb(s.input, mol);
-  output_file out(s.output, "a");
+  project_output out(append_output(s.output));
   for (long k = 1; k <= mol.num_residues; ++k) {
     const connect& set = mol.residues[k].po4_contacts;
     if (!is_nt(k, mol) || set.count <= 1) continue;
@@ -343,7 +337,7 @@ void do_AA_pairs(const project_settings& s) { pair_table(s, "a[+-]a", nullptr); 
 void do_B_factor(const project_settings& s) {
   struct_mol mol;
   read_pdb(s.input, mol);
-  output_file out(s.output, "w");
+  project_output out(open_output(s.output));
   FILE* fp = out.get();
   std::fprintf(fp, "Average temperature factors for nucleotides (hydrogens, if they exist,\n");
   std::fprintf(fp, "are excluded from the calculations):\n");

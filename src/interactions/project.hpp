@@ -5,13 +5,32 @@
 
 #include <cfloat>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "pairing/pair.hpp"
 #include "structure/struct_mol.hpp"
+#include "support/file.hpp"
 
 namespace vask {
+
+// An output stream of one analysis, closed when the analysis ends (standard
+// streams stay open) and checked then: a write that was lost, as on a full
+// disk, ends the run with "[e] ..." rather than with success.
+class project_output {
+ public:
+  explicit project_output(FILE* fp) : fp_(fp) {}
+  project_output(const project_output&) = delete;
+  project_output& operator=(const project_output&) = delete;
+  ~project_output() noexcept(false) {
+    if (std::uncaught_exceptions() == 0) fp_.close();  // unwinding: closed unchecked
+  }
+  FILE* get() const { return fp_.get(); }
+
+ private:
+  scoped_file fp_;
+};
 
 // Settings of one project run.
 struct project_settings {

@@ -134,7 +134,7 @@ void do_DENQ_contacts(const project_settings& s, const char* aa_name) {
   if (!structure_with_nts_and_aas(mol)) return;
   const std::string wanted = upper_copy(aa_name);
   const bool to_file = !is_pseudo_file(s.output);
-  scoped_file out(open_file(s.output, "a"));
+  project_output out(append_output(s.output));
   const std::string pdb_name = sformat("%s-contacts.pdb", aa_name);
   long model = count_models(pdb_name);
   for (long k = 1; k <= mol.num_residues; ++k) {
@@ -155,7 +155,7 @@ void do_DENQ_contacts(const project_settings& s, const char* aa_name) {
                                      r.idstr.c_str(), area, n, get_residues_abbr_full_ids(n, list, mol).c_str());
     std::fprintf(out.get(), "%s\n", line.c_str());
     if (to_file) runlog_msg("%s\n", line.c_str());
-    scoped_file pdb(open_file(pdb_name, "a"));
+    project_output pdb(append_file(pdb_name));
     write_contact_coords(k, n, list, mol, ++model, line, pdb.get());
   }
 }
@@ -170,7 +170,7 @@ void check_complex_contacts(const project_settings& s) {
   do_helices_stems_icpairs_xref(mol, slots);
   auto in_stem = [&](long j) { return is_nt(j, mol) && mol.residues[j].flag[rf::stem] > 0; };
 
-  scoped_file out(open_file(s.output, "a"));
+  project_output out(append_output(s.output));
   long model = count_models("stem-contacts.pdb");
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (!is_aa(k, mol)) continue;
@@ -214,7 +214,7 @@ void check_complex_contacts(const project_settings& s) {
                                      get_residues_abbr_full_ids(n, list, mol).c_str());
     std::fprintf(out.get(), "%s\n", line.c_str());
     if (!has_frame(k, mol)) continue;  // no frame to draw the contact in
-    scoped_file pdb(open_file("stem-contacts.pdb", "a"));
+    project_output pdb(append_file("stem-contacts.pdb"));
     write_contact_coords(k, n, list, mol, ++model, line, pdb.get());
   }
 }
@@ -237,7 +237,7 @@ void check_3tetrads(const project_settings& s) {
     not_g += g_tetrad_like(multiplets[i], mol) ? 0 : 1;
   }
   if (not_g <= 2) return;
-  scoped_file out(open_file(s.output, "a"));
+  project_output out(append_output(s.output));
   long model = count_models("stacked-3tetrads.pdb");
   for (long a : quads) {
     std::vector<long> group{a};
@@ -260,7 +260,7 @@ void check_3tetrads(const project_settings& s) {
     std::fprintf(out.get(), "%s\n", line.c_str());
     frame f;
     get_nt_set_frame(mol, static_cast<long>(nts.size()), as_list(nts), f);
-    scoped_file pdb(open_file("stacked-3tetrads.pdb", "a"));
+    project_output pdb(append_file("stacked-3tetrads.pdb"));
     std::fprintf(pdb.get(), "%6s    %4ld\n", "MODEL ", ++model);
     std::fprintf(pdb.get(), "REMARK    %s %ld %s %s\n", mol.base_name.c_str(), dist + 1,
                  mol.residues[first].idstr.c_str(), mol.residues[last].idstr.c_str());

@@ -88,7 +88,7 @@ void extract_G4stem_features(const project_settings& s) {
   g4_structure g;
   read_g4(s, g);
   const struct_mol& mol = g.mol;
-  scoped_file out(open_file(s.output, "a"));
+  project_output out(append_output(s.output));
   for (long i = 1; i <= g.r.num_stems; ++i) {
     const g4plex& stem = g.r.stems[i];
     for (long k = 1; k < stem.num_layers; ++k) {
@@ -114,7 +114,7 @@ void extract_G4helix_xstem_features(const project_settings& s) {
   g4_structure g;
   read_g4(s, g);
   const struct_mol& mol = g.mol;
-  scoped_file out(open_file(s.output, "a"));
+  project_output out(append_output(s.output));
   for (long i = 1; i <= g.r.num_helices; ++i) {
     const g4plex& h = g.r.helices[i];
     long interface = 0;  // the helix's coaxial codes, taken in order at stem boundaries
@@ -141,7 +141,7 @@ void do_G4s(const project_settings& s) {
   std::vector<pair> pairs;
   const long count = read_tetrads(s, mol, n, pairs);
   if (count == 0) return;
-  scoped_file out(open_file(s.output, "a"));
+  project_output out(append_output(s.output));
   std::fprintf(out.get(), "%s %ld\n", mol.base_name.c_str(), count);
 }
 
@@ -163,7 +163,7 @@ void check_G4_pairs(const project_settings& s) {
   long twice = 0;
   for (long k = 1; k <= mol.num_residues; ++k) twice += times[k] == 2 ? 1 : 0;
   if (twice == 0) return;
-  scoped_file out(open_file(s.output, "a"));
+  project_output out(append_output(s.output));
   std::fprintf(out.get(), "%s %ld\n", mol.base_name.c_str(), twice);
 }
 

@@ -185,7 +185,7 @@ void prepare_duplex(const search_settings& s, search_query& q) {
   q.nbp = n;
 
   {
-    scoped_file sf(open_file("reversed-duplex.pdb", "w"));
+    scoped_file sf(create_file("reversed-duplex.pdb"));
     std::fprintf(sf.get(), "REMARK reversed duplex based on query -- %s\n", q.file.c_str());
     std::vector<long> list(1);
     for (long i = 1; i <= n; ++i) list.push_back(h.strand2[i]);
@@ -579,7 +579,7 @@ void print_best_match(search_run& run, search_query& q, const struct_mol& target
 
 void process_targets(const search_settings& s, search_query& q, long n,
                      const std::vector<std::string>& names, search_run& run) {
-  scoped_file csv(open_file(s.csv, "w"));
+  scoped_file csv(output_file(s.csv));
   run.csv = csv.get();
   std::fprintf(run.csv, "strid,start1,end1");
   if (q.nbp > 0) std::fprintf(run.csv, ",start2,end2,helix");

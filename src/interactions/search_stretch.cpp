@@ -100,7 +100,7 @@ stretch_thresholds parse_stretch_text(const std::string& text) {
 
 void search_stretched_duplexes(const search_settings& s, long n, const std::vector<std::string>& names) {
   const stretch_thresholds t = parse_stretch_text(s.stretch);
-  scoped_file csv(open_file(s.csv, "w"));
+  scoped_file csv(output_file(s.csv));
   std::fprintf(csv.get(), "strid,stem,start1,end1,start2,end2,steps\n");
   for (long i = 1; i <= n; ++i) {
     const std::string& file = names[static_cast<size_t>(i)];

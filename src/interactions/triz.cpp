@@ -55,12 +55,19 @@ std::string triz_file_name(const char* name) {
   return sformat("%.256s-%s.pdb", Gvars.prefix.c_str(), name);
 }
 
+FILE* append_triz_file(const std::string& file) {
+  return Gvars.cleanup == 0 ? append_file(file) : append_made_file(file);
+}
+
 void append_triz_model(const std::string& file, const std::string& remark,
                        const std::vector<long>& residues, const frame* f, struct_mol& mol,
                        triz_state& st) {
   auto it = st.next_model.find(file);
-  if (it == st.next_model.end()) it = st.next_model.emplace(file, get_nextModelNumber(file)).first;
-  FILE* fp = append_file(file);
+  if (it == st.next_model.end()) {
+    const bool kept = Gvars.cleanup == 0 || made_by_this_run(file);  // else made anew below
+    it = st.next_model.emplace(file, kept ? get_nextModelNumber(file) : 1).first;
+  }
+  FILE* fp = append_triz_file(file);
   std::fprintf(fp, "%6s    %4ld\n", "MODEL ", it->second++);
   std::fprintf(fp, "REMARK    %s\n", remark.c_str());
   write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, f, 0, mol, fp);
@@ -76,23 +83,29 @@ bool triz_aa(long k, const struct_mol& mol) {
 
 namespace triz {
 
-void delete_common_files() {
-  if (Gvars.cleanup == 0) return;
+std::vector<std::string> fixed_names() {
+  std::vector<std::string> names;
   const std::string letters = "ACGTUP";
   for (long k = 1; k <= Gconsts.num_aa; ++k) {
     std::string aa = Gconsts.aa_names[static_cast<size_t>(k)];
     for (char& c : aa) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (char c : letters) {
-      remove_file(sformat("%c-%s.pdb", c, aa.c_str()));
-      for (char d : letters) remove_file(sformat("%c%c-%s.pdb", c, d, aa.c_str()));
+      names.push_back(sformat("%c-%s.pdb", c, aa.c_str()));
+      for (char d : letters) names.push_back(sformat("%c%c-%s.pdb", c, d, aa.c_str()));
     }
   }
-  for (const char* name : triz_file_table) remove_file(triz_file_name(name));
+  for (const char* name : triz_file_table) names.push_back(triz_file_name(name));
   for (const char* aa : {"arg", "phe", "tyr", "trp", "his", "asn", "asp", "gln", "glu"})
-    remove_file(sformat("stacks-%s.pdb", aa));
-  remove_file(sformat("%.256s-dssp.txt", Gvars.prefix.c_str()));
-  remove_file("triads.txt");
-  remove_file("triads.pdb");
+    names.push_back(sformat("stacks-%s.pdb", aa));
+  names.push_back(sformat("%.256s-dssp.txt", Gvars.prefix.c_str()));
+  names.emplace_back("triads.txt");
+  names.emplace_back("triads.pdb");
+  return names;
+}
+
+void delete_common_files() {
+  if (Gvars.cleanup == 0) return;
+  for (const std::string& name : fixed_names()) remove_file(name);
 }
 
 }  // namespace triz

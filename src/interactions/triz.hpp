@@ -82,6 +82,11 @@ inline constexpr std::array<const char*, 7> triz_file_table = {
     "baseAA-pairs", "baseAA-stacks", "stepAA", "nt-AAs", "aa-NTs", "pairs", "helices"};
 std::string triz_file_name(const char* name);  // "<prefix>-<name>.pdb"
 
+// A file of findings gathered in parts: under --cleanup=no added to what an
+// earlier run left, else made anew by this run's first part (nothing is
+// removed beforehand).
+FILE* append_triz_file(const std::string& file);
+
 // Appends one model (MODEL line numbered after the file's last one, one
 // REMARK line, the residues in the frame, ENDMDL) to a multi-model PDB file.
 void append_triz_model(const std::string& file, const std::string& remark,
@@ -89,6 +94,9 @@ void append_triz_model(const std::string& file, const std::string& remark,
                        triz_state& st);
 
 namespace triz {
+// Every fixed name the module writes (the per-structure 5-methyl-C files
+// aside).
+std::vector<std::string> fixed_names();
 // Removes the module's output files unless the clean-up setting is 0.
 void delete_common_files();
 }  // namespace triz

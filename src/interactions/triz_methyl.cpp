@@ -162,8 +162,8 @@ void check_5mC_contacts(const triz_options& o, long n, const std::vector<long>& 
     texts.push_back(text);
   }
   if (kept.empty()) return;
-  FILE* pdb = open_file(sformat("%s-5mC.pdb", mol.base_name.c_str()), "w");
-  FILE* txt = open_file(sformat("%s-5mC.txt", mol.base_name.c_str()), "w");
+  FILE* pdb = create_file(sformat("%s-5mC.pdb", mol.base_name.c_str()));
+  FILE* txt = create_file(sformat("%s-5mC.txt", mol.base_name.c_str()));
   for (size_t k = 0; k < kept.size(); ++k) {
     const std::vector<long>& set = sets[k];
     std::fprintf(pdb, "%6s    %4ld\n", "MODEL ", static_cast<long>(k + 1));
@@ -186,7 +186,7 @@ void output_one_triad(long x, long a, long y, struct_mol& mol, triz_state& st) {
   const std::string line = sformat("%s %s %s %s %s", mol.base_name.c_str(), kind.c_str(), id(x, mol),
                                    id(a, mol), id(y, mol));
   runlog_msg("%s\n", line.c_str());
-  FILE* fp = append_file("triads.txt");
+  FILE* fp = append_triz_file("triads.txt");
   std::fprintf(fp, "%s\n", line.c_str());
   close_file(fp);
   append_triz_model("triads.pdb", line, {0, x, a, y}, base_frame(x, mol), mol, st);

@@ -75,7 +75,7 @@ void analyze_frames(const analyze_settings& s) {
   par_table steps, helis;
   consecutive_frame_pars(n, frames, steps, helis);
 
-  FILE* fp = open_file(s.output, "w");
+  FILE* fp = open_output(s.output);
   std::fprintf(fp, "num_frames=%ld\n", n);
   separator(fp);
   std::fprintf(fp, "step parameters\n");
@@ -157,7 +157,7 @@ void analyze_single_strand(const analyze_settings& s, const struct_mol& mol) {
   list_base_frames(mol, n, nts, fp);
   close_file(fp);
 
-  fp = open_file(s.output, "w");
+  fp = open_output(s.output);
   std::fprintf(fp, "num_nts=%ld\n", n);
   separator(fp);
   std::fprintf(fp, "local base-step parameters\n");
@@ -243,7 +243,7 @@ void analyze_duplex_standard(const analyze_settings& s, const struct_mol& mol, c
   if (s.rebuild) write_rebuild_files(mol, n, pairs, steps, helis);
   write_pair_frames(n, pairs, prefixed("pairFrames.txt"));
 
-  FILE* fp = open_file(s.output, "w");
+  FILE* fp = open_output(s.output);
   par_table bp;
   bp_table(n, pairs, false, bp);
   const std::string bp_head = sformat("     bp      %s", kBpHeader);
@@ -283,7 +283,7 @@ void analyze_duplex_other(const analyze_settings& s, const struct_mol& mol, long
     curves_plus_duplex(n, pairs, mol, steps);
   else
     cehs_duplex(n, pairs, mol, steps);
-  FILE* fp = open_file(s.output, "w");
+  FILE* fp = open_output(s.output);
   par_table bp;
   bp_table(n, pairs, false, bp);
   section(fp, "");

@@ -44,13 +44,14 @@ void build_circular_dna(const composite_settings& s) {
     seq = derive_seq_or_file(std::string(static_cast<std::size_t>(s.circular), 'A'), "", 1);
   }
   const std::string text = circular_parameters(s, seq);
-  FILE* fp = open_file(s.output, "w");
+  FILE* fp = output_file(s.output);
   std::fputs(text.c_str(), fp);
   close_file(fp);
   if (stdout_stderr(s.output)) return;
+  create_empty_file(kCircularModel);  // made anew here: the child opens it as named
   const char bb = s.backbone != '\0' ? s.backbone : s.a_form ? 'A' : s.rna ? 'R' : 'B';
   run_child(s, {"belqo-vask", "rebuild", "--par-file=" + s.output, sformat("--backbone=%c", bb),
-                "--conn", "-o=vask-circular.pdb"});
+                "--conn", std::string("-o=") + kCircularModel});
 }
 
 bool with_input_sequence(const composite_settings& s) {

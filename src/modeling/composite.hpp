@@ -11,6 +11,9 @@ struct struct_mol;
 struct helix;
 
 // The settings of one composite run, filled by the option parser only.
+// The circular model's fixed name.
+inline constexpr const char* kCircularModel = "vask-circular.pdb";
+
 struct composite_settings {
   std::string output = "stdout";
   std::string script_file = "vask-composite.sh";

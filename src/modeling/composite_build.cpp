@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,11 +38,15 @@ using command = std::vector<std::string>;
 // as a line sh reads back word for word, then run without a shell.
 class child_runs {
  public:
-  explicit child_runs(const composite_settings& s) : s_(s), script_(open_file(s.script_file, "w")) {}
+  explicit child_runs(const composite_settings& s) : s_(s), script_(output_file(s.script_file)) {}
 
   FILE* script() const { return script_.get(); }
 
   void run(const command& args) {
+    // the child opens its output as named: an intermediate is made anew here
+    // first, so that a link planted under its name is replaced
+    for (const std::string& a : args)
+      if (a.rfind("-o=", 0) == 0 && a.substr(3) != s_.output) create_empty_file(a.substr(3));
     std::fprintf(script(), "%s\n", shell_command_line(args).c_str());
     std::fflush(script());  // a failing child leaves the script complete up to it
     run_program(s_.program, args);
@@ -104,18 +107,17 @@ std::vector<std::string> written_files(const composite_settings& s, const compos
   return files;
 }
 
-// A template under the name of a file the assembly writes would be lost,
-// and with it the run: refused before anything is written.
+// A template under the name of a file the assembly writes, or the output
+// under the name of a template or an intermediate, would be lost, and with
+// it the run: refused before anything is written.
 void check_templates_kept(const composite_settings& s, const composite_plan& plan) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  for (const std::string& file : written_files(s, plan)) {
-    if (is_pseudo_file(file)) continue;
-    const fs::path written = fs::weakly_canonical(file, ec);
+  for (const std::string& file : written_files(s, plan))
     for (const binding_site& b : plan.sites)
-      if (fs::weakly_canonical(b.templ, ec) == written)
+      if (same_file(file, b.templ))
         fatal("[e] template %s would be overwritten by an intermediate file of the same name\n", b.templ.c_str());
-  }
+  for (const binding_site& b : plan.sites) claim_input("template file", b.templ);
+  for (const std::string& file : written_files(s, plan))
+    if (file != s.script_file) claim_own_output("intermediate file", file);
 }
 
 std::string segment_id(long k) { return extract_substr0(sformat("T%3.3ld", k), 4); }
@@ -183,6 +185,13 @@ void read_model_helix(const std::string& file, model_helix& m) {
   if (!read_one_helix(file, m.mol, m.h)) fatal("[e] input file %s not have only ONE valid helix\n", file.c_str());
 }
 
+// The model is the output the user named (opened as named) or a file of ours.
+void copy_to_model(const std::string& file, const std::string& model) {
+  scoped_file to(output_file(model));
+  copy_file_to_handle(file, to.get());
+  to.close();
+}
+
 // Strand 1 of the helix takes the sequence's letters, strand 2 their
 // complements; only the bases change.
 void mutate_to_sequence(const composite_settings& s, const std::string& model, const std::string& seq) {
@@ -207,7 +216,7 @@ void mutate_to_sequence(const composite_settings& s, const std::string& model, c
   runlog_msg("source=%s\n", source.c_str());
   runlog_msg("target=%s\n", seq.c_str());
   const std::string out = "final-mutated.pdb";
-  scoped_file sf(open_file(out, "w"));
+  scoped_file sf(create_file(out));
   long serial = 0;
   for (long k = 1; k <= mol.num_residues; ++k) {
     const char c = letter[static_cast<std::size_t>(k)];
@@ -226,7 +235,7 @@ void mutate_to_sequence(const composite_settings& s, const std::string& model, c
   end_pdbfile(sf.get());
   sf.close();
   free_struct_mol(mol);
-  copy_file(out, model);
+  copy_to_model(out, model);
 }
 
 // Model 1 the duplex; then one model per template with the residues that
@@ -237,7 +246,7 @@ void separate_templates(const composite_plan& plan, const std::string& model) {
   read_model_helix(model, m);
   struct_mol& mol = m.mol;
   const std::string out = "final-ensemble.pdb";
-  scoped_file sf(open_file(out, "w"));
+  scoped_file sf(create_file(out));
   FILE* fp = sf.get();
   long num = 1;
   std::fprintf(fp, "%6s    %4ld\n", "MODEL ", num);
@@ -261,7 +270,7 @@ void separate_templates(const composite_plan& plan, const std::string& model) {
   end_pdbfile(fp);
   sf.close();
   free_struct_mol(mol);
-  copy_file(out, model);
+  copy_to_model(out, model);
 }
 
 }  // namespace
@@ -279,7 +288,6 @@ void build_composite(const composite_settings& s, const composite_plan& plan) {
   std::fprintf(sh, "# initialization -- create empty file 'ref-head.pdb'\n");
   std::fprintf(sh, "rm -f ref-head.pdb\n");
   std::fprintf(sh, "touch ref-head.pdb\n");
-  remove_file("ref-head.pdb");
   create_empty_file("ref-head.pdb");
   runlog_msg("\nProcessing %ld binding sites\n", static_cast<long>(plan.sites.size()));
   for (std::size_t k = 0; k < plan.sites.size(); ++k) build_site(s, plan.sites[k], static_cast<long>(k) + 1, runs);
@@ -295,7 +303,7 @@ void build_composite(const composite_settings& s, const composite_plan& plan) {
   }
   runs.close();
   if (via_file) {
-    FILE* fp = open_file(s.output, "w");
+    FILE* fp = open_output(s.output);
     copy_file_to_handle(model, fp);
     close_file(fp);
   }

@@ -267,7 +267,7 @@ long populate_pauling_chain(const std::string& seq, long repeat, double twist, d
 void build_pauling_model(const fiber_options& opts, double twist, double rise) {
   std::vector<std::string> seqs = pauling_sequences(opts);
   const bool dna = opts.model == 956;
-  FILE* fp = open_file(opts.output_file, "w");
+  FILE* fp = open_output(opts.output_file);
   scoped_file holder(fp);
   output_model_header(fp);
   long written = 0;

@@ -332,7 +332,7 @@ void mutate_matched_pdb_nts(mutate_run& run) {
     return;
   }
   const bool cif = Gvars.output_format == 2;
-  FILE* fp = open_file(run.s.output, "w");
+  FILE* fp = open_output(run.s.output);
   if (cif)
     write_cif_header(fp, mol.base_name);
   else
@@ -379,7 +379,7 @@ void mutate_matched_pdb_nts(mutate_run& run) {
 }
 
 void process_entries(mutate_run& run, const std::vector<std::string>& entries) {
-  FILE* echo = open_file(run.s.valid_file, "w");
+  FILE* echo = output_file(run.s.valid_file);
   for (const std::string& e : entries) do_one_mutation(run, e, echo);
   close_file(echo);
   mutate_matched_pdb_nts(run);
@@ -560,7 +560,7 @@ void run_mutate(const mutate_settings& s) {
   set_baselist(run.bases);
 
   if (s.enumerate) {
-    FILE* fp = open_file(s.output, "w");
+    FILE* fp = open_output(s.output);
     enumerate_nts(mol, fp);
     close_file(fp);
   } else if (!s.entries.empty()) {

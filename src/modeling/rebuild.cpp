@@ -119,10 +119,16 @@ void connection_pass(const rebuild_settings& s, const std::string& temp) {
   run_program(s.program, args);
 }
 
+}  // namespace
+
+std::string rebuild_temp_name() { return sformat("%.*s-temp.pdb", 256, Gvars.prefix.c_str()); }
+
+namespace {
+
 // Writes a duplex or single strand, through the connection pass when asked.
 void write_built_model(const rebuild_settings& s, const atom_strand& s1, const atom_strand* s2, bool parallel) {
   const bool pass = s.conn > 0 && Gvars.output_format != 2;
-  const std::string file = pass ? sformat("%.*s-temp.pdb", 256, Gvars.prefix.c_str()) : s.output;
+  const std::string file = pass ? rebuild_temp_name() : s.output;
   if (s2 == nullptr)
     output_single_helix(file, s1);
   else if (parallel)
@@ -290,7 +296,7 @@ void build_generic_model(const rebuild_settings& s) {
   if (n == 0) fatal("[i] no valid list of parameters in: '%s'\n", s.par_file.c_str());
   check_ZEROS_in_first_step_pars(n, rows);
 
-  FILE* fp = open_file(s.output, "w");
+  FILE* fp = output_file(s.output);
   output_model_header(fp);
   xyz org;
   rotmat R;

@@ -33,6 +33,9 @@ struct rebuild_settings {
 // ends the run with status 0.
 void run_rebuild(const rebuild_settings& s);
 
+// The model of the connection pass before its connections: "<prefix>-temp.pdb".
+std::string rebuild_temp_name();
+
 [[noreturn]] void module_rebuild_help_exit(int status = 0);
 
 // Running frame: origin and orientation advanced by one step (or helical)

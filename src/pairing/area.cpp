@@ -498,7 +498,7 @@ void get_area_per_pdb(struct_mol& mol) {
 
 void print_area(const struct_mol& mol, const std::string& file_name) {
   ensure_periodic_table();
-  FILE* fp = open_file(file_name, "w");
+  FILE* fp = output_file(file_name);
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const atom& a = mol.atoms[i];
     // cols 1-6 record | 7-11 serial | 13-16 name | 17 altLoc | 18-20 residue | 22 chain

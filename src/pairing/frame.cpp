@@ -524,7 +524,7 @@ void list_sidechain_frames(const struct_mol& mol, long n, const std::vector<long
 
 void print_quenby_frames(const std::string& file_name, const struct_mol& mol, long n,
                          const std::vector<frame>& frames) {
-  FILE* fp = open_file(file_name, "w");
+  FILE* fp = output_file(file_name);
   fprintf(fp, "# Reference frames based on Quenby's definition\n");
   for (long i = 1; i <= n; ++i) {
     const frame& f = frames[i];

@@ -259,7 +259,7 @@ void write_pairs_list(const std::string& file, const struct_mol& mol, long n, co
 
 void write_pair_file(struct_mol& mol, const std::string& file) {
   if (mol.num_nts == 0) return;
-  FILE* fp = open_file(file, "w");
+  FILE* fp = output_file(file);
   long n = 0;
   std::vector<pair> pairs = populate_base_pairs(mol, n);
   if (n > 0) tidyup_and_mark_pairs(n, pairs, mol);
@@ -307,16 +307,6 @@ std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol) {
   }
   return kept;
 }
-
-namespace {
-
-bool same_file(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec);  // false when either is missing
-}
-
-}  // namespace
 
 std::vector<pair> read_pairs_list(const std::string& file, struct_mol& mol, long& n) {
   runlog_msg("Reading file %s\n", file.c_str());

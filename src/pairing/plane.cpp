@@ -504,7 +504,7 @@ long atom_projected_in_plane_ring(long a, long k, const struct_mol& mol, double 
 }
 
 void write_polygon_alchemy(long n, const std::vector<xyz>& pts, const char* type, const char* file) {
-  FILE* fp = open_file(file, "w");
+  FILE* fp = output_file(file);
   std::fprintf(fp, "%5ld ATOMS, %5ld BONDS\n", n, n);
   for (long k = 1; k <= n; ++k)
     std::fprintf(fp, "%5ld %-2s   %9.4f%9.4f%9.4f  %9.4f\n", k, type, pts[k][1], pts[k][2], 0.0, 0.0);
@@ -513,7 +513,7 @@ void write_polygon_alchemy(long n, const std::vector<xyz>& pts, const char* type
 }
 
 void write_atom_alchemy(const xyz& p, const char* type, const char* file) {
-  FILE* fp = open_file(file, "w");
+  FILE* fp = output_file(file);
   std::fprintf(fp, "%5ld ATOMS, %5ld BONDS\n", 1L, 0L);
   std::fprintf(fp, "%5ld %-2s   %9.4f%9.4f%9.4f  %9.4f\n", 1L, type, p[1], p[2], 0.0, 0.0);
   close_file(fp);

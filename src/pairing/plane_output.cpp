@@ -83,7 +83,7 @@ void write_stacks_list(const struct_mol& mol, FILE* fp) {
 }
 
 void write_stacks_list(const struct_mol& mol, const std::string& file) {
-  FILE* fp = open_file(file, "w");
+  FILE* fp = output_file(file);
   write_stacks_list(mol, fp);
   close_file(fp);
 }

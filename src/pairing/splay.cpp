@@ -48,7 +48,7 @@ void write_splay_data(const struct_mol& mol) {
   const bool append = (Gvars.ss_par & SS_APPEND) != 0;
   if (!Gvars.experimental || (!append && (Gvars.ss_par & SS_WRITE) == 0)) return;
   if (append) runlog_msg("[i] -- appending splay data ...\n");
-  FILE* fp = open_file("splay-data.txt", append ? "a" : "w");
+  FILE* fp = append ? append_file("splay-data.txt") : create_file("splay-data.txt");
   long m = 0;
   for (long t = 1; t + 1 < static_cast<long>(mol.nt_order.size()); ++t) {
     const long i = mol.nt_order[t];

@@ -127,7 +127,7 @@ void write_alchemy_fp(const struct_alchemy& m, FILE* fp) {
 }
 
 void write_alchemy(const struct_alchemy& m, const std::string& file) {
-  scoped_file fp(open_file(file, "w"));
+  scoped_file fp(output_file(file));
   write_alchemy_fp(m, fp.get());
   fp.close();
 }
@@ -160,7 +160,7 @@ void convert_alc2mol(const std::string& alc_file, const std::string& mol_file) {
     convert_alc2mol_v3000(alc_file, mol_file);
     return;
   }
-  scoped_file out(open_file(mol_file, "w"));
+  scoped_file out(output_file(mol_file));
   FILE* fp = out.get();
   write_mol_header(fp, alc_file);
   std::fprintf(fp, "%3ld%3ld%3ld   %3ld%3ld              1 V2000\n", m.num_atoms, m.num_bonds,
@@ -179,7 +179,7 @@ void convert_alc2mol(const std::string& alc_file, const std::string& mol_file) {
 void convert_alc2mol_v3000(const std::string& alc_file, const std::string& mol_file) {
   struct_alchemy m;
   read_alchemy(alc_file, m);
-  scoped_file out(open_file(mol_file, "w"));
+  scoped_file out(output_file(mol_file));
   FILE* fp = out.get();
   write_mol_header(fp, alc_file);
   std::fprintf(fp, "%3ld%3ld%3ld   %3ld%3ld            999 V3000\n", 0L, 0L, 0L, 0L, 0L);

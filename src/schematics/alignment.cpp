@@ -142,7 +142,7 @@ std::vector<frame> get_aa_nt_frames(struct_mol& mol, long& count, double cutoff)
   }
   print_quenby_frames("quenby_frame.dat", mol, static_cast<long>(own.size()) - 1, own);
   std::vector<frame> rel(1);
-  scoped_file sf(open_file(sformat("aa2nt_frames_%s.dat", mol.base_name.c_str()), "w"));
+  scoped_file sf(create_file(sformat("aa2nt_frames_%s.dat", mol.base_name.c_str())));
   for (size_t i = 1; i < aas.size(); ++i)
     for (size_t j = 1; j < nts.size(); ++j) {
       const double d = dist_xyz(aas[i].org, nts[j].org);
@@ -223,14 +223,14 @@ void align_2strs_per_vorpin(const std::string& text, const std::string& output) 
   const std::vector<frame> frames1 = get_aa_nt_frames(mol1, n1, cutoff);
   const std::vector<frame> frames2 = get_aa_nt_frames(mol2, n2, cutoff);
 
-  scoped_file out(open_file(output, "w"));
+  scoped_file out(output_file(output));
   long R = 0, C = 0;
   const std::vector<aa_run> runs1 = get_unique_aa_paired_info(n1, frames1, R);
   const std::vector<aa_run> runs2 = get_unique_aa_paired_info(n2, frames2, C);
 
   std::vector<std::vector<double>> S(static_cast<size_t>(R) + 1, std::vector<double>(static_cast<size_t>(C) + 1));
   {
-    scoped_file ms(open_file("match_scores.dat", "w"));
+    scoped_file ms(create_file("match_scores.dat"));
     for (long i = 1; i <= R; ++i) {
       std::fprintf(ms.get(), "%4ld", i);
       for (long j = 1; j <= C; ++j) {

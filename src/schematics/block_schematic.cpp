@@ -364,7 +364,7 @@ bool write_nucleic_acid_blocks(struct_mol& mol, FILE* fp) {
 }
 
 bool write_block_file(struct_mol& mol, const std::string& file) {
-  scoped_file out(open_file(file, "w"));
+  scoped_file out(output_file(file));
   FILE* fp = out.get();
   write_r3d_header(mol, fp);
   if (r3d_global_frame()) {

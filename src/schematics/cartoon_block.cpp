@@ -185,7 +185,7 @@ void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file
                               const std::string& base) {
   const std::string block = base + ".r3d";
   const bool g4_trace = write_block_file(mol, block);
-  scoped_file out(open_file(script_file, "w"));
+  scoped_file out(output_file(script_file));
   FILE* fp = out.get();
   std::fprintf(fp, "reinitialize\n\n");
   if (mol.model_mode > 3) std::fprintf(fp, "set all_states, on\n");
@@ -242,7 +242,7 @@ void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file
 void get_new_perspective(const std::string& script, const std::string& new_script, const std::string& view,
                          const std::string& turn) {
   const std::vector<std::string> lines = get_filelines(script);
-  scoped_file out(open_file(new_script, "w"));
+  scoped_file out(create_file(new_script));
   FILE* fp = out.get();
   for (const std::string& line : lines) {
     if (line.find("png ") != std::string::npos) {

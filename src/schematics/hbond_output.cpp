@@ -123,7 +123,7 @@ void write_hbonds_fp(const std::vector<atom>& atoms, long n, const std::vector<b
 void write_hbonds_file(const struct_mol& mol, const std::string& file) {
   if (Gvars.json) {
     if (mol.num_json_hbonds <= 0) return;
-    scoped_file sf(open_file(file, "w"));
+    scoped_file sf(output_file(file));
     std::fprintf(sf.get(), "{");
     write_json_array(mol, sf.get(), false);
     json_string0(sf.get(), "program", Gconsts.version);
@@ -135,7 +135,7 @@ void write_hbonds_file(const struct_mol& mol, const std::string& file) {
   const long n = static_cast<long>(list.size()) - 1;
   runlog_msg("[i] -- %ld H-bonds identified\n", n);
   if (n <= 0) return;
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   std::fprintf(sf.get(), "# H-bonds in '%s' identified by VASK\n", get_basename(mol.file_name).c_str());
   std::fprintf(sf.get(), "%ld\n", n);
   write_hbonds_fp(mol.atoms, n, list, sf.get());
@@ -145,7 +145,7 @@ void write_hbonds_file(const struct_mol& mol, const std::string& file) {
 void write_hbonds_jmol(const struct_mol& mol, const std::string& file) {
   const std::vector<bond> list = listed_hbonds(mol);
   const long n = static_cast<long>(list.size()) - 1;
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   FILE* fp = sf.get();
   std::fprintf(fp, "zap\n");
   std::fprintf(fp, "load %s\n\n", mol.file_name.c_str());
@@ -174,7 +174,7 @@ void write_hbonds_jmol(const struct_mol& mol, const std::string& file) {
 void write_hbonds_pymol(const struct_mol& mol, const std::string& file) {
   const std::vector<bond> list = listed_hbonds(mol);
   const long n = static_cast<long>(list.size()) - 1;
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   FILE* fp = sf.get();
   std::fprintf(fp, "reinitialize\n");
   std::fprintf(fp, "load %s, whole_str\n\n", mol.file_name.c_str());

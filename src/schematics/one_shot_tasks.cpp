@@ -92,7 +92,7 @@ void renumber_residues(struct_mol& mol, const std::string& output) {
 }
 
 void write_bonds_file(const struct_mol& mol, const std::string& file) {
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   FILE* fp = sf.get();
   std::fprintf(fp, "# covalent-bonds in '%s' identified by VASK\n", get_basename(mol.file_name).c_str());
   std::fprintf(fp, "%ld\n", mol.num_bonds);
@@ -116,14 +116,14 @@ void write_residue_set_line(long k, const connect& set, const struct_mol& mol, F
 }
 
 void write_linkage_file(const struct_mol& mol, const std::string& file) {
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   for (long k = 1; k <= mol.num_residues; ++k)
     if (mol.residues[k].linked.count > 0) write_residue_set_line(k, mol.residues[k].linked, mol, sf.get());
   sf.close();
 }
 
 void write_cx_file(const struct_mol& mol, const std::string& file) {
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const atom& a = mol.atoms[i];
     if (a.exposure == DBL_MAX) continue;
@@ -153,7 +153,7 @@ void write_view_frame(struct_mol& mol, frame f, const std::string& output) {
 
 void write_residue_numbers(const struct_mol& mol, const std::vector<long>& list, const char* what,
                            const std::string& file) {
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   const long n = static_cast<long>(list.size()) - 1;
   std::fprintf(sf.get(), "%5ld  # number of %s in '%s'\n", n, what, mol.file_name.c_str());
   for (long k = 1; k <= n; ++k) std::fprintf(sf.get(), "%5ld  # %s\n", k, mol.residues[list[k]].idstr.c_str());
@@ -177,7 +177,7 @@ std::vector<long> aas_in_chain_order(const struct_mol& mol) {
 }
 
 void write_info_lists(const struct_mol& mol, const std::string& file) {
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   FILE* fp = sf.get();
   const long bits = Gvars.info_list;
   if (bits & 1) {
@@ -227,7 +227,7 @@ void write_simple_pdb(struct_mol& mol, const std::string& output) {
 }  // namespace
 
 void write_contact_file(const struct_mol& mol, const std::string& file) {
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   for (long k = 1; k <= mol.num_residues; ++k) {
     if (is_water(k, mol)) continue;
     connect set;
@@ -268,7 +268,7 @@ void check_op1_op2(struct_mol& mol, const std::string& file) {
 }
 
 void list_frames(struct_mol& mol, const std::string& file) {
-  scoped_file sf(open_file(file, "w"));
+  scoped_file sf(output_file(file));
   FILE* fp = sf.get();
   const long bits = Gvars.frame_list;
   if (bits & 1) {

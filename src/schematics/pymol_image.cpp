@@ -74,18 +74,22 @@ void pymol_pse_ray_png(FILE* fp, const std::string& base, bool session, bool ray
 void run_pymol(const std::string& script, const std::string& base, bool convert, bool black, bool open,
                bool own_image_name) {
   if (stdout_stderr(script) || !convert) return;
-  run_step({"pymol", "-Qkc", script}, script, "msg");
   const std::string raw = base + "-pymol.png";
-  if (!exist_file(raw)) fatal("[e] pymol wrote no image '%s' (the script '%s' is kept)\n", raw.c_str(), script.c_str());
+  // the programs write these names themselves: made anew first, so that a
+  // link planted under one is replaced rather than written through
+  create_empty_file(raw);
+  run_step({"pymol", "-Qkc", script}, script, "msg");
+  if (is_empty_file(raw)) fatal("[e] pymol wrote no image '%s' (the script '%s' is kept)\n", raw.c_str(), script.c_str());
   const std::string image =
       own_image_name && !Gvars.cartoon_image.empty() ? Gvars.cartoon_image : sformat("%.500s.png", base.c_str());
   if (find_program("convert").empty()) {
     runlog_msg("[i] ImageMagick's convert not found: the image is kept untrimmed\n");
     if (raw != image) rename_file(raw, image);
   } else {
+    if (raw != image) create_empty_file(image);
     run_step({"convert", "-trim", "+repage", "-border", "10", "-bordercolor", black ? "black" : "white", raw, image},
              script);
-    if (raw != image) remove_file(raw);
+    if (raw != image) remove_made_file(raw);
   }
   if (open) open_image(image);
 }

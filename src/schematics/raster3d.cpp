@@ -207,7 +207,7 @@ void write_r3d_G4_related_frames(struct_mol& mol, long bits, bool grey, FILE* fp
 }  // namespace
 
 void write_r3d_frames(struct_mol& mol, const std::string& file) {
-  scoped_file out(open_file(file, "w"));
+  scoped_file out(output_file(file));
   FILE* fp = out.get();
   write_r3d_header(mol, fp);
   const long bits = Gvars.r3d_frame;

@@ -718,7 +718,7 @@ std::string get_atom_pair(const atom& a1, const atom& a2) {
 }
 
 void write_hbond_property(const struct_mol& mol, const char* path) {
-  FILE* fp = open_file(path, "w");
+  FILE* fp = output_file(path);
   std::fprintf(fp, "## list of potential H-bonding atoms\n");
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const atom& a = mol.atoms[i];
@@ -737,7 +737,7 @@ void write_hbond_property(const struct_mol& mol, const char* path) {
 }
 
 void write_atom_in_plane(const struct_mol& mol, const char* path) {
-  FILE* fp = open_file(path, "w");
+  FILE* fp = output_file(path);
   std::fprintf(fp, "## list of in-plane atoms\n");
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const atom& a = mol.atoms[i];

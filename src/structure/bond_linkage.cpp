@@ -651,7 +651,7 @@ void populate_PO4_contacts_bridges(struct_mol& mol) {
 
 void write_pdb_in_order(struct_mol& mol, const std::string& file) {
   if (file.empty()) return;
-  FILE* fp = open_file(file.c_str(), "w");
+  FILE* fp = output_file(file.c_str());
   write_residue_set_pdb_simple(mol.num_residues, mol.residue_order, nullptr, mol, fp);
   end_pdbfile(fp);
   close_file(fp);

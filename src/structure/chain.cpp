@@ -386,7 +386,7 @@ std::string chain_header(const chain& c, long number, const std::string& name, c
 }
 
 void list_chains(const char* kind, const struct_mol& mol, const std::string& file) {
-  FILE* fp = open_file(file.c_str(), "w");
+  FILE* fp = output_file(file.c_str());
   std::string k = kind;
   std::vector<long> rows;
   for (long c = 1; c <= mol.num_chains; ++c) {

@@ -50,7 +50,7 @@ atom_strand reverse_strand2_nts(const atom_strand& strand, long n) {
 }
 
 void output_strands(const std::string& file, const std::vector<atom_strand>& strands) {
-  FILE* fp = open_file(file, "w");
+  FILE* fp = output_file(file);
   output_model_header(fp);
   long serial = 0;
   for (const atom_strand& s : strands) serial += write_atoms(fp, serial, s);

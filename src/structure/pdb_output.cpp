@@ -346,7 +346,7 @@ void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const fr
 }
 
 void write_struct_mol(struct_mol& mol, const std::string& file, bool ours) {
-  FILE* fp = ours ? create_file(file) : open_file(file, "w");
+  FILE* fp = ours ? create_file(file) : output_file(file);
   if (Gvars.output_format == 2) {
     write_cif_header(fp, mol.base_name);
     for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i], mol);
@@ -388,7 +388,7 @@ void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file
 
 void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file) {
   VASK_ASSERT(f != nullptr);
-  FILE* fp = open_file(file.c_str(), "w");
+  FILE* fp = output_file(file.c_str());
   std::vector<long> all(1);
   for (long k = 1; k <= mol.num_residues; ++k) all.push_back(k);
   if (Gvars.output_format == 2) {
@@ -418,7 +418,7 @@ void write_pdb_connects(const struct_mol& mol, const std::string& file) {
     logit("\tnot all atoms are in good status: stop filtering atoms!\n");
     return;
   }
-  FILE* fp = open_file(file.c_str(), "w");
+  FILE* fp = output_file(file.c_str());
   for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record_pdb(fp, mol.atoms[i], mol);
   // CONECT names atoms by the serials on their lines, as readers resolve them
   std::vector<long> partners;

@@ -666,7 +666,7 @@ void mark_nts_per_collect(struct_mol& mol, const connect& set, long value, int s
 }
 
 void list_residues(const char* kind, const struct_mol& mol, const char* file) {
-  FILE* fp = open_file(file, "w");
+  FILE* fp = output_file(file);
   std::fprintf(fp, "List of %ss\n", kind);
   long n = 0;
   for (long k = 1; k <= mol.num_residues; ++k) {

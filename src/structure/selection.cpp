@@ -146,7 +146,7 @@ void combine_two_pdbfiles(const std::string& file1, const std::string& file2, co
   // naming an input must not empty it first
   if (mode == -1) {
     const std::vector<std::string> first = atom_lines(file1), second = atom_lines(file2);
-    scoped_file sf(open_file(out, "w"));
+    scoped_file sf(output_file(out));
     for (const auto* lines : {&first, &second})
       for (const std::string& line : *lines) std::fprintf(sf.get(), "%s\n", line.c_str());
     sf.close();
@@ -155,7 +155,7 @@ void combine_two_pdbfiles(const std::string& file1, const std::string& file2, co
   struct_mol one, two;
   read_pdb_simple(file1, one);
   read_pdb_simple(file2, two);
-  scoped_file sf(open_file(out, "w"));
+  scoped_file sf(output_file(out));
   FILE* fp = sf.get();
   long serial = 0;
   auto write_atoms = [&](struct_mol& mol) {

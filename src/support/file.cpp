@@ -2,6 +2,7 @@
 #include "support/file.hpp"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <atomic>
@@ -12,6 +13,7 @@
 
 #include <fcntl.h>
 #include <stdio_ext.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,8 +45,8 @@ bool stdout_stderr(std::string_view name) { return name == "stdout" || name == "
 bool is_pseudo_file(std::string_view name) { return is_stdin(name) || stdout_stderr(name); }
 
 FILE* open_file(const std::string& name, const char* mode) {
-  if (name == "-") return is_write_mode(mode) ? stdout : stdin;
-  if (name == "stdin") return stdin;
+  if (is_write_mode(mode)) return std::strchr(mode, 'a') != nullptr ? append_output(name) : open_output(name);
+  if (is_stdin(name)) return stdin;
   if (name == "stdout") return stdout;
   if (name == "stderr") return stderr;
   errno = 0;
@@ -52,7 +54,6 @@ FILE* open_file(const std::string& name, const char* mode) {
   if (fp == nullptr) fatal("open_file <%s> failed: %s\n", name.c_str(), std::strerror(errno));
   return fp;
 }
-
 
 FILE* open_tmpfile() {
   errno = 0;
@@ -97,6 +98,42 @@ std::set<std::string>& made_files() {
   return names;
 }
 
+// A name as a file: what it is (links followed) and where it resolves to.
+struct file_id {
+  std::string what, name, path;
+  bool exists = false;
+  bool user = false;  // an output the user named
+  dev_t dev = 0;
+  ino_t ino = 0;
+};
+file_id identify(const char* what, const std::string& name) {
+  file_id id{what, name, name};
+  struct stat st {};
+  if (::stat(name.c_str(), &st) == 0) {
+    id.exists = true;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+  }
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::weakly_canonical(name, ec);
+  if (!ec) id.path = p.string();
+  return id;
+}
+bool same_id(const file_id& a, const file_id& b) {
+  if (a.name.empty() || b.name.empty() || is_pseudo_file(a.name) || is_pseudo_file(b.name)) return false;
+  if (a.exists && b.exists) return a.dev == b.dev && a.ino == b.ino;
+  return a.name == b.name || a.path == b.path;
+}
+// The inputs and outputs claimed for this run (guarded with the made files).
+std::vector<file_id>& claimed_inputs() {
+  static std::vector<file_id> ids;
+  return ids;
+}
+std::vector<file_id>& claimed_outputs() {
+  static std::vector<file_id> ids;
+  return ids;
+}
+
 // Reads of the data files whose first read is checked more closely: one
 // count per process (the files do not change while it runs).
 std::atomic<long> elements_dat_reads{0}, atomlist_dat_reads{0}, baselist_dat_reads{0};
@@ -121,8 +158,84 @@ bool remove_entry(const std::string& name) {
 }
 }  // namespace
 
+bool same_file(const std::string& a, const std::string& b) {
+  return same_id(identify("", a), identify("", b));
+}
+
+void claim_input(const char* what, const std::string& name) {
+  if (name.empty() || is_pseudo_file(name)) return;
+  file_id in = identify(what, name);
+  const std::lock_guard<std::mutex> hold(made_files_lock);
+  for (const file_id& out : claimed_outputs())
+    if (same_id(in, out))
+      fatal("[e] the %s '%s' is the %s: refusing to overwrite it\n", out.what.c_str(), out.name.c_str(),
+            what);
+  claimed_inputs().push_back(std::move(in));
+}
+
+namespace {
+void claim_any_output(const char* what, const std::string& name, bool user) {
+  if (name.empty() || is_pseudo_file(name)) return;
+  file_id out = identify(what, name);
+  out.user = user;
+  const std::lock_guard<std::mutex> hold(made_files_lock);
+  for (const file_id& in : claimed_inputs())
+    if (same_id(out, in))
+      fatal("[e] the %s '%s' is the %s: refusing to overwrite it\n", what, name.c_str(), in.what.c_str());
+  for (const file_id& other : claimed_outputs())
+    if (same_id(out, other) && !(other.name == name && other.what == what))
+      fatal("[e] the %s and the %s are the same file '%s'\n", other.what.c_str(), what, name.c_str());
+  claimed_outputs().push_back(std::move(out));
+}
+}  // namespace
+
+void claim_output(const char* what, const std::string& name) { claim_any_output(what, name, true); }
+
+void claim_own_output(const char* what, const std::string& name) { claim_any_output(what, name, false); }
+
+FILE* output_file(const std::string& name) {
+  bool user = false;
+  {
+    const std::lock_guard<std::mutex> hold(made_files_lock);
+    for (const file_id& out : claimed_outputs()) user = user || (out.user && out.name == name);
+  }
+  return user ? open_output(name) : create_file(name);
+}
+
+void check_not_input(const std::string& name, const char* action) {
+  if (name.empty() || is_pseudo_file(name)) return;
+  const file_id id = identify("", name);
+  const std::lock_guard<std::mutex> hold(made_files_lock);
+  for (const file_id& in : claimed_inputs())
+    if (same_id(id, in))
+      fatal("[e] '%s' is the %s of this run: refusing to %s it\n", name.c_str(), in.what.c_str(), action);
+}
+
+FILE* open_output(const std::string& name) {
+  if (name == "-" || name == "stdout") return stdout;
+  if (name == "stderr") return stderr;
+  check_not_input(name, "overwrite");
+  errno = 0;
+  FILE* fp = std::fopen(name.c_str(), "w");
+  if (fp == nullptr) fatal("[e] cannot write '%s': %s\n", name.c_str(), std::strerror(errno));
+  const std::lock_guard<std::mutex> hold(made_files_lock);
+  made_files().insert(name);  // written anew by this run
+  return fp;
+}
+
+FILE* append_output(const std::string& name) {
+  if (name == "-" || name == "stdout") return stdout;
+  if (name == "stderr") return stderr;
+  check_not_input(name, "overwrite");
+  errno = 0;
+  FILE* fp = std::fopen(name.c_str(), "a");
+  if (fp == nullptr) fatal("[e] cannot write '%s': %s\n", name.c_str(), std::strerror(errno));
+  return fp;
+}
+
 FILE* create_file(const std::string& name) {
-  if (is_pseudo_file(name)) return open_file(name, "w");
+  if (is_pseudo_file(name)) return open_output(name);
+  check_not_input(name, "overwrite");
   remove_entry(name);
   // O_EXCL with O_NOFOLLOW: a link or file that appears meanwhile is not followed
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -140,7 +253,8 @@ FILE* create_file(const std::string& name) {
 }
 
 FILE* append_file(const std::string& name) {
-  if (is_pseudo_file(name)) return open_file(name, "a");
+  if (is_pseudo_file(name)) return append_output(name);
+  check_not_input(name, "overwrite");
   struct stat st {};
   // only a plain file of its own is added to; a link is replaced, never written through
   if (::lstat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)
@@ -154,6 +268,10 @@ FILE* append_file(const std::string& name) {
   return fp;
 }
 
+FILE* append_made_file(const std::string& name) {
+  return made_by_this_run(name) ? append_file(name) : create_file(name);
+}
+
 bool made_by_this_run(const std::string& name) {
   const std::lock_guard<std::mutex> hold(made_files_lock);
   return made_files().count(name) != 0;
@@ -162,6 +280,8 @@ bool made_by_this_run(const std::string& name) {
 void forget_made_files() {
   const std::lock_guard<std::mutex> hold(made_files_lock);
   made_files().clear();
+  claimed_inputs().clear();
+  claimed_outputs().clear();
 }
 
 long data_file_reads(const std::string& file) {
@@ -203,16 +323,85 @@ bool is_empty_file(const std::string& name) { return file_size(name) == 0; }
 
 void create_empty_file(const std::string& name) {
   if (is_pseudo_file(name)) return;
-  close_file(open_file(name, "w"));
+  close_file(create_file(name));
 }
 
 void remove_file(const std::string& name) {
   if (is_pseudo_file(name) || name.empty()) return;
+  check_not_input(name, "remove");
   remove_entry(name);
 }
 
+void remove_made_file(const std::string& name) {
+  if (made_by_this_run(name)) remove_file(name);
+}
+
 void remove_empty_file(const std::string& name) {
-  if (regular_file_here(name) && file_size(name) == 0) remove_file(name);
+  if (made_by_this_run(name) && regular_file_here(name) && file_size(name) == 0) remove_file(name);
+}
+
+namespace {
+constexpr const char* kHeldLockVariable = "BELQO_VASK_HELD_LOCK";
+
+// A lock of the parent run, whose descriptor this child run of the program
+// inherited: the same file is still under the name and the lock is on it.
+bool parent_holds_lock(const std::string& name) {
+  const char* held = std::getenv(kHeldLockVariable);
+  if (held == nullptr || *held == '\0') return false;
+  char* end = nullptr;
+  const long fd = std::strtol(held, &end, 10);
+  if (*end != '\0' || fd < 0 || fd > INT_MAX) return false;
+  struct stat opened {}, named {};
+  return ::fstat(static_cast<int>(fd), &opened) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino &&
+         ::flock(static_cast<int>(fd), LOCK_EX | LOCK_NB) == 0;  // ours already: same open file
+}
+}  // namespace
+
+int acquire_lock_file(const std::string& name) {
+  if (parent_holds_lock(name)) return LOCK_OF_PARENT;
+  // a holder removes the file before it lets go: a lock won on a file that
+  // is no longer under the name is no lock, and the new file is tried
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) fatal("[e] cannot open the lock file '%s': %s\n", name.c_str(), std::strerror(errno));
+    struct stat held {};
+    if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+      ::close(fd);
+      fatal("[e] '%s' is not a regular file: refusing to use it as the lock file\n", name.c_str());
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int err = errno;
+      ::close(fd);
+      if (err == EWOULDBLOCK) return -1;
+      fatal("[e] cannot lock '%s': %s\n", name.c_str(), std::strerror(err));
+    }
+    struct stat now {};
+    if (::lstat(name.c_str(), &now) == 0 && now.st_dev == held.st_dev && now.st_ino == held.st_ino) {
+      // child runs of the program (run_program) inherit it
+      ::setenv(kHeldLockVariable, std::to_string(fd).c_str(), 1);
+      return fd;
+    }
+    ::close(fd);
+  }
+  fatal("[e] cannot lock '%s': it keeps being replaced\n", name.c_str());
+}
+
+void release_lock_file(const std::string& name, int fd) {
+  if (fd < 0) return;  // none, or the parent's
+  ::unsetenv(kHeldLockVariable);
+  ::unlink(name.c_str());  // still ours: whoever opens it now finds it gone and retries
+  ::close(fd);
+}
+
+int held_lock_descriptor() {
+  const char* held = std::getenv(kHeldLockVariable);
+  if (held == nullptr || *held == '\0') return -1;
+  char* end = nullptr;
+  const long fd = std::strtol(held, &end, 10);
+  return *end == '\0' && fd >= 0 && fd <= INT_MAX && ::fcntl(static_cast<int>(fd), F_GETFD) != -1
+             ? static_cast<int>(fd)
+             : -1;
 }
 
 namespace {
@@ -236,7 +425,7 @@ void copy_file(const std::string& src, const std::string& dst) {
     return;
   }
   FILE* in = open_file(src, "rb");
-  FILE* out = open_file(dst, "wb");
+  FILE* out = create_file(dst);
   copy_file_handle_to_handle(in, out);
   close_file(in);
   close_file(out);
@@ -250,7 +439,7 @@ void copy_file_to_handle(const std::string& src, FILE* out) {
 
 void cat_file(const std::string& src, const std::string& dst) {
   FILE* in = open_file(src, "rb");
-  FILE* out = open_file(dst, "ab");
+  FILE* out = append_output(dst);
   if (!copy_blocks(in, out))
     fatal("file concatenation error from <%s> to <%s>\n", src.c_str(), dst.c_str());
   close_file(in);
@@ -263,6 +452,7 @@ void rename_file(const std::string& src, const std::string& dst) {
     cat_file(src, dst);
     return;
   }
+  check_not_input(dst, "overwrite");
   if (std::rename(src.c_str(), dst.c_str()) != 0)
     fatal("rename_file failed: <%s> (to <%s>)\n", src.c_str(), dst.c_str());
 }

@@ -21,10 +21,15 @@ bool is_stdin(std::string_view name);       // "stdin" or "-"
 bool stdout_stderr(std::string_view name);  // "stdout" or "stderr"
 bool is_pseudo_file(std::string_view name); // any of the four
 
+// Opens for reading; a write mode is handed to open_output or append_output.
 FILE* open_file(const std::string& name, const char* mode);
 // Adds to a regular file of one name only (no link of either kind, which is
 // replaced as create_file does); a missing file is created.
 FILE* append_file(const std::string& name);
+// Adds to a file this run made; whatever else is under the name (an earlier
+// run's file, a link) is replaced as create_file does, so a file gathered in
+// parts starts empty in each run without removing anything beforehand.
+FILE* append_made_file(const std::string& name);
 FILE* open_tmpfile();
 // Closes the stream and ends the run ("[e] ...") when anything written to it
 // was lost: a short write or flush seen earlier (the error flag stays set) or
@@ -44,7 +49,46 @@ bool stdout_written();
 // by this run (made_by_this_run).
 FILE* create_file(const std::string& name);
 bool made_by_this_run(const std::string& name);
-void forget_made_files();  // a new run starts
+void forget_made_files();  // a new run starts: forgets the claims below too
+
+// An output the user named (-o, a log, a script file): the streams for
+// pseudo-names, else opened as named (so /dev/null and a link the user made
+// work), refused ("[e] ...") when it is an input of the run.
+FILE* open_output(const std::string& name);
+FILE* append_output(const std::string& name);  // adds to it
+
+// One file under two names: the same device and inode where both exist (the
+// names themselves or what links point to), else the same resolved path.
+// Pseudo-names and "" are no file.
+bool same_file(const std::string& a, const std::string& b);
+
+// The files of a run, named before anything is written or removed: an output
+// that is an input or another output of the run ends it with "[e] ...". The
+// claimed inputs stay guarded for the run: create_file, open_output,
+// rename_file and remove_file refuse to write over or remove one of them.
+// claim_output is for a name the user gave (opened as named by output_file),
+// claim_own_output for a name the program chose (made anew).
+void claim_input(const char* what, const std::string& name);
+void claim_output(const char* what, const std::string& name);
+void claim_own_output(const char* what, const std::string& name);
+// For writers that take either kind of name: open_output for a name claimed
+// with claim_output, create_file for any other.
+FILE* output_file(const std::string& name);
+// Refuses (fatal) writing over or removing a claimed input.
+void check_not_input(const std::string& name, const char* action);
+
+// A folder lock on a file of its own: the descriptor of the locked file, or
+// -1 when another process holds it. The lock file is removed on release,
+// under the lock, and a lock taken on a file that was removed meanwhile is
+// taken again on the new one, so two holders never overlap and nothing stays
+// behind.
+// A child run of the program (run_program) started under the lock shares it:
+// LOCK_OF_PARENT is returned, and release leaves it to the parent.
+inline constexpr int LOCK_OF_PARENT = -2;
+int acquire_lock_file(const std::string& name);
+void release_lock_file(const std::string& name, int fd);
+// The descriptor of the lock this run holds, for its child runs; -1 none.
+int held_lock_descriptor();
 
 // How often this process looked up "elements.dat", "atomlist.dat" or
 // "baselist.dat" with get_sysfile (0 for other names): checks of a data
@@ -77,14 +121,16 @@ bool regular_file_here(const std::string& name);
 void fail_nonexist_file(const std::string& name);  // fatal when not exist_file
 long file_size(const std::string& name);
 bool is_empty_file(const std::string& name);
-void create_empty_file(const std::string& name);   // truncates; pseudo-names: nothing
+void create_empty_file(const std::string& name);   // made anew, empty; pseudo-names: nothing
 // Removes a regular file or a link (never what a link points to); missing
 // files and pseudo-names: nothing; anything else (FIFO, device, folder) is an
 // error naming it.
 void remove_file(const std::string& name);
-void remove_empty_file(const std::string& name);
+// Removes the file only when this run made it (made_by_this_run).
+void remove_made_file(const std::string& name);
+void remove_empty_file(const std::string& name);  // a regular file this run made, when empty
 void copy_file_handle_to_handle(FILE* in, FILE* out);
-void copy_file(const std::string& src, const std::string& dst);
+void copy_file(const std::string& src, const std::string& dst);  // dst made anew
 void copy_file_to_handle(const std::string& src, FILE* out);
 void cat_file(const std::string& src, const std::string& dst);  // src appended to dst
 void rename_file(const std::string& src, const std::string& dst);

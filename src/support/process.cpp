@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "support/error.hpp"
+#include "support/file.hpp"
 #include "support/log.hpp"
 
 extern char** environ;
@@ -35,9 +36,15 @@ void run_program(const std::string& path, const std::vector<std::string>& args) 
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  // the child works in our files under our folder lock: it gets the lock's
+  // descriptor (dup2 onto itself clears close-on-exec in the child)
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (const int lock = held_lock_descriptor(); lock >= 0) posix_spawn_file_actions_adddup2(&actions, lock, lock);
   std::fflush(nullptr);  // the child must not repeat our buffered output
   pid_t pid = 0;
-  const int err = posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ);
+  const int err = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   if (err != 0) fatal("Error in running: '%s' (%d)\n", shown.c_str(), err);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0)
@@ -93,14 +100,17 @@ int spawn_program(const std::vector<std::string>& args, const std::string& out_f
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  // the captured output is made anew like any file of ours: a link under its
+  // name is replaced, never written through
+  scoped_file out(out_file.empty() ? nullptr : create_file(out_file));
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (!out_file.empty())
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out.get() != nullptr) posix_spawn_file_actions_adddup2(&actions, fileno(out.get()), STDOUT_FILENO);
   std::fflush(nullptr);  // the child must not repeat our buffered output
   pid_t pid = 0;
   const int err = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  out.close();
   if (err != 0) return -1;
   int status = 0;
   while (waitpid(pid, &status, 0) < 0)

@@ -138,7 +138,7 @@ void print_dmatrix(FILE* fp, const rotmat& m, const char* title) { print_rows(fp
 void print_dmatrix(FILE* fp, const std::vector<xyz>& m, long n, const char* title) { print_rows(fp, m, n, title); }
 
 void write_xyz(long n, const std::vector<xyz>& pts, const char* comment, const std::string& filename) {
-  FILE* fp = open_file(filename, "w");
+  FILE* fp = output_file(filename);
   fprintf(fp, "%ld\n", n);
   fprintf(fp, "# %s\n", comment);
   for (long i = 1; i <= n; ++i) fprintf(fp, " C %15.5f%15.5f%15.5f # %ld\n", pts[i][1], pts[i][2], pts[i][3], i);
