@@ -99,10 +99,8 @@ void generate_composite_and_exit(int argc, char* argv[]) {
   if (s.circular > 0) {
     claim_own_output("circular model", kCircularModel);
     claim_own_output("temporary model", sformat("%.*s-temp.pdb", 256, Gvars.prefix.c_str()));
-  } else if (s.script_file == composite_settings().script_file) {
-    claim_own_output("command file", s.script_file);
   } else {
-    claim_output("command file", s.script_file);
+    claim_output_or_own("command file", s.script_file, composite_settings().script_file);
   }
   if (s.circular > 0) {
     build_circular_dna(s);

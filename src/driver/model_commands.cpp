@@ -194,10 +194,7 @@ void perform_mutations_and_exit(int argc, char* argv[]) {
   claim_input("input file", s.input);
   claim_input("mutation list", s.list_file);
   claim_output("output file", s.output);
-  if (s.valid_file == mutate_settings().valid_file)
-    claim_own_output("valid-mutation list", s.valid_file);
-  else
-    claim_output("valid-mutation list", s.valid_file);
+  claim_output_or_own("valid-mutation list", s.valid_file, mutate_settings().valid_file);
   if (!s.enumerate && s.entries.empty()) {
     // nothing to do is a usage error, not a success
     if (s.list_file.empty()) {

@@ -196,10 +196,7 @@ void perform_search_and_exit(int argc, char* argv[]) {
   claim_input("target file", s.target);
   claim_input("target list", s.target_list);
   claim_output("output file", s.output);
-  if (s.csv == search_settings().csv)
-    claim_own_output("results file", s.csv);
-  else
-    claim_output("results file", s.csv);
+  claim_output_or_own("results file", s.csv, search_settings().csv);
   for (const char* f : {"query-only-aligned.pdb", "query-with-target.pdb", "reversed-duplex.pdb",
                         "search-targets.txt", "PDB-lists.txt"})
     claim_own_output("fixed-name file", f);

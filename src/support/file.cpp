@@ -193,6 +193,10 @@ void claim_output(const char* what, const std::string& name) { claim_any_output(
 
 void claim_own_output(const char* what, const std::string& name) { claim_any_output(what, name, false); }
 
+void claim_output_or_own(const char* what, const std::string& name, const std::string& fixed) {
+  claim_any_output(what, name, name != fixed);
+}
+
 FILE* output_file(const std::string& name) {
   bool user = false;
   {
@@ -211,27 +215,23 @@ void check_not_input(const std::string& name, const char* action) {
       fatal("[e] '%s' is the %s of this run: refusing to %s it\n", name.c_str(), in.what.c_str(), action);
 }
 
-FILE* open_output(const std::string& name) {
+namespace {
+FILE* open_named(const std::string& name, const char* mode) {
   if (name == "-" || name == "stdout") return stdout;
   if (name == "stderr") return stderr;
   check_not_input(name, "overwrite");
   errno = 0;
-  FILE* fp = std::fopen(name.c_str(), "w");
+  FILE* fp = std::fopen(name.c_str(), mode);
   if (fp == nullptr) fatal("[e] cannot write '%s': %s\n", name.c_str(), std::strerror(errno));
   const std::lock_guard<std::mutex> hold(made_files_lock);
-  made_files().insert(name);  // written anew by this run
+  made_files().insert(name);  // written by this run
   return fp;
 }
+}  // namespace
 
-FILE* append_output(const std::string& name) {
-  if (name == "-" || name == "stdout") return stdout;
-  if (name == "stderr") return stderr;
-  check_not_input(name, "overwrite");
-  errno = 0;
-  FILE* fp = std::fopen(name.c_str(), "a");
-  if (fp == nullptr) fatal("[e] cannot write '%s': %s\n", name.c_str(), std::strerror(errno));
-  return fp;
-}
+FILE* open_output(const std::string& name) { return open_named(name, "w"); }
+
+FILE* append_output(const std::string& name) { return open_named(name, "a"); }
 
 FILE* create_file(const std::string& name) {
   if (is_pseudo_file(name)) return open_output(name);
@@ -343,23 +343,43 @@ void remove_empty_file(const std::string& name) {
 namespace {
 constexpr const char* kHeldLockVariable = "BELQO_VASK_HELD_LOCK";
 
+// "<pid>:<fd>": the lock descriptor of the run with that process id.
+bool held_lock_of(long& pid, int& fd) {
+  const char* held = std::getenv(kHeldLockVariable);
+  if (held == nullptr) return false;
+  char* end = nullptr;
+  pid = std::strtol(held, &end, 10);
+  if (*end != ':') return false;
+  const long n = std::strtol(end + 1, &end, 10);
+  if (*end != '\0' || n < 0 || n > INT_MAX) return false;
+  fd = static_cast<int>(n);
+  return true;
+}
+
+void note_held_lock(int fd) {
+  ::setenv(kHeldLockVariable, (std::to_string(::getpid()) + ":" + std::to_string(fd)).c_str(), 1);
+}
+
 // A lock of the parent run, whose descriptor this child run of the program
 // inherited: the same file is still under the name and the lock is on it.
 bool parent_holds_lock(const std::string& name) {
-  const char* held = std::getenv(kHeldLockVariable);
-  if (held == nullptr || *held == '\0') return false;
-  char* end = nullptr;
-  const long fd = std::strtol(held, &end, 10);
-  if (*end != '\0' || fd < 0 || fd > INT_MAX) return false;
+  long pid = 0;
+  int fd = -1;
+  if (!held_lock_of(pid, fd) || pid != static_cast<long>(::getppid())) return false;
   struct stat opened {}, named {};
-  return ::fstat(static_cast<int>(fd), &opened) == 0 && ::lstat(name.c_str(), &named) == 0 &&
-         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino &&
-         ::flock(static_cast<int>(fd), LOCK_EX | LOCK_NB) == 0;  // ours already: same open file
+  return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+         opened.st_ino == named.st_ino && ::flock(fd, LOCK_EX | LOCK_NB) == 0;  // ours already: same open file
 }
 }  // namespace
 
 int acquire_lock_file(const std::string& name) {
-  if (parent_holds_lock(name)) return LOCK_OF_PARENT;
+  if (parent_holds_lock(name)) {
+    long pid = 0;
+    int fd = -1;
+    held_lock_of(pid, fd);
+    note_held_lock(fd);  // for this run's own children
+    return LOCK_OF_PARENT;
+  }
   // a holder removes the file before it lets go: a lock won on a file that
   // is no longer under the name is no lock, and the new file is tried
   for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -379,7 +399,7 @@ int acquire_lock_file(const std::string& name) {
     struct stat now {};
     if (::lstat(name.c_str(), &now) == 0 && now.st_dev == held.st_dev && now.st_ino == held.st_ino) {
       // child runs of the program (run_program) inherit it
-      ::setenv(kHeldLockVariable, std::to_string(fd).c_str(), 1);
+      note_held_lock(fd);
       return fd;
     }
     ::close(fd);
@@ -395,13 +415,9 @@ void release_lock_file(const std::string& name, int fd) {
 }
 
 int held_lock_descriptor() {
-  const char* held = std::getenv(kHeldLockVariable);
-  if (held == nullptr || *held == '\0') return -1;
-  char* end = nullptr;
-  const long fd = std::strtol(held, &end, 10);
-  return *end == '\0' && fd >= 0 && fd <= INT_MAX && ::fcntl(static_cast<int>(fd), F_GETFD) != -1
-             ? static_cast<int>(fd)
-             : -1;
+  long pid = 0;
+  int fd = -1;
+  return held_lock_of(pid, fd) && pid == static_cast<long>(::getpid()) && ::fcntl(fd, F_GETFD) != -1 ? fd : -1;
 }
 
 namespace {

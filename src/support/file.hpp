@@ -71,6 +71,8 @@ bool same_file(const std::string& a, const std::string& b);
 void claim_input(const char* what, const std::string& name);
 void claim_output(const char* what, const std::string& name);
 void claim_own_output(const char* what, const std::string& name);
+// The program's own when the name is its fixed default, else the user's.
+void claim_output_or_own(const char* what, const std::string& name, const std::string& fixed);
 // For writers that take either kind of name: open_output for a name claimed
 // with claim_output, create_file for any other.
 FILE* output_file(const std::string& name);

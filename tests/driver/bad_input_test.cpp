@@ -847,6 +847,153 @@ TEST_F(WorkFolder, a_second_run_with_the_same_prefix_stops) {
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
+// The sub-commands keep the main command's promises. A link planted under a
+// fixed name is replaced, never written through; an input under a fixed
+// name, or an output naming an input or another output, is refused before
+// anything is written or removed; a run holding the folder's lock stops a
+// second one at once; a finished run leaves no lock file.
+TEST_F(WorkFolder, sub_commands_replace_links_under_fixed_names) {
+  const std::string duplex = test::read_file(test::test_data("1bna.pdb"));
+  const fs::path away = root_ / "elsewhere";
+  struct link_case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<const char*> links;
+  };
+  const std::vector<link_case> cases = {
+      {"search", {"search", "--query=1bna.pdb", "--target=1bna.pdb", "-o=s.txt"},
+       {"search-targets.txt", "search-results.csv"}},
+      {"rebuild --conn", {"rebuild", "--par-file=pars.txt", "--conn", "-o=r.pdb"}, {"vask-temp.pdb"}},
+      {"mutate", {"mutate", "-i=1bna.pdb", "--entry=chain=B name=DT num=19 to=DC", "-o=m.pdb"},
+       {"valid-mutations.dat"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir_);
+    fs::create_directory(dir_);
+    put("1bna.pdb", duplex);
+    if (std::string(c.name) == "rebuild --conn") {
+      ASSERT_EQ(run_exe(dir_, {"analyze", "-i=1bna.pdb", "--rebuild"}).status, 0);
+      fs::rename(dir_ / "vask-dsStepPars.txt", dir_ / "pars.txt");
+    }
+    std::vector<fs::path> victims;
+    for (const char* link : c.links) {
+      victims.push_back(away / (std::string(link) + ".victim"));
+      std::ofstream(victims.back()) << "mine\n";
+      fs::create_symlink(victims.back(), dir_ / link);
+    }
+    const child_result r = run_exe(dir_, c.args);
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);
+    for (const auto& victim : victims) EXPECT_EQ(test::read_file(victim.string()), "mine\n") << victim;
+    for (const char* link : c.links) EXPECT_TRUE(is_plain(dir_ / link)) << link;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "vask-lock"))) << "the lock file stayed";
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "search-lock"))) << "the lock file stayed";
+  }
+}
+
+TEST_F(BadInput, sub_commands_never_remove_or_overwrite_inputs) {
+  const std::string duplex = test::read_file(test::test_data("1bna.pdb"));
+  const std::string refused = "refusing to overwrite it";
+  const std::vector<bad_case> cases = {
+      {"search: a query named like the aligned query",
+       {{"query-only-aligned.pdb", duplex}, {"1bna.pdb", duplex}},
+       {"search", "--query=query-only-aligned.pdb", "--target=1bna.pdb", "-o=s.txt"}, 1,
+       "[e] the fixed-name file 'query-only-aligned.pdb' is the query file: " + refused},
+      {"search: a target named like a fixed file", {{"reversed-duplex.pdb", duplex}, {"1bna.pdb", duplex}},
+       {"search", "--query=1bna.pdb", "--target=reversed-duplex.pdb", "-o=s.txt"}, 1,
+       "[e] the fixed-name file 'reversed-duplex.pdb' is the target file: " + refused},
+      {"search: a listed target named like the results", {{"search-results.csv", duplex}, {"1bna.pdb", duplex},
+       {"l.txt", "search-results.csv\n"}},
+       {"search", "--query=1bna.pdb", "--target-list=l.txt", "-o=s.txt"}, 1, "[e] "},
+      {"triz: an input named like a fixed file", {{"triads.pdb", duplex}}, {"triz", "-i=triads.pdb", "-o=t.txt"}, 1,
+       "[e] the fixed-name file 'triads.pdb' is the input file: " + refused},
+      {"triz: an input named like a per-residue file", {{"A-arg.pdb", duplex}}, {"triz", "-i=A-arg.pdb", "-o=t.txt"},
+       1, "[e] the fixed-name file 'A-arg.pdb' is the input file: " + refused},
+      {"triz: the report naming the input", {{"x.pdb", duplex}}, {"triz", "-i=x.pdb", "-o=x.pdb"}, 1,
+       "[e] the output file 'x.pdb' is the input file: " + refused},
+      {"analyze: the report naming the input", {{"x.pdb", duplex}}, {"analyze", "-i=x.pdb", "-o=./x.pdb"}, 1,
+       "[e] the output file './x.pdb' is the input file: " + refused},
+      {"mutate: the model naming the input", {{"x.pdb", duplex}},
+       {"mutate", "-i=x.pdb", "--entry=chain=B name=DT num=19 to=DC", "-o=x.pdb"}, 1,
+       "[e] the output file 'x.pdb' is the input file: " + refused},
+      {"fiber: the model naming the sequence file", {{"s.txt", "ACGT\n"}}, {"fiber", "--seq-file=s.txt", "-o=s.txt"},
+       1, "[e] the output file 's.txt' is the sequence file: " + refused},
+      {"composite: the command file naming the model", {{"t.pdb", duplex}},
+       {"composite", "--bind=t.pdb:5", "--seq=ACGTACGTACGTACGTACGT", "--cmd-file=m.pdb", "-o=m.pdb"}, 1,
+       "[e] the output file and the command file are the same file 'm.pdb'"},
+      {"rebuild: the model naming the parameter file", {{"p.txt", "1 # bp\n"}},
+       {"rebuild", "--par-file=p.txt", "--conn", "-o=p.txt"}, 1,
+       "[e] the output file 'p.txt' is the parameter file: " + refused},
+  };
+  for (const auto& c : cases) check(c);
+}
+
+TEST_F(WorkFolder, sub_commands_stop_while_another_run_holds_the_folder) {
+  const std::string duplex = test::read_file(test::test_data("1bna.pdb"));
+  put("1bna.pdb", duplex);
+  put("p.txt", "1 # bp\n");
+  struct locked_case {
+    const char* lock;
+    std::vector<std::string> args;
+  };
+  const std::vector<locked_case> cases = {
+      {"vask-lock", {"composite", "--bind=1bna.pdb:5", "--seq=ACGTACGTACGTACGTACGT", "-o=m.pdb"}},
+      {"vask-lock", {"composite", "--circular-dna", "-o=m.pdb"}},
+      {"vask-lock", {"rebuild", "--par-file=p.txt", "--conn", "-o=m.pdb"}},
+      {"vask-lock", {"mutate", "-i=1bna.pdb", "--entry=chain=B name=DT num=19 to=DC", "-o=m.pdb"}},
+      {"vask-lock", {"task", "-i=1bna.pdb", "--frame-pair=first", "-o=m.pdb"}},
+      {"search-lock", {"search", "--query=1bna.pdb", "--target=1bna.pdb", "-o=m.pdb"}},
+      {"triz-lock", {"triz", "-i=1bna.pdb", "-o=m.pdb"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const int fd = open((dir_ / c.lock).c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);  // as a run in progress holds it
+    const auto started = std::chrono::steady_clock::now();
+    const child_result r = run_exe(dir_, c.args);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "waited for the lock";
+    close(fd);
+    fs::remove(dir_ / c.lock);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("[e] another run is using prefix '"), std::string::npos) << r.err.substr(0, 2000);
+    EXPECT_FALSE(fs::exists(dir_ / "m.pdb")) << "the second run wrote its output";
+  }
+  // unlocked, the same runs finish and leave no lock file behind
+  const child_result r = run_exe(dir_, {"task", "-i=1bna.pdb", "--frame-pair=first", "-o=m.pdb"});
+  EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "1bna.pdb" || name == "p.txt" || name == "m.pdb") << "left behind: " << name;
+  }
+}
+
+// Every sub-command's report that does not get through fails the run.
+TEST_F(WorkFolder, sub_command_output_that_cannot_be_written_fails_the_run) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  put("1bna.pdb", test::read_file(test::test_data("1bna.pdb")));
+  put("1ehz.pdb", test::read_file(test::test_data("1ehz.pdb")));
+  const std::vector<std::vector<std::string>> cases = {
+      {"analyze", "-i=1bna.pdb", "-o=/dev/full"},
+      {"fiber", "--seq=ACGTACGT", "-o=/dev/full"},
+      {"mutate", "-i=1bna.pdb", "--entry=chain=B name=DT num=19 to=DC", "-o=/dev/full"},
+      {"task", "-i=1bna.pdb", "--frame-pair=first", "-o=/dev/full"},
+      {"triz", "-i=1bna.pdb", "-o=/dev/full"},
+      {"search", "--query=1bna.pdb", "--target=1bna.pdb", "-o=/dev/full"},
+      {"project", "-i=1ehz.pdb", "--id-name=c2", "-o=/dev/full"},
+      {"project", "-i=1ehz.pdb", "--id-name=tloop", "-o=/dev/full"},
+      {"project", "-i=1ehz.pdb", "--id-name=sum-b", "-o=/dev/full"},
+      {"composite", "--circular-dna", "-o=/dev/full"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args[0] + " " + args[1] + " " + args[2]);
+    const child_result r = run_exe(dir_, args);
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1) << r.err.substr(0, 2000);
+    EXPECT_NE(r.err.find("[e] "), std::string::npos) << r.err.substr(0, 2000);
+  }
+}
+
 // The listing of auxiliary files names what this run wrote, not what an
 // earlier run left behind under --cleanup=no.
 TEST_F(WorkFolder, auxiliary_file_listing_shows_this_runs_files_only) {

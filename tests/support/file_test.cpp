@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -187,6 +189,49 @@ TEST(file_paths, BaseNamesAndExtensions) {
   EXPECT_EQ(basename_del_ext("C:\\d.v\\x"), "x");
   unsetenv("OS");
   EXPECT_EQ(get_basename("C:\\data\\x.pdb"), "C:\\data\\x.pdb");
+}
+
+// The lock file goes with the lock, and a process that opened the old file
+// before it went holds nothing: the next taker locks the new file, and while
+// it holds that one a further taker is refused.
+TEST_F(file_dir, LockFileRemovedWithoutBreakingExclusion) {
+  const int first = acquire_lock_file("l");
+  ASSERT_GE(first, 0);
+  const int stale = open("l", O_RDWR);  // opened while the first holder had it
+  ASSERT_GE(stale, 0);
+  EXPECT_EQ(acquire_lock_file("l"), -1);
+  release_lock_file("l", first);
+  EXPECT_FALSE(fs::exists("l"));
+  EXPECT_EQ(flock(stale, LOCK_EX | LOCK_NB), 0);  // the old file: no one's lock any more
+  const int second = acquire_lock_file("l");
+  ASSERT_GE(second, 0);
+  EXPECT_EQ(acquire_lock_file("l"), -1);
+  release_lock_file("l", second);
+  close(stale);
+  EXPECT_FALSE(fs::exists("l"));
+}
+
+// Claimed inputs are never written over or removed, whatever the name used.
+TEST_F(file_dir, ClaimedInputsAreGuarded) {
+  forget_made_files();
+  write("in.pdb", "ATOM\n");
+  claim_input("input file", "in.pdb");
+  EXPECT_EQ(test::fatal_message([] { claim_output("output file", "./in.pdb"); }),
+            "[e] the output file './in.pdb' is the input file: refusing to overwrite it\n");
+  EXPECT_EQ(test::fatal_message([] { create_file("in.pdb"); }),
+            "[e] 'in.pdb' is the input file of this run: refusing to overwrite it\n");
+  EXPECT_EQ(test::fatal_message([] { remove_file("./in.pdb"); }),
+            "[e] './in.pdb' is the input file of this run: refusing to remove it\n");
+  fs::create_symlink("in.pdb", "link.pdb");
+  EXPECT_EQ(test::fatal_message([] { open_output("link.pdb"); }),
+            "[e] 'link.pdb' is the input file of this run: refusing to overwrite it\n");
+  claim_output("output file", "out.txt");
+  EXPECT_EQ(test::fatal_message([] { claim_own_output("fixed-name file", "out.txt"); }),
+            "[e] the output file and the fixed-name file are the same file 'out.txt'\n");
+  EXPECT_EQ(test::read_file("in.pdb"), "ATOM\n");
+  remove_made_file("in.pdb");  // not made by this run: kept
+  forget_made_files();
+  EXPECT_TRUE(fs::exists("in.pdb"));
 }
 
 }  // namespace vask
