@@ -161,13 +161,13 @@ TEST_F(CheckCommonOptions, letters_that_are_no_nucleotide_code_are_fatal) {
   }
 }
 
-// Every U-turn option form the README shows is one the parser takes (".."
+// Every U-turn option form the manual shows is one the parser takes (".."
 // standing for a value).
-TEST_F(CheckCommonOptions, readme_u_turn_forms_are_accepted) {
-  const std::string readme = test::read_file(std::string(VASK_TEST_DATA) + "/../../README.md");
+TEST_F(CheckCommonOptions, manual_u_turn_forms_are_accepted) {
+  const std::string manual = test::read_file(std::string(VASK_TEST_DATA) + "/../../docs/manual.md");
   const std::regex form("`(--u-?turn[^`\\[]*)`");
   long seen = 0;
-  for (std::sregex_iterator it(readme.begin(), readme.end(), form), end; it != end; ++it) {
+  for (std::sregex_iterator it(manual.begin(), manual.end(), form), end; it != end; ++it) {
     const std::string word = std::regex_replace((*it)[1].str(), std::regex("\\.\\."), "3");
     SCOPED_TRACE(word);
     reset();
