@@ -696,6 +696,24 @@ TEST_F(FiberHelix, main_command_measures_the_rows_of_the_ladder_and_left_handed_
       EXPECT_NEAR(s[k].second + s[k + 1].second, 0.0, 0.5) << k;
     }
   }
+  // 53: a left-handed duplex of Watson-Crick pairs, every nucleotide anti
+  if (fiber_model_available(53)) {
+    const std::string report = report_of("--model=53 --seq=ACGTTGCAAGCT");
+    const size_t list = report.find("List of 12 base pairs\n");
+    ASSERT_NE(list, std::string::npos) << report;
+    const std::string rows = report.substr(list, report.find("*****", list) - list);
+    long wc = 0, anti = 0;
+    for (size_t p = rows.find(" WC "); p != std::string::npos; p = rows.find(" WC ", p + 1)) ++wc;
+    for (size_t p = rows.find("(anti) "); p != std::string::npos; p = rows.find("(anti) ", p + 1)) ++anti;
+    EXPECT_EQ(wc, 12) << rows;
+    EXPECT_EQ(anti, 24) << rows;
+    auto s = steps(report);
+    ASSERT_EQ(s.size(), 11u) << report;
+    for (const auto& [rise, twist] : s) {
+      EXPECT_NEAR(rise, 3.29, 0.02);
+      EXPECT_NEAR(twist, -38.7, 0.1);
+    }
+  }
 }
 
 }  // namespace
