@@ -15,6 +15,8 @@ exe=$tmp/moved/bin/belqo-vask
 for doc in README.md docs/manual.md docs/performance.md docs/reliability.md; do
   [ -s "$tmp/moved/share/belqo-vask/$doc" ] || { echo "install test: $doc not installed" >&2; exit 1; }
 done
+# the PyMOL plug-in of the stacking diagrams is installed with the data files
+[ -s "$tmp/moved/share/belqo-vask/data/pymol/vask_block.py" ] || { echo "install test: vask_block.py not installed" >&2; exit 1; }
 mkdir "$tmp/run"
 cp "$input" "$tmp/run/in.pdb"
 cd "$tmp/run"

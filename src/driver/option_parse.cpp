@@ -3,11 +3,13 @@
 // Four groups (sequence, block, cartoon, H-bond) test a prefix first and let
 // the word fall through when none of their members matches. Sub-word tests
 // inside a group see the whole word, key and value together.
+#include <cctype>
 #include <cstring>
 #include <string>
 
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
+#include "motifs/aminor.hpp"
 #include "structure/base.hpp"
 #include "structure/chain.hpp"
 #include "structure/residue.hpp"
@@ -450,8 +452,19 @@ void g4_option() {
   if (M("frame|area")) g[16] = 1;
 }
 
+// The nucleotide letter of the A-minor and U-turn options: the value's first
+// character, upper-cased; one that is no nucleotide or IUPAC code ends the run
+// rather than silently running with the default letter.
+long iupac_letter(long dft) {
+  if (!has_value()) return dft;
+  const std::string v = sv(false);
+  const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(v.empty() ? '\0' : v[0])));
+  iupac_set letters{};
+  set_IUPAC_nts(c, letters);
+  return c;
+}
+
 void uturn_option() {
-  constexpr const char* kLetters = "ACGTUPRYSWKMBDHVN";
   if (M("cutoff")) {
     mutable_gvars().uturn_cutoff = dv_bare(90.0, 0.0, 100.0);
     if (mutable_gvars().uturn == 0) mutable_gvars().uturn = 'K';
@@ -459,7 +472,7 @@ void uturn_option() {
     mutable_gvars().uturn_gap = lv_bare(3, 1, 32);
     if (mutable_gvars().uturn == 0) mutable_gvars().uturn = 'K';
   } else {
-    mutable_gvars().uturn = extract_first_CHAR_with_dft(g_arg, kLetters, 'K');
+    mutable_gvars().uturn = iupac_letter('K');
   }
 }
 
@@ -761,7 +774,7 @@ const std::vector<option_row>& other_option_rows() {
     sw_row("^-?-?order[-_]?residue", &gvars_rec::order_residues),
     call_row("^-?-?list[-_]?chain", [] { derive_list_chains(g_arg); }),
     call_row("^-?-?list[-_]?residue", [] { derive_list_residues(g_arg); }),
-    call_row("^-?-?a?[-_]?minor", [] { mutable_gvars().a_minor = extract_first_CHAR_with_dft(g_arg, "ACGTUPRYSWKMBDHVN", 'A'); }),
+    call_row("^-?-?a?[-_]?minor", [] { mutable_gvars().a_minor = iupac_letter('A'); }),
     call_row("^-?-?G4?[-_]?(list|inp)", [] { mutable_gvars().g4_list = sv(true); }),
     lv_row("^-?-?G4?[-_]?bulge", &gvars_rec::g4_bulge, 1, 64, 16),
     call_row("^-?-?g[-_]?(4|qua|tet)", [] { g4_option(); }, nullptr, "model"),

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <vector>
 
@@ -233,7 +234,7 @@ void hbond_pair_task(const task_settings& s) {
   xyz a, b;
   VASK_ASSERT(read_hbond_pair(s.hbond_pair, a, b));
   scoped_file sf(open_output(s.output));
-  write_one_hbond_r3d(a, b, sf.get());
+  write_hbond_r3d_scene(a, b, sf.get());
   sf.close();
 }
 
@@ -442,6 +443,25 @@ void lsfit_two_pdb_files(const task_settings& s, const std::string& file1, const
   write_frame_file0(f);
 }
 
+// The PyMOL plug-in that draws the blocks of a stacking diagram, shipped with
+// the data files (data/pymol/vask_block.py): one in the working folder wins,
+// as for every data file. Without a data home the script falls back to
+// PyMOL's start-up folder, where a user may have put a copy.
+std::string stacking_plugin_path() {
+  constexpr const char* kPlugin = "vask_block.py";
+  std::error_code ec;
+  if (exist_file(kPlugin)) return std::filesystem::absolute(kPlugin, ec).string();
+  std::string home = data_home();
+  if (!home.empty()) {
+    add_end_slash(home);
+    const std::string path = home + "data/pymol/" + kPlugin;
+    if (exist_file(path)) return path;
+  }
+  runlog_msg("[w] the PyMOL plug-in %s is not in the data home (BELQO_VASK or the installed "
+             "share/belqo-vask/data/pymol): the script runs ~/.pymol/startup/%s\n", kPlugin, kPlugin);
+  return std::string("~/.pymol/startup/") + kPlugin;
+}
+
 void write_stacking_diagram(const task_settings& s) {
   auto on = [&s](int f) { return s.stack[static_cast<size_t>(f)] != 0; };
   std::string layer1, layer2;
@@ -459,7 +479,7 @@ void write_stacking_diagram(const task_settings& s) {
   std::fprintf(fp, "reinitialize\n");
   std::fprintf(fp, "load %s, whole_str\n", s.input.c_str());
   std::fprintf(fp, "hide everything, whole_str\n\n");
-  std::fprintf(fp, "run ~/.pymol/startup/vask_block.py\n\n");
+  std::fprintf(fp, "run %s\n\n", stacking_plugin_path().c_str());
   std::fprintf(fp, "bg_color white\n\n");
   std::fprintf(fp, "set valence, 0\n");
   std::fprintf(fp, "set depth_cue, 0\n");

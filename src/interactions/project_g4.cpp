@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "interactions/project.hpp"
@@ -35,6 +36,18 @@ void read_g4(const project_settings& s, g4_structure& g) {
   find_G4plexes(g.mol, n, pairs, g.r);
 }
 
+// A text field of a CSV row (RFC 4180): quoted, its quotes doubled, when it
+// holds a comma, a quote or a line end, so that "mm(<>,outward)" stays one field.
+std::string csv(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string q = "\"";
+  for (char c : text) {
+    if (c == '"') q += '"';
+    q += c;
+  }
+  return q + '"';
+}
+
 // The four guanine ids of a layer joined by '+'.
 std::string layer_ids(const gtetrad& t, const struct_mol& mol) {
   std::string text;
@@ -62,10 +75,10 @@ bool bulged_step(const gtetrad& a, const gtetrad& b, const struct_mol& mol) {
 
 // The per-layer texts and the numbers of a step, common to stems and helices.
 void step_tail(const gtetrad& a, const gtetrad& b, const g4step& st, const char* text, FILE* fp) {
-  std::fprintf(fp, ",%s:%s", a.glyco.c_str(), b.glyco.c_str());
-  std::fprintf(fp, ",%s:%s", a.sugar.c_str(), b.sugar.c_str());
-  std::fprintf(fp, ",%s:%s", a.topo_class.c_str(), b.topo_class.c_str());
-  std::fprintf(fp, ",%s,%2.2s", text, st.ring_codes.c_str());
+  std::fprintf(fp, ",%s", csv(a.glyco + ":" + b.glyco).c_str());
+  std::fprintf(fp, ",%s", csv(a.sugar + ":" + b.sugar).c_str());
+  std::fprintf(fp, ",%s", csv(a.topo_class + ":" + b.topo_class).c_str());
+  std::fprintf(fp, ",%s,%s", csv(text).c_str(), csv(sformat("%2.2s", st.ring_codes.c_str())).c_str());
   std::fprintf(fp, ",%2.2f,%.2f", st.area_sum, st.cross_area);
   std::fprintf(fp, ",%.2f,%.2f\n", st.pars[3], st.pars[6]);
 }
@@ -96,15 +109,15 @@ void extract_G4stem_features(const project_settings& s) {
       if (!stacked_step(st)) continue;
       const gtetrad &a = stem.layers[k], &b = stem.layers[k + 1];
       FILE* fp = out.get();
-      std::fprintf(fp, "%s,%s", mol.base_name.c_str(), bulged_step(a, b, mol) ? "bulged" : "---");
-      std::fprintf(fp, ",%s,%s,%s", layer_ids(a, mol).c_str(), layer_ids(b, mol).c_str(),
+      std::fprintf(fp, "%s,%s", csv(mol.base_name).c_str(), bulged_step(a, b, mol) ? "bulged" : "---");
+      std::fprintf(fp, ",%s,%s,%s", csv(layer_ids(a, mol)).c_str(), csv(layer_ids(b, mol)).c_str(),
                    na_type_of(a, b, mol).c_str());
       std::fprintf(fp, ",%s,%s", stem.single_chain ? "INTRA" : "inter",
-                   stem.descriptor.empty() ? "---" : stem.descriptor.c_str());
-      std::fprintf(fp, ",%s,%s", stem.topology.c_str(), stem.directions.c_str());
-      std::fprintf(fp, ",%s", stem.orientation.c_str());
-      std::fprintf(fp, ",%s", st.polarity.c_str());
-      std::fprintf(fp, ",%s", st.faces.c_str());
+                   stem.descriptor.empty() ? "---" : csv(stem.descriptor).c_str());
+      std::fprintf(fp, ",%s,%s", csv(stem.topology).c_str(), csv(stem.directions).c_str());
+      std::fprintf(fp, ",%s", csv(stem.orientation).c_str());
+      std::fprintf(fp, ",%s", csv(st.polarity).c_str());
+      std::fprintf(fp, ",%s", csv(st.faces).c_str());
       step_tail(a, b, st, st.glyco_sum.c_str(), fp);
     }
   }
@@ -127,9 +140,10 @@ void extract_G4helix_xstem_features(const project_settings& s) {
       if (sa != 0 && interface + 1 < static_cast<long>(h.coax_codes.size()))
         coaxial = get_interface_typeStr(h.coax_codes[static_cast<size_t>(++interface)]);
       FILE* fp = out.get();
-      std::fprintf(fp, "%s,%s,%s,%s", mol.base_name.c_str(), layer_ids(a, mol).c_str(),
-                   layer_ids(b, mol).c_str(), na_type_of(a, b, mol).c_str());
-      std::fprintf(fp, ",%s,%s,%s", h.single_chain ? "INTRA" : "inter", coaxial.c_str(), st.polarity.c_str());
+      std::fprintf(fp, "%s,%s,%s,%s", csv(mol.base_name).c_str(), csv(layer_ids(a, mol)).c_str(),
+                   csv(layer_ids(b, mol)).c_str(), na_type_of(a, b, mol).c_str());
+      std::fprintf(fp, ",%s,%s,%s", h.single_chain ? "INTRA" : "inter", csv(coaxial).c_str(),
+                   csv(st.polarity).c_str());
       step_tail(a, b, st, st.faces.c_str(), fp);
     }
   }

@@ -207,7 +207,7 @@ void write_hbonds_pymol(const struct_mol& mol, const std::string& file) {
   std::fprintf(fp, "hide everything, hydrogens\n\n");
   std::fprintf(fp, "set sphere_quality, 4\n");
   std::fprintf(fp, "set stick_quality, 16\n\n");
-  if (!hb(HB_RES_LABEL)) std::fprintf(fp, "hide labels, c1\n");
+  if (!hb(HB_RES_LABEL)) std::fprintf(fp, "hide labels, c1_prime\n");
   std::fprintf(fp, "# %ld H-bonds\n", n);
   for (long k = 1; k <= n; ++k) {
     const atom& a1 = mol.atoms[list[k].atom1];

@@ -70,6 +70,11 @@ void write_r3d_header(const struct_mol& mol, FILE* fp) {
   if (fp == nullptr) return;
   xyz max, min, mean;
   get_extremeXYZ_pdb(mol, max, min, mean);
+  write_r3d_header(max, min, mean, fp);
+}
+
+void write_r3d_header(const xyz& max, const xyz& min, const xyz& mean, FILE* fp) {
+  if (fp == nullptr) return;
   double s = Gvars.scale_factor;
   if (s != 0.0 && std::fabs(max[1]) <= 1e36) {
     const double dd = std::min(max[1] - min[1], max[2] - min[2]);
@@ -169,6 +174,17 @@ void write_one_hbond_r3d(const xyz& a, const xyz& b, FILE* fp) {
     move_xyz(a, u, static_cast<double>(i + 1) * step, q);
     write_r3d_cylinder(5, p, q, kHbondRadius, c, fp);
   }
+}
+
+void write_hbond_r3d_scene(const xyz& a, const xyz& b, FILE* fp) {
+  xyz max{}, min{}, mean{};
+  for (int c = 1; c <= 3; ++c) {
+    max[c] = std::max(a[c], b[c]);
+    min[c] = std::min(a[c], b[c]);
+    mean[c] = (a[c] + b[c]) / 2;
+  }
+  write_r3d_header(max, min, mean, fp);
+  write_one_hbond_r3d(a, b, fp);
 }
 
 namespace {

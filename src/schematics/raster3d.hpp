@@ -25,6 +25,12 @@ struct struct_mol;
 const rgb_t& block_color(int slot);
 
 void write_r3d_header(const struct_mol& mol, FILE* fp);
+// The same header centred and scaled on the given extents and mean (a maximum
+// x above 1e36 means no points: the header is left unscaled).
+void write_r3d_header(const xyz& max, const xyz& min, const xyz& mean, FILE* fp);
+// A scene of one dashed H-bond from a to b: the header centred and scaled
+// on the two points, then the H-bond, so that it renders alone.
+void write_hbond_r3d_scene(const xyz& a, const xyz& b, FILE* fp);
 
 // Record type 1 with vertices p1, p2, p3.
 void write_r3d_triangle(const xyz& p1, const xyz& p2, const xyz& p3, const rgb_t& c, FILE* fp);

@@ -157,7 +157,10 @@ std::string upper(std::string_view v) {
   return s;
 }
 
+// PDBx makes the group column optional (some converters leave it out): then
+// every row of the loop is an atom record.
 bool atom_row(const cif_reader& r, const cif_row& row) {
+  if (r.pos[CIF_GROUP] == 0) return true;
   std::string_view g = cif_value(r, row, CIF_GROUP);
   return strncasecmp(g.data(), "ATOM", 4) == 0 ? g.size() == 4
                                                : g.size() == 6 && strncasecmp(g.data(), "HETATM", 6) == 0;
@@ -232,7 +235,7 @@ bool fill_mmcif_header_with_checks(cif_reader& r) {
             break;
           }
       const auto& q = r.pos;
-      bool ok = q[CIF_GROUP] && q[CIF_TYPE_SYMBOL] && r.tags.size() >= 8 &&
+      bool ok = q[CIF_TYPE_SYMBOL] && r.tags.size() >= 8 &&
                 (q[CIF_AUTH_ATOM] || q[CIF_LABEL_ATOM]) && (q[CIF_AUTH_COMP] || q[CIF_LABEL_COMP]) &&
                 (q[CIF_LABEL_SEQ] || q[CIF_AUTH_SEQ]) && q[CIF_X] && q[CIF_Y] && q[CIF_Z];
       if (!ok) {

@@ -70,9 +70,10 @@ bool is_cif_file(const std::string& file);
 // Reads a whole stream (a file or standard input) into r.text.
 void load_cif_stream(FILE* fp, const std::string& name, cif_reader& r);
 
-// Finds the first loop of _atom_site tags and checks it: group_PDB,
-// type_symbol, an atom name, a residue name, a residue number and the three
-// coordinates, with at least 8 tags. True with r.next at the first row;
+// Finds the first loop of _atom_site tags and checks it: type_symbol, an
+// atom name, a residue name, a residue number and the three
+// coordinates, with at least 8 tags; group_PDB is optional (without it every
+// row is an ATOM record). True with r.next at the first row;
 // false ("[w] -- without eight required fields for mmCIF") otherwise.
 bool fill_mmcif_header_with_checks(cif_reader& r);
 

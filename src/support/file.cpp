@@ -673,10 +673,15 @@ std::string installed_home() {
 }
 }  // namespace
 
+std::string data_home() {
+  const char* env = std::getenv("BELQO_VASK");
+  return env != nullptr ? std::string(env) : installed_home();
+}
+
 std::string get_sysdir(const std::string& subdir, const std::string& file) {
   if (exist_file(file)) return "./";
   const char* env = std::getenv("BELQO_VASK");
-  std::string dir = env != nullptr ? std::string(env) : installed_home();
+  std::string dir = data_home();
   if (env == nullptr && dir.empty()) fatal("get_sysdir(): can't locate directory with file [%s]\n", file.c_str());
   add_end_slash(dir);
   return dir + subdir + "/";

@@ -175,6 +175,8 @@ void skip_num_lines(FILE* fp, long n);  // fatal when fewer lines remain
 // BELQO_VASK directory (when unset, the installed share/belqo-vask beside the
 // executable's bin folder) followed by subdir and "/".
 std::string get_sysdir(const std::string& subdir, const std::string& file);
+// The BELQO_VASK directory, else the installed home; empty when neither.
+std::string data_home();
 std::string get_sysfile(const std::string& subdir, const std::string& file);
 
 }  // namespace vask

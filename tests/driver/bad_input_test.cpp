@@ -442,6 +442,10 @@ TEST_F(BadInput, option_values_out_of_range_empty_or_huge) {
       with("run log named by 10,000 characters", "--run-log=" + huge_text, 1, ""),
       with("config file of 10,000 characters", "--view-file=" + huge_text, kEither, ""),
       with("unknown option of 10,000 characters", "--" + huge_text, 1, "unrecognized option"),
+      // no nucleotide or IUPAC code: an error, not the default letter's results
+      with("A-minor letter E", "--minor=E", 1, "'E' is no nucleotide letter"),
+      with("A-minor letter Q", "--minor=Q", 1, "'Q' is no nucleotide letter"),
+      with("U-turn letter E", "--u-turn=E", 1, "'E' is no nucleotide letter"),
       {"output named by 10,000 characters", {{"x.pdb", good}}, {"-i=x.pdb", "-o=" + huge_text}, 1, ""},
       {"input named by 10,000 characters", {}, {"-i=" + huge_text}, 1, ""},
   };

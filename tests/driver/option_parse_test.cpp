@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 #include <string>
 
 #include "driver/belqo-vask.hpp"
@@ -70,7 +71,10 @@ TEST_F(CheckCommonOptions, words_set_their_fields) {
       {"--idstr=short-name", 1, [] { return Gvars.idstr == 0 && Gvars.short_name == 1; }},
       {"--idstr", 1, [] { return Gvars.idstr == 2; }},
       {"--a-minor=g", 1, [] { return Gvars.a_minor == 'G'; }},
-      {"--a-minor=q", 1, [] { return Gvars.a_minor == 'A'; }},
+      {"--a-minor=r", 1, [] { return Gvars.a_minor == 'R'; }},
+      {"--minor", 1, [] { return Gvars.a_minor == 'A'; }},
+      {"--u-turn=n", 1, [] { return Gvars.uturn == 'N'; }},
+      {"--u-turn", 1, [] { return Gvars.uturn == 'K'; }},
       {"--idstr-sep=off", 1, [] { return Gvars.idstr_sep == 0; }},
       {"--idstr-sep=:", 1, [] { return Gvars.idstr_sep == ':'; }},
       {"--abasic=.", 1, [] { return Gvars.abasic == '.'; }},
@@ -99,6 +103,7 @@ TEST_F(CheckCommonOptions, words_set_their_fields) {
       {"--stacked-nts=stem-none", 1, [] { return Gvars.stacked_nts == 65; }},
       {"--server", 1, [] { return Gvars.server_cap == 20000; }},
       {"--u-turn-gap=5", 1, [] { return Gvars.uturn_gap == 5 && Gvars.uturn == 'K'; }},
+      {"--u-turn-cutoff=50", 1, [] { return Gvars.uturn_cutoff == 50.0 && Gvars.uturn == 'K'; }},
       {"--summary=ind", 1, [] { return Gvars.summary == 6; }},
       {"--k-turn=junc-only", 1, [] { return Gvars.kturn == 26; }},
       // "only" sets bits 8 and 16 whatever word came before: never bit 32
@@ -140,6 +145,39 @@ TEST_F(CheckCommonOptions, value_errors_are_fatal_with_the_word) {
   EXPECT_EQ(status, 1);
   msg = test::fatal_message([] { check_common_options("--hbond-dist=abc"); }, &status);
   EXPECT_EQ(msg, "wrong option [--hbond-dist=abc]: invalid numerical value\n");
+}
+
+// A letter that is no nucleotide or IUPAC code ends the run instead of
+// running with the default letter.
+TEST_F(CheckCommonOptions, letters_that_are_no_nucleotide_code_are_fatal) {
+  for (const char* word : {"--minor=E", "--minor=Q", "--a-minor=x", "--minor=1", "--minor=Z", "--u-turn=E",
+                           "--u-turn=f", "--uturn=off", "--u-turn=?"}) {
+    SCOPED_TRACE(word);
+    reset();
+    int status = 0;
+    std::string msg = test::fatal_message([&] { check_common_options(word); }, &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(msg.find("is no nucleotide letter or IUPAC code"), std::string::npos) << msg;
+  }
+}
+
+// Every U-turn option form the manual shows is one the parser takes (".."
+// standing for a value).
+TEST_F(CheckCommonOptions, manual_u_turn_forms_are_accepted) {
+  const std::string manual = test::read_file(std::string(VASK_TEST_DATA) + "/../../docs/manual.md");
+  const std::regex form("`(--u-?turn[^`\\[]*)`");
+  long seen = 0;
+  for (std::sregex_iterator it(manual.begin(), manual.end(), form), end; it != end; ++it) {
+    const std::string word = std::regex_replace((*it)[1].str(), std::regex("\\.\\."), "3");
+    SCOPED_TRACE(word);
+    reset();
+    int status = 0;
+    std::string msg = test::fatal_message([&] { EXPECT_EQ(check_common_options(word.c_str()), 1); }, &status);
+    EXPECT_EQ(status, 0) << msg;
+    EXPECT_NE(Gvars.uturn, 0);
+    ++seen;
+  }
+  EXPECT_GE(seen, 2);
 }
 
 TEST_F(CheckCommonOptions, missing_value_ends_with_the_usage_hint) {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <string>
@@ -239,6 +240,72 @@ TEST_F(TaskExe, stacking_diagram_and_hbond_pair) {
   r = run("task -i=1ehz.pdb -o=x.pdb");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(test::has_text(r.err, "[e] missing valid options")) << r.err;
+}
+
+// The stacking-diagram script runs the plug-in shipped with the data files
+// (data/pymol/vask_block.py): in PyMOL every block call makes its object.
+TEST_F(TaskExe, stacking_diagram_runs_in_pymol_with_the_shipped_plugin) {
+  copy_data("1ehz.pdb");
+  write("two.pdb", read("1ehz.pdb") + "REMARK select layer1, resi 1-3\nREMARK select layer2, resi 4-6\n");
+  const std::string root = std::filesystem::canonical(std::string(VASK_TEST_DATA) + "/../..").string();
+  const char* saved = std::getenv("BELQO_VASK");
+  const std::string saved_value = saved ? saved : "";
+  setenv("BELQO_VASK", root.c_str(), 1);
+  test::exe_result r = run("task --stacking-diagram=fill,label,block,g4,hbond -i=two.pdb -o=s.pml");
+  // no data home: the script falls back to PyMOL's start-up folder, with a warning
+  unsetenv("BELQO_VASK");
+  test::exe_result r2 = run("task --stacking-diagram=block -i=two.pdb -o=s2.pml");
+  if (saved) setenv("BELQO_VASK", saved_value.c_str(), 1);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string script = read("s.pml");
+  EXPECT_TRUE(test::has_text(script, "run " + root + "/data/pymol/vask_block.py\n")) << script.substr(0, 200);
+  ASSERT_EQ(r2.status, 0) << r2.err;
+  EXPECT_TRUE(test::has_text(read("s2.pml"), "run ~/.pymol/startup/vask_block.py\n"));
+  EXPECT_TRUE(test::has_text(r2.err, "[w] the PyMOL plug-in vask_block.py is not in the data home")) << r2.err;
+  if (std::system("/usr/bin/python3 -c 'import pymol' >/dev/null 2>&1") != 0) GTEST_SKIP() << "PyMOL is not installed";
+  // the plug-in runs belqo-vask from the PATH (this build's)
+  const std::string exe_dir = std::filesystem::path(VASK_EXE).parent_path().string();
+  const std::string cmd =
+      "cd '" + dir_.string() + "' && PATH='" + exe_dir + "':\"$PATH\" /usr/bin/python3 -m pymol -cq s.pml -d '"
+      "print(\"OBJECTS\", \" \".join(n + \"=\" + cmd.get_type(n) for n in cmd.get_names()))' "
+      "-d 'zoom' -d 'png s.png, width=200, height=150, ray=1' >pymol.log 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << read("pymol.log");
+  const std::string log = read("pymol.log");
+  EXPECT_FALSE(test::has_text(log, "rror")) << log;
+  for (const char* name : {"fill1", "fill2", "blocks1", "blocks2", "G4_blocks1", "G4_blocks2", "hbonds1", "hbonds2"})
+    EXPECT_TRUE(test::has_text(log, std::string(" ") + name + "=object:cgo")) << name << "\n" << log;
+  EXPECT_GT(read("s.png").size(), 1000u);
+}
+
+// The one-H-bond scene carries the 20-line Raster3D header: render takes it
+// alone, and a merge keeps every record of it.
+TEST_F(TaskExe, hbond_pair_scene_renders_alone_and_merges_whole) {
+  test::exe_result r = run("task --hbond-atom-pair='1 2 3 3 4 5' -o=h1.r3d");
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = run("task --hbond-atom-pair='(10,0,0) (10,0,2.8)' -o=h2.r3d");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> h1 = test::lines_of(read("h1.r3d")), h2 = test::lines_of(read("h2.r3d"));
+  ASSERT_GT(h1.size(), 20u);
+  ASSERT_GT(h2.size(), 20u);
+  EXPECT_TRUE(h1[1].starts_with("960  960")) << h1[1];
+  EXPECT_TRUE(h1[19].starts_with("*")) << h1[19];
+  EXPECT_EQ(h1[20], "5");                            // the first dash follows the header
+  EXPECT_EQ(h1[15], "-2.00 -3.00 -4.00 7.69    re-set/scaled");  // centred on the H-bond
+  EXPECT_EQ(count_lines("h1.r3d", "5"), 9);  // 3.46 A: 17 segments, 9 dashes
+  r = run("task --merge-files='h1.r3d h2.r3d' -o=both.r3d");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> both = test::lines_of(read("both.r3d"));
+  ASSERT_EQ(both.size(), h1.size() + h2.size() - 20);
+  EXPECT_EQ(std::vector<std::string>(both.end() - static_cast<long>(h2.size() - 20), both.end()),
+            std::vector<std::string>(h2.begin() + 20, h2.end()));
+  if (!test::have_program("render")) GTEST_SKIP() << "Raster3D's render is not installed";
+  for (const char* f : {"h1", "h2", "both"}) {
+    SCOPED_TRACE(f);
+    const std::string cmd =
+        "cd '" + dir_.string() + "' && render < " + f + ".r3d > " + f + ".png 2>render.log";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << read("render.log");
+    EXPECT_GT(read(std::string(f) + ".png").size(), 100u);
+  }
 }
 
 // A protein-DNA complex aligned with itself: every DNA-contacting amino acid

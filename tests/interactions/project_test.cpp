@@ -103,6 +103,78 @@ TEST_F(ProjectExe, every_analysis_finds_its_feature) {
   EXPECT_EQ(file("AYYs-list.txt"), "# 1ffk 1\n1ffk 1 nts=3 AUG 0.A923,0.U2107,0.G2480\n\n");
 }
 
+// The fields of one RFC 4180 CSV line; false when its quoting is broken (a
+// quote inside a bare field, text after a closing quote, an unclosed quote).
+bool csv_fields(const std::string& line, std::vector<std::string>& fields) {
+  fields.assign(1, "");
+  size_t i = 0;
+  bool quoted = false, closed = false;
+  while (i < line.size()) {
+    const char c = line[i++];
+    if (quoted) {
+      if (c != '"') {
+        fields.back() += c;
+      } else if (i < line.size() && line[i] == '"') {
+        fields.back() += '"';
+        ++i;
+      } else {
+        quoted = false;
+        closed = true;
+      }
+    } else if (c == ',') {
+      fields.emplace_back();
+      closed = false;
+    } else if (closed) {
+      return false;
+    } else if (c == '"') {
+      if (!fields.back().empty()) return false;
+      quoted = true;
+    } else {
+      fields.back() += c;
+    }
+  }
+  return !quoted;
+}
+
+// The G4 stem and helix rows are CSV: every row of the quadruplexes here has
+// the 21 (stem) or 16 (helix) fields of the row layout, and a text holding a
+// comma comes back whole.
+TEST_F(ProjectExe, g4_stem_and_helix_rows_are_csv) {
+  struct {
+    const char* word;
+    size_t fields;
+  } kinds[] = {{"g4-stem", 21}, {"g4-helix", 16}};
+  for (const auto& k : kinds) {
+    SCOPED_TRACE(k.word);
+    fs::remove(dir_ / "rows.csv");
+    for (const char* structure : {"2hy9.cif", "5v3f-assembly1.cif", "2km3-assembly1.cif", "2ms9.cif",
+                                  "7dju-assembly-1.cif", "1jjp.cif", "1i34-assembly1.cif"}) {
+      const std::string input = test::test_data_unzipped(structure);
+      ASSERT_EQ(run("-i='" + input + "' --id-name=" + k.word + " -o=rows.csv").status, 0) << structure;
+    }
+    long rows = 0, with_comma = 0;
+    std::istringstream in(file("rows.csv"));
+    for (std::string line; std::getline(in, line); ++rows) {
+      std::vector<std::string> fields;
+      ASSERT_TRUE(csv_fields(line, fields)) << line;
+      EXPECT_EQ(fields.size(), k.fields) << line;
+      for (const std::string& f : fields) with_comma += f.find(',') != std::string::npos;
+    }
+    EXPECT_GE(rows, 5);
+    if (std::string(k.word) == "g4-stem") {
+      EXPECT_GT(with_comma, 0);
+      EXPECT_TRUE(has(file("rows.csv"), ",opposite,\"mm(<>,outward)\",")) << file("rows.csv");
+    }
+    // Python's csv module reads the file alike, where it is installed
+    if (std::system("/usr/bin/python3 -c 'import csv' >/dev/null 2>&1") != 0) continue;
+    const std::string cmd = "cd '" + dir_.string() +
+                            "' && /usr/bin/python3 -c \"import csv,sys\n"
+                            "n={len(r) for r in csv.reader(open('rows.csv', newline=''), strict=True)}\n"
+                            "sys.exit(0 if n == {" + std::to_string(k.fields) + "} else 1)\"";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << file("rows.csv");
+  }
+}
+
 // 2hy9 without the guanines 4, 5 and 6 (one of each tetrad): each layer keeps
 // a chain of three guanines held by two G..G pairs, no tetrad is left, and
 // the middle guanine of each chain is in exactly two pairs.

@@ -2,7 +2,9 @@
 // structure, its product checked; PDB/mmCIF products read back by gemmi.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 #include <sstream>
@@ -222,6 +224,45 @@ TEST_F(OneShotTask, pymol_hbond_script_runs_in_pymol) {
   setenv("PATH", saved.c_str(), 1);
   if (!usable) GTEST_SKIP() << "PyMOL is not installed";
   EXPECT_FALSE(test::has_text(read("pymol.log"), "Error")) << read("pymol.log");
+}
+
+// Every name the H-bond script hides labels of is a selection or object it
+// defines (no reliance on PyMOL's prefix lookup), and in PyMOL the C1' labels
+// are hidden unless residue labels are asked for.
+TEST_F(OneShotTask, pymol_hbond_script_hides_the_labels_it_defines) {
+  copy_data("1ehz.pdb");
+  for (const bool labels : {false, true}) {
+    SCOPED_TRACE(labels ? "residue labels" : "no residue labels");
+    const std::string script = labels ? "hbl.pml" : "hb.pml";
+    test::exe_result r =
+        run(std::string("-i=1ehz.pdb --get-hbond=pymol") + (labels ? ",res-label" : "") + " -o=" + script);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::set<std::string> defined;
+    std::vector<std::string> hidden;
+    for (const std::string& line : test::lines_of(read(script))) {
+      for (const char* verb : {"select ", "distance "})
+        if (line.starts_with(verb)) defined.insert(line.substr(std::strlen(verb), line.find(',') - std::strlen(verb)));
+      if (line.starts_with("hide labels, ")) hidden.push_back(line.substr(13));
+    }
+    EXPECT_EQ(hidden.size(), labels ? 1u : 2u);
+    for (const std::string& h : hidden) {
+      const bool wildcard = h.ends_with("*");
+      const std::string stem = wildcard ? h.substr(0, h.size() - 1) : h;
+      EXPECT_TRUE(std::any_of(defined.begin(), defined.end(), [&](const std::string& d) {
+        return wildcard ? d.starts_with(stem) : d == stem;
+      })) << "hide labels, " << h << ": no such selection";
+    }
+    if (!test::have_program("/usr/bin/python3") ||
+        std::system("/usr/bin/python3 -c 'import pymol' >/dev/null 2>&1") != 0)
+      GTEST_SKIP() << "PyMOL is not installed";
+    const std::string cmd = "cd '" + dir_.string() + "' && /usr/bin/python3 -m pymol -cq " + script +
+                            " -d 'print(\"C1_LABELS\", cmd.count_atoms(\"c1_prime and rep labels\"))'"
+                            " >pymol.log 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << read("pymol.log");
+    const std::string log = read("pymol.log");
+    EXPECT_FALSE(test::has_text(log, "Error")) << log;
+    EXPECT_TRUE(test::has_text(log, labels ? "C1_LABELS 76" : "C1_LABELS 0")) << log;
+  }
 }
 
 // No nucleotide to set the top view: the log says so, status 0.

@@ -114,6 +114,11 @@ TEST_F(MmcifTest, tag_check_needs_eight_tags_and_the_required_ones) {
       {"eight tags", seven + "_atom_site.Cartn_z\nATOM C C1 G 1 1 2 3\n", true},
       {"other loop first", "loop_\n_x.y\n1\n" + seven + "_atom_site.Cartn_z\nATOM C C1 G 1 1 2 3\n", true},
       {"no atom loop", "data_x\n_cell.length_a 10\n", false},
+      // group_PDB is optional in PDBx: eight other tags suffice
+      {"no group_PDB", "loop_\n_atom_site.id\n" + seven.substr(std::string("loop_\n_atom_site.group_PDB\n").size()) +
+                            "_atom_site.Cartn_z\n1 C C1 G 1 1 2 3\n", true},
+      {"no group_PDB, seven tags", "loop_\n" + seven.substr(std::string("loop_\n_atom_site.group_PDB\n").size()) +
+                                       "_atom_site.Cartn_z\nC C1 G 1 1 2 3\n", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -147,6 +152,35 @@ TEST_F(MmcifTest, rows_end_at_other_groups_and_short_rows) {
   EXPECT_EQ(mol.num_atoms, 1);
   read_cif_text(kTags + "ATOM 1 C C1 . G A 1 1 1 1 1\nATOM 2 C C1 . G A\n", mol);
   EXPECT_EQ(mol.num_atoms, 1);
+}
+
+TEST_F(MmcifTest, without_group_column_every_row_is_an_atom_record) {
+  const std::string tags = kTags.substr(std::string("loop_\n_atom_site.group_PDB\n").size());
+  struct_mol mol;
+  read_cif_text("loop_\n" + tags + "1 P P . G A 1 1 2 3 1\n2 O O . HOH W . 4 5 6 1\n3 C C1 . G A 2 7 8 9 1\n", mol);
+  ASSERT_EQ(mol.num_atoms, 3);
+  EXPECT_EQ(mol.atoms[2].res_name, "HOH");
+  EXPECT_EQ(mol.atoms[3].serial, 3);
+  for (long i = 1; i <= 3; ++i) EXPECT_EQ(mol.atoms[i].hetatm, 0);
+}
+
+// Debian's gemmi ("gemmi convert 1bna.pdb 1bna-gemmi.cif") writes the atom
+// loop without group_PDB and with label names only: read as the PDB copy.
+TEST_F(MmcifTest, a_converter_file_without_group_column_reads_as_its_pdb_copy) {
+  struct_mol p, c;
+  read_pdb(test::test_data("1bna.pdb"), p);
+  read_pdb(test::test_data("1bna-gemmi.cif"), c);
+  ASSERT_EQ(p.num_atoms, c.num_atoms);
+  ASSERT_EQ(p.num_residues, c.num_residues);
+  EXPECT_EQ(c.num_nts, 24);
+  EXPECT_EQ(p.num_waters, c.num_waters);
+  for (long i = 1; i <= p.num_atoms; ++i) {
+    const atom &a = p.atoms[i], &b = c.atoms[i];
+    ASSERT_TRUE(a.name == b.name && a.res_name == b.res_name && a.element == b.element &&
+                a.res_seq == b.res_seq && a.chain_id == b.chain_id && a.xyz == b.xyz)
+        << "atom " << i << ": '" << a.name << "' '" << b.name << "'";
+  }
+  for (long k = 1; k <= p.num_residues; ++k) ASSERT_EQ(p.residues[k].idstr, c.residues[k].idstr);
 }
 
 TEST_F(MmcifTest, header_writer_lists_the_21_tags) {
