@@ -555,6 +555,8 @@ TEST_F(FiberExe, every_model_has_standard_geometry_and_reads_in_gemmi) {
     std::string seq = id == 56 ? " --seq=ACGTU:GU:CA" : id == 956 ? " --seq=ACGT" : " --seq=ACGTTGCAAGCT";
     run_result r = run(model_option(id) + seq + " -o=" + file);
     if (!fiber_model_available(id)) {
+      // only Pauling's three strands have no sound unit yet
+      EXPECT_TRUE(id == 56 || id == 956);
       EXPECT_EQ(r.status, 1);
       EXPECT_TRUE(has(r.err, "is not available")) << r.err;
       continue;
@@ -578,7 +580,7 @@ TEST_F(FiberExe, every_model_has_standard_geometry_and_reads_in_gemmi) {
       EXPECT_EQ(std::system(cmd.c_str()), 0) << test::read_file(path("gemmi.err"));
     }
   }
-  EXPECT_GE(built, 50);
+  EXPECT_GE(built, 58);
 }
 
 // ---------------------------------------------------------------------------

@@ -7,8 +7,10 @@
 // RNA: C3'-endo; B, C, D: C2'-endo; Z: alternating syn C3'-endo and anti
 // C2'-endo) and are refined until every copy that the model's twist and rise
 // make has standard bond lengths and angles, closed O3'-P links and no close
-// contacts. A model whose unit cannot be made sound this way is left out and
-// named on standard error and in the data file.
+// contacts. Models that no family start closes (the untwisted ladder, the
+// left-handed duplex of anti nucleotides, Pauling's strands) get wider
+// searches of their own. A model whose unit cannot be made sound this way is
+// left out and named on standard error and in the data file.
 //
 // Usage: fiber_units <data folder> [model ...] > data/fiber-units
 //        fiber_units <data folder> --templates > tables.txt
@@ -597,6 +599,10 @@ built search_pauling(const model_spec& m, const std::vector<std::string>& bases,
             for (double gamma : {55.0, 180.0}) {
               seed s{rp, r0, zdir, {alpha, 180.0, gamma, -150.0, -70.0, phase > 90 ? -120.0 : -160.0, phase, 38}, {}};
               s.b = attempt(s, brief);
+              char what[160];
+              std::snprintf(what, sizeof what, "brief: rp %.1f r0 %.1f%s alpha %.0f gamma %.0f phase %.0f", rp, r0,
+                            zdir < 0 ? " flipped" : "", alpha, gamma, phase);
+              report(m.id, what, s.b);
               seeds.push_back(s);
             }
   std::sort(seeds.begin(), seeds.end(), [](const seed& a, const seed& b) { return better(a.b, b.b); });
