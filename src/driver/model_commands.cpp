@@ -39,7 +39,7 @@ std::string option_key(const char* arg) {
 
 }  // namespace
 
-void analyze_per_belqo_and_exit(int argc, char* argv[]) {
+analyze_settings read_analyze_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.analyze = 1;
   analyze_settings s;
   for (int k = 2; k < argc; ++k) {
@@ -81,13 +81,18 @@ void analyze_per_belqo_and_exit(int argc, char* argv[]) {
     if (check_common_options(arg)) continue;
     display_unrecognized_option(arg);
   }
+  return s;
+}
+
+void analyze_per_belqo_and_exit(int argc, char* argv[]) {
+  const analyze_settings s = read_analyze_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   if (s.frame_file.empty()) check_required_file(s.input, "must specify -i=PDBFILE");
   run_analyze(s);
   end_run(0);
 }
 
-void rebuild_customized_models_and_exit(int argc, char* argv[]) {
+rebuild_settings read_rebuild_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.rebuild = 1;
   rebuild_settings s;
   s.program = own_executable_path(argc > 0 ? argv[0] : "belqo-vask");
@@ -139,12 +144,17 @@ void rebuild_customized_models_and_exit(int argc, char* argv[]) {
     if (check_common_options(arg)) continue;
     display_unrecognized_option(arg);
   }
+  return s;
+}
+
+void rebuild_customized_models_and_exit(int argc, char* argv[]) {
+  const rebuild_settings s = read_rebuild_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   run_rebuild(s);
   end_run(0);
 }
 
-void perform_mutations_and_exit(int argc, char* argv[]) {
+mutate_settings read_mutate_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.mutate = 1;
   mutate_settings s;
   for (int k = 2; k < argc; ++k) {
@@ -172,6 +182,11 @@ void perform_mutations_and_exit(int argc, char* argv[]) {
       display_unrecognized_option(arg);
     }
   }
+  return s;
+}
+
+void perform_mutations_and_exit(int argc, char* argv[]) {
+  const mutate_settings s = read_mutate_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   check_required_file(s.input, "must specify -i=PDBFILE");
   if (!s.enumerate && s.entries.empty()) {
