@@ -70,6 +70,9 @@ void fill_one_alcAtom(const std::string& line, alcAtom& a) {
   const long n = split_str_by_strtok(trimmed(line), w, 6, kAlcDelims);
   if (n < 5) fatal("wrong atom record in '%s'\n", line.c_str());
   a.type = w[2].substr(0, 2);
+  // a type of white space only (a tab or form feed the splitter keeps) names
+  // no element: the writers could not write the atom back
+  if (trim_word(a.type).empty()) fatal("wrong atom record in '%s'\n", line.c_str());
   set_xyz(a.xyz, cvt2double(w[3]), cvt2double(w[4]), cvt2double(w[5]));
   a.value = n == 6 ? cvt2double(w[6]) : 0.0;
 }
