@@ -2,11 +2,13 @@
 // verdict on how a run ended.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "support/error.hpp"
 #include "support/log.hpp"
@@ -41,6 +43,52 @@ inline std::string scratch_name(const char* stem, const char* ext) {
 // Standard output carries help texts and reports; the fuzzer has no use for them.
 inline void silence_stdout() {
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+}
+
+// The input's lines appended to words as argument words (argv words cannot
+// hold a NUL, so NUL bytes are dropped).
+inline std::vector<std::string> lines_as_words(const uint8_t* data, size_t size,
+                                               std::vector<std::string> words) {
+  std::string w;
+  for (size_t i = 0; i < size; ++i) {
+    const char c = static_cast<char>(data[i]);
+    if (c == '\n') {
+      words.push_back(w);
+      w.clear();
+    } else if (c != '\0') {
+      w += c;
+    }
+  }
+  if (!w.empty()) words.push_back(w);
+  return words;
+}
+
+// The argument vector of words, null-terminated as main receives it.
+inline std::vector<char*> argv_of(std::vector<std::string>& words) {
+  std::vector<char*> argv;
+  for (auto& s : words) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  return argv;
+}
+
+// Targets with several readers: the first line of the input picks one. Its
+// first byte gives the reader ('0' the first, '1' the next; any byte picks
+// one), the rest of the input is the reader's text.
+inline unsigned reader_choice(const uint8_t* data, size_t size, unsigned readers) {
+  return size == 0 ? 0 : static_cast<uint8_t>(data[0] - '0') % readers;
+}
+inline size_t after_first_line(const uint8_t* data, size_t size) {
+  size_t start = size == 0 ? 0 : 1;
+  while (start < size && data[start - 1] != '\n') ++start;
+  return start;
+}
+
+// The bytes as a scratch file; false when it cannot be written.
+inline bool write_scratch(const std::string& name, const uint8_t* data, size_t size) {
+  FILE* fp = std::fopen(name.c_str(), "wb");
+  if (fp == nullptr) return false;
+  std::fwrite(data, 1, size, fp);
+  return std::fclose(fp) == 0;
 }
 
 }  // namespace fuzz

@@ -19,21 +19,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<std::string> words{"belqo-vask"};
-  std::string w;
-  for (size_t i = 0; i < size; ++i) {
-    char c = static_cast<char>(data[i]);
-    if (c == '\n') {
-      words.push_back(w);
-      w.clear();
-    } else if (c != '\0') {  // argv words cannot hold a NUL
-      w += c;
-    }
-  }
-  if (!w.empty()) words.push_back(w);
-  std::vector<char*> argv;
-  for (auto& s : words) argv.push_back(s.data());
-  argv.push_back(nullptr);
+  std::vector<std::string> words = fuzz::lines_as_words(data, size, {"belqo-vask"});
+  std::vector<char*> argv = fuzz::argv_of(words);
   const int argc = static_cast<int>(words.size());
 
   fuzz::reset_globals();

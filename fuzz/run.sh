@@ -7,7 +7,8 @@
 # "fuzz" preset when missing), FUZZ_RUNS (executions per process: the run
 # stops at the time or the count, whichever comes first), FUZZ_JOBS
 # (targets run side by side, default 1), FUZZ_WORKERS (processes per target sharing one corpus, default 1),
-# FUZZ_MAX_LEN (largest input, default 16384), FUZZ_LEAKS (0: no leak checks,
+# FUZZ_MAX_LEN (largest input, default 16384), FUZZ_TIMEOUT (seconds an input
+# may take: default 1, 10 for the structure targets), FUZZ_LEAKS (0: no leak checks,
 # several times faster), FUZZ_LONG (1: settings for long campaigns, about 1.5
 # times faster: no leak checks, no allocation stacks in reports, a small
 # quarantine, the plain power schedule instead of the entropic one; re-run a
@@ -54,11 +55,16 @@ run_one() {
     asan_extra=":malloc_context_size=0:quarantine_size_mb=8"
     long=(-entropic=0)
   fi
+  # the readers of small texts answer in microseconds: a second is a hang;
+  # the structure targets run the whole pipeline on each input
+  local timeout=1
+  case $t in pdb | mmcif | ensemble) timeout=10 ;; esac
+  timeout=${FUZZ_TIMEOUT:-$timeout}
   local start=$SECONDS
   # the targets write their scratch files into the working directory
   (cd "$dir/work" && ASAN_OPTIONS=detect_leaks=$leaks:allocator_may_return_null=1$asan_extra \
      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-     "$exe" "${limit[@]}" "${par[@]}" "${long[@]}" -timeout=10 -rss_limit_mb=2560 \
+     "$exe" "${limit[@]}" "${par[@]}" "${long[@]}" -timeout="$timeout" -rss_limit_mb=2560 \
      -max_len="${FUZZ_MAX_LEN:-16384}" -detect_leaks="$leaks" -print_final_stats=1 \
      -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$dir/log" 2>&1)
   local rc=$?

@@ -80,18 +80,22 @@ int composite_option(const char* arg, composite_settings& s) {
 
 }  // namespace
 
-void generate_composite_and_exit(int argc, char* argv[]) {
+composite_settings read_composite_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.composite = 1;
   composite_settings s;
   s.program = own_executable_path(argc > 0 ? argv[0] : "belqo-vask");
-  int i = 2;
-  for (; i < argc; ++i) {
+  for (int i = 2; i < argc; ++i) {
     const char* arg = argv[i];
     if (asking_help(arg)) module_composite_help_exit(0);
     if (composite_option(arg, s)) continue;
     if (!check_common_options(arg)) display_unrecognized_option(arg);
   }
-  book_keeping(argc, i, i < argc ? argv[i] : nullptr);
+  return s;
+}
+
+void generate_composite_and_exit(int argc, char* argv[]) {
+  composite_settings s = read_composite_options(argc, argv);
+  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // two runs in one folder would read each other's intermediates
   claim_input("sequence file", s.sequence_file);
   claim_input("binding-site file", s.binding_file);

@@ -75,17 +75,21 @@ int fiber_option(const char* arg, fiber_options& opts) {
 
 }  // namespace
 
-void generate_fiber_models_and_exit(int argc, char* argv[]) {
+fiber_options read_fiber_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.fiber = 1;
   fiber_options opts;
-  int i = 2;
-  for (; i < argc; ++i) {
+  for (int i = 2; i < argc; ++i) {
     const char* arg = argv[i];
     if (asking_help(arg)) module_fiber_help_exit(0);
     if (fiber_option(arg, opts)) continue;
     if (!check_common_options(arg)) display_unrecognized_option(arg);
   }
-  book_keeping(argc, i, i < argc ? argv[i] : nullptr);
+  return opts;
+}
+
+void generate_fiber_models_and_exit(int argc, char* argv[]) {
+  fiber_options opts = read_fiber_options(argc, argv);
+  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   claim_input("sequence file", opts.sequence_file);
   claim_output("output file", opts.output_file);
   run_fiber_model(opts);

@@ -42,7 +42,7 @@ std::string option_key(const char* arg) {
 
 }  // namespace
 
-void analyze_per_belqo_and_exit(int argc, char* argv[]) {
+analyze_settings read_analyze_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.analyze = 1;
   analyze_settings s;
   for (int k = 2; k < argc; ++k) {
@@ -84,6 +84,11 @@ void analyze_per_belqo_and_exit(int argc, char* argv[]) {
     if (check_common_options(arg)) continue;
     display_unrecognized_option(arg);
   }
+  return s;
+}
+
+void analyze_per_belqo_and_exit(int argc, char* argv[]) {
+  const analyze_settings s = read_analyze_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   if (s.frame_file.empty()) check_required_file(s.input, "must specify -i=PDBFILE");
   claim_input("input file", s.input);
@@ -97,7 +102,7 @@ void analyze_per_belqo_and_exit(int argc, char* argv[]) {
   end_run(0);
 }
 
-void rebuild_customized_models_and_exit(int argc, char* argv[]) {
+rebuild_settings read_rebuild_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.rebuild = 1;
   rebuild_settings s;
   s.program = own_executable_path(argc > 0 ? argv[0] : "belqo-vask");
@@ -149,6 +154,11 @@ void rebuild_customized_models_and_exit(int argc, char* argv[]) {
     if (check_common_options(arg)) continue;
     display_unrecognized_option(arg);
   }
+  return s;
+}
+
+void rebuild_customized_models_and_exit(int argc, char* argv[]) {
+  const rebuild_settings s = read_rebuild_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   std::optional<prefix_lock> lock;  // the connection pass goes through a file of fixed name
   if (s.conn > 0) lock.emplace();
@@ -160,7 +170,7 @@ void rebuild_customized_models_and_exit(int argc, char* argv[]) {
   end_run(0);
 }
 
-void perform_mutations_and_exit(int argc, char* argv[]) {
+mutate_settings read_mutate_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.mutate = 1;
   mutate_settings s;
   for (int k = 2; k < argc; ++k) {
@@ -188,6 +198,11 @@ void perform_mutations_and_exit(int argc, char* argv[]) {
       display_unrecognized_option(arg);
     }
   }
+  return s;
+}
+
+void perform_mutations_and_exit(int argc, char* argv[]) {
+  const mutate_settings s = read_mutate_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   check_required_file(s.input, "must specify -i=PDBFILE");
   const prefix_lock lock;  // the list of valid mutations has a fixed name

@@ -106,7 +106,7 @@ void run_project(const project_settings& s) {
   }
 }
 
-void run_project_and_exit(int argc, char* argv[]) {
+project_settings read_project_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.project = 1;
   project_settings s;
   for (int k = 2; k < argc; ++k) {
@@ -124,6 +124,11 @@ void run_project_and_exit(int argc, char* argv[]) {
     if (check_common_options(arg)) continue;
     display_unrecognized_option(arg);
   }
+  return s;
+}
+
+void run_project_and_exit(int argc, char* argv[]) {
+  project_settings s = read_project_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   if (specified_file_not_exist(s.input)) fatal("specified input file %s not exist\n", s.input.c_str());
   if (s.id != PROJECT_NONE) check_required_file(s.input, "must specify -i=PDBFile/mmCIF");

@@ -18,6 +18,10 @@ namespace vask {
 // "-- option '%s' not set" when no word matches.
 long derive_project_id(const char* arg);
 
+// The option loop alone (help requests end the run): the settings before the
+// common book-keeping and the run.
+project_settings read_project_options(int argc, char* argv[]);
+
 // Runs analysis s.id (nothing for 0 but the "[i] no matched project" line).
 void run_project(const project_settings& s);
 

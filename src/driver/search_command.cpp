@@ -155,7 +155,7 @@ std::string search_command_text(const search_settings& s) {
   return c;
 }
 
-void perform_search_and_exit(int argc, char* argv[]) {
+search_settings read_search_options(int argc, char* argv[]) {
   mutable_gvars().prefix = "search";
   mutable_gvars().subcommand.search = 1;
   mutable_gvars().parts = 1;  // nucleotides only
@@ -171,6 +171,11 @@ void perform_search_and_exit(int argc, char* argv[]) {
     if (check_common_options(arg)) continue;
     display_unrecognized_option(arg);
   }
+  return s;
+}
+
+void perform_search_and_exit(int argc, char* argv[]) {
+  search_settings s = read_search_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
 
   if (s.stretch.empty()) check_required_file(s.query, "must specify --query=PDBFile/mmCIF");

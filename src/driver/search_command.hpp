@@ -18,6 +18,10 @@ namespace vask {
 // names, so that no common option is taken for a search option), else 0.
 int check_search_option(const char* arg, search_settings& s);
 
+// The option loop alone (help requests end the run): the settings before the
+// common book-keeping and the run.
+search_settings read_search_options(int argc, char* argv[]);
+
 // The "Command: " text of a run.
 std::string search_command_text(const search_settings& s);
 

@@ -261,18 +261,22 @@ void run_task(const task_settings& s) {
 
 }  // namespace
 
-void run_utilities_and_exit(int argc, char* argv[]) {
+task_settings read_task_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.task = 1;
   task_settings s;
-  int i = 2;
-  for (; i < argc; ++i) {
+  for (int i = 2; i < argc; ++i) {
     const char* arg = argv[i];
     if (asking_help(arg)) module_tasks_help_exit(0);
     if (check_input_output(arg, s.input, s.output)) continue;
     if (task_option(arg, s)) continue;
     if (!check_common_options(arg)) display_unrecognized_option(arg);
   }
-  book_keeping(argc, i, i < argc ? argv[i] : nullptr);
+  return s;
+}
+
+void run_utilities_and_exit(int argc, char* argv[]) {
+  task_settings s = read_task_options(argc, argv);
+  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // some utilities write or run programs on files of fixed names
   claim_input("input file", s.input);
   claim_input("Alchemy file", s.alc);

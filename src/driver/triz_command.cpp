@@ -357,7 +357,7 @@ bool do_triz_per_structure(const triz_options& o, struct_mol& mol, FILE* fp) {
   return true;
 }
 
-void perform_triz_and_exit(int argc, char* argv[]) {
+triz_options read_triz_options(int argc, char* argv[]) {
   mutable_gvars().subcommand.triz = 1;
   mutable_gvars().prefix = "triz";
   mutable_gvars().auxfiles = 0;
@@ -371,6 +371,11 @@ void perform_triz_and_exit(int argc, char* argv[]) {
     if (check_common_options(arg)) continue;
     display_unrecognized_option(arg);
   }
+  return o;
+}
+
+void perform_triz_and_exit(int argc, char* argv[]) {
+  triz_options o = read_triz_options(argc, argv);
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // two runs in one folder would remove each other's files
   // an input under a fixed name of ours, or the report naming the input, is

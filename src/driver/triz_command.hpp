@@ -20,6 +20,10 @@ struct vask_results;
 // value stored in o); a bad cutoff value is fatal.
 bool check_triz_option(const char* arg, triz_options& o);
 
+// The option loop alone (help requests end the run): the settings before the
+// common book-keeping and the run.
+triz_options read_triz_options(int argc, char* argv[]);
+
 // The settings fixed after the option loop: the triad list, quick mode,
 // the residue-name list normalised.
 void finish_triz_options(triz_options& o);

@@ -70,6 +70,9 @@ void fill_one_alcAtom(const std::string& line, alcAtom& a) {
   const long n = split_str_by_strtok(trimmed(line), w, 6, kAlcDelims);
   if (n < 5) fatal("wrong atom record in '%s'\n", line.c_str());
   a.type = w[2].substr(0, 2);
+  // a type of white space only (a tab or form feed the splitter keeps) names
+  // no element: the writers could not write the atom back
+  if (trim_word(a.type).empty()) fatal("wrong atom record in '%s'\n", line.c_str());
   set_xyz(a.xyz, cvt2double(w[3]), cvt2double(w[4]), cvt2double(w[5]));
   a.value = n == 6 ? cvt2double(w[6]) : 0.0;
 }
@@ -91,18 +94,22 @@ void read_alchemy_fp(FILE* fp, const std::string& file, struct_alchemy& m) {
     logit(sformat("alchemy file '%s' contains no atoms\n", file.c_str()).c_str());
     return;
   }
+  // The arrays grow with the records read, not with the header's counts: a
+  // count that no file holds ends the run at the missing record instead of
+  // claiming gigabytes first.
+  m.atoms.assign(1, alcAtom{});
+  m.bonds.assign(1, alcBond{});
+  std::string line;
+  for (long i = 1; i <= na; ++i) {
+    if (!get_line(fp, line)) fatal("error in reading atom record from '%s'\n", file.c_str());
+    fill_one_alcAtom(line, m.atoms.emplace_back());
+  }
+  for (long i = 1; i <= nb; ++i) {
+    if (!get_line(fp, line)) fatal("error in reading linkage records from '%s'\n", file.c_str());
+    fill_one_alcBond(line, m.bonds.emplace_back());
+  }
   m.num_atoms = na;
   m.num_bonds = std::max(nb, 0L);
-  allocate_alcAtomsBonds(m);
-  std::string line;
-  for (long i = 1; i <= m.num_atoms; ++i) {
-    if (!get_line(fp, line)) fatal("error in reading atom record from '%s'\n", file.c_str());
-    fill_one_alcAtom(line, m.atoms[i]);
-  }
-  for (long i = 1; i <= m.num_bonds; ++i) {
-    if (!get_line(fp, line)) fatal("error in reading linkage records from '%s'\n", file.c_str());
-    fill_one_alcBond(line, m.bonds[i]);
-  }
 }
 
 void read_alchemy(const std::string& file, struct_alchemy& m) {

@@ -1085,5 +1085,20 @@ TEST_F(BadInput, long_lists_of_failing_files_keep_going) {
   EXPECT_NE(r.err.find("total number of nucleotides"), std::string::npos);  // x.pdb was read
 }
 
+// Inputs of the sub-commands that the fuzz targets turned up.
+TEST_F(BadInput, subcommand_inputs_found_by_fuzzing) {
+  const std::vector<bad_case> cases = {
+      // the header's counts sized the arrays before a record was read
+      {"Alchemy header claiming 4 billion atoms", {{"x.alc", "4000000000 ATOMS, 0 BONDS\n    1 C  0 0 0 0\n"}},
+       {"task", "--alc2mol=x.alc", "-o=x.mol"}, 1, "error in reading atom record"},
+      {"Alchemy header claiming 4 billion bonds", {{"x.alc", "1 ATOMS, 4000000000 BONDS\n    1 C  0 0 0 0\n"}},
+       {"task", "--alc2mol=x.alc", "-o=x.mol"}, 1, "error in reading linkage records"},
+      // a blank atom type reached the writer's assertion when merged
+      {"Alchemy atom typed by a vertical tab, merged", {{"x.alc", "1 ATOMS, 0 BONDS\n    1 \v  0 0 0 0\n"}},
+       {"task", "--merge-files=x.alc x.alc", "-o=m.alc"}, 1, "wrong atom record"},
+  };
+  for (const auto& c : cases) check(c);
+}
+
 }  // namespace
 }  // namespace vask
