@@ -347,6 +347,8 @@ void read_cif_atoms(cif_reader& r, long model, const std::string& altlocs,
   cif_row row;
   bool first = true, started = false;
   long reference = 0;
+  // rows without model numbers are one model: model 1 when it is asked
+  if (model == 1 && r.pos[CIF_MODEL] == 0) model = -1;
   while (next_cif_row(r, row) && atom_row(r, row)) {
     long m = cif_row_model(r, row);
     if (first) reference = m;
