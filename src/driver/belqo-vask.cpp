@@ -74,12 +74,15 @@ constexpr subcommand kSubcommands[] = {
 void fix_block_settings() {
   auto& bf = mutable_gvars().block_file;
   const auto& c = Gvars.cartoon;
+  if (opts_with_switch_set(bf) || c[CTN_BLOCK_FILE] || cartoon_opts_with_switch_set(c))
+    for (size_t k = 0; k < bf.size(); ++k) bf[k] = static_cast<char>(bf[k] | Gvars.block_color_items[k]);
   if (Gvars.ga_pair != 0) mutable_gvars().summary = 6;
   if (c[CTN_BEST_VIEW] || c[CTN_NA_ONLY]) bf[BLK_FACE] = bf[BLK_EDGE] = bf[BLK_EDGE_COLOR] = 1;
   if ((bf[BLK_PAIR] || bf[BLK_CANONICAL] || bf[BLK_GTETRAD]) && !with_block_face_or_edge())
     bf[BLK_FACE] = 1;
-  if ((c[CTN_BLOCK_FILE] || c[CTN_BLOCK_COLOR] || c[CTN_BLOCK_DEPTH]) && !opts_with_switch_set(bf))
-    bf[BLK_FACE] = 1;
+  // the block colours and depth only dress a block product asked for
+  // otherwise: alone they ask for none (and the report runs)
+  if (c[CTN_BLOCK_FILE] && !opts_with_switch_set(bf)) bf[BLK_FACE] = 1;
   if (opts_with_switch_set(bf) && !bf[BLK_EDGE] && !r3d_items()) bf[BLK_FACE] = 1;
   if (!with_block_face_or_edge() && (bf[BLK_EQUAL] || bf[BLK_SLIM])) bf[BLK_FACE] = 1;
   // a cartoon script always loads its block file: faces at least

@@ -200,6 +200,9 @@ std::vector<std::string> split_color_items(const std::string& value, std::string
 void set_block_color_by_rgb(const std::string& term, double r, double g, double b) {
   std::vector<int> slots;
   auto& bf = mutable_gvars().block_file;
+  // what a colour term names is drawn in a block schematic asked for by
+  // another option; the term alone asks for none
+  auto& items = mutable_gvars().block_color_items;
   const char* t = term.c_str();
   if (term.size() == 1) {
     switch (term[0]) {
@@ -226,38 +229,38 @@ void set_block_color_by_rgb(const std::string& term, double r, double g, double 
   if (slots.empty()) {
     if (in_list(term, "GC; CG")) {
       slots = {COLOR_GC};
-      set_flags(bf, {BLK_PAIR, BLK_PAIR_COLOR});
+      set_flags(items, {BLK_PAIR, BLK_PAIR_COLOR});
     } else if (in_list(term, "AT; TA; AU; UA")) {
       slots = {COLOR_AT};
-      set_flags(bf, {BLK_PAIR, BLK_PAIR_COLOR});
+      set_flags(items, {BLK_PAIR, BLK_PAIR_COLOR});
     } else if (in_list(term, "GU; UG; GT; TG; WOBBLE")) {
       slots = {COLOR_GU};
-      set_flags(bf, {BLK_CANONICAL, BLK_PAIR_COLOR});
+      set_flags(items, {BLK_CANONICAL, BLK_PAIR_COLOR});
     } else if (zor_ncmatch(t, "G[-_]?(4|QUA|TET)")) {
       slots = {COLOR_GTETRAD};
-      set_flags(bf, {BLK_GTETRAD});
+      set_flags(items, {BLK_GTETRAD});
     } else if (zor_ncmatch(t, "SYN")) {
       slots = {COLOR_SYN};
-      set_flags(bf, {BLK_SYN});
+      set_flags(items, {BLK_SYN});
     } else if (zor_ncmatch(t, "PEP")) {
       slots = {COLOR_PEPTIDE};
-      set_flags(bf, {BLK_PEPTIDE});
+      set_flags(items, {BLK_PEPTIDE});
     } else if (zor_ncmatch(t, "PLAN|AROM|SIDE|CHAIN|AA")) {
       slots = {COLOR_SIDECHAIN};
-      set_flags(bf, {BLK_SIDECHAIN});
+      set_flags(items, {BLK_SIDECHAIN});
     } else if (zor_ncmatch(t, "H[-_]?BOND")) {
       slots = {COLOR_HBOND};
-      set_flags(bf, {BLK_HBOND});
+      set_flags(items, {BLK_HBOND});
     } else if (zor_ncmatch(t, "FILL")) {
       if (zor_ncmatch(t, "FILL[-_]?(UP|PL|PO|HE)")) {
         slots = {COLOR_FILL_UPPER};
-        set_flags(bf, {BLK_FILL_UPPER});
+        set_flags(items, {BLK_FILL_UPPER});
       } else if (zor_ncmatch(t, "FILL[-_]?(DO|MI|NE|TA)")) {
         slots = {COLOR_FILL_LOWER};
-        set_flags(bf, {BLK_FILL_LOWER});
+        set_flags(items, {BLK_FILL_LOWER});
       } else {
         slots = {COLOR_FILL_UPPER, COLOR_FILL_LOWER};
-        set_flags(bf, {BLK_FILL_UPPER, BLK_FILL_LOWER});
+        set_flags(items, {BLK_FILL_UPPER, BLK_FILL_LOWER});
       }
     } else if (zor_ncmatch(t, "FRAME")) {
       slots = {COLOR_FRAME};
@@ -265,37 +268,37 @@ void set_block_color_by_rgb(const std::string& term, double r, double g, double 
         bf[BLK_FRAME_WHOLE] = 1;
     } else if (zor_ncmatch(t, "C2[-_]ENDO")) {
       slots = {COLOR_C2ENDO};
-      set_flags(bf, {BLK_SUGAR});
+      set_flags(items, {BLK_SUGAR});
     } else if (zor_ncmatch(t, "C3[-_]ENDO")) {
       slots = {COLOR_C3ENDO};
-      set_flags(bf, {BLK_SUGAR});
+      set_flags(items, {BLK_SUGAR});
     } else if (zor_ncmatch(t, "CANON")) {
       slots = {COLOR_GC, COLOR_AT, COLOR_GU};
-      set_flags(bf, {BLK_CANONICAL, BLK_PAIR_COLOR});
+      set_flags(items, {BLK_CANONICAL, BLK_PAIR_COLOR});
     } else if (in_list(term, "RIGHT")) {
       slots = {COLOR_RIGHT};
-      set_flags(bf, {BLK_RIGHT});
+      set_flags(items, {BLK_RIGHT});
     } else if (in_list(term, "LEFT")) {
       slots = {COLOR_LEFT};
-      set_flags(bf, {BLK_LEFT});
+      set_flags(items, {BLK_LEFT});
     } else if (zor_ncmatch(t, "WC|PAIR")) {
       slots = {COLOR_GC, COLOR_AT};
-      set_flags(bf, {BLK_PAIR, BLK_PAIR_COLOR});
+      set_flags(items, {BLK_PAIR, BLK_PAIR_COLOR});
     } else if (zor_ncmatch(t, "LINE|EDGE|WIRE")) {
       slots = {COLOR_EDGE};
-      set_flags(bf, {BLK_EDGE, BLK_EDGE_COLOR});
+      set_flags(items, {BLK_EDGE, BLK_EDGE_COLOR});
     } else if (in_list(term, "MINOR; NEAR; FRONT")) {
       slots = {COLOR_MINOR};
-      set_flags(bf, {BLK_MINOR});
+      set_flags(items, {BLK_MINOR});
     } else if (in_list(term, "MAJOR; FAR; BACK")) {
       slots = {COLOR_MAJOR};
-      set_flags(bf, {BLK_MAJOR});
+      set_flags(items, {BLK_MAJOR});
     } else if (in_list(term, "UPPER; UP; TOP; POSITIVE; PLUS; HEAD")) {
       slots = {COLOR_UPPER};
-      set_flags(bf, {BLK_UPPER});
+      set_flags(items, {BLK_UPPER});
     } else if (in_list(term, "LOWER; DOWN; BOTTOM; NEGATIVE; MINUS; TAIL")) {
       slots = {COLOR_LOWER};
-      set_flags(bf, {BLK_LOWER});
+      set_flags(items, {BLK_LOWER});
     } else if (in_list(term, "HIGH; SHOW")) {
       slots = {COLOR_MINOR, COLOR_MAJOR, COLOR_UPPER, COLOR_LOWER, COLOR_RIGHT, COLOR_LEFT};
     } else {

@@ -452,7 +452,7 @@ void print_pars(const std::vector<double>& pars, const char* label, FILE* fp) {
 
 void prepare_query(const search_settings& s, search_query& q, FILE* out) {
   q.file = s.query;
-  read_pdb(s.query, q.mol);
+  read_pdb_without_waters_ions(s.query, q.mol);
   if (s.single != 0 && !reset_pdb_single(q.mol)) {
     free_struct_mol(q.mol);
     // a query that is no single strand cannot be searched for as one
@@ -588,7 +588,7 @@ void process_targets(const search_settings& s, search_query& q, long n,
     const std::string& file = names[static_cast<size_t>(i)];
     both_logs(sformat("Checking %ld (out of %ld) --- %s", i, n, file.c_str()).c_str());
     struct_mol mol;
-    read_pdb(file, mol);
+    read_pdb_without_waters_ions(file, mol);
     search_match best;
     if (q.nbp > 0)
       scan_duplex_target(s, q, mol, best, run);

@@ -106,7 +106,7 @@ void search_stretched_duplexes(const search_settings& s, long n, const std::vect
     const std::string& file = names[static_cast<size_t>(i)];
     both_logs(sformat("Checking %ld (out of %ld) --- %s", i, n, file.c_str()));
     struct_mol mol;
-    read_pdb(file, mol);
+    read_pdb_without_waters_ions(file, mol);
     scan_stems(t, mol, csv.get());
     free_struct_mol(mol);
   }

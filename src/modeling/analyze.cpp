@@ -3,9 +3,12 @@
 // double helix in standard, Curves+ or CEHS frames).
 #include "modeling/analyze.hpp"
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <map>
 
 #include "modeling/duplex_frames.hpp"
 #include "pairing/frame.hpp"
@@ -122,10 +125,41 @@ std::vector<long> read_nts_list(const std::string& file, const struct_mol& mol) 
   return nts;
 }
 
+// The nucleotides with base frames in the structure's nucleotide order, but
+// with each one linked to no other (a one-nucleotide fragment, which that
+// order puts after every strand) back after the nucleotide before it in the
+// file, so a strand with such a gap keeps its rows in place.
+std::vector<long> single_strand_nts(const struct_mol& mol) {
+  std::vector<long> linked, lone;
+  for (long i = 1; i <= mol.num_framed_nts; ++i) {
+    const long k = mol.framed_nts[i];
+    (mol.residues[k].linked.count == 0 ? lone : linked).push_back(k);
+  }
+  // each lone one after the linked one just before it in the file (0: none)
+  std::vector<long> by_index(linked);
+  std::sort(by_index.begin(), by_index.end());
+  std::map<long, std::vector<long>> after;
+  for (long u : lone) {
+    const auto it = std::lower_bound(by_index.begin(), by_index.end(), u);
+    after[it == by_index.begin() ? 0 : *std::prev(it)].push_back(u);
+  }
+  std::vector<long> nts(1);
+  auto place = [&](long key) {
+    const auto it = after.find(key);
+    if (it != after.end()) nts.insert(nts.end(), it->second.begin(), it->second.end());
+  };
+  place(0);
+  for (long x : linked) {
+    nts.push_back(x);
+    place(x);
+  }
+  return nts;
+}
+
 void analyze_single_strand(const analyze_settings& s, const struct_mol& mol) {
   std::vector<long> nts(1);
   if (s.ss_input.empty()) {
-    for (long i = 1; i <= mol.num_framed_nts; ++i) nts.push_back(mol.framed_nts[i]);
+    nts = single_strand_nts(mol);
   } else {
     nts = read_nts_list(s.ss_input, mol);
   }

@@ -209,22 +209,25 @@ void per_curves_plus_frame(long k, const struct_mol& mol, frame& f) {
   }
 }
 
+namespace {
+
+// The two ring atoms (N1 and C4 of a purine, N3 and C6 of a pyrimidine) and
+// C1' the CEHS frame stands on; false when k is neither or misses one.
+bool cehs_frame_atoms(long k, const struct_mol& mol, long& a1, long& a2, long& c1) {
+  a1 = a2 = c1 = -1;
+  if (!is_R(k, mol) && !is_Y(k, mol)) return false;
+  a1 = find_atom_in_residue(is_R(k, mol) ? " N1 " : " N3 ", k, mol);
+  a2 = find_atom_in_residue(is_R(k, mol) ? " C4 " : " C6 ", k, mol);
+  c1 = find_atom_in_residue(" C1'", k, mol);
+  return a1 != -1 && a2 != -1 && c1 != -1;
+}
+
+}  // namespace
+
 void per_CEHS_base_frame(long k, const struct_mol& mol, frame& f) {
-  const char* first = nullptr;
-  const char* second = nullptr;
-  if (is_R(k, mol)) {
-    first = " N1 ";
-    second = " C4 ";
-  } else if (is_Y(k, mol)) {
-    first = " N3 ";
-    second = " C6 ";
-  } else {
-    fatal("[e] %s --- not a proper nucleotide\n", residue_id(k, mol).c_str());
-  }
-  const long a1 = find_atom_in_residue(first, k, mol);
-  const long a2 = find_atom_in_residue(second, k, mol);
-  const long c1 = find_atom_in_residue(" C1'", k, mol);
-  if (a1 == -1 || a2 == -1 || c1 == -1)
+  if (!is_R(k, mol) && !is_Y(k, mol)) fatal("[e] %s --- not a proper nucleotide\n", residue_id(k, mol).c_str());
+  long a1 = -1, a2 = -1, c1 = -1;
+  if (!cehs_frame_atoms(k, mol, a1, a2, c1))
     fatal("[e] %s --- missing required atom(s)\n", residue_id(k, mol).c_str());
 
   init_one_frame(f);
@@ -359,8 +362,19 @@ void cehs_duplex(long n, std::vector<pair>& pairs, const struct_mol& mol,
   unset.fill(DBL_MAX);
   steps.assign(n + 1, unset);
   std::vector<frame> pf(n + 1);
+  // a pair with a nucleotide the frame cannot stand on (a free base ligand
+  // has no C1') has no parameters, nor have its steps
+  std::vector<char> framed(n + 1, 0);
   for (long i = 1; i <= n; ++i) {
     const long a = pairs[i].nt1, b = pairs[i].nt2;
+    long t1 = 0, t2 = 0, t3 = 0;
+    if (!cehs_frame_atoms(a, mol, t1, t2, t3) || !cehs_frame_atoms(b, mol, t1, t2, t3)) {
+      runlog_msg("[w] pair #%ld (%s, %s) left out: no CEHS frame without N1/C4 (N3/C6) and C1'\n", i,
+                 residue_id(a, mol).c_str(), residue_id(b, mol).c_str());
+      pairs[i].bp_params.fill(DBL_MAX);
+      continue;
+    }
+    framed[i] = 1;
     frame fa, fb;
     per_CEHS_base_frame(a, mol, fa);
     per_CEHS_base_frame(b, mol, fb);
@@ -418,6 +432,7 @@ void cehs_duplex(long n, std::vector<pair>& pairs, const struct_mol& mol,
     bp[6] = phi * std::sin(deg2rad(gamma));
   }
   for (long i = 1; i < n; ++i) {
+    if (!framed[i] || !framed[i + 1]) continue;
     frame a = pf[i], b = pf[i + 1];
     check_frames_direction(a, b);
     get_step_pars_by_frames0(a, b, steps[i], nullptr);

@@ -7,6 +7,7 @@
 
 #include "pairing/area.hpp"
 #include "pairing/splay.hpp"
+#include "secondary/xref.hpp"
 #include "structure/bond.hpp"
 #include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
@@ -29,11 +30,6 @@ constexpr double MAX_DISTANCE = 30.0;                        // Angstrom, C-pair
 constexpr size_t MAX_LOOP_TEXT = 512;
 
 long flag(const struct_mol& mol, long i, int which) { return mol.residues[i].flag[which]; }
-
-long stem_of(const struct_mol& mol, long i) {
-  const long s = flag(mol, i, rf::stem);
-  return s > 0 ? s : -flag(mol, i, rf::isolated_pair);
-}
 
 pair make_pair(long i, long j, struct_mol& mol) {
   pair p;
@@ -267,8 +263,8 @@ bool complete_kturn(struct_mol& mol, const helix_slots& helices, const std::vect
   const long len1 = static_cast<long>(f1.size()), len2 = static_cast<long>(f2.size());
   k.nts.insert(k.nts.end(), f1.begin(), f1.end());
   k.nts.insert(k.nts.end(), f2.begin(), f2.end());
-  k.Cstem = {stem_of(mol, s1.front()), 1, len1, len1};
-  k.NCstem = {stem_of(mol, s1.back()), len1 + 1, len1 + len2, len2};
+  k.Cstem = {get_stem_icpair_idx(s1.front(), mol), 1, len1, len1};
+  k.NCstem = {get_stem_icpair_idx(s1.back(), mol), len1 + 1, len1 + len2, len2};
   return is_good_kturn(mol, helices, k, &areas) != 0;
 }
 
@@ -320,7 +316,7 @@ constexpr long SHEARED_REACH = 3;  // a sheared nucleotide this far from the spl
 
 bool is_sheared(const struct_mol& mol, long i) { return is_nt(i, mol) && flag(mol, i, rf::sheared_partner) > 0; }
 bool in_stem(const struct_mol& mol, long i) { return flag(mol, i, rf::stem) > 0; }
-bool in_isolated_pair(const struct_mol& mol, long i) { return flag(mol, i, rf::isolated_pair) > 0; }
+bool in_isolated_pair(const struct_mol& mol, long i) { return get_icpair_idx(i, mol) != 0; }
 
 // The nucleotide d steps along the backbone from `from` (d = +1 or -1),
 // when both are nucleotides and linked 5' to 3'; 0 otherwise.

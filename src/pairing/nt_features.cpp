@@ -1,6 +1,7 @@
 // Nucleotide features, B-factor means and the nucleotide and chain JSON.
 #include "pairing/nt_features.hpp"
 
+#include <algorithm>
 #include <vector>
 
 #include "pairing/frame.hpp"
@@ -301,8 +302,10 @@ char get_ntType(long i, const struct_mol& mol) { return mol.nt_infos[i].ss.type;
 
 void json_ntPars(const struct_mol& mol, FILE* fp) {
   if (fp == nullptr || mol.num_nts == 0) return;
-  const std::vector<long> order = chain_order_nts(mol);
-  const long n = static_cast<long>(order.size()) - 1;
+  // the order of the dot-bracket columns: a reader maps column k to object k,
+  // nucleotides outside any nucleic-acid chain (ligands) included
+  const std::vector<long>& order = mol.nt_order;
+  const long n = std::min(mol.num_nts, static_cast<long>(order.size()) - 1);
   json_lNumber(fp, "num_nts", n);
   json_begin_array(fp, "nts");
   long index_chain = 0;

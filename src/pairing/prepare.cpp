@@ -3,6 +3,8 @@
 #include "pairing/prepare.hpp"
 
 #include <cctype>
+#include <utility>
+#include <vector>
 
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
@@ -298,6 +300,32 @@ void read_pdb(const std::string& file, struct_mol& mol, long parts) {
     free_struct_mol(mol);
     read_pdb_model(file, mol, Gvars.select_model, 1, parts);
   }
+}
+
+void read_pdb_without_waters_ions(const std::string& file, struct_mol& mol) {
+  const long parts = Gvars.parts;
+  // waters told by their name, ions as lone atoms outside any nucleotide
+  read_pdb_simple_model(file, mol, Gvars.select_model, &Gvars.altlocs, &Gvars.chains, 0, parts | 4);
+  std::vector<atom> kept(1);
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const residue& r = mol.residues[k];
+    if (is_water(k, mol) || (!is_nt(k, mol) && r.num_atoms == 1)) continue;
+    for (long i = r.first_atom; i <= r.last_atom; ++i) kept.push_back(mol.atoms[i]);
+  }
+  if (kept.size() > 1 && static_cast<long>(kept.size()) - 1 < mol.num_atoms) {
+    const std::string name = mol.file_name;
+    const long model_mode = mol.model_mode;
+    for (size_t i = 1; i < kept.size(); ++i) kept[i].index = static_cast<long>(i);
+    init_struct_mol(name, mol);
+    mol.model_mode = model_mode;
+    mol.num_atoms = static_cast<long>(kept.size()) - 1;
+    mol.atoms = std::move(kept);
+    mol.parts = parts;  // classified again with the setting's residue classes
+    populate_residues(mol);
+    mol.stage.residues = 1;
+  }
+  mol.parts = parts;
+  add_info_struct_mol(mol);
 }
 
 }  // namespace vask

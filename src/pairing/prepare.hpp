@@ -18,6 +18,10 @@ void read_pdb(const std::string& file, struct_mol& mol, long parts = 0);
 // setting's model mode (residue classes), else in the one given.
 void read_pdb_model(const std::string& file, struct_mol& mol, long model, long model_mode = 0, long parts = 0);
 
+// The first model without its waters and ions (lone atoms that are no
+// nucleotide), prepared with the setting's residue classes.
+void read_pdb_without_waters_ions(const std::string& file, struct_mol& mol);
+
 // The pipeline on a freshly read structure, and its own stages.
 void add_info_struct_mol(struct_mol& mol);
 void populate_nt_info(struct_mol& mol);

@@ -2,6 +2,8 @@
 #include "schematics/one_shot_tasks.hpp"
 
 #include <cctype>
+#include <string>
+#include <unordered_map>
 
 #include "pairing/area.hpp"
 #include "pairing/frame.hpp"
@@ -82,9 +84,11 @@ void renumber_residues(struct_mol& mol, const std::string& output) {
     for (long k = 1; k <= mol.num_nts; ++k)
       set_residue_number(mol.nt_residue[k], -n, static_cast<char>('A' + k - 1), mol);
   } else {
-    for (long c = 1; c <= mol.num_chains; ++c) {
-      const chain& ch = mol.chains[c];
-      for (long t = 1; t <= ch.num_residues; ++t) set_residue_number(ch.residues[t], n + t - 1, ' ', mol);
+    // every residue of a chain, its waters and ions too, in residue order
+    std::unordered_map<std::string, long> next;
+    for (long k = 1; k <= mol.num_residues; ++k) {
+      auto it = next.try_emplace(mol.residues[k].key, n).first;
+      set_residue_number(k, it->second++, ' ', mol);
     }
   }
   if (Gvars.renum_atom != 0) renumber_atom(mol);

@@ -3,6 +3,7 @@
 // loses contact, weak terminal pairs are dropped, both strands are put 5' to
 // 3' as far as the backbone allows, and the helix record is filled.
 #include <algorithm>
+#include <array>
 #include <cfloat>
 
 #include "pairing/frame.hpp"
@@ -219,6 +220,91 @@ void exchange_pass(long L, long par, std::vector<long>& t1, std::vector<long>& t
   }
 }
 
+// A strand step from x to y scores +1 when it runs on along its chain by a
+// backbone step or over one bulged nucleotide (5' to 3'), -1 when it runs as
+// far back, and 0 otherwise: a jump between two segments of a coaxial helix,
+// or between chains, says nothing of the direction.
+constexpr long NEAR_STEP = 2;  // residues: a backbone step or one bulged nucleotide
+
+long strand_step_score(long x, long y, const struct_mol& mol) {
+  const long d = y - x;
+  if (d == 0 || d > NEAR_STEP || d < -NEAR_STEP || !with_same_model_chain(x, y, mol)) return 0;
+  return d > 0 ? 1 : -1;
+}
+
+// The pair members are given each strand so that the strands run along
+// their chains 5' to 3' as far as their near steps tell. A pair of adjacent
+// nucleotides (a platform) can put strand 1 on the wrong member, and every
+// pair after it then follows the wrong strand: each strand turns back on
+// itself. Only an assignment that scores strictly higher replaces the one
+// found, so helices whose strands already follow the backbone stay as they
+// are. Returns the parallel flag of the strands as left.
+long untangle_strands(long L, long par, std::vector<long>& s1, std::vector<long>& s2, std::vector<long>& chain,
+                      const struct_mol& mol) {
+  if (L < 2) return par;
+  std::vector<long> a(static_cast<size_t>(L + 1)), b(static_cast<size_t>(L + 1));
+  for (long k = 1; k <= L; ++k) {
+    a[k] = s1[k];
+    b[k] = par ? s2[k] : s2[L + 1 - k];
+  }
+  auto member = [&](long k, long flip, long strand) { return (flip != 0) == (strand == 1) ? b[k] : a[k]; };
+  // the step from pair k-1 (flipped or not) to pair k, each strand read in direction d
+  auto step = [&](long k, long f0, long f1, long d1, long d2) {
+    long sc = 0;
+    for (long strand = 1; strand <= 2; ++strand) {
+      const long x = member(k - 1, f0, strand), y = member(k, f1, strand);
+      sc += (strand == 1 ? d1 : d2) > 0 ? strand_step_score(x, y, mol) : strand_step_score(y, x, mol);
+    }
+    return sc;
+  };
+  const long cur_d2 = par ? 1 : -1;
+  long current = 0;
+  for (long k = 2; k <= L; ++k) current += step(k, 0, 0, 1, cur_d2);
+
+  long best = current, best_d1 = 1, best_d2 = cur_d2;
+  std::vector<long> best_flips;
+  for (long d1 : {1L, -1L})
+    for (long d2 : {1L, -1L}) {
+      // score[f]: the best score of pairs 1..k with pair k flipped (f = 1) or not
+      std::vector<std::array<long, 2>> from(static_cast<size_t>(L + 1), {0, 0});
+      std::array<long, 2> score = {0, 0};
+      for (long k = 2; k <= L; ++k) {
+        std::array<long, 2> next{};
+        for (long f1 = 0; f1 < 2; ++f1) {
+          const long keep = score[0] + step(k, 0, f1, d1, d2);
+          const long flip = score[1] + step(k, 1, f1, d1, d2);
+          next[f1] = std::max(keep, flip);
+          from[k][f1] = flip > keep ? 1 : 0;
+        }
+        score = next;
+      }
+      const long last = score[1] > score[0] ? 1 : 0;
+      if (score[last] <= best) continue;
+      best = score[last];
+      best_d1 = d1;
+      best_d2 = d2;
+      best_flips.assign(static_cast<size_t>(L + 1), 0);
+      best_flips[L] = last;
+      for (long k = L; k >= 2; --k) best_flips[k - 1] = from[k][best_flips[k]];
+    }
+  if (best_flips.empty()) return par;
+
+  std::vector<long> t1(s1), t2(s2);
+  for (long k = 1; k <= L; ++k) {
+    t1[k] = member(k, best_flips[k], 1);
+    t2[k] = member(k, best_flips[k], 2);
+  }
+  if (best_d1 < 0) reverse_1n(t1, L);
+  if (best_d2 < 0) reverse_1n(t2, L);
+  // the helix record pairs the strands by the best-pair marks of its ends
+  const long new_par = best_d1 == best_d2 ? 1 : 0;
+  if (is_parallel(L, t1, t2, mol) != new_par) return par;
+  s1.swap(t1);
+  s2.swap(t2);
+  if (best_d1 < 0) reverse_1n(chain, L);
+  return new_par;
+}
+
 }  // namespace
 
 bool check_MpN(long i, long j, const struct_mol& mol) {
@@ -335,6 +421,7 @@ long order_helix_nts(long num, std::vector<long>& chain, struct_mol& mol, const 
   }
 
   if (verbose2()) runlog_msg("\n");
+  par = untangle_strands(L, par, s1, s2, chain, mol);
   if (s1[1] > s2[1]) {
     std::swap(s1, s2);
     if (par == 0) reverse_1n(chain, L);

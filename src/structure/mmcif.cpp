@@ -177,7 +177,13 @@ void load_cif_file(const std::string& file, cif_reader& r) {
 void keep_cif_atom(const cif_reader& r, const cif_row& row, long m, const std::string& altlocs,
                    const chain_selection& chains, std::vector<atom>& atoms) {
   atom& a = atoms.emplace_back();  // filled in place: no copy of the record
-  if (!fill_one_cif_atom(r, row, m, a) || !valid_atom(a, altlocs, chains)) atoms.pop_back();
+  if (!fill_one_cif_atom(r, row, m, a) || !valid_atom(a, altlocs, chains)) {
+    atoms.pop_back();
+    return;
+  }
+  // An mmCIF name has no column layout of its own: "as read" is the name in
+  // PDB's 4-column form (" P  ", " N9 "), not the bare token right-justified.
+  a.raw_name = a.name;
 }
 
 size_t rows_estimate(const cif_reader& r) {
@@ -344,6 +350,8 @@ void read_cif_atoms(cif_reader& r, long model, const std::string& altlocs,
   cif_row row;
   bool first = true, started = false;
   long reference = 0;
+  // rows without model numbers are one model: model 1 when it is asked
+  if (model == 1 && r.pos[CIF_MODEL] == 0) model = -1;
   while (next_cif_row(r, row) && atom_row(r, row)) {
     long m = cif_row_model(r, row);
     if (first) reference = m;

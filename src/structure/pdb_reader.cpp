@@ -264,12 +264,17 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
                        const chain_selection& chains, struct_mol& mol) {
   ensure_periodic_table();
   std::vector<atom> atoms(1);
+  // A file without MODEL records is one model: while none has been seen, its
+  // atoms stand in for model 1 when model 1 is asked.
+  std::vector<atom> unnumbered(1);
+  bool seen_model = false;
   std::string line, up;
   long current_model = 0;
   long unreadable = 0;  // residue numbers that are neither decimal nor hybrid-36
   const bool one_model = mol.model_mode < 4;
   while (get_line(fp, line)) {
     if (one_model) {
+      if (model == 1 && !seen_model && starts_with(line, "END") && !starts_with(line, "ENDMDL")) break;
       if (model < 0 && starts_with(line, "END")) break;
       if (model >= 0 && starts_with(line, "ENDMDL") && current_model == model) break;
     }
@@ -279,17 +284,21 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
     if (starts_with(up, "MODEL ")) {
       long v = 0;
       current_model = leading_long(std::string_view(up).substr(6), v) ? v : 0;
+      seen_model = true;
+      unnumbered.resize(1);
       continue;
     }
     if (!is_atom_hetatm_record(up.c_str(), static_cast<long>(up.size()))) continue;
-    if (model >= 0 && current_model != model) continue;
+    const bool stand_in = model == 1 && !seen_model;
+    if (model >= 0 && current_model != model && !stand_in) continue;
     atom a;
     if (!fill_atom_from_line(line, up, chain, current_model, a) && ++unreadable == 1)
       runlog_msg("[w] residue number '%s' cannot be read (taken as 0: such residues may "
                  "merge)\n", line.substr(22, 4).c_str());
-    if (valid_atom(a, altlocs, chains)) atoms.push_back(std::move(a));
+    if (valid_atom(a, altlocs, chains)) (stand_in ? unnumbered : atoms).push_back(std::move(a));
   }
   if (unreadable > 1) runlog_msg("[w] %ld atoms with an unreadable residue number\n", unreadable);
+  if (model == 1 && !seen_model) atoms.swap(unnumbered);
   set_atoms_array(atoms, model, mol);
 }
 

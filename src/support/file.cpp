@@ -52,6 +52,13 @@ FILE* open_file(const std::string& name, const char* mode) {
   errno = 0;
   FILE* fp = std::fopen(name.c_str(), mode);
   if (fp == nullptr) fatal("open_file <%s> failed: %s\n", name.c_str(), std::strerror(errno));
+  // a folder opens for reading but reads as nothing (or fails at the first
+  // read): say what it is rather than what its emptiness leads to
+  struct stat st {};
+  if (fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(fp);
+    fatal("[e] '%s' is a folder, not a file\n", name.c_str());
+  }
   return fp;
 }
 

@@ -328,6 +328,7 @@ struct gvars_rec {
   double block_depth = 0.0;      // 0: template thickness
   block_color_table block_colors = default_block_colors();
   switch_set block_file{};
+  switch_set block_color_items{};  // block items a colour term names, drawn only when blocks are asked for
   frame view_rot{};
   frame view_pos{};
   frame view_mat{};

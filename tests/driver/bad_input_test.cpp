@@ -412,6 +412,17 @@ TEST_F(BadInput, list_files_naming_what_is_not_there) {
   for (const auto& c : cases) check(c);
 }
 
+// A folder named as the input is reported as one, whatever its name says.
+TEST_F(BadInput, a_folder_as_input_says_it_is_a_folder) {
+  const std::vector<bad_case> cases = {
+      {"folder named as mmCIF", {{"d.cif/", ""}}, {"-i=d.cif"}, 1, "[e] 'd.cif' is a folder, not a file\n"},
+      {"folder named as PDB", {{"d.pdb/", ""}}, {"-i=d.pdb"}, 1, "[e] 'd.pdb' is a folder, not a file\n"},
+      {"folder without extension", {{"dd/", ""}}, {"-i=dd", "--json"}, 1, "[e] 'dd' is a folder, not a file\n"},
+      {"folder to a sub-command", {{"dd/", ""}}, {"analyze", "-i=dd"}, 1, "[e] 'dd' is a folder, not a file\n"},
+  };
+  for (const auto& c : cases) check(c);
+}
+
 TEST_F(BadInput, option_values_out_of_range_empty_or_huge) {
   const std::string good = join(trna_atoms(90));
   const std::string huge_text(10000, 'x');

@@ -230,6 +230,30 @@ TEST_F(VaskExe, option_notes_and_checks) {
   EXPECT_EQ(r.status, 0);
 }
 
+// Block colours and depth dress a block schematic or cartoon script asked
+// for by another option; alone they leave the report to run.
+TEST_F(VaskExe, block_depth_and_colour_alone_ask_for_no_block_file) {
+  touch("a.pdb", test::read_file(test::test_data("1bna.pdb")));
+  const struct {
+    const char* options;
+    const char* starts;  // the output file's first characters
+  } cases[] = {
+      {"--json --block-depth=1.0", "{"},
+      {"--json \"--block-color=A 1 0 0\"", "{"},
+      {"--json --block-depth=thick \"--block-color=wc 0 0 1\"", "{"},
+      {"--block-depth=1.0", "****"},
+      {"--block-file --block-depth=1.0", "belqo-vask"},  // the Raster3D header
+      {"--block-file=edge \"--block-color=A 1 0 0\"", "belqo-vask"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    run_result r = run(std::string("-i=a.pdb -o=r.out ") + c.options);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string out = test::read_file((dir_ / "r.out").string());
+    EXPECT_EQ(out.rfind(c.starts, 0), 0u) << out.substr(0, 80);
+  }
+}
+
 TEST_F(VaskExe, hbond_cutoff_from_the_environment) {
   run_result r = run("-i=x.pdb", "VASK_HBOND_CUTOFF=3.5");
   EXPECT_TRUE(has(r.err, "[i] H-bond cutoff set to: 3.50\n"));

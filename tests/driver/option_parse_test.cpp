@@ -255,7 +255,7 @@ TEST_F(CheckCommonOptions, block_colours) {
       {"--block-color=AT 0.5",
        [] {
          return Gvars.block_colors[COLOR_AT] == rgb_t{0.5, 0.5, 0.5} &&
-                Gvars.block_file[BLK_PAIR] && Gvars.block_file[BLK_PAIR_COLOR];
+                Gvars.block_color_items[BLK_PAIR] && Gvars.block_color_items[BLK_PAIR_COLOR];
        },
        "[i] color '0.5' taken as rgb [0.5 0.5 0.5]\n"},
       {"--block-color=A no-such", [] { return true; }, "[w] unmatched color 'NO-SUCH' -- ignored\n"},

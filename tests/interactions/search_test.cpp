@@ -4,6 +4,7 @@
 // stretched-duplex scan.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -106,6 +107,35 @@ TEST_F(SearchExe, single_query_with_other_residues_is_an_error) {
   run_result r = run("--query=mixed.pdb --target=1bna.pdb --single");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.err, "[e] with --single, query must contains only nts\n")) << r.err;
+}
+
+// Waters and ions are no part of a search: a query holding some is still one
+// strand, and a target strand is not cut at them (1bna with its waters has
+// the windows of 1bna without them).
+TEST_F(SearchExe, waters_and_ions_leave_strands_whole) {
+  std::ofstream q(dir_ / "wet4.pdb");
+  const std::string strand = file("strand4.pdb");
+  q << strand.substr(0, strand.rfind("END"))
+    << "HETATM  999 MG    MG A 101      10.000  10.000  10.000  1.00 20.00          MG\n"
+       "HETATM 1000  O   HOH A 102      12.000  10.000  10.000  1.00 20.00           O\n"
+       "END\n";
+  q.close();
+  cut_1bna(dir_ / "dry.pdb", [](char, long) { return true; });
+  run_result r = run("--query=wet4.pdb --target=1bna.pdb --single --csv=wet.csv");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "Query on 'wet4': nts=4, frags=1\n")) << r.out;
+  EXPECT_TRUE(has(r.out, "start1=..A.DC.3. end1=..A.DA.6.")) << r.out;
+  // every window is a row at verbosity 1 with a cutoff that takes them all
+  auto rows = [&](const std::string& target) {
+    run_result t = run("--query=strand4.pdb --target=" + target + " --single=2 --more --threshold=99 --csv=" +
+                       target + ".csv");
+    EXPECT_EQ(t.status, 0) << t.err;
+    const std::string csv = file(target + ".csv");
+    return std::count(csv.begin(), csv.end(), '\n');
+  };
+  const long dry = rows("dry.pdb");
+  EXPECT_EQ(dry, 1 + 21);  // the header, and 24 - 4 + 1 windows of the one strand
+  EXPECT_EQ(rows("1bna.pdb"), dry);
 }
 
 // Every search option beside --target-list and -o (and beside common options

@@ -204,6 +204,45 @@ TEST_F(AnalyzeRun, SingleStrand) {
   EXPECT_TRUE(has(r.out, "      ----      ----      ----      ----      ----      ----  # "));
 }
 
+// A strand rebuilt from the single-strand steps of 1bna holds G12 with no
+// backbone link on either side (the step across the two chains): its row
+// stays between C11 and C13.
+TEST_F(AnalyzeRun, RebuiltStrandKeepsALoneNucleotideInPlace) {
+  copy_data("1bna.pdb");
+  ASSERT_EQ(run("analyze -i=1bna.pdb --ss --rebuild").status, 0);
+  exe_result r = run("rebuild --par-file=vask-ssStepPars.txt --backbone=B -o=s.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = run("analyze -i=s.pdb --ss");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<long> numbers;
+  std::istringstream in(r.out.substr(0, r.out.find("local base-step helical parameters")));
+  for (std::string line; std::getline(in, line);) {
+    const size_t hash = line.find("  # A.");
+    if (hash == std::string::npos) continue;
+    numbers.push_back(std::stol(line.substr(hash + 7)));
+  }
+  ASSERT_EQ(numbers.size(), 24u);
+  for (long k = 0; k < 24; ++k) EXPECT_EQ(numbers[static_cast<size_t>(k)], k + 1);
+}
+
+// A pair the CEHS frame cannot stand on (3fu2's preQ1 ligand, a free base
+// paired with a C, has no C1') has no parameters; the run goes on.
+TEST_F(AnalyzeRun, CehsLeavesOutAPairWithoutItsFrameAtoms) {
+  copy_data("3fu2.pdb");
+  exe_result std_run = run("analyze -i=3fu2.pdb");
+  ASSERT_EQ(std_run.status, 0) << std_run.err;
+  exe_result r = run("analyze -i=3fu2.pdb --duplex=cehs");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.err, "A.PRF101")) << r.err;
+  EXPECT_TRUE(has(r.err, "left out")) << r.err;
+  const auto bp = read_report_rows(r.out, "Local base-pair parameters");
+  ASSERT_EQ(bp.size(), read_report_rows(std_run.out, "Local base-pair parameters").size());
+  long unset = 0;
+  for (const auto& row : bp) unset += std::isnan(row[0]) ? 1 : 0;
+  EXPECT_GE(unset, 1);
+  EXPECT_LT(unset, static_cast<long>(bp.size()));
+}
+
 TEST_F(AnalyzeRun, FrameFileOfPairFramesGivesTheDuplexSteps) {
   copy_data("1bna.pdb");
   const auto duplex = read_report_rows(run("analyze -i=1bna.pdb").out, "Local base-pair step parameters");

@@ -204,8 +204,47 @@ TEST_F(KturnTest, ribosome_splays_add_kink_turns) {
   }
   EXPECT_EQ(derived, n_ - by_loops);
   EXPECT_GE(derived, 3);
+  // the walk from a splay stops at an isolated canonical pair as at a stem,
+  // and such a pair is named by its negative index
+  long by_isolated = 0;
+  for (long i = 1; i <= n_; ++i)
+    if (list_[i].loop == 0 && (list_[i].Cstem[0] < 0 || list_[i].NCstem[0] < 0)) ++by_isolated;
+  EXPECT_GE(by_isolated, 2);
   // sorted: within a type, the ones without a loop first
   for (long i = 2; i <= n_; ++i) EXPECT_FALSE(Kturn_compare(list_[i], list_[i - 1])) << i;
+}
+
+// A kink turn names the two elements that close it among its loop's links:
+// a stem by its number, an isolated canonical pair by its negative index
+// (1ffk internal loop 43 is closed by stem 22 and isolated pair 9; stem 9 is
+// elsewhere). Junctions too, so several such loops are seen.
+TEST_F(KturnTest, bounding_elements_are_links_of_their_loop) {
+  find_all("1ffk.cif", 2);
+  ASSERT_GT(n_, 20);
+  long isolated = 0;
+  for (long i = 1; i <= n_; ++i) {
+    const kturn& k = list_[i];
+    if (k.loop == 0) continue;
+    const loop& L = loops_[k.loop];
+    SCOPED_TRACE(L.text);
+    for (long key : {k.Cstem[0], k.NCstem[0]}) {
+      const bool linked = std::any_of(L.bridges.begin() + 1, L.bridges.begin() + L.num_bridges + 1,
+                                      [key](const cfrag& b) { return b.key == key; });
+      EXPECT_TRUE(linked) << key;
+      if (key < 0) ++isolated;
+    }
+  }
+  EXPECT_GE(isolated, 6);
+  // the section and the model file show the same sign
+  test::ExeRun exe({"1ffk.cif"});
+  ASSERT_EQ(exe.run("-i=1ffk.cif -o=out.txt"), 0) << exe.file("stderr.txt");
+  const std::string text = exe.file("out.txt");
+  EXPECT_NE(text.find("iloop#43; between stems [#22,#-9]"), std::string::npos);
+  EXPECT_NE(text.find("NC#-9[C-G (0.C287,0.G365) WC]"), std::string::npos);
+  EXPECT_NE(exe.file("vask-Kturns.pdb").find("NC#-9[C-G (0.C287,0.G365) WC]"), std::string::npos);
+  ASSERT_EQ(exe.run("-i=1ffk.cif -o=out.json --json"), 0);
+  EXPECT_NE(exe.file("out.json").find("\"bounding_stems\":[22,-9],\"Cstem_index\":22,\"NCstem_index\":-9,"),
+            std::string::npos);
 }
 
 TEST_F(KturnTest, no_sheared_pair_no_kturn) {

@@ -233,4 +233,42 @@ TEST(NucleotideJson, chains_and_nts_of_tRNA_and_a_duplex) {
   fs::remove_all(dir);
 }
 
+// A reader maps dot-bracket column k to "nts" object k: both hold every
+// nucleotide in one order, ligand nucleotides of protein chains (1xpo's AGS)
+// and ligands after the chains (3fu2's preQ1) included.
+TEST(NucleotideJson, nts_follow_the_dot_bracket_columns) {
+  const fs::path dir = fs::temp_directory_path() / ("vask-ntdbn-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const struct {
+    const char* file;
+    size_t nts;
+  } rows[] = {{"1xpo.pdb", 18}, {"3fu2.pdb", 97}, {"1ehz.pdb", 76}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    const std::string path = test::test_data_unzipped(r.file);
+    ASSERT_FALSE(path.empty());
+    const std::string cmd = "cd '" + dir.string() + "' && '" VASK_EXE "' -i='" + path + "' --json -o=out.json 2>err.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string js = test::read_file((dir / "out.json").string());
+    ASSERT_EQ(test::json_error(js), "");
+    // the whole-structure sequence without its chain-break marks
+    const std::string key = "\"all_chains\":{";
+    const size_t all = js.find(key);
+    ASSERT_NE(all, std::string::npos);
+    const size_t b = js.find("\"bseq\":\"", all) + 8;
+    std::string columns = js.substr(b, js.find('"', b) - b);
+    columns.erase(std::remove(columns.begin(), columns.end(), '&'), columns.end());
+    // the one-letter codes of the nucleotide objects, in order
+    const size_t list = js.find(",\"nts\":[{");
+    ASSERT_NE(list, std::string::npos);
+    std::string codes;
+    for (size_t at = js.find("\"nt_code\":\"", list); at != std::string::npos; at = js.find("\"nt_code\":\"", at + 1))
+      codes += js[at + 11];
+    EXPECT_EQ(columns.size(), r.nts);
+    EXPECT_EQ(codes, columns);
+    EXPECT_NE(js.find("\"num_nts\":" + std::to_string(r.nts) + ",\"nts\":["), std::string::npos);
+  }
+  fs::remove_all(dir);
+}
+
 }  // namespace vask

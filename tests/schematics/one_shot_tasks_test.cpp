@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "schematics/schematic_run.hpp"
 #include "test_util.hpp"
@@ -183,6 +184,63 @@ TEST_F(OneShotTask, renumber_residues_short_and_long) {
     }
   EXPECT_EQ(first, "  -1 ");
   EXPECT_EQ(last, "  74 ");
+}
+
+// Renumbering a chain numbers all its residues, its ions and waters after
+// its nucleotides, in file order.
+TEST_F(OneShotTask, renumbering_covers_every_residue_of_the_chain) {
+  copy_data("1ehz.pdb");
+  test::exe_result r = run("-i=1ehz.pdb --renum-res=5 -o=r.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<long> numbers;
+  std::set<std::string> kinds;
+  std::string last_key;
+  for (const std::string& line : test::lines_of(read("r.pdb"))) {
+    if (!line.starts_with("ATOM") && !line.starts_with("HETATM")) continue;
+    ASSERT_EQ(line[21], 'A');
+    const std::string key = line.substr(17, 10);
+    if (key == last_key) continue;
+    last_key = key;
+    numbers.push_back(std::stol(line.substr(22, 4)));
+    kinds.insert(line.substr(17, 3));
+  }
+  ASSERT_GT(numbers.size(), 76u);  // nucleotides, ions and waters
+  EXPECT_TRUE(kinds.count(" MG") && kinds.count("HOH"));
+  for (size_t k = 0; k < numbers.size(); ++k) ASSERT_EQ(numbers[k], static_cast<long>(k) + 5) << k;
+}
+
+// Model 1 of a file without models is the whole file, PDB or mmCIF alike.
+TEST_F(OneShotTask, model_1_of_a_file_without_models_is_the_whole_file) {
+  copy_data("1ehz.pdb");
+  write("nomodel.cif",
+        "data_x\nloop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symbol\n"
+        "_atom_site.label_atom_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n"
+        "_atom_site.label_seq_id\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n_atom_site.Cartn_z\n"
+        "ATOM 1 P P G A 1 1.0 2.0 3.0\nATOM 2 C \"C1'\" G A 1 2.0 2.0 3.0\n"
+        "HETATM 3 O O HOH A 101 9.0 9.0 9.0\n");
+  const struct {
+    const char* file;
+    long atoms;
+  } cases[] = {{"1ehz.pdb", 0}, {"nomodel.cif", 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    long atoms = c.atoms;
+    if (atoms == 0)
+      for (const std::string& line : test::lines_of(read(c.file)))
+        if (line.starts_with("ATOM") || line.starts_with("HETATM")) ++atoms;
+    test::exe_result r = run(std::string("-i=") + c.file + " --select-model=1 -o=m.pdb");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(test::has_text(r.err, std::string("[i] ") + c.file + " has no model#1; select the whole file.\n"))
+        << r.err;
+    long written = 0;
+    for (const std::string& line : test::lines_of(read("m.pdb")))
+      if (line.starts_with("ATOM") || line.starts_with("HETATM")) ++written;
+    EXPECT_EQ(written, atoms);
+  }
+  // a model the file does not hold is still an error
+  test::exe_result r = run("-i=1ehz.pdb --select-model=2 -o=m2.pdb");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(test::has_text(r.err, "no model#2 found")) << r.err;
 }
 
 // The H-bond list holds as many H-bonds as the main analysis reports.

@@ -178,6 +178,39 @@ TEST_F(HelixFind, tRNA_has_four_stems_two_coaxial_stacks_and_one_lone_pair) {
   EXPECT_EQ(get_stem_idx(0, mol_), 0);                     // not a nucleotide
 }
 
+// The P4-P6 helix of each copy of 1gid runs through the A218-A219 platform,
+// a pair of adjacent nucleotides, and has a crossed pair (U224-A248 then
+// A226-U249). Each strand still follows its backbone 5' to 3': strand 1 is
+// J5/5a and P5a to P6, strand 2 their partners, anti-parallel, with A226 on
+// strand 1.
+TEST_F(HelixFind, a_platform_pair_leaves_each_strand_on_its_backbone) {
+  analyse("1gid.pdb");
+  const std::vector<long> s1 = {198, 200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 211, 212, 213, 214, 215, 216,
+                                217, 0,   220, 221, 222, 223, 224, 226, 227, 228, 229, 230, 231, 232, 233, 234, 235};
+  const std::vector<long> s2 = {239, 240, 241, 242, 243, 244, 245, 246, 247, 249, 248, 250, 251, 252, 253, 0,
+                          103, 104, 105, 107, 108, 109, 110, 111, 112, 113, 114, 116, 117, 118, 119, 120, 121, 123};
+  long found = 0;
+  for (long h = 1; h <= results_.num_helices; ++h) {
+    const helix& hx = results_.helices[h];
+    if (hx.num_pairs != 34) continue;
+    ++found;
+    SCOPED_TRACE(mol_.residues[hx.strand1[1]].idstr);
+    EXPECT_EQ(hx.parallel, 0);
+    std::vector<long> t1 = strand1(hx), t2 = strand2(hx);
+    // the platform pair may start either strand
+    ASSERT_TRUE((t1[18] == 218 && t2[15] == 219) || (t1[18] == 219 && t2[15] == 218)) << t1[18];
+    t1[18] = t2[15] = 0;
+    EXPECT_EQ(t1, s1);
+    EXPECT_EQ(t2, s2);
+    for (long k = 1; k <= hx.num_pairs; ++k) {
+      EXPECT_EQ(hx.pairs[k].nt1, hx.strand1[k]);
+      EXPECT_EQ(hx.pairs[k].nt2, hx.strand2[hx.num_pairs + 1 - k]);
+    }
+    EXPECT_NE(hx.codes[4].find("AAAA"), std::string::npos) << hx.codes[4];  // A-form steps found again
+  }
+  EXPECT_EQ(found, 2);
+}
+
 TEST_F(HelixFind, stem_modes_decide_which_pairs_take_part) {
   const struct {
     long mode;

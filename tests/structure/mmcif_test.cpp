@@ -3,6 +3,7 @@
 // reader on real entries.
 #include "pairing/prepare.hpp"
 #include "structure/mmcif.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/residue.hpp"
 #include "structure/struct_mol.hpp"
 #include "structure_fixture.hpp"
@@ -10,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -74,6 +78,41 @@ TEST_F(MmcifTest, label_columns_stand_in_for_author_columns) {
   EXPECT_EQ(a.res_seq, 12);
   EXPECT_EQ(a.altloc, ' ');  // '.' is no altloc, so the default set keeps it
   EXPECT_EQ(a.model, 1);
+}
+
+// PDB lines written from mmCIF atoms put each name in the columns a PDB file
+// would hold it in, with the names as read (the default) as without them.
+TEST_F(MmcifTest, names_are_written_to_pdb_in_pdb_columns) {
+  const struct {
+    const char* token;
+    const char* element;
+    const char* columns;  // PDB columns 13-16
+  } cases[] = {
+      {"P", "P", " P  "},     {"N9", "N", " N9 "},  {"OP1", "O", " OP1"}, {"\"C1'\"", "C", " C1'"},
+      {"\"HO5'\"", "H", "HO5'"}, {"MG", "MG", "MG  "}, {"O3*", "O", " O3*"},
+  };
+  for (long raw : {1L, 0L}) {
+    mutable_gvars().raw_name = raw;
+    std::string text = kTags;
+    for (const auto& c : cases)
+      text += std::string("ATOM 1 ") + c.element + " " + c.token + " . G A 1 1 2 3 1\n";
+    struct_mol mol;
+    read_cif_text(text, mol);
+    ASSERT_EQ(mol.num_atoms, static_cast<long>(std::size(cases)));
+    for (long i = 1; i <= mol.num_atoms; ++i) {
+      SCOPED_TRACE(cases[i - 1].token);
+      FILE* fp = std::tmpfile();
+      long overflows = 0;
+      write_atom_record_pdb(fp, mol.atoms[i], overflows);
+      std::string line = test::read_stream(fp);
+      std::fclose(fp);
+      ASSERT_GE(line.size(), 16u);
+      // the name as read keeps its '*'; the working name has the prime
+      std::string want = cases[i - 1].columns;
+      if (raw == 0) std::replace(want.begin(), want.end(), '*', '\'');
+      EXPECT_EQ(line.substr(12, 4), want);
+    }
+  }
 }
 
 TEST_F(MmcifTest, author_columns_win_and_nulls_read_as_blanks) {
