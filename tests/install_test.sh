@@ -11,6 +11,10 @@ trap 'rm -rf "$tmp"' EXIT
 "$cmake" --install "$build" --prefix "$tmp/prefix" >/dev/null
 mv "$tmp/prefix" "$tmp/moved"
 exe=$tmp/moved/bin/belqo-vask
+# the manual and records lie beside the data files
+for doc in README.md docs/manual.md docs/performance.md docs/reliability.md; do
+  [ -s "$tmp/moved/share/belqo-vask/$doc" ] || { echo "install test: $doc not installed" >&2; exit 1; }
+done
 mkdir "$tmp/run"
 cp "$input" "$tmp/run/in.pdb"
 cd "$tmp/run"

@@ -82,6 +82,23 @@ composite_plan plan_binding_sites(const composite_settings& s, std::vector<bindi
 // mutation and ensemble steps.
 void build_composite(const composite_settings& s, const composite_plan& plan);
 
+// A junction of the assembled model: the O3'-P link between consecutive
+// residues of a chain that come from different pieces (a template and a
+// built duplex, or two templates: their segment ids differ).
+struct junction_link {
+  std::string from, to;  // residue labels "X.A12"
+  double length = -1;    // Angstrom; -1 when O3' or P is missing
+};
+inline constexpr double kJunctionMin = 1.4, kJunctionMax = 1.8;
+
+// Every junction of the model, chains written 5' to 3'.
+std::vector<junction_link> measure_junctions(const struct_mol& mol);
+// The junctions of the model file measured: each outside 1.4-1.8 A (or
+// without a link) named on the run log with its length, then a count. The
+// joining superposes terminal pairs and leaves the backbone as it was, so a
+// junction can come out stretched or squeezed.
+void report_junctions(const std::string& model);
+
 // Prints the sub-command's help and ends the run with the given status (0 for
 // a help request, 1 after a usage error).
 [[noreturn]] void module_composite_help_exit(int status = 0);

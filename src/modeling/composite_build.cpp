@@ -17,6 +17,7 @@
 #include "secondary/helix.hpp"
 #include "structure/atom.hpp"
 #include "structure/pdb_output.hpp"
+#include "structure/pdb_reader.hpp"
 #include "structure/residue.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/error.hpp"
@@ -25,6 +26,7 @@
 #include "support/process.hpp"
 #include "support/script_quote.hpp"
 #include "support/string.hpp"
+#include "support/vector3.hpp"
 
 namespace vask {
 
@@ -265,13 +267,58 @@ void separate_templates(const composite_plan& plan, const std::string& model) {
   copy_file(out, model);
 }
 
+// "X.DC12": chain, residue name and number, as the run log names residues.
+std::string residue_label(const residue& r) {
+  return trimmed(r.chain_id) + "." + trimmed(r.name) + std::to_string(r.res_seq);
+}
+
+long find_atom(const struct_mol& mol, const residue& r, const char* name) {
+  for (long i = r.first_atom; i <= r.last_atom; ++i)
+    if (mol.atoms[i].name == name) return i;
+  return -1;
+}
+
 }  // namespace
+
+std::vector<junction_link> measure_junctions(const struct_mol& mol) {
+  std::vector<junction_link> out;
+  for (long k = 1; k < mol.num_residues; ++k) {
+    const residue& a = mol.residues[k];
+    const residue& b = mol.residues[k + 1];
+    if (a.chain_id != b.chain_id || a.segid == b.segid) continue;
+    junction_link j{residue_label(a), residue_label(b), -1.0};
+    const long o3 = find_atom(mol, a, " O3'"), p = find_atom(mol, b, " P  ");
+    if (o3 > 0 && p > 0) j.length = dist_xyz(mol.atoms[o3].xyz, mol.atoms[p].xyz);
+    out.push_back(std::move(j));
+  }
+  return out;
+}
+
+void report_junctions(const std::string& model) {
+  struct_mol mol;
+  read_pdb_simple(model, mol);
+  const std::vector<junction_link> links = measure_junctions(mol);
+  free_struct_mol(mol);
+  long off = 0;
+  for (const junction_link& j : links) {
+    if (j.length >= kJunctionMin && j.length <= kJunctionMax) continue;
+    ++off;
+    if (j.length < 0)
+      runlog_msg("[w] junction %s -> %s: no O3'-P link (an atom is missing)\n", j.from.c_str(), j.to.c_str());
+    else
+      runlog_msg("[w] junction %s -> %s: O3'-P %.2f A, outside %.1f-%.1f A\n", j.from.c_str(), j.to.c_str(),
+                 j.length, kJunctionMin, kJunctionMax);
+  }
+  runlog_msg("[i] %ld junction links measured, %ld outside %.1f-%.1f A\n", static_cast<long>(links.size()), off,
+             kJunctionMin, kJunctionMax);
+}
 
 void build_composite(const composite_settings& s, const composite_plan& plan) {
   const bool mutate = s.mutate && with_input_sequence(s);
-  // the mutation and ensemble steps read the model back: a stream output gets
-  // it from a file of ours, written to the stream at the end
-  const bool via_file = stdout_stderr(s.output) && (mutate || s.separate);
+  // the junctions are measured, and the mutation and ensemble steps read
+  // the model back: a stream output gets it from a file of ours, written to
+  // the stream at the end
+  const bool via_file = stdout_stderr(s.output);
   const std::string model = via_file ? kSealedModel : s.output;
 
   check_templates_kept(s, plan);
@@ -286,6 +333,7 @@ void build_composite(const composite_settings& s, const composite_plan& plan) {
   for (std::size_t k = 0; k < plan.sites.size(); ++k) build_site(s, plan.sites[k], static_cast<long>(k) + 1, runs);
   add_tail(s, plan, runs);
   finish_duplex(model, runs);
+  report_junctions(model);
   if (mutate) {
     std::fprintf(sh, "#\tmutating bases per input sequence --> %s\n", shell_comment_text(s.output).c_str());
     mutate_to_sequence(s, model, plan.sequence);

@@ -215,6 +215,10 @@ void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& m
 void write_pairs_list(const std::string& file, const struct_mol& mol, long n,
                       const std::vector<pair>& pairs);
 std::string default_pairs_list_name();
+// The pairs-only product on a stream: pairs detected and tidied, their list
+// (or JSON pairs with "program"), the pair ensemble file only at pair-only
+// code 9 or a raised verbosity.
+void write_pairs_only(struct_mol& mol, FILE* fp);
 void write_pair_file(struct_mol& mol, const std::string& file);
 
 }  // namespace vask

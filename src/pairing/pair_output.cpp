@@ -257,14 +257,13 @@ void write_pairs_list(const std::string& file, const struct_mol& mol, long n, co
   close_file(fp);
 }
 
-void write_pair_file(struct_mol& mol, const std::string& file) {
-  if (mol.num_nts == 0) return;
-  FILE* fp = open_file(file, "w");
+void write_pairs_only(struct_mol& mol, FILE* fp) {
   long n = 0;
   std::vector<pair> pairs = populate_base_pairs(mol, n);
   if (n > 0) tidyup_and_mark_pairs(n, pairs, mol);
   if ((Gvars.pair_only == 9 || VERBOSITY >= 1) && n > 0 && Gvars.auxfiles) write_pairs_pdb_frame(n, pairs, mol);
   total_counts("base pairs", n);
+  if (fp == nullptr) return;
   if (Gvars.json) {
     std::fprintf(fp, "{");
     json_pairs(n, pairs, mol, fp);
@@ -273,6 +272,12 @@ void write_pair_file(struct_mol& mol, const std::string& file) {
   } else {
     output_pairs_info(n, pairs, mol, fp);
   }
+}
+
+void write_pair_file(struct_mol& mol, const std::string& file) {
+  if (mol.num_nts == 0) return;
+  FILE* fp = open_file(file, "w");
+  write_pairs_only(mol, fp);
   close_file(fp);
 }
 

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -252,6 +253,82 @@ TEST_F(VaskExe, symmetry_fallback_of_an_ensemble_stays_with_that_file) {
   EXPECT_FALSE(has(ensemble, " --symmetry"));
   EXPECT_TRUE(has(next, " --symmetry"));
   EXPECT_TRUE(has(next, "1:A.DC1")) << next;
+}
+
+// --pair-only is a product of its own: the pair list of the whole run (or its
+// JSON pairs with "program") and no other section or file; the pair ensemble
+// file only with the pair-only code 9 or a raised verbosity, as the whole run
+// writes it.
+TEST_F(VaskExe, pair_only_writes_the_pairs_and_nothing_else) {
+  const std::string in = "-i=" + test::test_data("1ehz.cif");
+  auto files = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  auto read = [&](const std::string& name) { return test::read_file((dir_ / name).string()); };
+  auto clear = [&] {
+    for (const auto& name : files())
+      if (name != "x.pdb") fs::remove(dir_ / name);
+  };
+
+  ASSERT_EQ(run(in + " -o=whole.out").status, 0);
+  const std::string whole = read("whole.out");
+  const size_t from = whole.find("\n****************************************************************************\nList of 34 base pairs\n");
+  const size_t to = whole.find("\n****", from + 1);
+  ASSERT_NE(from, std::string::npos);
+  ASSERT_NE(to, std::string::npos);
+  clear();
+  ASSERT_EQ(run(in + " -o=pairs.out --pair-only").status, 0);
+  EXPECT_EQ(read("pairs.out"), whole.substr(from, to - from));
+  const std::vector<std::string> alone = {"pairs.out", "vask-lock", "x.pdb"};
+  EXPECT_EQ(files(), alone);
+
+  clear();
+  ASSERT_EQ(run(in + " -o=whole.json --json").status, 0);
+  const std::string json = read("whole.json");
+  const size_t p0 = json.find("\"num_pairs\":34,");
+  const size_t p1 = json.find("]", json.find("\"index\":34,", p0));
+  ASSERT_NE(p0, std::string::npos);
+  ASSERT_NE(p1, std::string::npos);
+  clear();
+  ASSERT_EQ(run(in + " -o=pairs.json --json --pair-only").status, 0);
+  const std::string product = read("pairs.json");
+  std::string expected = "{";
+  expected.append(json, p0, p1 + 1 - p0);
+  expected += ",\"program\":\"belqo-vask v" VASK_VERSION "\"}\n";
+  EXPECT_EQ(product, expected);
+
+  // the ensemble file: as the whole run writes it at --more, else only at code 9
+  clear();
+  ASSERT_EQ(run(in + " -o=whole.out --more").status, 0);
+  const std::string ensemble = read("vask-pairs.pdb");
+  ASSERT_FALSE(ensemble.empty());
+  struct ensemble_case {
+    const char* options;
+    bool written;
+  } cases[] = {{"--pair-only --more", true},
+               {"--pair-only=9", true},
+               {"--pair-only=1", false},
+               {"--pair-only=9 --auxfile=no", false},
+               {"--pair-only --more --auxfile=no", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    clear();
+    ASSERT_EQ(run(in + " -o=pairs.out " + c.options).status, 0);
+    EXPECT_EQ(exists("vask-pairs.pdb"), c.written);
+    if (c.written) {
+      EXPECT_EQ(read("vask-pairs.pdb"), ensemble);
+    }
+    EXPECT_EQ(files().size(), c.written ? 4u : 3u);
+  }
+
+  // without nucleotides the run says so, as the whole run does
+  clear();
+  run_result r = run("-i=x.pdb -o=pairs.out --pair-only");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(read("pairs.out"), "no nucleotides found"));
 }
 
 }  // namespace

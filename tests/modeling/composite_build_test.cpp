@@ -314,6 +314,44 @@ TEST_F(CompositeBuild, IdealTemplateJoinsSeamlesslyEitherWay) {
       for (long k = 1; k < 18; ++k)
         EXPECT_NEAR(dist(res.at(k).at("O3'"), res.at(k + 1).at("P")), 1.60, 0.03) << c.bind << chain << k;
     }
+    EXPECT_TRUE(has(r.err, "[i] 4 junction links measured, 0 outside 1.4-1.8 A\n")) << r.err;
+  }
+}
+
+// Joining superposes terminal pairs and leaves the backbone alone: with a
+// crystal template (1bna) the junctions come out far from a bond, and each
+// is named on the run log with the length the model file shows; the regular
+// steps inside the built duplexes are no junctions.
+TEST_F(CompositeBuild, JunctionsOutsideBondLengthsAreNamed) {
+  std::filesystem::copy_file(test::test_data("1bna.pdb"), dir_ / "site.pdb");
+  for (const char* output : {"-o=m.pdb", ""}) {
+    SCOPED_TRACE(output);
+    exe_result r = run(std::string("composite --bind=13:site.pdb --seq='(ACGT)10A5' ") + output);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<pdb_atom> atoms = read_atoms(*output ? read("m.pdb") : r.out);
+    long junctions = 0, off = 0;
+    for (const char chain : {'X', 'Y'}) {
+      const auto res = chain_residues(atoms, chain);
+      ASSERT_EQ(res.size(), 45u);
+      for (long k = 1; k < 45; ++k) {
+        const auto& a = res.at(k);
+        const auto& b = res.at(k + 1);
+        if (a.begin()->second.segid == b.begin()->second.segid) continue;
+        ++junctions;
+        const double d = dist(a.at("O3'"), b.at("P"));
+        const std::string label = std::string(1, chain) + "." + a.begin()->second.res_name + std::to_string(k) +
+                                  " -> " + chain + "." + b.begin()->second.res_name + std::to_string(k + 1);
+        char length[32];
+        std::snprintf(length, sizeof length, "%.2f A", d);
+        const bool named = has(r.err, "[w] junction " + label + ": O3'-P " + length + ", outside 1.4-1.8 A\n");
+        EXPECT_EQ(named, d < 1.4 || d > 1.8) << label << " " << d << "\n" << r.err;
+        off += d < 1.4 || d > 1.8;
+      }
+    }
+    EXPECT_EQ(junctions, 4);  // each strand enters and leaves the template
+    EXPECT_GT(off, 0);
+    EXPECT_TRUE(has(r.err, "[i] 4 junction links measured, " + std::to_string(off) + " outside 1.4-1.8 A\n"))
+        << r.err;
   }
 }
 
