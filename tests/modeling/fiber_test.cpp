@@ -659,5 +659,44 @@ TEST_F(FiberHelix, main_command_sees_one_helix_in_the_form_of_the_model) {
   EXPECT_EQ(steps, 11);
 }
 
+// The models that need more than the family's own conformation to close:
+// the main command's report (--more) of the built model against the row.
+TEST_F(FiberHelix, main_command_measures_the_rows_of_the_ladder_and_left_handed_models) {
+  auto report_of = [this](const std::string& args) {
+    EXPECT_EQ(run(args + " -o=m.pdb").status, 0);
+    const std::string cmd = "cd '" + dir_.string() + "' && '" VASK_EXE "' -i=m.pdb --more -o=m.out 2>tool.err";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << test::read_file(path("tool.err"));
+    return test::read_file(path("m.out"));
+  };
+  // h-rise and h-twist of every step of the helix, in the order of the report
+  auto steps = [](const std::string& report) {
+    std::vector<std::pair<double, double>> out;
+    const size_t from = report.find("List of 1 helix\n");
+    if (from == std::string::npos) return out;
+    const size_t to = report.find("*****", from);
+    for (size_t at = report.find("heli-pars:  [", from); at < to; at = report.find("heli-pars:  [", at + 1)) {
+      std::istringstream f(report.substr(at + 13, 80));
+      double xdisp = 0, ydisp = 0, rise = 0, incl = 0, tip = 0, twist = 0;
+      f >> xdisp >> ydisp >> rise >> incl >> tip >> twist;
+      out.emplace_back(rise, twist);
+    }
+    return out;
+  };
+
+  // 17: an untwisted ladder of two pairs per repeat, 10.2 A: each two steps
+  // add up to the repeat, 5.1 A per pair on average
+  if (fiber_model_available(17)) {
+    const std::string report = report_of("--model=17 --repeat=4");
+    EXPECT_TRUE(has(report, "List of 8 base pairs\n")) << report;
+    EXPECT_TRUE(has(report, "    helical-rise:   5.10(")) << report;
+    auto s = steps(report);
+    ASSERT_EQ(s.size(), 7u) << report;
+    for (size_t k = 0; k + 1 < s.size(); ++k) {
+      EXPECT_NEAR(s[k].first + s[k + 1].first, 10.2, 0.05) << k;
+      EXPECT_NEAR(s[k].second + s[k + 1].second, 0.0, 0.5) << k;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vask

@@ -108,9 +108,9 @@ TEST_F(RebuildRun, RoundTripOfAnRnaStemOf1ehz) {
   expect_gemmi_reads("stem.pdb", 14);
 }
 
-// The backbone templates sit on the bases as the nucleotides of the fiber
-// helices do: a fiber duplex analysed and rebuilt from its parameters gets
-// covalent O3'-P links (1.60 A) on both strands, for every base.
+// The backbone templates close their links in the fiber helices too: a
+// fiber duplex analysed and rebuilt from its parameters gets covalent O3'-P
+// links (1.55-1.65 A) on both strands, for every base.
 TEST_F(RebuildRun, RebuiltFiberDuplexesLinkTheirBackbones) {
   const struct {
     const char* fiber;
@@ -132,6 +132,36 @@ TEST_F(RebuildRun, RebuiltFiberDuplexesLinkTheirBackbones) {
         EXPECT_NEAR(test::dist(residues[k].at("O3'"), residues[k + 1].at("P")), 1.60, 0.05) << chain << k;
     }
     expect_gemmi_reads("r.pdb", 40);
+  }
+}
+
+// At the standard steps of their forms (flat pairs; B: twist 36, rise 3.38;
+// A and RNA: slide -1.5, rise 3.3, roll 11, twist 31) the templates close
+// every O3'-P link at 1.60 A, for each of the 16 steps of two bases.
+TEST_F(RebuildRun, StandardStepsCloseTheBackbone) {
+  const struct {
+    char backbone;
+    const char* step;  // Shift Slide Rise Tilt Roll Twist
+  } cases[] = {{'B', "0 0 3.38 0 0 36"}, {'A', "0 -1.5 3.3 0 11 31"}, {'R', "0 -1.5 3.3 0 11 31"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.backbone);
+    std::string seq = "AACAGATCCGCTGGTTA";  // every step of two bases once
+    if (c.backbone == 'R')
+      for (char& b : seq) b = b == 'T' ? 'U' : b;
+    const std::map<char, char> partner{{'A', seq.find('U') != std::string::npos ? 'U' : 'T'},
+                                       {'C', 'G'}, {'G', 'C'}, {'T', 'A'}, {'U', 'A'}};
+    std::string pars;
+    for (char b : seq) pars += std::string(1, b) + "-" + partner.at(b) + " 0 0 0 0 0 0 " + c.step + "\n";
+    write("std.txt", pars);
+    exe_result r = run(std::string("rebuild --par-file=std.txt --backbone=") + c.backbone + " -o=r.pdb");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto chains = test::chain_atoms(read("r.pdb"));
+    ASSERT_EQ(chains.size(), 2u);
+    for (const auto& [chain, residues] : chains) {
+      ASSERT_EQ(residues.size(), seq.size()) << chain;
+      for (std::size_t k = 0; k + 1 < residues.size(); ++k)
+        EXPECT_NEAR(test::dist(residues[k].at("O3'"), residues[k + 1].at("P")), 1.60, 0.03) << chain << k;
+    }
   }
 }
 

@@ -23,6 +23,21 @@ std::string trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
+// A substituent on ring atom `at`, pointing away from its two ring neighbours.
+vec exocyclic(const base_template& b, const std::string& at, const std::string& n1, const std::string& n2,
+              double length) {
+  auto find = [&](const std::string& n) {
+    for (const auto& a : b.atoms)
+      if (a.name == n) return a.p;
+    std::exit(1);
+  };
+  vec c = find(at);
+  vec dir = unit(unit(c - find(n1)) + unit(c - find(n2)));
+  return c + length * dir;
+}
+
+}  // namespace
+
 base_template read_frame_file(const std::string& path, const std::string& res, char letter, bool purine) {
   std::ifstream in(path);
   if (!in) {
@@ -41,21 +56,6 @@ base_template read_frame_file(const std::string& path, const std::string& res, c
   }
   return b;
 }
-
-// A substituent on ring atom `at`, pointing away from its two ring neighbours.
-vec exocyclic(const base_template& b, const std::string& at, const std::string& n1, const std::string& n2,
-              double length) {
-  auto find = [&](const std::string& n) {
-    for (const auto& a : b.atoms)
-      if (a.name == n) return a.p;
-    std::exit(1);
-  };
-  vec c = find(at);
-  vec dir = unit(unit(c - find(n1)) + unit(c - find(n2)));
-  return c + length * dir;
-}
-
-}  // namespace
 
 void load_base_templates(const std::string& data_dir) {
   auto& t = templates();

@@ -31,6 +31,8 @@ struct base_template {
   std::vector<named_point> atoms;
 };
 
+// One base from a standard frame file (ATOM lines, C1' first).
+base_template read_frame_file(const std::string& path, const std::string& res, char letter, bool purine);
 // Reads the five standard bases from <data_dir>/standard_frames and derives
 // the modified ones; ends the program when a file is missing.
 void load_base_templates(const std::string& data_dir);

@@ -11,6 +11,9 @@
 // named on standard error and in the data file.
 //
 // Usage: fiber_units <data folder> [model ...] > data/fiber-units
+//        fiber_units <data folder> --templates > tables.txt
+// The second form derives the model-building templates of data/backbone from
+// the fiber units (templates.hpp) and prints their C++ tables.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -23,11 +26,12 @@
 #include "chemistry.hpp"
 #include "geometry.hpp"
 #include "refine.hpp"
+#include "templates.hpp"
 
 namespace fibergen {
 namespace {
 
-enum class scheme { per_base, per_base_partner, duplex, zdna, general_duplex, triplex, quadruplex, single, pauling };
+enum class scheme { per_base, per_base_partner, duplex, zdna, ladder, general_duplex, triplex, quadruplex, single, pauling };
 enum class family { A, B, Bv, C, D, Z, P };
 
 struct model_spec {
@@ -60,6 +64,7 @@ const std::vector<model_spec>& specs() {
       {14, scheme::duplex, -45.0, -18.5 / 6, family::D, "A T A T A T", "A T A T A T", D, D},
       {15, scheme::zdna, 0, 0, family::Z, "G C", "G C", D, D, 60.0, -7.25},
       {16, scheme::zdna, 0, 0, family::Z, "A 4ST", "A 4ST", D, D, 51.4, -7.571},
+      {17, scheme::ladder, 0, 0, family::B, "G C", "G C", D, D, 0.0, -10.2},
       {18, scheme::duplex, -36.0, -3.23, family::B, "A", "T", D, D},
       {19, scheme::duplex, -36.0, -3.233, family::Bv, "A", "T", D, D},
       {20, scheme::duplex, -32.7, -2.812, family::A, "A", "U", R, R},
@@ -460,6 +465,155 @@ void write_unit(FILE* fp, long id, const std::string& key, char chain, const std
 }
 
 // ----------------------------------------------------------------------------
+// Wider searches: models that the starting conformations of their family do
+// not lead to a sound unit.
+
+// Frames as uniform_duplex makes them, with the strand running either way
+// along the axis.
+helix_system oriented_duplex(const model_spec& m, const std::vector<std::string>& bases, bool down,
+                             const conformation& t, double eta0) {
+  helix_system sys = uniform_duplex(m, bases, xform{}, m.sug2 == R, eta0, dx_target(m.fam), t);
+  sys.nts[0].frame = [down](const params& p) { return pair_frame(p[0], p[1], p[2], down, xform{}); };
+  return sys;
+}
+
+// A left-handed duplex of anti nucleotides: the right-handed targets lead
+// nowhere, so the start is a grid of backbone torsions and both puckers,
+// each refined briefly; the best few are refined in full.
+built search_left_handed(const model_spec& m, const std::vector<std::string>& bases, long iterations) {
+  struct seed {
+    conformation t;
+    bool down;
+    built b;
+  };
+  std::vector<seed> seeds;
+  const long brief = std::max(60L, iterations / 6);
+  for (bool down : {false, true})
+    for (double phase : {18.0, 155.0})
+      for (double alpha : {-65.0, 65.0, 180.0})
+        for (double gamma : {55.0, 180.0, -65.0})
+          for (double epsilon : {-150.0, -95.0, 180.0})
+            for (double zeta : {-70.0, 75.0, 180.0}) {
+              conformation t{alpha, 180.0, gamma, epsilon, zeta, phase > 90 ? -120.0 : -160.0, phase, 38};
+              seeds.push_back({t, down, run(oriented_duplex(m, bases, down, t, 0.0), brief)});
+            }
+  std::sort(seeds.begin(), seeds.end(), [](const seed& a, const seed& b) { return better(a.b, b.b); });
+  built best;
+  for (size_t k = 0; k < std::min<size_t>(6, seeds.size()); ++k) {
+    const conformation& t = seeds[k].t;
+    built b = run(oriented_duplex(m, bases, seeds[k].down, t, 0.0), iterations);
+    char what[160];
+    std::snprintf(what, sizeof what, "alpha %.0f gamma %.0f epsilon %.0f zeta %.0f phase %.0f%s", t.alpha, t.gamma,
+                  t.epsilon, t.zeta, t.phase, seeds[k].down ? " down" : "");
+    report(m.id, what, b);
+    if (better(b, best)) best = b;
+    if (best.s.sound() && best.score < 1.0) break;
+  }
+  return best;
+}
+
+// Two pairs per repeat whose own step need not be the repeat's: the second
+// pair is the first turned by theta and moved by h about a local two-fold
+// axis (as in the Z duplex), both nucleotides anti with C2'-endo sugars and
+// extended backbones. A net-untwisted repeat then alternates a stacked step
+// with a wider gap.
+helix_system ladder_duplex(const model_spec& m, const std::vector<std::string>& b1, double theta, double h,
+                           bool down, const conformation& t) {
+  helix_system sys = z_duplex(m, {b1[0]}, {b1[1]}, theta, down);
+  sys.start[7] = h;
+  // the pairs stay square to the axis: a roll between them would bend the ladder
+  sys.restraints = {{0, 0.0, 0.1}, {1, 0.0, 0.1}};
+  for (auto& n : sys.nts) n.target = t;
+  return sys;
+}
+
+built search_ladder(const model_spec& m, const std::vector<std::string>& s1, long iterations) {
+  built best;
+  const conformation extended[] = {{-60, 180, 50, -170, -100, -110, 160, 38},
+                                   {-70, 180, 60, 180, -90, -100, 165, 40}};
+  for (const conformation& t : extended)
+    for (bool down : {m.unit_rise < 0, m.unit_rise >= 0})
+      for (double h : {m.unit_rise / 3, m.unit_rise / 2, m.unit_rise * 2 / 3})
+        for (double theta : {10.0, -10.0, 20.0, -20.0, 30.0, -30.0}) {
+          built b = run(ladder_duplex(m, s1, theta, h, down, t), iterations);
+          char what[120];
+          std::snprintf(what, sizeof what, "theta %.0f h %.2f%s eps %.0f", theta, h, down ? " down" : "", t.epsilon);
+          report(m.id, what, b);
+          if (better(b, best)) best = b;
+          if (best.s.sound() && best.score < 2.0) return best;
+        }
+  return best;
+}
+
+// Pauling's three strands with the phosphates at the core and the bases
+// outward. A strand that turns 105 degrees per 3.4 A closes its backbone only
+// with the phosphorus within about 3.9 A of the axis, which no family start
+// reaches by itself: P is drawn towards a radius rp (at the azimuth of its
+// start) while the rest settles, then refined without that pull.
+helix_system pauling_strands(const model_spec& m, const std::vector<std::string>& bases, double r0, double zdir,
+                             const conformation& t) {
+  xform f0;  // the base frame's y axis (to C1') points at the axis
+  f0.r = from_columns({0, zdir, 0}, {-1, 0, 0}, {0, 0, zdir});
+  f0.t = {r0, 0, 0};
+  helix_system sys = multi_strand(m, {bases}, {xform{}}, {1}, {R}, {}, f0, {});
+  sys.nts[0].target = t;
+  for (long c = 0; c < 3; ++c) {
+    xform g = screw(120.0 * static_cast<double>(c), 0);
+    sys.copies.push_back({0, [g](const params&) { return g; }, c, true});
+    sys.links.push_back({c, c, 1});
+  }
+  return sys;
+}
+
+built search_pauling(const model_spec& m, const std::vector<std::string>& bases, long iterations) {
+  built best;
+  const long brief = std::max(60L, iterations / 6);
+  struct seed {
+    double rp, r0, zdir;
+    conformation t;
+    built b;
+  };
+  auto attempt = [&](const seed& s, long its) {
+    helix_system sys = pauling_strands(m, bases, s.r0, s.zdir, s.t);
+    build_start(sys);
+    const long o = sys.nts[0].offset;  // P is the first moving atom
+    const double phi = std::atan2(sys.start[static_cast<size_t>(o + 1)], sys.start[static_cast<size_t>(o)]);
+    sys.restraints.push_back({o, s.rp * std::cos(phi), 2.0});
+    sys.restraints.push_back({o + 1, s.rp * std::sin(phi), 2.0});
+    built b = run(sys, its);
+    sys.restraints.clear();
+    built f;
+    f.sys = sys;
+    f.p = refine(sys, b.p, f.score, its);
+    f.s = check_soundness(sys, f.p);
+    return better(f, b) ? f : b;
+  };
+  std::vector<seed> seeds;
+  for (double rp : {3.0, 3.3, 3.6})
+    for (double r0 : {10.0, 11.5, 13.0})
+      for (double zdir : {1.0, -1.0})
+        for (double phase : {18.0, 155.0})
+          for (double alpha : {-65.0, 65.0, 180.0})
+            for (double gamma : {55.0, 180.0}) {
+              seed s{rp, r0, zdir, {alpha, 180.0, gamma, -150.0, -70.0, phase > 90 ? -120.0 : -160.0, phase, 38}, {}};
+              s.b = attempt(s, brief);
+              seeds.push_back(s);
+            }
+  std::sort(seeds.begin(), seeds.end(), [](const seed& a, const seed& b) { return better(a.b, b.b); });
+  for (size_t k = 0; k < std::min<size_t>(6, seeds.size()); ++k) {
+    const seed& s = seeds[k];
+    built b = attempt(s, iterations);
+    char what[160];
+    std::snprintf(what, sizeof what, "rp %.1f r0 %.1f%s alpha %.0f gamma %.0f phase %.0f", s.rp, s.r0,
+                  s.zdir < 0 ? " flipped" : "", s.t.alpha, s.t.gamma, s.t.phase);
+    report(m.id, what, b);
+    if (better(b, best)) best = b;
+    if (best.s.sound() && best.score < 2.0) break;
+  }
+  return best;
+}
+
+// ----------------------------------------------------------------------------
 // Models
 
 bool build_model(const model_spec& m, FILE* out, long iterations) {
@@ -478,12 +632,16 @@ bool build_model(const model_spec& m, FILE* out, long iterations) {
     if (m.s1 == "SUR") q = solve_symmetric_pair("SUR", {{"N3", "O4"}, {"O4", "N3"}});
     built best;
     conformation t = target_of(m.fam);
-    for (double eta : {0.0, 12.0, -12.0}) {
-      helix_system sys = uniform_duplex(m, uni, q, m.sug2 == R, eta, dx_target(m.fam), t);
-      built b = run(sys, iterations);
-      report(m.id, "eta0=" + std::to_string(eta), b);
-      if (better(b, best)) best = b;
-      if (best.s.sound() && best.score < 1.0) break;
+    if (m.twist * m.rise < 0) {  // left-handed
+      best = search_left_handed(m, uni, iterations);
+    } else {
+      for (double eta : {0.0, 12.0, -12.0}) {
+        helix_system sys = uniform_duplex(m, uni, q, m.sug2 == R, eta, dx_target(m.fam), t);
+        built b = run(sys, iterations);
+        report(m.id, "eta0=" + std::to_string(eta), b);
+        if (better(b, best)) best = b;
+        if (best.s.sound() && best.score < 1.0) break;
+      }
     }
     if (!best.s.sound()) return false;
     std::fprintf(stderr, "    dx %.2f eta %.2f kappa %.2f\n", best.p[0], best.p[1], best.p[2]);
@@ -506,15 +664,20 @@ bool build_model(const model_spec& m, FILE* out, long iterations) {
     write_unit(out, m.id, "S2", 'B', u2);
     return true;
   }
-  if (m.kind == scheme::zdna) {
+  if (m.kind == scheme::zdna || m.kind == scheme::ladder) {
     built best;
-    for (bool flip : {false, true})
-      for (double th : {m.unit_twist / 6, m.unit_twist / 2, m.unit_twist * 5 / 6, -m.unit_twist / 6}) {
-        built b = run(z_duplex(m, {s1[0]}, {s1[1]}, th, (m.unit_rise < 0) != flip), iterations);
-        report(m.id, "theta2=" + std::to_string(th) + (flip ? " flipped" : ""), b);
-        if (better(b, best)) best = b;
-        if (best.s.sound() && best.score < 2.0) break;
-      }
+    if (m.kind == scheme::ladder) {
+      best = search_ladder(m, s1, iterations);
+      if (best.s.sound()) std::fprintf(stderr, "    second pair: turn %.2f rise %.2f\n", best.p[6], best.p[7]);
+    } else {
+      for (bool flip : {false, true})
+        for (double th : {m.unit_twist / 6, m.unit_twist / 2, m.unit_twist * 5 / 6, -m.unit_twist / 6}) {
+          built b = run(z_duplex(m, {s1[0]}, {s1[1]}, th, (m.unit_rise < 0) != flip), iterations);
+          report(m.id, "theta2=" + std::to_string(th) + (flip ? " flipped" : ""), b);
+          if (better(b, best)) best = b;
+          if (best.s.sound() && best.score < 2.0) break;
+        }
+    }
     if (!best.s.sound()) return false;
     xform h = screw(best.p[6] / 2, best.p[7] / 2);
     xform dm = h * dyad_x() * inverse(h);
@@ -617,26 +780,7 @@ bool build_model(const model_spec& m, FILE* out, long iterations) {
     return true;
   }
   if (m.kind == scheme::pauling) {
-    // phosphates at the core, bases outwards: the base frame's y axis (to C1') points at the axis
-    std::vector<std::string> uni = s1;
-    built best;
-    for (double r0 : {11.0, 10.0, 12.0})
-     for (double zdir : {1.0, -1.0}) {
-      xform f0;
-      f0.r = from_columns({0, zdir, 0}, {-1, 0, 0}, {0, 0, zdir});
-      f0.t = {r0, 0, 0};
-      std::vector<xform> place = {ident, screw(120, 0), screw(240, 0)};
-      helix_system sys = multi_strand(m, {uni}, {ident}, {1}, {R}, {}, f0, {});
-      for (size_t c = 0; c < 3; ++c) {
-        xform g = place[c];
-        sys.copies.push_back({0, [g](const params&) { return g; }, static_cast<long>(c), true});
-        sys.links.push_back({static_cast<long>(c), static_cast<long>(c), 1});
-      }
-      built b = run(sys, iterations);
-      report(m.id, "r0=" + std::to_string(r0) + (zdir < 0 ? " flipped" : ""), b);
-      if (better(b, best)) best = b;
-      if (best.s.sound() && best.score < 2.0) break;
-    }
+    built best = search_pauling(m, s1, iterations);
     if (!best.s.sound()) return false;
     for (const auto& res : s1) write_unit(out, m.id, res, 'A', {make_nt(best, 0, res, ident, true)});
     return true;
@@ -650,14 +794,16 @@ bool build_model(const model_spec& m, FILE* out, long iterations) {
 int main(int argc, char* argv[]) {
   using namespace fibergen;
   if (argc < 2) {
-    std::fprintf(stderr, "usage: fiber_units <data folder> [model ...] > fiber-units\n");
+    std::fprintf(stderr, "usage: fiber_units <data folder> [model ...] > fiber-units\n"
+                         "       fiber_units <data folder> --templates > tables.txt\n");
     return 1;
   }
   load_base_templates(argv[1]);
-  std::vector<long> only;
-  for (int i = 2; i < argc; ++i) only.push_back(std::atol(argv[i]));
   const char* env = std::getenv("FIBER_UNITS_ITERATIONS");
   long iterations = env != nullptr ? std::atol(env) : 1500;
+  if (argc == 3 && std::string(argv[2]) == "--templates") return write_backbone_templates(argv[1], iterations);
+  std::vector<long> only;
+  for (int i = 2; i < argc; ++i) only.push_back(std::atol(argv[i]));
   std::printf("# Fiber repeat units, generated by tools/fiber_units from standard geometry.\n");
   std::printf("# 'UNIT model key' starts a unit; columns 31-54 of its ATOM lines hold height,\n");
   std::printf("# radius and azimuth about the helix axis (Angstrom, Angstrom, degrees).\n");
@@ -669,8 +815,10 @@ int main(int argc, char* argv[]) {
       std::fprintf(stderr, "model %ld left out: no sound unit\n", m.id);
     }
   }
-  std::printf("# left out (no sound unit from standard geometry):");
-  for (long id : left_out) std::printf(" %ld", id);
-  std::printf(" 17\n");
+  if (!left_out.empty()) {
+    std::printf("# left out (no sound unit from standard geometry):");
+    for (long id : left_out) std::printf(" %ld", id);
+    std::printf("\n");
+  }
   return 0;
 }

@@ -294,8 +294,8 @@ double energy(const helix_system& sys, const prepared& pr, const std::vector<pai
         vec c4 = at(k.from, "C4'", 0, ga), c3 = at(k.from, "C3'", 0, ga), o3 = at(k.from, "O3'", 0, ga);
         vec pp = at(k.to, "P", k.power, gb), o5 = at(k.to, "O5'", k.power, gb), c5 = at(k.to, "C5'", k.power, gb);
         vec op1 = at(k.to, "OP1", k.power, gb), op2 = at(k.to, "OP2", k.power, gb);
-        double d = distance(o3, pp) - kO3P;
-        e += share * (kBond * d * d);
+        double d = distance(o3, pp) - sys.link_length;
+        e += share * sys.link_weight * (kBond * d * d);
         const double ang[4] = {angle(c3, o3, pp) - 119.7, angle(o3, pp, o5) - 104.0, angle(o3, pp, op1) - 107.4,
                                angle(o3, pp, op2) - 108.3};
         for (double x : ang) e += share * (kAngle * x * x);
@@ -325,12 +325,22 @@ double energy(const helix_system& sys, const prepared& pr, const std::vector<pai
   return e;
 }
 
-// Limited-memory BFGS with numerical gradients and a backtracking line search.
-params minimise(const helix_system& sys, const prepared& pr, params x, long iterations, double& fx) {
+// Limited-memory BFGS with numerical gradients and a backtracking line search,
+// on the sum of the systems' energies (one parameter vector for all).
+params minimise(const std::vector<const helix_system*>& systems, const std::vector<prepared>& prs, params x,
+                long iterations, double& fx) {
   const size_t n = x.size();
   const size_t mem = 8;
-  std::vector<pair_entry> nb = neighbours(sys, pr, x, 3.0, kContactMin);
-  auto f = [&](const params& v) { return energy(sys, pr, nb, v); };
+  std::vector<std::vector<pair_entry>> nbs(systems.size());
+  auto find_neighbours = [&](const params& v) {
+    for (size_t k = 0; k < systems.size(); ++k) nbs[k] = neighbours(*systems[k], prs[k], v, 3.0, kContactMin);
+  };
+  find_neighbours(x);
+  auto f = [&](const params& v) {
+    double e = 0;
+    for (size_t k = 0; k < systems.size(); ++k) e += energy(*systems[k], prs[k], nbs[k], v);
+    return e;
+  };
   auto grad = [&](const params& v) {
     params g(n), w = v;
     for (size_t i = 0; i < n; ++i) {
@@ -349,7 +359,7 @@ params minimise(const helix_system& sys, const prepared& pr, params x, long iter
   params g = grad(x);
   for (long it = 0; it < iterations; ++it) {
     if (it > 0 && it % 30 == 0) {
-      nb = neighbours(sys, pr, x, 3.0, kContactMin);
+      find_neighbours(x);
       fx = f(x);
       g = grad(x);
     }
@@ -412,7 +422,7 @@ params minimise(const helix_system& sys, const prepared& pr, params x, long iter
     x = xn, fx = fn, g = gn;
     if (done && it % 30 > 2) break;
   }
-  nb = neighbours(sys, pr, x, 3.0, kContactMin);
+  find_neighbours(x);
   fx = f(x);
   return x;
 }
@@ -506,8 +516,14 @@ void build_start(helix_system& sys) {
 }
 
 params refine(const helix_system& sys, const params& from, double& score, long iterations) {
-  prepared pr = prepare(sys, from);
-  return minimise(sys, pr, from, iterations, score);
+  return refine_jointly({&sys}, from, score, iterations);
+}
+
+params refine_jointly(const std::vector<const helix_system*>& systems, const params& from, double& score,
+                      long iterations) {
+  std::vector<prepared> prs;
+  for (const helix_system* sys : systems) prs.push_back(prepare(*sys, from));
+  return minimise(systems, prs, from, iterations, score);
 }
 
 void reseat_phosphates(const helix_system& sys, params& p) {

@@ -70,6 +70,8 @@ struct helix_system {
   std::vector<param_restraint> restraints;
   std::vector<contact_restraint> contacts;
   long images = 6;                      // repeats on either side seen by the contact search
+  double link_weight = 1.0;             // of the O3'-P lengths against the other terms
+  double link_length = kO3P;            // A, the O3'-P length aimed at
   params start;                         // parameter vector to start from (frame parameters set)
 };
 
@@ -79,6 +81,11 @@ void build_start(helix_system& sys);
 
 // Refines from sys.start; returns the refined parameters and their score.
 params refine(const helix_system& sys, const params& from, double& score, long iterations);
+
+// Refines one parameter vector for several systems at once (the sum of their
+// energies): nucleotides that must close their links in more than one helix.
+params refine_jointly(const std::vector<const helix_system*>& systems, const params& from, double& score,
+                      long iterations);
 
 // Puts every nucleotide's OP1 and OP2 where the P, its O5' and the bonded O3'
 // want them (a way out of a minimum with the phosphate turned inside out).
