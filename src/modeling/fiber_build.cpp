@@ -3,7 +3,10 @@
 // builder kinds of the model table, the models with rules of their own
 // (four-stranded, single-stranded, RNA and Pauling's triple helix), and the
 // writers of the built strands.
+#include <climits>
 #include <cmath>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,8 +15,9 @@
 #include "modeling/sequence.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
-#include "structure/model_writer.hpp"
 #include "structure/pdb_output.hpp"
+#include "structure/pdb_reader.hpp"
+#include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"
@@ -24,8 +28,6 @@ namespace vask {
 
 namespace {
 
-using strand = std::vector<atom>;  // placed atoms in building order
-
 constexpr size_t kWorkAtoms = 512;  // the largest unit has 230 atoms
 
 // " P  " -> " P", "BR  " -> "BR": the element of a unit atom name.
@@ -34,40 +36,129 @@ std::string element_of_name(const std::string& name) {
   return name.size() >= 2 ? std::string(" ") + name[1] : std::string("  ");
 }
 
-// Appends the unit's atoms 1..n placed at phase theta (degrees) and offset h:
-// the direct transform turns the unit about the axis, the dyad one first
-// turns it two-fold about the x axis (height and azimuth negated).
-void place_unit(long n, const std::vector<atom>& work, char chain, long base, strand& out, double theta,
-                double h, bool dyad) {
-  for (long k = 1; k <= n; ++k) {
-    atom a = work[static_cast<size_t>(k)];
+// A unit as read (atoms 1..n), kept while the model is built.
+struct unit {
+  std::vector<atom> atoms;
+  long n = 0;
+};
+
+// The units a build uses, each read once; references stay valid.
+class unit_cache {
+ public:
+  const unit& get(long model, const std::string& key) {
+    std::unique_ptr<unit>& u = units_[std::to_string(model) + ":" + key];
+    if (!u) {
+      u = std::make_unique<unit>();
+      u->atoms.resize(kWorkAtoms);
+      u->n = read_fiber_unit(model, key, u->atoms);
+      u->atoms.resize(static_cast<size_t>(u->n) + 1);
+    }
+    return *u;
+  }
+
+ private:
+  std::map<std::string, std::unique_ptr<unit>> units_;
+};
+
+// One unit placed at phase theta (degrees) and offset h: the direct
+// transform turns the unit about the axis, the dyad one first turns it
+// two-fold about the x axis (height and azimuth negated). A model is kept as
+// its placements, a few dozen bytes each, and its atoms are made one unit at
+// a time as the file is written: a model of the largest sequence (100,000
+// bases) stays small.
+struct placement {
+  const unit* u = nullptr;
+  char chain = 'A';
+  long base = 1;  // residue number of the unit's first residue
+  double theta = 0, h = 0;
+  bool dyad = false;
+};
+using strand = std::vector<placement>;
+
+void read_repeat_unit(const unit& u, char chain, long base, strand& out, double theta, double h) {
+  out.push_back({&u, chain, base, theta, h, false});
+}
+
+void read_repeat_unit_rc(const unit& u, char chain, long base, strand& out, double theta, double h) {
+  out.push_back({&u, chain, base, theta, h, true});
+}
+
+// The atoms of a placement, appended to out.
+void place_unit(const placement& pl, std::vector<atom>& out) {
+  for (long k = 1; k <= pl.u->n; ++k) {
+    atom a = pl.u->atoms[static_cast<size_t>(k)];
     const double z0 = a.xyz[1], r = a.xyz[2], phi0 = a.xyz[3];
-    const double phi = deg2rad(dyad ? theta - phi0 : theta + phi0);
+    const double phi = deg2rad(pl.dyad ? pl.theta - phi0 : pl.theta + phi0);
     a.xyz[1] = r * std::cos(phi);
     a.xyz[2] = r * std::sin(phi);
-    a.xyz[3] = dyad ? h - z0 : z0 + h;
-    a.chain_id = std::string(1, chain);
-    a.res_seq += base - 1;
+    a.xyz[3] = pl.dyad ? pl.h - z0 : z0 + pl.h;
+    a.chain_id = std::string(1, pl.chain);
+    a.res_seq += pl.base - 1;
     a.element = element_of_name(a.name);
     out.push_back(std::move(a));
   }
 }
 
-void read_repeat_unit(long n, const std::vector<atom>& work, char chain, long base, strand& out, double theta,
-                      double h) {
-  place_unit(n, work, chain, base, out, theta, h, false);
+// How a strand is written: in building order, or (strand 2 of an
+// anti-parallel duplex) its placements from the last to the first, each a
+// block of residues in its own order, residues renumbered 1, 2, ...
+struct strand_out {
+  const strand* s;
+  bool reversed = false;
+};
+
+// The model file: header, the strands' atoms unit by unit with serials
+// running on, closing line. Elements and atomic numbers are standardised as
+// the atoms are written; atoms named in skip are left out.
+void write_model(const std::string& file, const std::vector<strand_out>& strands, const char* skip = nullptr) {
+  FILE* fp = open_file(file, "w");
+  scoped_file holder_file(fp);
+  output_model_header(fp);
+  struct_mol holder;  // carries the warning counts from unit to unit
+  long serial = 0;
+  std::vector<atom> atoms;
+  for (const strand_out& so : strands) {
+    const long num = static_cast<long>(so.s->size());
+    long resnum = 0;
+    for (long i = 0; i < num; ++i) {
+      const placement& pl = (*so.s)[static_cast<size_t>(so.reversed ? num - 1 - i : i)];
+      atoms.clear();
+      place_unit(pl, atoms);
+      holder.atoms.assign(1, atom{});
+      long last = LONG_MIN;
+      for (atom& a : atoms) {
+        if (skip != nullptr && a.name == skip) continue;
+        if (so.reversed) {
+          if (a.res_seq != last) ++resnum;
+          last = a.res_seq;
+          a.res_seq = resnum;
+        }
+        holder.atoms.push_back(std::move(a));
+      }
+      holder.num_atoms = static_cast<long>(holder.atoms.size()) - 1;
+      standardize_atom_symbol_number(holder);
+      for (long k = 1; k <= holder.num_atoms; ++k) {
+        holder.atoms[static_cast<size_t>(k)].serial = ++serial;
+        write_atom_record(fp, holder.atoms[static_cast<size_t>(k)], holder);
+      }
+    }
+  }
+  end_pdbfile(fp);
+  holder_file.close();
 }
 
-void read_repeat_unit_rc(long n, const std::vector<atom>& work, char chain, long base, strand& out, double theta,
-                         double h) {
-  place_unit(n, work, chain, base, out, theta, h, true);
+void output_anti_parallel_duplex(const std::string& file, const strand& s1, const strand& s2) {
+  if (s2.empty())
+    write_model(file, {{&s1}});
+  else
+    write_model(file, {{&s1}, {&s2, true}});
 }
 
 // The number of residues of a unit: runs of equal residue numbers.
-long get_num_nts(long n, const std::vector<atom>& work) {
+long get_num_nts(const unit& u) {
   long count = 0;
-  for (long k = 1; k <= n; ++k)
-    if (k == 1 || work[static_cast<size_t>(k)].res_seq != work[static_cast<size_t>(k - 1)].res_seq) ++count;
+  for (long k = 1; k <= u.n; ++k)
+    if (k == 1 || u.atoms[static_cast<size_t>(k)].res_seq != u.atoms[static_cast<size_t>(k - 1)].res_seq) ++count;
   return count;
 }
 
@@ -79,7 +170,7 @@ void check_strand_length(long repeat, long per_repeat) {
 }
 
 void write_triplex(const std::string& file, const strand& s1, const strand& s2, const strand& s3) {
-  output_strands(file, {s1, reverse_strand2_nts(s2, 1), s3});
+  write_model(file, {{&s1}, {&s2, true}, {&s3}});
 }
 
 // The unit key of a base for a model's reader, checked: a sequence (from a
@@ -96,22 +187,21 @@ std::string unit_key(long model, char base, std::string_view bases) {
 void build_per_base_duplex(const fiber_options& opts, long model, const std::string& seq, double twist,
                            double rise, char c1, char c2, std::string_view bases, bool partner_direct) {
   check_strand_length(static_cast<long>(seq.size()), 1);
-  std::vector<atom> work(kWorkAtoms);
+  unit_cache units;
   strand s1, s2;
-  s1.reserve(24 * seq.size());
-  s2.reserve(24 * seq.size());
+  s1.reserve(seq.size());
+  s2.reserve(seq.size());
   for (size_t k = 0; k < seq.size(); ++k) {
     const double theta = static_cast<double>(k) * twist, h = static_cast<double>(k) * rise;
     const long res = static_cast<long>(k) + 1;
-    long n = read_fiber_unit(model, unit_key(model, seq[k], bases), work);
-    read_repeat_unit(n, work, c1, res, s1, theta, h);
-    n = read_fiber_unit(model, unit_key(model, get_complementary_base(seq[k]), bases), work);
+    read_repeat_unit(units.get(model, unit_key(model, seq[k], bases)), c1, res, s1, theta, h);
+    const unit& partner = units.get(model, unit_key(model, get_complementary_base(seq[k]), bases));
     if (partner_direct)
-      read_repeat_unit(n, work, c2, res, s2, theta, h);
+      read_repeat_unit(partner, c2, res, s2, theta, h);
     else
-      read_repeat_unit_rc(n, work, c2, res, s2, theta, h);
+      read_repeat_unit_rc(partner, c2, res, s2, theta, h);
   }
-  output_anti_parallel_duplex(opts.output_file, s1, 1, s2);
+  output_anti_parallel_duplex(opts.output_file, s1, s2);
 }
 
 long default_repeat_kind4(long model) {
@@ -131,18 +221,18 @@ long default_repeat_kind4(long model) {
 void build_two_strand_duplex(fiber_options& opts, long model, double twist, double rise) {
   if (opts.repeat == -1) opts.repeat = default_repeat_kind4(model);
   runlog_msg("  with repeat=%ld\n", opts.repeat);
-  std::vector<atom> w1(kWorkAtoms), w2(kWorkAtoms);
-  long n1 = read_fiber_unit(model, "S1", w1);
-  long n2 = read_fiber_unit(model, "S2", w2);
-  long n = get_num_nts(n1, w1);
+  unit_cache units;
+  const unit& u1 = units.get(model, "S1");
+  const unit& u2 = units.get(model, "S2");
+  long n = get_num_nts(u1);
   check_strand_length(opts.repeat, n);
   strand s1, s2;
   for (long r = 1; r <= opts.repeat; ++r) {
     const double theta = static_cast<double>(r - 1) * twist, h = static_cast<double>(r - 1) * rise;
-    read_repeat_unit(n1, w1, 'A', (r - 1) * n + 1, s1, theta, h);
-    read_repeat_unit(n2, w2, 'B', (r - 1) * n + 1, s2, theta, h);
+    read_repeat_unit(u1, 'A', (r - 1) * n + 1, s1, theta, h);
+    read_repeat_unit(u2, 'B', (r - 1) * n + 1, s2, theta, h);
   }
-  output_anti_parallel_duplex(opts.output_file, s1, n, s2);
+  output_anti_parallel_duplex(opts.output_file, s1, s2);
 }
 
 // Kind 5: triplexes; strand 1 is the middle (position 2) strand.
@@ -150,17 +240,17 @@ void build_triplex(fiber_options& opts, long model, double twist, double rise, c
   if (opts.repeat == -1) opts.repeat = 12;
   runlog_msg("  with repeat=%ld\n", opts.repeat);
   check_strand_length(opts.repeat, 1);
-  std::vector<atom> w1(kWorkAtoms), w2(kWorkAtoms), w3(kWorkAtoms);
+  unit_cache units;
   const std::string k(keys);  // "I2 C1 C3": middle, partner, third
-  long n1 = read_fiber_unit(model, k.substr(0, 2), w1);
-  long n2 = read_fiber_unit(model, k.substr(3, 2), w2);
-  long n3 = read_fiber_unit(model, k.substr(6, 2), w3);
+  const unit& u1 = units.get(model, k.substr(0, 2));
+  const unit& u2 = units.get(model, k.substr(3, 2));
+  const unit& u3 = units.get(model, k.substr(6, 2));
   strand s1, s2, s3;
   for (long r = 1; r <= opts.repeat; ++r) {
     const double theta = static_cast<double>(r - 1) * twist, h = static_cast<double>(r - 1) * rise;
-    read_repeat_unit(n1, w1, 'A', r, s1, theta, h);
-    read_repeat_unit(n2, w2, 'B', r, s2, theta, h);
-    read_repeat_unit(n3, w3, 'C', r, s3, theta, h);
+    read_repeat_unit(u1, 'A', r, s1, theta, h);
+    read_repeat_unit(u2, 'B', r, s2, theta, h);
+    read_repeat_unit(u3, 'C', r, s3, theta, h);
   }
   write_triplex(opts.output_file, s1, s2, s3);
 }
@@ -168,27 +258,27 @@ void build_triplex(fiber_options& opts, long model, double twist, double rise, c
 void build_four_stranded(fiber_options& opts, long model, double twist, double rise) {
   if (opts.repeat == -1) opts.repeat = 12;
   check_strand_length(opts.repeat, 1);
-  std::vector<atom> work(kWorkAtoms);
-  long n = read_fiber_unit(model, model == 35 ? "I" : "G", work);
+  unit_cache units;
+  const unit& u = units.get(model, model == 35 ? "I" : "G");
   const double phase[4] = {0.0, 90.0, 180.0, -90.0};
   std::vector<strand> strands(4);
   for (long i = 1; i <= opts.repeat; ++i) {
     const double theta = static_cast<double>(i - 1) * twist, h = static_cast<double>(i - 1) * rise;
     for (size_t s = 0; s < 4; ++s)
-      read_repeat_unit(n, work, static_cast<char>('A' + s), i, strands[s], theta + phase[s], h);
+      read_repeat_unit(u, static_cast<char>('A' + s), i, strands[s], theta + phase[s], h);
   }
-  output_strands(opts.output_file, strands);
+  write_model(opts.output_file, {{&strands[0]}, {&strands[1]}, {&strands[2]}, {&strands[3]}});
 }
 
 void build_single_stranded_model(fiber_options& opts, double twist, double rise) {
   if (opts.repeat == -1) opts.repeat = 8;
   check_strand_length(opts.repeat, 1);
-  std::vector<atom> work(kWorkAtoms);
-  long n = read_fiber_unit(36, "C", work);
+  unit_cache units;
+  const unit& u = units.get(36, "C");
   strand s;
   for (long i = 1; i <= opts.repeat; ++i)
-    read_repeat_unit(n, work, 'A', i, s, static_cast<double>(i - 1) * twist, static_cast<double>(i - 1) * rise);
-  output_strands(opts.output_file, {s});
+    read_repeat_unit(u, 'A', i, s, static_cast<double>(i - 1) * twist, static_cast<double>(i - 1) * rise);
+  write_model(opts.output_file, {{&s}});
 }
 
 void build_rna_model(const fiber_options& opts, double twist, double rise, const std::string& seq) {
@@ -197,19 +287,16 @@ void build_rna_model(const fiber_options& opts, double twist, double rise, const
   for (char b : seq) c += get_complementary_base(b);
   convert_char_in_str(s, 'T', 'U');
   convert_char_in_str(c, 'T', 'U');
-  std::vector<atom> work(kWorkAtoms);
+  unit_cache units;
   strand s1, s2;
   for (size_t k = 0; k < s.size(); ++k) {
     const double theta = static_cast<double>(k) * twist, h = static_cast<double>(k) * rise;
     const long res = static_cast<long>(k) + 1;
-    long n = read_fiber_unit(901, unit_key(901, s[k], "ACGU"), work);
-    read_repeat_unit(n, work, opts.chain_symbols[0], res, s1, theta, h);
-    if (opts.model == 902) {
-      n = read_fiber_unit(901, unit_key(901, c[k], "ACGU"), work);
-      read_repeat_unit_rc(n, work, opts.chain_symbols[1], res, s2, theta, h);
-    }
+    read_repeat_unit(units.get(901, unit_key(901, s[k], "ACGU")), opts.chain_symbols[0], res, s1, theta, h);
+    if (opts.model == 902)
+      read_repeat_unit_rc(units.get(901, unit_key(901, c[k], "ACGU")), opts.chain_symbols[1], res, s2, theta, h);
   }
-  output_anti_parallel_duplex(opts.output_file, s1, 1, s2);
+  output_anti_parallel_duplex(opts.output_file, s1, s2);
 }
 
 // The three strand sequences of Pauling's model from the text or the file.
@@ -246,20 +333,20 @@ long populate_pauling_chain(const std::string& seq, long repeat, double twist, d
                             long written, FILE* fp, double offset) {
   std::string full = get_full_sequence(seq, repeat);
   if (!dna) convert_char_in_str(full, 'T', 'U');
-  std::vector<atom> work(kWorkAtoms);
-  strand s;
-  for (size_t k = 0; k < full.size(); ++k) {
-    long n = read_fiber_unit(56, unit_key(56, full[k], "ACGTU"), work);
-    read_repeat_unit(n, work, chain, static_cast<long>(k) + 1, s, static_cast<double>(k) * twist + offset,
-                     static_cast<double>(k) * rise);
-  }
+  unit_cache units;
   long serial = written;
   long overflows = 0;  // values narrowed to fit their PDB column
-  for (const atom& a : s) {
-    if (dna && a.name == " O2'") continue;
-    atom b = a;
-    b.serial = ++serial;
-    write_atom_record(fp, b, overflows);
+  std::vector<atom> atoms;  // one unit at a time
+  for (size_t k = 0; k < full.size(); ++k) {
+    const placement pl{&units.get(56, unit_key(56, full[k], "ACGTU")), chain, static_cast<long>(k) + 1,
+                       static_cast<double>(k) * twist + offset, static_cast<double>(k) * rise, false};
+    atoms.clear();
+    place_unit(pl, atoms);
+    for (atom& a : atoms) {
+      if (dna && a.name == " O2'") continue;
+      a.serial = ++serial;
+      write_atom_record(fp, a, overflows);
+    }
   }
   return serial - written;
 }

@@ -2,9 +2,9 @@
 // moved into a frame, CONECT records, auxiliary file names and the
 // nucleotide list file.
 //
-// A PDB line has fixed columns; a value too wide for its column is written
-// narrower (fewer decimals, or the low digits of a number) with a warning, so
-// the columns after it never shift. An mmCIF row always has all its fields:
+// A PDB line has fixed columns; a serial or residue number past them is
+// written in hybrid-36, any other value too wide for its column narrower
+// (fewer decimals) with a warning, so the columns after it never shift. An mmCIF row always has all its fields:
 // empty values are "." or "?", values with blanks or quotes are quoted.
 #include "structure/pdb_output.hpp"
 
@@ -30,19 +30,21 @@ namespace vask {
 
 namespace {
 
-constexpr long SERIAL_MODULUS = 100000;  // serials wrap to fit columns 7-11
-
 std::string atom_label(const atom& a) {
   if (!a.idstr.empty()) return a.idstr;
   return sformat("%s:%s:%s:%ld", trimmed(a.name).c_str(), trimmed(a.res_name).c_str(),
                  a.chain_id.c_str(), a.res_seq);
 }
 
+// A coordinate narrowed loses digits that mmCIF would keep: the warning
+// says so.
 void warn_overflow(const atom& a, const char* what, double value, int first, int last,
                    const std::string& written, long& overflows) {
   if (++overflows > 9) return;
-  runlog_msg("[w] %s %g of atom %s does not fit PDB columns %d-%d: written as '%s'\n", what,
-             value, atom_label(a).c_str(), first, last, written.c_str());
+  const bool coordinate = std::string_view(what).ends_with("coordinate");
+  runlog_msg("[w] %s %g of atom %s does not fit PDB columns %d-%d: written as '%s'%s\n", what,
+             value, atom_label(a).c_str(), first, last, written.c_str(),
+             coordinate ? "; mmCIF output (--cif-output) keeps every digit" : "");
 }
 
 // A real number in exactly width characters: decimals dropped one at a time
@@ -71,9 +73,40 @@ std::string integer_text(long v, int width) {
   return s.append(buf, static_cast<size_t>(len));
 }
 
+}  // namespace
+
+std::string hybrid36_text(long v, int width) {
+  long decimal = 1, lead = 10;  // 10^width and 10 * 36^(width-1)
+  for (int k = 0; k < width; ++k) decimal *= 10;
+  for (int k = 1; k < width; ++k) lead *= 36;
+  const long span = lead / 10 * 26;  // numbers of one letter case
+  if (v < decimal) return integer_text(v, width);
+  long n = v - decimal;
+  const char* digits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  if (n >= span) {
+    n -= span;
+    digits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    if (n >= span) return "";
+  }
+  n += lead;
+  std::string s(static_cast<size_t>(width), '0');
+  for (int k = width - 1; k >= 0; --k, n /= 36) s[static_cast<size_t>(k)] = digits[n % 36];
+  return s;
+}
+
+std::string pdb_serial_text(long serial) {
+  std::string s = hybrid36_text(serial, 5);
+  return s.empty() ? integer_text(((serial % 100000) + 100000) % 100000, 5) : s;
+}
+
+namespace {
+
+// Past its decimal range a number goes into the column in hybrid-36;
+// beyond that range too (or below it), its low digits, with a warning.
 std::string fit_integer(const atom& a, const char* what, long v, int width, int first, long& overflows) {
   std::string s = integer_text(v, width);
   if (static_cast<int>(s.size()) <= width) return s;
+  if (v > 0 && !(s = hybrid36_text(v, width)).empty()) return s;
   long mod = 1;
   for (int k = 0; k < width; ++k) mod *= 10;
   s = integer_text(((v % mod) + mod) % mod, width);
@@ -216,7 +249,7 @@ pdb_line make_pdb_line(const atom& a, const xyz& p, long serial_number, long& ov
   // "%-6s%5ld %4.4s%c%3.3s %c%4ld%c   %8.3f%8.3f%8.3f%6.2f%6.2f      %-4.4s%2.2s%2.2s\n"
   pdb_line line;
   line.put_text(1, 6, a.hetatm ? "HETATM" : "ATOM", true);
-  line.put_integer(a, "serial number", serial_number % SERIAL_MODULUS, 7, 5, overflows);
+  line.put_integer(a, "serial number", serial_number, 7, 5, overflows);
   line.put_text(13, 4, written_name(a), false);
   line.put_char(17, a.altloc);
   line.put_text(18, 3, written_res_name(a), false);
@@ -436,16 +469,16 @@ void write_pdb_connects(const struct_mol& mol, const std::string& file) {
     const connect& bd = mol.atoms[i].bonded;
     if (bd.count == 0) continue;
     partners.clear();
-    for (long t = 1; t <= bd.count; ++t) partners.push_back(mol.atoms[bd[t]].serial % SERIAL_MODULUS);
-    write_conect_record(fp, mol.atoms[i].serial % SERIAL_MODULUS, partners);
+    for (long t = 1; t <= bd.count; ++t) partners.push_back(mol.atoms[bd[t]].serial);
+    write_conect_record(fp, mol.atoms[i].serial, partners);
   }
   std::fprintf(fp, "END\n");
   close_file(fp);
 }
 
 void write_conect_record(FILE* fp, long serial, std::span<const long> partners) {
-  std::string line = sformat("CONECT%5ld", serial);
-  for (long p : partners) line += sformat("%5ld", p);
+  std::string line = "CONECT" + pdb_serial_text(serial);
+  for (long p : partners) line += pdb_serial_text(p);
   std::fprintf(fp, "%-80s\n", line.c_str());
 }
 

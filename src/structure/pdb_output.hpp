@@ -14,12 +14,23 @@
 namespace vask {
 
 // Every writer does
-// nothing for a null stream and skips atoms of status 0. A PDB value too wide
-// for its column is narrowed, never shifting the columns, with a warning (the
-// first 9 counted in overflows, or in the structure's warning counts). An
+// nothing for a null stream and skips atoms of status 0. A serial or residue
+// number past its PDB columns is written in hybrid-36; any other PDB value too
+// wide for its column is narrowed, never shifting the columns, with a warning
+// (the first 9 counted in overflows, or in the structure's warning counts;
+// a coordinate's suggests mmCIF output). An
 // mmCIF row carries the given model number (that of the ensemble file's
 // model being written, mol.cif_model), else the atom's own in the symmetry
 // modes, else 1.
+
+// A PDB line's integers past their decimal columns: serials past 99999 and
+// residue numbers past 9999 are written in hybrid-36 (width 5 and 4: "A0000"
+// follows 99999, then upper-case digits and letters, then lower-case ones),
+// as the reader decodes them. hybrid36_text: v in width characters, "" when
+// v is beyond hybrid-36 too; pdb_serial_text: a serial in 5 characters (its
+// low digits beyond that).
+std::string hybrid36_text(long v, int width);
+std::string pdb_serial_text(long serial);
 
 // mmCIF row or PDB line by the output format
 void write_atom_record(FILE* fp, const atom& a, long& overflows, long model = 0);
@@ -42,8 +53,8 @@ void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file
 void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file);
 // All atoms, then a CONECT line per bonded atom naming the serials written.
 void write_pdb_connects(const struct_mol& mol, const std::string& file);
-// A CONECT record: the serial and its partners, "%5ld" each, padded to 80
-// columns.
+// A CONECT record: the serial and its partners, five columns each as on
+// the atom lines (pdb_serial_text), padded to 80 columns.
 void write_conect_record(FILE* fp, long serial, std::span<const long> partners);
 std::string name_pdbcif_outfile(const std::string& part);  // "<prefix>-<part>.pdb" or ".cif"
 void end_pdbfile(FILE* fp);          // "END" unless the output is mmCIF

@@ -7,6 +7,7 @@
 #include "structure/atom.hpp"
 #include "structure/bond.hpp"
 #include "structure/chain.hpp"
+#include "structure/pdb_reader.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/bp_step_params.hpp"
 #include "support/ref_frame.hpp"
@@ -253,6 +254,76 @@ TEST_F(FiberExe, sequence_files_and_limits) {
   r = run("--model=3 --repeat=999999 -o=m.pdb");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.err, "exceed the limit of 100000 nucleotides per strand")) << r.err;
+}
+
+// A model past the PDB columns, 10,050 pairs (412,000 atoms) written unit by
+// unit: serials past 99999 and residue numbers past 9999 are written in
+// hybrid-36 and read back alike by our reader and by gemmi; coordinates that
+// lose decimals are named with the advice to write mmCIF, whose file keeps
+// them.
+TEST_F(FiberExe, big_models_past_the_pdb_columns_read_back) {
+  const long pairs = 10050;
+  run_result r = run("--seq='(ACGT)2512AC' -o=big.pdb");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.err, "does not fit PDB columns 47-54")) << r.err;
+  EXPECT_TRUE(has(r.err, "mmCIF output (--cif-output) keeps every digit")) << r.err;
+  EXPECT_FALSE(has(r.err, "serial number")) << r.err;  // no number wraps
+  EXPECT_FALSE(has(r.err, "residue number")) << r.err;
+  std::string text = test::read_file(path("big.pdb"));
+  EXPECT_TRUE(has(text, "ATOM  A0000 ")) << "serial 100000";
+  EXPECT_TRUE(has(text, "  T AA000 ")) << "residue 10000 of chain A";
+
+  struct_mol mol;
+  read_pdb_simple(path("big.pdb"), mol);
+  ASSERT_EQ(mol.num_residues, 2 * pairs);
+  bool serials_in_order = true;
+  for (long i = 1; i <= mol.num_atoms; ++i) serials_in_order = serials_in_order && mol.atoms[i].serial == i;
+  EXPECT_TRUE(serials_in_order);
+  for (long k = 1; k <= 2 * pairs; ++k) {
+    const residue& res = mol.residues[k];
+    ASSERT_EQ(res.chain_id, k <= pairs ? "A" : "B") << k;
+    ASSERT_EQ(res.res_seq, k <= pairs ? k : k - pairs) << k;
+  }
+  const long num_atoms = mol.num_atoms;
+  free_struct_mol(mol);
+
+  if (std::system("/usr/bin/python3 -c 'import gemmi' >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "python3-gemmi not installed: the big model is not read back by gemmi";
+  const std::string script =
+      "import gemmi, sys\n"
+      "for f in sys.argv[1:]:\n"
+      "  st = gemmi.read_structure(f)\n"
+      "  n = sum(len(r) for ch in st[0] for r in ch)\n"
+      "  last = max(a.serial for ch in st[0] for r in ch for a in r)\n"
+      "  for ch in st[0]:\n"
+      "    nums = [r.seqid.num for r in ch]\n"
+      "    ok = nums == list(range(1, len(nums) + 1))\n"
+      "    z = ch[len(ch) // 2][0].pos.z\n"
+      "    print(f, n, last, ch.name, len(nums), ok, '%.3f' % z)\n";
+  std::ofstream(path("count.py")) << script;
+  ASSERT_EQ(run("--seq='(ACGT)2512AC' --cif-output -o=big.cif").status, 0);
+  const std::string cmd = "cd '" + dir_.string() + "' && /usr/bin/python3 count.py big.pdb big.cif >gemmi.txt 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << test::read_file(path("gemmi.txt"));
+  std::istringstream in(test::read_file(path("gemmi.txt")));
+  std::map<std::string, double> middle_z;  // file:chain -> z of a residue half way
+  long lines = 0;
+  for (std::string f, chain, ok; in >> f;) {
+    long n = 0, last = 0, count = 0;
+    double z = 0;
+    in >> n >> last >> chain >> count >> ok >> z;
+    EXPECT_EQ(n, num_atoms) << f;
+    EXPECT_EQ(last, num_atoms) << f;
+    EXPECT_EQ(count, pairs) << f << chain;
+    EXPECT_EQ(ok, "True") << f << chain << ": residues numbered 1, 2, ... in order";
+    middle_z[f + ":" + chain] = z;
+    ++lines;
+  }
+  EXPECT_EQ(lines, 4);
+  // half way up the helix z is below -10000 A: the PDB file keeps one
+  // decimal, the mmCIF file all three
+  EXPECT_LT(middle_z["big.cif:A"], -10000);
+  EXPECT_NEAR(middle_z["big.pdb:A"], middle_z["big.cif:A"], 0.05);
+  EXPECT_NE(middle_z["big.pdb:A"], middle_z["big.cif:A"]);
 }
 
 // ---------------------------------------------------------------------------
@@ -694,6 +765,24 @@ TEST_F(FiberHelix, main_command_measures_the_rows_of_the_ladder_and_left_handed_
     for (size_t k = 0; k + 1 < s.size(); ++k) {
       EXPECT_NEAR(s[k].first + s[k + 1].first, 10.2, 0.05) << k;
       EXPECT_NEAR(s[k].second + s[k + 1].second, 0.0, 0.5) << k;
+    }
+  }
+  // 53: a left-handed duplex of Watson-Crick pairs, every nucleotide anti
+  if (fiber_model_available(53)) {
+    const std::string report = report_of("--model=53 --seq=ACGTTGCAAGCT");
+    const size_t list = report.find("List of 12 base pairs\n");
+    ASSERT_NE(list, std::string::npos) << report;
+    const std::string rows = report.substr(list, report.find("*****", list) - list);
+    long wc = 0, anti = 0;
+    for (size_t p = rows.find(" WC "); p != std::string::npos; p = rows.find(" WC ", p + 1)) ++wc;
+    for (size_t p = rows.find("(anti) "); p != std::string::npos; p = rows.find("(anti) ", p + 1)) ++anti;
+    EXPECT_EQ(wc, 12) << rows;
+    EXPECT_EQ(anti, 24) << rows;
+    auto s = steps(report);
+    ASSERT_EQ(s.size(), 11u) << report;
+    for (const auto& [rise, twist] : s) {
+      EXPECT_NEAR(rise, 3.29, 0.02);
+      EXPECT_NEAR(twist, -38.7, 0.1);
     }
   }
 }

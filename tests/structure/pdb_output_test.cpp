@@ -89,7 +89,8 @@ TEST_F(OutputTest, pdb_line_columns) {
     int col;  // 1-based first column of the field checked
     const char* want;
   } cases[] = {
-      {"serial wraps", [](atom& x) { x.serial = 123456; }, 7, "23456"},
+      {"serial past 99999 in hybrid-36", [](atom& x) { x.serial = 123456; }, 7, "A0I3K"},
+      {"residue number past 9999 in hybrid-36", [](atom& x) { x.res_seq = 12345; }, 23, "A1T5"},
       {"two-letter chain in 73-76", [](atom& x) { x.chain_id = "AB"; }, 73, "AB  "},
       {"segment id first", [](atom& x) { x.chain_id = "AB"; x.seg_id = "SEG1"; }, 73, "SEG1"},
       {"ensemble model number", [](atom& x) { mutable_gvars().model_mode = 2; x.model = 3; }, 73, "3   "},
@@ -136,7 +137,8 @@ TEST_F(OutputTest, pdb_values_too_wide_keep_the_columns) {
     int col, width;
     const char* want;
   } cases[] = {
-      {"residue number of 5 digits", [](atom& x) { x.res_seq = 12345; }, 23, 4, "2345"},
+      {"residue number below -999", [](atom& x) { x.res_seq = -12345; }, 23, 4, "7655"},
+      {"serial past hybrid-36", [](atom& x) { x.serial = 99999 + 2 * 26 * 1679616 + 1; }, 7, 5, "40032"},
       {"x below -999.999", [](atom& x) { x.xyz[1] = -1000.5; }, 31, 8, "-1000.50"},
       {"z far below", [](atom& x) { x.xyz[3] = -123456.25; }, 47, 8, " -123456"},
       {"B-factor of 1000", [](atom& x) { x.bfactor = 1000.0; }, 61, 6, "1000.0"},
@@ -153,7 +155,49 @@ TEST_F(OutputTest, pdb_values_too_wide_keep_the_columns) {
     EXPECT_EQ(line.substr(static_cast<size_t>(c.col - 1), static_cast<size_t>(c.width)), c.want);
     EXPECT_EQ(line.substr(76, 2), " C");  // later columns did not move
     EXPECT_NE(log.text().find("does not fit PDB columns"), std::string::npos) << log.text();
+    // only a coordinate's warning points to mmCIF output
+    EXPECT_EQ(log.text().find("mmCIF output (--cif-output) keeps every digit") != std::string::npos,
+              std::string(c.label).find_first_of("xz") == 0)
+        << log.text();
   }
+}
+
+// Hybrid-36: decimal up to the width's range, then upper-case digits and
+// letters from "A000", then lower-case ones, then nothing; the reader takes
+// every form back.
+TEST_F(WriterTest, hybrid36_numbers_read_back) {
+  const struct {
+    long value;
+    int width;
+    const char* text;
+  } cases[] = {{99999, 5, "99999"},     {100000, 5, "A0000"}, {123456, 5, "A0I3K"},
+               {43770015, 5, "ZZZZZ"},  {43770016, 5, "a0000"}, {87440031, 5, "zzzzz"},
+               {87440032, 5, ""},       {9999, 4, "9999"},    {10000, 4, "A000"},
+               {12345, 4, "A1T5"},      {1223055, 4, "ZZZZ"}, {2436111, 4, "zzzz"}};
+  for (const auto& c : cases) EXPECT_EQ(hybrid36_text(c.value, c.width), c.text) << c.value;
+  // lines of serials and residue numbers about the edges, read back
+  std::string lines;
+  const long numbers[][2] = {{99999, 9999}, {100000, 10000}, {123456, 12345}, {43770016, 1223055}};
+  for (const auto& n : numbers) {
+    atom a = make_atom();
+    a.serial = n[0];
+    a.res_seq = n[1];
+    lines += pdb_line(a);
+  }
+  std::ofstream("h36.pdb") << lines;
+  struct_mol mol;
+  read_pdb_simple("h36.pdb", mol);
+  ASSERT_EQ(mol.num_atoms, 4);
+  for (long i = 1; i <= 4; ++i) {
+    EXPECT_EQ(mol.atoms[i].serial, numbers[i - 1][0]);
+    EXPECT_EQ(mol.atoms[i].res_seq, numbers[i - 1][1]);
+  }
+  // CONECT names them as the atom lines do
+  const long partners[] = {100000, 99999};
+  FILE* fp = std::tmpfile();
+  write_conect_record(fp, 123456, partners);
+  EXPECT_EQ(test::read_stream(fp).substr(0, 21), "CONECTA0I3KA000099999");
+  std::fclose(fp);
 }
 
 TEST_F(OutputTest, cif_rows_have_every_field) {
