@@ -36,4 +36,9 @@ std::string test_data(const std::string& name);
 // The same path, or "" when neither <name> nor <name>.gz is there.
 std::string test_data_unzipped(const std::string& name);
 
+// Marks the running test skipped because the tool a check compares with is
+// missing, and lets the test go on: its other checks still run, and a failure
+// outranks the skip in the summary.
+void oracle_missing(const std::string& what);
+
 }  // namespace vask::test

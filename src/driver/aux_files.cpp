@@ -93,6 +93,13 @@ void delete_common_files() {
   remove_file(g4_trace_file_name());
 }
 
+void clean_up_all_files() {
+  delete_common_files();
+  for (const char* name : cleanup_only_files) remove_file(name);
+  for (const char* suffix : cleanup_only_suffixes) remove_file(aux_file_name(suffix));
+  remove_file(prefix_lock_name());
+}
+
 namespace {
 // The same file under two names (links and relative paths included), or two
 // equal names of files that do not exist yet; the stream pseudo-names never clash.
@@ -138,6 +145,39 @@ void check_file_clashes(const run_descriptor& run) {
   }
   const named mine[] = {inputs[0], inputs[1], inputs[2], outputs[0]};
   for (const auto& f : mine) check_not_auxiliary(f.what, f.name);
+  check_output_folders(run);
+}
+
+namespace {
+// Refuses (fatal) an output whose folder is missing or cannot take files,
+// naming the folder; streams and unset names pass.
+void check_output_folder(const char* what, const std::string& name) {
+  if (name.empty() || is_pseudo_file(name) || name == "none") return;
+  const std::filesystem::path parent = std::filesystem::path(name).parent_path();
+  const std::string folder = parent.empty() ? std::string(".") : parent.string();
+  std::error_code ec;
+  if (!std::filesystem::exists(folder, ec))
+    fatal("[e] cannot write the %s '%s': the folder '%s' does not exist\n", what, name.c_str(),
+          folder.c_str());
+  if (!std::filesystem::is_directory(folder, ec))
+    fatal("[e] cannot write the %s '%s': '%s' is not a folder\n", what, name.c_str(), folder.c_str());
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    fatal("[e] cannot write the %s '%s': the folder '%s' is not writable\n", what, name.c_str(),
+          folder.c_str());
+}
+}  // namespace
+
+void check_output_folders(const run_descriptor& run) {
+  if (run.list.empty()) {
+    check_output_folder("output file", run.output);
+  } else if (with_prefix_nc(run.output, "one:")) {
+    check_output_folder("output file", run.output.substr(4));
+  } else if (!is_pseudo_file(run.output)) {
+    // each report is <output><base name>.<extension>
+    check_output_folder("reports", run.output + "<name>");
+  }
+  check_output_folder("pair-list output", Gvars.pair_list_out);
+  check_output_folder("nucleotide-list output", Gvars.nts_list_out);
 }
 
 std::vector<std::string> auxiliary_names() {

@@ -93,6 +93,20 @@ inline constexpr std::array<const char*, 7> fixed_aux_files = {
     "vask-bestview-pymol.png", "vask-bestview.png", "vask-bestview.r3d", "vask-bestview.pdb",
     "vask-bestview.cif",       "vask-composite.pdb", "vask-composite.sh"};
 
+// Files the other sub-commands and modes write under fixed names of their
+// own, left in place by the runs (an --ilist run writes "PDB-lists.txt" before
+// its clean-up; "vask-sqlite.sql" gathers the pairs of many runs) and removed
+// by --cleanup alone. Generic names of the composite assembly's intermediate
+// files (conn.pdb, head.pdb, ...) are not among them: a user's own file may
+// carry one.
+inline constexpr std::array<const char*, 14> cleanup_only_files = {
+    "vask-rebuildPars.txt", "PDB-lists.txt",       "valid-mutations.dat",   "helix-U-P.dat",
+    "splay-data.txt",       "check_config.dat",    "GA-pairs-check.csv",    "vask-sqlite.sql",
+    "search-targets.txt",   "search-results.csv",  "query-only-aligned.pdb", "query-with-target.pdb",
+    "vask-circular.pdb",    "vask-prog.log"};
+// The prefix-named files outside the table: the frames a rebuild used.
+inline constexpr std::array<const char*, 1> cleanup_only_suffixes = {"frames.txt"};
+
 // "<prefix>-<suffix>" with at most 256 characters of the prefix.
 std::string aux_file_name(std::string_view suffix);
 
@@ -105,6 +119,10 @@ std::string cif_twin(std::string_view name);
 // are noted, so the listing of this run leaves them out while they stay
 // untouched.
 void delete_common_files();
+// --cleanup: the files above, the cleanup-only files and at last the prefix
+// lock (a run starting after its removal makes a new one and finds nothing
+// left to clash with).
+void clean_up_all_files();
 
 // Refuses (fatal, before anything is opened for writing) a run that would
 // write over what it reads or mix two outputs in one file: the report, the
@@ -113,6 +131,11 @@ void delete_common_files();
 // prefix; a prefix with a directory part (auxiliary files stay in the
 // working directory). Names are compared as files, so "./x" matches "x".
 void check_file_clashes(const run_descriptor& run);
+// Refuses (fatal, before any analysis) a report, list report or list output
+// whose folder does not exist or is not writable, naming the folder: a run
+// would otherwise fail only when it comes to write, its work lost. Called by
+// check_file_clashes.
+void check_output_folders(const run_descriptor& run);
 
 // Every name the run writes or removes in the working folder: the table's
 // files and their mmCIF twins, the fixed-name files, the G4 trace,

@@ -420,8 +420,7 @@ int vask_main(int argc, char* argv[]) {
   const prefix_lock lock;  // held to the end of the run, before anything is removed
 
   if (Gvars.cleanup > 0) {
-    delete_common_files();
-    remove_file("vask-prog.log");
+    clean_up_all_files();
     runlog_msg("done with cleaning up files.\n");
     end_run(0);
   }

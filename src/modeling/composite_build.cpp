@@ -45,6 +45,7 @@ class child_runs {
   explicit child_runs(const composite_settings& s) : s_(s), script_(open_file(s.script_file, "w")) {}
 
   FILE* script() const { return script_.get(); }
+  const composite_settings& settings() const { return s_; }
 
   void run(const command& args) {
     std::fprintf(script(), "%s\n", shell_command_line(args).c_str());
@@ -59,8 +60,10 @@ class child_runs {
   scoped_file script_;
 };
 
+// The script names this very executable by its path, so that sh runs it again
+// from a build tree or any folder, whatever is on PATH.
 command fiber_command(const composite_settings& s) {
-  command c{"belqo-vask", "fiber", "--silent"};
+  command c{s.program, "fiber", "--silent"};
   if (s.a_form)
     c.push_back("--A-form");
   else if (s.rna && with_input_sequence(s))
@@ -68,7 +71,7 @@ command fiber_command(const composite_settings& s) {
   return c;
 }
 
-command task_command() { return {"belqo-vask", "tasks", "--silent"}; }
+command task_command(const composite_settings& s) { return {s.program, "tasks", "--silent"}; }
 
 command with(command c, std::initializer_list<std::string> more) {
   c.insert(c.end(), more);
@@ -135,7 +138,7 @@ void build_site(const composite_settings& s, const binding_site& b, long k, chil
   std::fprintf(sh, "# connecting duplex: pairs=%s(%ld)\n", b.connector.c_str(),
                static_cast<long>(b.connector.size()));
   const command fiber = fiber_command(s);
-  const command task = task_command();
+  const command task = task_command(s);
   const std::string name = derived_name(b.templ);
   runs.run(with(fiber, {"--seq=G" + b.connector + "G", "-o=conn.pdb"}));
   runs.run(with(task, {"-i=conn.pdb", "--frame-pair=last", "--remove-pair", "-o=ref-conn.pdb"}));
@@ -157,7 +160,7 @@ void add_tail(const composite_settings& s, const composite_plan& plan, child_run
   separator(runs.script());
   std::fprintf(runs.script(), "# tail duplex: pairs=%s(%ld)\n", plan.tail.c_str(),
                static_cast<long>(plan.tail.size()));
-  const command task = task_command();
+  const command task = task_command(s);
   runs.run(with(fiber_command(s), {"--seq=G" + plan.tail, "-o=tail.pdb"}));
   runs.run(with(task, {"-i=tail.pdb", "--frame-pair=first", "--remove-pair", "-o=ref-tail.pdb"}));
   runs.run(with(task, {"--merge-file=ref-head.pdb ref-tail.pdb simple", "-o=final-raw.pdb"}));
@@ -169,7 +172,7 @@ void finish_duplex(const std::string& model, child_runs& runs) {
   separator(sh);
   std::fprintf(sh, "# finishing touches\n");
   std::fprintf(sh, "#\tassemble the duplex, with chains X and Y\n");
-  const command task = task_command();
+  const command task = task_command(runs.settings());
   runs.run(with(task, {"-i=final-raw.pdb", "--join-duplex", "-o=final-duplexXY.pdb"}));
   runlog_msg("\tcompleting backbone atoms\n");
   std::fprintf(sh, "#\tadd missing backbone atoms\n");

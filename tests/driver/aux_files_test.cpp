@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace vask {
 namespace {
@@ -183,6 +184,69 @@ TEST_F(PipelineExe, a_file_without_atoms_is_an_error) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.err, "[e] no ATOM/HETATM records found in 'notes.txt'\n")) << r.err;
   EXPECT_EQ(r.out, "");
+}
+
+// An output whose folder is missing (or is a file) stops the run before any
+// analysis, naming the folder: single runs, lists with one report each or
+// all in one file, and the list outputs.
+TEST_F(PipelineExe, output_folders_are_checked_before_the_analysis) {
+  copy_data("1ehz.pdb");
+  std::ofstream(dir_ / "files.txt") << "1ehz.pdb\n";
+  std::ofstream(dir_ / "plain") << "a file\n";
+  const struct {
+    const char* args;
+    const char* message;
+  } cases[] = {
+      {"-i=1ehz.pdb -o=nodir/x.txt",
+       "[e] cannot write the output file 'nodir/x.txt': the folder 'nodir' does not exist\n"},
+      {"--ilist=files.txt -o=out/", "[e] cannot write the reports 'out/<name>': the folder 'out' does not exist\n"},
+      {"--ilist=files.txt -o=one:no/all.txt",
+       "[e] cannot write the output file 'no/all.txt': the folder 'no' does not exist\n"},
+      {"-i=1ehz.pdb -o=plain/x.txt", "[e] cannot write the output file 'plain/x.txt': 'plain' is not a folder\n"},
+      {"-i=1ehz.pdb -o=x.txt --pair-list-out=a/b/pairs.txt",
+       "[e] cannot write the pair-list output 'a/b/pairs.txt': the folder 'a/b' does not exist\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    exe_result r = run(c.args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.err, c.message)) << r.err;
+    EXPECT_FALSE(has(r.err, "Processing")) << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "vask-pairs.pdb"));
+  }
+  // with the folder there, the list writes its report into it
+  fs::create_directory(dir_ / "out");
+  exe_result r = run("--ilist=files.txt -o=out/");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir_ / "out" / "1ehz.out"));
+}
+
+// After rebuild, mutate, a list run and an SQL run, --cleanup leaves the
+// folder as the user made it: inputs and the named outputs, nothing else of
+// the program's (its lock included).
+TEST_F(PipelineExe, cleanup_leaves_only_the_users_files) {
+  copy_data("1bna.pdb");
+  copy_data("1ehz.pdb");
+  std::ofstream(dir_ / "files.txt") << "1ehz.pdb\n";
+  const char* runs[] = {"analyze -i=1bna.pdb --rebuild -o=a.txt",
+                        "rebuild --par-file=vask-dsStepPars.txt -o=r.pdb",
+                        "mutate -i=1bna.pdb --entry='chain=B name=DT num=19 to=DC' -o=m.pdb",
+                        "--ilist=files.txt -o=one:all.txt",
+                        "-i=1ehz.pdb --sqlite=schema -o=s.txt"};
+  for (const char* args : runs) {
+    exe_result r = run(args);
+    ASSERT_EQ(r.status, 0) << args << "\n" << r.err;
+  }
+  for (const char* left : {"vask-frames.txt", "vask-rebuildPars.txt", "PDB-lists.txt", "valid-mutations.dat",
+                           "vask-sqlite.sql", "vask-lock"})
+    EXPECT_TRUE(fs::exists(dir_ / left)) << left << " was not written: the test no longer covers it";
+  exe_result r = run("--cleanup");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::set<std::string> found;
+  for (const auto& e : fs::directory_iterator(dir_)) found.insert(e.path().filename().string());
+  const std::set<std::string> users = {"1bna.pdb", "1ehz.pdb", "files.txt", "a.txt", "r.pdb", "m.pdb",
+                                       "all.txt", "s.txt", "stdout.txt", "stderr.txt"};
+  EXPECT_EQ(found, users);
 }
 
 TEST_F(PipelineExe, server_cap_limits_the_nucleotides) {

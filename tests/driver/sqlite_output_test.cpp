@@ -44,8 +44,7 @@ TEST(SqliteOutput, script_loads_for_two_structures_one_with_a_quote) {
   EXPECT_NE(sql.find("-- '1ehz': 34 basepair(s)\n"), std::string::npos);
   EXPECT_EQ(sql.find("DROP TABLE", sql.find("-- 'it's'")), std::string::npos);  // no schema the 2nd time
   if (!have_sqlite3()) {
-    std::puts("[ SKIPPED ] sqlite3 is absent: vask-sqlite.sql not loaded");
-    return;
+    GTEST_SKIP() << "sqlite3 is absent: vask-sqlite.sql not loaded";
   }
   ASSERT_EQ(std::system(("cd '" + exe.path("") + "' && sqlite3 db < vask-sqlite.sql > load.txt 2>&1 && "
                          "sqlite3 db \"select count(*) from basepairs where pdb_id='1ehz'; "
@@ -76,8 +75,7 @@ TEST(SqliteOutput, chain_named_with_a_quote_loads) {
   EXPECT_NE(exe.file("q.txt").find("List of 34 base pairs"), std::string::npos);
   EXPECT_NE(exe.file("vask-sqlite.sql").find("VALUES ('q', 1, '''.G1', '''.C72',"), std::string::npos);
   if (!have_sqlite3()) {
-    std::puts("[ SKIPPED ] sqlite3 is absent: vask-sqlite.sql not loaded");
-    return;
+    GTEST_SKIP() << "sqlite3 is absent: vask-sqlite.sql not loaded";
   }
   ASSERT_EQ(std::system(("cd '" + exe.path("") + "' && sqlite3 db < vask-sqlite.sql > load.txt 2>&1 && "
                          "sqlite3 db \"select count(*) from basepairs where idstr1 like '''.%'; "

@@ -154,7 +154,7 @@ class TrizRun : public test::ModelRun {
   // The models a PDB file holds, as gemmi reads it; -1 when gemmi is absent.
   long gemmi_models(const std::string& name) {
     if (std::system("/usr/bin/python3 -c 'import gemmi' >/dev/null 2>&1") != 0) {
-      std::printf("gemmi not installed: %s is not read back\n", name.c_str());
+      test::oracle_missing("gemmi not installed: " + name + " is not read back");
       return -1;
     }
     const std::string cmd = "cd '" + dir_.string() +

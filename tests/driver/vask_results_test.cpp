@@ -123,7 +123,7 @@ TEST_F(ResultsTest, metal_summary_text_json_and_file) {
         "assert len(st) == 9, len(st)\" 2>gemmi.err");
     EXPECT_EQ(rc, 0) << test::read_file("gemmi.err");
   } else {
-    std::printf("gemmi not installed: the gemmi check of vask-metals.pdb is skipped\n");
+    test::oracle_missing("gemmi not installed: the gemmi check of vask-metals.pdb is skipped");
   }
 
   mutable_gvars().json = 1;

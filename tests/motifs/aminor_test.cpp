@@ -100,7 +100,7 @@ TEST_F(AminorTest, section_json_and_model_file) {
   long models = 0;
   const std::string err = exe.gemmi_models("vask-Aminors.pdb", &models);
   if (err == "skip") {
-    std::puts("[ SKIPPED ] gemmi (python3-gemmi) is absent: vask-Aminors.pdb not read back");
+    test::oracle_missing("gemmi (python3-gemmi) is absent: vask-Aminors.pdb not read back");
   } else {
     EXPECT_EQ(err, "");
     EXPECT_GE(models, 8);

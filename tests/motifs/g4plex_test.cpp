@@ -267,7 +267,7 @@ TEST_F(G4Test, report_json_and_files_of_2hy9) {
     EXPECT_EQ(std::system((pymol + "vask-G4select.pml >pymol.txt 2>&1").c_str()), 0) << exe.file("pymol.txt");
     EXPECT_EQ(exe.file("pymol.txt").find("Error"), std::string::npos) << exe.file("pymol.txt");
   } else {
-    std::printf("PyMOL is not installed or does not start here: the G4 selection script is not loaded\n");
+    test::oracle_missing("PyMOL is not installed or does not start here: the G4 selection script is not loaded");
   }
 
   ASSERT_EQ(exe.run("-i=2hy9.cif -o=out.json --json"), 0);

@@ -66,7 +66,7 @@ void expect_models_read_back(const test::ExeRun& exe, long expected) {
   long models = 0;
   const std::string err = exe.gemmi_models("vask-Kturns.pdb", &models);
   if (err == "skip") {
-    std::puts("[ SKIPPED ] gemmi (python3-gemmi) is absent: vask-Kturns.pdb not read back");
+    test::oracle_missing("gemmi (python3-gemmi) is absent: vask-Kturns.pdb not read back");
     return;
   }
   EXPECT_EQ(err, "");

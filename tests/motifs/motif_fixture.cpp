@@ -44,7 +44,7 @@ void ExeRun::expect_gemmi_models(const std::string& name, long want) const {
   long models = 0;
   const std::string g = gemmi_models(name, &models);
   if (g == "skip") {
-    std::printf("gemmi not installed: the check of %s is skipped\n", name.c_str());
+    test::oracle_missing("gemmi not installed: the check of " + name + " is skipped");
     return;
   }
   EXPECT_EQ(g, "") << name;
