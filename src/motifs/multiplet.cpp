@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <unordered_map>
 
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
@@ -196,11 +197,32 @@ void extract_layers(const connect& set, const struct_mol& mol, motif_measures& m
   }
 }
 
-bool contained_in_any(const connect& set, const std::vector<connect>& list) {
-  for (size_t k = 1; k < list.size(); ++k)
-    if (list[k].count > 0 && is_cnt1_contained_in_cnt2(set, list[k])) return true;
-  return false;
-}
+// Whether a set lies within any set of a list that only grows: asked of the
+// sets holding its first member, not of the whole list.
+class superset_index {
+ public:
+  explicit superset_index(const std::vector<connect>& list) : list_(list) {}
+
+  bool holds(const connect& set) {
+    for (; indexed_ < list_.size(); ++indexed_) {
+      const connect& c = list_[indexed_];
+      any_ = any_ || c.count > 0;
+      for (long m = 1; m <= c.count; ++m) by_nt_[c[m]].push_back(indexed_);
+    }
+    if (set.count == 0) return any_;
+    const auto it = by_nt_.find(set[1]);
+    if (it == by_nt_.end()) return false;
+    for (size_t k : it->second)
+      if (is_cnt1_contained_in_cnt2(set, list_[k])) return true;
+    return false;
+  }
+
+ private:
+  const std::vector<connect>& list_;
+  size_t indexed_ = 1;
+  bool any_ = false;
+  std::unordered_map<long, std::vector<size_t>> by_nt_;
+};
 
 long iter_on_set(const connect& set, struct_mol& mol, motif_measures& measures,
                  std::vector<connect>& out) {
@@ -379,12 +401,13 @@ long find_multiplets_iter(struct_mol& mol, long num_pairs, const std::vector<pai
 long check_layer(long n, const std::vector<connect>& in, struct_mol& mol, motif_measures& measures,
                  std::vector<connect>& out, long& changed) {
   out.assign(1, connect{});
+  superset_index kept(out);
   for (long i = 1; i <= n; ++i) {
     std::vector<connect> res;
     const long k = iter_on_set(in[i], mol, measures, res);
     if (!(k == 1 && same_members(res[1], in[i]))) ++changed;
     for (long r = 1; r <= k; ++r)
-      if (!contained_in_any(res[r], out)) out.push_back(std::move(res[r]));
+      if (!kept.holds(res[r])) out.push_back(std::move(res[r]));
   }
   return static_cast<long>(out.size()) - 1;
 }
@@ -392,8 +415,9 @@ long check_layer(long n, const std::vector<connect>& in, struct_mol& mol, motif_
 long check_bad_multiplets(long n, const std::vector<connect>& in, struct_mol& mol,
                           motif_measures& measures, std::vector<connect>& out, long& changed) {
   out.assign(1, connect{});
+  superset_index kept(out);
   auto keep = [&](const connect& m) {
-    if (!contained_in_any(m, out)) out.push_back(m);
+    if (!kept.holds(m)) out.push_back(m);
   };
   for (long i = 1; i <= n; ++i) {
     const connect& m = in[i];
@@ -491,17 +515,22 @@ void find_multiplets(struct_mol& mol, long num_pairs, std::vector<pair>& pairs,
   set_pairs_array_status(num_pairs, pairs, 0);
 
   std::vector<connect> found(1);
+  superset_index known(found);
   std::vector<char> in_set(static_cast<size_t>(mol.num_residues) + 1, 0);
+  // the pairs by their first nucleotide: a pair within a set is found from it
+  std::vector<std::vector<long>> pairs_of(static_cast<size_t>(mol.num_residues) + 1);
+  for (long p = 1; p <= num_pairs; ++p) pairs_of[static_cast<size_t>(pairs[p].nt1)].push_back(p);
   for (long pass = 1; pass <= MAX_ROUNDS; ++pass) {
     std::vector<connect> out;
     const long k = find_multiplets_iter(mol, num_pairs, pairs, measures, out);
     if (k == 0) break;
     long added = 0;
     for (long r = 1; r <= k; ++r) {
-      if (contained_in_any(out[r], found)) continue;
+      if (known.holds(out[r])) continue;
       for (long m = 1; m <= out[r].count; ++m) in_set[out[r][m]] = 1;
-      for (long p = 1; p <= num_pairs; ++p)
-        if (in_set[pairs[p].nt1] && in_set[pairs[p].nt2]) pairs[p].status = 1;
+      for (long m = 1; m <= out[r].count; ++m)
+        for (long p : pairs_of[static_cast<size_t>(out[r][m])])
+          if (in_set[pairs[p].nt2]) pairs[p].status = 1;
       for (long m = 1; m <= out[r].count; ++m) in_set[out[r][m]] = 0;
       found.push_back(std::move(out[r]));
       ++added;

@@ -8,6 +8,8 @@
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
 #include "pairing/plane.hpp"
+#include "structure/atom.hpp"
+#include "structure/bond.hpp"
 #include "structure/chain.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
@@ -90,11 +92,22 @@ void get_PO4_hbonds(long o, const struct_mol& mol, connect& partners, double cut
     add_one_item_to_connect_simple(a, partners, "PO4 H-bonds", mol.warned.connects);
   }
   if (mol.residues[nt].metals.count == 0) return;
-  for (long m = 1; m <= mol.num_metals; ++m) {
-    const long ma = mol.metals[m];
+  std::vector<long> metals;  // those within reach, in atom order as in mol.metals
+  if (static_cast<long>(mol.atom_xyz.size()) == mol.num_atoms + 1 && !mol.atom_grid.head.empty()) {
+    // no metal beyond the bond of the largest radii can bond: only the
+    // metals near o are tested, not every metal of the structure
+    const double largest = *std::max_element(element_table.covalent_radius.begin(), element_table.covalent_radius.end());
+    const double reach = METAL_BOND_FACTOR * (element_table.covalent_radius[mol.atoms[o].atomic_number] + largest) + 0.01;
+    for_each_within(mol.atom_grid, mol.atom_xyz, mol.atoms[o].xyz, reach, [&](long a, double) {
+      if (mol.atoms[a].metal) metals.push_back(a);
+    });
+    std::sort(metals.begin(), metals.end());
+  } else {
+    metals.assign(mol.metals.begin() + 1, mol.metals.begin() + mol.num_metals + 1);
+  }
+  for (long ma : metals)
     if (!partners.has(ma) && is_covalent_simple(o, ma, mol, METAL_BOND_FACTOR))
       add_one_item_to_connect_simple(ma, partners, "PO4 H-bonds", mol.warned.connects);
-  }
 }
 
 std::string get_atom_hbondStr(long o, const connect& partners, const struct_mol& mol) {

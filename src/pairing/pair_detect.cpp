@@ -202,19 +202,33 @@ long add_more_WC_geo_pairs_in_duplex(struct_mol& mol, long& n, std::vector<pair>
   for (;;) {
     const long listed = n;
     long this_pass = 0;
+    // the pairs listed when the pass starts, by nucleotide: whether a or b is
+    // taken is asked of their own pairs, not of the whole list
+    std::vector<long> start(static_cast<size_t>(mol.num_residues) + 2, 0), of_nt(2 * static_cast<size_t>(listed));
+    for (long l = 1; l <= listed; ++l) {
+      ++start[static_cast<size_t>(pairs[l].nt1) + 1];
+      ++start[static_cast<size_t>(pairs[l].nt2) + 1];
+    }
+    for (size_t r = 1; r < start.size(); ++r) start[r] += start[r - 1];
+    std::vector<long> fill(start.begin(), start.end() - 1);
+    for (long l = 1; l <= listed; ++l) {
+      of_nt[static_cast<size_t>(fill[static_cast<size_t>(pairs[l].nt1)]++)] = l;
+      of_nt[static_cast<size_t>(fill[static_cast<size_t>(pairs[l].nt2)]++)] = l;
+    }
+    auto taken_by = [&](long x, long a, long b) {
+      for (long t = start[static_cast<size_t>(x)]; t < start[static_cast<size_t>(x) + 1]; ++t) {
+        const pair& q = pairs[of_nt[static_cast<size_t>(t)]];
+        if (q.canonical || pair_with_two_nts(q, a, b)) return true;
+      }
+      return false;
+    };
     for (long k = 1; k <= listed; ++k) {
       if (!pairs[k].WC || seen[static_cast<size_t>(k)]) continue;
       seen[static_cast<size_t>(k)] = 1;
       const long a = ordered_neighbours(pairs[k].nt1, mol)[1];
       const long b = ordered_neighbours(pairs[k].nt2, mol)[0];
       if (!a || !b || !mol.residues[a].contacts.has(b)) continue;
-      bool taken = false;
-      for (long l = 1; l <= listed && !taken; ++l) {
-        const pair& q = pairs[l];
-        if ((q.canonical && (pair_include_nt(q, a) || pair_include_nt(q, b))) || pair_with_two_nts(q, a, b))
-          taken = true;
-      }
-      if (taken) continue;
+      if (taken_by(a, a, b) || taken_by(b, a, b)) continue;
       const frame* fa = base_frame_of(a, mol);
       const frame* fb = base_frame_of(b, mol);
       if (fa == nullptr || fb == nullptr) continue;

@@ -184,22 +184,26 @@ namespace {
 
 // Every record drops its links to the marked pairs (an end linked to one
 // becomes unlinked, a middle becomes an end or unlinked); true when any did.
+// One record drops its links to the pairs marked(x) holds for; true when it had any.
+template <class Marked>
+bool drop_links_of(connect& c, Marked marked) {
+  const long s = state(c);
+  if (s == 0) return false;
+  VASK_ASSERT(s == 1 || s == 2);
+  const bool gone1 = marked(c[1]), gone2 = s == 2 && marked(c[2]);
+  if (s == 1 ? gone1 : gone1 && gone2)
+    set_lkg_none(c);
+  else if (gone1)
+    set_lkg_end(c, c[2]);
+  else if (gone2)
+    set_lkg_end(c, c[1]);
+  return gone1 || gone2;
+}
+
 bool drop_links_into(long n, std::vector<connect>& lkg, const std::vector<char>& marked) {
   bool changed = false;
-  for (long r = 1; r <= n; ++r) {
-    connect& c = lkg[r];
-    const long s = state(c);
-    if (s == 0) continue;
-    VASK_ASSERT(s == 1 || s == 2);
-    const bool gone1 = marked[c[1]] != 0, gone2 = s == 2 && marked[c[2]] != 0;
-    if (s == 1 ? gone1 : gone1 && gone2)
-      set_lkg_none(c);
-    else if (gone1)
-      set_lkg_end(c, c[2]);
-    else if (gone2)
-      set_lkg_end(c, c[1]);
-    changed = changed || gone1 || gone2;
-  }
+  for (long r = 1; r <= n; ++r)
+    if (drop_links_of(lkg[r], [&](long x) { return marked[x] != 0; })) changed = true;
   return changed;
 }
 
@@ -278,6 +282,26 @@ void mask_linkage(long m, const std::vector<long>& chain, std::vector<long>& use
     set_lkg_none(lkg[c]);
   }
   drop_links_into(n, lkg, in_chain);
+}
+
+void mask_mutual_linkage(long m, const std::vector<long>& chain, std::vector<long>& used,
+                         std::vector<connect>& lkg) {
+  // With every link mutual, the records linked into the chain are its
+  // members' partners: only they are looked at, not the whole table.
+  std::vector<long> members(chain.begin() + 1, chain.begin() + m + 1), partners;
+  std::sort(members.begin(), members.end());
+  auto in_chain = [&](long x) { return std::binary_search(members.begin(), members.end(), x); };
+  for (long k = 1; k <= m; ++k) {
+    const connect& c = lkg[chain[k]];
+    for (long t = 1; t <= state(c); ++t) partners.push_back(c[t]);
+  }
+  std::sort(partners.begin(), partners.end());
+  partners.erase(std::unique(partners.begin(), partners.end()), partners.end());
+  for (long k = 1; k <= m; ++k) {
+    used[chain[k]] = 1;
+    set_lkg_none(lkg[chain[k]]);
+  }
+  for (long r : partners) drop_links_of(lkg[r], in_chain);
 }
 
 void check_linkage(long n, const std::vector<connect>& lkg, std::vector<long>& chain, long& count,

@@ -157,6 +157,10 @@ void tidyup_linkage(long n, std::vector<connect>& lkg);  // isolated, middle, is
 // Removes chain[1..m] from the table and marks them used.
 void mask_linkage(long m, const std::vector<long>& chain, std::vector<long>& used, long n,
                   std::vector<connect>& lkg);
+// The same for a table whose links are all mutual (as get_bp_linkage leaves
+// it, and masking keeps it): in time of the chain and its partners.
+void mask_mutual_linkage(long m, const std::vector<long>& chain, std::vector<long>& used,
+                         std::vector<connect>& lkg);
 // The next chain of linked pairs into chain[1..count]; done = true when no end is left.
 void check_linkage(long n, const std::vector<connect>& lkg, std::vector<long>& chain, long& count,
                    bool& done);

@@ -144,7 +144,7 @@ void find_helix_list(bool stem, struct_mol& mol, helix_slots& results, helix_mem
           }
           // get_bp_linkage leaves every link mutual and masking keeps it so
           // (both ends of a link into the chain go), so no tidy-up is due here
-          mask_linkage(L >= 2 ? L : 1, chain, used, m, lkg);
+          mask_mutual_linkage(L >= 2 ? L : 1, chain, used, lkg);
         }
         if (done_with_collections(m, used)) break;
         std::vector<pair> rest(1);

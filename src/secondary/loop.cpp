@@ -219,43 +219,77 @@ class loop_finder {
     pos_.assign(n, 0);
     runs_.assign(1, {});
     run_circular_.assign(1, 0);
-    for (long k = 1; k <= mol_.num_residues; ++k) {
-      if (stretch_[k] != 0 || !free_nt(k)) continue;
-      std::vector<long> left, right;
-      bool circular = false;
-      auto side = [&](long first, std::vector<long>& out) {
-        long prev = k, cur = first;
-        while (cur != 0 && cur != k) {
-          out.push_back(cur);
-          const long next = free_neighbour(cur, prev);
-          prev = cur;
-          cur = next;
-        }
-        if (cur == k && first != 0) circular = true;
-      };
-      const long first = free_neighbour(k, 0);
-      side(first, right);
-      if (!circular) {
-        const long second = first == 0 ? 0 : free_neighbour(k, first);
-        side(second, left);
-      }
-      std::vector<long> nodes(left.rbegin(), left.rend());
-      nodes.push_back(k);
-      nodes.insert(nodes.end(), right.begin(), right.end());
-      const long id = static_cast<long>(runs_.size());
-      for (size_t m = 0; m < nodes.size(); ++m) {
-        stretch_[nodes[m]] = id;
-        pos_[nodes[m]] = static_cast<long>(m);
-      }
-      runs_.push_back(std::move(nodes));
-      run_circular_.push_back(circular ? 1 : 0);
-    }
+    for (long k = 1; k <= mol_.num_residues; ++k) add_stretch_from(k);
     entries_.assign(runs_.size(), {});
     for (long r = 1; r < nrec(); ++r) {
       const quad& q = recs_[r].nts;
       if (stretch_[q[0]] != 0) entries_[stretch_[q[0]]].push_back(r);
       if (stretch_[q[3]] != 0 && stretch_[q[3]] != stretch_[q[0]]) entries_[stretch_[q[3]]].push_back(r);
     }
+  }
+
+  // The run through k as a new stretch, when k is free and in none yet.
+  void add_stretch_from(long k) {
+    if (stretch_[k] != 0 || !free_nt(k)) return;
+    std::vector<long> left, right;
+    bool circular = false;
+    auto side = [&](long first, std::vector<long>& out) {
+      long prev = k, cur = first;
+      while (cur != 0 && cur != k) {
+        out.push_back(cur);
+        const long next = free_neighbour(cur, prev);
+        prev = cur;
+        cur = next;
+      }
+      if (cur == k && first != 0) circular = true;
+    };
+    const long first = free_neighbour(k, 0);
+    side(first, right);
+    if (!circular) {
+      const long second = first == 0 ? 0 : free_neighbour(k, first);
+      side(second, left);
+    }
+    std::vector<long> nodes(left.rbegin(), left.rend());
+    nodes.push_back(k);
+    nodes.insert(nodes.end(), right.begin(), right.end());
+    const long id = static_cast<long>(runs_.size());
+    for (size_t m = 0; m < nodes.size(); ++m) {
+      stretch_[nodes[m]] = id;
+      pos_[nodes[m]] = static_cast<long>(m);
+    }
+    runs_.push_back(std::move(nodes));
+    run_circular_.push_back(circular ? 1 : 0);
+  }
+
+  // After masking freed some nucleotides: the runs they may join are made
+  // again (as new stretches, from their smallest nucleotide up, as a whole
+  // build would make them), the others keep theirs. Stretch ids are only
+  // compared, so new numbers for the new runs change nothing else.
+  void rebuild_stretches_around(const std::vector<long>& freed) {
+    std::vector<long> nodes;
+    auto take_run = [&](long x) {
+      const long s = stretch_[x];
+      if (s == 0) return;
+      nodes.insert(nodes.end(), runs_[s].begin(), runs_[s].end());
+      for (long y : runs_[s]) stretch_[y] = 0;
+      runs_[s].clear();
+      entries_[s].clear();
+    };
+    for (long x : freed) {
+      nodes.push_back(x);
+      take_run(x);
+      const connect& lk = mol_.residues[x].linked;
+      for (long m = 1; m <= lk.count && m <= 2; ++m) take_run(lk[m]);
+    }
+    sort_unique(nodes);
+    const size_t first_new = runs_.size();
+    for (long y : nodes) add_stretch_from(y);
+    entries_.resize(runs_.size());
+    for (size_t s = first_new; s < runs_.size(); ++s)
+      for (long y : runs_[s])
+        for (long r : recs_of_nt_[y])
+          if (recs_[r].nts[0] == y || recs_[r].nts[3] == y) entries_[s].push_back(r);
+    for (size_t s = first_new; s < runs_.size(); ++s) sort_unique(entries_[s]);
   }
 
   // Steps of the canonical-free path from x to y; 0 for x = y, -1 without one.
@@ -598,7 +632,7 @@ class loop_finder {
 
   // Masks the nucleotides the walk met twice (through a knotted isolated
   // pair) and the records they close; true when anything was masked.
-  bool mask_repeated(const std::vector<long>& L) {
+  bool mask_repeated(const std::vector<long>& L, std::vector<long>& freed) {
     long masked = 0;
     std::vector<long> seen;
     for (long x : L) {
@@ -607,13 +641,15 @@ class loop_finder {
       const long y = get_cpair_nt(x, mol_);
       prglog_msg("\t%ld (%s) vs. %ld (%s) -- repeated\n", x, mol_.residues[x].idstr.c_str(), y,
                  y > 0 ? mol_.residues[y].idstr.c_str() : "");
-      for (long s = 1; s < nrec(); ++s) {
+      for (long s : recs_of_nt_[x]) {  // the records holding x, in record order
         end_rec& e = recs_[s];
         if (e.used || y == 0) continue;
         if (!((e.nts[1] == x && e.nts[2] == y) || (e.nts[1] == y && e.nts[2] == x))) continue;
         e.used = true;
         mark(x, rf::loop_masked, mol_) = 1;
         mark(y, rf::loop_masked, mol_) = 1;
+        freed.push_back(x);
+        freed.push_back(y);
         prglog_msg("\t -- masked %ld\n", s);
         ++masked;
       }
@@ -638,17 +674,22 @@ class loop_finder {
         clear_walk(L);
         return false;
       }
-      if (mask_repeats() && mask_repeated(L)) {
+      if (mask_repeats() && mask_repeated(L, freed_)) {
         clear_walk(L);
         if (recs_[r].used) return false;
-        build_stretches();
+        // the stretches are made again only here; nucleotides freed by an
+        // earlier masking that ended its walk wait until then
+        rebuild_stretches_around(freed_);
+        freed_.clear();
         continue;
       }
-      for (long s = 1; s < nrec(); ++s) {
-        end_rec& e = recs_[s];
-        if (!e.used && std::all_of(e.nts.begin(), e.nts.end(), [&](long x) { return in_walk(x); }))
-          e.used = true;
-      }
+      // the records wholly inside the walk hold its nucleotides
+      for (long x : L)
+        for (long s : recs_of_nt_[x]) {
+          end_rec& e = recs_[s];
+          if (!e.used && std::all_of(e.nts.begin(), e.nts.end(), [&](long y) { return in_walk(y); }))
+            e.used = true;
+        }
       clear_walk(L);
       order_loop_nts(L);
       return true;
@@ -863,6 +904,7 @@ class loop_finder {
   std::vector<std::vector<long>> runs_;       // stretch members in backbone order; [0] unused
   std::vector<char> run_circular_;
   std::vector<std::vector<long>> entries_;    // per stretch: records whose a or d lies in it
+  std::vector<long> freed_;                   // nucleotides masked since the stretches were made
   std::vector<int> in_walk_;                  // per residue: times in the current walk
   long out_of_order_ = 0;
   long num_specials_ = 0;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
@@ -97,26 +98,35 @@ class dbn_passes {
   long run() {
     for (long r = 0;; ++r) {
       build_graph();
-      long c = check_conflicts();
-      if (c == 0) {
+      if (check_conflicts() == 0) {
         assign_level(r + 1);
         return r;
       }
-      while (c > 0) {
+      // The units in conflict, best to eliminate first; an elimination
+      // changes only its neighbours' conflicts and the nesting of the units
+      // inside its loop, so only those are looked at again.
+      std::set<long, elimination_order> candidates(elimination_order{&u_});
+      for (long k = 1; k <= n_; ++k)
+        if (u_[k].status == 1 && !u_[k].conflicts.empty()) candidates.insert(k);
+      while (!candidates.empty()) {
+        const long c = static_cast<long>(candidates.size());
         prglog_msg("\nnumber-of-conflicts: %ld\n", c);
         output_stemIPs(n_, u_, mol_);
-        const long chosen = choose(c);
+        const long chosen = *candidates.begin();
+        candidates.erase(candidates.begin());
         u_[chosen].status = 0;
         prglog_msg("eliminate stemIP #%ld\n", chosen);
-        if (c >= 2) mark_nested();
-        c = check_conflicts();
+        if (c >= 2) mark_nested(chosen, candidates);
+        refresh(chosen);
+        for (long j : graph_[chosen]) {
+          if (u_[j].status != 1) continue;
+          candidates.erase(j);
+          refresh(j);
+          if (!u_[j].conflicts.empty()) candidates.insert(j);
+        }
       }
       summarize_nested_stemIPs(n_, u_, mol_);
-      for (long k; (k = add_back()) != 0;) {
-        prglog_msg("\nadd back non-conflict stemIP refidx=#%ld\n", k);
-        output_stemIPs(n_, u_, mol_);
-        summarize_nested_stemIPs(n_, u_, mol_);
-      }
+      add_back_all();
       assign_level(r + 1);
       for (long k = 1; k <= n_; ++k) {
         if (u_[k].status == 1)
@@ -143,24 +153,30 @@ class dbn_passes {
     for (auto& g : graph_) std::sort(g.begin(), g.end());
   }
 
+  // A unit's conflicts: the active units it crosses (at most
+  // MAX_UNIT_CONFLICTS), and its gain; none for a unit not active.
+  void refresh(long k) {
+    stemIP& x = u_[k];
+    x.gain = x.conflict_bps = 0;
+    x.conflicts.clear();
+    if (x.status != 1) return;
+    for (long j : graph_[k]) {
+      if (u_[j].status != 1) continue;
+      if (static_cast<long>(x.conflicts.size()) < MAX_UNIT_CONFLICTS) {
+        x.conflicts.push_back(j);
+        x.conflict_bps += u_[j].bps;
+      } else {
+        ++st_.many_conflicts;
+      }
+    }
+    x.gain = x.bps - x.conflict_bps;
+  }
+
   long check_conflicts() {
     long c = 0;
     for (long k = 1; k <= n_; ++k) {
-      stemIP& x = u_[k];
-      x.gain = x.conflict_bps = 0;
-      x.conflicts.clear();
-      if (x.status != 1) continue;
-      for (long j : graph_[k]) {
-        if (u_[j].status != 1) continue;
-        if (static_cast<long>(x.conflicts.size()) < MAX_UNIT_CONFLICTS) {
-          x.conflicts.push_back(j);
-          x.conflict_bps += u_[j].bps;
-        } else {
-          ++st_.many_conflicts;
-        }
-      }
-      x.gain = x.bps - x.conflict_bps;
-      c += !x.conflicts.empty();
+      refresh(k);
+      c += !u_[k].conflicts.empty();
     }
     return c;
   }
@@ -177,26 +193,31 @@ class dbn_passes {
     return outer5(U) > outer5(C);
   }
 
-  long choose(long c) {
-    long pick = 0;
-    for (long k = 1; k <= n_ && pick == 0; ++k)
-      if (u_[k].status == 1 && !u_[k].conflicts.empty()) pick = k;
-    if (c == 1) return pick;
-    for (long k = pick + 1; k <= n_; ++k)
-      if (u_[k].status == 1 && !u_[k].conflicts.empty() && eliminate_first(u_[k], u_[pick])) pick = k;
-    return pick;
-  }
+  // Candidates by elimination_first, the earlier position first among equals.
+  struct elimination_order {
+    const std::vector<stemIP>* u;
+    bool operator()(long a, long b) const {
+      const stemIP& A = (*u)[static_cast<size_t>(a)];
+      const stemIP& B = (*u)[static_cast<size_t>(b)];
+      if (eliminate_first(A, B)) return true;
+      if (eliminate_first(B, A)) return false;
+      return a < b;
+    }
+  };
 
-  void mark_nested() {
-    for (long e = 1; e <= n_; ++e) {
-      const stemIP& E = u_[e];
-      if (E.status != 0) continue;
-      for (long k = 1; k <= n_; ++k) {
-        stemIP& U = u_[k];
-        if (U.status == 0 || U.conflicts.empty()) continue;
-        if (in_range(outer5(U), inner5(E), inner3(E)) && in_range(outer3(U), inner5(E), inner3(E)))
-          U.nested = 1;
-      }
+  // The candidates inside the loop of the unit E just eliminated are nested;
+  // those inside units eliminated earlier were marked then (conflicts only
+  // shrink within a pass). The units are sorted by their outer 5' end.
+  void mark_nested(long e, std::set<long, elimination_order>& candidates) {
+    const long lo = inner5(u_[e]), hi = inner3(u_[e]);
+    const auto first = std::partition_point(u_.begin() + 1, u_.end(),
+                                            [&](const stemIP& x) { return outer5(x) < lo; });
+    for (long k = first - u_.begin(); k <= n_ && outer5(u_[k]) <= hi; ++k) {
+      stemIP& U = u_[k];
+      if (U.status == 0 || U.conflicts.empty() || U.nested || !in_range(outer3(U), lo, hi)) continue;
+      candidates.erase(k);
+      U.nested = 1;
+      candidates.insert(k);
     }
   }
 
@@ -208,27 +229,46 @@ class dbn_passes {
     return outer5(a) < outer5(b);
   }
 
-  // Re-activates the best eliminated unit that crosses no active unit.
-  long add_back() {
+  // The eliminated units, in position order.
+  void log_eliminated() const {
+    long shown = 0;
+    for (long k = 1; k <= n_; ++k)
+      if (u_[k].status == 0) log_one_stemIP(++shown, 0, u_[k], mol_);
+  }
+
+  // Re-activates, best first, each eliminated unit that crosses no active
+  // unit. A unit passed over stays blocked (units are only added), so one
+  // walk down the sorted list does what a fresh search after each addition
+  // would; the program log gets the list before each addition.
+  void add_back_all() {
     std::vector<long> copies;
     for (long k = 1; k <= n_; ++k)
       if (u_[k].status == 0) copies.push_back(k);
-    if (copies.empty()) return 0;
-    if (PRGLOG != nullptr) {
-      prglog_msg("\nsorted conflicts\n");
-      for (size_t m = 0; m < copies.size(); ++m) log_one_stemIP(static_cast<long>(m) + 1, 0, u_[copies[m]], mol_);
-    }
     std::stable_sort(copies.begin(), copies.end(),
                      [&](long a, long b) { return add_back_first(u_[a], u_[b]); });
-    for (long k : copies) {
+    for (size_t m = 0; m < copies.size(); ++m) {
+      const long k = copies[m];
       bool free = true;
       for (long j : graph_[k]) free = free && u_[j].status != 1;
-      if (free) {
-        u_[k].status = 1;
-        return k;
+      if (!free) continue;
+      if (PRGLOG != nullptr) {
+        prglog_msg("\nsorted conflicts\n");
+        log_eliminated();
+      }
+      u_[k].status = 1;
+      prglog_msg("\nadd back non-conflict stemIP refidx=#%ld\n", k);
+      output_stemIPs(n_, u_, mol_);
+      summarize_nested_stemIPs(n_, u_, mol_);
+    }
+    if (PRGLOG != nullptr && !copies.empty()) {
+      // the last search, which finds nothing to add
+      bool left = false;
+      for (long c : copies) left = left || u_[c].status == 0;
+      if (left) {
+        prglog_msg("\nsorted conflicts\n");
+        log_eliminated();
       }
     }
-    return 0;
   }
 
   // The brackets of level L on the active units' pairs.

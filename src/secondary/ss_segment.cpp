@@ -31,11 +31,6 @@ std::string kissing_text(const kissing_loop& k) {
                  k.stem_index, k.hairpin1, k.hairpin2);
 }
 
-// Positions 2..num_nts - 1 of a hairpin hold its loop nucleotides.
-bool inner_of(const hairpin& h, long x) {
-  return h.num_nts > 2 && std::find(h.nts.begin() + 2, h.nts.begin() + h.num_nts, x) != h.nts.begin() + h.num_nts;
-}
-
 }  // namespace
 
 void find_ssSegs(struct_mol& mol, ss_slots& out) {
@@ -82,21 +77,36 @@ void find_kissing_loops(struct_mol& mol, long n, const std::vector<hairpin>& hai
   out.kissing_loops.clear();
   if (n < 2) return;
   std::vector<kissing_loop> found(1);
+  // the hairpins holding each nucleotide inside their loop (positions 2 to
+  // num_nts - 1): a partner is looked up there, not in every later hairpin
+  std::vector<std::vector<long>> inner_in(static_cast<size_t>(mol.num_residues) + 1);
+  for (long j = 1; j <= n; ++j)
+    for (long m = 2; m < hairpins[j].num_nts; ++m) {
+      std::vector<long>& at = inner_in[static_cast<size_t>(hairpins[j].nts[m])];
+      if (at.empty() || at.back() != j) at.push_back(j);
+    }
   for (long i = 1; i < n; ++i) {
     const hairpin& hi = hairpins[i];
     if (hi.num_nts <= 2) continue;
-    for (long j = i + 1; j <= n; ++j) {
-      const hairpin& hj = hairpins[j];
+    std::vector<std::pair<long, long>> hits;  // (later hairpin, key), in the order of hi's nucleotides
+    for (long m = 2; m < hi.num_nts; ++m) {
+      const long x = hi.nts[m];
+      long partner = get_stem_nt(x, mol);
+      if (partner == 0) partner = get_cpair_nt(x, mol);
+      if (partner <= 0) continue;
+      long key = get_stem_idx(partner, mol);
+      if (key == 0) key = get_icpair_idx(partner, mol);
+      if (key == 0) continue;
+      for (long j : inner_in[static_cast<size_t>(partner)])
+        if (j > i) hits.emplace_back(j, key);
+    }
+    std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t h = 0; h < hits.size();) {
+      const long j = hits[h].first;
       std::vector<long> keys;
-      for (long m = 2; m < hi.num_nts; ++m) {
-        const long x = hi.nts[m];
-        long partner = get_stem_nt(x, mol);
-        if (partner == 0) partner = get_cpair_nt(x, mol);
-        if (partner <= 0 || !inner_of(hj, partner)) continue;
-        long key = get_stem_idx(partner, mol);
-        if (key == 0) key = get_icpair_idx(partner, mol);
-        if (key != 0 && std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
-      }
+      for (; h < hits.size() && hits[h].first == j; ++h)
+        if (std::find(keys.begin(), keys.end(), hits[h].second) == keys.end()) keys.push_back(hits[h].second);
+      const hairpin& hj = hairpins[j];
       for (long key : keys) found.push_back({key, i, hi.key, j, hj.key});
       if (keys.size() > 1 && VERBOSITY >= 1)
         logitf("[i] -- kissing-loops in '%s', hairpin loops (#%ld/#%ld) have %ld interactions [#%ld, #%ld ...]\n",

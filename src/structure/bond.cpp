@@ -434,7 +434,8 @@ std::string atom_id(long i, const struct_mol& mol) {
 
 // Cycle search state of trace_cycles.
 struct cycle_search {
-  std::vector<std::vector<long>> adj;
+  std::vector<std::vector<long>> adj;  // by local number
+  const std::vector<long>* ids = nullptr;  // local number -> id
   std::vector<connect>* cycles = nullptr;
   long stored = 0;
   long steps = 0;
@@ -455,7 +456,7 @@ struct cycle_search {
         std::sort(key.begin(), key.end());
         if (seen.insert(std::move(key)).second) {
           connect c;
-          for (long v : path) c.append(v);
+          for (long v : path) c.append((*ids)[static_cast<size_t>(v)]);
           (*cycles)[++stored] = std::move(c);
           if (stored == MAX_CYCLES) full = true;
         }
@@ -694,21 +695,33 @@ long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
   if (nlinks < 3) return 0;
   if (static_cast<long>(cycles.size()) <= MAX_CYCLES) cycles.resize(MAX_CYCLES + 1);
   for (long c = 1; c <= MAX_CYCLES; ++c) cycles[c].clear();
-  long top = 0;
-  for (long k = 1; k <= nlinks; ++k) top = std::max({top, links[k][0], links[k][1]});
-  cycle_search s;
-  s.adj.assign(static_cast<size_t>(top) + 1, {});
+  // The search runs on local numbers (the ids in ascending order), so its
+  // tables grow with the links, not with the largest id of the structure;
+  // the order is kept, so are the cycles found and their order.
+  std::vector<long> ids;
+  ids.reserve(static_cast<size_t>(2 * nlinks));
   for (long k = 1; k <= nlinks; ++k) {
-    s.adj[links[k][0]].push_back(links[k][1]);
-    s.adj[links[k][1]].push_back(links[k][0]);
+    ids.push_back(links[k][0]);
+    ids.push_back(links[k][1]);
   }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  auto local = [&](long id) { return std::lower_bound(ids.begin(), ids.end(), id) - ids.begin(); };
+  cycle_search s;
+  s.adj.assign(ids.size(), {});
+  for (long k = 1; k <= nlinks; ++k) {
+    s.adj[local(links[k][0])].push_back(local(links[k][1]));
+    s.adj[local(links[k][1])].push_back(local(links[k][0]));
+  }
+  s.ids = &ids;
   s.cycles = &cycles;
-  s.on_path.assign(static_cast<size_t>(top) + 1, 0);
+  s.on_path.assign(ids.size(), 0);
   for (long k = 1; k <= nlinks && !s.full; ++k) {
-    s.path = {links[k][0], links[k][1]};
-    s.on_path[links[k][0]] = s.on_path[links[k][1]] = 1;
+    const long a = local(links[k][0]), b = local(links[k][1]);
+    s.path = {a, b};
+    s.on_path[a] = s.on_path[b] = 1;
     s.extend();
-    s.on_path[links[k][0]] = s.on_path[links[k][1]] = 0;
+    s.on_path[a] = s.on_path[b] = 0;
   }
   if (s.full && ++warned <= 9)
     logitf("[w] -- trace_cycles(): more than %ld cycles; the first %ld are kept\n", MAX_CYCLES, MAX_CYCLES);

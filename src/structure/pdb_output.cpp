@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <algorithm>
+#include <set>
 #include <cstring>
 #include <string_view>
 
@@ -360,12 +361,11 @@ void write_residue_set_pdb_simple(long n, const std::vector<long>& list, const f
 void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const frame* f, long view,
                                  struct_mol& mol, FILE* fp) {
   std::vector<long> all(list.begin(), list.begin() + n + 1);
-  std::vector<char> listed(static_cast<size_t>(mol.num_residues) + 1, 0);
-  for (long t = 1; t <= n; ++t) listed[list[t]] = 1;
+  // the residues written so far, by a set of their own size: a table over
+  // every residue of the structure would cost more than the residues written
+  std::set<long> listed(list.begin() + 1, list.begin() + n + 1);
   auto add = [&](long k) {
-    if (listed[k]) return;
-    listed[k] = 1;
-    all.push_back(k);
+    if (listed.insert(k).second) all.push_back(k);
   };
   if (Gvars.metals)
     for (long t = 1; t <= n; ++t) {

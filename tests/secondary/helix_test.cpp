@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -71,6 +73,32 @@ TEST_F(HelixRecordTest, chains_come_out_whole_and_leave_the_table) {
   check_linkage(6, lkg, chain, count, done);
   EXPECT_TRUE(done);
   EXPECT_FALSE(done_with_collections(6, used));  // 1..4 used, 5 and 6 not
+}
+
+// On a table of mutual links, masking through the chain's partners leaves the
+// very table (and used marks) the whole-table masking does, chain by chain.
+TEST_F(HelixRecordTest, masking_through_partners_matches_the_whole_table) {
+  // 1-2-3 and 4-5-6-7 chains (links both ways), 8 alone, 9-10 a pair of ends
+  auto start = table({{1, 2, 0}, {2, 1, 3}, {1, 2, 0}, {1, 5, 0}, {2, 4, 6}, {2, 5, 7}, {1, 6, 0},
+                      {0, 0, 0}, {1, 10, 0}, {1, 9, 0}});
+  for (long first : {1L, 2L, 3L}) {  // mask the first one, two or three of each chain
+    SCOPED_TRACE(first);
+    auto whole = start, mutual = start;
+    std::vector<long> used_whole(11, 0), used_mutual(11, 0), chain;
+    for (;;) {
+      long count = 0;
+      bool done = false;
+      check_linkage(10, whole, chain, count, done);
+      if (done) break;
+      const long m = std::min(first, count);
+      mask_linkage(m, chain, used_whole, 10, whole);
+      mask_mutual_linkage(m, chain, used_mutual, mutual);
+      ASSERT_EQ(states(mutual), states(whole));
+      for (long r = 1; r <= 10; ++r)
+        for (long t = 1; t <= whole[r].count; ++t) EXPECT_EQ(mutual[r][t], whole[r][t]) << r;
+    }
+    EXPECT_EQ(used_mutual, used_whole);
+  }
 }
 
 TEST_F(HelixRecordTest, a_closed_ring_is_one_chain_in_index_order) {
