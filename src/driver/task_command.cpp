@@ -32,6 +32,7 @@
 #include "support/number.hpp"
 #include "support/option_value.hpp"
 #include "support/pattern_matcher.hpp"
+#include "support/script_quote.hpp"
 #include "support/string.hpp"
 
 namespace vask {
@@ -469,19 +470,33 @@ std::string stacking_plugin_path() {
 void write_stacking_diagram(const task_settings& s) {
   auto on = [&s](int f) { return s.stack[static_cast<size_t>(f)] != 0; };
   std::string layer1, layer2;
-  for (const std::string& line : get_filelines(s.input)) {
-    if (is_comment_string(line)) continue;
-    size_t p;
-    if (layer1.empty() && (p = line.find("select layer1")) != std::string::npos) layer1 = line.substr(p);
-    if (layer2.empty() && (p = line.find("select layer2")) != std::string::npos) layer2 = line.substr(p);
-    if (!layer1.empty() && !layer2.empty()) break;
+  const std::vector<std::string> lines = get_filelines(s.input);
+  // The selections come from the structure file, any line of it: only a
+  // selection expression reaches the script, never a further command.
+  auto take = [&s](const std::string& line, size_t number, const char* key, std::string& layer) {
+    const size_t p = line.find(key);
+    if (!layer.empty() || p == std::string::npos) return;
+    const std::string text = line.substr(p);
+    if (is_selection_expression(text))
+      layer = text;
+    else
+      runlog_msg("[w] line %zu of '%s': '%s' holds more than a selection -- ignored\n", number,
+                 printable_text(s.input).c_str(), printable_text(text).c_str());
+  };
+  for (size_t k = 0; k < lines.size() && (layer1.empty() || layer2.empty()); ++k) {
+    if (is_comment_string(lines[k])) continue;
+    take(lines[k], k + 1, "select layer1", layer1);
+    take(lines[k], k + 1, "select layer2", layer2);
   }
   if (layer1.empty() != layer2.empty()) fatal("[e] must have both 'select layer1' and 'select layer2'\n");
   const bool layers = !layer1.empty();
+  const std::string structure = pymol_quoted(s.input);
+  const std::string base = basename_del_ext(s.input);
+  check_pymol_names(s.output, base, on(STK_SESSION), on(STK_RAY), on(STK_CONVERT));
   scoped_file sf(open_output(s.output));
   FILE* fp = sf.get();
   std::fprintf(fp, "reinitialize\n");
-  std::fprintf(fp, "load %s, whole_str\n", s.input.c_str());
+  std::fprintf(fp, "load %s, whole_str\n", structure.c_str());
   std::fprintf(fp, "hide everything, whole_str\n\n");
   std::fprintf(fp, "run %s\n\n", stacking_plugin_path().c_str());
   std::fprintf(fp, "bg_color white\n\n");
@@ -537,7 +552,6 @@ void write_stacking_diagram(const task_settings& s) {
     if (on(STK_HBOND)) std::fprintf(fp, "vask_block block_file=hbond, name=hbonds\n");
   }
   std::fprintf(fp, "\n");
-  const std::string base = basename_del_ext(s.input);
   pymol_pse_ray_png(fp, base, on(STK_SESSION), on(STK_RAY));
   sf.close();
   run_pymol(s.output, base, on(STK_CONVERT), false, on(STK_OPEN));

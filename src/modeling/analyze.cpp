@@ -23,6 +23,7 @@
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"
+#include "support/number.hpp"
 #include "support/ref_frame.hpp"
 #include "support/report_lines.hpp"
 #include "support/settings.hpp"
@@ -350,10 +351,14 @@ void analyze_duplex(const analyze_settings& s, struct_mol& mol) {
 std::vector<frame> parse_frame_file(const std::string& name, long& n) {
   std::vector<xyz> coords(1);
   std::vector<std::string> names(1);
-  for (const std::string& line : get_filelines(name)) {
+  const std::vector<std::string> lines = get_filelines(name);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
     if (comment_line(line)) continue;
     double x = 0, y = 0, z = 0;
     if (std::sscanf(line.c_str(), "%lf %lf %lf", &x, &y, &z) == 3) {
+      const double read[] = {x, y, z};
+      check_finite_values(read, name, static_cast<long>(i) + 1, line);
       VASK_ASSERT(static_cast<long>(coords.size()) <= kMaxFrameLines);
       coords.push_back(xyz{0, x, y, z});
       continue;

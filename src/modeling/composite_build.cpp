@@ -23,6 +23,7 @@
 #include "support/file.hpp"
 #include "support/log.hpp"
 #include "support/process.hpp"
+#include "support/script_quote.hpp"
 #include "support/string.hpp"
 #include "support/vector3.hpp"
 
@@ -135,7 +136,7 @@ void build_site(const composite_settings& s, const binding_site& b, long k, chil
   separator(sh);
   std::fprintf(sh, "# iteration #%ld: ", k);
   std::fprintf(sh, "start=%-4ld  end=%-4ld  pdbfile=%s  length=%-4ld  reverse=%ld  seq=%s\n", b.start, b.end,
-               b.templ.c_str(), b.pairs, b.reverse, b.templ_seq.c_str());
+               shell_comment_text(b.templ).c_str(), b.pairs, b.reverse, b.templ_seq.c_str());
   std::fprintf(sh, "# connecting duplex: pairs=%s(%ld)\n", b.connector.c_str(),
                static_cast<long>(b.connector.size()));
   const command fiber = fiber_command(s);
@@ -345,11 +346,11 @@ void build_composite(const composite_settings& s, const composite_plan& plan) {
   finish_duplex(model, runs);
   report_junctions(model);
   if (mutate) {
-    std::fprintf(sh, "#\tmutating bases per input sequence --> %s\n", s.output.c_str());
+    std::fprintf(sh, "#\tmutating bases per input sequence --> %s\n", shell_comment_text(s.output).c_str());
     mutate_to_sequence(s, model, plan.sequence);
   }
   if (s.separate) {
-    std::fprintf(sh, "#\tseparating templates into an ensemble --> %s\n", s.output.c_str());
+    std::fprintf(sh, "#\tseparating templates into an ensemble --> %s\n", shell_comment_text(s.output).c_str());
     separate_templates(plan, model);
   }
   runs.close();

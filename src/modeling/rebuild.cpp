@@ -278,13 +278,17 @@ void build_from_pars(const rebuild_settings& s) {
 void build_generic_model(const rebuild_settings& s) {
   std::vector<par_row> rows(1);
   std::vector<std::string> files(1);
-  for (const std::string& line : get_filelines(s.par_file)) {
+  const std::vector<std::string> lines = get_filelines(s.par_file);
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const std::string& line = lines[k];
     if (comment_line(line)) continue;
     char name[4096] = "";
     par_row r;
-    if (std::sscanf(line.c_str(), "%4095s %lf %lf %lf %lf %lf %lf", name, &r.step[1], &r.step[2],
-                    &r.step[3], &r.step[4], &r.step[5], &r.step[6]) == 7 &&
-        exist_file(name)) {
+    const int got = std::sscanf(line.c_str(), "%4095s %lf %lf %lf %lf %lf %lf", name, &r.step[1], &r.step[2],
+                                &r.step[3], &r.step[4], &r.step[5], &r.step[6]);
+    if (got > 1) check_finite_values(std::span(&r.step[1], static_cast<size_t>(got - 1)), s.par_file,
+                                     static_cast<long>(k) + 1, line);
+    if (got == 7 && exist_file(name)) {
       r.name = name;
       rows.push_back(r);
       files.push_back(name);
@@ -399,7 +403,9 @@ std::vector<par_row> read_rebuild_pars(const std::string& file, long& n) {
   runlog_msg("Reading file %s\n", file.c_str());
   std::vector<par_row> rows(1);
   long counts[3] = {0, 0, 0};  // single-strand, 7-field pair, 13-field pair rows
-  for (const std::string& line : get_filelines(file)) {
+  const std::vector<std::string> lines = get_filelines(file);
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const std::string& line = lines[k];
     if (comment_line(line)) continue;
     if (line.find("num_nts=") != std::string::npos || line.find("num_pairs=") != std::string::npos)
       continue;
@@ -408,6 +414,7 @@ std::vector<par_row> read_rebuild_pars(const std::string& file, long& n) {
     const int got = std::sscanf(line.c_str(), "%63s %lf %lf %lf %lf %lf %lf %lf %lf %lf %lf %lf %lf",
                                 word, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8],
                                 &v[9], &v[10], &v[11]);
+    if (got > 1) check_finite_values(std::span(v, static_cast<size_t>(got - 1)), file, static_cast<long>(k) + 1, line);
     const std::string name = word;
     par_row r;
     r.name = name;

@@ -17,7 +17,14 @@ namespace {
 constexpr std::string_view kSequenceChars = "()0123456789ACGTU";
 constexpr size_t kMaxCountDigits = 31;  // a count has at most 31 digits
 
+// A sequence file is read only as far as it can still give a sequence the
+// builders accept: at most this many characters of sequence text (ten per
+// base), and lines of at most this many characters.
+constexpr size_t kMaxSequenceText = 10 * static_cast<size_t>(kMaxSequenceLength);
+constexpr size_t kMaxSequenceLine = kMaxSequenceText;
+
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_base_letter(int c) { return std::string_view("ACGTUacgtu").find(static_cast<char>(c)) != std::string_view::npos; }
 
 [[noreturn]] void too_long(std::string_view text) {
   fatal("[e] sequence longer than %ld bases once expanded: '%.60s'\n", kMaxSequenceLength,
@@ -67,13 +74,26 @@ std::string read_file_raw(const std::string& file_name) {
   std::string line;
   int c = 0;
   bool more = true;
-  while (more) {
+  long letters = 0;  // base letters read, up to a '#' on each line
+  for (long number = 1; more; ++number) {
     line.clear();
-    while ((c = std::fgetc(fp)) != EOF && c != '\n') line += static_cast<char>(c);
+    bool comment = false;
+    while ((c = std::getc(fp)) != EOF && c != '\n') {
+      if (c == '\0') fatal("[e] %s, line %ld: a NUL byte -- not a sequence file\n", file_name.c_str(), number);
+      if (line.size() >= kMaxSequenceLine)
+        fatal("[e] %s, line %ld: longer than %zu characters -- not a sequence file\n", file_name.c_str(), number,
+              kMaxSequenceLine);
+      comment = comment || c == '#';
+      if (!comment && is_base_letter(c) && ++letters > kMaxSequenceLength) too_long(out + line);
+      line += static_cast<char>(c);
+    }
     more = c != EOF;
     if (is_doc_string(line)) continue;
     nullify_line_comment(line);
     out += trim(line);
+    if (out.size() > kMaxSequenceText)
+      fatal("[e] %s: more than %zu characters of sequence text -- not read further\n", file_name.c_str(),
+            kMaxSequenceText);
   }
   holder.close();
   return out;

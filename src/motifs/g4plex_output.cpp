@@ -14,6 +14,7 @@
 #include "support/json_writer.hpp"
 #include "support/log.hpp"
 #include "support/report_lines.hpp"
+#include "support/script_quote.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"
 
@@ -495,6 +496,7 @@ void write_G4stackings(const g4_results& r, struct_mol& mol) {
 void output_G4plex_PyMOL_select(const g4_results& r, const struct_mol& mol) {
   const g4plex* p = r.num_stems > 0 ? &r.stems[1] : r.num_helices > 0 ? &r.helices[1] : nullptr;
   if (p == nullptr) return;
+  const std::string structure = pymol_quoted(mol.file_name);
   FILE* fp = create_file(sformat("%s-G4select.pml", Gvars.prefix.c_str()));
   std::vector<long> loop(1, 0);
   for (long l = 1; l <= p->num_loops; ++l) {
@@ -502,9 +504,10 @@ void output_G4plex_PyMOL_select(const g4_results& r, const struct_mol& mol) {
     for (long k = 2; k < c.count; ++k) loop.push_back(c[k]);
   }
   const long nc = static_cast<long>(p->core_nts.size()) - 1, nl = static_cast<long>(loop.size()) - 1;
-  std::fprintf(fp, "load %s\n", mol.file_name.c_str());
+  std::fprintf(fp, "load %s\n", structure.c_str());
   std::fprintf(fp, "select G4core, %s\n", select_tvec_pymol(nc, p->core_nts, mol).c_str());
-  std::fprintf(fp, "select G4loop, %s\n", nl ? select_tvec_pymol(nl, loop, mol).c_str() : "none");
+  const std::string loops = select_tvec_pymol(nl, loop, mol);
+  std::fprintf(fp, "select G4loop, %s\n", loops.empty() ? "none" : loops.c_str());
   std::fprintf(fp, "select G4misc, NOT (G4core OR G4loop)\n");
   std::fprintf(fp, "select C3prime, name C3'\n");
   close_file(fp);

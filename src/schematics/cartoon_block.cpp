@@ -16,6 +16,7 @@
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/log.hpp"
+#include "support/script_quote.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"
 
@@ -45,6 +46,22 @@ size_t chains_taken(size_t total, const struct_mol& mol, bool exact_only) {
   return total / models;
 }
 
+// A chain id or residue name goes into the script as it stands: one that
+// PyMOL could read as more than a name is left out, with a warning.
+bool script_word(const std::string& word, const char* what) {
+  const std::string w = trimmed(word);
+  if (w.empty() || is_plain_selection_word(w)) return true;
+  runlog_msg("[w] %s '%s' cannot be named in a PyMOL script: left out of it\n", what, printable_text(w).c_str());
+  return false;
+}
+
+std::vector<std::string> script_words(const std::vector<std::string>& words, const char* what) {
+  std::vector<std::string> kept;
+  for (const std::string& w : words)
+    if (script_word(w, what)) kept.push_back(w);
+  return kept;
+}
+
 // One cartoon object per chain: created, coloured, made transparent, shown.
 void write_chain_objects(const struct_mol& mol, bool protein, FILE* fp) {
   const std::vector<long> list = chains_with(mol, protein);
@@ -54,6 +71,7 @@ void write_chain_objects(const struct_mol& mol, bool protein, FILE* fp) {
   for (size_t k = 0; k < n; ++k) {
     const chain& c = mol.chains[list[k]];
     const std::string id = trimmed(c.chain_id);
+    if (!script_word(id, "chain")) continue;
     std::string name;
     if (per_model) {
       name = sformat("%s%ld_%s", prefix, c.model, id.empty() ? "BLANK" : id.c_str());
@@ -88,7 +106,7 @@ void write_protein_as_one(const struct_mol& mol, FILE* fp) {
     if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
   }
   std::fprintf(fp, "\ncreate protein, chain ");
-  write_strVec_word(ids, fp);
+  write_strVec_word(script_words(ids, "chain"), fp);
   std::fprintf(fp, "set cartoon_color, %s, protein\n", Gvars.protein_color.c_str());
   std::fprintf(fp, "set cartoon_transparency, %g, protein\n", Gvars.protein_transp);
   if (ctn(CTN_HIDE_PROTEIN)) std::fprintf(fp, "# ");
@@ -111,7 +129,7 @@ void write_ligands_metals(const struct_mol& mol, FILE* fp) {
       std::fprintf(fp, "set stick_radius = 0.2, ligands\nset sphere_scale, 0.32, ligands\n");
     } else if (ctn(CTN_LIGAND)) {
       std::fprintf(fp, "\nselect ligands, resn ");
-      write_strVec_word(names, fp);
+      write_strVec_word(script_words(names, "residue name"), fp);
     }
   }
   if (mol.num_metals > 0 && ctn(CTN_METAL))
@@ -184,15 +202,19 @@ std::string check_bestview_for_cartoon_block(struct_mol& mol) {
 void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file, const std::string& script_file,
                               const std::string& base) {
   const std::string block = base + ".r3d";
+  // the names are checked before the script is begun
+  const std::string structure_name = pymol_quoted(structure_file), block_name = pymol_quoted(block);
+  check_pymol_names(script_file, base, ctn(CTN_SESSION), ctn(CTN_RAY_PNG), ctn(CTN_RUN_PYMOL));
   const bool g4_trace = write_block_file(mol, block);
+  const std::string trace_name = g4_trace ? pymol_quoted(g4_trace_file_name()) : "";
   scoped_file out(output_file(script_file));
   FILE* fp = out.get();
   std::fprintf(fp, "reinitialize\n\n");
   if (mol.model_mode > 3) std::fprintf(fp, "set all_states, on\n");
   if (ctn(CTN_BLOCKS_ONLY)) {
-    std::fprintf(fp, "load %s, block\n\n", block.c_str());
+    std::fprintf(fp, "load %s, block\n\n", block_name.c_str());
   } else {
-    std::fprintf(fp, "load %s, whole_str\n", structure_file.c_str());
+    std::fprintf(fp, "load %s, whole_str\n", structure_name.c_str());
     std::fprintf(fp, "hide everything, whole_str\n");
     if (ctn(CTN_HIDE)) {
       std::fprintf(fp, "# show cartoon, whole_str\n\n");
@@ -206,13 +228,12 @@ void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file
       if (mol.num_na_chains > 0) write_chain_objects(mol, false, fp);
     }
     write_ligands_metals(mol, fp);
-    std::fprintf(fp, "load %s, block\n\n", block.c_str());
+    std::fprintf(fp, "load %s, block\n\n", block_name.c_str());
   }
   // only the trace of this structure: one an earlier run left under the name
   // belongs to another model
   if (g4_trace) {
-    const std::string trace = g4_trace_file_name();
-    std::fprintf(fp, "load %s, G4lkg\n\n", trace.c_str());
+    std::fprintf(fp, "load %s, G4lkg\n\n", trace_name.c_str());
     std::fprintf(fp, "hide everything, G4lkg\nset stick_radius, 0.12, G4lkg\nset stick_color, gray, G4lkg\n"
                      "set stick_transparency, 0.3, G4lkg\nshow sticks, G4lkg\n\n");
     std::fprintf(fp, "select G4lkg_points, G4lkg and name C1'\nset sphere_color, white, G4lkg_points\n"
@@ -250,7 +271,7 @@ void get_new_perspective(const std::string& script, const std::string& new_scrip
       continue;
     }
     if (line.find("save ") != std::string::npos) {
-      std::fprintf(fp, "# %s\n", line.c_str());
+      std::fprintf(fp, "# %s\n", pymol_comment_text(line).c_str());
       continue;
     }
     std::fprintf(fp, "%s\n", line.c_str());

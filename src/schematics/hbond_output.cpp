@@ -10,6 +10,7 @@
 #include "support/file.hpp"
 #include "support/json_writer.hpp"
 #include "support/log.hpp"
+#include "support/script_quote.hpp"
 #include "support/settings.hpp"
 
 namespace vask {
@@ -145,10 +146,11 @@ void write_hbonds_file(const struct_mol& mol, const std::string& file) {
 void write_hbonds_jmol(const struct_mol& mol, const std::string& file) {
   const std::vector<bond> list = listed_hbonds(mol);
   const long n = static_cast<long>(list.size()) - 1;
+  const std::string structure = jmol_quoted(mol.file_name);
   scoped_file sf(output_file(file));
   FILE* fp = sf.get();
   std::fprintf(fp, "zap\n");
-  std::fprintf(fp, "load %s\n\n", mol.file_name.c_str());
+  std::fprintf(fp, "load %s\n\n", structure.c_str());
   std::fprintf(fp, "frank off\n");
   std::fprintf(fp, "wireframe 18\n");
   std::fprintf(fp, "cpk 0.11\n");
@@ -165,8 +167,8 @@ void write_hbonds_jmol(const struct_mol& mol, const std::string& file) {
   for (long k = 1; k <= n; ++k) {
     const atom& a1 = mol.atoms[list[k].atom1];
     const atom& a2 = mol.atoms[list[k].atom2];
-    std::fprintf(fp, "measure %5ld %5ld #%-5ld %8.3f %s %s\n", a1.serial, a2.serial, k, list[k].distance,
-                 a1.idstr.c_str(), a2.idstr.c_str());
+    std::fprintf(fp, "measure %5ld %5ld #%-5ld %8.3f %s\n", a1.serial, a2.serial, k, list[k].distance,
+                 pymol_comment_text(a1.idstr + " " + a2.idstr).c_str());
   }
   sf.close();
 }
@@ -174,10 +176,13 @@ void write_hbonds_jmol(const struct_mol& mol, const std::string& file) {
 void write_hbonds_pymol(const struct_mol& mol, const std::string& file) {
   const std::vector<bond> list = listed_hbonds(mol);
   const long n = static_cast<long>(list.size()) - 1;
+  const std::string structure = pymol_quoted(mol.file_name);
+  const std::string base = basename_del_ext(mol.file_name);
+  check_pymol_names(file, base, hb(HB_SESSION), hb(HB_RAY), hb(HB_CONVERT));
   scoped_file sf(output_file(file));
   FILE* fp = sf.get();
   std::fprintf(fp, "reinitialize\n");
-  std::fprintf(fp, "load %s, whole_str\n\n", mol.file_name.c_str());
+  std::fprintf(fp, "load %s, whole_str\n\n", structure.c_str());
   std::fprintf(fp, "bg_color white\n\n");
   std::fprintf(fp, "set depth_cue, 0\n");
   std::fprintf(fp, "set ray_trace_fog, 0\n\n");
@@ -212,12 +217,12 @@ void write_hbonds_pymol(const struct_mol& mol, const std::string& file) {
   for (long k = 1; k <= n; ++k) {
     const atom& a1 = mol.atoms[list[k].atom1];
     const atom& a2 = mol.atoms[list[k].atom2];
-    std::fprintf(fp, "    #%-5ld %8.3f %s %s\n", k, list[k].distance, a1.idstr.c_str(), a2.idstr.c_str());
+    std::fprintf(fp, "    #%-5ld %8.3f %s\n", k, list[k].distance,
+                 pymol_comment_text(a1.idstr + " " + a2.idstr).c_str());
     std::fprintf(fp, "distance h%ld, id %ld, id %ld\n", k, a1.serial, a2.serial);
   }
   if (!hb(HB_HB_LABEL)) std::fprintf(fp, "hide labels, h*\n");
   std::fprintf(fp, "\n");
-  const std::string base = basename_del_ext(mol.file_name);
   pymol_pse_ray_png(fp, base, hb(HB_SESSION), hb(HB_RAY));
   sf.close();
   run_pymol(file, base, hb(HB_CONVERT), false, hb(HB_OPEN));

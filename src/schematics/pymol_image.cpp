@@ -8,6 +8,7 @@
 #include "support/file.hpp"
 #include "support/log.hpp"
 #include "support/process.hpp"
+#include "support/script_quote.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"
 
@@ -60,14 +61,20 @@ void check_block_cmd(FILE* fp) {
   }
 }
 
+void check_pymol_names(const std::string& script, const std::string& base, bool session, bool ray, bool convert) {
+  if (session) pymol_bare_name(base + ".pse");
+  if (ray) pymol_bare_name(base + "-pymol.png");
+  if (convert && !stdout_stderr(script)) pymol_bare_name(script);
+}
+
 void pymol_pse_ray_png(FILE* fp, const std::string& base, bool session, bool ray) {
   if (fp == nullptr) return;
   check_block_cmd(fp);
-  if (session) std::fprintf(fp, "save %s.pse\n\n", base.c_str());
+  if (session) std::fprintf(fp, "save %s\n\n", pymol_bare_name(base + ".pse").c_str());
   if (ray) {
     std::fprintf(fp, "zoom complete=1\n");
     std::fprintf(fp, "ray %ld\n", Gvars.ray_size);
-    std::fprintf(fp, "png %s-pymol.png\n", base.c_str());
+    std::fprintf(fp, "png %s\n", pymol_bare_name(base + "-pymol.png").c_str());
   }
 }
 
@@ -78,7 +85,7 @@ void run_pymol(const std::string& script, const std::string& base, bool convert,
   // the programs write these names themselves: made anew first, so that a
   // link planted under one is replaced rather than written through
   create_empty_file(raw);
-  run_step({"pymol", "-Qkc", script}, script, "msg");
+  run_step({"pymol", "-Qkc", pymol_bare_name(script)}, script, "msg");
   if (is_empty_file(raw)) fatal("[e] pymol wrote no image '%s' (the script '%s' is kept)\n", raw.c_str(), script.c_str());
   const std::string image =
       own_image_name && !Gvars.cartoon_image.empty() ? Gvars.cartoon_image : sformat("%.500s.png", base.c_str());

@@ -17,6 +17,11 @@ void check_block_cmd(FILE* fp);
 
 // The image tail: extra commands, "save <base>.pse" with session, and with
 // ray "zoom complete=1", "ray <size>", "png <base>-pymol.png".
+// The names PyMOL takes unquoted (the image and session names of png and
+// save, and the script on PyMOL's own command line, which it splits at ';'),
+// checked before a script is begun: one PyMOL cannot take back ends the run
+// with "[e] ...".
+void check_pymol_names(const std::string& script, const std::string& base, bool session, bool ray, bool convert);
 void pymol_pse_ray_png(FILE* fp, const std::string& base, bool session, bool ray);
 
 // With convert on: pymol renders the script, convert trims the image into

@@ -15,6 +15,7 @@
 #include "support/json_writer.hpp"
 #include "support/log.hpp"
 #include "support/report_lines.hpp"
+#include "support/script_quote.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"
 
@@ -183,17 +184,20 @@ char chain_char(long x, const struct_mol& mol) {
 }
 
 // One selection of a script: the terms of the junction's paired (or
-// unpaired) nucleotides; empty when none qualifies.
+// unpaired) nucleotides; empty when none qualifies. A nucleotide whose chain
+// the script could not name as it stands is left out.
 std::string selection_terms(const loop& L, bool paired, const struct_mol& mol, bool pymol) {
   std::string s;
   for (long m = 1; m <= L.num_nts; ++m) {
     const long x = L.nts[m];
     if ((get_cpair_nt(x, mol) != 0) != paired) continue;
     const long num = mol.residues[x].res_seq;
+    const char c = chain_char(x, mol);
+    if (c != ' ' && !is_plain_selection_word(std::string(1, c))) continue;
     if (pymol)
-      s += sformat("%s %c/%ld/", s.empty() ? "" : " or", chain_char(x, mol), num);
+      s += sformat("%s %c/%ld/", s.empty() ? "" : " or", c, num);
     else
-      s += sformat("%ld:%c, ", num, chain_char(x, mol));
+      s += sformat("%ld:%c, ", num, c);
   }
   if (!pymol && s.size() >= 2) s.resize(s.size() - 2);
   return s;
@@ -289,17 +293,16 @@ void output_one_loop_info(long number, const loop& L, const struct_mol& mol, FIL
 }
 
 void write_pymol_scripts(long n, const std::vector<loop>& loops, const struct_mol& mol) {
+  const std::string junctions = pymol_quoted(name_pdbcif_outfile("junctions"));
   FILE* fp = create_file(sformat("%s-pymol.pml", Gvars.prefix.c_str()));
-  std::fprintf(fp, "load %s\n", name_pdbcif_outfile("junctions").c_str());
+  std::fprintf(fp, "load %s\n", junctions.c_str());
   std::fprintf(fp, "bg_color white\nset ray_trace_fog=0\nset depth_cue=0\norient\n");
   long number = 0;
   for (long i = 1; i <= n; ++i) {
     const loop& L = loops[i];
     if (!L.is_junction || !loop_is_counted(L)) continue;
     // PyMOL splits a line at ';' even after '#': the comment keeps the text with ',' instead
-    std::string title = L.text;
-    std::replace(title.begin(), title.end(), ';', ',');
-    std::fprintf(fp, "\n#%ld %s\n", ++number, title.c_str());
+    std::fprintf(fp, "\n#%ld %s\n", ++number, pymol_comment_text(L.text).c_str());
     // an empty selection is an error in PyMOL: such a line is left out with its colour
     const std::string wc = selection_terms(L, true, mol, true);
     if (!wc.empty()) std::fprintf(fp, "select stem_wc,%s\ncolor green, stem_wc\n", wc.c_str());
@@ -313,14 +316,15 @@ void write_pymol_scripts(long n, const std::vector<loop>& loops, const struct_mo
 }
 
 void write_jmol_scripts(long n, const std::vector<loop>& loops, const struct_mol& mol) {
+  const std::string junctions = jmol_quoted(name_pdbcif_outfile("junctions"));
   FILE* fp = create_file(sformat("%s-jmol.scr", Gvars.prefix.c_str()));
-  std::fprintf(fp, "load %s\n", name_pdbcif_outfile("junctions").c_str());
+  std::fprintf(fp, "load %s\n", junctions.c_str());
   long number = 0;
   for (long i = 1; i <= n; ++i) {
     const loop& L = loops[i];
     if (!L.is_junction || !loop_is_counted(L)) continue;
     const std::string title = L.text.substr(0, L.text.find(';'));
-    std::fprintf(fp, "\n# %ld %s\n", ++number, title.c_str());
+    std::fprintf(fp, "\n# %ld %s\n", ++number, pymol_comment_text(title).c_str());
     // an empty Jmol select selects everything: such a line is left out with its colour
     const std::string wc = selection_terms(L, true, mol, false);
     if (!wc.empty()) std::fprintf(fp, "select %s\ncolor green; wireframe 66\n", wc.c_str());

@@ -223,8 +223,17 @@ class pdb_line {
   char text_[LENGTH];
 };
 
+// A coordinate that is not a finite number ("nan", "inf") is written by no
+// writer: no reader, ours included, would take the file back.
+void check_finite_point(const atom& a, const xyz& p) {
+  if (std::isfinite(p[1]) && std::isfinite(p[2]) && std::isfinite(p[3])) return;
+  fatal("[e] atom %s has coordinates that are not finite numbers (%g, %g, %g): writing stopped\n",
+        atom_label(a).c_str(), p[1], p[2], p[3]);
+}
+
 // The PDB line of atom a with the given coordinates and serial number.
 pdb_line make_pdb_line(const atom& a, const xyz& p, long serial_number, long& overflows, long model_mode) {
+  check_finite_point(a, p);
   std::string_view seg = "    ";
   char model_text[24];
   if (!Gvars.cartoon[CTN_BEST_VIEW]) {
@@ -268,6 +277,7 @@ void write_pdb_line(FILE* fp, const atom& a, const xyz& p, long serial_number, l
 // The mmCIF row of atom a with the given coordinates and serial number:
 // fields in the tag order of output_cif_header, one blank apart.
 void write_cif_row(FILE* fp, const atom& a, const xyz& p, long serial_number, long model, long model_mode) {
+  check_finite_point(a, p);
   const std::string& name = written_name(a);
   const std::string& res = written_res_name(a);
   std::string element = a.deuterium ? "D" : (a.element == "__" ? "?" : cif_token(a.element, "?"));

@@ -239,6 +239,8 @@ std::string get_2residues_info(long a, long b, const struct_mol& mol);
 std::string get_3residues_info(long a, long b, long c, const struct_mol& mol);
 std::string get_2residues_abbr(long a, long b, const struct_mol& mol);
 std::string get_3residues_abbr(long a, long b, long c, const struct_mol& mol);
+// The residues as a PyMOL selection ("//model/chain/number" terms joined by
+// " OR "); a residue whose chain id is no plain word is left out.
 std::string select_tvec_pymol(long n, const std::vector<long>& list, const struct_mol& mol);
 bool with_segid(const residue& r);
 bool with_icode(const residue& r);

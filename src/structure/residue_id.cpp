@@ -10,6 +10,7 @@
 #include "support/json_writer.hpp"
 #include "support/log.hpp"
 #include "support/report_lines.hpp"
+#include "support/script_quote.hpp"
 #include "support/settings.hpp"
 #include "support/string.hpp"
 
@@ -302,7 +303,9 @@ std::string select_tvec_pymol(long n, const std::vector<long>& list, const struc
   std::string s;
   for (long m = 1; m <= n; ++m) {
     const residue& r = mol.residues[list[m]];
-    if (m > 1) s += " OR ";
+    // a chain id PyMOL could read as more than a name is left out of the script
+    if (const std::string c = trimmed(r.chain_id); !c.empty() && !is_plain_selection_word(c)) continue;
+    if (!s.empty()) s += " OR ";
     char model[32] = "";
     if (model_shown(r, mol)) std::snprintf(model, sizeof model, "%-4.4ld", r.model);
     s += std::string("//") + model + "/" + r.chain_id + "/" + std::to_string(r.res_seq);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/error.hpp"
 #include "support/string.hpp"
 
 namespace vask {
@@ -51,6 +52,14 @@ bool get_valid_lNumber(std::string_view s, long& out) {
 bool valid_lNumber(long v) { return v != LONG_MAX; }
 
 bool valid_dNumber(double v) { return std::fabs(v) <= VALID_DNUMBER_MAX; }  // false for NaN
+
+void check_finite_values(std::span<const double> values, const std::string& file, long line,
+                         std::string_view text) {
+  for (const double v : values)
+    if (!std::isfinite(v))
+      fatal("[e] %s, line %ld: a value that is not a finite number: '%.80s'\n", file.c_str(), line,
+            std::string(text).c_str());
+}
 
 bool is_numeric(std::string_view s) {
   std::string t(s);

@@ -1,6 +1,8 @@
 // Strict number parsing, validity of numbers and small arithmetic helpers.
 #pragma once
 
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace vask {
@@ -14,6 +16,11 @@ bool get_valid_lNumber(std::string_view s, long& out);
 bool valid_lNumber(long v);
 bool valid_dNumber(double v);
 bool is_numeric(std::string_view s);
+// The numbers read from line `line` (from 1) of `file`: one that is not finite
+// ("nan", "inf", or a value beyond the range of a double) ends the run with
+// "[e] <file>, line <n>: a value that is not a finite number: '<text>'".
+void check_finite_values(std::span<const double> values, const std::string& file, long line,
+                         std::string_view text);
 bool is_even(long n);
 bool is_odd(long n);
 double sum_a2_b2(double a, double b);

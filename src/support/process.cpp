@@ -12,7 +12,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstdio>
-#include <string_view>
 
 #include "support/error.hpp"
 #include "support/file.hpp"
@@ -51,24 +50,6 @@ void run_program(const std::string& path, const std::vector<std::string>& args) 
     if (errno != EINTR) fatal("Error in running: '%s' (%d)\n", shown.c_str(), errno);
   const int code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 1;
   if (code != 0) fatal("Error in running: '%s' (%d)\n", shown.c_str(), code);
-}
-
-std::string shell_quoted(const std::string& word) {
-  static constexpr std::string_view kPlain =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-+=./,:@%";
-  if (!word.empty() && word.find_first_not_of(kPlain) == std::string::npos) return word;
-  std::string out = "'";
-  for (const char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-std::string shell_command_line(const std::vector<std::string>& args) {
-  std::string line;
-  for (const std::string& a : args) {
-    if (!line.empty()) line += ' ';
-    line += shell_quoted(a);
-  }
-  return line;
 }
 
 std::string find_program(const std::string& name) {

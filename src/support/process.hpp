@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/script_quote.hpp"  // shell_quoted, shell_command_line
+
 namespace vask {
 
 // The path of the running executable (/proc/self/exe), or the fallback when
@@ -15,12 +17,6 @@ std::string own_executable_path(const std::string& fallback);
 // it; logs "Command: ..." at the higher verbosity. A child that cannot start
 // or ends with a non-zero status ends the run: "Error in running: '%s' (%d)\n".
 void run_program(const std::string& path, const std::vector<std::string>& args);
-
-// The word as sh reads it back unchanged: as it is when made only of
-// characters sh leaves alone, else in single quotes (a ' inside as '\'').
-std::string shell_quoted(const std::string& word);
-// The words quoted and joined by blanks: one line a shell script can run.
-std::string shell_command_line(const std::vector<std::string>& args);
 
 // The full path of a program found on PATH, or "" when there is none.
 std::string find_program(const std::string& name);

@@ -571,6 +571,65 @@ TEST_F(BadInput, hybrid36_residue_numbers_are_decoded) {
          {"-i=x.pdb", "-o=out.txt"}, 0, "[w] residue number '#$%&' cannot be read"});
 }
 
+// Sub-command inputs and generated scripts: a number that is not finite ends
+// the run naming its file and line; sequence files are read with a bound; a
+// name or structure text that could become a command in a script is refused.
+TEST_F(BadInput, sub_command_numbers_sequences_and_script_texts) {
+  const std::string good = join(trna_atoms(90));
+  const std::string pars = "# three pairs\nA-T 0 0 0 0 -10 0 0 0 3.4 0 0 36\nC-G 0 0 0 0 -10 0 0 0 3.4 0 0 36\n"
+                           "G-C 0 0 0 0 -10 0 0 0 3.4 0 0 36\n";
+  auto pars_with = [&](const std::string& rise) {
+    std::string s = pars;
+    return s.replace(s.find("3.4"), 3, rise);
+  };
+  auto every_rise = [&](const std::string& rise) {
+    std::string s = pars;
+    for (size_t p; (p = s.find("3.4")) != std::string::npos;) s.replace(p, 3, rise);
+    return s;
+  };
+  const std::string frame = "# 1 frames\n   1 A-T\n    0.0 0.0 0.0\n    1.0 0.0 0.0\n    0.0 1.0 0.0\n    0.0 0.0 1.0\n";
+  std::string frame_nan = frame;
+  frame_nan.replace(frame_nan.find("0.0 0.0 0.0"), 3, "nan");
+  std::string long_seq;
+  for (int k = 0; k < 2100; ++k) long_seq += std::string(60, "ACGT"[k % 4]) + "\n";
+  const std::string not_finite = ": a value that is not a finite number";
+  const std::string unnamed = "cannot be named in a PyMOL script";
+  std::vector<bad_case> cases = {
+      {"rebuild: nan in a parameter file", {{"p.txt", pars_with("nan")}}, {"rebuild", "--par-file=p.txt", "-o=m.pdb"}, 1,
+       "[e] p.txt, line 2" + not_finite + ": 'A-T"},
+      {"rebuild: inf in a parameter file", {{"p.txt", pars_with("-inf")}}, {"rebuild", "--par-file=p.txt", "-o=m.pdb"},
+       1, "[e] p.txt, line 2" + not_finite},
+      {"rebuild: a rise beyond a double", {{"p.txt", pars_with("1e999")}}, {"rebuild", "--par-file=p.txt", "-o=m.pdb"},
+       1, "[e] p.txt, line 2" + not_finite},
+      {"rebuild: coordinates overflowing to inf", {{"p.txt", every_rise("1.7e308")}},
+       {"rebuild", "--par-file=p.txt", "-o=m.pdb"}, 1, "coordinates that are not finite numbers"},
+      {"rebuild: nan in a frame file", {{"f.txt", frame_nan}}, {"rebuild", "--frame-file=f.txt", "-o=m.pdb"}, 1,
+       "[e] f.txt, line 3" + not_finite},
+      {"rebuild: inf in a layer list", {{"x.pdb", good}, {"l.txt", "x.pdb 0 0 3.4 0 0 36\nx.pdb 0 0 inf 0 0 36\n"}},
+       {"rebuild", "--unit-in-frame", "--par-file=l.txt", "-o=m.pdb"}, 1, "[e] l.txt, line 2" + not_finite},
+      {"fiber: sequence file /dev/zero", {}, {"fiber", "--seq-file=/dev/zero", "-o=m.pdb"}, 1,
+       "[e] /dev/zero, line 1: a NUL byte -- not a sequence file"},
+      {"composite: sequence file /dev/zero", {}, {"composite", "--circular-dna", "--seq-file=/dev/zero", "-o=c.par"}, 1,
+       "a NUL byte -- not a sequence file"},
+      {"fiber: 126,000 bases in a file", {{"s.txt", long_seq}}, {"fiber", "--seq-file=s.txt", "-o=m.pdb"}, 1,
+       "[e] sequence longer than 100000 bases once expanded"},
+      {"fiber: a line of 2,000,000 blanks", {{"s.txt", "ACGT" + std::string(2000000, ' ') + "\n"}},
+       {"fiber", "--seq-file=s.txt", "-o=m.pdb"}, 1, "[e] s.txt, line 1: longer than 1000000 characters"},
+      {"cartoon image of a name with ';'", {{"x;system touch INJECTED;.pdb", good}},
+       {"-i=x;system touch INJECTED;.pdb", "--cartoon-block=ray", "-o=c.pml"}, 1, unnamed},
+      {"H-bond script of a name with a double quote", {{"d\"x.pdb", good}}, {"-i=d\"x.pdb", "--get-hbond=pymol", "-o=h.pml"},
+       1, unnamed},
+      {"H-bond script of a name with a line break", {{"n\nx.pdb", good}}, {"-i=n\nx.pdb", "--get-hbond=jmol", "-o=h.spt"},
+       1, "cannot be named in a Jmol script"},
+      {"stacking selection hiding a command",
+       {{"x.pdb", good + "REMARK select layer1, resi 1-2; system touch INJECTED\nREMARK select layer1, resi 1-3\n"
+                         "REMARK select layer2, resi 4-6\n"}},
+       {"task", "--stacking-diagram=fill", "-i=x.pdb", "-o=s.pml"}, 0,
+       "[w] line 91 of 'x.pdb': 'select layer1, resi 1-2; system touch INJECTED' holds more than a selection -- ignored"},
+  };
+  for (const auto& c : cases) check(c);
+}
+
 // Thousands of atoms at one point, or clumped into a few Angstrom, are no
 // molecule: refused before the neighbour searches would go quadratic, within
 // the processor-time limit of every case.
@@ -759,6 +818,37 @@ TEST_F(WorkFolder, a_huge_line_is_read_in_bounded_memory) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
   EXPECT_LT(r.max_rss_kb - base_kb, 24 * 1024) << "kB more than a small run";
+}
+
+// A sequence file is read only as far as it can give a sequence: 64 MB of
+// bases (on one line or many), or of comments, costs no more memory than a
+// small run.
+TEST_F(WorkFolder, a_huge_sequence_file_is_read_in_bounded_memory) {
+  put("small.txt", "ACGT\n");
+  const long base_kb = run_exe(dir_, {"fiber", "--seq-file=small.txt", "-o=out.pdb"}).max_rss_kb;
+  const struct {
+    const char* name;
+    std::string line;
+    int status;
+    const char* message;
+  } cases[] = {
+      {"one line", std::string(1 << 20, 'A'), 1, "[e] sequence longer than 100000 bases once expanded"},
+      {"many lines", std::string(63, 'C') + "\n", 1, "[e] sequence longer than 100000 bases once expanded"},
+      {"comments only: an empty model", "# " + std::string(61, 'G') + "\n", 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      std::ofstream out(dir_ / "big.txt", std::ios::binary);
+      for (size_t n = 0; n < (size_t{64} << 20); n += c.line.size()) out << c.line;
+    }
+    child_result r = run_exe(dir_, {"fiber", "--seq-file=big.txt", "-o=out.pdb"});
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err.substr(0, 2000);
+    EXPECT_LT(r.max_rss_kb - base_kb, 24 * 1024) << "kB more than a small run";
+  }
 }
 
 // A structure larger than the memory at hand ends with a message and status

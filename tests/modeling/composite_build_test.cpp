@@ -250,6 +250,29 @@ TEST_F(CompositeBuild, MutatedEnsembleOnStandardOutput) {
   for (const pdb_atom& a : templ) ASSERT_EQ(a.segid, "T001");
 }
 
+// A line break in the output name cannot end a comment of the script: sh,
+// running it, finds no command in the name.
+TEST_F(CompositeBuild, OutputNameWithLineBreaksStaysInTheScriptComments) {
+  copy_data("1a73-assembly-1.cif");
+  const std::string model = "m\ntouch INJECTED\n.pdb";
+  exe_result r = run("composite --bind=5:1a73-assembly-1.cif --seq='(ACGT)8' --mut --sepa '-o=" + model + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string script = read("vask-composite.sh");
+  EXPECT_TRUE(has(script, "#\tmutating bases per input sequence --> m?touch INJECTED?.pdb\n")) << script;
+  EXPECT_TRUE(has(script, "#\tseparating templates into an ensemble --> m?touch INJECTED?.pdb\n"));
+  EXPECT_TRUE(has(script, " '-o=m\ntouch INJECTED\n.pdb'\n"));
+  std::filesystem::create_directory(dir_ / "again");
+  std::filesystem::copy_file(dir_ / "1a73-assembly-1.cif", dir_ / "again" / "1a73-assembly-1.cif");
+  std::filesystem::copy_file(dir_ / "vask-composite.sh", dir_ / "again" / "vask-composite.sh");
+  const std::string exe_dir = std::filesystem::path(VASK_EXE).parent_path().string();
+  const std::string cmd = "cd '" + (dir_ / "again").string() + "' && PATH='" + exe_dir +
+                          "':\"$PATH\" sh vask-composite.sh >sh.out 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << read("again/sh.out");
+  EXPECT_FALSE(exists("again/INJECTED"));
+  EXPECT_FALSE(exists("INJECTED"));
+  EXPECT_TRUE(exists("again/" + model));
+}
+
 TEST_F(CompositeBuild, SitesAfterTheirConnectorsWithoutASequence) {
   copy_data("1a73-assembly-1.cif");
   std::filesystem::create_directory(dir_ / "in");

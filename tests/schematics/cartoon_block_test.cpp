@@ -39,10 +39,10 @@ TEST_F(Cartoon, script_for_the_view_and_its_block_file) {
   test::exe_result r = run("-i=1ehz.pdb --cartoon-block=view -o=c.pml");
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string pml = read("c.pml");
-  EXPECT_TRUE(pml.starts_with("reinitialize\n\nload 1ehz-bestview.pdb, whole_str\nhide everything, whole_str\n"
+  EXPECT_TRUE(pml.starts_with("reinitialize\n\nload \"1ehz-bestview.pdb\", whole_str\nhide everything, whole_str\n"
                               "create na_A, chain A\nset cartoon_nucleic_acid_color, red, na_A\nshow cartoon, na_A\n"))
       << pml;
-  EXPECT_TRUE(test::has_text(pml, "\nload 1ehz.r3d, block\n"));
+  EXPECT_TRUE(test::has_text(pml, "\nload \"1ehz.r3d\", block\n"));
   EXPECT_TRUE(pml.ends_with("set light_count, 1\n\n")) << pml;
   EXPECT_TRUE(test::has_text(read("1ehz.r3d"), "# base blocks: 76\n"));
   EXPECT_TRUE(exists("vask-viewV.pdb"));
@@ -77,7 +77,7 @@ TEST_F(Cartoon, chain_colours_of_a_protein_dna_complex) {
 TEST_F(Cartoon, image_making_runs_programs_without_a_shell) {
   stub("pymol", pymol_body(0));
   stub("convert", kConvertBody);
-  const std::string script = "a b;$(touch pwned).pml";
+  const std::string script = "a b`touch pwned`.pml";
   const test::exe_result r = run_with_stubs("-i=1ehz.pdb --cartoon-block=open '-o=" + script + "'", true);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(read("calls.txt"), "pymol [-Qkc] [" + script + "]\n"
@@ -89,6 +89,12 @@ TEST_F(Cartoon, image_making_runs_programs_without_a_shell) {
   EXPECT_FALSE(exists("1ehz-pymol.png"));
   EXPECT_TRUE(test::has_text(r.err, "Command: 'pymol -Qkc " + script + "'\n"));
   EXPECT_TRUE(test::has_text(r.err, "[i] no program to show the image here: it is left in '1ehz.png'\n")) << r.err;
+  // PyMOL's own command line splits a script name at ';': refused before anything is written
+  const test::exe_result semi = run_with_stubs("-i=1ehz.pdb --cartoon-block=open '-o=a;b.pml'", true);
+  EXPECT_EQ(semi.status, 1);
+  EXPECT_TRUE(test::has_text(semi.err, "[e] 'a;b.pml' cannot be named in a PyMOL script: it holds a ',', ';' or '='"))
+      << semi.err;
+  EXPECT_FALSE(exists("a;b.pml"));
 }
 
 TEST_F(Cartoon, failing_or_missing_programs) {
@@ -147,7 +153,7 @@ TEST_F(Cartoon, g4_model_trace_follows_the_blocks) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(exists("ab-G4modelBBLkg.pdb"));
   const std::string pml = read("c.pml");
-  EXPECT_TRUE(test::has_text(pml, "\nload m.r3d, block\n\nload ab-G4modelBBLkg.pdb, G4lkg\n\n"
+  EXPECT_TRUE(test::has_text(pml, "\nload \"m.r3d\", block\n\nload \"ab-G4modelBBLkg.pdb\", G4lkg\n\n"
                                   "hide everything, G4lkg\nset stick_radius, 0.12, G4lkg\nset stick_color, gray, G4lkg\n"
                                   "set stick_transparency, 0.3, G4lkg\nshow sticks, G4lkg\n\n"
                                   "select G4lkg_points, G4lkg and name C1'\nset sphere_color, white, G4lkg_points\n"

@@ -65,7 +65,7 @@ TEST(LoopReport, junction_scripts_at_the_highest_verbosity) {
   test::ExeRun exe({"1gid.pdb"});
   ASSERT_EQ(exe.run("-i=1gid.pdb -o=out.txt --more=9"), 0) << exe.file("stderr.txt");
   const std::string pml = exe.file("vask-pymol.pml");
-  EXPECT_EQ(pml.rfind("load vask-junctions.pdb\nbg_color white\n", 0), 0u) << pml;
+  EXPECT_EQ(pml.rfind("load \"vask-junctions.pdb\"\nbg_color white\n", 0), 0u) << pml;
   EXPECT_EQ(count_of(pml, "select stem_wc, "), 2);
   EXPECT_FALSE(has(pml, "; [2,2,4]"));  // PyMOL would run the rest of the comment
   const std::string scr = exe.file("vask-jmol.scr");
