@@ -106,7 +106,12 @@ void read_alchemy_fp(FILE* fp, const std::string& file, struct_alchemy& m) {
   }
   for (long i = 1; i <= nb; ++i) {
     if (!get_line(fp, line)) fatal("error in reading linkage records from '%s'\n", file.c_str());
-    fill_one_alcBond(line, m.bonds.emplace_back());
+    alcBond& b = m.bonds.emplace_back();
+    fill_one_alcBond(line, b);
+    // a bond names atoms of this file: any other number would be shifted
+    // and written as if it were one
+    if (b.atom1 < 1 || b.atom1 > na || b.atom2 < 1 || b.atom2 > na)
+      fatal("wrong linkage record in '%s'\n", line.c_str());
   }
   m.num_atoms = na;
   m.num_bonds = std::max(nb, 0L);

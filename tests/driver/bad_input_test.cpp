@@ -1197,6 +1197,12 @@ TEST_F(BadInput, subcommand_inputs_found_by_fuzzing) {
       // a blank atom type reached the writer's assertion when merged
       {"Alchemy atom typed by a vertical tab, merged", {{"x.alc", "1 ATOMS, 0 BONDS\n    1 \v  0 0 0 0\n"}},
        {"task", "--merge-files=x.alc x.alc", "-o=m.alc"}, 1, "wrong atom record"},
+      // a bond to an atom the file does not hold overflowed when merged
+      {"Alchemy bond to atom 9223372036854775807, merged",
+       {{"x.alc", "2 ATOMS, 1 BONDS\n    1 C  0 0 0 0\n    2 C  1 0 0 0\n    1    1 9223372036854775807\n"}},
+       {"task", "--merge-files=x.alc x.alc", "-o=m.alc"}, 1, "wrong linkage record"},
+      {"Alchemy bond to atom 0", {{"x.alc", "2 ATOMS, 1 BONDS\n    1 C  0 0 0 0\n    2 C  1 0 0 0\n    1    0    2\n"}},
+       {"task", "--alc2mol=x.alc", "-o=x.mol"}, 1, "wrong linkage record"},
   };
   for (const auto& c : cases) check(c);
 }
