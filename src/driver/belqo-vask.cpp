@@ -28,6 +28,7 @@
 #include "pairing/prepare.hpp"
 #include "driver/task_command.hpp"
 #include "schematics/one_shot_tasks.hpp"
+#include "schematics/hbond_output.hpp"
 #include "structure/atom.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/pdb_output.hpp"
@@ -422,9 +423,10 @@ int vask_main(int argc, char* argv[]) {
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // held to the end of the run, before anything is removed
-  // PyMOL run on the cartoon block writes its messages to "msg", whatever the prefix
+  // PyMOL run on the cartoon block or the H-bond script writes its messages
+  // to "msg", whatever the prefix
   std::optional<fixed_names_lock> fixed;
-  if (Gvars.cartoon[CTN_RUN_PYMOL]) fixed.emplace();
+  if (Gvars.cartoon[CTN_RUN_PYMOL] || hbond_pymol_runs()) fixed.emplace();
 
   if (Gvars.cleanup > 0) {
     clean_up_all_files();

@@ -173,6 +173,8 @@ void write_hbonds_jmol(const struct_mol& mol, const std::string& file) {
   sf.close();
 }
 
+bool hbond_pymol_runs() { return hb(HB_PYMOL) && hb(HB_CONVERT); }
+
 void write_hbonds_pymol(const struct_mol& mol, const std::string& file) {
   const std::vector<bond> list = listed_hbonds(mol);
   const long n = static_cast<long>(list.size()) - 1;

@@ -29,4 +29,7 @@ void write_hbonds_fp(const std::vector<atom>& atoms, long n, const std::vector<b
 void write_hbonds_jmol(const struct_mol& mol, const std::string& file);
 void write_hbonds_pymol(const struct_mol& mol, const std::string& file);
 
+// Whether the PyMOL script is run here (its messages then go to "msg").
+bool hbond_pymol_runs();
+
 }  // namespace vask

@@ -1260,6 +1260,33 @@ TEST_F(WorkFolder, cartoon_runner_replaces_links_under_the_files_it_makes) {
   EXPECT_FALSE(fs::exists(dir_ / "d.pml"));
 }
 
+// PyMOL run by the program writes "msg" whatever the prefix: a run that
+// would run it stops at once while another holds the folder's fixed names;
+// one that only writes a script goes on.
+TEST_F(WorkFolder, pymol_runs_wait_for_the_folders_fixed_names) {
+  put("1ehz.pdb", test::read_file(test::test_data("1ehz.pdb")));
+  const int fd = open((dir_ / "vask-fixed-names.lock").c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+  const struct {
+    const char* option;
+    int status;
+  } cases[] = {
+      {"--cartoon-block=run", 1},
+      {"--get-hbond=pymol,convert", 1},
+      {"--get-hbond=pymol", 0},
+  };
+  for (const auto& c : cases) {
+    const child_result r = run_exe(dir_, {"-i=1ehz.pdb", "--prefix=other", c.option, "-o=out.txt"});
+    EXPECT_EQ(r.status, c.status) << c.option << "\n" << r.err.substr(0, 2000);
+    const bool stopped = r.err.find("[e] another run is using the fixed file names of this folder") != std::string::npos;
+    EXPECT_EQ(stopped, c.status == 1) << c.option;
+    EXPECT_EQ(fs::exists(dir_ / "out.txt"), c.status == 0) << c.option;
+    fs::remove(dir_ / "out.txt");
+  }
+  close(fd);
+}
+
 // Every sub-command's report that does not get through fails the run.
 TEST_F(WorkFolder, sub_command_output_that_cannot_be_written_fails_the_run) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
