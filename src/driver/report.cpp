@@ -526,7 +526,7 @@ void write_molecule_counts(FILE* fp, const struct_mol& mol, bool peptides, bool 
 }
 
 void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp) {
-  if (Gvars.pair_only && mol.num_nts > 0 && (Gvars.server_cap == 0 || mol.num_nts <= Gvars.server_cap)) {
+  if (pairs_only_run(mol)) {
     write_pairs_only(mol, fp);  // the one-shot product: the pairs and nothing else
     return;
   }
