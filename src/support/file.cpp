@@ -381,8 +381,11 @@ void note_held_locks(const std::vector<held_lock>& locks) {
     return;
   }
   std::string value = std::to_string(::getpid()) + ":";
-  for (std::size_t k = 0; k < locks.size(); ++k)
-    value += (k > 0 ? "," : "") + std::to_string(locks[k].fd) + (locks[k].inherited ? "p" : "");
+  for (std::size_t k = 0; k < locks.size(); ++k) {
+    if (k > 0) value += ',';
+    value += std::to_string(locks[k].fd);
+    if (locks[k].inherited) value += 'p';
+  }
   ::setenv(kHeldLockVariable, value.c_str(), 1);
 }
 
