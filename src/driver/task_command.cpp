@@ -311,7 +311,7 @@ void extract_model(const task_settings& s) {
   // in the file leaves no output behind
   std::vector<std::string> lines;
   bool inside = false;
-  for (const std::string& line : get_filelines(s.input)) {
+  for (const std::string& line : get_filelines(s.input, 0)) {  // a structure: as many lines as it has
     if (is_comment_string(line)) continue;
     if (!inside && line.starts_with("MODEL ")) {
       const long n = line.size() > 6 ? cvt2long(trimmed(line.substr(6))) : LONG_MAX;
@@ -470,7 +470,7 @@ std::string stacking_plugin_path() {
 void write_stacking_diagram(const task_settings& s) {
   auto on = [&s](int f) { return s.stack[static_cast<size_t>(f)] != 0; };
   std::string layer1, layer2;
-  const std::vector<std::string> lines = get_filelines(s.input);
+  const std::vector<std::string> lines = get_filelines(s.input, 0);
   // The selections come from the structure file, any line of it: only a
   // selection expression reaches the script, never a further command.
   auto take = [&s](const std::string& line, size_t number, const char* key, std::string& layer) {
