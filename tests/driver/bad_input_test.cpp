@@ -245,7 +245,9 @@ class BadInput : public ::testing::Test {
         }
         continue;
       }
+      // besides the prefix's files, the fixed names of the list reader and of the xyz fit's cleaned copies
       bool ok = allowed.count(name) || name.rfind("vask-", 0) == 0 || name == "PDB-lists.txt" ||
+                name == "xyzfile1.dat" || name == "xyzfile2.dat" ||
                 (!list_output.empty() && name.rfind(list_output, 0) == 0);
       EXPECT_TRUE(ok) << "unexpected file left: " << name;
     }
@@ -671,6 +673,19 @@ TEST_F(BadInput, endless_lines_and_rows_end_the_read_at_once) {
        "[e] b.txt, line 1001: more than 1000 binding sites -- not read further"},
   };
   for (const auto& c : cases) check(c);
+}
+
+// Found by the task fuzz target: a least-squares fit of fewer than three
+// atoms has nothing fitted, and its writer read past the fitted atoms.
+TEST_F(BadInput, a_fit_of_fewer_than_three_atoms_is_refused) {
+  const std::string two = "2\ntwo atoms\n O 1.0 2.0 3.0\n C 2.0 3.0 4.0\n";
+  const std::string needs = "atoms -- a fit needs at least 3";
+  check({"xyz files of two atoms", {{"a.xyz", two}}, {"task", "--ls-fit-files=a.xyz a.xyz", "--ls-fit-xyz", "-o=f.xyz"},
+         1, "[e] a.xyz and a.xyz: 2 " + needs});
+  check({"xyz files of no atoms", {{"a.xyz", "0\nnone\n"}},
+         {"task", "--ls-fit-files=a.xyz a.xyz", "--ls-fit-xyz", "-o=f.xyz"}, 1, "[e] a.xyz and a.xyz: 0 " + needs});
+  check({"PDB files of two atoms", {{"a.pdb", join(trna_atoms(2))}}, {"task", "--ls-fit-files=a.pdb a.pdb", "-o=f.pdb"},
+         1, "[e] a.pdb and a.pdb: 2 " + needs});
 }
 
 // Thousands of atoms at one point, or clumped into a few Angstrom, are no
