@@ -80,9 +80,10 @@ const std::string kVaskCitation = std::string(
     "    Command-line tool; run 'belqo-vask -v' for the exact build.\n") +
     kOrLine +
     "  The belqo-vask developers (2026).\n"
-    "    belqo-vask user guide: base pairs, multiplets, helices, stems,\n"
+    "    VASK User Manual: base pairs, multiplets, helices, stems,\n"
     "    dot-bracket notation, loops and tertiary motifs of DNA and RNA.\n"
-    "    Distributed with the program (README.md).\n" +
+    "    Distributed with the program (docs/manual.md, installed as\n"
+    "    share/belqo-vask/docs/manual.md).\n" +
     kOrLine +
     "  The belqo-vask developers (2026).\n"
     "    belqo-vask sub-commands: analyze, rebuild, fiber, mutate,\n"

@@ -124,7 +124,9 @@ static_assert(std::size(kJsonNotes) == 52, "one glossary note per row");
 
 // The reference strings of the JSON metadata.
 constexpr const char* kLicense = "see the LICENSE file of the belqo-vask distribution";
-constexpr const char* kUrl = "README.md of the belqo-vask distribution";
+// The user manual, which the text report's header points to as well.
+constexpr const char* kUrl =
+    "docs/manual.md of the belqo-vask distribution (installed as share/belqo-vask/docs/manual.md)";
 constexpr const char* kUrlAlt = "belqo-vask --help";
 constexpr const char* kForum = "the belqo-vask issue tracker";
 constexpr const char* kCitation =
@@ -524,7 +526,7 @@ void write_molecule_counts(FILE* fp, const struct_mol& mol, bool peptides, bool 
 }
 
 void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp) {
-  if (Gvars.pair_only && mol.num_nts > 0 && (Gvars.server_cap == 0 || mol.num_nts <= Gvars.server_cap)) {
+  if (pairs_only_run(mol)) {
     write_pairs_only(mol, fp);  // the one-shot product: the pairs and nothing else
     return;
   }

@@ -220,6 +220,9 @@ std::string default_pairs_list_name();
 // (or JSON pairs with "program"), the pair ensemble file only at pair-only
 // code 9 or a raised verbosity.
 void write_pairs_only(struct_mol& mol, FILE* fp);
+// This structure's run is the pairs-only product (--pair-only, nucleotides
+// present, within the server's cap); else the whole analysis runs.
+bool pairs_only_run(const struct_mol& mol);
 void write_pair_file(struct_mol& mol, const std::string& file);
 
 }  // namespace vask

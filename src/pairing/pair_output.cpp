@@ -260,6 +260,10 @@ void write_pairs_list(const std::string& file, const struct_mol& mol, long n, co
   close_file(fp);
 }
 
+bool pairs_only_run(const struct_mol& mol) {
+  return Gvars.pair_only && mol.num_nts > 0 && (Gvars.server_cap == 0 || mol.num_nts <= Gvars.server_cap);
+}
+
 void write_pairs_only(struct_mol& mol, FILE* fp) {
   long n = 0;
   std::vector<pair> pairs = populate_base_pairs(mol, n);

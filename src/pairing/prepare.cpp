@@ -10,6 +10,7 @@
 #include "pairing/hbond.hpp"
 #include "pairing/hbond_water.hpp"
 #include "pairing/nt_features.hpp"
+#include "pairing/pair.hpp"
 #include "pairing/plane.hpp"
 #include "pairing/suite.hpp"
 #include "pairing/torsion.hpp"
@@ -71,20 +72,22 @@ void stage_dna_to_rna(struct_mol& mol) {
   }
 }
 
-void stage_po4_peptide_chains(struct_mol& mol) {
+// A run that writes the pairs alone skips what only the other analyses read
+// (phosphate contacts, plane contacts, suites, waters and metals).
+void stage_po4_peptide_chains(struct_mol& mol, bool pairs_only) {
   populate_PO4(mol);
   populate_peptide(mol);
-  populate_PO4_contacts_bridges(mol);
+  if (!pairs_only) populate_PO4_contacts_bridges(mol);
   populate_chains(mol);
 }
 
-void stage_frames_planes_hbonds(struct_mol& mol) {
+void stage_frames_planes_hbonds(struct_mol& mol, bool pairs_only) {
   populate_chainStr(mol);
   populate_frames(mol);
   populate_planes(mol);
   populate_hbonds(mol);
   populate_json_hbonds(mol);
-  populate_plane_contacts(mol);
+  if (!pairs_only) populate_plane_contacts(mol);
 }
 
 // C5' and P of every nucleotide in its own base frame (with their distances
@@ -269,6 +272,7 @@ void populate_color_index(struct_mol& mol) {
 void add_info_struct_mol(struct_mol& mol) {
   populate_atom_types(mol);                // 1
   populate_nt_info(mol);                   // 2
+  const bool pairs_only = pairs_only_run(mol);
   populate_aa_info(mol);                   // 3
   populate_atom_hbond_property(mol);       // 4
   populate_color_index(mol);               // 5
@@ -278,14 +282,16 @@ void add_info_struct_mol(struct_mol& mol) {
   stage_ligand_links(mol);                 // 9
   stage_contacts_and_bonds(mol);           // 10
   stage_dna_to_rna(mol);                   // 11
-  stage_po4_peptide_chains(mol);           // 12
+  stage_po4_peptide_chains(mol, pairs_only);  // 12
   populate_models(mol);                    // 13
-  stage_frames_planes_hbonds(mol);         // 14
+  stage_frames_planes_hbonds(mol, pairs_only);  // 14
   stage_nt_local_geometry(mol);            // 15
   stage_framed_aas(mol);                   // 16
   stage_torsions(mol);                     // 17
-  stage_hydration_metals_suites(mol);      // 18
-  populate_atom_exposure(mol);             // 19
+  if (!pairs_only) {
+    stage_hydration_metals_suites(mol);    // 18
+    populate_atom_exposure(mol);           // 19
+  }
   if (!mol.nts_in_order) mol.notes += "   o nucleotides out of order\n";  // 20
 }
 

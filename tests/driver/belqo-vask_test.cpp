@@ -97,6 +97,13 @@ TEST_F(VaskExe, version_and_citation) {
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(has(r.err, "belqo-vask developers"));
   EXPECT_TRUE(has(r.err, " OR "));
+  // the manual it cites is the one the report's header names, and it ships
+  EXPECT_TRUE(has(r.err, "VASK User Manual")) << r.err;
+  EXPECT_TRUE(has(r.err, "(docs/manual.md, installed as\n    share/belqo-vask/docs/manual.md)")) << r.err;
+  std::ifstream manual(std::string(VASK_TEST_DATA) + "/../../docs/manual.md");
+  std::string title;
+  std::getline(manual, title);
+  EXPECT_EQ(title, "# VASK User Manual");
 }
 
 TEST_F(VaskExe, input_file_must_exist) {

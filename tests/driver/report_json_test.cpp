@@ -127,6 +127,9 @@ TEST_F(JsonExe, report_of_1ehz_in_both_formats) {
                         "\"notes\":[{\"Aminors\":\"A-minor interactions (including types I and II)\"},"));
     EXPECT_TRUE(has(js, "{\"vert_dist\":\"vertical distance from an atom to a base plane\"}],"));
     EXPECT_TRUE(has(js, "],\"start_at\":\""));
+    // the reference points to the user manual, the one the text header names
+    EXPECT_TRUE(has(js, "\"url\":\"docs/manual.md of the belqo-vask distribution (installed as "
+                        "share/belqo-vask/docs/manual.md)\","));
     // the auxiliary files the run wrote, listed by index, name and description
     EXPECT_TRUE(has(js, "\"auxfiles\":[{\"index\":1,\"name\":\"vask-") || !has(js, "\"num_auxfiles\":"));
     const size_t notes = js.find("\"notes\":[");
