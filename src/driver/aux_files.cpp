@@ -19,6 +19,7 @@
 #include "support/error.hpp"
 #include "support/file.hpp"
 #include "support/settings.hpp"
+#include "support/string.hpp"
 
 namespace vask {
 
@@ -185,14 +186,36 @@ void check_not_auxiliary(const char* what, const std::string& name) {
 
 std::string prefix_lock_name() { return aux_file_name("lock"); }
 
-prefix_lock::prefix_lock() : name_(prefix_lock_name()) {
+folder_lock::folder_lock(std::string name, const std::string& busy) : name_(std::move(name)) {
+  // the lock file is removed at the end: an input under its name would go with it
+  check_not_input(name_, "lock and then remove");
   fd_ = acquire_lock_file(name_);
-  if (fd_ == -1)
-    fatal("[e] another run is using prefix '%s' in this folder: wait for it, or choose "
-          "another --prefix\n", Gvars.prefix.c_str());
+  if (fd_ == -1) fatal("%s", busy.c_str());
 }
 
-prefix_lock::~prefix_lock() { release_lock_file(name_, fd_); }  // leaves no lock file behind
+folder_lock::~folder_lock() { release_lock_file(name_, fd_); }  // leaves no lock file behind
+
+prefix_lock::prefix_lock()
+    : folder_lock(prefix_lock_name(), sformat("[e] another run is using prefix '%s' in this folder: wait for it, "
+                                              "or choose another --prefix\n", Gvars.prefix.c_str())) {}
+
+fixed_names_lock::fixed_names_lock()
+    : folder_lock(kFixedNamesLock, "[e] another run is using the fixed file names of this folder, which every "
+                                   "--prefix shares: wait for it, or run in another folder\n") {}
+
+bool subcommand_run::start(int argc, char* argv[], std::initializer_list<run_file> inputs,
+                           std::initializer_list<run_file> outputs) {
+  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  for (const run_file& f : inputs) claim_input(f.what, f.name);
+  for (const run_file& f : outputs) claim_output(f.what, f.name);
+  return true;
+}
+
+subcommand_run::subcommand_run(int argc, char* argv[], std::initializer_list<run_file> inputs,
+                               std::initializer_list<run_file> outputs, bool fixed_names)
+    : started_(start(argc, argv, inputs, outputs)) {
+  if (fixed_names) fixed_.emplace();
+}
 
 namespace {
 std::string canonical_name(const std::string& name) {

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <array>
+#include <initializer_list>
+#include <optional>
 #include <set>
 #include <cstdio>
 #include <string>
@@ -147,19 +149,55 @@ void check_not_auxiliary(const char* what, const std::string& name);
 // Two runs with one prefix in one folder would remove and overwrite each
 // other's files: a run holds an exclusive lock on "<prefix>-lock" while it
 // lives, and a second run stops with "[e] another run is using prefix ...".
-// The sub-commands that write fixed names take it too. The lock file is
-// removed when the run ends.
+// The lock file is removed when the run ends.
 std::string prefix_lock_name();
-class prefix_lock {
+class folder_lock {
  public:
-  prefix_lock();
-  ~prefix_lock();
-  prefix_lock(const prefix_lock&) = delete;
-  prefix_lock& operator=(const prefix_lock&) = delete;
+  folder_lock(std::string name, const std::string& busy);  // busy: the message when held
+  ~folder_lock();
+  folder_lock(const folder_lock&) = delete;
+  folder_lock& operator=(const folder_lock&) = delete;
 
  private:
   std::string name_;
   int fd_ = -1;
+};
+class prefix_lock : public folder_lock {
+ public:
+  prefix_lock();
+};
+
+// The names a run writes without its prefix (composite's "conn.pdb", triz's
+// "triads.pdb", "vask-rebuildPars.txt", ...) are shared by every prefix: a
+// run that writes them also holds "vask-fixed-names.lock" (no prefix lock
+// has that name), and a second such run stops with "[e] another run is
+// using the fixed file names of this folder ...", whatever its prefix.
+inline constexpr const char* kFixedNamesLock = "vask-fixed-names.lock";
+class fixed_names_lock : public folder_lock {
+ public:
+  fixed_names_lock();
+};
+
+// The start of a sub-command's run once its options are read: the
+// book-keeping, its inputs and outputs claimed (an output naming an input or
+// another output, or an input under a lock file's name, is refused before
+// anything is written or removed), then its locks: the prefix's, and with
+// fixed_names the folder's of the shared names.
+struct run_file {
+  const char* what;
+  const std::string& name;
+};
+class subcommand_run {
+ public:
+  subcommand_run(int argc, char* argv[], std::initializer_list<run_file> inputs,
+                 std::initializer_list<run_file> outputs, bool fixed_names);
+
+ private:
+  static bool start(int argc, char* argv[], std::initializer_list<run_file> inputs,
+                    std::initializer_list<run_file> outputs);
+  bool started_;  // first: the book-keeping and the claims come before the locks
+  prefix_lock prefix_;
+  std::optional<fixed_names_lock> fixed_;
 };
 
 // List mode: the listed coordinate files (files[1..n]) as canonical paths,

@@ -95,11 +95,9 @@ composite_settings read_composite_options(int argc, char* argv[]) {
 
 void generate_composite_and_exit(int argc, char* argv[]) {
   composite_settings s = read_composite_options(argc, argv);
-  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
-  const prefix_lock lock;  // two runs in one folder would read each other's intermediates
-  claim_input("sequence file", s.sequence_file);
-  claim_input("binding-site file", s.binding_file);
-  claim_output("output file", s.output);
+  // two runs in one folder would read each other's intermediates, whatever their prefixes
+  const subcommand_run guard(argc, argv, {{"sequence file", s.sequence_file}, {"binding-site file", s.binding_file}},
+                             {{"output file", s.output}}, true);
   if (s.circular > 0) {
     claim_own_output("circular model", kCircularModel);
     claim_own_output("temporary model", sformat("%.*s-temp.pdb", 256, Gvars.prefix.c_str()));

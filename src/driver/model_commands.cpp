@@ -3,7 +3,6 @@
 // argument ("--duplex-stem-curve").
 #include "driver/model_commands.hpp"
 
-#include <optional>
 
 #include "driver/aux_files.hpp"
 #include "driver/belqo-vask.hpp"
@@ -89,15 +88,15 @@ analyze_settings read_analyze_options(int argc, char* argv[]) {
 
 void analyze_per_belqo_and_exit(int argc, char* argv[]) {
   const analyze_settings s = read_analyze_options(argc, argv);
-  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  // the parameter and frame files carry the prefix; the debug file of the
+  // Curves+-like frames has a fixed name
+  const subcommand_run guard(argc, argv,
+                             {{"input file", s.input}, {"single-strand input", s.ss_input},
+                              {"pair-list input", s.ds_input}, {"frame file", s.frame_file}},
+                             {{"output file", s.output}, {"single-strand output", s.ss_output},
+                              {"pair-list output", s.ds_output}},
+                             (s.duplex & DUPLEX_CURVES) != 0);
   if (s.frame_file.empty()) check_required_file(s.input, "must specify -i=PDBFILE");
-  claim_input("input file", s.input);
-  claim_input("single-strand input", s.ss_input);
-  claim_input("pair-list input", s.ds_input);
-  claim_input("frame file", s.frame_file);
-  claim_output("output file", s.output);
-  claim_output("single-strand output", s.ss_output);
-  claim_output("pair-list output", s.ds_output);
   run_analyze(s);
   end_run(0);
 }
@@ -159,12 +158,10 @@ rebuild_settings read_rebuild_options(int argc, char* argv[]) {
 
 void rebuild_customized_models_and_exit(int argc, char* argv[]) {
   const rebuild_settings s = read_rebuild_options(argc, argv);
-  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
-  std::optional<prefix_lock> lock;  // the connection pass goes through a file of fixed name
-  if (s.conn > 0) lock.emplace();
-  claim_input("parameter file", s.par_file);
-  claim_input("frame file", s.frame_file);
-  claim_output("output file", s.output);
+  // the frames used and the connection pass's model carry the prefix; the
+  // echo of the parameters has a fixed name
+  const subcommand_run guard(argc, argv, {{"parameter file", s.par_file}, {"frame file", s.frame_file}},
+                             {{"output file", s.output}}, true);
   if (s.conn > 0) claim_own_output("temporary model", rebuild_temp_name());
   run_rebuild(s);
   end_run(0);
@@ -203,12 +200,10 @@ mutate_settings read_mutate_options(int argc, char* argv[]) {
 
 void perform_mutations_and_exit(int argc, char* argv[]) {
   const mutate_settings s = read_mutate_options(argc, argv);
-  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  // the list of valid mutations has a fixed name unless named
+  const subcommand_run guard(argc, argv, {{"input file", s.input}, {"mutation list", s.list_file}},
+                             {{"output file", s.output}}, s.valid_file == mutate_settings().valid_file);
   check_required_file(s.input, "must specify -i=PDBFILE");
-  const prefix_lock lock;  // the list of valid mutations has a fixed name
-  claim_input("input file", s.input);
-  claim_input("mutation list", s.list_file);
-  claim_output("output file", s.output);
   claim_output_or_own("valid-mutation list", s.valid_file, mutate_settings().valid_file);
   if (!s.enumerate && s.entries.empty()) {
     // nothing to do is a usage error, not a success

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "driver/aux_files.hpp"
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
 #include "structure/atom.hpp"
@@ -129,11 +130,10 @@ project_settings read_project_options(int argc, char* argv[]) {
 
 void run_project_and_exit(int argc, char* argv[]) {
   project_settings s = read_project_options(argc, argv);
-  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  // some projects add to files of fixed names
+  const subcommand_run guard(argc, argv, {{"input file", s.input}}, {{"output file", s.output}}, true);
   if (specified_file_not_exist(s.input)) fatal("specified input file %s not exist\n", s.input.c_str());
   if (s.id != PROJECT_NONE) check_required_file(s.input, "must specify -i=PDBFile/mmCIF");
-  claim_input("input file", s.input);
-  claim_output("output file", s.output);
   reset_periodic_table();
   set_reader_settings(s);
   run_project(s);

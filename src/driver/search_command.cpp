@@ -176,7 +176,13 @@ search_settings read_search_options(int argc, char* argv[]) {
 
 void perform_search_and_exit(int argc, char* argv[]) {
   search_settings s = read_search_options(argc, argv);
-  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
+  // two searches in one folder would write the same fixed names, whatever
+  // their prefixes; an input under one of them is refused before anything
+  // is written; the files of an earlier run are replaced when written, never
+  // removed beforehand
+  const subcommand_run guard(argc, argv,
+                             {{"query file", s.query}, {"target file", s.target}, {"target list", s.target_list}},
+                             {{"output file", s.output}}, true);
 
   if (s.stretch.empty()) check_required_file(s.query, "must specify --query=PDBFile/mmCIF");
   if (s.target.empty() && s.target_list.empty())
@@ -193,14 +199,6 @@ void perform_search_and_exit(int argc, char* argv[]) {
   if (s.order != ORDER_RMSD) s.cutoff += kOrderCutoffRise;
 
   reset_periodic_table();
-  const prefix_lock lock;  // two searches in one folder would write the same fixed names
-  // an input under one of the fixed names is refused before anything is
-  // written; the files of an earlier run are replaced when written, never
-  // removed beforehand
-  claim_input("query file", s.query);
-  claim_input("target file", s.target);
-  claim_input("target list", s.target_list);
-  claim_output("output file", s.output);
   claim_output_or_own("results file", s.csv, search_settings().csv);
   for (const char* f : {"query-only-aligned.pdb", "query-with-target.pdb", "reversed-duplex.pdb",
                         "search-targets.txt", "PDB-lists.txt"})

@@ -277,11 +277,9 @@ task_settings read_task_options(int argc, char* argv[]) {
 
 void run_utilities_and_exit(int argc, char* argv[]) {
   task_settings s = read_task_options(argc, argv);
-  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
-  const prefix_lock lock;  // some utilities write or run programs on files of fixed names
-  claim_input("input file", s.input);
-  claim_input("Alchemy file", s.alc);
-  claim_output("output file", s.output);
+  // some utilities write or run programs on files of fixed names
+  const subcommand_run guard(argc, argv, {{"input file", s.input}, {"Alchemy file", s.alc}},
+                             {{"output file", s.output}}, true);
   if (Gvars.playground) play_ground();
   check_task_settings(s);
   run_task(s);
@@ -562,7 +560,7 @@ void write_stacking_diagram(const task_settings& s) {
   std::fprintf(fp, "\n");
   pymol_pse_ray_png(fp, base, on(STK_SESSION), on(STK_RAY));
   sf.close();
-  run_pymol(s.output, base, on(STK_CONVERT), false, on(STK_OPEN));
+  run_pymol(s.output, base, on(STK_CONVERT), false, on(STK_OPEN), on(STK_SESSION));
 }
 
 }  // namespace vask

@@ -376,12 +376,10 @@ triz_options read_triz_options(int argc, char* argv[]) {
 
 void perform_triz_and_exit(int argc, char* argv[]) {
   triz_options o = read_triz_options(argc, argv);
-  book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
-  const prefix_lock lock;  // two runs in one folder would remove each other's files
-  // an input under a fixed name of ours, or the report naming the input, is
-  // refused before anything is written or removed
-  claim_input("input file", o.input);
-  claim_output("output file", o.output);
+  // two runs in one folder would remove each other's files, whatever their
+  // prefixes; an input under a fixed name of ours, or the report naming the
+  // input, is refused before anything is written or removed
+  const subcommand_run guard(argc, argv, {{"input file", o.input}}, {{"output file", o.output}}, true);
   for (const std::string& name : triz::fixed_names()) claim_own_output("fixed-name file", name);
   if (!o.input.empty() && !is_pseudo_file(o.input))
     for (const char* end : {"-5mC.pdb", "-5mC.txt"})

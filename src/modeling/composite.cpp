@@ -13,6 +13,7 @@
 #include "support/file.hpp"
 #include "support/log.hpp"
 #include "support/process.hpp"
+#include "support/settings.hpp"
 #include "support/string.hpp"
 #include "support/vector3.hpp"
 
@@ -24,13 +25,20 @@ constexpr long kMinCircularPairs = 60;
 
 // Logs a child command, then runs this executable with the arguments as they
 // are (no shell reads them); a failing child ends the run.
-void run_child(const composite_settings& s, const std::vector<std::string>& args) {
+void run_child(const composite_settings& s, const std::vector<std::string>& words) {
+  const std::vector<std::string> args = child_command(words);
   // quoted, so that the logged line can be pasted into a shell as it stands
   runlog_msg("%s\n", shell_command_line(args).c_str());
   run_program(s.program, args);
 }
 
 }  // namespace
+
+std::vector<std::string> child_command(std::vector<std::string> args) {
+  if (Gvars.prefix != gvars_rec{}.prefix && args.size() >= 2)
+    args.insert(args.begin() + 2, std::string("--prefix=").append(Gvars.prefix));
+  return args;
+}
 
 void build_circular_dna(const composite_settings& s) {
   std::string seq;

@@ -14,6 +14,11 @@ struct helix;
 // The circular model's fixed name.
 inline constexpr const char* kCircularModel = "vask-circular.pdb";
 
+// A child run ("PROGRAM SUB-COMMAND ...") of this run: with a prefix other
+// than the default one it gets "--prefix=...", so that it works on this
+// run's prefix-named files under this run's lock.
+std::vector<std::string> child_command(std::vector<std::string> args);
+
 struct composite_settings {
   std::string output = "stdout";
   std::string script_file = "vask-composite.sh";

@@ -46,7 +46,8 @@ class child_runs {
   FILE* script() const { return script_.get(); }
   const composite_settings& settings() const { return s_; }
 
-  void run(const command& args) {
+  void run(const command& words) {
+    const command args = child_command(words);
     // the child opens its output as named: an intermediate is made anew here
     // first, so that a link planted under its name is replaced
     for (const std::string& a : args)
@@ -122,8 +123,11 @@ void check_templates_kept(const composite_settings& s, const composite_plan& pla
       if (same_file(file, b.templ))
         fatal("[e] template %s would be overwritten by an intermediate file of the same name\n", b.templ.c_str());
   for (const binding_site& b : plan.sites) claim_input("template file", b.templ);
-  for (const std::string& file : written_files(s, plan))
-    if (file != s.script_file) claim_own_output("intermediate file", file);
+  // the command file itself was claimed with the run's outputs; skipped by
+  // place, not by name, so that a command file named like an intermediate
+  // is refused
+  const std::vector<std::string> files = written_files(s, plan);
+  for (std::size_t k = 1; k < files.size(); ++k) claim_own_output("intermediate file", files[k]);
 }
 
 std::string segment_id(long k) { return extract_substr0(sformat("T%3.3ld", k), 4); }

@@ -243,7 +243,7 @@ void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file
   if (Gvars.block_file[BLK_NO_CARTOON]) std::fprintf(fp, "hide cartoon\n\n");
   pymol_pse_ray_png(fp, base, ctn(CTN_SESSION), ctn(CTN_RAY_PNG));
   out.close();
-  run_pymol(script_file, base, ctn(CTN_RUN_PYMOL), ctn(CTN_BLACK_BG), ctn(CTN_OPEN_IMAGE));
+  run_pymol(script_file, base, ctn(CTN_RUN_PYMOL), ctn(CTN_BLACK_BG), ctn(CTN_OPEN_IMAGE), ctn(CTN_SESSION));
   if (!ctn(CTN_PERSPECTIVE) || is_pseudo_file(script_file)) return;
   const struct {
     const char* view;
@@ -256,7 +256,8 @@ void write_cartoon_block_file(struct_mol& mol, const std::string& structure_file
   for (const auto& s : sides) {
     const std::string name = std::string(s.view) + ".pml";
     get_new_perspective(script_file, name, s.view, s.turn);
-    run_pymol(name, s.view, ctn(CTN_RUN_PYMOL), ctn(CTN_BLACK_BG), ctn(CTN_OPEN_IMAGE), false);
+    // the views save no session: their "save" line is a comment
+    run_pymol(name, s.view, ctn(CTN_RUN_PYMOL), ctn(CTN_BLACK_BG), ctn(CTN_OPEN_IMAGE), false, false);
   }
 }
 

@@ -225,7 +225,7 @@ void write_hbonds_pymol(const struct_mol& mol, const std::string& file) {
   std::fprintf(fp, "\n");
   pymol_pse_ray_png(fp, base, hb(HB_SESSION), hb(HB_RAY));
   sf.close();
-  run_pymol(file, base, hb(HB_CONVERT), false, hb(HB_OPEN));
+  run_pymol(file, base, hb(HB_CONVERT), false, hb(HB_OPEN), hb(HB_SESSION));
 }
 
 }  // namespace vask

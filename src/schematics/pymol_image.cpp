@@ -79,12 +79,13 @@ void pymol_pse_ray_png(FILE* fp, const std::string& base, bool session, bool ray
 }
 
 void run_pymol(const std::string& script, const std::string& base, bool convert, bool black, bool open,
-               bool own_image_name) {
+               bool session, bool own_image_name) {
   if (stdout_stderr(script) || !convert) return;
   const std::string raw = base + "-pymol.png";
   // the programs write these names themselves: made anew first, so that a
   // link planted under one is replaced rather than written through
   create_empty_file(raw);
+  if (session) create_empty_file(base + ".pse");
   run_step({"pymol", "-Qkc", pymol_bare_name(script)}, script, "msg");
   if (is_empty_file(raw)) fatal("[e] pymol wrote no image '%s' (the script '%s' is kept)\n", raw.c_str(), script.c_str());
   const std::string image =

@@ -27,8 +27,10 @@ void pymol_pse_ray_png(FILE* fp, const std::string& base, bool session, bool ray
 // With convert on: pymol renders the script, convert trims the image into
 // the cartoon image setting or "<base>.png" (kept untrimmed when convert is
 // absent), and with open it is shown. Nothing for a script on a standard stream.
+// Every file PyMOL writes (the image, and with session "<base>.pse") is made
+// anew first, so that PyMOL never writes through a link planted under it.
 void run_pymol(const std::string& script, const std::string& base, bool convert, bool black,
-               bool open, bool own_image_name = true);
+               bool open, bool session, bool own_image_name = true);
 
 // Shows an image with the desktop's opener when there is one that can show
 // it; otherwise the image is left on disk and its name given on the run log.

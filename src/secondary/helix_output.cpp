@@ -2,6 +2,7 @@
 // coordinate ensembles (one model per helix, in the frame of its first pair,
 // turned to the side view used by every frame-moved ensemble).
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -103,6 +104,10 @@ void write_axis_atoms(const helix& h, FILE* fp) {
   diff_norm_xyz(pts[1], pts[2], dir);
   move_xyz(pts[1], dir, -Gvars.helix_ext, pts[1]);
   move_xyz(pts[2], dir, Gvars.helix_ext, pts[2]);
+  for (long k = 1; k <= 2; ++k)
+    if (!std::isfinite(pts[k][1]) || !std::isfinite(pts[k][2]) || !std::isfinite(pts[k][3]))
+      fatal("[e] the axis point %s of a helix has coordinates that are not finite numbers (%g, %g, %g): "
+            "writing stopped\n", k == 1 ? "XS" : "XE", pts[k][1], pts[k][2], pts[k][3]);
   for (long k = 1; k <= 2; ++k)
     std::fprintf(fp, "HETATM %4ld %4.4s _HX X 999    %8.3f%8.3f%8.3f  1.00 66.66           O  \n", 9997 + k,
                  k == 1 ? " XS " : " XE ", pts[k][1], pts[k][2], pts[k][3]);

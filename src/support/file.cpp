@@ -350,43 +350,73 @@ void remove_empty_file(const std::string& name) {
 namespace {
 constexpr const char* kHeldLockVariable = "BELQO_VASK_HELD_LOCK";
 
-// "<pid>:<fd>": the lock descriptor of the run with that process id.
-bool held_lock_of(long& pid, int& fd) {
+// The locks a run holds, for its child runs: "<pid>:<fd>,<fd>..." with the
+// run's process id; a descriptor the run took over from its own parent is
+// marked "<fd>p".
+struct held_lock {
+  int fd;
+  bool inherited;
+};
+bool held_locks_of(long& pid, std::vector<held_lock>& locks) {
+  locks.clear();
   const char* held = std::getenv(kHeldLockVariable);
   if (held == nullptr) return false;
   char* end = nullptr;
   pid = std::strtol(held, &end, 10);
   if (*end != ':') return false;
-  const long n = std::strtol(end + 1, &end, 10);
-  if (*end != '\0' || n < 0 || n > INT_MAX) return false;
-  fd = static_cast<int>(n);
+  do {
+    const long n = std::strtol(end + 1, &end, 10);
+    if (n < 0 || n > INT_MAX) return false;
+    const bool inherited = *end == 'p';
+    if (inherited) ++end;
+    if (*end != '\0' && *end != ',') return false;
+    locks.push_back({static_cast<int>(n), inherited});
+  } while (*end == ',');
   return true;
 }
 
-void note_held_lock(int fd) {
-  ::setenv(kHeldLockVariable, (std::to_string(::getpid()) + ":" + std::to_string(fd)).c_str(), 1);
+void note_held_locks(const std::vector<held_lock>& locks) {
+  if (locks.empty()) {
+    ::unsetenv(kHeldLockVariable);
+    return;
+  }
+  std::string value = std::to_string(::getpid()) + ":";
+  for (std::size_t k = 0; k < locks.size(); ++k)
+    value += (k > 0 ? "," : "") + std::to_string(locks[k].fd) + (locks[k].inherited ? "p" : "");
+  ::setenv(kHeldLockVariable, value.c_str(), 1);
+}
+
+// The locks this process holds: those it noted, or, before it noted any,
+// those its parent run noted, which it inherited (run_program).
+std::vector<held_lock> own_locks() {
+  long pid = 0;
+  std::vector<held_lock> locks;
+  if (!held_locks_of(pid, locks)) return {};
+  if (pid == static_cast<long>(::getpid())) return locks;
+  if (pid != static_cast<long>(::getppid())) return {};
+  for (held_lock& l : locks) l.inherited = true;
+  return locks;
 }
 
 // A lock of the parent run, whose descriptor this child run of the program
 // inherited: the same file is still under the name and the lock is on it.
 bool parent_holds_lock(const std::string& name) {
-  long pid = 0;
-  int fd = -1;
-  if (!held_lock_of(pid, fd) || pid != static_cast<long>(::getppid())) return false;
-  struct stat opened {}, named {};
-  return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
-         opened.st_ino == named.st_ino && ::flock(fd, LOCK_EX | LOCK_NB) == 0;  // ours already: same open file
+  const std::vector<held_lock> locks = own_locks();
+  for (const held_lock& lock : locks) {
+    if (!lock.inherited) continue;  // taken by this run itself
+    struct stat opened {}, named {};
+    if (::fstat(lock.fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+        opened.st_ino == named.st_ino && ::flock(lock.fd, LOCK_EX | LOCK_NB) == 0) {  // ours already: same open file
+      note_held_locks(locks);  // for this run's own children
+      return true;
+    }
+  }
+  return false;
 }
 }  // namespace
 
 int acquire_lock_file(const std::string& name) {
-  if (parent_holds_lock(name)) {
-    long pid = 0;
-    int fd = -1;
-    held_lock_of(pid, fd);
-    note_held_lock(fd);  // for this run's own children
-    return LOCK_OF_PARENT;
-  }
+  if (parent_holds_lock(name)) return LOCK_OF_PARENT;
   // a holder removes the file before it lets go: a lock won on a file that
   // is no longer under the name is no lock, and the new file is tried
   for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -397,6 +427,12 @@ int acquire_lock_file(const std::string& name) {
       ::close(fd);
       fatal("[e] '%s' is not a regular file: refusing to use it as the lock file\n", name.c_str());
     }
+    // a lock file of ours is always empty, and it is removed at the end:
+    // a file with contents under the name is someone's data
+    if (held.st_size != 0) {
+      ::close(fd);
+      fatal("[e] '%s' is not empty: refusing to use it as the lock file (rename it)\n", name.c_str());
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int err = errno;
       ::close(fd);
@@ -406,7 +442,9 @@ int acquire_lock_file(const std::string& name) {
     struct stat now {};
     if (::lstat(name.c_str(), &now) == 0 && now.st_dev == held.st_dev && now.st_ino == held.st_ino) {
       // child runs of the program (run_program) inherit it
-      note_held_lock(fd);
+      std::vector<held_lock> locks = own_locks();
+      locks.push_back({fd, false});
+      note_held_locks(locks);
       return fd;
     }
     ::close(fd);
@@ -416,15 +454,18 @@ int acquire_lock_file(const std::string& name) {
 
 void release_lock_file(const std::string& name, int fd) {
   if (fd < 0) return;  // none, or the parent's
-  ::unsetenv(kHeldLockVariable);
+  std::vector<held_lock> locks = own_locks();
+  std::erase_if(locks, [fd](const held_lock& l) { return l.fd == fd; });
+  note_held_locks(locks);
   ::unlink(name.c_str());  // still ours: whoever opens it now finds it gone and retries
   ::close(fd);
 }
 
-int held_lock_descriptor() {
-  long pid = 0;
-  int fd = -1;
-  return held_lock_of(pid, fd) && pid == static_cast<long>(::getpid()) && ::fcntl(fd, F_GETFD) != -1 ? fd : -1;
+std::vector<int> held_lock_descriptors() {
+  std::vector<int> fds;
+  for (const held_lock& lock : own_locks())
+    if (::fcntl(lock.fd, F_GETFD) != -1) fds.push_back(lock.fd);
+  return fds;
 }
 
 namespace {

@@ -92,12 +92,13 @@ void check_not_input(const std::string& name, const char* action);
 // taken again on the new one, so two holders never overlap and nothing stays
 // behind.
 // A child run of the program (run_program) started under the lock shares it:
-// LOCK_OF_PARENT is returned, and release leaves it to the parent.
+// LOCK_OF_PARENT is returned, and release leaves it to the parent. A file
+// with contents under the name is refused ("[e] ..."): a lock file is empty.
 inline constexpr int LOCK_OF_PARENT = -2;
 int acquire_lock_file(const std::string& name);
 void release_lock_file(const std::string& name, int fd);
-// The descriptor of the lock this run holds, for its child runs; -1 none.
-int held_lock_descriptor();
+// The descriptors of the locks this run holds, for its child runs.
+std::vector<int> held_lock_descriptors();
 
 // How often this process looked up "elements.dat", "atomlist.dat" or
 // "baselist.dat" with get_sysfile (0 for other names): checks of a data

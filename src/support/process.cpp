@@ -35,11 +35,11 @@ void run_program(const std::string& path, const std::vector<std::string>& args) 
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  // the child works in our files under our folder lock: it gets the lock's
-  // descriptor (dup2 onto itself clears close-on-exec in the child)
+  // the child works in our files under our folder locks: it gets the locks'
+  // descriptors (dup2 onto itself clears close-on-exec in the child)
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (const int lock = held_lock_descriptor(); lock >= 0) posix_spawn_file_actions_adddup2(&actions, lock, lock);
+  for (const int lock : held_lock_descriptors()) posix_spawn_file_actions_adddup2(&actions, lock, lock);
   std::fflush(nullptr);  // the child must not repeat our buffered output
   pid_t pid = 0;
   const int err = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);

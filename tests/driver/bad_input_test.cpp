@@ -13,6 +13,7 @@
 #include <fcntl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -1031,12 +1032,15 @@ TEST_F(WorkFolder, sub_commands_replace_links_under_fixed_names) {
       {"rebuild --conn", {"rebuild", "--par-file=pars.txt", "--conn", "-o=r.pdb"}, {"vask-temp.pdb"}},
       {"mutate", {"mutate", "-i=1bna.pdb", "--entry=chain=B name=DT num=19 to=DC", "-o=m.pdb"},
        {"valid-mutations.dat"}},
+      // the first file of each kind is made anew, later parts added to it
+      {"triz", {"triz", "-i=t.cif", "--auxfiles", "-o=t.txt"}, {"A-arg.pdb", "stacks-arg.pdb", "triz-dssp.txt"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove_all(dir_);
     fs::create_directory(dir_);
     put("1bna.pdb", duplex);
+    put("t.cif", test::read_file(test::test_data("1a73-assembly-1.cif")));  // protein and DNA
     if (std::string(c.name) == "rebuild --conn") {
       ASSERT_EQ(run_exe(dir_, {"analyze", "-i=1bna.pdb", "--rebuild"}).status, 0);
       fs::rename(dir_ / "vask-dsStepPars.txt", dir_ / "pars.txt");
@@ -1053,11 +1057,13 @@ TEST_F(WorkFolder, sub_commands_replace_links_under_fixed_names) {
     for (const char* link : c.links) EXPECT_TRUE(is_plain(dir_ / link)) << link;
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "vask-lock"))) << "the lock file stayed";
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "search-lock"))) << "the lock file stayed";
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "vask-fixed-names.lock"))) << "the lock file stayed";
   }
 }
 
 TEST_F(BadInput, sub_commands_never_remove_or_overwrite_inputs) {
   const std::string duplex = test::read_file(test::test_data("1bna.pdb"));
+  const std::string complex = test::read_file(test::test_data("1a73-assembly-1.cif"));  // protein and DNA
   const std::string refused = "refusing to overwrite it";
   const std::vector<bad_case> cases = {
       {"search: a query named like the aligned query",
@@ -1089,8 +1095,27 @@ TEST_F(BadInput, sub_commands_never_remove_or_overwrite_inputs) {
       {"rebuild: the model naming the parameter file", {{"p.txt", "1 # bp\n"}},
        {"rebuild", "--par-file=p.txt", "--conn", "-o=p.txt"}, 1,
        "[e] the output file 'p.txt' is the parameter file: " + refused},
+      {"composite: the model naming the binding template", {{"t.cif", complex}},
+       {"composite", "--bind=5:t.cif", "--seq=(ACGT)8", "-o=t.cif"}, 1,
+       "[e] the output file 't.cif' is the template file: " + refused},
+      {"composite: the model naming the binding template by another name", {{"t.cif", complex}},
+       {"composite", "--bind=5:t.cif", "--seq=(ACGT)8", "-o=./t.cif"}, 1,
+       "[e] the output file './t.cif' is the template file: " + refused},
+      // the lock files are removed when the run ends
+      {"triz: an input named like the prefix lock", {{"triz-lock", duplex}}, {"triz", "-i=triz-lock", "-o=t.txt"}, 1,
+       "[e] 'triz-lock' is the input file of this run: refusing to lock and then remove it"},
+      {"search: a query named like the folder lock", {{"vask-fixed-names.lock", duplex}, {"1bna.pdb", duplex}},
+       {"search", "--query=vask-fixed-names.lock", "--target=1bna.pdb", "-o=s.txt"}, 1,
+       "[e] 'vask-fixed-names.lock' is the query file of this run: refusing to lock and then remove it"},
   };
   for (const auto& c : cases) check(c);
+  // the command file may name no intermediate file of the assembly
+  for (const char* intermediate : {"conn.pdb", "head.pdb", "final-raw.pdb", "ref-cnSite.pdb", "tidy-t.pdb"}) {
+    const std::string name = intermediate;
+    check({"composite: the command file naming " + name, {{"t.cif", complex}},
+           {"composite", "--bind=5:t.cif", "--seq=(ACGT)8", "--cmd-file=" + name, "-o=m.pdb"}, 1,
+           "[e] the command file and the intermediate file are the same file '" + name + "'"});
+  }
 }
 
 TEST_F(WorkFolder, sub_commands_stop_while_another_run_holds_the_folder) {
@@ -1130,6 +1155,156 @@ TEST_F(WorkFolder, sub_commands_stop_while_another_run_holds_the_folder) {
   for (const auto& entry : fs::directory_iterator(dir_)) {
     const std::string name = entry.path().filename().string();
     EXPECT_TRUE(name == "1bna.pdb" || name == "p.txt" || name == "m.pdb") << "left behind: " << name;
+  }
+}
+
+// Two runs of the executable started at one moment in one folder: both
+// children wait on a pipe that is closed once both are forked. Standard
+// error of run k goes to "err<k>.txt" beside the folder.
+std::vector<child_result> run_two_at_once(const fs::path& dir, const std::vector<std::vector<std::string>>& runs) {
+  int gate[2];
+  if (pipe(gate) != 0) return {};
+  std::vector<pid_t> pids;
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    std::vector<std::string> words{VASK_EXE};
+    words.insert(words.end(), runs[k].begin(), runs[k].end());
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const std::string err_file = (dir.parent_path() / ("err" + std::to_string(k) + ".txt")).string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+      close(gate[1]);
+      char c;
+      while (read(gate[0], &c, 1) > 0) {
+      }
+      const int o = open("/dev/null", O_WRONLY);
+      const int e = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (o < 0 || e < 0 || chdir(dir.c_str()) != 0) _exit(126);
+      dup2(o, 1);
+      dup2(e, 2);
+      execv(VASK_EXE, argv.data());
+      _exit(127);
+    }
+    pids.push_back(pid);
+  }
+  close(gate[0]);
+  close(gate[1]);  // both start now
+  std::vector<child_result> results(runs.size());
+  for (std::size_t k = 0; k < pids.size(); ++k) {
+    int ws = 0;
+    waitpid(pids[k], &ws, 0);
+    if (WIFSIGNALED(ws)) results[k].signal = WTERMSIG(ws);
+    if (WIFEXITED(ws)) results[k].status = WEXITSTATUS(ws);
+    results[k].err = test::read_file((dir.parent_path() / ("err" + std::to_string(k) + ".txt")).string());
+  }
+  return results;
+}
+
+long atom_lines(const fs::path& file) {
+  std::ifstream in(file);
+  long n = 0;
+  for (std::string line; std::getline(in, line);) n += line.rfind("ATOM", 0) == 0 ? 1 : 0;
+  return n;
+}
+
+// Two runs started together in one folder, with one prefix or with two
+// (composite, rebuild and triz write names without the prefix): exactly one
+// runs and writes the model a lone run writes; the other stops at once with
+// the lock's message, status 1 and no output. Repeated to catch races.
+TEST_F(WorkFolder, concurrent_sub_command_runs_never_mix_their_files) {
+  put("t.cif", test::read_file(test::test_data("1a73-assembly-1.cif")));
+  // parameter files of 200 and 400 pairs: runs long enough to overlap on a
+  // loaded machine, and models of telling sizes
+  for (const int pairs : {200, 400}) {
+    const std::string n = std::to_string(pairs);
+    std::string seq;
+    for (int k = 0; k < pairs / 4; ++k) seq += "ACGT";
+    ASSERT_EQ(run_exe(dir_, {"fiber", "--seq=" + seq, "-o=f.pdb"}).status, 0);
+    ASSERT_EQ(run_exe(dir_, {"analyze", "-i=f.pdb", "--rebuild", "-o=f.txt"}).status, 0);
+    fs::rename(dir_ / "vask-dsStepPars.txt", dir_ / ("p" + n + ".txt"));
+  }
+
+  struct pair_case {
+    const char* name;
+    std::vector<std::string> first, second;  // each writes -o=a.pdb or -o=b.pdb
+    const char* busy;
+  };
+  const std::string same_prefix = "[e] another run is using prefix 'vask' in this folder";
+  const std::string fixed_names = "[e] another run is using the fixed file names of this folder";
+  const std::vector<pair_case> cases = {
+      {"composite, one prefix", {"composite", "--bind=5:t.cif", "--seq=(ACGT)8", "-o=a.pdb"},
+       {"composite", "--bind=5:t.cif", "--seq=(ACGT)10", "-o=b.pdb"}, same_prefix.c_str()},
+      {"rebuild --conn, one prefix", {"rebuild", "--par-file=p200.txt", "--conn", "-o=a.pdb"},
+       {"rebuild", "--par-file=p400.txt", "--conn", "-o=b.pdb"}, same_prefix.c_str()},
+      {"composite, two prefixes", {"composite", "--prefix=one", "--bind=5:t.cif", "--seq=(ACGT)8", "-o=a.pdb"},
+       {"composite", "--prefix=two", "--bind=5:t.cif", "--seq=(ACGT)10", "-o=b.pdb"}, fixed_names.c_str()},
+      {"rebuild --conn, two prefixes", {"rebuild", "--prefix=one", "--par-file=p200.txt", "--conn", "-o=a.pdb"},
+       {"rebuild", "--prefix=two", "--par-file=p400.txt", "--conn", "-o=b.pdb"}, fixed_names.c_str()},
+      {"triz, two prefixes", {"triz", "--prefix=one", "-i=t.cif", "--auxfiles", "-o=a.pdb"},
+       {"triz", "--prefix=two", "-i=t.cif", "--auxfiles", "-o=b.pdb"}, fixed_names.c_str()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // what each writes alone
+    long alone[2];
+    for (int k = 0; k < 2; ++k) {
+      const child_result r = run_exe(dir_, k == 0 ? c.first : c.second);
+      ASSERT_EQ(r.status, 0) << r.err.substr(0, 2000);
+      const fs::path out = dir_ / (k == 0 ? "a.pdb" : "b.pdb");
+      alone[k] = c.first[0] == "triz" ? static_cast<long>(fs::file_size(out)) : atom_lines(out);
+      ASSERT_GT(alone[k], 0);
+      fs::remove(out);
+    }
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(round);
+      const std::vector<child_result> r = run_two_at_once(dir_, {c.first, c.second});
+      ASSERT_EQ(r.size(), 2u);
+      ASSERT_EQ(r[0].signal + r[1].signal, 0);
+      ASSERT_EQ(r[0].status + r[1].status, 1) << r[0].err.substr(0, 1000) << r[1].err.substr(0, 1000);
+      const int ran = r[0].status == 0 ? 0 : 1;
+      EXPECT_NE(r[1 - ran].err.find(c.busy), std::string::npos) << r[1 - ran].err.substr(0, 2000);
+      const fs::path out = dir_ / (ran == 0 ? "a.pdb" : "b.pdb");
+      const fs::path other = dir_ / (ran == 0 ? "b.pdb" : "a.pdb");
+      EXPECT_EQ(c.first[0] == "triz" ? static_cast<long>(fs::file_size(out)) : atom_lines(out), alone[ran]);
+      EXPECT_FALSE(fs::exists(other)) << "the stopped run wrote its output";
+      fs::remove(out);
+      for (const char* lock : {"vask-lock", "one-lock", "two-lock", "vask-fixed-names.lock"})
+        EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / lock))) << lock << " stayed";
+    }
+  }
+}
+
+// PyMOL and convert, run by the cartoon block, write the names they are
+// given themselves: each is made anew first, so that a link planted under
+// the block file, the image, PyMOL's session or its captured messages is
+// replaced and what it points to is left alone.
+TEST_F(WorkFolder, cartoon_runner_replaces_links_under_the_files_it_makes) {
+  if (std::system("/usr/bin/python3 -c 'import pymol' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no PyMOL here";
+  if (std::system("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ImageMagick convert here";
+  // Debian's "pymol" runs the first python3 on the path: the system one here
+  const fs::path bin = root_ / "bin";
+  fs::create_directory(bin);
+  std::ofstream(bin / "pymol") << "#!/bin/sh\nexec /usr/bin/python3 -m pymol \"$@\"\n";
+  fs::permissions(bin / "pymol", fs::perms::owner_all);
+  const char* path = std::getenv("PATH");
+  const std::string saved = path != nullptr ? path : "/usr/bin:/bin";
+  setenv("PATH", (bin.string() + ":" + saved).c_str(), 1);
+
+  put("1ehz.pdb", test::read_file(test::test_data("1ehz.pdb")));
+  const fs::path away = root_ / "elsewhere";
+  const std::vector<std::string> made = {"1ehz.r3d", "1ehz.png", "1ehz.pse", "1ehz-pymol.png", "msg"};
+  for (const auto& name : made) {
+    std::ofstream(away / name) << "mine\n";
+    fs::create_symlink(away / name, dir_ / name);
+  }
+  const child_result r = run_exe(dir_, {"-i=1ehz.pdb", "--cartoon-block=run,pse", "-o=c.pml"});
+  setenv("PATH", saved.c_str(), 1);
+  ASSERT_EQ(r.status, 0) << r.err.substr(0, 2000);
+  for (const auto& name : made) EXPECT_EQ(test::read_file((away / name).string()), "mine\n") << name;
+  for (const char* name : {"1ehz.r3d", "1ehz.png", "1ehz.pse", "msg"}) {
+    EXPECT_TRUE(is_plain(dir_ / name)) << name;
+    EXPECT_GT(fs::file_size(dir_ / name), 0u) << name;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "pairing/step_form.hpp"
@@ -70,6 +71,24 @@ TEST_F(HelixGeometry, bdna_dodecamer_is_b_form_with_its_narrow_minor_groove) {
   xyz d;
   diff_xyz(h.axis.axis_start, h.axis.axis_end, d);
   EXPECT_NEAR(length_xyz(d), 11 * 3.35, 1.5);  // the ends lie eleven steps apart
+}
+
+// The axis pseudo-atoms of the helix ensemble are checked like the PDB
+// writer's coordinates: a point that is not finite stops the writing.
+TEST_F(HelixGeometry, an_axis_point_that_is_not_finite_is_never_written) {
+  analyse("1bna.pdb");
+  ASSERT_GE(results_.num_helices, 1);
+  std::vector<helix> helices = results_.helices;
+  helices[1].axis.axis_end[2] = std::nan("");
+  const std::string file = (std::filesystem::temp_directory_path() / "vask-axis-test-helices.pdb").string();
+  VERBOSITY = 2;  // the axis pseudo-atoms are written at this verbosity
+  const std::string message = test::fatal_message([&] { write_helices_pdb(1, helices, mol_, file); });
+  VERBOSITY = 0;
+  std::filesystem::remove(file);
+  // the ends move apart along their difference: both are lost
+  EXPECT_NE(message.find("[e] the axis point XS of a helix has coordinates that are not finite numbers"),
+            std::string::npos)
+      << message;
 }
 
 TEST_F(HelixGeometry, trna_stems_are_a_form) {

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "test_util.hpp"
 
@@ -209,6 +210,15 @@ TEST_F(file_dir, LockFileRemovedWithoutBreakingExclusion) {
   release_lock_file("l", second);
   close(stale);
   EXPECT_FALSE(fs::exists("l"));
+}
+
+// A lock file is always empty and goes with the lock: a file with contents
+// under the name is someone's data, refused and left as it was.
+TEST_F(file_dir, LockRefusesAFileWithContents) {
+  { std::ofstream("l") << "data\n"; }
+  EXPECT_NE(test::fatal_message([] { acquire_lock_file("l"); }).find("[e] 'l' is not empty: refusing to use it"),
+            std::string::npos);
+  EXPECT_EQ(test::read_file("l"), "data\n");
 }
 
 // Claimed inputs are never written over or removed, whatever the name used.

@@ -551,7 +551,11 @@ built search_ladder(const model_spec& m, const std::vector<std::string>& s1, lon
 // outward. A strand that turns 105 degrees per 3.4 A closes its backbone only
 // with the phosphorus within about 3.9 A of the axis, which no family start
 // reaches by itself: P is drawn towards a radius rp (at the azimuth of its
-// start) while the rest settles, then refined without that pull.
+// start) while the rest settles, then refined without that pull. The
+// phosphates of consecutive layers then stand 3.5 A apart, 15 degrees
+// around the axis from each other: however they turn, two of their oxygens
+// come within about 2.4 A (the model has them protonated and H-bonded), so
+// those oxygens get a floor of their own.
 helix_system pauling_strands(const model_spec& m, const std::vector<std::string>& bases, double r0, double zdir,
                              const conformation& t) {
   xform f0;  // the base frame's y axis (to C1') points at the axis
@@ -559,6 +563,10 @@ helix_system pauling_strands(const model_spec& m, const std::vector<std::string>
   f0.t = {r0, 0, 0};
   helix_system sys = multi_strand(m, {bases}, {xform{}}, {1}, {R}, {}, f0, {});
   sys.nts[0].target = t;
+  sys.oxygen_contact = 2.3;
+  sys.phosphate_angle_weight = 2.0;
+  // the five bases' sugars reach O3' from slightly different C1' atoms
+  sys.link_tolerance = 0.05;
   for (long c = 0; c < 3; ++c) {
     xform g = screw(120.0 * static_cast<double>(c), 0);
     sys.copies.push_back({0, [g](const params&) { return g; }, c, true});
@@ -568,8 +576,6 @@ helix_system pauling_strands(const model_spec& m, const std::vector<std::string>
 }
 
 built search_pauling(const model_spec& m, const std::vector<std::string>& bases, long iterations) {
-  built best;
-  const long brief = std::max(60L, iterations / 6);
   struct seed {
     double rp, r0, zdir;
     conformation t;
@@ -588,31 +594,50 @@ built search_pauling(const model_spec& m, const std::vector<std::string>& bases,
     f.sys = sys;
     f.p = refine(sys, b.p, f.score, its);
     f.s = check_soundness(sys, f.p);
+    // Once closed, the crowded core settles with the backbone torsions free,
+    // the stacked sugars of neighbouring strands let to 2.7 A (the soundness
+    // floor is 2.55) and the links weighted up.
+    sys.torsion_weight = 0;
+    sys.contact_distance = 2.7;
+    sys.link_weight = 4;
+    built g;
+    g.sys = sys;
+    g.p = refine(sys, f.p, g.score, its);
+    g.s = check_soundness(sys, g.p);
+    if (g.s.sound() || !f.s.sound()) f = g;
     return better(f, b) ? f : b;
   };
+  auto name = [](const char* kind, const seed& s) {
+    char what[200];
+    std::snprintf(what, sizeof what, "%srp %.1f r0 %.1f%s alpha %.0f gamma %.0f epsilon %.0f zeta %.0f phase %.0f",
+                  kind, s.rp, s.r0, s.zdir < 0 ? " flipped" : "", s.t.alpha, s.t.gamma, s.t.epsilon, s.t.zeta,
+                  s.t.phase);
+    return std::string(what);
+  };
+  // the start that closes: C2'-endo sugars, gamma trans, zeta extended
+  const seed found{3.3, 10.0, 1.0, {-65, 180, 180, -150, -160, -120, 155, 38}, {}};
+  built best = attempt(found, iterations);
+  report(m.id, name("", found), best);
+  if (best.s.sound()) return best;
+  // otherwise a grid of starts, each refined briefly, the best few in full
+  const long brief = std::max(60L, iterations / 6);
   std::vector<seed> seeds;
   for (double rp : {3.0, 3.3, 3.6})
     for (double r0 : {10.0, 11.5, 13.0})
       for (double zdir : {1.0, -1.0})
         for (double phase : {18.0, 155.0})
           for (double alpha : {-65.0, 65.0, 180.0})
-            for (double gamma : {55.0, 180.0}) {
-              seed s{rp, r0, zdir, {alpha, 180.0, gamma, -150.0, -70.0, phase > 90 ? -120.0 : -160.0, phase, 38}, {}};
-              s.b = attempt(s, brief);
-              char what[160];
-              std::snprintf(what, sizeof what, "brief: rp %.1f r0 %.1f%s alpha %.0f gamma %.0f phase %.0f", rp, r0,
-                            zdir < 0 ? " flipped" : "", alpha, gamma, phase);
-              report(m.id, what, s.b);
-              seeds.push_back(s);
-            }
+            for (double gamma : {55.0, 180.0})
+              for (double zeta : {-70.0, -160.0}) {
+                seed s{rp, r0, zdir, {alpha, 180.0, gamma, -150.0, zeta, phase > 90 ? -120.0 : -160.0, phase, 38}, {}};
+                s.b = attempt(s, brief);
+                report(m.id, name("brief: ", s), s.b);
+                seeds.push_back(s);
+              }
   std::sort(seeds.begin(), seeds.end(), [](const seed& a, const seed& b) { return better(a.b, b.b); });
   for (size_t k = 0; k < std::min<size_t>(6, seeds.size()); ++k) {
-    const seed& s = seeds[k];
-    built b = attempt(s, iterations);
-    char what[160];
-    std::snprintf(what, sizeof what, "rp %.1f r0 %.1f%s alpha %.0f gamma %.0f phase %.0f", s.rp, s.r0,
-                  s.zdir < 0 ? " flipped" : "", s.t.alpha, s.t.gamma, s.t.phase);
-    report(m.id, what, b);
+    built b = attempt(seeds[k], iterations);
+    report(m.id, name("", seeds[k]), b);
     if (better(b, best)) best = b;
     if (best.s.sound() && best.score < 2.0) break;
   }

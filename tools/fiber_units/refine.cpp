@@ -26,6 +26,7 @@ constexpr double kChi = 0.0005;         // per degree^2
 constexpr double kRepel = 30.0;         // per A^2 inside the contact distance
 constexpr double kContact = 50.0;       // per A^2, H-bond distance restraints
 constexpr double kContactMin = 2.9;     // A, non-bonded atoms
+constexpr double kOxygenMargin = 0.15;  // A, refinement keeps H-bonded oxygens this much past their floor
 constexpr double kStackMin = 3.1;       // A, bases of different levels
 constexpr double kOneFourMin = 2.65;    // A, atoms three bonds apart
 constexpr double kPairMin = 2.75;       // A, bases of one pair, triple or tetrad
@@ -46,6 +47,7 @@ struct nt_layout {
   intra_terms terms;
   long glyco = -1;                   // glycosidic N of the first base
   long glyco_ref = -1;               // C4 (purine) or C2 (pyrimidine) of the first base
+  long phosphorus = -1;
 };
 
 struct pair_entry {
@@ -128,6 +130,7 @@ prepared prepare(const helix_system& sys, const params& p) {
     }
     const base_template& first = base_for(sys.nts[static_cast<size_t>(j)].bases.front());
     l.glyco = idx(l, first.res_name + ":" + glycosidic_n(first));
+    l.phosphorus = idx(l, "P");
     l.glyco_ref = idx(l, first.res_name + ":" + glycosidic_neighbours(first).first);
     const conformation& t = sys.nts[static_cast<size_t>(j)].target;
     const char* ring[5] = {"C4'", "O4'", "C1'", "C2'", "C3'"};
@@ -136,9 +139,10 @@ prepared prepare(const helix_system& sys, const params& p) {
       l.terms.torsions.emplace_back(idx(l, ring[r]), idx(l, ring[(r + 1) % 5]), idx(l, ring[(r + 2) % 5]),
                                     idx(l, ring[(r + 3) % 5]), nu, kRing);
     }
-    l.terms.torsions.emplace_back(idx(l, "P"), idx(l, "O5'"), idx(l, "C5'"), idx(l, "C4'"), t.beta, kBackbone);
-    l.terms.torsions.emplace_back(idx(l, "O5'"), idx(l, "C5'"), idx(l, "C4'"), idx(l, "C3'"), t.gamma, kBackbone);
-    l.terms.torsions.emplace_back(idx(l, "O4'"), c1, l.glyco, l.glyco_ref, t.chi, kChi);
+    const double backbone = sys.torsion_weight * kBackbone;
+    l.terms.torsions.emplace_back(idx(l, "P"), idx(l, "O5'"), idx(l, "C5'"), idx(l, "C4'"), t.beta, backbone);
+    l.terms.torsions.emplace_back(idx(l, "O5'"), idx(l, "C5'"), idx(l, "C4'"), idx(l, "C3'"), t.gamma, backbone);
+    l.terms.torsions.emplace_back(idx(l, "O4'"), c1, l.glyco, l.glyco_ref, t.chi, sys.torsion_weight * kChi);
     pr.nts.push_back(std::move(l));
   }
   for (const auto& k : sys.links) pr.linked.insert({k.from, k.to, k.power});
@@ -196,7 +200,7 @@ int pair_distance(const helix_system& sys, const prepared& pr, long a, long i, l
 
 // Contact distance of a pair, or 0 when the pair is not checked.
 double contact_min(const helix_system& sys, const prepared& pr, long a, long i, long b, long k, long m,
-                   double far_min) {
+                   double far_min, double oxygen_min) {
   const nt_copy& ca = sys.copies[static_cast<size_t>(a)];
   const nt_copy& cb = sys.copies[static_cast<size_t>(b)];
   const std::string& ba = pr.nts[static_cast<size_t>(ca.nt)].base_of[static_cast<size_t>(i)];
@@ -214,11 +218,19 @@ double contact_min(const helix_system& sys, const prepared& pr, long a, long i, 
   int d = pair_distance(sys, pr, a, i, b, k, m);
   if (d <= 2) return 0;
   if (d == 3) return kOneFourMin;
+  if (sys.oxygen_contact > 0 && (a != b || m != 0)) {
+    // oxygens of two nucleotides where one can give the H-bond (a protonated
+    // phosphate oxygen or a 2'-hydroxyl)
+    const std::string& na = pr.nts[static_cast<size_t>(ca.nt)].names[static_cast<size_t>(i)];
+    const std::string& nb = pr.nts[static_cast<size_t>(cb.nt)].names[static_cast<size_t>(k)];
+    auto donor = [](const std::string& n) { return n == "OP1" || n == "OP2" || n == "O2'"; };
+    if (na[0] == 'O' && nb[0] == 'O' && (donor(na) || donor(nb))) return std::min(far_min, oxygen_min);
+  }
   return far_min;
 }
 
 std::vector<pair_entry> neighbours(const helix_system& sys, const prepared& pr, const params& p, double margin,
-                                   double far_min) {
+                                   double far_min, double oxygen_min) {
   auto pos = copy_positions(sys, p);
   std::vector<pair_entry> out;
   long nc = static_cast<long>(sys.copies.size());
@@ -231,7 +243,7 @@ std::vector<pair_entry> neighbours(const helix_system& sys, const prepared& pr, 
         const auto& pb = pos[static_cast<size_t>(b)];
         for (long i = 0; i < static_cast<long>(pa.size()); ++i)
           for (long k = (m == 0 && a == b) ? i + 1 : 0; k < static_cast<long>(pb.size()); ++k) {
-            double dmin = contact_min(sys, pr, a, i, b, k, m, far_min);
+            double dmin = contact_min(sys, pr, a, i, b, k, m, far_min, oxygen_min);
             if (dmin <= 0) continue;
             if (distance(pa[static_cast<size_t>(i)], g * pb[static_cast<size_t>(k)]) < dmin + margin)
               out.push_back({a, i, b, k, m, dmin});
@@ -259,7 +271,7 @@ double energy(const helix_system& sys, const prepared& pr, const std::vector<pai
     }
     for (const auto& [u, v, w, a0] : t.angles) {
       double d = angle(x[static_cast<size_t>(u)], x[static_cast<size_t>(v)], x[static_cast<size_t>(w)]) - a0;
-      e += kAngle * d * d;
+      e += (v == pr.nts[j].phosphorus ? sys.phosphate_angle_weight : 1.0) * kAngle * d * d;  // at P: weighted
     }
     for (const auto& [c, u, v, w, s] : t.chiral) {
       double vol = s * chiral_volume(x[static_cast<size_t>(c)], x[static_cast<size_t>(u)], x[static_cast<size_t>(v)],
@@ -298,10 +310,13 @@ double energy(const helix_system& sys, const prepared& pr, const std::vector<pai
         e += share * sys.link_weight * (kBond * d * d);
         const double ang[4] = {angle(c3, o3, pp) - 119.7, angle(o3, pp, o5) - 104.0, angle(o3, pp, op1) - 107.4,
                                angle(o3, pp, op2) - 108.3};
-        for (double x : ang) e += share * (kAngle * x * x);
-        e += share * tors_term(torsion(o3, pp, o5, c5), tb.alpha, kBackbone);
-        e += share * tors_term(torsion(c4, c3, o3, pp), ta.epsilon, kBackbone);
-        e += share * tors_term(torsion(c3, o3, pp, o5), ta.zeta, kBackbone);
+        for (int u = 0; u < 4; ++u) {
+          const double w = u == 0 ? 1.0 : sys.phosphate_angle_weight;  // the last three are angles at P
+          e += share * (w * (kAngle * ang[u] * ang[u]));
+        }
+        e += share * tors_term(torsion(o3, pp, o5, c5), tb.alpha, sys.torsion_weight * kBackbone);
+        e += share * tors_term(torsion(c4, c3, o3, pp), ta.epsilon, sys.torsion_weight * kBackbone);
+        e += share * tors_term(torsion(c3, o3, pp, o5), ta.zeta, sys.torsion_weight * kBackbone);
       }
   }
   for (const auto& r : sys.restraints) {
@@ -333,7 +348,9 @@ params minimise(const std::vector<const helix_system*>& systems, const std::vect
   const size_t mem = 8;
   std::vector<std::vector<pair_entry>> nbs(systems.size());
   auto find_neighbours = [&](const params& v) {
-    for (size_t k = 0; k < systems.size(); ++k) nbs[k] = neighbours(*systems[k], prs[k], v, 3.0, kContactMin);
+    for (size_t k = 0; k < systems.size(); ++k)
+      nbs[k] = neighbours(*systems[k], prs[k], v, 3.0, systems[k]->contact_distance,
+                          systems[k]->oxygen_contact + kOxygenMargin);
   };
   find_neighbours(x);
   auto f = [&](const params& v) {
@@ -560,6 +577,7 @@ void reseat_phosphates(const helix_system& sys, params& p) {
 soundness check_soundness(const helix_system& sys, const params& p) {
   prepared pr = prepare(sys, p);
   soundness s;
+  s.link_tolerance = sys.link_tolerance;
   auto pos = copy_positions(sys, p);
   for (size_t c = 0; c < sys.copies.size(); ++c) {
     const nt_layout& l = pr.nts[static_cast<size_t>(sys.copies[c].nt)];
@@ -627,7 +645,7 @@ soundness check_soundness(const helix_system& sys, const params& p) {
       }
   }
   // the carried sugars move by a tenth of an Angstrom at most: look a little further
-  std::vector<pair_entry> nb = neighbours(sys, pr, p, several ? 0.25 : 0.0, 2.9);
+  std::vector<pair_entry> nb = neighbours(sys, pr, p, several ? 0.25 : 0.0, kContactMin, sys.oxygen_contact);
   for (const auto& q : nb) {
     xform g = power_of(sys.repeat, q.m);
     long only_a = -1, only_b = -1;

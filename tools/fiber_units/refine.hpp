@@ -72,6 +72,16 @@ struct helix_system {
   long images = 6;                      // repeats on either side seen by the contact search
   double link_weight = 1.0;             // of the O3'-P lengths against the other terms
   double link_length = kO3P;            // A, the O3'-P length aimed at
+  // A, how close two oxygens of different nucleotides may come when one can
+  // give an H-bond (OP1, OP2 of a protonated phosphate, O2'); 0: as any
+  // non-bonded atoms. The refinement keeps them a little further.
+  double oxygen_contact = 0;
+  double phosphate_angle_weight = 1.0;  // of the angles at P against the other terms
+  double torsion_weight = 1.0;          // of the backbone and glycosidic torsion targets
+  double contact_distance = 2.9;        // A, non-bonded atoms of different nucleotides in the refinement
+  // A, how far from 1.60 A the O3'-P links of the sound unit may be: the
+  // sugars carried onto the other bases of a nucleotide move its O3'
+  double link_tolerance = 0.04;
   params start;                         // parameter vector to start from (frame parameters set)
 };
 
@@ -106,9 +116,11 @@ std::vector<xform> sugar_moves(const helix_system& sys, const params& p, long nt
 // of every base's nucleotide, its sugar carried onto it.
 struct soundness {
   double bond_dev = 0, angle_dev = 0, min_contact = 99, link_min = 99, link_max = 0;
+  double link_tolerance = 0.04;
   std::string worst_bond, worst_angle, worst_contact;
   bool sound() const {
-    return bond_dev <= 0.03 && angle_dev <= 4.0 && min_contact >= 2.55 && link_min >= 1.56 && link_max <= 1.64;
+    return bond_dev <= 0.03 && angle_dev <= 4.0 && min_contact >= 2.55 && link_min >= 1.60 - link_tolerance &&
+           link_max <= 1.60 + link_tolerance;
   }
 };
 soundness check_soundness(const helix_system& sys, const params& p);
