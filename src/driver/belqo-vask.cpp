@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 #include <new>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -421,6 +422,9 @@ int vask_main(int argc, char* argv[]) {
   check_file_clashes(run);  // before any log or output is opened
   book_keeping(argc, argc, argc > 1 ? argv[argc - 1] : nullptr);
   const prefix_lock lock;  // held to the end of the run, before anything is removed
+  // PyMOL run on the cartoon block writes its messages to "msg", whatever the prefix
+  std::optional<fixed_names_lock> fixed;
+  if (Gvars.cartoon[CTN_RUN_PYMOL]) fixed.emplace();
 
   if (Gvars.cleanup > 0) {
     clean_up_all_files();

@@ -313,9 +313,13 @@ connect check_one_multiplet(const connect& set, struct_mol& mol, motif_measures&
 void fill_vask_multiplets(std::vector<connect>& in, const struct_mol& mol, long& count,
                           std::vector<connect>& out) {
   const long n = static_cast<long>(in.size()) - 1;
+  // a multiplet holding in[i] holds its first member: only those are tried
+  std::vector<std::vector<long>> holders(static_cast<size_t>(mol.num_residues) + 1);
+  for (long j = 1; j <= n; ++j)
+    for (long k = 1; k <= in[j].count; ++k) holders[static_cast<size_t>(in[j][k])].push_back(j);
   for (long i = 1; i <= n; ++i) {
     if (in[i].count == 0) continue;
-    for (long j = 1; j <= n; ++j) {
+    for (long j : holders[static_cast<size_t>(in[i][1])]) {
       if (j == i || in[j].count == 0 || !is_cnt1_contained_in_cnt2(in[i], in[j])) continue;
       if (in[i].count < in[j].count || i < j) {
         in[i].clear();

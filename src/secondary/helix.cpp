@@ -284,8 +284,19 @@ void mask_linkage(long m, const std::vector<long>& chain, std::vector<long>& use
   drop_links_into(n, lkg, in_chain);
 }
 
+linkage_ends find_linkage_ends(long n, const std::vector<connect>& lkg) {
+  linkage_ends ends;
+  ends.ring = n >= 1;
+  for (long k = 1; k <= n; ++k) {
+    const long s = state(lkg[k]);
+    if (s != 2) ends.ring = false;
+    if (s == 1) ends.maybe.insert(ends.maybe.end(), k);
+  }
+  return ends;
+}
+
 void mask_mutual_linkage(long m, const std::vector<long>& chain, std::vector<long>& used,
-                         std::vector<connect>& lkg) {
+                         std::vector<connect>& lkg, linkage_ends* ends) {
   // With every link mutual, the records linked into the chain are its
   // members' partners: only they are looked at, not the whole table.
   std::vector<long> members(chain.begin() + 1, chain.begin() + m + 1), partners;
@@ -302,17 +313,22 @@ void mask_mutual_linkage(long m, const std::vector<long>& chain, std::vector<lon
     set_lkg_none(lkg[chain[k]]);
   }
   for (long r : partners) drop_links_of(lkg[r], in_chain);
+  if (ends == nullptr) return;
+  ends->ring = false;  // the chain's members are unlinked now
+  for (long r : partners)
+    if (state(lkg[r]) == 1) ends->maybe.insert(r);
 }
 
 void check_linkage(long n, const std::vector<connect>& lkg, std::vector<long>& chain, long& count,
-                   bool& done) {
+                   bool& done, linkage_ends* ends) {
   done = false;
   if (n < 1) {
     count = n;
     return;
   }
-  bool ring = true;
-  for (long k = 1; k <= n && ring; ++k) ring = state(lkg[k]) == 2;
+  bool ring = ends == nullptr || ends->ring;
+  if (ends == nullptr)
+    for (long k = 1; k <= n && ring; ++k) ring = state(lkg[k]) == 2;
   if (ring) {
     chain.assign(static_cast<size_t>(n + 1), 0);
     for (long k = 1; k <= n; ++k) chain[k] = k;
@@ -320,13 +336,23 @@ void check_linkage(long n, const std::vector<connect>& lkg, std::vector<long>& c
     return;
   }
   long first_end = 0;
-  for (long k = 1; k <= n; ++k) {
-    if (state(lkg[k]) != 1) continue;
+  auto try_end = [&](long k) {
     if (first_end == 0) first_end = k;
     const long len = extract_one_lkg(lkg, k, chain);
-    if (len > 0) {
-      count = len;
-      return;
+    if (len > 0) count = len;
+    return len > 0;
+  };
+  if (ends == nullptr) {
+    for (long k = 1; k <= n; ++k)
+      if (state(lkg[k]) == 1 && try_end(k)) return;
+  } else {
+    for (auto it = ends->maybe.begin(); it != ends->maybe.end();) {
+      if (state(lkg[*it]) != 1) {  // masked or in the middle again: no end now
+        it = ends->maybe.erase(it);
+        continue;
+      }
+      if (try_end(*it)) return;
+      ++it;
     }
   }
   if (first_end == 0) {

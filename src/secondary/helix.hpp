@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -157,13 +158,23 @@ void tidyup_linkage(long n, std::vector<connect>& lkg);  // isolated, middle, is
 // Removes chain[1..m] from the table and marks them used.
 void mask_linkage(long m, const std::vector<long>& chain, std::vector<long>& used, long n,
                   std::vector<connect>& lkg);
+// The pairs of a linkage table that may be chain ends (every pair linked on
+// one side is among them), in ascending order, and whether the table may
+// still be one closed ring: with it, check_linkage looks at these alone
+// instead of the whole table, and finding every chain takes linear time.
+struct linkage_ends {
+  std::set<long> maybe;
+  bool ring = false;
+};
+linkage_ends find_linkage_ends(long n, const std::vector<connect>& lkg);
 // The same for a table whose links are all mutual (as get_bp_linkage leaves
-// it, and masking keeps it): in time of the chain and its partners.
+// it, and masking keeps it): in time of the chain and its partners. The
+// partners left as ends join ends when it is given.
 void mask_mutual_linkage(long m, const std::vector<long>& chain, std::vector<long>& used,
-                         std::vector<connect>& lkg);
+                         std::vector<connect>& lkg, linkage_ends* ends = nullptr);
 // The next chain of linked pairs into chain[1..count]; done = true when no end is left.
 void check_linkage(long n, const std::vector<connect>& lkg, std::vector<long>& chain, long& count,
-                   bool& done);
+                   bool& done, linkage_ends* ends = nullptr);
 bool done_with_collections(long n, const std::vector<long>& used);
 
 // ---------------------------------------------------------------------------

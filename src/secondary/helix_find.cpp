@@ -127,10 +127,11 @@ void find_helix_list(bool stem, struct_mol& mol, helix_slots& results, helix_mem
         lkg.assign(static_cast<size_t>(m + 1), connect{});
         for (long k = 1; k <= m; ++k) set_lkg_none(lkg[k]);
         get_bp_linkage(m, work, mol, lkg, memo);
+        linkage_ends ends = find_linkage_ends(m, lkg);
         for (;;) {
           long num = 0;
           bool done = false;
-          check_linkage(m, lkg, chain, num, done);
+          check_linkage(m, lkg, chain, num, done, &ends);
           if (done) break;
           long overlap = 0;
           long L = order_helix_nts(num, chain, mol, work, s1, s2, overlap, memo);
@@ -144,7 +145,7 @@ void find_helix_list(bool stem, struct_mol& mol, helix_slots& results, helix_mem
           }
           // get_bp_linkage leaves every link mutual and masking keeps it so
           // (both ends of a link into the chain go), so no tidy-up is due here
-          mask_mutual_linkage(L >= 2 ? L : 1, chain, used, lkg);
+          mask_mutual_linkage(L >= 2 ? L : 1, chain, used, lkg, &ends);
         }
         if (done_with_collections(m, used)) break;
         std::vector<pair> rest(1);

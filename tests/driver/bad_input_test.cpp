@@ -1299,6 +1299,14 @@ TEST_F(WorkFolder, cartoon_runner_replaces_links_under_the_files_it_makes) {
     fs::create_symlink(away / name, dir_ / name);
   }
   const child_result r = run_exe(dir_, {"-i=1ehz.pdb", "--cartoon-block=run,pse", "-o=c.pml"});
+  // "msg" has a fixed name: a run of another prefix holding the folder's
+  // fixed names stops this one at once
+  const int fd = open((dir_ / "vask-fixed-names.lock").c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+  const child_result locked = run_exe(dir_, {"-i=1ehz.pdb", "--prefix=other", "--cartoon-block=run", "-o=d.pml"});
+  close(fd);
+  fs::remove(dir_ / "vask-fixed-names.lock");
   setenv("PATH", saved.c_str(), 1);
   ASSERT_EQ(r.status, 0) << r.err.substr(0, 2000);
   for (const auto& name : made) EXPECT_EQ(test::read_file((away / name).string()), "mine\n") << name;
@@ -1306,6 +1314,10 @@ TEST_F(WorkFolder, cartoon_runner_replaces_links_under_the_files_it_makes) {
     EXPECT_TRUE(is_plain(dir_ / name)) << name;
     EXPECT_GT(fs::file_size(dir_ / name), 0u) << name;
   }
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_NE(locked.err.find("[e] another run is using the fixed file names of this folder"), std::string::npos)
+      << locked.err.substr(0, 2000);
+  EXPECT_FALSE(fs::exists(dir_ / "d.pml"));
 }
 
 // Every sub-command's report that does not get through fails the run.

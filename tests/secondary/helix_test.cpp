@@ -101,6 +101,39 @@ TEST_F(HelixRecordTest, masking_through_partners_matches_the_whole_table) {
   }
 }
 
+// Kept up to date by the masking, the list of possible ends gives the very
+// chains, in the same order, that a scan of the whole table gives: also when
+// masking part of a chain turns its middles into new ends before older ones.
+TEST_F(HelixRecordTest, tracked_ends_give_the_chains_of_a_whole_table_scan) {
+  const auto chains = table({{1, 2, 0}, {2, 1, 3}, {1, 2, 0}, {1, 5, 0}, {2, 4, 6}, {2, 5, 7}, {1, 6, 0},
+                             {0, 0, 0}, {1, 10, 0}, {1, 9, 0}});
+  const auto ring = table({{2, 4, 2}, {2, 1, 3}, {2, 2, 4}, {2, 3, 1}});
+  for (const auto* start : {&chains, &ring}) {
+    const long n = static_cast<long>(start->size()) - 1;
+    for (long first : {1L, 2L, 3L}) {
+      SCOPED_TRACE(first);
+      auto scanned = *start, tracked = *start;
+      std::vector<long> used_scanned(n + 1, 0), used_tracked(n + 1, 0), chain_s, chain_t;
+      linkage_ends ends = find_linkage_ends(n, tracked);
+      for (long step = 0;; ++step) {
+        ASSERT_LT(step, 3 * n) << "no progress";
+        long count_s = 0, count_t = 0;
+        bool done_s = false, done_t = false;
+        check_linkage(n, scanned, chain_s, count_s, done_s);
+        check_linkage(n, tracked, chain_t, count_t, done_t, &ends);
+        ASSERT_EQ(done_t, done_s);
+        if (done_s) break;
+        ASSERT_EQ(count_t, count_s);
+        for (long k = 1; k <= count_s; ++k) EXPECT_EQ(chain_t[k], chain_s[k]) << k;
+        const long m = std::min(first, count_s);
+        mask_mutual_linkage(m, chain_s, used_scanned, scanned);
+        mask_mutual_linkage(m, chain_t, used_tracked, tracked, &ends);
+      }
+      EXPECT_EQ(used_tracked, used_scanned);
+    }
+  }
+}
+
 TEST_F(HelixRecordTest, a_closed_ring_is_one_chain_in_index_order) {
   auto lkg = table({{2, 4, 2}, {2, 1, 3}, {2, 2, 4}, {2, 3, 1}});
   std::vector<long> chain;
