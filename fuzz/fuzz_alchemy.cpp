@@ -8,23 +8,18 @@
 #include <cstdio>
 #include <string>
 
-#include "fuzz_common.hpp"
+#include "common.hpp"
 #include "schematics/alchemy.hpp"
 #include "support/error.hpp"
 #include "support/file.hpp"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned mode = fuzz::reader_choice(data, size, 2);
   const size_t start = fuzz::after_first_line(data, size);
 
-  static const std::string file = fuzz::scratch_name("fuzz-alchemy", ".alc");
-  static const std::string mol = fuzz::scratch_name("fuzz-alchemy", ".mol");
-  static const std::string merged = fuzz::scratch_name("fuzz-alchemy-merged", ".alc");
+  static const std::string file = "fuzz-alchemy.alc";
+  static const std::string mol = "fuzz-alchemy.mol";
+  static const std::string merged = "fuzz-alchemy-merged.alc";
   if (!fuzz::write_scratch(file, data + start, size - start)) return 0;
 
   fuzz::reset_globals();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "driver/option.hpp"
-#include "fuzz_common.hpp"
+#include "common.hpp"
 #include "support/config_tokenizer.hpp"
 #include "support/error.hpp"
 
@@ -25,11 +25,6 @@ void check_tokens(const vask::jsmn_parser& p, const std::vector<vask::json_token
 }
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::reset_globals();
   std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -45,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (r == vask::JSMN_ERROR_NOMEM) std::abort();  // 2^40 tokens never run out
   check_tokens(p, tokens, text);
 
-  static const std::string file = fuzz::scratch_name("fuzz-config", ".txt");
+  static const std::string file = "fuzz-config.txt";
   FILE* fp = std::fopen(file.c_str(), "wb");
   if (fp == nullptr) return 0;
   std::fwrite(data, 1, size, fp);

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "fuzz_common.hpp"
+#include "common.hpp"
 #include "pairing/prepare.hpp"
 #include "structure/mmcif.hpp"
 #include "structure/struct_mol.hpp"
@@ -22,18 +22,13 @@ namespace {
 constexpr long kMaxModels = 3;  // enough to cover the loop, bounded for speed
 }
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   fuzz::reset_globals();
   const uint8_t mode = data[0];
   const bool cif = mode & 1;
-  static const std::string pdb_file = fuzz::scratch_name("fuzz-ensemble", ".pdb");
-  static const std::string cif_file = fuzz::scratch_name("fuzz-ensemble", ".cif");
+  static const std::string pdb_file = "fuzz-ensemble.pdb";
+  static const std::string cif_file = "fuzz-ensemble.cif";
   const std::string& file = cif ? cif_file : pdb_file;
   FILE* out = std::fopen(file.c_str(), "wb");
   if (out == nullptr) return 0;

@@ -6,18 +6,13 @@
 #include <cstdio>
 #include <string>
 
-#include "fuzz_common.hpp"
+#include "common.hpp"
 #include "pairing/prepare.hpp"
 #include "structure/pdb_reader.hpp"
 #include "structure/residue.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/error.hpp"
 #include "support/settings.hpp"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

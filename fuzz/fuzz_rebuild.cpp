@@ -9,16 +9,11 @@
 #include <cstdio>
 #include <string>
 
-#include "fuzz_common.hpp"
+#include "common.hpp"
 #include "modeling/analyze.hpp"
 #include "modeling/rebuild.hpp"
 #include "support/error.hpp"
 #include "support/settings.hpp"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned mode = fuzz::reader_choice(data, size, 4);
@@ -26,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const long flip = start > 2 ? static_cast<long>(data[1] % 3) - 1 : -1;
   const long parallel = start > 3 ? static_cast<long>(data[2] % 3) - 1 : -1;
 
-  static const std::string file = fuzz::scratch_name("fuzz-rebuild", ".txt");
-  static const std::string out = fuzz::scratch_name("fuzz-rebuild", ".pdb");
+  static const std::string file = "fuzz-rebuild.txt";
+  static const std::string out = "fuzz-rebuild.pdb";
   if (!fuzz::write_scratch(file, data + start, size - start)) return 0;
 
   fuzz::reset_globals();
-  vask::mutable_gvars().prefix = fuzz::scratch_name("fuzz", "");
+  vask::mutable_gvars().prefix = "fuzz";
   try {
     if (mode == 3) {
       vask::analyze_settings s;

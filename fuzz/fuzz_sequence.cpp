@@ -8,15 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz_common.hpp"
+#include "common.hpp"
 #include "modeling/mutation.hpp"
 #include "modeling/sequence.hpp"
 #include "support/error.hpp"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned mode = fuzz::reader_choice(data, size, 3);
@@ -31,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (static_cast<long>(seq.size()) > vask::kMaxSequenceLength) std::abort();
       if (seq.find_first_not_of("ACGT") != std::string::npos) std::abort();
     } else if (mode == 1) {
-      static const std::string file = fuzz::scratch_name("fuzz-sequence", ".txt");
+      static const std::string file = "fuzz-sequence.txt";
       if (!fuzz::write_scratch(file, data + start, size - start)) return 0;
       const std::string seq = vask::derive_seq_or_file("", file, times);
       if (static_cast<long>(seq.size()) > vask::kMaxSequenceLength) std::abort();

@@ -5,7 +5,6 @@
 // work: the work itself is not run, it would write files named by the input.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "driver/belqo-vask.hpp"
 #include "driver/composite_command.hpp"
@@ -15,11 +14,7 @@
 #include "driver/search_command.hpp"
 #include "driver/task_command.hpp"
 #include "driver/triz_command.hpp"
-#include "fuzz_common.hpp"
-#include "support/error.hpp"
-#include "support/log.hpp"
-#include "support/option_value.hpp"
-#include "support/settings.hpp"
+#include "common.hpp"
 
 namespace {
 
@@ -43,32 +38,10 @@ constexpr unsigned kCount = sizeof(kReaders) / sizeof(kReaders[0]);
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned which = fuzz::reader_choice(data, size, kCount);
   const size_t start = fuzz::after_first_line(data, size);
-  std::vector<std::string> words =
-      fuzz::lines_as_words(data + start, size - start, {"belqo-vask", kNames[which]});
-  std::vector<char*> argv = fuzz::argv_of(words);
-  const int argc = static_cast<int>(words.size());
-
-  fuzz::reset_globals();
-  vask::mutable_gvars().help_mode = 1;
-  vask::say_good_bye_handler = vask::say_good_bye;
-  try {
-    kReaders[which](argc, argv.data());
-    // the logs would be files named by the input: keep them closed
-    vask::mutable_gvars().runlog_name.clear();
-    vask::mutable_gvars().prglog_name.clear();
-    vask::book_keeping(argc, argc, argv[static_cast<size_t>(argc - 1)]);
-  } catch (const vask::fatal_error& e) {
-    fuzz::expected_end(e);
-  }
-  vask::RUNLOG = nullptr;
-  vask::PRGLOG = nullptr;
+  fuzz::read_options(fuzz::lines_as_words(data + start, size - start, {"belqo-vask", kNames[which]}),
+                     kReaders[which]);
   return 0;
 }

@@ -309,7 +309,7 @@ void extract_model(const task_settings& s) {
   // in the file leaves no output behind
   std::vector<std::string> lines;
   bool inside = false;
-  for (const std::string& line : get_filelines(s.input)) {
+  for (const std::string& line : get_filelines(s.input, 0)) {  // a structure: as many lines as it has
     if (is_comment_string(line)) continue;
     if (!inside && line.starts_with("MODEL ")) {
       const long n = line.size() > 6 ? cvt2long(trimmed(line.substr(6))) : LONG_MAX;
@@ -383,12 +383,19 @@ std::vector<xyz_atom> clean_xyz_get_number(const std::string& file, const std::s
 
 void fit_frame(const xyz& origin, const rotmat& rot, frame& f) { fillout_frame_from_oR(origin, rot, f); }
 
+// A least-squares fit is defined by three atoms or more: fewer leave nothing
+// fitted to write.
+void check_fit_atoms(long n, const std::string& file1, const std::string& file2) {
+  if (n < 3) fatal("[e] %s and %s: %ld atoms -- a fit needs at least 3\n", file1.c_str(), file2.c_str(), n);
+}
+
 void lsfit_xyz_files(const task_settings& s, const std::string& file1, const std::string& file2) {
   const std::vector<xyz_atom> a = clean_xyz_get_number(file1, "xyzfile1.dat");
   const std::vector<xyz_atom> b = clean_xyz_get_number(file2, "xyzfile2.dat");
   if (a.size() != b.size())
     fatal("[e] %s (%ld) and %s (%ld) differ in no. of atoms\n", file1.c_str(), static_cast<long>(a.size()),
           file2.c_str(), static_cast<long>(b.size()));
+  check_fit_atoms(static_cast<long>(a.size()), file1, file2);
   std::vector<xyz> p1(1), p2(1), fitted;
   for (size_t k = 0; k < a.size(); ++k) {
     if (s.fit_atom != 0 && a[k].symbol != b[k].symbol)
@@ -424,6 +431,7 @@ void lsfit_two_pdb_files(const task_settings& s, const std::string& file1, const
   if (one.num_atoms != two.num_atoms)
     fatal("[e] %s (%ld) and %s (%ld) differ in no. of atoms\n", file1.c_str(), one.num_atoms, file2.c_str(),
           two.num_atoms);
+  check_fit_atoms(one.num_atoms, file1, file2);
   for (long i = 1; i <= one.num_atoms; ++i) {
     const atom& a = one.atoms[i];
     const atom& b = two.atoms[i];
@@ -468,7 +476,7 @@ std::string stacking_plugin_path() {
 void write_stacking_diagram(const task_settings& s) {
   auto on = [&s](int f) { return s.stack[static_cast<size_t>(f)] != 0; };
   std::string layer1, layer2;
-  const std::vector<std::string> lines = get_filelines(s.input);
+  const std::vector<std::string> lines = get_filelines(s.input, 0);
   // The selections come from the structure file, any line of it: only a
   // selection expression reaches the script, never a further command.
   auto take = [&s](const std::string& line, size_t number, const char* key, std::string& layer) {

@@ -156,7 +156,7 @@ long output_header(const std::string& file) {
 long count_models(const std::string& file) {
   if (!exist_file(file) || is_pseudo_file(file)) return 0;
   long n = 0;
-  for (const std::string& line : get_filelines(file))
+  for (const std::string& line : get_filelines(file, 0))  // appended models: as many lines as they have
     if (line.rfind("MODEL ", 0) == 0) ++n;
   return n;
 }

@@ -359,7 +359,9 @@ std::vector<frame> parse_frame_file(const std::string& name, long& n) {
     if (std::sscanf(line.c_str(), "%lf %lf %lf", &x, &y, &z) == 3) {
       const double read[] = {x, y, z};
       check_finite_values(read, name, static_cast<long>(i) + 1, line);
-      VASK_ASSERT(static_cast<long>(coords.size()) <= kMaxFrameLines);
+      if (static_cast<long>(coords.size()) > kMaxFrameLines)
+        fatal("[e] %s, line %zu: more than %ld coordinate lines -- not read further\n", name.c_str(), i + 1,
+              kMaxFrameLines);
       coords.push_back(xyz{0, x, y, z});
       continue;
     }

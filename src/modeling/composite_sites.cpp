@@ -27,6 +27,9 @@ namespace vask {
 namespace {
 
 constexpr long kMaxTextEntries = 32;
+// Each site is a child run of its own and is checked against every other:
+// a file of more sites than any model holds is not read further.
+constexpr long kMaxFileEntries = 1000;
 // Connectors and the tail are passed whole on a child's command line.
 constexpr std::size_t kMaxConnector = 512;
 
@@ -126,12 +129,18 @@ std::vector<std::string> binding_entries(const composite_settings& s) {
       entries.push_back(w);
     }
   } else {
-    for (std::string line : get_filelines(s.binding_file)) {
+    const std::vector<std::string> lines = get_filelines(s.binding_file);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      std::string line = lines[k];
       if (is_comment_string(line)) continue;
       const std::size_t hash = line.find('#');
       if (hash != std::string::npos) line.resize(hash);
       convert_char_in_str(line, ':', ' ');
-      if (!is_space_string(line)) entries.push_back(line);
+      if (is_space_string(line)) continue;
+      if (static_cast<long>(entries.size()) == kMaxFileEntries)
+        fatal("[e] %s, line %zu: more than %ld binding sites -- not read further\n", s.binding_file.c_str(), k + 1,
+              kMaxFileEntries);
+      entries.push_back(line);
     }
   }
   return entries;

@@ -11,6 +11,7 @@
 
 #include "modeling/analyze.hpp"
 #include "modeling/model_templates.hpp"
+#include "modeling/sequence.hpp"
 #include "pairing/frame.hpp"
 #include "structure/atom.hpp"
 #include "structure/pdb_output.hpp"
@@ -43,6 +44,14 @@ struct named_frame {
   xyz org;
   rotmat R;
 };
+
+// A row per base or pair: past the longest model the builders make (the
+// sequences' limit), the file is not read further.
+void count_row(long rows, const std::string& file, size_t index) {
+  if (rows > kMaxSequenceLength)
+    fatal("[e] %s, line %zu: more than %ld parameter rows -- not read further\n", file.c_str(), index + 1,
+          kMaxSequenceLength);
+}
 
 bool comment_line(const std::string& line) {
   const std::size_t p = line.find_first_not_of(" \t\r\n");
@@ -292,6 +301,7 @@ void build_generic_model(const rebuild_settings& s) {
       r.name = name;
       rows.push_back(r);
       files.push_back(name);
+      count_row(static_cast<long>(rows.size()) - 1, s.par_file, k);
     } else {
       runlog_msg("[w] ignore invalid entry: '%s'\n", line.c_str());
     }
@@ -435,6 +445,7 @@ std::vector<par_row> read_rebuild_pars(const std::string& file, long& n) {
       continue;
     }
     rows.push_back(r);
+    count_row(static_cast<long>(rows.size()) - 1, file, k);
   }
   n = static_cast<long>(rows.size()) - 1;
   if (n == 0) fatal("[i] no valid list of parameters in: '%s'\n", file.c_str());

@@ -108,10 +108,12 @@ void find_Gtetrads(struct_mol& mol, long num_pairs, const std::vector<pair>& pai
   store_tetrads(mol, kept, count, tetrads, true);
 }
 
-void read_G4_list_stream(FILE* fp, struct_mol& mol, long& count, std::vector<gtetrad>& tetrads) {
+void read_G4_list_stream(FILE* fp, const std::string& name, struct_mol& mol, long& count,
+                         std::vector<gtetrad>& tetrads) {
   std::vector<connect> sets(1);
+  line_reader in(fp, name);
   std::string line;
-  while (get_line(fp, line)) {
+  while (in.next(line)) {
     std::string text = trimmed(line);
     if (text.empty() || text[0] == '#') continue;
     if (zor_ncmatch(text.c_str(), "^\\s*(skip|---)")) {
@@ -149,9 +151,9 @@ void read_G4_list_stream(FILE* fp, struct_mol& mol, long& count, std::vector<gte
 
 void read_G4_list(struct_mol& mol, long& count, std::vector<gtetrad>& tetrads) {
   runlog_msg("reading G4 list file: %s\n", Gvars.g4_list.c_str());
-  FILE* fp = open_file(Gvars.g4_list, "r");
-  read_G4_list_stream(fp, mol, count, tetrads);
-  close_file(fp);
+  scoped_file in(open_file(Gvars.g4_list, "r"));
+  read_G4_list_stream(in.get(), Gvars.g4_list, mol, count, tetrads);
+  in.close();
 }
 
 void get_Gtetrad_frame(struct_mol& mol, const connect& set, frame& out) {

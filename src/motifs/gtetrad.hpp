@@ -59,8 +59,9 @@ void find_Gtetrads(struct_mol& mol, long num_pairs, const std::vector<pair>& pai
                    std::vector<gtetrad>& tetrads);
 // The tetrads of the --G4-list file, in the order given, sized by the lines kept.
 void read_G4_list(struct_mol& mol, long& count, std::vector<gtetrad>& tetrads);
-// The same from an open stream (the file name only labels messages).
-void read_G4_list_stream(FILE* fp, struct_mol& mol, long& count, std::vector<gtetrad>& tetrads);
+// The same from an open stream (`name` labels messages).
+void read_G4_list_stream(FILE* fp, const std::string& name, struct_mol& mol, long& count,
+                         std::vector<gtetrad>& tetrads);
 // The frame of four guanines taken in the given order.
 void get_Gtetrad_frame(struct_mol& mol, const connect& set, frame& out);
 

@@ -160,12 +160,13 @@ long is_nt1_nt2_potential_WC_pair(long i, long j, const struct_mol& mol);
 long add_more_WC_geo_pairs_in_duplex(struct_mol& mol, long& n, std::vector<pair>& pairs);
 void check_recovered_WC_context(struct_mol& mol, long n, std::vector<pair>& pairs);
 std::vector<pair> read_pairs_list(const std::string& file, struct_mol& mol, long& n);
-// The parse of a pair list: kept lines as {i, j, mark}; warnings for the rest.
+// The parse of a pair list (`name` labels messages): kept lines as {i, j,
+// mark}; warnings for the rest.
 struct pair_list_line {
   long i = 0, j = 0, third = 0;
   std::string text;
 };
-std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol);
+std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol, const std::string& name);
 
 // ---------------------------------------------------------------------------
 // Best pairs and the G-tetrad revision

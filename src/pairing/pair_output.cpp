@@ -2,9 +2,12 @@
 // of the JSON report, the pair ensemble, the pair-list file and the one-shot
 // pair file, the reader of a user's pair list, and the one-line pair texts
 // other sections print.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <filesystem>
+#include <set>
+#include <utility>
 
 #include "pairing/frame.hpp"
 #include "pairing/hbond.hpp"
@@ -288,10 +291,12 @@ void write_pair_file(struct_mol& mol, const std::string& file) {
 // ---------------------------------------------------------------------------
 // User pair lists
 
-std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol) {
+std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol, const std::string& name) {
   std::vector<pair_list_line> kept;
+  std::set<std::pair<long, long>> seen;  // a long list stays linear
+  line_reader in(fp, name);
   std::string line;
-  while (get_line(fp, line)) {
+  while (in.next(line)) {
     if (is_doc_string(line)) continue;
     long a = 0, b = 0, c = 0;
     const int got = std::sscanf(line.c_str(), "%ld %ld %ld", &a, &b, &c);
@@ -301,10 +306,7 @@ std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol) {
         runlog_msg("[w] ignore a pair of one nucleotide with itself: '%s'\n", line.c_str());
         continue;
       }
-      bool repeated = false;
-      for (const auto& k : kept)
-        if ((k.i == a && k.j == b) || (k.i == b && k.j == a)) repeated = true;
-      if (repeated) {
+      if (!seen.insert({std::min(a, b), std::max(a, b)}).second) {
         runlog_msg("[w] ignore a repeated pair: '%s'\n", line.c_str());
         continue;
       }
@@ -319,9 +321,9 @@ std::vector<pair_list_line> parse_pairs_list(FILE* fp, const struct_mol& mol) {
 
 std::vector<pair> read_pairs_list(const std::string& file, struct_mol& mol, long& n) {
   runlog_msg("Reading file %s\n", file.c_str());
-  FILE* fp = open_file(file, "r");
-  const std::vector<pair_list_line> lines = parse_pairs_list(fp, mol);
-  close_file(fp);
+  scoped_file in(open_file(file, "r"));
+  const std::vector<pair_list_line> lines = parse_pairs_list(in.get(), mol, file);
+  in.close();
   if (lines.empty()) fatal("[e] no valid list of pairs in: '%s'\n", file.c_str());
   n = static_cast<long>(lines.size());
   std::vector<pair> pairs = allocate_pairs_array(n);

@@ -19,10 +19,10 @@ constexpr const char* kAlcDelims = " \t\r\n";
 constexpr long kMaxMolV2000 = 999;  // the V2000 counts line has 3-digit fields
 
 // The atom and bond counts of the header line: its first and third words.
-void read_alc_header(FILE* fp, const std::string& file, long& na, long& nb) {
+void read_alc_header(line_reader& in, const std::string& file, long& na, long& nb) {
   std::string line;
   std::vector<std::string> w;
-  if (!get_line(fp, line) || split_str_by_strtok(line, w, 3, kAlcDelims) < 3)
+  if (!in.next(line) || split_str_by_strtok(line, w, 3, kAlcDelims) < 3)
     fatal("cannot read '%s' for number of atoms and bonds!\n", file.c_str());
   na = cvt2long(w[1]);
   nb = cvt2long(w[3]);
@@ -89,7 +89,8 @@ void fill_one_alcBond(const std::string& line, alcBond& b) {
 void read_alchemy_fp(FILE* fp, const std::string& file, struct_alchemy& m) {
   init_struct_alchemy(m);
   long na = 0, nb = 0;
-  read_alc_header(fp, file, na, nb);
+  line_reader in(fp, file, 0);  // the records are counted by the header
+  read_alc_header(in, file, na, nb);
   if (na <= 0) {
     logit(sformat("alchemy file '%s' contains no atoms\n", file.c_str()).c_str());
     return;
@@ -101,11 +102,11 @@ void read_alchemy_fp(FILE* fp, const std::string& file, struct_alchemy& m) {
   m.bonds.assign(1, alcBond{});
   std::string line;
   for (long i = 1; i <= na; ++i) {
-    if (!get_line(fp, line)) fatal("error in reading atom record from '%s'\n", file.c_str());
+    if (!in.next(line)) fatal("error in reading atom record from '%s'\n", file.c_str());
     fill_one_alcAtom(line, m.atoms.emplace_back());
   }
   for (long i = 1; i <= nb; ++i) {
-    if (!get_line(fp, line)) fatal("error in reading linkage records from '%s'\n", file.c_str());
+    if (!in.next(line)) fatal("error in reading linkage records from '%s'\n", file.c_str());
     alcBond& b = m.bonds.emplace_back();
     fill_one_alcBond(line, b);
     // a bond names atoms of this file: any other number would be shifted

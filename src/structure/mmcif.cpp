@@ -396,19 +396,16 @@ namespace {
 
 std::vector<long> scan_pdb_models(const std::string& file) {
   std::vector<long> models;
-  FILE* fp = open_file(file, "r");
+  scoped_file fp(open_file(file, "r"));
+  line_reader in(fp.get(), file, 0);
   std::string line;
   bool inside = false;
   long num_model = 0, num_endmdl = 0;
-  while (get_line(fp, line)) {
+  while (in.next(line)) {
     if (line.compare(0, 6, "MODEL ") == 0) {
-      if (inside) {
-        close_file(fp);
-        fatal("File '%s' has wrong MODEL/ENDMDL order\n", file.c_str());
-      }
+      if (inside) fatal("File '%s' has wrong MODEL/ENDMDL order\n", file.c_str());
       long m = 0;
       if (std::sscanf(line.c_str(), "MODEL %ld", &m) != 1) {
-        close_file(fp);
         fatal("Error reading model: '%s'\n", line.c_str());
       }
       models.push_back(m);
@@ -419,7 +416,7 @@ std::vector<long> scan_pdb_models(const std::string& file) {
       ++num_endmdl;
     }
   }
-  close_file(fp);
+  fp.close();
   if (num_model != num_endmdl) fatal("File '%s' has unmatched MODEL/ENDMDL pairs\n", file.c_str());
   return models;
 }

@@ -272,7 +272,8 @@ void read_pdb_model_fp(FILE* fp, long model, const std::string& altlocs,
   long current_model = 0;
   long unreadable = 0;  // residue numbers that are neither decimal nor hybrid-36
   const bool one_model = mol.model_mode < 4;
-  while (get_line(fp, line)) {
+  line_reader in(fp, mol.file_name, 0);  // structures: as many lines as they have
+  while (in.next(line)) {
     if (one_model) {
       if (model == 1 && !seen_model && starts_with(line, "END") && !starts_with(line, "ENDMDL")) break;
       if (model < 0 && starts_with(line, "END")) break;
@@ -338,16 +339,17 @@ bool check_mmcif(const std::string& file) {
   if (ends_with(".cif") || ends_with(".mmcif") || ends_with(".pdbx")) {
     reason = "file extension";
   } else if (FILE* fp = std::fopen(file.c_str(), "r")) {
+    const scoped_file holder(fp);  // closed unchecked, also when a line ends the run
+    line_reader in(fp, file, 0);
     std::string line;
     bool after_loop = false;
-    while (reason == nullptr && get_line(fp, line)) {
+    while (reason == nullptr && in.next(line)) {
       std::string t = trimmed(line);
       if (t.empty() || t[0] == '#') continue;
       if (after_loop && strncasecmp(t.c_str(), "_atom_site.", 11) == 0) reason = "_atom_site tags";
       after_loop = strncasecmp(t.c_str(), "loop_", 5) == 0;
     }
-    std::fclose(fp);
-  }
+  }  // a read error (a folder) is the reader's to report
   if (reason == nullptr) return 0;
   runlog_msg("[i] '%s' taken as in .cif format by %s.\n", file.c_str(), reason);
   return 1;

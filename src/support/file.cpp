@@ -583,11 +583,12 @@ std::string get_clean_filestr(const std::string& name) {
   return rtrim(s);
 }
 
-std::vector<std::string> get_filelines(const std::string& name) {
+std::vector<std::string> get_filelines(const std::string& name, long max_lines) {
   scoped_file in(open_file(name, "r"));
+  line_reader reader(in.get(), name, max_lines);
   std::vector<std::string> lines;
   std::string line;
-  while (get_line(in.get(), line)) lines.push_back(line);
+  while (reader.next(line)) lines.push_back(line);
   in.close();
   return lines;
 }
@@ -609,15 +610,16 @@ bool valid_coordinate_file(const std::string& name) {
 
 std::vector<std::string> get_coord_lists(long& count, const std::string& list_file) {
   runlog_msg("[i] process a list of target structures: '%s'\n", list_file.c_str());
-  FILE* fp = open_file(list_file, "r");
+  scoped_file in(open_file(list_file, "r"));
+  line_reader reader(in.get(), list_file);
   std::vector<std::string> names(1);  // 1-based
   std::string line;
-  while (get_line(fp, line)) {
+  while (reader.next(line)) {
     if (is_doc_string(line)) continue;
     std::string word = trim_word(line);  // a name is the line's first word, kept whole
     if (valid_coordinate_file(word)) names.push_back(word);
   }
-  close_file(fp);
+  in.close();
   count = static_cast<long>(names.size()) - 1;
   if (count == 0) fatal("[e] no valid coordinate files listed in '%s'\n", list_file.c_str());
   runlog_msg("    %ld valid coordinate files\n", count);
@@ -685,8 +687,12 @@ bool with_suffix_nc(std::string_view text, std::string_view suffix) {
   return zor_ncmatch(std::string(text), pattern.c_str());
 }
 
-bool get_line(FILE* fp, std::string& line) {
+namespace {
+// One line, at most MAX_LINE_BYTES of it: false at the end of input with
+// nothing read. A longer line sets `cut` and its rest is left unread.
+bool read_bounded_line(FILE* fp, std::string& line, bool& cut) {
   line.clear();
+  cut = false;
   if (fp == nullptr) return false;
   int c;
   bool any = false;
@@ -698,9 +704,32 @@ bool get_line(FILE* fp, std::string& line) {
       if (next != '\n' && next != EOF) std::ungetc(next, fp);
       break;
     }
-    if (line.size() < MAX_LINE_BYTES) line += static_cast<char>(c);
+    if (line.size() == MAX_LINE_BYTES) {
+      cut = true;
+      break;
+    }
+    line += static_cast<char>(c);
   }
   return any;
+}
+}  // namespace
+
+bool get_line(FILE* fp, std::string& line) {
+  bool cut = false;
+  const bool any = read_bounded_line(fp, line, cut);
+  if (cut) fatal("[e] a line longer than %zu bytes -- not a file this program reads\n", MAX_LINE_BYTES);
+  return any;
+}
+
+bool line_reader::next(std::string& line) {
+  bool cut = false;
+  if (!read_bounded_line(fp_, line, cut)) return false;
+  ++number_;
+  if (cut)
+    fatal("[e] %s, line %ld: longer than %zu bytes -- not read further\n", name_.c_str(), number_, MAX_LINE_BYTES);
+  if (max_lines_ > 0 && number_ > max_lines_)
+    fatal("[e] %s, line %ld: more than %ld lines -- not read further\n", name_.c_str(), number_, max_lines_);
+  return true;
 }
 
 void skip_num_lines(FILE* fp, long n) {

@@ -13,9 +13,16 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vask {
+
+// The longest line any reader takes, and the most lines of a list or
+// parameter file (pair lists, parameter rows, frame and site lists): real
+// files stay far below both.
+inline constexpr size_t MAX_LINE_BYTES = 1 << 20;
+inline constexpr long MAX_TEXT_LINES = 1000000;
 
 bool is_stdin(std::string_view name);       // "stdin" or "-"
 bool stdout_stderr(std::string_view name);  // "stdout" or "stderr"
@@ -142,7 +149,9 @@ bool same_text_files(long skip, const std::string& name1, const std::string& nam
 
 std::string get_filestr(const std::string& name);        // lines joined, each ending "\n"
 std::string get_clean_filestr(const std::string& name);  // comments and blank lines dropped
-std::vector<std::string> get_filelines(const std::string& name);  // 0-based
+// The lines of a list or parameter file, 0-based, read with a line_reader:
+// at most max_lines of them (0: no limit), each at most MAX_LINE_BYTES long.
+std::vector<std::string> get_filelines(const std::string& name, long max_lines = MAX_TEXT_LINES);
 void check_filelines(const std::string& name);           // lists the lines in the run log
 
 // Names ending in .pdb, .ent, .cif, .mmcif or .pdbx, in any case.
@@ -165,11 +174,28 @@ bool with_prefix_nc(std::string_view text, std::string_view prefix);
 bool with_suffix_nc(std::string_view text, std::string_view suffix);
 
 // One line: false at the end of input with nothing read. A line ends at LF,
-// CR or CR LF; the end mark is not stored. At most MAX_LINE_BYTES are kept and
-// the rest of a longer line is skipped, so a file without line ends cannot
-// use up memory (no record of ours is that long).
-inline constexpr size_t MAX_LINE_BYTES = 1 << 20;
+// CR or CR LF; the end mark is not stored. A line longer than MAX_LINE_BYTES
+// ends the run ("[e] ... longer than ..."), so a file without line ends
+// (/dev/zero, an endless stream) neither uses up memory nor reads forever:
+// no record of ours is that long.
 bool get_line(FILE* fp, std::string& line);
+
+// A named file read line by line with its bounds: a line longer than
+// MAX_LINE_BYTES, or more than max_lines lines (0: no limit), end the run with
+// "[e] NAME, line N: ...". The stream stays the caller's.
+class line_reader {
+ public:
+  line_reader(FILE* fp, std::string name, long max_lines = MAX_TEXT_LINES)
+      : fp_(fp), name_(std::move(name)), max_lines_(max_lines) {}
+  bool next(std::string& line);  // as get_line
+  long number() const { return number_; }  // of the line last read, from 1
+
+ private:
+  FILE* fp_;
+  std::string name_;
+  long max_lines_;
+  long number_ = 0;
+};
 void skip_num_lines(FILE* fp, long n);  // fatal when fewer lines remain
 
 // Data files: "./" when file is in the working directory, else the

@@ -246,7 +246,9 @@ class BadInput : public ::testing::Test {
         }
         continue;
       }
+      // besides the prefix's files, the fixed names of the list reader and of the xyz fit's cleaned copies
       bool ok = allowed.count(name) || name.rfind("vask-", 0) == 0 || name == "PDB-lists.txt" ||
+                name == "xyzfile1.dat" || name == "xyzfile2.dat" ||
                 (!list_output.empty() && name.rfind(list_output, 0) == 0);
       EXPECT_TRUE(ok) << "unexpected file left: " << name;
     }
@@ -631,6 +633,62 @@ TEST_F(BadInput, sub_command_numbers_sequences_and_script_texts) {
   for (const auto& c : cases) check(c);
 }
 
+// Every line-based reader has its bounds: a line longer than 1 MiB (a file
+// without line ends, /dev/zero) ends the read at once naming the file and
+// line, and so do more rows than any real list or parameter file holds.
+TEST_F(BadInput, endless_lines_and_rows_end_the_read_at_once) {
+  const std::string good = join(trna_atoms(90));
+  const std::string too_long = ": longer than 1048576 bytes -- not read further";
+  const std::string zero = "[e] /dev/zero, line 1" + too_long;
+  std::string rows;
+  for (int k = 0; k <= 100000; ++k) rows += "A-T 0 0 0 0 -10 0 0 0 3.4 0 0 36\n";
+  std::string comments;
+  for (int k = 0; k <= 1000000; ++k) comments += "#\n";
+  std::string frames = "# 2048 frames\n";
+  for (int k = 1; k <= 2048; ++k) frames += "   " + std::to_string(k) + " A-T\n" + std::string(4, 'x') + "\n";
+  for (size_t p; (p = frames.find("xxxx")) != std::string::npos;)
+    frames.replace(p, 4, "0.0 0.0 0.0\n1.0 0.0 0.0\n0.0 1.0 0.0\n0.0 0.0 1.0");
+  std::string sites;
+  for (int k = 0; k <= 1000; ++k) sites += std::to_string(10 * k + 1) + " missing.pdb\n";
+  std::vector<bad_case> cases = {
+      {"structure /dev/zero", {}, {"-i=/dev/zero", "-o=out.txt"}, 1, zero},
+      {"rebuild: parameter file /dev/zero", {}, {"rebuild", "--par-file=/dev/zero", "-o=m.pdb"}, 1, zero},
+      {"rebuild: frame file /dev/zero", {}, {"rebuild", "--frame-file=/dev/zero", "-o=m.pdb"}, 1, zero},
+      {"pair list /dev/zero", {{"x.pdb", good}}, {"-i=x.pdb", "--pair-list-inp=/dev/zero", "-o=out.txt"}, 1, zero},
+      {"analyze: pair list /dev/zero", {{"x.pdb", good}}, {"analyze", "-i=x.pdb", "--ds-input=/dev/zero", "-o=o.txt"},
+       1, zero},
+      {"G4 list /dev/zero", {{"x.pdb", good}}, {"-i=x.pdb", "--g4-list=/dev/zero", "-o=out.txt"}, 1, zero},
+      {"composite: binding sites /dev/zero", {}, {"composite", "--bind-file=/dev/zero", "-o=c.pdb"}, 1, zero},
+      {"task: Alchemy file /dev/zero", {}, {"task", "--alc2mol=/dev/zero", "-o=m.mol"}, 1, zero},
+      {"rebuild: a parameter line of 2,000,000 digits", {{"p.txt", std::string(2000000, '1') + "\n"}},
+       {"rebuild", "--par-file=p.txt", "-o=m.pdb"}, 1, "[e] p.txt, line 1" + too_long},
+      {"rebuild: 100,001 parameter rows", {{"p.txt", rows}}, {"rebuild", "--par-file=p.txt", "-o=m.pdb"}, 1,
+       "[e] p.txt, line 100001: more than 100000 parameter rows -- not read further"},
+      {"rebuild: 8,192 coordinate lines in a frame file", {{"f.txt", frames}},
+       {"rebuild", "--frame-file=f.txt", "-o=m.pdb"}, 1,
+       "[e] f.txt, line 10241: more than 8191 coordinate lines -- not read further"},
+      {"pair list of 1,000,001 lines", {{"x.pdb", good}, {"l.txt", comments}},
+       {"-i=x.pdb", "--pair-list-inp=l.txt", "-o=out.txt"}, 1,
+       "[e] l.txt, line 1000001: more than 1000000 lines -- not read further"},
+      {"composite: 1,001 binding sites", {{"b.txt", sites}}, {"composite", "--bind-file=b.txt", "-o=c.pdb"}, 1,
+       "[e] b.txt, line 1001: more than 1000 binding sites -- not read further"},
+  };
+  for (const auto& c : cases) check(c);
+}
+
+// Found by the task fuzz target: a least-squares fit of fewer than three
+// atoms has nothing fitted, and its writer read past the fitted atoms.
+TEST_F(BadInput, a_fit_of_fewer_than_three_atoms_is_refused) {
+  const std::string two = "2\ntwo atoms\n O 1.0 2.0 3.0\n C 2.0 3.0 4.0\n";
+  const std::string needs = "atoms -- a fit needs at least 3";
+  check({"xyz files of two atoms", {{"a.xyz", two}}, {"task", "--ls-fit-files=a.xyz a.xyz", "--ls-fit-xyz", "-o=f.xyz"},
+         1, "[e] a.xyz and a.xyz: 2 " + needs});
+  check({"xyz files of no atoms", {{"a.xyz", "0\nnone\n"}},
+         {"task", "--ls-fit-files=a.xyz a.xyz", "--ls-fit-xyz", "-o=f.xyz"}, 1, "[e] a.xyz and a.xyz: 0 " + needs});
+  check({"PDB files of two atoms", {{"a.pdb", join(trna_atoms(2))}}, {"task", "--ls-fit-files=a.pdb a.pdb", "-o=f.pdb"},
+         1, "[e] a.pdb and a.pdb: 2 " + needs});
+}
+
 // Thousands of atoms at one point, or clumped into a few Angstrom, are no
 // molecule: refused before the neighbour searches would go quadratic, within
 // the processor-time limit of every case.
@@ -804,7 +862,8 @@ TEST_F(WorkFolder, output_that_cannot_be_written_fails_the_run) {
 }
 
 // A file without line ends is read a bounded line at a time: 64 MB in one
-// line neither needs 64 MB (let alone twice that) nor ends the run by a signal.
+// line ends the read at its first MiB, without needing 64 MB (let alone twice
+// that) or ending the run by a signal.
 TEST_F(WorkFolder, a_huge_line_is_read_in_bounded_memory) {
   {
     std::ofstream out(dir_ / "x.pdb", std::ios::binary);
@@ -817,7 +876,8 @@ TEST_F(WorkFolder, a_huge_line_is_read_in_bounded_memory) {
   ASSERT_FALSE(r.timed_out);
   EXPECT_EQ(r.signal, 0);
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("no ATOM/HETATM records found"), std::string::npos) << r.err.substr(0, 2000);
+  EXPECT_NE(r.err.find("[e] x.pdb, line 1: longer than 1048576 bytes -- not read further"), std::string::npos)
+      << r.err.substr(0, 2000);
   EXPECT_LT(r.max_rss_kb - base_kb, 24 * 1024) << "kB more than a small run";
 }
 

@@ -219,7 +219,7 @@ TEST_F(G4Test, list_file_is_sized_by_its_lines) {
   long n = 0;
   std::vector<gtetrad> tetrads;
   test::log_capture log;
-  read_G4_list_stream(fp, mol_, n, tetrads);
+  read_G4_list_stream(fp, "g4.txt", mol_, n, tetrads);
   std::fclose(fp);
   EXPECT_EQ(n, 6);
   ASSERT_EQ(static_cast<long>(tetrads.size()), 7);

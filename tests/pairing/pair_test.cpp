@@ -329,7 +329,7 @@ TEST_F(PairTest, PairListLinesAndErrors) {
   const char* text = "# 1 (no. of base pairs)\nnum_pairs=1\n7\nhello world\n";
   FILE* fp = fmemopen(const_cast<char*>(text), std::strlen(text), "r");
   test::log_capture log;
-  const auto lines = parse_pairs_list(fp, mol);
+  const auto lines = parse_pairs_list(fp, mol, "list.txt");
   std::fclose(fp);
   EXPECT_TRUE(lines.empty());
   EXPECT_NE(log.text().find("[w] ignore invalid entry: 'hello world'"), std::string::npos);

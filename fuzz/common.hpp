@@ -1,5 +1,10 @@
-// Shared by the fuzz targets: a clean settings record per input, and the
-// verdict on how a run ended.
+// Shared by the fuzz targets: a clean settings record per input, the verdict
+// on how a run ended, the input cut into readers and argument words, and the
+// runs of the program itself. common.cpp holds the start-up every target
+// shares: standard output silenced, and each process in its own scratch
+// folder (a subfolder of the working directory, which fuzz/run.sh makes a
+// scratch folder), so that the files a run writes, under the names the
+// program chooses, stay there and parallel workers do not share them.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
+#include <string_view>
 #include <vector>
 
 #include "support/error.hpp"
@@ -32,17 +37,6 @@ inline void expected_end(const vask::fatal_error& e) {
     std::fprintf(stderr, "assertion reached from input:\n%s\n", e.what());
     std::abort();
   }
-}
-
-// A scratch file name in the working directory, one per process so that
-// parallel fuzzing jobs sharing the folder do not trample each other.
-inline std::string scratch_name(const char* stem, const char* ext) {
-  return std::string(stem) + "-" + std::to_string(static_cast<long>(getpid())) + ext;
-}
-
-// Standard output carries help texts and reports; the fuzzer has no use for them.
-inline void silence_stdout() {
-  if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
 }
 
 // The input's lines appended to words as argument words (argv words cannot
@@ -90,5 +84,25 @@ inline bool write_scratch(const std::string& name, const uint8_t* data, size_t s
   std::fwrite(data, 1, size, fp);
   return std::fclose(fp) == 0;
 }
+
+// The option readers of a run on an argument vector as main receives it
+// (words[0] the program): `read` takes the vector, then the book-keeping every
+// run does before its work, with the logs kept closed (they would be files
+// named by the input).
+void read_options(std::vector<std::string> words, void (*read)(int argc, char** argv));
+
+// The whole program on an argument vector, as main runs it: a fatal error is
+// an expected end (a failed assertion is not), and the exit handler runs.
+// Returns the exit status.
+int run_program(std::vector<std::string> words);
+
+// A file of the repository's test data (tests/data/NAME) copied into the
+// working directory, once per process.
+void bring_data_file(const char* name);
+
+// Input text that could name a file outside the working directory: an
+// absolute path, a folder part or "..". Targets whose input names files skip
+// such inputs.
+bool names_outside(std::string_view text);
 
 }  // namespace fuzz
