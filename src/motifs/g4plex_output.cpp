@@ -1,7 +1,9 @@
 // The G-quadruplex report (text sections or JSON keys) and its auxiliary
 // files: tetrad, helix, stem and stacking ensembles, the list file, the
 // Curves+ input and the PyMOL selection script.
+#include <cctype>
 #include <cstdlib>
+#include <string_view>
 
 #include "motifs/g4plex.hpp"
 #include "motifs/stacking_ensemble.hpp"
@@ -437,18 +439,42 @@ void write_G4lists(const g4_results& r, const struct_mol& mol) {
   close_file(fp);
 }
 
+namespace {
+
+// Curves+ reads its input as a namelist: values end at a comma, a blank or a
+// line break, so a name holding one of those (or the namelist's own & and
+// quotes) would be cut or would add settings of its own.
+bool fits_namelist(const std::string& value) {
+  if (value.empty()) return false;
+  for (const char c : value)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && std::string_view("._+-/").find(c) == std::string_view::npos)
+      return false;
+  return true;
+}
+
+}  // namespace
+
 void write_G4plex_Curves_input(const g4_results& r, const struct_mol& mol) {
   const bool helix = Gvars.g4[5] != 0;
   const g4plex* p = nullptr;
   if (helix && r.num_helices > 0) p = &r.helices[1];
   if (!helix && r.num_stems > 0) p = &r.stems[1];
   if (p == nullptr) return;
-  FILE* fp = create_file(sformat("%s-G4curves.inp", Gvars.prefix.c_str()));
   std::string lib = ".";
   if (const char* env = std::getenv("CURVES_PLUS_STDLIB"); env != nullptr && *env) {
     lib = env;
     while (lib.size() > 1 && lib.back() == '/') lib.pop_back();
   }
+  const std::string* names[] = {&mol.file_name, &lib};
+  for (const std::string* name : names)
+    if (!fits_namelist(*name)) {
+      logit(sformat("[w] no %s-G4curves.inp: the name '%s' holds characters a Curves+ input cannot carry "
+                    "(letters, digits and ._+-/ only)\n",
+                    Gvars.prefix.c_str(), name->c_str())
+                .c_str());
+      return;
+    }
+  FILE* fp = create_file(sformat("%s-G4curves.inp", Gvars.prefix.c_str()));
   std::string base = mol.file_name;
   if (const auto slash = base.find_last_of('/'); slash != std::string::npos) base = base.substr(slash + 1);
   if (const auto dot = base.find_last_of('.'); dot != std::string::npos) base = base.substr(0, dot);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -229,6 +230,19 @@ TEST_F(G4Test, list_file_is_sized_by_its_lines) {
   // the order given is kept
   EXPECT_EQ(tetrads[1].nts[1], idx(4));
   EXPECT_EQ(tetrads[1].nts[4], idx(22));
+}
+
+// Curves+ reads a namelist: a file name that would cut or extend it gets no
+// Curves+ input, with a warning; the rest of the run goes on.
+TEST_F(G4Test, curves_input_only_for_names_its_namelist_carries) {
+  test::ExeRun exe({"2hy9.cif"});
+  std::filesystem::copy_file(exe.path("2hy9.cif"), exe.path("g4 x,lis=y.cif"));
+  ASSERT_EQ(exe.run("'-i=g4 x,lis=y.cif' -o=out.txt --G4=both,curves"), 0) << exe.file("stderr.txt");
+  EXPECT_FALSE(exe.exists("vask-G4curves.inp"));
+  EXPECT_NE((exe.file("stderr.txt") + exe.file("stdout.txt")).find("[w] no vask-G4curves.inp: the name 'g4 x,lis=y.cif'"),
+            std::string::npos)
+      << exe.file("stderr.txt");
+  EXPECT_NE(exe.file("out.txt").find("List of 1 G4-helix\n"), std::string::npos);
 }
 
 TEST_F(G4Test, report_json_and_files_of_2hy9) {
