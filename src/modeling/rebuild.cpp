@@ -310,7 +310,8 @@ void build_generic_model(const rebuild_settings& s) {
   if (n == 0) fatal("[i] no valid list of parameters in: '%s'\n", s.par_file.c_str());
   check_ZEROS_in_first_step_pars(n, rows);
 
-  FILE* fp = output_file(s.output);
+  scoped_file out(output_file(s.output));  // closed as well when an atom cannot be written
+  FILE* fp = out.get();
   output_model_header(fp);
   xyz org;
   rotmat R;
@@ -339,7 +340,7 @@ void build_generic_model(const rebuild_settings& s) {
   }
   output_rebuild_frames(frames);
   end_pdbfile(fp);
-  close_file(fp);
+  out.close();
 }
 
 }  // namespace

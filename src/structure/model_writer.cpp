@@ -50,12 +50,14 @@ atom_strand reverse_strand2_nts(const atom_strand& strand, long n) {
 }
 
 void output_strands(const std::string& file, const std::vector<atom_strand>& strands) {
-  FILE* fp = output_file(file);
-  output_model_header(fp);
+  // an atom that cannot be written (coordinates not finite) ends the writing
+  // with an error: the file is closed on the way out
+  scoped_file out(output_file(file));
+  output_model_header(out.get());
   long serial = 0;
-  for (const atom_strand& s : strands) serial += write_atoms(fp, serial, s);
-  end_pdbfile(fp);
-  close_file(fp);
+  for (const atom_strand& s : strands) serial += write_atoms(out.get(), serial, s);
+  end_pdbfile(out.get());
+  out.close();
 }
 
 void output_single_helix(const std::string& file, const atom_strand& strand) {

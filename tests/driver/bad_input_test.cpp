@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "modeling/rebuild.hpp"
 #include "pairing/prepare.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/file.hpp"
@@ -1411,14 +1412,19 @@ long open_descriptors() {
   return n;
 }
 
+// A scratch folder of its own for a descriptor test; empty when none can be made.
+fs::path descriptor_scratch() {
+  std::string tmpl = (fs::temp_directory_path() / "vask-fd-XXXXXX").string();
+  return mkdtemp(tmpl.data()) == nullptr ? fs::path() : fs::path(tmpl);
+}
+
 // The list and ensemble loops go on after a structure that fails: a failed
 // read must not leave its file open, or a long list runs out of descriptors.
 TEST(FailedReads, close_their_files) {
   set_globals("belqo-vask");
   test::log_capture quiet;
-  std::string tmpl = (fs::temp_directory_path() / "vask-fd-XXXXXX").string();
-  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-  const fs::path dir = tmpl;
+  const fs::path dir = descriptor_scratch();
+  ASSERT_FALSE(dir.empty());
   const std::string empty_pdb = (dir / "empty.pdb").string();
   const std::string bad_config = (dir / "bad.cfg").string();
   std::ofstream(empty_pdb) << "REMARK nothing\n";
@@ -1433,6 +1439,34 @@ TEST(FailedReads, close_their_files) {
     EXPECT_EQ(status, 1);
   }
   EXPECT_EQ(open_descriptors(), before);
+  fs::remove_all(dir);
+  set_globals("belqo-vask");
+}
+
+// A model that cannot be written (coordinates overflowing to infinity) ends
+// the run with an error; the writer closes its file on the way out, so a
+// process that goes on (the fuzz targets) keeps its descriptors.
+TEST(FailedWrites, close_their_files) {
+  set_globals("belqo-vask");
+  test::log_capture quiet;
+  const fs::path dir = descriptor_scratch();
+  ASSERT_FALSE(dir.empty());
+  const fs::path here = fs::current_path();
+  fs::current_path(dir);  // the rebuild writes its side files here
+  std::ofstream("p.txt") << "# three pairs\nA-T 0 0 0 0 -10 0 0 0 1.7e308 0 0 36\n"
+                            "C-G 0 0 0 0 -10 0 0 0 1.7e308 0 0 36\nG-C 0 0 0 0 -10 0 0 0 1.7e308 0 0 36\n";
+  rebuild_settings s;
+  s.par_file = "p.txt";
+  s.output = "m.pdb";
+  const long before = open_descriptors();
+  for (int k = 0; k < 20; ++k) {
+    int status = 0;
+    const std::string message = test::fatal_message([&] { run_rebuild(s); }, &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(message.find("coordinates that are not finite numbers"), std::string::npos) << message;
+  }
+  EXPECT_EQ(open_descriptors(), before);
+  fs::current_path(here);
   fs::remove_all(dir);
   set_globals("belqo-vask");
 }
