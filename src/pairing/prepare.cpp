@@ -73,7 +73,8 @@ void stage_dna_to_rna(struct_mol& mol) {
 }
 
 // A run that writes the pairs alone skips what only the other analyses read
-// (phosphate contacts, plane contacts, suites, waters and metals).
+// (phosphate contacts, the structure's H-bond list, plane contacts,
+// torsions, suites, waters and metals): a pair finds its own H-bonds.
 void stage_po4_peptide_chains(struct_mol& mol, bool pairs_only) {
   populate_PO4(mol);
   populate_peptide(mol);
@@ -81,12 +82,23 @@ void stage_po4_peptide_chains(struct_mol& mol, bool pairs_only) {
   populate_chains(mol);
 }
 
+// The H-bond list, which a pair's H-bonds are numbered by in JSON with
+// unit ids.
+bool pairs_need_hbond_list() { return Gvars.idstr == 5 || Gvars.idstr == 6; }
+
+// Torsions and puckers, which the pair list shows from verbosity 1.
+bool pairs_need_torsions() { return VERBOSITY >= 1; }
+
+void stage_hbonds(struct_mol& mol) {
+  populate_hbonds(mol);
+  populate_json_hbonds(mol);
+}
+
 void stage_frames_planes_hbonds(struct_mol& mol, bool pairs_only) {
   populate_chainStr(mol);
   populate_frames(mol);
   populate_planes(mol);
-  populate_hbonds(mol);
-  populate_json_hbonds(mol);
+  if (!pairs_only || pairs_need_hbond_list()) stage_hbonds(mol);
   if (!pairs_only) populate_plane_contacts(mol);
 }
 
@@ -287,12 +299,24 @@ void add_info_struct_mol(struct_mol& mol) {
   stage_frames_planes_hbonds(mol, pairs_only);  // 14
   stage_nt_local_geometry(mol);            // 15
   stage_framed_aas(mol);                   // 16
-  stage_torsions(mol);                     // 17
+  if (!pairs_only || pairs_need_torsions()) stage_torsions(mol);  // 17
   if (!pairs_only) {
     stage_hydration_metals_suites(mol);    // 18
     populate_atom_exposure(mol);           // 19
   }
   if (!mol.nts_in_order) mol.notes += "   o nucleotides out of order\n";  // 20
+  mol.stage.pairs_only = pairs_only;
+}
+
+void complete_preparation(struct_mol& mol) {
+  if (!mol.stage.pairs_only) return;
+  populate_PO4_contacts_bridges(mol);
+  if (!mol.stage.hbonds) stage_hbonds(mol);
+  populate_plane_contacts(mol);
+  if (!pairs_need_torsions()) stage_torsions(mol);
+  stage_hydration_metals_suites(mol);
+  populate_atom_exposure(mol);
+  mol.stage.pairs_only = 0;
 }
 
 void read_pdb_model(const std::string& file, struct_mol& mol, long model, long model_mode, long parts) {

@@ -22,8 +22,11 @@ void read_pdb_model(const std::string& file, struct_mol& mol, long model, long m
 // nucleotide), prepared with the setting's residue classes.
 void read_pdb_without_waters_ions(const std::string& file, struct_mol& mol);
 
-// The pipeline on a freshly read structure, and its own stages.
+// The pipeline on a freshly read structure, and its own stages. A run that
+// writes the pairs alone gets what the pairs read; complete_preparation then
+// adds the rest, for anything else that is asked of the structure.
 void add_info_struct_mol(struct_mol& mol);
+void complete_preparation(struct_mol& mol);
 void populate_nt_info(struct_mol& mol);
 void populate_aa_info(struct_mol& mol);
 void populate_color_index(struct_mol& mol);

@@ -9,6 +9,7 @@
 #include "pairing/frame.hpp"
 #include "pairing/pair.hpp"
 #include "pairing/plane.hpp"
+#include "pairing/prepare.hpp"
 #include "pairing/torsion.hpp"
 #include "schematics/alchemy_schematic.hpp"
 #include "schematics/block_schematic.hpp"
@@ -298,171 +299,108 @@ void list_frames(struct_mol& mol, const std::string& file) {
   sf.close();
 }
 
-// The task options are tested in a fixed order; the first one set wins.
+namespace {
+
+// One task: whether its option is set, and the task itself.
+struct one_shot_task {
+  bool (*wanted)();
+  void (*run)(struct_mol& mol, const std::string& output);
+};
+
+using task_output = const std::string&;
+
+// The task options in the order they are tested; the first one set wins.
+const one_shot_task one_shot_tasks[] = {
+    {[] { return !Gvars.list_chain.empty(); },
+     [](struct_mol& mol, task_output out) { list_chains(Gvars.list_chain.c_str(), mol, out); }},
+    {[] { return !Gvars.list_residue.empty(); },
+     [](struct_mol& mol, task_output out) { list_residues(Gvars.list_residue.c_str(), mol, out.c_str()); }},
+    {[] { return Gvars.order_residues != 0; }, [](struct_mol& mol, task_output out) { write_pdb_in_order(mol, out); }},
+    {[] { return !Gvars.select_chain.empty(); },
+     [](struct_mol& mol, task_output out) { selection_task(mol, out, own_selection::chain); }},
+    {[] { return !Gvars.select_frag.empty(); },
+     [](struct_mol& mol, task_output out) { selection_task(mol, out, own_selection::fragment); }},
+    {[] { return !Gvars.select_atom.empty(); },
+     [](struct_mol& mol, task_output out) { selection_task(mol, out, own_selection::atom_name); }},
+    {[] { return Gvars.select_xyz != 0; },
+     [](struct_mol& mol, task_output out) { selection_task(mol, out, own_selection::record_kind); }},
+    {[] { return !primary_mol(); }, [](struct_mol& mol, task_output out) { write_selected_model(mol, out); }},
+    {[] { return opts_with_switch_set(Gvars.select); },
+     [](struct_mol& mol, task_output out) { selection_task(mol, out, own_selection::none); }},
+    {[] { return Gvars.renum_residue != 0; }, [](struct_mol& mol, task_output out) { renumber_residues(mol, out); }},
+    {[] { return Gvars.renum_atom != 0; },
+     [](struct_mol& mol, task_output out) {
+       renumber_atom(mol);
+       write_struct_mol(mol, out);
+     }},
+    {[] { return Gvars.get_stack != 0; }, [](struct_mol& mol, task_output out) { write_stacks_list(mol, out); }},
+    {[] { return Gvars.peptide_base != 0; },
+     [](struct_mol& mol, task_output out) { write_peptide_base_stack_pair(mol, out); }},
+    {[] { return Gvars.bonds_file != 0; }, [](struct_mol& mol, task_output out) { write_bonds_file(mol, out); }},
+    {[] { return opts_with_switch_set(Gvars.alc_mol); },
+     [](struct_mol& mol, task_output out) { write_pdb2alc_file(mol, out); }},
+    {[] { return Gvars.linkage_file != 0; }, [](struct_mol& mol, task_output out) { write_linkage_file(mol, out); }},
+    {[] { return Gvars.contacts_file != 0; }, [](struct_mol& mol, task_output out) { write_contact_file(mol, out); }},
+    {[] { return Gvars.area_file != 0; },
+     [](struct_mol& mol, task_output out) {
+       get_area_per_pdb(mol);
+       print_area(mol, out);
+     }},
+    {[] { return Gvars.cx_file != 0; }, [](struct_mol& mol, task_output out) { write_cx_file(mol, out); }},
+    {[] { return Gvars.plane_file != 0; },
+     [](struct_mol& mol, task_output out) { write_atom_in_plane(mol, out.c_str()); }},
+    {[] { return Gvars.torsion_file != 0; },
+     [](struct_mol& mol, task_output out) { print_nt_torsions(mol, out.c_str()); }},
+    {[] { return Gvars.conn_file != 0; }, [](struct_mol& mol, task_output out) { write_pdb_connects(mol, out); }},
+    {[] { return Gvars.topview_file != 0; }, [](struct_mol& mol, task_output out) { write_top_view(mol, out); }},
+    {[] { return Gvars.get_hbond[6] != 0; }, [](struct_mol& mol, task_output out) { write_hbonds_jmol(mol, out); }},
+    {[] { return Gvars.get_hbond[7] != 0; }, [](struct_mol& mol, task_output out) { write_hbonds_pymol(mol, out); }},
+    {[] { return opts_with_switch_set(Gvars.get_hbond); },
+     [](struct_mol& mol, task_output out) { write_hbonds_file(mol, out); }},
+    {[] { return !Gvars.pair_list_out.empty(); },
+     [](struct_mol& mol, task_output) { write_pair_file(mol, Gvars.pair_list_out); }},
+    {[] { return Gvars.frame_list != 0; }, [](struct_mol& mol, task_output out) { list_frames(mol, out); }},
+    {[] { return cartoon_opts_with_switch_set(Gvars.cartoon); },
+     [](struct_mol& mol, task_output out) { cartoon_block_task(mol, out); }},
+    {[] { return Gvars.frame_given != 0; }, [](struct_mol& mol, task_output out) { reset_coords_by_frame(mol, out); }},
+    {[] { return Gvars.view != 0; }, [](struct_mol& mol, task_output out) { write_view_pmi_file(mol, out, Gvars.view); }},
+    {[] { return Gvars.view_rot.rmsd > 0; },
+     [](struct_mol& mol, task_output out) { write_view_frame(mol, Gvars.view_rot, out); }},
+    {[] { return Gvars.view_pos.rmsd > 0; },
+     [](struct_mol& mol, task_output out) { write_view_frame(mol, Gvars.view_pos, out); }},
+    {[] { return Gvars.view_mat.rmsd > 0; },
+     [](struct_mol& mol, task_output out) { write_view_frame(mol, Gvars.view_mat, out); }},
+    {[] { return Gvars.view_align.rmsd > 0; },
+     [](struct_mol& mol, task_output out) {
+       write_frame_file0(Gvars.view_align);
+       write_mol_by_align(Gvars.view_align, mol, out);
+     }},
+    {[] { return Gvars.r3d_frame != 0; }, [](struct_mol& mol, task_output out) { write_r3d_frames(mol, out); }},
+    {[] { return opts_with_switch_set(Gvars.block_file); },
+     [](struct_mol& mol, task_output out) { write_block_file(mol, out); }},
+    {[] { return Gvars.atom_hbond_prop != 0; },
+     [](struct_mol& mol, task_output out) { write_hbond_property(mol, out.c_str()); }},
+    {[] { return Gvars.check_op != 0; }, [](struct_mol& mol, task_output out) { check_op1_op2(mol, out); }},
+    {[] { return Gvars.info_nt != 0; },
+     [](struct_mol& mol, task_output out) {
+       write_residue_numbers(mol, nts_in_chain_order(mol), "nucleotides", out);
+     }},
+    {[] { return Gvars.info_aa != 0; },
+     [](struct_mol& mol, task_output out) {
+       write_residue_numbers(mol, aas_in_chain_order(mol), "amino acids", out);
+     }},
+    {[] { return Gvars.info_list != 0; }, [](struct_mol& mol, task_output out) { write_info_lists(mol, out); }},
+    {[] { return Gvars.simple_pdb != 0; }, [](struct_mol& mol, task_output out) { write_simple_pdb(mol, out); }},
+};
+
+}  // namespace
+
 void perform_single_task_exit(struct_mol& mol, const std::string& output) {
-  const auto& hb = Gvars.get_hbond;
-  if (!Gvars.list_chain.empty()) {
-    list_chains(Gvars.list_chain.c_str(), mol, output);
-    done(mol);
-  }
-  if (!Gvars.list_residue.empty()) {
-    list_residues(Gvars.list_residue.c_str(), mol, output.c_str());
-    done(mol);
-  }
-  if (Gvars.order_residues) {
-    write_pdb_in_order(mol, output);
-    done(mol);
-  }
-  const struct {
-    bool set;
-    own_selection kind;
-  } selections[] = {{!Gvars.select_chain.empty(), own_selection::chain},
-                    {!Gvars.select_frag.empty(), own_selection::fragment},
-                    {!Gvars.select_atom.empty(), own_selection::atom_name},
-                    {Gvars.select_xyz != 0, own_selection::record_kind}};
-  for (const auto& s : selections)
-    if (s.set) {
-      selection_task(mol, output, s.kind);
-      done(mol);
-    }
-  if (!primary_mol()) {
-    write_selected_model(mol, output);
-    done(mol);
-  }
-  if (opts_with_switch_set(Gvars.select)) {
-    selection_task(mol, output, own_selection::none);
-    done(mol);
-  }
-  if (Gvars.renum_residue != 0) {
-    renumber_residues(mol, output);
-    done(mol);
-  }
-  if (Gvars.renum_atom != 0) {
-    renumber_atom(mol);
-    write_struct_mol(mol, output);
-    done(mol);
-  }
-  if (Gvars.get_stack) {
-    write_stacks_list(mol, output);
-    done(mol);
-  }
-  if (Gvars.peptide_base) {
-    write_peptide_base_stack_pair(mol, output);
-    done(mol);
-  }
-  if (Gvars.bonds_file) {
-    write_bonds_file(mol, output);
-    done(mol);
-  }
-  if (opts_with_switch_set(Gvars.alc_mol)) {
-    write_pdb2alc_file(mol, output);
-    done(mol);
-  }
-  if (Gvars.linkage_file) {
-    write_linkage_file(mol, output);
-    done(mol);
-  }
-  if (Gvars.contacts_file) {
-    write_contact_file(mol, output);
-    done(mol);
-  }
-  if (Gvars.area_file) {
-    get_area_per_pdb(mol);
-    print_area(mol, output);
-    done(mol);
-  }
-  if (Gvars.cx_file) {
-    write_cx_file(mol, output);
-    done(mol);
-  }
-  if (Gvars.plane_file) {
-    write_atom_in_plane(mol, output.c_str());
-    done(mol);
-  }
-  if (Gvars.torsion_file) {
-    print_nt_torsions(mol, output.c_str());
-    done(mol);
-  }
-  if (Gvars.conn_file) {
-    write_pdb_connects(mol, output);
-    done(mol);
-  }
-  if (Gvars.topview_file) {
-    write_top_view(mol, output);
-    done(mol);
-  }
-  if (hb[6]) {
-    write_hbonds_jmol(mol, output);
-    done(mol);
-  }
-  if (hb[7]) {
-    write_hbonds_pymol(mol, output);
-    done(mol);
-  }
-  if (opts_with_switch_set(hb)) {
-    write_hbonds_file(mol, output);
-    done(mol);
-  }
-  if (!Gvars.pair_list_out.empty()) {
-    write_pair_file(mol, Gvars.pair_list_out);
-    done(mol);
-  }
-  if (Gvars.frame_list != 0) {
-    list_frames(mol, output);
-    done(mol);
-  }
-  if (cartoon_opts_with_switch_set(Gvars.cartoon)) {
-    cartoon_block_task(mol, output);
-    done(mol);
-  }
-  if (Gvars.frame_given) {
-    reset_coords_by_frame(mol, output);
-    done(mol);
-  }
-  if (Gvars.view != 0) {
-    write_view_pmi_file(mol, output, Gvars.view);
-    done(mol);
-  }
-  for (const frame* f : {&Gvars.view_rot, &Gvars.view_pos, &Gvars.view_mat})
-    if (f->rmsd > 0) {
-      write_view_frame(mol, *f, output);
-      done(mol);
-    }
-  if (Gvars.view_align.rmsd > 0) {
-    write_frame_file0(Gvars.view_align);
-    write_mol_by_align(Gvars.view_align, mol, output);
-    done(mol);
-  }
-  if (Gvars.r3d_frame != 0) {
-    write_r3d_frames(mol, output);
-    done(mol);
-  }
-  if (opts_with_switch_set(Gvars.block_file)) {
-    write_block_file(mol, output);
-    done(mol);
-  }
-  if (Gvars.atom_hbond_prop) {
-    write_hbond_property(mol, output.c_str());
-    done(mol);
-  }
-  if (Gvars.check_op) {
-    check_op1_op2(mol, output);
-    done(mol);
-  }
-  if (Gvars.info_nt) {
-    write_residue_numbers(mol, nts_in_chain_order(mol), "nucleotides", output);
-    done(mol);
-  }
-  if (Gvars.info_aa) {
-    write_residue_numbers(mol, aas_in_chain_order(mol), "amino acids", output);
-    done(mol);
-  }
-  if (Gvars.info_list != 0) {
-    write_info_lists(mol, output);
-    done(mol);
-  }
-  if (Gvars.simple_pdb) {
-    write_simple_pdb(mol, output);
+  for (const one_shot_task& task : one_shot_tasks) {
+    if (!task.wanted()) continue;
+    // a run that writes the pairs alone prepared only what pairs read
+    complete_preparation(mol);
+    task.run(mol, output);
     done(mol);
   }
 }

@@ -45,6 +45,9 @@ struct stage_flags {
   long hbonds = 0;
   long plane_contacts = 0;
   long splay_units = 0;
+  // prepared for a run that writes the pairs alone: the stages no pair
+  // reads are left out until complete_preparation adds them
+  long pairs_only = 0;
 };
 
 inline constexpr long MAX_ATOMIC_NUMBER = 128;  // rows of the metal tally

@@ -362,5 +362,20 @@ TEST_F(VaskExe, pair_only_writes_the_pairs_and_nothing_else) {
   EXPECT_TRUE(has(read("pairs.out"), "no nucleotides found"));
 }
 
+// A task option given with --pair-only runs on the fully prepared structure:
+// the stages the pairs alone leave out (plane contacts, torsions) are there
+// for the task, whose product is the one it writes without --pair-only.
+TEST_F(VaskExe, a_task_with_pair_only_reads_the_whole_preparation) {
+  const std::string in = "-i=" + test::test_data("1ehz.cif");
+  for (const char* task : {"--get-stack", "--torsion-file"}) {
+    SCOPED_TRACE(task);
+    ASSERT_EQ(run(in + " -o=alone.txt " + task).status, 0);
+    ASSERT_EQ(run(in + " -o=with.txt --pair-only " + task).status, 0);
+    const std::string alone = test::read_file((dir_ / "alone.txt").string());
+    EXPECT_FALSE(alone.empty());
+    EXPECT_EQ(test::read_file((dir_ / "with.txt").string()), alone);
+  }
+}
+
 }  // namespace
 }  // namespace vask
