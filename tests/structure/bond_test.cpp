@@ -321,6 +321,26 @@ TEST_F(CovalentTest, contacts_and_bonds_match_brute_force_on_1ehz) {
     }
 }
 
+// The one-pair test a pairs-only run asks instead of the van der Waals sets:
+// for every residue pair in contact it holds exactly when the sets hold the
+// pair, either way round.
+TEST_F(CovalentTest, residues_touch_agrees_with_the_vdw_contact_sets) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  long touching = 0;
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    const connect& near = mol.residues[i].contacts;
+    for (long t = 1; t <= near.count; ++t) {
+      const long j = near[t];
+      ASSERT_EQ(residues_touch(i, j, mol), residues_in_vdwCnt(i, j, mol) != 0) << i << " " << j;
+      ASSERT_EQ(residues_touch(j, i, mol), residues_touch(i, j, mol)) << i << " " << j;
+      touching += residues_touch(i, j, mol);
+    }
+  }
+  EXPECT_GT(touching, 0);
+  EXPECT_LT(touching, mol.num_residues * 40);  // not every contact touches
+}
+
 TEST_F(CovalentTest, trace_cycles_of_a_fused_ring) {
   // a purine-like graph: six-ring 1-6, five-ring 5-6-7-8-9, one tail 9-10
   const long edges[][2] = {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}, {5, 7}, {7, 8}, {8, 9},
