@@ -3,6 +3,7 @@
 #include "common.hpp"
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 
 #include "driver/belqo-vask.hpp"
 #include "driver/option.hpp"
+#include "pairing/prepare.hpp"
 #include "support/option_value.hpp"
 
 namespace fuzz {
@@ -58,6 +60,30 @@ void bring_data_file(const char* name) {
     std::fprintf(stderr, "cannot copy the test file %s: %s\n", name, ec.message().c_str());
     std::abort();
   }
+}
+
+vask::struct_mol& prepared_structure(const char* name) {
+  // read once per process and never changed after; the inputs get copies,
+  // assigned over the previous input's copy to reuse its memory
+  struct fixture {
+    vask::struct_mol read, work;
+  };
+  static std::map<std::string, fixture> fixtures;
+  auto it = fixtures.find(name);
+  if (it == fixtures.end()) {
+    bring_data_file(name);
+    reset_globals();
+    fixture f;
+    try {
+      vask::read_pdb(name, f.read);
+    } catch (const vask::fatal_error& e) {
+      std::fprintf(stderr, "cannot read the test file %s: %s\n", name, e.what());
+      std::abort();
+    }
+    it = fixtures.emplace(name, std::move(f)).first;
+  }
+  it->second.work = it->second.read;
+  return it->second.work;
 }
 
 bool names_outside(std::string_view text) {

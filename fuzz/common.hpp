@@ -18,6 +18,7 @@
 #include "support/error.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"
+#include "structure/struct_mol.hpp"
 
 namespace fuzz {
 
@@ -99,6 +100,13 @@ int run_program(std::vector<std::string> words);
 // A file of the repository's test data (tests/data/NAME) copied into the
 // working directory, once per process.
 void bring_data_file(const char* name);
+
+// The test data file NAME read and prepared as a run of the program reads its
+// input (default settings), once per process, since reading and preparing
+// take far longer than the readers the targets fuzz. Each call returns a
+// fresh copy of it (the same object each time, overwritten), as the finders
+// mark the structure they work on.
+vask::struct_mol& prepared_structure(const char* name);
 
 // Input text that could name a file outside the working directory: an
 // absolute path, a folder part or "..". Targets whose input names files skip

@@ -1,27 +1,43 @@
-// Pair lists on arbitrary bytes, through the program's own runs on 1bna: the
-// main command's --pair-list-inp (the list read, its pairs filled out, marked
-// and analysed as the run's pairs) and analyze's --ds-input (the duplex of
-// the listed pairs and its parameters; the first line's second byte picks
-// plain, stems, curves-style or CEHS-style output). The first line's first
-// byte picks the run ('0' main, '1' analyze; any byte works); the other lines
-// are the list.
+// Pair lists on arbitrary bytes, through the code the program runs on 1bna:
+// the main command's --pair-list-inp (the base-pair step of the run: the list
+// read, its pairs filled out, tidied and marked, the pairs' frame file
+// written) and analyze's --ds-input (the duplex of the
+// listed pairs and its parameters; the first line's second byte picks plain,
+// stems, curves-style or CEHS-style output). The first line's first byte
+// picks the run ('0' main, '1' analyze; any byte works); the other lines are
+// the list. 1bna is read and prepared once per process; each input works on
+// a fresh copy of it.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common.hpp"
+#include "modeling/analyze.hpp"
+#include "pairing/pair.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned mode = fuzz::reader_choice(data, size, 2);
   const size_t start = fuzz::after_first_line(data, size);
-  fuzz::bring_data_file("1bna.pdb");
+  vask::struct_mol& mol = fuzz::prepared_structure("1bna.pdb");
   if (!fuzz::write_scratch("list.txt", data + start, size - start)) return 0;
-  if (mode == 0) {
-    fuzz::run_program({"belqo-vask", "-i=1bna.pdb", "--pair-list-inp=list.txt", "-o=out.txt", "--run-log=run.log"});
-  } else {
-    static const char* const kForms[] = {"--ds-input=list.txt", "--ds-stem-input=list.txt",
-                                         "--ds-curves-input=list.txt", "--ds-cehs-input=list.txt"};
-    const char* form = kForms[start > 2 ? data[1] % 4 : 0];
-    fuzz::run_program({"belqo-vask", "analyze", "-i=1bna.pdb", form, "-o=out.txt", "--run-log=run.log"});
+  fuzz::reset_globals();
+  try {
+    if (mode == 0) {
+      vask::mutable_gvars().pair_list_inp = "list.txt";
+      long n = 0;
+      std::vector<vask::pair> pairs;
+      vask::find_pairs(mol, n, pairs, 1);
+    } else {
+      static const long kForms[] = {0, vask::DUPLEX_STEMS, vask::DUPLEX_CURVES, vask::DUPLEX_CEHS};
+      vask::mutable_gvars().subcommand.analyze = 1;
+      vask::analyze_settings s;
+      s.input = "1bna.pdb";
+      s.duplex = vask::DUPLEX_ON | kForms[start > 2 ? data[1] % 4 : 0];
+      s.ds_input = "list.txt";
+      vask::analyze_structure(s, mol);
+    }
+  } catch (const vask::fatal_error& e) {
+    fuzz::expected_end(e);
   }
   return 0;
 }

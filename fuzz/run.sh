@@ -8,7 +8,7 @@
 # stops at the time or the count, whichever comes first), FUZZ_JOBS
 # (targets run side by side, default 1), FUZZ_WORKERS (processes per target sharing one corpus, default 1),
 # FUZZ_MAX_LEN (largest input, default 16384), FUZZ_TIMEOUT (seconds an input
-# may take: default 1, 10 for the structure and list targets), FUZZ_LEAKS (0: no leak checks,
+# may take: default 1, 10 for the structure targets), FUZZ_LEAKS (0: no leak checks,
 # several times faster), FUZZ_LONG (1: settings for long campaigns, about 1.5
 # times faster: no leak checks, no allocation stacks in reports, a small
 # quarantine, the plain power schedule instead of the entropic one; re-run a
@@ -56,10 +56,9 @@ run_one() {
     long=(-entropic=0)
   fi
   # the readers of small texts answer in microseconds: a second is a hang;
-  # the structure targets and the list targets (whole runs of the program)
-  # run the whole pipeline on each input
+  # the structure targets run the whole pipeline on each input
   local timeout=1
-  case $t in pdb | mmcif | ensemble | pairs | g4list) timeout=10 ;; esac
+  case $t in pdb | mmcif | ensemble) timeout=10 ;; esac
   timeout=${FUZZ_TIMEOUT:-$timeout}
   local start=$SECONDS
   # the targets write their scratch files into the working directory

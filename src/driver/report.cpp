@@ -173,15 +173,17 @@ void write_text_header(const run_descriptor& run, const struct_mol& mol, FILE* f
   write_molecule_counts(fp, mol, VERBOSITY > 1, false);
 }
 
+}  // namespace
+
 // The finders of the later analysis stages slot in here, in this order:
 // modified-nucleotide and metal summaries, water clusters, base pairs, pair
 // networks, helices/stems/isolated pairs, multiplets, cyclic tetrads,
 // multiplet segments, non-pair contacts, stacks, atom-base capping, splayed
 // units, dot-bracket with pseudoknots (and their removal in nested mode),
 // hairpins, loops, single-stranded segments, kissing loops, A-minors, U-turns,
-// UA-loops, G-quadruplexes, i-motifs, ribose zippers, kink turns, phosphate
-// contacts.
-void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, FILE* fp) {
+// UA-loops; then (run_finders) G-quadruplexes, i-motifs, ribose zippers,
+// kink turns, phosphate contacts.
+void run_finders_before_g4(struct_mol& mol, vask_results& results, FILE* fp) {
   summarize_modified_nts(mol, results, fp);
   summarize_metal_coordinations(mol, results.num_metals, results.metals, fp);
   derive_water_clusters(mol, results.num_water_clusters, results.water_clusters);
@@ -216,10 +218,17 @@ void run_finders(const run_descriptor&, struct_mol& mol, vask_results& results, 
   find_Aminors(mol, results.num_pairs, results.pairs, results.num_Aminors, results.Aminors);
   find_Uturns(mol, results.num_Uturns, results.Uturns);
   find_UAloops(mol, results.num_pairs, results.pairs, results.num_UAloops, results.UAloops);
+}
+
+namespace {
+
+void run_finders(struct_mol& mol, vask_results& results, FILE* fp) {
+  run_finders_before_g4(mol, results, fp);
   find_G4plexes(mol, results.num_pairs, results.pairs, results.G4);
   find_imotifs(mol, results.num_helices, results.helices, results.num_imotifs, results.imotifs);
   find_riboseZippers(mol, results.num_zipper_groups, results.zipper_groups, results.num_zippers,
                      results.zippers);
+  helix_slots slots = helix_slots_of(results);
   find_Kturns(mol, slots, results.num_loops, results.loops, results.num_ss_pars, results.ss_pars,
               results.num_Kturns, results.Kturns);
   find_PO4_contacts(mol, results.num_PO4s, results.PO4s);
@@ -540,7 +549,7 @@ void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp)
   vask_results results;
   init_vask(results);
   results.notes = mol.notes;  // the reader's notes come first
-  run_finders(run, mol, results, fp);
+  run_finders(mol, results, fp);
   run_writers(run, mol, results, fp);
   find_tertiaryInteractions(mol, helix_slots_of(results), hairpin_slots_of(results), loop_slots_of(results),
                             ss_slots_of(results), fp, run.tertiary);

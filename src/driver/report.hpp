@@ -9,6 +9,7 @@
 namespace vask {
 
 struct struct_mol;
+struct vask_results;
 
 // Per-structure pipeline: the report header, the finders in their fixed order,
 // the writers and the report tail, all on one stream (nothing is written
@@ -17,6 +18,10 @@ struct struct_mol;
 // when asked for).
 void write_molecule_counts(FILE* fp, const struct_mol& mol, bool peptides, bool amino_acids);
 void do_vask_per_structure(const run_descriptor& run, struct_mol& mol, FILE* fp);
+
+// The finders of the pipeline before the G-quadruplex stage, in their fixed
+// order (base pairs to UA-loops): the state the G4 finder starts from.
+void run_finders_before_g4(struct_mol& mol, vask_results& results, FILE* fp);
 
 // The command echo of the report header: program, -i= and the options that
 // change the analysis.

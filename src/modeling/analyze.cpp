@@ -431,11 +431,15 @@ void run_analyze(const analyze_settings& s) {
   struct_mol mol;
   init_struct_mol(s.input, mol);
   read_pdb(s.input, mol);
+  analyze_structure(s, mol);
+  free_struct_mol(mol);
+}
+
+void analyze_structure(const analyze_settings& s, struct_mol& mol) {
   if (s.single_strand)
     analyze_single_strand(s, mol);
   else
     analyze_duplex(s, mol);
-  free_struct_mol(mol);
 }
 
 void module_analyze_help_exit(int status) {

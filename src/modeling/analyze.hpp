@@ -34,6 +34,10 @@ struct analyze_settings {
 // the caller ends the run with status 0.
 void run_analyze(const analyze_settings& s);
 
+// The single-strand or duplex analysis of a structure already read and
+// prepared (run_analyze without the frame mode and the reading).
+void analyze_structure(const analyze_settings& s, struct_mol& mol);
+
 // Prints the sub-command's help and ends the run with the given status (0 for
 // a help request, 1 after a usage error).
 [[noreturn]] void module_analyze_help_exit(int status = 0);

@@ -73,9 +73,25 @@ std::string circular_parameters(const composite_settings& s, const std::string& 
 // model by a rebuild run unless the file goes to standard output.
 void build_circular_dna(const composite_settings& s);
 
+// What a binding site takes of its template file: whether it holds exactly
+// one valid helix, and that helix's pairs and strand-1 sequence.
+struct template_helix {
+  bool one = false;
+  long pairs = 0;
+  std::string seq;
+};
+
+// The template file read (nucleotides only) and its helix found.
+template_helix read_template_helix(const std::string& file);
+
+// How the templates are read: read_template_helix, or a reader that keeps
+// the helices of files it has read before (the fuzz targets do).
+using template_reader = template_helix (*)(const std::string& file);
+
 // The binding-site entries read and each template's helix found. The caller
 // has residue classification limited to nucleotides while this runs.
-std::vector<binding_site> read_binding_sites(const composite_settings& s);
+std::vector<binding_site> read_binding_sites(const composite_settings& s,
+                                             template_reader read = read_template_helix);
 
 // The structure file read and its pairs and helices found: true, with h
 // its helix, when there is exactly one valid helix; parts as for read_pdb.

@@ -54,25 +54,20 @@ bool read_start(const std::string& word, long& start) {
 // The template of words[1] read and its one helix found: pairs, strand-1
 // sequence and the reverse word (words[2]). False with the warning when the
 // file or its helix cannot be used.
-bool read_template(const std::string& entry, const std::vector<std::string>& words, binding_site& site) {
+bool read_template(const std::string& entry, const std::vector<std::string>& words, template_reader read,
+                   binding_site& site) {
   const std::string& file = words[1];
   if (!exist_file(file)) {
     runlog_msg("[w] binding template file not exist: '%s' --- ignored\a\n", entry.c_str());
     return false;
   }
-  struct_mol mol;
-  helix h;
-  const bool one = read_one_helix(file, mol, h, 1);  // its helix is all that is read of it: nucleotides only
-  if (one) {
-    site.pairs = h.num_pairs;
-    site.templ_seq.clear();
-    for (long i = 1; i <= h.num_pairs; ++i) site.templ_seq += mol.residues[h.strand1[i]].letter;
-  }
-  free_struct_mol(mol);
-  if (!one) {
+  template_helix t = read(file);
+  if (!t.one) {
     runlog_msg("[w] template not with ONE valid helix: '%s' --- ignored\a\n", entry.c_str());
     return false;
   }
+  site.pairs = t.pairs;
+  site.templ_seq = std::move(t.seq);
   site.templ = file;
   site.reverse = words.size() > 2 && zor_ncmatch(words[2], "negative|reverse|minus|compl|crick") ? 1 : 0;
   return true;
@@ -85,7 +80,7 @@ bool enough_words(const std::string& entry, const std::vector<std::string>& word
 }
 
 // "start template [reverse]", placed on the given sequence.
-bool derive_one_binding_site(const std::string& entry, binding_site& site) {
+bool derive_one_binding_site(const std::string& entry, template_reader read, binding_site& site) {
   const std::vector<std::string> words = words_of(entry);
   if (!enough_words(entry, words)) return false;
   // positions are 1-based: a site at 0 would leave its connector a length of -1
@@ -94,7 +89,7 @@ bool derive_one_binding_site(const std::string& entry, binding_site& site) {
     runlog_msg("[w] wrong start binding site: '%s' --- ignored\a\n", entry.c_str());
     return false;
   }
-  if (!read_template(entry, words, site)) return false;
+  if (!read_template(entry, words, read, site)) return false;
   site.start = start;
   site.end = start + site.pairs - 1;
   return true;
@@ -108,11 +103,11 @@ std::string checked_connector(const std::string& text, const char* what) {
 }
 
 // "connector template [reverse]": the site follows its connector.
-bool extend_one_binding_site(const std::string& entry, binding_site& site) {
+bool extend_one_binding_site(const std::string& entry, template_reader read, binding_site& site) {
   const std::vector<std::string> words = words_of(entry);
   if (!enough_words(entry, words)) return false;
   const std::string connector = checked_connector(words[0], "connecting duplex");
-  if (!read_template(entry, words, site)) return false;
+  if (!read_template(entry, words, read, site)) return false;
   site.connector = connector;
   site.start = site.end = 0;
   return true;
@@ -231,7 +226,20 @@ bool read_one_helix(const std::string& file, struct_mol& mol, helix& h, long par
   return true;
 }
 
-std::vector<binding_site> read_binding_sites(const composite_settings& s) {
+template_helix read_template_helix(const std::string& file) {
+  template_helix t;
+  struct_mol mol;
+  helix h;
+  t.one = read_one_helix(file, mol, h, 1);  // its helix is all that is read of it: nucleotides only
+  if (t.one) {
+    t.pairs = h.num_pairs;
+    for (long i = 1; i <= h.num_pairs; ++i) t.seq += mol.residues[h.strand1[i]].letter;
+  }
+  free_struct_mol(mol);
+  return t;
+}
+
+std::vector<binding_site> read_binding_sites(const composite_settings& s, template_reader read) {
   if (s.binding.empty() && s.binding_file.empty())
     fatal("Must specify binding sites via --bind=SITES or --bind-file=FILE\n");
   if (s.binding.empty() && !exist_file(s.binding_file))
@@ -242,7 +250,7 @@ std::vector<binding_site> read_binding_sites(const composite_settings& s) {
   std::vector<binding_site> sites;
   for (const std::string& entry : binding_entries(s)) {
     binding_site site;
-    if (with_seq ? derive_one_binding_site(entry, site) : extend_one_binding_site(entry, site))
+    if (with_seq ? derive_one_binding_site(entry, read, site) : extend_one_binding_site(entry, read, site))
       sites.push_back(site);
   }
   return sites;
