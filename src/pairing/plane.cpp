@@ -97,18 +97,24 @@ double split_overlap(long n1, long n2, const std::vector<xyz>& pts) {
   return get_overlap_area(n1, a, n2, b);
 }
 
-// A third framed nucleotide in both contact sets whose base origin lies
-// within 3.8 A of both base origins sits between the two bases.
+// A third framed nucleotide in both van der Waals contact sets whose base
+// origin lies within 3.8 A of both base origins sits between the two bases.
+// A run that writes the pairs alone has no such sets: the residues in contact
+// are tested here, with the same test.
 bool intercalated_base(long i, long j, const struct_mol& mol) {
   const frame* fi = base_frame(i, mol);
   const frame* fj = base_frame(j, mol);
-  const connect& set = mol.residues[i].vdw_contacts;
+  const bool sets = mol.stage.vdw_contacts != 0;
+  const connect& set = sets ? mol.residues[i].vdw_contacts : mol.residues[i].contacts;
   for (long m = 1; m <= set.count; ++m) {
     long r = set.members[m];
-    if (r == j || !is_nt(r, mol) || !mol.residues[j].vdw_contacts.has(r)) continue;
+    if (r == j || !is_nt(r, mol)) continue;
     const frame* fr = base_frame(r, mol);
-    if (fr == nullptr) continue;
-    if (dist_in_cutoff(fr->org, fi->org, INTERCALATE_DIST) && dist_in_cutoff(fr->org, fj->org, INTERCALATE_DIST))
+    if (fr == nullptr || !dist_in_cutoff(fr->org, fi->org, INTERCALATE_DIST) ||
+        !dist_in_cutoff(fr->org, fj->org, INTERCALATE_DIST))
+      continue;
+    if (sets ? mol.residues[j].vdw_contacts.has(r)
+             : residues_touch(i, r, mol) && mol.residues[j].contacts.has(r) && residues_touch(j, r, mol))
       return true;
   }
   return false;

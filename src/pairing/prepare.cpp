@@ -54,9 +54,9 @@ void stage_ligand_links(struct_mol& mol) {
       mol.residues[k].flag[rf::is_ligand] = 0;
 }
 
-void stage_contacts_and_bonds(struct_mol& mol) {
+void stage_contacts_and_bonds(struct_mol& mol, bool pairs_only) {
   populate_contacts(mol);
-  populate_vdwCnts(mol);
+  if (!pairs_only) populate_vdwCnts(mol);  // the pair test asks its few pairs itself
   populate_bonds(mol);
   VASK_ASSERT(mol.stage.bonds);
 }
@@ -73,7 +73,7 @@ void stage_dna_to_rna(struct_mol& mol) {
 }
 
 // A run that writes the pairs alone skips what only the other analyses read
-// (phosphate contacts, the structure's H-bond list, plane contacts,
+// (van der Waals contact sets, phosphate contacts, the structure's H-bond list, plane contacts,
 // torsions, suites, waters and metals): a pair finds its own H-bonds.
 void stage_po4_peptide_chains(struct_mol& mol, bool pairs_only) {
   populate_PO4(mol);
@@ -292,7 +292,7 @@ void add_info_struct_mol(struct_mol& mol) {
   populate_na_segments(mol);               // 7
   populate_nts_miscs(mol);                 // 8
   stage_ligand_links(mol);                 // 9
-  stage_contacts_and_bonds(mol);           // 10
+  stage_contacts_and_bonds(mol, pairs_only);  // 10
   stage_dna_to_rna(mol);                   // 11
   stage_po4_peptide_chains(mol, pairs_only);  // 12
   populate_models(mol);                    // 13
@@ -310,6 +310,7 @@ void add_info_struct_mol(struct_mol& mol) {
 
 void complete_preparation(struct_mol& mol) {
   if (!mol.stage.pairs_only) return;
+  populate_vdwCnts(mol);
   populate_PO4_contacts_bridges(mol);
   if (!mol.stage.hbonds) stage_hbonds(mol);
   populate_plane_contacts(mol);

@@ -668,11 +668,23 @@ void sort_bonds_by_atoms(std::vector<bond>& bonds, long n) {
   };
   if (std::is_sorted(keys.begin(), keys.end(), less)) return;
   std::sort(keys.begin(), keys.end(), less);
-  std::vector<bond> out(static_cast<size_t>(n) + 1);
-  out[0] = std::move(bonds[0]);
-  for (long k = 1; k <= n; ++k) out[k] = std::move(bonds[keys[k - 1].at]);
-  for (long k = n + 1; k < static_cast<long>(bonds.size()); ++k) out.push_back(std::move(bonds[k]));
-  bonds = std::move(out);
+  // Slot k takes record keys[k - 1].at, in place along the cycles of that
+  // order: no second array of records (megabytes on a ribosome) to fill.
+  std::vector<char> placed(static_cast<size_t>(n) + 1, 0);
+  for (long k = 1; k <= n; ++k) {
+    if (placed[k]) continue;
+    bond held = std::move(bonds[k]);
+    for (long slot = k;;) {
+      placed[slot] = 1;
+      const long from = keys[slot - 1].at;
+      if (from == k) {
+        bonds[slot] = std::move(held);
+        break;
+      }
+      bonds[slot] = std::move(bonds[from]);
+      slot = from;
+    }
+  }
 }
 
 void fillout_one_lkg(long i, long j, struct_mol& mol) {

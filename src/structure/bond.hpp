@@ -291,6 +291,9 @@ void populate_na_segments(struct_mol& mol);
 void populate_nts_miscs(struct_mol& mol);
 void populate_contacts(struct_mol& mol);
 void populate_vdwCnts(struct_mol& mol);
+// The van der Waals test of that stage for one residue pair, asked of the
+// atom records: a pair in contact is in the sets exactly when it holds.
+bool residues_touch(long i, long j, const struct_mol& mol);
 void populate_PO4(struct_mol& mol);
 void populate_peptide(struct_mol& mol);
 void populate_PO4_contacts_bridges(struct_mol& mol);

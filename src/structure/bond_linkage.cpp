@@ -526,6 +526,22 @@ void populate_contacts(struct_mol& mol) {
   mol.stage.contacts = 1;
 }
 
+namespace {
+
+// Two residues with a pair of heavy atoms in van der Waals contact; the
+// atoms' points, radii and hydrogen marks as the caller keeps them.
+template <class Point, class Radius, class Heavy>
+bool heavy_atoms_touch(const residue& ri, const residue& rj, Point point, Radius radius, Heavy heavy) {
+  for (long a = ri.first_atom; a <= ri.last_atom; ++a) {
+    if (!heavy(a)) continue;
+    for (long b = rj.first_atom; b <= rj.last_atom; ++b)
+      if (heavy(b) && vdw_contact(point(a), point(b), radius(a), radius(b))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void populate_vdwCnts(struct_mol& mol) {
   VASK_ASSERT(mol.stage.contacts);
   // The atom pairs of every residue pair in contact are tried: their points,
@@ -544,21 +560,24 @@ void populate_vdwCnts(struct_mol& mol) {
     for (long t = 1; t <= cs.count; ++t) {
       long j = cs[t];
       if (j <= i) continue;
-      const residue& ri = mol.residues[i];
-      const residue& rj = mol.residues[j];
-      bool hit = false;
-      for (long a = ri.first_atom; a <= ri.last_atom && !hit; ++a) {
-        if (!heavy[a]) continue;
-        for (long b = rj.first_atom; b <= rj.last_atom && !hit; ++b)
-          hit = heavy[b] && vdw_contact(pts[a], pts[b], vdw[a], vdw[b]);
-      }
-      if (!hit) continue;
+      if (!heavy_atoms_touch(
+              mol.residues[i], mol.residues[j], [&](long a) -> const xyz& { return pts[a]; },
+              [&](long a) { return vdw[a]; }, [&](long a) { return heavy[a] != 0; }))
+        continue;
       add_one_item_to_connect_simple(j, mol.residues[i].vdw_contacts, "populate_vdwCnts()", mol.warned.connects);
       add_one_item_to_connect_simple(i, mol.residues[j].vdw_contacts, "populate_vdwCnts()", mol.warned.connects);
     }
   }
   for (long k = 1; k <= mol.num_residues; ++k) sort_one_connect(mol.residues[k].vdw_contacts);
   mol.stage.vdw_contacts = 1;
+}
+
+bool residues_touch(long i, long j, const struct_mol& mol) {
+  const auto& atoms = mol.atoms;
+  return heavy_atoms_touch(
+      mol.residues[i], mol.residues[j], [&](long a) -> const xyz& { return atoms[a].xyz; },
+      [&](long a) { return element_table.vdw_radius[atoms[a].atomic_number]; },
+      [&](long a) { return !atoms[a].hydrogen; });
 }
 
 // ---------------------------------------------------------------------------

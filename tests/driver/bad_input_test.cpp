@@ -919,6 +919,10 @@ TEST_F(WorkFolder, a_huge_sequence_file_is_read_in_bounded_memory) {
 TEST_F(WorkFolder, running_out_of_memory_is_a_clear_error) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  GTEST_SKIP() << "a sanitizer build cannot run under an address-space limit";
+#endif
 #endif
   const std::string trna = join(trna_atoms(1700));
   {

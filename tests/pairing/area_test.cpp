@@ -454,10 +454,10 @@ TEST_F(StructureAreaTest, AreasAtAContactEqualTheFullComputation) {
     for (long n : numbers) v.push_back(residue_numbered(n));
     return v;
   };
-  const double probe = Gvars.probe_radius, slice = Gvars.z_slice;
+  const double run_probe = Gvars.probe_radius, slice = Gvars.z_slice;
   auto own_areas = [&](const std::vector<long>& set) {
     std::vector<area_rec> recs = get_atom_records_residue_set(static_cast<long>(set.size()) - 1, set, mol);
-    calculate_area_by_lee_richards(static_cast<long>(recs.size()) - 1, recs, probe, slice);
+    calculate_area_by_lee_richards(static_cast<long>(recs.size()) - 1, recs, run_probe, slice);
     return recs;
   };
   auto sum = [](const std::vector<area_rec>& recs) {
@@ -483,7 +483,7 @@ TEST_F(StructureAreaTest, AreasAtAContactEqualTheFullComputation) {
     EXPECT_EQ(sum(ra), get_raw_area_residue_set(na, c.a, mol));
     std::vector<long> both = c.a;
     both.insert(both.end(), c.b.begin() + 1, c.b.end());
-    const double joint = get_joint_area(ra, rb, probe, slice);
+    const double joint = get_joint_area(ra, rb, run_probe, slice);
     EXPECT_EQ(joint, get_raw_area_residue_set(na + nb, both, mol));
     const double full = sum(ra) + sum(rb) - joint;
     EXPECT_EQ(full, get_area_diff_residue_sets(na, c.a, nb, c.b, mol));
@@ -505,7 +505,7 @@ TEST_F(StructureAreaTest, AreasAtAContactEqualTheFullComputation) {
     EXPECT_EQ(get_contact_buried_area_records(ca, cb), at_contact) << "reusing the filled-in areas";
   }
   std::vector<area_rec> lone = get_atom_records_residue_set(2, nts({1, 72}), mol), none(1);
-  EXPECT_EQ(get_joint_area(own_areas(nts({1, 72})), none, probe, slice), sum(own_areas(nts({1, 72}))));
+  EXPECT_EQ(get_joint_area(own_areas(nts({1, 72})), none, run_probe, slice), sum(own_areas(nts({1, 72}))));
   EXPECT_EQ(get_contact_buried_area_records(lone, none), 0);
 }
 

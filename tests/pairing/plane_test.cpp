@@ -404,11 +404,14 @@ TEST_F(PlaneTest, WideGapNeedsLinkedFramedNeighboursWithoutIntercalation) {
     const char* what;
     bool linked, framed, intercalated;
     bool overlap;
+    bool vdw_sets = true;  // false: no van der Waals sets, as in a pairs-only run
   } cases[] = {
       {"linked neighbours", true, true, false, true},
       {"not linked", false, true, false, false},
       {"no base frames", true, false, false, false},
       {"a third base between them", true, true, true, false},
+      {"without the sets: linked neighbours", true, true, false, true, false},
+      {"without the sets: a third base between them", true, true, true, false, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -431,9 +434,14 @@ TEST_F(PlaneTest, WideGapNeedsLinkedFramedNeighboursWithoutIntercalation) {
       b.mol.residues[r1].linked.append(r2);
       b.mol.residues[r2].linked.append(r1);
     }
-    if (c.intercalated) {
+    b.mol.stage.vdw_contacts = c.vdw_sets;  // the sets given here stand for the stage's
+    if (c.intercalated && c.vdw_sets) {
       b.mol.residues[r1].vdw_contacts.append(r3);
       b.mol.residues[r2].vdw_contacts.append(r3);
+    }
+    if (c.intercalated && !c.vdw_sets) {  // in contact; their atoms touch (2.25 A apart)
+      b.mol.residues[r1].contacts.append(r3);
+      b.mol.residues[r2].contacts.append(r3);
     }
     double a = do_projection_get_oarea(&b.mol.frames[f1], 6, ring1.data(), &b.mol.frames[f2], 6, ring2.data(),
                                        b.mol);

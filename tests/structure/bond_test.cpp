@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ctime>
 #include <cmath>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -319,6 +320,58 @@ TEST_F(CovalentTest, contacts_and_bonds_match_brute_force_on_1ehz) {
           best = std::min(best, dist_atoms_square(a, b, mol));
       ASSERT_EQ(residues_in_contact(i, j, mol), best < 23.04 ? 1 : 0) << i << " " << j;
     }
+}
+
+// The one-pair test a pairs-only run asks instead of the van der Waals sets:
+// for every residue pair in contact it holds exactly when the sets hold the
+// pair, either way round.
+TEST_F(CovalentTest, residues_touch_agrees_with_the_vdw_contact_sets) {
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  long touching = 0;
+  for (long i = 1; i <= mol.num_residues; ++i) {
+    const connect& near = mol.residues[i].contacts;
+    for (long t = 1; t <= near.count; ++t) {
+      const long j = near[t];
+      ASSERT_EQ(residues_touch(i, j, mol), residues_in_vdwCnt(i, j, mol) != 0) << i << " " << j;
+      ASSERT_EQ(residues_touch(j, i, mol), residues_touch(i, j, mol)) << i << " " << j;
+      touching += residues_touch(i, j, mol);
+    }
+  }
+  EXPECT_GT(touching, 0);
+  EXPECT_LT(touching, mol.num_residues * 40);  // not every contact touches
+}
+
+// Bonds sorted by their atoms in place: the order a stable sort gives (ties
+// keep their list order), each record moved whole, slot 0 and the records
+// past n left where they are.
+TEST_F(CovalentTest, sort_bonds_by_atoms_is_a_stable_sort_in_place) {
+  const long pairs[][2] = {{5, 9}, {1, 4}, {5, 6}, {1, 4}, {3, 8}, {2, 7}, {5, 6},
+                           {1, 2}, {9, 10}, {3, 8}, {2, 3}, {1, 4}};
+  for (long n : {0L, 1L, 6L, 12L}) {
+    SCOPED_TRACE(n);
+    std::vector<bond> bonds(1);
+    bonds[0].text = "slot 0";
+    for (long k = 1; k <= n; ++k) {
+      bond b;
+      b.atom1 = pairs[k - 1][0];
+      b.atom2 = pairs[k - 1][1];
+      b.text = std::to_string(k);
+      bonds.push_back(b);
+    }
+    bonds.emplace_back().text = "past n";
+    std::vector<bond> want(bonds);
+    std::stable_sort(want.begin() + 1, want.begin() + 1 + n, [](const bond& a, const bond& b) {
+      return a.atom1 != b.atom1 ? a.atom1 < b.atom1 : a.atom2 < b.atom2;
+    });
+    sort_bonds_by_atoms(bonds, n);
+    ASSERT_EQ(bonds.size(), want.size());
+    for (size_t k = 0; k < bonds.size(); ++k) {
+      EXPECT_EQ(bonds[k].text, want[k].text) << k;
+      EXPECT_EQ(bonds[k].atom1, want[k].atom1) << k;
+      EXPECT_EQ(bonds[k].atom2, want[k].atom2) << k;
+    }
+  }
 }
 
 TEST_F(CovalentTest, trace_cycles_of_a_fused_ring) {
