@@ -56,7 +56,7 @@ constexpr const char* WATER_NAMES[] = {"H2O", "HHO", "OHH", "HOH", "OH2",
 static_assert(std::size(WATER_NAMES) == 9, "water residue names");
 
 struct alias_row {
-  const char* alias;
+  std::string_view alias;  // compared for every atom: its length known
   const char* standard;
 };
 constexpr alias_row ATOM_ALIASES[] = {{" O1'", " O4'"}, {" OL ", " OP1"}, {" O1P", " OP1"},
@@ -247,7 +247,7 @@ void apply_atom_aliases(long k, struct_mol& mol) {
   const residue& r = mol.residues[k];
   for (long i = r.first_atom; i <= r.last_atom; ++i) {
     for (const auto& a : ATOM_ALIASES) {
-      if (mol.atoms[i].name != a.alias) continue;
+      if (!same_atom_name(mol.atoms[i].name, a.alias)) continue;
       if (!residue_has_atom(a.standard, k, mol)) mol.atoms[i].name = a.standard;
       break;
     }
