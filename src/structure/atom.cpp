@@ -737,7 +737,8 @@ void write_hbond_property(const struct_mol& mol, const char* path) {
 }
 
 void write_atom_in_plane(const struct_mol& mol, const char* path) {
-  FILE* fp = output_file(path);
+  scoped_file sf(output_file(path));
+  FILE* fp = sf.get();
   std::fprintf(fp, "## list of in-plane atoms\n");
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const atom& a = mol.atoms[i];
@@ -756,7 +757,7 @@ void write_atom_in_plane(const struct_mol& mol, const char* path) {
     }
     std::fprintf(fp, "\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace vask
