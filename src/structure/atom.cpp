@@ -599,7 +599,7 @@ bool atoms_same_model_chain_altloc(long i, long j, const struct_mol& mol) {
   if (i < 1 || i > mol.num_atoms || j < 1 || j > mol.num_atoms) return 0;
   const atom& a = mol.atoms[i];
   const atom& b = mol.atoms[j];
-  if (mol.model_mode != 8 && (a.model != b.model || a.chain_id != b.chain_id)) return 0;
+  if (mol.model_mode != 8 && (a.model != b.model || !same_short_text(a.chain_id, b.chain_id))) return 0;
   return atoms_same_altloc(a, b);
 }
 

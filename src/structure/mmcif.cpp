@@ -226,12 +226,10 @@ void load_cif_stream(FILE* fp, const std::string& name, cif_reader& r) {
   r = cif_reader{};
   r.file_name = name;
   if (fp == nullptr) return;
-  // a regular file is read in one piece; a pipe grows the buffer as it comes
+  // room for a regular file is made at once (not cleared first, as a resized
+  // buffer would be, only to be overwritten); a pipe grows it as it comes
   long size = std::fseek(fp, 0, SEEK_END) == 0 ? std::ftell(fp) : -1;
-  if (size > 0 && std::fseek(fp, 0, SEEK_SET) == 0) {
-    r.text.resize(static_cast<size_t>(size));
-    r.text.resize(std::fread(r.text.data(), 1, r.text.size(), fp));
-  }
+  if (size > 0 && std::fseek(fp, 0, SEEK_SET) == 0) r.text.reserve(static_cast<size_t>(size));
   char buf[1 << 16];
   size_t got = 0;
   while ((got = std::fread(buf, 1, sizeof buf, fp)) > 0) r.text.append(buf, got);

@@ -424,7 +424,8 @@ void verify_nt_RY_assignment(const struct_mol& mol) {
 bool same_residue(const atom& a, const atom& b, bool segid) {
   // numbers and characters first: this runs for every pair of neighbouring atoms
   return a.model == b.model && a.res_seq == b.res_seq && a.icode == b.icode &&
-         (!segid || a.seg_id == b.seg_id) && a.chain_id == b.chain_id && a.res_name == b.res_name;
+         (!segid || a.seg_id == b.seg_id) && same_short_text(a.chain_id, b.chain_id) &&
+         same_short_text(a.res_name, b.res_name);
 }
 
 std::string make_key(long model, const std::string& chain_id) {
