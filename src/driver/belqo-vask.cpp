@@ -276,10 +276,11 @@ int run_file_list(const run_descriptor& run) {
   std::string ext = get_file_extension(run.output);
   if (is_pseudo_file(run.output) || ext.empty()) ext = Gvars.json ? "json" : "out";
   const std::set<std::string> listed = canonical_file_set(files);
+  std::optional<scoped_file> all_file;
   FILE* all = nullptr;
   if (one_file) {
     check_list_report_name(run.output.substr(4), listed);
-    all = open_output(run.output.substr(4));
+    all = all_file.emplace(open_output(run.output.substr(4))).get();
     if (Gvars.json) json_raw_text(all, "[");  // one JSON array of the reports
   }
   std::set<std::string> used;
@@ -309,7 +310,8 @@ int run_file_list(const run_descriptor& run) {
     std::string message;
     const bool ok = read_structure([&] { read_pdb(file, mol); }, message);
     failed = failed || !ok;
-    FILE* fp = one_file ? all : open_output(each.output);
+    scoped_file own(one_file ? nullptr : open_output(each.output));
+    FILE* fp = one_file ? all : own.get();
     if (one_file) {
       if (!Gvars.json)
         std::fprintf(fp, "<model id=\"%s\">\n", base.c_str());
@@ -324,12 +326,12 @@ int run_file_list(const run_descriptor& run) {
       std::fflush(fp);
     } else {
       end_json_line(fp);
-      close_file(fp);
+      own.close();
     }
   }
   if (one_file) {
     if (Gvars.json) json_raw_text(all, "]\n");
-    close_file(all);
+    all_file->close();
   }
   return failed ? 1 : 0;
 }
@@ -340,7 +342,8 @@ int run_ensemble(const run_descriptor& run) {
   const long n = num_selected_models();
   runlog_msg("\nProcessing ensemble '%s' [%ld models]\n", run.input.c_str(), n);
   ensemble_reader reader(run.input);
-  FILE* fp = open_output(run.output);
+  scoped_file sf(open_output(run.output));
+  FILE* fp = sf.get();
   if (Gvars.json) json_nmr_start(fp, run.input, n);
   bool failed = false;
   run_descriptor each = run;  // each model's report starts where the previous one ended
@@ -368,7 +371,7 @@ int run_ensemble(const run_descriptor& run) {
     json_nmr_end(fp);
     end_json_line(fp);
   }
-  close_file(fp);
+  sf.close();
   return failed ? 1 : 0;
 }
 
@@ -390,12 +393,13 @@ int run_structures(const run_descriptor& run) {
     std::vector<long> nts = nts_in_chain_order(mol);
     write_nts_list(mol, static_cast<long>(nts.size()) - 1, nts, Gvars.nts_list_out);
   }
-  FILE* fp = open_output(run.output);
+  scoped_file sf(open_output(run.output));
+  FILE* fp = sf.get();
   do_vask_per_structure(run, mol, fp);
   end_json_line(fp);
   tally_warnings(mol.warned, tallied);
   free_struct_mol(mol);
-  close_file(fp);
+  sf.close();
   return 0;
 }
 

@@ -25,11 +25,14 @@ bool read_structure(const std::function<void()>& read, std::string& message) {
 
 ensemble_reader::ensemble_reader(const std::string& input) : input_(input), cif_(is_cif_file(input)) {
   if (!Gvars.one_pass) return;
-  in_ = open_file(input_, "r");
-  if (!cif_) return;
-  load_cif_stream(in_, input_, cif_in_);
-  close_file(in_);
-  in_ = nullptr;
+  if (!cif_) {
+    in_ = open_file(input_, "r");
+    return;
+  }
+  // a constructor that fails runs no destructor: the stream closes itself
+  scoped_file in(open_file(input_, "r"));
+  load_cif_stream(in.get(), input_, cif_in_);
+  in.close();
   if (!fill_mmcif_header_with_checks(cif_in_)) fatal("no ATOM/HETATOM records or models\n");
 }
 

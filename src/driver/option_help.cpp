@@ -119,13 +119,14 @@ void display_helpfile() {
 
 void display_helpfile_from_disk() {
   std::string path = get_sysfile("doc", Gvars.help_file);
-  FILE* fp = open_file(path, "r");
+  scoped_file sf(open_file(path, "r"));
+  FILE* fp = sf.get();
   star_line(RUNLOG, 78, '=');
   std::string line;
   while (get_line(fp, line))
     if (!is_comment_string(line)) runlog_msg("%s\n", line.c_str());
   star_line(RUNLOG, 78, '=');
-  close_file(fp);
+  sf.close();
   end_run(0);
 }
 

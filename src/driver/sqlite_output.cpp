@@ -149,7 +149,8 @@ void write_GA_check(struct_mol& mol, long num_pairs, const std::vector<pair>& pa
                  "num_AG3,hb_AG3,num_all,hb_all\n");
     close_file(head);
   }
-  FILE* fp = append_file(GA_CHECK_FILE);
+  scoped_file sf(append_file(GA_CHECK_FILE));
+  FILE* fp = sf.get();
   for (long k = 1; k <= num_pairs; ++k) {
     const bool swap = is_AG_symbol(pairs[k].bp);
     pair p = pairs[k];
@@ -169,7 +170,7 @@ void write_GA_check(struct_mol& mol, long num_pairs, const std::vector<pair>& pa
     for (const auto& part : parts) std::fprintf(fp, "%ld,\"%s\",", part.count, part.text.c_str());
     std::fprintf(fp, "%ld,\"%s\"\n", p.num_hbonds, p.hbond_text.c_str());
   }
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace
@@ -209,7 +210,8 @@ void sqlite_output_vask_tables(struct_mol& mol, long num_pairs, const std::vecto
     write_GA_check(mol, num_pairs, pairs);
     return;
   }
-  FILE* fp = append_file(SQLITE_FILE);
+  scoped_file sf(append_file(SQLITE_FILE));
+  FILE* fp = sf.get();
   if (Gvars.sqlite & SQL_SCHEMA)
     for (const char* line : kBasepairsSchema) std::fputs(line, fp);
   const std::string& id = mol.base_name;
@@ -231,12 +233,13 @@ void sqlite_output_vask_tables(struct_mol& mol, long num_pairs, const std::vecto
                  pair_values(id, k, p, mol).c_str());
   }
   std::fprintf(fp, "-- %s: %ld pairs of A.G swapped to G.A\n", comment_id.c_str(), num_swapped);
-  close_file(fp);
+  sf.close();
 }
 
 void sqlite_output_PO4_interactions(long n, const std::vector<PO4_contact>& list, const struct_mol& mol) {
   if (n <= 0 || !(Gvars.sqlite & SQL_PO4)) return;
-  FILE* fp = append_file(SQLITE_FILE);
+  scoped_file sf(append_file(SQLITE_FILE));
+  FILE* fp = sf.get();
   if (Gvars.sqlite & SQL_SCHEMA)
     for (const char* line : kPhosphatesSchema) std::fputs(line, fp);
   std::string comment_id = mol.base_name;
@@ -252,7 +255,7 @@ void sqlite_output_PO4_interactions(long n, const std::vector<PO4_contact>& list
                  sql_quoted(rec.OP1_hbonds).c_str(), sql_quoted(rec.OP1_cap_text).c_str(),
                  sql_quoted(rec.OP2_hbonds).c_str(), sql_quoted(rec.OP2_cap_text).c_str());
   }
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace vask

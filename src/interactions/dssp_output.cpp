@@ -58,7 +58,8 @@ void output_dssp_to_file(const struct_mol& mol, const std::vector<dssp_rec>& rec
   for (long k = 1; k <= n; ++k)
     if (is_aa(k, mol)) aas.push_back(k);
   const long num_aas = static_cast<long>(aas.size());
-  FILE* fp = create_file(sformat("%.256s-dssp.txt", Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%.256s-dssp.txt", Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
 
   std::fprintf(fp, "Number of amino-acids: %ld (%ld)\n", num_aas, n);
   std::fprintf(fp, "Number of chains: %ld\n", mol.num_protein_chains);
@@ -139,7 +140,7 @@ void output_dssp_to_file(const struct_mol& mol, const std::vector<dssp_rec>& rec
     for (double v : {r.co_angle, r.bend, r.chirality, r.phi, r.psi}) print_angle(fp, v);
     std::fprintf(fp, "\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace vask

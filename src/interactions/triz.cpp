@@ -67,12 +67,13 @@ void append_triz_model(const std::string& file, const std::string& remark,
     const bool kept = Gvars.cleanup == 0 || made_by_this_run(file);  // else made anew below
     it = st.next_model.emplace(file, kept ? get_nextModelNumber(file) : 1).first;
   }
-  FILE* fp = append_triz_file(file);
+  scoped_file sf(append_triz_file(file));
+  FILE* fp = sf.get();
   std::fprintf(fp, "%6s    %4ld\n", "MODEL ", it->second++);
   std::fprintf(fp, "REMARK    %s\n", remark.c_str());
   write_residue_set_pdb_frame(static_cast<long>(residues.size()) - 1, residues, f, 0, mol, fp);
   std::fprintf(fp, "ENDMDL\n");
-  close_file(fp);
+  sf.close();
 }
 
 bool triz_nt(long k, const struct_mol& mol) { return base_frame(k, mol) != nullptr; }

@@ -162,8 +162,10 @@ void check_5mC_contacts(const triz_options& o, long n, const std::vector<long>& 
     texts.push_back(text);
   }
   if (kept.empty()) return;
-  FILE* pdb = create_file(sformat("%s-5mC.pdb", mol.base_name.c_str()));
-  FILE* txt = create_file(sformat("%s-5mC.txt", mol.base_name.c_str()));
+  scoped_file pdb_file(create_file(sformat("%s-5mC.pdb", mol.base_name.c_str())));
+  FILE* pdb = pdb_file.get();
+  scoped_file txt_file(create_file(sformat("%s-5mC.txt", mol.base_name.c_str())));
+  FILE* txt = txt_file.get();
   for (size_t k = 0; k < kept.size(); ++k) {
     const std::vector<long>& set = sets[k];
     std::fprintf(pdb, "%6s    %4ld\n", "MODEL ", static_cast<long>(k + 1));
@@ -172,8 +174,8 @@ void check_5mC_contacts(const triz_options& o, long n, const std::vector<long>& 
     std::fprintf(pdb, "ENDMDL\n");
     std::fprintf(txt, "%s\n", texts[k].c_str());
   }
-  close_file(pdb);
-  close_file(txt);
+  pdb_file.close();
+  txt_file.close();
 }
 
 // ---------------------------------------------------------------------------

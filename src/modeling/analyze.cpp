@@ -79,29 +79,32 @@ void analyze_frames(const analyze_settings& s) {
   par_table steps, helis;
   consecutive_frame_pars(n, frames, steps, helis);
 
-  FILE* fp = open_output(s.output);
-  std::fprintf(fp, "num_frames=%ld\n", n);
-  separator(fp);
-  std::fprintf(fp, "step parameters\n");
-  std::fprintf(fp, " frame   %s\n", kStepHeader);
-  simply_output_pars(n, steps, fp);
-  separator(fp);
-  std::fprintf(fp, "helical parameters\n");
-  std::fprintf(fp, " frame   %s\n", kHeliHeader);
-  simply_output_pars(n, helis, fp);
-  close_file(fp);
-
-  fp = create_file(prefixed("frameStepPars.txt"));
-  std::fprintf(fp, "# num_frames=%ld\n", n);
-  std::fprintf(fp, "   #       %s\n", kStepFileHeader);
-  simply_write_pars(fp, n, steps);
-  close_file(fp);
-
-  fp = create_file(prefixed("frameHeliPars.txt"));
-  std::fprintf(fp, "# num_frames=%ld\n", n);
-  std::fprintf(fp, "   #      %s\n", kHeliFileHeader);
-  simply_write_pars(fp, n, helis);
-  close_file(fp);
+  {
+    scoped_file sf(open_output(s.output));
+    FILE* fp = sf.get();
+    std::fprintf(fp, "num_frames=%ld\n", n);
+    separator(fp);
+    std::fprintf(fp, "step parameters\n");
+    std::fprintf(fp, " frame   %s\n", kStepHeader);
+    simply_output_pars(n, steps, fp);
+    separator(fp);
+    std::fprintf(fp, "helical parameters\n");
+    std::fprintf(fp, " frame   %s\n", kHeliHeader);
+    simply_output_pars(n, helis, fp);
+    sf.close();
+  }
+  {
+    scoped_file sf(create_file(prefixed("frameStepPars.txt")));
+    std::fprintf(sf.get(), "# num_frames=%ld\n", n);
+    std::fprintf(sf.get(), "   #       %s\n", kStepFileHeader);
+    simply_write_pars(sf.get(), n, steps);
+    sf.close();
+  }
+  scoped_file sf(create_file(prefixed("frameHeliPars.txt")));
+  std::fprintf(sf.get(), "# num_frames=%ld\n", n);
+  std::fprintf(sf.get(), "   #      %s\n", kHeliFileHeader);
+  simply_write_pars(sf.get(), n, helis);
+  sf.close();
 }
 
 // ---------------------------------------------------------------------------
@@ -177,22 +180,23 @@ void analyze_single_strand(const analyze_settings& s, const struct_mol& mol) {
   consecutive_frame_pars(n, frames, steps, helis);
 
   if (s.rebuild) {
-    FILE* fp = create_file(prefixed("ssStepPars.txt"));
-    std::fprintf(fp, "# %ld (no. of nucleotides)\n", n);
-    std::fprintf(fp, "#       %s\n", kStepFileHeader);
-    write_single_rebuild_pars(mol, n, nts, steps, fp);
-    close_file(fp);
-    fp = create_file(prefixed("ssHeliPars.txt"));
-    std::fprintf(fp, "# %ld (no. of nucleotides)\n", n);
-    std::fprintf(fp, "#      %s\n", kHeliFileHeader);
-    write_single_rebuild_pars(mol, n, nts, helis, fp);
-    close_file(fp);
+    scoped_file step_file(create_file(prefixed("ssStepPars.txt")));
+    std::fprintf(step_file.get(), "# %ld (no. of nucleotides)\n", n);
+    std::fprintf(step_file.get(), "#       %s\n", kStepFileHeader);
+    write_single_rebuild_pars(mol, n, nts, steps, step_file.get());
+    step_file.close();
+    scoped_file heli_file(create_file(prefixed("ssHeliPars.txt")));
+    std::fprintf(heli_file.get(), "# %ld (no. of nucleotides)\n", n);
+    std::fprintf(heli_file.get(), "#      %s\n", kHeliFileHeader);
+    write_single_rebuild_pars(mol, n, nts, helis, heli_file.get());
+    heli_file.close();
   }
-  FILE* fp = create_file(prefixed("baseFrames.txt"));
-  list_base_frames(mol, n, nts, fp);
-  close_file(fp);
+  scoped_file frames_file(create_file(prefixed("baseFrames.txt")));
+  list_base_frames(mol, n, nts, frames_file.get());
+  frames_file.close();
 
-  fp = open_output(s.output);
+  scoped_file sf(open_output(s.output));
+  FILE* fp = sf.get();
   std::fprintf(fp, "num_nts=%ld\n", n);
   separator(fp);
   std::fprintf(fp, "local base-step parameters\n");
@@ -202,7 +206,7 @@ void analyze_single_strand(const analyze_settings& s, const struct_mol& mol) {
   std::fprintf(fp, "local base-step helical parameters\n");
   std::fprintf(fp, "   base    %s\n", kHeliHeader);
   output_single_pars(mol, n, nts, helis, fp);
-  close_file(fp);
+  sf.close();
 }
 
 // ---------------------------------------------------------------------------
@@ -245,16 +249,16 @@ void bp_table(long n, const std::vector<pair>& pairs, bool simple, par_table& t)
 
 void write_rebuild_files(const struct_mol& mol, long n, const std::vector<pair>& pairs,
                          const par_table& steps, const par_table& helis) {
-  FILE* fp = create_file(prefixed("dsStepPars.txt"));
+  scoped_file step_file(create_file(prefixed("dsStepPars.txt")));
   write_duplex_rebuild_pars(
       mol, n, pairs, steps,
-      sformat("#bp      %s      %s\n", kBpFileHeader, kStepFileHeader).c_str(), fp);
-  close_file(fp);
-  fp = create_file(prefixed("dsHeliPars.txt"));
+      sformat("#bp      %s      %s\n", kBpFileHeader, kStepFileHeader).c_str(), step_file.get());
+  step_file.close();
+  scoped_file heli_file(create_file(prefixed("dsHeliPars.txt")));
   write_duplex_rebuild_pars(
       mol, n, pairs, helis,
-      sformat("#bp      %s     %s\n", kBpFileHeader, kHeliFileHeader).c_str(), fp);
-  close_file(fp);
+      sformat("#bp      %s     %s\n", kBpFileHeader, kHeliFileHeader).c_str(), heli_file.get());
+  heli_file.close();
 }
 
 const char* kSimpleNote =
@@ -278,7 +282,8 @@ void analyze_duplex_standard(const analyze_settings& s, const struct_mol& mol, c
   if (s.rebuild) write_rebuild_files(mol, n, pairs, steps, helis);
   write_pair_frames(n, pairs, prefixed("pairFrames.txt"));
 
-  FILE* fp = open_output(s.output);
+  scoped_file sf(open_output(s.output));
+  FILE* fp = sf.get();
   par_table bp;
   bp_table(n, pairs, false, bp);
   const std::string bp_head = sformat("     bp      %s", kBpHeader);
@@ -308,7 +313,7 @@ void analyze_duplex_standard(const analyze_settings& s, const struct_mol& mol, c
   output_groove_widths(mol, h, fp);
   section(fp, "Global linear helical axis defined by equivalent C1' and RN9/YN1 atom pairs\n");
   output_global_helix(h, fp);
-  close_file(fp);
+  sf.close();
 }
 
 void analyze_duplex_other(const analyze_settings& s, const struct_mol& mol, long n,
@@ -318,7 +323,8 @@ void analyze_duplex_other(const analyze_settings& s, const struct_mol& mol, long
     curves_plus_duplex(n, pairs, mol, steps);
   else
     cehs_duplex(n, pairs, mol, steps);
-  FILE* fp = open_output(s.output);
+  scoped_file sf(open_output(s.output));
+  FILE* fp = sf.get();
   par_table bp;
   bp_table(n, pairs, false, bp);
   section(fp, "");
@@ -327,7 +333,7 @@ void analyze_duplex_other(const analyze_settings& s, const struct_mol& mol, long
   output_six_pars(mol, n, pairs, bp, sformat("     bp      %s", kBpHeader).c_str(), fp);
   section(fp, "Local base-pair step parameters\n");
   output_six_pars(mol, n, pairs, steps, sformat("     bp      %s ", kStepHeader).c_str(), fp);
-  close_file(fp);
+  sf.close();
 }
 
 void analyze_duplex(const analyze_settings& s, struct_mol& mol) {

@@ -359,9 +359,10 @@ void build_composite(const composite_settings& s, const composite_plan& plan) {
   }
   runs.close();
   if (via_file) {
-    FILE* fp = open_output(s.output);
+    scoped_file sf(open_output(s.output));
+    FILE* fp = sf.get();
     copy_file_to_handle(model, fp);
-    close_file(fp);
+    sf.close();
   }
 }
 

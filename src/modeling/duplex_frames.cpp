@@ -333,7 +333,8 @@ void curves_plus_duplex(long n, std::vector<pair>& pairs, const struct_mol& mol,
   if (backward)
     for (long i = 1; i <= n; ++i) negate_xyz(mids[i].z_axis);
 
-  FILE* fp = create_file("helix-U-P.dat");
+  scoped_file sf(create_file("helix-U-P.dat"));
+  FILE* fp = sf.get();
   std::vector<long> counter(n + 1, 0);
   for (long i = 1; i < n; ++i) {
     for (long s = 1; s <= 2; ++s) {
@@ -348,7 +349,7 @@ void curves_plus_duplex(long n, std::vector<pair>& pairs, const struct_mol& mol,
                        mids[i + 1]);
     }
   }
-  close_file(fp);
+  sf.close();
 
   for (long i = 1; i < n; ++i) {
     frame mid, helical;

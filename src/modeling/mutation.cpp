@@ -332,7 +332,8 @@ void mutate_matched_pdb_nts(mutate_run& run) {
     return;
   }
   const bool cif = Gvars.output_format == 2;
-  FILE* fp = open_output(run.s.output);
+  scoped_file sf(open_output(run.s.output));
+  FILE* fp = sf.get();
   if (cif)
     write_cif_header(fp, mol.base_name);
   else
@@ -375,13 +376,14 @@ void mutate_matched_pdb_nts(mutate_run& run) {
     }
   }
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 void process_entries(mutate_run& run, const std::vector<std::string>& entries) {
-  FILE* echo = output_file(run.s.valid_file);
+  scoped_file sf(output_file(run.s.valid_file));
+  FILE* echo = sf.get();
   for (const std::string& e : entries) do_one_mutation(run, e, echo);
-  close_file(echo);
+  sf.close();
   mutate_matched_pdb_nts(run);
 }
 
@@ -560,9 +562,10 @@ void run_mutate(const mutate_settings& s) {
   set_baselist(run.bases);
 
   if (s.enumerate) {
-    FILE* fp = open_output(s.output);
+    scoped_file sf(open_output(s.output));
+    FILE* fp = sf.get();
     enumerate_nts(mol, fp);
-    close_file(fp);
+    sf.close();
   } else if (!s.entries.empty()) {
     if (is_space_string(s.entries))
       runlog_msg("[%s] contains only white spaces, no mutations\n", s.entries.c_str());

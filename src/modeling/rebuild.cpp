@@ -64,7 +64,8 @@ void identity_frame(xyz& org, rotmat& R) {
 }
 
 void output_rebuild_frames(const std::vector<named_frame>& frames) {
-  FILE* fp = create_file(sformat("%.*s-frames.txt", 256, Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%.*s-frames.txt", 256, Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
   const long n = static_cast<long>(frames.size());
   std::fprintf(fp, "# %ld frames\n", n);
   for (long k = 0; k < n; ++k) {
@@ -73,7 +74,7 @@ void output_rebuild_frames(const std::vector<named_frame>& frames) {
     fillout_frame_from_oR(frames[k].org, frames[k].R, f);
     write_one_frame(fp, sformat("%4ld %s", k + 1, frames[k].name.c_str()).c_str(), f);
   }
-  close_file(fp);
+  sf.close();
 }
 
 // Template atoms of a base letter with the run's backbone type; flip turns

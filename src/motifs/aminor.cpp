@@ -268,7 +268,8 @@ void output_Aminors_info_pdb(struct_mol& mol, long num_pairs, const std::vector<
     return pairs[idx];
   };
   if (Gvars.auxfiles) {
-    FILE* out = open_ensemble_file("Aminors", mol);
+    scoped_file sf(open_ensemble_file("Aminors", mol));
+    FILE* out = sf.get();
     for (long k = 1; k <= n; ++k) {
       const connect& m = list[k];
       const std::vector<long> set = {0, m[1], m[2], m[3]};
@@ -277,7 +278,7 @@ void output_Aminors_info_pdb(struct_mol& mol, long num_pairs, const std::vector<
       write_residue_set_pdb_simple(3, set, &receptor(k).frame, mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out, mol);
+    close_ensemble_file(sf, mol);
   }
   std::vector<std::array<pair, 2>> with(static_cast<size_t>(n) + 1);
   for (long k = 1; k <= n; ++k)

@@ -135,7 +135,8 @@ void output_a2base_info_pdb(struct_mol& mol, long n, const std::vector<a2base>& 
   if (fp == nullptr || n <= 0) return;
   if (Gvars.auxfiles) {
     const std::string name = name_pdbcif_outfile("atom2bases");
-    FILE* out = open_ensemble_file("atom2bases", mol);
+    scoped_file sf(open_ensemble_file("atom2bases", mol));
+    FILE* out = sf.get();
     for (long k = 1; k <= n; ++k) {
       const a2base& rec = list[k];
       const frame* f = base_frame(rec.nt, mol);
@@ -145,7 +146,7 @@ void output_a2base_info_pdb(struct_mol& mol, long n, const std::vector<a2base>& 
       write_residue_set_pdb_simple(rec.residue == rec.nt ? 1 : 2, set, f, mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out, mol);
+    close_ensemble_file(sf, mol);
   }
   if (Gvars.json) {
     json_lNumber(fp, "num_atom2bases", n);

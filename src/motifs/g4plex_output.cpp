@@ -399,19 +399,21 @@ void json_G4extraLoops(const g4_results& r, const struct_mol& mol, FILE* fp) {
 // Auxiliary files
 
 void write_Gtetrads_pdb(const g4_results& r, struct_mol& mol) {
-  FILE* fp = open_ensemble_file("Gtetrads", mol);
+  scoped_file sf(open_ensemble_file("Gtetrads", mol));
+  FILE* fp = sf.get();
   for (long k = 1; k <= r.num_tetrads; ++k) {
     const gtetrad& t = r.tetrads[static_cast<size_t>(k)];
     begin_ensemble_model(fp, k, {sformat("model=%ld  nts=%ld  %s", k, 4L, get_connect_abbr_full_ids(t.nts, mol).c_str())}, mol);
     write_residue_set_pdb_frame(4, to_list(t.nts), &t.f, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  close_ensemble_file(fp, mol);
+  close_ensemble_file(sf, mol);
 }
 
 void write_G4plexes_pdb(long n, const std::vector<g4plex>& list, struct_mol& mol, const char* part) {
   if (n <= 0) return;
-  FILE* fp = open_ensemble_file(part, mol);
+  scoped_file sf(open_ensemble_file(part, mol));
+  FILE* fp = sf.get();
   for (long h = 1; h <= n; ++h) {
     const g4plex& p = list[static_cast<size_t>(h)];
     const std::vector<long>& nts = Gvars.g4[3] ? p.all_nts : p.core_nts;
@@ -420,11 +422,12 @@ void write_G4plexes_pdb(long n, const std::vector<g4plex>& list, struct_mol& mol
     write_residue_set_pdb_frame(m, nts, &p.layers[1].f, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  close_ensemble_file(fp, mol);
+  close_ensemble_file(sf, mol);
 }
 
 void write_G4lists(const g4_results& r, const struct_mol& mol) {
-  FILE* fp = create_file(sformat("%s-G4lists.txt", Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%s-G4lists.txt", Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
   for (long h = 1; h <= r.num_helices; ++h) {
     const g4plex& p = r.helices[static_cast<size_t>(h)];
     if (h > 1) std::fprintf(fp, "\n");
@@ -436,7 +439,7 @@ void write_G4lists(const g4_results& r, const struct_mol& mol) {
       std::fprintf(fp, " # %s\n", get_connect_abbr_full_ids(c, mol).c_str());
     }
   }
-  close_file(fp);
+  sf.close();
 }
 
 namespace {
@@ -474,7 +477,8 @@ void write_G4plex_Curves_input(const g4_results& r, const struct_mol& mol) {
                 .c_str());
       return;
     }
-  FILE* fp = create_file(sformat("%s-G4curves.inp", Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%s-G4curves.inp", Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
   std::string base = mol.file_name;
   if (const auto slash = base.find_last_of('/'); slash != std::string::npos) base = base.substr(slash + 1);
   if (const auto dot = base.find_last_of('.'); dot != std::string::npos) base = base.substr(0, dot);
@@ -495,12 +499,13 @@ void write_G4plex_Curves_input(const g4_results& r, const struct_mol& mol) {
     for (long k = 1; k <= c.count; ++k) std::fprintf(fp, " %ld", c[k]);
     std::fprintf(fp, "\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 void write_G4stackings(const g4_results& r, struct_mol& mol) {
   if (r.num_helices == 0) return;
-  FILE* fp = open_ensemble_file("G4stackings", mol);
+  scoped_file sf(open_ensemble_file("G4stackings", mol));
+  FILE* fp = sf.get();
   long model = 0;
   auto write = [&](const char* kind, long n, const std::vector<g4plex>& list) {
     for (long h = 1; h <= n; ++h) {
@@ -516,14 +521,15 @@ void write_G4stackings(const g4_results& r, struct_mol& mol) {
   };
   write("helix", r.num_helices, r.helices);
   if (VERBOSITY >= 1) write("stem", r.num_stems, r.stems);
-  close_ensemble_file(fp, mol);
+  close_ensemble_file(sf, mol);
 }
 
 void output_G4plex_PyMOL_select(const g4_results& r, const struct_mol& mol) {
   const g4plex* p = r.num_stems > 0 ? &r.stems[1] : r.num_helices > 0 ? &r.helices[1] : nullptr;
   if (p == nullptr) return;
   const std::string structure = pymol_quoted(mol.file_name);
-  FILE* fp = create_file(sformat("%s-G4select.pml", Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%s-G4select.pml", Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
   std::vector<long> loop(1, 0);
   for (long l = 1; l <= p->num_loops; ++l) {
     const connect& c = p->loops[static_cast<size_t>(l)].nts;
@@ -536,7 +542,7 @@ void output_G4plex_PyMOL_select(const g4_results& r, const struct_mol& mol) {
   std::fprintf(fp, "select G4loop, %s\n", loops.empty() ? "none" : loops.c_str());
   std::fprintf(fp, "select G4misc, NOT (G4core OR G4loop)\n");
   std::fprintf(fp, "select C3prime, name C3'\n");
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace

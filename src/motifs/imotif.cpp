@@ -201,7 +201,8 @@ std::string ids_of(const std::vector<long>& v, const struct_mol& mol) {
 }
 
 void write_imotifs_pdb(struct_mol& mol, long count, const std::vector<imotif>& list) {
-  FILE* fp = create_file(name_pdbcif_outfile("imotifs"));
+  scoped_file sf(create_file(name_pdbcif_outfile("imotifs")));
+  FILE* fp = sf.get();
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= count; ++k) {
     const imotif& m = list[static_cast<size_t>(k)];
@@ -218,7 +219,7 @@ void write_imotifs_pdb(struct_mol& mol, long count, const std::vector<imotif>& l
   }
   mol.cif_model = 0;
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 void json_duplex(const char* key, const imotif_duplex& d, const struct_mol& mol, FILE* fp, bool last) {

@@ -607,7 +607,8 @@ void output_Kturn_info_pdb(struct_mol& mol, const std::vector<loop>& loops, long
                            const std::vector<kturn>& list, FILE* fp) {
   if (fp == nullptr || n <= 0) return;
   if (Gvars.auxfiles) {
-    FILE* out = open_ensemble_file("Kturns", mol);
+    scoped_file sf(open_ensemble_file("Kturns", mol));
+    FILE* out = sf.get();
     for (long i = 1; i <= n; ++i) {
       const kturn& k = list[i];
       begin_ensemble_model(out, i, {stems_line(k, mol),
@@ -616,7 +617,7 @@ void output_Kturn_info_pdb(struct_mol& mol, const std::vector<loop>& loops, long
       write_residue_set_pdb_simple(static_cast<long>(k.nts.size()) - 1, k.nts, &k.Cpair.frame, mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out, mol);
+    close_ensemble_file(sf, mol);
   }
   if (Gvars.json) {
     json_lNumber(fp, "num_Kturns", n);

@@ -195,7 +195,8 @@ void find_mpSegs(struct_mol& mol, long num_multiplets, const std::vector<connect
 void write_mpSegs(struct_mol& mol, long num_multiplets, const std::vector<connect>& multiplets,
                   long count, const std::vector<mstack>& segments) {
   if (count == 0 || num_multiplets == 0 || !Gvars.auxfiles || !Gvars.stack_ens) return;
-  FILE* fp = create_file(name_pdbcif_outfile("multipletSegments"));
+  scoped_file sf(create_file(name_pdbcif_outfile("multipletSegments")));
+  FILE* fp = sf.get();
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= count; ++k) {
     const mstack& s = segments[k];
@@ -211,7 +212,7 @@ void write_mpSegs(struct_mol& mol, long num_multiplets, const std::vector<connec
   }
   mol.cif_model = 0;
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace vask

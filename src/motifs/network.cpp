@@ -258,7 +258,8 @@ void write_multiplets_pdb(long n, const std::vector<connect>& sets, const char* 
 void write_sets_pdb(long n, const std::vector<connect>& sets, const char* suffix, bool flagged,
                     struct_mol& mol) {
   if (n <= 0) return;
-  FILE* fp = create_file(name_pdbcif_outfile(suffix));
+  scoped_file sf(create_file(name_pdbcif_outfile(suffix)));
+  FILE* fp = sf.get();
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   for (long i = 1; i <= n; ++i) {
     const connect& set = sets[i];
@@ -274,7 +275,7 @@ void write_sets_pdb(long n, const std::vector<connect>& sets, const char* suffix
   }
   mol.cif_model = 0;
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 void show_nts_sets(const char* noun, long n, const std::vector<connect>& sets, bool flagged,

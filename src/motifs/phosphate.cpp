@@ -164,7 +164,8 @@ void find_PO4_contacts(struct_mol& mol, long& count, std::vector<PO4_contact>& l
 void output_PO4_interactions(struct_mol& mol, long n, const std::vector<PO4_contact>& list, FILE* fp) {
   if (!Gvars.phosphate || n <= 0 || fp == nullptr) return;
   if (verbose1() && Gvars.auxfiles) {
-    FILE* out = open_ensemble_file("phosphates", mol);
+    scoped_file sf(open_ensemble_file("phosphates", mol));
+    FILE* out = sf.get();
     for (long k = 1; k <= n; ++k) {
       const PO4_contact& rec = list[k];
       std::vector<long> set(1, 0);
@@ -186,7 +187,7 @@ void output_PO4_interactions(struct_mol& mol, long n, const std::vector<PO4_cont
       write_residue_set_pdb_simple(static_cast<long>(set.size()) - 1, set, f, mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out, mol);
+    close_ensemble_file(sf, mol);
   }
   if (Gvars.json) {
     json_lNumber(fp, "num_phosContacts", n);

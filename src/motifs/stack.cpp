@@ -294,7 +294,8 @@ void output_stacks_info(struct_mol& mol, long count, const std::vector<connect>&
                         long num_non_stacked, const std::vector<long>& non_stacked, FILE* fp) {
   if (fp == nullptr) return;
   if (count > 0 && Gvars.auxfiles) {
-    FILE* out = create_file(name_pdbcif_outfile("stacks"));
+    scoped_file sf(create_file(name_pdbcif_outfile("stacks")));
+    FILE* out = sf.get();
     if (Gvars.output_format == 2) write_cif_header(out, mol.base_name);
     for (long k = 1; k <= count; ++k) {
       const connect& s = stacks[k];
@@ -308,7 +309,7 @@ void output_stacks_info(struct_mol& mol, long count, const std::vector<connect>&
     }
     mol.cif_model = 0;
     end_pdbfile(out);
-    close_file(out);
+    sf.close();
   }
   if (Gvars.json) {
     json_array_of_nts_list(fp, "stacks", count, stacks, mol);

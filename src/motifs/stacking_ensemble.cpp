@@ -1,6 +1,8 @@
 // Stacking ensembles: stacked layers in their middle frames.
 #include "motifs/stacking_ensemble.hpp"
 
+#include <optional>
+
 #include "motifs/mstack.hpp"
 #include "pairing/splay.hpp"
 #include "structure/mmcif.hpp"
@@ -64,26 +66,26 @@ frame middle_frame(frame f1, frame f2) {
 void output_stackMultiplets_ensemble(struct_mol& mol, long n, const std::vector<connect>& multiplets) {
   if (!Gvars.stack_ens || !Gvars.auxfiles || n < 2) return;
   const std::vector<frame> frames = get_mframes(mol, n, multiplets);
-  FILE* fp = nullptr;  // opened with the first model: no stacked pair, no file
+  std::optional<scoped_file> fp;  // opened with the first model: no stacked pair, no file
   long model = 0;
   for (long i = 1; i < n; ++i)
     for (long j = i + 1; j <= n; ++j) {
       if (!two_multiplets_in_stack(i, j, multiplets, frames, mol)) continue;
-      if (fp == nullptr) fp = open_ensemble_file("stackingMultiplets", mol);
+      if (!fp) fp.emplace(open_ensemble_file("stackingMultiplets", mol));
       write_stacking_file(multiplets[i], multiplets[j], middle_frame(frames[i], frames[j]), mol,
-                          ++model, sformat("multiplets: %ld vs %ld", i, j), fp);
+                          ++model, sformat("multiplets: %ld vs %ld", i, j), fp->get());
     }
-  if (fp != nullptr) close_ensemble_file(fp, mol);
+  if (fp) close_ensemble_file(*fp, mol);
 }
 
 void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<helix>& helices) {
   if (Gvars.stack_ens != STACK_ENS_HELICES || !Gvars.auxfiles || n < 1) return;
-  FILE* fp = nullptr;  // opened with the first step
+  std::optional<scoped_file> fp;  // opened with the first step
   long running = 0;
   for (long h = 1; h <= n; ++h) {
     const helix& H = helices[h];
     if (H.num_pairs < 2) continue;
-    if (fp == nullptr) fp = open_ensemble_file("stackingPairsPerHelix", mol);
+    if (!fp) fp.emplace(open_ensemble_file("stackingPairsPerHelix", mol));
     for (long s = 1; s < H.num_pairs; ++s) {
       const pair& p = H.pairs[s];
       const pair& q = H.pairs[s + 1];
@@ -93,11 +95,11 @@ void output_stackHelices_ensemble(struct_mol& mol, long n, const std::vector<hel
       layer2.append(q.nt1);
       layer2.append(q.nt2);
       write_stacking_file(layer1, layer2, middle_frame(p.frame, q.frame), mol, running + s,
-                          sformat("helix=%-4ld step=%ld", h, s), fp);
+                          sformat("helix=%-4ld step=%ld", h, s), fp->get());
     }
     running += H.num_pairs - 1;
   }
-  if (fp != nullptr) close_ensemble_file(fp, mol);
+  if (fp) close_ensemble_file(*fp, mol);
 }
 
 }  // namespace vask

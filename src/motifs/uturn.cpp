@@ -122,7 +122,8 @@ void find_Uturns(struct_mol& mol, long& count, std::vector<Uturn>& list) {
 void output_Uturns_info_pdb(struct_mol& mol, long n, const std::vector<Uturn>& list, FILE* fp) {
   if (Gvars.uturn == 0 || n <= 0 || fp == nullptr) return;
   if (Gvars.auxfiles) {
-    FILE* out = open_ensemble_file("Uturns", mol);
+    scoped_file sf(open_ensemble_file("Uturns", mol));
+    FILE* out = sf.get();
     for (long k = 1; k <= n; ++k) {
       const Uturn& u = list[k];
       const std::vector<long> run = run_residues(u);
@@ -133,7 +134,7 @@ void output_Uturns_info_pdb(struct_mol& mol, long n, const std::vector<Uturn>& l
       write_residue_set_pdb_simple(m, run, base_frame(u.nt1, mol), mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out, mol);
+    close_ensemble_file(sf, mol);
   }
   if (Gvars.json) {
     json_lNumber(fp, "num_Uturns", n);
@@ -190,7 +191,8 @@ void find_UAloops(const struct_mol& mol, long num_pairs, const std::vector<pair>
 void output_UAloops_info_pdb(struct_mol& mol, long n, const std::vector<connect>& list, FILE* fp) {
   if (n <= 0 || fp == nullptr) return;
   if (Gvars.auxfiles) {
-    FILE* out = open_ensemble_file("UAloops", mol);
+    scoped_file sf(open_ensemble_file("UAloops", mol));
+    FILE* out = sf.get();
     for (long k = 1; k <= n; ++k) {
       const connect& loop = list[k];
       std::vector<long> nts(1, 0);
@@ -200,7 +202,7 @@ void output_UAloops_info_pdb(struct_mol& mol, long n, const std::vector<connect>
       write_residue_set_pdb_simple(loop.count, nts, base_frame(loop[1], mol), mol, out);
       end_ensemble_model(out);
     }
-    close_ensemble_file(out, mol);
+    close_ensemble_file(sf, mol);
   }
   output_nts_lists(fp, "UAloops", "List of %ld UA-%s\n", "loop", n, list, mol);
 }

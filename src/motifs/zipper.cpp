@@ -140,7 +140,8 @@ void find_riboseZippers(struct_mol& mol, long& num_zippers, std::vector<connect>
 }
 
 void write_zippers_pdb(long n, const std::vector<connect>& zippers, struct_mol& mol) {
-  FILE* out = open_ensemble_file("zippers", mol);
+  scoped_file sf(open_ensemble_file("zippers", mol));
+  FILE* out = sf.get();
   for (long k = 1; k <= n; ++k) {
     const connect& z = zippers[k];
     std::vector<long> nts(1, 0);
@@ -152,7 +153,7 @@ void write_zippers_pdb(long n, const std::vector<connect>& zippers, struct_mol& 
     write_residue_set_pdb_simple(z.count, nts, &p.frame, mol, out);
     end_ensemble_model(out);
   }
-  close_ensemble_file(out, mol);
+  close_ensemble_file(sf, mol);
 }
 
 void print_zippers_info(long n, const std::vector<connect>& zippers, long num_contacts,

@@ -49,7 +49,8 @@ void write_set_ensemble(const char* part, long n, const std::vector<connect>& se
                         Origin origin_of, struct_mol& mol) {
   if (!Gvars.auxfiles || n == 0) return;
   const bool cif = Gvars.output_format == 2;
-  FILE* fp = create_file(name_pdbcif_outfile(part));
+  scoped_file sf(create_file(name_pdbcif_outfile(part)));
+  FILE* fp = sf.get();
   if (cif) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= n; ++k) {
     const connect& set = sets[k];
@@ -62,7 +63,7 @@ void write_set_ensemble(const char* part, long n, const std::vector<connect>& se
   }
   mol.cif_model = 0;
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 // Every residue with water-bridged partners, and the partners.

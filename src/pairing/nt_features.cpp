@@ -93,7 +93,8 @@ bool is_pseudoknotted(const residue& r) {
 }
 
 void write_csv(const struct_mol& mol, const std::vector<long>& order) {
-  FILE* fp = create_file(sformat("%s-summary.csv", Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%s-summary.csv", Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
   std::fprintf(fp, "idstr,nt-code,dbn,nt-chain,nt-num,single-stranded,%s\n",
                (Gvars.summary & SUMMARY_INDEX) ? kCsvHeadIndexed : kCsvHeadShort);
   for (size_t k = 1; k < order.size(); ++k) {
@@ -104,7 +105,7 @@ void write_csv(const struct_mol& mol, const std::vector<long>& order) {
     std::fprintf(fp, "%s,", r.flag[rf::stem] ? "." : "single-stranded");
     std::fprintf(fp, "%s\n", collect_nt_features(i, mol).c_str());
   }
-  close_file(fp);
+  sf.close();
 }
 
 // A torsion for JSON: in [0, 360) when the range setting reaches level.

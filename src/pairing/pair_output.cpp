@@ -231,7 +231,8 @@ void json_pairs(long n, const std::vector<pair>& pairs, const struct_mol& mol, F
 void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& mol) {
   if (n == 0 || !Gvars.auxfiles) return;
   const bool cif = Gvars.output_format == 2;
-  FILE* fp = create_file(name_pdbcif_outfile("pairs"));
+  scoped_file sf(create_file(name_pdbcif_outfile("pairs")));
+  FILE* fp = sf.get();
   if (cif) write_cif_header(fp, mol.base_name);
   for (long k = 1; k <= n; ++k) {
     const pair& p = pairs[k];
@@ -243,13 +244,14 @@ void write_pairs_pdb_frame(long n, const std::vector<pair>& pairs, struct_mol& m
   }
   mol.cif_model = 0;
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 void write_pairs_list(const std::string& file, const struct_mol& mol, long n, const std::vector<pair>& pairs) {
   if (n == 0) return;
   const std::string name = file.empty() ? default_pairs_list_name() : file;
-  FILE* fp = create_file(name);
+  scoped_file sf(create_file(name));
+  FILE* fp = sf.get();
   std::fprintf(fp, "# %ld (no. of base pairs)\n", n);
   for (long k = 1; k <= n; ++k) {
     const pair& p = pairs[k];
@@ -257,7 +259,7 @@ void write_pairs_list(const std::string& file, const struct_mol& mol, long n, co
     rtrim(comment);
     std::fprintf(fp, "%6ld %6ld  # %c %s\n", p.nt1, p.nt2, p.best ? 'o' : '.', comment.c_str());
   }
-  close_file(fp);
+  sf.close();
 }
 
 bool pairs_only_run(const struct_mol& mol) {
@@ -283,9 +285,10 @@ void write_pairs_only(struct_mol& mol, FILE* fp) {
 
 void write_pair_file(struct_mol& mol, const std::string& file) {
   if (mol.num_nts == 0) return;
-  FILE* fp = output_file(file);
+  scoped_file sf(output_file(file));
+  FILE* fp = sf.get();
   write_pairs_only(mol, fp);
-  close_file(fp);
+  sf.close();
 }
 
 // ---------------------------------------------------------------------------

@@ -83,9 +83,10 @@ void write_stacks_list(const struct_mol& mol, FILE* fp) {
 }
 
 void write_stacks_list(const struct_mol& mol, const std::string& file) {
-  FILE* fp = output_file(file);
+  scoped_file sf(output_file(file));
+  FILE* fp = sf.get();
   write_stacks_list(mol, fp);
-  close_file(fp);
+  sf.close();
 }
 
 void write_peptide_base_pairing(const struct_mol& mol, FILE* fp) {
@@ -104,9 +105,10 @@ void write_peptide_base_pairing(const struct_mol& mol, FILE* fp) {
 }
 
 void write_peptide_base_pairing(const struct_mol& mol, const std::string& file) {
-  FILE* fp = append_file(file);
+  scoped_file sf(append_file(file));
+  FILE* fp = sf.get();
   write_peptide_base_pairing(mol, fp);
-  close_file(fp);
+  sf.close();
 }
 
 void write_peptide_base_stack_pair(const struct_mol& mol, FILE* fp) {
@@ -130,9 +132,10 @@ void write_peptide_base_stack_pair(const struct_mol& mol, FILE* fp) {
 
 // The lists are appended, so that runs over many entries gather in one file.
 void write_peptide_base_stack_pair(const struct_mol& mol, const std::string& file) {
-  FILE* fp = append_file(file);
+  scoped_file sf(append_file(file));
+  FILE* fp = sf.get();
   write_peptide_base_stack_pair(mol, fp);
-  close_file(fp);
+  sf.close();
 }
 
 long _extract_peptide_base_hbonds(const struct_mol& mol, long nt, long aa, std::string& text) {
@@ -220,7 +223,8 @@ void write_planeCnts_file(const char* part, const char* noun, long count, bool b
                           struct_mol& mol) {
   runlog_msg("\nList of %ld %s\n", count, noun);
   const std::string name = name_pdbcif_outfile(part);
-  FILE* fp = create_file(name);
+  scoped_file sf(create_file(name));
+  FILE* fp = sf.get();
   if (cif_output()) write_cif_header(fp, mol.base_name);
   long m = 0;
   for (long k = 1; k <= mol.num_plane_contacts; ++k) {
@@ -230,7 +234,7 @@ void write_planeCnts_file(const char* part, const char* noun, long count, bool b
     t_write_pcnt_info(by_index ? k : m, c, mol, fp);
   }
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace

@@ -158,7 +158,8 @@ void output_splayUnits(const struct_mol& mol, long num_units, const std::vector<
 void write_splayUnits_pdb(struct_mol& mol, long num_units, const std::vector<connect>& units) {
   if (!Gvars.auxfiles || num_units == 0) return;
   const bool cif = Gvars.output_format == 2;
-  FILE* fp = create_file(name_pdbcif_outfile("splays"));
+  scoped_file sf(create_file(name_pdbcif_outfile("splays")));
+  FILE* fp = sf.get();
   if (cif) write_cif_header(fp, mol.base_name);
   for (long j = 1; j <= num_units; ++j) {
     const connect& u = units[j];
@@ -168,7 +169,7 @@ void write_splayUnits_pdb(struct_mol& mol, long num_units, const std::vector<con
   }
   mol.cif_model = 0;
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 void output_splays(struct_mol& mol, long num_ss_pars, const std::vector<ss_par>& ss_pars,

@@ -605,7 +605,8 @@ void print_nt_torsions(struct_mol& mol, const char* name) {
   if (name == nullptr && !Gvars.auxfiles) return;
   std::string file =
       name != nullptr ? name : sformat("%.*s-torsions.txt", 256, Gvars.prefix.c_str());
-  FILE* fp = create_file(file);
+  scoped_file sf(create_file(file));
+  FILE* fp = sf.get();
   if (VERBOSITY <= 1) {
     std::fputs("         Output of DNA/RNA backbone conformational parameters\n", fp);
     std::fprintf(fp, "             %s\n", Gconsts.version.c_str());
@@ -619,7 +620,7 @@ void print_nt_torsions(struct_mol& mol, const char* name) {
     if (is_nt(k, mol)) file_order.push_back(k);
   print_sugar(fp, file_order, mol);
   print_suites(fp, order, mol);
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace vask

@@ -289,7 +289,8 @@ void json_helices(const char* kind, long n, const std::vector<helix>& helices, c
 }
 
 void write_helices_pdb(long n, const std::vector<helix>& helices, struct_mol& mol, const std::string& file) {
-  FILE* fp = create_file(file);
+  scoped_file sf(create_file(file));
+  FILE* fp = sf.get();
   if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
   for (long i = 1; i <= n; ++i) {
     const helix& h = helices[i];
@@ -309,7 +310,7 @@ void write_helices_pdb(long n, const std::vector<helix>& helices, struct_mol& mo
   }
   mol.cif_model = 0;
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 void output_helices_pdb(struct_mol& mol, long n, const std::vector<helix>& helices) {
@@ -353,7 +354,8 @@ void output_helical_axes(const struct_mol& mol, long num_helices, const std::vec
   const bool with_helices = (Gvars.helical_axis & 1) != 0 && num_helices > 0;
   const bool with_stems = (Gvars.helical_axis & 2) != 0 && num_stems > 0;
   if (!with_helices && !with_stems) return;
-  FILE* fp = create_file(sformat("%.*s-%s", 256, Gvars.prefix.c_str(), "helicalAxes.pdb"));
+  scoped_file sf(create_file(sformat("%.*s-%s", 256, Gvars.prefix.c_str(), "helicalAxes.pdb")));
+  FILE* fp = sf.get();
   long p = 0;
   if (with_helices)
     for (long k = 1; k <= num_helices; ++k) write_axis_points(fp, 'H', k, helices[k], mol, p);
@@ -363,7 +365,7 @@ void output_helical_axes(const struct_mol& mol, long num_helices, const std::vec
     const long mate[] = {q % 2 == 1 ? q + 1 : q - 1};
     write_conect_record(fp, q, mate);
   }
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace vask

@@ -573,14 +573,15 @@ class loop_finder {
     const std::string line = sformat("[special#%ld] %s nts=%ld %s\n", num_specials_, text.c_str(), n,
                                      get_residues_abbr_full_ids(n, list, mol_).c_str());
     prglog_msg("%s", line.c_str());
-    FILE* fp = append_file(name_pdbcif_outfile("specials"));
+    scoped_file sf(append_file(name_pdbcif_outfile("specials")));
+    FILE* fp = sf.get();
     if (fp == nullptr) return;
     const std::string remark = line.substr(0, line.size() - 1);  // without its line end
     begin_ensemble_model(fp, num_specials_, {sformat("model=%ld  %s", num_specials_, remark.c_str())}, mol_);
     write_residue_set_pdb_frame(n, list, nullptr, 0, mol_, fp);
     end_ensemble_model(fp);
     mol_.cif_model = 0;  // the file is appended to, not closed as an ensemble: later rows are not its models
-    close_file(fp);
+    sf.close();
   }
 
   // A record that encloses a one-nucleotide hairpin or a 0x0 internal loop.

@@ -141,7 +141,8 @@ void write_one_entry(FILE* fp, long number, long num_nts, const std::string& tex
 
 void write_hairpin_pdb(long n, const std::vector<hairpin>& hairpins, const helix_slots& helices,
                        struct_mol& mol) {
-  FILE* fp = open_ensemble_file("hairpins", mol);
+  scoped_file sf(open_ensemble_file("hairpins", mol));
+  FILE* fp = sf.get();
   for (long k = 1; k <= n; ++k) {
     const hairpin& H = hairpins[k];
     std::vector<long> loop_nts(1, 0);
@@ -150,7 +151,7 @@ void write_hairpin_pdb(long n, const std::vector<hairpin>& hairpins, const helix
     write_one_entry(fp, k, H.num_nts, H.text, ids, entry_residues(H.num_nts, H.nts, {H.key}, helices),
                     H.side_frame, 0, mol);
   }
-  close_ensemble_file(fp, mol);
+  close_ensemble_file(sf, mol);
 }
 
 // Loop nucleotides of every bridge, in loop order.
@@ -165,7 +166,8 @@ std::vector<long> own_loop_nts(const loop& L) {
 
 void write_loops_pdb(const char* suffix, const std::vector<long>& members, const std::vector<loop>& loops,
                      const helix_slots& helices, struct_mol& mol) {
-  FILE* fp = open_ensemble_file(suffix, mol);
+  scoped_file sf(open_ensemble_file(suffix, mol));
+  FILE* fp = sf.get();
   for (size_t m = 0; m < members.size(); ++m) {
     const loop& L = loops[members[m]];
     const std::vector<long> own = own_loop_nts(L);
@@ -175,7 +177,7 @@ void write_loops_pdb(const char* suffix, const std::vector<long>& members, const
     write_one_entry(fp, static_cast<long>(m) + 1, L.num_nts, L.text, ids,
                     entry_residues(L.num_nts, L.nts, keys, helices), L.frame, L.is_junction ? 0 : SIDE_VIEW, mol);
   }
-  close_ensemble_file(fp, mol);
+  close_ensemble_file(sf, mol);
 }
 
 char chain_char(long x, const struct_mol& mol) {
@@ -294,7 +296,8 @@ void output_one_loop_info(long number, const loop& L, const struct_mol& mol, FIL
 
 void write_pymol_scripts(long n, const std::vector<loop>& loops, const struct_mol& mol) {
   const std::string junctions = pymol_quoted(name_pdbcif_outfile("junctions"));
-  FILE* fp = create_file(sformat("%s-pymol.pml", Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%s-pymol.pml", Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
   std::fprintf(fp, "load %s\n", junctions.c_str());
   std::fprintf(fp, "bg_color white\nset ray_trace_fog=0\nset depth_cue=0\norient\n");
   long number = 0;
@@ -312,12 +315,13 @@ void write_pymol_scripts(long n, const std::vector<loop>& loops, const struct_mo
     std::fprintf(fp, "select c1, name C1'\n");
     std::fprintf(fp, "label c1, \"%%s.%%s\" %% (chain, resi)\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 void write_jmol_scripts(long n, const std::vector<loop>& loops, const struct_mol& mol) {
   const std::string junctions = jmol_quoted(name_pdbcif_outfile("junctions"));
-  FILE* fp = create_file(sformat("%s-jmol.scr", Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%s-jmol.scr", Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
   std::fprintf(fp, "load %s\n", junctions.c_str());
   long number = 0;
   for (long i = 1; i <= n; ++i) {
@@ -332,13 +336,14 @@ void write_jmol_scripts(long n, const std::vector<loop>& loops, const struct_mol
     if (!ss.empty()) std::fprintf(fp, "select %s\ncolor red; wireframe 66\n", ss.c_str());
     std::fprintf(fp, "select *.C1'\ncpk .18\nlabel %%c.%%n%%r\ncolor label white");
   }
-  close_file(fp);
+  sf.close();
 }
 
 void write_simplified_junctions(long n, const std::vector<loop>& loops, struct_mol& mol) {
   const long mode = Gvars.simple_jct;
   if (mode == 0) return;
-  FILE* fp = create_file(sformat("%s-simplifiedJcts.pdb", Gvars.prefix.c_str()));
+  scoped_file sf(create_file(sformat("%s-simplifiedJcts.pdb", Gvars.prefix.c_str())));
+  FILE* fp = sf.get();
   long number = 0;
   for (long i = 1; i <= n; ++i) {
     const loop& L = loops[i];
@@ -363,7 +368,7 @@ void write_simplified_junctions(long n, const std::vector<loop>& loops, struct_m
     }
     std::fprintf(fp, "ENDMDL\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 void output_loops_info(struct_mol& mol, const helix_slots& helices, const hairpin_slots& hairpins,

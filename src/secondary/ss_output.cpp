@@ -116,7 +116,8 @@ void populate_seqdbn_per_set(long n, const std::vector<long>& list, const struct
 
 void write_dbn(const struct_mol& mol, const dbn_state& state) {
   if (!Gvars.auxfiles) return;
-  FILE* fp = create_file(prefixed("2ndstrs.dbn"));
+  scoped_file sf(create_file(prefixed("2ndstrs.dbn")));
+  FILE* fp = sf.get();
   if (default_title()) {
     const std::string name = structure_name(mol);
     std::fprintf(fp, "%s [%s] -- %s\n", whole_header(mol, state).c_str(), name.c_str(), kDerived);
@@ -124,7 +125,7 @@ void write_dbn(const struct_mol& mol, const dbn_state& state) {
     std::fprintf(fp, ">%s\n", Gvars.str_title.c_str());
   }
   std::fprintf(fp, "%s\n%s\n", mol.dbn_sequence.c_str(), mol.dbn_text.c_str());
-  close_file(fp);
+  sf.close();
 }
 
 std::vector<std::string> get_ct_rows(const std::vector<long>& partners, const struct_mol& mol) {
@@ -155,7 +156,8 @@ std::vector<std::string> get_ct_rows(const std::vector<long>& partners, const st
 
 void write_ct(const std::vector<long>& partners, struct_mol& mol) {
   if (!Gvars.auxfiles) return;
-  FILE* fp = create_file(prefixed("2ndstrs.ct"));
+  scoped_file sf(create_file(prefixed("2ndstrs.ct")));
+  FILE* fp = sf.get();
   const long n = mol.num_nts;
   if (default_title())
     std::fprintf(fp, "%5ld ENERGY = 0.0 [%s] -- %s\n", n, structure_name(mol).c_str(), kDerived);
@@ -172,12 +174,13 @@ void write_ct(const std::vector<long>& partners, struct_mol& mol) {
     }
     std::fprintf(fp, "\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 void write_bpseq(const std::vector<long>& partners, struct_mol& mol) {
   if (!Gvars.auxfiles) return;
-  FILE* fp = create_file(prefixed("2ndstrs.bpseq"));
+  scoped_file sf(create_file(prefixed("2ndstrs.bpseq")));
+  FILE* fp = sf.get();
   const std::vector<long> pos = thread_positions(mol);
   for (long k = 1; k <= mol.num_nts; ++k) {
     const long i = mol.nt_order[k];
@@ -193,7 +196,7 @@ void write_bpseq(const std::vector<long>& partners, struct_mol& mol) {
     }
     std::fprintf(fp, "\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 void json_ct(const std::vector<long>& partners, const struct_mol& mol, FILE* fp) {

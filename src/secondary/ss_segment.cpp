@@ -151,7 +151,8 @@ void output_ssSegs_info(const struct_mol& mol, const ss_slots& found, FILE* fp) 
 
 void write_kissing_loops_pdb(struct_mol& mol, const std::vector<hairpin>& hairpins, const ss_slots& found) {
   if (!verbose2() || !Gvars.auxfiles) return;
-  FILE* fp = open_ensemble_file("kissingLoops", mol);
+  scoped_file sf(open_ensemble_file("kissingLoops", mol));
+  FILE* fp = sf.get();
   for (long k = 1; k <= found.num_kissing_loops; ++k) {
     const kissing_loop& K = found.kissing_loops[k];
     const hairpin& h1 = hairpins[K.hairpin1];
@@ -170,7 +171,7 @@ void write_kissing_loops_pdb(struct_mol& mol, const std::vector<hairpin>& hairpi
     write_residue_set_pdb_frame(count, nts, &h1.side_frame, 0, mol, fp);
     end_ensemble_model(fp);
   }
-  close_ensemble_file(fp, mol);
+  close_ensemble_file(sf, mol);
 }
 
 void output_kissing_loops(struct_mol& mol, const std::vector<hairpin>& hairpins, const ss_slots& found, FILE* fp) {

@@ -599,7 +599,7 @@ bool atoms_same_model_chain_altloc(long i, long j, const struct_mol& mol) {
   if (i < 1 || i > mol.num_atoms || j < 1 || j > mol.num_atoms) return 0;
   const atom& a = mol.atoms[i];
   const atom& b = mol.atoms[j];
-  if (mol.model_mode != 8 && (a.model != b.model || a.chain_id != b.chain_id)) return 0;
+  if (mol.model_mode != 8 && (a.model != b.model || !same_short_text(a.chain_id, b.chain_id))) return 0;
   return atoms_same_altloc(a, b);
 }
 
@@ -737,7 +737,8 @@ void write_hbond_property(const struct_mol& mol, const char* path) {
 }
 
 void write_atom_in_plane(const struct_mol& mol, const char* path) {
-  FILE* fp = output_file(path);
+  scoped_file sf(output_file(path));
+  FILE* fp = sf.get();
   std::fprintf(fp, "## list of in-plane atoms\n");
   for (long i = 1; i <= mol.num_atoms; ++i) {
     const atom& a = mol.atoms[i];
@@ -756,7 +757,7 @@ void write_atom_in_plane(const struct_mol& mol, const char* path) {
     }
     std::fprintf(fp, "\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace vask

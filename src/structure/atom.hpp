@@ -155,6 +155,18 @@ inline bool same_atom_name(const std::string& name, std::string_view want) {
   return a == b;
 }
 
+// a == b for the short texts of the records (chain ids, residue names):
+// compared in line, without the library call of a string comparison, since
+// the residue and bond stages compare them for neighbouring atoms.
+inline bool same_short_text(const std::string& a, const std::string& b) {
+  const size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n > 8) return a == b;
+  for (size_t k = 0; k < n; ++k)
+    if (a[k] != b[k]) return false;
+  return true;
+}
+
 void init_one_atom(atom& a);
 std::vector<atom> allocate_atoms_array(long n);
 void free_atoms(std::vector<atom>& atoms);

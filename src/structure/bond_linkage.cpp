@@ -659,10 +659,11 @@ void populate_PO4_contacts_bridges(struct_mol& mol) {
 
 void write_pdb_in_order(struct_mol& mol, const std::string& file) {
   if (file.empty()) return;
-  FILE* fp = output_file(file.c_str());
+  scoped_file sf(output_file(file.c_str()));
+  FILE* fp = sf.get();
   write_residue_set_pdb_simple(mol.num_residues, mol.residue_order, nullptr, mol, fp);
   end_pdbfile(fp);
-  close_file(fp);
+  sf.close();
 }
 
 void t_write_residue_hbonds(const struct_mol& mol) {

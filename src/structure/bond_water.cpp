@@ -236,7 +236,8 @@ void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<con
   if (!Gvars.metals) return;
 
   const std::string name = name_pdbcif_outfile("metals");
-  FILE* out = create_file(name.c_str());
+  scoped_file sf(create_file(name.c_str()));
+  FILE* out = sf.get();
   const bool cif = Gvars.output_format == 2;
   if (cif) write_cif_header(out, mol.base_name);
   const long saved_model = mol.cif_model;
@@ -259,7 +260,7 @@ void summarize_metal_coordinations(struct_mol& mol, long& count, std::vector<con
   }
   mol.cif_model = saved_model;
   end_pdbfile(out);
-  close_file(out);
+  sf.close();
 
   if (!Gvars.json) {
     print_leadline_sepchar(fp, '*', 76);

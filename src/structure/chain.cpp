@@ -386,7 +386,8 @@ std::string chain_header(const chain& c, long number, const std::string& name, c
 }
 
 void list_chains(const char* kind, const struct_mol& mol, const std::string& file) {
-  FILE* fp = output_file(file.c_str());
+  scoped_file sf(output_file(file.c_str()));
+  FILE* fp = sf.get();
   std::string k = kind;
   std::vector<long> rows;
   for (long c = 1; c <= mol.num_chains; ++c) {
@@ -409,7 +410,7 @@ void list_chains(const char* kind, const struct_mol& mol, const std::string& fil
     std::fprintf(fp, "%4ld\t'%s'\t%s\t%ld residues\n", ++num, ch.chain_id.c_str(), ch.type.c_str(),
                  ch.num_residues);
   }
-  close_file(fp);
+  sf.close();
 }
 
 void print_pdb_chains(FILE* fp, const struct_mol& mol) {

@@ -37,6 +37,17 @@ constexpr std::array<bool, 256> blank_table = [] {
 
 bool is_blank(char c) { return blank_table[static_cast<unsigned char>(c)]; }
 
+// Characters a plain value of a row can start with and still be none of the
+// rest: not a blank, a comment, a quote or a text field, and no tag ('_') or
+// reserved word (loop_, data_, save_, stop_, global_) either. Rows are mostly
+// such values, taken without the general tokenizer.
+constexpr std::array<bool, 256> plain_start_table = [] {
+  std::array<bool, 256> t{};
+  for (auto& v : t) v = true;
+  for (unsigned char c : std::string_view(" \t\n\r#'\";_lLdDsSgG")) t[c] = false;
+  return t;
+}();
+
 bool starts_nc(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && strncasecmp(s.data(), prefix.data(), prefix.size()) == 0;
 }
@@ -55,7 +66,7 @@ struct cif_token {
 // at its quote character followed by a blank; a text field runs from a ';' at
 // the start of a line to the next line that starts with ';'. A quote that is
 // never closed on its line makes the token a plain one.
-bool next_token(const std::string& t, size_t& pos, cif_token& tok) {
+bool next_token(std::string_view t, size_t& pos, cif_token& tok) {
   const size_t n = t.size();
   while (pos < n) {
     char c = t[pos];
@@ -63,13 +74,13 @@ bool next_token(const std::string& t, size_t& pos, cif_token& tok) {
       ++pos;
     } else if (c == '#') {
       size_t e = t.find('\n', pos);
-      pos = e == std::string::npos ? n : e + 1;
+      pos = e == std::string_view::npos ? n : e + 1;
     } else {
       break;
     }
   }
   if (pos >= n) return false;
-  const std::string_view all(t);
+  const std::string_view all = t;
   const char c = t[pos];
   tok.start = pos;
   tok.quoted = false;
@@ -77,7 +88,7 @@ bool next_token(const std::string& t, size_t& pos, cif_token& tok) {
     size_t body = pos + 1, k = body;
     for (;;) {
       size_t nl = t.find('\n', k);
-      if (nl == std::string::npos) {  // unterminated: the rest of the text
+      if (nl == std::string_view::npos) {  // unterminated: the rest of the text
         tok.value = all.substr(body);
         pos = n;
         break;
@@ -151,10 +162,13 @@ std::string right_justified(std::string_view v, size_t width) {
   return std::string(width - v.size(), ' ') + std::string(v);
 }
 
-std::string upper(std::string_view v) {
-  std::string s(v);
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
+// dst = the first width characters of v right-justified in width (upper
+// case when asked), in place: this runs for fields of every row.
+void assign_right_justified(std::string& dst, std::string_view v, size_t width, bool to_upper) {
+  v = v.substr(0, width);
+  dst.assign(width - v.size(), ' ');
+  for (char c : v)
+    dst += to_upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
 }
 
 // PDBx makes the group column optional (some converters leave it out): then
@@ -188,7 +202,13 @@ void keep_cif_atom(const cif_reader& r, const cif_row& row, long m, const std::s
 
 size_t rows_estimate(const cif_reader& r) {
   if (r.next == std::string::npos) return 1;
-  return static_cast<size_t>(std::count(r.text.begin() + static_cast<long>(r.next), r.text.end(), '\n')) + 2;
+  // the library's search finds line ends many bytes at a time
+  const std::string_view t = std::string_view(r.text).substr(r.next);
+  size_t lines = 0;
+  for (const char *p = t.data(), *end = p + t.size();
+       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) != nullptr; ++p)
+    ++lines;
+  return lines + 2;
 }
 
 }  // namespace
@@ -206,12 +226,10 @@ void load_cif_stream(FILE* fp, const std::string& name, cif_reader& r) {
   r = cif_reader{};
   r.file_name = name;
   if (fp == nullptr) return;
-  // a regular file is read in one piece; a pipe grows the buffer as it comes
+  // room for a regular file is made at once (not cleared first, as a resized
+  // buffer would be, only to be overwritten); a pipe grows it as it comes
   long size = std::fseek(fp, 0, SEEK_END) == 0 ? std::ftell(fp) : -1;
-  if (size > 0 && std::fseek(fp, 0, SEEK_SET) == 0) {
-    r.text.resize(static_cast<size_t>(size));
-    r.text.resize(std::fread(r.text.data(), 1, r.text.size(), fp));
-  }
+  if (size > 0 && std::fseek(fp, 0, SEEK_SET) == 0) r.text.reserve(static_cast<size_t>(size));
   char buf[1 << 16];
   size_t got = 0;
   while ((got = std::fread(buf, 1, sizeof buf, fp)) > 0) r.text.append(buf, got);
@@ -224,7 +242,8 @@ bool fill_mmcif_header_with_checks(cif_reader& r) {
   size_t p = 0;
   cif_token tok;
   bool after_loop = false;
-  while (next_token(r.text, p, tok)) {
+  const std::string_view text = r.text;
+  while (next_token(text, p, tok)) {
     if (!tok.quoted && after_loop && starts_nc(tok.value, "_atom_site.")) {
       size_t row_start = std::string::npos;
       do {
@@ -233,7 +252,7 @@ bool fill_mmcif_header_with_checks(cif_reader& r) {
           break;
         }
         r.tags.emplace_back(tok.value.substr(TAG_PREFIX));
-      } while (next_token(r.text, p, tok));
+      } while (next_token(text, p, tok));
       for (size_t t = 1; t < cif_atom_site_tags.size(); ++t)
         for (size_t k = 0; k < r.tags.size(); ++k)
           if (strcasecmp(r.tags[k].c_str(), cif_atom_site_tags[t]) == 0) {
@@ -269,8 +288,20 @@ bool next_cif_row(cif_reader& r, cif_row& row) {
   row.values.resize(ntags);
   size_t p = r.next;
   cif_token tok;
+  const std::string_view text = r.text;
+  const char* const b = text.data();
+  const size_t n = text.size();
   for (size_t k = 0; k < ntags; ++k) {
-    if (!next_token(r.text, p, tok) || is_loop_end(tok)) {
+    while (p < n && is_blank(b[p])) ++p;
+    if (p < n && plain_start_table[static_cast<unsigned char>(b[p])]) {
+      const size_t from = p;
+      while (++p < n && !is_blank(b[p])) {
+      }
+      if (k == 0) row.start = from;
+      row.values[k] = text.substr(from, p - from);
+      continue;
+    }
+    if (!next_token(text, p, tok) || is_loop_end(tok)) {
       if (k > 0 && ++r.warned <= MAX_WARNINGS)
         runlog_msg("[w] mmCIF row cut short in '%s': %zu of %zu values\n", r.file_name.c_str(), k, ntags);
       r.next = std::string::npos;
@@ -306,7 +337,7 @@ bool fill_one_cif_atom(const cif_reader& r, const cif_row& row, long model, atom
   a.hetatm = group.size() == 6 && starts_nc(group, "HETATM");
   a.serial = whole_long(value(CIF_ID), v) ? v : 0;
   VASK_ASSERT(r.pos[CIF_TYPE_SYMBOL] != 0);
-  a.element = right_justified(upper(value(CIF_TYPE_SYMBOL)), 2);
+  assign_right_justified(a.element, value(CIF_TYPE_SYMBOL), 2, true);
   std::string_view name = either(CIF_AUTH_ATOM, CIF_LABEL_ATOM);
   // white space of any kind (a quoted tab) gives no name either
   if (null_value(name) || name.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos) {
@@ -315,16 +346,16 @@ bool fill_one_cif_atom(const cif_reader& r, const cif_row& row, long model, atom
                  a.serial);
     return false;
   }
-  a.name = std::string(name.substr(0, 4));
+  a.name.assign(name.substr(0, 4));
   std::string_view alt = value(CIF_LABEL_ALT);
   a.altloc = null_value(alt) ? ' ' : alt[0];
-  a.res_name = right_justified(either(CIF_AUTH_COMP, CIF_LABEL_COMP), 3);
+  assign_right_justified(a.res_name, either(CIF_AUTH_COMP, CIF_LABEL_COMP), 3, false);
   std::string_view chain = either(CIF_AUTH_ASYM, CIF_LABEL_ASYM);
   if (chain.empty()) chain = " ";
   if (chain.size() > 4 && ++r.warned <= MAX_WARNINGS)
     runlog_msg("[w] mmCIF chain id '%.*s' cut to 4 characters\n", static_cast<int>(chain.size()),
                chain.data());
-  a.chain_id = std::string(chain.substr(0, 4));
+  a.chain_id.assign(chain.substr(0, 4));
   a.entity = whole_long(value(CIF_ENTITY), v) ? v : 0;
   a.res_seq = whole_long(either(CIF_AUTH_SEQ, CIF_LABEL_SEQ), v) ? v : 0;
   std::string_view ins = value(CIF_INS_CODE);

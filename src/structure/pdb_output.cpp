@@ -389,11 +389,12 @@ void write_residue_set_pdb_frame(long n, const std::vector<long>& list, const fr
 }
 
 void write_struct_mol(struct_mol& mol, const std::string& file, bool ours) {
-  FILE* fp = ours ? create_file(file) : output_file(file);
+  scoped_file sf(ours ? create_file(file) : output_file(file));
+  FILE* fp = sf.get();
   if (Gvars.output_format == 2) {
     write_cif_header(fp, mol.base_name);
     for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record(fp, mol.atoms[i], mol);
-    close_file(fp);
+    sf.close();
     return;
   }
   const bool model_option = Gvars.select_model != -1;
@@ -414,7 +415,7 @@ void write_struct_mol(struct_mol& mol, const std::string& file, bool ours) {
     }
   }
   std::fprintf(fp, "END\n");
-  close_file(fp);
+  sf.close();
 }
 
 void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file) {
@@ -431,13 +432,14 @@ void write_mol_by_align(const frame& f, struct_mol& mol, const std::string& file
 
 void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::string& file) {
   VASK_ASSERT(f != nullptr);
-  FILE* fp = output_file(file.c_str());
+  scoped_file sf(output_file(file.c_str()));
+  FILE* fp = sf.get();
   std::vector<long> all(1);
   for (long k = 1; k <= mol.num_residues; ++k) all.push_back(k);
   if (Gvars.output_format == 2) {
     write_cif_header(fp, mol.base_name);
     write_residue_set_pdb_frame(mol.num_residues, all, f, view, mol, fp);
-    close_file(fp);
+    sf.close();
     return;
   }
   if (mol.num_models >= 2) {
@@ -453,7 +455,7 @@ void write_mol_by_frame(const frame* f, long view, struct_mol& mol, const std::s
     write_residue_set_pdb_frame(mol.num_residues, all, f, view, mol, fp);
   }
   std::fprintf(fp, "END\n");
-  close_file(fp);
+  sf.close();
 }
 
 void write_pdb_connects(const struct_mol& mol, const std::string& file) {
@@ -461,7 +463,8 @@ void write_pdb_connects(const struct_mol& mol, const std::string& file) {
     logit("\tnot all atoms are in good status: stop filtering atoms!\n");
     return;
   }
-  FILE* fp = output_file(file.c_str());
+  scoped_file sf(output_file(file.c_str()));
+  FILE* fp = sf.get();
   for (long i = 1; i <= mol.num_atoms; ++i) write_atom_record_pdb(fp, mol.atoms[i], mol);
   // CONECT names atoms by the serials on their lines, as readers resolve them
   std::vector<long> partners;
@@ -473,7 +476,7 @@ void write_pdb_connects(const struct_mol& mol, const std::string& file) {
     write_conect_record(fp, mol.atoms[i].serial, partners);
   }
   std::fprintf(fp, "END\n");
-  close_file(fp);
+  sf.close();
 }
 
 void write_conect_record(FILE* fp, long serial, std::span<const long> partners) {
@@ -502,15 +505,15 @@ void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& rema
 }
 
 FILE* open_ensemble_file(const char* suffix, const struct_mol& mol) {
-  FILE* fp = create_file(name_pdbcif_outfile(suffix));
-  if (Gvars.output_format == 2) write_cif_header(fp, mol.base_name);
-  return fp;
+  scoped_file sf(create_file(name_pdbcif_outfile(suffix)));
+  if (Gvars.output_format == 2) write_cif_header(sf.get(), mol.base_name);
+  return sf.release();
 }
 
-void close_ensemble_file(FILE* fp, const struct_mol& mol) {
+void close_ensemble_file(scoped_file& file, const struct_mol& mol) {
   mol.cif_model = 0;
-  end_pdbfile(fp);
-  close_file(fp);
+  end_pdbfile(file.get());
+  file.close();
 }
 
 void end_ensemble_model(FILE* fp) {
@@ -527,7 +530,8 @@ void output_model_header(FILE* fp) {
 
 long get_nextModelNumber(const std::string& file) {
   if (!exist_file(file)) return 1;
-  FILE* fp = open_file(file.c_str(), "r");
+  scoped_file sf(open_file(file.c_str(), "r"));
+  FILE* fp = sf.get();
   std::string line;
   long num = 0;
   while (get_line(fp, line)) {
@@ -535,11 +539,11 @@ long get_nextModelNumber(const std::string& file) {
     ++num;
     long v = 0;
     if (std::sscanf(line.c_str() + 6, "%ld", &v) != 1 || v != num) {
-      close_file(fp);
+      sf.close();
       fatal("model #s are not consecutive [%ld vs %ld]\n", num, v);
     }
   }
-  close_file(fp);
+  sf.close();
   return num + 1;
 }
 

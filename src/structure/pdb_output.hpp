@@ -8,6 +8,7 @@
 
 #include "structure/atom.hpp"
 #include "structure/struct_mol.hpp"
+#include "support/file.hpp"
 #include "support/ref_frame.hpp"
 #include "support/vector3.hpp"
 
@@ -65,8 +66,10 @@ void begin_ensemble_model(FILE* fp, long k, const std::vector<std::string>& rema
 void end_ensemble_model(FILE* fp);   // "ENDMDL" unless the output is mmCIF
 // An ensemble file "<prefix>-<suffix>.pdb" (or ".cif" with its header), and
 // its end: the mmCIF model number reset, "END" for PDB, the file closed.
+// The caller holds the opened stream in a scoped_file, so that a model that
+// fails on the way still closes it.
 FILE* open_ensemble_file(const char* suffix, const struct_mol& mol);
-void close_ensemble_file(FILE* fp, const struct_mol& mol);
+void close_ensemble_file(scoped_file& file, const struct_mol& mol);
 void output_model_header(FILE* fp);  // mmCIF header "model_VASK", or "REMARK VASK"
 long get_nextModelNumber(const std::string& file);
 // The nucleotide list file: name, or "<prefix>-nts.txt" when name is empty.

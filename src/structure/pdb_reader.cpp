@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
@@ -192,28 +193,34 @@ void add_more_atom_info(atom& a) {
     return;
   }
   const size_t to = std::min(s.find_first_of(" \t", from), s.size());
-  const std::string w = trimmed(s.substr(from, to - from));
+  std::string_view w = s.substr(from, to - from);
+  while (!w.empty() && is_blank_char(w.front())) w.remove_prefix(1);
+  while (!w.empty() && is_blank_char(w.back())) w.remove_suffix(1);
+  // the four-column form, built before the name (which w views) is replaced
+  char padded[4] = {' ', ' ', ' ', ' '};
   switch (w.size()) {
     case 1:
-      a.name = std::string(" ") + w + "  ";
+    case 3:
+      w.copy(padded + 1, w.size());
       break;
     case 2:
-      a.name = w.find(a.element) != std::string::npos ? w + "  " : std::string(" ") + w + " ";
-      break;
-    case 3:
-      a.name = std::string(" ") + w;
+      w.copy(padded + (w.find(a.element) != std::string_view::npos ? 0 : 1), 2);
       break;
     default:
-      break;
+      return;
   }
+  a.name.assign(padded, 4);
 }
 
 void check_atom_name(std::string& name) {
   VASK_ASSERT(name.size() == 4);
   auto blank_or_digit = [](char c) { return c == ' ' || std::isdigit(static_cast<unsigned char>(c)); };
-  if ((!blank_or_digit(name[0]) && blank_or_digit(name[1]) && name[3] == ' ') || name == "OP1 " ||
-      name == "OP2 " || name == "O1P " || name == "O2P ")
-    name = std::string(" ") + name.substr(0, 3);
+  if ((!blank_or_digit(name[0]) && blank_or_digit(name[1]) && name[3] == ' ') ||
+      same_atom_name(name, "OP1 ") || same_atom_name(name, "OP2 ") || same_atom_name(name, "O1P ") ||
+      same_atom_name(name, "O2P ")) {
+    name.pop_back();  // " " and the first three
+    name.insert(name.begin(), ' ');
+  }
 }
 
 bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chains) {
@@ -231,11 +238,40 @@ bool valid_atom(atom& a, const std::string& altlocs, const chain_selection& chai
 void standardize_atom_symbol_number(struct_mol& mol) {
   atomlist scratch;
   const atomlist& list = active_atomlist(scratch);
-  // The element a name stands for, once per distinct name; a name without a
-  // match is looked up every time, so that its log lines stay as they are.
+  // What a name and a symbol as read come to, once per distinct pair: the
+  // names and symbols of a structure repeat, and the lookups behind them
+  // (symbol check, name list, element table) were a good part of reading.
+  // Only a quiet outcome is kept: a pair that logs anything (an invalid
+  // symbol, a name without a match, a mismatch) goes the full way every time,
+  // so that its log lines stay as they are.
+  struct outcome {
+    char element[2];
+    bool deuterium;  // the symbol read was " D"
+    long atomic_number;
+  };
+  std::unordered_map<std::uint64_t, outcome> quiet;
+  auto key_of = [](const atom& a, std::uint64_t& key) {
+    if (a.name.size() != 4 || a.element.size() != 2) return false;
+    key = 0;
+    std::memcpy(&key, a.name.data(), 4);
+    std::memcpy(reinterpret_cast<char*>(&key) + 4, a.element.data(), 2);
+    return true;
+  };
   std::unordered_map<std::string, std::string> derived_of;
   for (long i = 1; i <= mol.num_atoms; ++i) {
     atom& a = mol.atoms[i];
+    std::uint64_t key = 0;
+    const bool keyed = key_of(a, key);
+    if (keyed) {
+      if (auto seen = quiet.find(key); seen != quiet.end()) {
+        a.element.assign(seen->second.element, 2);
+        if (seen->second.deuterium) a.deuterium = true;
+        a.atomic_number = seen->second.atomic_number;
+        continue;
+      }
+    }
+    const auto warned = mol.warned;
+    const bool deuterium = a.deuterium;
     check_atom_symbol(a, mol.warned.invalid_element);
     auto known = derived_of.find(a.name);
     std::string derived = known != derived_of.end()
@@ -250,13 +286,18 @@ void standardize_atom_symbol_number(struct_mol& mol) {
       a.atomic_number = 0;
       continue;
     }
+    bool logged = mol.warned.invalid_element != warned.invalid_element ||
+                  mol.warned.atom_name != warned.atom_name;
     if (!file_known) {
       a.element = derived;
     } else if (derived_known && derived != a.element) {
       prglog_msg("\tsymbol PDB [%s] =/= derived [%s] for atom %s\n", a.element.c_str(),
                  derived.c_str(), atom_description(a).c_str());
+      logged = true;
     }
     a.atomic_number = match_atomic_number_from_name(a.element);
+    if (keyed && !logged && a.element.size() == 2)
+      quiet.emplace(key, outcome{{a.element[0], a.element[1]}, a.deuterium && !deuterium, a.atomic_number});
   }
 }
 
@@ -316,8 +357,15 @@ void set_atoms_array(std::vector<atom>& atoms, long model, struct_mol& mol) {
     a.index = i;
     check_atom_name(a.name);
     std::replace(a.name.begin(), a.name.end(), '*', '\'');
-    std::string rn = trimmed(a.res_name);
-    a.res_name = rn.size() < 3 ? std::string(3 - rn.size(), ' ') + rn : rn;
+    // trimmed of any white space, then right-justified in 3 characters; most
+    // names are so already and stay untouched
+    std::string_view rn = a.res_name;
+    while (!rn.empty() && is_blank_char(rn.front())) rn.remove_prefix(1);
+    while (!rn.empty() && is_blank_char(rn.back())) rn.remove_suffix(1);
+    if (rn.size() < 3)
+      a.res_name = std::string(3 - rn.size(), ' ') + std::string(rn);
+    else if (rn.size() != a.res_name.size())
+      a.res_name = std::string(rn);
   }
   standardize_atom_symbol_number(mol);
 }

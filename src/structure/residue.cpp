@@ -56,7 +56,7 @@ constexpr const char* WATER_NAMES[] = {"H2O", "HHO", "OHH", "HOH", "OH2",
 static_assert(std::size(WATER_NAMES) == 9, "water residue names");
 
 struct alias_row {
-  const char* alias;
+  std::string_view alias;  // compared for every atom: its length known
   const char* standard;
 };
 constexpr alias_row ATOM_ALIASES[] = {{" O1'", " O4'"}, {" OL ", " OP1"}, {" O1P", " OP1"},
@@ -247,7 +247,7 @@ void apply_atom_aliases(long k, struct_mol& mol) {
   const residue& r = mol.residues[k];
   for (long i = r.first_atom; i <= r.last_atom; ++i) {
     for (const auto& a : ATOM_ALIASES) {
-      if (mol.atoms[i].name != a.alias) continue;
+      if (!same_atom_name(mol.atoms[i].name, a.alias)) continue;
       if (!residue_has_atom(a.standard, k, mol)) mol.atoms[i].name = a.standard;
       break;
     }
@@ -424,7 +424,8 @@ void verify_nt_RY_assignment(const struct_mol& mol) {
 bool same_residue(const atom& a, const atom& b, bool segid) {
   // numbers and characters first: this runs for every pair of neighbouring atoms
   return a.model == b.model && a.res_seq == b.res_seq && a.icode == b.icode &&
-         (!segid || a.seg_id == b.seg_id) && a.chain_id == b.chain_id && a.res_name == b.res_name;
+         (!segid || a.seg_id == b.seg_id) && same_short_text(a.chain_id, b.chain_id) &&
+         same_short_text(a.res_name, b.res_name);
 }
 
 std::string make_key(long model, const std::string& chain_id) {

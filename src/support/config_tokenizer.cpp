@@ -199,7 +199,8 @@ void print_shortened(FILE* fp, std::string_view s, const char* before, const cha
 }  // namespace
 
 void print_tokens(const parsed_config& cfg) {
-  FILE* fp = create_file("check_config.dat");
+  scoped_file sf(create_file("check_config.dat"));
+  FILE* fp = sf.get();
   std::fprintf(fp, "Parsing result of file '%s'\n\n", cfg.file_name.c_str());
   std::fprintf(fp, "%ld tokens in ", cfg.num_tokens);
   print_shortened(fp, cfg.text, "'", "'\n\n");
@@ -217,7 +218,7 @@ void print_tokens(const parsed_config& cfg) {
       std::fprintf(fp, "%d", t.type);
     print_shortened(fp, token_text(t, cfg.text), " ", "\n");
   }
-  close_file(fp);
+  sf.close();
 }
 
 }  // namespace vask

@@ -491,26 +491,26 @@ void copy_file(const std::string& src, const std::string& dst) {
     runlog_msg("same source/destination file named: <%s>\n", src.c_str());
     return;
   }
-  FILE* in = open_file(src, "rb");
-  FILE* out = create_file(dst);
-  copy_file_handle_to_handle(in, out);
-  close_file(in);
-  close_file(out);
+  scoped_file in(open_file(src, "rb"));
+  scoped_file out(create_file(dst));
+  copy_file_handle_to_handle(in.get(), out.get());
+  in.close();
+  out.close();
 }
 
 void copy_file_to_handle(const std::string& src, FILE* out) {
-  FILE* in = open_file(src, "rb");
-  copy_file_handle_to_handle(in, out);
-  close_file(in);
+  scoped_file in(open_file(src, "rb"));
+  copy_file_handle_to_handle(in.get(), out);
+  in.close();
 }
 
 void cat_file(const std::string& src, const std::string& dst) {
-  FILE* in = open_file(src, "rb");
-  FILE* out = append_output(dst);
-  if (!copy_blocks(in, out))
+  scoped_file in(open_file(src, "rb"));
+  scoped_file out(append_output(dst));
+  if (!copy_blocks(in.get(), out.get()))
     fatal("file concatenation error from <%s> to <%s>\n", src.c_str(), dst.c_str());
-  close_file(in);
-  close_file(out);
+  in.close();
+  out.close();
 }
 
 void rename_file(const std::string& src, const std::string& dst) {

@@ -118,6 +118,12 @@ class scoped_file {
   scoped_file& operator=(const scoped_file&) = delete;
   FILE* get() const { return fp_; }
   void close();
+  // Hands the stream on, unclosed, to a caller that takes it over.
+  FILE* release() {
+    FILE* fp = fp_;
+    fp_ = nullptr;
+    return fp;
+  }
 
  private:
   FILE* fp_;

@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <limits>
 #include <map>
 #include <random>
 #include <set>
@@ -24,8 +26,12 @@
 #include <thread>
 #include <vector>
 
+#include "modeling/mutation.hpp"
 #include "modeling/rebuild.hpp"
+#include "pairing/pair.hpp"
 #include "pairing/prepare.hpp"
+#include "structure/bond.hpp"
+#include "structure/pdb_output.hpp"
 #include "structure/struct_mol.hpp"
 #include "support/file.hpp"
 #include "test_util.hpp"
@@ -1470,6 +1476,68 @@ TEST(FailedWrites, close_their_files) {
     EXPECT_NE(message.find("coordinates that are not finite numbers"), std::string::npos) << message;
   }
   EXPECT_EQ(open_descriptors(), before);
+  fs::current_path(here);
+  fs::remove_all(dir);
+  set_globals("belqo-vask");
+}
+
+// Writers and readers of every layer that stop on an error partway (a
+// coordinate that is not a finite number, a line no reader takes, an output
+// name taken by a folder) close the files they opened on the way out.
+TEST(FailedWrites, close_their_files_in_every_layer) {
+  set_globals("belqo-vask");
+  test::log_capture quiet;
+  const fs::path dir = descriptor_scratch();
+  ASSERT_FALSE(dir.empty());
+  const fs::path here = fs::current_path();
+  fs::current_path(dir);  // the writers make their files here
+  fs::copy_file(test::test_data("1bna.pdb"), "1bna.pdb");
+  struct_mol mol;
+  read_pdb("1bna.pdb", mol);
+  ASSERT_GT(mol.num_residues, 2);
+  // an atom of the second residue, after the first residue's lines are out
+  mol.atoms[mol.residues[2].first_atom].xyz[2] = std::numeric_limits<double>::infinity();
+  std::vector<pair> pairs(2);
+  pairs[1].nt1 = 1;
+  pairs[1].nt2 = 2;
+  pairs[1].bp = "G-C";
+  const std::string endless(MAX_LINE_BYTES + 1, 'A');
+  std::ofstream("models.pdb") << "MODEL        1\nENDMDL\n" << endless << "\n";
+  fs::create_directory("tmpl");
+  std::ofstream("tmpl/frame_XYZ.pdb") << "REMARK a template\n" << endless << "\n";
+  std::ofstream("source.txt") << "text\n";
+  fs::create_directory("folder.txt");
+  mutate_settings mutate;
+  mutate.input = "1bna.pdb";
+  mutate.output = "mutated.pdb";
+  mutate.folder = "tmpl";
+  mutate.entries = "chain=A num=3 to=XYZ";
+
+  struct failing_run {
+    const char* what;
+    std::function<void()> run;
+    const char* message;
+  };
+  const std::vector<failing_run> cases = {
+      {"structure written whole", [&] { write_struct_mol(mol, "whole.pdb", true); }, "not finite numbers"},
+      {"structure written in residue order", [&] { write_pdb_in_order(mol, "ordered.pdb"); }, "not finite numbers"},
+      {"ensemble of pairs", [&] { write_pairs_pdb_frame(1, pairs, mol); }, "not finite numbers"},
+      {"model numbers read from a file", [] { (void)get_nextModelNumber("models.pdb"); }, "longer than"},
+      {"mutation with a broken template", [&] { run_mutate(mutate); }, "longer than"},
+      {"copy onto a folder", [] { copy_file("source.txt", "folder.txt"); }, "folder.txt"},
+  };
+  const long before = open_descriptors();
+  for (const failing_run& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int k = 0; k < 5; ++k) {
+      int status = 0;
+      const std::string message = test::fatal_message(c.run, &status);
+      EXPECT_EQ(status, 1);
+      EXPECT_NE(message.find(c.message), std::string::npos) << message;
+    }
+    EXPECT_EQ(open_descriptors(), before);
+  }
+  free_struct_mol(mol);
   fs::current_path(here);
   fs::remove_all(dir);
   set_globals("belqo-vask");

@@ -187,6 +187,42 @@ TEST_F(PdbReader, column_rules_of_edited_records) {
   }
 }
 
+// The reader settles each pair of atom name and symbol once; what it writes
+// in the log about an atom must not depend on whether that pair came before.
+TEST_F(PdbReader, element_symbols_settled_once_per_name_keep_every_atom_and_log_line) {
+  std::string text = G1;
+  // two deuterons of one name, two carbons written as nitrogen, and the
+  // name of the first carbon with its own symbol again
+  text += "ATOM     25  D1    G A   1      54.000  42.000  53.500  1.00 90.00           D\n";
+  text += "ATOM     26  D1    G A   1      55.000  42.000  53.500  1.00 90.00           D\n";
+  text += "ATOM     27  C9    G A   1      56.000  42.000  53.500  1.00 90.00           N\n";
+  text += "ATOM     28  C9    G A   1      57.000  42.000  53.500  1.00 90.00           N\n";
+  text += "ATOM     29  C9    G A   1      58.000  42.000  53.500  1.00 90.00           C\n";
+  test::log_capture log(true);
+  struct_mol mol;
+  read_pdb_text(text, mol);
+  ASSERT_EQ(mol.num_atoms, 29);
+  for (long i : {25, 26}) {
+    EXPECT_EQ(mol.atoms[i].element, " H") << i;
+    EXPECT_EQ(mol.atoms[i].deuterium, 1) << i;
+    EXPECT_EQ(mol.atoms[i].atomic_number, 1) << i;
+  }
+  for (long i : {27, 28}) {
+    EXPECT_EQ(mol.atoms[i].element, " N") << i;
+    EXPECT_EQ(mol.atoms[i].atomic_number, 7) << i;
+  }
+  EXPECT_EQ(mol.atoms[29].element, " C");
+  EXPECT_EQ(mol.atoms[29].atomic_number, 6);
+  EXPECT_EQ(mol.atoms[29].deuterium, 0);
+  // the mismatch is written for each atom that has it, the agreeing one not
+  const std::string prg = log.prg_text();
+  size_t lines = 0;
+  for (size_t at = prg.find("symbol PDB [ N] =/= derived [ C]"); at != std::string::npos;
+       at = prg.find("symbol PDB [ N] =/= derived [ C]", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 2u) << prg;
+}
+
 TEST_F(PdbReader, alternate_locations_follow_the_altloc_setting) {
   std::string text = G1;
   text += "ATOM     25  C1'A  G A   2      51.502  47.007  54.836  0.50 95.70           C\n";
