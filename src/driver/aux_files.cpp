@@ -100,6 +100,14 @@ void clean_up_all_files() {
   // and removing it under the lock would let a second run lock a new one
 }
 
+namespace {
+[[noreturn]] void refuse_auxiliary_name(const char* what, const std::string& name) {
+  fatal("[e] the %s '%s' has the name of an auxiliary file this run writes or "
+        "removes: rename it or choose another --prefix\n",
+        what, name.c_str());
+}
+}  // namespace
+
 void check_file_clashes(const run_descriptor& run) {
   if (Gvars.prefix.find('/') != std::string::npos)
     fatal("[e] --prefix takes a plain name without a directory: '%s'\n", Gvars.prefix.c_str());
@@ -127,7 +135,10 @@ void check_file_clashes(const run_descriptor& run) {
   for (const auto& in : inputs) claim_input(in.what, in.name);
   for (const auto& out : outputs) claim_output(out.what, out.name);
   const named mine[] = {inputs[0], inputs[1], inputs[2], outputs[0]};
-  for (const auto& f : mine) check_not_auxiliary(f.what, f.name);
+  std::vector<std::string> names;
+  for (const auto& f : mine) names.push_back(f.name);
+  if (long k = first_same_file(names, auxiliary_names()); k >= 0)
+    refuse_auxiliary_name(mine[k].what, mine[k].name);
   check_output_folders(run);
 }
 
@@ -177,11 +188,7 @@ std::vector<std::string> auxiliary_names() {
 }
 
 void check_not_auxiliary(const char* what, const std::string& name) {
-  for (const auto& aux : auxiliary_names())
-    if (same_file(name, aux))
-      fatal("[e] the %s '%s' has the name of an auxiliary file this run writes or "
-            "removes: rename it or choose another --prefix\n",
-            what, name.c_str());
+  if (first_same_file({name}, auxiliary_names()) >= 0) refuse_auxiliary_name(what, name);
 }
 
 std::string prefix_lock_name() { return aux_file_name("lock"); }

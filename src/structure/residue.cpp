@@ -448,7 +448,8 @@ void populate_residues(struct_mol& mol) {
     if (i == n_atoms || !same_residue(mol.atoms[i], mol.atoms[i + 1], segid)) ends.push_back(i);
   const long nres = static_cast<long>(ends.size());
   mol.num_residues = nres;
-  mol.residues.assign(static_cast<size_t>(nres) + 1, residue{});
+  mol.residues.clear();  // then made in place, not copied from a blank one
+  mol.residues.resize(static_cast<size_t>(nres) + 1);
   for (long k = 1; k <= nres; ++k) {
     residue& r = mol.residues[k];
     r.first_atom = k == 1 ? 1 : ends[k - 2] + 1;

@@ -130,8 +130,20 @@ std::string residue_id(residue& r, const struct_mol& mol) {
 
 std::string atom_id(const atom& a, const std::string& rid, char sep) {
   const long style = Gvars.idstr;
-  std::string name = trimmed(a.name);
   std::string id;
+  if (style != 4 && style != 7 && style != 8 && !is_unit_style(style)) {
+    // the usual style, made for every atom: built in one string
+    std::string_view name = a.name;
+    while (!name.empty() && is_blank_char(name.front())) name.remove_prefix(1);
+    while (!name.empty() && is_blank_char(name.back())) name.remove_suffix(1);
+    id.reserve(name.size() + 3 + rid.size());
+    id.append(name);
+    if (a.altloc != ' ') (id += sep) += a.altloc;
+    (id += '@') += rid;
+    if (id.size() > ATOM_ID_MAX) id.resize(ATOM_ID_MAX);
+    return id;
+  }
+  std::string name = trimmed(a.name);
   if (style == 4) {
     size_t slash = rid.find('/');
     std::string head = rid.substr(0, slash);
@@ -154,12 +166,8 @@ std::string atom_id(const atom& a, const std::string& rid, char sep) {
     if (a.altloc != ' ') id += a.altloc;
     id += '|';
     id += f[7] + '|' + f[8];
-  } else if (style == 7 || style == 8) {
+  } else {  // styles 7 and 8
     id = rid + "/" + name;
-  } else {
-    id = name;
-    if (a.altloc != ' ') id += std::string(1, sep) + a.altloc;
-    (id += '@') += rid;
   }
   if (id.size() > ATOM_ID_MAX) id.resize(ATOM_ID_MAX);
   return id;

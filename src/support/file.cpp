@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <mutex>
@@ -167,6 +168,23 @@ bool remove_entry(const std::string& name) {
 
 bool same_file(const std::string& a, const std::string& b) {
   return same_id(identify("", a), identify("", b));
+}
+
+long first_same_file(const std::vector<std::string>& names, const std::vector<std::string>& others) {
+  // a name that is no file is not looked up (each look-up resolves the path:
+  // a few system calls), the others only once for all names
+  auto no_file = [](const std::string& s) { return s.empty() || is_pseudo_file(s); };
+  if (std::all_of(names.begin(), names.end(), no_file)) return -1;
+  std::vector<file_id> ids;
+  for (const std::string& o : others)
+    if (!no_file(o)) ids.push_back(identify("", o));
+  for (size_t k = 0; k < names.size(); ++k) {
+    if (no_file(names[k])) continue;
+    const file_id id = identify("", names[k]);
+    if (std::any_of(ids.begin(), ids.end(), [&](const file_id& o) { return same_id(id, o); }))
+      return static_cast<long>(k);
+  }
+  return -1;
 }
 
 void claim_input(const char* what, const std::string& name) {
@@ -335,6 +353,10 @@ void create_empty_file(const std::string& name) {
 
 void remove_file(const std::string& name) {
   if (is_pseudo_file(name) || name.empty()) return;
+  // nothing under the name (the usual case for the files a run clears
+  // beforehand): nothing to check or remove, and no path to resolve
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) return;
   check_not_input(name, "remove");
   remove_entry(name);
 }

@@ -68,6 +68,9 @@ FILE* append_output(const std::string& name);  // adds to it
 // names themselves or what links point to), else the same resolved path.
 // Pseudo-names and "" are no file.
 bool same_file(const std::string& a, const std::string& b);
+// The index of the first of names that is the same file as one of others,
+// or -1; each name is looked up once.
+long first_same_file(const std::vector<std::string>& names, const std::vector<std::string>& others);
 
 // The files of a run, named before anything is written or removed: an output
 // that is an input or another output of the run ends it with "[e] ...". The
