@@ -74,12 +74,14 @@ void stage_dna_to_rna(struct_mol& mol) {
 
 // A run that writes the pairs alone skips what only the other analyses read
 // (van der Waals contact sets, phosphate contacts, the structure's H-bond list, plane contacts,
-// torsions, suites, waters and metals): a pair finds its own H-bonds.
+// torsions, suites, waters and metals, the chains' gyration and axes): a pair
+// finds its own H-bonds.
 void stage_po4_peptide_chains(struct_mol& mol, bool pairs_only) {
   populate_PO4(mol);
   populate_peptide(mol);
   if (!pairs_only) populate_PO4_contacts_bridges(mol);
   populate_chains(mol);
+  if (!pairs_only) populate_chain_geometry(mol);
 }
 
 // The H-bond list, which a pair's H-bonds are numbered by in JSON with
@@ -313,6 +315,7 @@ void complete_preparation(struct_mol& mol) {
   populate_bond_list(mol);
   populate_vdwCnts(mol);
   populate_PO4_contacts_bridges(mol);
+  populate_chain_geometry(mol);
   if (!mol.stage.hbonds) stage_hbonds(mol);
   populate_plane_contacts(mol);
   if (!pairs_need_torsions()) stage_torsions(mol);

@@ -274,23 +274,16 @@ void populate_chains(struct_mol& mol) {
     ch.num_residues = static_cast<long>(ch.residues.size()) - 1;
     VASK_ASSERT(ch.num_residues > 0);
     ch.num_heavy_atoms = 0;
-    std::vector<xyz> pts(1);
-    std::vector<double> weights(1);
     ch.sequence.clear();
     for (long t = 1; t <= ch.num_residues; ++t) {
       const residue& r = mol.residues[ch.residues[t]];
       ch.sequence += r.letter;
-      for (long i = r.first_atom; i <= r.last_atom; ++i) {
-        if (mol.atoms[i].hydrogen) continue;
-        ++ch.num_heavy_atoms;
-        pts.push_back(mol.atoms[i].xyz);
-        weights.push_back(element_table.weight[mol.atoms[i].atomic_number]);
-      }
+      for (long i = r.first_atom; i <= r.last_atom; ++i)
+        if (!mol.atoms[i].hydrogen) ++ch.num_heavy_atoms;
     }
     ch.type = chain_type(ch);
     ch.num_breaks = count_nts_break(ch.num_residues, ch.residues, mol, 0);
     ch.num_disorder = count_nts_disorder(ch.num_residues, ch.residues, mol);
-    ch.gyration = ch.num_heavy_atoms > 0 ? get_radius_of_gyration(ch.num_heavy_atoms, pts, weights) : -1.0;
     ch.nts.assign(1, 0);
     if (ch.num_nts) {
       for (long t = 1; t <= ch.num_residues; ++t)
@@ -312,8 +305,22 @@ void populate_chains(struct_mol& mol) {
   };
   mol.dup_na_chain_ids = duplicate_ids(false);
   mol.dup_protein_chain_ids = duplicate_ids(true);
-  for (long c = 1; c <= n; ++c) {
+}
+
+void populate_chain_geometry(struct_mol& mol) {
+  for (long c = 1; c <= mol.num_chains; ++c) {
     chain& ch = mol.chains[c];
+    std::vector<xyz> pts(1);
+    std::vector<double> weights(1);
+    for (long t = 1; t <= ch.num_residues; ++t) {
+      const residue& r = mol.residues[ch.residues[t]];
+      for (long i = r.first_atom; i <= r.last_atom; ++i) {
+        if (mol.atoms[i].hydrogen) continue;
+        pts.push_back(mol.atoms[i].xyz);
+        weights.push_back(element_table.weight[mol.atoms[i].atomic_number]);
+      }
+    }
+    ch.gyration = ch.num_heavy_atoms > 0 ? get_radius_of_gyration(ch.num_heavy_atoms, pts, weights) : -1.0;
     if (ch.num_nts && ch.num_chain_nts > 1)
       get_global_rise_per_tvec(ch.num_chain_nts, ch.nts, mol, ch.axis);
   }

@@ -65,6 +65,9 @@ bool chain_compare(const chain& a, const chain& b);            // by key
 bool chain_compareSequential(const chain& a, const chain& b);  // by first residue
 
 void populate_chains(struct_mol& mol);
+// Each chain's radius of gyration and helical axis, and the axis along all
+// nucleotides: read by the chain summaries and helices, not by the pairs.
+void populate_chain_geometry(struct_mol& mol);
 void populate_chainStr(struct_mol& mol);
 void populate_models(struct_mol& mol);  // distinct model numbers of the chains
 // Rise and axis along nucleotides list[1..n] (unset with 2 atom pairs or fewer).
