@@ -57,7 +57,7 @@ void stage_ligand_links(struct_mol& mol) {
 void stage_contacts_and_bonds(struct_mol& mol, bool pairs_only) {
   populate_contacts(mol);
   if (!pairs_only) populate_vdwCnts(mol);  // the pair test asks its few pairs itself
-  populate_bonds(mol);
+  populate_bonds(mol, !pairs_only);  // the bond list is read by the schematics alone
   VASK_ASSERT(mol.stage.bonds);
 }
 
@@ -310,6 +310,7 @@ void add_info_struct_mol(struct_mol& mol) {
 
 void complete_preparation(struct_mol& mol) {
   if (!mol.stage.pairs_only) return;
+  populate_bond_list(mol);
   populate_vdwCnts(mol);
   populate_PO4_contacts_bridges(mol);
   if (!mol.stage.hbonds) stage_hbonds(mol);

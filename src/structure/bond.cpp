@@ -401,8 +401,9 @@ bool is_covalent_simple(long i, long j, const struct_mol& mol, double factor) {
 }
 
 bool is_covalent_lkg(long i, long j, const struct_mol& mol) {
-  if (!atoms_same_model_chain_altloc(i, j, mol)) return 0;
-  return is_covalent_simple(i, j, mol, COVALENT_FACTOR);
+  if (i < 1 || i > mol.num_atoms || j < 1 || j > mol.num_atoms) return 0;
+  // the distance test first: it rejects most pairs without comparing chain ids
+  return is_covalent_simple(i, j, mol, COVALENT_FACTOR) && atoms_same_model_chain_altloc(i, j, mol);
 }
 
 }  // namespace vask
@@ -552,51 +553,105 @@ long first_sulfur(long k, const struct_mol& mol) {
 // ---------------------------------------------------------------------------
 // Bond helpers
 
-void fillout_atoms_ij_bond_only(long i, long j, const struct_mol& mol, long& count,
-                                std::vector<bond>& buf) {
+namespace {
+
+// A covalent bond as found: its atoms (smaller first), distance and cutoff.
+// The bond stage gathers these small records and puts them in order; full
+// bond records are made only for the structure's bond list.
+struct covalent_link {
+  long atom1, atom2;
+  double distance, cutoff;
+};
+
+bool link_less(const covalent_link& a, const covalent_link& b) {
+  return a.atom1 != b.atom1 ? a.atom1 < b.atom1 : a.atom2 < b.atom2;
+}
+
+covalent_link make_link(long i, long j, const struct_mol& mol) {
+  return {std::min(i, j), std::max(i, j), dist_atoms(i, j, mol),
+          COVALENT_FACTOR * (covalent_radius(i, mol) + covalent_radius(j, mol))};
+}
+
+void append_bond(const covalent_link& l, long& count, std::vector<bond>& buf) {
   ++count;
   if (static_cast<long>(buf.size()) <= count) buf.resize(static_cast<size_t>(count) + 1);
   bond& b = buf[count];
   b = bond{};
-  b.atom1 = std::min(i, j);
-  b.atom2 = std::max(i, j);
-  b.distance = dist_atoms(i, j, mol);
-  b.cutoff = COVALENT_FACTOR * (covalent_radius(i, mol) + covalent_radius(j, mol));
+  b.atom1 = l.atom1;
+  b.atom2 = l.atom2;
+  b.distance = l.distance;
+  b.cutoff = l.cutoff;
 }
 
-long get_bonds_within_residue(long k, const struct_mol& mol, long max, std::vector<bond>& buf) {
+long append_bonds(const std::vector<covalent_link>& links, std::vector<bond>& buf) {
+  long count = 0;
+  for (const covalent_link& l : links) append_bond(l, count, buf);
+  return count;
+}
+
+// The heavy atoms of a small residue side by side: the pair scan of its bonds
+// then reads these, not two atom records per pair.
+struct heavy_atom {
+  long atom;
+  double x, y, z, radius;
+  bool metal;
+};
+
+long links_within_residue(long k, const struct_mol& mol, long max, std::vector<covalent_link>& out,
+                          std::vector<heavy_atom>& heavy) {
   const residue& r = mol.residues[k];
   long count = 0;
-  double rmax = 0;  // partners lie in this residue: its own largest radius bounds the search
-  for (long b = r.first_atom; b <= r.last_atom; ++b) rmax = std::max(rmax, covalent_radius(b, mol));
   // A small residue is quicker to scan pair by pair than through the grid.
   const bool grid = r.last_atom - r.first_atom >= WITHIN_RESIDUE_GRID_MIN &&
                     static_cast<long>(mol.atom_xyz.size()) == mol.num_atoms + 1 &&
                     !mol.atom_grid.head.empty();
+  if (!grid) {
+    heavy.clear();
+    for (long a = r.first_atom; a <= r.last_atom; ++a) {
+      const atom& at = mol.atoms[a];
+      if (!at.hydrogen)
+        heavy.push_back({a, at.xyz[1], at.xyz[2], at.xyz[3], covalent_radius(a, mol), at.metal != 0});
+    }
+    const size_t n = heavy.size();
+    for (size_t p = 0; p < n; ++p) {
+      const heavy_atom& a = heavy[p];
+      for (size_t q = p + 1; q < n; ++q) {
+        const heavy_atom& b = heavy[q];
+        // is_covalent_lkg's tests, in its order of cost
+        if (a.metal && b.metal) continue;
+        const double c = COVALENT_FACTOR * (a.radius + b.radius);
+        const double dx = std::fabs(a.x - b.x), dy = std::fabs(a.y - b.y), dz = std::fabs(a.z - b.z);
+        if (dx > c || dy > c || dz > c) continue;
+        const double d2 = dx * dx + dy * dy + dz * dz;
+        if (d2 < 0.36 || d2 > c * c || !atoms_same_model_chain_altloc(a.atom, b.atom, mol)) continue;
+        out.push_back(make_link(a.atom, b.atom, mol));
+        if (++count >= max) return count;
+      }
+    }
+    return count;
+  }
+  double rmax = 0;  // partners lie in this residue: its own largest radius bounds the search
+  for (long b = r.first_atom; b <= r.last_atom; ++b) rmax = std::max(rmax, covalent_radius(b, mol));
   std::vector<long> cand;
   for (long a = r.first_atom; a <= r.last_atom; ++a) {
     if (mol.atoms[a].hydrogen) continue;
     cand.clear();
-    if (grid) {
-      for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[a],
-                      COVALENT_FACTOR * (covalent_radius(a, mol) + rmax), [&](long b, double) {
-                        if (b > a && b <= r.last_atom) cand.push_back(b);
-                      });
-      std::sort(cand.begin(), cand.end());
-    } else {
-      for (long b = a + 1; b <= r.last_atom; ++b) cand.push_back(b);
-    }
+    for_each_within(mol.atom_grid, mol.atom_xyz, mol.atom_xyz[a],
+                    COVALENT_FACTOR * (covalent_radius(a, mol) + rmax), [&](long b, double) {
+                      if (b > a && b <= r.last_atom) cand.push_back(b);
+                    });
+    std::sort(cand.begin(), cand.end());
     for (long b : cand) {
       if (mol.atoms[b].hydrogen || !is_covalent_lkg(a, b, mol)) continue;
-      fillout_atoms_ij_bond_only(a, b, mol, count, buf);
-      if (count >= max) return count;
+      out.push_back(make_link(a, b, mol));
+      if (++count >= max) return count;
     }
   }
   return count;
 }
 
-long get_bonds_between_residues(long r1, long r2, const struct_mol& mol, long max,
-                                std::vector<bond>& buf) {
+long links_between_residues(long r1, long r2, const struct_mol& mol, long max,
+                            std::vector<covalent_link>& out) {
   if (r1 == r2 || !with_same_model_chain(r1, r2, mol)) return 0;
   const residue& a = mol.residues[r1];
   const residue& b = mol.residues[r2];
@@ -605,11 +660,32 @@ long get_bonds_between_residues(long r1, long r2, const struct_mol& mol, long ma
     if (mol.atoms[i].hydrogen) continue;
     for (long j = b.first_atom; j <= b.last_atom; ++j) {
       if (mol.atoms[j].hydrogen || !is_covalent_lkg(i, j, mol)) continue;
-      fillout_atoms_ij_bond_only(i, j, mol, count, buf);
-      if (count >= max) return count;
+      out.push_back(make_link(i, j, mol));
+      if (++count >= max) return count;
     }
   }
   return count;
+}
+
+}  // namespace
+
+void fillout_atoms_ij_bond_only(long i, long j, const struct_mol& mol, long& count,
+                                std::vector<bond>& buf) {
+  append_bond(make_link(i, j, mol), count, buf);
+}
+
+long get_bonds_within_residue(long k, const struct_mol& mol, long max, std::vector<bond>& buf) {
+  std::vector<covalent_link> links;
+  std::vector<heavy_atom> heavy;
+  links_within_residue(k, mol, max, links, heavy);
+  return append_bonds(links, buf);
+}
+
+long get_bonds_between_residues(long r1, long r2, const struct_mol& mol, long max,
+                                std::vector<bond>& buf) {
+  std::vector<covalent_link> links;
+  links_between_residues(r1, r2, mol, max, links);
+  return append_bonds(links, buf);
 }
 
 long atoms_a_b_covalent_bond(long a, long b, const struct_mol& mol) {
@@ -743,32 +819,36 @@ long trace_cycles(long nlinks, const std::vector<std::array<long, 2>>& links,
 // ---------------------------------------------------------------------------
 // Covalent bond stage
 
-void populate_bonds(struct_mol& mol) {
-  VASK_ASSERT(mol.stage.ntaa_linkages);
+namespace {
+
+// The structure's covalent bonds ordered by atom1, then atom2 (equal pairs in
+// the order found). With `log`, the limits reached are noted.
+std::vector<covalent_link> find_covalent_links(struct_mol& mol, bool log) {
   ensure_atom_grid(mol);
   long max_atoms = mol.max_residue_atoms;
   for (long k = 1; k <= mol.num_residues; ++k)
     max_atoms = std::max(max_atoms, mol.residues[k].num_atoms);
   const long max = static_cast<long>(2 * max_atoms + 64);
-  std::vector<bond> all(1), buf(static_cast<size_t>(max) + 1);
+  std::vector<covalent_link> all;
   all.reserve(static_cast<size_t>(mol.num_atoms + mol.num_residues) + 64);  // about one bond per atom
-  auto take = [&](long n) {
-    for (long t = 1; t <= n; ++t) all.push_back(std::move(buf[t]));
-  };
 
+  // A residue's own bonds come in order; its link to the next residue is put
+  // in place among them, so that residues in atom order need no full sort.
+  std::vector<heavy_atom> heavy;
+  auto add_in_block = [&all](size_t block, const covalent_link& l) {
+    auto at = std::upper_bound(all.begin() + static_cast<long>(block), all.end(), l, link_less);
+    all.insert(at, l);
+  };
   for (long k = 1; k <= mol.num_residues; ++k) {
-    long n = get_bonds_within_residue(k, mol, max, buf);
-    take(n);
-    if (n >= max && ++mol.warned.bond_in_residue <= 9) {
+    const size_t block = all.size();
+    long n = links_within_residue(k, mol, max, all, heavy);
+    if (log && n >= max && ++mol.warned.bond_in_residue <= 9) {
       logitf("\tmaximum bonds (%ld) reached in residue [%s]\n", n, mol.residues[k].idstr.c_str());
     }
-    long one = 0;
     if (is_nt(k, mol) && mol.nt_infos[k].next_P != -1 && mol.nt_infos[k].O3p != -1) {
-      fillout_atoms_ij_bond_only(mol.nt_infos[k].O3p, mol.nt_infos[k].next_P, mol, one, buf);
-      take(one);
+      add_in_block(block, make_link(mol.nt_infos[k].O3p, mol.nt_infos[k].next_P, mol));
     } else if (is_aa(k, mol) && mol.aa_infos[k].next_N != -1 && mol.aa_infos[k].C != -1) {
-      fillout_atoms_ij_bond_only(mol.aa_infos[k].C, mol.aa_infos[k].next_N, mol, one, buf);
-      take(one);
+      add_in_block(block, make_link(mol.aa_infos[k].C, mol.aa_infos[k].next_N, mol));
     }
   }
 
@@ -789,9 +869,8 @@ void populate_bonds(struct_mol& mol) {
   std::sort(lig_metal.begin(), lig_metal.end());
   lig_metal.erase(std::unique(lig_metal.begin(), lig_metal.end()), lig_metal.end());
   for (const auto& [i, j] : lig_metal) {
-    long n = get_bonds_between_residues(i, j, mol, max, buf);
-    take(n);
-    if (n >= max) {
+    long n = links_between_residues(i, j, mol, max, all);
+    if (log && n >= max) {
       logitf("\tmaximum bond linkages (%ld) reached between residues [%s] and [%s]\n", n,
              mol.residues[i].idstr.c_str(), mol.residues[j].idstr.c_str());
     }
@@ -811,17 +890,42 @@ void populate_bonds(struct_mol& mol) {
                     });
   }
   std::sort(ss.begin(), ss.end());
-  for (const auto& [si, sj] : ss) {
-    if (!is_covalent_lkg(si, sj, mol)) continue;
-    long one = 0;
-    fillout_atoms_ij_bond_only(si, sj, mol, one, buf);
-    take(one);
-  }
+  for (const auto& [si, sj] : ss)
+    if (is_covalent_lkg(si, sj, mol)) all.push_back(make_link(si, sj, mol));
 
-  sort_bonds_by_atoms(all, static_cast<long>(all.size()) - 1);
-  mol.bonds = std::move(all);
-  mol.num_bonds = static_cast<long>(mol.bonds.size()) - 1;
-  for (long k = 1; k <= mol.num_bonds; ++k) check_fill_bond(mol.bonds[k].atom1, mol.bonds[k].atom2, mol);
+  // Only distinct pairs changed places above: a stable sort from here gives
+  // what it gives from the order found.
+  if (!std::is_sorted(all.begin(), all.end(), link_less)) std::stable_sort(all.begin(), all.end(), link_less);
+  return all;
+}
+
+void set_bond_list(const std::vector<covalent_link>& links, struct_mol& mol) {
+  mol.bonds = allocate_bonds_array(0);
+  mol.bonds.reserve(links.size() + 1);
+  mol.num_bonds = append_bonds(links, mol.bonds);
+}
+
+}  // namespace
+
+void populate_bonds(struct_mol& mol, bool keep_list) {
+  VASK_ASSERT(mol.stage.ntaa_linkages);
+  const std::vector<covalent_link> links = find_covalent_links(mol, true);
+  if (keep_list) {
+    set_bond_list(links, mol);
+  } else {
+    free_bonds(mol.bonds);
+    mol.num_bonds = 0;
+  }
+  // each set is given its room once, not grown partner by partner
+  std::vector<long> partners(static_cast<size_t>(mol.num_atoms) + 1, 0);
+  for (const covalent_link& l : links) {
+    ++partners[l.atom1];
+    ++partners[l.atom2];
+  }
+  for (long i = 1; i <= mol.num_atoms; ++i)
+    if (partners[i] > 0 && mol.atoms[i].bonded.members.empty())
+      mol.atoms[i].bonded.members.reserve(static_cast<size_t>(std::min(partners[i], BOND_PARTNERS)) + 2);
+  for (const covalent_link& l : links) check_fill_bond(l.atom1, l.atom2, mol);
 
   // hydrogen flags side by side: the partners' records are then not read
   std::vector<char> hydrogen(static_cast<size_t>(mol.num_atoms) + 1, 0);
@@ -851,6 +955,12 @@ void populate_bonds(struct_mol& mol) {
   for (long k = 1; k <= mol.num_residues; ++k)
     if (is_nt(k, mol)) rederive_base_ring(k, mol);
   for (long i = 1; i <= mol.num_atoms; ++i) refine_hbond_role(i, mol);
+}
+
+void populate_bond_list(struct_mol& mol) {
+  VASK_ASSERT(mol.stage.bonds);
+  if (!mol.bonds.empty()) return;
+  set_bond_list(find_covalent_links(mol, false), mol);
 }
 
 }  // namespace vask

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/error.hpp"
 #include "support/vector3.hpp"
 
 namespace vask {
@@ -112,6 +113,57 @@ void for_each_within_after(const packed_cells& p, const xyz& q, double r, long a
           const double dx = b[0] - q[1], dy = b[1] - q[2], dz = b[2] - q[3];
           const double d2 = dx * dx + dy * dy + dz * dz;
           if (d2 <= r2) f(*e, d2);
+        }
+      }
+}
+
+// Calls f(e, j) for every pair of kept points of different groups, given as
+// positions e < j in p.index / p.at (group[e] and group[j] differ), closer
+// than r; r must not exceed the cube edge. Each pair comes once, cube pair by
+// cube pair (a cube with itself and its 13 neighbours ahead of it), in no
+// useful order.
+template <class F>
+void for_each_close_pair(const packed_cells& p, const std::vector<long>& group, double r, F&& f) {
+  static constexpr long ahead[13][3] = {{0, 0, 1},  {0, 1, -1},  {0, 1, 0},  {0, 1, 1}, {1, -1, -1},
+                                        {1, -1, 0}, {1, -1, 1},  {1, 0, -1}, {1, 0, 0}, {1, 0, 1},
+                                        {1, 1, -1}, {1, 1, 0},   {1, 1, 1}};
+  const cell_grid& g = *p.grid;
+  VASK_ASSERT(r <= g.edge);
+  const double r2 = r * r;
+  const long* start = p.start.data();
+  const long cubes = static_cast<long>(p.start.size()) - 1;
+  long most = 0;
+  for (long c = 0; c < cubes; ++c) most = std::max(most, start[c + 1] - start[c]);
+  // The distance loop only notes its hits, so it stays in registers.
+  std::vector<long> hits(static_cast<size_t>(most) + 1);
+  const std::array<double, 3>* at = p.at.data();
+  const long* of = group.data();
+  VASK_ASSERT(group.size() == p.index.size());
+  auto scan = [&](long e, long lo, long hi) {
+    const double x = at[e][0], y = at[e][1], z = at[e][2];
+    const long own = of[e];
+    long* out = hits.data();
+    long n = 0;
+    for (long j = lo; j < hi; ++j) {
+      const double dx = at[j][0] - x, dy = at[j][1] - y, dz = at[j][2] - z;
+      out[n] = j;
+      n += (dx * dx + dy * dy + dz * dz < r2) & (of[j] != own);
+    }
+    for (long k = 0; k < n; ++k) f(e, out[k]);
+  };
+  for (long ix = 0; ix < g.nx; ++ix)
+    for (long iy = 0; iy < g.ny; ++iy)
+      for (long iz = 0; iz < g.nz; ++iz) {
+        const long c = (ix * g.ny + iy) * g.nz + iz;
+        const long lo = start[c], hi = start[c + 1];
+        if (lo == hi) continue;
+        for (long e = lo; e < hi; ++e) scan(e, e + 1, hi);
+        for (const auto& d : ahead) {
+          const long jx = ix + d[0], jy = iy + d[1], jz = iz + d[2];
+          if (jx >= g.nx || jy < 0 || jy >= g.ny || jz < 0 || jz >= g.nz) continue;
+          const long c2 = (jx * g.ny + jy) * g.nz + jz;
+          if (start[c2] == start[c2 + 1]) continue;
+          for (long e = lo; e < hi; ++e) scan(e, start[c2], start[c2 + 1]);
         }
       }
 }
@@ -221,7 +273,11 @@ bool is_covalent_simple(long i, long j, const struct_mol& mol, double factor);
 // Finds the covalent bonds (sorted by atom1, atom2), fills every atom's bonded
 // set, re-derives the base atoms of modified nucleotides from their largest
 // ring and refines H-bond roles from bond counts. Needs the linkage stage.
-void populate_bonds(struct_mol& mol);
+// Without keep_list the bond list itself (mol.bonds) is left empty: the
+// bonded sets are all a pairs-only run reads.
+void populate_bonds(struct_mol& mol, bool keep_list = true);
+// Makes the bond list after populate_bonds(mol, false); nothing when it exists.
+void populate_bond_list(struct_mol& mol);
 // Non-hydrogen atom pairs a < b of residue k that pass the covalent test,
 // appended to buf[1..]; at most max; returns the number found.
 long get_bonds_within_residue(long k, const struct_mol& mol, long max, std::vector<bond>& buf);

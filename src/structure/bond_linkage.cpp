@@ -469,11 +469,7 @@ void populate_contacts(struct_mol& mol) {
   std::vector<char> included(static_cast<size_t>(n) + 1, 0);
   for (long k = 1; k <= n; ++k) included[k] = residue_to_include(mol.parts, k, mol) != 0;
   // Two residues are in contact when two of their heavy atoms are closer than
-  // the cutoff: each heavy atom asks the grid once. Residue by residue, the
-  // later residues met are added in ascending order, as a double loop over
-  // residue pairs would add them; no pair is met twice, so sets that are not
-  // full take members without the duplicate scan.
-  const double c2 = CONTACT_CUTOFF * CONTACT_CUTOFF;
+  // the cutoff.
   long& warned = mol.warned.connects;
   auto add = [&warned](long item, connect& set) {
     if (set.count < CONNECT_MAX)
@@ -493,29 +489,22 @@ void populate_contacts(struct_mol& mol) {
   std::vector<char> keep(owner.size(), 0);
   for (size_t i = 1; i < owner.size(); ++i) keep[i] = owner[i] != 0;
   const packed_cells cells = pack_cells(mol.atom_grid, mol.atom_xyz, keep);
-  // With residues in atom order, every atom of a later residue comes after
-  // the residue's last atom: the scan starts there.
-  bool in_order = true;
-  for (long k = 2; k <= n && in_order; ++k)
-    in_order = mol.residues[k].first_atom > mol.residues[k - 1].last_atom;
-
-  std::vector<long> near;
-  std::vector<long> met_by(static_cast<size_t>(n) + 1, 0);  // the last residue r that met it
+  std::vector<long> packed_owner(cells.index.size());
+  for (size_t e = 0; e < packed_owner.size(); ++e) packed_owner[e] = owner[cells.index[e]];
+  // Every atom pair is tried once, cube pair by cube pair; each residue keeps
+  // the later residues it meets, without repeats (a residue meets few).
+  std::vector<std::vector<long>> later(static_cast<size_t>(n) + 1);
+  for_each_close_pair(cells, packed_owner, CONTACT_CUTOFF, [&](long e, long f) {
+    long r = packed_owner[e], o = packed_owner[f];
+    if (r > o) std::swap(r, o);
+    std::vector<long>& met = later[r];
+    if (std::find(met.begin(), met.end(), o) == met.end()) met.push_back(o);
+  });
+  // Residue by residue, the later residues met are added in ascending order,
+  // as a double loop over residue pairs would add them; no pair is met twice,
+  // so sets that are not full take members without the duplicate scan.
   for (long r = 1; r <= n; ++r) {
-    if (!included[r]) continue;
-    near.clear();
-    const residue& res = mol.residues[r];
-    const long after = in_order ? res.last_atom : 0;
-    for (long i = res.first_atom; i <= res.last_atom; ++i) {
-      if (owner[i] == 0) continue;
-      for_each_within_after(cells, mol.atom_xyz[i], CONTACT_CUTOFF, after, [&](long j, double d2) {
-        const long o = owner[j];
-        if (o > r && met_by[o] != r && d2 < c2) {
-          met_by[o] = r;
-          near.push_back(o);
-        }
-      });
-    }
+    std::vector<long>& near = later[r];
     std::sort(near.begin(), near.end());
     for (long j : near) {
       add(j, mol.residues[r].contacts);

@@ -186,6 +186,56 @@ TEST_F(BondTest, cell_grid_survives_stray_and_unset_points) {
   EXPECT_EQ(hits, 0);
 }
 
+// Pairs of kept points in different groups closer than r, each once, as
+// (smaller, larger) point numbers in order.
+std::vector<std::pair<long, long>> close_pairs(const cell_grid& g, const std::vector<xyz>& pts,
+                                               const std::vector<char>& keep, const std::vector<long>& group_of,
+                                               double r) {
+  const packed_cells cells = pack_cells(g, pts, keep);
+  std::vector<long> group(cells.index.size());
+  for (size_t e = 0; e < group.size(); ++e) group[e] = group_of[cells.index[e]];
+  std::vector<std::pair<long, long>> out;
+  for_each_close_pair(cells, group, r, [&](long e, long f) {
+    out.emplace_back(std::min(cells.index[e], cells.index[f]), std::max(cells.index[e], cells.index[f]));
+  });
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST_F(BondTest, close_pairs_of_different_groups_match_brute_force) {
+  struct_mol mol;
+  read_pdb_simple(test::test_data("1ehz.pdb"), mol);
+  const std::vector<xyz> pts = atom_points(mol);
+  const long n = mol.num_atoms;
+  const cell_grid g = make_cell_grid(pts, n, 4.8);
+  std::vector<long> residue(static_cast<size_t>(n) + 1, 0);
+  std::vector<char> keep(residue.size(), 0);
+  for (long i = 1; i <= n; ++i) {
+    residue[i] = mol.atoms[i].residue;
+    keep[i] = i % 5 != 0;  // some points left out
+  }
+  for (double r : {1.6, 4.8}) {  // below and at the cube edge
+    SCOPED_TRACE(r);
+    std::vector<std::pair<long, long>> want;
+    for (long i = 1; i <= n; ++i)
+      for (long j = i + 1; j <= n; ++j)
+        if (keep[i] && keep[j] && residue[i] != residue[j] && dist_xyz_square(pts[i], pts[j]) < r * r)
+          want.emplace_back(i, j);
+    ASSERT_FALSE(want.empty());
+    EXPECT_EQ(close_pairs(g, pts, keep, residue, r), want);
+  }
+  // widened cubes around a stray point, unset points never met; a pair at
+  // exactly r is not close
+  const std::vector<xyz> odd = {xyz{}, {0, 0, 0, 0}, {0, 0.5, 0, 0}, {0, 5e5, 5e5, 5e5},
+                                {0, DBL_MAX, 0, 0}, {0, NAN, 0, 0}, {0, 0.9, 0.1, 0}, {0, 1.0, 0, 0}};
+  const cell_grid wide = make_cell_grid(odd, 7, 1.0);
+  const std::vector<char> all(8, 1);
+  const std::vector<std::pair<long, long>> want = {{1, 2}, {1, 6}, {2, 6}, {2, 7}, {6, 7}};
+  EXPECT_EQ(close_pairs(wide, odd, all, {0, 1, 2, 3, 4, 5, 6, 7}, 1.0), want);
+  // points of one group never pair
+  EXPECT_TRUE(close_pairs(wide, odd, all, std::vector<long>(8, 1), 1.0).empty());
+}
+
 }  // namespace
 }  // namespace vask
 
@@ -340,6 +390,37 @@ TEST_F(CovalentTest, residues_touch_agrees_with_the_vdw_contact_sets) {
   }
   EXPECT_GT(touching, 0);
   EXPECT_LT(touching, mol.num_residues * 40);  // not every contact touches
+}
+
+// A pairs-only run fills the bonded sets but leaves the bond list out; the
+// list made when a task wants it is the one a whole run makes.
+TEST_F(CovalentTest, bond_list_made_after_a_pairs_only_preparation_is_the_whole_runs) {
+  struct_mol whole;
+  read_pdb(test::test_data("1ehz.pdb"), whole);
+  ASSERT_GT(whole.num_bonds, 1000);
+  mutable_gvars().pair_only = 1;
+  struct_mol pairs;
+  read_pdb(test::test_data("1ehz.pdb"), pairs);
+  ASSERT_EQ(pairs.stage.pairs_only, 1);
+  EXPECT_EQ(pairs.num_bonds, 0);
+  ASSERT_EQ(pairs.num_atoms, whole.num_atoms);
+  auto members = [](const connect& c) {
+    std::vector<long> m;
+    for (long t = 1; t <= c.count; ++t) m.push_back(c[t]);
+    return m;
+  };
+  for (long a = 1; a <= whole.num_atoms; ++a)
+    ASSERT_EQ(members(pairs.atoms[a].bonded), members(whole.atoms[a].bonded)) << a;
+  complete_preparation(pairs);
+  ASSERT_EQ(pairs.num_bonds, whole.num_bonds);
+  ASSERT_EQ(pairs.bonds.size(), whole.bonds.size());
+  for (long k = 1; k <= whole.num_bonds; ++k) {
+    EXPECT_EQ(pairs.bonds[k].atom1, whole.bonds[k].atom1) << k;
+    EXPECT_EQ(pairs.bonds[k].atom2, whole.bonds[k].atom2) << k;
+    EXPECT_EQ(pairs.bonds[k].distance, whole.bonds[k].distance) << k;
+    EXPECT_EQ(pairs.bonds[k].cutoff, whole.bonds[k].cutoff) << k;
+  }
+  EXPECT_TRUE(std::is_sorted(whole.bonds.begin() + 1, whole.bonds.end(), bond_compare));
 }
 
 // Bonds sorted by their atoms in place: the order a stable sort gives (ties
