@@ -67,6 +67,43 @@ TEST_F(MmcifTest, values_follow_cif_quoting_and_comment_rules) {
   EXPECT_EQ(mol.atoms[3].element, "MG");
 }
 
+// Plain values are cut out directly and the rest goes through the general
+// tokenizer: values that only start like a reserved word, a tag or a text
+// field stay values, and every reserved word (any case) ends the loop.
+TEST_F(MmcifTest, plain_values_and_loop_ends_at_the_first_character) {
+  struct row_case {
+    const char* what;
+    std::string rows;
+    long atoms;
+    std::string last_res_name, last_chain;
+  };
+  const std::string g = "ATOM 1 C C1 . G A 1 1 1 1 1\n";
+  const std::vector<row_case> cases = {
+      {"names that start like reserved words", g + "ATOM 2 C C1 . DG L 2 1 1 1 1\nATOM 3 C C1 . SAM s1 3 1 1 1 1\n", 3, "SAM", "s1"},
+      {"more of them", g + "ATOM 2 C C1 . GTP global 2 1 1 1 1\nATOM 3 C C1 . lo data 3 1 1 1 1\n", 3, " lo", "data"},
+      {"tabs between values, ';' inside a row", g + "ATOM\t2 C C1 . A;1 ;B 2 1 1 1 1\n", 2, "A;1", ";B"},
+      {"a quote inside a plain value", g + "ATOM 2 C C1' . U B'1 2 1 1 1 1\n", 2, "  U", "B'1"},
+      {"loop_", g + "loop_\n_x.y\n1\n", 1, "  G", "A"},
+      {"LOOP_ in capitals", g + "LOOP_\n_x.y\n1\n", 1, "  G", "A"},
+      {"data_", g + "data_next\n", 1, "  G", "A"},
+      {"save_", g + "save_frame\n", 1, "  G", "A"},
+      {"stop_", g + "Stop_\n", 1, "  G", "A"},
+      {"global_", g + "global_\n", 1, "  G", "A"},
+      {"a tag", g + "_x.y 1\n", 1, "  G", "A"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::log_capture log;
+    struct_mol mol;
+    read_cif_text(kTags + c.rows, mol);
+    ASSERT_EQ(mol.num_atoms, c.atoms);
+    EXPECT_EQ(mol.atoms[c.atoms].res_name, c.last_res_name);
+    EXPECT_EQ(mol.atoms[c.atoms].chain_id, c.last_chain);
+    // a loop end taken for a value would start a row and cut it short
+    EXPECT_EQ(log.text().find("cut short"), std::string::npos) << log.text();
+  }
+}
+
 TEST_F(MmcifTest, label_columns_stand_in_for_author_columns) {
   struct_mol mol;
   read_cif_text(kTags + "ATOM 1 P P . G X 12 1 2 3 1\n", mol);
