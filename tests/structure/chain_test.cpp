@@ -148,6 +148,33 @@ TEST_F(ChainTest, header_of_1ehz_and_1bna) {
   EXPECT_NE(dna.chains[1].axis.axis_start[1], DBL_MAX);
 }
 
+// A pairs-only preparation leaves the chains' gyration and axes out; a task
+// that needs the whole preparation gets the whole run's values.
+TEST_F(ChainTest, chain_geometry_after_a_pairs_only_preparation_is_the_whole_runs) {
+  struct_mol whole;
+  read_pdb(test::test_data("1bna.pdb"), whole);
+  mutable_gvars().pair_only = 1;
+  struct_mol pairs;
+  read_pdb(test::test_data("1bna.pdb"), pairs);
+  ASSERT_EQ(pairs.stage.pairs_only, 1);
+  ASSERT_EQ(pairs.num_chains, whole.num_chains);
+  EXPECT_EQ(pairs.chains[1].gyration, -1.0);
+  EXPECT_EQ(pairs.chains[1].axis.rise, helixVec{}.rise);
+  complete_preparation(pairs);
+  for (long c = 1; c <= whole.num_chains; ++c) {
+    SCOPED_TRACE(c);
+    EXPECT_GT(whole.chains[c].gyration, 0.0);
+    EXPECT_EQ(pairs.chains[c].gyration, whole.chains[c].gyration);
+    EXPECT_EQ(pairs.chains[c].num_heavy_atoms, whole.chains[c].num_heavy_atoms);
+    EXPECT_EQ(pairs.chains[c].axis.rise, whole.chains[c].axis.rise);
+    for (int k = 1; k <= 3; ++k) {
+      EXPECT_EQ(pairs.chains[c].axis.axis[k], whole.chains[c].axis.axis[k]);
+      EXPECT_EQ(pairs.chains[c].axis.axis_start[k], whole.chains[c].axis.axis_start[k]);
+    }
+  }
+  EXPECT_EQ(pairs.na_axis.rise, whole.na_axis.rise);
+}
+
 TEST_F(ChainTest, locate_xy_finds_the_centre_of_a_circle) {
   // pairs of points on a circle of radius 5 around (1, -2)
   std::vector<xyz> pts(7);
