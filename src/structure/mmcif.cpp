@@ -200,6 +200,16 @@ void keep_cif_atom(const cif_reader& r, const cif_row& row, long m, const std::s
   a.raw_name = a.name;
 }
 
+// Whether a line may hold "loop_" or a tag starting "_atom_site." (in any
+// case): both hold an underscore.
+bool may_start_atom_sites(std::string_view line) {
+  for (size_t k = line.find('_'); k != std::string_view::npos; k = line.find('_', k + 1)) {
+    if (k >= 4 && starts_nc(line.substr(k - 4), "loop_")) return true;
+    if (starts_nc(line.substr(k), "_atom_site.")) return true;
+  }
+  return false;
+}
+
 size_t rows_estimate(const cif_reader& r) {
   if (r.next == std::string::npos) return 1;
   // the library's search finds line ends many bytes at a time
@@ -243,7 +253,28 @@ bool fill_mmcif_header_with_checks(cif_reader& r) {
   cif_token tok;
   bool after_loop = false;
   const std::string_view text = r.text;
-  while (next_token(text, p, tok)) {
+  // What comes before the atom sites (a quarter of a large entry) is passed
+  // over a line at a time where the line can hold neither "loop_" nor an
+  // atom-site tag; no token reaches past its line but a text field, which
+  // starts with ';' at a line's start.
+  while (p < text.size()) {
+    if (p == 0 || text[p - 1] == '\n') {
+      size_t e = text.find('\n', p);
+      if (e == std::string_view::npos) e = text.size();
+      if (text[p] != ';' && !may_start_atom_sites(text.substr(p, e - p))) {
+        size_t f = p;
+        while (f < e && is_blank(text[f])) ++f;
+        if (f < e && text[f] != '#') after_loop = false;  // the line's last token is no "loop_"
+        p = e < text.size() ? e + 1 : e;
+        continue;
+      }
+    }
+    const size_t line_end = text.find('\n', p);
+    if (!next_token(text, p, tok)) break;
+    if (line_end != std::string_view::npos && tok.start > line_end) {
+      p = text.rfind('\n', tok.start - 1) + 1;  // the token's own line, looked at first
+      continue;
+    }
     if (!tok.quoted && after_loop && starts_nc(tok.value, "_atom_site.")) {
       size_t row_start = std::string::npos;
       do {

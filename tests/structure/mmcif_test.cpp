@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -200,6 +201,43 @@ TEST_F(MmcifTest, tag_check_needs_eight_tags_and_the_required_ones) {
     SCOPED_TRACE(c.name);
     cif_reader r = reader_of(c.text);
     EXPECT_EQ(fill_mmcif_header_with_checks(r), c.ok);
+  }
+}
+
+// The atom-site loop starts at a "loop_" token (any case) followed by its
+// tags: not one inside a text field, a quoted value or a comment, however the
+// lines before it are laid out.
+TEST_F(MmcifTest, atom_site_loop_is_found_only_where_a_loop_starts) {
+  const std::string tags = kTags.substr(std::string("loop_\n").size());
+  const std::string row = "ATOM 1 C C1 . G A 1 1 2 3 1\n";
+  std::string upper = kTags;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const struct {
+    const char* name;
+    std::string text;
+    bool found;
+  } cases[] = {
+      {"plain", "data_x\n_cell.length_a 10\n" + kTags + row, true},
+      {"upper case", upper + row, true},
+      {"a text field with a loop before it", "_x.t\n;\nloop_\n_atom_site.id\n;\n" + kTags + row, true},
+      {"the loop only inside a text field", "_x.t\n;\n" + kTags + row + ";\n", false},
+      {"quoted loop_", "_x.t 'loop_'\n" + tags + row, false},
+      {"loop_ after a text field's end", "_x.t\n;\nabc\n; loop_\n" + tags + row, true},
+      {"comments and blank lines after loop_", "loop_\n# note\n\n  \n" + tags + row, true},
+      {"loop_ ending a line of values", "_x.y 1 loop_\n" + tags + row, true},
+      {"loop_ in a comment", "# loop_\n" + tags + row, false},
+      {"loop_ in a comment after a value", "_x.y 1 # loop_\n" + tags + row, false},
+      {"another loop's tag first", "loop_\n_x.y\n" + tags + row, false},
+      {"tags on the loop_ line", "loop_ _atom_site.group_PDB\n" + tags + row, true},
+      {"Windows line ends", "data_x\r\n_cell.length_a 10\r\n" + kTags + row, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    cif_reader r = reader_of(c.text);
+    ASSERT_EQ(fill_mmcif_header_with_checks(r), c.found);
+    if (c.found) {
+      EXPECT_EQ(r.text.substr(r.next, row.size()), row);
+    }
   }
 }
 
