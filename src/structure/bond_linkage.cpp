@@ -493,19 +493,35 @@ void populate_contacts(struct_mol& mol) {
   for (size_t e = 0; e < packed_owner.size(); ++e) packed_owner[e] = owner[cells.index[e]];
   // Every atom pair is tried once, cube pair by cube pair; each residue keeps
   // the later residues it meets, without repeats (a residue meets few).
+  // A residue that meets many (atoms piled on one another) keeps them with
+  // repeats, sorted out whenever the list doubles: no scan per meeting.
+  constexpr size_t FEW = 16;
   std::vector<std::vector<long>> later(static_cast<size_t>(n) + 1);
+  std::vector<size_t> tidy_at(static_cast<size_t>(n) + 1, 4 * FEW);
+  auto tidy = [](std::vector<long>& met) {
+    std::sort(met.begin(), met.end());
+    met.erase(std::unique(met.begin(), met.end()), met.end());
+  };
   for_each_close_pair(cells, packed_owner, CONTACT_CUTOFF, [&](long e, long f) {
     long r = packed_owner[e], o = packed_owner[f];
     if (r > o) std::swap(r, o);
     std::vector<long>& met = later[r];
-    if (std::find(met.begin(), met.end(), o) == met.end()) met.push_back(o);
+    if (met.size() < FEW) {
+      if (std::find(met.begin(), met.end(), o) == met.end()) met.push_back(o);
+      return;
+    }
+    met.push_back(o);
+    if (met.size() >= tidy_at[r]) {
+      tidy(met);
+      tidy_at[r] = std::max(4 * FEW, 2 * met.size());
+    }
   });
   // Residue by residue, the later residues met are added in ascending order,
   // as a double loop over residue pairs would add them; no pair is met twice,
   // so sets that are not full take members without the duplicate scan.
   for (long r = 1; r <= n; ++r) {
     std::vector<long>& near = later[r];
-    std::sort(near.begin(), near.end());
+    tidy(near);
     for (long j : near) {
       add(j, mol.residues[r].contacts);
       add(r, mol.residues[j].contacts);
