@@ -388,15 +388,21 @@ void populate_atom_hbond_property(struct_mol& mol) {
 }
 
 void mark_nt_hbond_property(long k, struct_mol& mol) {
-  for (const auto& e : NT_BACKBONE_ROLES) set_role(e.name, k, mol, e.role);
-  if (is_RNA_nt(k, mol)) set_role(" O2'", k, mol, HB_EITHER);
+  // about twenty names are looked up in the one residue
+  const residue_atom_names names(k, mol);
+  auto set = [&](const char* name, long role) {
+    const long a = names.find(name);
+    if (a != -1) mol.atoms[a].hbond_role = role;
+  };
+  for (const auto& e : NT_BACKBONE_ROLES) set(e.name, e.role);
+  if (is_RNA_nt(k, mol)) set(" O2'", HB_EITHER);
   const std::string std_name = upper(mol.residues[k].std_name);
   for (const auto& b : NT_BASE_ROLES) {
     if (std_name != b.std_names[0] && (b.std_names[1] == nullptr || std_name != b.std_names[1])) continue;
-    for (int m = 0; m < b.n; ++m) set_role(b.atoms[m].name, k, mol, b.atoms[m].role);
+    for (int m = 0; m < b.n; ++m) set(b.atoms[m].name, b.atoms[m].role);
   }
   if (k < static_cast<long>(mol.nt_infos.size()) && mol.nt_infos[k].glyco_type == 3)
-    set_role(is_R(k, mol) ? " N9 " : " N1 ", k, mol, HB_UNKNOWN);
+    set(is_R(k, mol) ? " N9 " : " N1 ", HB_UNKNOWN);
 }
 
 void mark_aa_hbond_property(long k, struct_mol& mol) {

@@ -196,7 +196,8 @@ void populate_nt_info(struct_mol& mol) {
     if (!r.flag[rf::is_nt]) continue;
     ++nts;
     nt_info& n = mol.nt_infos[k];
-    auto at = [&](const char* name) { return find_atom_in_residue(name, k, mol); };
+    const residue_atom_names names(k, mol);  // some twenty names are looked up
+    auto at = [&](const char* name) { return names.find(name); };
     n.P = at(" P  ");
     n.OP1 = at(" OP1");
     n.OP2 = at(" OP2");

@@ -139,6 +139,22 @@ void for_each_close_pair(const packed_cells& p, const std::vector<long>& group, 
   const std::array<double, 3>* at = p.at.data();
   const long* of = group.data();
   VASK_ASSERT(group.size() == p.index.size());
+  // Each cube's box around the points it holds: a point farther than r from
+  // a neighbour cube's box meets none of its points, so that cube is passed
+  // over (most of a corner cube is beyond reach). The box distance is
+  // computed as the point distances are, so it never exceeds any of them.
+  // A box is kept at its cube's first entry: room by points, not by cubes.
+  std::vector<std::array<double, 6>> box(p.index.size());
+  for (long c = 0; c < cubes; ++c) {
+    if (start[c] == start[c + 1]) continue;
+    std::array<double, 6>& b = box[static_cast<size_t>(start[c])];
+    b = {at[start[c]][0], at[start[c]][1], at[start[c]][2], at[start[c]][0], at[start[c]][1], at[start[c]][2]};
+    for (long e = start[c] + 1; e < start[c + 1]; ++e)
+      for (int k = 0; k < 3; ++k) {
+        b[k] = std::min(b[k], at[e][k]);
+        b[k + 3] = std::max(b[k + 3], at[e][k]);
+      }
+  }
   auto scan = [&](long e, long lo, long hi) {
     const double x = at[e][0], y = at[e][1], z = at[e][2];
     const long own = of[e];
@@ -151,6 +167,8 @@ void for_each_close_pair(const packed_cells& p, const std::vector<long>& group, 
     }
     for (long k = 0; k < n; ++k) f(e, out[k]);
   };
+  // per axis, how far below or above the box the point lies (0 within it)
+  auto gap = [](double v, double lo, double hi) { return v < lo ? lo - v : v > hi ? v - hi : 0.0; };
   for (long ix = 0; ix < g.nx; ++ix)
     for (long iy = 0; iy < g.ny; ++iy)
       for (long iz = 0; iz < g.nz; ++iz) {
@@ -163,7 +181,12 @@ void for_each_close_pair(const packed_cells& p, const std::vector<long>& group, 
           if (jx >= g.nx || jy < 0 || jy >= g.ny || jz < 0 || jz >= g.nz) continue;
           const long c2 = (jx * g.ny + jy) * g.nz + jz;
           if (start[c2] == start[c2 + 1]) continue;
-          for (long e = lo; e < hi; ++e) scan(e, start[c2], start[c2 + 1]);
+          const std::array<double, 6>& b = box[static_cast<size_t>(start[c2])];
+          for (long e = lo; e < hi; ++e) {
+            const double dx = gap(at[e][0], b[0], b[3]), dy = gap(at[e][1], b[1], b[4]),
+                         dz = gap(at[e][2], b[2], b[5]);
+            if (dx * dx + dy * dy + dz * dz < r2) scan(e, start[c2], start[c2 + 1]);
+          }
         }
       }
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <strings.h>
 
@@ -147,9 +148,41 @@ bool whole_long(std::string_view s, long& out) {
   return r.ec == std::errc() && r.ptr == s.data() + s.size() && !s.empty();
 }
 
+// A plain decimal ("-12.345": no exponent, at most 15 digits) is the
+// quotient of two integers that a double holds exactly, and one division
+// rounds it correctly: the very value of the general conversion, which the
+// coordinates of every row would otherwise take.
+bool plain_decimal(std::string_view s, double& out) {
+  static constexpr double tens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  size_t k = 0;
+  const bool negative = !s.empty() && s[0] == '-';
+  if (negative) k = 1;
+  std::uint64_t m = 0;
+  int digits = 0, decimals = 0;
+  bool point = false;
+  for (; k < s.size(); ++k) {
+    const char c = s[k];
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) return false;
+      m = m * 10 + static_cast<std::uint64_t>(c - '0');
+      decimals += point;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  const double v = static_cast<double>(m) / tens[decimals];
+  out = negative ? -v : v;
+  return true;
+}
+
 // A number as CIF writes it; a trailing standard uncertainty "(3)" is allowed.
 bool cif_double(std::string_view s, double& out) {
   if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  if (plain_decimal(s, out)) return true;
   auto r = std::from_chars(s.data(), s.data() + s.size(), out);
   if (r.ec != std::errc() || r.ptr == s.data() || !std::isfinite(out)) return false;
   return r.ptr == s.data() + s.size() || *r.ptr == '(';

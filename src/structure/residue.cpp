@@ -608,6 +608,49 @@ long find_atom_in_residue(const char* name, long k, const struct_mol& mol) {
   return found;
 }
 
+namespace {
+std::uint32_t name_word(const char* c) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(c[0])) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(c[1])) << 8 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(c[2])) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(c[3])) << 24;
+}
+}  // namespace
+
+residue_atom_names::residue_atom_names(long k, const struct_mol& mol) : k_(k), mol_(mol) {
+  const residue& r = mol.residues[k];
+  const size_t n = r.last_atom >= r.first_atom ? static_cast<size_t>(r.last_atom - r.first_atom + 1) : 0;
+  words_.reserve(n);
+  four_.reserve(n);
+  for (long i = r.first_atom; i <= r.last_atom; ++i) {
+    const std::string& name = mol.atoms[i].name;
+    four_.push_back(name.size() == 4);
+    words_.push_back(name.size() == 4 ? name_word(name.data()) : 0);
+  }
+}
+
+long residue_atom_names::find(const char* name) const {
+  const std::string_view want(name);
+  if (want.size() != 4) return find_atom_in_residue(name, k_, mol_);
+  const residue& r = mol_.residues[k_];
+  const std::uint32_t w = name_word(name);
+  long found = -1;
+  for (size_t e = 0; e < words_.size(); ++e) {
+    if (words_[e] != w || !four_[e]) continue;
+    // as find_atom_in_residue: the first match, and a note of a second
+    if (found == -1) {
+      found = r.first_atom + static_cast<long>(e);
+      if (r.idstr.empty()) return found;
+    } else {
+      logitf("\tmore than one <%s> atoms in %s\n", name, r.idstr.c_str());
+      logit("\t*****the first match is used*****\n");
+      return found;
+    }
+  }
+  if (found == -1 && verbose2() && !r.idstr.empty()) logitf("\tmissing atom [%s] in %s\n", name, r.idstr.c_str());
+  return found;
+}
+
 long residue_has_atom(const char* name, long k, const struct_mol& mol) {
   const residue& r = mol.residues[k];
   const std::string_view want(name);

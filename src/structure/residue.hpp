@@ -5,6 +5,7 @@
 
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -185,6 +186,22 @@ bool atom_is_C1_prime(long i, const struct_mol& mol);
 // First atom of that 4-character name in the residue, or -1.
 long find_atom_in_residue(const char* name, long k, const struct_mol& mol);
 long residue_has_atom(const char* name, long k, const struct_mol& mol);
+
+// The names of one residue's atoms side by side, for a stage that finds many
+// names in it: each find gives the answer and the log lines of
+// find_atom_in_residue without reading the atom records again. Build it
+// after the names are settled; it is read only while they stay so.
+class residue_atom_names {
+ public:
+  residue_atom_names(long k, const struct_mol& mol);
+  long find(const char* name) const;
+
+ private:
+  long k_;
+  const struct_mol& mol_;
+  std::vector<std::uint32_t> words_;  // the four characters of each 4-character name
+  std::vector<char> four_;            // whether the name has four characters
+};
 long get_number_of_nt(const struct_mol& mol);
 long get_number_of_aa(const struct_mol& mol);
 
