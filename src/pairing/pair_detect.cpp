@@ -59,15 +59,17 @@ hbond_counts count_base_hbonds(long nh, const std::vector<bond>& hbonds, const s
 }
 
 // Last chance: two bases in Watson-Crick geometry without enough H-bonds.
+// `passes` is the caller's remaining test, asked before anything is filled in.
+template <class Passes>
 long wc_geometry_last_chance(long i, long j, struct_mol& mol, const frame& f1, const frame& f2, double dv,
-                             double angle) {
+                             double angle, Passes passes) {
   if (dv > 1.2 || angle > 36) return 0;
-  if (good_base2base_distance(i, j, mol, 3.4)) return 1;
+  if (good_base2base_distance(i, j, mol, 3.4)) return passes();
   if (!(dot_xyz(f1.x_axis, f2.x_axis) >= 0 && dot_xyz(f1.y_axis, f2.y_axis) < 0 &&
         dot_xyz(f1.z_axis, f2.z_axis) < 0))
     return 0;
   if (!is_nt1_nt2_potential_WC_pair(i, j, mol) || dv > 1.0 || angle > 20 ||
-      !good_base2base_distance(i, j, mol, 4.3))
+      !good_base2base_distance(i, j, mol, 4.3) || !passes())
     return 0;
   pair tmp;
   populate_one_base_pair(i, j, mol, tmp);
@@ -120,11 +122,19 @@ bool is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbond
   const hbond_counts c = count_base_hbonds(nh, hbonds, mol);
   const long metal = bases_share_metal(i, j, mol);
 
-  if (nh == 0) {
-    if (!metal && (dv > 1.2 || angle > 36)) return 0;
-    const double area = base2base_area(i, j, mol);
-    if (area < 72 && !(dv <= 1.0 && angle <= 20 && area >= 56)) return 0;
-  }
+  if (nh == 0 && !metal && (dv > 1.2 || angle > 36)) return 0;
+  // Without H-bonds the bases must also bury enough area. The area costs more
+  // than any other test, so it is asked only where the answer would
+  // otherwise be yes, or before a pair record is filled in (which marks
+  // residues): the same answers, from a fraction of the areas.
+  int buries = nh != 0 ? 1 : -1;  // -1: not asked yet
+  auto buries_enough = [&] {
+    if (buries < 0) {
+      const double area = base2base_area(i, j, mol);
+      buries = !(area < 72 && !(dv <= 1.0 && angle <= 20 && area >= 56));
+    }
+    return buries == 1;
+  };
   if ((Gvars.pair_hbond & 1) && nh < 2) return 0;
   if ((Gvars.pair_hbond & 2) && c.base < 2) return 0;
   if (nts_linked(i, j, mol) &&
@@ -158,21 +168,22 @@ bool is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbond
   }
   if (std::toupper(static_cast<unsigned char>(mol.residues[i].letter)) == 'G' &&
       std::toupper(static_cast<unsigned char>(mol.residues[j].letter)) == 'G' && plus_frames(*f1, *f2)) {
+    if (!buries_enough()) return 0;
     pair tmp;
     fillout_pair(i, j, nh, hbonds, mol, tmp);
     if (tmp.num_hbonds == 1 && has(tmp.hbond_text, "O6(carbonyl)*O6(carbonyl") && stretch(tmp) > 4.0 &&
         opening(tmp) < -120)
       return 0;
   }
-  if (c.base > 0) return 1;
-  if (metal && good_base2base_distance(i, j, mol, 4.6)) return 1;
+  if (c.base > 0) return buries_enough();
+  if (metal && good_base2base_distance(i, j, mol, 4.6)) return buries_enough();
 
   const bool bpx = bad_bpx(dv, angle);
   const bool perfect = nh > 0 && with_perfect_base_atom_hbond(nh, hbonds, mol);
   bool to16 = false;
   if (dv <= 1.618 && angle <= 40) {
     if (nh > 0 && perfect) {
-      if (good_base2base_distance(i, j, mol, 3.26) && base2base_area(i, j, mol) > 52) return 1;
+      if (good_base2base_distance(i, j, mol, 3.26) && base2base_area(i, j, mol) > 52) return buries_enough();
       if (bpx) return 0;
       to16 = true;
     } else if (bpx) {
@@ -183,10 +194,10 @@ bool is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbond
     to16 = perfect;
   }
   if (!to16) to16 = bases_in_water_bridge(i, j, mol) != 0;
-  if (to16 && good_base2base_distance(i, j, mol, Gvars.hbond_dist)) return 1;
+  if (to16 && good_base2base_distance(i, j, mol, Gvars.hbond_dist)) return buries_enough();
   for (long k = 1; k <= nh; ++k)
-    if (hbonds[k].status == 8) return 1;
-  return wc_geometry_last_chance(i, j, mol, *f1, *f2, dv, angle);
+    if (hbonds[k].status == 8) return buries_enough();
+  return wc_geometry_last_chance(i, j, mol, *f1, *f2, dv, angle, buries_enough);
 }
 
 long is_pair_simple(long i, long j, struct_mol& mol) {
