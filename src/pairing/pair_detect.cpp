@@ -114,10 +114,18 @@ bool is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbond
     sum += d * d;
     if (sum > Gvars.pair_dist * Gvars.pair_dist) return 0;
   }
-  if (outer_overlap_area(i, j, mol) > 0) return 0;
-
   double dv = 0.0, angle = 0.0;
   get_dv_angle(*f1, *f2, dv, angle);
+  const double dm = get_vdist_min_by_frame(*f1, *f2);
+  // Bases too far apart along their normals, or too steeply inclined, fail
+  // the tests below whatever H-bonds they share: the overlap polygons and
+  // the H-bonds, which cost most, are not worked out for them. (Without a
+  // base plane the overlap notes it in the test log, so it is asked.)
+  if (((dv > Gvars.pair_vd && dm > 1.6) || (angle > Gvars.pair_angle && angle >= 85)) &&
+      get_nt_scp_plane(i, mol) != nullptr && get_nt_scp_plane(j, mol) != nullptr)
+    return 0;
+  if (outer_overlap_area(i, j, mol) > 0) return 0;
+
   nh = collect_pair_hbonds(i, j, mol, hbonds);
   const hbond_counts c = count_base_hbonds(nh, hbonds, mol);
   const long metal = bases_share_metal(i, j, mol);
@@ -141,7 +149,6 @@ bool is_pair(long i, long j, struct_mol& mol, long& nh, std::vector<bond>& hbond
       (dv / Gvars.pair_vd + angle / Gvars.pair_angle > 1.62 || angle > Gvars.pair_angle ||
        dv > std::min(2.2, Gvars.pair_vd)))
     return 0;
-  const double dm = get_vdist_min_by_frame(*f1, *f2);
   if (dv > Gvars.pair_vd && !(c.good >= 1 && dm <= 1.6)) return 0;
   if (angle > Gvars.pair_angle) {
     if (c.good == 0) return 0;
