@@ -587,35 +587,43 @@ bool is_C1_prime(long i, const struct_mol& mol) {
 }
 bool atom_is_C1_prime(long i, const struct_mol& mol) { return mol.atoms[i].name == " C1'"; }
 
-long find_atom_in_residue(const char* name, long k, const struct_mol& mol) {
-  const residue& r = mol.residues[k];
-  const std::string_view want(name);
+namespace {
+
+// The first of the residue's atoms that `match` takes, noting a second match
+// and, at the higher verbosities, none. Before the residues have ids (while
+// residues are classified) the first match is taken without a look further.
+template <class Match>
+long first_named_atom(const residue& r, const char* name, Match match) {
   long found = -1;
   for (long i = r.first_atom; i <= r.last_atom; ++i) {
-    if (!same_atom_name(mol.atoms[i].name, want)) continue;
+    if (!match(i)) continue;
     if (found == -1) {
       found = i;
-      if (r.idstr.empty()) return found;  // classification: ids do not exist yet
+      if (r.idstr.empty()) return found;
     } else {
       logitf("\tmore than one <%s> atoms in %s\n", name, r.idstr.c_str());
       logit("\t*****the first match is used*****\n");
       return found;
     }
   }
-  if (found == -1 && verbose2() && !r.idstr.empty()) {
-    logitf("\tmissing atom [%s] in %s\n", name, r.idstr.c_str());
-  }
+  if (found == -1 && verbose2() && !r.idstr.empty()) logitf("\tmissing atom [%s] in %s\n", name, r.idstr.c_str());
   return found;
 }
 
-namespace {
 std::uint32_t name_word(const char* c) {
   return static_cast<std::uint32_t>(static_cast<unsigned char>(c[0])) |
          static_cast<std::uint32_t>(static_cast<unsigned char>(c[1])) << 8 |
          static_cast<std::uint32_t>(static_cast<unsigned char>(c[2])) << 16 |
          static_cast<std::uint32_t>(static_cast<unsigned char>(c[3])) << 24;
 }
+
 }  // namespace
+
+long find_atom_in_residue(const char* name, long k, const struct_mol& mol) {
+  const std::string_view want(name);
+  return first_named_atom(mol.residues[k], name,
+                          [&](long i) { return same_atom_name(mol.atoms[i].name, want); });
+}
 
 residue_atom_names::residue_atom_names(long k, const struct_mol& mol) : k_(k), mol_(mol) {
   const residue& r = mol.residues[k];
@@ -630,25 +638,13 @@ residue_atom_names::residue_atom_names(long k, const struct_mol& mol) : k_(k), m
 }
 
 long residue_atom_names::find(const char* name) const {
-  const std::string_view want(name);
-  if (want.size() != 4) return find_atom_in_residue(name, k_, mol_);
+  if (std::strlen(name) != 4) return find_atom_in_residue(name, k_, mol_);
   const residue& r = mol_.residues[k_];
   const std::uint32_t w = name_word(name);
-  long found = -1;
-  for (size_t e = 0; e < words_.size(); ++e) {
-    if (words_[e] != w || !four_[e]) continue;
-    // as find_atom_in_residue: the first match, and a note of a second
-    if (found == -1) {
-      found = r.first_atom + static_cast<long>(e);
-      if (r.idstr.empty()) return found;
-    } else {
-      logitf("\tmore than one <%s> atoms in %s\n", name, r.idstr.c_str());
-      logit("\t*****the first match is used*****\n");
-      return found;
-    }
-  }
-  if (found == -1 && verbose2() && !r.idstr.empty()) logitf("\tmissing atom [%s] in %s\n", name, r.idstr.c_str());
-  return found;
+  return first_named_atom(r, name, [&](long i) {
+    const size_t e = static_cast<size_t>(i - r.first_atom);
+    return four_[e] && words_[e] == w;
+  });
 }
 
 long residue_has_atom(const char* name, long k, const struct_mol& mol) {

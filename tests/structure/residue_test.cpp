@@ -11,6 +11,7 @@
 #include "structure/struct_mol.hpp"
 #include "g1_fixture.hpp"
 #include "structure_fixture.hpp"
+#include "test_util.hpp"
 
 namespace vask {
 namespace {
@@ -296,6 +297,47 @@ ATOM      6  CB 1ALA A   1      12.100   9.100  10.600  0.50 20.00           C
                             "\t*****the first match is used*****\n"),
             std::string::npos)
       << log.text();
+}
+
+// A residue's names looked up side by side answer as the search through the
+// atom records does, on a whole tRNA (ids set, so duplicates would be noted)
+// and on a residue with a duplicated name, with the same log lines.
+TEST_F(Classify, names_found_side_by_side_answer_as_the_record_search) {
+  const char* const names[] = {" P  ", " OP1", " O5'", " C1'", " N9 ", " N1 ", " O6 ", " N4 ", " O2'",
+                               " CB ", " CA ", "P",    " N1",  " XX ", " N1  "};
+  struct_mol mol;
+  read_pdb(test::test_data("1ehz.pdb"), mol);
+  ASSERT_GT(mol.num_residues, 70);
+  long found = 0;
+  for (long k = 1; k <= mol.num_residues; ++k) {
+    const residue_atom_names side_by_side(k, mol);
+    for (const char* name : names) {
+      const long want = find_atom_in_residue(name, k, mol);
+      EXPECT_EQ(side_by_side.find(name), want) << mol.residues[k].idstr << " [" << name << "]";
+      found += want != -1;
+    }
+  }
+  EXPECT_GT(found, 500);
+
+  struct_mol dup;
+  test::read_pdb_text(
+      "ATOM      1  N   ALA A   1      10.000  10.000  10.000  1.00 20.00           N\n"
+      "ATOM      2  CB AALA A   1      12.000   9.000  10.500  0.50 20.00           C\n"
+      "ATOM      3  CB 1ALA A   1      12.100   9.100  10.600  0.50 20.00           C\n",
+      dup);
+  std::string by_records, by_names;
+  {
+    test::log_capture log;
+    EXPECT_EQ(find_atom_in_residue(" CB ", 1, dup), 2);
+    by_records = log.text();
+  }
+  {
+    test::log_capture log;
+    EXPECT_EQ(residue_atom_names(1, dup).find(" CB "), 2);
+    by_names = log.text();
+  }
+  EXPECT_NE(by_records.find("more than one < CB >"), std::string::npos) << by_records;
+  EXPECT_EQ(by_names, by_records);
 }
 
 }  // namespace
