@@ -20,6 +20,7 @@
 #include "support/file.hpp"
 #include "support/log.hpp"
 #include "support/pattern_matcher.hpp"
+#include "support/script_quote.hpp"
 #include "support/string.hpp"
 
 namespace vask {
@@ -57,8 +58,12 @@ bool read_start(const std::string& word, long& start) {
 bool read_template(const std::string& entry, const std::vector<std::string>& words, template_reader read,
                    binding_site& site) {
   const std::string& file = words[1];
-  if (!exist_file(file)) {
-    runlog_msg("[w] binding template file not exist: '%s' --- ignored\a\n", entry.c_str());
+  // a NUL byte (a site file may hold one) would end the name the system
+  // opens, and the build's command lines and script, there: no file has it
+  const bool nul = file.find('\0') != std::string::npos;
+  if (nul || !exist_file(file)) {
+    runlog_msg("[w] binding template file not exist: '%s' --- ignored\a\n",
+               (nul ? printable_text(entry) : entry).c_str());
     return false;
   }
   template_helix t = read(file);

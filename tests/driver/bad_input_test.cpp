@@ -617,6 +617,11 @@ TEST_F(BadInput, sub_command_numbers_sequences_and_script_texts) {
        "[e] f.txt, line 3" + not_finite},
       {"rebuild: inf in a layer list", {{"x.pdb", good}, {"l.txt", "x.pdb 0 0 3.4 0 0 36\nx.pdb 0 0 inf 0 0 36\n"}},
        {"rebuild", "--unit-in-frame", "--par-file=l.txt", "-o=m.pdb"}, 1, "[e] l.txt, line 2" + not_finite},
+      // found by the bind fuzz target: the template was read by the name's
+      // first part, and the script of the build cut at the byte
+      {"composite: a template name holding a NUL byte", {{"t.pdb", good}, {"b.txt", std::string("5 t.pdb\0x\n", 10)}},
+       {"composite", "--bind-file=b.txt", "--seq=A60", "-o=c.pdb"}, 1,
+       "[w] binding template file not exist: '5 t.pdb?x' --- ignored"},
       {"fiber: sequence file /dev/zero", {}, {"fiber", "--seq-file=/dev/zero", "-o=m.pdb"}, 1,
        "[e] /dev/zero, line 1: a NUL byte -- not a sequence file"},
       {"composite: sequence file /dev/zero", {}, {"composite", "--circular-dna", "--seq-file=/dev/zero", "-o=c.par"}, 1,
