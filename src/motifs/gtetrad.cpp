@@ -3,8 +3,10 @@
 #include "motifs/gtetrad.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cinttypes>
 #include <cstring>
+#include <set>
 
 #include "motifs/network.hpp"
 #include "pairing/torsion.hpp"
@@ -108,9 +110,20 @@ void find_Gtetrads(struct_mol& mol, long num_pairs, const std::vector<pair>& pai
   store_tetrads(mol, kept, count, tetrads, true);
 }
 
+namespace {
+
+// A list is written for the few tetrads the search missed, and its layers
+// are ordered by all-pairs distances, round after round: more is refused.
+constexpr long kMaxListedTetrads = 1000;
+
+}  // namespace
+
 void read_G4_list_stream(FILE* fp, const std::string& name, struct_mol& mol, long& count,
                          std::vector<gtetrad>& tetrads) {
   std::vector<connect> sets(1);
+  // a layer repeated lies on its copy, where it would make a helix of one
+  // tetrad, and copies at one point pair off one per round (cubic time)
+  std::set<std::array<long, 4>> listed;
   line_reader in(fp, name);
   std::string line;
   while (in.next(line)) {
@@ -131,6 +144,19 @@ void read_G4_list_stream(FILE* fp, const std::string& name, struct_mol& mol, lon
       runlog_msg("[w] ignore line: %s [not nt]\n", text.c_str());
       continue;
     }
+    std::array<long, 4> members{g[0], g[1], g[2], g[3]};
+    std::sort(members.begin(), members.end());
+    if (std::adjacent_find(members.begin(), members.end()) != members.end()) {
+      runlog_msg("[w] ignore line: %s [repeated nt]\n", text.c_str());
+      continue;
+    }
+    if (!listed.insert(members).second) {
+      runlog_msg("[w] ignore line: %s [repeated G-tetrad]\n", text.c_str());
+      continue;
+    }
+    if (static_cast<long>(sets.size()) > kMaxListedTetrads)
+      fatal("[e] %s, line %ld: more than %ld G-tetrads -- not read further\n", name.c_str(), in.number(),
+            kMaxListedTetrads);
     bool guanines = true;
     for (long x : g) guanines = guanines && valid_G4nt(x, mol);
     if (!guanines) {

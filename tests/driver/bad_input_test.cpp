@@ -662,6 +662,8 @@ TEST_F(BadInput, endless_lines_and_rows_end_the_read_at_once) {
     frames.replace(p, 4, "0.0 0.0 0.0\n1.0 0.0 0.0\n0.0 1.0 0.0\n0.0 0.0 1.0");
   std::string sites;
   for (int k = 0; k <= 1000; ++k) sites += std::to_string(10 * k + 1) + " missing.pdb\n";
+  std::string repeated_tetrad;
+  for (int k = 0; k < 100000; ++k) repeated_tetrad += "1 2 3 4\n";
   std::vector<bad_case> cases = {
       {"structure /dev/zero", {}, {"-i=/dev/zero", "-o=out.txt"}, 1, zero},
       {"rebuild: parameter file /dev/zero", {}, {"rebuild", "--par-file=/dev/zero", "-o=m.pdb"}, 1, zero},
@@ -671,6 +673,9 @@ TEST_F(BadInput, endless_lines_and_rows_end_the_read_at_once) {
        1, zero},
       {"G4 list /dev/zero", {{"x.pdb", good}}, {"-i=x.pdb", "--g4-list=/dev/zero", "-o=out.txt"}, 1, zero},
       {"composite: binding sites /dev/zero", {}, {"composite", "--bind-file=/dev/zero", "-o=c.pdb"}, 1, zero},
+      // the copies of one tetrad took cubic time to be ordered into helices
+      {"G4 list of one tetrad 100,000 times", {{"x.pdb", good}, {"l.txt", repeated_tetrad}},
+       {"-i=x.pdb", "--g4-list=l.txt", "-o=out.txt"}, 0, "[w] ignore line: 1 2 3 4 [repeated G-tetrad]"},
       {"task: Alchemy file /dev/zero", {}, {"task", "--alc2mol=/dev/zero", "-o=m.mol"}, 1, zero},
       {"rebuild: a parameter line of 2,000,000 digits", {{"p.txt", std::string(2000000, '1') + "\n"}},
        {"rebuild", "--par-file=p.txt", "-o=m.pdb"}, 1, "[e] p.txt, line 1" + too_long},

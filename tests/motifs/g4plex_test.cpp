@@ -12,6 +12,7 @@
 #include "json_check.hpp"
 #include "motifs/motif_fixture.hpp"
 #include "structure/residue.hpp"
+#include "support/error.hpp"
 #include "support/settings.hpp"
 
 namespace vask {
@@ -206,15 +207,14 @@ TEST_F(G4Test, parallel_mango_has_three_propellers_and_right_handed_steps) {
 
 TEST_F(G4Test, list_file_is_sized_by_its_lines) {
   load("2hy9.cif");
-  auto idx = [this](long n) { return res("1", n); };
-  // five usable lines, more than the structure's G4 pairs would make room for
-  std::string text = "# tetrads\n\n1 2 3\n";
-  for (int k = 0; k < 5; ++k)
-    text += std::to_string(idx(4)) + " " + std::to_string(idx(10)) + " " + std::to_string(idx(18)) + " " +
-            std::to_string(idx(22)) + "\n";
-  text += std::to_string(idx(1)) + " " + std::to_string(idx(2)) + " " + std::to_string(idx(3)) + " " +
-          std::to_string(idx(7)) + "\n";
-  text += "---\n1 2 3 4\n";
+  auto line = [this](long a, long b, long c, long d) {
+    return std::to_string(res("1", a)) + " " + std::to_string(res("1", b)) + " " + std::to_string(res("1", c)) + " " +
+           std::to_string(res("1", d)) + "\n";
+  };
+  // six usable lines, more than the structure's G4 pairs would make room for
+  std::string text = "# tetrads\n\n1 2 3\n" + line(4, 10, 18, 22);
+  for (long k : {5, 6, 7, 8}) text += line(4, 10, 18, k);
+  text += line(1, 2, 3, 7) + "---\n1 2 3 4\n";
   FILE* fp = fmemopen(text.data(), text.size(), "r");
   ASSERT_NE(fp, nullptr);
   long n = 0;
@@ -228,8 +228,63 @@ TEST_F(G4Test, list_file_is_sized_by_its_lines) {
   EXPECT_NE(log.text().find("[not all *guanines*]"), std::string::npos);
   EXPECT_NE(log.text().find("\tskip the rest of the input file\n"), std::string::npos);
   // the order given is kept
-  EXPECT_EQ(tetrads[1].nts[1], idx(4));
-  EXPECT_EQ(tetrads[1].nts[4], idx(22));
+  EXPECT_EQ(tetrads[1].nts[1], res("1", 4));
+  EXPECT_EQ(tetrads[1].nts[4], res("1", 22));
+}
+
+// A list repeating one tetrad took cubic time to order its copies (4,000
+// lines: two minutes) and made helices of a tetrad on its own copy; a list is
+// also bounded.
+TEST_F(G4Test, list_file_keeps_each_tetrad_once_and_is_bounded) {
+  load("2hy9.cif");
+  const std::string real = std::to_string(res("1", 4)) + " " + std::to_string(res("1", 10)) + " " +
+                           std::to_string(res("1", 18)) + " " + std::to_string(res("1", 22));
+  const std::string turned = std::to_string(res("1", 22)) + " " + std::to_string(res("1", 4)) + " " +
+                             std::to_string(res("1", 18)) + " " + std::to_string(res("1", 10));
+  const std::string once = std::to_string(res("1", 4)) + " " + std::to_string(res("1", 4)) + " " +
+                           std::to_string(res("1", 18)) + " " + std::to_string(res("1", 22));
+  std::string text = real + "\n";
+  for (int k = 0; k < 5000; ++k) text += (k % 2 ? turned : real) + "\n";
+  text += once + "\n";
+  auto read = [this](std::string t, long& n) {
+    FILE* fp = fmemopen(t.data(), t.size(), "r");
+    ASSERT_NE(fp, nullptr);
+    std::vector<gtetrad> tetrads;
+    try {
+      read_G4_list_stream(fp, "g4.txt", mol_, n, tetrads);
+    } catch (...) {
+      std::fclose(fp);
+      throw;
+    }
+    std::fclose(fp);
+  };
+  long n = 0;
+  {
+    test::log_capture log;
+    read(text, n);
+    EXPECT_EQ(n, 1);
+    EXPECT_NE(log.text().find("[w] ignore line: " + turned + " [repeated G-tetrad]\n"), std::string::npos);
+    EXPECT_NE(log.text().find("[w] ignore line: " + once + " [repeated nt]\n"), std::string::npos);
+  }
+  // every set of four of the structure's first nucleotides, one per line
+  std::string many;
+  long lines = 0;
+  for (long a = 1; a <= 20 && lines <= 1000; ++a)
+    for (long b = a + 1; b <= 20 && lines <= 1000; ++b)
+      for (long c = b + 1; c <= 20 && lines <= 1000; ++c)
+        for (long d = c + 1; d <= 20 && lines <= 1000; ++d, ++lines)
+          many += std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + " " + std::to_string(d) + "\n";
+  ASSERT_EQ(lines, 1001);
+  try {
+    read(many, n);
+    ADD_FAILURE() << "a list of 1,001 tetrads was read";
+  } catch (const fatal_error& e) {
+    EXPECT_NE(std::string(e.what()).find("[e] g4.txt, line 1001: more than 1000 G-tetrads -- not read further"),
+              std::string::npos)
+        << e.what();
+  }
+  read(many.substr(0, many.rfind('\n', many.size() - 2) + 1), n);
+  EXPECT_EQ(n, 1000);
 }
 
 // Curves+ reads a namelist: a file name that would cut or extend it gets no
