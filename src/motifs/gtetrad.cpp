@@ -112,9 +112,10 @@ void find_Gtetrads(struct_mol& mol, long num_pairs, const std::vector<pair>& pai
 
 namespace {
 
-// A list is written for the few tetrads the search missed, and its layers
-// are ordered by all-pairs distances, round after round: more is refused.
-constexpr long kMaxListedTetrads = 1000;
+// A list names the few tetrads the search missed (a G4 structure has tens);
+// each costs the parameters of its four pairs, and the layers are ordered
+// by all-pairs distances, round after round: a longer list is refused.
+constexpr long kMaxListedTetrads = 256;
 
 }  // namespace
 

@@ -269,22 +269,22 @@ TEST_F(G4Test, list_file_keeps_each_tetrad_once_and_is_bounded) {
   // every set of four of the structure's first nucleotides, one per line
   std::string many;
   long lines = 0;
-  for (long a = 1; a <= 20 && lines <= 1000; ++a)
-    for (long b = a + 1; b <= 20 && lines <= 1000; ++b)
-      for (long c = b + 1; c <= 20 && lines <= 1000; ++c)
-        for (long d = c + 1; d <= 20 && lines <= 1000; ++d, ++lines)
+  for (long a = 1; a <= 20 && lines <= 256; ++a)
+    for (long b = a + 1; b <= 20 && lines <= 256; ++b)
+      for (long c = b + 1; c <= 20 && lines <= 256; ++c)
+        for (long d = c + 1; d <= 20 && lines <= 256; ++d, ++lines)
           many += std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + " " + std::to_string(d) + "\n";
-  ASSERT_EQ(lines, 1001);
+  ASSERT_EQ(lines, 257);
   try {
     read(many, n);
-    ADD_FAILURE() << "a list of 1,001 tetrads was read";
+    ADD_FAILURE() << "a list of 257 tetrads was read";
   } catch (const fatal_error& e) {
-    EXPECT_NE(std::string(e.what()).find("[e] g4.txt, line 1001: more than 1000 G-tetrads -- not read further"),
+    EXPECT_NE(std::string(e.what()).find("[e] g4.txt, line 257: more than 256 G-tetrads -- not read further"),
               std::string::npos)
         << e.what();
   }
   read(many.substr(0, many.rfind('\n', many.size() - 2) + 1), n);
-  EXPECT_EQ(n, 1000);
+  EXPECT_EQ(n, 256);
 }
 
 // Curves+ reads a namelist: a file name that would cut or extend it gets no
